@@ -1,0 +1,8 @@
+// Program entry. The main window is not built yet: the program says so and exits.
+#include <cstdio>
+
+int main(int, char**)
+{
+    std::puts("Dovrelin: the engine and its libraries are built; the main window is not part of this build yet.");
+    return 0;
+}

@@ -1,0 +1,35 @@
+# dov_library(NAME DIR DEPS...): a static library of every .cpp under DIR (not recursive).
+# An empty folder gives an interface library, so upper layers can link it already.
+function(dov_library name dir)
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  file(GLOB _qrc CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.qrc)
+  if(_src)
+    add_library(${name} STATIC ${_src} ${_qrc})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/${dir})
+    target_link_libraries(${name} PUBLIC ${ARGN})
+    target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h)
+    if(_qrc)
+      set_target_properties(${name} PROPERTIES AUTORCC ON)
+    endif()
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/${dir})
+    target_link_libraries(${name} INTERFACE ${ARGN})
+  endif()
+endfunction()
+
+# dov_test(NAME DIR DEPS...): one GoogleTest executable of every .cpp under DIR;
+# its tests are listed to CTest at test time so they run in parallel.
+function(dov_test name dir)
+  file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+  if(NOT _src)
+    return()
+  endif()
+  add_executable(${name} ${_src})
+  target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/${dir})
+  target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h <gtest/gtest.h>)
+  target_compile_definitions(${name} PRIVATE DOV_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8")
+endfunction()
