@@ -18,6 +18,19 @@ function(dov_library name dir)
   endif()
 endfunction()
 
+# dov_tests(PREFIX DIR DEPS...): one test executable of the .cpp files directly under DIR
+# (PREFIX) and one of each subfolder (PREFIX_SUB), so areas link and run apart.
+function(dov_tests prefix dir)
+  dov_test(${prefix} ${dir} ${ARGN})
+  file(GLOB _subs LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/${dir}/*)
+  foreach(_s ${_subs})
+    if(IS_DIRECTORY ${_s})
+      get_filename_component(_n ${_s} NAME)
+      dov_test(${prefix}_${_n} ${dir}/${_n} ${ARGN})
+    endif()
+  endforeach()
+endfunction()
+
 # dov_test(NAME DIR DEPS...): one GoogleTest executable of every .cpp under DIR;
 # its tests are listed to CTest at test time so they run in parallel.
 function(dov_test name dir)
