@@ -1,0 +1,147 @@
+#include "SheetCells.h"
+
+#include "platform/rtl/SysUtils.h"
+
+#include <algorithm>
+
+int SheetErrorCode(const QString& errorText)
+{
+    static const struct { const char* text; int code; } codes[] = {
+        {"#NULL!", 2000}, {"#DIV/0!", 2007}, {"#VALUE!", 2015}, {"#REF!", 2023},
+        {"#NAME?", 2029}, {"#NUM!", 2036}, {"#N/A", 2042}, {"#GETTING_DATA", 2043},
+    };
+    for (const auto& c : codes)
+        if (errorText == QLatin1String(c.text))
+            return c.code;
+    return 2015;
+}
+
+const TSheetCells::Cell* TSheetCells::Find(int row, int col) const
+{
+    if (row < 1 || row > FRowCount || col < 1 || col > FColCount || FCells.empty())
+        return nullptr;
+    const auto first = FCells.begin() + FRowStart[row - 1];
+    const auto last = FCells.begin() + FRowStart[row];
+    const uint16_t sheetCol = uint16_t(col + FFirstCol - 1);
+    auto it = std::lower_bound(first, last, sheetCol, [](const Cell& c, uint16_t k) { return c.Col < k; });
+    return it != last && it->Col == sheetCol ? &*it : nullptr;
+}
+
+TCellKind TSheetCells::Kind(int row, int col) const
+{
+    const Cell* c = Find(row, col);
+    return c ? c->Kind : TCellKind::Empty;
+}
+
+double TSheetCells::Number(int row, int col) const
+{
+    const Cell* c = Find(row, col);
+    if (!c)
+        return 0;
+    switch (c->Kind) {
+    case TCellKind::Number:
+    case TCellKind::Date:
+    case TCellKind::Error:
+        return c->Num;
+    case TCellKind::Boolean:
+        return c->Num != 0 ? 1 : 0;
+    default:
+        return 0;
+    }
+}
+
+bool TSheetCells::Boolean(int row, int col) const
+{
+    const Cell* c = Find(row, col);
+    return c && c->Kind == TCellKind::Boolean && c->Num != 0;
+}
+
+QString TSheetCells::Text(int row, int col) const
+{
+    const Cell* c = Find(row, col);
+    return c && c->Kind == TCellKind::Text ? FStrings[c->Str] : QString();
+}
+
+uint32_t TSheetCellsBuilder::AddString(const QString& s)
+{
+    FOut.FStrings.push_back(s);
+    return uint32_t(FOut.FStrings.size() - 1);
+}
+
+void TSheetCellsBuilder::Add(int row, int col, TCellKind kind, double num, uint32_t str)
+{
+    if (row < 1 || row > MaxRows || col < 1 || col > MaxCols)
+        throw Exception(QStringLiteral("Ячейка вне листа: строка %1, столбец %2").arg(row).arg(col));
+    TSheetCells::Cell c;
+    c.Row = uint32_t(row);
+    c.Col = uint16_t(col);
+    c.Kind = kind;
+    if (kind == TCellKind::Text)
+        c.Str = str;
+    else
+        c.Num = num;
+    auto& cells = FOut.FCells;
+    if (FSorted && !cells.empty()) {
+        const auto& b = cells.back();
+        if (b.Row > c.Row || (b.Row == c.Row && b.Col >= c.Col))
+            FSorted = false;
+    }
+    cells.push_back(c);
+}
+
+void TSheetCellsBuilder::SetBlank(int row, int col) { Add(row, col, TCellKind::Empty, 0, 0); }
+void TSheetCellsBuilder::SetNumber(int row, int col, double v) { Add(row, col, TCellKind::Number, v, 0); }
+void TSheetCellsBuilder::SetDate(int row, int col, TDateTime v) { Add(row, col, TCellKind::Date, v, 0); }
+void TSheetCellsBuilder::SetBoolean(int row, int col, bool v) { Add(row, col, TCellKind::Boolean, v ? 1 : 0, 0); }
+void TSheetCellsBuilder::SetError(int row, int col, int code) { Add(row, col, TCellKind::Error, code, 0); }
+
+void TSheetCellsBuilder::SetStringRef(int row, int col, uint32_t stringIndex)
+{
+    if (stringIndex >= FOut.FStrings.size())
+        throw Exception(QStringLiteral("Ссылка на несуществующую строку %1").arg(stringIndex));
+    Add(row, col, TCellKind::Text, 0, stringIndex);
+}
+
+TSheetCells TSheetCellsBuilder::Finish()
+{
+    auto& cells = FOut.FCells;
+    if (!FSorted) {
+        // Stable, so of two cells at one position the one added later comes last and stays.
+        std::stable_sort(cells.begin(), cells.end(), [](const auto& a, const auto& b) {
+            return a.Row != b.Row ? a.Row < b.Row : a.Col < b.Col;
+        });
+        std::vector<TSheetCells::Cell> unique;
+        unique.reserve(cells.size());
+        for (const auto& c : cells) {
+            if (!unique.empty() && unique.back().Row == c.Row && unique.back().Col == c.Col)
+                unique.back() = c;
+            else
+                unique.push_back(c);
+        }
+        cells.swap(unique);
+    }
+    cells.shrink_to_fit();
+
+    if (cells.empty()) {
+        FOut.FFirstRow = FOut.FFirstCol = FOut.FRowCount = FOut.FColCount = 1;
+        FOut.FRowStart.assign(2, 0);
+        return std::move(FOut);
+    }
+    uint32_t minCol = cells.front().Col, maxCol = minCol;
+    for (const auto& c : cells) {
+        minCol = std::min<uint32_t>(minCol, c.Col);
+        maxCol = std::max<uint32_t>(maxCol, c.Col);
+    }
+    const uint32_t firstRow = cells.front().Row, lastRow = cells.back().Row;
+    FOut.FFirstRow = int(firstRow);
+    FOut.FFirstCol = int(minCol);
+    FOut.FRowCount = int(lastRow - firstRow + 1);
+    FOut.FColCount = int(maxCol - minCol + 1);
+    FOut.FRowStart.assign(size_t(FOut.FRowCount) + 1, 0);
+    // Counting pass, then prefix sums: FRowStart[r] is the first cell of range row r + 1.
+    for (const auto& c : cells)
+        ++FOut.FRowStart[c.Row - firstRow + 1];
+    for (size_t i = 1; i < FOut.FRowStart.size(); ++i)
+        FOut.FRowStart[i] += FOut.FRowStart[i - 1];
+    return std::move(FOut);
+}

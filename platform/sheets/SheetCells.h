@@ -1,0 +1,90 @@
+// The cells of one worksheet as the readers record them, apart from any Variant, so the
+// readers can be checked on their own. Cells are kept sparse and sorted by row and column:
+// a 200,000-row sheet costs 16 bytes a recorded cell plus its text.
+#pragma once
+
+#include "platform/rtl/System.h"
+
+#include <QString>
+#include <cstdint>
+#include <vector>
+
+enum class TCellKind : uint8_t {
+    Empty,    // no cell, or a cell recorded without a value (a styled blank)
+    Number,   // a double
+    Date,     // a date-time in the runtime's day numbering (TDateTime)
+    Text,
+    Boolean,
+    Error,    // a spreadsheet error value such as #N/A; Number() holds its code (2042)
+};
+
+// Spreadsheet error codes as automation reports them (added to 0x800A0000 in a Variant).
+int SheetErrorCode(const QString& errorText);   // "#N/A" -> 2042; unknown texts -> 2015 (#VALUE!)
+
+class TSheetCells {
+public:
+    // The used range: the bounding box of the recorded cells. A sheet without cells has the
+    // one-cell range A1, as a spreadsheet reports it.
+    int FirstRow() const { return FFirstRow; }     // sheet row of the range's first cell, 1-based
+    int FirstCol() const { return FFirstCol; }
+    int RowCount() const { return FRowCount; }
+    int ColCount() const { return FColCount; }
+    size_t CellCount() const { return FCells.size(); }   // recorded cells
+
+    // Addressed from (1,1) at the range's first cell. Outside the range: Empty.
+    TCellKind Kind(int row, int col) const;
+    double Number(int row, int col) const;   // Number, Date, Error code; 0 otherwise
+    bool Boolean(int row, int col) const;
+    QString Text(int row, int col) const;    // Text only; "" otherwise
+
+private:
+    friend class TSheetCellsBuilder;
+#pragma pack(push, 4)
+    struct Cell {
+        uint32_t Row;        // sheet coordinates, 1-based
+        uint16_t Col;
+        TCellKind Kind;
+        uint8_t Pad = 0;
+        union {
+            double Num;
+            uint32_t Str;    // index into FStrings
+        };
+    };
+#pragma pack(pop)
+    static_assert(sizeof(Cell) == 16);
+    const Cell* Find(int row, int col) const;
+
+    std::vector<Cell> FCells;            // sorted by (Row, Col), one per position
+    std::vector<uint32_t> FRowStart;     // FRowCount + 1 offsets into FCells
+    std::vector<QString> FStrings;
+    int FFirstRow = 1, FFirstCol = 1, FRowCount = 1, FColCount = 1;
+};
+
+// Collects cells in any order (a later cell at the same position replaces an earlier one)
+// and sorts them once at the end.
+class TSheetCellsBuilder {
+public:
+    static constexpr int MaxRows = 1048576;
+    static constexpr int MaxCols = 16384;
+
+    // Strings shared by many cells (a workbook's string table) are added once and referred
+    // to by index.
+    uint32_t AddString(const QString& s);
+    uint32_t StringCount() const { return uint32_t(FOut.FStrings.size()); }
+
+    // Coordinates are 1-based sheet coordinates; outside the sheet's limits they raise.
+    void SetBlank(int row, int col);
+    void SetNumber(int row, int col, double v);
+    void SetDate(int row, int col, TDateTime v);
+    void SetText(int row, int col, const QString& s) { SetStringRef(row, col, AddString(s)); }
+    void SetStringRef(int row, int col, uint32_t stringIndex);
+    void SetBoolean(int row, int col, bool v);
+    void SetError(int row, int col, int code);
+
+    TSheetCells Finish();
+
+private:
+    void Add(int row, int col, TCellKind kind, double num, uint32_t str);
+    TSheetCells FOut;
+    bool FSorted = true;
+};

@@ -1,0 +1,474 @@
+// .xlsx: the first worksheet streamed from the zip package with QXmlStreamReader, never
+// unpacked whole, so large sheets load in bounded memory.
+#include "NumberFormats.h"
+#include "Workbook.h"
+
+#include <QFile>
+#include <QHash>
+#include <QIODevice>
+#include <QXmlStreamReader>
+#include <zip.h>
+
+namespace {
+
+[[noreturn]] void Fail(const QString& path, const QString& why)
+{
+    throw EExcelError(QStringLiteral("Не удалось прочитать книгу %1: %2").arg(path, why));
+}
+
+class ZipArchive {
+public:
+    explicit ZipArchive(const QString& path) : FPath(path)
+    {
+        int err = 0;
+        FZip = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &err);
+        if (!FZip) {
+            zip_error_t ze;
+            zip_error_init_with_code(&ze, err);
+            const QString why = QString::fromUtf8(zip_error_strerror(&ze));
+            zip_error_fini(&ze);
+            Fail(path, QStringLiteral("файл повреждён или не является архивом книги (%1)").arg(why));
+        }
+    }
+    ~ZipArchive() { zip_discard(FZip); }
+    ZipArchive(const ZipArchive&) = delete;
+    ZipArchive& operator=(const ZipArchive&) = delete;
+
+    zip_t* Handle() const { return FZip; }
+    const QString& Path() const { return FPath; }
+
+    // Part names are compared without case, as the package format wants.
+    bool Has(const QString& name) const
+    {
+        return zip_name_locate(FZip, name.toUtf8().constData(), ZIP_FL_NOCASE) >= 0;
+    }
+    zip_file_t* OpenEntry(const QString& name) const
+    {
+        const zip_int64_t idx = zip_name_locate(FZip, name.toUtf8().constData(), ZIP_FL_NOCASE);
+        if (idx < 0)
+            Fail(FPath, QStringLiteral("в архиве нет части %1 — это не книга Excel").arg(name));
+        zip_file_t* f = zip_fopen_index(FZip, zip_uint64_t(idx), 0);
+        if (!f)
+            Fail(FPath, QStringLiteral("часть %1 не читается (%2)")
+                            .arg(name, QString::fromUtf8(zip_strerror(FZip))));
+        return f;
+    }
+
+private:
+    QString FPath;
+    zip_t* FZip = nullptr;
+};
+
+// One zip entry as a sequential device, so the XML reader pulls it in blocks.
+class ZipEntryDevice : public QIODevice {
+public:
+    ZipEntryDevice(const ZipArchive& zip, const QString& name)
+        : FZip(zip), FName(name), FFile(zip.OpenEntry(name))
+    {
+        open(QIODevice::ReadOnly);
+    }
+    ~ZipEntryDevice() override
+    {
+        if (FFile)
+            zip_fclose(FFile);
+    }
+    bool isSequential() const override { return true; }
+    bool atEnd() const override { return FEof && QIODevice::atEnd(); }
+    const QString& Error() const { return FError; }
+    const QString& Name() const { return FName; }
+
+protected:
+    qint64 readData(char* data, qint64 maxSize) override
+    {
+        if (FEof)
+            return -1;
+        const zip_int64_t n = zip_fread(FFile, data, zip_uint64_t(maxSize));
+        if (n < 0) {
+            // Not thrown from here: the XML reader sits between us and the caller.
+            FError = QString::fromUtf8(zip_file_strerror(FFile));
+            FEof = true;
+            return -1;
+        }
+        if (n == 0) {
+            FEof = true;
+            return -1;
+        }
+        return n;
+    }
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    const ZipArchive& FZip;
+    QString FName;
+    zip_file_t* FFile;
+    QString FError;
+    bool FEof = false;
+};
+
+void CheckXml(const QXmlStreamReader& xml, const ZipArchive& zip, const QString& part)
+{
+    if (auto* dev = dynamic_cast<const ZipEntryDevice*>(xml.device()); dev && !dev->Error().isEmpty())
+        Fail(zip.Path(), QStringLiteral("часть %1 повреждена (%2)").arg(part, dev->Error()));
+    if (xml.hasError())
+        Fail(zip.Path(), QStringLiteral("часть %1 повреждена: %2 (строка %3)")
+                             .arg(part, xml.errorString()).arg(xml.lineNumber()));
+}
+
+// "xl/" + "worksheets/sheet1.xml", with "/abs" and ".." resolved.
+QString ResolvePart(const QString& baseDir, const QString& target)
+{
+    QStringList parts;
+    const QString joined = target.startsWith(u'/') ? target.mid(1) : baseDir + target;
+    for (const QString& p : joined.split(u'/', Qt::SkipEmptyParts)) {
+        if (p == u"..") {
+            if (!parts.isEmpty())
+                parts.removeLast();
+        } else if (p != u".") {
+            parts.append(p);
+        }
+    }
+    return parts.join(u'/');
+}
+
+QString DirOf(const QString& part)
+{
+    const int slash = part.lastIndexOf(u'/');
+    return slash >= 0 ? part.left(slash + 1) : QString();
+}
+
+QString RelsOf(const QString& part)
+{
+    const int slash = part.lastIndexOf(u'/');
+    return part.left(slash + 1) + QStringLiteral("_rels/") + part.mid(slash + 1) + QStringLiteral(".rels");
+}
+
+struct Relationship {
+    QString Type;     // the last segment of the type URI ("worksheet", "sharedStrings", ...)
+    QString Target;   // resolved part name
+};
+
+QHash<QString, Relationship> ReadRels(const ZipArchive& zip, const QString& relsPart, const QString& baseDir)
+{
+    QHash<QString, Relationship> rels;
+    if (!zip.Has(relsPart))
+        return rels;
+    ZipEntryDevice dev(zip, relsPart);
+    QXmlStreamReader xml(&dev);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement() || xml.name() != u"Relationship")
+            continue;
+        const auto a = xml.attributes();
+        if (a.value(QLatin1String("TargetMode")) == u"External")
+            continue;
+        const QString type = a.value(QLatin1String("Type")).toString();
+        rels.insert(a.value(QLatin1String("Id")).toString(),
+                    {type.mid(type.lastIndexOf(u'/') + 1), ResolvePart(baseDir, a.value(QLatin1String("Target")).toString())});
+    }
+    CheckXml(xml, zip, relsPart);
+    return rels;
+}
+
+// Decodes the _xHHHH_ escapes the format uses for characters XML cannot hold.
+QString Unescape(QString s)
+{
+    int at = s.indexOf(QLatin1String("_x"));
+    if (at < 0)
+        return s;
+    QString out;
+    out.reserve(s.size());
+    int from = 0;
+    while (at >= 0) {
+        bool ok = false;
+        const uint code = at + 7 <= s.size() && s[at + 6] == u'_' ? s.mid(at + 2, 4).toUInt(&ok, 16) : 0;
+        if (ok) {
+            out += QStringView(s).mid(from, at - from);
+            out += QChar(char16_t(code));
+            from = at + 7;
+        } else {
+            out += QStringView(s).mid(from, at + 2 - from);
+            from = at + 2;
+        }
+        at = s.indexOf(QLatin1String("_x"), from);
+    }
+    out += QStringView(s).mid(from);
+    return out;
+}
+
+// The text of a string item (<si> or <is>): plain <t>, or the <t> of every rich run;
+// phonetic hints (<rPh>) are not part of the value.
+QString ReadStringItem(QXmlStreamReader& xml)
+{
+    QString text;
+    const QString end = xml.name().toString();
+    int skipDepth = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            if (xml.name() == u"rPh" || xml.name() == u"phoneticPr")
+                ++skipDepth;
+            else if (xml.name() == u"t" && skipDepth == 0)
+                text += xml.readElementText(QXmlStreamReader::IncludeChildElements);
+        } else if (xml.isEndElement()) {
+            if (xml.name() == u"rPh" || xml.name() == u"phoneticPr")
+                --skipDepth;
+            else if (xml.name() == end)
+                break;
+        }
+    }
+    return Unescape(text);
+}
+
+void ReadSharedStrings(const ZipArchive& zip, const QString& part, TSheetCellsBuilder& cells)
+{
+    ZipEntryDevice dev(zip, part);
+    QXmlStreamReader xml(&dev);
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement() && xml.name() == u"si")
+            cells.AddString(ReadStringItem(xml));
+    }
+    CheckXml(xml, zip, part);
+}
+
+// For each cell style (index of <cellXfs>), whether its number format shows a date or time.
+std::vector<bool> ReadDateStyles(const ZipArchive& zip, const QString& part)
+{
+    QHash<int, QString> customFormats;
+    std::vector<int> xfFormats;
+    ZipEntryDevice dev(zip, part);
+    QXmlStreamReader xml(&dev);
+    bool inCellXfs = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isStartElement()) {
+            if (xml.name() == u"numFmt") {
+                const auto a = xml.attributes();
+                customFormats.insert(a.value(QLatin1String("numFmtId")).toInt(), a.value(QLatin1String("formatCode")).toString());
+            } else if (xml.name() == u"cellXfs") {
+                inCellXfs = true;
+            } else if (inCellXfs && xml.name() == u"xf") {
+                xfFormats.push_back(xml.attributes().value(QLatin1String("numFmtId")).toInt());
+            }
+        } else if (xml.isEndElement() && xml.name() == u"cellXfs") {
+            inCellXfs = false;
+        }
+    }
+    CheckXml(xml, zip, part);
+    std::vector<bool> isDate(xfFormats.size());
+    for (size_t i = 0; i < xfFormats.size(); ++i) {
+        const auto custom = customFormats.constFind(xfFormats[i]);
+        isDate[i] = custom != customFormats.cend() ? IsDateFormatCode(*custom) : IsBuiltinDateFormat(xfFormats[i]);
+    }
+    return isDate;
+}
+
+// "BC12" -> column 55, row 12. False when it is no cell reference.
+bool ParseCellRef(QStringView ref, int& row, int& col)
+{
+    int i = 0, c = 0, r = 0;
+    while (i < ref.size() && ref[i].isLetter()) {
+        const char16_t ch = ref[i].toUpper().unicode();
+        if (ch < u'A' || ch > u'Z' || c > TSheetCellsBuilder::MaxCols)
+            return false;
+        c = c * 26 + (ch - u'A' + 1);
+        ++i;
+    }
+    if (i == 0 || i == ref.size())
+        return false;
+    for (; i < ref.size(); ++i) {
+        if (!ref[i].isDigit() || r > TSheetCellsBuilder::MaxRows)
+            return false;
+        r = r * 10 + ref[i].digitValue();
+    }
+    row = r;
+    col = c;
+    return true;
+}
+
+struct WorkbookInfo {
+    QString FirstSheetPart;
+    QString SharedStringsPart;
+    QString StylesPart;
+    bool Date1904 = false;
+};
+
+WorkbookInfo ReadWorkbook(const ZipArchive& zip)
+{
+    // The package's root relationships name the workbook part.
+    QString workbookPart;
+    for (const auto& rel : ReadRels(zip, QStringLiteral("_rels/.rels"), QString()))
+        if (rel.Type == u"officeDocument")
+            workbookPart = rel.Target;
+    if (workbookPart.isEmpty())
+        workbookPart = QStringLiteral("xl/workbook.xml");
+
+    WorkbookInfo info;
+    QString firstSheetId;
+    {
+        ZipEntryDevice dev(zip, workbookPart);
+        QXmlStreamReader xml(&dev);
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (!xml.isStartElement())
+                continue;
+            if (xml.name() == u"workbookPr") {
+                const auto v = xml.attributes().value(QLatin1String("date1904"));
+                info.Date1904 = v == u"1" || v == u"true";
+            } else if (xml.name() == u"sheet" && firstSheetId.isEmpty()) {
+                // The first sheet in tab order, whatever its state (visible or hidden).
+                for (const auto& a : xml.attributes())
+                    if (a.name() == u"id")
+                        firstSheetId = a.value().toString();
+            }
+        }
+        CheckXml(xml, zip, workbookPart);
+    }
+    if (firstSheetId.isEmpty())
+        Fail(zip.Path(), QStringLiteral("в книге нет ни одного листа"));
+
+    const auto rels = ReadRels(zip, RelsOf(workbookPart), DirOf(workbookPart));
+    for (const auto& rel : rels) {
+        if (rel.Type == u"sharedStrings")
+            info.SharedStringsPart = rel.Target;
+        else if (rel.Type == u"styles")
+            info.StylesPart = rel.Target;
+    }
+    const auto sheet = rels.constFind(firstSheetId);
+    if (sheet == rels.cend() || !zip.Has(sheet->Target))
+        Fail(zip.Path(), QStringLiteral("первый лист книги не найден в архиве"));
+    if (sheet->Type != u"worksheet")
+        Fail(zip.Path(), QStringLiteral("первый лист книги — не лист с ячейками (%1)").arg(sheet->Type));
+    info.FirstSheetPart = sheet->Target;
+    return info;
+}
+
+void ReadWorksheet(const ZipArchive& zip, const WorkbookInfo& info, const std::vector<bool>& dateStyles,
+                   TSheetCellsBuilder& cells)
+{
+    const QString& part = info.FirstSheetPart;
+    const uint32_t sharedCount = cells.StringCount();
+    ZipEntryDevice dev(zip, part);
+    QXmlStreamReader xml(&dev);
+    int row = 0, col = 0;
+    auto bad = [&](const QString& what) {
+        Fail(zip.Path(), QStringLiteral("часть %1, строка XML %2: %3").arg(part).arg(xml.lineNumber()).arg(what));
+    };
+
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        const QStringView name = xml.name();
+        if (name == u"row") {
+            const auto r = xml.attributes().value(QLatin1String("r"));
+            bool ok = true;
+            row = r.isEmpty() ? row + 1 : r.toInt(&ok);
+            if (!ok || row < 1)
+                bad(QStringLiteral("неверный номер строки"));
+            col = 0;
+            continue;
+        }
+        if (name != u"c")
+            continue;
+
+        const auto a = xml.attributes();
+        const auto ref = a.value(QLatin1String("r"));
+        if (ref.isEmpty()) {
+            ++col;
+            if (row == 0)
+                row = 1;
+        } else if (!ParseCellRef(ref, row, col)) {
+            bad(QStringLiteral("неверная ссылка на ячейку \"%1\"").arg(ref));
+        }
+        const QString type = a.value(QLatin1String("t")).toString();
+        const int style = a.value(QLatin1String("s")).toInt();
+
+        // Children: <v> (value or cached formula result), <is> (inline string), <f>.
+        QString value;
+        bool hasValue = false, hasInline = false;
+        QString inlineText;
+        while (!xml.atEnd()) {
+            xml.readNext();
+            if (xml.isStartElement()) {
+                if (xml.name() == u"v") {
+                    value = xml.readElementText();
+                    hasValue = true;
+                } else if (xml.name() == u"is") {
+                    inlineText = ReadStringItem(xml);
+                    hasInline = true;
+                } else {
+                    xml.skipCurrentElement();
+                }
+            } else if (xml.isEndElement()) {
+                break;   // </c>
+            }
+        }
+        if (xml.hasError())
+            break;
+
+        if (hasInline) {
+            cells.SetText(row, col, inlineText);
+            continue;
+        }
+        if (!hasValue) {
+            cells.SetBlank(row, col);   // styled but empty: still part of the used range
+            continue;
+        }
+        if (type == u"s") {
+            bool ok = false;
+            const uint idx = value.trimmed().toUInt(&ok);
+            if (!ok || idx >= sharedCount)
+                bad(QStringLiteral("ссылка на несуществующую общую строку %1").arg(value));
+            cells.SetStringRef(row, col, idx);
+        } else if (type == u"str" || type == u"inlineStr") {
+            cells.SetText(row, col, Unescape(value));
+        } else if (type == u"b") {
+            cells.SetBoolean(row, col, value.trimmed() == u"1" || value.trimmed() == u"true");
+        } else if (type == u"e") {
+            cells.SetError(row, col, SheetErrorCode(value.trimmed()));
+        } else if (type == u"d") {
+            TDateTime d;
+            if (!IsoTextToDateTime(value.trimmed(), d))
+                bad(QStringLiteral("неверная дата \"%1\"").arg(value));
+            cells.SetDate(row, col, d);
+        } else {
+            bool ok = false;
+            const double v = value.trimmed().toDouble(&ok);
+            if (!ok)
+                bad(QStringLiteral("неверное число \"%1\"").arg(value));
+            TDateTime d;
+            if (style >= 0 && size_t(style) < dateStyles.size() && dateStyles[size_t(style)]
+                && SerialToDateTime(v, info.Date1904, d))
+                cells.SetDate(row, col, d);
+            else
+                cells.SetNumber(row, col, v);
+        }
+    }
+    CheckXml(xml, zip, part);
+}
+
+} // namespace
+
+TSheetCells ReadXlsxFirstSheet(const QString& path)
+{
+    if (!QFile::exists(path))
+        throw EExcelError(QStringLiteral("Файл %1 не найден").arg(path));
+    try {
+        ZipArchive zip(path);
+        const WorkbookInfo info = ReadWorkbook(zip);
+        TSheetCellsBuilder cells;
+        // Shared strings go first, so their indexes are the cells' string indexes.
+        if (!info.SharedStringsPart.isEmpty() && zip.Has(info.SharedStringsPart))
+            ReadSharedStrings(zip, info.SharedStringsPart, cells);
+        std::vector<bool> dateStyles;
+        if (!info.StylesPart.isEmpty() && zip.Has(info.StylesPart))
+            dateStyles = ReadDateStyles(zip, info.StylesPart);
+        ReadWorksheet(zip, info, dateStyles, cells);
+        return cells.Finish();
+    } catch (const EExcelError&) {
+        throw;
+    } catch (const Exception& e) {
+        Fail(path, e.Message());
+    }
+}
