@@ -5,6 +5,8 @@
 #include "FMTBcd.h"
 #include "SqlTimSt.h"
 
+#include <atomic>
+#include <cstddef>
 #include <initializer_list>
 #include <memory>
 #include <vector>
@@ -40,20 +42,58 @@ constexpr TVarType varArray = 0x2000;
 
 enum TVariantRelationship { vrEqual = 0, vrLessThan = 1, vrGreaterThan = 2, vrNotEqual = 3 };
 
+// 16 bytes: a tag and one 8-byte slot. Numbers, money, dates and booleans live in the slot;
+// text, arrays, BCDs and time stamps live in one reference-counted block the slot points to,
+// shared between copies (arrays are copied when written to while shared).
 class Variant {
 public:
-    Variant() = default;                       // Empty (unassigned)
-    Variant(bool v);
+    Variant() noexcept {}                      // Empty (unassigned)
+    Variant(bool v);                           // stored as -1 / 0, as the platform's numbers see it
     Variant(int v);                            // varInteger
     Variant(unsigned v);                       // varLongWord
     Variant(long v);                           // varInt64
     Variant(long long v);                      // varInt64
+    Variant(unsigned long v);                  // varUInt64
+    Variant(unsigned long long v);             // varUInt64
     Variant(double v);                         // varDouble
     Variant(Currency v);                       // varCurrency
     Variant(const QString& v);                 // varUString
     Variant(const char* v);                    // varUString from UTF-8
     Variant(const TBcd& v);                    // varFMTBcd
     Variant(const TSQLTimeStamp& v);           // varSQLTimeStamp
+    // A pointer would silently become a Boolean: use FromObject for object references.
+    template <typename T> Variant(T*) = delete;
+    Variant(std::nullptr_t) = delete;
+
+    Variant(const Variant& o) noexcept : FType(o.FType), FInt(o.FInt)
+    {
+        if (IsRefType(FType))
+            FRef->Ref.fetch_add(1, std::memory_order_relaxed);
+    }
+    Variant(Variant&& o) noexcept : FType(o.FType), FInt(o.FInt) { o.FType = varEmpty; o.FInt = 0; }
+    Variant& operator=(const Variant& o) noexcept
+    {
+        Variant tmp(o);
+        Swap(tmp);
+        return *this;
+    }
+    Variant& operator=(Variant&& o) noexcept
+    {
+        Variant tmp(std::move(o));
+        Swap(tmp);
+        return *this;
+    }
+    ~Variant()
+    {
+        if (IsRefType(FType))
+            Release();
+    }
+    void Swap(Variant& o) noexcept
+    {
+        std::swap(FType, o.FType);
+        std::swap(FInt, o.FInt);
+    }
+    void Clear() noexcept { Variant().Swap(*this); }   // back to Empty
 
     static Variant Null();
     static Variant FromDate(TDateTime d);      // varDate
@@ -85,7 +125,7 @@ public:
     QString AsString() const;    // Null raises; use VarToStr for '' on Null
     TBcd AsBcd() const;
     TSQLTimeStamp AsSQLTimeStamp() const;
-    void* AsObject() const;
+    void* AsObject() const;      // Empty and Null give nullptr; integers are taken as addresses
     int32_t AsError() const;
 
     // Arrays (one dimension, element type varVariant unless created otherwise).
@@ -96,7 +136,7 @@ public:
     void SetElement(int index, const Variant& v); // copy on write: arrays are values
 
     // The platform's operators. == and != use its equality (Null = Null, Empty as 0 or '');
-    // incompatible kinds raise EVariantTypeCastError.
+    // incompatible kinds raise EVariantTypeCastError. Ordering with Null is False.
     friend bool operator==(const Variant& a, const Variant& b);
     friend bool operator!=(const Variant& a, const Variant& b) { return !(a == b); }
     friend bool operator<(const Variant& a, const Variant& b);
@@ -109,21 +149,31 @@ public:
     friend Variant operator/(const Variant& a, const Variant& b);
     Variant operator-() const;
 
+    // The shared block behind text, arrays, BCDs and time stamps.
+    struct Payload {
+        std::atomic<int> Ref{1};
+        virtual ~Payload() = default;
+    };
+    struct ArrayData;   // opaque outside the runtime
+
 private:
     friend struct VariantAccess;
-    struct ArrayData;
+
+    static constexpr bool IsRefType(TVarType t)
+    {
+        return (t & varArray) != 0 || t == varUString || t == varOleStr || t == varString
+            || t == varFMTBcd || t == varSQLTimeStamp;
+    }
+    void Release() noexcept;
+
     TVarType FType = varEmpty;
     union {
-        int64_t FInt = 0;
-        uint64_t FUInt;
-        double FDouble;
-        bool FBool;
-        const void* FPtr;
+        int64_t FInt = 0;   // every integer kind, booleans (-1/0), currency (raw), error codes
+        uint64_t FUInt;     // varUInt64
+        double FDouble;     // single, double, date
+        const void* FPtr;   // varObject
+        Payload* FRef;      // the reference types above
     };
-    QString FStr;
-    std::shared_ptr<ArrayData> FArray;
-    std::shared_ptr<const TBcd> FBcd;
-    std::shared_ptr<const TSQLTimeStamp> FTimeStamp;
 };
 
 inline Variant Null() { return Variant::Null(); }
@@ -139,6 +189,7 @@ bool VarIsOrdinal(const Variant& v);
 bool VarIsFloat(const Variant& v);
 bool VarIsType(const Variant& v, TVarType t);
 TVarType VarType(const Variant& v);
+QString VarTypeAsText(TVarType t);                         // "Integer", "Array of Variant", ...
 QString VarToStr(const Variant& v);                       // '' for Null and Empty
 QString VarToStrDef(const Variant& v, const QString& def);
 Variant VarAsType(const Variant& v, TVarType t);
