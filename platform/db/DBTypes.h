@@ -2,38 +2,8 @@
 // classes so that layers which only need a field type or a state can include it cheaply.
 #pragma once
 
-#include "platform/rtl/System.h"
-
-#include <initializer_list>
-
-// A set of enumeration values (up to 64 members), the form every option set takes.
-template <typename E>
-class TEnumSet {
-    uint64_t FBits = 0;
-    static constexpr uint64_t Bit(E e) { return uint64_t(1) << unsigned(e); }
-
-public:
-    constexpr TEnumSet() = default;
-    constexpr TEnumSet(E e) : FBits(Bit(e)) {}
-    constexpr TEnumSet(std::initializer_list<E> list)
-    {
-        for (E e : list)
-            FBits |= Bit(e);
-    }
-    static constexpr TEnumSet FromBits(uint64_t bits) { TEnumSet s; s.FBits = bits; return s; }
-    constexpr uint64_t Bits() const { return FBits; }
-
-    constexpr bool Contains(E e) const { return (FBits & Bit(e)) != 0; }
-    constexpr bool Empty() const { return FBits == 0; }
-    constexpr TEnumSet& Include(E e) { FBits |= Bit(e); return *this; }
-    constexpr TEnumSet& Exclude(E e) { FBits &= ~Bit(e); return *this; }
-    constexpr TEnumSet& operator<<(E e) { return Include(e); }
-    constexpr TEnumSet& operator>>(E e) { return Exclude(e); }
-    friend constexpr TEnumSet operator+(TEnumSet a, TEnumSet b) { return FromBits(a.FBits | b.FBits); }
-    friend constexpr TEnumSet operator-(TEnumSet a, TEnumSet b) { return FromBits(a.FBits & ~b.FBits); }
-    friend constexpr TEnumSet operator*(TEnumSet a, TEnumSet b) { return FromBits(a.FBits & b.FBits); }
-    friend constexpr bool operator==(TEnumSet a, TEnumSet b) { return a.FBits == b.FBits; }
-};
+#include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Persistent.h"
 
 // The order is part of the stored forms (field definitions, record-store streams): never reorder.
 enum TFieldType {
@@ -45,9 +15,10 @@ enum TFieldType {
     ftOraTimeStamp, ftOraInterval, ftLongWord, ftShortint, ftByte, ftExtended, ftConnection,
     ftParams, ftStream, ftTimeStampOffset, ftObject, ftSingle
 };
+DOV_ENUM_INFO(TFieldType, ftUnknown, ftString, ftSmallint, ftInteger, ftWord, ftBoolean, ftFloat, ftCurrency, ftBCD, ftDate, ftTime, ftDateTime, ftBytes, ftVarBytes, ftAutoInc, ftBlob, ftMemo, ftGraphic, ftFmtMemo, ftParadoxOle, ftDBaseOle, ftTypedBinary, ftCursor, ftFixedChar, ftWideString, ftLargeint, ftADT, ftArray, ftReference, ftDataSet, ftOraBlob, ftOraClob, ftVariant, ftInterface, ftIDispatch, ftGuid, ftTimeStamp, ftFMTBcd, ftFixedWideChar, ftWideMemo, ftOraTimeStamp, ftOraInterval, ftLongWord, ftShortint, ftByte, ftExtended, ftConnection, ftParams, ftStream, ftTimeStampOffset, ftObject, ftSingle)
 constexpr int FieldTypeCount = int(ftSingle) + 1;
 using TBlobType = TFieldType;  // ftBlob..ftWideMemo
-using TFieldTypes = TEnumSet<TFieldType>;
+using TFieldTypes = TSet<TFieldType>;
 
 // "String", "Smallint", ...: the type's name without the "ft" prefix.
 const char* FieldTypeName(TFieldType t);
@@ -56,16 +27,19 @@ const char* FieldTypeIdent(TFieldType t);
 bool FieldTypeFromIdent(const QString& ident, TFieldType& t);
 
 enum TFieldKind { fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate };
-using TFieldKinds = TEnumSet<TFieldKind>;
+DOV_ENUM_INFO(TFieldKind, fkData, fkCalculated, fkLookup, fkInternalCalc, fkAggregate)
+using TFieldKinds = TSet<TFieldKind>;
 
 enum TDataSetState {
     dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter, dsNewValue,
     dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening
 };
-using TDataSetStates = TEnumSet<TDataSetState>;
+DOV_ENUM_INFO(TDataSetState, dsInactive, dsBrowse, dsEdit, dsInsert, dsSetKey, dsCalcFields, dsFilter, dsNewValue, dsOldValue, dsCurValue, dsBlockRead, dsInternalCalc, dsOpening)
+using TDataSetStates = TSet<TDataSetState>;
 
 enum TUpdateStatus { usUnmodified, usModified, usInserted, usDeleted };
-using TUpdateStatusSet = TEnumSet<TUpdateStatus>;
+DOV_ENUM_INFO(TUpdateStatus, usUnmodified, usModified, usInserted, usDeleted)
+using TUpdateStatusSet = TSet<TUpdateStatus>;
 enum TUpdateKind { ukModify, ukInsert, ukDelete };
 enum TDataAction { daFail, daAbort, daRetry };
 
@@ -73,12 +47,14 @@ enum TBookmarkFlag { bfCurrent, bfBOF, bfEOF, bfInserted };
 enum TGetMode { gmCurrent, gmNext, gmPrior };
 enum TGetResult { grOK, grBOF, grEOF, grError };
 enum TResyncModeItem { rmExact, rmCenter };
-using TResyncMode = TEnumSet<TResyncModeItem>;
+using TResyncMode = TSet<TResyncModeItem>;
 
 enum TLocateOption { loCaseInsensitive, loPartialKey };
-using TLocateOptions = TEnumSet<TLocateOption>;
+DOV_ENUM_INFO(TLocateOption, loCaseInsensitive, loPartialKey)
+using TLocateOptions = TSet<TLocateOption>;
 enum TFilterOption { foCaseInsensitive, foNoPartialCompare };
-using TFilterOptions = TEnumSet<TFilterOption>;
+DOV_ENUM_INFO(TFilterOption, foCaseInsensitive, foNoPartialCompare)
+using TFilterOptions = TSet<TFilterOption>;
 
 enum TDataEvent {
     deFieldChange, deRecordChange, deDataSetChange, deDataSetScroll, deLayoutChange,
@@ -87,29 +63,38 @@ enum TDataEvent {
 };
 
 enum TFieldAttribute { faHiddenCol, faReadonly, faRequired, faLink, faUnNamed, faFixed };
-using TFieldAttributes = TEnumSet<TFieldAttribute>;
+DOV_ENUM_INFO(TFieldAttribute, faHiddenCol, faReadonly, faRequired, faLink, faUnNamed, faFixed)
+using TFieldAttributes = TSet<TFieldAttribute>;
 
 enum TProviderFlag { pfInUpdate, pfInWhere, pfInKey, pfHidden, pfRefreshOnInsert, pfRefreshOnUpdate };
-using TProviderFlags = TEnumSet<TProviderFlag>;
+DOV_ENUM_INFO(TProviderFlag, pfInUpdate, pfInWhere, pfInKey, pfHidden, pfRefreshOnInsert, pfRefreshOnUpdate)
+using TProviderFlags = TSet<TProviderFlag>;
 
 enum TAutoRefreshFlag { arNone, arAutoInc, arDefault };
+DOV_ENUM_INFO(TAutoRefreshFlag, arNone, arAutoInc, arDefault)
 
 enum TParamType { ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult };
+DOV_ENUM_INFO(TParamType, ptUnknown, ptInput, ptOutput, ptInputOutput, ptResult)
 
 enum TIndexOption { ixPrimary, ixUnique, ixDescending, ixCaseInsensitive, ixExpression, ixNonMaintained };
-using TIndexOptions = TEnumSet<TIndexOption>;
+DOV_ENUM_INFO(TIndexOption, ixPrimary, ixUnique, ixDescending, ixCaseInsensitive, ixExpression, ixNonMaintained)
+using TIndexOptions = TSet<TIndexOption>;
 
 // What the filter-expression compiler is asked to accept.
 enum TParserOption { poExtSyntax, poAggregate, poDefaultExpr, poUseOrigNames, poFieldNameGiven, poFieldDepend };
-using TParserOptions = TEnumSet<TParserOption>;
+using TParserOptions = TSet<TParserOption>;
 
 // Alignment of a field's text; shared with the visual layer, which may declare the same
 // enumeration: keep the values.
 #ifndef DOV_TALIGNMENT_DECLARED
 #define DOV_TALIGNMENT_DECLARED
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+DOV_ENUM_INFO(TAlignment, taLeftJustify, taRightJustify, taCenter)
 #endif
 
 // Opaque handle of a record buffer; 0 is none. A dataset decides what it stands for.
 using TRecordBuffer = NativeUInt;
 using TRecBuf = TRecordBuffer;
+
+// Errors of the dataset framework; raised through DatabaseError so the text names the component.
+DOV_DECLARE_EXCEPTION(EDatabaseError, Exception);
