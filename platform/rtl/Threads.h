@@ -11,14 +11,16 @@
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 using TThreadMethod = Delegate<void()>;
 
-// A job thread. Create it suspended (or not), Start it, let Execute run; WaitFor returns
-// ReturnValue. An exception escaping Execute is kept as FatalException. OnTerminate runs
+// A job thread. Create it, Start it, let Execute run; WaitFor returns ReturnValue.
+// Execute cannot run before the derived constructor has finished, so a thread created
+// with createSuspended false also waits for Start. An exception escaping Execute is kept as FatalException. OnTerminate runs
 // on the UI thread after Execute; with FreeOnTerminate the object then deletes itself.
 class TThread : public TObject {
 public:
     explicit TThread(bool createSuspended);
-    // Terminates and waits for a running thread (never call on a FreeOnTerminate thread
-    // that has been started).
+    // Terminates and waits for a running thread. By then the derived part is gone, so a
+    // descendant deleted while running should Terminate and WaitFor in its own destructor.
+    // A started FreeOnTerminate thread deletes itself; never delete it.
     ~TThread() override;
     TThread(const TThread&) = delete;
     TThread& operator=(const TThread&) = delete;
