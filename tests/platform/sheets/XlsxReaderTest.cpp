@@ -1,0 +1,302 @@
+#include "SheetFixtures.h"
+#include "platform/sheets/Workbook.h"
+
+#include <cmath>
+
+namespace {
+
+struct CellCase {
+    const char* name;
+    const char* cellXml;   // the attributes and children of one <c>, without r
+    TCellKind kind;
+    double num;            // Number, Date, Error code, Boolean as 0/1
+    const char* text;      // Text
+};
+
+// Styles of the shared fixture: index -> numFmtId.
+//  0 General, 1 id 14, 2 id 22, 3 "dd/mm/yyyy;@", 4 "[Red]0.00", 5 "0.00 "days"",
+//  6 id 4, 7 "[$-419]d mmmm yyyy", 8 id 20, 9 "[h]:mm", 10 "_-* #,##0.00\ _-"
+const CellCase kCases[] = {
+    {"shared string", R"(t="s"><v>0</v>)", TCellKind::Text, 0, "Код страны поставщика"},
+    {"shared rich string", R"(t="s"><v>1</v>)", TCellKind::Text, 0, "Счёт № 5"},
+    {"phonetic hint left out", R"(t="s"><v>2</v>)", TCellKind::Text, 0, "漢字"},
+    {"escaped control character", R"(t="s"><v>3</v>)", TCellKind::Text, 0, "a\rb"},
+    {"inline string", R"(t="inlineStr"><is><t>встроенный</t></is>)", TCellKind::Text, 0, "встроенный"},
+    {"inline rich string", R"(t="inlineStr"><is><r><t>ab</t></r><r><rPr/><t xml:space="preserve"> cd</t></r></is>)",
+     TCellKind::Text, 0, "ab cd"},
+    {"number", R"(><v>1234.5</v>)", TCellKind::Number, 1234.5, ""},
+    {"number with exponent", R"(t="n"><v>1.5E-3</v>)", TCellKind::Number, 0.0015, ""},
+    {"true", R"(t="b"><v>1</v>)", TCellKind::Boolean, 1, ""},
+    {"false", R"(t="b"><v>0</v>)", TCellKind::Boolean, 0, ""},
+    {"formula cached number", R"(><f>SUM(B1:B2)</f><v>42</v>)", TCellKind::Number, 42, ""},
+    {"formula cached text", R"(t="str"><f>A1&amp;"x"</f><v>abc</v>)", TCellKind::Text, 0, "abc"},
+    {"formula cached empty text", R"(t="str"><f>""</f><v></v>)", TCellKind::Text, 0, ""},
+    {"formula cached boolean", R"(t="b"><f>1=1</f><v>1</v>)", TCellKind::Boolean, 1, ""},
+    {"formula cached date", R"(s="1"><f>TODAY()</f><v>45366</v>)", TCellKind::Date, 45366, ""},
+    {"error value", R"(t="e"><f>NA()</f><v>#N/A</v>)", TCellKind::Error, 2042, ""},
+    {"division error", R"(t="e"><v>#DIV/0!</v>)", TCellKind::Error, 2007, ""},
+    {"built-in short date 14", R"(s="1"><v>45366</v>)", TCellKind::Date, 45366, ""},
+    {"built-in date time 22", R"(s="2"><v>45366.5</v>)", TCellKind::Date, 45366.5, ""},
+    {"custom dd/mm/yyyy;@", R"(s="3"><v>45322</v>)", TCellKind::Date, 45322, ""},
+    {"[Red] is no day", R"(s="4"><v>12.5</v>)", TCellKind::Number, 12.5, ""},
+    {"quoted d is no day", R"(s="5"><v>3</v>)", TCellKind::Number, 3, ""},
+    {"built-in number 4", R"(s="6"><v>1000.25</v>)", TCellKind::Number, 1000.25, ""},
+    {"locale prefixed long date", R"(s="7"><v>34851</v>)", TCellKind::Date, 34851, ""},
+    {"built-in time 20", R"(s="8"><v>0.75</v>)", TCellKind::Date, 0.75, ""},
+    {"elapsed hours", R"(s="9"><v>1.25</v>)", TCellKind::Date, 2.25, ""},
+    {"accounting format", R"(s="10"><v>7</v>)", TCellKind::Number, 7, ""},
+    {"1 Jan 1900", R"(s="1"><v>1</v>)", TCellKind::Date, 2, ""},
+    {"28 Feb 1900", R"(s="1"><v>59</v>)", TCellKind::Date, 60, ""},
+    {"1 Mar 1900", R"(s="1"><v>61</v>)", TCellKind::Date, 61, ""},
+    {"negative date-formatted stays a number", R"(s="1"><v>-5</v>)", TCellKind::Number, -5, ""},
+    {"ISO date cell", R"(t="d"><v>2024-03-15T12:00:00</v>)", TCellKind::Date, 45366.5, ""},
+    {"styled blank", R"(s="1"/>)", TCellKind::Empty, 0, ""},
+};
+
+XlsxParts CaseParts()
+{
+    XlsxParts p;
+    p.SharedStrings = {
+        "<t>Код страны поставщика</t>",
+        "<r><rPr><b/></rPr><t xml:space=\"preserve\">Счёт </t></r><r><t>№ 5</t></r>",
+        "<t>漢字</t><rPh sb=\"0\" eb=\"1\"><t>カンジ</t></rPh><phoneticPr fontId=\"1\"/>",
+        "<t>a_x000D_b</t>",
+    };
+    p.NumFmts = {
+        R"(<numFmt numFmtId="164" formatCode="dd/mm/yyyy;@"/>)",
+        R"(<numFmt numFmtId="165" formatCode="[Red]0.00"/>)",
+        R"(<numFmt numFmtId="166" formatCode="0.00 &quot;days&quot;"/>)",
+        R"(<numFmt numFmtId="167" formatCode="[$-419]d mmmm yyyy"/>)",
+        R"(<numFmt numFmtId="168" formatCode="[h]:mm"/>)",
+        R"(<numFmt numFmtId="169" formatCode="_-* #,##0.00\ _-"/>)",
+    };
+    p.XfNumFmtIds = {0, 14, 22, 164, 165, 166, 4, 167, 20, 168, 169};
+    return p;
+}
+
+QString ColName(int col)
+{
+    QString s;
+    for (; col > 0; col = (col - 1) / 26)
+        s.prepend(QChar(u'A' + (col - 1) % 26));
+    return s;
+}
+
+class XlsxReaderTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString Path(const QString& name) const { return dir.filePath(name); }
+};
+
+// Every case sits in its own column of row 2, so the table also exercises wide sparse rows.
+TEST_F(XlsxReaderTest, CellKindsAsTheAutomationGivesThem)
+{
+    XlsxParts p = CaseParts();
+    QString row = "<row r=\"2\">";
+    int col = 2;
+    for (const auto& c : kCases)
+        row += QStringLiteral("<c r=\"%1%2\" %3</c>")
+                   .arg(ColName(col++))
+                   .arg(2)
+                   .arg(QString::fromUtf8(c.cellXml).endsWith(u"/>") ? QString::fromUtf8(c.cellXml).chopped(2) + ">"
+                                                                      : QString::fromUtf8(c.cellXml));
+    row += "</row>";
+    p.SheetData = row;
+    WriteXlsx(Path("kinds.xlsx"), p);
+
+    const TSheetCells cells = ReadXlsxFirstSheet(Path("kinds.xlsx"));
+    EXPECT_EQ(cells.FirstRow(), 2);
+    EXPECT_EQ(cells.FirstCol(), 2);
+    EXPECT_EQ(cells.RowCount(), 1);
+    EXPECT_EQ(cells.ColCount(), int(std::size(kCases)));
+    col = 1;
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(int(cells.Kind(1, col)), int(c.kind));
+        if (c.kind == TCellKind::Text)
+            EXPECT_EQ(cells.Text(1, col), QString::fromUtf8(c.text));
+        else if (c.kind == TCellKind::Boolean)
+            EXPECT_EQ(cells.Boolean(1, col), c.num != 0);
+        else
+            EXPECT_NEAR(cells.Number(1, col), c.num, 1e-9);
+        ++col;
+    }
+}
+
+TEST_F(XlsxReaderTest, Date1904SystemShiftsSerials)
+{
+    XlsxParts p = CaseParts();
+    p.Date1904 = true;
+    p.SheetData = R"(<row r="1"><c r="A1" s="1"><v>43904</v></c><c r="B1"><v>43904</v></c></row>)";
+    WriteXlsx(Path("d1904.xlsx"), p);
+    const TSheetCells cells = ReadXlsxFirstSheet(Path("d1904.xlsx"));
+    EXPECT_EQ(cells.Kind(1, 1), TCellKind::Date);
+    EXPECT_DOUBLE_EQ(cells.Number(1, 1), 45366);   // 15 Mar 2024
+    EXPECT_EQ(cells.Kind(1, 2), TCellKind::Number); // plain numbers are not shifted
+    EXPECT_DOUBLE_EQ(cells.Number(1, 2), 43904);
+}
+
+TEST_F(XlsxReaderTest, FirstSheetInTabOrderEvenWhenHidden)
+{
+    XlsxParts p = CaseParts();
+    p.FirstSheetHidden = true;
+    p.SheetData = R"(<row r="1"><c r="A1" t="inlineStr"><is><t>скрытый</t></is></c></row>)";
+    p.SecondSheetData = R"(<row r="1"><c r="A1" t="inlineStr"><is><t>видимый</t></is></c></row>)";
+    WriteXlsx(Path("hidden.xlsx"), p);
+    EXPECT_EQ(ReadXlsxFirstSheet(Path("hidden.xlsx")).Text(1, 1), u"скрытый");
+}
+
+TEST_F(XlsxReaderTest, UsedRangeIsTheBoundingBoxNotTheDimension)
+{
+    XlsxParts p = CaseParts();
+    p.BeforeSheetData = R"(<dimension ref="A1:Z100"/>)";
+    p.SheetData = R"(<row r="3"><c r="C3" t="s"><v>0</v></c></row>)"
+                  R"(<row r="5" spans="1:10"/>)"
+                  R"(<row r="7"><c r="F7"><v>5</v></c></row>)";
+    WriteXlsx(Path("range.xlsx"), p);
+    const TSheetCells cells = ReadXlsxFirstSheet(Path("range.xlsx"));
+    EXPECT_EQ(cells.FirstRow(), 3);
+    EXPECT_EQ(cells.FirstCol(), 3);
+    EXPECT_EQ(cells.RowCount(), 5);
+    EXPECT_EQ(cells.ColCount(), 4);
+    EXPECT_EQ(cells.Text(1, 1), u"Код страны поставщика");
+    EXPECT_EQ(cells.Kind(5, 4), TCellKind::Number);
+    EXPECT_EQ(cells.Kind(3, 2), TCellKind::Empty);   // a gap inside the range
+    EXPECT_EQ(cells.Kind(6, 1), TCellKind::Empty);   // outside the range
+}
+
+TEST_F(XlsxReaderTest, ImplicitPositionsAndUnorderedCells)
+{
+    XlsxParts p = CaseParts();
+    // Rows and cells without r follow their predecessor; a later row may come first.
+    p.SheetData = R"(<row r="2"><c r="B2"><v>22</v></c></row>)"
+                  R"(<row r="1"><c><v>11</v></c><c><v>12</v></c></row>)"
+                  R"(<row><c r="B2"><v>99</v></c></row>)";
+    WriteXlsx(Path("implicit.xlsx"), p);
+    const TSheetCells cells = ReadXlsxFirstSheet(Path("implicit.xlsx"));
+    EXPECT_EQ(cells.RowCount(), 2);
+    EXPECT_EQ(cells.ColCount(), 2);
+    EXPECT_DOUBLE_EQ(cells.Number(1, 1), 11);
+    EXPECT_DOUBLE_EQ(cells.Number(1, 2), 12);
+    EXPECT_DOUBLE_EQ(cells.Number(2, 2), 99);   // the later cell at B2 wins
+    EXPECT_EQ(cells.Kind(2, 1), TCellKind::Empty);
+}
+
+TEST_F(XlsxReaderTest, EmptySheetIsOneEmptyCell)
+{
+    XlsxParts p = CaseParts();
+    WriteXlsx(Path("empty.xlsx"), p);
+    const TSheetCells cells = ReadXlsxFirstSheet(Path("empty.xlsx"));
+    EXPECT_EQ(cells.RowCount(), 1);
+    EXPECT_EQ(cells.ColCount(), 1);
+    EXPECT_EQ(cells.Kind(1, 1), TCellKind::Empty);
+}
+
+TEST_F(XlsxReaderTest, WriterRoundTrip)
+{
+    for (bool shared : {true, false}) {
+        for (bool date1904 : {false, true}) {
+            SCOPED_TRACE(QStringLiteral("shared %1, 1904 %2").arg(shared).arg(date1904).toStdString());
+            const QString path = Path("written.xlsx");
+            {
+                TXlsxWriter w(path);
+                w.SetSharedStrings(shared);
+                w.SetDate1904(date1904);
+                const int dateStyle = w.CustomFormatStyle("dd.mm.yyyy");
+                w.BeginSheet("Скрытый", true);
+                w.SetDimension("A1:A1");
+                w.WriteRow(4, {TXlsxCell::MakeText(2, "0012"), TXlsxCell::MakeText(3, "Текст <&> \"кавычки\""),
+                               TXlsxCell::MakeNumber(5, 1234.56)});
+                w.WriteRow(6, {TXlsxCell::MakeNumber(2, w.DateSerial(45366), dateStyle),
+                               TXlsxCell::MakeNumber(3, w.DateSerial(45366.25), w.DateStyle()),
+                               TXlsxCell::MakeBoolean(4, true), TXlsxCell::MakeError(5, "#REF!")});
+                w.WriteRow(7, {TXlsxCell::MakeFormula(2, "B4+1", 13), TXlsxCell::MakeFormulaText(3, "B4", "0012"),
+                               TXlsxCell::MakeBlank(6, dateStyle), TXlsxCell::MakeText(4, "0012")});
+                w.BeginSheet("Второй");
+                w.WriteRow(1, {TXlsxCell::MakeText(1, "другой лист")});
+                w.Close();
+            }
+            const TSheetCells c = ReadXlsxFirstSheet(path);
+            EXPECT_EQ(c.FirstRow(), 4);
+            EXPECT_EQ(c.FirstCol(), 2);
+            EXPECT_EQ(c.RowCount(), 4);
+            EXPECT_EQ(c.ColCount(), 5);   // B..F, F being the styled blank
+            EXPECT_EQ(c.Text(1, 1), u"0012");
+            EXPECT_EQ(c.Text(1, 2), u"Текст <&> \"кавычки\"");
+            EXPECT_DOUBLE_EQ(c.Number(1, 4), 1234.56);
+            EXPECT_EQ(c.Kind(3, 1), TCellKind::Date);
+            EXPECT_DOUBLE_EQ(c.Number(3, 1), 45366);
+            EXPECT_EQ(c.Kind(3, 2), TCellKind::Date);
+            EXPECT_DOUBLE_EQ(c.Number(3, 2), 45366.25);
+            EXPECT_TRUE(c.Boolean(3, 3));
+            EXPECT_EQ(c.Kind(3, 4), TCellKind::Error);
+            EXPECT_DOUBLE_EQ(c.Number(3, 4), 2023);
+            EXPECT_DOUBLE_EQ(c.Number(4, 1), 13);
+            EXPECT_EQ(c.Text(4, 2), u"0012");
+            EXPECT_EQ(c.Text(4, 3), u"0012");
+            EXPECT_EQ(c.Kind(4, 5), TCellKind::Empty);
+        }
+    }
+}
+
+struct BadCase {
+    const char* name;
+    std::function<void(const QString&)> make;
+    const char* messagePart;
+};
+
+TEST_F(XlsxReaderTest, BrokenFilesRaiseNamingTheFile)
+{
+    const BadCase cases[] = {
+        {"missing file", [](const QString&) {}, "не найден"},
+        {"garbage bytes", [](const QString& p) { WriteFile(p, QByteArray("PK\x03\x04 this is not a zip at all", 34)); },
+         "повреждён"},
+        {"truncated zip",
+         [](const QString& p) {
+             XlsxParts parts = CaseParts();
+             parts.SheetData = R"(<row r="1"><c r="A1"><v>1</v></c></row>)";
+             WriteXlsx(p, parts);
+             QFile f(p);
+             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+             f.resize(f.size() / 2);
+         },
+         "повреждён"},
+        {"zip without a workbook",
+         [](const QString& p) { TXlsxWriter::WritePackage(p, {{"readme.txt", "hello"}}); }, "workbook.xml"},
+        {"malformed sheet XML",
+         [](const QString& p) {
+             XlsxParts parts = CaseParts();
+             parts.SheetData = R"(<row r="1"><c r="A1"><v>1</v></row>)";
+             WriteXlsx(p, parts);
+         },
+         "sheet2.xml"},
+        {"shared string index out of range",
+         [](const QString& p) {
+             XlsxParts parts = CaseParts();
+             parts.SheetData = R"(<row r="1"><c r="A1" t="s"><v>17</v></c></row>)";
+             WriteXlsx(p, parts);
+         },
+         "17"},
+        {"bad cell reference",
+         [](const QString& p) {
+             XlsxParts parts = CaseParts();
+             parts.SheetData = R"(<row r="1"><c r="1A"><v>1</v></c></row>)";
+             WriteXlsx(p, parts);
+         },
+         "1A"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString path = Path(QStringLiteral("bad %1.xlsx").arg(QString::fromUtf8(c.name)));
+        c.make(path);
+        try {
+            ReadFirstWorksheet(path);
+            ADD_FAILURE() << "no exception";
+        } catch (const EExcelError& e) {
+            EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.messagePart))) << e.Message().toStdString();
+        }
+    }
+}
+
+} // namespace
