@@ -199,12 +199,14 @@ QString FormatCurr(const QString& format, Currency v, const TFormatSettings& fs)
 double StrToFloat(const QString& s);             // "'%s' is not a valid floating point value"
 double StrToFloat(const QString& s, const TFormatSettings& fs);
 double StrToFloatDef(const QString& s, double def);
+double StrToFloatDef(const QString& s, double def, const TFormatSettings& fs);
 bool TryStrToFloat(const QString& s, double& v);
 bool TryStrToFloat(const QString& s, double& v, const TFormatSettings& fs);
 Currency StrToCurr(const QString& s);
 Currency StrToCurr(const QString& s, const TFormatSettings& fs);
 bool TryStrToCurr(const QString& s, Currency& v);
 bool TryStrToCurr(const QString& s, Currency& v, const TFormatSettings& fs);
+Currency StrToCurrDef(const QString& s, Currency def);
 
 // ---- dates and times ----
 TDateTime EncodeDate(int year, int month, int day);            // "Invalid argument to date encode"
@@ -226,16 +228,24 @@ TDateTime TimeOf(TDateTime d);
 QString FormatDateTime(const QString& format, TDateTime d);
 QString FormatDateTime(const QString& format, TDateTime d, const TFormatSettings& fs);
 void DateTimeToString(QString& result, const QString& format, TDateTime d);
+void DateTimeToString(QString& result, const QString& format, TDateTime d, const TFormatSettings& fs);
 QString DateTimeToStr(TDateTime d);   // short date, then long time unless the time is 0
 QString DateToStr(TDateTime d);
 QString TimeToStr(TDateTime d);
+QString DateTimeToStr(TDateTime d, const TFormatSettings& fs);
+QString DateToStr(TDateTime d, const TFormatSettings& fs);
+QString TimeToStr(TDateTime d, const TFormatSettings& fs);
 TDateTime StrToDate(const QString& s);       // "'%s' is not a valid date"
 TDateTime StrToTime(const QString& s);       // "'%s' is not a valid time"
 TDateTime StrToDateTime(const QString& s);   // "'%s' is not a valid date and time"
 TDateTime StrToDate(const QString& s, const TFormatSettings& fs);
 TDateTime StrToDateTime(const QString& s, const TFormatSettings& fs);
+TDateTime StrToTime(const QString& s, const TFormatSettings& fs);
+TDateTime StrToDateDef(const QString& s, TDateTime def);
+TDateTime StrToDateTimeDef(const QString& s, TDateTime def);
 bool TryStrToDate(const QString& s, TDateTime& d);
 bool TryStrToDate(const QString& s, TDateTime& d, const TFormatSettings& fs);
 bool TryStrToTime(const QString& s, TDateTime& d);
+bool TryStrToTime(const QString& s, TDateTime& d, const TFormatSettings& fs);
 bool TryStrToDateTime(const QString& s, TDateTime& d);
 bool TryStrToDateTime(const QString& s, TDateTime& d, const TFormatSettings& fs);
