@@ -374,7 +374,15 @@ bool TStrings::Equals(TStrings* strings) const
     return true;
 }
 
-void TStrings::Assign(TObject* source)
+DOV_PUBLISHED(TStrings)
+{
+}
+
+DOV_PUBLISHED(TStringList)
+{
+}
+
+void TStrings::Assign(TPersistent* source)
 {
     if (auto* src = dynamic_cast<TStrings*>(source)) {
         if (src == this)
@@ -394,8 +402,7 @@ void TStrings::Assign(TObject* source)
         EndUpdate();
         return;
     }
-    throw EConvertError(QStringLiteral("Cannot assign a %s to a %s"),
-                        {source ? source->ClassName() : QStringLiteral("nil"), ClassName()});
+    TPersistent::Assign(source);
 }
 
 QStringList TStrings::ToStringList() const

@@ -3,6 +3,7 @@
 
 #include "SysUtils.h"
 #include "Streams.h"
+#include "Persistent.h"
 
 #include <functional>
 #include <vector>
@@ -81,11 +82,10 @@ private:
 // An abstract list of lines, each with a data slot that holds nothing, an object
 // reference or an integer. The slot knows which, so an integer is never taken for an
 // object (Objects() of an integer slot is nullptr; Integers() of an object slot is 0).
-class TStrings : public TObject {
+class TStrings : public TPersistent {
+    DOV_PERSISTENT(TStrings, TPersistent)
 public:
     TStrings() = default;
-    TStrings(const TStrings&) = delete;
-    TStrings& operator=(const TStrings&) = delete;
 
     virtual int Count() const = 0;
     QString Strings(int index) const { return Get(index); }
@@ -114,7 +114,8 @@ public:
     int IndexOfObject(TObject* obj) const;
     bool Equals(TStrings* strings) const;
 
-    virtual void Assign(TObject* source);
+    // From another TStrings: lines, slots and the separator, delimiter and quote settings.
+    void Assign(TPersistent* source) override;
     QStringList ToStringList() const;
 
     // "name=value" lines. Names of a line without the separator is "".
@@ -194,6 +195,7 @@ using TStringListSortCompare = std::function<int(TStringList* list, int index1, 
 // Errors: EStringListError "List index out of bounds (%d)", "String list does not allow
 // duplicates", "Operation not allowed on sorted list".
 class TStringList : public TStrings {
+    DOV_PERSISTENT(TStringList, TStrings)
 public:
     TStringList() = default;
     explicit TStringList(bool ownsObjects) : FOwnsObjects(ownsObjects) {}
