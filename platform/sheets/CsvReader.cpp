@@ -30,30 +30,29 @@ QString DecodeCsv(const QByteArray& bytes)
     return CP1251ToUnicode(bytes);   // not UTF-8: the Russian ANSI code page
 }
 
-// The separator most used in the first line outside quotes; ';' wins ties and lone columns.
+// The separator from the first line; since Russian numbers carry decimal commas (and a
+// title line may hold nothing but commas), a ';' or tab in the first lines beats ','.
 QChar DetectSeparator(const QString& text)
 {
-    int semi = 0, comma = 0, tab = 0;
+    int semi = 0, comma = 0, tab = 0, lines = 0;
     bool quoted = false;
     for (const QChar c : text) {
         if (c == u'"')
             quoted = !quoted;
         else if (quoted)
             continue;
-        else if (c == u'\n' || c == u'\r')
+        else if (c == u'\n' && ++lines >= 20)
             break;
         else if (c == u';')
             ++semi;
-        else if (c == u',')
+        else if (c == u',' && lines == 0)
             ++comma;
         else if (c == u'\t')
             ++tab;
     }
-    if (tab > semi && tab >= comma)
-        return u'\t';
-    if (comma > semi && comma > tab)
-        return u',';
-    return u';';
+    if (semi > 0 || tab > 0)
+        return tab > semi ? QChar(u'\t') : QChar(u';');
+    return comma > 0 ? QChar(u',') : QChar(u';');
 }
 
 bool IsBlank(QChar c)

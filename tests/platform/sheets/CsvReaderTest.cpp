@@ -1,0 +1,162 @@
+#include "SheetFixtures.h"
+#include "platform/sheets/Workbook.h"
+
+namespace {
+
+struct ValueCase {
+    const char* field;     // UTF-8, the whole file: one cell
+    TCellKind kind;
+    double num;            // Number, Date, Boolean as 0/1
+    const char* text;      // Text; nullptr: the field itself
+};
+
+const ValueCase kValues[] = {
+    {"123", TCellKind::Number, 123, nullptr},
+    {"-1 234 567,89", TCellKind::Number, -1234567.89, nullptr},
+    {"1\u00A0234,5", TCellKind::Number, 1234.5, nullptr},
+    {"1\u202F234", TCellKind::Number, 1234, nullptr},
+    {" 42 ", TCellKind::Number, 42, nullptr},
+    {"0,5", TCellKind::Number, 0.5, nullptr},
+    {"0", TCellKind::Number, 0, nullptr},
+    {"12,", TCellKind::Number, 12, nullptr},
+    {"1,5E+3", TCellKind::Number, 1500, nullptr},
+    {"12%", TCellKind::Number, 0.12, nullptr},
+    {"123456789", TCellKind::Number, 123456789, nullptr},        // a nine-digit taxpayer number is safe
+    {"1 234 567 890 123,45", TCellKind::Number, 1234567890123.45, nullptr},
+    {"0012", TCellKind::Text, 0, nullptr},                      // a branch number keeps its zeros
+    {"00,5", TCellKind::Text, 0, nullptr},
+    {"1234.56", TCellKind::Text, 0, nullptr},                   // '.' is no decimal separator here
+    {"12.05", TCellKind::Text, 0, nullptr},                     // no year: not a date
+    {"1 23", TCellKind::Text, 0, nullptr},
+    {"1234 567", TCellKind::Text, 0, nullptr},
+    {"123456789012", TCellKind::Text, 0, nullptr},              // 12+ digits: an identifier
+    {"+375291234567", TCellKind::Text, 0, nullptr},
+    {"1234567890123456", TCellKind::Text, 0, nullptr},          // past a double's precision
+    {"1 234 567 890 123 456,7", TCellKind::Text, 0, nullptr},
+    {"100123456-2024-0000000123", TCellKind::Text, 0, nullptr}, // an e-invoice number
+    {"15.03.2024", TCellKind::Date, 45366, nullptr},
+    {"5.3.2024", TCellKind::Date, 45356, nullptr},
+    {"15.03.24", TCellKind::Date, 45366, nullptr},
+    {"15.03.2024 12:00", TCellKind::Date, 45366.5, nullptr},
+    {"15.03.2024 06:00:36", TCellKind::Date, 45366.25 + 36.0 / 86400, nullptr},
+    {"2024-03-15", TCellKind::Date, 45366, nullptr},
+    {"12:00", TCellKind::Date, 0.5, nullptr},
+    {"31.02.2024", TCellKind::Text, 0, nullptr},
+    {"ИСТИНА", TCellKind::Boolean, 1, nullptr},
+    {"ложь", TCellKind::Boolean, 0, nullptr},
+    {"TRUE", TCellKind::Text, 0, nullptr},
+    {"=SUM(A1)", TCellKind::Text, 0, nullptr},
+    {"-", TCellKind::Text, 0, nullptr},
+    {"   ", TCellKind::Text, 0, nullptr},
+    {" текст ", TCellKind::Text, 0, nullptr},                   // text keeps its blanks
+    {"\"0012\"", TCellKind::Text, 0, "0012"},
+    {"\"1 234,5\"", TCellKind::Number, 1234.5, nullptr},          // quotes do not make text
+};
+
+TEST(CsvReaderTest, ValuesConvertAsUnderRussianSettings)
+{
+    for (const auto& c : kValues) {
+        SCOPED_TRACE(c.field);
+        const TSheetCells cells = ReadCsvText("k;" + QByteArray(c.field) + "\r\n");
+        ASSERT_EQ(cells.RowCount(), 1);
+        ASSERT_EQ(cells.ColCount(), 2);
+        EXPECT_EQ(int(cells.Kind(1, 2)), int(c.kind));
+        if (c.kind == TCellKind::Text)
+            EXPECT_EQ(cells.Text(1, 2), QString::fromUtf8(c.text ? c.text : c.field));
+        else
+            EXPECT_NEAR(cells.Number(1, 2), c.num, 1e-9);
+    }
+}
+
+struct DialectCase {
+    const char* name;
+    QByteArray bytes;
+    std::vector<std::vector<const char*>> rows;   // expected texts; "" for Empty, numbers as "#1,5"
+};
+
+void ExpectGrid(const TSheetCells& cells, const std::vector<std::vector<const char*>>& rows)
+{
+    ASSERT_EQ(cells.RowCount(), int(rows.size()));
+    for (size_t r = 0; r < rows.size(); ++r) {
+        for (size_t c = 0; c < rows[r].size(); ++c) {
+            SCOPED_TRACE(testing::Message() << "row " << r + 1 << " col " << c + 1);
+            const QString want = QString::fromUtf8(rows[r][c]);
+            const int row = int(r) + 1, col = int(c) + 1;
+            if (want.isEmpty())
+                EXPECT_EQ(cells.Kind(row, col), TCellKind::Empty);
+            else if (want.startsWith(u'#'))
+                EXPECT_DOUBLE_EQ(cells.Number(row, col), want.mid(1).replace(u',', u'.').toDouble());
+            else
+                EXPECT_EQ(cells.Text(row, col), want);
+        }
+    }
+}
+
+TEST(CsvReaderTest, Dialects)
+{
+    const DialectCase cases[] = {
+        {"semicolons with decimal commas", "Код;Сумма;Имя\n1;1,5;x\n", {{"Код", "Сумма", "Имя"}, {"#1", "#1,5", "x"}}},
+        {"commas, numbers quoted", "a,b,\"1,5\",c\n", {{"a", "b", "#1,5", "c"}}},
+        {"tabs", "a\tb,c\tx\n", {{"a", "b,c", "x"}}},
+        {"separator inside quotes does not count", "\"a;b;c\",d,e\n", {{"a;b;c", "d", "e"}}},
+        {"no separator at all", "один\nдва", {{"один"}, {"два"}}},
+        {"a title line of commas, semicolons below",
+         "Список ЭСЧФ, полученных за март\nКод;Сумма\n1;2,5\n",
+         {{"Список ЭСЧФ, полученных за март", ""}, {"Код", "Сумма"}, {"#1", "#2,5"}}},
+        {"quotes, doubled quotes, line breaks",
+         "\"a \"\"q\"\" b\";\"x;y\";\"line1\nline2\";\"crlf\r\nin\"\r\nnext;\"\"\r\n",
+         {{"a \"q\" b", "x;y", "line1\nline2", "crlf\nin"}, {"next", ""}}},
+        {"text after a closing quote is kept", "\"ab\"cd;e\n", {{"abcd", "e"}}},
+        {"quote inside an unquoted field is literal", "ab\"c;d\n", {{"ab\"c", "d"}}},
+        {"empty fields and lines", "a;;c\n\n;;\rd\r", {{"a", "", "c"}, {"", "", ""}, {"", "", ""}, {"d", "", ""}}},
+        {"UTF-8 BOM", "\xEF\xBB\xBFКод;Имя\n", {{"Код", "Имя"}}},
+        {"CP1251", "\xCA\xEE\xE4;\xC8\xEC\xFF\n", {{"Код", "Имя"}}},
+        {"UTF-16LE with BOM", QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(u"Код\tИмя\r\n"), 18),
+         {{"Код", "Имя"}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        ExpectGrid(ReadCsvText(c.bytes), c.rows);
+    }
+}
+
+TEST(CsvReaderTest, UsedRangeSkipsLeadingBlankRowsAndColumns)
+{
+    const TSheetCells cells = ReadCsvText(";;\n;;x;\n;;;7\n");
+    EXPECT_EQ(cells.FirstRow(), 2);
+    EXPECT_EQ(cells.FirstCol(), 3);
+    EXPECT_EQ(cells.RowCount(), 2);
+    EXPECT_EQ(cells.ColCount(), 2);
+    EXPECT_EQ(cells.Text(1, 1), u"x");
+    EXPECT_DOUBLE_EQ(cells.Number(2, 2), 7);
+}
+
+TEST(CsvReaderTest, DeskAuditRowKeepsIdentifiersAsText)
+{
+    // The columns the import reads: UNN, branch, name ... e-invoice number, dates, amounts.
+    QByteArray line = "112;190000001;0012;ООО \"Ромашка\"";
+    for (int col = 5; col <= 14; ++col)
+        line += ";";
+    line += ";190000001-2024-0000012345;;;;;05.02.2024";
+    const TSheetCells cells = ReadCsvText(line + "\n");
+    EXPECT_DOUBLE_EQ(cells.Number(1, 2), 190000001);
+    EXPECT_EQ(cells.Text(1, 3), u"0012");
+    EXPECT_EQ(cells.Text(1, 4), u"ООО \"Ромашка\"");
+    EXPECT_EQ(cells.Text(1, 15), u"190000001-2024-0000012345");
+    EXPECT_EQ(cells.Kind(1, 20), TCellKind::Date);
+    EXPECT_DOUBLE_EQ(cells.Number(1, 20), 45327);
+}
+
+TEST(CsvReaderTest, MissingFileRaisesNamingIt)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("нет такого.csv");
+    try {
+        ReadFirstWorksheet(path);
+        ADD_FAILURE() << "no exception";
+    } catch (const EExcelError& e) {
+        EXPECT_TRUE(e.Message().contains(path));
+    }
+}
+
+} // namespace
