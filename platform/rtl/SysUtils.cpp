@@ -324,6 +324,28 @@ QCollator& RussianCollator(bool caseSensitive)
 
 inline bool IsBlank(QChar c) { return c.unicode() <= 0x20; }
 
+// Code point at i (advancing i), lower-cased.
+char32_t LowerAt(const QString& s, qsizetype& i)
+{
+    const char16_t u = s[i].unicode();
+    ++i;
+    if (QChar::isHighSurrogate(u) && i < s.size() && s[i].isLowSurrogate())
+        return QChar::toLower(QChar::surrogateToUcs4(u, s[i++].unicode()));
+    return QChar::toLower(char32_t(u));
+}
+
+// Ordinal comparison of the lower-cased texts, without building them.
+int CompareFolded(const QString& a, const QString& b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        const char32_t x = LowerAt(a, i), y = LowerAt(b, j);
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return i < a.size() ? 1 : j < b.size() ? -1 : 0;
+}
+
 } // namespace
 
 QString UpperCase(const QString& s)
@@ -391,7 +413,7 @@ int AnsiCompareText(const QString& a, const QString& b)
     if (r != 0)
         return r;
     // Equal to the collator: only a case difference may still count as equal.
-    return CompareStr(AnsiLowerCase(a), AnsiLowerCase(b));
+    return CompareFolded(a, b);
 }
 
 bool AnsiSameText(const QString& a, const QString& b)

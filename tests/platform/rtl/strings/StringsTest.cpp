@@ -109,6 +109,12 @@ TEST(Strings, AnsiComparisonsWithAndWithoutCase)
     }
 }
 
+TEST(Strings, AnsiSameTextFoldsLettersOutsideTheBmp)
+{
+    EXPECT_TRUE(AnsiSameText(U("\xF0\x90\x90\xA8ж"), U("\xF0\x90\x90\x80Ж")));
+    EXPECT_FALSE(AnsiSameStr(U("\xF0\x90\x90\xA8ж"), U("\xF0\x90\x90\x80Ж")));
+}
+
 TEST(Strings, AnsiCompareIsATotalOrderEvenForTextsTheCollatorIgnores)
 {
     // Control characters weigh nothing to the collator; sorted lists still need them apart.
