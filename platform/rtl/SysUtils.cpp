@@ -46,7 +46,7 @@ QString HexDigits(uint64_t v)
     return QString::number(v, 16).toUpper();
 }
 
-// Digits of the magnitude padded with zeros to `minDigits`, then the sign.
+// The sign, then the digits of the magnitude padded with zeros to `minDigits`.
 QString ZeroPadded(const QString& digits, bool negative, int minDigits)
 {
     QString r;
