@@ -1,5 +1,6 @@
 // .xls (BIFF) through FreeXL. FreeXL gives the sheet's declared dimensions; the used range
 // is worked out from the cells that hold values, as the declared one may be larger.
+// FreeXL reports boolean and error cells as integers, so in .xls they come back as numbers.
 #include "NumberFormats.h"
 #include "Workbook.h"
 
