@@ -307,15 +307,17 @@ inline char16_t AsciiUpper(char16_t c) { return c >= u'a' && c <= u'z' ? char16_
 inline char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? char16_t(c + 32) : c; }
 
 // QCollator is not safe to share between threads: one pair per thread.
+// The root order is used: Russian letters collate the same as under the Russian
+// tailoring, but Latin names sort before Cyrillic ones, as accountants' lists always have.
 QCollator& RussianCollator(bool caseSensitive)
 {
     thread_local QCollator cs = [] {
-        QCollator c(QLocale(QLocale::Russian, QLocale::Russia));
+        QCollator c(QLocale(QLocale::English, QLocale::UnitedStates));
         c.setCaseSensitivity(Qt::CaseSensitive);
         return c;
     }();
     thread_local QCollator ci = [] {
-        QCollator c(QLocale(QLocale::Russian, QLocale::Russia));
+        QCollator c(QLocale(QLocale::English, QLocale::UnitedStates));
         c.setCaseSensitivity(Qt::CaseInsensitive);
         return c;
     }();

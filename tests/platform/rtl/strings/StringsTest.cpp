@@ -97,6 +97,7 @@ TEST(Strings, AnsiComparisonsWithAndWithoutCase)
         {"10", "9", -1, -1},        // no numeric ordering
         {"", "а", -1, -1},
         {"abc", "abc", 0, 0},
+        {"Zeta", "Альфа", -1, -1},  // Latin names sort before Cyrillic ones
     };
     for (const auto& c : cases) {
         const QString a = U(c.a), b = U(c.b);
