@@ -1,4 +1,5 @@
 #include "Persistent.h"
+#include "Filer.h"
 
 #include <QHash>
 #include <QMutex>
@@ -372,6 +373,15 @@ void TComponent::SetName(const QString& NewName)
         FOwner->ValidateRename(this, FName, NewName);
     else
         ValidateRename(nullptr, FName, NewName);
+    // The owner's published pointer of the new name refers to this component from now on.
+    const TFieldInfo* newField = FOwner && !NewName.isEmpty() ? FOwner->ClassInfo().FindField(NewName) : nullptr;
+    if (newField && !newField->Set(FOwner, this))
+        throw EComponentError(QStringLiteral("Component %s of class %s does not fit the field of %s"),
+                              {NewName, ClassName(), FOwner->ClassName()});
+    if (FOwner && !FName.isEmpty())
+        if (const TFieldInfo* oldField = FOwner->ClassInfo().FindField(FName))
+            if (oldField != newField && oldField->Get(FOwner) == this)
+                oldField->Set(FOwner, nullptr);
     ChangeName(NewName);
 }
 
