@@ -76,3 +76,36 @@ bool IsNumericFieldType(TFieldType fieldType);
 // By the first character's direction: right-to-left letters and Arabic digits are True,
 // left-to-right letters False, anything else (digits, blanks, marks) the default.
 bool IsRightToLeftText(const QString& text, bool defaultValue);
+
+// ============================================================================================
+// Lists: the sort-specification parser (ToolCtrlsEh_Lists.cpp)
+// ============================================================================================
+
+// One sort key: the field and its direction.
+class TOrderByItemEh : public TObject {
+public:
+    int FieldIndex = 0;     // index in the owner's field list
+    int MTFieldIndex = 0;   // index in the in-memory data structure (the parser writes FieldIndex)
+    bool Desc = false;
+    bool CaseIns = false;   // set by descendants from their own options
+    int ExtObjIndex = 0;    // an outside value supplier; set by descendants
+};
+
+// Sort keys in order of significance, parsed from texts like "name, [Date] DESC; sum".
+// The list owns its items.
+class TOrderByList : public TObjectList {
+public:
+    TOrderByList() : TObjectList(true) {}
+
+    // Replaces the items; on an error raises Exception and keeps the items it had.
+    void ParseOrderByStr(const QString& OrderByStr);
+    // The next token from the 1-based position FromIndex, which it advances: "," or ";",
+    // a bracketed name without its brackets, or a name up to a blank, "," or ";".
+    // Empty at the end of the text.
+    static QString GetToken(const QString& Exp, int& FromIndex);
+
+    TOrderByItemEh* GetItem(int Index) const { return static_cast<TOrderByItemEh*>(Items(Index)); }
+    void SetItem(int Index, TOrderByItemEh* Value) { SetItems(Index, Value); }
+    // The index of the named field, or -1; the plain list knows no fields.
+    virtual int GetFieldIndex(const QString& FieldName) { return -1; }
+};
