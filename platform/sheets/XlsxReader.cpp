@@ -82,6 +82,8 @@ protected:
     {
         if (FEof)
             return -1;
+        if (maxSize <= 0)
+            return 0;
         const zip_int64_t n = zip_fread(FFile, data, zip_uint64_t(maxSize));
         if (n < 0) {
             // Not thrown from here: the XML reader sits between us and the caller.

@@ -239,6 +239,28 @@ TEST_F(XlsxReaderTest, WriterRoundTrip)
     }
 }
 
+// Megabytes of sheet XML arrive through many reads of the zip entry.
+TEST_F(XlsxReaderTest, LargeSheetStreamsThroughManyBlocks)
+{
+    const QString path = Path("large.xlsx");
+    const int rows = 30000;
+    {
+        TXlsxWriter w(path);
+        for (int r = 1; r <= rows; ++r)
+            w.WriteRow(r, {TXlsxCell::MakeNumber(1, r), TXlsxCell::MakeText(2, QStringLiteral("строка %1").arg(r % 100)),
+                           TXlsxCell::MakeText(3, QStringLiteral("уникальная %1").arg(r))});
+        w.Close();
+    }
+    const TSheetCells c = ReadXlsxFirstSheet(path);
+    ASSERT_EQ(c.RowCount(), rows);
+    ASSERT_EQ(c.ColCount(), 3);
+    for (int r : {1, 2, 4097, 12345, rows}) {
+        EXPECT_DOUBLE_EQ(c.Number(r, 1), r);
+        EXPECT_EQ(c.Text(r, 2), QStringLiteral("строка %1").arg(r % 100));
+        EXPECT_EQ(c.Text(r, 3), QStringLiteral("уникальная %1").arg(r));
+    }
+}
+
 struct BadCase {
     const char* name;
     std::function<void(const QString&)> make;
