@@ -42,7 +42,7 @@ TEST(Fuzz, RandomNumberFormatsNeverCrash)
         const double v = RandomDouble(rng);
         const QString s = FormatFloat(fmt, v, RU);
         EXPECT_LT(s.size(), 400) << fmt.toStdString();
-        FormatCurr(fmt, Currency::FromRaw(int64_t(rng()) * int64_t(rng()) - (int64_t(1) << 62)), RU);
+        FormatCurr(fmt, Currency::FromRaw(int64_t((uint64_t(rng()) << 32) | rng())), RU);
     }
 }
 
