@@ -814,6 +814,21 @@ __int128 CurrencyRaw128(const Variant& v, Kind k)
 TVariantRelationship VarCompareValue(const Variant& a, const Variant& b)
 {
     const Kind ka = KindOf(a), kb = KindOf(b);
+    // Same kind of number or date: the column case, compared without conversions.
+    if (ka == kb) {
+        switch (ka) {
+        case kInt:
+        case kCurr: {
+            const int64_t x = VA::Int(a), y = VA::Int(b);
+            return x < y ? vrLessThan : x > y ? vrGreaterThan : vrEqual;
+        }
+        case kFloat:
+        case kDate:
+            return RelDouble(VA::Dbl(a), VA::Dbl(b));
+        default:
+            break;
+        }
+    }
     if (ka == kNull || kb == kNull)
         return ka == kb ? vrEqual : vrNotEqual;
     if (ka == kArr || kb == kArr || ka == kOther || kb == kOther)
