@@ -757,6 +757,28 @@ Variant VarFMTBcdCreate(const QString& s, int precision, int scale)
 }
 
 TBcd VarToBcd(const Variant& v) { return v.AsBcd(); }
+TDateTime VarToDateTime(const Variant& v) { return v.AsDateTime(); }
+
+Variant VarArrayFromBytes(const QByteArray& bytes)
+{
+    Variant::ArrayData* a;
+    Variant r = VA::NewArray(varByte, a);
+    a->Items.reserve(size_t(bytes.size()));
+    for (char c : bytes)
+        a->Items.push_back(Variant::FromByte(uint8_t(c)));
+    return r;
+}
+
+QByteArray VarArrayToBytes(const Variant& v)
+{
+    if (v.VarType() != (varArray | varByte))
+        CastError(v.VarType(), varArray | varByte);
+    const auto& items = VA::Arr(v).Items;
+    QByteArray bytes(qsizetype(items.size()), Qt::Uninitialized);
+    for (size_t i = 0; i < items.size(); ++i)
+        bytes[qsizetype(i)] = char(uint8_t(VA::Int(items[i])));
+    return bytes;
+}
 
 // ---- comparison ----
 

@@ -208,3 +208,8 @@ Variant VarFMTBcdCreate(const TBcd& b);
 Variant VarFMTBcdCreate(const QString& s, int precision, int scale);
 bool VarIsFMTBcd(const Variant& v);
 TBcd VarToBcd(const Variant& v);
+TDateTime VarToDateTime(const Variant& v);                // AsDateTime
+// Binary data as the platform's array of bytes (low bound 0), and back; ToBytes of a value
+// that is not an array of bytes raises EVariantTypeCastError.
+Variant VarArrayFromBytes(const QByteArray& bytes);
+QByteArray VarArrayToBytes(const Variant& v);

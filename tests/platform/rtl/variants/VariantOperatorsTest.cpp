@@ -169,6 +169,18 @@ TEST(VariantArray, CopiesAreIndependentValues)
     EXPECT_EQ(a.ArrayHighBound(), 2);
 }
 
+TEST(VariantArray, BytesRoundTrip)
+{
+    const QByteArray bytes("\x00\xFF\x7F a", 5);
+    const Variant v = VarArrayFromBytes(bytes);
+    EXPECT_EQ(v.VarType(), varArray | varByte);
+    EXPECT_EQ(v.ArrayCount(), 5);
+    EXPECT_EQ(v.GetElement(1).AsInteger(), 255);
+    EXPECT_EQ(VarArrayToBytes(v), bytes);
+    EXPECT_EQ(VarArrayToBytes(VarArrayFromBytes(QByteArray())), QByteArray());
+    EXPECT_THROW(VarArrayToBytes(VarArrayOf({1})), EVariantTypeCastError);
+}
+
 TEST(VariantCustomTypes, TimeStampConvertsToAndFromDates)
 {
     const TDateTime d = EncodeDate(2023, 12, 31) + EncodeTime(23, 59, 58, 500);
