@@ -1,0 +1,248 @@
+// Exact decimals and date-times in the embedded engine's storage forms.
+#include "SqlInternal.h"
+
+#include <cmath>
+#include <QLocale>
+
+namespace sqlimpl {
+
+i128 Pow10(int n)
+{
+    i128 r = 1;
+    while (n-- > 0) r *= 10;
+    return r;
+}
+
+QByteArray DecToBlob(const Dec& d)
+{
+    QByteArray b(kDecBlobSize, '\0');
+    b[0] = 'D';
+    unsigned __int128 u = static_cast<unsigned __int128>(d.v) ^ (static_cast<unsigned __int128>(1) << 127);
+    for (int i = 16; i >= 1; --i) {
+        b[i] = char(uint8_t(u & 0xFF));
+        u >>= 8;
+    }
+    return b;
+}
+
+bool IsDecBlob(const void* p, int n)
+{
+    return n == kDecBlobSize && p && static_cast<const char*>(p)[0] == 'D';
+}
+
+Dec DecFromBlob(const void* p)
+{
+    const uint8_t* b = static_cast<const uint8_t*>(p);
+    unsigned __int128 u = 0;
+    for (int i = 1; i <= 16; ++i) u = (u << 8) | b[i];
+    u ^= (static_cast<unsigned __int128>(1) << 127);
+    Dec d;
+    d.v = static_cast<i128>(u);
+    // the smallest scale that shows the value exactly
+    int s = kDecScale;
+    i128 v = d.v;
+    while (s > 0 && v % 10 == 0) { v /= 10; --s; }
+    d.scale = s;
+    return d;
+}
+
+i128 RoundToScale(i128 v, int scale)
+{
+    if (scale >= kDecScale) return v;
+    i128 f = Pow10(kDecScale - scale);
+    i128 q = v / f, r = v % f;
+    if (r < 0) r = -r;
+    if (r * 2 >= f) q += v < 0 ? -1 : 1;
+    return q * f;
+}
+
+bool DecFromText(const QString& text, Dec& d)
+{
+    QString s = text.trimmed();
+    int i = 0, n = s.size();
+    bool neg = false;
+    if (i < n && (s[i] == u'-' || s[i] == u'+')) { neg = s[i] == u'-'; ++i; }
+    i128 v = 0;
+    int digits = 0, frac = 0;
+    bool dot = false, roundUp = false;
+    for (; i < n; ++i) {
+        QChar c = s[i];
+        if (c == u'.' && !dot) { dot = true; continue; }
+        if (!c.isDigit()) return false;
+        int dg = c.digitValue();
+        ++digits;
+        if (dot) {
+            if (frac >= kDecScale) { if (frac == kDecScale) roundUp = dg >= 5; ++frac; continue; }
+            ++frac;
+        }
+        if (v > Pow10(37)) return false;
+        v = v * 10 + dg;
+    }
+    if (digits == 0) return false;
+    v *= Pow10(kDecScale - std::min(frac, kDecScale));
+    if (roundUp) v += 1;
+    d.v = neg ? -v : v;
+    d.scale = std::min(frac, kDecScale);
+    return true;
+}
+
+QString DecToText(const Dec& d)
+{
+    int scale = std::clamp(d.scale, 0, kDecScale);
+    i128 v = RoundToScale(d.v, scale) / Pow10(kDecScale - scale);
+    bool neg = v < 0;
+    unsigned __int128 u = neg ? static_cast<unsigned __int128>(-v) : static_cast<unsigned __int128>(v);
+    std::string digits;
+    do { digits.insert(digits.begin(), char('0' + int(u % 10))); u /= 10; } while (u);
+    while (int(digits.size()) <= scale) digits.insert(digits.begin(), '0');
+    if (scale > 0) digits.insert(digits.size() - scale, 1, '.');
+    return (neg ? QStringLiteral("-") : QString()) + QString::fromLatin1(digits.c_str());
+}
+
+Dec DecFromInt(int64_t v)
+{
+    Dec d;
+    d.v = static_cast<i128>(v) * Pow10(kDecScale);
+    return d;
+}
+
+Dec DecFromDouble(double v)
+{
+    Dec d;
+    if (!std::isfinite(v)) throw ESqlError(QStringLiteral("Arithmetic overflow error converting float to data type numeric."));
+    QString s = QString::number(v, 'f', QLocale::FloatingPointShortest);
+    if (!DecFromText(s, d)) throw ESqlError(QStringLiteral("Arithmetic overflow error converting float to data type numeric."));
+    return d;
+}
+
+double DecToDouble(const Dec& d)
+{
+    Dec x = d;
+    x.scale = kDecScale;
+    return DecToText(x).toDouble();
+}
+
+bool DecFits(const Dec& d, int precision, int scale)
+{
+    if (precision <= 0) return true;
+    i128 v = d.v < 0 ? -d.v : d.v;
+    i128 limit = Pow10(precision - scale + kDecScale);
+    return v < limit;
+}
+
+// ---- dates
+
+int64_t DaysFromCivil(int y, int m, int d)
+{
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468 + 25569;   // days since 1899-12-30
+}
+
+void CivilFromDays(int64_t z, int& y, int& m, int& d)
+{
+    z -= 25569;
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    d = int(doy - (153 * mp + 2) / 5 + 1);
+    m = int(mp < 10 ? mp + 3 : mp - 9);
+    y = int(yoe + era * 400 + (m <= 2));
+}
+
+QString DateToCanon(double dt)
+{
+    int64_t ms = llround(dt * 86400000.0);
+    int64_t day = ms >= 0 ? ms / 86400000 : -((-ms + 86399999) / 86400000);
+    int64_t rest = ms - day * 86400000;
+    int y, m, d;
+    CivilFromDays(day, y, m, d);
+    int h = int(rest / 3600000), mi = int(rest / 60000 % 60), s = int(rest / 1000 % 60), z = int(rest % 1000);
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d, h, mi, s, z);
+}
+
+static bool validDate(int y, int m, int d)
+{
+    if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
+    static const int dim[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int maxd = dim[m - 1] + (m == 2 && ((y % 4 == 0 && y % 100 != 0) || y % 400 == 0) ? 1 : 0);
+    return d <= maxd;
+}
+
+// time part "hh:mm[:ss[.fff]]" with optional AM/PM
+static bool parseTime(const QString& s, double& frac)
+{
+    QString t = s.trimmed();
+    frac = 0;
+    if (t.isEmpty()) return true;
+    bool pm = false, am = false;
+    if (t.endsWith(QLatin1String("PM"), Qt::CaseInsensitive)) { pm = true; t.chop(2); t = t.trimmed(); }
+    else if (t.endsWith(QLatin1String("AM"), Qt::CaseInsensitive)) { am = true; t.chop(2); t = t.trimmed(); }
+    QStringList hm = t.split(u':');
+    if (hm.size() < 2 || hm.size() > 3) return false;
+    bool ok1, ok2, ok3 = true;
+    int h = hm[0].toInt(&ok1), mi = hm[1].toInt(&ok2);
+    double sec = 0;
+    if (hm.size() == 3) { QString ss = hm[2]; ss.replace(u',', u'.'); sec = ss.toDouble(&ok3); }
+    if (!ok1 || !ok2 || !ok3 || h < 0 || h > 23 || mi < 0 || mi > 59 || sec < 0 || sec >= 60) return false;
+    if (pm && h < 12) h += 12;
+    if (am && h == 12) h = 0;
+    frac = (h * 3600 + mi * 60) / 86400.0 + std::round(sec * 1000) / 86400000.0;
+    return true;
+}
+
+bool CanonToDate(const QString& s, double& dt)
+{
+    return ParseDateText(s, QStringLiteral("ymd"), dt);
+}
+
+bool ParseDateText(const QString& text, const QString& fmt, double& dt)
+{
+    QString s = text.trimmed();
+    if (s.isEmpty()) { dt = 2; return true; }   // 1900-01-01
+    QString datePart = s, timePart;
+    int sp = s.indexOf(u' ');
+    int tpos = s.indexOf(u'T');
+    if (tpos == 10) sp = 10;
+    if (sp >= 0) { datePart = s.left(sp); timePart = s.mid(sp + 1); }
+    if (datePart.contains(u':')) { timePart = s; datePart.clear(); }
+    double frac = 0;
+    if (!parseTime(timePart, frac)) return false;
+    if (datePart.isEmpty()) { dt = 2 + frac; return true; }
+    int y = 0, m = 0, d = 0;
+    bool allDigits = std::all_of(datePart.begin(), datePart.end(), [](QChar c) { return c.isDigit(); });
+    if (allDigits && datePart.size() == 8) {
+        y = datePart.left(4).toInt(); m = datePart.mid(4, 2).toInt(); d = datePart.mid(6, 2).toInt();
+    } else {
+        QString norm = datePart;
+        norm.replace(u'/', u'.').replace(u'-', u'.');
+        QStringList parts = norm.split(u'.');
+        if (parts.size() != 3) return false;
+        int a[3];
+        for (int i = 0; i < 3; ++i) {
+            bool ok;
+            a[i] = parts[i].toInt(&ok);
+            if (!ok || parts[i].isEmpty()) return false;
+        }
+        QString order = fmt.toLower();
+        if (parts[0].size() == 4) order = QStringLiteral("ymd");   // a leading four-digit year
+        for (int i = 0; i < 3; ++i) {
+            QChar c = i < order.size() ? order[i] : QChar(u'd');
+            if (c == u'y') y = a[i];
+            else if (c == u'm') m = a[i];
+            else d = a[i];
+            if (c == u'y' && parts[i].size() <= 2) y = a[i] + (a[i] < 50 ? 2000 : 1900);
+        }
+    }
+    if (!validDate(y, m, d)) return false;
+    dt = double(DaysFromCivil(y, m, d)) + frac;
+    return true;
+}
+
+} // namespace sqlimpl

@@ -1,0 +1,841 @@
+// The SQL Server semantics registered on every SQLite connection: the TSQL collation,
+// strict conversions, exact arithmetic and aggregates, and the string and date functions
+// the translator maps T-SQL calls to.
+#include "SqliteFunctions.h"
+
+#include <QDateTime>
+#include <cmath>
+#include <sqlite3.h>
+
+namespace sqlimpl {
+
+// ---------------------------------------------------------------- collation
+
+static inline uint32_t nextCp(const unsigned char*& p, const unsigned char* e)
+{
+    uint32_t c = *p++;
+    if (c < 0x80) return c;
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : 1;
+    c &= (0x3F >> extra);
+    while (extra-- > 0 && p < e) c = (c << 6) | (*p++ & 0x3F);
+    return c;
+}
+
+static inline uint32_t fold(uint32_t c)
+{
+    if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
+    if (c > 0xFFFF) return c;
+    return QChar(char16_t(c)).toUpper().unicode();
+}
+
+int TsqlCompare(int n1, const void* a, int n2, const void* b)
+{
+    const unsigned char* p1 = static_cast<const unsigned char*>(a);
+    const unsigned char* p2 = static_cast<const unsigned char*>(b);
+    while (n1 > 0 && p1[n1 - 1] == ' ') --n1;
+    while (n2 > 0 && p2[n2 - 1] == ' ') --n2;
+    const unsigned char *e1 = p1 + n1, *e2 = p2 + n2;
+    while (p1 < e1 && p2 < e2) {
+        uint32_t c1 = fold(nextCp(p1, e1)), c2 = fold(nextCp(p2, e2));
+        if (c1 != c2) {
+            // ё sorts with е, as the Russian alphabet has it
+            uint32_t k1 = c1 == 0x401 ? 0x415 * 2 + 1 : c1 * 2, k2 = c2 == 0x401 ? 0x415 * 2 + 1 : c2 * 2;
+            return k1 < k2 ? -1 : 1;
+        }
+    }
+    if (p1 < e1) return 1;
+    if (p2 < e2) return -1;
+    return 0;
+}
+
+static int collate(void*, int n1, const void* a, int n2, const void* b) { return TsqlCompare(n1, a, n2, b); }
+
+// ---------------------------------------------------------------- values
+
+V ValueOf(sqlite3_value* v)
+{
+    V r;
+    switch (sqlite3_value_type(v)) {
+    case SQLITE_NULL: break;
+    case SQLITE_INTEGER: r.k = V::Int; r.i = sqlite3_value_int64(v); break;
+    case SQLITE_FLOAT: r.k = V::Real; r.r = sqlite3_value_double(v); break;
+    case SQLITE_TEXT:
+        r.k = V::Text;
+        r.s = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(v)), sqlite3_value_bytes(v));
+        break;
+    case SQLITE_BLOB: {
+        const void* p = sqlite3_value_blob(v);
+        int n = sqlite3_value_bytes(v);
+        if (IsDecBlob(p, n)) { r.k = V::Dec; r.d = DecFromBlob(p); }
+        else { r.k = V::Blob; r.b = QByteArray(static_cast<const char*>(p), n); }
+        break;
+    }
+    }
+    return r;
+}
+
+void SetResult(sqlite3_context* ctx, const V& v)
+{
+    switch (v.k) {
+    case V::Null: sqlite3_result_null(ctx); break;
+    case V::Int: sqlite3_result_int64(ctx, v.i); break;
+    case V::Real: sqlite3_result_double(ctx, v.r); break;
+    case V::Text: {
+        QByteArray u = v.s.toUtf8();
+        sqlite3_result_text(ctx, u.constData(), u.size(), SQLITE_TRANSIENT);
+        break;
+    }
+    case V::Dec: {
+        QByteArray b = DecToBlob(v.d);
+        sqlite3_result_blob(ctx, b.constData(), b.size(), SQLITE_TRANSIENT);
+        break;
+    }
+    case V::Blob: sqlite3_result_blob(ctx, v.b.constData(), v.b.size(), SQLITE_TRANSIENT); break;
+    }
+}
+
+static const char* intName(TSqlDataType t)
+{
+    switch (t) {
+    case TSqlDataType::Bit: return "bit";
+    case TSqlDataType::TinyInt: return "tinyint";
+    case TSqlDataType::SmallInt: return "smallint";
+    case TSqlDataType::BigInt: return "bigint";
+    default: return "int";
+    }
+}
+
+static QString textName(const V& v) { return v.k == V::Text ? QStringLiteral("varchar") : QStringLiteral("numeric"); }
+
+int64_t ToInt64(const V& v, TSqlDataType to)
+{
+    switch (v.k) {
+    case V::Int: return v.i;
+    case V::Real:
+        if (!(v.r > -9.3e18 && v.r < 9.3e18))
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting float to data type %1.").arg(QLatin1String(intName(to))));
+        return int64_t(v.r);
+    case V::Dec: {
+        i128 q = v.d.v / Pow10(kDecScale);
+        if (q > INT64_MAX || q < INT64_MIN)
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting numeric to data type %1.").arg(QLatin1String(intName(to))));
+        return int64_t(q);
+    }
+    case V::Text: {
+        QString s = v.s.trimmed();
+        if (s.isEmpty()) return 0;
+        if (to == TSqlDataType::Bit) {
+            if (s.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0) return 1;
+            if (s.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0) return 0;
+        }
+        bool ok;
+        qlonglong r = s.toLongLong(&ok);
+        if (!ok)
+            throw ESqlError(QStringLiteral("Conversion failed when converting the varchar value '%1' to data type %2.")
+                                .arg(v.s, QLatin1String(intName(to))));
+        return r;
+    }
+    default:
+        throw ESqlError(QStringLiteral("Implicit conversion from data type varbinary to %1 is not allowed.").arg(QLatin1String(intName(to))));
+    }
+}
+
+Dec ToDec(const V& v)
+{
+    switch (v.k) {
+    case V::Int: return DecFromInt(v.i);
+    case V::Real: return DecFromDouble(v.r);
+    case V::Dec: return v.d;
+    case V::Text: {
+        Dec d;
+        if (!DecFromText(v.s, d)) throw ESqlError(QStringLiteral("Error converting data type varchar to numeric."));
+        return d;
+    }
+    default: throw ESqlError(QStringLiteral("Error converting data type varbinary to numeric."));
+    }
+}
+
+double ToReal(const V& v)
+{
+    switch (v.k) {
+    case V::Int: return double(v.i);
+    case V::Real: return v.r;
+    case V::Dec: return DecToDouble(v.d);
+    case V::Text: {
+        bool ok;
+        double r = v.s.trimmed().toDouble(&ok);
+        if (!ok) throw ESqlError(QStringLiteral("Error converting data type varchar to float."));
+        return r;
+    }
+    default: throw ESqlError(QStringLiteral("Error converting data type varbinary to float."));
+    }
+}
+
+QString ToText(const V& v)
+{
+    switch (v.k) {
+    case V::Int: return QString::number(v.i);
+    case V::Real: return QString::number(v.r, 'g', 15);
+    case V::Dec: return DecToText(v.d);
+    case V::Text: return v.s;
+    default: return QString::fromLatin1(v.b.toHex());
+    }
+}
+
+double ToDate(const V& v, const QString& fmt)
+{
+    switch (v.k) {
+    case V::Int: return 2.0 + double(v.i);
+    case V::Real: return 2.0 + v.r;
+    case V::Dec: return 2.0 + DecToDouble(v.d);
+    case V::Text: {
+        double dt;
+        if (!ParseDateText(v.s, fmt, dt))
+            throw ESqlError(QStringLiteral("Conversion failed when converting date and/or time from character string."));
+        return dt;
+    }
+    default: throw ESqlError(QStringLiteral("Explicit conversion from data type varbinary to datetime is not allowed."));
+    }
+}
+
+V Convert(const V& v, const TSqlTypeInfo& t, bool assign, const QString& dateFormat)
+{
+    if (v.k == V::Null) return v;
+    V r;
+    using T = TSqlDataType;
+    switch (t.Type) {
+    case T::Bit: r.k = V::Int; r.i = ToInt64(v, t.Type) != 0 ? 1 : 0; return r;
+    case T::TinyInt: case T::SmallInt: case T::Int: case T::BigInt: {
+        int64_t x = ToInt64(v, t.Type);
+        int64_t lo = t.Type == T::TinyInt ? 0 : t.Type == T::SmallInt ? -32768 : t.Type == T::Int ? INT32_MIN : INT64_MIN;
+        int64_t hi = t.Type == T::TinyInt ? 255 : t.Type == T::SmallInt ? 32767 : t.Type == T::Int ? INT32_MAX : INT64_MAX;
+        if (x < lo || x > hi)
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type %1.").arg(QLatin1String(intName(t.Type))));
+        r.k = V::Int; r.i = x;
+        return r;
+    }
+    case T::Decimal: case T::Money: {
+        Dec d = ToDec(v);
+        int scale = t.Type == T::Money ? 4 : t.Scale;
+        int prec = t.Type == T::Money ? 19 : (t.Precision ? t.Precision : 18);
+        d.v = RoundToScale(d.v, scale);
+        d.scale = scale;
+        if (!DecFits(d, prec, scale))
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting %1 to data type numeric.").arg(textName(v)));
+        r.k = V::Dec; r.d = d;
+        return r;
+    }
+    case T::Float: r.k = V::Real; r.r = ToReal(v); return r;
+    case T::Char: case T::VarChar: case T::NChar: case T::NVarChar: {
+        QString s = ToText(v);
+        if (v.k == V::Dec && t.Size > 0 && s.size() > t.Size)   // numbers do not fit: an error, as the server
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting numeric to data type varchar."));
+        if (t.Size > 0 && s.size() > t.Size) {
+            QString trimmed = s;
+            while (trimmed.size() > t.Size && trimmed.endsWith(u' ')) trimmed.chop(1);
+            if (trimmed.size() > t.Size) {
+                if (assign) throw ESqlError(QStringLiteral("String or binary data would be truncated."));
+                trimmed = trimmed.left(t.Size);
+            }
+            s = trimmed;
+        }
+        r.k = V::Text; r.s = s;
+        return r;
+    }
+    case T::DateTime: case T::SmallDateTime: case T::Date: {
+        double dt = ToDate(v, dateFormat);
+        if (t.Type == T::SmallDateTime) dt = std::round(dt * 1440.0) / 1440.0;
+        if (t.Type == T::Date) dt = std::floor(dt);
+        r.k = V::Text; r.s = DateToCanon(dt);
+        return r;
+    }
+    default: return v;
+    }
+}
+
+// ---------------------------------------------------------------- helpers
+
+static const QString& sessionDateFormat(sqlite3_context* ctx)
+{
+    return static_cast<FunctionHost*>(sqlite3_user_data(ctx))->DateFormat();
+}
+
+template <class F>
+static void guarded(sqlite3_context* ctx, F f)
+{
+    try {
+        f();
+    } catch (const Exception& e) {
+        QByteArray m = e.Message().toUtf8();
+        sqlite3_result_error(ctx, m.constData(), m.size());
+    } catch (const std::exception& e) {
+        sqlite3_result_error(ctx, e.what(), -1);
+    }
+}
+
+static TSqlTypeInfo typeArgs(sqlite3_value** a)
+{
+    TSqlTypeInfo t;
+    t.Type = TSqlDataType(sqlite3_value_int(a[0]));
+    t.Size = sqlite3_value_int(a[1]);
+    t.Precision = sqlite3_value_int(a[2]);
+    t.Scale = sqlite3_value_int(a[3]);
+    return t;
+}
+
+static void fnConv(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        SetResult(ctx, Convert(ValueOf(a[0]), typeArgs(a + 1), sqlite3_value_int(a[5]) != 0, sessionDateFormat(ctx)));
+    });
+}
+
+static bool looksCanonDate(const QString& s)
+{
+    return s.size() == 23 && s[4] == u'-' && s[7] == u'-' && s[10] == u' ' && s[13] == u':' && s[19] == u'.';
+}
+
+static void fnConvert(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        V v = ValueOf(a[0]);
+        TSqlTypeInfo t = typeArgs(a + 1);
+        int style = sqlite3_value_int(a[5]);
+        if (t.IsText() && v.k == V::Text && looksCanonDate(v.s) && style) {
+            double dt;
+            CanonToDate(v.s, dt);
+            int y, m, d;
+            CivilFromDays(int64_t(std::floor(dt)), y, m, d);
+            QString time = v.s.mid(11, 8);
+            QString out;
+            switch (style) {
+            case 104: out = QString::asprintf("%02d.%02d.%04d", d, m, y); break;
+            case 4: out = QString::asprintf("%02d.%02d.%02d", d, m, y % 100); break;
+            case 103: out = QString::asprintf("%02d/%02d/%04d", d, m, y); break;
+            case 101: out = QString::asprintf("%02d/%02d/%04d", m, d, y); break;
+            case 112: out = QString::asprintf("%04d%02d%02d", y, m, d); break;
+            case 23: out = v.s.left(10); break;
+            case 20: case 120: out = v.s.left(19); break;
+            case 108: out = time; break;
+            default: out = v.s; break;
+            }
+            V r; r.k = V::Text; r.s = out;
+            SetResult(ctx, Convert(r, t, false, sessionDateFormat(ctx)));
+            return;
+        }
+        QString fmt = sessionDateFormat(ctx);
+        if (t.IsDate() && v.k == V::Text) {
+            if (style == 104 || style == 103 || style == 4 || style == 3) fmt = QStringLiteral("dmy");
+            else if (style == 101 || style == 1) fmt = QStringLiteral("mdy");
+        }
+        SetResult(ctx, Convert(v, t, false, fmt));
+    });
+}
+
+// ---- arithmetic
+
+static i128 checkedMul(i128 a, i128 b)
+{
+    i128 r;
+    if (__builtin_mul_overflow(a, b, &r)) throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type numeric."));
+    return r;
+}
+
+static V arith(char op, const V& a, const V& b)
+{
+    V r;
+    if (a.k == V::Null || b.k == V::Null) return r;
+    if (op == '+' && a.k == V::Text && b.k == V::Text) { r.k = V::Text; r.s = a.s + b.s; return r; }
+    bool real = a.k == V::Real || b.k == V::Real;
+    bool dec = a.k == V::Dec || b.k == V::Dec;
+    if (real) {
+        double x = ToReal(a), y = ToReal(b);
+        r.k = V::Real;
+        switch (op) {
+        case '+': r.r = x + y; break;
+        case '-': r.r = x - y; break;
+        case '*': r.r = x * y; break;
+        default:
+            if (y == 0) throw ESqlError(QStringLiteral("Divide by zero error encountered."));
+            r.r = x / y;
+        }
+        return r;
+    }
+    if (dec) {
+        Dec x = ToDec(a), y = ToDec(b);
+        r.k = V::Dec;
+        switch (op) {
+        case '+': r.d.v = x.v + y.v; break;
+        case '-': r.d.v = x.v - y.v; break;
+        case '*': {
+            i128 p = checkedMul(x.v, y.v);
+            i128 f = Pow10(kDecScale);
+            i128 q = p / f, rem = p % f;
+            if ((rem < 0 ? -rem : rem) * 2 >= f) q += p < 0 ? -1 : 1;
+            r.d.v = q;
+            break;
+        }
+        default: {
+            if (y.v == 0) throw ESqlError(QStringLiteral("Divide by zero error encountered."));
+            i128 n = checkedMul(x.v, Pow10(kDecScale));
+            i128 q = n / y.v, rem = n % y.v;
+            i128 ay = y.v < 0 ? -y.v : y.v;
+            if ((rem < 0 ? -rem : rem) * 2 >= ay) q += ((n < 0) != (y.v < 0)) ? -1 : 1;
+            r.d.v = q;
+        }
+        }
+        r.d.scale = std::max(x.scale, y.scale);
+        return r;
+    }
+    int64_t x = ToInt64(a, TSqlDataType::BigInt), y = ToInt64(b, TSqlDataType::BigInt);
+    r.k = V::Int;
+    bool ovf = false;
+    switch (op) {
+    case '+': ovf = __builtin_add_overflow(x, y, &r.i); break;
+    case '-': ovf = __builtin_sub_overflow(x, y, &r.i); break;
+    case '*': ovf = __builtin_mul_overflow(x, y, &r.i); break;
+    default:
+        if (y == 0) throw ESqlError(QStringLiteral("Divide by zero error encountered."));
+        r.i = x / y;
+    }
+    if (ovf) throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type bigint."));
+    return r;
+}
+
+template <char Op>
+static void fnArith(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] { SetResult(ctx, arith(Op, ValueOf(a[0]), ValueOf(a[1]))); });
+}
+
+// ---- aggregates
+
+struct SumState {
+    bool any;
+    int kind;    // 0 int, 1 real, 2 decimal
+    int64_t i;
+    double r;
+    i128 d;
+    int64_t count;
+    int scale;
+    bool failed;
+};
+
+static void sumStep(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    SumState* s = static_cast<SumState*>(sqlite3_aggregate_context(ctx, sizeof(SumState)));
+    if (!s || s->failed) return;
+    guarded(ctx, [&] {
+        V v = ValueOf(a[0]);
+        if (v.k == V::Null) return;
+        if (v.k == V::Text || v.k == V::Blob) {
+            s->failed = true;
+            throw ESqlError(QStringLiteral("Operand data type varchar is invalid for sum operator."));
+        }
+        s->any = true;
+        ++s->count;
+        if (v.k == V::Real && s->kind != 1) {
+            s->r = s->kind == 0 ? double(s->i) : DecToDouble(Dec{s->d, 8});
+            s->kind = 1;
+        }
+        if (v.k == V::Dec && s->kind == 0) { s->d = static_cast<i128>(s->i) * Pow10(kDecScale); s->kind = 2; }
+        switch (s->kind) {
+        case 0:
+            if (__builtin_add_overflow(s->i, v.i, &s->i)) {
+                s->failed = true;
+                throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type int."));
+            }
+            break;
+        case 1: s->r += ToReal(v); break;
+        default: {
+            Dec d = ToDec(v);
+            s->d += d.v;
+            s->scale = std::max(s->scale, d.scale);
+        }
+        }
+    });
+}
+
+static V sumValue(const SumState* s)
+{
+    V r;
+    if (!s || !s->any) return r;
+    if (s->kind == 0) { r.k = V::Int; r.i = s->i; }
+    else if (s->kind == 1) { r.k = V::Real; r.r = s->r; }
+    else { r.k = V::Dec; r.d.v = s->d; r.d.scale = s->scale; }
+    return r;
+}
+
+static void sumFinal(sqlite3_context* ctx)
+{
+    SumState* s = static_cast<SumState*>(sqlite3_aggregate_context(ctx, 0));
+    if (s && s->failed) return;
+    SetResult(ctx, sumValue(s));
+}
+
+static void avgFinal(sqlite3_context* ctx)
+{
+    SumState* s = static_cast<SumState*>(sqlite3_aggregate_context(ctx, 0));
+    if (s && s->failed) return;
+    V sum = sumValue(s);
+    if (sum.k == V::Null) { sqlite3_result_null(ctx); return; }
+    V n; n.k = V::Int; n.i = s->count;
+    guarded(ctx, [&] { SetResult(ctx, arith('/', sum, n)); });
+}
+
+// ---- strings
+
+static QString textArg(sqlite3_value* v) { return ToText(ValueOf(v)); }
+static bool isNull(sqlite3_value* v) { return sqlite3_value_type(v) == SQLITE_NULL; }
+static void resultText(sqlite3_context* ctx, const QString& s)
+{
+    QByteArray u = s.toUtf8();
+    sqlite3_result_text(ctx, u.constData(), u.size(), SQLITE_TRANSIENT);
+}
+
+static QString rtrimBlanks(QString s)
+{
+    while (s.endsWith(u' ')) s.chop(1);
+    return s;
+}
+
+static void fnLen(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    if (isNull(a[0])) { sqlite3_result_null(ctx); return; }
+    sqlite3_result_int(ctx, rtrimBlanks(textArg(a[0])).size());
+}
+
+static void fnSubstring(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        if (isNull(a[0]) || isNull(a[1]) || isNull(a[2])) { sqlite3_result_null(ctx); return; }
+        QString s = textArg(a[0]);
+        int64_t start = ToInt64(ValueOf(a[1]), TSqlDataType::Int), len = ToInt64(ValueOf(a[2]), TSqlDataType::Int);
+        if (len < 0) throw ESqlError(QStringLiteral("Invalid length parameter passed to the substring function."));
+        int64_t from = std::max<int64_t>(start, 1), to = std::min<int64_t>(start + len, int64_t(s.size()) + 1);
+        resultText(ctx, to > from ? s.mid(int(from - 1), int(to - from)) : QString());
+    });
+}
+
+static void fnLeftRight(sqlite3_context* ctx, sqlite3_value** a, bool right)
+{
+    guarded(ctx, [&] {
+        if (isNull(a[0]) || isNull(a[1])) { sqlite3_result_null(ctx); return; }
+        QString s = textArg(a[0]);
+        int64_t n = ToInt64(ValueOf(a[1]), TSqlDataType::Int);
+        if (n < 0) throw ESqlError(QStringLiteral("Invalid length parameter passed to the %1 function.").arg(right ? QStringLiteral("right") : QStringLiteral("left")));
+        resultText(ctx, right ? s.right(int(std::min<int64_t>(n, s.size()))) : s.left(int(std::min<int64_t>(n, s.size()))));
+    });
+}
+static void fnLeft(sqlite3_context* ctx, int, sqlite3_value** a) { fnLeftRight(ctx, a, false); }
+static void fnRight(sqlite3_context* ctx, int, sqlite3_value** a) { fnLeftRight(ctx, a, true); }
+
+// LIKE patterns: % _ [abc] [a-z] [^...]; letters compared without case.
+static bool matchHere(const QString& p, int pi, const QString& s, int si, bool anchorEnd, int* endOut)
+{
+    while (pi < p.size()) {
+        QChar c = p[pi];
+        if (c == u'%') {
+            while (pi < p.size() && p[pi] == u'%') ++pi;
+            if (pi == p.size()) { if (endOut) *endOut = s.size(); return true; }
+            for (int k = si; k <= s.size(); ++k)
+                if (matchHere(p, pi, s, k, anchorEnd, endOut)) return true;
+            return false;
+        }
+        if (si >= s.size()) return false;
+        if (c == u'_') { ++pi; ++si; continue; }
+        if (c == u'[') {
+            int close = p.indexOf(u']', pi + 1);
+            if (close > pi) {
+                QString set = p.mid(pi + 1, close - pi - 1);
+                bool neg = set.startsWith(u'^');
+                if (neg) set.remove(0, 1);
+                QChar x = s[si].toUpper();
+                bool in = false;
+                for (int k = 0; k < set.size(); ++k) {
+                    if (k + 2 < set.size() && set[k + 1] == u'-') {
+                        if (x >= set[k].toUpper() && x <= set[k + 2].toUpper()) in = true;
+                        k += 2;
+                    } else if (set[k].toUpper() == x) in = true;
+                }
+                if (in == neg) return false;
+                pi = close + 1;
+                ++si;
+                continue;
+            }
+        }
+        if (c.toUpper() != s[si].toUpper()) return false;
+        ++pi;
+        ++si;
+    }
+    if (anchorEnd && si != s.size()) return false;
+    if (endOut) *endOut = si;
+    return true;
+}
+
+static void fnLike(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    if (isNull(a[0]) || isNull(a[1])) { sqlite3_result_null(ctx); return; }
+    QString p = textArg(a[0]), s = textArg(a[1]);
+    if (!p.endsWith(u' ')) s = rtrimBlanks(s);
+    sqlite3_result_int(ctx, matchHere(p, 0, s, 0, true, nullptr) ? 1 : 0);
+}
+
+static void fnPatindex(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    if (isNull(a[0]) || isNull(a[1])) { sqlite3_result_null(ctx); return; }
+    QString p = textArg(a[0]), s = textArg(a[1]);
+    bool lead = p.startsWith(u'%');
+    QString inner = p;
+    while (inner.startsWith(u'%')) inner.remove(0, 1);
+    bool trail = inner.endsWith(u'%');
+    for (int i = 0; i <= (lead ? s.size() : 0); ++i) {
+        if (matchHere(inner, 0, s, i, !trail, nullptr)) {
+            if (inner.isEmpty() && i >= s.size() && !s.isEmpty()) break;
+            sqlite3_result_int(ctx, inner.isEmpty() ? (s.isEmpty() ? 0 : 1) : i + 1);
+            return;
+        }
+    }
+    sqlite3_result_int(ctx, 0);
+}
+
+static void fnCharindex(sqlite3_context* ctx, int n, sqlite3_value** a)
+{
+    if (isNull(a[0]) || isNull(a[1])) { sqlite3_result_null(ctx); return; }
+    QString f = textArg(a[0]), s = textArg(a[1]);
+    int start = n > 2 && !isNull(a[2]) ? std::max(1, sqlite3_value_int(a[2])) : 1;
+    if (f.isEmpty()) { sqlite3_result_int(ctx, 0); return; }
+    int k = s.indexOf(f, start - 1, Qt::CaseInsensitive);
+    sqlite3_result_int(ctx, k + 1);
+}
+
+static void fnUpper(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    if (isNull(a[0])) { sqlite3_result_null(ctx); return; }
+    QString s = textArg(a[0]);
+    for (QChar& c : s) c = c.toUpper();
+    resultText(ctx, s);
+}
+
+static void fnLower(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    if (isNull(a[0])) { sqlite3_result_null(ctx); return; }
+    QString s = textArg(a[0]);
+    for (QChar& c : s) c = c.toLower();
+    resultText(ctx, s);
+}
+
+static void fnLtrim(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    if (isNull(a[0])) { sqlite3_result_null(ctx); return; }
+    QString s = textArg(a[0]);
+    int i = 0;
+    while (i < s.size() && s[i] == u' ') ++i;
+    resultText(ctx, s.mid(i));
+}
+
+static void fnRtrim(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    if (isNull(a[0])) { sqlite3_result_null(ctx); return; }
+    resultText(ctx, rtrimBlanks(textArg(a[0])));
+}
+
+static void fnReplace(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    if (isNull(a[0]) || isNull(a[1]) || isNull(a[2])) { sqlite3_result_null(ctx); return; }
+    QString s = textArg(a[0]), f = textArg(a[1]), r = textArg(a[2]);
+    if (!f.isEmpty()) s.replace(f, r, Qt::CaseInsensitive);
+    resultText(ctx, s);
+}
+
+static void fnReplicate(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    if (isNull(a[0]) || isNull(a[1])) { sqlite3_result_null(ctx); return; }
+    int n = sqlite3_value_int(a[1]);
+    if (n < 0) { sqlite3_result_null(ctx); return; }
+    resultText(ctx, textArg(a[0]).repeated(n));
+}
+
+static void fnIsnumeric(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    V v = ValueOf(a[0]);
+    if (v.k == V::Null) { sqlite3_result_int(ctx, 0); return; }
+    if (v.k != V::Text) { sqlite3_result_int(ctx, 1); return; }
+    bool ok;
+    v.s.trimmed().toDouble(&ok);
+    sqlite3_result_int(ctx, ok ? 1 : 0);
+}
+
+static void fnAbs(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        V v = ValueOf(a[0]);
+        if (v.k == V::Int) v.i = v.i < 0 ? -v.i : v.i;
+        else if (v.k == V::Real) v.r = std::fabs(v.r);
+        else if (v.k == V::Dec) v.d.v = v.d.v < 0 ? -v.d.v : v.d.v;
+        else if (v.k != V::Null) { v.r = std::fabs(ToReal(v)); v.k = V::Real; }
+        SetResult(ctx, v);
+    });
+}
+
+static void fnRound(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        V v = ValueOf(a[0]);
+        int n = sqlite3_value_int(a[1]);
+        if (v.k == V::Dec) {
+            if (n >= 0) v.d.v = RoundToScale(v.d.v, std::min(n, kDecScale));
+            else {
+                i128 f = Pow10(kDecScale - n);
+                i128 q = v.d.v / f, r = v.d.v % f;
+                if ((r < 0 ? -r : r) * 2 >= f) q += v.d.v < 0 ? -1 : 1;
+                v.d.v = q * f;
+            }
+        } else if (v.k == V::Real) {
+            double f = std::pow(10.0, n);
+            v.r = std::round(v.r * f) / f;
+        } else if (v.k == V::Int && n < 0) {
+            int64_t f = 1;
+            for (int i = 0; i < -n; ++i) f *= 10;
+            int64_t q = v.i / f, r = v.i % f;
+            if ((r < 0 ? -r : r) * 2 >= f) q += v.i < 0 ? -1 : 1;
+            v.i = q * f;
+        } else if (v.k == V::Text) {
+            Dec d = ToDec(v);
+            v.k = V::Dec;
+            v.d = d;
+            v.d.v = RoundToScale(d.v, std::clamp(n, 0, kDecScale));
+        }
+        SetResult(ctx, v);
+    });
+}
+
+// ---- dates
+
+static double dateArg(sqlite3_context* ctx, sqlite3_value* v) { return ToDate(ValueOf(v), sessionDateFormat(ctx)); }
+
+static void fnGetdate(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    QDateTime now = QDateTime::currentDateTime();
+    QDate d = now.date();
+    QTime t = now.time();
+    double dt = double(DaysFromCivil(d.year(), d.month(), d.day())) + t.msecsSinceStartOfDay() / 86400000.0;
+    resultText(ctx, DateToCanon(dt));
+}
+
+static double addMonths(double dt, int64_t months)
+{
+    double day = std::floor(dt);
+    double frac = dt - day;
+    int y, m, d;
+    CivilFromDays(int64_t(day), y, m, d);
+    int64_t total = int64_t(y) * 12 + (m - 1) + months;
+    y = int(total / 12);
+    m = int(total % 12) + 1;
+    static const int dim[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    int maxd = dim[m - 1] + (m == 2 && ((y % 4 == 0 && y % 100 != 0) || y % 400 == 0) ? 1 : 0);
+    if (y < 1 || y > 9999) throw ESqlError(QStringLiteral("Adding a value to a 'datetime' column caused an overflow."));
+    return double(DaysFromCivil(y, m, std::min(d, maxd))) + frac;
+}
+
+static void fnDateadd(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        if (isNull(a[1]) || isNull(a[2])) { sqlite3_result_null(ctx); return; }
+        QString part = textArg(a[0]);
+        int64_t n = ToInt64(ValueOf(a[1]), TSqlDataType::Int);
+        double dt = dateArg(ctx, a[2]);
+        if (part == QLatin1String("year")) dt = addMonths(dt, n * 12);
+        else if (part == QLatin1String("quarter")) dt = addMonths(dt, n * 3);
+        else if (part == QLatin1String("month")) dt = addMonths(dt, n);
+        else if (part == QLatin1String("day") || part == QLatin1String("dayofyear") || part == QLatin1String("weekday")) dt += double(n);
+        else if (part == QLatin1String("week")) dt += 7.0 * double(n);
+        else if (part == QLatin1String("hour")) dt += double(n) / 24.0;
+        else if (part == QLatin1String("minute")) dt += double(n) / 1440.0;
+        else if (part == QLatin1String("second")) dt += double(n) / 86400.0;
+        else if (part == QLatin1String("millisecond")) dt += double(n) / 86400000.0;
+        else throw ESqlError(QStringLiteral("'%1' is not a recognized dateadd option.").arg(part));
+        resultText(ctx, DateToCanon(dt));
+    });
+}
+
+static void fnDatediff(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        if (isNull(a[1]) || isNull(a[2])) { sqlite3_result_null(ctx); return; }
+        QString part = textArg(a[0]);
+        double x = dateArg(ctx, a[1]), y = dateArg(ctx, a[2]);
+        int y1, m1, d1, y2, m2, d2;
+        CivilFromDays(int64_t(std::floor(x)), y1, m1, d1);
+        CivilFromDays(int64_t(std::floor(y)), y2, m2, d2);
+        int64_t r;
+        if (part == QLatin1String("year")) r = y2 - y1;
+        else if (part == QLatin1String("quarter")) r = (y2 * 4 + (m2 - 1) / 3) - (y1 * 4 + (m1 - 1) / 3);
+        else if (part == QLatin1String("month")) r = (y2 * 12 + m2) - (y1 * 12 + m1);
+        else if (part == QLatin1String("day")) r = int64_t(std::floor(y)) - int64_t(std::floor(x));
+        else if (part == QLatin1String("week")) r = (int64_t(std::floor(y)) + 6) / 7 - (int64_t(std::floor(x)) + 6) / 7;
+        else if (part == QLatin1String("hour")) r = int64_t(std::floor(y * 24 + 1e-9)) - int64_t(std::floor(x * 24 + 1e-9));
+        else if (part == QLatin1String("minute")) r = int64_t(std::floor(y * 1440 + 1e-9)) - int64_t(std::floor(x * 1440 + 1e-9));
+        else if (part == QLatin1String("second")) r = llround(y * 86400) - llround(x * 86400);
+        else throw ESqlError(QStringLiteral("'%1' is not a recognized datediff option.").arg(part));
+        sqlite3_result_int64(ctx, r);
+    });
+}
+
+static void fnDatepart(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        if (isNull(a[1])) { sqlite3_result_null(ctx); return; }
+        QString part = textArg(a[0]);
+        double dt = dateArg(ctx, a[1]);
+        int64_t day = int64_t(std::floor(dt));
+        int y, m, d;
+        CivilFromDays(day, y, m, d);
+        int64_t ms = llround((dt - double(day)) * 86400000.0);
+        int64_t r;
+        if (part == QLatin1String("year")) r = y;
+        else if (part == QLatin1String("quarter")) r = (m - 1) / 3 + 1;
+        else if (part == QLatin1String("month")) r = m;
+        else if (part == QLatin1String("day")) r = d;
+        else if (part == QLatin1String("dayofyear")) r = day - DaysFromCivil(y, 1, 1) + 1;
+        else if (part == QLatin1String("weekday")) r = ((day % 7) + 7) % 7;   // 1899-12-30 was a Saturday
+        else if (part == QLatin1String("hour")) r = ms / 3600000;
+        else if (part == QLatin1String("minute")) r = ms / 60000 % 60;
+        else if (part == QLatin1String("second")) r = ms / 1000 % 60;
+        else if (part == QLatin1String("millisecond")) r = ms % 1000;
+        else throw ESqlError(QStringLiteral("'%1' is not a recognized datepart option.").arg(part));
+        if (part == QLatin1String("weekday")) r = r == 0 ? 7 : r;   // Sunday = 1
+        sqlite3_result_int64(ctx, r);
+    });
+}
+
+// ---------------------------------------------------------------- registration
+
+void RegisterFunctions(sqlite3* db, FunctionHost* host)
+{
+    const int det = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_collation(db, "TSQL", SQLITE_UTF8, nullptr, collate);
+    struct F { const char* name; int n; void (*f)(sqlite3_context*, int, sqlite3_value**); bool deterministic; };
+    static const F fs[] = {
+        {"tsql_conv", 6, fnConv, true},         {"tsql_convert", 6, fnConvert, true},
+        {"tsql_add", 2, fnArith<'+'>, true},    {"tsql_sub", 2, fnArith<'-'>, true},
+        {"tsql_mul", 2, fnArith<'*'>, true},    {"tsql_div", 2, fnArith<'/'>, true},
+        {"tsql_len", 1, fnLen, true},           {"tsql_substring", 3, fnSubstring, true},
+        {"tsql_left", 2, fnLeft, true},         {"tsql_right", 2, fnRight, true},
+        {"tsql_patindex", 2, fnPatindex, true}, {"tsql_charindex", 2, fnCharindex, true},
+        {"tsql_charindex", 3, fnCharindex, true}, {"tsql_upper", 1, fnUpper, true},
+        {"tsql_lower", 1, fnLower, true},       {"tsql_ltrim", 1, fnLtrim, true},
+        {"tsql_rtrim", 1, fnRtrim, true},       {"tsql_replace", 3, fnReplace, true},
+        {"tsql_replicate", 2, fnReplicate, true}, {"tsql_isnumeric", 1, fnIsnumeric, true},
+        {"tsql_abs", 1, fnAbs, true},           {"tsql_round", 2, fnRound, true},
+        {"tsql_like", 2, fnLike, true},         {"tsql_getdate", 0, fnGetdate, false},
+        {"tsql_dateadd", 3, fnDateadd, true},   {"tsql_datediff", 3, fnDatediff, true},
+        {"tsql_datepart", 2, fnDatepart, true},
+    };
+    for (const F& f : fs)
+        sqlite3_create_function_v2(db, f.name, f.n, f.deterministic ? det : SQLITE_UTF8, host, f.f, nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "tsql_sum", 1, SQLITE_UTF8, host, nullptr, sumStep, sumFinal, nullptr);
+    sqlite3_create_function_v2(db, "tsql_avg", 1, SQLITE_UTF8, host, nullptr, sumStep, avgFinal, nullptr);
+}
+
+} // namespace sqlimpl

@@ -1,0 +1,834 @@
+// The embedded engine: a folder of SQLite files, one per catalog, run with SQL Server
+// semantics through the translator and the registered functions.
+#include "SqliteFunctions.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <chrono>
+#include <sqlite3.h>
+
+namespace sqlimpl {
+
+namespace {
+
+struct Node {
+    const Step* step = nullptr;
+    Translation tr;
+    int ver = -1;
+    std::vector<sqlite3_stmt*> stmts;
+    std::vector<Node> thenN, elseN;
+    Node() = default;
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+    Node(Node&& o) noexcept { *this = std::move(o); }
+    Node& operator=(Node&& o) noexcept
+    {
+        step = o.step; tr = std::move(o.tr); ver = o.ver; stmts = std::move(o.stmts);
+        thenN = std::move(o.thenN); elseN = std::move(o.elseN);
+        o.stmts.clear();
+        return *this;
+    }
+    ~Node() { finalize(); }
+    void finalize()
+    {
+        for (sqlite3_stmt* s : stmts) sqlite3_finalize(s);
+        stmts.clear();
+    }
+};
+
+struct Program {
+    std::vector<Token> toks;
+    std::vector<Step> steps;
+    std::vector<Node> nodes;
+};
+
+void build(const std::vector<Step>& steps, std::vector<Node>& out)
+{
+    for (const Step& s : steps) {
+        Node n;
+        n.step = &s;
+        build(s.thenSteps, n.thenN);
+        build(s.elseSteps, n.elseN);
+        out.push_back(std::move(n));
+    }
+}
+
+struct VarSlot {
+    TSqlTypeInfo type;
+    sqlite3_value* val = nullptr;
+};
+
+struct RunCtx {
+    QHash<QString, VarSlot> vars;   // lower-cased names
+    TSqlParams params;
+    int64_t rows = 0;
+    QStringList tableVars;
+    ~RunCtx()
+    {
+        for (auto& v : vars) sqlite3_value_free(v.val);
+    }
+};
+
+QString lowerName(const QString& s) { return s.toLower(); }
+
+// ---- Variant <-> storage
+
+TBcd decToBcd(const Dec& d, int scale)
+{
+    Dec x = d;
+    x.scale = std::clamp(scale, 0, kDecScale);
+    QString t = DecToText(x);
+    bool neg = t.startsWith(u'-');
+    if (neg) t.remove(0, 1);
+    int places = 0;
+    int dot = t.indexOf(u'.');
+    if (dot >= 0) { places = t.size() - dot - 1; t.remove(dot, 1); }
+    while (t.size() > places + 1 && t.startsWith(u'0')) t.remove(0, 1);
+    if (t.size() > 64) t = t.left(64);
+    TBcd b;
+    b.Precision = uint8_t(t.size());
+    b.SignSpecialPlaces = uint8_t((neg && t.count(u'0') != t.size() ? 0x80 : 0) | places);
+    for (int k = 0; k < t.size(); ++k) {
+        uint8_t dg = uint8_t(t[k].digitValue());
+        if (k % 2 == 0) b.Fraction[k / 2] = uint8_t(dg << 4);
+        else b.Fraction[k / 2] |= dg;
+    }
+    return b;
+}
+
+Dec bcdToDec(const TBcd& b)
+{
+    int places = b.SignSpecialPlaces & 0x3F;
+    QString digits;
+    for (int k = 0; k < b.Precision && k < 64; ++k) {
+        uint8_t byte = b.Fraction[k / 2];
+        digits += QChar(u'0' + ((k % 2 == 0) ? (byte >> 4) : (byte & 0x0F)));
+    }
+    if (digits.isEmpty()) digits = QStringLiteral("0");
+    if (places > 0) {
+        while (digits.size() <= places) digits.prepend(u'0');
+        digits.insert(digits.size() - places, u'.');
+    }
+    if (b.SignSpecialPlaces & 0x80) digits.prepend(u'-');
+    Dec d;
+    if (!DecFromText(digits, d)) throw ESqlError(QStringLiteral("Invalid BCD value."));
+    return d;
+}
+
+double timeStampToDate(const TSQLTimeStamp& ts)
+{
+    return double(DaysFromCivil(ts.Year, ts.Month, ts.Day)) + (ts.Hour * 3600000.0 + ts.Minute * 60000.0 + ts.Second * 1000.0 + ts.Fractions) / 86400000.0;
+}
+
+V variantToV(const Variant& v)
+{
+    V r;
+    switch (v.VarType() & varTypeMask) {
+    case varEmpty: case varNull: return r;
+    case varBoolean: r.k = V::Int; r.i = v.AsBoolean() ? 1 : 0; return r;
+    case varSmallint: case varInteger: case varShortInt: case varByte: case varWord: case varLongWord: case varInt64:
+        r.k = V::Int; r.i = v.AsInt64(); return r;
+    case varUInt64: {
+        uint64_t u = v.AsUInt64();
+        if (u > uint64_t(INT64_MAX)) { r.k = V::Dec; r.d.v = i128(u) * Pow10(kDecScale); }
+        else { r.k = V::Int; r.i = int64_t(u); }
+        return r;
+    }
+    case varSingle: case varDouble: r.k = V::Real; r.r = v.AsDouble(); return r;
+    case varCurrency: r.k = V::Dec; r.d.v = i128(v.AsCurrency().Value) * 10000; r.d.scale = 4; return r;
+    case varDate: r.k = V::Text; r.s = DateToCanon(v.AsDateTime()); return r;
+    case varSQLTimeStamp: r.k = V::Text; r.s = DateToCanon(timeStampToDate(v.AsSQLTimeStamp())); return r;
+    case varFMTBcd: r.k = V::Dec; r.d = bcdToDec(v.AsBcd()); return r;
+    case varOleStr: case varString: case varUString: r.k = V::Text; r.s = v.AsString(); return r;
+    default:
+        throw ESqlError(QStringLiteral("A parameter value of Variant type %1 cannot be sent to the database.").arg(int(v.VarType())));
+    }
+}
+
+Variant toVariant(sqlite3_stmt* st, int i, const TSqlColumn& c)
+{
+    int type = sqlite3_column_type(st, i);
+    if (type == SQLITE_NULL) return Variant::Null();
+    using T = TSqlDataType;
+    auto asV = [&] { return ValueOf(sqlite3_column_value(st, i)); };
+    switch (c.Type) {
+    case T::Bit: return Variant(type == SQLITE_INTEGER ? sqlite3_column_int64(st, i) != 0 : ToInt64(asV(), T::Bit) != 0);
+    case T::TinyInt: return Variant::FromByte(uint8_t(type == SQLITE_INTEGER ? sqlite3_column_int(st, i) : ToInt64(asV(), T::TinyInt)));
+    case T::SmallInt: return Variant::FromSmallint(int16_t(type == SQLITE_INTEGER ? sqlite3_column_int(st, i) : ToInt64(asV(), T::SmallInt)));
+    case T::Int: return Variant(int(type == SQLITE_INTEGER ? sqlite3_column_int(st, i) : ToInt64(asV(), T::Int)));
+    case T::BigInt: return Variant((long long)(type == SQLITE_INTEGER ? sqlite3_column_int64(st, i) : ToInt64(asV(), T::BigInt)));
+    case T::Decimal: return Variant(decToBcd(ToDec(asV()), c.Scale));
+    case T::Money: {
+        Dec d = ToDec(asV());
+        i128 raw = RoundToScale(d.v, 4) / 10000;
+        return Variant(Currency::FromRaw(int64_t(raw)));
+    }
+    case T::Float: return Variant(type == SQLITE_FLOAT ? sqlite3_column_double(st, i) : ToReal(asV()));
+    case T::Char: case T::VarChar: return Variant::FromString(ToText(asV()));
+    case T::NChar: case T::NVarChar: return Variant::FromOleStr(ToText(asV()));
+    case T::DateTime: case T::SmallDateTime: case T::Date: {
+        V v = asV();
+        double dt = v.k == V::Text ? 0 : ToDate(v, QStringLiteral("ymd"));
+        if (v.k == V::Text && !CanonToDate(v.s, dt)) return Variant::FromString(v.s);
+        return Variant::FromDate(dt);
+    }
+    case T::Binary: {
+        QByteArray b(static_cast<const char*>(sqlite3_column_blob(st, i)), sqlite3_column_bytes(st, i));
+        return Variant::FromString(QString::fromLatin1(b.toHex()));
+    }
+    default: break;
+    }
+    V v = asV();
+    switch (v.k) {
+    case V::Int: return (v.i >= INT32_MIN && v.i <= INT32_MAX) ? Variant(int(v.i)) : Variant((long long)v.i);
+    case V::Real: return Variant(v.r);
+    case V::Dec: return Variant(decToBcd(v.d, v.d.scale));
+    case V::Text: return Variant(v.s);
+    case V::Blob: return Variant::FromString(QString::fromLatin1(v.b.toHex()));
+    default: return Variant::Null();
+    }
+}
+
+void refineColumn(sqlite3_stmt* st, int i, TSqlColumn& c)
+{
+    if (c.Type != TSqlDataType::Unknown) return;
+    if (const char* decl = sqlite3_column_decltype(st, i)) {
+        TSqlTypeInfo t = ParseTypeName(QString::fromUtf8(decl));
+        if (t.Type != TSqlDataType::Unknown) { c.Type = t.Type; c.Size = t.Size; c.Precision = t.Precision; c.Scale = t.Scale; return; }
+    }
+    V v = ValueOf(sqlite3_column_value(st, i));
+    switch (v.k) {
+    case V::Int: c.Type = TSqlDataType::BigInt; break;
+    case V::Real: c.Type = TSqlDataType::Float; break;
+    case V::Dec: c.Type = TSqlDataType::Decimal; c.Precision = 38; c.Scale = 8; break;
+    case V::Text: {
+        double dt;
+        if (v.s.size() == 23 && CanonToDate(v.s, dt) && v.s[10] == u' ') c.Type = TSqlDataType::DateTime;
+        else c.Type = TSqlDataType::VarChar;
+        break;
+    }
+    default: break;
+    }
+}
+
+// ---- the session
+
+class SqliteSession;
+
+class SqliteResult : public TSqlResult {
+public:
+    SqliteResult(SqliteSession* s, std::shared_ptr<Program> prog, std::shared_ptr<RunCtx> ctx, Node* node, sqlite3_stmt* st,
+                 size_t nextTop, bool hasRow);
+    ~SqliteResult() override;
+    bool Next(std::vector<Variant>& row) override;
+private:
+    void finish();
+    SqliteSession* FSession;
+    std::shared_ptr<Program> FProg;
+    std::shared_ptr<RunCtx> FCtx;
+    Node* FNode;
+    sqlite3_stmt* FStmt;
+    size_t FNextTop;
+    bool FPending;   // the first row is already stepped
+    bool FDone = false;
+};
+
+class SqliteCommand;
+
+class SqliteSession : public TSqlSession, public SchemaProvider, public FunctionHost {
+public:
+    explicit SqliteSession(const TSqlConnectionInfo& info);
+    ~SqliteSession() override;
+
+    std::unique_ptr<TSqlCommand> Prepare(const QString& sql) override;
+    void BeginTrans() override;
+    void CommitTrans() override;
+    void RollbackTrans() override;
+    bool InTransaction() const override { return !sqlite3_get_autocommit(FDb); }
+    QString ProviderName() const override { return QStringLiteral("SQLite"); }
+
+    // SchemaProvider
+    bool TableColumns(const QString& schema, const QString& table, std::vector<TSqlColumn>& cols) override;
+    QString CatalogSchema(const QString& catalog) override;
+    bool VariableType(const QString& name, TSqlTypeInfo& t) override;
+    TSqlTypeInfo ParamType(const QString& name) override;
+    // FunctionHost
+    const QString& DateFormat() const override { return FDateFormat; }
+
+    [[noreturn]] void fail(int rc, const QString& context = QString());
+    void exec(const QString& sql);
+    void startDeadline(int seconds);
+    void stopDeadline() { FDeadlineOn = false; }
+
+    // runs steps; returns true when it stopped at a row set (out: node, statement)
+    bool runNodes(Program& prog, std::vector<Node>& nodes, size_t from, RunCtx& ctx, bool wantRows, Node** outNode, sqlite3_stmt** outSt, size_t* outNext, bool& hasRow);
+    void runRest(Program& prog, size_t from, RunCtx& ctx);
+    void cleanup(RunCtx& ctx);
+    bool stepRow(sqlite3_stmt* st);   // raises on error
+
+    sqlite3* FDb = nullptr;
+    QString FDateFormat = QStringLiteral("dmy");
+    int FVersion = 0;
+    QString FFolder, FCatalog;
+    QHash<QString, QString> FCatalogs;   // lower catalog -> schema
+    QHash<QString, std::vector<TSqlColumn>> FColCache;
+    RunCtx* FCtx = nullptr;              // the batch being translated
+    bool FDeadlineOn = false;
+    std::chrono::steady_clock::time_point FDeadline;
+
+private:
+    void translate(Node& n, RunCtx& ctx, Program& prog);
+    void bind(sqlite3_stmt* st, RunCtx& ctx);
+    void runNode(Node& n, RunCtx& ctx, Program& prog);
+    sqlite3_value* evalScalar(Node& n, RunCtx& ctx, Program& prog);
+};
+
+class SqliteCommand : public TSqlCommand {
+public:
+    SqliteCommand(SqliteSession* s, const QString& sql) : FSession(s)
+    {
+        FProg = std::make_shared<Program>();
+        FProg->toks = Tokenize(sql);
+        FProg->steps = SplitBatch(FProg->toks);
+        build(FProg->steps, FProg->nodes);
+    }
+    ~SqliteCommand() override
+    {
+        std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
+        FProg.reset();
+    }
+    int64_t Execute(const TSqlParams& params) override
+    {
+        std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
+        RunCtx ctx;
+        ctx.params = params;
+        FSession->startDeadline(FTimeout);
+        try {
+            FSession->runRest(*FProg, 0, ctx);
+        } catch (...) {
+            FSession->stopDeadline();
+            FSession->cleanup(ctx);
+            throw;
+        }
+        FSession->stopDeadline();
+        FSession->cleanup(ctx);
+        return ctx.rows;
+    }
+    std::unique_ptr<TSqlResult> Open(const TSqlParams& params) override
+    {
+        std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
+        auto ctx = std::make_shared<RunCtx>();
+        ctx->params = params;
+        FSession->startDeadline(FTimeout);
+        Node* node = nullptr;
+        sqlite3_stmt* st = nullptr;
+        size_t next = 0;
+        bool hasRow = false;
+        bool found;
+        try {
+            found = FSession->runNodes(*FProg, FProg->nodes, 0, *ctx, true, &node, &st, &next, hasRow);
+        } catch (...) {
+            FSession->stopDeadline();
+            FSession->cleanup(*ctx);
+            throw;
+        }
+        FSession->stopDeadline();
+        if (!found) {
+            FSession->cleanup(*ctx);
+            throw ESqlError(QStringLiteral("The command did not return a row set."));
+        }
+        return std::make_unique<SqliteResult>(FSession, FProg, ctx, node, st, next, hasRow);
+    }
+private:
+    SqliteSession* FSession;
+    std::shared_ptr<Program> FProg;
+};
+
+// ---------------------------------------------------------------- session
+
+int progress(void* p)
+{
+    auto* s = static_cast<SqliteSession*>(p);
+    return s->FDeadlineOn && std::chrono::steady_clock::now() > s->FDeadline ? 1 : 0;
+}
+
+SqliteSession::SqliteSession(const TSqlConnectionInfo& info)
+{
+    QDir dir(info.DataSource);
+    if (!dir.exists()) throw ESqlError(QStringLiteral("The database folder '%1' does not exist.").arg(info.DataSource));
+    FFolder = dir.absolutePath();
+    FCatalog = info.Catalog;
+    QStringList files = dir.entryList({QStringLiteral("*.sqlite")}, QDir::Files, QDir::Name);
+    QString mainFile;
+    for (const QString& f : files)
+        if (QFileInfo(f).completeBaseName().compare(info.Catalog, Qt::CaseInsensitive) == 0) mainFile = f;
+    if (info.Catalog.isEmpty()) throw ESqlError(QStringLiteral("No catalog is given in the connection string."));
+    if (mainFile.isEmpty()) {
+        QString create = info.Values.value(QStringLiteral("create catalog"));
+        if (create.compare(QLatin1String("true"), Qt::CaseInsensitive) != 0)
+            throw ESqlError(QStringLiteral("Cannot open database \"%1\" requested by the login. The login failed.").arg(info.Catalog));
+        mainFile = info.Catalog + QStringLiteral(".sqlite");
+    }
+    QByteArray path = dir.absoluteFilePath(mainFile).toUtf8();
+    int rc = sqlite3_open_v2(path.constData(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    if (rc != SQLITE_OK) {
+        QString msg = FDb ? QString::fromUtf8(sqlite3_errmsg(FDb)) : QStringLiteral("out of memory");
+        if (FDb) sqlite3_close(FDb);
+        FDb = nullptr;
+        throw ESqlError(QStringLiteral("Cannot open database \"%1\": %2").arg(info.Catalog, msg));
+    }
+    sqlite3_extended_result_codes(FDb, 1);
+    sqlite3_busy_timeout(FDb, 30000);
+    RegisterFunctions(FDb, this);
+    sqlite3_progress_handler(FDb, 2000, progress, this);
+    try {
+        exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+        exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
+        FCatalogs.insert(info.Catalog.toLower(), QStringLiteral("main"));
+        // sibling catalogs, reachable by three-part names
+        int attached = 0;
+        for (const QString& f : files) {
+            if (f == mainFile || attached >= 9) continue;
+            QString cat = QFileInfo(f).completeBaseName();
+            QString schema = cat.toLower();
+            if (FCatalogs.contains(schema)) continue;
+            QString p = dir.absoluteFilePath(f);
+            p.replace(u'\'', QLatin1String("''"));
+            exec(QStringLiteral("ATTACH DATABASE '%1' AS %2").arg(p, QuoteId(schema)));
+            FCatalogs.insert(schema, schema);
+            ++attached;
+        }
+    } catch (...) {
+        sqlite3_close(FDb);
+        FDb = nullptr;
+        throw;
+    }
+}
+
+SqliteSession::~SqliteSession()
+{
+    if (FDb) sqlite3_close_v2(FDb);
+}
+
+void SqliteSession::fail(int rc, const QString& context)
+{
+    QString msg = QString::fromUtf8(sqlite3_errmsg(FDb));
+    int ext = sqlite3_extended_errcode(FDb);
+    if (ext == SQLITE_CONSTRAINT_UNIQUE || ext == SQLITE_CONSTRAINT_PRIMARYKEY) {
+        QString obj = msg.section(u':', 1).trimmed().section(u'.', 0, 0);
+        throw ESqlError(QStringLiteral("Violation of %1 constraint. Cannot insert duplicate key in object 'dbo.%2'. (%3)")
+                            .arg(ext == SQLITE_CONSTRAINT_PRIMARYKEY ? QStringLiteral("PRIMARY KEY") : QStringLiteral("UNIQUE KEY"), obj, msg),
+                        2627);
+    }
+    if (ext == SQLITE_CONSTRAINT_NOTNULL) {
+        QString col = msg.section(u':', 1).trimmed();
+        throw ESqlError(QStringLiteral("Cannot insert the value NULL into column '%1'; column does not allow nulls. INSERT fails.").arg(col), 515);
+    }
+    if (rc == SQLITE_INTERRUPT || ext == SQLITE_INTERRUPT) throw ESqlError(QStringLiteral("Query timeout expired"), -2);
+    if (!context.isEmpty() && qEnvironmentVariableIsSet("DOVRELIN_SQL_TRACE")) msg += QStringLiteral("\n") + context;
+    throw ESqlError(msg, rc);
+}
+
+void SqliteSession::exec(const QString& sql)
+{
+    char* err = nullptr;
+    int rc = sqlite3_exec(FDb, sql.toUtf8().constData(), nullptr, nullptr, &err);
+    if (err) sqlite3_free(err);
+    if (rc != SQLITE_OK) fail(rc, sql);
+}
+
+void SqliteSession::startDeadline(int seconds)
+{
+    FDeadlineOn = seconds > 0;
+    FDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+}
+
+std::unique_ptr<TSqlCommand> SqliteSession::Prepare(const QString& sql)
+{
+    std::lock_guard<std::recursive_mutex> g(FMutex);
+    return std::make_unique<SqliteCommand>(this, sql);
+}
+
+void SqliteSession::BeginTrans()
+{
+    std::lock_guard<std::recursive_mutex> g(FMutex);
+    exec(QStringLiteral("BEGIN"));
+}
+
+void SqliteSession::CommitTrans()
+{
+    std::lock_guard<std::recursive_mutex> g(FMutex);
+    exec(QStringLiteral("COMMIT"));
+}
+
+void SqliteSession::RollbackTrans()
+{
+    std::lock_guard<std::recursive_mutex> g(FMutex);
+    exec(QStringLiteral("ROLLBACK"));
+}
+
+bool SqliteSession::TableColumns(const QString& schema, const QString& table, std::vector<TSqlColumn>& cols)
+{
+    QString key = schema.toLower() + u'.' + table.toLower();
+    auto it = FColCache.find(key);
+    if (it != FColCache.end()) { cols = *it; return !cols.empty(); }
+    cols.clear();
+    QString sql = QStringLiteral("PRAGMA %1.table_info(%2)").arg(QuoteId(schema), QuoteId(table));
+    sqlite3_stmt* st = nullptr;
+    if (sqlite3_prepare_v2(FDb, sql.toUtf8().constData(), -1, &st, nullptr) != SQLITE_OK) { sqlite3_finalize(st); return false; }
+    while (sqlite3_step(st) == SQLITE_ROW) {
+        TSqlColumn c;
+        c.Name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 1)));
+        QString decl = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, 2)));
+        TSqlTypeInfo t = ParseTypeName(decl);
+        c.Type = t.Type; c.Size = t.Size; c.Precision = t.Precision; c.Scale = t.Scale;
+        c.Nullable = sqlite3_column_int(st, 3) == 0;
+        if (sqlite3_column_int(st, 5) == 1 && decl.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0) {
+            c.AutoIncrement = true;
+            c.Nullable = false;
+        }
+        cols.push_back(c);
+    }
+    sqlite3_finalize(st);
+    FColCache.insert(key, cols);
+    return !cols.empty();
+}
+
+QString SqliteSession::CatalogSchema(const QString& catalog)
+{
+    auto it = FCatalogs.find(catalog.toLower());
+    if (it == FCatalogs.end())
+        throw ESqlError(QStringLiteral("Database '%1' does not exist. Make sure that the name is entered correctly.").arg(catalog), 911);
+    return *it;
+}
+
+bool SqliteSession::VariableType(const QString& name, TSqlTypeInfo& t)
+{
+    if (!FCtx) return false;
+    auto it = FCtx->vars.find(lowerName(name));
+    if (it == FCtx->vars.end()) return false;
+    t = it->type;
+    return true;
+}
+
+TSqlTypeInfo SqliteSession::ParamType(const QString& name)
+{
+    if (!FCtx) return {};
+    if (name.startsWith(QLatin1String("__p"))) {
+        size_t k = size_t(name.mid(3).toInt());
+        if (k < FCtx->params.size()) return {FCtx->params[k].Type, FCtx->params[k].Size, FCtx->params[k].Precision, FCtx->params[k].Scale};
+        return {};
+    }
+    for (const TSqlParam& p : FCtx->params)
+        if (p.Name.compare(name, Qt::CaseInsensitive) == 0) return {p.Type, p.Size, p.Precision, p.Scale};
+    return {};
+}
+
+void SqliteSession::translate(Node& n, RunCtx& ctx, Program& prog)
+{
+    if (n.ver == FVersion && !n.stmts.empty()) return;
+    n.finalize();
+    FCtx = &ctx;
+    const Step& s = *n.step;
+    int qm = 0;
+    for (int i = 0; i < s.begin && i < int(prog.toks.size()); ++i)
+        if (prog.toks[i].kind == Token::QMark) ++qm;
+    try {
+        switch (s.kind) {
+        case Step::If: n.tr = TranslateCondition(*this, prog.toks, s.begin, s.end, &qm); break;
+        case Step::SetVar: {
+            auto it = ctx.vars.find(lowerName(s.var));
+            if (it == ctx.vars.end()) throw ESqlError(QStringLiteral("Must declare the scalar variable \"%1\".").arg(s.var));
+            n.tr = TranslateValue(*this, prog.toks, s.begin, s.end, it->type, &qm);
+            break;
+        }
+        case Step::Declare: {
+            if (s.isTable) {
+                std::vector<Token> t;
+                Token k; k.kind = Token::Ident; k.text = QStringLiteral("CREATE"); t.push_back(k);
+                k.text = QStringLiteral("TABLE"); t.push_back(k);
+                k.kind = Token::Var; k.text = s.var; t.push_back(k);
+                t.insert(t.end(), prog.toks.begin() + s.begin, prog.toks.begin() + s.end);
+                n.tr = Translate(*this, t, 0, int(t.size()), &qm);
+            } else {
+                n.tr = TranslateValue(*this, prog.toks, s.initBegin, s.initEnd, s.type, &qm);
+            }
+            break;
+        }
+        default: n.tr = Translate(*this, prog.toks, s.begin, s.end, &qm); break;
+        }
+    } catch (...) {
+        FCtx = nullptr;
+        throw;
+    }
+    FCtx = nullptr;
+    QByteArray sql = n.tr.sql.toUtf8();
+    const char* tail = sql.constData();
+    const char* end = tail + sql.size();
+    while (tail < end) {
+        sqlite3_stmt* st = nullptr;
+        int rc = sqlite3_prepare_v3(FDb, tail, int(end - tail), SQLITE_PREPARE_PERSISTENT, &st, &tail);
+        if (rc != SQLITE_OK) { sqlite3_finalize(st); fail(rc, n.tr.sql); }
+        if (st) n.stmts.push_back(st);
+        while (tail < end && (*tail == ';' || *tail == ' ' || *tail == '\n')) ++tail;
+    }
+    n.ver = FVersion;
+}
+
+void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx)
+{
+    sqlite3_reset(st);
+    int n = sqlite3_bind_parameter_count(st);
+    for (int i = 1; i <= n; ++i) {
+        const char* raw = sqlite3_bind_parameter_name(st, i);
+        if (!raw) continue;
+        QString name = QString::fromUtf8(raw);
+        int rc = SQLITE_OK;
+        if (name.startsWith(u'@')) {
+            auto it = ctx.vars.find(lowerName(name));
+            if (it == ctx.vars.end()) throw ESqlError(QStringLiteral("Must declare the scalar variable \"%1\".").arg(name));
+            rc = it->val ? sqlite3_bind_value(st, i, it->val) : sqlite3_bind_null(st, i);
+        } else {
+            QString pname = name.mid(1);
+            const TSqlParam* p = nullptr;
+            if (pname.startsWith(QLatin1String("__p"))) {
+                size_t k = size_t(pname.mid(3).toInt());
+                if (k < ctx.params.size()) p = &ctx.params[k];
+                else throw ESqlError(QStringLiteral("No value given for one or more required parameters."));
+            } else {
+                for (const TSqlParam& q : ctx.params)
+                    if (q.Name.compare(pname, Qt::CaseInsensitive) == 0) { p = &q; break; }
+                if (!p) throw ESqlError(QStringLiteral("Parameter '%1' has no value.").arg(pname));
+            }
+            V v = variantToV(p->Value);
+            if (p->Type != TSqlDataType::Unknown && v.k != V::Null)
+                v = Convert(v, {p->Type, p->Size, p->Precision, p->Scale}, false, FDateFormat);
+            switch (v.k) {
+            case V::Null: rc = sqlite3_bind_null(st, i); break;
+            case V::Int: rc = sqlite3_bind_int64(st, i, v.i); break;
+            case V::Real: rc = sqlite3_bind_double(st, i, v.r); break;
+            case V::Text: { QByteArray u = v.s.toUtf8(); rc = sqlite3_bind_text(st, i, u.constData(), u.size(), SQLITE_TRANSIENT); break; }
+            case V::Dec: { QByteArray b = DecToBlob(v.d); rc = sqlite3_bind_blob(st, i, b.constData(), b.size(), SQLITE_TRANSIENT); break; }
+            case V::Blob: rc = sqlite3_bind_blob(st, i, v.b.constData(), v.b.size(), SQLITE_TRANSIENT); break;
+            }
+        }
+        if (rc != SQLITE_OK) fail(rc);
+    }
+}
+
+bool SqliteSession::stepRow(sqlite3_stmt* st)
+{
+    int rc = sqlite3_step(st);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    sqlite3_reset(st);
+    fail(rc, QString::fromUtf8(sqlite3_sql(st)));
+}
+
+sqlite3_value* SqliteSession::evalScalar(Node& n, RunCtx& ctx, Program& prog)
+{
+    translate(n, ctx, prog);
+    sqlite3_stmt* st = n.stmts.at(0);
+    bind(st, ctx);
+    sqlite3_value* v = nullptr;
+    if (stepRow(st)) v = sqlite3_value_dup(sqlite3_column_value(st, 0));
+    sqlite3_reset(st);
+    return v;
+}
+
+void SqliteSession::runNode(Node& n, RunCtx& ctx, Program& prog)
+{
+    const Step& s = *n.step;
+    switch (s.kind) {
+    case Step::Noop: return;
+    case Step::Option:
+        if (s.option == QLatin1String("DATEFORMAT")) {
+            QString f = s.value.toLower();
+            static const QStringList ok = {"dmy", "mdy", "ymd", "ydm", "myd", "dym"};
+            if (!ok.contains(f)) throw ESqlError(QStringLiteral("'%1' is not a valid DATEFORMAT.").arg(s.value));
+            FDateFormat = f;
+        }
+        return;   // NOCOUNT, ANSI_* and the like change nothing here
+    case Step::Begin: exec(QStringLiteral("BEGIN")); return;
+    case Step::Commit: exec(QStringLiteral("COMMIT")); return;
+    case Step::Rollback: exec(QStringLiteral("ROLLBACK")); return;
+    case Step::Declare: {
+        if (s.isTable) {
+            exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(QuoteId(s.var)));
+            ++FVersion;
+            FColCache.clear();
+            translate(n, ctx, prog);
+            for (sqlite3_stmt* st : n.stmts) { bind(st, ctx); while (stepRow(st)) {} sqlite3_reset(st); }
+            ++FVersion;
+            FColCache.clear();
+            ctx.tableVars << s.var;
+            return;
+        }
+        VarSlot slot;
+        slot.type = s.type;
+        QString key = lowerName(s.var);
+        if (ctx.vars.contains(key)) throw ESqlError(QStringLiteral("The variable name '%1' has already been declared.").arg(s.var));
+        ctx.vars.insert(key, slot);
+        if (s.initBegin >= 0) ctx.vars[key].val = evalScalar(n, ctx, prog);
+        return;
+    }
+    case Step::SetVar: {
+        sqlite3_value* v = evalScalar(n, ctx, prog);
+        VarSlot& slot = ctx.vars[lowerName(s.var)];
+        sqlite3_value_free(slot.val);
+        slot.val = v;
+        return;
+    }
+    default: break;
+    }
+}
+
+bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t from, RunCtx& ctx, bool wantRows, Node** outNode,
+                             sqlite3_stmt** outSt, size_t* outNext, bool& hasRow)
+{
+    for (size_t i = from; i < nodes.size(); ++i) {
+        Node& n = nodes[i];
+        const Step& s = *n.step;
+        if (s.kind == Step::Block) {
+            size_t dummy;
+            if (runNodes(prog, n.thenN, 0, ctx, wantRows, outNode, outSt, &dummy, hasRow)) { if (outNext) *outNext = i + 1; return true; }
+            continue;
+        }
+        if (s.kind == Step::If) {
+            sqlite3_value* v = evalScalar(n, ctx, prog);
+            bool cond = v && sqlite3_value_int(v) != 0;
+            sqlite3_value_free(v);
+            size_t dummy;
+            if (runNodes(prog, cond ? n.thenN : n.elseN, 0, ctx, wantRows, outNode, outSt, &dummy, hasRow)) { if (outNext) *outNext = i + 1; return true; }
+            continue;
+        }
+        if (s.kind != Step::Stmt) { runNode(n, ctx, prog); continue; }
+        translate(n, ctx, prog);
+        if (n.tr.returnsRows && wantRows) {
+            sqlite3_stmt* st = n.stmts.at(0);
+            n.stmts.erase(n.stmts.begin());   // the result owns it while open
+            n.ver = -1;
+            try {
+                bind(st, ctx);
+                hasRow = stepRow(st);
+            } catch (...) {
+                sqlite3_finalize(st);
+                throw;
+            }
+            *outNode = &n;
+            *outSt = st;
+            if (outNext) *outNext = i + 1;
+            return true;
+        }
+        if (!n.tr.assignVars.empty()) {
+            sqlite3_stmt* st = n.stmts.at(0);
+            bind(st, ctx);
+            while (stepRow(st)) {
+                for (size_t c = 0; c < n.tr.assignVars.size(); ++c) {
+                    VarSlot& slot = ctx.vars[lowerName(n.tr.assignVars[c])];
+                    sqlite3_value_free(slot.val);
+                    slot.val = sqlite3_value_dup(sqlite3_column_value(st, int(c)));
+                }
+            }
+            sqlite3_reset(st);
+            continue;
+        }
+        for (sqlite3_stmt* st : n.stmts) {
+            bind(st, ctx);
+            while (stepRow(st)) {}
+            if (!n.tr.returnsRows && !n.tr.changesSchema) ctx.rows = sqlite3_changes64(FDb);
+            sqlite3_reset(st);
+        }
+        if (n.tr.changesSchema) {
+            ++FVersion;
+            FColCache.clear();
+            n.ver = -1;
+        }
+    }
+    return false;
+}
+
+void SqliteSession::runRest(Program& prog, size_t from, RunCtx& ctx)
+{
+    Node* node = nullptr;
+    sqlite3_stmt* st = nullptr;
+    bool hasRow = false;
+    runNodes(prog, prog.nodes, from, ctx, false, &node, &st, nullptr, hasRow);
+}
+
+void SqliteSession::cleanup(RunCtx& ctx)
+{
+    for (const QString& t : ctx.tableVars) {
+        try { exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(QuoteId(t))); } catch (...) {}
+    }
+    if (!ctx.tableVars.isEmpty()) { ++FVersion; FColCache.clear(); }
+    ctx.tableVars.clear();
+}
+
+// ---------------------------------------------------------------- results
+
+SqliteResult::SqliteResult(SqliteSession* s, std::shared_ptr<Program> prog, std::shared_ptr<RunCtx> ctx, Node* node,
+                           sqlite3_stmt* st, size_t nextTop, bool hasRow)
+    : FSession(s), FProg(std::move(prog)), FCtx(std::move(ctx)), FNode(node), FStmt(st), FNextTop(nextTop), FPending(hasRow)
+{
+    FColumns = node->tr.columns;
+    int n = sqlite3_column_count(st);
+    FColumns.resize(size_t(n));
+    for (int i = 0; i < n; ++i) {
+        if (hasRow) refineColumn(st, i, FColumns[size_t(i)]);
+        else if (FColumns[size_t(i)].Type == TSqlDataType::Unknown) {
+            refineColumn(st, i, FColumns[size_t(i)]);
+            if (FColumns[size_t(i)].Type == TSqlDataType::Unknown) FColumns[size_t(i)].Type = TSqlDataType::VarChar;
+        }
+    }
+    if (!hasRow) finish();
+}
+
+SqliteResult::~SqliteResult()
+{
+    std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
+    try { finish(); } catch (...) {}
+}
+
+void SqliteResult::finish()
+{
+    if (FDone) return;
+    FDone = true;
+    sqlite3_reset(FStmt);
+    // give the statement back for the next run unless the node was re-prepared meanwhile
+    if (FNode->stmts.empty() && FNode->ver == -1) {
+        FNode->stmts.push_back(FStmt);
+        FNode->ver = FSession->FVersion;
+    } else sqlite3_finalize(FStmt);
+    FStmt = nullptr;
+    try {
+        FSession->runRest(*FProg, FNextTop, *FCtx);
+    } catch (...) {
+        FSession->cleanup(*FCtx);
+        throw;
+    }
+    FSession->cleanup(*FCtx);
+}
+
+bool SqliteResult::Next(std::vector<Variant>& row)
+{
+    std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
+    if (FDone) return false;
+    if (!FPending) {
+        if (!FSession->stepRow(FStmt)) { finish(); return false; }
+    }
+    FPending = false;
+    row.resize(FColumns.size());
+    for (size_t i = 0; i < FColumns.size(); ++i) row[i] = toVariant(FStmt, int(i), FColumns[i]);
+    return true;
+}
+
+} // namespace
+
+} // namespace sqlimpl
+
+std::unique_ptr<TSqlSession> CreateSqliteSession(const TSqlConnectionInfo& info)
+{
+    return std::make_unique<sqlimpl::SqliteSession>(info);
+}
