@@ -112,7 +112,7 @@ int main(int argc, char** argv)
                         fields << QString::number(r.numbers[c], 'f', 2).replace(u'.', u',');
                     else
                         fields << (r.values[c].contains(u'"') || r.values[c].contains(u';')
-                                       ? u'"' + QString(r.values[c]).replace(u"\"", u"\"\"") + u'"'
+                                       ? u'"' + QString(r.values[c]).replace(QStringLiteral("\""), QStringLiteral("\"\"")) + u'"'
                                        : r.values[c]);
                 }
                 s << fields.join(u';') << "\r\n";

@@ -59,16 +59,22 @@ bool TSheetCells::Boolean(int row, int col) const
 QString TSheetCells::Text(int row, int col) const
 {
     const Cell* c = Find(row, col);
-    return c && c->Kind == TCellKind::Text ? FStrings[c->Str] : QString();
+    if (!c || c->Kind != TCellKind::Text)
+        return QString();
+    return QString(reinterpret_cast<const QChar*>(FChars.data() + c->Str.Offset), qsizetype(c->Str.Length));
 }
 
-uint32_t TSheetCellsBuilder::AddString(const QString& s)
+TStringRef TSheetCellsBuilder::AddString(QStringView s)
 {
-    FOut.FStrings.push_back(s);
-    return uint32_t(FOut.FStrings.size() - 1);
+    auto& chars = FOut.FChars;
+    if (chars.size() + size_t(s.size()) > UINT32_MAX)
+        throw Exception(QStringLiteral("Слишком много текста на листе"));
+    TStringRef ref{uint32_t(chars.size()), uint32_t(s.size())};
+    chars.insert(chars.end(), s.utf16(), s.utf16() + s.size());
+    return ref;
 }
 
-void TSheetCellsBuilder::Add(int row, int col, TCellKind kind, double num, uint32_t str)
+void TSheetCellsBuilder::Add(int row, int col, TCellKind kind, double num, TStringRef str)
 {
     if (row < 1 || row > MaxRows || col < 1 || col > MaxCols)
         throw Exception(QStringLiteral("Ячейка вне листа: строка %1, столбец %2").arg(row).arg(col));
@@ -89,17 +95,15 @@ void TSheetCellsBuilder::Add(int row, int col, TCellKind kind, double num, uint3
     cells.push_back(c);
 }
 
-void TSheetCellsBuilder::SetBlank(int row, int col) { Add(row, col, TCellKind::Empty, 0, 0); }
-void TSheetCellsBuilder::SetNumber(int row, int col, double v) { Add(row, col, TCellKind::Number, v, 0); }
-void TSheetCellsBuilder::SetDate(int row, int col, TDateTime v) { Add(row, col, TCellKind::Date, v, 0); }
-void TSheetCellsBuilder::SetBoolean(int row, int col, bool v) { Add(row, col, TCellKind::Boolean, v ? 1 : 0, 0); }
-void TSheetCellsBuilder::SetError(int row, int col, int code) { Add(row, col, TCellKind::Error, code, 0); }
+void TSheetCellsBuilder::SetBlank(int row, int col) { Add(row, col, TCellKind::Empty, 0, {}); }
+void TSheetCellsBuilder::SetNumber(int row, int col, double v) { Add(row, col, TCellKind::Number, v, {}); }
+void TSheetCellsBuilder::SetDate(int row, int col, TDateTime v) { Add(row, col, TCellKind::Date, v, {}); }
+void TSheetCellsBuilder::SetBoolean(int row, int col, bool v) { Add(row, col, TCellKind::Boolean, v ? 1 : 0, {}); }
+void TSheetCellsBuilder::SetError(int row, int col, int code) { Add(row, col, TCellKind::Error, code, {}); }
 
-void TSheetCellsBuilder::SetStringRef(int row, int col, uint32_t stringIndex)
+void TSheetCellsBuilder::SetStringRef(int row, int col, TStringRef s)
 {
-    if (stringIndex >= FOut.FStrings.size())
-        throw Exception(QStringLiteral("Ссылка на несуществующую строку %1").arg(stringIndex));
-    Add(row, col, TCellKind::Text, 0, stringIndex);
+    Add(row, col, TCellKind::Text, 0, s);
 }
 
 TSheetCells TSheetCellsBuilder::Finish()
@@ -121,6 +125,7 @@ TSheetCells TSheetCellsBuilder::Finish()
         cells.swap(unique);
     }
     cells.shrink_to_fit();
+    FOut.FChars.shrink_to_fit();
 
     if (cells.empty()) {
         FOut.FFirstRow = FOut.FFirstCol = FOut.FRowCount = FOut.FColCount = 1;

@@ -1,6 +1,6 @@
 // The cells of one worksheet as the readers record them, apart from any Variant, so the
 // readers can be checked on their own. Cells are kept sparse and sorted by row and column:
-// a 200,000-row sheet costs 16 bytes a recorded cell plus its text.
+// a 200,000-row sheet costs 16 bytes a recorded cell plus its text, kept in one store.
 #pragma once
 
 #include "platform/rtl/System.h"
@@ -16,6 +16,12 @@ enum class TCellKind : uint8_t {
     Text,
     Boolean,
     Error,    // a spreadsheet error value such as #N/A; Number() holds its code (2042)
+};
+
+// A text kept in the sheet's character store; cells that share a text share its ref.
+struct TStringRef {
+    uint32_t Offset;
+    uint32_t Length;
 };
 
 // Spreadsheet error codes as automation reports them (added to 0x800A0000 in a Variant).
@@ -47,7 +53,7 @@ private:
         uint8_t Pad = 0;
         union {
             double Num;
-            uint32_t Str;    // index into FStrings
+            TStringRef Str;  // into FChars
         };
     };
 #pragma pack(pop)
@@ -56,7 +62,7 @@ private:
 
     std::vector<Cell> FCells;            // sorted by (Row, Col), one per position
     std::vector<uint32_t> FRowStart;     // FRowCount + 1 offsets into FCells
-    std::vector<QString> FStrings;
+    std::vector<char16_t> FChars;        // every text, one after another
     int FFirstRow = 1, FFirstCol = 1, FRowCount = 1, FColCount = 1;
 };
 
@@ -68,23 +74,22 @@ public:
     static constexpr int MaxCols = 16384;
 
     // Strings shared by many cells (a workbook's string table) are added once and referred
-    // to by index.
-    uint32_t AddString(const QString& s);
-    uint32_t StringCount() const { return uint32_t(FOut.FStrings.size()); }
+    // to by their ref.
+    TStringRef AddString(QStringView s);
 
     // Coordinates are 1-based sheet coordinates; outside the sheet's limits they raise.
     void SetBlank(int row, int col);
     void SetNumber(int row, int col, double v);
     void SetDate(int row, int col, TDateTime v);
-    void SetText(int row, int col, const QString& s) { SetStringRef(row, col, AddString(s)); }
-    void SetStringRef(int row, int col, uint32_t stringIndex);
+    void SetText(int row, int col, QStringView s) { SetStringRef(row, col, AddString(s)); }
+    void SetStringRef(int row, int col, TStringRef s);
     void SetBoolean(int row, int col, bool v);
     void SetError(int row, int col, int code);
 
     TSheetCells Finish();
 
 private:
-    void Add(int row, int col, TCellKind kind, double num, uint32_t str);
+    void Add(int row, int col, TCellKind kind, double num, TStringRef str);
     TSheetCells FOut;
     bool FSorted = true;
 };

@@ -221,16 +221,18 @@ QString ReadStringItem(QXmlStreamReader& xml)
     return Unescape(text);
 }
 
-void ReadSharedStrings(const ZipArchive& zip, const QString& part, TSheetCellsBuilder& cells)
+std::vector<TStringRef> ReadSharedStrings(const ZipArchive& zip, const QString& part, TSheetCellsBuilder& cells)
 {
+    std::vector<TStringRef> table;
     ZipEntryDevice dev(zip, part);
     QXmlStreamReader xml(&dev);
     while (!xml.atEnd()) {
         xml.readNext();
         if (xml.isStartElement() && xml.name() == u"si")
-            cells.AddString(ReadStringItem(xml));
+            table.push_back(cells.AddString(ReadStringItem(xml)));
     }
     CheckXml(xml, zip, part);
+    return table;
 }
 
 // For each cell style (index of <cellXfs>), whether its number format shows a date or time.
@@ -345,25 +347,25 @@ WorkbookInfo ReadWorkbook(const ZipArchive& zip)
     return info;
 }
 
-void ReadWorksheet(const ZipArchive& zip, const WorkbookInfo& info, const std::vector<bool>& dateStyles,
-                   TSheetCellsBuilder& cells)
+void ReadWorksheet(const ZipArchive& zip, const WorkbookInfo& info, const std::vector<TStringRef>& shared,
+                   const std::vector<bool>& dateStyles, TSheetCellsBuilder& cells)
 {
     const QString& part = info.FirstSheetPart;
-    const uint32_t sharedCount = cells.StringCount();
     ZipEntryDevice dev(zip, part);
     QXmlStreamReader xml(&dev);
     int row = 0, col = 0;
     auto bad = [&](const QString& what) {
         Fail(zip.Path(), QStringLiteral("часть %1, строка XML %2: %3").arg(part).arg(xml.lineNumber()).arg(what));
     };
+    const QLatin1String attrR("r"), attrT("t"), attrS("s");
+    QString value;   // reused: the hot loop allocates as little as it can
 
     while (!xml.atEnd()) {
-        xml.readNext();
-        if (!xml.isStartElement())
+        if (xml.readNext() != QXmlStreamReader::StartElement)
             continue;
         const QStringView name = xml.name();
         if (name == u"row") {
-            const auto r = xml.attributes().value(QLatin1String("r"));
+            const auto r = xml.attributes().value(attrR);
             bool ok = true;
             row = r.isEmpty() ? row + 1 : r.toInt(&ok);
             if (!ok || row < 1)
@@ -374,8 +376,19 @@ void ReadWorksheet(const ZipArchive& zip, const WorkbookInfo& info, const std::v
         if (name != u"c")
             continue;
 
-        const auto a = xml.attributes();
-        const auto ref = a.value(QLatin1String("r"));
+        // Attributes of interest: r (reference), t (type), s (style).
+        QStringView ref, type;
+        int style = 0;
+        const QXmlStreamAttributes attrs = xml.attributes();
+        for (const QXmlStreamAttribute& at : attrs) {
+            const QStringView n = at.name();
+            if (n == attrR)
+                ref = at.value();
+            else if (n == attrT)
+                type = at.value();
+            else if (n == attrS)
+                style = at.value().toInt();
+        }
         if (ref.isEmpty()) {
             ++col;
             if (row == 0)
@@ -383,26 +396,26 @@ void ReadWorksheet(const ZipArchive& zip, const WorkbookInfo& info, const std::v
         } else if (!ParseCellRef(ref, row, col)) {
             bad(QStringLiteral("неверная ссылка на ячейку \"%1\"").arg(ref));
         }
-        const QString type = a.value(QLatin1String("t")).toString();
-        const int style = a.value(QLatin1String("s")).toInt();
 
         // Children: <v> (value or cached formula result), <is> (inline string), <f>.
-        QString value;
         bool hasValue = false, hasInline = false;
         QString inlineText;
+        value.clear();
         while (!xml.atEnd()) {
-            xml.readNext();
-            if (xml.isStartElement()) {
+            const auto token = xml.readNext();
+            if (token == QXmlStreamReader::StartElement) {
                 if (xml.name() == u"v") {
-                    value = xml.readElementText();
                     hasValue = true;
+                    // Text comes in one piece unless entities or CDATA split it.
+                    while (xml.readNext() == QXmlStreamReader::Characters || xml.tokenType() == QXmlStreamReader::EntityReference)
+                        value += xml.text();
                 } else if (xml.name() == u"is") {
                     inlineText = ReadStringItem(xml);
                     hasInline = true;
                 } else {
                     xml.skipCurrentElement();
                 }
-            } else if (xml.isEndElement()) {
+            } else if (token == QXmlStreamReader::EndElement) {
                 break;   // </c>
             }
         }
@@ -417,34 +430,35 @@ void ReadWorksheet(const ZipArchive& zip, const WorkbookInfo& info, const std::v
             cells.SetBlank(row, col);   // styled but empty: still part of the used range
             continue;
         }
+        const QStringView v = QStringView(value).trimmed();
         if (type == u"s") {
             bool ok = false;
-            const uint idx = value.trimmed().toUInt(&ok);
-            if (!ok || idx >= sharedCount)
+            const uint idx = v.toUInt(&ok);
+            if (!ok || idx >= shared.size())
                 bad(QStringLiteral("ссылка на несуществующую общую строку %1").arg(value));
-            cells.SetStringRef(row, col, idx);
+            cells.SetStringRef(row, col, shared[idx]);
         } else if (type == u"str" || type == u"inlineStr") {
             cells.SetText(row, col, Unescape(value));
         } else if (type == u"b") {
-            cells.SetBoolean(row, col, value.trimmed() == u"1" || value.trimmed() == u"true");
+            cells.SetBoolean(row, col, v == u"1" || v == u"true");
         } else if (type == u"e") {
-            cells.SetError(row, col, SheetErrorCode(value.trimmed()));
+            cells.SetError(row, col, SheetErrorCode(v.toString()));
         } else if (type == u"d") {
             TDateTime d;
-            if (!IsoTextToDateTime(value.trimmed(), d))
+            if (!IsoTextToDateTime(v.toString(), d))
                 bad(QStringLiteral("неверная дата \"%1\"").arg(value));
             cells.SetDate(row, col, d);
         } else {
             bool ok = false;
-            const double v = value.trimmed().toDouble(&ok);
+            const double num = v.toDouble(&ok);
             if (!ok)
                 bad(QStringLiteral("неверное число \"%1\"").arg(value));
             TDateTime d;
-            if (style >= 0 && size_t(style) < dateStyles.size() && dateStyles[size_t(style)]
-                && SerialToDateTime(v, info.Date1904, d))
+            if (style > 0 && size_t(style) < dateStyles.size() && dateStyles[size_t(style)]
+                && SerialToDateTime(num, info.Date1904, d))
                 cells.SetDate(row, col, d);
             else
-                cells.SetNumber(row, col, v);
+                cells.SetNumber(row, col, num);
         }
     }
     CheckXml(xml, zip, part);
@@ -460,13 +474,13 @@ TSheetCells ReadXlsxFirstSheet(const QString& path)
         ZipArchive zip(path);
         const WorkbookInfo info = ReadWorkbook(zip);
         TSheetCellsBuilder cells;
-        // Shared strings go first, so their indexes are the cells' string indexes.
+        std::vector<TStringRef> shared;
         if (!info.SharedStringsPart.isEmpty() && zip.Has(info.SharedStringsPart))
-            ReadSharedStrings(zip, info.SharedStringsPart, cells);
+            shared = ReadSharedStrings(zip, info.SharedStringsPart, cells);
         std::vector<bool> dateStyles;
         if (!info.StylesPart.isEmpty() && zip.Has(info.StylesPart))
             dateStyles = ReadDateStyles(zip, info.StylesPart);
-        ReadWorksheet(zip, info, dateStyles, cells);
+        ReadWorksheet(zip, info, shared, dateStyles, cells);
         return cells.Finish();
     } catch (const EExcelError&) {
         throw;
