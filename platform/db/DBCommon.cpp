@@ -397,8 +397,10 @@ private:
 
     NodePtr MakeComparison(TCANOperator op, NodePtr left, NodePtr right, int pos)
     {
-        Coerce(*left, *right);
-        Coerce(*right, *left);
+        if (op != coLIKE) {  // LIKE stays a text test: its pattern is never converted
+            Coerce(*left, *right);
+            Coerce(*right, *left);
+        }
         if (op == coLIKE) {
             if ((left->Kind != vkText && left->Kind != vkUnknown) || (right->Kind != vkText && right->Kind != vkUnknown))
                 Mismatch(left->Kind != vkText && left->Kind != vkUnknown ? left->Pos : right->Pos);
