@@ -198,17 +198,7 @@ public:
                 Dec d; d.v = i128(v.AsCurrency().Value) * 10000; d.scale = 4;
                 text = DecToText(d);
             } else {
-                TBcd bcd = v.AsBcd();
-                int places = bcd.SignSpecialPlaces & 0x3F;
-                QString digitsText;
-                for (int k = 0; k < bcd.Precision; ++k) {
-                    uint8_t byte = bcd.Fraction[k / 2];
-                    digitsText += QChar(u'0' + ((k % 2 == 0) ? (byte >> 4) : (byte & 0x0F)));
-                }
-                if (digitsText.isEmpty()) digitsText = QStringLiteral("0");
-                while (digitsText.size() <= places) digitsText.prepend(u'0');
-                if (places) digitsText.insert(digitsText.size() - places, u'.');
-                text = ((bcd.SignSpecialPlaces & 0x80) ? QStringLiteral("-") : QString()) + digitsText;
+                text = DecToText(BcdToDec(v.AsBcd()));
             }
             b.data = text.toLatin1();
             b.data.append('\0');
@@ -319,7 +309,7 @@ private:
             Dec d;
             if (!DecFromText(text, d)) return Variant(text);
             if (c.Type == T::Money) return Variant(Currency::FromRaw(int64_t(RoundToScale(d.v, 4) / 10000)));
-            return VarFMTBcdCreate(text, c.Precision, c.Scale);
+            return Variant(DecToBcd(d, c.Scale));
         }
         if (c.Type == T::NChar || c.Type == T::NVarChar) return Variant::FromOleStr(text);
         return Variant::FromString(text);

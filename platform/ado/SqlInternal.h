@@ -11,6 +11,7 @@
 #pragma once
 
 #include "SqlEngine.h"
+#include "platform/rtl/FMTBcd.h"
 
 #include <optional>
 
@@ -35,6 +36,8 @@ Dec DecFromDouble(double v);
 double DecToDouble(const Dec& d);
 i128 RoundToScale(i128 v, int scale);                 // half away from zero
 bool DecFits(const Dec& d, int precision, int scale); // integer digits within precision-scale
+TBcd DecToBcd(const Dec& d, int scale);              // the runtime's BCD with that many places
+Dec BcdToDec(const TBcd& b);
 
 // ---- date-times (days since 1899-12-30, as TDateTime) ----
 int64_t DaysFromCivil(int y, int m, int d);

@@ -130,6 +130,50 @@ bool DecFits(const Dec& d, int precision, int scale)
     return v < limit;
 }
 
+// ---- the runtime's BCD
+
+TBcd DecToBcd(const Dec& d, int scale)
+{
+    Dec x = d;
+    x.scale = std::clamp(scale, 0, kDecScale);
+    QString t = DecToText(x);
+    bool neg = t.startsWith(u'-');
+    if (neg) t.remove(0, 1);
+    int places = 0;
+    int dot = t.indexOf(u'.');
+    if (dot >= 0) { places = t.size() - dot - 1; t.remove(dot, 1); }
+    while (t.size() > places + 1 && t.startsWith(u'0')) t.remove(0, 1);
+    if (t.size() > 64) t = t.left(64);
+    TBcd b;
+    b.Precision = uint8_t(t.size());
+    b.SignSpecialPlaces = uint8_t((neg && t.count(u'0') != t.size() ? 0x80 : 0) | places);
+    for (int k = 0; k < t.size(); ++k) {
+        uint8_t dg = uint8_t(t[k].digitValue());
+        if (k % 2 == 0) b.Fraction[k / 2] = uint8_t(dg << 4);
+        else b.Fraction[k / 2] |= dg;
+    }
+    return b;
+}
+
+Dec BcdToDec(const TBcd& b)
+{
+    int places = b.SignSpecialPlaces & 0x3F;
+    QString digits;
+    for (int k = 0; k < b.Precision && k < 64; ++k) {
+        uint8_t byte = b.Fraction[k / 2];
+        digits += QChar(u'0' + ((k % 2 == 0) ? (byte >> 4) : (byte & 0x0F)));
+    }
+    if (digits.isEmpty()) digits = QStringLiteral("0");
+    if (places > 0) {
+        while (digits.size() <= places) digits.prepend(u'0');
+        digits.insert(digits.size() - places, u'.');
+    }
+    if (b.SignSpecialPlaces & 0x80) digits.prepend(u'-');
+    Dec d;
+    if (!DecFromText(digits, d)) throw ESqlError(QStringLiteral("Invalid BCD value."));
+    return d;
+}
+
 // ---- dates
 
 int64_t DaysFromCivil(int y, int m, int d)

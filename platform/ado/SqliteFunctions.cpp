@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <cmath>
+#include <cstring>
 #include <sqlite3.h>
 
 namespace sqlimpl {
@@ -415,11 +416,14 @@ struct SumState {
     int kind;    // 0 int, 1 real, 2 decimal
     int64_t i;
     double r;
-    i128 d;
+    unsigned char dbuf[16];   // i128, unaligned: SQLite's aggregate memory is only 8-byte aligned
     int64_t count;
     int scale;
     bool failed;
 };
+
+static i128 getD(const SumState* s) { i128 v; memcpy(&v, s->dbuf, sizeof v); return v; }
+static void setD(SumState* s, i128 v) { memcpy(s->dbuf, &v, sizeof v); }
 
 static void sumStep(sqlite3_context* ctx, int, sqlite3_value** a)
 {
@@ -435,10 +439,10 @@ static void sumStep(sqlite3_context* ctx, int, sqlite3_value** a)
         s->any = true;
         ++s->count;
         if (v.k == V::Real && s->kind != 1) {
-            s->r = s->kind == 0 ? double(s->i) : DecToDouble(Dec{s->d, 8});
+            s->r = s->kind == 0 ? double(s->i) : DecToDouble(Dec{getD(s), 8});
             s->kind = 1;
         }
-        if (v.k == V::Dec && s->kind == 0) { s->d = static_cast<i128>(s->i) * Pow10(kDecScale); s->kind = 2; }
+        if (v.k == V::Dec && s->kind == 0) { setD(s, static_cast<i128>(s->i) * Pow10(kDecScale)); s->kind = 2; }
         switch (s->kind) {
         case 0:
             if (__builtin_add_overflow(s->i, v.i, &s->i)) {
@@ -449,7 +453,7 @@ static void sumStep(sqlite3_context* ctx, int, sqlite3_value** a)
         case 1: s->r += ToReal(v); break;
         default: {
             Dec d = ToDec(v);
-            s->d += d.v;
+            setD(s, getD(s) + d.v);
             s->scale = std::max(s->scale, d.scale);
         }
         }
@@ -462,7 +466,7 @@ static V sumValue(const SumState* s)
     if (!s || !s->any) return r;
     if (s->kind == 0) { r.k = V::Int; r.i = s->i; }
     else if (s->kind == 1) { r.k = V::Real; r.r = s->r; }
-    else { r.k = V::Dec; r.d.v = s->d; r.d.scale = s->scale; }
+    else { r.k = V::Dec; r.d.v = getD(s); r.d.scale = s->scale; }
     return r;
 }
 

@@ -73,48 +73,6 @@ QString lowerName(const QString& s) { return s.toLower(); }
 
 // ---- Variant <-> storage
 
-TBcd decToBcd(const Dec& d, int scale)
-{
-    Dec x = d;
-    x.scale = std::clamp(scale, 0, kDecScale);
-    QString t = DecToText(x);
-    bool neg = t.startsWith(u'-');
-    if (neg) t.remove(0, 1);
-    int places = 0;
-    int dot = t.indexOf(u'.');
-    if (dot >= 0) { places = t.size() - dot - 1; t.remove(dot, 1); }
-    while (t.size() > places + 1 && t.startsWith(u'0')) t.remove(0, 1);
-    if (t.size() > 64) t = t.left(64);
-    TBcd b;
-    b.Precision = uint8_t(t.size());
-    b.SignSpecialPlaces = uint8_t((neg && t.count(u'0') != t.size() ? 0x80 : 0) | places);
-    for (int k = 0; k < t.size(); ++k) {
-        uint8_t dg = uint8_t(t[k].digitValue());
-        if (k % 2 == 0) b.Fraction[k / 2] = uint8_t(dg << 4);
-        else b.Fraction[k / 2] |= dg;
-    }
-    return b;
-}
-
-Dec bcdToDec(const TBcd& b)
-{
-    int places = b.SignSpecialPlaces & 0x3F;
-    QString digits;
-    for (int k = 0; k < b.Precision && k < 64; ++k) {
-        uint8_t byte = b.Fraction[k / 2];
-        digits += QChar(u'0' + ((k % 2 == 0) ? (byte >> 4) : (byte & 0x0F)));
-    }
-    if (digits.isEmpty()) digits = QStringLiteral("0");
-    if (places > 0) {
-        while (digits.size() <= places) digits.prepend(u'0');
-        digits.insert(digits.size() - places, u'.');
-    }
-    if (b.SignSpecialPlaces & 0x80) digits.prepend(u'-');
-    Dec d;
-    if (!DecFromText(digits, d)) throw ESqlError(QStringLiteral("Invalid BCD value."));
-    return d;
-}
-
 double timeStampToDate(const TSQLTimeStamp& ts)
 {
     return double(DaysFromCivil(ts.Year, ts.Month, ts.Day)) + (ts.Hour * 3600000.0 + ts.Minute * 60000.0 + ts.Second * 1000.0 + ts.Fractions) / 86400000.0;
@@ -138,7 +96,7 @@ V variantToV(const Variant& v)
     case varCurrency: r.k = V::Dec; r.d.v = i128(v.AsCurrency().Value) * 10000; r.d.scale = 4; return r;
     case varDate: r.k = V::Text; r.s = DateToCanon(v.AsDateTime()); return r;
     case varSQLTimeStamp: r.k = V::Text; r.s = DateToCanon(timeStampToDate(v.AsSQLTimeStamp())); return r;
-    case varFMTBcd: r.k = V::Dec; r.d = bcdToDec(v.AsBcd()); return r;
+    case varFMTBcd: r.k = V::Dec; r.d = BcdToDec(v.AsBcd()); return r;
     case varOleStr: case varString: case varUString: r.k = V::Text; r.s = v.AsString(); return r;
     default:
         throw ESqlError(QStringLiteral("A parameter value of Variant type %1 cannot be sent to the database.").arg(int(v.VarType())));
@@ -157,7 +115,7 @@ Variant toVariant(sqlite3_stmt* st, int i, const TSqlColumn& c)
     case T::SmallInt: return Variant::FromSmallint(int16_t(type == SQLITE_INTEGER ? sqlite3_column_int(st, i) : ToInt64(asV(), T::SmallInt)));
     case T::Int: return Variant(int(type == SQLITE_INTEGER ? sqlite3_column_int(st, i) : ToInt64(asV(), T::Int)));
     case T::BigInt: return Variant((long long)(type == SQLITE_INTEGER ? sqlite3_column_int64(st, i) : ToInt64(asV(), T::BigInt)));
-    case T::Decimal: return Variant(decToBcd(ToDec(asV()), c.Scale));
+    case T::Decimal: return Variant(DecToBcd(ToDec(asV()), c.Scale));
     case T::Money: {
         Dec d = ToDec(asV());
         i128 raw = RoundToScale(d.v, 4) / 10000;
@@ -182,7 +140,7 @@ Variant toVariant(sqlite3_stmt* st, int i, const TSqlColumn& c)
     switch (v.k) {
     case V::Int: return (v.i >= INT32_MIN && v.i <= INT32_MAX) ? Variant(int(v.i)) : Variant((long long)v.i);
     case V::Real: return Variant(v.r);
-    case V::Dec: return Variant(decToBcd(v.d, v.d.scale));
+    case V::Dec: return Variant(DecToBcd(v.d, v.d.scale));
     case V::Text: return Variant(v.s);
     case V::Blob: return Variant::FromString(QString::fromLatin1(v.b.toHex()));
     default: return Variant::Null();

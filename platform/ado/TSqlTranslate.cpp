@@ -196,12 +196,14 @@ static int findEnd(const std::vector<Token>& toks, int i, int end)
     bool insert = first.is("INSERT");
     bool update = first.is("UPDATE");
     bool seenSource = false;
-    int depth = 0;
+    int depth = 0, cases = 0;
     for (int j = i + 1; j < end; ++j) {
         const Token& t = toks[j];
         if (t.op("(")) { ++depth; continue; }
         if (t.op(")")) { --depth; continue; }
-        if (depth > 0) continue;
+        if (t.is("CASE")) { ++cases; continue; }
+        if (cases > 0 && t.is("END")) { --cases; continue; }
+        if (depth > 0 || cases > 0) continue;
         if (t.op(";")) return j;
         if (t.is("VALUES")) seenSource = true;
         if (!isStmtStart(t)) continue;
@@ -218,12 +220,14 @@ static int findEnd(const std::vector<Token>& toks, int i, int end)
 
 static int findCondEnd(const std::vector<Token>& toks, int i, int end)
 {
-    int depth = 0;
+    int depth = 0, cases = 0;
     for (int j = i; j < end; ++j) {
         const Token& t = toks[j];
         if (t.op("(")) { ++depth; continue; }
         if (t.op(")")) { --depth; continue; }
-        if (depth == 0 && isStmtStart(t)) return j;
+        if (t.is("CASE")) { ++cases; continue; }
+        if (cases > 0 && t.is("END")) { --cases; continue; }
+        if (depth == 0 && cases == 0 && isStmtStart(t)) return j;
     }
     return end;
 }

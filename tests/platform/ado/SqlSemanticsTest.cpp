@@ -1,0 +1,302 @@
+// SQL Server semantics kept by the embedded engine.
+#include "SqlFixture.h"
+
+#include <atomic>
+#include <thread>
+
+namespace {
+
+class Semantics : public SqlFolder {
+protected:
+    void SetUp() override
+    {
+        s = Create(QStringLiteral("maindatabase"));
+        s->Execute(QStringLiteral(
+            "CREATE TABLE DararedSigners(idRecord int IDENTITY(1,1) NOT NULL, filial smallint NOT NULL, fio varchar(100) NOT NULL,"
+            " CONSTRAINT UQ_DararedSigners UNIQUE (filial, fio))"));
+        s->Execute(QStringLiteral("CREATE TABLE amounts(id int, amount decimal(18, 3), cash money, d datetime, name varchar(20))"));
+    }
+    std::unique_ptr<TSqlSession> s;
+};
+
+TEST_F(Semantics, TextComparesWithoutCaseAndTrailingBlanks)
+{
+    s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (1, 'Иванов И.И.')"));
+    struct Case { const char* where; int count; };
+    const Case cases[] = {
+        {"fio = 'ИВАНОВ И.И.'", 1},
+        {"fio = 'иванов и.и.   '", 1},
+        {"fio = ' Иванов И.И.'", 0},            // leading blanks count
+        {"UPPER(fio) = 'иванов и.и.'", 1},      // computed text compares the same way
+        {"ISNULL(fio, '') = 'ИВАНОВ и.и.'", 1},
+        {"fio IN ('ПЕТРОВ', 'иванов И.И.')", 1},
+        {"fio LIKE 'иван%'", 1},
+        {"fio LIKE '[И]%'", 1},
+        {"fio > 'ИВАНОВ'", 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        QStringList r = Query(*s, QStringLiteral("SELECT COUNT(*) FROM DararedSigners WHERE ") + QString::fromUtf8(c.where));
+        EXPECT_EQ(r, QStringList{QString::number(c.count)});
+    }
+    // the unique key is case-insensitive too, as the server's
+    try {
+        s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (1, 'ИВАНОВ И.И. ')"));
+        FAIL() << "duplicate accepted";
+    } catch (const ESqlError& e) {
+        EXPECT_TRUE(e.Message().contains(QLatin1String("duplicate key"))) << e.Message().toStdString();
+    }
+}
+
+TEST_F(Semantics, GroupingAndOrderingIgnoreCase)
+{
+    for (const char* n : {"б", "Б", "а", "ё", "е"})
+        s->Execute(QStringLiteral("INSERT INTO amounts(id, name) VALUES (1, :n)"), {{"n", QString::fromUtf8(n)}});
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM (SELECT name FROM amounts GROUP BY name) g")), QStringList{"4"});
+    QStringList ordered = Query(*s, QStringLiteral("SELECT DISTINCT UPPER(name) AS n FROM amounts ORDER BY n"));
+    EXPECT_EQ(ordered, (QStringList{"А", "Б", "Е", "Ё"}));
+}
+
+TEST_F(Semantics, DecimalSumIsExact)
+{
+    auto ins = s->Prepare(QStringLiteral("INSERT INTO amounts(id, amount) VALUES (?, ?)"));
+    s->BeginTrans();
+    for (int i = 0; i < 10000; ++i) ins->Execute({{QString(), i}, {QString(), 0.1}});
+    s->CommitTrans();
+    auto r = s->Open(QStringLiteral("SELECT SUM(amount), SUM(amount) - 1000, AVG(amount), MAX(amount) FROM amounts"));
+    ASSERT_EQ(r->Columns()[0].Type, TSqlDataType::Decimal);
+    EXPECT_EQ(r->Columns()[0].Scale, 3);
+    EXPECT_EQ(RenderAll(*r), QStringList{"1000.000|0.000|0.100000|0.100"});
+    // equality with a literal and with a parameter of another kind stays exact
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM amounts WHERE amount = 0.1")), QStringList{"10000"});
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM amounts WHERE amount = :a"), {{"a", Currency::FromRaw(1000)}}),
+              QStringList{"10000"});
+}
+
+TEST_F(Semantics, DecimalsRoundToTheColumnScaleAndOverflowIsAnError)
+{
+    s->Execute(QStringLiteral("INSERT INTO amounts(id, amount, cash) VALUES (1, 2.0005, 3.14159)"));
+    s->Execute(QStringLiteral("INSERT INTO amounts(id, amount, cash) VALUES (2, -2.0005, NULL)"));
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT amount, cash FROM amounts ORDER BY id")), (QStringList{"2.001|3.1416", "-2.001|NULL"}));
+    EXPECT_THROW(s->Execute(QStringLiteral("INSERT INTO amounts(id, amount) VALUES (3, 1234567890123456)")), ESqlError);
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT CAST(amount * 3 AS decimal(18, 2)), amount / 4 FROM amounts WHERE id = 1")),
+              QStringList{"6.00|0.50025000"});
+}
+
+TEST_F(Semantics, DatesFollowTheSessionDateFormat)
+{
+    auto r = s->Open(QStringLiteral(
+        "SET DATEFORMAT DMY\n"
+        "DECLARE @FirstDate DATETIME, @SecondDate DATETIME\n"
+        "SET @FirstDate = CAST(:FirstDate AS DATETIME)\n"
+        "SET @SecondDate = CAST(:SecondDate AS DATETIME)\n"
+        "SELECT @FirstDate, @SecondDate, DATEADD(month, 1, '31.01.2024'), DATEADD(month, -1, @FirstDate), DATEADD(day, 1, @SecondDate),"
+        " DATEDIFF(month, @FirstDate, @SecondDate), YEAR(@SecondDate), CONVERT(varchar(10), @SecondDate, 104)"),
+        {{"FirstDate", "31.03.2024"}, {"SecondDate", "01.02.2024"}});
+    EXPECT_EQ(r->Columns()[0].Type, TSqlDataType::DateTime);
+    EXPECT_EQ(RenderAll(*r), QStringList{"2024-03-31|2024-02-01|2024-02-29|2024-02-29|2024-02-02|-1|2024|01.02.2024"});
+    // MDY reads the same text the other way; a day 13 is then no month
+    EXPECT_EQ(Query(*s, QStringLiteral("SET DATEFORMAT MDY SELECT CAST('02.01.2024' AS DATETIME)")), QStringList{"2024-02-01"});
+    EXPECT_THROW(Query(*s, QStringLiteral("SET DATEFORMAT MDY SELECT CAST('13.01.2024' AS DATETIME)")), ESqlError);
+    // the setting stays with the session until changed
+    EXPECT_THROW(s->Execute(QStringLiteral("INSERT INTO amounts(id, d) VALUES (1, '15.02.2024 10:30')")), ESqlError);
+    s->Execute(QStringLiteral("SET DATEFORMAT DMY"));
+    // a date-time parameter compares with a stored date-time
+    s->Execute(QStringLiteral("INSERT INTO amounts(id, d) VALUES (1, '15.02.2024 10:30')"));
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT id FROM amounts WHERE d = :d"), {{"d", Variant::FromDate(45337.4375)}}),
+              QStringList{"1"});
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT id FROM amounts WHERE d BETWEEN '01.02.2024' AND '29.02.2024'")), QStringList{"1"});
+}
+
+TEST_F(Semantics, StrictCastsAndConcatenation)
+{
+    struct Case { const char* expr; const char* result; };
+    const Case ok[] = {
+        {"CAST('  42 ' AS int)", "42"},
+        {"CAST('' AS int)", "0"},
+        {"'A' + '-' + CAST(2024 AS VARCHAR) + '-' + RIGHT('0000000000' + CAST(15 AS VARCHAR), 10)", "A-2024-0000000015"},
+        {"1 + 2", "3"},
+        {"'5' + 1", "6"},
+        {"CAST(NULL AS varchar(10)) + 'x'", "NULL"},
+        {"ISNULL(CAST(NULL AS datetime), '')", "1900-01-01"},
+        {"ISNULL(CAST(NULL AS decimal(18, 3)), 0)", "0.000"},
+        {"LEN('abc   ')", "3"},
+        {"SUBSTRING('000123', PATINDEX('%[^0]%', '000123'), 50)", "123"},
+        {"SUBSTRING('0000', PATINDEX('%[^0]%', '0000'), 50)", "0000"},
+        {"CASE WHEN RIGHT('12,', 1) IN ('.', ',') THEN SUBSTRING('12,', 1, LEN('12,') - 1) ELSE '12,' END", "12"},
+        {"CAST(SUBSTRING('АБВ-ГДЕ-2024-0000000015', 16, 10) AS bigint)", "15"},
+        {"CAST('ABCDEF' AS varchar(3))", "ABC"},
+    };
+    for (const Case& c : ok) {
+        SCOPED_TRACE(c.expr);
+        EXPECT_EQ(Query(*s, QStringLiteral("SELECT ") + QString::fromUtf8(c.expr)), QStringList{QString::fromUtf8(c.result)});
+    }
+    const char* bad[] = {"CAST('12x' AS int)", "CAST('1.5' AS int)", "CAST('abc' AS decimal(18, 3))", "CAST('31.02.2024' AS datetime)",
+                         "'x' + 1", "CAST(300 AS tinyint)", "1 / 0"};
+    for (const char* b : bad) {
+        SCOPED_TRACE(b);
+        EXPECT_THROW(Query(*s, QStringLiteral("SELECT ") + QString::fromLatin1(b)), ESqlError);
+    }
+    // too long text for a column is refused, as the server does
+    try {
+        s->Execute(QStringLiteral("INSERT INTO amounts(id, name) VALUES (1, REPLICATE('x', 21))"));
+        FAIL();
+    } catch (const ESqlError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("String or binary data would be truncated."));
+    }
+}
+
+TEST_F(Semantics, TempTablesBelongToTheirConnection)
+{
+    s->Execute(QStringLiteral("if object_id('tempdb..#x','U') is not NULL\ndrop table tempdb..#x\n\nCREATE TABLE tempdb..#x(a int)\n"
+                              "INSERT INTO #x (a) VALUES (1)"));
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT a FROM #x")), QStringList{"1"});
+    auto other = Connect(QStringLiteral("MAINDATABASE"));
+    EXPECT_EQ(Query(*other, QStringLiteral("SELECT CASE WHEN OBJECT_ID('tempdb..#x') IS NULL THEN 0 ELSE 1 END")), QStringList{"0"});
+    EXPECT_THROW(Query(*other, QStringLiteral("SELECT a FROM #x")), ESqlError);
+    // the drop-and-create idiom empties the table on the owner
+    s->Execute(QStringLiteral("if object_id('tempdb..#x','U') is not NULL\ndrop table tempdb..#x\n\nCREATE TABLE tempdb..#x(a int)"));
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM #x")), QStringList{"0"});
+    // permanent tables are shared
+    s->Execute(QStringLiteral("INSERT INTO amounts(id) VALUES (7)"));
+    EXPECT_EQ(Query(*other, QStringLiteral("SELECT id FROM dbo.amounts")), QStringList{"7"});
+}
+
+TEST_F(Semantics, BatchVariablesTableVariablesAndIf)
+{
+    QStringList r = Query(*s, QStringLiteral(
+        "SET NOCOUNT ON\n"
+        "DECLARE @n int, @t varchar(10)\n"
+        "DECLARE @dup TABLE (v varchar(25))\n"
+        "SET @n = 2\n"
+        "INSERT INTO @dup (v) VALUES ('a')\n"
+        "INSERT INTO @dup (v) SELECT 'b'\n"
+        "IF @n > 1 SET @t = 'big' ELSE SET @t = 'small'\n"
+        "IF NOT EXISTS (SELECT v FROM @dup WHERE v = 'c')\n"
+        "BEGIN\n INSERT INTO @dup (v) VALUES ('c')\n SET @n = @n + 10\nEND\n"
+        "SELECT @t AS t, @n AS n, (SELECT COUNT(*) FROM @dup) AS c"));
+    EXPECT_EQ(r, QStringList{"big|12|3"});
+    // table variables live for one batch only
+    EXPECT_THROW(Query(*s, QStringLiteral("SELECT v FROM @dup")), ESqlError);
+    EXPECT_THROW(Query(*s, QStringLiteral("SELECT @undeclared")), ESqlError);
+}
+
+TEST_F(Semantics, IdentityTopAndFullJoin)
+{
+    s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (2, 'Б')"));
+    s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (1, 'А')"));
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT * FROM DararedSigners ORDER BY filial, fio")), (QStringList{"2|1|А", "1|2|Б"}));
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT TOP 1 fio FROM DararedSigners ORDER BY idRecord DESC")), QStringList{"А"});
+    s->Execute(QStringLiteral("INSERT INTO amounts(id, name) VALUES (1, 'а')"));
+    s->Execute(QStringLiteral("INSERT INTO amounts(id, name) VALUES (3, 'в')"));
+    QStringList r = Query(*s, QStringLiteral(
+        "SELECT ISNULL(sig.fio, a.name), sig.filial, a.id FROM DararedSigners sig FULL JOIN amounts a ON sig.fio = a.name ORDER BY 1"));
+    EXPECT_EQ(r, (QStringList{"А|1|1", "Б|2|NULL", "в|NULL|3"}));
+    auto cols = s->Open(QStringLiteral("SELECT * FROM DararedSigners"))->Columns();
+    ASSERT_EQ(cols.size(), 3u);
+    EXPECT_TRUE(cols[0].AutoIncrement);
+    EXPECT_EQ(cols[1].Type, TSqlDataType::SmallInt);
+    EXPECT_EQ(cols[2].Type, TSqlDataType::VarChar);
+    EXPECT_EQ(cols[2].Size, 100);
+}
+
+TEST_F(Semantics, ParametersByNameAndPosition)
+{
+    s->Execute(QStringLiteral("INSERT INTO amounts(id, amount, cash, d, name) VALUES (:id, :amount, :cash, :d, :name)"),
+               {{"NAME", "Текст"}, {"id", 1}, {"amount", Bcd("12.345")},
+                {"cash", Currency::FromRaw(123456)}, {"d", Variant::FromDate(45337.5)}});
+    s->Execute(QStringLiteral("INSERT INTO amounts(id, amount, cash, d, name) VALUES (?, ?, ?, ?, ?)"),
+               {{QString(), 2}, {QString(), Variant::Null()}, {QString(), Variant()}, {QString(), Variant::Null()}, {QString(), ""}});
+    auto r = s->Open(QStringLiteral("SELECT id, amount, cash, d, name FROM amounts ORDER BY id"));
+    EXPECT_EQ(r->Columns()[1].Type, TSqlDataType::Decimal);
+    EXPECT_EQ(r->Columns()[2].Type, TSqlDataType::Money);
+    EXPECT_EQ(r->Columns()[3].Type, TSqlDataType::DateTime);
+    std::vector<Variant> row;
+    ASSERT_TRUE(r->Next(row));
+    EXPECT_EQ(row[0].VarType(), varInteger);
+    EXPECT_EQ(row[1].VarType(), varFMTBcd);
+    EXPECT_EQ(row[2].VarType(), varCurrency);
+    EXPECT_EQ(row[3].VarType(), varDate);
+    EXPECT_EQ(RenderRow(row), QStringLiteral("1|12.345|12.3456|2024-02-15 12:00:00.000|Текст"));
+    ASSERT_TRUE(r->Next(row));
+    EXPECT_EQ(RenderRow(row), QStringLiteral("2|NULL|NULL|NULL|"));   // an empty text stays empty, not NULL
+    EXPECT_FALSE(r->Next(row));
+    // a parameter without a value is an error, named in the message
+    try {
+        s->Execute(QStringLiteral("DELETE FROM amounts WHERE id = :missing"));
+        FAIL();
+    } catch (const ESqlError& e) {
+        EXPECT_TRUE(e.Message().contains(QLatin1String("missing")));
+    }
+}
+
+TEST_F(Semantics, BadSqlRaisesTheEnginesMessage)
+{
+    struct Case { const char* sql; const char* message; };
+    const Case cases[] = {
+        {"SELEC 1", "Incorrect syntax near 'SELEC'."},
+        {"SELECT nosuch FROM amounts", "Invalid column name 'nosuch'."},
+        {"SELECT * FROM nosuch", "Invalid object name 'nosuch'."},
+        {"SELECT x.id FROM amounts a", "The multi-part identifier \"x.id\" could not be bound."},
+        {"SELECT * FROM other.dbo.t", "Database 'other' does not exist. Make sure that the name is entered correctly."},
+        {"SELECT 'abc", "Unclosed quotation mark after the character string 'abc'."},
+        {"SELECT NOFUNC(1)", "'NOFUNC' is not a recognized built-in function name."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql);
+        try {
+            Query(*s, QString::fromUtf8(c.sql));
+            ADD_FAILURE() << "no error";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), QString::fromUtf8(c.message));
+        }
+    }
+}
+
+TEST_F(Semantics, TwoThreadsShareOneConnection)
+{
+    s->Execute(QStringLiteral("CREATE TABLE counter(n int)"));
+    s->Execute(QStringLiteral("INSERT INTO counter(n) VALUES (0)"));
+    std::atomic<int> errors{0};
+    auto work = [&] {
+        try {
+            for (int i = 0; i < 200; ++i) {
+                // read-modify-write under the session's lock: no update is lost
+                std::lock_guard<std::recursive_mutex> g(s->Mutex());
+                auto r = s->Open(QStringLiteral("SELECT n FROM counter"));
+                std::vector<Variant> row;
+                r->Next(row);
+                int n = row[0].AsInteger();
+                r.reset();
+                s->Execute(QStringLiteral("UPDATE counter SET n = :n"), {{"n", n + 1}});
+                s->Execute(QStringLiteral("INSERT INTO #t_%1 VALUES (1)").arg(0), {});
+            }
+        } catch (...) {
+            ++errors;
+        }
+    };
+    s->Execute(QStringLiteral("CREATE TABLE #t_0(a int)"));
+    std::thread a(work), b(work);
+    a.join();
+    b.join();
+    EXPECT_EQ(errors.load(), 0);
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT n FROM counter")), QStringList{"400"});
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM #t_0")), QStringList{"400"});
+}
+
+TEST_F(Semantics, TimeOutInterruptsALongQuery)
+{
+    auto cmd = s->Prepare(QStringLiteral(
+        "SELECT COUNT(*) FROM DararedSigners a, DararedSigners b, DararedSigners c, DararedSigners d, DararedSigners e"));
+    for (int i = 0; i < 60; ++i)
+        s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (1, :f)"), {{"f", QString::number(i)}});
+    cmd->SetTimeout(1);
+    try {
+        auto r = cmd->Open();
+        FAIL() << "finished";
+    } catch (const ESqlError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Query timeout expired"));
+    }
+}
+
+} // namespace
