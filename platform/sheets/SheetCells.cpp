@@ -74,6 +74,39 @@ TStringRef TSheetCellsBuilder::AddString(QStringView s)
     return ref;
 }
 
+void TSheetCellsBuilder::SetText(int row, int col, QStringView s)
+{
+    SetStringRef(row, col, AddString(s));
+    FOut.FCells.back().Local = 1;
+}
+
+void TSheetCellsBuilder::Append(TSheetCellsBuilder&& part)
+{
+    auto& chars = FOut.FChars;
+    if (chars.size() + part.FOut.FChars.size() > UINT32_MAX)
+        throw Exception(QStringLiteral("Слишком много текста на листе"));
+    const uint32_t base = uint32_t(chars.size());
+    chars.insert(chars.end(), part.FOut.FChars.begin(), part.FOut.FChars.end());
+    part.FOut.FChars = {};
+    auto& cells = FOut.FCells;
+    if (cells.empty())
+        cells.reserve(part.FOut.FCells.size());
+    for (TSheetCells::Cell c : part.FOut.FCells) {
+        if (c.Kind == TCellKind::Text && c.Local) {
+            c.Str.Offset += base;
+            c.Local = 0;
+        }
+        if (FSorted && !cells.empty()) {
+            const auto& b = cells.back();
+            if (b.Row > c.Row || (b.Row == c.Row && b.Col >= c.Col))
+                FSorted = false;
+        }
+        cells.push_back(c);
+    }
+    FSorted = FSorted && part.FSorted;
+    part.FOut.FCells = {};
+}
+
 void TSheetCellsBuilder::Add(int row, int col, TCellKind kind, double num, TStringRef str)
 {
     if (row < 1 || row > MaxRows || col < 1 || col > MaxCols)
@@ -82,6 +115,7 @@ void TSheetCellsBuilder::Add(int row, int col, TCellKind kind, double num, TStri
     c.Row = uint32_t(row);
     c.Col = uint16_t(col);
     c.Kind = kind;
+    c.Local = 0;
     if (kind == TCellKind::Text)
         c.Str = str;
     else

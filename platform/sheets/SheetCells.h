@@ -50,7 +50,7 @@ private:
         uint32_t Row;        // sheet coordinates, 1-based
         uint16_t Col;
         TCellKind Kind;
-        uint8_t Pad = 0;
+        uint8_t Local;       // text in a part builder's own store, rebased by Append
         union {
             double Num;
             TStringRef Str;  // into FChars
@@ -81,10 +81,14 @@ public:
     void SetBlank(int row, int col);
     void SetNumber(int row, int col, double v);
     void SetDate(int row, int col, TDateTime v);
-    void SetText(int row, int col, QStringView s) { SetStringRef(row, col, AddString(s)); }
+    void SetText(int row, int col, QStringView s);
     void SetStringRef(int row, int col, TStringRef s);
     void SetBoolean(int row, int col, bool v);
     void SetError(int row, int col, int code);
+
+    // Moves in the cells of a builder that read a later stretch of the same sheet; texts it
+    // added itself move into this store, refs to this builder's texts stay as they are.
+    void Append(TSheetCellsBuilder&& part);
 
     TSheetCells Finish();
 

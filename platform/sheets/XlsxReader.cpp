@@ -7,7 +7,12 @@
 #include <QHash>
 #include <QIODevice>
 #include <QXmlStreamReader>
+#include <deque>
+#include <future>
+#include <thread>
 #include <zip.h>
+
+int XlsxStretchBytes = 4 << 20;
 
 namespace {
 
@@ -347,15 +352,26 @@ WorkbookInfo ReadWorkbook(const ZipArchive& zip)
     return info;
 }
 
-void ReadWorksheet(const ZipArchive& zip, const WorkbookInfo& info, const std::vector<TStringRef>& shared,
-                   const std::vector<bool>& dateStyles, TSheetCellsBuilder& cells)
+// Raised by a stretch of sheet XML read on its own that holds a row without a number: its
+// rows can only be counted from the sheet's start.
+struct NeedsSequentialRead {};
+
+struct SheetContext {
+    const ZipArchive& Zip;
+    const WorkbookInfo& Info;
+    const std::vector<TStringRef>& Shared;
+    const std::vector<bool>& DateStyles;
+};
+
+// The rows and cells of a worksheet (or of a stretch of it wrapped in its root element).
+void ParseSheetXml(QXmlStreamReader& xml, const SheetContext& ctx, TSheetCellsBuilder& cells, bool stretch)
 {
-    const QString& part = info.FirstSheetPart;
-    ZipEntryDevice dev(zip, part);
-    QXmlStreamReader xml(&dev);
+    const QString& part = ctx.Info.FirstSheetPart;
+    const std::vector<TStringRef>& shared = ctx.Shared;
+    const std::vector<bool>& dateStyles = ctx.DateStyles;
     int row = 0, col = 0;
     auto bad = [&](const QString& what) {
-        Fail(zip.Path(), QStringLiteral("часть %1, строка XML %2: %3").arg(part).arg(xml.lineNumber()).arg(what));
+        Fail(ctx.Zip.Path(), QStringLiteral("часть %1, строка XML %2: %3").arg(part).arg(xml.lineNumber()).arg(what));
     };
     const QLatin1String attrR("r"), attrT("t"), attrS("s");
     QString value;   // reused: the hot loop allocates as little as it can
@@ -366,6 +382,8 @@ void ReadWorksheet(const ZipArchive& zip, const WorkbookInfo& info, const std::v
         const QStringView name = xml.name();
         if (name == u"row") {
             const auto r = xml.attributes().value(attrR);
+            if (stretch && r.isEmpty())
+                throw NeedsSequentialRead{};
             bool ok = true;
             row = r.isEmpty() ? row + 1 : r.toInt(&ok);
             if (!ok || row < 1)
@@ -455,13 +473,134 @@ void ReadWorksheet(const ZipArchive& zip, const WorkbookInfo& info, const std::v
                 bad(QStringLiteral("неверное число \"%1\"").arg(value));
             TDateTime d;
             if (style > 0 && size_t(style) < dateStyles.size() && dateStyles[size_t(style)]
-                && SerialToDateTime(num, info.Date1904, d))
+                && SerialToDateTime(num, ctx.Info.Date1904, d))
                 cells.SetDate(row, col, d);
             else
                 cells.SetNumber(row, col, num);
         }
     }
-    CheckXml(xml, zip, part);
+    CheckXml(xml, ctx.Zip, part);
+}
+
+void ReadWorksheet(const SheetContext& ctx, TSheetCellsBuilder& cells)
+{
+    ZipEntryDevice dev(ctx.Zip, ctx.Info.FirstSheetPart);
+    QXmlStreamReader xml(&dev);
+    ParseSheetXml(xml, ctx, cells, false);
+}
+
+// A large sheet is cut at row ends into stretches that are parsed on several threads, each
+// wrapped in the sheet's own root and sheetData tags so its namespaces still hold; the parts
+// are appended in order. False when the sheet is too small to be worth it.
+bool ReadWorksheetInParallel(const SheetContext& ctx, TSheetCellsBuilder& cells)
+{
+    const qsizetype kStretch = std::max(1024, XlsxStretchBytes);
+    const ZipArchive& zip = ctx.Zip;
+    const QString& part = ctx.Info.FirstSheetPart;
+    const int threads = std::min(8, int(std::thread::hardware_concurrency()));
+    zip_stat_t st;
+    if (threads < 2 || zip_stat(zip.Handle(), part.toUtf8().constData(), ZIP_FL_NOCASE, &st) != 0
+        || !(st.valid & ZIP_STAT_SIZE) || st.size < zip_uint64_t(4 * kStretch))
+        return false;
+
+    ZipEntryDevice dev(zip, part);
+    QByteArray pending;
+    bool eof = false;
+    auto more = [&] {
+        const QByteArray block = dev.read(1 << 20);
+        if (!dev.Error().isEmpty())
+            Fail(zip.Path(), QStringLiteral("часть %1 повреждена (%2)").arg(part, dev.Error()));
+        if (block.isEmpty())
+            eof = true;
+        pending += block;
+    };
+    auto corrupt = [&] { Fail(zip.Path(), QStringLiteral("часть %1 повреждена: нет данных листа").arg(part)); };
+
+    // The root start tag, then the sheetData start tag, both kept for the wrappers.
+    qsizetype sheetDataAt = -1;
+    while (!eof && (sheetDataAt = pending.indexOf("sheetData")) < 0)
+        more();
+    qsizetype tagEnd = sheetDataAt < 0 ? -1 : pending.indexOf('>', sheetDataAt);
+    while (sheetDataAt >= 0 && tagEnd < 0 && !eof) {
+        more();
+        tagEnd = pending.indexOf('>', sheetDataAt);
+    }
+    if (sheetDataAt < 1 || tagEnd < 0)
+        corrupt();
+    if (pending[tagEnd - 1] == '/')
+        return true;   // <sheetData/>: no cells
+    qsizetype rootAt = 0;
+    while ((rootAt = pending.indexOf('<', rootAt)) >= 0 && rootAt + 1 < pending.size()
+           && (pending[rootAt + 1] == '?' || pending[rootAt + 1] == '!'))
+        ++rootAt;
+    const qsizetype rootEnd = rootAt < 0 ? -1 : pending.indexOf('>', rootAt);
+    const qsizetype sheetDataOpen = pending.lastIndexOf('<', sheetDataAt);
+    if (rootEnd < 0 || rootEnd >= sheetDataOpen)
+        corrupt();
+    QByteArray rootTag = pending.mid(rootAt, rootEnd - rootAt + 1);
+    QByteArray rootName = rootTag.mid(1);
+    for (qsizetype i = 0; i < rootName.size(); ++i)
+        if (rootName[i] == ' ' || rootName[i] == '>' || rootName[i] == '\t' || rootName[i] == '\r'
+            || rootName[i] == '\n' || rootName[i] == '/') {
+            rootName.truncate(i);
+            break;
+        }
+    const QByteArray prefix = pending.mid(sheetDataOpen + 1, sheetDataAt - sheetDataOpen - 1);
+    const QByteArray header = rootTag + pending.mid(sheetDataOpen, tagEnd - sheetDataOpen + 1);
+    const QByteArray footer = "</" + prefix + "sheetData></" + rootName + ">";
+    const QByteArray rowEnd = "</" + prefix + "row>";
+    const QByteArray dataEnd = "</" + prefix + "sheetData>";
+    pending.remove(0, tagEnd + 1);
+
+    std::deque<std::future<TSheetCellsBuilder>> running;
+    bool needsSequential = false;
+    auto collect = [&] {
+        try {
+            cells.Append(running.front().get());
+        } catch (const NeedsSequentialRead&) {
+            needsSequential = true;
+        }
+        running.pop_front();
+    };
+    auto launch = [&](QByteArray stretch) {
+        if (int(running.size()) >= threads)
+            collect();
+        running.push_back(std::async(std::launch::async, [&ctx, data = header + stretch + footer] {
+            TSheetCellsBuilder partCells;
+            QXmlStreamReader xml(data);
+            ParseSheetXml(xml, ctx, partCells, true);
+            return partCells;
+        }));
+    };
+    try {
+        for (;;) {
+            const qsizetype endAt = pending.indexOf(dataEnd);
+            if (endAt >= 0) {
+                launch(pending.left(endAt));
+                break;
+            }
+            if (eof)
+                corrupt();
+            if (pending.size() >= kStretch) {
+                const qsizetype cut = pending.lastIndexOf(rowEnd);
+                if (cut >= 0) {
+                    launch(pending.left(cut + rowEnd.size()));
+                    pending.remove(0, cut + rowEnd.size());
+                }
+            }
+            more();
+        }
+        while (!running.empty())
+            collect();
+    } catch (...) {
+        for (auto& f : running)
+            if (f.valid())
+                f.wait();
+        throw;
+    }
+    if (needsSequential)
+        throw NeedsSequentialRead{};
+    return true;
 }
 
 } // namespace
@@ -480,7 +619,19 @@ TSheetCells ReadXlsxFirstSheet(const QString& path)
         std::vector<bool> dateStyles;
         if (!info.StylesPart.isEmpty() && zip.Has(info.StylesPart))
             dateStyles = ReadDateStyles(zip, info.StylesPart);
-        ReadWorksheet(zip, info, shared, dateStyles, cells);
+        const SheetContext ctx{zip, info, shared, dateStyles};
+        try {
+            if (!ReadWorksheetInParallel(ctx, cells))
+                ReadWorksheet(ctx, cells);
+        } catch (const NeedsSequentialRead&) {
+            // Rows without numbers: read again from the start, on this thread.
+            TSheetCellsBuilder again;
+            shared = info.SharedStringsPart.isEmpty() || !zip.Has(info.SharedStringsPart)
+                ? std::vector<TStringRef>()
+                : ReadSharedStrings(zip, info.SharedStringsPart, again);
+            ReadWorksheet(ctx, again);
+            return again.Finish();
+        }
         return cells.Finish();
     } catch (const EExcelError&) {
         throw;

@@ -1,6 +1,7 @@
 #include "SheetFixtures.h"
 #include "platform/sheets/Workbook.h"
 
+#include <QRegularExpression>
 #include <cmath>
 
 namespace {
@@ -318,6 +319,125 @@ TEST_F(XlsxReaderTest, BrokenFilesRaiseNamingTheFile)
             EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
             EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.messagePart))) << e.Message().toStdString();
         }
+    }
+}
+
+} // namespace
+
+namespace {
+
+// Large sheets are cut into stretches read on several threads; tiny stretches here make a
+// small sheet take that road.
+class XlsxStretchTest : public XlsxReaderTest {
+protected:
+    void SetUp() override { saved = XlsxStretchBytes; }
+    void TearDown() override { XlsxStretchBytes = saved; }
+    int saved = 0;
+
+    // Rows 1..n: a number, an inline string, a shared string, a date; prefix "x:" or "".
+    static QString Rows(int n, const QString& px, bool numbered = true)
+    {
+        QString xml;
+        for (int r = 1; r <= n; ++r) {
+            xml += numbered ? QStringLiteral("<%1row r=\"%2\">").arg(px).arg(r) : QStringLiteral("<%1row>").arg(px);
+            QString cells = QStringLiteral("<%1c r=\"A%2\"><%1v>%2</%1v></%1c>"
+                                           "<%1c r=\"B%2\" t=\"inlineStr\"><%1is><%1t>строка %2</%1t></%1is></%1c>"
+                                           "<%1c r=\"C%2\" t=\"s\"><%1v>%3</%1v></%1c>"
+                                           "<%1c r=\"D%2\" s=\"1\"><%1v>%4</%1v></%1c></%1row>")
+                                .arg(px).arg(r).arg(r % 4).arg(45000 + r);
+            if (!numbered)
+                cells.replace(QRegularExpression(" r=\"[A-D]\\d+\""), QString());
+            xml += cells;
+        }
+        return xml;
+    }
+
+    static void Check(const TSheetCells& c, int n)
+    {
+        ASSERT_EQ(c.RowCount(), n);
+        ASSERT_EQ(c.ColCount(), 4);
+        for (int r = 1; r <= n; ++r) {
+            ASSERT_DOUBLE_EQ(c.Number(r, 1), r);
+            ASSERT_EQ(c.Text(r, 2), QStringLiteral("строка %1").arg(r));
+            ASSERT_EQ(c.Kind(r, 3), TCellKind::Text);
+            ASSERT_EQ(c.Kind(r, 4), TCellKind::Date);
+            ASSERT_DOUBLE_EQ(c.Number(r, 4), 45000 + r);
+        }
+        EXPECT_EQ(c.Text(4, 3), u"Код страны поставщика");
+        EXPECT_EQ(c.Text(5, 3), u"Счёт № 5");
+    }
+};
+
+TEST_F(XlsxStretchTest, StretchesGiveTheSameCellsAsOneRead)
+{
+    XlsxParts p = CaseParts();
+    p.SheetData = Rows(2000, QString());
+    WriteXlsx(Path("stretches.xlsx"), p);
+    for (int stretch : {1024, 4 << 20}) {
+        SCOPED_TRACE(stretch);
+        XlsxStretchBytes = stretch;
+        Check(ReadXlsxFirstSheet(Path("stretches.xlsx")), 2000);
+    }
+}
+
+TEST_F(XlsxStretchTest, PrefixedElementsKeepTheirNamespace)
+{
+    const QString sheet = "<?xml version=\"1.0\"?>\n<x:worksheet "
+                          "xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                          "<x:dimension ref=\"A1\"/><x:sheetData>" + Rows(2000, "x:") + "</x:sheetData>"
+                          "<x:mergeCells count=\"0\"/></x:worksheet>";
+    QList<QPair<QString, QByteArray>> parts;
+    XlsxStretchBytes = 1024;
+    // A sheet part is the only thing that differs: write the whole package again by hand.
+    const QString rel = "http://schemas.openxmlformats.org/officeDocument/2006/relationships/";
+    parts.append({"_rels/.rels", Utf8("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                                      "<Relationship Id=\"a\" Type=\"" + rel + "officeDocument\" Target=\"xl/workbook.xml\"/>"
+                                      "</Relationships>")});
+    parts.append({"xl/workbook.xml", Utf8("<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
+                                          "xmlns:r=\"" + rel.chopped(1) + "\"><sheets><sheet name=\"Л\" sheetId=\"1\" "
+                                          "r:id=\"s\"/></sheets></workbook>")});
+    parts.append({"xl/_rels/workbook.xml.rels",
+                  Utf8("<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+                       "<Relationship Id=\"s\" Type=\"" + rel + "worksheet\" Target=\"worksheets/sheet1.xml\"/>"
+                       "<Relationship Id=\"t\" Type=\"" + rel + "styles\" Target=\"styles.xml\"/>"
+                       "<Relationship Id=\"u\" Type=\"" + rel + "sharedStrings\" Target=\"sharedStrings.xml\"/>"
+                       "</Relationships>")});
+    parts.append({"xl/styles.xml", Utf8("<styleSheet xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">"
+                                        "<cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>")});
+    QString sst = "<sst xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\">";
+    for (const QString& si : CaseParts().SharedStrings)
+        sst += "<si>" + si + "</si>";
+    parts.append({"xl/sharedStrings.xml", Utf8(sst + "</sst>")});
+    parts.append({"xl/worksheets/sheet1.xml", Utf8(sheet)});
+    TXlsxWriter::WritePackage(Path("prefixed.xlsx"), parts);
+    Check(ReadXlsxFirstSheet(Path("prefixed.xlsx")), 2000);
+}
+
+TEST_F(XlsxStretchTest, UnnumberedRowsAreCountedFromTheStart)
+{
+    XlsxParts p = CaseParts();
+    // Row 1 is numbered, the 2000 after it and their cells are not: they are rows 2..2001.
+    p.SheetData = Rows(1, QString()) + Rows(2000, QString(), false);
+    WriteXlsx(Path("unnumbered.xlsx"), p);
+    XlsxStretchBytes = 1024;
+    const TSheetCells c = ReadXlsxFirstSheet(Path("unnumbered.xlsx"));
+    ASSERT_EQ(c.RowCount(), 2001);
+    EXPECT_DOUBLE_EQ(c.Number(2001, 1), 2000);
+    EXPECT_EQ(c.Text(2001, 2), u"строка 2000");
+    EXPECT_DOUBLE_EQ(c.Number(2, 4), 45001);
+}
+
+TEST_F(XlsxStretchTest, BrokenXmlInALaterStretchRaises)
+{
+    XlsxParts p = CaseParts();
+    p.SheetData = Rows(1500, QString()) + "<row r=\"1501\"><c r=\"A1501\"><v>1</v></row>" + "<row r=\"1502\"/>";
+    WriteXlsx(Path("broken.xlsx"), p);
+    XlsxStretchBytes = 1024;
+    try {
+        ReadXlsxFirstSheet(Path("broken.xlsx"));
+        ADD_FAILURE() << "no exception";
+    } catch (const EExcelError& e) {
+        EXPECT_TRUE(e.Message().contains(Path("broken.xlsx"))) << e.Message().toStdString();
     }
 }
 
