@@ -6,6 +6,9 @@
 
 #include <QStringList>
 #include <memory>
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace dbtest {
 
@@ -33,7 +36,6 @@ protected:
     void LayoutChanged() override { Log << "layout"; }
     void RecordChanged(TField* Field) override { Log << (Field ? "record:" + Field->FieldName() : QStringLiteral("record")); }
     void EditingChanged() override { Log << QStringLiteral("editing:%1").arg(Editing()); }
-    void CheckBrowseMode() override { Log << "checkbrowse"; }
     void UpdateData() override { Log << "updatedata"; }
 };
 

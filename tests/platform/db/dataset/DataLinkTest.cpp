@@ -1,0 +1,195 @@
+#include "Fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace dbtest;
+
+namespace {
+
+struct Linked {
+    std::unique_ptr<TArrayDataSet> ds = MakePeople();
+    TDataSource src{nullptr};
+    LogLink link;
+    TField* name = ds->FieldByName("Name");
+    explicit Linked(int buffers)
+    {
+        src.SetDataSet(ds.get());
+        link.SetBufferCount(buffers);
+        link.SetDataSource(&src);
+        link.Log.clear();
+    }
+};
+
+TEST(DataLinkBuffers, TheWindowScrollsWithTheCursor)
+{
+    Linked t(3);
+    EXPECT_EQ(t.ds->BufferCount(), 3);
+    EXPECT_EQ(t.link.RecordCount(), 3);
+    EXPECT_EQ(WindowNames(t.link, t.name), QStringList({"Ann", "Bob", "Cid"}));
+
+    // moving inside the window scrolls nothing
+    t.ds->MoveBy(2);
+    EXPECT_EQ(t.link.ActiveRecord(), 2);
+    EXPECT_EQ(t.link.Log, QStringList({"scrolled:0"}));
+
+    // one past the window: the window follows by one row
+    t.link.Log.clear();
+    t.ds->Next();
+    EXPECT_EQ(t.link.Log, QStringList({"scrolled:1"}));
+    EXPECT_EQ(t.link.ActiveRecord(), 2);
+    EXPECT_EQ(WindowNames(t.link, t.name), QStringList({"Bob", "Cid", "Dan"}));
+
+    // reading the window leaves the active record in place
+    EXPECT_EQ(t.name->AsString(), "Dan");
+
+    t.ds->MoveBy(-3);
+    EXPECT_EQ(t.link.ActiveRecord(), 0);
+    EXPECT_EQ(WindowNames(t.link, t.name), QStringList({"Ann", "Bob", "Cid"}));
+    EXPECT_EQ(t.link.Scrolled, 0);
+
+    t.link.Log.clear();
+    t.ds->Last();
+    EXPECT_EQ(t.link.Log, QStringList({"changed"}));
+    EXPECT_EQ(t.link.ActiveRecord(), 2);
+    EXPECT_EQ(WindowNames(t.link, t.name), QStringList({"Hal", "Ivy", "Jon"}));
+    EXPECT_TRUE(t.link.Eof());
+}
+
+TEST(DataLinkBuffers, TheDataSetKeepsAsManyBuffersAsItsLargestLink)
+{
+    Linked t(4);
+    LogLink small;
+    small.SetDataSource(&t.src);
+    EXPECT_EQ(t.ds->BufferCount(), 4);
+    t.ds->MoveBy(5);  // Fay
+    EXPECT_EQ(t.link.ActiveRecord(), 3);
+    EXPECT_EQ(small.ActiveRecord(), 0);
+    EXPECT_EQ(small.RecordCount(), 1);
+    EXPECT_EQ(WindowNames(small, t.name), QStringList({"Fay"}));
+
+    t.link.SetBufferCount(8);
+    EXPECT_EQ(t.ds->BufferCount(), 8);
+    EXPECT_EQ(t.name->AsString(), "Fay");
+    EXPECT_EQ(t.link.RecordCount(), 8);
+    EXPECT_EQ(WindowNames(t.link, t.name).last(), "Jon");
+
+    t.link.SetBufferCount(2);
+    EXPECT_EQ(t.ds->BufferCount(), 2);
+    EXPECT_EQ(t.name->AsString(), "Fay");
+    EXPECT_LE(t.link.ActiveRecord(), 1);
+    EXPECT_EQ(t.ds->AllocatedBuffers, 3 + 1);  // buffers, the spare and the temporary one
+}
+
+TEST(DataLinkBuffers, StateChangesReachTheLinks)
+{
+    Linked t(1);
+    t.ds->Edit();
+    EXPECT_TRUE(t.link.Editing());
+    t.name->SetAsString("Annie");
+    t.ds->Post();
+    EXPECT_FALSE(t.link.Editing());
+    EXPECT_EQ(t.link.Log, QStringList({"editing:1", "record", "record:Name", "updatedata", "editing:0", "changed"}));
+    t.link.Log.clear();
+    t.ds->Close();
+    EXPECT_EQ(t.link.Log, QStringList({"active:0"}));
+    EXPECT_FALSE(t.link.Active());
+    t.ds->Open();
+    EXPECT_TRUE(t.link.Active());
+}
+
+TEST(DataLinkBuffers, DisabledControlsHoldEventsAndTheLastEnableSendsOneChange)
+{
+    Linked t(3);
+    struct Counting : TArrayDataSet {
+        int Events = 0;
+        void DataEvent(TDataEvent e, NativeInt info) override
+        {
+            ++Events;
+            TArrayDataSet::DataEvent(e, info);
+        }
+    };
+    t.ds->DisableControls();
+    t.ds->DisableControls();
+    EXPECT_TRUE(t.ds->ControlsDisabled());
+    t.ds->MoveBy(5);
+    t.ds->Edit();
+    t.name->SetAsString("Fayette");
+    t.ds->Post();
+    t.ds->EnableControls();
+    EXPECT_TRUE(t.link.Log.isEmpty());
+    t.ds->EnableControls();
+    EXPECT_FALSE(t.ds->ControlsDisabled());
+    EXPECT_EQ(t.link.Log, QStringList({"changed"}));
+    EXPECT_EQ(WindowNames(t.link, t.name)[t.link.ActiveRecord()], "Fayette");
+
+    // the dataset's own handling runs while disabled: calculated state follows, links do not
+    Counting c;
+    c.FieldDefs()->Add("A", ftInteger);
+    c.AddRow({Variant(1)});
+    c.Open();
+    TDataSource s(nullptr);
+    s.SetDataSet(&c);
+    LogLink l;
+    l.SetDataSource(&s);
+    l.Log.clear();
+    c.DisableControls();
+    const int before = c.Events;
+    c.Edit();
+    c.FieldByName("A")->SetAsInteger(2);
+    c.Post();
+    EXPECT_GT(c.Events, before);
+    EXPECT_TRUE(l.Log.isEmpty());
+    c.Close();
+    c.EnableControls();
+    EXPECT_EQ(l.Log, QStringList({"active:0"}));  // the state change is delivered, no data change on a closed set
+}
+
+TEST(DataLinkBuffers, CircularLinksAreRefused)
+{
+    struct Detail : TArrayDataSet {
+        TDataSource* Master = nullptr;
+        TDataSource* GetDataSource() const override { return Master; }
+    };
+    Detail detail;
+    detail.FieldDefs()->Add("A", ftInteger);
+    TDataSource masterSource(nullptr);
+    detail.Master = &masterSource;
+    try {
+        masterSource.SetDataSet(&detail);
+        ADD_FAILURE();
+    } catch (const EDatabaseError& e) {
+        EXPECT_TRUE(e.Message().endsWith("Circular datalinks are not allowed"));
+    }
+    EXPECT_EQ(masterSource.DataSet(), nullptr);
+}
+
+TEST(FieldDataLink, FollowsItsFieldAndEditsThroughTheSource)
+{
+    auto ds = MakePeople();
+    TDataSource src(nullptr);
+    src.SetDataSet(ds.get());
+    TFieldDataLink link;
+    int changes = 0, editing = 0;
+    link.OnDataChange = [&](TObject*) { ++changes; };
+    link.OnEditingChange = [&](TObject*) { ++editing; };
+    link.OnUpdateData = [&](TObject*) { link.Field()->SetAsString("Typed"); };
+    link.SetFieldName("Name");
+    link.SetDataSource(&src);
+    ASSERT_EQ(link.Field(), ds->FieldByName("Name"));
+    changes = 0;
+    ds->Next();
+    EXPECT_EQ(changes, 1);
+    ds->FieldByName("Amount");  // another field's change does not concern the link
+    EXPECT_TRUE(link.Edit());
+    EXPECT_EQ(editing, 1);
+    link.Modified();
+    ds->Post();
+    EXPECT_EQ(ds->Row(1)[1].AsString(), "Typed");
+    EXPECT_FALSE(link.Editing());
+
+    src.SetAutoEdit(false);
+    EXPECT_FALSE(link.Edit());
+    EXPECT_THROW(link.SetFieldName("Missing"), EDatabaseError);  // the control learns of it at once
+}
+
+}  // namespace
