@@ -493,6 +493,7 @@ QString Render(const QString& s, const SectionInfo& a, const Rendered& v, bool n
     int k = 0;
     int j = 0;
     bool point = false;
+    bool afterExponent = false;
     int i = 0;
     while (i < n) {
         const QChar c = s[i];
@@ -503,7 +504,9 @@ QString Render(const QString& s, const SectionInfo& a, const Rendered& v, bool n
             i = next;
             continue;
         }
-        if (c == u'0' || c == u'#') {
+        if (afterExponent) {
+            out += c;
+        } else if (c == u'0' || c == u'#') {
             if (!point) {
                 const int p = a.IntCount - 1 - k;
                 if (k == 0)
@@ -534,8 +537,8 @@ QString Render(const QString& s, const SectionInfo& a, const Rendered& v, bool n
                 e.prepend(u'0');
             out += e;
             i += 2 + a.ExpDigits;
-            out += s.mid(i);
-            break;
+            afterExponent = true;   // what follows the exponent is copied as it stands
+            continue;
         } else {
             out += c;
         }
