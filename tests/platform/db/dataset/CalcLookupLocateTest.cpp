@@ -1,0 +1,163 @@
+#include "Fixture.h"
+
+#include <gtest/gtest.h>
+
+using namespace dbtest;
+
+namespace {
+
+// People with persistent fields: the data fields plus a calculated and a lookup field.
+struct WithCalc {
+    TComponent form{nullptr};
+    std::unique_ptr<TArrayDataSet> ds = MakePeople(&form, false);
+    std::unique_ptr<TArrayDataSet> cities = std::make_unique<TArrayDataSet>(&form);
+    TField* name;
+    TField* label;
+    TField* city;
+    int calcRuns = 0;
+
+    WithCalc(bool cached = false)
+    {
+        cities->FieldDefs()->Add("Code", ftInteger);
+        cities->FieldDefs()->Add("City", ftWideString, 30);
+        cities->AddRow({Variant(1), Variant::FromOleStr("Москва")});
+        cities->AddRow({Variant(3), Variant::FromOleStr("Тверь")});
+        cities->Open();
+
+        auto add = [&](TField* f, const char* fieldName) {
+            f->SetFieldName(fieldName);
+            f->SetDataSet(ds.get());
+            return f;
+        };
+        add(new TIntegerField(&form), "Id");
+        name = add(new TStringField(&form), "Name");
+        add(new TCurrencyField(&form), "Amount");
+        add(new TDateField(&form), "Born");
+        add(new TBooleanField(&form), "Active");
+        label = new TStringField(&form);
+        label->SetFieldKind(fkCalculated);
+        add(label, "Label");
+        city = new TWideStringField(&form);
+        city->SetFieldKind(fkLookup);
+        city->SetKeyFields("Id");
+        city->SetLookupDataSet(cities.get());
+        city->SetLookupKeyFields("Code");
+        city->SetLookupResultField("City");
+        city->SetLookupCache(cached);
+        add(city, "City");
+        // Ann (Id 1) lives in Moscow, Cid (Id 3) in Tver, nobody else has a city.
+        ds->OnCalcFields = [this](TDataSet* d) {
+            ++calcRuns;
+            label->SetAsString(d->FieldByName("Name")->AsString() + "#" + d->FieldByName("Id")->AsString());
+        };
+        ds->Open();
+    }
+};
+
+TEST(CalculatedFields, ComputedPerRecordAndAfterEveryChange)
+{
+    WithCalc t;
+    EXPECT_FALSE(t.ds->DefaultFields());
+    EXPECT_EQ(t.ds->CalcFieldsCount(), 2);
+    EXPECT_EQ(t.label->AsString(), "Ann#1");
+    t.ds->Next();
+    EXPECT_EQ(t.label->AsString(), "Bob#2");
+    t.ds->Edit();
+    t.name->SetAsString("Rob");
+    EXPECT_EQ(t.label->AsString(), "Rob#2");  // recalculated while editing
+    t.ds->Cancel();
+    EXPECT_EQ(t.label->AsString(), "Bob#2");
+    EXPECT_FALSE(t.label->CanModify());
+    EXPECT_THROW(t.label->SetAsString("x"), EDatabaseError);  // only OnCalcFields writes it
+}
+
+TEST(CalculatedFields, EachBufferedRowKeepsItsOwnValues)
+{
+    WithCalc t;
+    TDataSource src(nullptr);
+    src.SetDataSet(t.ds.get());
+    LogLink link;
+    link.SetBufferCount(4);
+    link.SetDataSource(&src);
+    EXPECT_EQ(WindowNames(link, t.label), QStringList({"Ann#1", "Bob#2", "Cid#3", "Dan#4"}));
+    t.ds->MoveBy(5);
+    EXPECT_EQ(WindowNames(link, t.label), QStringList({"Cid#3", "Dan#4", "Eve#5", "Fay#6"}));
+}
+
+TEST(LookupFields, LookedUpThroughTheOtherDataSetOrItsCache)
+{
+    for (bool cached : {false, true}) {
+        SCOPED_TRACE(cached);
+        WithCalc t(cached);
+        EXPECT_EQ(t.city->AsString(), QString::fromUtf8("Москва"));
+        t.ds->Next();
+        EXPECT_TRUE(t.city->IsNull());
+        t.ds->Edit();
+        t.ds->FieldByName("Id")->SetAsInteger(3);
+        EXPECT_EQ(t.city->AsString(), QString::fromUtf8("Тверь"));
+        EXPECT_TRUE(t.city->CanModify());  // its key field can be changed
+        t.ds->Cancel();
+        EXPECT_EQ(t.cities->FieldByName("City")->AsString(), QString::fromUtf8("Москва"));  // lookups leave it in place
+    }
+}
+
+TEST(Locate, ByOneOrSeveralFieldsWithOptions)
+{
+    auto ds = MakePeople();
+    struct Case {
+        const char* Fields;
+        Variant Keys;
+        TLocateOptions Options;
+        const char* Found;  // nullptr: not found
+    };
+    const Case cases[] = {
+        {"Name", Variant("Eve"), {}, "Eve"},
+        {"name", Variant("eve"), {}, nullptr},
+        {"Name", Variant("eve"), {loCaseInsensitive}, "Eve"},
+        {"Name", Variant("Iv"), {loPartialKey}, "Ivy"},
+        {"Name", Variant("iv"), {loPartialKey, loCaseInsensitive}, "Ivy"},
+        {"Id", Variant(7), {}, "Gus"},
+        {"Id", Variant("7"), {}, "Gus"},
+        {"Active;Id", VarArrayOf({Variant(false), Variant(4)}), {}, "Dan"},
+        {"Active; Name", VarArrayOf({Variant(true), Variant("Dan")}), {}, nullptr},
+        {"Amount", Variant(Currency::FromRaw(315000)), {}, "Cid"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Fields);
+        ds->MoveBy(1);  // somewhere else first
+        const QString before = ds->FieldByName("Name")->AsString();
+        bool found = ds->Locate(c.Fields, c.Keys, c.Options);
+        EXPECT_EQ(found, c.Found != nullptr);
+        EXPECT_EQ(ds->FieldByName("Name")->AsString(), c.Found ? QString(c.Found) : before);
+    }
+    EXPECT_THROW(ds->Locate("Nope", Variant(1), {}), EDatabaseError);
+}
+
+TEST(Locate, ScrollsTheLinksOnceAndNotAtAllWhenNotFound)
+{
+    auto ds = MakePeople();
+    TDataSource src(nullptr);
+    src.SetDataSet(ds.get());
+    LogLink link;
+    link.SetBufferCount(3);
+    link.SetDataSource(&src);
+    link.Log.clear();
+    ASSERT_TRUE(ds->Locate("Name", Variant("Gus"), {}));
+    EXPECT_EQ(link.Log, QStringList({"changed"}));
+    EXPECT_EQ(link.RecordCount(), 3);
+}
+
+TEST(Lookup, ReturnsValuesWithoutMoving)
+{
+    auto ds = MakePeople();
+    ds->MoveBy(2);
+    EXPECT_EQ(ds->Lookup("Id", Variant(5), "Name").AsString(), "Eve");
+    Variant both = ds->Lookup("Name", Variant("Fay"), "Id;Active");
+    ASSERT_TRUE(both.IsArray());
+    EXPECT_EQ(both.GetElement(both.ArrayLowBound()).AsInteger(), 6);
+    EXPECT_FALSE(both.GetElement(both.ArrayLowBound() + 1).AsBoolean());
+    EXPECT_TRUE(ds->Lookup("Id", Variant(99), "Name").IsEmpty());
+    EXPECT_EQ(ds->FieldByName("Name")->AsString(), "Cid");
+}
+
+}  // namespace
