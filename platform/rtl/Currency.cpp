@@ -46,6 +46,7 @@ Currency Currency::FromDouble(double d)
 
 Currency operator+(Currency a, Currency b) { return Checked(__int128(a.Value) + b.Value); }
 Currency operator-(Currency a, Currency b) { return Checked(__int128(a.Value) - b.Value); }
+Currency Currency::operator-() const { return Checked(-__int128(Value)); }
 Currency operator*(Currency a, Currency b) { return Checked(DivideEven(__int128(a.Value) * b.Value, 10000)); }
 
 Currency operator/(Currency a, Currency b)

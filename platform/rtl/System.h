@@ -56,7 +56,7 @@ struct Currency {
     friend Currency operator-(Currency a, Currency b);
     friend Currency operator*(Currency a, Currency b);
     friend Currency operator/(Currency a, Currency b);
-    Currency operator-() const { return FromRaw(-Value); }
+    Currency operator-() const;  // checked like the binary operators
     Currency& operator+=(Currency b) { return *this = *this + b; }
     Currency& operator-=(Currency b) { return *this = *this - b; }
 };
