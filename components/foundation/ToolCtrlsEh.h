@@ -6,6 +6,7 @@
 #include "platform/rtl/Classes.h"
 #include "platform/db/DBTypes.h"
 
+#include <functional>
 #include <vector>
 
 // ============================================================================================
@@ -78,8 +79,65 @@ bool IsNumericFieldType(TFieldType fieldType);
 bool IsRightToLeftText(const QString& text, bool defaultValue);
 
 // ============================================================================================
-// Lists: the sort-specification parser (ToolCtrlsEh_Lists.cpp)
+// Lists: the bookmark list and the sort-specification parser (ToolCtrlsEh_Lists.cpp)
 // ============================================================================================
+
+class TDataSet;
+class TBMListEh;
+// Order of the items at two indexes of the list.
+using TBMListSortCompare = std::function<int(TBMListEh* List, TDataSet* DataSet, int Index1, int Index2)>;
+
+// Bookmarks of one dataset in the dataset's bookmark order, found by binary search. Items are
+// shared with whoever handed them in; the last search is cached by the bookmark's identity.
+class TBMListEh : public TObject {
+public:
+    TBMListEh() = default;
+    ~TBMListEh() override;
+
+    int Count() const { return int(FList.size()); }
+    // Raw access without checks, re-sorting or cache upkeep beyond forgetting the last search.
+    const TBookmark& GetItem(int Index) const { return FList[size_t(Index)]; }
+    void SetItem(int Index, const TBookmark& Item);
+    TDataSet* DataSet() const { return GetDataSet(); }
+
+    bool CurrentRowSelected();
+    virtual void SetCurrentRowSelected(bool Value);
+
+    // True when found; Index is then its position, otherwise where it belongs.
+    bool Find(const TBookmark& Item, int& Index);
+    int IndexOf(const TBookmark& Item);
+    // Raw edits; EListError "List index out of bounds (%d)" outside 0..Count (Count - 1).
+    void InsertItem(int Index, const TBookmark& Item);
+    void DeleteItem(int Index);
+    void AppendItem(const TBookmark& Item) { InsertItem(Count(), Item); }
+
+    virtual void Clear();
+    void Delete();     // deletes the listed records from the dataset
+    bool Refresh();    // drops bookmarks the dataset no longer knows; True when any went
+    void SelectAll();
+    virtual void CustomSort(TDataSet* DataSet, const TBMListSortCompare& Compare);
+    // Called by the owner when its dataset opens or closes.
+    void LinkActive(bool Value);
+    bool IsLinkActive() const { return FLinkActive; }
+    TBookmark GetCurrentBookmark();
+    int CompareItems(const TBookmark& Item1, const TBookmark& Item2) const;
+
+protected:
+    virtual TDataSet* GetDataSet() const { return nullptr; }
+    virtual void Invalidate() {}                        // the contents changed
+    [[noreturn]] virtual void RaiseError(const QString& Msg);
+    virtual void InvalidateCache();
+    virtual void UpdateState() {}                       // the list may have shrunk
+
+private:
+    void QuickSort(int L, int R, TDataSet* DataSet, const TBMListSortCompare& Compare);
+
+    TBookmark FCache;
+    bool FCacheFind = false;
+    int FCacheIndex = 0;
+    bool FLinkActive = false;
+    std::vector<TBookmark> FList;
+};
 
 // One sort key: the field and its direction.
 class TOrderByItemEh : public TObject {
@@ -109,3 +167,19 @@ public:
     // The index of the named field, or -1; the plain list knows no fields.
     virtual int GetFieldIndex(const QString& FieldName) { return -1; }
 };
+
+// ============================================================================================
+// Fields: value display and field tests that need the dataset framework (ToolCtrlsEh_Fields.cpp)
+// ============================================================================================
+
+class TField;
+using TFieldsArrEh = std::vector<TField*>;
+
+// The display text of a value for the field's type; Empty and Null give ''. A non-empty
+// format is used as the number or date format, else the field's own display settings.
+// Conversion errors pass to the caller.
+void FormatVariantByField(const Variant& Value, TField* Field, const QString& Format, QString& Text);
+QString FormatVariantByField(const Variant& Value, TField* Field, const QString& Format = QString());
+// True when every field can be modified (an empty list too).
+bool FieldsCanModify(const std::vector<TField*>& Fields);
+bool FieldsArrayCanModify(const TFieldsArrEh& Fields);

@@ -1,0 +1,90 @@
+#include "ToolCtrlsEh.h"
+
+#include "platform/db/DB.h"
+
+namespace {
+
+QString NumericDisplayFormat(const TField* f)
+{
+    const auto* n = dynamic_cast<const TNumericField*>(f);
+    return n ? n->DisplayFormat() : QString();
+}
+
+}  // namespace
+
+QString FormatVariantByField(const Variant& Value, TField* Field, const QString& Format)
+{
+    if (Value.IsEmpty() || Value.IsNull())
+        return QString();
+    const bool hasFormat = !Format.isEmpty();
+    switch (Field->DataType()) {
+    case ftSmallint:
+    case ftInteger:
+    case ftWord:
+    case ftAutoInc: {
+        if (hasFormat)
+            return FormatFloat(Format, Value.AsDouble());
+        const QString df = NumericDisplayFormat(Field);
+        return df.isEmpty() ? IntToStr(Value.AsInt64()) : FormatFloat(df, Value.AsDouble());
+    }
+    case ftFloat:
+    case ftCurrency: {
+        if (hasFormat)
+            return FormatFloat(Format, Value.AsDouble());
+        const QString df = NumericDisplayFormat(Field);
+        if (!df.isEmpty())
+            return FormatFloat(df, Value.AsDouble());
+        const auto* ff = dynamic_cast<const TFloatField*>(Field);
+        const int precision = ff ? ff->Precision() : 15;
+        if (ff && ff->GetCurrency())
+            return FloatToStrF(Value.AsDouble(), ffCurrency, precision, FormatSettings.CurrencyDecimals);
+        return FloatToStrF(Value.AsDouble(), ffGeneral, precision, 0);
+    }
+    case ftBCD:
+    case ftFMTBcd: {
+        if (hasFormat)
+            return FormatFloat(Format, Value.AsDouble());
+        const QString df = NumericDisplayFormat(Field);
+        if (!df.isEmpty())
+            return FormatCurr(df, Value.AsCurrency());
+        const auto* bf = dynamic_cast<const TBCDField*>(Field);
+        if (bf && bf->GetCurrency())
+            return CurrToStrF(Value.AsCurrency(), ffCurrency, FormatSettings.CurrencyDecimals);
+        return CurrToStrF(Value.AsCurrency(), ffGeneral, 0);
+    }
+    case ftDate:
+    case ftTime:
+    case ftDateTime: {
+        QString text;
+        QString fmt = Format;
+        if (!hasFormat) {
+            if (Field->DataType() == ftDate)
+                fmt = FormatSettings.ShortDateFormat;
+            else if (Field->DataType() == ftTime)
+                fmt = FormatSettings.LongTimeFormat;
+        }
+        DateTimeToString(text, fmt, Value.AsDateTime());
+        return text;
+    }
+    default:
+        return VarToStr(Value);
+    }
+}
+
+void FormatVariantByField(const Variant& Value, TField* Field, const QString& Format, QString& Text)
+{
+    Text = FormatVariantByField(Value, Field, Format);
+}
+
+bool FieldsCanModify(const std::vector<TField*>& Fields)
+{
+    for (const TField* f : Fields)
+        if (!f->CanModify())
+            return false;
+    return true;
+}
+
+bool FieldsArrayCanModify(const TFieldsArrEh& Fields)
+{
+    return FieldsCanModify(Fields);
+}
