@@ -8,27 +8,37 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <functional>
 
 namespace {
 
-QString DecodeCsv(const QByteArray& bytes)
-{
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes.constData() + 3, bytes.size() - 3);
-    if (bytes.startsWith("\xFF\xFE")) {
-        QStringDecoder dec(QStringDecoder::Utf16LE);
-        return dec(QByteArrayView(bytes).sliced(2));
+enum class TCsvEncoding { Utf8, Utf16LE, Utf16BE, Cp1251 };
+
+// Decodes a file chunk by chunk; a byte sequence split between chunks is carried over.
+class TCsvDecoder {
+public:
+    TCsvEncoding Encoding;
+    explicit TCsvDecoder(TCsvEncoding e)
+        : Encoding(e),
+          FDecoder(e == TCsvEncoding::Utf16LE   ? QStringDecoder::Utf16LE
+                   : e == TCsvEncoding::Utf16BE ? QStringDecoder::Utf16BE
+                                                : QStringDecoder::Utf8)
+    {
     }
-    if (bytes.startsWith("\xFE\xFF")) {
-        QStringDecoder dec(QStringDecoder::Utf16BE);
-        return dec(QByteArrayView(bytes).sliced(2));
+    QString Decode(QByteArrayView bytes)
+    {
+        if (Encoding == TCsvEncoding::Cp1251)
+            return CP1251ToUnicode(bytes.toByteArray());
+        return FDecoder.decode(bytes);
     }
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    return CP1251ToUnicode(bytes);   // not UTF-8: the Russian ANSI code page
-}
+    bool HasError() const { return Encoding == TCsvEncoding::Utf8 && FDecoder.hasError(); }
+
+private:
+    QStringDecoder FDecoder;
+};
+
+// Thrown when a file taken for UTF-8 turns out not to be: it is read again as CP1251.
+struct NotUtf8 {};
 
 // The separator from the first line; since Russian numbers carry decimal commas (and a
 // title line may hold nothing but commas), a ';' or tab in the first lines beats ','.
@@ -255,63 +265,156 @@ void StoreValue(TSheetCellsBuilder& cells, int row, int col, const QString& fiel
 
 } // namespace
 
-TSheetCells ReadCsvText(const QByteArray& bytes)
-{
-    const QString text = DecodeCsv(bytes);
-    const QChar sep = DetectSeparator(text);
-    TSheetCellsBuilder cells;
-    int row = 1, col = 1;
-    QString field;
-    const int n = int(text.size());
-    int i = 0;
-    bool lineHasData = false;
-    while (i < n) {
-        const QChar c = text[i];
-        if (c == u'"' && field.isEmpty()) {
-            // Quoted: doubled quotes are one quote, separators and line breaks are text.
-            ++i;
-            while (i < n) {
-                if (text[i] == u'"') {
-                    if (i + 1 < n && text[i + 1] == u'"') {
-                        field += u'"';
-                        i += 2;
+namespace {
+
+// The csv grammar as a state machine fed chunk by chunk, so a file never sits in memory
+// whole: quoted fields hold separators, doubled quotes and line breaks (CR LF in a cell
+// becomes LF); text after a closing quote is kept; CR, LF and CR LF end a row.
+class TCsvParser {
+public:
+    TCsvParser(TSheetCellsBuilder& cells, QChar sep) : FCells(cells), FSep(sep) {}
+
+    void Feed(QStringView text)
+    {
+        for (const QChar c : text) {
+            if (FCrPending) {
+                FCrPending = false;
+                if (c == u'\n')
+                    continue;
+            }
+            if (FInQuotes) {
+                if (FCrInQuotes) {
+                    FCrInQuotes = false;
+                    if (c == u'\n')
+                        continue;
+                }
+                if (FQuotePending) {
+                    FQuotePending = false;
+                    if (c == u'"') {
+                        FField += u'"';
                         continue;
                     }
-                    ++i;
-                    break;
+                    FInQuotes = false;   // that quote closed the field; c is read as unquoted
+                } else if (c == u'"') {
+                    FQuotePending = true;
+                    continue;
+                } else if (c == u'\r') {
+                    FField += u'\n';
+                    FCrInQuotes = true;
+                    continue;
+                } else {
+                    FField += c;
+                    continue;
                 }
-                if (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n')
-                    ++i;   // a CR LF inside a cell is one line break
-                field += text[i] == u'\r' ? QChar(u'\n') : text[i];
-                ++i;
             }
-            lineHasData = true;
-            continue;   // what follows the closing quote up to the separator is kept as is
+            if (c == u'"' && FField.isEmpty() && !FWasQuoted) {
+                FInQuotes = FWasQuoted = FLineHasData = true;
+            } else if (c == FSep) {
+                EndField();
+                ++FCol;
+                FLineHasData = true;
+            } else if (c == u'\r' || c == u'\n') {
+                EndField();
+                ++FRow;
+                FCol = 1;
+                FLineHasData = false;
+                FCrPending = c == u'\r';
+            } else {
+                FField += c;
+                FLineHasData = true;
+            }
         }
-        if (c == sep) {
-            StoreValue(cells, row, col, field);
-            field.clear();
-            ++col;
-            lineHasData = true;
-            ++i;
-            continue;
-        }
-        if (c == u'\r' || c == u'\n') {
-            StoreValue(cells, row, col, field);
-            field.clear();
-            ++row;
-            col = 1;
-            lineHasData = false;
-            i += (c == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
-            continue;
-        }
-        field += c;
-        lineHasData = true;
-        ++i;
     }
-    if (lineHasData)
-        StoreValue(cells, row, col, field);
-    return cells.Finish();
+
+    void Finish()
+    {
+        if (FLineHasData || !FField.isEmpty())
+            EndField();
+    }
+
+private:
+    void EndField()
+    {
+        StoreValue(FCells, FRow, FCol, FField);
+        FField.clear();
+        FWasQuoted = false;
+    }
+
+    TSheetCellsBuilder& FCells;
+    const QChar FSep;
+    QString FField;
+    int FRow = 1, FCol = 1;
+    bool FInQuotes = false, FQuotePending = false, FCrInQuotes = false, FCrPending = false;
+    bool FWasQuoted = false, FLineHasData = false;
+};
+
+// Reads chunks from next() until it gives an empty one.
+TSheetCells ReadCsvChunks(const std::function<QByteArray()>& next, const std::function<void()>& rewind)
+{
+    // The first 64 KiB at least: the byte order mark and the lines the separator comes from.
+    auto head = [&] {
+        QByteArray bytes = next();
+        while (bytes.size() < (64 << 10)) {
+            const QByteArray more = next();
+            if (more.isEmpty())
+                break;
+            bytes += more;
+        }
+        return bytes;
+    };
+    QByteArray first = head();
+    TCsvEncoding enc = TCsvEncoding::Utf8;
+    qsizetype skip = 0;
+    if (first.startsWith("\xEF\xBB\xBF")) {
+        skip = 3;
+    } else if (first.startsWith("\xFF\xFE")) {
+        enc = TCsvEncoding::Utf16LE;
+        skip = 2;
+    } else if (first.startsWith("\xFE\xFF")) {
+        enc = TCsvEncoding::Utf16BE;
+        skip = 2;
+    }
+    for (;;) {
+        try {
+            TCsvDecoder decoder(enc);
+            TSheetCellsBuilder cells;
+            QString text = decoder.Decode(QByteArrayView(first).sliced(skip));
+            if (decoder.HasError())
+                throw NotUtf8{};
+            TCsvParser parser(cells, DetectSeparator(text));
+            for (;;) {
+                parser.Feed(text);
+                const QByteArray chunk = next();
+                if (chunk.isEmpty())
+                    break;
+                text = decoder.Decode(chunk);
+                if (decoder.HasError())
+                    throw NotUtf8{};
+            }
+            parser.Finish();
+            return cells.Finish();
+        } catch (const NotUtf8&) {
+            // Not UTF-8 after all: the Russian ANSI code page, from the start again.
+            enc = TCsvEncoding::Cp1251;
+            rewind();
+            first = head();
+        }
+    }
+}
+
+} // namespace
+
+TSheetCells ReadCsvText(const QByteArray& bytes, int chunkSize)
+{
+    qsizetype at = 0;
+    const qsizetype step = std::max(1, chunkSize);
+    return ReadCsvChunks(
+        [&] {
+            const QByteArray chunk = bytes.mid(at, step);
+            at += chunk.size();
+            return chunk;
+        },
+        [&] { at = 0; });
 }
 
 TSheetCells ReadCsvFirstSheet(const QString& path)
@@ -322,7 +425,7 @@ TSheetCells ReadCsvFirstSheet(const QString& path)
     if (!f.open(QIODevice::ReadOnly))
         throw EExcelError(QStringLiteral("Файл %1 не удаётся открыть: %2").arg(path, f.errorString()));
     try {
-        return ReadCsvText(f.readAll());
+        return ReadCsvChunks([&] { return f.read(1 << 20); }, [&] { f.seek(0); });
     } catch (const Exception& e) {
         throw EExcelError(QStringLiteral("Не удалось прочитать файл %1: %2").arg(path, e.Message()));
     }

@@ -29,7 +29,7 @@ DOV_DECLARE_EXCEPTION(EExcelError, Exception);
 TSheetCells ReadXlsxFirstSheet(const QString& path);
 TSheetCells ReadXlsFirstSheet(const QString& path);
 TSheetCells ReadCsvFirstSheet(const QString& path);
-TSheetCells ReadCsvText(const QByteArray& bytes);   // the csv rules on bytes in memory
+TSheetCells ReadCsvText(const QByteArray& bytes, int chunkSize = 1 << 20);   // the csv rules on bytes in memory
 // A worksheet of at least four stretches of this many bytes of XML is cut at row ends and
 // read on several threads.
 extern int XlsxStretchBytes;

@@ -114,9 +114,24 @@ TEST(CsvReaderTest, Dialects)
         {"UTF-16LE with BOM", QByteArray("\xFF\xFE", 2) + QByteArray(reinterpret_cast<const char*>(u"Код\tИмя\r\n"), 18),
          {{"Код", "Имя"}}},
     };
+    // Also fed a byte or a few at a time: nothing may depend on where a chunk ends.
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        ExpectGrid(ReadCsvText(c.bytes), c.rows);
+        for (int chunk : {1 << 20, 1, 2, 3}) {
+            SCOPED_TRACE(testing::Message() << c.name << ", chunks of " << chunk);
+            ExpectGrid(ReadCsvText(c.bytes, chunk), c.rows);
+        }
+    }
+}
+
+TEST(CsvReaderTest, Cp1251FoundOnlyFarIntoTheFile)
+{
+    const QByteArray bytes = QByteArray("a;b\n").repeated(30000) + "\xCA\xEE\xE4;\xC8\xEC\xFF\n";
+    for (int chunk : {1 << 20, 4096}) {
+        const TSheetCells cells = ReadCsvText(bytes, chunk);
+        ASSERT_EQ(cells.RowCount(), 30001);
+        EXPECT_EQ(cells.Text(30000, 2), u"b");
+        EXPECT_EQ(cells.Text(30001, 1), u"Код");
+        EXPECT_EQ(cells.Text(30001, 2), u"Имя");
     }
 }
 
