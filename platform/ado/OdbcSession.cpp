@@ -5,6 +5,7 @@
 #include <sql.h>
 #include <sqlext.h>
 #include <cmath>
+#include <QFileInfo>
 
 namespace {
 
@@ -342,7 +343,14 @@ public:
             throw ESqlError(QStringLiteral("The ODBC driver manager could not allocate a connection."));
         }
         SQLSetConnectAttr(FDbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(15), 0);
-        QString cs = info.OdbcConnectionString();
+        TSqlConnectionInfo ci = info;
+        if (!driverRegistered(ci.Driver)) {
+            // not in odbcinst.ini: name the driver library itself
+            for (const char* lib : {"/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so", "/usr/lib/aarch64-linux-gnu/odbc/libtdsodbc.so",
+                                    "/usr/lib/odbc/libtdsodbc.so", "/usr/local/lib/libtdsodbc.so"})
+                if (QFileInfo::exists(QString::fromLatin1(lib))) { ci.Driver = QString::fromLatin1(lib); break; }
+        }
+        QString cs = ci.OdbcConnectionString();
         SQLWCHAR out[1024];
         SQLSMALLINT outLen = 0;
         SQLRETURN rc = SQLDriverConnectW(FDbc, nullptr, reinterpret_cast<SQLWCHAR*>(const_cast<ushort*>(cs.utf16())), SQL_NTS,
@@ -376,6 +384,18 @@ public:
     SQLHDBC dbc() const { return FDbc; }
 
 private:
+    bool driverRegistered(const QString& name)
+    {
+        SQLWCHAR desc[256], attrs[1024];
+        SQLSMALLINT dl = 0, al = 0;
+        SQLUSMALLINT dir = SQL_FETCH_FIRST;
+        while (SQL_SUCCEEDED(SQLDriversW(FEnv, dir, desc, 255, &dl, attrs, 1023, &al))) {
+            dir = SQL_FETCH_NEXT;
+            if (QString::fromUtf16(reinterpret_cast<const char16_t*>(desc), std::min<int>(dl, 255)).compare(name, Qt::CaseInsensitive) == 0)
+                return true;
+        }
+        return false;
+    }
     void endTrans(SQLSMALLINT how)
     {
         std::lock_guard<std::recursive_mutex> g(FMutex);

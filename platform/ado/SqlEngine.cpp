@@ -148,7 +148,7 @@ QString TSqlConnectionInfo::OdbcConnectionString() const
     QString server = DataSource;
     // a named instance ("host\INSTANCE") goes to FreeTDS as the server name with the instance
     QStringList parts;
-    parts << QStringLiteral("DRIVER={FreeTDS}");
+    parts << QStringLiteral("DRIVER={") + Driver + u'}';
     parts << QStringLiteral("SERVER=") + odbcValue(server);
     if (!server.contains(u'\\')) parts << QStringLiteral("PORT=%1").arg(Port);
     if (!Catalog.isEmpty()) parts << QStringLiteral("DATABASE=") + odbcValue(Catalog);

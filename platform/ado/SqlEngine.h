@@ -115,6 +115,7 @@ struct TSqlConnectionInfo {
     QMap<QString, QString> Values;   // keys lower-cased
     QString Provider, DataSource, Catalog, UserId, Password;
     int Port = 1433;
+    QString Driver = QStringLiteral("FreeTDS");   // a registered ODBC driver name or the driver library's path
     static TSqlConnectionInfo Parse(const QString& connectionString);
     // A data source naming a folder (an existing directory, or an absolute or
     // relative path) selects the embedded engine; anything else is a server name.
