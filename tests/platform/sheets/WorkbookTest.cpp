@@ -72,7 +72,9 @@ TEST_F(WorkbookTest, FormatChosenByContentThenExtension)
     const QString xlsxAsXls = dir.filePath("really xlsx.xls");
     QFile::copy(WriteSampleXlsx("src.xlsx"), xlsxAsXls);
     BiffBook book;
-    book.Cells = {BiffCell{0, 0, BiffCell::Number, 77}};
+    BiffCell cell;
+    cell.Num = 77;
+    book.Cells = {cell};
     const QString xlsAsXlsx = dir.filePath("really xls.xlsx");
     WriteFile(xlsAsXlsx, MakeXls(book));
     const QString txt = dir.filePath("list.txt");
