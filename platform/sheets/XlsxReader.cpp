@@ -444,11 +444,11 @@ void ParseSheetXml(QXmlStreamReader& xml, const SheetContext& ctx, TSheetCellsBu
             cells.SetText(row, col, inlineText);
             continue;
         }
-        if (!hasValue) {
+        const QStringView v = QStringView(value).trimmed();
+        if (!hasValue || (v.isEmpty() && type != u"str" && type != u"inlineStr")) {
             cells.SetBlank(row, col);   // styled but empty: still part of the used range
             continue;
         }
-        const QStringView v = QStringView(value).trimmed();
         if (type == u"s") {
             bool ok = false;
             const uint idx = v.toUInt(&ok);

@@ -52,6 +52,7 @@ const CellCase kCases[] = {
     {"negative date-formatted stays a number", R"(s="1"><v>-5</v>)", TCellKind::Number, -5, ""},
     {"ISO date cell", R"(t="d"><v>2024-03-15T12:00:00</v>)", TCellKind::Date, 45366.5, ""},
     {"styled blank", R"(s="1"/>)", TCellKind::Empty, 0, ""},
+    {"empty value", R"(s="1"><v></v>)", TCellKind::Empty, 0, ""},
 };
 
 XlsxParts CaseParts()
