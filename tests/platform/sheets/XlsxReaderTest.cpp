@@ -273,7 +273,7 @@ TEST_F(XlsxReaderTest, BrokenFilesRaiseNamingTheFile)
 {
     const BadCase cases[] = {
         {"missing file", [](const QString&) {}, "не найден"},
-        {"garbage bytes", [](const QString& p) { WriteFile(p, QByteArray("PK\x03\x04 this is not a zip at all", 34)); },
+        {"garbage bytes", [](const QString& p) { WriteFile(p, QByteArray("PK\x03\x04 this is not a zip at all")); },
          "повреждён"},
         {"truncated zip",
          [](const QString& p) {
