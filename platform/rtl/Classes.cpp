@@ -1,4 +1,5 @@
 #include "Classes.h"
+#include "Filer.h"
 
 #include <QStringDecoder>
 
@@ -403,6 +404,40 @@ void TStrings::Assign(TPersistent* source)
         return;
     }
     TPersistent::Assign(source);
+}
+
+void TStrings::DefineProperties(TFiler* filer)
+{
+    bool hasData;
+    if (TPersistent* ancestor = filer->Ancestor()) {
+        auto* a = dynamic_cast<TStrings*>(ancestor);
+        hasData = !a || !Equals(a);
+    } else {
+        hasData = Count() > 0;
+    }
+    filer->DefineProperty(
+        QStringLiteral("Strings"),
+        [this](TReader* reader) {
+            reader->ReadListBegin();
+            BeginUpdate();
+            try {
+                Clear();
+                while (!reader->EndOfList())
+                    Add(reader->ReadString());
+            } catch (...) {
+                EndUpdate();
+                throw;
+            }
+            EndUpdate();
+            reader->ReadListEnd();
+        },
+        [this](TWriter* writer) {
+            writer->WriteListBegin();
+            for (int i = 0; i < Count(); ++i)
+                writer->WriteString(Get(i));
+            writer->WriteListEnd();
+        },
+        hasData);
 }
 
 QStringList TStrings::ToStringList() const

@@ -172,6 +172,9 @@ protected:
     virtual void SetUpdateState(bool updating) {}
     virtual int CompareStrings(const QString& a, const QString& b) const;
     [[noreturn]] void Error(const char* msg, int data) const;
+    // Streams the lines as the list property "Strings" (written when there are lines, or
+    // when they differ from the ancestor's).
+    void DefineProperties(TFiler* filer) override;
 
 private:
     QString DelimitedTextWith(QChar delimiter, QChar quote, bool strict) const;
