@@ -2,7 +2,8 @@
 // settings, with two deliberate differences the workbook import needs: digit strings with
 // leading zeros ("0012", a branch number) and long digit strings (taxpayer numbers of 12 and
 // more digits, anything past 15 significant digits) stay text, and "12.05" is not taken for
-// a date without its year.
+// a date without its year. Encoding: UTF-8 (with or without BOM), UTF-16 with BOM, otherwise
+// CP1251. Separator: ';', tab or ',' from the first lines.
 #include "NumberFormats.h"
 #include "Workbook.h"
 
