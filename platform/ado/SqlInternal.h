@@ -13,6 +13,7 @@
 #include "SqlEngine.h"
 #include "platform/rtl/FMTBcd.h"
 
+#include <QHash>
 #include <optional>
 
 namespace sqlimpl {
@@ -44,6 +45,7 @@ int64_t DaysFromCivil(int y, int m, int d);
 void CivilFromDays(int64_t z, int& y, int& m, int& d);
 QString DateToCanon(double dt);                        // "yyyy-mm-dd hh:mm:ss.zzz"
 bool CanonToDate(const QString& s, double& dt);
+bool IsCanonDate(const QString& s);
 // Parses text as SQL Server does under DATEFORMAT ("dmy", "mdy", "ymd", ...): ISO forms
 // always, otherwise day, month and year in the session's order.
 bool ParseDateText(const QString& s, const QString& dateFormat, double& dt);
@@ -86,8 +88,14 @@ public:
     virtual TSqlTypeInfo ParamType(const QString& name) = 0;
 };
 
+struct ParamTarget {
+    TSqlTypeInfo type;
+    bool assign = false;
+};
+
 struct Translation {
     QString sql;
+    QHash<QString, ParamTarget> paramTargets;   // ":name" -> conversion applied when binding
     bool returnsRows = false;
     std::vector<TSqlColumn> columns;
     std::vector<QString> assignVars;   // SELECT @a = ..., @b = ...: variable per column

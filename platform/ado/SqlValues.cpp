@@ -1,6 +1,7 @@
 // Exact decimals and date-times in the embedded engine's storage forms.
 #include "SqlInternal.h"
 
+#include <array>
 #include <cmath>
 #include <QLocale>
 
@@ -8,9 +9,13 @@ namespace sqlimpl {
 
 i128 Pow10(int n)
 {
-    i128 r = 1;
-    while (n-- > 0) r *= 10;
-    return r;
+    static const auto table = [] {
+        std::array<i128, 39> t{};
+        t[0] = 1;
+        for (size_t i = 1; i < t.size(); ++i) t[i] = t[i - 1] * 10;
+        return t;
+    }();
+    return n >= 0 && n < 39 ? table[size_t(n)] : table[38];
 }
 
 QByteArray DecToBlob(const Dec& d)
@@ -134,21 +139,19 @@ bool DecFits(const Dec& d, int precision, int scale)
 
 TBcd DecToBcd(const Dec& d, int scale)
 {
-    Dec x = d;
-    x.scale = std::clamp(scale, 0, kDecScale);
-    QString t = DecToText(x);
-    bool neg = t.startsWith(u'-');
-    if (neg) t.remove(0, 1);
-    int places = 0;
-    int dot = t.indexOf(u'.');
-    if (dot >= 0) { places = t.size() - dot - 1; t.remove(dot, 1); }
-    while (t.size() > places + 1 && t.startsWith(u'0')) t.remove(0, 1);
-    if (t.size() > 64) t = t.left(64);
+    scale = std::clamp(scale, 0, kDecScale);
+    i128 v = RoundToScale(d.v, scale) / Pow10(kDecScale - scale);
+    bool neg = v < 0;
+    unsigned __int128 u = neg ? static_cast<unsigned __int128>(-v) : static_cast<unsigned __int128>(v);
+    uint8_t digits[64];
+    int n = 0;
+    do { digits[n++] = uint8_t(u % 10); u /= 10; } while (u && n < 64);
+    while (n < scale + 1 && n < 64) digits[n++] = 0;   // at least one integer digit
     TBcd b;
-    b.Precision = uint8_t(t.size());
-    b.SignSpecialPlaces = uint8_t((neg && t.count(u'0') != t.size() ? 0x80 : 0) | places);
-    for (int k = 0; k < t.size(); ++k) {
-        uint8_t dg = uint8_t(t[k].digitValue());
+    b.Precision = uint8_t(n);
+    b.SignSpecialPlaces = uint8_t((neg ? 0x80 : 0) | scale);
+    for (int k = 0; k < n; ++k) {
+        uint8_t dg = digits[n - 1 - k];
         if (k % 2 == 0) b.Fraction[k / 2] = uint8_t(dg << 4);
         else b.Fraction[k / 2] |= dg;
     }
@@ -158,19 +161,21 @@ TBcd DecToBcd(const Dec& d, int scale)
 Dec BcdToDec(const TBcd& b)
 {
     int places = b.SignSpecialPlaces & 0x3F;
-    QString digits;
+    i128 v = 0;
     for (int k = 0; k < b.Precision && k < 64; ++k) {
         uint8_t byte = b.Fraction[k / 2];
-        digits += QChar(u'0' + ((k % 2 == 0) ? (byte >> 4) : (byte & 0x0F)));
+        v = v * 10 + ((k % 2 == 0) ? (byte >> 4) : (byte & 0x0F));
+        if (v > Pow10(37)) throw ESqlError(QStringLiteral("Arithmetic overflow error converting numeric to data type numeric."));
     }
-    if (digits.isEmpty()) digits = QStringLiteral("0");
-    if (places > 0) {
-        while (digits.size() <= places) digits.prepend(u'0');
-        digits.insert(digits.size() - places, u'.');
-    }
-    if (b.SignSpecialPlaces & 0x80) digits.prepend(u'-');
     Dec d;
-    if (!DecFromText(digits, d)) throw ESqlError(QStringLiteral("Invalid BCD value."));
+    if (places <= kDecScale) d.v = v * Pow10(kDecScale - places);
+    else {   // more places than kept: rounded half away from zero
+        i128 f = Pow10(places - kDecScale), q = v / f, r = v % f;
+        if (r * 2 >= f) ++q;
+        d.v = q;
+    }
+    if (b.SignSpecialPlaces & 0x80) d.v = -d.v;
+    d.scale = std::min(places, kDecScale);
     return d;
 }
 
@@ -208,7 +213,24 @@ QString DateToCanon(double dt)
     int y, m, d;
     CivilFromDays(day, y, m, d);
     int h = int(rest / 3600000), mi = int(rest / 60000 % 60), s = int(rest / 1000 % 60), z = int(rest % 1000);
-    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d.%03d", y, m, d, h, mi, s, z);
+    char16_t buf[23];
+    auto put = [&](int at, int v, int width) {
+        for (int k = width - 1; k >= 0; --k) { buf[at + k] = char16_t(u'0' + v % 10); v /= 10; }
+    };
+    put(0, y, 4); buf[4] = u'-'; put(5, m, 2); buf[7] = u'-'; put(8, d, 2); buf[10] = u' ';
+    put(11, h, 2); buf[13] = u':'; put(14, mi, 2); buf[16] = u':'; put(17, s, 2); buf[19] = u'.'; put(20, z, 3);
+    return QString(reinterpret_cast<const QChar*>(buf), 23);
+}
+
+bool IsCanonDate(const QString& s)
+{
+    if (s.size() != 23) return false;
+    static const char pattern[] = "dddd-dd-dd dd:dd:dd.ddd";
+    for (int i = 0; i < 23; ++i) {
+        char16_t c = s[i].unicode();
+        if (pattern[i] == 'd' ? (c < u'0' || c > u'9') : c != char16_t(pattern[i])) return false;
+    }
+    return true;
 }
 
 static bool validDate(int y, int m, int d)
@@ -243,6 +265,18 @@ static bool parseTime(const QString& s, double& frac)
 
 bool CanonToDate(const QString& s, double& dt)
 {
+    if (IsCanonDate(s)) {
+        auto num = [&](int at, int width) {
+            int v = 0;
+            for (int k = 0; k < width; ++k) v = v * 10 + (s[at + k].unicode() - u'0');
+            return v;
+        };
+        int y = num(0, 4), m = num(5, 2), d = num(8, 2);
+        if (!validDate(y, m, d)) return false;
+        dt = double(DaysFromCivil(y, m, d))
+             + (num(11, 2) * 3600000.0 + num(14, 2) * 60000.0 + num(17, 2) * 1000.0 + num(20, 3)) / 86400000.0;
+        return true;
+    }
     return ParseDateText(s, QStringLiteral("ymd"), dt);
 }
 

@@ -191,7 +191,7 @@ double ToDate(const V& v, const QString& fmt)
     case V::Dec: return 2.0 + DecToDouble(v.d);
     case V::Text: {
         double dt;
-        if (!ParseDateText(v.s, fmt, dt))
+        if (IsCanonDate(v.s) ? !CanonToDate(v.s, dt) : !ParseDateText(v.s, fmt, dt))
             throw ESqlError(QStringLiteral("Conversion failed when converting date and/or time from character string."));
         return dt;
     }
@@ -244,6 +244,7 @@ V Convert(const V& v, const TSqlTypeInfo& t, bool assign, const QString& dateFor
         return r;
     }
     case T::DateTime: case T::SmallDateTime: case T::Date: {
+        if (t.Type == T::DateTime && v.k == V::Text && IsCanonDate(v.s)) return v;   // stored form already
         double dt = ToDate(v, dateFormat);
         if (t.Type == T::SmallDateTime) dt = std::round(dt * 1440.0) / 1440.0;
         if (t.Type == T::Date) dt = std::floor(dt);
@@ -291,10 +292,6 @@ static void fnConv(sqlite3_context* ctx, int, sqlite3_value** a)
     });
 }
 
-static bool looksCanonDate(const QString& s)
-{
-    return s.size() == 23 && s[4] == u'-' && s[7] == u'-' && s[10] == u' ' && s[13] == u':' && s[19] == u'.';
-}
 
 static void fnConvert(sqlite3_context* ctx, int, sqlite3_value** a)
 {
@@ -302,7 +299,7 @@ static void fnConvert(sqlite3_context* ctx, int, sqlite3_value** a)
         V v = ValueOf(a[0]);
         TSqlTypeInfo t = typeArgs(a + 1);
         int style = sqlite3_value_int(a[5]);
-        if (t.IsText() && v.k == V::Text && looksCanonDate(v.s) && style) {
+        if (t.IsText() && v.k == V::Text && IsCanonDate(v.s) && style) {
             double dt;
             CanonToDate(v.s, dt);
             int y, m, d;

@@ -236,7 +236,7 @@ public:
 
 private:
     void translate(Node& n, RunCtx& ctx, Program& prog);
-    void bind(sqlite3_stmt* st, RunCtx& ctx);
+    void bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr);
     void runNode(Node& n, RunCtx& ctx, Program& prog);
     sqlite3_value* evalScalar(Node& n, RunCtx& ctx, Program& prog);
 };
@@ -534,7 +534,7 @@ void SqliteSession::translate(Node& n, RunCtx& ctx, Program& prog)
     n.ver = FVersion;
 }
 
-void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx)
+void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr)
 {
     sqlite3_reset(st);
     int n = sqlite3_bind_parameter_count(st);
@@ -555,13 +555,21 @@ void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx)
                 if (k < ctx.params.size()) p = &ctx.params[k];
                 else throw ESqlError(QStringLiteral("No value given for one or more required parameters."));
             } else {
-                for (const TSqlParam& q : ctx.params)
-                    if (q.Name.compare(pname, Qt::CaseInsensitive) == 0) { p = &q; break; }
+                // parameters usually come in the order of the text
+                size_t guess = size_t(i - 1);
+                if (guess < ctx.params.size() && ctx.params[guess].Name.compare(pname, Qt::CaseInsensitive) == 0) p = &ctx.params[guess];
+                else
+                    for (const TSqlParam& q : ctx.params)
+                        if (q.Name.compare(pname, Qt::CaseInsensitive) == 0) { p = &q; break; }
                 if (!p) throw ESqlError(QStringLiteral("Parameter '%1' has no value.").arg(pname));
             }
             V v = variantToV(p->Value);
             if (p->Type != TSqlDataType::Unknown && v.k != V::Null)
                 v = Convert(v, {p->Type, p->Size, p->Precision, p->Scale}, false, FDateFormat);
+            if (!tr.paramTargets.isEmpty() && v.k != V::Null) {
+                auto t = tr.paramTargets.constFind(name);
+                if (t != tr.paramTargets.constEnd()) v = Convert(v, t->type, t->assign, FDateFormat);
+            }
             switch (v.k) {
             case V::Null: rc = sqlite3_bind_null(st, i); break;
             case V::Int: rc = sqlite3_bind_int64(st, i, v.i); break;
@@ -588,7 +596,7 @@ sqlite3_value* SqliteSession::evalScalar(Node& n, RunCtx& ctx, Program& prog)
 {
     translate(n, ctx, prog);
     sqlite3_stmt* st = n.stmts.at(0);
-    bind(st, ctx);
+    bind(st, ctx, n.tr);
     sqlite3_value* v = nullptr;
     if (stepRow(st)) v = sqlite3_value_dup(sqlite3_column_value(st, 0));
     sqlite3_reset(st);
@@ -617,7 +625,7 @@ void SqliteSession::runNode(Node& n, RunCtx& ctx, Program& prog)
             ++FVersion;
             FColCache.clear();
             translate(n, ctx, prog);
-            for (sqlite3_stmt* st : n.stmts) { bind(st, ctx); while (stepRow(st)) {} sqlite3_reset(st); }
+            for (sqlite3_stmt* st : n.stmts) { bind(st, ctx, n.tr); while (stepRow(st)) {} sqlite3_reset(st); }
             ++FVersion;
             FColCache.clear();
             ctx.tableVars << s.var;
@@ -668,7 +676,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
             n.stmts.erase(n.stmts.begin());   // the result owns it while open
             n.ver = -1;
             try {
-                bind(st, ctx);
+                bind(st, ctx, n.tr);
                 hasRow = stepRow(st);
             } catch (...) {
                 sqlite3_finalize(st);
@@ -681,7 +689,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
         }
         if (!n.tr.assignVars.empty()) {
             sqlite3_stmt* st = n.stmts.at(0);
-            bind(st, ctx);
+            bind(st, ctx, n.tr);
             while (stepRow(st)) {
                 for (size_t c = 0; c < n.tr.assignVars.size(); ++c) {
                     VarSlot& slot = ctx.vars[lowerName(n.tr.assignVars[c])];
@@ -693,7 +701,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
             continue;
         }
         for (sqlite3_stmt* st : n.stmts) {
-            bind(st, ctx);
+            bind(st, ctx, n.tr);
             while (stepRow(st)) {}
             if (!n.tr.returnsRows && !n.tr.changesSchema) ctx.rows = sqlite3_changes64(FDb);
             sqlite3_reset(st);

@@ -414,6 +414,7 @@ struct Ex {
     bool numLit = false;
     QString name;   // column name when the expression is a column reference
     bool isColumn = false;
+    QString param;  // the parameter's SQLite name when the expression is one bare parameter
 };
 
 struct Source {
@@ -477,7 +478,12 @@ Ty merge(const Ty& a, const Ty& b)
 
 class Tr {
 public:
-    Tr(SchemaProvider& sp, const std::vector<Token>& t, int b, int e, int* qm) : sp(sp), t(t), p(b), e(e), qm(qm) {}
+    Tr(SchemaProvider& sp, const std::vector<Token>& t, int b, int e, int* qm) : sp(sp), t(t), p(b), e(e), qm(qm)
+    {
+        QHash<QString, int> uses;
+        for (int i = b; i < e; ++i)
+            if (t[i].kind == Token::Param && ++uses[t[i].text.toLower()] == 2) repeatedParams.insert(t[i].text.toLower());
+    }
 
     SchemaProvider& sp;
     const std::vector<Token>& t;
@@ -568,16 +574,24 @@ public:
         return true;
     }
 
-    static Ex conv(const Ex& x, const Ty& to, bool assign = false)
+    Ex conv(const Ex& x, const Ty& to, bool assign = false)
     {
         if (to.Type == T::Unknown) return x;
         Ex r;
         r.t = to;
         if (x.nullLit) { r.s = QStringLiteral("NULL"); r.nullLit = true; return r; }
         if (sameStorage(x.t, to, assign)) { r = x; r.t = to; r.strLit = r.numLit = false; return r; }
+        if (!x.param.isEmpty() && !paramTargets.contains(x.param)) {
+            // a parameter used once is converted when it is bound, not by SQL
+            paramTargets.insert(x.param, {to, assign});
+            r.s = x.s;
+            return r;
+        }
         r.s = convSql(x.s, to, assign);
         return r;
     }
+    QHash<QString, ParamTarget> paramTargets;
+    QSet<QString> repeatedParams;
 
     // ---- expressions
 
@@ -913,6 +927,7 @@ public:
             if (ty.IsText() && ty.Size == 1 && !t[p - 1].op(")")) ty.Size = 30;
             expectOp(")");
             if (x.nullLit) r = x;
+            else if (!x.param.isEmpty() && !paramTargets.contains(x.param)) { paramTargets.insert(x.param, {ty, false}); r.s = x.s; }
             else r.s = convSql(x.s, ty, false);
             r.t = ty;
             return r;
@@ -1097,11 +1112,13 @@ public:
             ++p;
             r.s = u':' + k.text;
             r.t = sp.ParamType(k.text);
+            if (!repeatedParams.contains(k.text.toLower())) r.param = r.s;
             return r;
         case Token::QMark:
             ++p;
             r.s = QStringLiteral(":__p%1").arg((*qm)++);
             r.t = sp.ParamType(r.s.mid(1));
+            r.param = r.s;
             return r;
         case Token::Op:
             if (k.op("(")) {
@@ -1682,7 +1699,9 @@ public:
 Translation Translate(SchemaProvider& sp, const std::vector<Token>& toks, int begin, int end, int* qmark)
 {
     Tr tr(sp, toks, begin, end, qmark);
-    return tr.statement();
+    Translation out = tr.statement();
+    out.paramTargets = tr.paramTargets;
+    return out;
 }
 
 Translation TranslateCondition(SchemaProvider& sp, const std::vector<Token>& toks, int begin, int end, int* qmark)
@@ -1693,6 +1712,7 @@ Translation TranslateCondition(SchemaProvider& sp, const std::vector<Token>& tok
     Translation out;
     out.sql = QStringLiteral("SELECT CASE WHEN ") + c.s + QStringLiteral(" THEN 1 ELSE 0 END");
     out.returnsRows = true;
+    out.paramTargets = tr.paramTargets;
     return out;
 }
 
@@ -1703,8 +1723,9 @@ Translation TranslateValue(SchemaProvider& sp, const std::vector<Token>& toks, i
     Ex c = tr.expr();
     if (!tr.atEnd()) tr.fail();
     Translation out;
-    out.sql = QStringLiteral("SELECT ") + Tr::conv(c, t, true).s;
+    out.sql = QStringLiteral("SELECT ") + tr.conv(c, t, true).s;
     out.returnsRows = true;
+    out.paramTargets = tr.paramTargets;
     return out;
 }
 
