@@ -55,6 +55,13 @@ protected:
     virtual void Execute() = 0;
     virtual void DoTerminate();           // runs OnTerminate
     void Synchronize(const TThreadMethod& method) { Synchronize(this, method); }
+    // Synchronize(&TMyJob::UpdateProgress) from inside the job.
+    template <typename C>
+        requires std::is_base_of_v<TThread, C>
+    void Synchronize(void (C::*method)())
+    {
+        Synchronize(this, TThreadMethod(static_cast<C*>(this), method));
+    }
     void SetReturnValue(int v) { FReturnValue.store(v); }
 
 private:

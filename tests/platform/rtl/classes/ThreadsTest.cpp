@@ -21,6 +21,9 @@ public:
     ~Job() override { if (Destroyed) *Destroyed = true; }
     using TThread::SetReturnValue;
     void Sync(const TThreadMethod& m) { Synchronize(m); }
+    void SyncTick() { Synchronize(&Job::Tick); }
+    void Tick() { Ticks += IsUIThread() ? 1 : 1000; }
+    int Ticks = 0;
     std::atomic<bool>* Destroyed = nullptr;
 
 protected:
@@ -83,10 +86,15 @@ TEST_F(ThreadTest, WaitForOnTheUIThreadServesSynchronize)
         self.SetReturnValue(42);
     });
     job.OnTerminate = [&](TObject*) { terminateRan = true; };
+    job.Body = [&, body = job.Body](Job& self) {
+        body(self);
+        self.SyncTick();   // a method of the job itself
+    };
     job.SetPriority(tpHigher);
     job.Start();
     EXPECT_EQ(job.WaitFor(), 42);   // no event loop: WaitFor itself runs the requests
     EXPECT_EQ(counter, 1000);
+    EXPECT_EQ(job.Ticks, 1);
     EXPECT_TRUE(terminateRan);
     EXPECT_TRUE(job.Finished());
 }
