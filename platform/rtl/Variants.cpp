@@ -12,6 +12,16 @@ struct StrPayload final : Variant::Payload {
     explicit StrPayload(const QString& s) : Str(s) {}
     QString Str;
 };
+// Blank texts are common in table columns: they all share one block that is never freed.
+StrPayload* NewStr(const QString& s)
+{
+    if (!s.isEmpty())
+        return new StrPayload(s);
+    static StrPayload* const blank = new StrPayload(QString());
+    blank->Ref.fetch_add(1, std::memory_order_relaxed);
+    return blank;
+}
+
 struct BcdPayload final : Variant::Payload {
     explicit BcdPayload(const TBcd& b) : Bcd(b) {}
     TBcd Bcd;
@@ -275,8 +285,8 @@ Variant::Variant(unsigned long v) : FType(varUInt64) { FUInt = v; }
 Variant::Variant(unsigned long long v) : FType(varUInt64) { FUInt = v; }
 Variant::Variant(double v) : FType(varDouble) { FDouble = v; }
 Variant::Variant(Currency v) : FType(varCurrency) { FInt = v.Value; }
-Variant::Variant(const QString& v) : FType(varUString) { FRef = new StrPayload(v); }
-Variant::Variant(const char* v) : FType(varUString) { FRef = new StrPayload(QString::fromUtf8(v)); }
+Variant::Variant(const QString& v) : FType(varUString) { FRef = NewStr(v); }
+Variant::Variant(const char* v) : FType(varUString) { FRef = NewStr(QString::fromUtf8(v)); }
 Variant::Variant(const TBcd& v) : FType(varFMTBcd) { FRef = new BcdPayload(v); }
 Variant::Variant(const TSQLTimeStamp& v) : FType(varSQLTimeStamp) { FRef = new TimeStampPayload(v); }
 
@@ -288,8 +298,8 @@ Variant Variant::FromByte(uint8_t v) { return VA::Make(varByte, v); }
 Variant Variant::FromWord(uint16_t v) { return VA::Make(varWord, v); }
 Variant Variant::FromSingle(float v) { return VA::MakeDouble(varSingle, double(v)); }
 Variant Variant::FromUInt64(uint64_t v) { return Variant(static_cast<unsigned long long>(v)); }
-Variant Variant::FromOleStr(const QString& v) { return VA::MakeRef(varOleStr, new StrPayload(v)); }
-Variant Variant::FromString(const QString& v) { return VA::MakeRef(varString, new StrPayload(v)); }
+Variant Variant::FromOleStr(const QString& v) { return VA::MakeRef(varOleStr, NewStr(v)); }
+Variant Variant::FromString(const QString& v) { return VA::MakeRef(varString, NewStr(v)); }
 Variant Variant::FromError(int32_t scode) { return VA::Make(varError, scode); }
 Variant Variant::FromObject(const void* p)
 {

@@ -31,6 +31,20 @@ TEST(VariantLayout, IsSixteenBytesAndSharesTextBetweenCopies)
     EXPECT_EQ(c.AsString(), QStringLiteral("текст"));
 }
 
+TEST(VariantLayout, BlankTextsOutliveEveryHolder)
+{
+    for (int round = 0; round < 3; ++round) {
+        std::vector<Variant> blanks{Variant(QString()), Variant(""), Variant::FromOleStr(QString()),
+                                    Variant::FromString(QString())};
+        std::vector<Variant> copies = blanks;
+        blanks.clear();
+        EXPECT_EQ(copies[2].VarType(), varOleStr);
+        for (const Variant& v : copies)
+            EXPECT_EQ(v.AsString(), QString());
+    }
+    EXPECT_TRUE(Variant("") == Variant());
+}
+
 TEST(VariantTags, ConstructorsAndFactoriesSetThePlatformTags)
 {
     struct Case { Variant v; TVarType tag; const char* name; };
