@@ -1401,14 +1401,8 @@ public:
                     for (size_t i = 0; i < out.cols.size(); ++i)
                         if (out.cols[i].Name.compare(parts.last(), Qt::CaseInsensitive) == 0) { idx = int(i); break; }
                 }
-                if (idx >= 0 && (compound || parts.size() == 1)) {
-                    bool shadowed = false;
-                    if (!compound) {
-                        // a source column of the same name wins only when the output column is that column
-                        Ex probe;
-                        try { shadowed = findColumn(scope, QString(), parts.last(), probe) && false; } catch (...) {}
-                    }
-                    (void)shadowed;
+                if (idx >= 0) {
+                    // an output column's name wins over a source column, as the server resolves it
                     term = compound ? QString::number(idx + 1) : QuoteId(out.cols[idx].Name);
                     ty = out.cols[idx].TypeInfo();
                     isCol = false;

@@ -162,6 +162,23 @@ TEST_F(Semantics, TempTablesBelongToTheirConnection)
     EXPECT_EQ(Query(*other, QStringLiteral("SELECT id FROM dbo.amounts")), QStringList{"7"});
 }
 
+TEST_F(Semantics, PreparedCommandsSurviveRecreatedTables)
+{
+    const QString create = QStringLiteral("if object_id('tempdb..#c','U') is not NULL\ndrop table tempdb..#c\n\nCREATE TABLE tempdb..#c(a int, b varchar(5))");
+    auto cr = s->Prepare(create);
+    auto ins = s->Prepare(QStringLiteral("INSERT INTO #c (a, b) VALUES (:a, :b)"));
+    auto sel = s->Prepare(QStringLiteral("SELECT COUNT(*), MAX(b) FROM #c"));
+    for (int run = 0; run < 3; ++run) {
+        cr->Execute();
+        for (int i = 0; i <= run; ++i) EXPECT_EQ(ins->Execute({{"a", i}, {"b", QString::number(run)}}), 1);
+        EXPECT_EQ(RenderAll(*sel->Open()), QStringList{QStringLiteral("%1|%2").arg(run + 1).arg(run)});
+    }
+    // statements after the row set run once it has been read
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT a FROM #c WHERE a = 0\nDELETE FROM #c")), QStringList{"0"});
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM #c")), QStringList{"0"});
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT CASE WHEN GETDATE() > '01.01.2024' THEN 1 ELSE 0 END")), QStringList{"1"});
+}
+
 TEST_F(Semantics, BatchVariablesTableVariablesAndIf)
 {
     QStringList r = Query(*s, QStringLiteral(
