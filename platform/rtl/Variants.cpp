@@ -287,6 +287,7 @@ Variant::Variant(double v) : FType(varDouble) { FDouble = v; }
 Variant::Variant(Currency v) : FType(varCurrency) { FInt = v.Value; }
 Variant::Variant(const QString& v) : FType(varUString) { FRef = NewStr(v); }
 Variant::Variant(const char* v) : FType(varUString) { FRef = NewStr(QString::fromUtf8(v)); }
+Variant::Variant(QChar v) : FType(varUString) { FRef = NewStr(QString(v)); }
 Variant::Variant(const TBcd& v) : FType(varFMTBcd) { FRef = new BcdPayload(v); }
 Variant::Variant(const TSQLTimeStamp& v) : FType(varSQLTimeStamp) { FRef = new TimeStampPayload(v); }
 

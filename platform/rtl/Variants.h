@@ -59,6 +59,8 @@ public:
     Variant(Currency v);                       // varCurrency
     Variant(const QString& v);                 // varUString
     Variant(const char* v);                    // varUString from UTF-8
+    Variant(QChar v);                          // varUString of one character
+    Variant(char) = delete;                    // 'a' would become the number 97: use QChar
     Variant(const TBcd& v);                    // varFMTBcd
     Variant(const TSQLTimeStamp& v);           // varSQLTimeStamp
     // A pointer would silently become a Boolean: use FromObject for object references.

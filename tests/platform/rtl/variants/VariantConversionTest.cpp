@@ -60,6 +60,7 @@ TEST(VariantTags, ConstructorsAndFactoriesSetThePlatformTags)
         {Variant(Currency::FromInt(7)), varCurrency, "Currency"},
         {Variant(QStringLiteral("x")), varUString, "UnicodeString"},
         {Variant("x"), varUString, "UnicodeString"},
+        {Variant(QChar(u'я')), varUString, "UnicodeString"},
         {Variant::FromString(QStringLiteral("x")), varString, "String"},
         {Variant::FromOleStr(QStringLiteral("x")), varOleStr, "OleStr"},
         {Variant::FromDate(1), varDate, "Date"},
