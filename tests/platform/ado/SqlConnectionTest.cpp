@@ -92,3 +92,19 @@ TEST(SqlConnection, NamedParametersBecomeOdbcMarkers)
     EXPECT_EQ(sql, QStringLiteral("SELECT ':not', [a:b], x FROM t -- :comment\nWHERE a=? AND b = ? AND c=? /* :x */ AND d::int"));
     EXPECT_EQ(names, (QStringList{"numdoc", "", "FirstDate"}));
 }
+
+#include "platform/ado/SqlFieldTypes.h"
+
+TEST(SqlConnection, ColumnsMapToTheServersFieldTypes)
+{
+    QTemporaryDir dir;
+    auto s = TSqlSession::Connect(ConnStr(dir.path(), QStringLiteral("m"), true));
+    s->Execute(QStringLiteral("CREATE TABLE t(id int IDENTITY(1,1), b bit, st tinyint, f smallint, n int, g bigint, d decimal(18, 3),"
+                              " w decimal(38, 10), c money, x float, s varchar(25), u nvarchar(10), dt datetime, sd smalldatetime)"));
+    auto r = s->Open(QStringLiteral("SELECT *, s + 'x' AS s2, ISNULL(d, 0) AS d2, CAST(n AS varchar(max)) AS m FROM t"));
+    std::vector<TFieldType> types;
+    for (const TSqlColumn& c : r->Columns()) types.push_back(SqlFieldType(c));
+    EXPECT_EQ(types, (std::vector<TFieldType>{ftAutoInc, ftBoolean, ftWord, ftSmallint, ftInteger, ftLargeint, ftBCD, ftFMTBcd, ftCurrency,
+                                              ftFloat, ftString, ftWideString, ftDateTime, ftDateTime, ftString, ftBCD, ftMemo}));
+    EXPECT_EQ(r->Columns()[14].Size, 26);
+}
