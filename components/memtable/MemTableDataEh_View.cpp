@@ -1,0 +1,640 @@
+// The records view: the filtered and sorted records a table shows, kept up to date with the
+// records list change by change; a list-changed notice is the only thing that rebuilds it.
+#include "MemTableDataEh.h"
+
+TRecordsViewEh::TRecordsViewEh(TDataSet* ADataSet) : TRecordsListNotificatorEh(nullptr), FDataSet(ADataSet)
+{
+    FOrderByList = std::make_unique<TRecordsViewOrderByList>(this);
+    FMemoryTreeList = std::make_unique<TMemoryTreeListEh>(this);
+    FAggregates = std::make_unique<TMTAggregatesEh>(this);
+}
+
+TRecordsViewEh::~TRecordsViewEh()
+{
+    SetDataObject(nullptr);
+    FreeViewItems();
+    while (!FNotificators.empty())
+        FNotificators.back()->SetDataObject(nullptr);
+    FAggregates.reset();
+    FMemoryTreeList.reset();
+    FOrderByList.reset();
+}
+
+TRecordsListEh* TRecordsViewEh::RecordsList() const
+{
+    return FMemTableData ? FMemTableData->RecordsList() : nullptr;
+}
+
+int TRecordsViewEh::ViewItemsCount()
+{
+    return FViewAsTreeList ? FMemoryTreeList->VisibleExpandedCount() : int(FMemoryViewList.size());
+}
+
+int TRecordsViewEh::AccountableItemsCount()
+{
+    return FViewAsTreeList ? FMemoryTreeList->AccountableCount() : int(FMemoryViewList.size());
+}
+
+TMemRecViewEh* TRecordsViewEh::GetRecordView(int Index)
+{
+    if (FViewAsTreeList) {
+        TMemRecViewEh* n = FMemoryTreeList->GetVisibleExpandedItem(Index);
+        if (!n)
+            throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
+        return n;
+    }
+    if (Index < 0 || size_t(Index) >= FMemoryViewList.size())
+        throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
+    return FMemoryViewList[size_t(Index)];
+}
+
+TMemoryRecordEh* TRecordsViewEh::GetViewRecord(int Index)
+{
+    return GetRecordView(Index)->Rec();
+}
+
+TMemoryRecordEh* TRecordsViewEh::GetAccountableRecord(int Index)
+{
+    if (FViewAsTreeList) {
+        TMemRecViewEh* n = FMemoryTreeList->GetAccountableItem(Index);
+        if (!n)
+            throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
+        return n->Rec();
+    }
+    return GetRecordView(Index)->Rec();
+}
+
+int TRecordsViewEh::FindViewItem(TMemoryRecordEh* Rec) const
+{
+    const size_t n = FMemoryViewList.size();
+    if (n == 0)
+        return -1;
+    if (FMemoryViewList[n - 1]->Rec() == Rec)
+        return int(n - 1);
+    for (size_t i = 0; i + 1 < n; ++i)
+        if (FMemoryViewList[i]->Rec() == Rec)
+            return int(i);
+    return -1;
+}
+
+int TRecordsViewEh::IndexOf(TMemoryRecordEh* Rec)
+{
+    if (!FViewAsTreeList)
+        return FindViewItem(Rec);
+    const int n = ViewItemsCount();
+    for (int i = n - 1; i >= 0; --i)
+        if (FMemoryTreeList->GetVisibleExpandedItem(i)->Rec() == Rec)
+            return i;
+    return -1;
+}
+
+Variant TRecordsViewEh::GetValue(int RecNo, int ValNo)
+{
+    return GetViewRecord(RecNo)->GetDataValue(ValNo, dvvValueEh);
+}
+
+void TRecordsViewEh::SetValue(int RecNo, int ValNo, const Variant& Value)
+{
+    RecordsList()->SetValue(GetViewRecord(RecNo)->Index(), ValNo, Value);
+}
+
+void TRecordsViewEh::SetRec(int Index, TMemoryRecordEh* Rec)
+{
+    RecordsList()->SetRec(GetViewRecord(Index)->Index(), Rec);
+}
+
+void TRecordsViewEh::DeleteRecord(int Index)
+{
+    RecordsList()->DeleteRecord(GetViewRecord(Index)->Index());
+}
+
+void TRecordsViewEh::RevertRecord(int Index)
+{
+    RecordsList()->RevertRecord(GetViewRecord(Index)->Index());
+}
+
+void TRecordsViewEh::RefreshRecord(int Index, TMemoryRecordEh* Rec)
+{
+    RecordsList()->RefreshRecord(GetViewRecord(Index)->Index(), Rec);
+}
+
+TRecDataValues TRecordsViewEh::GetOldRecVals(int Index)
+{
+    return GetViewRecord(Index)->OldData();
+}
+
+TMemoryRecordEh* TRecordsViewEh::NewRecord()
+{
+    return RecordsList()->NewRecord();
+}
+
+int TRecordsViewEh::AddRecord(TMemoryRecordEh* Rec)
+{
+    return RecordsList()->AddRecord(Rec);
+}
+
+void TRecordsViewEh::InsertRecord(int Index, TMemoryRecordEh* Rec)
+{
+    TRecordsListEh* list = RecordsList();
+    if (FViewAsTreeList) {
+        if (Index <= 0 || ViewItemsCount() == 0)
+            list->InsertRecord(0, Rec);
+        else
+            list->InsertRecord(GetViewRecord(std::min(Index, ViewItemsCount()) - 1)->Index() + 1, Rec);
+        return;
+    }
+    if (FMemoryViewList.empty())
+        list->InsertRecord(0, Rec);
+    else if (Index >= int(FMemoryViewList.size()))
+        list->InsertRecord(list->Count(), Rec);
+    else
+        list->InsertRecord(GetViewRecord(std::max(Index, 0))->Index(), Rec);
+}
+
+void TRecordsViewEh::MergeChangeLog()
+{
+    RecordsList()->MergeChangeLog();
+}
+
+void TRecordsViewEh::CancelUpdates()
+{
+    RecordsList()->CancelUpdates();
+}
+
+void TRecordsViewEh::SetCachedUpdates(bool v)
+{
+    FCachedUpdates = v;
+    if (FCachedUpdatesLockCount == 0 && RecordsList())
+        RecordsList()->SetCachedUpdates(v);
+}
+
+void TRecordsViewEh::LockCachedUpdates()
+{
+    ++FCachedUpdatesLockCount;
+    if (RecordsList())
+        RecordsList()->SetCachedUpdates(false);
+}
+
+void TRecordsViewEh::UnlockCachedUpdates()
+{
+    if (FCachedUpdatesLockCount > 0)
+        --FCachedUpdatesLockCount;
+    if (FCachedUpdatesLockCount == 0 && RecordsList())
+        RecordsList()->SetCachedUpdates(FCachedUpdates);
+}
+
+bool TRecordsViewEh::RecordPassesFilter(TMemoryRecordEh* Rec)
+{
+    if (!FStatusFilter.Contains(Rec->UpdateStatus()))
+        return false;
+    return OnFilterRecord ? OnFilterRecord(Rec) : true;
+}
+
+void TRecordsViewEh::FreeViewItems()
+{
+    std::vector<TMemRecViewEh*> items;
+    items.swap(FMemoryViewList);
+    for (TMemRecViewEh* i : items)
+        delete i;
+}
+
+TMemRecViewEh* TRecordsViewEh::NewViewItem(TMemoryRecordEh* Rec)
+{
+    auto* item = new TMemRecViewEh();
+    item->SetRec(Rec);
+    DoCalcLookupBuffer(item);
+    return item;
+}
+
+void TRecordsViewEh::DoCalcLookupBuffer(TMemRecViewEh* Item)
+{
+    if (OnCalcLookupBuffer)
+        OnCalcLookupBuffer(Item->Rec(), Item);
+}
+
+void TRecordsViewEh::UpdateAllLookupBuffer()
+{
+    const int n = ViewItemsCount();
+    for (int i = 0; i < n; ++i) {
+        TMemRecViewEh* item = GetRecordView(i);
+        for (Variant& v : item->LookupBuffer())
+            v.Clear();
+        DoCalcLookupBuffer(item);
+    }
+}
+
+void TRecordsViewEh::RefreshFilteredRecsList()
+{
+    FreeViewItems();
+    if (FMemTableData && !FViewAsTreeList) {
+        const std::vector<TMemoryRecordEh*>* candidates = nullptr;
+        if (OnGetPrefilteredList)
+            candidates = OnGetPrefilteredList();
+        if (!candidates)
+            candidates = &FMemTableData->RecordsList()->Records();
+        FMemoryViewList.reserve(candidates->size());
+        for (TMemoryRecordEh* r : *candidates)
+            if (RecordPassesFilter(r))
+                FMemoryViewList.push_back(NewViewItem(r));
+    }
+    if (FViewAsTreeList) {
+        FMemoryTreeList->UpdateNodesState(nullptr);
+        if (!FMemoryTreeList->FilterNodeIfParentVisible)
+            FMemoryTreeList->ShowChildrenOfVisibleNodes(nullptr);
+        FMemoryTreeList->VisibleItemsBecomeObsolete();
+    }
+    if (!FSortOrder.isEmpty())
+        SortView();
+    else
+        ViewDataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+void TRecordsViewEh::SetSortOrder(const QString& Value)
+{
+    if (Value == FSortOrder)
+        return;
+    FOrderByList->ParseOrderByStr(Value);
+    for (int i = 0; i < FOrderByList->Count(); ++i) {
+        TOrderByItemEh* item = FOrderByList->GetItem(i);
+        item->MTFieldIndex = item->FieldIndex;
+        item->CaseIns = FSortOrderCaseInsensitive;
+    }
+    FSortOrder = Value;
+    SortView();
+}
+
+void TRecordsViewEh::SetSortOrderCaseInsensitive(bool Value)
+{
+    if (Value == FSortOrderCaseInsensitive)
+        return;
+    FSortOrderCaseInsensitive = Value;
+    for (int i = 0; i < FOrderByList->Count(); ++i)
+        FOrderByList->GetItem(i)->CaseIns = Value;
+    SortView();
+}
+
+int TRecordsViewEh::CompareViewRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2)
+{
+    if (!FSortOrder.isEmpty()) {
+        if (OnCompareRecords)
+            return OnCompareRecords(Rec1, Rec2, FOrderByList.get());
+        return CompareRecordsByOrderEh(Rec1, Rec2, FOrderByList.get());
+    }
+    return Rec1->Index() - Rec2->Index();
+}
+
+void TRecordsViewEh::SortView()
+{
+    if (OnCompareRecords)
+        SortData(OnCompareRecords, FOrderByList.get());
+    else
+        SortData(TCompareRecords([](TMemoryRecordEh* a, TMemoryRecordEh* b, TObject* p) {
+                     return CompareRecordsByOrderEh(a, b, static_cast<TOrderByList*>(p));
+                 }),
+                 FOrderByList.get());
+    if (FViewAsTreeList)
+        FMemoryTreeList->SetSortOrder(FSortOrder);
+}
+
+void TRecordsViewEh::SortData(const TCompareRecords& Compare, TObject* ParamSort)
+{
+    // A stable sort over a snapshot of the items; the comparison is only ever asked "less".
+    if (FMemoryViewList.size() > 1) {
+        std::vector<TMemRecViewEh*> snapshot(FMemoryViewList);
+        std::stable_sort(snapshot.begin(), snapshot.end(), [&](TMemRecViewEh* a, TMemRecViewEh* b) {
+            return Compare(a->Rec(), b->Rec(), ParamSort) < 0;
+        });
+        FMemoryViewList.swap(snapshot);
+    }
+    ViewDataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+int TRecordsViewEh::FindInsertPosition(TMemoryRecordEh* Rec, int Hint)
+{
+    const int n = int(FMemoryViewList.size());
+    if (n == 0 || CompareViewRecords(FMemoryViewList[0]->Rec(), Rec) > 0)
+        return 0;
+    if (CompareViewRecords(FMemoryViewList[size_t(n - 1)]->Rec(), Rec) < 0)
+        return n;
+    if (Hint > 0 && Hint < n && CompareViewRecords(Rec, FMemoryViewList[size_t(Hint - 1)]->Rec()) >= 0
+        && CompareViewRecords(Rec, FMemoryViewList[size_t(Hint)]->Rec()) <= 0)
+        return Hint;
+    int lo = 1, hi = n - 1;   // item 0 is not greater, item n-1 is not less
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        const int c = CompareViewRecords(FMemoryViewList[size_t(mid)]->Rec(), Rec);
+        if (c == 0)
+            return mid;
+        if (c < 0)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+void TRecordsViewEh::SetStatusFilter(TUpdateStatusSet Value)
+{
+    if (Value == FStatusFilter)
+        return;
+    FStatusFilter = Value;
+    RefreshFilteredRecsList();
+}
+
+void TRecordsViewEh::SetViewAsTreeList(bool Value)
+{
+    if (Value == FViewAsTreeList)
+        return;
+    FViewAsTreeList = Value;
+    if (Value) {
+        FreeViewItems();
+        RebuildMemoryTreeList();
+    } else {
+        FMemoryTreeList->Clear();
+    }
+    RefreshFilteredRecsList();
+}
+
+void TRecordsViewEh::RebuildMemoryTreeList()
+{
+    FMemoryTreeList->Clear();
+    if (!FMemTableData)
+        return;
+    for (TMemoryRecordEh* r : FMemTableData->RecordsList()->Records())
+        FMemoryTreeList->AddChildAtKey(QString(), FTreeViewKeyFieldName, FTreeViewRefParentFieldName, r);
+    FMemoryTreeList->VisibleItemsBecomeObsolete();
+}
+
+void TRecordsViewEh::SetTreeViewKeyFieldName(const QString& Value)
+{
+    FTreeViewKeyFieldName = Value;
+    UpdateFields();
+}
+
+void TRecordsViewEh::SetTreeViewRefParentFieldName(const QString& Value)
+{
+    FTreeViewRefParentFieldName = Value;
+    UpdateFields();
+}
+
+void TRecordsViewEh::UpdateFields()
+{
+    FTreeViewKeyFields.clear();
+    FTreeViewRefParentFields.clear();
+    if (!FMemTableData)
+        return;
+    if (!FTreeViewKeyFieldName.isEmpty())
+        FTreeViewKeyFields = FMemTableData->DataStruct()->FieldsIndex(FTreeViewKeyFieldName);
+    if (!FTreeViewRefParentFieldName.isEmpty())
+        FTreeViewRefParentFields = FMemTableData->DataStruct()->FieldsIndex(FTreeViewRefParentFieldName);
+}
+
+void TRecordsViewEh::StructChanged(TMemTableDataEh* AMemTableData)
+{
+    TRecordsListNotificatorEh::StructChanged(AMemTableData);
+    UpdateFields();
+}
+
+void TRecordsViewEh::AddNotificator(TRecordsListNotificatorEh* RecordsListNotificator)
+{
+    if (std::find(FNotificators.begin(), FNotificators.end(), RecordsListNotificator) == FNotificators.end())
+        FNotificators.push_back(RecordsListNotificator);
+}
+
+void TRecordsViewEh::RemoveNotificator(TRecordsListNotificatorEh* RecordsListNotificator)
+{
+    const auto it = std::find(FNotificators.begin(), FNotificators.end(), RecordsListNotificator);
+    if (it != FNotificators.end())
+        FNotificators.erase(it);
+}
+
+void TRecordsViewEh::ViewDataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action)
+{
+    FCatchChanged = true;
+    FAggregates->Recalc();
+    if (OnViewDataEvent)
+        OnViewDataEvent(MemRec, Index, Action);
+    const auto listeners = FNotificators;
+    for (TRecordsListNotificatorEh* n : listeners)
+        n->DataEvent(MemRec, Index, Action);
+}
+
+void TRecordsViewEh::ViewRecordMoved(TMemoryRecordEh* MemRec, int OldIndex, int NewIndex)
+{
+    if (OnViewRecordMovedEvent)
+        OnViewRecordMovedEvent(MemRec, OldIndex, NewIndex);
+    const auto listeners = FNotificators;
+    for (TRecordsListNotificatorEh* n : listeners)
+        n->RecordMoved(MemRec, OldIndex, NewIndex);
+}
+
+void TRecordsViewEh::CheckTreeReferenceLoop(TMemoryRecordEh* MemRec)
+{
+    if (FMemoryTreeList->CheckReferenceLoop(MemRec, Variant()))
+        throw Exception(QStringLiteral("Reference-loop found"));
+}
+
+void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, int, TRecordsListNotification Action)
+{
+    switch (Action) {
+    case rlnRecAddedEh:
+        if (RecordPassesFilter(MemRec)) {
+            const int pos = FindInsertPosition(MemRec, -1);
+            FMemoryViewList.insert(FMemoryViewList.begin() + pos, NewViewItem(MemRec));
+            ViewDataEvent(MemRec, pos, rlnRecAddedEh);
+        }
+        break;
+    case rlnRecChangedEh:
+    case rlnRecMarkedForDelEh: {
+        const int oldPos = FindViewItem(MemRec);
+        TMemRecViewEh* item = nullptr;
+        if (oldPos >= 0) {
+            item = FMemoryViewList[size_t(oldPos)];
+            FMemoryViewList.erase(FMemoryViewList.begin() + oldPos);
+        }
+        const bool passes = RecordPassesFilter(MemRec);
+        int newPos = -1;
+        if (passes) {
+            newPos = FindInsertPosition(MemRec, oldPos);
+            if (!item)
+                item = NewViewItem(MemRec);
+            FMemoryViewList.insert(FMemoryViewList.begin() + newPos, item);
+        } else {
+            delete item;
+        }
+        if (oldPos >= 0 && passes) {
+            if (oldPos != newPos)
+                ViewRecordMoved(MemRec, oldPos, newPos);
+            ViewDataEvent(MemRec, newPos, Action);
+        } else if (passes) {
+            ViewDataEvent(MemRec, newPos, rlnRecAddedEh);
+        } else if (oldPos >= 0) {
+            ViewDataEvent(MemRec, oldPos, rlnRecDeletedEh);
+        }
+        break;
+    }
+    case rlnRecDeletedEh: {
+        const int oldPos = FindViewItem(MemRec);
+        if (oldPos >= 0) {
+            delete FMemoryViewList[size_t(oldPos)];
+            FMemoryViewList.erase(FMemoryViewList.begin() + oldPos);
+            ViewDataEvent(MemRec, oldPos, rlnRecDeletedEh);
+        }
+        break;
+    }
+    case rlnListChangedEh:
+        RefreshFilteredRecsList();
+        break;
+    default:
+        break;
+    }
+}
+
+void TRecordsViewEh::TreeDataEvent(TMemoryRecordEh* MemRec, int, TRecordsListNotification Action)
+{
+    TMemoryTreeListEh* tree = FMemoryTreeList.get();
+    const QString keys = FTreeViewKeyFieldName, parents = FTreeViewRefParentFieldName;
+    switch (Action) {
+    case rlnRecAddingEh:
+    case rlnRecChangingEh:
+        CheckTreeReferenceLoop(MemRec);
+        return;
+    case rlnRecAddedEh: {
+        TMemRecViewEh* node = tree->AddChildAtKey(QString(), keys, parents, MemRec);
+        tree->UpdateNodeState(node, true);
+        break;
+    }
+    case rlnRecChangedEh: {
+        TMemRecViewEh* node = tree->GetNode(nullptr, MemRec);
+        // A record that lost its node (marked deleted, then reverted) comes back.
+        if (!node)
+            node = tree->AddChildAtKey(QString(), keys, parents, MemRec);
+        else
+            tree->UpdateParent(node, keys, parents, MemRec, true);
+        tree->UpdateNodeState(node, true);
+        break;
+    }
+    case rlnRecDeletedEh:
+    case rlnRecMarkedForDelEh: {
+        TMemRecViewEh* node = tree->GetNode(nullptr, MemRec);
+        if (!node)
+            return;
+        std::vector<TMemoryRecordEh*> recs;
+        tree->GetRecordsList(recs, node, true);
+        TMemRecViewEh* parent = node->NodeParent();
+        tree->DeleteNode(node, true);
+        for (TMemoryRecordEh* r : recs) {
+            TMemRecViewEh* n = tree->AddChildAtKey(QString(), keys, parents, r);
+            tree->UpdateNodeState(n, true);
+        }
+        if (parent && parent != tree->Root())
+            tree->UpdateNodeState(parent, true);
+        break;
+    }
+    case rlnListChangedEh:
+        RebuildMemoryTreeList();
+        RefreshFilteredRecsList();
+        return;
+    default:
+        return;
+    }
+    tree->VisibleItemsBecomeObsolete();
+    ViewDataEvent(nullptr, -1, rlnListChangedEh);
+}
+
+void TRecordsViewEh::DataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action)
+{
+    TRecordsListNotificatorEh::DataEvent(MemRec, Index, Action);
+    if (FDisableFilterCount > 0)
+        return;
+    if (FViewAsTreeList)
+        TreeDataEvent(MemRec, Index, Action);
+    else
+        FlatDataEvent(MemRec, Index, Action);
+    switch (Action) {
+    case rlnRecAddedEh: case rlnRecChangedEh: case rlnRecDeletedEh: case rlnListChangedEh: case rlnRecMarkedForDelEh:
+        FAggregates->Recalc();
+        break;
+    default:
+        break;
+    }
+}
+
+void TRecordsViewEh::RecordMoved(TMemoryRecordEh* MemRec, int OldIndex, int NewIndex)
+{
+    TRecordsListNotificatorEh::RecordMoved(MemRec, OldIndex, NewIndex);
+    if (FDisableFilterCount > 0)
+        return;
+    if (FViewAsTreeList) {
+        TMemRecViewEh* node = FMemoryTreeList->GetNode(nullptr, MemRec);
+        if (!node || !node->NodeParent())
+            return;
+        TMemRecViewEh* parent = node->NodeParent();
+        TMemRecViewEh* before = nullptr;
+        for (int i = 0; i < parent->NodesCount(); ++i) {
+            TMemRecViewEh* s = parent->NodeItems(i);
+            if (s != node && s->Rec()->Index() > MemRec->Index()) {
+                before = s;
+                break;
+            }
+        }
+        if (before)
+            FMemoryTreeList->MoveTo(node, before, naInsertEh, true);
+        else
+            FMemoryTreeList->MoveTo(node, parent, naAddChildEh, true);
+        ViewDataEvent(nullptr, -1, rlnListChangedEh);
+        return;
+    }
+    // The other items kept their relative list order, so the item's place follows from the
+    // view's own ordering (list order when unsorted).
+    const int oldPos = FindViewItem(MemRec);
+    if (oldPos < 0)
+        return;
+    TMemRecViewEh* item = FMemoryViewList[size_t(oldPos)];
+    FMemoryViewList.erase(FMemoryViewList.begin() + oldPos);
+    const int newPos = FindInsertPosition(MemRec, oldPos);
+    FMemoryViewList.insert(FMemoryViewList.begin() + newPos, item);
+    ViewDataEvent(nullptr, -1, rlnListChangingEh);
+}
+
+Variant TRecordsViewEh::CalcAggrFieldFunc(const QString& FieldName, const QString& AggrFuncName)
+{
+    if (FieldName == QStringLiteral("*") && AggrFuncName == QStringLiteral("COUNT"))
+        return Variant(Count());
+    const int field = FMemTableData ? FMemTableData->DataStruct()->FieldIndex(FieldName) : -1;
+    if (field < 0)
+        throw Exception(QStringLiteral("Invalid field name: ") + FieldName);
+    enum { fSum, fCount, fMin, fMax, fAvg } fn;
+    if (AggrFuncName == QStringLiteral("SUM")) fn = fSum;
+    else if (AggrFuncName == QStringLiteral("COUNT")) fn = fCount;
+    else if (AggrFuncName == QStringLiteral("MIN")) fn = fMin;
+    else if (AggrFuncName == QStringLiteral("MAX")) fn = fMax;
+    else if (AggrFuncName == QStringLiteral("AVG")) fn = fAvg;
+    else throw Exception(QStringLiteral("Unsupported aggrigate function: ") + AggrFuncName);
+    Variant result(0);
+    Variant best = Variant::Null();
+    const int n = Count();
+    for (int i = 0; i < n; ++i) {
+        const Variant v = GetValue(i, field);
+        if (v.IsNull() || v.IsEmpty())
+            continue;
+        switch (fn) {
+        case fSum: case fAvg: result = result + v; break;
+        case fCount: result = result + Variant(1); break;
+        case fMin: if (best.IsNull() || CompareValuesEh(v, best) < 0) best = v; break;
+        case fMax: if (best.IsNull() || CompareValuesEh(v, best) > 0) best = v; break;
+        }
+    }
+    switch (fn) {
+    case fMin: case fMax: return best;
+    // An empty view has no average.
+    case fAvg: return n == 0 ? Variant::Null() : result / Variant(n);
+    default: return result;
+    }
+}
+
+int TRecordsViewOrderByList::GetFieldIndex(const QString& FieldName)
+{
+    TMemTableDataEh* d = FRecordsView->MemTableData();
+    return d ? d->DataStruct()->FieldIndex(FieldName) : -1;
+}
