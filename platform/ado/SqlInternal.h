@@ -88,6 +88,10 @@ public:
     virtual TSqlTypeInfo ParamType(const QString& name) = 0;
 };
 
+// Between the statements of one translation that must run one after the other (each is
+// prepared only when the one before it has run).
+inline const QChar kStmtSeparator = QChar(0x0001);
+
 struct ParamTarget {
     TSqlTypeInfo type;
     bool assign = false;

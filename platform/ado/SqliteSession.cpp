@@ -485,7 +485,7 @@ TSqlTypeInfo SqliteSession::ParamType(const QString& name)
 
 void SqliteSession::translate(Node& n, RunCtx& ctx, Program& prog)
 {
-    if (n.ver == FVersion && !n.stmts.empty()) return;
+    if (n.ver == FVersion && (!n.stmts.empty() || n.tr.sql.contains(kStmtSeparator))) return;
     n.finalize();
     FCtx = &ctx;
     const Step& s = *n.step;
@@ -521,6 +521,8 @@ void SqliteSession::translate(Node& n, RunCtx& ctx, Program& prog)
         throw;
     }
     FCtx = nullptr;
+    n.ver = FVersion;
+    if (n.tr.sql.contains(kStmtSeparator)) return;   // run part by part, see runNodes
     QByteArray sql = n.tr.sql.toUtf8();
     const char* tail = sql.constData();
     const char* end = tail + sql.size();
@@ -699,6 +701,22 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
             }
             sqlite3_reset(st);
             continue;
+        }
+        if (n.stmts.empty()) {
+            for (const QString& part : n.tr.sql.split(kStmtSeparator)) {
+                sqlite3_stmt* st = nullptr;
+                int rc = sqlite3_prepare_v2(FDb, part.toUtf8().constData(), -1, &st, nullptr);
+                if (rc != SQLITE_OK) { sqlite3_finalize(st); fail(rc, part); }
+                try {
+                    bind(st, ctx, n.tr);
+                    while (stepRow(st)) {}
+                } catch (...) {
+                    sqlite3_finalize(st);
+                    throw;
+                }
+                ctx.rows = sqlite3_changes64(FDb);
+                sqlite3_finalize(st);
+            }
         }
         for (sqlite3_stmt* st : n.stmts) {
             bind(st, ctx, n.tr);

@@ -437,6 +437,7 @@ struct SelOut {
     QString sql;
     std::vector<TSqlColumn> cols;
     std::vector<QString> assignVars;
+    std::optional<Obj> into;   // SELECT ... INTO table
 };
 
 int rank(const Ty& t)
@@ -1062,6 +1063,11 @@ public:
             return fn("tsql_round", {a[0], a[1]}, a[0].t);
         }
         if (name == QLatin1String("isnumeric")) { need(1); return fn("tsql_isnumeric", a, {T::Int}); }
+        if (name == QLatin1String("scope_identity") || name == QLatin1String("ident_current")) {
+            r.s = QStringLiteral("last_insert_rowid()");
+            r.t = {T::BigInt};
+            return r;
+        }
         if (name == QLatin1String("nullif")) { need(2); return fn("nullif", a, a[0].t); }
         if (name == QLatin1String("newid")) { { Ex rb; rb.s = QStringLiteral("randomblob(16)"); return fn("hex", {rb}, {T::VarChar, 36}); } }
         throw ESqlError(QStringLiteral("'%1' is not a recognized built-in function name.").arg(nameIn));
@@ -1139,6 +1145,9 @@ public:
             fail();
         case Token::Ident:
             if (k.is("NULL")) { ++p; r.s = QStringLiteral("NULL"); r.nullLit = true; return r; }
+            if (k.is("@@IDENTITY")) { ++p; r.s = QStringLiteral("last_insert_rowid()"); r.t = {T::BigInt}; return r; }
+            if (k.is("@@ROWCOUNT")) { ++p; r.s = QStringLiteral("changes()"); r.t = {T::Int}; return r; }
+            if (k.is("@@ERROR")) { ++p; r.s = QStringLiteral("0"); r.t = {T::Int}; return r; }
             if (k.is("CASE")) { ++p; return caseExpr(); }
             [[fallthrough]];
         case Token::QIdent: {
@@ -1203,6 +1212,8 @@ public:
         if (kw("AS")) src.alias = ident();
         else if ((cur().kind == Token::Ident || cur().kind == Token::QIdent) && !reserved(cur())) src.alias = ident();
         if (cur().is("WITH") && at(1).op("(")) { ++p; p = matchParen(t, p, e) + 1; }
+        else if (cur().op("(") && (at(1).is("NOLOCK") || at(1).is("READUNCOMMITTED") || at(1).is("ROWLOCK") || at(1).is("UPDLOCK")))
+            p = matchParen(t, p, e) + 1;
         sc.src.push_back(src);
         return o.sql() + QStringLiteral(" AS ") + QuoteId(src.alias);
     }
@@ -1235,6 +1246,7 @@ public:
         std::vector<QString> assignVars;
         QString limit;
         std::shared_ptr<Scope> sc;
+        std::optional<Obj> into;
     };
 
     Core core(const std::vector<Ty>* target, bool allowAssign)
@@ -1338,6 +1350,7 @@ public:
         }
         if (target && n != int(target->size()))
             throw ESqlError(QStringLiteral("There are fewer columns in the INSERT statement than values specified in the VALUES clause. The number of values in the VALUES clause must match the number of columns specified in the INSERT statement."));
+        if (allowAssign && kw("INTO")) c.into = object();
         if (from >= 0) {
             if (p != from) fail();
             p = after;
@@ -1354,6 +1367,7 @@ public:
         out.sql = first.sql;
         out.cols = first.cols;
         out.assignVars = first.assignVars;
+        out.into = first.into;
         bool compound = false;
         for (;;) {
             QString o;
@@ -1646,6 +1660,28 @@ public:
         Translation tr;
         if (cur().is("SELECT")) {
             SelOut s = select(nullptr, true);
+            if (s.into) {
+                // SELECT ... INTO: the new table gets the server types of the select list
+                QStringList defs, names;
+                for (size_t i = 0; i < s.cols.size(); ++i) {
+                    const TSqlColumn& c = s.cols[i];
+                    if (c.Name.isEmpty()) throw ESqlError(QStringLiteral("An object or column name is missing or empty."));
+                    Ty ty = c.TypeInfo();
+                    QString def = QuoteId(c.Name);
+                    if (ty.Type != T::Unknown) def += u' ' + ty.SqlName().toUpper();
+                    if (ty.IsText()) def += QStringLiteral(" COLLATE TSQL");
+                    defs << def;
+                    names << QuoteId(c.Name);
+                }
+                bool temp = s.into->schema == QLatin1String("temp");
+                tr.sql = QStringLiteral("CREATE ") + (temp ? QStringLiteral("TEMP TABLE ") + QuoteId(s.into->name) : QStringLiteral("TABLE ") + s.into->sql())
+                         + QStringLiteral(" (") + defs.join(QStringLiteral(", ")) + QStringLiteral(")") + kStmtSeparator + QStringLiteral("INSERT INTO ") + s.into->sql()
+                         + QStringLiteral(" (") + names.join(QStringLiteral(", ")) + QStringLiteral(") ") + s.sql;
+                tr.changesSchema = true;
+                while (op(";")) {}
+                if (!atEnd()) fail();
+                return tr;
+            }
             tr.sql = s.sql;
             tr.columns = s.cols;
             bool assign = std::any_of(s.assignVars.begin(), s.assignVars.end(), [](const QString& v) { return !v.isEmpty(); });
@@ -1674,7 +1710,7 @@ public:
                 drops << QStringLiteral("DROP TABLE ") + (ifExists ? QStringLiteral("IF EXISTS ") : QString()) + o.sql();
                 if (!op(",")) break;
             }
-            tr.sql = drops.join(QStringLiteral(";\n"));
+            tr.sql = drops.join(kStmtSeparator);
             tr.changesSchema = true;
         } else if (kw("TRUNCATE")) {
             expectKw("TABLE");

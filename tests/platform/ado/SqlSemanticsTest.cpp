@@ -217,6 +217,22 @@ TEST_F(Semantics, IdentityTopAndFullJoin)
     EXPECT_EQ(cols[2].Size, 100);
 }
 
+TEST_F(Semantics, SelectIntoIdentityValuesAndHints)
+{
+    s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (1, 'Иванов')"));
+    EXPECT_EQ(Query(*s, QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (2, 'Петров')\nSELECT SCOPE_IDENTITY(), @@IDENTITY")),
+              QStringList{"2|2"});
+    s->Execute(QStringLiteral("SELECT filial, fio, CAST(filial * 2 AS decimal(10, 2)) AS dbl INTO #copy FROM DararedSigners (NOLOCK) WHERE filial > 0"));
+    auto r = s->Open(QStringLiteral("SELECT * FROM #copy c WITH (NOLOCK) WHERE fio = 'ПЕТРОВ'"));
+    EXPECT_EQ(r->Columns()[1].Type, TSqlDataType::VarChar);
+    EXPECT_EQ(r->Columns()[1].Size, 100);
+    EXPECT_EQ(r->Columns()[2].Type, TSqlDataType::Decimal);
+    EXPECT_EQ(RenderAll(*r), QStringList{"2|Петров|4.00"});
+    s->Execute(QStringLiteral("CREATE TABLE #other(a int)"));
+    s->Execute(QStringLiteral("DROP TABLE #copy, #other"));
+    EXPECT_THROW(Query(*s, QStringLiteral("SELECT * FROM #other")), ESqlError);
+}
+
 TEST_F(Semantics, ParametersByNameAndPosition)
 {
     s->Execute(QStringLiteral("INSERT INTO amounts(id, amount, cash, d, name) VALUES (:id, :amount, :cash, :d, :name)"),
