@@ -11,6 +11,12 @@ TRecordsViewEh::TRecordsViewEh(TDataSet* ADataSet) : TRecordsListNotificatorEh(n
 
 TRecordsViewEh::~TRecordsViewEh()
 {
+    // Going away is not a change the table or its grids should hear about.
+    OnViewDataEvent = nullptr;
+    OnViewRecordMovedEvent = nullptr;
+    OnCalcLookupBuffer = nullptr;
+    OnDataEvent = nullptr;
+    FDisableFilterCount = 1;
     SetDataObject(nullptr);
     FreeViewItems();
     while (!FNotificators.empty())
