@@ -1,0 +1,64 @@
+// Inside of a device context; only for the platform's own sources (pulls in QPainter).
+#pragma once
+
+#include "WinGdi.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+#include <QRegion>
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct HRGN__ {
+    QRegion R;
+};
+
+struct DCState {
+    QFont Font;
+    COLORREF TextColor = 0;
+    COLORREF BkColor = 0xFFFFFF;
+    int BkMode = OPAQUE;
+    COLORREF PenColor = 0;
+    int PenWidth = 1;
+    int PenStyle = PS_SOLID;
+    COLORREF BrushColor = 0xFFFFFF;
+    int BrushStyle = BS_SOLID;
+    TPoint PenPos;
+    TPoint Origin;          // device position of logical (0, 0)
+    bool HasClip = false;
+    QRegion Clip;           // device coordinates
+    UINT TextAlign = 0;
+    DWORD Layout = 0;
+};
+
+struct HDC__ {
+    QPainter* Painter = nullptr;
+    std::unique_ptr<QPainter> OwnPainter;
+    QImage* Image = nullptr;
+    DCState S;
+    std::vector<DCState> Saved;
+    std::optional<QFontMetrics> Metrics;   // of S.Font
+    bool FontApplied = false;
+
+    const QFontMetrics& FM()
+    {
+        if (!Metrics)
+            Metrics.emplace(S.Font, Painter ? Painter->device() : nullptr);
+        return *Metrics;
+    }
+    int DeviceWidth() const;
+    // Logical to device.
+    int DX(int x) const;
+    int DY(int y) const { return y + S.Origin.Y; }
+    QRect DevRect(const TRect& r) const;      // normalised; empty for an empty rectangle
+    void ApplyClip();
+    void ApplyFont();
+    void FillDev(const QRect& r, COLORREF c);
+    void PixelLine(int x1, int y1, int x2, int y2);   // logical, end point excluded, pen colour
+};
+
+QColor ToQColor(COLORREF c);
+COLORREF FromQColor(const QColor& c);

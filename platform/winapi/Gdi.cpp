@@ -1,0 +1,713 @@
+// Device contexts over QPainter: state, regions, pixel-exact primitives, blits and text output.
+#include "DeviceContext.h"
+
+#include <QPaintDevice>
+#include <QPolygon>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+
+QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+COLORREF FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
+
+int HDC__::DeviceWidth() const
+{
+    if (Image)
+        return Image->width();
+    if (Painter && Painter->device())
+        return Painter->device()->width();
+    return 0;
+}
+
+int HDC__::DX(int x) const
+{
+    x += S.Origin.X;
+    if (S.Layout & LAYOUT_RTL)
+        x = DeviceWidth() - 1 - x;
+    return x;
+}
+
+QRect HDC__::DevRect(const TRect& r) const
+{
+    if (IsRectEmpty(r))
+        return QRect();
+    int l = r.Left + S.Origin.X, rr = r.Right + S.Origin.X;
+    if (S.Layout & LAYOUT_RTL) {
+        const int w = DeviceWidth();
+        const int nl = w - rr;
+        rr = w - l;
+        l = nl;
+    }
+    return QRect(l, r.Top + S.Origin.Y, rr - l, r.Bottom - r.Top);
+}
+
+void HDC__::ApplyClip()
+{
+    if (!Painter)
+        return;
+    if (S.HasClip)
+        Painter->setClipRegion(S.Clip);
+    else
+        Painter->setClipping(false);
+}
+
+void HDC__::ApplyFont()
+{
+    if (!FontApplied && Painter) {
+        Painter->setFont(S.Font);
+        FontApplied = true;
+    }
+}
+
+void HDC__::FillDev(const QRect& r, COLORREF c)
+{
+    if (Painter && !r.isEmpty())
+        Painter->fillRect(r, ToQColor(c));
+}
+
+void HDC__::PixelLine(int x1, int y1, int x2, int y2)
+{
+    if (!Painter || S.PenStyle == PS_NULL)
+        return;
+    const QColor col = ToQColor(S.PenColor);
+    if (S.PenWidth > 1) {
+        QPen pen(col, S.PenWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+        Painter->setPen(pen);
+        Painter->setBrush(Qt::NoBrush);
+        Painter->drawLine(QPoint(DX(x1), DY(y1)), QPoint(DX(x2), DY(y2)));
+        return;
+    }
+    // Horizontal and vertical lines as rectangles; others by Bresenham. The last point is left out.
+    if (y1 == y2) {
+        if (x1 == x2)
+            return;
+        const int a = std::min(x1, x2 + (x2 < x1 ? 1 : 0)), b = std::max(x1 + 1, x2 + (x2 < x1 ? 1 : 0));
+        const int l = x2 > x1 ? x1 : x2 + 1, r = x2 > x1 ? x2 : x1 + 1;
+        (void)a; (void)b;
+        FillDev(DevRect(TRect(l, y1, r, y1 + 1)), S.PenColor);
+        return;
+    }
+    if (x1 == x2) {
+        const int t = y2 > y1 ? y1 : y2 + 1, b = y2 > y1 ? y2 : y1 + 1;
+        FillDev(DevRect(TRect(x1, t, x1 + 1, b)), S.PenColor);
+        return;
+    }
+    int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
+    int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
+    int err = dx + dy;
+    int x = x1, y = y1;
+    Painter->setPen(col);
+    while (!(x == x2 && y == y2)) {
+        Painter->drawPoint(DX(x), DY(y));
+        const int e2 = 2 * err;
+        if (e2 >= dy) { err += dy; x += sx; }
+        if (e2 <= dx) { err += dx; y += sy; }
+    }
+}
+
+// ---- contexts ----
+HDC CreateDCForPainter(QPainter* painter)
+{
+    auto* dc = new HDC__;
+    dc->Painter = painter;
+    dc->S.Font = QFont(QStringLiteral("DejaVu Sans"));
+    dc->S.Font.setPixelSize(11);
+    if (painter)
+        dc->ApplyClip();
+    return dc;
+}
+
+HDC CreateDCForImage(QImage* image)
+{
+    auto* dc = new HDC__;
+    dc->Image = image;
+    dc->OwnPainter = std::make_unique<QPainter>(image);
+    dc->Painter = dc->OwnPainter.get();
+    dc->S.Font = QFont(QStringLiteral("DejaVu Sans"));
+    dc->S.Font.setPixelSize(11);
+    return dc;
+}
+
+void DeleteDC(HDC dc)
+{
+    if (!dc)
+        return;
+    if (dc->OwnPainter)
+        dc->OwnPainter->end();
+    delete dc;
+}
+
+QPainter* DCPainter(HDC dc) { return dc ? dc->Painter : nullptr; }
+QImage* DCImage(HDC dc) { return dc ? dc->Image : nullptr; }
+
+int SaveDC(HDC dc)
+{
+    dc->Saved.push_back(dc->S);
+    return int(dc->Saved.size());
+}
+
+bool RestoreDC(HDC dc, int saved)
+{
+    if (dc->Saved.empty())
+        return false;
+    if (saved < 0)
+        saved = int(dc->Saved.size()) + 1 + saved;
+    if (saved < 1 || saved > int(dc->Saved.size()))
+        return false;
+    dc->S = dc->Saved[size_t(saved - 1)];
+    dc->Saved.resize(size_t(saved - 1));
+    dc->Metrics.reset();
+    dc->FontApplied = false;
+    dc->ApplyClip();
+    return true;
+}
+
+void DCSetFont(HDC dc, const QFont& font)
+{
+    if (dc->S.Font == font)
+        return;
+    dc->S.Font = font;
+    dc->Metrics.reset();
+    dc->FontApplied = false;
+}
+const QFont& DCFont(HDC dc) { return dc->S.Font; }
+COLORREF SetTextColor(HDC dc, COLORREF c) { std::swap(dc->S.TextColor, c); return c; }
+COLORREF GetTextColor(HDC dc) { return dc->S.TextColor; }
+COLORREF SetBkColor(HDC dc, COLORREF c) { std::swap(dc->S.BkColor, c); return c; }
+COLORREF GetBkColor(HDC dc) { return dc->S.BkColor; }
+int SetBkMode(HDC dc, int mode) { std::swap(dc->S.BkMode, mode); return mode; }
+int GetBkMode(HDC dc) { return dc->S.BkMode; }
+void DCSetPen(HDC dc, COLORREF color, int width, int style)
+{
+    dc->S.PenColor = color;
+    dc->S.PenWidth = std::max(1, width);
+    dc->S.PenStyle = style;
+}
+void DCSetBrush(HDC dc, COLORREF color, int style)
+{
+    dc->S.BrushColor = color;
+    dc->S.BrushStyle = style;
+}
+COLORREF DCBrushColor(HDC dc) { return dc->S.BrushColor; }
+int DCBrushStyle(HDC dc) { return dc->S.BrushStyle; }
+COLORREF GetNearestColor(HDC, COLORREF c) { return c & 0xFFFFFF; }
+
+bool SetViewportOrgEx(HDC dc, int x, int y, TPoint* old)
+{
+    if (old)
+        *old = dc->S.Origin;
+    dc->S.Origin = TPoint(x, y);
+    return true;
+}
+bool GetViewportOrgEx(HDC dc, TPoint& p) { p = dc->S.Origin; return true; }
+bool OffsetViewportOrgEx(HDC dc, int dx, int dy, TPoint* old)
+{
+    if (old)
+        *old = dc->S.Origin;
+    dc->S.Origin.X += dx;
+    dc->S.Origin.Y += dy;
+    return true;
+}
+bool LPtoDP(HDC dc, TPoint* points, int count)
+{
+    for (int i = 0; i < count; ++i)
+        points[i] = TPoint(dc->DX(points[i].X), dc->DY(points[i].Y));
+    return true;
+}
+bool DPtoLP(HDC dc, TPoint* points, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        int x = points[i].X;
+        if (dc->S.Layout & LAYOUT_RTL)
+            x = dc->DeviceWidth() - 1 - x;
+        points[i] = TPoint(x - dc->S.Origin.X, points[i].Y - dc->S.Origin.Y);
+    }
+    return true;
+}
+DWORD SetLayout(HDC dc, DWORD layout) { std::swap(dc->S.Layout, layout); return layout; }
+DWORD GetLayout(HDC dc) { return dc->S.Layout; }
+
+// ---- regions ----
+namespace {
+std::atomic<int> gLiveRegions{0};
+HRGN NewRgn(const QRegion& r)
+{
+    ++gLiveRegions;
+    return new HRGN__{r};
+}
+int RgnKind(const QRegion& r)
+{
+    if (r.isEmpty())
+        return NULLREGION;
+    return r.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+}
+
+HRGN CreateRectRgn(int l, int t, int r, int b)
+{
+    if (l > r) std::swap(l, r);
+    if (t > b) std::swap(t, b);
+    return NewRgn(QRegion(l, t, r - l, b - t));
+}
+HRGN CreateRectRgnIndirect(const TRect& r) { return CreateRectRgn(r.Left, r.Top, r.Right, r.Bottom); }
+HRGN CreatePolygonRgn(const TPoint* points, int count, int fillMode)
+{
+    QPolygon poly;
+    for (int i = 0; i < count; ++i)
+        poly << QPoint(points[i].X, points[i].Y);
+    return NewRgn(QRegion(poly, fillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill));
+}
+int CombineRgn(HRGN dst, HRGN a, HRGN b, int mode)
+{
+    if (!dst || !a)
+        return RGN_ERROR;
+    QRegion r;
+    switch (mode) {
+    case RGN_AND: r = a->R.intersected(b->R); break;
+    case RGN_OR: r = a->R.united(b->R); break;
+    case RGN_XOR: r = a->R.xored(b->R); break;
+    case RGN_DIFF: r = a->R.subtracted(b->R); break;
+    case RGN_COPY: r = a->R; break;
+    default: return RGN_ERROR;
+    }
+    dst->R = r;
+    return RgnKind(r);
+}
+bool PtInRegion(HRGN rgn, int x, int y) { return rgn && rgn->R.contains(QPoint(x, y)); }
+bool RectInRegion(HRGN rgn, const TRect& r) { return rgn && rgn->R.intersects(QRect(r.Left, r.Top, r.Width(), r.Height())); }
+int GetRgnBox(HRGN rgn, TRect& r)
+{
+    const QRect b = rgn->R.boundingRect();
+    r = b.isEmpty() ? TRect() : TRect(b.left(), b.top(), b.right() + 1, b.bottom() + 1);
+    return RgnKind(rgn->R);
+}
+bool EqualRgn(HRGN a, HRGN b) { return a && b && a->R == b->R; }
+bool OffsetRgn(HRGN rgn, int dx, int dy) { rgn->R.translate(dx, dy); return true; }
+void DeleteRgn(HRGN rgn)
+{
+    if (rgn) {
+        --gLiveRegions;
+        delete rgn;
+    }
+}
+int LiveRegionCount() { return gLiveRegions.load(); }
+
+int GetClipRgn(HDC dc, HRGN rgn)
+{
+    if (!dc || !rgn)
+        return -1;
+    if (!dc->S.HasClip)
+        return 0;
+    rgn->R = dc->S.Clip;
+    return 1;
+}
+int SelectClipRgn(HDC dc, HRGN rgn)
+{
+    if (!rgn) {
+        dc->S.HasClip = false;
+        dc->S.Clip = QRegion();
+    } else {
+        dc->S.HasClip = true;
+        dc->S.Clip = rgn->R;
+    }
+    dc->ApplyClip();
+    return dc->S.HasClip ? RgnKind(dc->S.Clip) : SIMPLEREGION;
+}
+int ExtSelectClipRgn(HDC dc, HRGN rgn, int mode)
+{
+    if (mode == RGN_COPY)
+        return SelectClipRgn(dc, rgn);
+    if (!rgn)
+        return RGN_ERROR;
+    QRegion cur = dc->S.HasClip ? dc->S.Clip : QRegion(0, 0, 1 << 24, 1 << 24);
+    switch (mode) {
+    case RGN_AND: cur = cur.intersected(rgn->R); break;
+    case RGN_OR: cur = cur.united(rgn->R); break;
+    case RGN_XOR: cur = cur.xored(rgn->R); break;
+    case RGN_DIFF: cur = cur.subtracted(rgn->R); break;
+    default: return RGN_ERROR;
+    }
+    dc->S.HasClip = true;
+    dc->S.Clip = cur;
+    dc->ApplyClip();
+    return RgnKind(cur);
+}
+int IntersectClipRect(HDC dc, int l, int t, int r, int b)
+{
+    const QRect d = dc->DevRect(TRect(l, t, r, b));
+    dc->S.Clip = dc->S.HasClip ? dc->S.Clip.intersected(d) : QRegion(d);
+    dc->S.HasClip = true;
+    dc->ApplyClip();
+    return RgnKind(dc->S.Clip);
+}
+int ExcludeClipRect(HDC dc, int l, int t, int r, int b)
+{
+    const QRect d = dc->DevRect(TRect(l, t, r, b));
+    QRegion cur = dc->S.HasClip ? dc->S.Clip : QRegion(0, 0, 1 << 24, 1 << 24);
+    dc->S.Clip = cur.subtracted(d);
+    dc->S.HasClip = true;
+    dc->ApplyClip();
+    return RgnKind(dc->S.Clip);
+}
+int GetClipBox(HDC dc, TRect& r)
+{
+    QRect b;
+    if (dc->S.HasClip)
+        b = dc->S.Clip.boundingRect();
+    else if (dc->Painter && dc->Painter->device())
+        b = QRect(0, 0, dc->Painter->device()->width(), dc->Painter->device()->height());
+    if (b.isEmpty()) {
+        r = TRect();
+        return NULLREGION;
+    }
+    TPoint pts[2] = {TPoint(b.left(), b.top()), TPoint(b.right() + 1, b.bottom() + 1)};
+    DPtoLP(dc, pts, 2);
+    if (dc->S.Layout & LAYOUT_RTL)
+        std::swap(pts[0].X, pts[1].X), pts[0].X += 1, pts[1].X += 1;
+    r = TRect(pts[0], pts[1]);
+    return dc->S.HasClip ? RgnKind(dc->S.Clip) : SIMPLEREGION;
+}
+
+// ---- primitives ----
+int FillRect(HDC dc, const TRect& r, HBRUSH brush)
+{
+    dc->FillDev(dc->DevRect(r), BrushColor(brush));
+    return 1;
+}
+
+int FrameRect(HDC dc, const TRect& r, HBRUSH brush)
+{
+    if (IsRectEmpty(r))
+        return 0;
+    const COLORREF c = BrushColor(brush);
+    dc->FillDev(dc->DevRect(TRect(r.Left, r.Top, r.Right, r.Top + 1)), c);
+    dc->FillDev(dc->DevRect(TRect(r.Left, r.Bottom - 1, r.Right, r.Bottom)), c);
+    dc->FillDev(dc->DevRect(TRect(r.Left, r.Top, r.Left + 1, r.Bottom)), c);
+    dc->FillDev(dc->DevRect(TRect(r.Right - 1, r.Top, r.Right, r.Bottom)), c);
+    return 1;
+}
+
+bool InvertRect(HDC dc, const TRect& r)
+{
+    if (!dc->Painter)
+        return false;
+    const auto mode = dc->Painter->compositionMode();
+    dc->Painter->setCompositionMode(QPainter::RasterOp_NotDestination);
+    dc->Painter->fillRect(dc->DevRect(r), Qt::black);
+    dc->Painter->setCompositionMode(mode);
+    return true;
+}
+
+bool DrawFocusRect(HDC dc, const TRect& r)
+{
+    if (!dc->Painter || IsRectEmpty(r))
+        return false;
+    const auto mode = dc->Painter->compositionMode();
+    dc->Painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    dc->Painter->setPen(Qt::white);
+    // Every other pixel along the border, starting at the top-left corner.
+    auto dot = [&](int x, int y) { dc->Painter->drawPoint(dc->DX(x), dc->DY(y)); };
+    for (int x = r.Left; x < r.Right; x += 2) {
+        dot(x, r.Top);
+    }
+    for (int x = r.Left + ((r.Height() - 1) & 1); x < r.Right; x += 2)
+        if (r.Height() > 1)
+            dot(x, r.Bottom - 1);
+    for (int y = r.Top + 2; y < r.Bottom - 1; y += 2)
+        dot(r.Left, y);
+    for (int y = r.Top + ((r.Width() - 1) & 1) + 0; y < r.Bottom - 1; y += 2)
+        if (y > r.Top && r.Width() > 1)
+            dot(r.Right - 1, y);
+    dc->Painter->setCompositionMode(mode);
+    return true;
+}
+
+bool Rectangle(HDC dc, int l, int t, int r, int b)
+{
+    if (r < l) std::swap(l, r);
+    if (b < t) std::swap(t, b);
+    if (dc->S.BrushStyle != BS_NULL)
+        dc->FillDev(dc->DevRect(TRect(l, t, r, b)), dc->S.BrushColor);
+    if (dc->S.PenStyle != PS_NULL) {
+        const int w = dc->S.PenWidth;
+        const COLORREF c = dc->S.PenColor;
+        dc->FillDev(dc->DevRect(TRect(l, t, r, std::min(b, t + w))), c);
+        dc->FillDev(dc->DevRect(TRect(l, std::max(t, b - w), r, b)), c);
+        dc->FillDev(dc->DevRect(TRect(l, t, std::min(r, l + w), b)), c);
+        dc->FillDev(dc->DevRect(TRect(std::max(l, r - w), t, r, b)), c);
+    }
+    return true;
+}
+
+bool Ellipse(HDC dc, int l, int t, int r, int b)
+{
+    if (!dc->Painter)
+        return false;
+    dc->Painter->setPen(dc->S.PenStyle == PS_NULL ? QPen(Qt::NoPen) : QPen(ToQColor(dc->S.PenColor), dc->S.PenWidth));
+    dc->Painter->setBrush(dc->S.BrushStyle == BS_NULL ? QBrush(Qt::NoBrush) : QBrush(ToQColor(dc->S.BrushColor)));
+    const QRect d = dc->DevRect(TRect(l, t, r, b));
+    dc->Painter->drawEllipse(d.adjusted(0, 0, -1, -1));
+    return true;
+}
+
+bool MoveToEx(HDC dc, int x, int y, TPoint* old)
+{
+    if (old)
+        *old = dc->S.PenPos;
+    dc->S.PenPos = TPoint(x, y);
+    return true;
+}
+
+bool LineTo(HDC dc, int x, int y)
+{
+    dc->PixelLine(dc->S.PenPos.X, dc->S.PenPos.Y, x, y);
+    dc->S.PenPos = TPoint(x, y);
+    return true;
+}
+
+bool Polyline(HDC dc, const TPoint* points, int count)
+{
+    for (int i = 1; i < count; ++i)
+        dc->PixelLine(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y);
+    return count >= 2;
+}
+
+bool PolyPolyline(HDC dc, const TPoint* points, const DWORD* counts, int polylines)
+{
+    for (int k = 0; k < polylines; ++k) {
+        Polyline(dc, points, int(counts[k]));
+        points += counts[k];
+    }
+    return true;
+}
+
+bool Polygon(HDC dc, const TPoint* points, int count)
+{
+    if (!dc->Painter || count < 2)
+        return false;
+    QPolygon poly;
+    for (int i = 0; i < count; ++i)
+        poly << QPoint(dc->DX(points[i].X), dc->DY(points[i].Y));
+    dc->Painter->setPen(dc->S.PenStyle == PS_NULL ? QPen(Qt::NoPen) : QPen(ToQColor(dc->S.PenColor), dc->S.PenWidth));
+    dc->Painter->setBrush(dc->S.BrushStyle == BS_NULL ? QBrush(Qt::NoBrush) : QBrush(ToQColor(dc->S.BrushColor)));
+    dc->Painter->drawPolygon(poly);
+    return true;
+}
+
+bool SetPixel(HDC dc, int x, int y, COLORREF c)
+{
+    dc->FillDev(dc->DevRect(TRect(x, y, x + 1, y + 1)), c);
+    return true;
+}
+
+COLORREF GetPixel(HDC dc, int x, int y)
+{
+    if (!dc->Image)
+        return CLR_INVALID;
+    const int dx = dc->DX(x), dy = dc->DY(y);
+    if (!dc->Image->rect().contains(dx, dy))
+        return CLR_INVALID;
+    return FromQColor(dc->Image->pixelColor(dx, dy));
+}
+
+bool GradientFillRect(HDC dc, const TRect& r, COLORREF c1, COLORREF c2, bool vertical)
+{
+    const int n = vertical ? r.Height() : r.Width();
+    if (n <= 0 || IsRectEmpty(r))
+        return false;
+    for (int k = 0; k < n; ++k) {
+        auto ch = [&](int a, int b) { return n == 1 ? a : int(std::lround(a + double(b - a) * k / (n - 1))); };
+        const COLORREF c = RGB(ch(GetRValue(c1), GetRValue(c2)), ch(GetGValue(c1), GetGValue(c2)), ch(GetBValue(c1), GetBValue(c2)));
+        const TRect line = vertical ? TRect(r.Left, r.Top + k, r.Right, r.Top + k + 1) : TRect(r.Left + k, r.Top, r.Left + k + 1, r.Bottom);
+        dc->FillDev(dc->DevRect(line), c);
+    }
+    return true;
+}
+
+// ---- blits ----
+bool StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, DWORD rop)
+{
+    if (!dst || !dst->Painter)
+        return false;
+    const QRect target = dst->DevRect(TRect(x, y, x + w, y + h));
+    if (rop == BLACKNESS || rop == WHITENESS) {
+        dst->FillDev(target, rop == BLACKNESS ? 0 : 0xFFFFFF);
+        return true;
+    }
+    if (rop == PATCOPY) {
+        dst->FillDev(target, dst->S.BrushColor);
+        return true;
+    }
+    if (!src || !src->Image)
+        return false;
+    if (src->OwnPainter && src->OwnPainter->isActive())
+        src->OwnPainter->end();   // flush pending drawing into the image
+    const QRect from(src->DX(sx), src->DY(sy), sw, sh);
+    const auto mode = dst->Painter->compositionMode();
+    switch (rop) {
+    case SRCPAINT: dst->Painter->setCompositionMode(QPainter::RasterOp_SourceOrDestination); break;
+    case SRCAND: dst->Painter->setCompositionMode(QPainter::RasterOp_SourceAndDestination); break;
+    case SRCINVERT: dst->Painter->setCompositionMode(QPainter::RasterOp_SourceXorDestination); break;
+    default: dst->Painter->setCompositionMode(QPainter::CompositionMode_Source); break;
+    }
+    dst->Painter->drawImage(target, *src->Image, from);
+    dst->Painter->setCompositionMode(mode);
+    if (src->OwnPainter && !src->OwnPainter->isActive()) {
+        src->OwnPainter->begin(src->Image);
+        src->FontApplied = false;
+        src->ApplyClip();
+    }
+    return true;
+}
+
+bool BitBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, DWORD rop)
+{
+    return StretchBlt(dst, x, y, w, h, src, sx, sy, w, h, rop);
+}
+
+bool AlphaBlendDC(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, int sw, int sh, int constantAlpha, bool perPixel)
+{
+    if (!dst || !dst->Painter || !src || !src->Image)
+        return false;
+    if (src->OwnPainter && src->OwnPainter->isActive())
+        src->OwnPainter->end();
+    QImage part = src->Image->copy(src->DX(sx), src->DY(sy), sw, sh);
+    if (!perPixel)
+        part = part.convertToFormat(QImage::Format_RGB32);
+    const qreal old = dst->Painter->opacity();
+    dst->Painter->setOpacity(std::clamp(constantAlpha, 0, 255) / 255.0);
+    dst->Painter->drawImage(dst->DevRect(TRect(x, y, x + w, y + h)), part);
+    dst->Painter->setOpacity(old);
+    if (src->OwnPainter && !src->OwnPainter->isActive()) {
+        src->OwnPainter->begin(src->Image);
+        src->FontApplied = false;
+        src->ApplyClip();
+    }
+    return true;
+}
+
+// ---- text metrics and output ----
+bool GetTextMetrics(HDC dc, TTextMetric& tm)
+{
+    const QFontMetrics& fm = dc->FM();
+    tm = TTextMetric();
+    tm.tmAscent = fm.ascent();
+    tm.tmDescent = fm.descent();
+    tm.tmHeight = tm.tmAscent + tm.tmDescent;
+    const int em = dc->S.Font.pixelSize() > 0 ? dc->S.Font.pixelSize() : int(std::lround(dc->S.Font.pointSizeF() * 96 / 72));
+    tm.tmInternalLeading = std::max(0, tm.tmHeight - em);
+    tm.tmExternalLeading = std::max(0, fm.leading());
+    tm.tmAveCharWidth = fm.averageCharWidth();
+    tm.tmMaxCharWidth = fm.maxWidth();
+    tm.tmWeight = dc->S.Font.bold() ? 700 : 400;
+    tm.tmItalic = dc->S.Font.italic();
+    tm.tmUnderlined = dc->S.Font.underline();
+    tm.tmStruckOut = dc->S.Font.strikeOut();
+    tm.tmPitchAndFamily = dc->S.Font.fixedPitch() ? 0 : 1;   // bit 0 set: variable pitch
+    return true;
+}
+
+UINT GetOutlineTextMetrics(HDC dc, UINT size, TOutlineTextMetric* buf)
+{
+    if (!buf)
+        return sizeof(TOutlineTextMetric);
+    if (size < sizeof(TOutlineTextMetric))
+        return 0;
+    *buf = TOutlineTextMetric();
+    buf->otmSize = sizeof(TOutlineTextMetric);
+    GetTextMetrics(dc, buf->otmTextMetrics);
+    buf->otmAscent = buf->otmTextMetrics.tmAscent;
+    buf->otmDescent = buf->otmTextMetrics.tmDescent;
+    if (dc->S.Font.italic()) {
+        // A slope of about 12 degrees, as oblique faces have.
+        buf->otmsCharSlopeRise = 100;
+        buf->otmsCharSlopeRun = 21;
+    }
+    return sizeof(TOutlineTextMetric);
+}
+
+bool GetTextExtentPoint32(HDC dc, const QString& text, TSize& size)
+{
+    const QFontMetrics& fm = dc->FM();
+    size = TSize(fm.horizontalAdvance(text), fm.ascent() + fm.descent());
+    return true;
+}
+
+bool GetTextExtentExPoint(HDC dc, const QString& text, int maxExtent, int* fit, int* dx, TSize& size)
+{
+    const QFontMetrics& fm = dc->FM();
+    int total = 0, n = 0;
+    for (int i = 0; i < text.size(); ++i) {
+        total = fm.horizontalAdvance(text.left(i + 1));
+        if (dx)
+            dx[i] = total;
+        if (total <= maxExtent)
+            n = i + 1;
+    }
+    if (fit)
+        *fit = n;
+    size = TSize(total, fm.ascent() + fm.descent());
+    return true;
+}
+
+UINT SetTextAlign(HDC dc, UINT align) { std::swap(dc->S.TextAlign, align); return align; }
+UINT GetTextAlign(HDC dc) { return dc->S.TextAlign; }
+
+bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const QString& text, int count, const int* dx)
+{
+    if (!dc->Painter)
+        return false;
+    const QString s = count < 0 || count >= text.size() ? text : text.left(count);
+    const QFontMetrics& fm = dc->FM();
+    int w = 0;
+    if (dx) {
+        for (int i = 0; i < s.size(); ++i)
+            w += dx[i];
+    } else {
+        w = fm.horizontalAdvance(s);
+    }
+    const int h = fm.ascent() + fm.descent();
+    const UINT ha = dc->S.TextAlign & 6;
+    if (ha == TA_RIGHT)
+        x -= w;
+    else if (ha == TA_CENTER)
+        x -= w / 2;
+    if ((dc->S.TextAlign & TA_BASELINE) == TA_BASELINE)
+        y -= fm.ascent();
+    else if (dc->S.TextAlign & TA_BOTTOM)
+        y -= h;
+
+    const bool clipped = rect && (options & ETO_CLIPPED);
+    if (clipped) {
+        dc->Painter->save();
+        const QRect c = dc->DevRect(*rect);
+        if (dc->S.HasClip)
+            dc->Painter->setClipRegion(dc->S.Clip.intersected(c));
+        else
+            dc->Painter->setClipRect(c);
+    }
+    if (rect && (options & ETO_OPAQUE))
+        dc->FillDev(dc->DevRect(*rect), dc->S.BkColor);
+    const QRect box = dc->DevRect(TRect(x, y, x + w, y + h));
+    if (dc->S.BkMode == OPAQUE && !(rect && (options & ETO_OPAQUE)))
+        dc->FillDev(box, dc->S.BkColor);
+    if (!s.isEmpty()) {
+        dc->FontApplied = false;
+        dc->Painter->setFont(dc->S.Font);
+        dc->Painter->setPen(ToQColor(dc->S.TextColor));
+        if (dx) {
+            int cx = box.left();
+            for (int i = 0; i < s.size(); ++i) {
+                dc->Painter->drawText(QPoint(cx, box.top() + fm.ascent()), QString(s[i]));
+                cx += dx[i];
+            }
+        } else {
+            dc->Painter->drawText(QPoint(box.left(), box.top() + fm.ascent()), s);
+        }
+    }
+    if (clipped)
+        dc->Painter->restore();
+    return true;
+}
+
+bool TextOut(HDC dc, int x, int y, const QString& text) { return ExtTextOut(dc, x, y, 0, nullptr, text, -1, nullptr); }

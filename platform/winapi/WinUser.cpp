@@ -1,0 +1,342 @@
+// Window handles, the posted-message queue, timers, capture and focus.
+#include "WinUser.h"
+#include "DeviceContext.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QMessageBox>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <deque>
+#include <map>
+#include <set>
+
+HWND__::~HWND__() = default;
+
+namespace {
+
+std::set<HWND>& LiveWindows()
+{
+    static std::set<HWND> s;
+    return s;
+}
+
+std::deque<TMsg>& Queue()
+{
+    static std::deque<TMsg> q;
+    return q;
+}
+
+TThreadMessageHook gThreadHook = nullptr;
+HWND gCapture = nullptr;
+HWND gFocus = nullptr;
+TMessageBoxHook gMessageBoxHook = nullptr;
+
+const QEvent::Type kPostedEvent = QEvent::Type(QEvent::User + 0x0401);
+
+// Receives one Qt event per posted message and delivers the oldest one still queued.
+class PostedDispatcher : public QObject {
+public:
+    bool event(QEvent* e) override
+    {
+        if (e->type() == kPostedEvent) {
+            DispatchNextPostedMessage();
+            return true;
+        }
+        return QObject::event(e);
+    }
+};
+
+PostedDispatcher* Dispatcher()
+{
+    static QPointer<PostedDispatcher> d;
+    if (!d && QCoreApplication::instance()) {
+        d = new PostedDispatcher;
+        QObject::connect(QCoreApplication::instance(), &QObject::destroyed, [] { Queue().clear(); });
+    }
+    return d.data();
+}
+
+struct TimerKey {
+    HWND Wnd;
+    UINT_PTR Id;
+    bool operator<(const TimerKey& o) const { return Wnd != o.Wnd ? Wnd < o.Wnd : Id < o.Id; }
+};
+std::map<TimerKey, QTimer*>& Timers()
+{
+    static std::map<TimerKey, QTimer*> t;
+    return t;
+}
+
+} // namespace
+
+bool IsWindow(HWND wnd) { return wnd && LiveWindows().count(wnd) != 0; }
+
+void RegisterWindowHandle(HWND wnd) { LiveWindows().insert(wnd); }
+
+void UnregisterWindowHandle(HWND wnd)
+{
+    LiveWindows().erase(wnd);
+    auto& q = Queue();
+    q.erase(std::remove_if(q.begin(), q.end(), [wnd](const TMsg& m) { return m.hwnd == wnd; }), q.end());
+    auto& t = Timers();
+    for (auto it = t.begin(); it != t.end();) {
+        if (it->first.Wnd == wnd) {
+            delete it->second;
+            it = t.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (gCapture == wnd)
+        gCapture = nullptr;
+    if (gFocus == wnd)
+        gFocus = nullptr;
+}
+
+LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (!IsWindow(wnd))
+        return 0;
+    return wnd->DeliverMessage(msg, wParam, lParam);
+}
+
+bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (wnd && !IsWindow(wnd))
+        return false;
+    Queue().push_back(TMsg{wnd, msg, wParam, lParam});
+    if (auto* d = Dispatcher())
+        QCoreApplication::postEvent(d, new QEvent(kPostedEvent));
+    return true;
+}
+
+bool PostThreadMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return PostMessage(nullptr, msg, wParam, lParam); }
+
+bool PeekMessage(TMsg& msg, HWND wnd, UINT filterMin, UINT filterMax, UINT removeFlags)
+{
+    auto& q = Queue();
+    for (auto it = q.begin(); it != q.end(); ++it) {
+        if (wnd && it->hwnd != wnd)
+            continue;
+        if ((filterMin || filterMax) && (it->message < filterMin || it->message > filterMax))
+            continue;
+        msg = *it;
+        if (removeFlags & PM_REMOVE)
+            q.erase(it);
+        return true;
+    }
+    return false;
+}
+
+int PendingMessageCount() { return int(Queue().size()); }
+
+bool DispatchNextPostedMessage()
+{
+    auto& q = Queue();
+    if (q.empty())
+        return false;
+    const TMsg m = q.front();
+    q.pop_front();
+    if (!m.hwnd) {
+        if (gThreadHook)
+            gThreadHook(m);
+    } else if (IsWindow(m.hwnd)) {
+        m.hwnd->DeliverMessage(m.message, m.wParam, m.lParam);
+    }
+    return true;
+}
+
+void SetThreadMessageHook(TThreadMessageHook hook) { gThreadHook = hook; }
+
+UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT intervalMs)
+{
+    if (!IsWindow(wnd))
+        return 0;
+    QTimer*& t = Timers()[TimerKey{wnd, id}];
+    if (!t) {
+        t = new QTimer;
+        QObject::connect(t, &QTimer::timeout, [wnd, id] {
+            if (IsWindow(wnd))
+                wnd->DeliverMessage(WM_TIMER, id, 0);
+        });
+    }
+    t->start(int(std::max<UINT>(10, intervalMs)));
+    return id;
+}
+
+bool KillTimer(HWND wnd, UINT_PTR id)
+{
+    auto& t = Timers();
+    auto it = t.find(TimerKey{wnd, id});
+    if (it == t.end())
+        return false;
+    it->second->deleteLater();
+    it->second->stop();
+    t.erase(it);
+    return true;
+}
+
+bool TimerActive(HWND wnd, UINT_PTR id) { return Timers().count(TimerKey{wnd, id}) != 0; }
+
+bool InvalidateRect(HWND wnd, const TRect* rect, bool)
+{
+    if (!IsWindow(wnd) || !wnd->Widget())
+        return false;
+    if (rect)
+        wnd->Widget()->update(QRect(rect->Left, rect->Top, rect->Width(), rect->Height()));
+    else
+        wnd->Widget()->update();
+    return true;
+}
+
+bool ValidateRect(HWND wnd, const TRect*) { return IsWindow(wnd); }
+
+bool UpdateWindow(HWND wnd)
+{
+    if (!IsWindow(wnd) || !wnd->Widget())
+        return false;
+    wnd->Widget()->repaint();
+    return true;
+}
+
+int ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect*, HRGN update, TRect* updateRect, UINT)
+{
+    if (!IsWindow(wnd) || !wnd->Widget())
+        return RGN_ERROR;
+    QWidget* w = wnd->Widget();
+    const QRect area = scroll ? QRect(scroll->Left, scroll->Top, scroll->Width(), scroll->Height()) : w->rect();
+    w->scroll(dx, dy, area);
+    // The uncovered strip is repainted by Qt; report it.
+    QRegion uncovered = QRegion(area).subtracted(QRegion(area.translated(dx, dy)));
+    if (update)
+        update->R = uncovered;
+    if (updateRect) {
+        const QRect b = uncovered.boundingRect();
+        *updateRect = b.isEmpty() ? TRect() : TRect(b.left(), b.top(), b.right() + 1, b.bottom() + 1);
+    }
+    return uncovered.isEmpty() ? NULLREGION : SIMPLEREGION;
+}
+
+bool GetClientRect(HWND wnd, TRect& r)
+{
+    if (!IsWindow(wnd) || !wnd->Widget())
+        return false;
+    r = TRect(0, 0, wnd->Widget()->width(), wnd->Widget()->height());
+    return true;
+}
+
+bool GetWindowRect(HWND wnd, TRect& r)
+{
+    if (!IsWindow(wnd) || !wnd->Widget())
+        return false;
+    const QPoint p = wnd->Widget()->mapToGlobal(QPoint(0, 0));
+    r = Bounds(p.x(), p.y(), wnd->Widget()->width(), wnd->Widget()->height());
+    return true;
+}
+
+bool ClientToScreen(HWND wnd, TPoint& p)
+{
+    if (!IsWindow(wnd) || !wnd->Widget())
+        return false;
+    const QPoint q = wnd->Widget()->mapToGlobal(QPoint(p.X, p.Y));
+    p = TPoint(q.x(), q.y());
+    return true;
+}
+
+bool ScreenToClient(HWND wnd, TPoint& p)
+{
+    if (!IsWindow(wnd) || !wnd->Widget())
+        return false;
+    const QPoint q = wnd->Widget()->mapFromGlobal(QPoint(p.X, p.Y));
+    p = TPoint(q.x(), q.y());
+    return true;
+}
+
+bool IsWindowVisible(HWND wnd) { return IsWindow(wnd) && wnd->Widget() && wnd->Widget()->isVisible(); }
+bool IsWindowEnabled(HWND wnd) { return IsWindow(wnd) && wnd->Widget() && wnd->Widget()->isEnabled(); }
+
+HWND GetFocus() { return IsWindow(gFocus) ? gFocus : nullptr; }
+
+HWND SetFocus(HWND wnd)
+{
+    HWND old = GetFocus();
+    if (IsWindow(wnd) && wnd->Widget()) {
+        wnd->Widget()->setFocus(Qt::OtherFocusReason);
+        gFocus = wnd;
+    }
+    return old;
+}
+
+void NoteFocusWindow(HWND wnd) { gFocus = wnd; }
+
+HWND GetCapture() { return IsWindow(gCapture) ? gCapture : nullptr; }
+
+HWND SetCapture(HWND wnd)
+{
+    HWND old = GetCapture();
+    if (old && old != wnd)
+        old->DeliverMessage(WM_CAPTURECHANGED, 0, LPARAM(wnd));
+    gCapture = IsWindow(wnd) ? wnd : nullptr;
+    return old;
+}
+
+bool ReleaseCapture()
+{
+    HWND old = GetCapture();
+    gCapture = nullptr;
+    if (old)
+        old->DeliverMessage(WM_CAPTURECHANGED, 0, 0);
+    return true;
+}
+
+TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook)
+{
+    std::swap(gMessageBoxHook, hook);
+    return hook;
+}
+
+int MessageBox(HWND owner, const QString& text, const QString& caption, UINT type)
+{
+    if (gMessageBoxHook)
+        return gMessageBoxHook(text, caption, type);
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        return IDCANCEL;
+    QMessageBox box(owner && IsWindow(owner) ? owner->Widget() : nullptr);
+    box.setText(text);
+    box.setWindowTitle(caption);
+    switch (type & 0xF0) {
+    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
+    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
+    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
+    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
+    default: break;
+    }
+    struct B { QMessageBox::StandardButton Q; int Id; };
+    std::vector<B> buttons;
+    switch (type & 0xF) {
+    case MB_OKCANCEL: buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_ABORTRETRYIGNORE: buttons = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}}; break;
+    case MB_YESNOCANCEL: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
+    case MB_RETRYCANCEL: buttons = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}}; break;
+    default: buttons = {{QMessageBox::Ok, IDOK}}; break;
+    }
+    QMessageBox::StandardButtons all;
+    for (auto& b : buttons)
+        all |= b.Q;
+    box.setStandardButtons(all);
+    const size_t def = (type & MB_DEFBUTTON3) ? 2 : (type & MB_DEFBUTTON2) ? 1 : 0;
+    if (def < buttons.size())
+        box.setDefaultButton(buttons[def].Q);
+    const int r = box.exec();
+    for (auto& b : buttons)
+        if (r == b.Q)
+            return b.Id;
+    return (type & 0xF) == MB_OK ? IDOK : IDCANCEL;
+}
+
+void MessageBeep(UINT) {}

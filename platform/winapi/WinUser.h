@@ -1,0 +1,93 @@
+// Windows and their messages: sending, posting with a queue that can be asked what is
+// pending, timers by id, capture, focus and coordinate mapping.
+#pragma once
+
+#include "Messages.h"
+
+#include <QString>
+
+class QWidget;
+class QObject;
+
+// What a window handle stands for. The class library's window control implements it.
+struct HWND__ {
+    virtual ~HWND__();
+    // Delivers a message synchronously and returns its result.
+    virtual LRESULT DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
+    virtual QWidget* Widget() const = 0;
+};
+
+bool IsWindow(HWND wnd);     // a handle that was created and not yet destroyed
+// Registration of live handles (called by the implementer on creation and destruction;
+// destruction also drops the window's posted messages and timers).
+void RegisterWindowHandle(HWND wnd);
+void UnregisterWindowHandle(HWND wnd);
+
+LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// Queued for the event loop. False for an invalid window.
+bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam);
+// nullptr window: the thread's own queue (delivered to the hook below).
+bool PostThreadMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+struct TMsg {
+    HWND hwnd = nullptr;
+    UINT message = 0;
+    WPARAM wParam = 0;
+    LPARAM lParam = 0;
+};
+enum : UINT { PM_NOREMOVE = 0, PM_REMOVE = 1 };
+// Looks for a posted message for wnd (nullptr: any window) with a number in [min, max]
+// (both 0: any); with PM_REMOVE it leaves the queue.
+bool PeekMessage(TMsg& msg, HWND wnd, UINT filterMin, UINT filterMax, UINT removeFlags);
+int PendingMessageCount();
+// Delivers the oldest posted message; false when the queue is empty.
+bool DispatchNextPostedMessage();
+// Thread messages (posted to no window) go here; WM_QUIT is kept as a flag.
+using TThreadMessageHook = void (*)(const TMsg& msg);
+void SetThreadMessageHook(TThreadMessageHook hook);
+
+// Timers: WM_TIMER with the id in WParam every interval ms (at least 10).
+using UINT_PTR = uintptr_t;
+UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT intervalMs);
+bool KillTimer(HWND wnd, UINT_PTR id);
+bool TimerActive(HWND wnd, UINT_PTR id);
+
+// Painting.
+bool InvalidateRect(HWND wnd, const TRect* rect, bool erase);
+bool ValidateRect(HWND wnd, const TRect* rect);
+bool UpdateWindow(HWND wnd);
+enum : UINT { SW_SCROLLCHILDREN = 0x1, SW_INVALIDATE = 0x2, SW_ERASE = 0x4 };
+int ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip, HRGN update,
+                   TRect* updateRect, UINT flags);
+
+// Geometry.
+bool GetClientRect(HWND wnd, TRect& r);
+bool GetWindowRect(HWND wnd, TRect& r);
+bool ClientToScreen(HWND wnd, TPoint& p);
+bool ScreenToClient(HWND wnd, TPoint& p);
+bool IsWindowVisible(HWND wnd);
+bool IsWindowEnabled(HWND wnd);
+
+// Focus and capture.
+HWND GetFocus();
+HWND SetFocus(HWND wnd);
+HWND GetCapture();
+HWND SetCapture(HWND wnd);
+bool ReleaseCapture();
+// Set by the implementer when Qt focus or capture moves.
+void NoteFocusWindow(HWND wnd);
+
+// Message boxes (modal QMessageBox; the buttons as the platform numbers them).
+enum : UINT {
+    MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
+    MB_RETRYCANCEL = 0x5, MB_ICONERROR = 0x10, MB_ICONSTOP = 0x10, MB_ICONQUESTION = 0x20,
+    MB_ICONWARNING = 0x30, MB_ICONEXCLAMATION = 0x30, MB_ICONINFORMATION = 0x40, MB_ICONASTERISK = 0x40,
+    MB_DEFBUTTON2 = 0x100, MB_DEFBUTTON3 = 0x200,
+};
+enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
+int MessageBox(HWND owner, const QString& text, const QString& caption, UINT type);
+// Tests replace the box; the hook's answer is returned without showing anything.
+using TMessageBoxHook = int (*)(const QString& text, const QString& caption, UINT type);
+TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook);
+
+void MessageBeep(UINT type);
