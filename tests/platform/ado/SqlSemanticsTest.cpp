@@ -317,6 +317,36 @@ TEST_F(Semantics, TwoThreadsShareOneConnection)
     EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM #t_0")), QStringList{"400"});
 }
 
+TEST_F(Semantics, AJobThreadAndTheUiThreadInterleaveStatements)
+{
+    // no lock taken by the callers: each call is serialised by the session itself
+    s->Execute(QStringLiteral("CREATE TABLE #job(a int, b varchar(10))"));
+    std::atomic<int> errors{0};
+    std::thread job([&] {
+        try {
+            auto ins = s->Prepare(QStringLiteral("INSERT INTO #job (a, b) VALUES (?, ?)"));
+            for (int i = 0; i < 1000; ++i) ins->Execute({{QString(), i}, {QString(), QString::number(i)}});
+        } catch (...) {
+            ++errors;
+        }
+    });
+    int reads = 0;
+    try {
+        for (int i = 0; i < 200; ++i) {
+            auto r = s->Open(QStringLiteral("SELECT fio FROM DararedSigners WHERE filial = :f"), {{"f", i}});
+            std::vector<Variant> row;
+            while (r->Next(row)) {}
+            ++reads;
+        }
+    } catch (...) {
+        ++errors;
+    }
+    job.join();
+    EXPECT_EQ(errors.load(), 0);
+    EXPECT_EQ(reads, 200);
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*), SUM(a) FROM #job")), QStringList{"1000|499500"});
+}
+
 TEST_F(Semantics, TimeOutInterruptsALongQuery)
 {
     auto cmd = s->Prepare(QStringLiteral(
