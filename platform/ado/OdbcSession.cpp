@@ -231,7 +231,7 @@ public:
 
 class OdbcResult : public TSqlResult {
 public:
-    OdbcResult(std::recursive_mutex& m, std::unique_ptr<OdbcStatement> st) : FMutex(m), FSt(std::move(st))
+    OdbcResult(std::shared_ptr<TSqlSession::Link> link, std::unique_ptr<OdbcStatement> st) : FLink(std::move(link)), FSt(std::move(st))
     {
         SQLSMALLINT n = 0;
         SQLNumResultCols(FSt->h, &n);
@@ -251,10 +251,18 @@ public:
         }
     }
 
+    ~OdbcResult() override
+    {
+        std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
+        if (!FLink->Session && FSt) FSt->h = SQL_NULL_HSTMT;   // freed with the connection
+        FSt.reset();
+    }
+
     bool Next(std::vector<Variant>& row) override
     {
-        std::lock_guard<std::recursive_mutex> g(FMutex);
+        std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
         if (!FSt) return false;
+        if (!FLink->Session) throw ESqlError(QStringLiteral("The connection is closed."));
         SQLRETURN rc = SQLFetch(FSt->h);
         if (rc == SQL_NO_DATA) { FSt.reset(); return false; }
         if (!SQL_SUCCEEDED(rc)) raise(SQL_HANDLE_STMT, FSt->h);
@@ -316,7 +324,7 @@ private:
         return Variant::FromString(text);
     }
 
-    std::recursive_mutex& FMutex;
+    std::shared_ptr<TSqlSession::Link> FLink;
     std::unique_ptr<OdbcStatement> FSt;
 };
 
@@ -326,7 +334,8 @@ public:
     int64_t Execute(const TSqlParams& params) override;
     std::unique_ptr<TSqlResult> Open(const TSqlParams& params) override;
 private:
-    OdbcSession* FSession;
+    OdbcSession* session();
+    std::shared_ptr<TSqlSession::Link> FLink;
     QString FSql;
     QStringList FNames;
 };
@@ -365,6 +374,7 @@ public:
     }
     ~OdbcSession() override
     {
+        Unlink();
         if (FConnected) SQLDisconnect(FDbc);
         SQLFreeHandle(SQL_HANDLE_DBC, FDbc);
         SQLFreeHandle(SQL_HANDLE_ENV, FEnv);
@@ -372,7 +382,7 @@ public:
     std::unique_ptr<TSqlCommand> Prepare(const QString& sql) override { return std::make_unique<OdbcCommand>(this, sql); }
     void BeginTrans() override
     {
-        std::lock_guard<std::recursive_mutex> g(FMutex);
+        std::lock_guard<std::recursive_mutex> g(Mutex());
         if (!SQL_SUCCEEDED(SQLSetConnectAttr(FDbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0)))
             raise(SQL_HANDLE_DBC, FDbc);
         FInTrans = true;
@@ -398,7 +408,7 @@ private:
     }
     void endTrans(SQLSMALLINT how)
     {
-        std::lock_guard<std::recursive_mutex> g(FMutex);
+        std::lock_guard<std::recursive_mutex> g(Mutex());
         SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, FDbc, how);
         SQLSetConnectAttr(FDbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
         FInTrans = false;
@@ -410,12 +420,18 @@ private:
     bool FInTrans = false;
 };
 
-OdbcCommand::OdbcCommand(OdbcSession* s, const QString& sql) : FSession(s) { FSql = markers(sql, FNames); }
+OdbcCommand::OdbcCommand(OdbcSession* s, const QString& sql) : FLink(s->SessionLink()) { FSql = markers(sql, FNames); }
+
+OdbcSession* OdbcCommand::session()
+{
+    if (!FLink->Session) throw ESqlError(QStringLiteral("The connection is closed."));
+    return static_cast<OdbcSession*>(FLink->Session);
+}
 
 int64_t OdbcCommand::Execute(const TSqlParams& params)
 {
-    std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
-    OdbcStatement st(FSession->dbc(), FTimeout);
+    std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
+    OdbcStatement st(session()->dbc(), FTimeout);
     st.bind(FNames, params);
     st.execute(FSql);
     int64_t rows = 0;
@@ -432,8 +448,8 @@ int64_t OdbcCommand::Execute(const TSqlParams& params)
 
 std::unique_ptr<TSqlResult> OdbcCommand::Open(const TSqlParams& params)
 {
-    std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
-    auto st = std::make_unique<OdbcStatement>(FSession->dbc(), FTimeout);
+    std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
+    auto st = std::make_unique<OdbcStatement>(session()->dbc(), FTimeout);
     st->bind(FNames, params);
     st->execute(FSql);
     for (;;) {
@@ -444,7 +460,7 @@ std::unique_ptr<TSqlResult> OdbcCommand::Open(const TSqlParams& params)
         if (rc == SQL_NO_DATA) throw ESqlError(QStringLiteral("The command did not return a row set."));
         if (!SQL_SUCCEEDED(rc)) raise(SQL_HANDLE_STMT, st->h);
     }
-    return std::make_unique<OdbcResult>(FSession->Mutex(), std::move(st));
+    return std::make_unique<OdbcResult>(FLink, std::move(st));
 }
 
 } // namespace

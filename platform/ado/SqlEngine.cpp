@@ -167,7 +167,7 @@ std::unique_ptr<TSqlSession> TSqlSession::Connect(const QString& connectionStrin
 
 int64_t TSqlSession::Execute(const QString& sql, const TSqlParams& params, int timeout)
 {
-    std::lock_guard<std::recursive_mutex> g(FMutex);
+    std::lock_guard<std::recursive_mutex> g(Mutex());
     auto cmd = Prepare(sql);
     cmd->SetTimeout(timeout);
     return cmd->Execute(params);
@@ -175,7 +175,7 @@ int64_t TSqlSession::Execute(const QString& sql, const TSqlParams& params, int t
 
 std::unique_ptr<TSqlResult> TSqlSession::Open(const QString& sql, const TSqlParams& params, int timeout)
 {
-    std::lock_guard<std::recursive_mutex> g(FMutex);
+    std::lock_guard<std::recursive_mutex> g(Mutex());
     auto cmd = Prepare(sql);
     cmd->SetTimeout(timeout);
     return cmd->Open(params);

@@ -9,6 +9,9 @@
 //   auto r = s->Open("SELECT a, b FROM #t", {});
 //   std::vector<Variant> row; while (r->Next(row)) { ... }
 // Every call takes the session's lock, so the UI thread and one job thread may share it.
+// Commands and results may outlive their session: once it is destroyed they raise
+// "The connection is closed." (results of a SQL Server session must be read to their end,
+// or destroyed, before the next statement runs on that session).
 #pragma once
 
 #include "platform/rtl/Variants.h"
@@ -143,9 +146,23 @@ public:
     virtual QString ProviderName() const = 0;   // "SQLite" or "ODBC"
 
     // Held by every call of the session, its commands and results.
-    std::recursive_mutex& Mutex() const { return FMutex; }
+    std::recursive_mutex& Mutex() const { return FLink->Mutex; }
+
+    // What commands and results keep of their session: its lock, and the session itself
+    // until it is destroyed (then they raise "The connection is closed.").
+    struct Link {
+        std::recursive_mutex Mutex;
+        TSqlSession* Session = nullptr;
+    };
+    std::shared_ptr<Link> SessionLink() const { return FLink; }
 protected:
-    mutable std::recursive_mutex FMutex;
+    TSqlSession() { FLink->Session = this; }
+    void Unlink()
+    {
+        std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
+        FLink->Session = nullptr;
+    }
+    std::shared_ptr<Link> FLink = std::make_shared<Link>();
 };
 
 // Sessions of each provider (used by Connect; exposed for tests).

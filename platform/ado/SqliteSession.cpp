@@ -175,13 +175,13 @@ class SqliteSession;
 
 class SqliteResult : public TSqlResult {
 public:
-    SqliteResult(SqliteSession* s, std::shared_ptr<Program> prog, std::shared_ptr<RunCtx> ctx, Node* node, sqlite3_stmt* st,
-                 size_t nextTop, bool hasRow);
+    SqliteResult(std::shared_ptr<TSqlSession::Link> link, std::shared_ptr<Program> prog, std::shared_ptr<RunCtx> ctx, Node* node,
+                 sqlite3_stmt* st, size_t nextTop, bool hasRow);
     ~SqliteResult() override;
     bool Next(std::vector<Variant>& row) override;
 private:
     void finish();
-    SqliteSession* FSession;
+    std::shared_ptr<TSqlSession::Link> FLink;
     std::shared_ptr<Program> FProg;
     std::shared_ptr<RunCtx> FCtx;
     Node* FNode;
@@ -241,9 +241,15 @@ private:
     sqlite3_value* evalScalar(Node& n, RunCtx& ctx, Program& prog);
 };
 
+SqliteSession* liveSession(const std::shared_ptr<TSqlSession::Link>& link)
+{
+    if (!link->Session) throw ESqlError(QStringLiteral("The connection is closed."));
+    return static_cast<SqliteSession*>(link->Session);
+}
+
 class SqliteCommand : public TSqlCommand {
 public:
-    SqliteCommand(SqliteSession* s, const QString& sql) : FSession(s)
+    SqliteCommand(SqliteSession* s, const QString& sql) : FLink(s->SessionLink())
     {
         FProg = std::make_shared<Program>();
         FProg->toks = Tokenize(sql);
@@ -252,12 +258,13 @@ public:
     }
     ~SqliteCommand() override
     {
-        std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
+        std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
         FProg.reset();
     }
     int64_t Execute(const TSqlParams& params) override
     {
-        std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
+        std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
+        SqliteSession* FSession = liveSession(FLink);
         RunCtx ctx;
         ctx.params = params;
         FSession->startDeadline(FTimeout);
@@ -274,7 +281,8 @@ public:
     }
     std::unique_ptr<TSqlResult> Open(const TSqlParams& params) override
     {
-        std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
+        std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
+        SqliteSession* FSession = liveSession(FLink);
         auto ctx = std::make_shared<RunCtx>();
         ctx->params = params;
         FSession->startDeadline(FTimeout);
@@ -295,10 +303,10 @@ public:
             FSession->cleanup(*ctx);
             throw ESqlError(QStringLiteral("The command did not return a row set."));
         }
-        return std::make_unique<SqliteResult>(FSession, FProg, ctx, node, st, next, hasRow);
+        return std::make_unique<SqliteResult>(FLink, FProg, ctx, node, st, next, hasRow);
     }
 private:
-    SqliteSession* FSession;
+    std::shared_ptr<TSqlSession::Link> FLink;
     std::shared_ptr<Program> FProg;
 };
 
@@ -366,7 +374,8 @@ SqliteSession::SqliteSession(const TSqlConnectionInfo& info)
 
 SqliteSession::~SqliteSession()
 {
-    if (FDb) sqlite3_close_v2(FDb);
+    Unlink();
+    if (FDb) sqlite3_close_v2(FDb);   // statements still held by commands finish closing it
 }
 
 void SqliteSession::fail(int rc, const QString& context)
@@ -404,25 +413,25 @@ void SqliteSession::startDeadline(int seconds)
 
 std::unique_ptr<TSqlCommand> SqliteSession::Prepare(const QString& sql)
 {
-    std::lock_guard<std::recursive_mutex> g(FMutex);
+    std::lock_guard<std::recursive_mutex> g(Mutex());
     return std::make_unique<SqliteCommand>(this, sql);
 }
 
 void SqliteSession::BeginTrans()
 {
-    std::lock_guard<std::recursive_mutex> g(FMutex);
+    std::lock_guard<std::recursive_mutex> g(Mutex());
     exec(QStringLiteral("BEGIN"));
 }
 
 void SqliteSession::CommitTrans()
 {
-    std::lock_guard<std::recursive_mutex> g(FMutex);
+    std::lock_guard<std::recursive_mutex> g(Mutex());
     exec(QStringLiteral("COMMIT"));
 }
 
 void SqliteSession::RollbackTrans()
 {
-    std::lock_guard<std::recursive_mutex> g(FMutex);
+    std::lock_guard<std::recursive_mutex> g(Mutex());
     exec(QStringLiteral("ROLLBACK"));
 }
 
@@ -752,9 +761,9 @@ void SqliteSession::cleanup(RunCtx& ctx)
 
 // ---------------------------------------------------------------- results
 
-SqliteResult::SqliteResult(SqliteSession* s, std::shared_ptr<Program> prog, std::shared_ptr<RunCtx> ctx, Node* node,
-                           sqlite3_stmt* st, size_t nextTop, bool hasRow)
-    : FSession(s), FProg(std::move(prog)), FCtx(std::move(ctx)), FNode(node), FStmt(st), FNextTop(nextTop), FPending(hasRow)
+SqliteResult::SqliteResult(std::shared_ptr<TSqlSession::Link> link, std::shared_ptr<Program> prog, std::shared_ptr<RunCtx> ctx,
+                           Node* node, sqlite3_stmt* st, size_t nextTop, bool hasRow)
+    : FLink(std::move(link)), FProg(std::move(prog)), FCtx(std::move(ctx)), FNode(node), FStmt(st), FNextTop(nextTop), FPending(hasRow)
 {
     FColumns = node->tr.columns;
     int n = sqlite3_column_count(st);
@@ -771,7 +780,12 @@ SqliteResult::SqliteResult(SqliteSession* s, std::shared_ptr<Program> prog, std:
 
 SqliteResult::~SqliteResult()
 {
-    std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
+    std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
+    if (!FLink->Session) {
+        // the session is gone: only the statement is left to release
+        if (!FDone) sqlite3_finalize(FStmt);
+        return;
+    }
     try { finish(); } catch (...) {}
 }
 
@@ -779,6 +793,7 @@ void SqliteResult::finish()
 {
     if (FDone) return;
     FDone = true;
+    SqliteSession* FSession = liveSession(FLink);
     sqlite3_reset(FStmt);
     // give the statement back for the next run unless the node was re-prepared meanwhile
     if (FNode->stmts.empty() && FNode->ver == -1) {
@@ -797,8 +812,9 @@ void SqliteResult::finish()
 
 bool SqliteResult::Next(std::vector<Variant>& row)
 {
-    std::lock_guard<std::recursive_mutex> g(FSession->Mutex());
+    std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
     if (FDone) return false;
+    SqliteSession* FSession = liveSession(FLink);
     if (!FPending) {
         if (!FSession->stepRow(FStmt)) { finish(); return false; }
     }

@@ -347,6 +347,26 @@ TEST_F(Semantics, AJobThreadAndTheUiThreadInterleaveStatements)
     EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*), SUM(a) FROM #job")), QStringList{"1000|499500"});
 }
 
+TEST_F(Semantics, CommandsAndResultsOutlivingTheirSession)
+{
+    s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (1, 'a')"));
+    s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (1, 'b')"));
+    auto cmd = s->Prepare(QStringLiteral("SELECT fio FROM DararedSigners"));
+    auto r = cmd->Open();
+    std::vector<Variant> row;
+    ASSERT_TRUE(r->Next(row));
+    s.reset();
+    try {
+        r->Next(row);
+        FAIL();
+    } catch (const ESqlError& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("The connection is closed."));
+    }
+    EXPECT_THROW(cmd->Execute(), ESqlError);
+    r.reset();
+    cmd.reset();
+}
+
 TEST_F(Semantics, TimeOutInterruptsALongQuery)
 {
     auto cmd = s->Prepare(QStringLiteral(
