@@ -26,3 +26,22 @@ inline TFieldType SqlFieldType(const TSqlColumn& c)
     default: return ftVariant;
     }
 }
+
+// The parameter type hint for a query parameter of a field type (Unknown: pass as it comes).
+inline TSqlDataType SqlParamType(TFieldType t)
+{
+    switch (t) {
+    case ftBoolean: return TSqlDataType::Bit;
+    case ftByte: case ftWord: return TSqlDataType::Int;
+    case ftShortint: case ftSmallint: return TSqlDataType::SmallInt;
+    case ftInteger: case ftAutoInc: return TSqlDataType::Int;
+    case ftLargeint: case ftLongWord: return TSqlDataType::BigInt;
+    case ftBCD: case ftFMTBcd: return TSqlDataType::Decimal;
+    case ftCurrency: return TSqlDataType::Money;
+    case ftFloat: case ftSingle: case ftExtended: return TSqlDataType::Float;
+    case ftString: case ftFixedChar: case ftMemo: return TSqlDataType::VarChar;
+    case ftWideString: case ftFixedWideChar: case ftWideMemo: return TSqlDataType::NVarChar;
+    case ftDate: case ftDateTime: case ftTimeStamp: return TSqlDataType::DateTime;
+    default: return TSqlDataType::Unknown;
+    }
+}

@@ -115,7 +115,10 @@ Variant toVariant(sqlite3_stmt* st, int i, const TSqlColumn& c)
     case T::SmallInt: return Variant::FromSmallint(int16_t(type == SQLITE_INTEGER ? sqlite3_column_int(st, i) : ToInt64(asV(), T::SmallInt)));
     case T::Int: return Variant(int(type == SQLITE_INTEGER ? sqlite3_column_int(st, i) : ToInt64(asV(), T::Int)));
     case T::BigInt: return Variant((long long)(type == SQLITE_INTEGER ? sqlite3_column_int64(st, i) : ToInt64(asV(), T::BigInt)));
-    case T::Decimal: return Variant(DecToBcd(ToDec(asV()), c.Scale));
+    case T::Decimal: {
+        Dec d = ToDec(asV());
+        return Variant(DecToBcd(d, std::max(c.Scale, d.scale)));   // never drop places the value has
+    }
     case T::Money: {
         Dec d = ToDec(asV());
         i128 raw = RoundToScale(d.v, 4) / 10000;
@@ -158,7 +161,7 @@ void refineColumn(sqlite3_stmt* st, int i, TSqlColumn& c)
     switch (v.k) {
     case V::Int: c.Type = TSqlDataType::BigInt; break;
     case V::Real: c.Type = TSqlDataType::Float; break;
-    case V::Dec: c.Type = TSqlDataType::Decimal; c.Precision = 38; c.Scale = 8; break;
+    case V::Dec: c.Type = TSqlDataType::Decimal; c.Precision = 38; c.Scale = 0; break;
     case V::Text: {
         double dt;
         if (v.s.size() == 23 && CanonToDate(v.s, dt) && v.s[10] == u' ') c.Type = TSqlDataType::DateTime;
@@ -575,7 +578,12 @@ void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr)
                 if (!p) throw ESqlError(QStringLiteral("Parameter '%1' has no value.").arg(pname));
             }
             V v = variantToV(p->Value);
-            if (p->Type != TSqlDataType::Unknown && v.k != V::Null)
+            if (p->Type == TSqlDataType::Decimal && p->Precision == 0 && v.k != V::Null) {
+                Dec d = ToDec(v);   // no declared precision: the value keeps its places
+                v = V();
+                v.k = V::Dec;
+                v.d = d;
+            } else if (p->Type != TSqlDataType::Unknown && v.k != V::Null)
                 v = Convert(v, {p->Type, p->Size, p->Precision, p->Scale}, false, FDateFormat);
             if (!tr.paramTargets.isEmpty() && v.k != V::Null) {
                 auto t = tr.paramTargets.constFind(name);

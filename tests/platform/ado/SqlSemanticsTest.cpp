@@ -254,6 +254,11 @@ TEST_F(Semantics, ParametersByNameAndPosition)
     ASSERT_TRUE(r->Next(row));
     EXPECT_EQ(RenderRow(row), QStringLiteral("2|NULL|NULL|NULL|"));   // an empty text stays empty, not NULL
     EXPECT_FALSE(r->Next(row));
+    r.reset();
+    // type hints convert the value first: text to a date under the session's format, a double to an exact decimal
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT :d, :n, :m"), {{"d", "15.02.2024", TSqlDataType::DateTime}, {"n", 2.675, TSqlDataType::Decimal},
+                                                              {"m", "1.23456", TSqlDataType::Money}}),
+              QStringList{"2024-02-15|2.675|1.2346"});
     // a parameter without a value is an error, named in the message
     try {
         s->Execute(QStringLiteral("DELETE FROM amounts WHERE id = :missing"));
