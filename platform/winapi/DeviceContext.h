@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QPainter>
 #include <QRegion>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -42,6 +43,9 @@ struct HDC__ {
     std::vector<DCState> Saved;
     std::optional<QFontMetrics> Metrics;   // of S.Font
     bool FontApplied = false;
+    std::function<void(const QString&)> Recorder;
+
+    void Record(const QString& line) { if (Recorder) Recorder(line); }
 
     const QFontMetrics& FM()
     {

@@ -155,6 +155,8 @@ int DrawTextEx(HDC dc, const QString& text, int count, TRect& rect, UINT format,
     if (!dc)
         return 0;
     QString s = count < 0 || count >= text.size() ? text : text.left(count);
+    if (dc->Recorder && !(format & DT_CALCRECT))
+        dc->Record(QStringLiteral("DrawText(%1;%2,%3,%4,%5;$%6)").arg(s).arg(rect.Left).arg(rect.Top).arg(rect.Right).arg(rect.Bottom).arg(format, 0, 16));
     const int lm = params ? params->iLeftMargin : 0;
     const int rm = params ? params->iRightMargin : 0;
     const QFontMetrics& fm = dc->FM();

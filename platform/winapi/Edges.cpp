@@ -64,6 +64,8 @@ bool DrawEdge(HDC dc, TRect& rect, UINT edge, UINT flags)
 {
     if (!dc)
         return false;
+    if (dc->Recorder)
+        dc->Record(QStringLiteral("DrawEdge(%1,%2,%3,%4;$%5;$%6)").arg(rect.Left).arg(rect.Top).arg(rect.Right).arg(rect.Bottom).arg(edge, 0, 16).arg(flags, 0, 16));
     TRect r = rect;
     const UINT sides = flags & BF_RECT;
     const bool soft = flags & BF_SOFT;
@@ -113,6 +115,8 @@ bool DrawFrameControl(HDC dc, TRect& rect, UINT type, UINT state)
 {
     if (!dc || IsRectEmpty(rect))
         return false;
+    if (dc->Recorder)
+        dc->Record(QStringLiteral("DrawFrameControl(%1,%2,%3,%4;%5;$%6)").arg(rect.Left).arg(rect.Top).arg(rect.Right).arg(rect.Bottom).arg(type).arg(state, 0, 16));
     const bool pushed = state & DFCS_PUSHED;
     const bool inactive = state & DFCS_INACTIVE;
     const bool flat = state & (DFCS_FLAT | DFCS_MONO);

@@ -81,9 +81,7 @@ void HDC__::PixelLine(int x1, int y1, int x2, int y2)
     if (y1 == y2) {
         if (x1 == x2)
             return;
-        const int a = std::min(x1, x2 + (x2 < x1 ? 1 : 0)), b = std::max(x1 + 1, x2 + (x2 < x1 ? 1 : 0));
         const int l = x2 > x1 ? x1 : x2 + 1, r = x2 > x1 ? x2 : x1 + 1;
-        (void)a; (void)b;
         FillDev(DevRect(TRect(l, y1, r, y1 + 1)), S.PenColor);
         return;
     }
@@ -139,6 +137,13 @@ void DeleteDC(HDC dc)
 
 QPainter* DCPainter(HDC dc) { return dc ? dc->Painter : nullptr; }
 QImage* DCImage(HDC dc) { return dc ? dc->Image : nullptr; }
+
+void SetDCRecorder(HDC dc, std::function<void(const QString&)> recorder) { dc->Recorder = std::move(recorder); }
+
+namespace {
+QString RectText(const TRect& r) { return QStringLiteral("%1,%2,%3,%4").arg(r.Left).arg(r.Top).arg(r.Right).arg(r.Bottom); }
+QString ColText(COLORREF c) { return QStringLiteral("$%1").arg(c, 6, 16, QLatin1Char('0')).toUpper(); }
+}
 
 int SaveDC(HDC dc)
 {
@@ -303,6 +308,12 @@ int GetClipRgn(HDC dc, HRGN rgn)
 }
 int SelectClipRgn(HDC dc, HRGN rgn)
 {
+    if (dc->Recorder) {
+        TRect b;
+        if (rgn)
+            GetRgnBox(rgn, b);
+        dc->Record(rgn ? QStringLiteral("SelectClip(%1)").arg(RectText(b)) : QStringLiteral("SelectClip(nil)"));
+    }
     if (!rgn) {
         dc->S.HasClip = false;
         dc->S.Clip = QRegion();
@@ -334,6 +345,8 @@ int ExtSelectClipRgn(HDC dc, HRGN rgn, int mode)
 }
 int IntersectClipRect(HDC dc, int l, int t, int r, int b)
 {
+    if (dc->Recorder)
+        dc->Record(QStringLiteral("IntersectClip(%1)").arg(RectText(TRect(l, t, r, b))));
     const QRect d = dc->DevRect(TRect(l, t, r, b));
     dc->S.Clip = dc->S.HasClip ? dc->S.Clip.intersected(d) : QRegion(d);
     dc->S.HasClip = true;
@@ -371,12 +384,16 @@ int GetClipBox(HDC dc, TRect& r)
 // ---- primitives ----
 int FillRect(HDC dc, const TRect& r, HBRUSH brush)
 {
+    if (dc->Recorder)
+        dc->Record(QStringLiteral("FillRect(%1;%2)").arg(RectText(r), ColText(BrushColor(brush))));
     dc->FillDev(dc->DevRect(r), BrushColor(brush));
     return 1;
 }
 
 int FrameRect(HDC dc, const TRect& r, HBRUSH brush)
 {
+    if (dc->Recorder)
+        dc->Record(QStringLiteral("FrameRect(%1;%2)").arg(RectText(r), ColText(BrushColor(brush))));
     if (IsRectEmpty(r))
         return 0;
     const COLORREF c = BrushColor(brush);
@@ -426,6 +443,8 @@ bool Rectangle(HDC dc, int l, int t, int r, int b)
 {
     if (r < l) std::swap(l, r);
     if (b < t) std::swap(t, b);
+    if (dc->Recorder)
+        dc->Record(QStringLiteral("Rectangle(%1)").arg(RectText(TRect(l, t, r, b))));
     if (dc->S.BrushStyle != BS_NULL)
         dc->FillDev(dc->DevRect(TRect(l, t, r, b)), dc->S.BrushColor);
     if (dc->S.PenStyle != PS_NULL) {
@@ -460,6 +479,8 @@ bool MoveToEx(HDC dc, int x, int y, TPoint* old)
 
 bool LineTo(HDC dc, int x, int y)
 {
+    if (dc->Recorder)
+        dc->Record(QStringLiteral("Line(%1,%2,%3,%4;%5)").arg(dc->S.PenPos.X).arg(dc->S.PenPos.Y).arg(x).arg(y).arg(ColText(dc->S.PenColor)));
     dc->PixelLine(dc->S.PenPos.X, dc->S.PenPos.Y, x, y);
     dc->S.PenPos = TPoint(x, y);
     return true;
@@ -467,6 +488,12 @@ bool LineTo(HDC dc, int x, int y)
 
 bool Polyline(HDC dc, const TPoint* points, int count)
 {
+    if (dc->Recorder) {
+        QString pts;
+        for (int i = 0; i < count; ++i)
+            pts += QStringLiteral("%1(%2,%3)").arg(i ? QStringLiteral(" ") : QString()).arg(points[i].X).arg(points[i].Y);
+        dc->Record(QStringLiteral("Polyline(%1;%2)").arg(pts, ColText(dc->S.PenColor)));
+    }
     for (int i = 1; i < count; ++i)
         dc->PixelLine(points[i - 1].X, points[i - 1].Y, points[i].X, points[i].Y);
     return count >= 2;
@@ -529,6 +556,8 @@ bool StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
 {
     if (!dst || !dst->Painter)
         return false;
+    if (dst->Recorder)
+        dst->Record(QStringLiteral("StretchBlt(%1;%2,%3,%4,%5)").arg(RectText(Bounds(x, y, w, h))).arg(sx).arg(sy).arg(sw).arg(sh));
     const QRect target = dst->DevRect(TRect(x, y, x + w, y + h));
     if (rop == BLACKNESS || rop == WHITENESS) {
         dst->FillDev(target, rop == BLACKNESS ? 0 : 0xFFFFFF);
@@ -540,8 +569,6 @@ bool StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
     }
     if (!src || !src->Image)
         return false;
-    if (src->OwnPainter && src->OwnPainter->isActive())
-        src->OwnPainter->end();   // flush pending drawing into the image
     const QRect from(src->DX(sx), src->DY(sy), sw, sh);
     const auto mode = dst->Painter->compositionMode();
     switch (rop) {
@@ -552,11 +579,6 @@ bool StretchBlt(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, in
     }
     dst->Painter->drawImage(target, *src->Image, from);
     dst->Painter->setCompositionMode(mode);
-    if (src->OwnPainter && !src->OwnPainter->isActive()) {
-        src->OwnPainter->begin(src->Image);
-        src->FontApplied = false;
-        src->ApplyClip();
-    }
     return true;
 }
 
@@ -569,8 +591,6 @@ bool AlphaBlendDC(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, 
 {
     if (!dst || !dst->Painter || !src || !src->Image)
         return false;
-    if (src->OwnPainter && src->OwnPainter->isActive())
-        src->OwnPainter->end();
     QImage part = src->Image->copy(src->DX(sx), src->DY(sy), sw, sh);
     if (!perPixel)
         part = part.convertToFormat(QImage::Format_RGB32);
@@ -578,11 +598,6 @@ bool AlphaBlendDC(HDC dst, int x, int y, int w, int h, HDC src, int sx, int sy, 
     dst->Painter->setOpacity(std::clamp(constantAlpha, 0, 255) / 255.0);
     dst->Painter->drawImage(dst->DevRect(TRect(x, y, x + w, y + h)), part);
     dst->Painter->setOpacity(old);
-    if (src->OwnPainter && !src->OwnPainter->isActive()) {
-        src->OwnPainter->begin(src->Image);
-        src->FontApplied = false;
-        src->ApplyClip();
-    }
     return true;
 }
 
@@ -658,6 +673,8 @@ bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const QSt
     if (!dc->Painter)
         return false;
     const QString s = count < 0 || count >= text.size() ? text : text.left(count);
+    if (dc->Recorder)
+        dc->Record(QStringLiteral("TextOut(%1,%2;%3%4)").arg(x).arg(y).arg(s, rect ? QStringLiteral(";") + RectText(*rect) : QString()));
     const QFontMetrics& fm = dc->FM();
     int w = 0;
     if (dx) {

@@ -5,6 +5,7 @@
 #include "Windows.h"
 
 #include <QString>
+#include <functional>
 
 class QPainter;
 class QImage;
@@ -19,6 +20,8 @@ void DeleteDC(HDC dc);
 QPainter* DCPainter(HDC dc);
 // The image a memory context draws on, or nullptr.
 QImage* DCImage(HDC dc);
+// Every drawing call on the context is also described to the recorder (tests' recording canvas).
+void SetDCRecorder(HDC dc, std::function<void(const QString& call)> recorder);
 int SaveDC(HDC dc);                  // pushes font, colours, pen, brush, clip and origin
 bool RestoreDC(HDC dc, int saved);   // -1: the last saved state
 
