@@ -76,6 +76,7 @@ struct IniDoc {
     Enc enc = Enc::Utf8;
     QString lineBreak = QStringLiteral("\r\n");
     bool exists = false;
+    bool unreadable = false;   // there but not readable: never overwrite it blindly
 
     static Line Parse(const QString& raw)
     {
@@ -104,8 +105,12 @@ struct IniDoc {
     void Load(const QString& fileName)
     {
         QFile f(fileName);
-        if (!f.exists() || !f.open(QIODevice::ReadOnly))
+        if (!f.exists())
             return;
+        if (!f.open(QIODevice::ReadOnly)) {
+            unreadable = true;
+            return;
+        }
         exists = true;
         QByteArray bytes = f.readAll();
         QString text;
@@ -142,6 +147,8 @@ struct IniDoc {
 
     void Save(const QString& fileName) const
     {
+        if (unreadable)
+            throw EIniFileException(QStringLiteral("Unable to write to %s"), {fileName});
         QString text;
         for (const Line& l : lines) {
             text += l.raw;

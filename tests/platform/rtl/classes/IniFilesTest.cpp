@@ -187,3 +187,17 @@ TEST_F(IniTest, WriteFailureRaises)
     TIniFile ini(Dir.filePath("missing/dir/Config.ini"));
     EXPECT_THROW(ini.WriteString("a", "b", "c"), EIniFileException);
 }
+
+TEST_F(IniTest, UnreadableFileIsNotReplaced)
+{
+    // Not by a file holding only the new key.
+    Put("[a]\nkeep=1\n");
+    QFile::setPermissions(Path, QFileDevice::WriteOwner);
+    QFile probe(Path);
+    if (probe.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "permissions are not enforced here";
+    TIniFile locked(Path);
+    EXPECT_THROW(locked.WriteString("a", "b", "c"), EIniFileException);
+    QFile::setPermissions(Path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(Bytes(), QByteArray("[a]\nkeep=1\n"));
+}
