@@ -2,6 +2,13 @@
 // data module's T-SQL batches either on embedded SQLite (a data source that names a folder)
 // or on SQL Server through unixODBC + FreeTDS (anything else).
 //
+// On SQLite, SQL Server semantics are kept (see SqlInternal.h for the storage forms): text
+// compares without case and trailing blanks, decimal/numeric/money are exact (stored as
+// scaled 128-bit integers, summed and computed by the engine's own functions), date-times
+// are one canonical text, "+" concatenates text, ISNULL takes the type of its first
+// argument, casts are strict, "#temp" tables and the DATEFORMAT setting belong to the
+// session, variables to the batch.
+//
 // Typical use by a query component:
 //   auto s = TSqlSession::Connect("Provider=SQLOLEDB.1;...;Initial Catalog=maindatabase;Data Source=/data");
 //   auto cmd = s->Prepare("INSERT INTO #t(a, b) VALUES (:a, :b)");   // reuse for many rows
@@ -114,6 +121,10 @@ protected:
 };
 
 // Connection-string keys (case-insensitive) and what the engine makes of them.
+// "Data Source" names the server (optionally "host,port") or, for the embedded engine, a
+// folder holding "<catalog>.sqlite" per catalog; "Initial Catalog" the database; "User ID"
+// and "Password" the login. The embedded engine also takes "Create Catalog=True" to create
+// a missing catalog file (demo and test set-up); without it a missing catalog is an error.
 struct TSqlConnectionInfo {
     QMap<QString, QString> Values;   // keys lower-cased
     QString Provider, DataSource, Catalog, UserId, Password;

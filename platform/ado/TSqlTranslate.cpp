@@ -1549,6 +1549,15 @@ public:
     }
 
     void skipParens() { if (cur().op("(")) p = matchParen(t, p, e) + 1; }
+    // "WITH (PAD_INDEX = OFF, ...)" and "ON [PRIMARY]" of generated scripts: storage, nothing to keep
+    void skipStorageOptions()
+    {
+        for (;;) {
+            if (cur().is("WITH") && at(1).op("(")) { ++p; skipParens(); continue; }
+            if (cur().is("ON") && (at(1).kind == Token::QIdent || at(1).kind == Token::Ident)) { p += 2; continue; }
+            return;
+        }
+    }
 
     Translation createTable()
     {
@@ -1603,9 +1612,12 @@ public:
                 }
                 defs.push_back(d);
             }
+            skipStorageOptions();
             if (op(")")) break;
             expectOp(",");
         }
+        skipStorageOptions();
+        if (kw("TEXTIMAGE_ON")) ident();
         bool hasIdentity = std::any_of(defs.begin(), defs.end(), [](const ColDef& d) { return d.identity; });
         QStringList body;
         for (const ColDef& d : defs) {

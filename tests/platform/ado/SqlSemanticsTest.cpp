@@ -198,6 +198,22 @@ TEST_F(Semantics, BatchVariablesTableVariablesAndIf)
     EXPECT_THROW(Query(*s, QStringLiteral("SELECT @undeclared")), ESqlError);
 }
 
+TEST_F(Semantics, GeneratedTableScriptsAreAccepted)
+{
+    s->Execute(QStringLiteral(
+        "CREATE TABLE [dbo].[DararedZeroExclude](\n"
+        "  [idRecord] [int] IDENTITY(1,1) NOT NULL,\n"
+        "  [filial] [smallint] NOT NULL,\n"
+        "  [invoice] [varchar](25) COLLATE Cyrillic_General_CI_AS NOT NULL,\n"
+        "  [hide] [bit] NOT NULL CONSTRAINT [DF_hide] DEFAULT ((0)),\n"
+        " CONSTRAINT [PK_DararedZeroExclude] PRIMARY KEY CLUSTERED ([idRecord] ASC)\n"
+        "  WITH (PAD_INDEX = OFF, STATISTICS_NORECOMPUTE = OFF, IGNORE_DUP_KEY = OFF) ON [PRIMARY]\n"
+        ") ON [PRIMARY]\n"
+        "CREATE NONCLUSTERED INDEX [IX_invoice] ON [dbo].[DararedZeroExclude] ([invoice] ASC) WITH (SORT_IN_TEMPDB = OFF) ON [PRIMARY]"));
+    s->Execute(QStringLiteral("INSERT INTO DararedZeroExclude(filial, invoice) VALUES (1, 'X')"));
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT * FROM [dbo].[DararedZeroExclude]")), QStringList{"1|1|X|0"});
+}
+
 TEST_F(Semantics, IdentityTopAndFullJoin)
 {
     s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (2, 'Б')"));
