@@ -26,6 +26,8 @@ INSERT INTO tbSpravka VALUES ('1-200000002-2024-0000000012', 1.000, '09.02.2024'
 INSERT INTO tbSpravka VALUES ('1-200000002-2024-0000000012', 1.000, '09.02.2024', '5', '', '18', 2, '01.02.2024', 18, NULL, 60, NULL, 0, 0)
 INSERT INTO tbSpravka VALUES ('1-200000002-2024-0000000012', 1.000, '09.02.2024', '5', '', '18', 2, '01.03.2024', 18, NULL, 60, NULL, 1, 0)
 INSERT INTO tbSpravka VALUES ('1-100000001-2024-0000000005', 3.000, '09.02.2024', '9', '', '19', 1, '01.02.2024', 18, NULL, 60, NULL, 1, 0)
+-- an enterprise the branch does not know
+INSERT INTO tbSpravka VALUES ('1-777777777-2024-0000000066', 2.000, '09.02.2024', '0066.', '', '20', 99, '01.02.2024', 18, NULL, 60, NULL, 1, 0)
 )";
 
 const char* kBranchSchema = R"(
@@ -393,6 +395,7 @@ TEST_F(Catalogue, BranchStatements)
             "NULL|NULL|NULL|77|2024-02-05|7.500|NULL|2|16|3|NULL||2024-02-01",
             "NULL|NULL|NULL|123|2024-02-09|20.000|NULL|2|17|2|5002||2024-02-01",
             "NULL|NULL|NULL|9|2024-02-09|3.000|NULL|2|19|1|5001||2024-02-01",
+            "NULL|NULL|NULL|66|2024-02-09|2.000|NULL|2|20|99|NULL||2024-02-01",
             // e-invoice 11 with both of its VAT entries summed (account mark 'a' matches 'A')
             "200000002-2024-0000000011|5|2024-02-10|123|2024-02-09|20.000|20.000|2|15|2|5002|7|2024-02-01",
             // e-invoice 12 without a certificate; 13 (March) and the additional 14 (January) lie outside the period
@@ -401,6 +404,7 @@ TEST_F(Catalogue, BranchStatements)
         }},
         {"SelectInvProvData", kSelectInvProvData, {}, {
             "NULL|NULL|NULL|NULL|9|2024-02-09|3.000|NULL|NULL|NULL|2|19|1|5001|NULL||2024-02-01",
+            "NULL|NULL|NULL|NULL|66|2024-02-09|2.000|NULL|NULL|NULL|2|20|99|NULL|NULL||2024-02-01",
             "NULL|NULL|NULL|NULL|123|2024-02-09|20.000|NULL|NULL|NULL|2|17|2|5002|NULL||2024-02-01",
             "NULL|NULL|NULL|NULL|77|2024-02-05|7.500|NULL|NULL|NULL|2|16|3|NULL|NULL||2024-02-01",
             "200000002-2024-0000000011|1|5|2024-02-10|123|2024-02-09|20.000|20.000|100.000|120.000|2|15|2|5002|С|7|2024-02-01",
@@ -415,11 +419,13 @@ TEST_F(Catalogue, BranchStatements)
             "7.500|2024-02-05|77||2024-02-01|16|5003*|2|1-999999999-2024-0000000099",
             "20.000|2024-02-09|123||2024-02-01|17|5002|2|1-888888888-2024-0000000077",
             "3.000|2024-02-09|9||2024-02-01|19|5001|2|1-100000001-2024-0000000005",
+            "2.000|2024-02-09|66||2024-02-01|20|NULL|2|1-777777777-2024-0000000066",
         }},
     });
     // exclude-own-entries drops the organisation's own enterprise; a chosen enterprise narrows to its code
     TSqlParams self = period;
     self[2].Value = true;
+    EXPECT_EQ(Query(*obj, WithLine(selectSprProvObj(), 1, noEnterprise), self).size(), 4);   // own and unknown enterprises dropped
     EXPECT_EQ(Query(*obj, WithLine(selectSprProvObj(), 1, QStringLiteral("AND ISNULL(pred.globalcode, '')='5001'")), self).size(), 0);
     EXPECT_EQ(Query(*obj, WithLine(selectSprProvObj(), 1, QStringLiteral("AND ISNULL(pred.globalcode, '')='5002'")), self).size(), 3);
     obj->Execute(kCrInvProv);
