@@ -247,6 +247,17 @@ public:
             if (ti.IsText()) c.Size = int(size);
             if (ti.IsExact()) { c.Precision = int(size); c.Scale = scale; }
             c.Nullable = nullable != SQL_NO_NULLS;
+            auto attr = [&](SQLUSMALLINT field) {
+                SQLWCHAR buf[256] = {};
+                SQLSMALLINT len = 0;
+                if (!SQL_SUCCEEDED(SQLColAttributeW(FSt->h, SQLUSMALLINT(i), field, buf, sizeof buf, &len, nullptr))) return QString();
+                return QString::fromUtf16(reinterpret_cast<const char16_t*>(buf), std::min<int>(len / 2, 255));
+            };
+            c.BaseTable = attr(SQL_DESC_BASE_TABLE_NAME);
+            c.BaseColumn = attr(SQL_DESC_BASE_COLUMN_NAME);
+            SQLLEN autoInc = 0;
+            if (SQL_SUCCEEDED(SQLColAttributeW(FSt->h, SQLUSMALLINT(i), SQL_DESC_AUTO_UNIQUE_VALUE, nullptr, 0, nullptr, &autoInc)))
+                c.AutoIncrement = autoInc == SQL_TRUE;
             FColumns.push_back(c);
         }
     }

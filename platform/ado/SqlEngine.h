@@ -59,6 +59,12 @@ struct TSqlColumn {
     int Scale = 0;
     bool Nullable = true;
     bool AutoIncrement = false;
+    // Where a plain column of a result comes from (empty for computed ones), so that a
+    // dataset can write a changed row back: table as named in the statement, its column,
+    // and whether that column belongs to the table's key.
+    QString BaseTable;
+    QString BaseColumn;
+    bool Key = false;
     TSqlTypeInfo TypeInfo() const { return {Type, Size, Precision, Scale}; }
 };
 

@@ -454,6 +454,9 @@ bool SqliteSession::TableColumns(const QString& schema, const QString& table, st
         TSqlTypeInfo t = ParseTypeName(decl);
         c.Type = t.Type; c.Size = t.Size; c.Precision = t.Precision; c.Scale = t.Scale;
         c.Nullable = sqlite3_column_int(st, 3) == 0;
+        c.BaseTable = table;
+        c.BaseColumn = c.Name;
+        c.Key = sqlite3_column_int(st, 5) > 0;
         if (sqlite3_column_int(st, 5) == 1 && decl.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0) {
             c.AutoIncrement = true;
             c.Nullable = false;

@@ -415,6 +415,7 @@ struct Ex {
     QString name;   // column name when the expression is a column reference
     bool isColumn = false;
     QString param;  // the parameter's SQLite name when the expression is one bare parameter
+    TSqlColumn base; // the source column of a column reference
 };
 
 struct Source {
@@ -1084,6 +1085,7 @@ public:
                         r.t = c.TypeInfo();
                         r.name = c.Name;
                         r.isColumn = true;
+                        r.base = c;
                         return true;
                     }
                 }
@@ -1297,6 +1299,13 @@ public:
             items += (items.isEmpty() ? QString() : QStringLiteral(", ")) + x.s;
             if (!name.isEmpty()) items += QStringLiteral(" AS ") + QuoteId(name);
             TSqlColumn col;
+            if (x.isColumn && !target) {
+                col.BaseTable = x.base.BaseTable;
+                col.BaseColumn = x.base.BaseColumn;
+                col.Key = x.base.Key;
+                col.AutoIncrement = x.base.AutoIncrement;
+                col.Nullable = x.base.Nullable;
+            }
             col.Name = name;
             col.Type = x.t.Type; col.Size = x.t.Size; col.Precision = x.t.Precision; col.Scale = x.t.Scale;
             c.cols.push_back(col);
@@ -1308,10 +1317,8 @@ public:
                 ++p;
                 for (const Source& s : c.sc->src)
                     for (const TSqlColumn& col : s.cols) {
-                        Ex x; x.s = QuoteId(s.alias) + u'.' + QuoteId(col.Name); x.t = col.TypeInfo();
+                        Ex x; x.s = QuoteId(s.alias) + u'.' + QuoteId(col.Name); x.t = col.TypeInfo(); x.isColumn = true; x.base = col;
                         add(x, col.Name, QString());
-                        c.cols.back().AutoIncrement = col.AutoIncrement;
-                        c.cols.back().Nullable = col.Nullable;
                     }
             } else if ((cur().kind == Token::Ident || cur().kind == Token::QIdent) && at(1).op(".") && at(2).op("*")) {
                 QString alias = cur().text;
@@ -1321,7 +1328,7 @@ public:
                     if (s.alias.compare(alias, Qt::CaseInsensitive) != 0) continue;
                     found = true;
                     for (const TSqlColumn& col : s.cols) {
-                        Ex x; x.s = QuoteId(s.alias) + u'.' + QuoteId(col.Name); x.t = col.TypeInfo();
+                        Ex x; x.s = QuoteId(s.alias) + u'.' + QuoteId(col.Name); x.t = col.TypeInfo(); x.isColumn = true; x.base = col;
                         add(x, col.Name, QString());
                     }
                 }

@@ -228,6 +228,15 @@ TEST_F(Semantics, IdentityTopAndFullJoin)
     auto cols = s->Open(QStringLiteral("SELECT * FROM DararedSigners"))->Columns();
     ASSERT_EQ(cols.size(), 3u);
     EXPECT_TRUE(cols[0].AutoIncrement);
+    EXPECT_TRUE(cols[0].Key);
+    EXPECT_FALSE(cols[2].Key);
+    EXPECT_EQ(cols[2].BaseTable, QStringLiteral("DararedSigners"));
+    EXPECT_EQ(cols[2].BaseColumn, QStringLiteral("fio"));
+    // a computed column has no base; a derived table passes its base through
+    auto d = s->Open(QStringLiteral("SELECT x.fio AS name, UPPER(x.fio) AS up FROM (SELECT fio FROM dbo.DararedSigners) x"))->Columns();
+    EXPECT_EQ(d[0].Name, QStringLiteral("name"));
+    EXPECT_EQ(d[0].BaseColumn, QStringLiteral("fio"));
+    EXPECT_TRUE(d[1].BaseTable.isEmpty());
     EXPECT_EQ(cols[1].Type, TSqlDataType::SmallInt);
     EXPECT_EQ(cols[2].Type, TSqlDataType::VarChar);
     EXPECT_EQ(cols[2].Size, 100);
