@@ -368,7 +368,7 @@ void RunAll(TSqlSession& s, const std::vector<Stmt>& stmts)
     }
 }
 
-class Catalogue : public ::testing::Test {
+class DataModuleStatements : public ::testing::Test {
 protected:
     QTemporaryDir branchDir, summaryDir;
     void SetUp() override
@@ -380,7 +380,7 @@ protected:
     const TSqlParams period = {{"FirstDate", "01.02.2024"}, {"SecondDate", "29.02.2024"}, {"delSelfProv", false}};
 };
 
-TEST_F(Catalogue, BranchStatements)
+TEST_F(DataModuleStatements, BranchStatements)
 {
     auto obj = TSqlSession::Connect(ConnStr(branchDir.path(), QStringLiteral("MainDataBase")));
     const QString selectAll = QStringLiteral(
@@ -440,7 +440,7 @@ TEST_F(Catalogue, BranchStatements)
     EXPECT_EQ(obj->Open(selectAll)->Columns()[3].Size, 50);
 }
 
-TEST_F(Catalogue, SummaryStatements)
+TEST_F(DataModuleStatements, SummaryStatements)
 {
     auto svod = TSqlSession::Connect(ConnStr(summaryDir.path(), QStringLiteral("maindatabase")));
     auto d = [](int y, int m, int day) { return Variant::FromDate(double(sqlimpl::DaysFromCivil(y, m, day))); };
