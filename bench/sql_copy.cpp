@@ -86,6 +86,44 @@ void BM_ExactSumOverRows(benchmark::State& state)
 }
 BENCHMARK(BM_ExactSumOverRows)->Arg(200000)->Unit(benchmark::kMillisecond);
 
+// The final comparison's shape: a full join of the branches' rows with the workbook rows by
+// e-invoice number, plus lookups, over 200,000 rows on each side.
+void BM_FullJoinComparison(benchmark::State& state)
+{
+    const int rows = int(state.range(0));
+    QTemporaryDir dir;
+    auto s = TSqlSession::Connect(conn(dir.path(), "maindatabase"));
+    fill(*s, rows);
+    s->Execute(QStringLiteral("CREATE TABLE tbPredpr(idPredpr bigint PRIMARY KEY, UNN varchar(20), dopUNN smallint, namePredpr varchar(300))"));
+    auto pred = s->Prepare(QStringLiteral("INSERT INTO tbPredpr VALUES (?, ?, NULL, ?)"));
+    s->BeginTrans();
+    for (int i = 0; i < 700; ++i) pred->Execute({{QString(), 5000 + i}, {QString(), QString::number(100000000 + i)}, {QString(), QStringLiteral("Предприятие %1").arg(i)}});
+    s->CommitTrans();
+    s->Execute(QStringLiteral(
+        "CREATE TABLE #svexceltmp(idPredpr bigint, invoicefullname varchar(25) PRIMARY KEY, ndsexcel decimal(18, 3), signerfio varchar(70))"));
+    auto ins = s->Prepare(QStringLiteral("INSERT INTO #svexceltmp VALUES (?, ?, ?, ?)"));
+    s->BeginTrans();
+    for (int i = rows / 2; i < rows + rows / 2; ++i)
+        ins->Execute({{QString(), 5000 + i % 700}, {QString(), QStringLiteral("200000002-2024-%1").arg(i, 10, 10, QLatin1Char('0'))},
+                      {QString(), Currency::FromRaw(int64_t(i) * 1230)}, {QString(), QStringLiteral("Подписант %1").arg(i % 50)}});
+    s->CommitTrans();
+    const QString sql = QStringLiteral(
+        "SELECT ISNULL(inv.idPredpr, exc.idPredpr) AS idPredpr, ISNULL(inv.invoicefullname, exc.invoicefullname) AS invoicefullname,\n"
+        "  ISNULL(pred.UNN+' - '+pred.namePredpr, exc.signerfio) AS namepredpr, exc.ndsexcel, inv.ndsspr\n"
+        "FROM #svod_inv inv\n"
+        "FULL JOIN #svexceltmp exc ON (inv.invoicefullname=exc.invoicefullname)\n"
+        "LEFT JOIN tbPredpr pred ON inv.idPredpr=pred.idPredpr\n"
+        "ORDER BY namepredpr, invoicefullname");
+    for (auto _ : state) {
+        auto r = s->Open(sql);
+        std::vector<Variant> row;
+        int n = 0;
+        while (r->Next(row)) ++n;
+        if (n != rows + rows / 2) state.SkipWithError("row count");
+    }
+}
+BENCHMARK(BM_FullJoinComparison)->Arg(200000)->Unit(benchmark::kMillisecond)->Iterations(1);
+
 } // namespace
 
 BENCHMARK_MAIN();
