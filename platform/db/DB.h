@@ -313,8 +313,9 @@ public:
     bool IsNull() const;
     void Clear() { SetData(Null()); }
     Variant Value() const { return GetAsVariant(); }
-    void SetValue(const Variant& v) { SetAsVariant(v); }
+    void SetValue(const Variant& v) { SetAsVariantImpl(v); }
     Variant AsVariant() const { return GetAsVariant(); }
+    void SetAsVariant(const Variant& v) { SetAsVariantImpl(v); }
     QString AsString() const { return GetAsString(); }
     void SetAsString(const QString& v) { SetAsStringImpl(v); }
     int32_t AsInteger() const { return GetAsInteger(); }
@@ -326,13 +327,12 @@ public:
     Currency AsCurrency() const { return GetAsCurrency(); }
     void SetAsCurrency(Currency v) { SetAsCurrencyImpl(v); }
     TBcd AsBCD() const { return GetAsBCD(); }
-    void SetAsBCD(const TBcd& v) { SetAsVariant(Variant(v)); }
+    void SetAsBCD(const TBcd& v) { SetAsVariantImpl(Variant(v)); }
     TDateTime AsDateTime() const { return GetAsDateTime(); }
     void SetAsDateTime(TDateTime v) { SetAsDateTimeImpl(v); }
     bool AsBoolean() const { return GetAsBoolean(); }
     void SetAsBoolean(bool v) { SetAsBooleanImpl(v); }
     TSQLTimeStamp AsSQLTimeStamp() const;
-    void SetAsVariantValue(const Variant& v) { SetAsVariant(v); }
     // Old and new values of the record being edited (the dataset's old- and new-value states).
     Variant OldValue() const;
     Variant NewValue() const;
@@ -421,7 +421,7 @@ public:
 protected:
     // Typed conversions; descendants override for their own types.
     virtual Variant GetAsVariant() const;
-    virtual void SetAsVariant(const Variant& v);
+    virtual void SetAsVariantImpl(const Variant& v);
     virtual QString GetAsString() const;
     virtual void SetAsStringImpl(const QString& v);
     virtual int32_t GetAsInteger() const;
@@ -503,7 +503,7 @@ protected:
     double GetAsFloat() const override;
     bool GetAsBoolean() const override;
     TDateTime GetAsDateTime() const override;
-    void SetAsVariant(const Variant& v) override;
+    void SetAsVariantImpl(const Variant& v) override;
     int GetDefaultWidth() const override { return Size(); }
     void CheckSize(int v) const override;
 
@@ -556,7 +556,7 @@ protected:
     void SetAsStringImpl(const QString& v) override;
     void SetAsLargeIntImpl(int64_t v) override;
     void SetAsFloatImpl(double v) override;
-    void SetAsVariant(const Variant& v) override;
+    void SetAsVariantImpl(const Variant& v) override;
     void GetText(QString& Text, bool DisplayText) const override;
     void CheckRange(int64_t v) const;
 
@@ -635,7 +635,7 @@ protected:
     void SetAsFloatImpl(double v) override;
     void SetAsLargeIntImpl(int64_t v) override { SetAsFloatImpl(double(v)); }
     void SetAsCurrencyImpl(Currency v) override { SetAsFloatImpl(v.ToDouble()); }
-    void SetAsVariant(const Variant& v) override;
+    void SetAsVariantImpl(const Variant& v) override;
     void GetText(QString& Text, bool DisplayText) const override;
 
     bool FCurrency = false;
@@ -683,7 +683,7 @@ protected:
     void SetAsCurrencyImpl(::Currency v) override;
     void SetAsFloatImpl(double v) override;
     void SetAsLargeIntImpl(int64_t v) override;
-    void SetAsVariant(const Variant& v) override;
+    void SetAsVariantImpl(const Variant& v) override;
     void GetText(QString& Text, bool DisplayText) const override;
     int GetDefaultWidth() const override { return FPrecision > 0 ? FPrecision + 1 : 10; }
     void CheckSize(int v) const override;
@@ -702,7 +702,7 @@ public:
 protected:
     QString GetAsString() const override;
     void SetAsStringImpl(const QString& v) override;
-    void SetAsVariant(const Variant& v) override;
+    void SetAsVariantImpl(const Variant& v) override;
     void GetText(QString& Text, bool DisplayText) const override;
 };
 
@@ -717,7 +717,7 @@ public:
 protected:
     QString GetAsString() const override;
     void SetAsStringImpl(const QString& v) override;
-    void SetAsVariant(const Variant& v) override;
+    void SetAsVariantImpl(const Variant& v) override;
     int GetDefaultWidth() const override;
 
 private:
@@ -739,7 +739,7 @@ protected:
     void SetAsStringImpl(const QString& v) override;
     void SetAsDateTimeImpl(TDateTime v) override;
     void SetAsFloatImpl(double v) override { SetAsDateTimeImpl(v); }
-    void SetAsVariant(const Variant& v) override;
+    void SetAsVariantImpl(const Variant& v) override;
     void GetText(QString& Text, bool DisplayText) const override;
     int GetDefaultWidth() const override { return 18; }
 
@@ -770,7 +770,7 @@ protected:
     void SetAsDateTimeImpl(TDateTime v) override;
     QString GetAsString() const override;
     void SetAsStringImpl(const QString& v) override;
-    void SetAsVariant(const Variant& v) override;
+    void SetAsVariantImpl(const Variant& v) override;
     void GetText(QString& Text, bool DisplayText) const override;
     int GetDefaultWidth() const override { return 18; }
 
@@ -787,7 +787,7 @@ public:
 protected:
     QString GetAsString() const override;
     void SetAsStringImpl(const QString& v) override;
-    void SetAsVariant(const Variant& v) override;
+    void SetAsVariantImpl(const Variant& v) override;
     void GetText(QString& Text, bool DisplayText) const override;
     void CheckSize(int v) const override;
 };
@@ -820,7 +820,7 @@ protected:
     TBlobField(TComponent* AOwner, TFieldType Type);
     QString GetAsString() const override;
     void SetAsStringImpl(const QString& v) override;
-    void SetAsVariant(const Variant& v) override;
+    void SetAsVariantImpl(const Variant& v) override;
     void GetText(QString& Text, bool DisplayText) const override;
 
     bool FGraphicHeader = true;
@@ -848,8 +848,8 @@ public:
     explicit TVariantField(TComponent* AOwner);
 
 protected:
-    void SetAsVariant(const Variant& v) override;
-    void SetAsStringImpl(const QString& v) override { SetAsVariant(Variant(v)); }
+    void SetAsVariantImpl(const Variant& v) override;
+    void SetAsStringImpl(const QString& v) override { SetAsVariantImpl(Variant(v)); }
 };
 
 // A value the dataset aggregates over its records (the dataset computes it).

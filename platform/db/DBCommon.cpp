@@ -1,5 +1,7 @@
 #include "DBCommon.h"
 
+#include "DB.h"
+
 #include "platform/rtl/FMTBcd.h"
 
 #include <cmath>
@@ -978,6 +980,22 @@ TExprParser::TExprParser(TExprFieldResolver Resolver, const QString& Text, TFilt
     : FText(Text)
 {
     Compile(Resolver, Text, FilterOptions, ParserOptions);
+}
+
+TExprParser::TExprParser(TDataSet* DataSet, const QString& Text, TFilterOptions FilterOptions,
+                         TParserOptions ParserOptions)
+    : FText(Text)
+{
+    TExprFieldResolver resolver = [DataSet](const QString& name, TExprFieldInfo& info) {
+        TField* f = DataSet ? DataSet->FindField(name) : nullptr;
+        if (!f)
+            return false;
+        info.FieldNo = f->FieldNo();
+        info.DataType = f->DataType();
+        info.FieldName = f->FieldName();
+        return true;
+    };
+    Compile(resolver, Text, FilterOptions, ParserOptions);
 }
 
 TExprParser::~TExprParser() = default;

@@ -267,7 +267,7 @@ Variant TField::GetAsVariant() const
     return v;
 }
 
-void TField::SetAsVariant(const Variant& v)
+void TField::SetAsVariantImpl(const Variant& v)
 {
     SetVarValue(v);
 }
@@ -613,7 +613,7 @@ TDateTime TStringField::GetAsDateTime() const
     return s.trimmed().isEmpty() ? 0.0 : StrToDateTime(s);
 }
 
-void TStringField::SetAsVariant(const Variant& v)
+void TStringField::SetAsVariantImpl(const Variant& v)
 {
     if (v.IsNull() || v.IsEmpty())
         SetData(Null());
@@ -745,7 +745,7 @@ void TIntegerField::SetAsStringImpl(const QString& v)
     SetAsLargeIntImpl(n);
 }
 
-void TIntegerField::SetAsVariant(const Variant& v)
+void TIntegerField::SetAsVariantImpl(const Variant& v)
 {
     if (v.IsNull() || v.IsEmpty())
         SetData(Null());
@@ -840,7 +840,7 @@ void TFloatField::SetAsStringImpl(const QString& v)
     SetAsFloatImpl(d);
 }
 
-void TFloatField::SetAsVariant(const Variant& v)
+void TFloatField::SetAsVariantImpl(const Variant& v)
 {
     if (v.IsNull() || v.IsEmpty())
         SetData(Null());
@@ -946,7 +946,7 @@ void TBCDField::SetAsStringImpl(const QString& v)
     SetAsCurrencyImpl(c);
 }
 
-void TBCDField::SetAsVariant(const Variant& v)
+void TBCDField::SetAsVariantImpl(const Variant& v)
 {
     if (v.IsNull() || v.IsEmpty())
         SetData(Null());
@@ -990,7 +990,7 @@ void TFMTBCDField::SetAsStringImpl(const QString& v)
     SetData(VarFMTBcdCreate(b));
 }
 
-void TFMTBCDField::SetAsVariant(const Variant& v)
+void TFMTBCDField::SetAsVariantImpl(const Variant& v)
 {
     if (v.IsNull() || v.IsEmpty())
         SetData(Null());
@@ -1047,7 +1047,7 @@ void TBooleanField::SetAsStringImpl(const QString& v)
         DatabaseErrorFmt(QString::fromLatin1(DBMsg::NotABoolean), {v, DisplayName()});
 }
 
-void TBooleanField::SetAsVariant(const Variant& v)
+void TBooleanField::SetAsVariantImpl(const Variant& v)
 {
     if (v.IsNull() || v.IsEmpty())
         SetData(Null());
@@ -1132,7 +1132,7 @@ void TDateTimeField::SetAsStringImpl(const QString& v)
     SetAsDateTimeImpl(d);
 }
 
-void TDateTimeField::SetAsVariant(const Variant& v)
+void TDateTimeField::SetAsVariantImpl(const Variant& v)
 {
     if (v.IsNull() || v.IsEmpty())
         SetData(Null());
@@ -1196,7 +1196,7 @@ void TSQLTimeStampField::SetAsStringImpl(const QString& v)
         SetAsDateTimeImpl(StrToDateTime(v));
 }
 
-void TSQLTimeStampField::SetAsVariant(const Variant& v)
+void TSQLTimeStampField::SetAsVariantImpl(const Variant& v)
 {
     if (v.IsNull() || v.IsEmpty())
         SetData(Null());
@@ -1238,7 +1238,7 @@ void TBinaryField::SetAsStringImpl(const QString& v)
     SetData(v.isEmpty() ? Null() : BytesToVar(v.toLatin1()));
 }
 
-void TBinaryField::SetAsVariant(const Variant& v)
+void TBinaryField::SetAsVariantImpl(const Variant& v)
 {
     if (v.IsNull() || v.IsEmpty())
         SetData(Null());
@@ -1320,7 +1320,7 @@ void TBlobField::SetAsStringImpl(const QString& v)
         SetData(BytesToVar(v.toLatin1()));
 }
 
-void TBlobField::SetAsVariant(const Variant& v)
+void TBlobField::SetAsVariantImpl(const Variant& v)
 {
     if (v.IsNull() || v.IsEmpty())
         SetData(Null());
@@ -1355,7 +1355,7 @@ TVariantField::TVariantField(TComponent* AOwner) : TField(AOwner)
     SetDataType(ftVariant);
 }
 
-void TVariantField::SetAsVariant(const Variant& v)
+void TVariantField::SetAsVariantImpl(const Variant& v)
 {
     SetData(v.IsEmpty() ? Null() : v);
 }
