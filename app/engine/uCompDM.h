@@ -1,0 +1,111 @@
+// The reconciliation engine's data module: its exceptions, its configuration ("Config.ini"
+// beside the executable) and the connection strings. The module class itself takes these
+// over once the dataset classes exist; until then TCompConfig is usable on its own.
+#pragma once
+
+#include "platform/rtl/SysUtils.h"
+
+#include <QString>
+#include <optional>
+#include <utility>
+#include <vector>
+
+// ---------------------------------------------------------------- exceptions
+
+// Base of every error the module's insert, update and delete operations raise; the list
+// dialogs catch this class and show the message unchanged.
+DOV_DECLARE_EXCEPTION(EDBOperationException, Exception);
+
+// Each operation's class; Caught builds it from the message of the error it replaces.
+#define COMPDM_OPERATION_EXCEPTION(Name)                         \
+    class Name : public EDBOperationException {                  \
+    public:                                                      \
+        using EDBOperationException::EDBOperationException;      \
+        static Name Caught(const QString& message);              \
+    }
+
+COMPDM_OPERATION_EXCEPTION(EConnectException);
+COMPDM_OPERATION_EXCEPTION(EInsExcelTempException);
+COMPDM_OPERATION_EXCEPTION(EInsSvodDuplesException);
+COMPDM_OPERATION_EXCEPTION(EInsSvodInvException);
+COMPDM_OPERATION_EXCEPTION(EInsSprProvException);
+COMPDM_OPERATION_EXCEPTION(EInsTmpDararedInvException);
+COMPDM_OPERATION_EXCEPTION(EInsTmpDararedProvException);
+COMPDM_OPERATION_EXCEPTION(EDelTmpDararedInvException);
+COMPDM_OPERATION_EXCEPTION(EInsDararedSigner);
+COMPDM_OPERATION_EXCEPTION(EUpdDararedSigner);
+COMPDM_OPERATION_EXCEPTION(EDelDararedSigner);
+COMPDM_OPERATION_EXCEPTION(EInsZeroExclude);
+COMPDM_OPERATION_EXCEPTION(EUpdZeroExclude);
+COMPDM_OPERATION_EXCEPTION(EDelZeroExclude);
+
+#undef COMPDM_OPERATION_EXCEPTION
+
+// A configured branch number that cannot be put into a statement.
+DOV_DECLARE_EXCEPTION(EFilialConfigError, Exception);
+
+// ---------------------------------------------------------------- configuration
+
+// Branch name to database server, in the order of "Config.ini"; names compared exactly.
+class TObjectsDict {
+public:
+    using Item = std::pair<QString, QString>;
+    // EListError when the name is already present.
+    void Add(const QString& name, const QString& server);
+    bool ContainsKey(const QString& name) const;
+    bool TryGetValue(const QString& name, QString& server) const;
+    QString operator[](const QString& name) const;   // EListError when absent
+    int Count() const { return int(FItems.size()); }
+    const std::vector<Item>& Items() const { return FItems; }
+    auto begin() const { return FItems.begin(); }
+    auto end() const { return FItems.end(); }
+
+private:
+    std::vector<Item> FItems;
+};
+
+QString SvodConnectionString(const QString& server);   // catalog "maindatabase"
+QString ObjConnectionString(const QString& server);    // catalog "MainDataBase"
+
+// "Config.ini" in the folder of the executable.
+QString DefaultConfigPath();
+
+// What the data module reads from "Config.ini" when it is created.
+class TCompConfig {
+public:
+    // Reads the file when it exists. Without it nothing is configured: ObjectsDict stays
+    // unassigned, Filial "" and IsFilial false. A repeated branch name raises the
+    // dictionary's error; what was read before it stays.
+    // Returns whether the file exists.
+    bool Load(const QString& iniPath);
+
+    bool Configured() const { return FConfigured; }
+    const QString& SvodServer() const { return FSvodServer; }
+    QString SvodConnection() const { return SvodConnectionString(FSvodServer); }
+
+    // The branch number exactly as read; non-empty puts the program in branch mode.
+    QString Filial;
+    bool IsFilial = false;
+    // Unassigned (empty optional) unless "Config.ini" exists.
+    std::optional<TObjectsDict> ObjectsDict;
+
+    // The branch number as it goes into a statement: only a plain integer is accepted,
+    // anything else raises EFilialConfigError, so nothing is sent.
+    int FilialNumber() const;
+
+private:
+    bool FConfigured = false;
+    QString FSvodServer;
+};
+
+// Checks a branch number text for use in SQL (digits, optionally blanks around, within
+// smallint); raises EFilialConfigError naming the text otherwise.
+int FilialSqlNumber(const QString& filial);
+
+// The placeholder lines that carry the configured branch, built from a checked number.
+QString SelectSvodInvFilialLine(const QString& filial);   // line Count-3 of SelectSvodInv in branch mode
+QString ExcSumFilialLine(const QString& filial);          // last line of ExcSumQ in branch mode
+
+// Normalises a number written as text for the currency conversion under the current
+// locale: "" gives "0", blanks go, and "." or "," become the locale's decimal separator.
+QString UpdateDecimalSeparator(const QString& s);
