@@ -43,6 +43,8 @@ TVarType FieldTypeVarType(TFieldType t);
 // Splits "A; B;C" into names (blanks around names removed, empty names dropped).
 QStringList SplitFieldNames(const QString& Names);
 
+enum TBlobStreamMode { bmRead, bmWrite, bmReadWrite };
+
 using TDataSetNotifyEvent = Delegate<void(TDataSet* DataSet)>;
 using TDataSetErrorEvent = Delegate<void(TDataSet* DataSet, EDatabaseError& E, TDataAction& Action)>;
 using TFilterRecordEvent = Delegate<void(TDataSet* DataSet, bool& Accept)>;
@@ -489,7 +491,7 @@ class TStringField : public TField {
 public:
     explicit TStringField(TComponent* AOwner);
     bool FixedChar() const { return FFixedChar; }
-    void SetFixedChar(bool v) { FFixedChar = v; }
+    void SetFixedChar(bool v);
     bool Transliterate() const { return FTransliterate; }
     void SetTransliterate(bool v) { FTransliterate = v; }
     int GetSizeProp() const { return Size(); }
@@ -1119,7 +1121,9 @@ public:
     void UpdateCursorPos();
 
     // ---- bookmarks ----
-    TBookmark Bookmark() const;
+    TBookmark Bookmark() const { return const_cast<TDataSet*>(this)->GetBookmark(); }
+    // The active record's bookmark; empty when there is none.
+    virtual TBookmark GetBookmark();
     void SetBookmark(const TBookmark& Value) { GotoBookmark(Value); }
     void GotoBookmark(const TBookmark& Bookmark);
     virtual bool BookmarkValid(const TBookmark& Bookmark) { return false; }
@@ -1156,7 +1160,7 @@ public:
     void GetFieldList(std::vector<TField*>& List, const QString& FieldNames) const;
     Variant FieldValues(const QString& FieldName) const;
     void SetFieldValues(const QString& FieldName, const Variant& Value);
-    void CreateFields();   // one field per field definition (the default fields)
+    virtual void CreateFields();   // one field per field definition (the default fields)
     void DestroyFields();
     virtual const TClassInfo* GetFieldClass(TFieldType FieldType) const;
     int CalcFieldsCount() const { return FCalcFieldsCount; }
@@ -1173,7 +1177,7 @@ public:
     virtual void SetFiltered(bool Value) { FFiltered = Value; }
     TFilterOptions FilterOptions() const { return FFilterOptions; }
     virtual void SetFilterOptions(TFilterOptions Value) { FFilterOptions = Value; }
-    void SetOnFilterRecord(const TFilterRecordEvent& Value);
+    virtual void SetOnFilterRecord(const TFilterRecordEvent& Value);
     const TFilterRecordEvent& OnFilterRecord() const { return FOnFilterRecord; }
 
     // ---- links ----
@@ -1202,6 +1206,10 @@ public:
     virtual Variant GetStateFieldValue(TDataSetState State, TField* Field);
     virtual void SetStateFieldValue(TDataSetState State, TField* Field, const Variant& Value);
     virtual TUpdateStatus UpdateStatus() const { return usUnmodified; }
+    // A stream over a blob field's value; nullptr when the dataset offers none.
+    virtual TStream* CreateBlobStream(TField* Field, TBlobStreamMode Mode) { return nullptr; }
+    // Bytes of a record buffer; 0 when buffers are objects rather than byte blocks.
+    virtual int GetRecordSize() const { return 0; }
     virtual bool GetCurrentRecord(TRecordBuffer Buffer) { return false; }
 
     // ---- events ----
@@ -1232,7 +1240,9 @@ protected:
     virtual void InternalInsert() {}
     virtual void InternalEdit() {}
     virtual void InternalPost() { CheckRequiredFields(); }
-    virtual void InternalAddRecord(const std::vector<Variant>& Values, bool Append);
+    // Stores the record in Buffer as a new one (at the end with Append, else at the cursor);
+    // descendants call it from their InternalPost when inserting.
+    virtual void InternalAddRecord(TRecordBuffer Buffer, bool Append) {}
     virtual void InternalDelete() = 0;
     virtual void InternalCancel() {}
     virtual void InternalRefresh() {}

@@ -82,8 +82,14 @@ TDataSet::~TDataSet()
 void TDataSet::Loaded()
 {
     TComponent::Loaded();
-    if (FStreamedActive)
-        SetActive(true);
+    try {
+        if (FStreamedActive)
+            SetActive(true);
+    } catch (...) {
+        if (!FComponentState.Contains(csDesigning))
+            throw;
+        InternalHandleException();
+    }
 }
 
 void TDataSet::Notification(TComponent* AComponent, TOperation Operation)
@@ -377,11 +383,10 @@ void TDataSet::BindFields(bool Binding)
                 } else {
                     TFieldDef* def = FFieldDefs->Items(i);
                     f->FFieldNo = def->FieldNo();
-                    if (f->DataType() != def->DataType() && !(f->DataType() == ftString && def->DataType() == ftFixedChar)
-                        && !(f->DataType() == ftWideString && def->DataType() == ftFixedWideChar)
-                        && !(f->DataType() == ftBlob && def->DataType() >= ftBlob && def->DataType() <= ftTypedBinary)
-                        && !(f->DataType() == ftMemo && (def->DataType() == ftFmtMemo || def->DataType() == ftOraClob))
-                        && !(dynamic_cast<TSQLTimeStampField*>(f) && def->DataType() == ftOraTimeStamp))
+                    // a field of the type's class, of one of its ancestors or descendants fits
+                    const TClassInfo* want = GetFieldClass(def->DataType());
+                    const TClassInfo& have = f->ClassInfo();
+                    if (want && !have.InheritsFrom(want) && !want->InheritsFrom(&have))
                         DatabaseErrorFmt(QString::fromLatin1(DBMsg::FieldTypeMismatch),
                                          {f->DisplayName(), QString::fromLatin1(FieldTypeName(f->DataType())),
                                           QString::fromLatin1(FieldTypeName(def->DataType()))}, this);
@@ -880,11 +885,11 @@ bool TDataSet::BookmarkAvailable() const
            && const_cast<TDataSet*>(this)->GetBookmarkFlag(ActiveBuffer()) == bfCurrent;
 }
 
-TBookmark TDataSet::Bookmark() const
+TBookmark TDataSet::GetBookmark()
 {
     TBookmark bm;
     if (BookmarkAvailable())
-        const_cast<TDataSet*>(this)->GetBookmarkData(ActiveBuffer(), bm);
+        GetBookmarkData(ActiveBuffer(), bm);
     return bm;
 }
 
@@ -1008,8 +1013,8 @@ void TDataSet::DoInsertAppend(bool Append)
         GetPriorRecords();
         FActiveRecord = FRecordCount - 1;
         FCurrentRecord = -1;
+        FEOF = true;  // descendants tell an append from an insert by it
         InternalInsert();
-        FEOF = true;
     }
     SetState(dsInsert);
     try {
@@ -1140,24 +1145,18 @@ void TDataSet::SetFields(const std::vector<Variant>& Values)
             FFields->Fields(i)->SetAsVariant(Values[i]);
 }
 
-void TDataSet::InternalAddRecord(const std::vector<Variant>& Values, bool Append)
+void TDataSet::AppendRecord(const std::vector<Variant>& Values)
 {
-    if (Append)
-        DoInsertAppend(true);
-    else
-        DoInsertAppend(false);
+    DoInsertAppend(true);
     SetFields(Values);
     Post();
 }
 
-void TDataSet::AppendRecord(const std::vector<Variant>& Values)
-{
-    InternalAddRecord(Values, true);
-}
-
 void TDataSet::InsertRecord(const std::vector<Variant>& Values)
 {
-    InternalAddRecord(Values, false);
+    DoInsertAppend(false);
+    SetFields(Values);
+    Post();
 }
 
 void TDataSet::ClearFields()

@@ -567,6 +567,13 @@ TStringField::TStringField(TComponent* AOwner) : TField(AOwner)
     FSize = 20;
 }
 
+void TStringField::SetFixedChar(bool v)
+{
+    FFixedChar = v;
+    const bool wide = DataType() == ftWideString || DataType() == ftFixedWideChar;
+    SetDataType(v ? (wide ? ftFixedWideChar : ftFixedChar) : (wide ? ftWideString : ftString));
+}
+
 QString TStringField::GetAsString() const
 {
     Variant v;

@@ -28,6 +28,7 @@ public:
 
     int GetRecordCalls = 0;   // how often the framework asked for a record
     int AllocatedBuffers = 0;
+    bool InsertSawEof = false; // what InternalInsert saw: an append or an insert
 
 protected:
     TRecordBuffer AllocRecordBuffer() override;
@@ -40,6 +41,7 @@ protected:
     void InternalLast() override { FCursor = int(FRows.size()); }
     void InternalInitFieldDefs() override {}
     void InternalInitRecord(TRecordBuffer Buffer) override;
+    void InternalInsert() override { InsertSawEof = Eof(); }
     void InternalPost() override;
     void InternalDelete() override;
     void InternalGotoBookmark(const TBookmark& Bookmark) override;

@@ -139,6 +139,7 @@ TEST(DataSetEditing, InsertGoesBeforeTheCurrentRecordAndCancelRestoresIt)
     ds->MoveBy(2);  // Cid
     log.Log.clear();
     ds->Insert();
+    EXPECT_FALSE(ds->InsertSawEof);
     EXPECT_EQ(log.Log, QStringList({"BeforeInsert", "BeforeScroll", "NewRecord", "AfterInsert", "AfterScroll"}));
     EXPECT_EQ(ds->State(), dsInsert);
     EXPECT_TRUE(ds->FieldByName("Name")->IsNull());
@@ -161,6 +162,7 @@ TEST(DataSetEditing, AppendAddsAtTheEndAndDeleteOfTheLastKeepsTheNewLast)
 {
     auto ds = MakePeople();
     ds->Append();
+    EXPECT_TRUE(ds->InsertSawEof);
     EXPECT_TRUE(ds->Eof());
     ds->FieldByName("Name")->SetAsString("Zed");
     ds->Post();
