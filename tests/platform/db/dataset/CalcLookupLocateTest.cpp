@@ -161,3 +161,20 @@ TEST(Lookup, ReturnsValuesWithoutMoving)
 }
 
 }  // namespace
+
+#include "platform/db/DBCommon.h"
+
+namespace {
+
+TEST(ExprParserOverDataSet, NamesAndTypesComeFromTheFields)
+{
+    auto ds = MakePeople();
+    TExprParser p(ds.get(), "amount > 100 and NAME like 'A%' and Born > '01.01.1990'", {foCaseInsensitive});
+    EXPECT_EQ(p.FieldNames(), QStringList({"Amount", "Name", "Born"}));
+    EXPECT_GT(p.DataSize(), ExprHeaderSize);
+    EXPECT_THROW(TExprParser(ds.get(), "Nope = 1"), EExprParserError);
+    EXPECT_THROW(TExprParser(ds.get(), "Born > 'soon'"), EExprParserError);
+    EXPECT_THROW(TExprParser(ds.get(), "Active = 'perhaps'"), EExprParserError);
+}
+
+}  // namespace

@@ -55,6 +55,42 @@ TEST(DataLinkBuffers, TheWindowScrollsWithTheCursor)
     EXPECT_TRUE(t.link.Eof());
 }
 
+TEST(DataLinkBuffers, ScrollingFetchesOneRecordAndReadingFetchesNone)
+{
+    Linked t(3);
+    t.ds->MoveBy(2);
+    t.ds->GetRecordCalls = 0;
+    for (int i = 0; i < 3; ++i)
+        WindowNames(t.link, t.name);
+    EXPECT_EQ(t.ds->GetRecordCalls, 0);
+    t.ds->Next();
+    EXPECT_EQ(t.ds->GetRecordCalls, 1);
+    // back over the window's top edge: the window follows upwards
+    t.ds->MoveBy(-2);
+    t.link.Log.clear();
+    t.ds->Prior();
+    EXPECT_EQ(t.link.Log, QStringList({"scrolled:-1"}));
+    EXPECT_EQ(WindowNames(t.link, t.name), QStringList({"Ann", "Bob", "Cid"}));
+}
+
+TEST(DataLinkBuffers, GotoBookmarkCentresTheRecordInTheWindow)
+{
+    Linked t(5);
+    t.ds->MoveBy(5);
+    const TBookmark fay = t.ds->Bookmark();
+    t.ds->First();
+    t.ds->GotoBookmark(fay);
+    EXPECT_EQ(t.link.ActiveRecord(), 2);
+    EXPECT_EQ(WindowNames(t.link, t.name), QStringList({"Dan", "Eve", "Fay", "Gus", "Hal"}));
+    // near the end there is nothing to centre on: the window fills from above
+    t.ds->Last();
+    const TBookmark jon = t.ds->Bookmark();
+    t.ds->First();
+    t.ds->GotoBookmark(jon);
+    EXPECT_EQ(WindowNames(t.link, t.name), QStringList({"Fay", "Gus", "Hal", "Ivy", "Jon"}));
+    EXPECT_EQ(t.link.ActiveRecord(), 4);
+}
+
 TEST(DataLinkBuffers, TheDataSetKeepsAsManyBuffersAsItsLargestLink)
 {
     Linked t(4);

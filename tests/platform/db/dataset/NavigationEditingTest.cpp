@@ -188,6 +188,12 @@ TEST(DataSetEditing, EditOnAnEmptyDataSetInserts)
     ds.Post();
     EXPECT_EQ(ds.RowCount(), 1);
     EXPECT_FALSE(ds.IsEmpty());
+    ds.Delete();
+    EXPECT_TRUE(ds.IsEmpty());
+    ds.Insert();
+    ds.Cancel();
+    EXPECT_TRUE(ds.IsEmpty());
+    EXPECT_EQ(ds.State(), dsBrowse);
 }
 
 TEST(DataSetEditing, ScrollingPostsAModifiedRecordAndCancelsAnUntouchedOne)
