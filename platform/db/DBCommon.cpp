@@ -655,7 +655,7 @@ private:
         if (t.Text.isEmpty() || !FResolver || !FResolver(t.Text, info))
             Fail(QStringLiteral("Field '%1' not found").arg(t.Text), t.Pos);
         NodePtr n = Make(ncField, coFIELD2, t.Pos);
-        n->FieldNo = info.FieldNo;
+        n->FieldNo = info.FieldNo > 0 ? info.FieldNo : 0;  // calculated and lookup fields are read by name
         n->Name = info.FieldName.isEmpty() ? t.Text : info.FieldName;
         n->FieldType = info.DataType;
         n->Kind = KindOfFieldType(info.DataType);

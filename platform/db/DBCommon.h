@@ -15,7 +15,8 @@
 //     ncUnary     [operand]
 //     ncBinary    [left, right]
 //     ncCompare   [case-insensitive flag, partial length, left, right]
-//     ncField     [field number (1-based, the field's FieldNo), name offset]
+//     ncField     [field number (1-based, the field's FieldNo; 0 for fields not stored in the
+//                  record, such as calculated and lookup fields), name offset]
 //     ncConst     [constant type code, size in bytes, value offset]
 //     ncFunc      [name offset, first list element or 0]
 //     ncListElem  [value node, next element or 0]
