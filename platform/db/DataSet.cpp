@@ -849,6 +849,8 @@ int TDataSet::MoveBy(int Distance)
 
 void TDataSet::Resync(TResyncMode Mode)
 {
+    if (FBuffers.empty())
+        return;  // no cursor, nothing buffered
     if (Mode.Contains(rmExact)) {
         CursorPosChanged();
         if (GetRecord(FBuffers[FRecordCount], gmCurrent, true) != grOK)
