@@ -3,6 +3,7 @@
 
 #include <QHash>
 #include <QMutex>
+#include <QRecursiveMutex>
 
 // ---------------------------------------------------------------- TEnumInfo
 
@@ -84,7 +85,7 @@ bool TClassInfo::InheritsFrom(const QString& className) const
 const std::vector<const TPropInfo*>& TClassInfo::Properties() const
 {
     // Class infos are built once at first use and never change afterwards.
-    static QMutex lock;
+    static QRecursiveMutex lock;   // the parent's list is built under the same lock
     QMutexLocker guard(&lock);
     if (!FAllPropsReady) {
         std::vector<const TPropInfo*> all;
@@ -584,6 +585,8 @@ void TCollectionItem::SetCollection(TCollection* Value)
 {
     if (FCollection == Value)
         return;
+    if (Value && Value->FItemClass->IsInstance && !Value->FItemClass->IsInstance(this))
+        throw EComponentError(QStringLiteral("Collection of %s cannot hold a %s"), {Value->FItemClass->Name, ClassName()});
     if (FCollection)
         FCollection->RemoveItem(this);
     if (Value)

@@ -460,12 +460,13 @@ public:
     virtual void Assign(TPersistent* Source);
     virtual QString GetNamePath() const;
     bool InheritsFrom(const TClassInfo& cls) const { return ClassInfo().InheritsFrom(&cls); }
+    // The object this one belongs to (for name paths): a component's owner, an item's collection.
+    virtual TPersistent* GetOwner() const { return nullptr; }
 
 protected:
     // Default: "Cannot assign a <source> to a <dest>" (EConvertError).
     virtual void AssignTo(TPersistent* Dest) const;
     virtual void DefineProperties(TFiler* Filer);
-    virtual TPersistent* GetOwner() const { return nullptr; }
     [[noreturn]] void AssignError(const TPersistent* Source) const;
 
     friend class TFiler;
@@ -544,6 +545,8 @@ protected:
     virtual void ValidateRename(TComponent* AComponent, const QString& CurName, const QString& NewName);
     virtual void ValidateInsert(TComponent* AComponent) {}
     void ChangeName(const QString& NewName) { FName = NewName; }
+
+public:
     TPersistent* GetOwner() const override { return FOwner; }
 
     TComponentState FComponentState;
@@ -585,6 +588,8 @@ public:
 protected:
     // Reports a change of this item (or of all items) to the collection.
     void Changed(bool AllItems);
+
+public:
     TPersistent* GetOwner() const override;
 
 private:
