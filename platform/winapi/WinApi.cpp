@@ -210,12 +210,6 @@ int16_t GetKeyState(int vk)
 {
     if (vk < 0 || vk >= 256)
         return 0;
-    if (qGuiApp && (vk == VK_SHIFT || vk == VK_CONTROL || vk == VK_MENU) && !gKeyDown[size_t(vk)]) {
-        const auto mods = QGuiApplication::queryKeyboardModifiers();
-        const bool down = (vk == VK_SHIFT && (mods & Qt::ShiftModifier)) || (vk == VK_CONTROL && (mods & Qt::ControlModifier))
-            || (vk == VK_MENU && (mods & Qt::AltModifier));
-        return down ? int16_t(0x8000) : 0;
-    }
     return gKeyDown[size_t(vk)] ? int16_t(0x8000) : 0;
 }
 

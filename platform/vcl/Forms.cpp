@@ -1,0 +1,712 @@
+// Forms, the application object and the screen.
+#include "Forms.h"
+
+#include "platform/rtl/DataModule.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QTimer>
+#include <QWidget>
+
+static TApplication gApplicationObject(nullptr);
+static TScreen gScreenObject(nullptr);
+TApplication* Application = &gApplicationObject;
+TScreen* Screen = &gScreenObject;
+
+TCustomForm* GetParentForm(TControl* Control, bool TopForm)
+{
+    TCustomForm* found = nullptr;
+    for (TControl* c = Control; c; c = c->Parent()) {
+        if (auto* f = dynamic_cast<TCustomForm*>(c)) {
+            found = f;
+            if (!TopForm)
+                return f;
+        }
+    }
+    return found;
+}
+
+void ShowMessage(const QString& Msg) { Application->MessageBox(Msg, Application->Title, MB_OK); }
+
+// ---------------------------------------------------------------- TCustomForm
+
+DOV_PUBLISHED(TCustomForm)
+{
+    P.Prop("BorderIcons", &TCustomForm::GetBorderIcons, &TCustomForm::SetBorderIcons)
+        .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
+    P.Prop("BorderStyle", &TCustomForm::GetBorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable);
+    P.Prop("FormStyle", &TCustomForm::GetFormStyle, &TCustomForm::SetFormStyle).Default(fsNormal);
+    P.Prop("KeyPreview", &TCustomForm::KeyPreview).Default(false);
+    P.Prop("Position", &TCustomForm::Position).Default(poDefaultPosOnly);
+    P.Prop("WindowState", &TCustomForm::GetWindowState, &TCustomForm::SetWindowState).Default(wsNormal);
+    P.Event("OnCreate", &TCustomForm::OnCreate);
+    P.Event("OnDestroy", &TCustomForm::OnDestroy);
+    P.Event("OnShow", &TCustomForm::OnShow);
+    P.Event("OnHide", &TCustomForm::OnHide);
+    P.Event("OnActivate", &TCustomForm::OnActivate);
+    P.Event("OnDeactivate", &TCustomForm::OnDeactivate);
+    P.Event("OnClose", &TCustomForm::OnClose);
+    P.Event("OnCloseQuery", &TCustomForm::OnCloseQuery);
+}
+
+DOV_PUBLISHED(TForm) {}
+
+TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner)
+{
+    FVisible = false;
+    FColor = clBtnFace;
+    FParentColor = false;
+    FWidth = 320;
+    FHeight = 240;
+    ControlStyle = TControlStyle{csAcceptsControls, csCaptureMouse, csClickEvents, csSetCaption, csDoubleClicks};
+    Screen->AddForm(this);
+}
+
+TCustomForm::~TCustomForm()
+{
+    if (FCreated && OnDestroy)
+        GuardedCall([&] { OnDestroy(this); });
+    Screen->RemoveForm(this);
+    if (Application->MainForm() == this)
+        Application->SetMainForm(nullptr);
+    // Owned components (controls among them) go before the window.
+    DestroyComponents();
+}
+
+void TCustomForm::LoadFromResource()
+{
+    FResourceClass = InitInheritedComponent(this, TCustomForm::StaticClassInfo(), FResourceClass);
+    DoCreate();
+}
+
+void TCustomForm::DoCreate()
+{
+    if (FCreated)
+        return;
+    FCreated = true;
+    if (OnCreate)
+        OnCreate(this);
+}
+
+void TCustomForm::CreateParams(TCreateParams& Params)
+{
+    TWinControl::CreateParams(Params);
+    Params.Style &= ~WS_CHILD;
+    if (FFormStyle == fsStayOnTop)
+        Params.ExStyle |= WS_EX_TOPMOST;
+    if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin)
+        Params.ExStyle |= WS_EX_TOOLWINDOW;
+}
+
+void TCustomForm::CreateWidget(const TCreateParams& Params)
+{
+    TWinControl::CreateWidget(Params);
+    QWidget* w = Widget();
+    w->setWindowTitle(FText);
+    w->setFocusPolicy(Qt::StrongFocus);
+}
+
+void TCustomForm::ApplyWindowStyle()
+{
+    TWinControl::ApplyWindowStyle();
+    QWidget* w = Widget();
+    if (!w || Parent())
+        return;
+    const bool wasVisible = w->isVisible();
+    Qt::WindowFlags f = Qt::Window;
+    switch (FBorderStyle) {
+    case bsNone: f |= Qt::FramelessWindowHint; break;
+    case bsDialog: f = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint; break;
+    case bsToolWindow: case bsSizeToolWin: f = Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint; break;
+    default:
+        f |= Qt::WindowTitleHint;
+        if (FBorderIcons.Contains(biSystemMenu)) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if (FBorderIcons.Contains(biMinimize)) f |= Qt::WindowMinimizeButtonHint;
+        if (FBorderIcons.Contains(biMaximize) && FBorderStyle == bsSizeable) f |= Qt::WindowMaximizeButtonHint;
+        break;
+    }
+    if (FFormStyle == fsStayOnTop)
+        f |= Qt::WindowStaysOnTopHint;
+    if (w->windowFlags() != f)
+        w->setWindowFlags(f);
+    if (FBorderStyle == bsSizeable || FBorderStyle == bsSizeToolWin) {
+        w->setMinimumSize(0, 0);
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    } else {
+        w->setFixedSize(std::max(1, FWidth), std::max(1, FHeight));
+    }
+    w->setWindowTitle(FText);
+    if (wasVisible && !w->isVisible())
+        w->show();
+}
+
+void TCustomForm::SetBorderStyle(TBorderStyle v)
+{
+    if (v == FBorderStyle)
+        return;
+    FBorderStyle = v;
+    RecreateWnd();
+}
+
+void TCustomForm::SetBorderIcons(TBorderIcons v)
+{
+    if (v == FBorderIcons)
+        return;
+    FBorderIcons = v;
+    RecreateWnd();
+}
+
+void TCustomForm::SetFormStyle(TFormStyle v)
+{
+    if (v == FFormStyle)
+        return;
+    FFormStyle = v;
+    RecreateWnd();
+}
+
+void TCustomForm::SetWindowState(TWindowState v)
+{
+    FWindowState = v;
+    if (QWidget* w = Widget(); w && w->isVisible()) {
+        if (v == wsMaximized) w->showMaximized();
+        else if (v == wsMinimized) w->showMinimized();
+        else w->showNormal();
+    }
+}
+
+bool TCustomForm::Showing() const
+{
+    if (Parent())
+        return TWinControl::Showing();
+    return Widget() && Widget()->isVisible();
+}
+
+void TCustomForm::PlaceWindow()
+{
+    TRect area = Screen->WorkAreaRect();
+    TRect ref = area;
+    if (Position == poMainFormCenter || Position == poOwnerFormCenter) {
+        TCustomForm* other = Position == poMainFormCenter ? Application->MainForm() : dynamic_cast<TCustomForm*>(Owner());
+        if (other && other != this && other->Showing())
+            ref = other->BoundsRect();
+    }
+    if (Position == poScreenCenter || Position == poDesktopCenter || Position == poMainFormCenter || Position == poOwnerFormCenter)
+        SetBounds(ref.Left + (ref.Width() - FWidth) / 2, ref.Top + (ref.Height() - FHeight) / 2, FWidth, FHeight);
+}
+
+void TCustomForm::Show()
+{
+    HandleNeeded();
+    if (!FVisible) {
+        PlaceWindow();
+        FVisible = true;
+    }
+    QWidget* w = Widget();
+    if (FWindowState == wsMaximized)
+        w->showMaximized();
+    else
+        w->show();
+    w->raise();
+    w->activateWindow();
+    DoShow();
+    if (FActiveControl && FActiveControl->CanFocus())
+        FocusControl(FActiveControl);
+}
+
+void TCustomForm::Hide()
+{
+    if (!FVisible)
+        return;
+    FVisible = false;
+    if (QWidget* w = Widget())
+        w->hide();
+    DoHide();
+}
+
+void TCustomForm::DoShow()
+{
+    if (OnShow)
+        OnShow(this);
+}
+
+void TCustomForm::DoHide()
+{
+    if (OnHide)
+        OnHide(this);
+}
+
+TModalResult TCustomForm::ShowModal()
+{
+    if (FVisible || FModal)
+        throw EInvalidOperation(QStringLiteral("Cannot make a visible window modal"));
+    FModal = true;
+    FModalResult = mrNone;
+    ++Application->FModalLevel;
+    QPointer<QWidget> guard;
+    try {
+        Show();
+        guard = Widget();
+        if (guard)
+            guard->setWindowModality(Qt::ApplicationModal);
+        while (true) {
+            while (FModalResult == mrNone && !Application->Terminated())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 50);
+            if (Application->Terminated()) {
+                if (FModalResult == mrNone)
+                    FModalResult = mrCancel;
+                break;
+            }
+            // Closing a modal form asks as closing any form does; refusing keeps it open.
+            if (!CloseQuery()) {
+                FModalResult = mrNone;
+                continue;
+            }
+            TCloseAction action = caHide;
+            DoClose(action);
+            if (action == caNone) {
+                FModalResult = mrNone;
+                continue;
+            }
+            break;
+        }
+    } catch (...) {
+        --Application->FModalLevel;
+        FModal = false;
+        Hide();
+        throw;
+    }
+    --Application->FModalLevel;
+    if (guard)
+        guard->setWindowModality(Qt::NonModal);
+    Hide();
+    FModal = false;
+    return FModalResult;
+}
+
+bool TCustomForm::CloseQuery()
+{
+    bool canClose = true;
+    if (OnCloseQuery)
+        OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::DoClose(TCloseAction& Action)
+{
+    if (OnClose)
+        OnClose(this, Action);
+}
+
+void TCustomForm::Close()
+{
+    if (FModal) {
+        FModalResult = mrCancel;
+        return;
+    }
+    if (!CloseQuery())
+        return;
+    TCloseAction action = Application->MainForm() == this ? caFree : caHide;
+    DoClose(action);
+    if (action == caNone)
+        return;
+    if (Application->MainForm() == this) {
+        Application->Terminate();
+        Hide();
+        return;
+    }
+    switch (action) {
+    case caHide: Hide(); break;
+    case caMinimize: SetWindowState(wsMinimized); break;
+    case caFree: Release(); break;
+    default: break;
+    }
+}
+
+void TCustomForm::Release()
+{
+    PostMessage(Handle(), CM_RELEASE, 0, 0);
+}
+
+void TCustomForm::Dispatch(TMessage& M)
+{
+    switch (M.Msg) {
+    case CM_RELEASE: {
+        // Freed from the event loop, after the handler that posted the notice has returned.
+        TCustomForm* self = this;
+        QTimer::singleShot(0, [self] { delete self; });
+        return;
+    }
+    case WM_ACTIVATE:
+        if (LOWORD(M.WParam) != WA_INACTIVE)
+            Activate();
+        else
+            Deactivate();
+        return;
+    case WM_CLOSE:
+        Close();
+        return;
+    case CM_TEXTCHANGED:
+        if (Widget() && !Parent())
+            Widget()->setWindowTitle(FText);
+        TWinControl::Dispatch(M);
+        return;
+    default:
+        TWinControl::Dispatch(M);
+    }
+}
+
+void TCustomForm::Activate()
+{
+    if (FActive)
+        return;
+    FActive = true;
+    if (OnActivate)
+        OnActivate(this);
+}
+
+void TCustomForm::Deactivate()
+{
+    if (!FActive)
+        return;
+    FActive = false;
+    if (OnDeactivate)
+        OnDeactivate(this);
+}
+
+void TCustomForm::SetActiveControl(TWinControl* Control)
+{
+    if (Control == FActiveControl)
+        return;
+    if (Control && (Control == this || !ContainsControl(Control) || !Control->CanFocus()))
+        throw EInvalidOperation(QStringLiteral("Cannot focus a disabled or invisible window"));
+    FActiveControl = Control;
+    if (Control && Showing())
+        FocusControl(Control);
+}
+
+void TCustomForm::FocusControl(TWinControl* Control)
+{
+    if (!Control)
+        return;
+    FActiveControl = Control;
+    if (Control->HandleAllocated() || Showing())
+        Control->Handle();
+    if (QWidget* w = Control->Widget())
+        w->setFocus(Qt::OtherFocusReason);
+    // The offscreen and headless platforms may not deliver focus events; record it ourselves.
+    SetFocusedControl(Control);
+}
+
+bool TCustomForm::SetFocusedControl(TWinControl* Control)
+{
+    if (Control == FFocusedControl) {
+        if (Control && Control->HandleIfAllocated())
+            NoteFocusWindow(Control->HandleIfAllocated());
+        return true;
+    }
+    // Exit up the old chain to the common parent, enter down the new one.
+    TWinControl* old = FFocusedControl;
+    FFocusedControl = Control;
+    FActiveControl = Control;
+    if (Control && Control->HandleIfAllocated())
+        NoteFocusWindow(Control->HandleIfAllocated());
+    for (TWinControl* c = old; c && c != this && !(Control && c->ContainsControl(Control)); c = c->Parent())
+        c->Perform(CM_EXIT, 0, 0);
+    std::vector<TWinControl*> chain;
+    for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
+        chain.push_back(c);
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+        (*it)->Perform(CM_ENTER, 0, 0);
+    Perform(CM_FOCUSCHANGED, 0, LPARAM(Control));
+    return true;
+}
+
+void TCustomForm::SetFocus()
+{
+    if (QWidget* w = Widget()) {
+        w->activateWindow();
+        w->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void TCustomForm::CMDialogKey(TMessage& M)
+{
+    const Word key = Word(M.WParam);
+    if (key == VK_TAB && GetKeyState(VK_CONTROL) >= 0) {
+        SelectNext(FActiveControl, GetKeyState(VK_SHIFT) >= 0, true);
+        M.Result = 1;
+        return;
+    }
+    if ((key == VK_LEFT || key == VK_RIGHT || key == VK_UP || key == VK_DOWN) && FActiveControl && FActiveControl->Parent()) {
+        FActiveControl->Parent()->SelectNext(FActiveControl, key == VK_RIGHT || key == VK_DOWN, false);
+        M.Result = 1;
+        return;
+    }
+    TWinControl::CMDialogKey(M);
+}
+
+// ---------------------------------------------------------------- TApplication
+
+DOV_PUBLISHED(TApplication) {}
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+TApplication::~TApplication()
+{
+    // Forms still owned by the application go before Qt does.
+    DestroyComponents();
+}
+
+void TApplication::Initialize()
+{
+    if (!QCoreApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "dovrelin";
+        static char* argv[] = {name, nullptr};
+        new QApplication(argc, argv);
+    }
+    FTerminated = false;
+}
+
+bool TApplication::Active() const { return QApplication::activeWindow() != nullptr; }
+
+void TApplication::Run()
+{
+    FRunning = true;
+    if (FMainForm && ShowMainForm)
+        FMainForm->Show();
+    while (!FTerminated) {
+        HandleMessage();
+        if (!FMainForm && !FTerminated && QApplication::topLevelWidgets().isEmpty())
+            break;
+    }
+    FRunning = false;
+}
+
+void TApplication::ProcessMessages()
+{
+    GuardedCall([] { QCoreApplication::processEvents(QEventLoop::AllEvents); });
+}
+
+void TApplication::HandleMessage()
+{
+    GuardedCall([] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 100); });
+    if (OnIdle) {
+        bool done = true;
+        GuardedCall([&] { OnIdle(this, done); });
+    }
+}
+
+void TApplication::Terminate()
+{
+    FTerminated = true;
+    if (QCoreApplication::instance())
+        QCoreApplication::postEvent(QCoreApplication::instance(), new QEvent(QEvent::None));   // wakes the loop
+}
+
+void TApplication::HandleException(TObject* Sender)
+{
+    std::exception_ptr p = std::current_exception();
+    if (!p)
+        return;
+    try {
+        std::rethrow_exception(p);
+    } catch (EAbort&) {
+        // silent
+    } catch (Exception& e) {
+        if (OnException)
+            OnException(Sender, &e);
+        else
+            ShowException(&e);
+    } catch (std::exception& e) {
+        Exception wrapped(QString::fromUtf8(e.what()));
+        if (OnException)
+            OnException(Sender, &wrapped);
+        else
+            ShowException(&wrapped);
+    } catch (...) {
+        Exception wrapped(QStringLiteral("Unknown error"));
+        ShowException(&wrapped);
+    }
+}
+
+void TApplication::ShowException(Exception* E)
+{
+    QString msg = E->Message();
+    if (!msg.isEmpty() && msg.back() > QChar(u'.'))
+        msg += u'.';
+    ShowErrorBox(msg);
+}
+
+void TApplication::ShowErrorBox(const QString& Message)
+{
+    ::MessageBox(nullptr, Message, Application->Title, MB_OK | MB_ICONSTOP);
+}
+
+int TApplication::MessageBox(const QString& Text, const QString& Caption, UINT Flags)
+{
+    HWND owner = FMainForm && FMainForm->HandleAllocated() ? FMainForm->Handle() : nullptr;
+    return ::MessageBox(owner, Text, Caption, Flags);
+}
+
+// ---------------------------------------------------------------- TScreen
+
+DOV_PUBLISHED(TScreen) {}
+
+TScreen::TScreen(TComponent* AOwner)
+    : TComponent(AOwner), FIconFont(std::make_unique<TFont>()), FMenuFont(std::make_unique<TFont>()),
+      FHintFont(std::make_unique<TFont>())
+{
+}
+TScreen::~TScreen() = default;
+
+void TScreen::AddForm(TCustomForm* f) { FForms.push_back(f); }
+void TScreen::RemoveForm(TCustomForm* f)
+{
+    auto it = std::find(FForms.begin(), FForms.end(), f);
+    if (it != FForms.end())
+        FForms.erase(it);
+}
+
+TCustomForm* TScreen::ActiveForm() const
+{
+    QWidget* a = QCoreApplication::instance() ? QApplication::activeWindow() : nullptr;
+    for (TCustomForm* f : FForms)
+        if (f->HandleAllocated() && f->Widget() == a)
+            return f;
+    for (TCustomForm* f : FForms)
+        if (f->Active())
+            return f;
+    return nullptr;
+}
+
+TWinControl* TScreen::ActiveControl() const
+{
+    if (HWND h = GetFocus())
+        return FindControl(h);
+    return nullptr;
+}
+
+void TScreen::UpdateMonitors()
+{
+    FMonitors.clear();
+    const auto screens = qGuiApp ? QGuiApplication::screens() : QList<QScreen*>();
+    int n = 0;
+    for (QScreen* s : screens) {
+        auto m = std::make_unique<TMonitor>();
+        m->MonitorNum = n++;
+        m->Primary = s == QGuiApplication::primaryScreen();
+        const QRect g = s->geometry(), a = s->availableGeometry();
+        m->BoundsRect = Bounds(g.x(), g.y(), g.width(), g.height());
+        m->WorkareaRect = Bounds(a.x(), a.y(), a.width(), a.height());
+        FMonitors.push_back(std::move(m));
+    }
+    if (FMonitors.empty()) {
+        auto m = std::make_unique<TMonitor>();
+        m->BoundsRect = TRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+        m->WorkareaRect = TRect(0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN) - 40);
+        FMonitors.push_back(std::move(m));
+    }
+}
+
+int TScreen::MonitorCount()
+{
+    UpdateMonitors();
+    return int(FMonitors.size());
+}
+
+TMonitor* TScreen::Monitors(int i)
+{
+    UpdateMonitors();
+    return FMonitors.at(size_t(i)).get();
+}
+
+TMonitor* TScreen::MonitorFromPoint(TPoint p)
+{
+    UpdateMonitors();
+    for (auto& m : FMonitors)
+        if (PtInRect(m->BoundsRect, p))
+            return m.get();
+    for (auto& m : FMonitors)
+        if (m->Primary)
+            return m.get();
+    return FMonitors.front().get();
+}
+
+TMonitor* TScreen::MonitorFromRect(const TRect& r)
+{
+    UpdateMonitors();
+    TMonitor* best = nullptr;
+    int bestArea = -1;
+    for (auto& m : FMonitors) {
+        TRect i;
+        const int area = IntersectRect(i, m->BoundsRect, r) ? i.Width() * i.Height() : 0;
+        if (area > bestArea) {
+            bestArea = area;
+            best = m.get();
+        }
+    }
+    return bestArea > 0 ? best : MonitorFromPoint(r.TopLeft());
+}
+
+TRect TScreen::WorkAreaRect()
+{
+    UpdateMonitors();
+    for (auto& m : FMonitors)
+        if (m->Primary)
+            return m->WorkareaRect;
+    return FMonitors.front()->WorkareaRect;
+}
+
+TRect TScreen::DesktopRect()
+{
+    UpdateMonitors();
+    TRect r;
+    for (auto& m : FMonitors)
+        UnionRect(r, r, m->BoundsRect);
+    return r;
+}
+
+int TScreen::Width() { return Monitors(0)->Width(); }
+int TScreen::Height() { return Monitors(0)->Height(); }
+
+void TScreen::SetCursor(TCursor c)
+{
+    if (c == FCursor)
+        return;
+    FCursor = c;
+    if (qGuiApp) {
+        if (c == crDefault)
+            while (QGuiApplication::overrideCursor())
+                QGuiApplication::restoreOverrideCursor();
+        else {
+            if (QGuiApplication::overrideCursor())
+                QGuiApplication::changeOverrideCursor(QCursor(Qt::CursorShape(CursorToQtShape(c))));
+            else
+                QGuiApplication::setOverrideCursor(QCursor(Qt::CursorShape(CursorToQtShape(c))));
+        }
+    }
+}
+
+void TScreen::SetCursors(TCursor id, const QString& resourceName)
+{
+    for (auto& p : FCursorResources)
+        if (p.first == id) {
+            p.second = resourceName;
+            return;
+        }
+    FCursorResources.emplace_back(id, resourceName);
+}
+
+QString TScreen::CursorResource(TCursor id) const
+{
+    for (auto& p : FCursorResources)
+        if (p.first == id)
+            return p.second;
+    return QString();
+}
+
+QStringList TScreen::Fonts() { return qGuiApp ? QFontDatabase::families() : QStringList(); }
