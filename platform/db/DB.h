@@ -1130,6 +1130,8 @@ public:
     // Empty before anything else; otherwise the descendant's order (bytes compared here).
     virtual int CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2);
     bool BookmarkAvailable() const;
+    // Bytes in this dataset's bookmarks (0 when the descendant does not say).
+    int BookmarkSize() const { return FBookmarkSize; }
 
     // ---- editing ----
     void Append();
@@ -1289,6 +1291,7 @@ protected:
 
     bool FBOF = true;
     bool FEOF = true;
+    int FBookmarkSize = 0;
     int FRecordCount = 0;
     int FActiveRecord = 0;
     int FCurrentRecord = -1;

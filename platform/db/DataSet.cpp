@@ -262,6 +262,7 @@ void TDataSet::CloseCursor()
 {
     FreeAllBuffers();
     FInternalOpenComplete = false;
+    FFieldDefs->SetUpdated(false);
     if (IsCursorOpen())
         InternalClose();
     FBOF = FEOF = true;
@@ -359,7 +360,7 @@ void TDataSet::CreateFields()
 {
     for (int i = 0; i < FFieldDefs->Count(); ++i) {
         TFieldDef* def = FFieldDefs->Items(i);
-        if (def->DataType() != ftUnknown || GetFieldClass(ftUnknown))
+        if (GetFieldClass(def->DataType()))  // object kinds and the like have no field class
             def->CreateField(this);
     }
 }

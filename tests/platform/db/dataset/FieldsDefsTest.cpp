@@ -22,6 +22,14 @@ TEST(Fields, DefaultFieldsFollowTheDefinitions)
     EXPECT_EQ(ds->FieldByName("Name")->DisplayWidth(), 20);
     ds->Close();
     EXPECT_EQ(ds->FieldCount(), 0);  // default fields go with the cursor
+
+    TArrayDataSet withObject;
+    withObject.FieldDefs()->Add("Address", ftADT);
+    withObject.FieldDefs()->Add("Code", ftGuid);
+    withObject.Open();  // a kind without a field class gets no field
+    ASSERT_EQ(withObject.FieldCount(), 1);
+    EXPECT_TRUE(dynamic_cast<TGuidField*>(withObject.Fields()->Fields(0)));
+    EXPECT_EQ(withObject.Fields()->Fields(0)->FieldNo(), 2);
 }
 
 TEST(Fields, ValuesTravelInTheFieldsVariantType)
