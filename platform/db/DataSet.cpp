@@ -1181,8 +1181,7 @@ void TDataSet::DisableControls()
     }
     ++FDisableCount;
     if (FDisableCount == 1)
-        for (TDataSource* ds : std::vector<TDataSource*>(FDataSources))
-            ds->DataEvent(deDisabledStateChange, 1);
+        DataEvent(deDisabledStateChange, 1);
 }
 
 void TDataSet::EnableControls()
@@ -1195,8 +1194,7 @@ void TDataSet::EnableControls()
             DataEvent(deUpdateState, 0);
         if (FDisableState != dsInactive && FState != dsInactive)
             DataEvent(FEnableEvent, 0);
-        for (TDataSource* ds : std::vector<TDataSource*>(FDataSources))
-            ds->DataEvent(deDisabledStateChange, 0);
+        DataEvent(deDisabledStateChange, 0);
         return;
     }
     --FDisableCount;
@@ -1223,7 +1221,7 @@ void TDataSet::DataEvent(TDataEvent Event, NativeInt Info)
     default:
         break;
     }
-    if (FDisableCount == 0) {
+    if (FDisableCount == 0 || Event == deDisabledStateChange) {
         for (TDataSource* ds : std::vector<TDataSource*>(FDataSources))
             ds->DataEvent(Event, Info);
     } else if (Event == deLayoutChange || Event == deFieldListChange) {

@@ -152,10 +152,10 @@ TEST(DataLinkBuffers, DisabledControlsHoldEventsAndTheLastEnableSendsOneChange)
     t.name->SetAsString("Fayette");
     t.ds->Post();
     t.ds->EnableControls();
-    EXPECT_TRUE(t.link.Log.isEmpty());
+    EXPECT_EQ(t.link.Log, QStringList({"disabled:1"}));
     t.ds->EnableControls();
     EXPECT_FALSE(t.ds->ControlsDisabled());
-    EXPECT_EQ(t.link.Log, QStringList({"changed"}));
+    EXPECT_EQ(t.link.Log, QStringList({"disabled:1", "changed", "disabled:0"}));
     EXPECT_EQ(WindowNames(t.link, t.name)[t.link.ActiveRecord()], "Fayette");
 
     // the dataset's own handling runs while disabled: calculated state follows, links do not
@@ -174,10 +174,11 @@ TEST(DataLinkBuffers, DisabledControlsHoldEventsAndTheLastEnableSendsOneChange)
     c.FieldByName("A")->SetAsInteger(2);
     c.Post();
     EXPECT_GT(c.Events, before);
-    EXPECT_TRUE(l.Log.isEmpty());
+    EXPECT_EQ(l.Log, QStringList({"disabled:1"}));
     c.Close();
     c.EnableControls();
-    EXPECT_EQ(l.Log, QStringList({"active:0"}));  // the state change is delivered, no data change on a closed set
+    // the state change is delivered, no data change on a closed set
+    EXPECT_EQ(l.Log, QStringList({"disabled:1", "active:0", "disabled:0"}));
 }
 
 TEST(DataLinkBuffers, CircularLinksAreRefused)

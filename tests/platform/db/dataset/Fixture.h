@@ -37,6 +37,7 @@ protected:
     void RecordChanged(TField* Field) override { Log << (Field ? "record:" + Field->FieldName() : QStringLiteral("record")); }
     void EditingChanged() override { Log << QStringLiteral("editing:%1").arg(Editing()); }
     void UpdateData() override { Log << "updatedata"; }
+    void DisabledStateChanged(bool Disabled) override { Log << QStringLiteral("disabled:%1").arg(Disabled); }
 };
 
 }  // namespace dbtest
