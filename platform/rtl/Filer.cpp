@@ -448,12 +448,14 @@ QString TWriter::ComponentRefName(TComponent* C) const
     return C->Name();
 }
 
-QString TWriter::MethodName(const TPropInfo* Prop, const std::any& Method)
+QString TWriter::MethodName(const TPropInfo* Prop, const std::any& Method, TComponent* Root)
 {
-    if (FLookupRoot) {
-        for (const TClassInfo* c = &FLookupRoot->ClassInfo(); c; c = c->Parent)
+    if (!Root)
+        Root = FLookupRoot;
+    if (Root) {
+        for (const TClassInfo* c = &Root->ClassInfo(); c; c = c->Parent)
             for (const TMethodInfo& m : c->OwnMethods)
-                if (m.Type == Prop->EventType && Prop->EventSame(Method, m.Make(FLookupRoot)))
+                if (m.Type == Prop->EventType && Prop->EventSame(Method, m.Make(Root)))
                     return m.Name;
     }
     if (OnFindMethodName)
@@ -526,7 +528,7 @@ bool TWriter::IsDefaultValue(TPersistent* Instance, const TPropInfo* P, TPersist
             return true;   // not a method of the root: nothing can name it
         if (A) {
             const std::any a = P->GetEvent(A);
-            return P->EventAssigned(a) && MethodName(P, a) == MethodName(P, v);
+            return P->EventAssigned(a) && MethodName(P, a, FRootAncestor) == MethodName(P, v);
         }
         return false;
     }
@@ -702,7 +704,11 @@ void TReader::CheckValue(TValueType Value)
 
 bool TReader::EndOfList()
 {
-    return NextValue() == vaNull;
+    // A raw peek: a component list may go on with a prefix byte that is no value tag.
+    uint8_t b;
+    Read(&b, 1);
+    FStream->Seek(-1, soCurrent);
+    return b == vaNull;
 }
 
 void TReader::ReadListBegin() { CheckValue(vaList); }

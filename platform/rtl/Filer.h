@@ -120,7 +120,7 @@ private:
     void WritePropName(const QString& Name);
     bool IsDefaultValue(TPersistent* Instance, const TPropInfo* Prop, TPersistent* AncestorInstance);
     QString ComponentRefName(TComponent* C) const;
-    QString MethodName(const TPropInfo* Prop, const std::any& Method);
+    QString MethodName(const TPropInfo* Prop, const std::any& Method, TComponent* Root = nullptr);
 
 public:
     // A component's properties and children (TComponent::WriteState).

@@ -504,8 +504,11 @@ private:
         W.WritePrefix(flags, pos);
         W.WriteStr(className);
         W.WriteStr(name);
-        while (!IsSymbol("end") && !AtObjectStart())
+        while (!IsSymbol("end") && !AtObjectStart()) {
+            if (T.Kind == tkEOF)
+                Error(QStringLiteral("'end' expected"));
             ParseProperty();
+        }
         W.WriteListEnd();
         while (AtObjectStart())
             ParseObject();
@@ -591,8 +594,10 @@ private:
             const QByteArray ip = dot < 0 ? mag : mag.left(dot);
             const QByteArray fp = dot < 0 ? QByteArray() : mag.mid(dot + 1);
             if (!mag.contains('e') && !mag.contains('E') && fp.size() <= 4 && ip.size() <= 15) {
-                const int64_t raw = ip.toLongLong() * 10000 + fp.leftJustified(4, '0').toLongLong();
-                W.WriteCurrency(Currency::FromRaw(negative ? -raw : raw));
+                const uint64_t raw = ip.toULongLong() * 10000 + fp.leftJustified(4, '0').toULongLong();
+                if (raw > (negative ? uint64_t(INT64_MAX) + 1 : uint64_t(INT64_MAX)))
+                    Error(QStringLiteral("Currency value out of range"));
+                W.WriteCurrency(Currency::FromRaw(negative ? int64_t(uint64_t(0) - raw) : int64_t(raw)));
             } else {
                 try {
                     W.WriteCurrency(Currency::FromDouble(std::strtod(text.constData(), nullptr)));

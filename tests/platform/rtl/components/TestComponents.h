@@ -110,3 +110,6 @@ public:
 };
 
 void RegisterTestClasses();
+
+#include <ostream>
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
