@@ -13,6 +13,10 @@
 #include <optional>
 #include <vector>
 
+struct HBITMAP__ {
+    QImage Image;
+};
+
 struct HRGN__ {
     QRegion R;
 };

@@ -192,3 +192,48 @@ bool DrawFrameControl(HDC dc, TRect& rect, UINT type, UINT state)
     }
     return false;
 }
+
+HBITMAP LoadBitmap(HINSTANCE, int id)
+{
+    if (id != OBM_CHECKBOXES)
+        return nullptr;
+    auto* b = new HBITMAP__;
+    b->Image = QImage(4 * 13, 3 * 13, QImage::Format_RGB32);
+    b->Image.fill(ToQColor(GetSysColor(COLOR_BTNFACE)));
+    HDC dc = CreateDCForImage(&b->Image);
+    for (int row = 0; row < 3; ++row)
+        for (int col = 0; col < 4; ++col) {
+            UINT state = DFCS_BUTTONCHECK;
+            if (col & 1) state |= DFCS_CHECKED;
+            if (col & 2) state |= DFCS_PUSHED;
+            if (row == 2) state |= DFCS_BUTTON3STATE;
+            TRect r = Bounds(col * 13, row * 13, 13, 13);
+            DrawFrameControl(dc, r, DFC_BUTTON, state);
+        }
+    DeleteDC(dc);
+    return b;
+}
+
+HBITMAP LoadBitmap(HINSTANCE instance, const QString& name)
+{
+    if (name.startsWith(u'#'))
+        return LoadBitmap(instance, name.mid(1).toInt());
+    QImage img;
+    for (const QString& path : {name, QStringLiteral(":/") + name, QStringLiteral(":/bitmaps/") + name})
+        if (img.load(path))
+            break;
+    if (img.isNull())
+        return nullptr;
+    return new HBITMAP__{img};
+}
+
+bool GetBitmapSize(HBITMAP bitmap, TSize& size)
+{
+    if (!bitmap)
+        return false;
+    size = TSize(bitmap->Image.width(), bitmap->Image.height());
+    return true;
+}
+
+QImage* BitmapImage(HBITMAP bitmap) { return bitmap ? &bitmap->Image : nullptr; }
+void DeleteBitmap(HBITMAP bitmap) { delete bitmap; }

@@ -183,3 +183,12 @@ enum : UINT {
     DFCS_HOT = 0x1000, DFCS_ADJUSTRECT = 0x2000, DFCS_FLAT = 0x4000, DFCS_MONO = 0x8000,
 };
 bool DrawFrameControl(HDC dc, TRect& rect, UINT type, UINT state);
+
+// ---- bitmaps ----
+enum : int { OBM_CHECKBOXES = 32759 };
+// A bitmap resource: OBM_CHECKBOXES (4 x 3 cells of 13 x 13 check boxes), or a Qt resource by name.
+HBITMAP LoadBitmap(HINSTANCE instance, int id);
+HBITMAP LoadBitmap(HINSTANCE instance, const QString& name);
+bool GetBitmapSize(HBITMAP bitmap, TSize& size);
+QImage* BitmapImage(HBITMAP bitmap);
+void DeleteBitmap(HBITMAP bitmap);
