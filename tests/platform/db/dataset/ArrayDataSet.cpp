@@ -2,6 +2,13 @@
 
 #include <cstring>
 
+DOV_PUBLISHED(TArrayDataSet)
+{
+    P.Prop("Active", &TArrayDataSet::Active, &TArrayDataSet::SetActive).Default(false);
+    P.Prop("Filtered", &TArrayDataSet::Filtered, &TArrayDataSet::SetFiltered).Default(false);
+    P.Event("AfterOpen", &TArrayDataSet::AfterOpen);
+}
+
 TArrayDataSet::TArrayDataSet(TComponent* AOwner) : TDataSet(AOwner) {}
 
 TArrayDataSet::~TArrayDataSet()

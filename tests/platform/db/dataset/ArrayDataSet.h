@@ -7,6 +7,7 @@
 #include <vector>
 
 class TArrayDataSet : public TDataSet {
+    DOV_PERSISTENT(TArrayDataSet, TDataSet)
 public:
     explicit TArrayDataSet(TComponent* AOwner = nullptr);
     ~TArrayDataSet() override;

@@ -201,6 +201,11 @@ TEST(Fields, PublishedForFormResources)
     EXPECT_EQ(f.FieldName(), "Sum");
     EXPECT_EQ(f.Alignment(), taCenter);
     EXPECT_EQ(own(TField::StaticClassInfo(), "ProviderFlags")->GetOrd(&f), int64_t(TProviderFlags{pfInUpdate, pfInWhere}.Bits()));
+    // the numeric class's redeclared default replaces the field's in the full list
+    const TPropInfo* full = GetPropInfo(&f, "alignment");
+    ASSERT_NE(full, nullptr);
+    EXPECT_EQ(*full->Default, int64_t(taRightJustify));
+    EXPECT_NE(GetPropInfo(&f, "OnChange"), nullptr);
 }
 
 TEST(FieldDefs, AddFindAndDuplicates)
