@@ -514,9 +514,9 @@ void ClearCatalogs(const QString& folder)
 
 std::unique_ptr<TSqlSession> CreateCatalog(const QString& folder, const QString& catalog, const QString& schema)
 {
-    auto s = TSqlSession::Connect(DemoConnectionString(folder, catalog, true));
-    s->Execute(schema);
-    return s;
+    TSqlSession::Connect(DemoConnectionString(folder, catalog, true))->Execute(schema);
+    // the rows go in through a session that meets the tables already made
+    return TSqlSession::Connect(DemoConnectionString(folder, catalog));
 }
 
 void Insert(TSqlSession& s, const QString& table, const QStringList& cols, const std::vector<TSqlParams>& rows)

@@ -4,6 +4,11 @@
 #include "platform/rtl/IniFiles.h"
 
 #include <QFile>
+#include <QtGlobal>
+
+static void InitCompDMResource() { Q_INIT_RESOURCE(uCompDM); }
+
+void RegisterCompDMResource() { InitCompDMResource(); }
 
 // ---------------------------------------------------------------- exceptions
 

@@ -10,6 +10,10 @@
 #include <utility>
 #include <vector>
 
+// Makes the module's form resource (":/forms/TCompDM.form") reachable from the program;
+// the resources of a static library are linked only when something asks for them.
+void RegisterCompDMResource();
+
 // ---------------------------------------------------------------- exceptions
 
 // Base of every error the module's insert, update and delete operations raise; the list

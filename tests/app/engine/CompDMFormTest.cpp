@@ -1,0 +1,369 @@
+// The data module's form resource: read through the text-form reader, it holds the 38
+// queries on their connections with their time-outs, cursors, parameters, placeholder
+// lines and fields, and every statement runs on the demo catalogs.
+#include "app/engine/DemoData.h"
+#include "app/engine/uCompDM.h"
+#include "platform/ado/SqlEngine.h"
+#include "platform/rtl/DataModule.h"
+#include "platform/rtl/Filer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace {
+
+struct Comp {
+    QString cls, name;
+    std::map<QString, QString> props;   // scalar properties as text
+    QStringList sql;
+    QStringList params;                 // parameter names in order
+    std::map<QString, std::map<QString, QString>> paramProps;
+    std::vector<Comp> children;
+};
+
+QString ReadScalar(TReader& r)
+{
+    switch (r.NextValue()) {
+    case vaInt8: case vaInt16: case vaInt32: return QString::number(r.ReadInteger());
+    case vaInt64: return QString::number(r.ReadInt64());
+    case vaIdent: case vaFalse: case vaTrue: case vaNil: case vaNull: return r.ReadIdent();
+    case vaString: case vaLString: case vaUTF8String: case vaWString: return r.ReadString();
+    case vaSet: return r.ReadSet().join(u',');
+    default: r.SkipValue(); return QStringLiteral("?");
+    }
+}
+
+void ReadComp(TReader& r, Comp& c)
+{
+    TFilerFlags flags;
+    int pos = 0;
+    r.ReadPrefix(flags, pos);
+    c.cls = r.ReadStr();
+    c.name = r.ReadStr();
+    while (!r.EndOfList()) {
+        const QString prop = r.ReadStr();
+        if (prop == QLatin1String("SQL.Strings")) {
+            r.ReadListBegin();
+            while (!r.EndOfList()) c.sql << r.ReadString();
+            r.ReadListEnd();
+        } else if (r.NextValue() == vaCollection) {
+            r.ReadValue();
+            while (!r.EndOfList()) {
+                if (r.NextValue() != vaList) r.ReadInteger();
+                r.ReadListBegin();
+                std::map<QString, QString> item;
+                while (!r.EndOfList()) {
+                    QString n = r.ReadStr();
+                    item[n] = ReadScalar(r);
+                }
+                r.ReadListEnd();
+                c.params << item[QStringLiteral("Name")];
+                c.paramProps[item[QStringLiteral("Name")]] = item;
+            }
+            r.ReadListEnd();
+        } else
+            c.props[prop] = ReadScalar(r);
+    }
+    r.ReadListEnd();
+    while (!r.EndOfList()) {
+        Comp child;
+        ReadComp(r, child);
+        c.children.push_back(child);
+    }
+    r.ReadListEnd();
+}
+
+// The resource as the program finds it by the module's class name.
+const Comp& Form()
+{
+    static Comp root = [] {
+        RegisterCompDMResource();
+        QByteArray data;
+        QString source;
+        EXPECT_TRUE(FindFormResource(QStringLiteral("TCompDM"), data, source));
+        QFile f(QStringLiteral(DOV_TEST_DATA "/../../app/forms/TCompDM.form"));
+        EXPECT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(data, f.readAll());
+        TMemoryStream text, bin;
+        text.WriteBuffer(data.constData(), data.size());
+        text.SetPosition(0);
+        ObjectTextToBinary(&text, &bin);
+        bin.SetPosition(0);
+        TReader r(&bin);
+        r.ReadSignature();
+        Comp c;
+        ReadComp(r, c);
+        return c;
+    }();
+    return root;
+}
+
+const Comp& Child(const QString& name)
+{
+    for (const Comp& c : Form().children)
+        if (c.name == name) return c;
+    static Comp none;
+    ADD_FAILURE() << "no component " << name.toStdString();
+    return none;
+}
+
+struct QueryCase {
+    const char* name;
+    const char* connection;
+    int timeout;
+    bool isStatic;
+    const char* params;   // names joined by ","
+};
+
+// Connection, time-out, cursor and parameters of every query, in the module's order.
+const QueryCase kQueries[] = {
+    {"CrInvProv", "ObjMDBConnection", 1200, false, ""},
+    {"InsInvProvData", "ObjMDBConnection", 1500, true, "FirstDate,SecondDate,delSelfProv"},
+    {"SelectInvProvData", "ObjMDBConnection", 1200, true, ""},
+    {"SelectDuplicateProv", "ObjMDBConnection", 1200, true, ""},
+    {"SelectSprProvObj", "ObjMDBConnection", 1200, true, "FirstDate,SecondDate,delSelfProv"},
+    {"CrExcelTemp", "SvodMDBConnection", 120, true, ""},
+    {"InsExcelTempQ", "SvodMDBConnection", 900, false,
+     "idPredpr,namePredpr,invoicefullname,datetrans,status,recipientname,dopunn,signerfio,docnumber,docdate,ndsexcel,totalcostinv,totalcostvatinv,svplace"},
+    {"CrSvodInv", "SvodMDBConnection", 120, false, ""},
+    {"CrSvodDuples", "SvodMDBConnection", 120, false, ""},
+    {"CrSprProv", "SvodMDBConnection", 120, false, ""},
+    {"InsSvodInvQ", "SvodMDBConnection", 900, false,
+     "idPredpr,invoicefullname,datetrans,status,docnumber,docdate,ndsspr,ndsinvoice,totalcostinv,totalcostvatinv,filial,svplace,numbuhspr,numdocpart"},
+    {"InsSvodDuplesQ", "SvodMDBConnection", 900, false, "mes,numbuhdup,docnumberdup,docdatedup,sumdup,numbuhsv,invfullname,invtotalvat,namepredpr,dopUNN"},
+    {"InsSprProvQ", "SvodMDBConnection", 900, false, "numbuhspr,mes,datadoc,numdoc,numdocpart,summ,globalcode,filial,NSF"},
+    {"SelectSvodInv", "SvodMDBConnection", 1200, true, "FirstDate,SecondDate,isFilial"},
+    {"SelectSvodDuplesFilial", "SvodMDBConnection", 900, true, ""},
+    {"SelectSvodDuplesOblpo", "SvodMDBConnection", 900, true, ""},
+    {"SelectSvodDuplesInvoiceNumbers", "SvodMDBConnection", 900, true, ""},
+    {"SelectSprProvQ", "SvodMDBConnection", 900, true, "numdoc,numdocpart,datadoc,numbuhspr,globalcode,filial,invfullname"},
+    {"ExcSumQ", "SvodMDBConnection", 120, false, ""},
+    {"SprSumQ", "SvodMDBConnection", 120, false, ""},
+    {"SelectTmpDararedInv", "SvodMDBConnection", 900, true, ""},
+    {"SelectTmpDararedProv", "SvodMDBConnection", 900, true, "numdoc,numdocpart,datadoc,numbuhspr,globalcode,filial,invfullname"},
+    {"InsTmpDararedInvQ", "SvodMDBConnection", 900, false,
+     "idPredpr,invoicefullname,datetrans,status,recipientname,signerfio,namepredpr,docnumber,docdate,ndsexcel,ndsspr,ndsinvoice,totalcostinv,totalcostvatinv,filial,svplace,numbuhspr,numdocpart"},
+    {"InsTmpDararedProvQ", "SvodMDBConnection", 30, false, "numbuhspr,mes,datadoc,numdoc,numdocpart,summ,globalcode,filial,NSF"},
+    {"RewriteInsTmpDararedProv", "SvodMDBConnection", 900, false, ""},
+    {"DelTmpDararedInvQ", "SvodMDBConnection", 900, false, ""},
+    {"SelectDararedSingersQ", "SvodMDBConnection", 30, true, ""},
+    {"InsertDararedSingersQ", "SvodMDBConnection", 30, false, "filial,fio"},
+    {"UpdateDararedSingersQ", "SvodMDBConnection", 30, false, "filial,fio,idRecord"},
+    {"DeleteDararedSingersQ", "SvodMDBConnection", 30, false, "idRecord"},
+    {"SelectSignersByFilialQ", "SvodMDBConnection", 30, true, "filial"},
+    {"CheckDararedSignersDuplesQ", "SvodMDBConnection", 30, true, "filial"},
+    {"SelectZeroExcludeQ", "SvodMDBConnection", 30, true, ""},
+    {"InsertZeroExcludeQ", "SvodMDBConnection", 30, false, "filial,invoice"},
+    {"UpdateZeroExcludeQ", "SvodMDBConnection", 30, false, "filial,invoice,idRecord"},
+    {"DeleteZeroExcludeQ", "SvodMDBConnection", 30, false, "idRecord"},
+    {"SelectPlatPredpr", "SvodMDBConnection", 30, false, ""},
+    {"SelectOblDopUnn", "SvodMDBConnection", 30, false, ""},
+};
+
+QString Sql(const char* name) { return Child(QLatin1String(name)).sql.join(u'\n'); }
+
+QString WithLine(const char* name, int fromEnd, const QString& line)
+{
+    QStringList l = Child(QLatin1String(name)).sql;
+    l[l.size() - fromEnd] = line;
+    return l.join(u'\n');
+}
+
+}  // namespace
+
+TEST(CompDMForm, HoldsThe38QueriesWithTheirSettings)
+{
+    const Comp& f = Form();
+    EXPECT_EQ(f.cls, QStringLiteral("TCompDM"));
+    EXPECT_EQ(f.name, QStringLiteral("CompDM"));
+    EXPECT_EQ(f.props.at(QStringLiteral("OnCreate")), QStringLiteral("DataModuleCreate"));
+    QStringList queries;
+    for (const Comp& c : f.children)
+        if (c.cls == QLatin1String("TADOQuery")) queries << c.name;
+    ASSERT_EQ(queries.size(), 38);
+    for (size_t i = 0; i < std::size(kQueries); ++i) {
+        const QueryCase& k = kQueries[i];
+        SCOPED_TRACE(k.name);
+        EXPECT_EQ(queries[int(i)], QLatin1String(k.name));
+        const Comp& q = Child(QLatin1String(k.name));
+        EXPECT_EQ(q.props.at(QStringLiteral("Connection")), QLatin1String(k.connection));
+        const auto to = q.props.find(QStringLiteral("CommandTimeout"));
+        EXPECT_EQ(to == q.props.end() ? 30 : to->second.toInt(), k.timeout);
+        EXPECT_EQ(q.props.count(QStringLiteral("CursorType")) && q.props.at(QStringLiteral("CursorType")) == QLatin1String("ctStatic"),
+                  k.isStatic);
+        EXPECT_EQ(q.params.join(u','), QLatin1String(k.params));
+        // every parameter of the text is declared
+        if (q.name != QLatin1String("CheckDararedSignersDuplesQ"))   // its parameter is not used by the text
+            for (const QString& p : q.params) EXPECT_TRUE(q.sql.join(u'\n').contains(u':' + p)) << p.toStdString();
+    }
+    const Comp& svod = Child(QStringLiteral("SvodMDBConnection"));
+    EXPECT_EQ(svod.props.at(QStringLiteral("Provider")), QStringLiteral("SQLOLEDB.1"));
+    EXPECT_EQ(svod.props.at(QStringLiteral("LoginPrompt")), QStringLiteral("False"));
+    EXPECT_EQ(svod.props.at(QStringLiteral("Mode")), QStringLiteral("cmReadWrite"));
+    EXPECT_EQ(Child(QStringLiteral("SelectSvodInv")).props.at(QStringLiteral("Filtered")), QStringLiteral("True"));
+    // settings statements refuse NULL, the others accept it
+    EXPECT_EQ(Child(QStringLiteral("InsertDararedSingersQ")).paramProps.at(QStringLiteral("fio")).at(QStringLiteral("Attributes")), QString());
+    EXPECT_TRUE(Child(QStringLiteral("InsSvodInvQ")).paramProps.at(QStringLiteral("docdate")).at(QStringLiteral("Attributes")).contains(
+        QStringLiteral("paNullable")));
+}
+
+TEST(CompDMForm, PlaceholderLinesStandWhereTheCallersWriteThem)
+{
+    struct Case { const char* query; int fromEnd; const char* line; };
+    const Case cases[] = {
+        {"InsInvProvData", 2, "-- Условие для предприятия"},
+        {"InsInvProvData", 1, "ORDER BY inv.Fullname"},
+        {"SelectSprProvObj", 2, "-- Условие для предприятия"},
+        {"SelectSprProvObj", 1, ""},
+        {"SelectSvodInv", 3, "-- Условие филиала"},
+        {"SelectSvodInv", 2, "-- Условие предприятия"},
+        {"SelectSvodInv", 1, "ORDER BY namepredpr, invoicefullname"},
+        {"ExcSumQ", 1, "-- Условие Филиал"},
+        {"SelectTmpDararedInv", 1, "-- Условие предприятия"},
+    };
+    for (const Case& k : cases) {
+        const QStringList& l = Child(QLatin1String(k.query)).sql;
+        ASSERT_GE(l.size(), k.fromEnd);
+        EXPECT_EQ(l[l.size() - k.fromEnd], QString::fromUtf8(k.line)) << k.query;
+    }
+    EXPECT_EQ(Child(QStringLiteral("SelectTmpDararedInv")).sql.size(), 3);
+    // the recurring fragments, character for character
+    const QString cleaned = QStringLiteral(
+        "substring(CASE WHEN RIGHT(spr.NumDoc,1) in ('.', ',')  THEN SUBSTRING(spr.NumDoc, 1, len(spr.NumDoc) - 1) ELSE spr.NumDoc END, "
+        "patindex('%[^0]%', CASE WHEN RIGHT(spr.NumDoc,1) in ('.', ',') THEN SUBSTRING(spr.NumDoc, 1, len(spr.NumDoc) - 1) ELSE spr.NumDoc END), 50)");
+    EXPECT_EQ(Sql("InsInvProvData").count(cleaned), 2);
+    EXPECT_EQ(Sql("SelectSprProvObj").count(cleaned), 1);
+    const QString own = QStringLiteral("SELECT @unn=unn, @dopUnn=dopUNN FROM tbPredpr WHERE idPredpr=(SELECT idPredpr FROM tbNastrPredpr)");
+    EXPECT_TRUE(Sql("InsInvProvData").contains(own));
+    EXPECT_TRUE(Sql("SelectSprProvObj").contains(own));
+    EXPECT_TRUE(Sql("InsInvProvData").contains(QStringLiteral(
+        "CASE WHEN RIGHT(ISNULL(spr.globalcode, inv.globalcode), 1) = '*' THEN NULL ELSE ISNULL(spr.globalcode, inv.globalcode) END")));
+    // the widened column of the branch table
+    EXPECT_TRUE(Child(QStringLiteral("CrInvProv")).sql.contains(QStringLiteral("docNumber VARCHAR(50),")));
+}
+
+TEST(CompDMForm, PersistentFieldsAndDataSources)
+{
+    struct Case { const char* query; const char* field; const char* cls; const char* size; const char* label; bool readOnly; };
+    const Case cases[] = {
+        {"SelectSvodInv", "SelectSvodInvidPredpr", "TLargeintField", nullptr, nullptr, true},
+        {"SelectSvodInv", "SelectSvodInvinvoicefullname", "TStringField", "25", "ЭСЧФ|Номер", true},
+        {"SelectSvodInv", "SelectSvodInvndsexcel", "TBCDField", "3", nullptr, false},
+        {"SelectSvodDuplesFilial", "SelectSvodDuplesFilialnumbuhdup", "TStringField", "10", "Справка|№ бух. спр.", false},
+        {"SelectSvodDuplesInvoiceNumbers", "StringField1", "TStringField", "25", nullptr, false},
+        {"SelectDuplicateProv", "SelectDuplicateProvnumBuhinv", "TStringField", "10", "ЭСЧФ|№ бух. спр", false},
+        {"SelectTmpDararedInv", "SelectTmpDararedInvhide", "TBooleanField", nullptr, nullptr, false},
+        {"SelectTmpDararedInv", "SelectTmpDararedInvidRecord", "TAutoIncField", nullptr, nullptr, true},
+        {"SelectDararedSingersQ", "SelectDararedSingersQfio", "TStringField", "100", nullptr, true},
+        {"SelectInvProvData", "SelectInvProvDataSvplace", "TStringField", "1", nullptr, true},
+        {"SelectSprProvObj", "SelectSprProvObjglobalcode", "TStringField", "100", nullptr, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.field);
+        const Comp* field = nullptr;
+        for (const Comp& c : Child(QLatin1String(k.query)).children)
+            if (c.name == QLatin1String(k.field)) field = &c;
+        ASSERT_NE(field, nullptr);
+        EXPECT_EQ(field->cls, QLatin1String(k.cls));
+        if (k.size) EXPECT_EQ(field->props.at(QStringLiteral("Size")), QLatin1String(k.size));
+        if (k.label) EXPECT_EQ(field->props.at(QStringLiteral("DisplayLabel")), QString::fromUtf8(k.label));
+        EXPECT_EQ(field->props.count(QStringLiteral("ReadOnly")) > 0, k.readOnly);
+    }
+    EXPECT_EQ(Child(QStringLiteral("SelectSvodDuplesFilial")).children.size(), 10u);
+    EXPECT_EQ(Child(QStringLiteral("SelectSvodInv")).children.size(), 18u);
+    EXPECT_TRUE(Child(QStringLiteral("SelectSignersByFilialQ")).children.empty());
+    const char* sources[][2] = {{"SelectSvodDuplesDS", "SelectSvodDuplesFilial"}, {"SelectSvodDuplesOblpoDS", "SelectSvodDuplesOblpo"},
+                                {"SelectSvodDuplesInvoiceNumbersDS", "SelectSvodDuplesInvoiceNumbers"}, {"SelectSprProvDS", "SelectSprProvQ"},
+                                {"SelectTmpDararedProvDS", "SelectTmpDararedProv"}, {"SelectDararedSingersDS", "SelectDararedSingersQ"},
+                                {"SelectZeroExcludeDS", "SelectZeroExcludeQ"}, {"SelectPlatPredprDS", "SelectPlatPredpr"}};
+    for (auto& s : sources) EXPECT_EQ(Child(QLatin1String(s[0])).props.at(QStringLiteral("DataSet")), QLatin1String(s[1]));
+    EXPECT_EQ(Child(QStringLiteral("SelectTmpDararedInvDSDEh")).props.at(QStringLiteral("KeyFields")), QStringLiteral("idRecord"));
+}
+
+// Every statement, as the form holds it, runs on the demo catalogs in a reconciliation's order.
+TEST(CompDMForm, EveryStatementRunsOnTheDemoCatalogs)
+{
+    QTemporaryDir dir;
+    demo::TDemoOptions o;
+    o.Size = 5;
+    demo::TDemoModel m = demo::BuildDemoModel(o);
+    demo::WriteDemoDatabases(m, dir.path());
+    const TSqlParams period = {{"FirstDate", "01.02.2024"}, {"SecondDate", "29.02.2024"}, {"delSelfProv", false}};
+    const QString noEnterprise = QStringLiteral("-- Условие для предприятия");
+    auto svod = TSqlSession::Connect(SvodConnectionString(QDir(dir.path()).absoluteFilePath(demo::SummaryFolderName())));
+    svod->Execute(Sql("CrExcelTemp"));
+    svod->Execute(Sql("CrSvodInv"));
+    svod->Execute(Sql("CrSvodDuples"));
+    svod->Execute(Sql("CrSprProv"));
+    auto insInv = svod->Prepare(Sql("InsSvodInvQ"));
+    auto insProv = svod->Prepare(Sql("InsSprProvQ"));
+    auto insDup = svod->Prepare(Sql("InsSvodDuplesQ"));
+    int64_t entries = 0;
+    for (const auto& b : m.Branches) {
+        SCOPED_TRACE(b.Name.toStdString());
+        auto obj = TSqlSession::Connect(ObjConnectionString(QDir(dir.path()).absoluteFilePath(b.Folder)));
+        obj->Execute(Sql("CrInvProv"));
+        obj->Execute(WithLine("InsInvProvData", 2, noEnterprise), period);
+        auto prov = obj->Open(WithLine("SelectSprProvObj", 1, noEnterprise), period);
+        std::vector<Variant> row;
+        while (prov->Next(row)) {
+            ++entries;
+            insProv->Execute({{"numbuhspr", row[5]}, {"numdoc", row[2]}, {"numdocpart", row[3]}, {"NSF", row[8]}, {"mes", row[4]},
+                              {"datadoc", row[1]}, {"summ", row[0]}, {"globalcode", row[6]}, {"filial", row[7]}});
+        }
+        auto dups = obj->Open(Sql("SelectDuplicateProv"));
+        int ndup = 0;
+        while (dups->Next(row)) {
+            ++ndup;
+            insDup->Execute({{"mes", row[0]}, {"numbuhdup", row[1]}, {"docnumberdup", row[2]}, {"docdatedup", row[3]}, {"sumdup", row[4]},
+                             {"numbuhsv", row[5]}, {"invfullname", row[6]}, {"invtotalvat", row[7]}, {"namepredpr", row[8]},
+                             {"dopUNN", row[9]}});
+        }
+        EXPECT_GE(ndup, 1);   // the entry booked twice
+        auto invs = obj->Open(Sql("SelectInvProvData"));
+        while (invs->Next(row))
+            insInv->Execute({{"idPredpr", row[13]}, {"invoicefullname", row[0]}, {"datetrans", row[3]}, {"status", row[2]},
+                             {"ndsspr", row[6]}, {"ndsinvoice", row[7]}, {"totalcostinv", row[8]}, {"totalcostvatinv", row[9]},
+                             {"svplace", row[14]}, {"numbuhspr", row[11]}, {"numdocpart", row[15]}, {"docnumber", row[4]},
+                             {"docdate", row[5]}, {"filial", row[10]}});
+    }
+    // the ledger entries that count: VAT pairs, not rejected, not sent, in the month
+    int64_t expected = 0;
+    for (const auto& e : m.Entries)
+        expected += e.PrizRej == 1 && e.Sv == 0 && e.Dt != 9001 && e.Mes == m.FirstDate;
+    EXPECT_EQ(entries, expected);
+    const TSqlParams compare = {{"FirstDate", "01.02.2024"}, {"SecondDate", "29.02.2024"}, {"isFilial", false}};
+    EXPECT_GT(svod->Open(WithLine("SelectSvodInv", 3, QStringLiteral("-- Условие филиал")), compare)->FetchAll().size(), 0u);
+    for (const char* q : {"SelectSvodDuplesFilial", "SelectSvodDuplesOblpo", "SelectSvodDuplesInvoiceNumbers", "SprSumQ", "ExcSumQ",
+                          "SelectDararedSingersQ", "SelectZeroExcludeQ", "SelectPlatPredpr", "SelectOblDopUnn", "SelectTmpDararedInv"}) {
+        SCOPED_TRACE(q);
+        EXPECT_NO_THROW(svod->Open(Sql(q))->FetchAll());
+    }
+    EXPECT_EQ(svod->Open(Sql("SelectOblDopUnn"))->FetchAll().size(), m.Branches.size());
+    EXPECT_EQ(svod->Open(Sql("SelectSvodDuplesOblpo"))->FetchAll().size(), 2u);   // the e-invoice of two branches
+    // saving twice keeps one copy
+    auto rows = svod->Open(WithLine("SelectSvodInv", 3, QStringLiteral("-- Условие филиал")), compare);
+    auto result = rows->FetchAll();
+    auto cols = rows->Columns();
+    auto save = svod->Prepare(Sql("InsTmpDararedInvQ"));
+    for (int pass = 0; pass < 2; ++pass)
+        for (const auto& r : result) {
+            TSqlParams p;
+            for (size_t i = 0; i < cols.size(); ++i) p.push_back({cols[i].Name, r[i]});
+            save->Execute(p);
+        }
+    EXPECT_EQ(svod->Open(QStringLiteral("SELECT COUNT(*) FROM tmpDararedInv"))->FetchAll()[0][0].AsInt64(), int64_t(result.size()));
+    svod->Execute(Sql("RewriteInsTmpDararedProv"));
+    svod->Execute(Sql("DelTmpDararedInvQ"));
+    svod->Execute(Sql("InsertDararedSingersQ"), {{"filial", 2}, {"fio", "Новиков"}});
+    svod->Execute(Sql("UpdateDararedSingersQ"), {{"filial", 3}, {"fio", "Новиков"}, {"idRecord", 1}});
+    svod->Execute(Sql("DeleteDararedSingersQ"), {{"idRecord", 1}});
+    svod->Execute(Sql("InsertZeroExcludeQ"), {{"filial", 2}, {"invoice", "x"}});
+    svod->Execute(Sql("UpdateZeroExcludeQ"), {{"filial", 3}, {"invoice", "y"}, {"idRecord", 1}});
+    svod->Execute(Sql("DeleteZeroExcludeQ"), {{"idRecord", 1}});
+    EXPECT_NO_THROW(svod->Open(Sql("SelectSignersByFilialQ"), {{"filial", 2}})->FetchAll());
+    EXPECT_NO_THROW(svod->Open(Sql("CheckDararedSignersDuplesQ"), {{"filial", 0}})->FetchAll());
+}
