@@ -434,7 +434,9 @@ private:
     {
         if (a.Kind == vkUnknown || b.Kind == vkUnknown || a.Kind == b.Kind)
             return;
-        if ((a.Kind == vkNumber && b.Kind == vkDate) || (a.Kind == vkDate && b.Kind == vkNumber))
+        // dates are day numbers, and a Boolean compares with 0 and 1 ("hide=0")
+        auto pair = [&](TValKind x, TValKind y) { return (a.Kind == x && b.Kind == y) || (a.Kind == y && b.Kind == x); };
+        if (pair(vkNumber, vkDate) || pair(vkNumber, vkBoolean))
             return;
         Mismatch(b.Pos > pos ? b.Pos : pos);
     }
@@ -496,6 +498,13 @@ private:
                 lit.Float = v;
             }
             lit.Kind = vkNumber;
+            return;
+        }
+        // A number met by a Boolean is a Boolean: 0 is False, anything else True.
+        if ((lit.Lit == lkInt || lit.Lit == lkFloat) && other.Kind == vkBoolean) {
+            lit.Bool = lit.Lit == lkInt ? lit.Int != 0 : lit.Float != 0;
+            lit.Lit = lkBool;
+            lit.Kind = vkBoolean;
             return;
         }
         // A number literal met by a money field is kept exact.

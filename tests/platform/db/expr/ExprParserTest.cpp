@@ -16,6 +16,9 @@ const FieldRow kFields[] = {
     {"DocDate", 4, ftDate},    {"Stamp", 5, ftDateTime},  {"Flag", 6, ftBoolean},
     {"Наименование", 7, ftWideString}, {"Rate", 8, ftFloat}, {"Order No", 9, ftString},
     {"Big", 10, ftLargeint},   {"At", 11, ftTime},        {"Code", 12, ftString},
+    // the result table's columns that the main window filters on
+    {"ndsexcel", 13, ftBCD},   {"ndsspr", 14, ftBCD},     {"hide", 15, ftBoolean},
+    {"filial", 16, ftSmallint}, {"signerfio", 17, ftString}, {"dopUNN", 18, ftSmallint},
 };
 
 bool Resolve(const QString& name, TExprFieldInfo& info)
@@ -211,6 +214,60 @@ TEST(ExprParser, CompiledFormEvaluatesAsWritten)
         ASSERT_FALSE(v.IsNull());
         EXPECT_EQ(v.AsBoolean(), c.Expected);
     }
+}
+
+// The filter texts the main window builds, on rows of the result table.
+TEST(ExprParser, TheMainWindowsFilterTexts)
+{
+    const QString mismatch = "(((ndsexcel IS NULL) OR (ndsspr IS NULL)) OR ((ndsspr IS NOT NULL) AND "
+                             "(ndsexcel IS NOT NULL) AND (ndsspr<>ndsexcel)))";
+    const QString branch = "(filial=7 OR (filial is NULL AND signerfio in ('Иванов И.И.','O''Neil'))"
+                           " OR (filial is NULL AND signerfio IS NULL))";
+    auto row = [](Variant excel, Variant spr, bool hide, Variant filial, Variant signer) {
+        Record r;
+        r["NDSEXCEL"] = excel;
+        r["NDSSPR"] = spr;
+        r["HIDE"] = Variant(hide);
+        r["FILIAL"] = filial;
+        r["SIGNERFIO"] = signer;
+        r["DOPUNN"] = filial;
+        return r;
+    };
+    const Variant money = Variant(Currency::FromRaw(1234500));
+    const Variant other = Variant(Currency::FromRaw(1234600));
+    struct Case {
+        QString Text;
+        Record Row;
+        bool Expected;
+    };
+    const Case cases[] = {
+        {mismatch, row(money, money, false, Variant(7), Null()), false},
+        {mismatch, row(money, other, false, Variant(7), Null()), true},
+        {mismatch, row(Null(), money, false, Variant(7), Null()), true},
+        {mismatch + " AND (hide=0)", row(money, other, true, Variant(7), Null()), false},
+        {mismatch + " AND (hide=0)", row(money, other, false, Variant(7), Null()), true},
+        {"hide=1", row(money, money, true, Variant(7), Null()), true},
+        {"hide=0", row(money, money, true, Variant(7), Null()), false},
+        {branch, row(money, money, false, Variant(7), Null()), true},
+        {branch, row(money, money, false, Variant(8), Null()), false},
+        {branch, row(money, money, false, Null(), Variant(QString::fromUtf8("Иванов И.И."))), true},
+        {branch, row(money, money, false, Null(), Variant("O'Neil")), true},
+        {branch, row(money, money, false, Null(), Variant("Smith")), false},
+        {branch, row(money, money, false, Null(), Null()), true},
+        {branch + " AND hide=0", row(money, money, true, Variant(7), Null()), false},
+        {"filial=7 OR filial is NULL", row(money, money, false, Null(), Null()), true},
+        {"dopUNN=7", row(money, money, false, Variant(7), Null()), true},
+        {"Filial=8", row(money, money, false, Variant(7), Null()), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Text.toStdString());
+        TExprParser p(Resolve, c.Text);
+        Variant v = Eval(p.FilterData(), c.Row);
+        ASSERT_FALSE(v.IsNull());
+        EXPECT_EQ(v.AsBoolean(), c.Expected);
+    }
+    EXPECT_EQ(Compile("hide=0"), "(F15:hide = b:0)");
+    EXPECT_EQ(Compile("ndsspr<>ndsexcel"), "(F14:ndsspr <> F13:ndsexcel)");
 }
 
 TEST(ExprParser, ReportsTheFieldsItReads)
