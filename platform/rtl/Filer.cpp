@@ -1549,7 +1549,13 @@ TComponent* ReadComponentRes(const QByteArray& Data, TComponent* Root, const QSt
     input.WriteBytes(Data);
     input.SetPosition(0);
     TMemoryStream bin;
-    ObjectTextOrBinaryToBinary(&input, &bin);
+    try {
+        ObjectTextOrBinaryToBinary(&input, &bin);
+    } catch (Exception& e) {
+        if (!SourceName.isEmpty())
+            e.SetMessage(SourceName + QStringLiteral(": ") + e.Message());
+        throw;
+    }
     bin.SetPosition(0);
     TReader r(&bin);
     r.SourceName = SourceName;

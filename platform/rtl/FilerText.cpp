@@ -646,11 +646,16 @@ private:
             }
             W.WriteString(s);
         } else if (T.Kind == tkSymbol) {
-            if (T.Text == QLatin1String("NAN"))
+            QString ident = T.Text;
+            Next();
+            while (IsChar(u'.')) {   // a component of another root: "dmMain.qryInvoices"
+                Next();
+                ident += u'.' + ExpectSymbol();
+            }
+            if (ident == QLatin1String("NAN"))
                 W.WriteFloat(std::nan(""));
             else
-                W.WriteIdent(T.Text);
-            Next();
+                W.WriteIdent(ident);
         } else if (IsChar(u'[')) {
             Next();
             QStringList members;
