@@ -128,6 +128,7 @@ private:
     QStringList& FFieldNames;
     int FPos = 0;  // 0-based scan position
     Token FTok;
+    int FListDepth = 0;  // inside IN lists and argument lists, where a comma separates items
 
     [[noreturn]] static void Fail(const QString& msg, int pos) { throw EExprParserError(msg, pos); }
     [[noreturn]] static void Mismatch(int pos) { Fail(QStringLiteral("Type mismatch in expression"), pos); }
@@ -184,10 +185,18 @@ private:
             int i = FPos;
             while (i < n && FSrc[i].isDigit())
                 ++i;
-            if (i < n && FSrc[i] == u'.') {
+            // "." always; the regional separator too (filter texts write numbers that way),
+            // except a comma where commas separate list items and arguments
+            const QChar dec = FormatSettings.DecimalSeparator;
+            bool regional = false;
+            if (i + 1 < n && FSrc[i + 1].isDigit()
+                && (FSrc[i] == u'.' || (FSrc[i] == dec && !(dec == u',' && FListDepth > 0)))) {
+                regional = FSrc[i] != u'.';
                 ++i;
                 while (i < n && FSrc[i].isDigit())
                     ++i;
+            } else if (i < n && FSrc[i] == u'.') {
+                ++i;
             }
             if (i < n && (FSrc[i] == u'e' || FSrc[i] == u'E')) {
                 int j = i + 1;
@@ -203,6 +212,8 @@ private:
                 Fail(QStringLiteral("Invalid number"), FTok.Pos);
             FTok.Kind = tkNumber;
             FTok.Text = FSrc.mid(FPos, i - FPos);
+            if (regional)
+                FTok.Text.replace(dec, u'.');
             FPos = i;
             return;
         }
@@ -378,6 +389,7 @@ private:
 
     NodePtr ParseInList(NodePtr left, int pos)
     {
+        ++FListDepth;  // before the bracket is passed, so the first item is scanned as a list item
         Expect("(");
         NodePtr list = Make(ncListElem, coLISTELEM2, FTok.Pos);
         list->IsList = true;
@@ -391,6 +403,7 @@ private:
                 Next();
                 continue;
             }
+            --FListDepth;
             Expect(")");
             break;
         }
@@ -461,7 +474,7 @@ private:
             if (other.Kind == vkDate) {
                 TDateTime d;
                 if (target == ftDate) {
-                    if (!TryStrToDate(s, d))
+                    if (!TryStrToDate(s, d) && !TryStrToDateTime(s, d))
                         Mismatch(lit.Pos);
                     lit.Lit = lkDate;
                 } else if (target == ftTime) {
@@ -681,6 +694,7 @@ private:
     NodePtr ParseFunction(const Token& name)
     {
         const QString up = name.Text.toUpper();
+        ++FListDepth;
         Next();  // "("
         std::vector<NodePtr> args;
         bool star = false;
@@ -695,6 +709,7 @@ private:
                 Next();
             }
         }
+        --FListDepth;
         Expect(")");
         const int argc = int(args.size());
         auto wrongCount = [&]() { Fail(QStringLiteral("Incorrect number of arguments in function <%1>").arg(up), name.Pos); };

@@ -82,6 +82,17 @@ TEST(ExprParser, CompiledFormOfEachConstruct)
         {"'It''s' = Name", "CMP[ci=0,p=0]('It's' = F1:Name)", {}},
         {"Наименование = 'Счёт'", "CMP[ci=0,p=0](F7:Наименование = W'Счёт')", {}},
         {"\"Order No\" = 'x'", "CMP[ci=0,p=0](F9:Order No = 'x')", {}},
+        // the grid's filter strings: numbers in the regional form, bracketed names, spaces around
+        {" [Qty] > 5 AND ( [Name] Like 'a' OR [Name] Like 'b') ",
+         "((F3:Qty > i:5) AND (CMP[ci=0,p=0](F1:Name LIKE 'a') OR CMP[ci=0,p=0](F1:Name LIKE 'b')))", {}},
+        {" [Rate] > 12,5 ", "(F8:Rate > f:12.5)", {}},
+        {" [Rate] < -0,25 ", "(F8:Rate < f:-0.25)", {}},
+        {" Not ( [Name] Like 'x%')", "NOT(CMP[ci=0,p=0](F1:Name LIKE 'x%'))", {}},
+        {" ( [Qty] = '1' OR [Qty] = '2')", "((F3:Qty = i:1) OR (F3:Qty = i:2))", {}},
+        {"Qty in (1,2)", "(F3:Qty IN [i:1, i:2])", {}},
+        {"SUBSTRING(Name, 2,3) = 'x'", "CMP[ci=0,p=0](SUBSTRING(F1:Name, i:2, i:3) = 'x')", {}},
+        {"Rate in (1,5, 2)", "(F8:Rate IN [i:1, i:5, i:2])", {}},
+        {"DocDate = '01.02.2024 0:00:00'", "(F4:DocDate = d:738917)", {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Text);
