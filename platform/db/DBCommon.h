@@ -41,7 +41,9 @@
 //   constant, the negation of anything else becomes 0 - x; IN lists and function arguments
 //   are chains of list elements; the other functions and the aggregates are function nodes.
 //   A text literal compared with a number, date or Boolean operand is converted to that
-//   operand's type (dates in the regional short date format).
+//   operand's type (dates in the regional short date format); a number compared with a
+//   Boolean is a Boolean (0 False). Numbers take "." and, outside IN lists and function
+//   arguments, the regional decimal separator too ("12,5").
 #pragma once
 
 #include "DBTypes.h"
