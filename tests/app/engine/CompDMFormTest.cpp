@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -366,4 +367,141 @@ TEST(CompDMForm, EveryStatementRunsOnTheDemoCatalogs)
     svod->Execute(Sql("DeleteZeroExcludeQ"), {{"idRecord", 1}});
     EXPECT_NO_THROW(svod->Open(Sql("SelectSignersByFilialQ"), {{"filial", 2}})->FetchAll());
     EXPECT_NO_THROW(svod->Open(Sql("CheckDararedSignersDuplesQ"), {{"filial", 0}})->FetchAll());
+}
+
+// ---- the branch statements against results worked out from the generator's facts
+
+namespace {
+
+QString CleanNumber(QString s)
+{
+    if (s.endsWith(u'.') || s.endsWith(u',')) s.chop(1);
+    qsizetype i = 0;
+    while (i < s.size() && s[i] == u'0') ++i;
+    return i < s.size() ? s.mid(i) : QString();
+}
+
+bool InRange(const QDate& d, const QDate& a, const QDate& b) { return d.isValid() && d >= a && d <= b; }
+
+// The rows of "#inv_prov" as "fullName|docNumber|sprSum in thousandths|globalcode", from the facts.
+QStringList ExpectedInvProv(const demo::TDemoModel& m, const demo::TDemoBranch& b, bool delSelfProv, const QString& enterprise)
+{
+    const QDate f = m.FirstDate, s = m.SecondDate, wf = f.addMonths(-1), ws = s.addMonths(1);
+    struct Inv { QString full, doc, code; QDate trans; };
+    std::vector<Inv> invs;
+    auto find = [&](const QString& full) -> const demo::TDemoInvoice* {
+        for (const auto& i : m.Invoices)
+            if (i.Branch == b.Number && i.FullName == full) return &i;
+        return nullptr;
+    };
+    for (const auto& i : m.Invoices) {
+        if (i.Branch != b.Number || !i.Sv) continue;
+        bool in = InRange(i.DateTransaction, wf, ws) || (i.HasDocument && InRange(i.DocDate, wf, ws));
+        if (i.DocumentType == 2 || i.DocumentType == 3) {
+            const demo::TDemoInvoice* o = find(i.Original);
+            if (o) in = in || InRange(o->DateTransaction, wf, ws) || (o->HasDocument && InRange(o->DocDate, wf, ws));
+        } else if (i.DocumentType != 1 && i.DocumentType != 4)
+            in = false;
+        if (in)
+            invs.push_back({i.FullName, i.HasDocument ? CleanNumber(i.DocNumber) : QString(), b.Local(i.Sender)->GlobalCode,
+                            i.DateTransaction});
+    }
+    struct Cert { QString nsf, num, code; int64_t sum = 0; };
+    std::map<QString, Cert> certs;   // by the grouping columns
+    for (const auto& e : m.Entries) {
+        if (e.Branch != b.Number || e.PrizRej != 1 || e.Sv != 0 || !InRange(e.Mes, f, s)) continue;
+        bool vat = false;
+        for (const auto& p : m.AccountPairs)
+            vat |= p.Dt == e.Dt && p.Kt == e.Kt && p.AuDt.compare(e.AuDt, Qt::CaseInsensitive) == 0
+                   && p.AuKt.compare(e.AuKt, Qt::CaseInsensitive) == 0;
+        if (!vat) continue;
+        const demo::TDemoLocalEnterprise* pred = b.Local(e.IdPredpr);
+        if (delSelfProv && (!pred || pred->Unn == m.OrgUnn)) continue;
+        QString part = e.NumDocPart;
+        if (part.endsWith(u'.') || part.endsWith(u',')) part.chop(1);
+        const QString key = QStringList{e.Nsf, e.DataDoc.toString(Qt::ISODate), CleanNumber(e.NumDoc), part, e.NumBuhSpr,
+                                        QString::number(e.IdPredpr)}.join(u'|');
+        Cert& c = certs[key];
+        c.nsf = e.Nsf;
+        c.num = CleanNumber(e.NumDoc);
+        c.code = pred ? pred->GlobalCode : QString();
+        c.sum += e.Summ;
+    }
+    auto code = [](const QString& c) { return c.isEmpty() || c.endsWith(u'*') ? QStringLiteral("NULL") : c; };
+    auto chosen = [&](const QString& c) { return enterprise.isEmpty() || c == enterprise; };
+    QStringList out;
+    std::set<QString> matched;
+    for (const Inv& i : invs) {
+        bool any = false;
+        for (const auto& [k, c] : certs)
+            if (c.nsf.mid(2, 25) == i.full) {
+                any = true;
+                matched.insert(k);
+                QString g = c.code.isEmpty() ? i.code : c.code;
+                if (chosen(g))
+                    out << QStringList{i.full, i.doc.isNull() ? c.num : i.doc, QString::number(c.sum), code(g)}.join(u'|');
+            }
+        if (!any && InRange(i.trans, f, s) && chosen(i.code))
+            out << QStringList{i.full, i.doc.isNull() ? QStringLiteral("NULL") : i.doc, QStringLiteral("NULL"), code(i.code)}.join(u'|');
+    }
+    for (const auto& [k, c] : certs)
+        if (!matched.count(k) && chosen(c.code))
+            out << QStringList{QStringLiteral("NULL"), c.num, QString::number(c.sum), code(c.code)}.join(u'|');
+    out.sort();
+    return out;
+}
+
+QStringList ActualInvProv(TSqlSession& obj)
+{
+    auto r = obj.Open(QStringLiteral("SELECT fullName, docNumber, CAST(sprSum*1000 AS bigint), globalcode FROM #inv_prov"));
+    QStringList out;
+    std::vector<Variant> row;
+    while (r->Next(row)) {
+        QStringList cells;
+        for (const Variant& v : row) cells << (v.IsNull() ? QStringLiteral("NULL") : v.AsString());
+        out << cells.join(u'|');
+    }
+    out.sort();
+    return out;
+}
+
+}  // namespace
+
+TEST(CompDMForm, BranchRowsMatchTheGeneratedFacts)
+{
+    for (int size : {10, 150}) {
+        QTemporaryDir dir;
+        demo::TDemoOptions o;
+        o.Size = size;
+        o.Seed = 3 + size;
+        demo::TDemoModel m = demo::BuildDemoModel(o);
+        demo::WriteDemoDatabases(m, dir.path());
+        for (const auto& b : m.Branches) {
+            auto obj = TSqlSession::Connect(ObjConnectionString(QDir(dir.path()).absoluteFilePath(b.Folder)));
+            struct Run { bool self; QString enterprise; };
+            // own-UNN entries left out; a chosen enterprise; a code ending in "*" never matches
+            const Run runs[] = {{false, {}}, {true, {}}, {false, QString::number(m.Enterprises[1].Id)},
+                                {false, b.Enterprises[4].GlobalCode.chopped(1)}};
+            for (const Run& r : runs) {
+                SCOPED_TRACE(QStringLiteral("size %1, %2, self %3, enterprise %4").arg(size).arg(b.Name).arg(r.self).arg(r.enterprise).toStdString());
+                obj->Execute(Sql("CrInvProv"));
+                const QString line = r.enterprise.isEmpty()
+                                         ? QStringLiteral("-- Условие для предприятия")
+                                         : QStringLiteral("AND ISNULL(ISNULL(spr.globalcode, inv.globalcode),'')='%1'").arg(r.enterprise);
+                obj->Execute(WithLine("InsInvProvData", 2, line),
+                             {{"FirstDate", "01.02.2024"}, {"SecondDate", "29.02.2024"}, {"delSelfProv", r.self}});
+                const QStringList want = ExpectedInvProv(m, b, r.self, r.enterprise);
+                EXPECT_EQ(ActualInvProv(*obj), want);
+                if (!r.self && r.enterprise.isEmpty()) {
+                    // a certificate without its e-invoice: number cleaned of zeros and the point
+                    EXPECT_EQ(want.filter(QStringLiteral("NULL|78|3333000|")).size(), 1);
+                    // the entry booked twice stands beside the e-invoice it repeats
+                    EXPECT_GE(want.filter(QStringLiteral("|123|")).size(), 2);
+                    EXPECT_GT(want.size(), size / 2);
+                }
+                if (!r.enterprise.isEmpty() && b.Enterprises[4].GlobalCode.endsWith(u'*') && r.enterprise == b.Enterprises[4].GlobalCode.chopped(1))
+                    EXPECT_TRUE(want.isEmpty());
+            }
+        }
+    }
 }
