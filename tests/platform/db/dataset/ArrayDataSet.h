@@ -16,6 +16,9 @@ public:
     void AddRow(const std::vector<Variant>& Values);
     int RowCount() const { return int(FRows.size()); }
     const std::vector<Variant>& Row(int i) const { return FRows[i].Values; }
+    // Changes behind the dataset's back, as another user's would be.
+    std::vector<Variant>& SourceRow(int i) { return FRows[i].Values; }
+    void RemoveSourceRow(int i) { FRows.erase(FRows.begin() + i); }
     void SetReadOnly(bool v) { FReadOnly = v; }
 
     bool CanModify() const override { return !FReadOnly; }

@@ -287,6 +287,25 @@ TEST(DataSetBookmarks, GotoCompareAndValidity)
     EXPECT_EQ(Name(*ds), "Jon");
 }
 
+TEST(DataSetNavigation, ResyncFallsBackWhenTheRecordIsGone)
+{
+    auto ds = MakePeople();
+    ds->Last();
+    ds->RemoveSourceRow(9);  // Jon goes away behind the dataset's back
+    EXPECT_THROW(ds->Resync({rmExact}), EDatabaseError);
+    ds->Resync({});
+    EXPECT_EQ(Name(*ds), "Ivy");  // neither current nor next: the prior one
+
+    ds->SourceRow(2)[1] = Variant::FromString("Cyd");
+    ds->First();
+    ds->MoveBy(2);
+    EXPECT_EQ(Name(*ds), "Cyd");
+    ds->SourceRow(2)[1] = Variant::FromString("Kid");
+    EXPECT_EQ(Name(*ds), "Cyd");  // the buffer holds what was read
+    ds->Refresh();
+    EXPECT_EQ(Name(*ds), "Kid");
+}
+
 TEST(DataSetEditing, AppendRecordAndInsertRecordFillTheFields)
 {
     auto ds = MakePeople();
