@@ -224,6 +224,20 @@ TEST(FieldDataLink, FollowsItsFieldAndEditsThroughTheSource)
     EXPECT_EQ(ds->Row(1)[1].AsString(), "Typed");
     EXPECT_FALSE(link.Editing());
 
+    // a required field left empty asks its control for the focus before the error
+    int focused = 0;
+    link.OnFocusControl = [&](TField** f) {
+        ++focused;
+        *f = nullptr;
+    };
+    ds->FieldByName("Amount")->FocusControl();
+    EXPECT_EQ(focused, 0);  // not this link's field
+    ds->FieldByName("Name")->SetRequired(true);
+    ds->Append();
+    EXPECT_THROW(ds->Post(), EDatabaseError);
+    EXPECT_EQ(focused, 1);
+    ds->Cancel();
+
     src.SetAutoEdit(false);
     EXPECT_FALSE(link.Edit());
     EXPECT_THROW(link.SetFieldName("Missing"), EDatabaseError);  // the control learns of it at once
