@@ -14,6 +14,8 @@
 #include <map>
 #include <set>
 
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace {
 
 struct Comp {
@@ -504,4 +506,155 @@ TEST(CompDMForm, BranchRowsMatchTheGeneratedFacts)
             }
         }
     }
+}
+
+// ---- the summary statements on hand-made rows
+
+namespace {
+
+Variant Day(int d) { return Variant::FromDate(double(QDate(1899, 12, 30).daysTo(QDate(2024, 2, d)))); }
+Variant Money(int units) { return Variant(Currency::FromInt(units)); }
+
+QStringList Rows(TSqlSession& s, const QString& sql, const TSqlParams& p, std::initializer_list<int> cols)
+{
+    auto r = s.Open(sql, p);
+    QStringList out;
+    std::vector<Variant> row;
+    while (r->Next(row)) {
+        QStringList cells;
+        for (int c : cols) {
+            const Variant& v = row[size_t(c)];
+            cells << (v.IsNull() ? QStringLiteral("NULL") : (v.VarType() & varTypeMask) == varFMTBcd ? QString::number(v.AsDouble()) : v.AsString());
+        }
+        out << cells.join(u'|');
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(CompDMForm, SummaryStatementsOnHandMadeRows)
+{
+    QTemporaryDir dir;
+    demo::TDemoOptions o;
+    o.Size = 0;
+    demo::TDemoModel m = demo::BuildDemoModel(o);
+    demo::WriteDemoDatabases(m, dir.path());
+    auto svod = TSqlSession::Connect(SvodConnectionString(QDir(dir.path()).absoluteFilePath(demo::SummaryFolderName())));
+    for (const char* q : {"CrExcelTemp", "CrSvodInv", "CrSvodDuples", "CrSprProv"}) svod->Execute(Sql(q));
+    const QString a = QStringLiteral("200000001-2024-0000000001"), c = QStringLiteral("200000004-2024-0000000002");
+    const QString z = m.ZeroExcludes.front().Invoice;   // listed for branch 2
+    const QString w = QStringLiteral("200000002-2024-0000000003"), v = QStringLiteral("999999999-2024-0000000004");
+    auto svodInv = [&](qint64 pred, const QString& inv, Variant ndsspr, Variant ndsinv, int filial) {
+        svod->Execute(Sql("InsSvodInvQ"), {{"idPredpr", pred}, {"invoicefullname", inv}, {"datetrans", Day(10)}, {"status", 5},
+                                          {"docnumber", "123"}, {"docdate", Day(9)}, {"ndsspr", ndsspr}, {"ndsinvoice", ndsinv},
+                                          {"totalcostinv", Money(100)}, {"totalcostvatinv", Money(120)}, {"filial", filial},
+                                          {"svplace", "С"}, {"numbuhspr", "15"}, {"numdocpart", ""}});
+    };
+    auto excel = [&](qint64 pred, const QString& inv, const QString& signer, int nds, Variant dopunn) {
+        svod->Execute(Sql("InsExcelTempQ"), {{"idPredpr", pred}, {"namePredpr", "Из книги"}, {"invoicefullname", inv}, {"datetrans", Day(10)},
+                                            {"status", 5}, {"recipientname", "Облпо"}, {"dopunn", dopunn}, {"signerfio", signer},
+                                            {"docnumber", "123"}, {"docdate", Day(9)}, {"ndsexcel", Money(nds)},
+                                            {"totalcostinv", Money(100)}, {"totalcostvatinv", Money(120)}, {"svplace", "К"}});
+    };
+    svodInv(5001, a, Money(20), Money(20), 2);
+    svodInv(5001, a, Money(20), Money(20), 3);
+    svodInv(5004, c, Variant::Null(), Money(40), 2);   // reported twice, only one with a certificate
+    svodInv(5004, c, Money(40), Money(40), 3);
+    svodInv(5002, z, Money(10), Money(10), 2);
+    excel(5001, a, QString(), 20, 2);
+    excel(5002, z, QString(), 10, 2);
+    const demo::TDemoSigner& sig3 = m.Signers[2];   // a signer of branch 3, spelt in other case in the workbook
+    ASSERT_EQ(sig3.Filial, 3);
+    excel(5002, w, sig3.WorkbookSpelling, 5, Variant::Null());
+    excel(9999, v, QString(), 7, 2);
+    // the workbook table refuses a repeated e-invoice number
+    EXPECT_THROW(excel(5001, a, QString(), 1, 2), ESqlError);
+
+    const TSqlParams all = {{"FirstDate", "01.02.2024"}, {"SecondDate", "29.02.2024"}, {"isFilial", false}};
+    const TSqlParams branchMode = {{"FirstDate", "01.02.2024"}, {"SecondDate", "29.02.2024"}, {"isFilial", true}};
+    const QString s1 = m.Enterprise(5001)->Unn + QStringLiteral(" - ") + m.Enterprise(5001)->Name;
+    const QString s2 = m.Enterprise(5002)->Unn + QStringLiteral(" - ") + m.Enterprise(5002)->Name;
+    const QString s4 = m.Enterprise(5004)->Unn + QStringLiteral(" 3 - ") + m.Enterprise(5004)->Name;   // its own branch number shown
+    const QString plain = WithLine("SelectSvodInv", 3, QStringLiteral("-- Условие филиал"));
+    // invoicefullname | namepredpr | ndsexcel | ndsspr | filial
+    QStringList want = {a + u'|' + s1 + QStringLiteral("|20|20|2"), a + u'|' + s1 + QStringLiteral("|20|20|3"),
+                        c + u'|' + s4 + QStringLiteral("|NULL|40|3"), z + u'|' + s2 + QStringLiteral("|0|10|2"),
+                        w + u'|' + s2 + QStringLiteral("|5|NULL|3"), v + QStringLiteral("|Из книги|7|NULL|2")};
+    QStringList got = Rows(*svod, plain, all, {1, 6, 9, 10, 14});
+    want.sort();
+    got.sort();
+    EXPECT_EQ(got, want);
+    // branch mode: only branch 3, the zero-exclusion list not applied
+    const QString branch3 = WithLine("SelectSvodInv", 3, SelectSvodInvFilialLine(QStringLiteral("3")));
+    got = Rows(*svod, branch3, branchMode, {1, 9, 14});
+    got.sort();
+    EXPECT_EQ(got, (QStringList{a + QStringLiteral("|20|3"), w + QStringLiteral("|5|3"), c + QStringLiteral("|NULL|3")}));
+    got = Rows(*svod, WithLine("SelectSvodInv", 3, SelectSvodInvFilialLine(QStringLiteral("2"))), branchMode, {1, 9});
+    EXPECT_TRUE(got.contains(z + QStringLiteral("|10")));
+    // a chosen enterprise
+    QStringList lines = Child(QStringLiteral("SelectSvodInv")).sql;
+    lines[lines.size() - 3] = QStringLiteral("-- Условие филиал");
+    lines[lines.size() - 2] = QStringLiteral("AND ISNULL(inv.idPredpr, exc.idPredpr)='5002'");
+    got = Rows(*svod, lines.join(u'\n'), all, {1});
+    got.sort();
+    EXPECT_EQ(got, (QStringList{w, z}));
+    // totals: the workbook total ignores the zero-exclusion list; in branch mode the signer decides
+    EXPECT_EQ(Rows(*svod, Sql("ExcSumQ"), {}, {0}), QStringList{QStringLiteral("42")});
+    EXPECT_EQ(Rows(*svod, WithLine("ExcSumQ", 1, ExcSumFilialLine(QStringLiteral("3"))), {}, {0}), QStringList{QStringLiteral("5")});
+    EXPECT_EQ(Rows(*svod, Sql("SprSumQ"), {}, {0}), QStringList{QStringLiteral("NULL")});
+    // duplicate lists
+    EXPECT_EQ(Rows(*svod, Sql("SelectSvodDuplesOblpo"), {}, {1, 11}), (QStringList{a + QStringLiteral("|2"), a + QStringLiteral("|3")}));
+    got = Rows(*svod, Sql("SelectSvodDuplesInvoiceNumbers"), {}, {1, 2});
+    got.sort();
+    EXPECT_EQ(got, (QStringList{a + QStringLiteral("|2"), a + QStringLiteral("|3"), c + QStringLiteral("|2"), c + QStringLiteral("|3")}));
+    // ledger entries of a row: an empty part number matches, a NULL code never does
+    TSqlParams prov = {{"numbuhspr", "15"}, {"mes", Day(1)}, {"datadoc", Day(9)}, {"numdoc", "123"}, {"numdocpart", ""},
+                       {"summ", Money(20)}, {"globalcode", "5001"}, {"filial", 2}, {"NSF", QStringLiteral("1-") + a}};
+    svod->Execute(Sql("InsSprProvQ"), prov);
+    prov[6].Value = Variant::Null();
+    svod->Execute(Sql("InsSprProvQ"), prov);
+    TSqlParams detail = {{"numdoc", "123"}, {"numdocpart", ""}, {"datadoc", Day(9)}, {"numbuhspr", "15"}, {"globalcode", "5001"},
+                         {"filial", 2}, {"invfullname", a}};
+    EXPECT_EQ(Rows(*svod, Sql("SelectSprProvQ"), detail, {5, 7}), (QStringList{QStringLiteral("5001|1-") + a}));
+    EXPECT_EQ(Rows(*svod, Sql("SprSumQ"), {}, {0}), QStringList{QStringLiteral("40")});
+
+    // saving: twice leaves one copy; a checked row survives the delete and is not added again
+    auto result = svod->Open(plain, all);
+    auto rows = result->FetchAll();
+    auto cols = result->Columns();
+    auto save = [&] {
+        for (const auto& r : rows) {
+            TSqlParams p;
+            for (size_t i = 0; i < cols.size(); ++i) p.push_back({cols[i].Name, r[i]});
+            svod->Execute(Sql("InsTmpDararedInvQ"), p);
+        }
+    };
+    auto count = [&] { return Rows(*svod, QStringLiteral("SELECT COUNT(*) FROM tmpDararedInv"), {}, {0}).join(u','); };
+    save();
+    save();
+    EXPECT_EQ(count(), QString::number(rows.size()));
+    svod->Execute(QStringLiteral("UPDATE tmpDararedInv SET hide=1 WHERE invoicefullname=:i"), {{"i", w}});
+    svod->Execute(Sql("DelTmpDararedInvQ"));
+    EXPECT_EQ(count(), QStringLiteral("1"));
+    save();
+    EXPECT_EQ(count(), QString::number(rows.size()));
+    EXPECT_EQ(Rows(*svod, WithLine("SelectTmpDararedInv", 1, QStringLiteral("WHERE ISNULL(idPredpr,0)=5004")), {}, {2}), QStringList{c});
+    svod->Execute(Sql("RewriteInsTmpDararedProv"));
+    EXPECT_EQ(Rows(*svod, Sql("SelectTmpDararedProv"), detail, {6}), QStringList{QStringLiteral("5001")});
+
+    // settings lists
+    EXPECT_EQ(Rows(*svod, Sql("SelectSignersByFilialQ"), {{"filial", 2}}, {0}), (QStringList{m.Signers[0].Fio, m.Signers[1].Fio}));
+    EXPECT_TRUE(Rows(*svod, Sql("CheckDararedSignersDuplesQ"), {{"filial", 0}}, {0}).isEmpty());
+    svod->Execute(Sql("InsertDararedSingersQ"), {{"filial", 3}, {"fio", m.Signers[0].WorkbookSpelling}});
+    EXPECT_EQ(Rows(*svod, Sql("CheckDararedSignersDuplesQ"), {{"filial", 0}}, {0}).size(), 1);
+    EXPECT_EQ(Rows(*svod, Sql("SelectOblDopUnn"), {}, {0}), (QStringList{QStringLiteral("2"), QStringLiteral("3")}));
+    QStringList payers;
+    for (const auto& e : m.Enterprises)
+        if (e.Id == e.IdPlat) payers << e.ShortName;
+    got = Rows(*svod, Sql("SelectPlatPredpr"), {}, {1});
+    EXPECT_EQ(got.size(), payers.size());
+    QStringList sorted = got;
+    std::sort(sorted.begin(), sorted.end(), [](const QString& x, const QString& y) { return QString::compare(x, y, Qt::CaseInsensitive) < 0; });
+    EXPECT_EQ(got, sorted);
 }
