@@ -43,7 +43,7 @@ int main(int argc, char** argv)
             if (args.size() != 2) return Usage();
             QDir dir(args[1]);
             if (!dir.exists()) QDir().mkpath(args[1]);
-            for (const QString cat : {QStringLiteral("maindatabase"), QStringLiteral("MainDataBase"), QStringLiteral("buh")}) {
+            for (const QString& cat : {QStringLiteral("maindatabase"), QStringLiteral("MainDataBase"), QStringLiteral("buh")}) {
                 QString name = cat == QLatin1String("maindatabase") ? QStringLiteral("summary_maindatabase.sql")
                              : cat == QLatin1String("buh")          ? QStringLiteral("branch_buh.sql")
                                                                     : QStringLiteral("branch_MainDataBase.sql");
