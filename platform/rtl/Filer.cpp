@@ -1398,14 +1398,16 @@ void TReader::CallLoaded()
 
 void TReader::DiscardCreated()
 {
+    // Those that existed before the read stay, no longer loading.
+    for (TComponent* c : std::as_const(FLoaded))
+        if (!FCreated.contains(c)) {
+            c->FComponentState.Exclude(csLoading);
+            c->FComponentState.Exclude(csReading);
+        }
+    FLoaded.clear();
     // Latest first: owners created in this read outlive what they own in the list.
     while (!FCreated.isEmpty())
         delete FCreated.takeLast();
-    for (TComponent* c : std::as_const(FLoaded)) {
-        c->FComponentState.Exclude(csLoading);
-        c->FComponentState.Exclude(csReading);
-    }
-    FLoaded.clear();
     FFixups.clear();
 }
 
