@@ -208,7 +208,9 @@ TEST(CompDMForm, HoldsThe38QueriesWithTheirSettings)
     EXPECT_EQ(svod.props.at(QStringLiteral("Mode")), QStringLiteral("cmReadWrite"));
     EXPECT_EQ(Child(QStringLiteral("SelectSvodInv")).props.at(QStringLiteral("Filtered")), QStringLiteral("True"));
     // settings statements refuse NULL, the others accept it
-    EXPECT_EQ(Child(QStringLiteral("InsertDararedSingersQ")).paramProps.at(QStringLiteral("fio")).at(QStringLiteral("Attributes")), QString());
+    EXPECT_EQ(Child(QStringLiteral("InsertDararedSingersQ")).paramProps.at(QStringLiteral("fio")).count(QStringLiteral("Attributes")), 0u);
+    EXPECT_EQ(Child(QStringLiteral("InsertDararedSingersQ")).paramProps.at(QStringLiteral("filial")).at(QStringLiteral("Attributes")),
+              QStringLiteral("paSigned"));
     EXPECT_TRUE(Child(QStringLiteral("InsSvodInvQ")).paramProps.at(QStringLiteral("docdate")).at(QStringLiteral("Attributes")).contains(
         QStringLiteral("paNullable")));
 }
