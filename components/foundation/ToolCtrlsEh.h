@@ -183,3 +183,125 @@ QString FormatVariantByField(const Variant& Value, TField* Field, const QString&
 // True when every field can be modified (an empty list too).
 bool FieldsCanModify(const std::vector<TField*>& Fields);
 bool FieldsArrayCanModify(const TFieldsArrEh& Fields);
+
+// ============================================================================================
+// Drawing: text in cells, images, colours, gradients and clipping (ToolCtrlsEh_Drawing.cpp);
+// button faces, glyphs, check boxes, tree glyphs and the button bitmap cache
+// (ToolCtrlsEh_Buttons.cpp). Owned by the drawing kit; other sections above.
+// ============================================================================================
+
+#include "platform/vcl/Controls.h"
+#include "platform/vcl/ImgList.h"
+
+// The one work bitmap of the process, reference-counted; it only grows.
+void AcquireSharedWorkBitmap();
+void ReleaseSharedWorkBitmap();
+TBitmap* SharedWorkBitmap();          // nullptr while not acquired
+int SharedWorkBitmapRefCount();
+
+void WriteTextAligned(TCanvas* ACanvas, const TRect& ARect, int DX, int DY, const QString& Text, TAlignment Alignment);
+// The text routine of every grid cell: one TextRect for a simple single line, DrawText
+// when a feature (wrap, margins, ellipsis, several lines) needs it.
+void WriteTextInRect(TCanvas* ACanvas, const TRect& ARect, bool FillRect, int DX, int DY, const QString& Text,
+                     TAlignment Alignment, TTextLayout Layout, bool WordWrap, bool EndEllipsis, int LeftMarg,
+                     int RightMarg, bool RightToLeftReading, bool SingleLine);
+// Upward text; returns the extent along the baseline. EndEllipsis is accepted and not used.
+int WriteRotatedText(TCanvas* ACanvas, const TRect& ARect, bool FillRect, int DX, int DY, const QString& Text,
+                     TAlignment Alignment, TTextLayout Layout, bool EndEllipsis, bool MeasureOnly);
+void WriteTextHighlighted(TCanvas* ACanvas, const TRect& ARect, int HorzMargin, int TopOffset, const QString& Text,
+                          TAlignment Alignment, bool CenterVert, bool MultyL, int Unused1, int Unused2, int Unused3,
+                          int Unused4, const QString& SearchText, bool IgnoreCase, TColor HighlightColor,
+                          int Unused5, int Unused6);
+int DrawTextWidth(TCanvas* ACanvas, const QString& Text);
+// A font turned by 90 degrees (free with DeleteRotatedFont).
+struct TRotatedFontEh;
+TRotatedFontEh* CreateRotatedFont(TFont* Font);
+void DeleteRotatedFont(TRotatedFontEh* Font);
+
+void DrawClippedImage(TCustomImageList* ImageList, TBitmap* Bitmap, TCanvas* ACanvas, const TRect& ARect,
+                      int ImageIndex, int Offset, TAlignment Alignment, const TRect& VisibleRect);
+void DrawImageCentered(HDC DC, const TRect& ARect, TCustomImageList* ImageList, int ImageIndex, bool Selected);
+COLORREF ColorToImageListColor(TColor Color);
+
+TColor BlendColors(TColor Color1, TColor Color2, double Alpha);
+TColor BlendColorsPercent(TColor Color1, TColor Color2, int Percent);
+int ColorLuminance(TColor Color);
+TColor GrayColor(TColor Color);
+TColor DarkerColor(TColor A, TColor B);
+void FillGradientRect(TCanvas* ACanvas, const TRect& ARect, TColor Color1, TColor Color2);
+// Pairs of points (start, end); HighIndex is the highest index used.
+void FillGradientByPoints(TCanvas* ACanvas, TPoint Origin, const std::vector<TPoint>& Points, TColor Color1,
+                          TColor Color2, int HighIndex);
+
+// The saved clip of the canvas (nullptr when it had none); the clip becomes its intersection
+// with the rectangle.
+HRGN SelectClipRectEh(TCanvas* ACanvas, const TRect& ARect);
+void RestoreClipRegionEh(TCanvas* ACanvas, HRGN SavedRgn);
+bool PointInRectInclusive(TPoint P, const TRect& R);
+void SwapIntegers(int& A, int& B);
+int IfThenInt(bool Flag, int A, int B);
+int ScaleByFourThirds(int Value, bool Flag);
+// Round half to even, as the platform's Round.
+int RoundEh(double Value);
+
+// ---- button faces and the bitmap cache ----
+
+enum TDrawButtonControlStyleEh {
+    bcsDropDownEh, bcsEllipsisEh, bcsUpDownEh, bcsCheckboxEh, bcsPlusEh, bcsMinusEh, bcsAltDropDownEh, bcsAltUpDownEh
+};
+DOV_ENUM_INFO(TDrawButtonControlStyleEh, bcsDropDownEh, bcsEllipsisEh, bcsUpDownEh, bcsCheckboxEh, bcsPlusEh,
+              bcsMinusEh, bcsAltDropDownEh, bcsAltUpDownEh)
+enum TTreeViewGlyphStyleEh { tvgsDefaultEh, tvgsClassicEh, tvgsThemedEh, tvgsExplorerThemedEh };
+DOV_ENUM_INFO(TTreeViewGlyphStyleEh, tvgsDefaultEh, tvgsClassicEh, tvgsThemedEh, tvgsExplorerThemedEh)
+
+struct TButtonBitmapInfoEh {
+    TPoint Size;
+    TDrawButtonControlStyleEh BitmapType = bcsDropDownEh;
+    bool Flat = false;
+    bool Pressed = false;
+    bool Active = false;
+    bool Enabled = true;
+    bool DownDirect = false;
+    TCheckBoxState CheckState = cbUnchecked;
+    friend bool operator==(const TButtonBitmapInfoEh&, const TButtonBitmapInfoEh&) = default;
+};
+
+class TButtonBitmapInfoBitmapEh : public TObject {
+public:
+    TButtonBitmapInfoEh BitmapInfo;
+    TBitmap* Bitmap = nullptr;
+};
+
+// Painted button images by key; linear lookup, no limit; emptied by ResetButtonsBitmapCache.
+class TButtonsBitmapCache : public TList {
+public:
+    TButtonsBitmapCache() = default;
+    ~TButtonsBitmapCache() override;
+    TButtonBitmapInfoBitmapEh* Get(int Index) const { return static_cast<TButtonBitmapInfoBitmapEh*>(Items(Index)); }
+    TBitmap* GetButtonBitmap(TButtonBitmapInfoEh Info);
+    void Clear() override;
+};
+TButtonsBitmapCache* ButtonsBitmapCache();
+
+bool ThemesEnabledEh();
+bool CustomStyleActive();
+void ResetButtonsBitmapCache();
+
+void DrawEditButtonControl(TCanvas* Canvas, const TRect& ARect, TColor BackColor, TDrawButtonControlStyleEh Style,
+                           int PressedPart, bool Flat, bool Active, bool Enabled, TCheckBoxState State);
+void DrawButtonByStyle(TCanvas* Canvas, TDrawButtonControlStyleEh Style, const TRect& ARect, bool DownDirect,
+                       bool Pressed, bool Active, bool Flat, bool Enabled);
+void DrawCheckBoxGlyph(HDC DC, const TRect& ARect, TCheckBoxState State, bool Active, bool Pressed, bool Flat,
+                       bool Enabled);
+void DrawEditButtonFace(TCanvas* Canvas, const TRect& ARect, TColor BackColor, bool Pressed, bool Flat, bool Active,
+                        bool Enabled, int Unused);
+void DrawFrameButton(TCanvas* Canvas, const TRect& ARect, TColor Color, bool Enabled, bool Active, bool Flat,
+                     bool Pressed);
+void GetAlignedCheckBoxRect(const TRect& ARect, TAlignment Alignment, TTextLayout Layout, TRect& OutRect);
+void DrawTreeViewGlyph(TCanvas* Canvas, const TRect& ARect, int Kind, int DotPhase, double ScaleX, double ScaleY,
+                       bool RightToLeft, bool UseSystemColors, TTreeViewGlyphStyleEh GlyphStyle);
+void DrawDottedLine(TCanvas* Canvas, TPoint Start, int Length, int Phase, bool Horizontal);
+int DefaultEditButtonWidth();
+// The check-box cell of the platform, measured once (13 x 13).
+void InitCheckBoxGlyphMetrics();
+TSize CheckBoxGlyphSize();
