@@ -269,9 +269,9 @@ TEST(PropertyRegistry, InheritedFirstInDeclarationOrderWithKinds)
         kinds << p->Kind;
     }
     EXPECT_EQ(names, QStringList({"Tag", "Int32", "Big", "Ext", "Money", "When", "Text", "Shade", "Shades",
-                                  "Flag", "Font", "Link", "Columns", "OnPing"}));
+                                  "Flag", "Font", "Link", "Columns", "OnPing", "Scratch"}));
     EXPECT_EQ(kinds, QList<TPropKind>({pkInt64, pkInteger, pkInt64, pkFloat, pkCurrency, pkDate, pkString, pkEnum,
-                                       pkSet, pkBoolean, pkClass, pkComponent, pkCollection, pkEvent}));
+                                       pkSet, pkBoolean, pkClass, pkComponent, pkCollection, pkEvent, pkInteger}));
 
     TAllKinds k(nullptr);
     SetEnumProp(&k, QStringLiteral("shade"), QStringLiteral("shBlue"));

@@ -2,7 +2,7 @@
 
 DOV_PUBLISHED(TFontLike)
 {
-    P.Prop("Name", &TFontLike::Name);
+    P.Prop("Name", &TFontLike::Name).Stored(&TFontLike::IsNameStored);
     P.Prop("Size", &TFontLike::Size).Default(8);
 }
 
@@ -47,6 +47,7 @@ DOV_PUBLISHED(TAllKinds)
     P.Prop("Link", &TAllKinds::Link, &TAllKinds::SetLink);
     P.Prop("Columns", &TAllKinds::Columns);
     P.Event("OnPing", &TAllKinds::OnPing);
+    P.Prop("Scratch", &TAllKinds::Scratch).Stored(false);
 }
 
 TAllKinds::TAllKinds(TComponent* AOwner)

@@ -13,6 +13,7 @@ class TFontLike : public TPersistent {
 public:
     QString Name = QStringLiteral("Arial");
     int Size = 8;
+    bool IsNameStored() const { return Name != QLatin1String("Arial"); }
     void Assign(TPersistent* Source) override;
 };
 
@@ -59,6 +60,7 @@ public:
     void SetLink(TComponent* v);
     TRecordingCollection* Columns() const { return FColumns; }
     TNotifyEvent OnPing;
+    int Scratch = 0;          // published, never stored
     QByteArray Blob;          // DefineBinaryProperty "Blob"
     QList<float> Samples;     // DefineProperty "Samples": a list of singles
     QStringList LoadedSeen;   // what Loaded found
