@@ -541,7 +541,7 @@ private:
                 Error(QStringLiteral("Invalid integer"));
             for (qsizetype i = 1; i < s.size(); ++i)
                 v = v * 16 + uint64_t(HexVal(s[i]));
-            return negative ? -int64_t(v) : int64_t(v);
+            return negative ? int64_t(uint64_t(0) - v) : int64_t(v);
         }
         for (QChar c : s) {
             const uint64_t d = uint64_t(c.digitValue());
