@@ -1196,7 +1196,10 @@ public:
     // ---- record buffers ----
     int BufferCount() const { return FBufferCount; }
     int ActiveRecord() const { return FActiveRecord; }
-    TRecordBuffer ActiveBuffer() const { return FActiveRecord < int(FBuffers.size()) ? FBuffers[FActiveRecord] : 0; }
+    TRecordBuffer ActiveBuffer() const
+    {
+        return FActiveRecord >= 0 && FActiveRecord < int(FBuffers.size()) ? FBuffers[FActiveRecord] : 0;
+    }
     TRecordBuffer CalcBuffer() const { return FCalcBuffer; }
     TRecordBuffer TempBuffer() const { return FTempBuffer; }
     TRecordBuffer Buffers(int Index) const { return FBuffers[Index]; }
