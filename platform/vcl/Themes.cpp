@@ -88,4 +88,5 @@ void DrawThemedPart(HDC dc, TThemedPart part, TThemedPartState state, const TRec
         break;
     }
     }
+    dc->FontApplied = false;   // the style may have changed the painter's font
 }

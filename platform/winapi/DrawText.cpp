@@ -238,8 +238,7 @@ int DrawTextEx(HDC dc, const QString& text, int count, TRect& rect, UINT format,
         else
             p->setClipRect(c);
     }
-    p->setFont(dc->S.Font);
-    dc->FontApplied = false;
+    dc->ApplyFont();
     p->setPen(ToQColor(dc->S.TextColor));
     const bool rtlLayout = (dc->S.Layout & LAYOUT_RTL) != 0;
     for (const Line& l : lines) {

@@ -696,7 +696,8 @@ bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const QSt
 
     const bool clipped = rect && (options & ETO_CLIPPED);
     if (clipped) {
-        dc->Painter->save();
+        // Clip for this call only; the context's own clip is put back below (no painter
+        // state push, so a cell's text costs no allocation of ours).
         const QRect c = dc->DevRect(*rect);
         if (dc->S.HasClip)
             dc->Painter->setClipRegion(dc->S.Clip.intersected(c));
@@ -709,8 +710,7 @@ bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const QSt
     if (dc->S.BkMode == OPAQUE && !(rect && (options & ETO_OPAQUE)))
         dc->FillDev(box, dc->S.BkColor);
     if (!s.isEmpty()) {
-        dc->FontApplied = false;
-        dc->Painter->setFont(dc->S.Font);
+        dc->ApplyFont();
         dc->Painter->setPen(ToQColor(dc->S.TextColor));
         if (dx) {
             int cx = box.left();
@@ -723,7 +723,7 @@ bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const QSt
         }
     }
     if (clipped)
-        dc->Painter->restore();
+        dc->ApplyClip();
     return true;
 }
 
