@@ -1,5 +1,6 @@
-// Enumerations and small value types of the dataset framework. Kept apart from the
-// classes so that layers which only need a field type or a state can include it cheaply.
+// Enumerations and small value types of the dataset framework, apart from the classes, for
+// layers that only need a field type, a state or an option set. TAlignment is declared here
+// and in the visual layer under one guard (DOV_TALIGNMENT_DECLARED): the same type in both.
 #pragma once
 
 #include "platform/rtl/SysUtils.h"
