@@ -66,7 +66,7 @@ QString BuhSchemaSql() { return QString::fromUtf8(kBuhSchema); }
 QString DeploymentScript(const QString& catalog)
 {
     QString schema;
-    if (catalog.compare(kSummaryCatalog, Qt::CaseInsensitive) == 0 && catalog == kSummaryCatalog) schema = SummarySchemaSql();
+    if (catalog == kSummaryCatalog) schema = SummarySchemaSql();
     else if (catalog == kBranchCatalog) schema = BranchSchemaSql();
     else if (catalog == kBuhCatalog) schema = BuhSchemaSql();
     else throw Exception(QStringLiteral("Unknown catalog '%1'").arg(catalog));
@@ -162,7 +162,7 @@ public:
         M.OrgUnn = QStringLiteral("100000001");
         M.OrgId = 1;
         M.Enterprises.push_back({1, QStringLiteral("Облпо"), 1, M.OrgUnn, 1, QStringLiteral("Облпотребсоюз")});
-        M.AccountPairs = {{1801, {}, 6001, {}}, {1802, QStringLiteral("1"), 6001, {}}, {1801, {}, 6002, QStringLiteral("2")}};
+        M.AccountPairs = {{1801, {}, 6001, {}}, {1802, QStringLiteral("А"), 6001, {}}, {1801, {}, 6002, QStringLiteral("2")}};
         MakeSuppliers();
         MakeBranches();
         for (size_t i = 0; i < M.Branches.size(); ++i) MakeSpecialCases(int(i));
@@ -287,7 +287,8 @@ private:
         e.Mes = M.FirstDate;
         const TDemoAccountPair& p = M.AccountPairs[size_t(pair) % M.AccountPairs.size()];
         e.Dt = p.Dt;
-        e.AuDt = p.AuDt;
+        // accountants type the sub-account mark in either case; it still names the pair
+        e.AuDt = (R.Int(0, 1) == 0) ? AnsiLowerCase(p.AuDt) : p.AuDt;
         e.Kt = p.Kt;
         e.AuKt = p.AuKt;
         e.Kind = kind;
@@ -564,7 +565,6 @@ void WriteBranch(const TDemoModel& m, const TDemoBranch& b, const QString& folde
     rows.clear();
     for (const auto& e : m.Entries) {
         if (e.Branch != b.Number) continue;
-        // an entry whose sub-account marks differ only in letter case still matches its pair
         rows.push_back({{"NSF", e.Nsf}, {"Summ", Money(e.Summ)}, {"DataDoc", DateOrNull(e.DataDoc)}, {"NumDoc", e.NumDoc},
                         {"numDocPart", e.NumDocPart}, {"NumBuhSpr", e.NumBuhSpr}, {"idPredpr", IntOrNull(e.IdPredpr)},
                         {"mes", DateOrNull(e.Mes)}, {"idSchetSubSchetDT", e.Dt}, {"PrizAUDT", TextOrNull(e.AuDt)},
@@ -627,7 +627,7 @@ QString ConfigIniText(const TDemoModel& model, const QString& root)
 {
     QDir r(root);
     QString out = QStringLiteral("[svodconnection]\nip=%1\nfilial=%2\n\n[objectsconnection]\n")
-                      .arg(QDir::toNativeSeparators(r.absoluteFilePath(SummaryFolderName())), model.Options.Filial);
+                      .arg(r.absoluteFilePath(SummaryFolderName()), model.Options.Filial);
     for (const auto& b : model.Branches) out += b.Name + u'=' + r.absoluteFilePath(b.Folder) + u'\n';
     out += QStringLiteral("\n[Settings]\nSelfProv=%1\n").arg(model.Options.SelfProv ? 1 : 0);
     return out;

@@ -119,8 +119,11 @@ TEST(DemoModel, OrdinaryInvoicesCoverEveryStatusAndUntidyNumbers)
     for (const auto& i : m.Invoices) statuses.insert(i.Status);
     for (int s = 0; s <= 9; ++s) EXPECT_TRUE(statuses.count(s)) << s;
     EXPECT_TRUE(*statuses.rbegin() > 9);
-    int zeros = 0, point = 0, comma = 0, nullSub = 0;
+    int zeros = 0, point = 0, comma = 0, nullSub = 0, otherCase = 0;
     for (const auto& e : m.Entries) {
+        for (const auto& p : m.AccountPairs)
+            otherCase += p.Dt == e.Dt && p.Kt == e.Kt && !e.AuDt.isEmpty() && e.AuDt != p.AuDt
+                         && e.AuDt.compare(p.AuDt, Qt::CaseInsensitive) == 0;
         zeros += e.NumDoc.startsWith(u'0');
         point += e.NumDoc.endsWith(u'.');
         comma += e.NumDoc.endsWith(u',');
@@ -130,6 +133,7 @@ TEST(DemoModel, OrdinaryInvoicesCoverEveryStatusAndUntidyNumbers)
     EXPECT_GT(point, 0);
     EXPECT_GT(comma, 0);
     EXPECT_GT(nullSub, 0);
+    EXPECT_GT(otherCase, 0);   // a sub-account mark typed in the other letter case
 }
 
 TEST(DemoModel, BadOptionsAreRefused)
