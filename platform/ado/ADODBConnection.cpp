@@ -66,7 +66,17 @@ void TADOConnection::Open()
         DatabaseError(QStringLiteral("Missing ConnectionString"), this);
     if (BeforeConnect)
         BeforeConnect(this);
-    FSession = TSqlSession::Connect(FConnectionString);
+    // "Driver=..." names the ODBC driver for a server data source (FreeTDS otherwise)
+    TSqlConnectionInfo info = TSqlConnectionInfo::Parse(FConnectionString);
+    QString driver = info.Values.value(QStringLiteral("driver")).trimmed();
+    if (driver.startsWith(u'{') && driver.endsWith(u'}'))
+        driver = driver.mid(1, driver.size() - 2);
+    if (!driver.isEmpty() && !info.DataSource.isEmpty() && !info.IsFolder()) {
+        info.Driver = driver;
+        FSession = CreateOdbcSession(info);
+    } else {
+        FSession = TSqlSession::Connect(FConnectionString);
+    }
     ++FGeneration;
     if (AfterConnect)
         AfterConnect(this);

@@ -1054,7 +1054,7 @@ void TCustomADODataSet::WriteBack(Write kind, RecBuf* b)
     // the server's values of the new row: its identity, then the row itself by key
     for (int i = 0; i < FColCount; ++i)
         if (FColumns[i].AutoIncrement && !FColumns[i].BaseColumn.isEmpty()) {
-            auto r = s.Open(QStringLiteral("SELECT @@IDENTITY"), {}, FCommandTimeout);
+            auto r = s.Open(QStringLiteral("SELECT SCOPE_IDENTITY()"), {}, FCommandTimeout);
             std::vector<Variant> row;
             if (r->Next(row) && !row.empty())
                 b->Values[i] = row[0];
