@@ -1337,6 +1337,7 @@ private:
     void DoBeforeOpen() { if (BeforeOpen) BeforeOpen(this); }
     void CalcFieldsChanged();
     bool RecordMatches(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options);
+    bool FindRecord(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options);
     std::vector<Variant>& CalcSlots(TRecordBuffer Buffer);
     void FreeAllBuffers();
 

@@ -1281,33 +1281,45 @@ bool TDataSet::RecordMatches(const std::vector<TField*>& Fields, const Variant& 
     return true;
 }
 
+// Both searches read the records one by one into the temporary buffer (filter state), so
+// nothing moves and no event fires until a Locate has found its record.
+bool TDataSet::FindRecord(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options)
+{
+    if (!FTempBuffer)
+        return false;
+    bool found = false;
+    const TDataSetState old = SetTempState(dsFilter);
+    try {
+        InternalFirst();
+        while (GetRecord(FTempBuffer, gmNext, false) == grOK)
+            if (RecordMatches(Fields, KeyValues, Options)) {
+                found = true;
+                break;
+            }
+    } catch (...) {
+        RestoreState(old);
+        CursorPosChanged();
+        throw;
+    }
+    RestoreState(old);
+    CursorPosChanged();  // the descendant's cursor moved; the next operation puts it back
+    return found;
+}
+
 bool TDataSet::Locate(const QString& KeyFields, const Variant& KeyValues, TLocateOptions Options)
 {
     CheckBrowseMode();
     std::vector<TField*> fields;
     GetFieldList(fields, KeyFields);
-    if (IsEmpty())
+    if (IsEmpty() || !FindRecord(fields, KeyValues, Options))
         return false;
-    const TBookmark start = Bookmark();
-    bool found = false;
-    DisableControls();
-    try {
-        First();
-        while (!Eof()) {
-            if (RecordMatches(fields, KeyValues, Options)) {
-                found = true;
-                break;
-            }
-            Next();
-        }
-        if (!found && !start.isEmpty() && BookmarkValid(start))
-            GotoBookmark(start);
-    } catch (...) {
-        EnableControls();
-        throw;
-    }
-    EnableControls();
-    return found;
+    TBookmark bm;
+    GetBookmarkData(FTempBuffer, bm);
+    DoBeforeScroll();
+    InternalGotoBookmark(bm);
+    Resync({rmExact, rmCenter});
+    DoAfterScroll();
+    return true;
 }
 
 Variant TDataSet::Lookup(const QString& KeyFields, const Variant& KeyValues, const QString& ResultFields)
@@ -1315,26 +1327,16 @@ Variant TDataSet::Lookup(const QString& KeyFields, const Variant& KeyValues, con
     CheckBrowseMode();
     std::vector<TField*> fields;
     GetFieldList(fields, KeyFields);
-    if (IsEmpty())
+    if (IsEmpty() || !FindRecord(fields, KeyValues, {}))
         return Variant();
-    const TBookmark start = Bookmark();
+    const TDataSetState old = SetTempState(dsFilter);
     Variant result;
-    DisableControls();
     try {
-        First();
-        while (!Eof()) {
-            if (RecordMatches(fields, KeyValues, {})) {
-                result = FieldValues(ResultFields);
-                break;
-            }
-            Next();
-        }
-        if (!start.isEmpty() && BookmarkValid(start))
-            GotoBookmark(start);
+        result = FieldValues(ResultFields);
     } catch (...) {
-        EnableControls();
+        RestoreState(old);
         throw;
     }
-    EnableControls();
+    RestoreState(old);
     return result;
 }

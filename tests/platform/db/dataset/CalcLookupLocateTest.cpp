@@ -133,7 +133,7 @@ TEST(Locate, ByOneOrSeveralFieldsWithOptions)
     EXPECT_THROW(ds->Locate("Nope", Variant(1), {}), EDatabaseError);
 }
 
-TEST(Locate, TheLinksHearOfItOnce)
+TEST(Locate, TheLinksHearOfItOnceAndNotAtAllWhenNotFound)
 {
     auto ds = MakePeople();
     TDataSource src(nullptr);
@@ -142,9 +142,20 @@ TEST(Locate, TheLinksHearOfItOnce)
     link.SetBufferCount(3);
     link.SetDataSource(&src);
     link.Log.clear();
+    int scrolls = 0;
+    ds->AfterScroll = [&](TDataSet*) { ++scrolls; };
     ASSERT_TRUE(ds->Locate("Name", Variant("Gus"), {}));
-    EXPECT_EQ(link.Log, QStringList({"disabled:1", "changed", "disabled:0"}));
+    EXPECT_EQ(link.Log, QStringList({"changed"}));
+    EXPECT_EQ(scrolls, 1);
     EXPECT_EQ(link.RecordCount(), 3);
+    EXPECT_EQ(WindowNames(link, ds->FieldByName("Name")), QStringList({"Fay", "Gus", "Hal"}));
+    link.Log.clear();
+    EXPECT_FALSE(ds->Locate("Name", Variant("Nobody"), {}));
+    EXPECT_TRUE(link.Log.isEmpty());
+    EXPECT_EQ(scrolls, 1);
+    EXPECT_EQ(ds->FieldByName("Name")->AsString(), "Gus");
+    ds->Next();  // the cursor is where the buffers say
+    EXPECT_EQ(ds->FieldByName("Name")->AsString(), "Hal");
 }
 
 TEST(Lookup, ReturnsValuesWithoutMoving)
@@ -158,6 +169,8 @@ TEST(Lookup, ReturnsValuesWithoutMoving)
     EXPECT_FALSE(both.GetElement(both.ArrayLowBound() + 1).AsBoolean());
     EXPECT_TRUE(ds->Lookup("Id", Variant(99), "Name").IsEmpty());
     EXPECT_EQ(ds->FieldByName("Name")->AsString(), "Cid");
+    ds->Next();
+    EXPECT_EQ(ds->FieldByName("Name")->AsString(), "Dan");
 }
 
 }  // namespace
