@@ -1,0 +1,236 @@
+// The in-memory table: fetching from the data driver on demand, insert, edit, post, cancel and
+// delete on the memory records, and writing changes through the driver.
+#include "MemTableEh.h"
+
+#include "DataDriverEh.h"
+
+int TCustomMemTableEh::FetchFromDriver(int Count)
+{
+    if (!FDataDriver)
+        return 0;
+    const int before = ViewRowCount();
+    int n = FDataDriver->ReadData(FInternMemTableData, Count);
+    // records the view filters out do not count
+    while (Count > 0 && !FDataDriver->ProviderEOF() && ViewRowCount() < before + Count)
+        n += FDataDriver->ReadData(FInternMemTableData, 1);
+    return n;
+}
+
+int TCustomMemTableEh::ViewFetchRecords(int Count)
+{
+    return FetchFromDriver(Count);
+}
+
+int TCustomMemTableEh::FetchRecords(int Count)
+{
+    if (!Active())
+        return 0;
+    BeginViewUpdate();
+    int n = 0;
+    try {
+        n = FInternMemTableData->FetchRecords(Count);
+    } catch (...) {
+        EndViewUpdate(false);
+        throw;
+    }
+    EndViewUpdate(n > 0);
+    return n;
+}
+
+int TCustomMemTableEh::ApplyUpdatesToDriver(TMemTableDataEh* Store, int)
+{
+    if (FDataDriver)
+        return FDataDriver->ApplyUpdates(Store);
+    FRecordsView->MergeChangeLog();
+    return 0;
+}
+
+void TCustomMemTableEh::ViewApplyUpdates(TMemTableDataEh* Store)
+{
+    ApplyUpdatesToDriver(Store, -1);
+}
+
+int TCustomMemTableEh::ApplyUpdates(int MaxErrors)
+{
+    CheckActive();
+    const int n = ApplyUpdatesToDriver(FInternMemTableData, MaxErrors);
+    UpdateCursorPos();
+    Resync({});
+    return n;
+}
+
+void TCustomMemTableEh::CancelUpdates()
+{
+    FRecordsView->CancelUpdates();
+    if (Active())
+        Resync({});
+}
+
+void TCustomMemTableEh::MergeChangeLog()
+{
+    FRecordsView->MergeChangeLog();
+}
+
+void TCustomMemTableEh::RevertRecord()
+{
+    Cancel();
+    CheckBrowseMode();
+    if (IsEmpty())
+        throw Exception(QStringLiteral("There are no records."));
+    if (!FRecordsView->ViewAsTreeList())
+        FRecordsView->RevertRecord(RecNo() - 1);
+    Resync({});
+}
+
+void TCustomMemTableEh::RefreshRecord()
+{
+    CheckActive();
+    if (FDataDriver && ViewRowCount() > 0) {
+        UpdateCursorPos();
+        if (FRecordPos >= 0 && FRecordPos < ViewRowCount())
+            FDataDriver->RefreshRecord(FRecordsView->GetViewRecord(FRecordPos));
+    }
+    Resync({});
+}
+
+void TCustomMemTableEh::CopyBufferToRecord(TMTRecBuf* Buffer, TMemoryRecordEh* R)
+{
+    if (State() == dsFilter)
+        DatabaseError(QString::fromLatin1(DBMsg::NotEditing), this);
+    for (TField* f : Fields()->List()) {
+        if (f->FieldKind() != fkData)
+            continue;
+        const int i = f->FieldNo() - 1;
+        if (i >= 0 && size_t(i) < R->Data().size())
+            R->SetDataValue(i, dvvValueEh, Buffer->GetValue(f));
+    }
+}
+
+void TCustomMemTableEh::InternalInsert()
+{
+    if (Eof()) {
+        if (FDataDriver && !FDataDriver->ProviderEOF()) {
+            Resync({});
+            throw Exception(QStringLiteral("Attempt to append a record before all records have been read from DataDriver."));
+        }
+        FInstantReadCurRowNum = ViewRowCount();
+    }
+}
+
+void TCustomMemTableEh::DoOnNewRecord()
+{
+    for (TField* f : Fields()->List())
+        if (!f->DefaultExpression().isEmpty() && f->CanModify())
+            f->SetAsString(f->DefaultExpression());
+    TDataSet::DoOnNewRecord();
+}
+
+void TCustomMemTableEh::InternalPost()
+{
+    BeginViewUpdate();
+    try {
+        TDataSet::InternalPost();   // required fields
+        if (State() == dsEdit) {
+            TMemoryRecordEh* r = FRecordsView->GetViewRecord(FRecordPos);
+            r->Edit();
+            CopyBufferToRecord(Buf(ActiveBuffer()), r);
+            // Without cached updates the records list hands the change to the driver here.
+            r->Post();
+            const int pos = FRecordsView->IndexOf(r);
+            if (pos >= 0)
+                FRecordPos = pos;
+            else if (FRecordPos >= ViewRowCount())
+                FRecordPos = ViewRowCount() - 1;
+        } else {
+            InternalAddRecord(ActiveBuffer(), Eof());
+        }
+    } catch (...) {
+        EndViewUpdate(false);
+        throw;
+    }
+    EndViewUpdate(false);
+}
+
+void TCustomMemTableEh::InternalAddRecord(TRecordBuffer Buffer, bool Append)
+{
+    TMemoryRecordEh* r = FRecordsView->NewRecord();
+    try {
+        CopyBufferToRecord(Buf(Buffer), r);
+        if (Append)
+            FRecordsView->AddRecord(r);
+        else
+            FRecordsView->InsertRecord(std::max(FRecordPos, 0), r);
+    } catch (...) {
+        if (!r->Attached())
+            delete r;
+        throw;
+    }
+    const int pos = FRecordsView->IndexOf(r);
+    if (pos >= 0)
+        FRecordPos = pos;
+}
+
+void TCustomMemTableEh::InternalDelete()
+{
+    BeginViewUpdate();
+    try {
+        FRecordsView->DeleteRecord(FRecordPos);
+    } catch (...) {
+        EndViewUpdate(false);
+        throw;
+    }
+    if (FRecordPos >= ViewRowCount())
+        FRecordPos = ViewRowCount() - 1;
+    EndViewUpdate(false);
+}
+
+void TCustomMemTableEh::InternalCancel()
+{
+    BeginViewUpdate();
+    try {
+        if (State() == dsEdit && FRecordPos >= 0 && FRecordPos < ViewRowCount()) {
+            TMemoryRecordEh* r = FRecordsView->GetViewRecord(FRecordPos);
+            if (r->EditState() == resEditEh)
+                r->Cancel();
+        }
+        if (!CachedUpdates() && HasCachedChanges())
+            FRecordsView->CancelUpdates();
+    } catch (...) {
+        EndViewUpdate(false);
+        throw;
+    }
+    EndViewUpdate(false);
+    if (State() == dsEdit) {
+        TMTRecBuf* b = Buf(ActiveBuffer());
+        if (b && b->MemRec)
+            b->UseMemRec = true;
+    }
+}
+
+void TCustomMemTableEh::InternalRefresh()
+{
+    DisableControls();
+    try {
+        if (FDataDriver) {
+            FDataDriver->RefreshReader();
+            FDataSetReader = FDataDriver->GetDataReader();
+            BeginViewUpdate();
+            try {
+                FInternMemTableData->RecordsList()->Clear();
+                FInternMemTableData->AutoIncrement()->Reset();
+                FRecordPos = -1;
+                FInstantReadCurRowNum = -1;
+                FetchFromDriver(FFetchAllOnOpen ? -1 : 1);
+            } catch (...) {
+                EndViewUpdate(false);
+                throw;
+            }
+            EndViewUpdate(false);
+        }
+        RefilterView();
+    } catch (...) {
+        EnableControls();
+        throw;
+    }
+    EnableControls();
+}

@@ -1,0 +1,1139 @@
+// The in-memory table: creation, opening and closing, record buffers, bookmarks, cursor moves
+// and field values.
+#include "MemTableEh.h"
+
+#include "DataDriverEh.h"
+
+#include <climits>
+#include <cstring>
+
+// ---------------------------------------------------------------- TMTRecBuf
+
+int TMTRecBuf::Slot(TField* Field) const
+{
+    if (Field->IsDataField())
+        return Field->FieldNo() - 1;
+    const int off = Field->Offset();
+    return off < 0 ? -1 : DataCount + off;
+}
+
+Variant TMTRecBuf::GetValue(TField* Field) const
+{
+    if (UseMemRec) {
+        if (Field->IsDataField()) {
+            const int i = Field->FieldNo() - 1;
+            if (MemRec && i >= 0 && size_t(i) < MemRec->Data().size())
+                return MemRec->ValueRef(i);
+        } else if (RecView) {
+            const int off = Field->Offset();
+            TRecDataValues& lb = RecView->LookupBuffer();
+            if (off >= 0 && size_t(off) < lb.size())
+                return lb[size_t(off)];
+        }
+    }
+    const int s = Slot(Field);
+    if (s < 0 || size_t(s) >= Values.size())
+        return Variant::Null();
+    return Values[size_t(s)];
+}
+
+Variant TMTRecBuf::GetOldValue(TField* Field) const
+{
+    if (UseMemRec && MemRec && Field->IsDataField()) {
+        const int i = Field->FieldNo() - 1;
+        if (i < 0)
+            return Variant::Null();
+        if (MemRec->HasOldData())
+            return MemRec->GetDataValue(i, dvvOldValueEh);
+        return GetValue(Field);
+    }
+    const int s = Slot(Field);
+    if (s < 0 || size_t(s) >= Values.size())
+        return Variant::Null();
+    return Values[size_t(s)];
+}
+
+void TMTRecBuf::SetValue(TField* Field, const Variant& v)
+{
+    if (UseMemRec && !Field->IsDataField()) {
+        if (RecView) {
+            const int off = Field->Offset();
+            TRecDataValues& lb = RecView->LookupBuffer();
+            if (off >= 0) {
+                if (size_t(off) >= lb.size())
+                    lb.resize(size_t(off) + 1);
+                lb[size_t(off)] = v;
+            }
+        }
+        return;
+    }
+    if (UseMemRec) {
+        // Copy on first write: the record stays as it is until the post.
+        if (MemRec) {
+            const TRecDataValues& d = MemRec->Data();
+            for (int i = 0; i < DataCount && size_t(i) < d.size(); ++i)
+                Values[size_t(i)] = d[size_t(i)];
+            if (RecView) {
+                const TRecDataValues& lb = RecView->LookupBuffer();
+                for (size_t k = 0; k < lb.size() && DataCount + k < Values.size(); ++k)
+                    Values[DataCount + k] = lb[k];
+            }
+        }
+        UseMemRec = false;
+    }
+    const int s = Slot(Field);
+    if (s >= 0 && size_t(s) < Values.size())
+        Values[size_t(s)] = v;
+}
+
+void TMTRecBuf::SetLength(int DataLen, int CalcLen)
+{
+    DataCount = DataLen;
+    if (int(Values.size()) != DataLen + CalcLen)
+        Values.resize(size_t(DataLen + CalcLen));
+    Clear();
+}
+
+void TMTRecBuf::Clear()
+{
+    for (Variant& v : Values)
+        v = Variant::Null();
+}
+
+TBookmark TMTRecBuf::BufBookmarkAsTBookmark() const
+{
+    return TCustomMemTableEh::RecNoToBookmark(Bookmark);
+}
+
+// ---------------------------------------------------------------- creation
+
+DOV_PUBLISHED(TCustomMemTableEh) {}
+
+TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
+{
+    FNoticeThread = std::this_thread::get_id();
+    FInternMemTableData = new TMemTableDataEh(nullptr);
+    FInternMemTableData->SetName(QStringLiteral("MemTableData"));
+    FRecordsView = std::make_unique<TRecordsViewEh>(this);
+    TRecordsViewEh* v = FRecordsView.get();
+    v->OnFilterRecord = TFilterRecordEventEh(this, &TCustomMemTableEh::FilterRecordForView);
+    v->OnParseOrderByStr = TParseOrderByStrEventEh(this, &TCustomMemTableEh::ViewParseOrderBy);
+    v->OnCompareTreeNode = TCompareTreeNodeEventEh(this, &TCustomMemTableEh::CompareTreeNodes);
+    v->OnViewDataEvent = TViewDataEventEh(this, &TCustomMemTableEh::ViewDataEvent);
+    v->OnViewRecordMovedEvent = TViewRecordMovedEventEh(this, &TCustomMemTableEh::ViewRecordMoved);
+    v->OnCalcLookupBuffer = TCalcLookupBufferEventEh(this, &TCustomMemTableEh::CalcLookupBuffer);
+    v->OnFetchRecords = TRecordsListFetchRecordsEventEh(this, &TCustomMemTableEh::ViewFetchRecords);
+    v->OnStructChanged = TRecordsListApplyUpdatesEventEh(this, &TCustomMemTableEh::StoreStructChanged);
+    v->SetDataObject(FInternMemTableData);
+    FParams = std::make_unique<TParams>(this);
+    FExtraFilters = std::make_unique<TMemTableFiltersEh>(this);
+    FInstantBuffers.reserve(8);
+}
+
+TCustomMemTableEh::~TCustomMemTableEh()
+{
+    Destroying();
+    Close();
+    if (FDataDriver) {
+        FDataDriver->SetDataDriverConsumer(nullptr);
+        FDataDriver->RemoveFreeNotification(this);
+        FDataDriver = nullptr;
+    }
+    FExtraFilters.reset();
+    FRecordsView.reset();
+    delete FInternMemTableData;
+    FInternMemTableData = nullptr;
+    FRecordCache.clear();
+    FEventReceivers.clear();
+}
+
+TIndexDefs* TCustomMemTableEh::IndexDefs()
+{
+    if (!FIndexDefs)
+        FIndexDefs = std::make_unique<TIndexDefs>(this);
+    return FIndexDefs.get();
+}
+
+void TCustomMemTableEh::SetDataDriver(TDataDriverEh* Value)
+{
+    if (Value == FDataDriver)
+        return;
+    if (FDataDriver) {
+        FDataDriver->SetDataDriverConsumer(nullptr);
+        FDataDriver->RemoveFreeNotification(this);
+    }
+    if (Value) {
+        if (auto* other = dynamic_cast<TCustomMemTableEh*>(Value->GetDataDriverConsumer()); other && other != this)
+            other->SetDataDriver(nullptr);
+        Value->SetDataDriverConsumer(this);
+        Value->FreeNotification(this);
+    }
+    FDataDriver = Value;
+    FRecordsView->OnApplyUpdates = Value ? TRecordsListApplyUpdatesEventEh(this, &TCustomMemTableEh::ViewApplyUpdates)
+                                         : TRecordsListApplyUpdatesEventEh();
+}
+
+void TCustomMemTableEh::SetReadOnly(bool Value)
+{
+    if (Value == FReadOnly)
+        return;
+    FReadOnly = Value;
+    DataEvent(deDataSetChange, 0);
+}
+
+void TCustomMemTableEh::SetOptions(TMemTableOptionsEh Value)
+{
+    if (Value == FOptions)
+        return;
+    FOptions = Value;
+    TFilterOptions fo = FilterOptions();
+    const bool ci = Value.Contains(mtoTextFieldsCaseInsensitive);
+    if (ci)
+        fo.Include(foCaseInsensitive);
+    else
+        fo.Exclude(foCaseInsensitive);
+    SetFilterOptions(fo);
+    FRecordsView->SetSortOrderCaseInsensitive(ci);
+}
+
+bool TCustomMemTableEh::CachedUpdates() const
+{
+    return FRecordsView->CachedUpdates();
+}
+
+void TCustomMemTableEh::SetCachedUpdates(bool Value)
+{
+    FRecordsView->SetCachedUpdates(Value);
+}
+
+bool TCustomMemTableEh::HasCachedChanges() const
+{
+    return FInternMemTableData->RecordsList()->HasCachedChanges();
+}
+
+void TCustomMemTableEh::DriverStructChanged()
+{
+    DataEvent(deFieldListChange, 0);
+}
+
+void TCustomMemTableEh::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TDataSet::Notification(AComponent, Operation);
+    if (Operation != opRemove)
+        return;
+    if (AComponent == FDataDriver)
+        SetDataDriver(nullptr);
+    if (AComponent == FDataSetReader)
+        FDataSetReader = nullptr;
+}
+
+// ---------------------------------------------------------------- opening and closing
+
+void TCustomMemTableEh::OpenCursor(bool InfoQuery)
+{
+    if (!InfoQuery) {
+        TMTDataStructEh* st = FInternMemTableData->DataStruct();
+        if (FDataDriver) {
+            FDataSetReader = FDataDriver->GetDataReader();
+            if (FDataSetReader)
+                FDataSetReader->FreeNotification(this);
+            if (FOptions.Contains(mtoPersistentStructEh)) {
+                FInternMemTableData->ResetRecords();
+            } else {
+                FInternMemTableData->ResetRecords();
+                bool persistent = false;
+                for (TField* f : Fields()->List())
+                    if (f->FieldKind() == fkData)
+                        persistent = true;
+                st->BeginUpdate();
+                try {
+                    st->Clear();
+                    if (persistent)
+                        st->BuildStructFromFields(Fields());
+                    else
+                        FDataDriver->BuildDataStruct(st);
+                } catch (...) {
+                    st->EndUpdate(true);
+                    throw;
+                }
+                st->EndUpdate(true);
+            }
+        } else if (st->Count() == 0) {
+            DatabaseError(QStringLiteral("MemTable doesn't have data."), this);
+        }
+        CreateIndexesFromDefs();
+        FActive = true;
+    }
+    try {
+        TDataSet::OpenCursor(InfoQuery);
+    } catch (...) {
+        FActive = false;
+        throw;
+    }
+    if (!InfoQuery) {
+        RefilterView();
+    }
+}
+
+void TCustomMemTableEh::InternalInitFieldDefs()
+{
+    FieldDefs()->Clear();
+    FInternMemTableData->DataStruct()->BuildFieldDefsFromStruct(FieldDefs());
+}
+
+void TCustomMemTableEh::InternalOpen()
+{
+    FBookmarkSize = 4;
+    InternalInitFieldDefs();
+    FieldDefs()->SetUpdated(true);
+    if (DefaultFields()) {
+        CreateFields();
+        TMTDataStructEh* st = FInternMemTableData->DataStruct();
+        for (TField* f : Fields()->List())
+            if (TMTDataFieldEh* df = st->FindField(f->FieldName()))
+                df->AssignPropsTo(f);
+    }
+    BindFields(true);
+    if (FieldCount() == 0)
+        DatabaseError(QStringLiteral("No fields defined. Cannot create dataset."), this);
+    UpdateCalcSlots();
+    FRecBufSize = -1;
+    FRecordPos = -1;
+    FInstantReadCurRowNum = -1;
+    RecreateFilterExpr();
+    FRecordsView->UpdateFields();
+    FRecordsView->Aggregates()->Reset();
+    FRecordsView->SetSortOrder(FSortOrder);
+}
+
+void TCustomMemTableEh::UpdateCalcSlots()
+{
+    FDataCount = FInternMemTableData->DataStruct()->Count();
+    FCalcCount = CalcFieldsCount();
+    FCalcFieldIndexes.assign(size_t(FieldCount()), -1);
+    int n = 0;
+    for (int i = 0; i < FieldCount(); ++i) {
+        TField* f = Fields()->Fields(i);
+        if (!f->IsDataField())
+            FCalcFieldIndexes[size_t(i)] = n++;
+    }
+}
+
+void TCustomMemTableEh::InternalClose()
+{
+    FActive = false;
+    FFilterExpr.reset();
+    FAutoInc = 1;
+    FRecordsView->Aggregates()->Reset();
+    BindFields(false);
+    if (DefaultFields())
+        DestroyFields();
+    FRecordPos = -1;
+    FInstantReadCurRowNum = -1;
+    if (FDataSetReader) {
+        FDataSetReader->RemoveFreeNotification(this);
+        FDataSetReader = nullptr;
+    }
+    if (FDataDriver)
+        FDataDriver->ConsumerClosed(this);
+}
+
+void TCustomMemTableEh::CreateDataSet()
+{
+    CheckInactive();
+    TMTDataStructEh* st = FInternMemTableData->DataStruct();
+    if (FieldDefs()->Count() > 0) {
+        FInternMemTableData->ResetRecords();
+        st->BeginUpdate();
+        st->Clear();
+        st->BuildStructFromFieldDefs(FieldDefs());
+        st->EndUpdate(true);
+    } else if (FieldCount() > 0) {
+        FInternMemTableData->ResetRecords();
+        st->BeginUpdate();
+        st->Clear();
+        st->BuildStructFromFields(Fields());
+        st->EndUpdate(true);
+    }
+    Open();
+}
+
+void TCustomMemTableEh::EmptyTable()
+{
+    if (Active())
+        CheckBrowseMode();
+    BeginViewUpdate();
+    try {
+        FInternMemTableData->RecordsList()->Clear();
+        FInternMemTableData->AutoIncrement()->Reset();
+    } catch (...) {
+        EndViewUpdate(false);
+        throw;
+    }
+    FRecordPos = -1;
+    EndViewUpdate(true);
+    if (Active()) {
+        ClearBuffers();
+        Resync({});
+    }
+}
+
+void TCustomMemTableEh::StoreStructChanged(TMemTableDataEh*)
+{
+    if (!FActive || State() == dsOpening || State() == dsInactive)
+        return;
+    TDataDriverEh* drv = FDataDriver;
+    FDataDriver = nullptr;
+    try {
+        Close();
+        if (FInternMemTableData->DataStruct()->Count() > 0)
+            Open();
+    } catch (...) {
+        FDataDriver = drv;
+        throw;
+    }
+    FDataDriver = drv;
+}
+
+// ---------------------------------------------------------------- buffers
+
+TRecordBuffer TCustomMemTableEh::AllocRecordBuffer()
+{
+    TMTRecBuf* b = nullptr;
+    for (auto& c : FRecordCache)
+        if (!c->InUse) {
+            b = c.get();
+            break;
+        }
+    if (!b) {
+        FRecordCache.push_back(std::make_unique<TMTRecBuf>());
+        b = FRecordCache.back().get();
+    }
+    b->InUse = true;
+    b->RecordNumber = -2;
+    b->RecView = nullptr;
+    b->MemRec = nullptr;
+    b->UseMemRec = false;
+    b->IsInsertRow = false;
+    b->NeedUpdateCalcFields = false;
+    b->SetLength(FInternMemTableData->DataStruct()->Count(), CalcFieldsCount());
+    return reinterpret_cast<TRecordBuffer>(b);
+}
+
+void TCustomMemTableEh::FreeRecordBuffer(TRecordBuffer& Buffer)
+{
+    TMTRecBuf* b = Buf(Buffer);
+    if (b) {
+        b->InUse = false;
+        b->RecordNumber = -1;
+        b->Clear();
+        b->RecView = nullptr;
+        b->MemRec = nullptr;
+        b->UseMemRec = false;
+        b->IsInsertRow = false;
+    }
+    Buffer = 0;
+}
+
+void TCustomMemTableEh::FreeBufferCache()
+{
+    for (auto& c : FRecordCache)
+        if (c->InUse)
+            return;
+    FRecordCache.clear();
+}
+
+void TCustomMemTableEh::FillBufferFromRecord(TMTRecBuf* B, TMemoryRecordEh* Rec, int ViewRow)
+{
+    B->Bookmark = ViewRow + 1;
+    B->RecordNumber = ViewRow;
+    B->BookmarkFlag = bfCurrent;
+    B->MemRec = Rec;
+    B->RecView = nullptr;
+    B->UseMemRec = true;
+    B->IsInsertRow = false;
+    B->NeedUpdateCalcFields = false;
+}
+
+TMemRecViewEh* TCustomMemTableEh::ViewNodeAt(int Row)
+{
+    return FRecordsView->GetRecordView(Row);
+}
+
+TGetResult TCustomMemTableEh::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, bool DoCheck)
+{
+    TGetResult result = grOK;
+    int rows = ViewRowCount();
+    switch (GetMode) {
+    case gmCurrent:
+        if (FRecordPos < 0 || FRecordPos >= rows)
+            result = grError;
+        break;
+    case gmNext:
+        if (FRecordPos >= rows - 1 && FDataDriver && !FDataDriver->ProviderEOF()) {
+            BeginViewUpdate();
+            try {
+                FetchFromDriver(FFetchAllOnOpen ? -1 : 1);
+            } catch (...) {
+                EndViewUpdate(false);
+                throw;
+            }
+            EndViewUpdate(false);
+            rows = ViewRowCount();
+        }
+        if (FRecordPos < rows - 1) {
+            ++FRecordPos;
+        } else {
+            FRecordPos = rows;
+            result = grEOF;
+        }
+        break;
+    case gmPrior:
+        if (FRecordPos > 0) {
+            FRecordPos = std::min(FRecordPos, rows) - 1;
+            if (FRecordPos < 0) {
+                FRecordPos = -1;
+                FInstantReadCurRowNum = 0;
+                result = grBOF;
+            }
+        } else {
+            FRecordPos = -1;
+            FInstantReadCurRowNum = 0;
+            result = grBOF;
+        }
+        break;
+    }
+    if (FRecordPos >= 0)
+        FInstantReadCurRowNum = FRecordPos;
+    if (result == grOK) {
+        TMemRecViewEh* node = ViewNodeAt(FRecordPos);
+        TMTRecBuf* b = Buf(Buffer);
+        FillBufferFromRecord(b, node->Rec(), FRecordPos);
+        b->RecView = node;
+    } else if (result == grError && DoCheck) {
+        DatabaseError(QString::fromLatin1(DBMsg::NoDataFound), this);
+    }
+    return result;
+}
+
+void TCustomMemTableEh::InternalFirst()
+{
+    FRecordPos = -1;
+    FInstantReadCurRowNum = 0;
+}
+
+void TCustomMemTableEh::InternalLast()
+{
+    if (FDataDriver && !FDataDriver->ProviderEOF()) {
+        BeginViewUpdate();
+        try {
+            FetchFromDriver(-1);
+        } catch (...) {
+            EndViewUpdate(false);
+            throw;
+        }
+        EndViewUpdate(false);
+    }
+    const int rows = ViewRowCount();
+    FRecordPos = rows;
+    const TDataSetState s = State();
+    FInstantReadCurRowNum = (s == dsEdit || s == dsInsert || s == dsSetKey) ? rows : rows - 1;
+}
+
+void TCustomMemTableEh::InternalInitRecord(TRecordBuffer Buffer)
+{
+    TMTRecBuf* b = Buf(Buffer);
+    b->Clear();
+    b->RecView = nullptr;
+    b->MemRec = nullptr;
+    b->UseMemRec = false;
+    b->IsInsertRow = false;
+    b->Bookmark = INT_MIN;
+    b->BookmarkFlag = bfInserted;
+    b->RecordNumber = -1;
+}
+
+void TCustomMemTableEh::ClearCalcFields(TRecordBuffer Buffer)
+{
+    TMTRecBuf* b = Buf(Buffer);
+    if (!b)
+        return;
+    if (b->UseMemRec && b->RecView) {
+        for (Variant& v : b->RecView->LookupBuffer())
+            v = Variant::Null();
+        return;
+    }
+    for (size_t i = size_t(b->DataCount); i < b->Values.size(); ++i)
+        b->Values[i] = Variant::Null();
+}
+
+void TCustomMemTableEh::CalculateFields(TRecordBuffer Buffer)
+{
+    TMTRecBuf* b = Buf(Buffer);
+    // A buffer reading through to a record takes its calculated values from the view node.
+    if (b && b->UseMemRec && b->RecView && !b->NeedUpdateCalcFields)
+        return;
+    TDataSet::CalculateFields(Buffer);
+}
+
+void TCustomMemTableEh::CalcLookupBuffer(TMemoryRecordEh* MemRec, TMemRecViewEh* Node)
+{
+    if (!FActive || CalcFieldsCount() == 0 || !TempBuffer() || !Node)
+        return;
+    Node->SetLookupBufferLength(CalcFieldsCount());
+    TMTRecBuf* tb = Buf(TempBuffer());
+    const TDataSetState old = SetTempState(dsFilter);
+    FillBufferFromRecord(tb, MemRec, -1);
+    tb->RecView = Node;
+    tb->NeedUpdateCalcFields = true;
+    try {
+        GetCalcFields(TempBuffer());
+    } catch (...) {
+        tb->NeedUpdateCalcFields = false;
+        RestoreState(old);
+        throw;
+    }
+    tb->NeedUpdateCalcFields = false;
+    RestoreState(old);
+}
+
+// ---------------------------------------------------------------- bookmarks
+
+int TCustomMemTableEh::BookmarkToRecNo(const TBookmark& Bookmark)
+{
+    if (Bookmark.size() < 4)
+        return -1;
+    int32_t n = 0;
+    std::memcpy(&n, Bookmark.constData(), 4);
+    return n;
+}
+
+TBookmark TCustomMemTableEh::RecNoToBookmark(int RecNo)
+{
+    const int32_t n = RecNo;
+    return TBookmark(reinterpret_cast<const char*>(&n), 4);
+}
+
+TMemRecViewEh* TCustomMemTableEh::BookmarkToRec(const TBookmark& Bookmark)
+{
+    const int n = BookmarkToRecNo(Bookmark);
+    if (n < 1 || n > ViewRowCount())
+        return nullptr;
+    return ViewNodeAt(n - 1);
+}
+
+bool TCustomMemTableEh::BookmarkValid(const TBookmark& Bookmark)
+{
+    if (!Active())
+        return false;
+    const int n = BookmarkToRecNo(Bookmark);
+    return n >= 1 && n <= ViewRowCount();
+}
+
+int TCustomMemTableEh::CompareBookmarks(const TBookmark& B1, const TBookmark& B2)
+{
+    const bool e1 = B1.isEmpty(), e2 = B2.isEmpty();
+    if (e1 || e2)
+        return e1 && e2 ? 0 : (e1 ? -1 : 1);
+    const int a = BookmarkToRecNo(B1), b = BookmarkToRecNo(B2);
+    return a < b ? -1 : (a > b ? 1 : 0);
+}
+
+TBookmark TCustomMemTableEh::GetBookmark()
+{
+    if (FInstantReadMode)
+        return FInstantBuffers.back()->BufBookmarkAsTBookmark();
+    return TDataSet::GetBookmark();
+}
+
+void TCustomMemTableEh::GetBookmarkData(TRecordBuffer Buffer, TBookmark& Data)
+{
+    Data = RecNoToBookmark(Buf(Buffer)->Bookmark);
+}
+
+void TCustomMemTableEh::SetBookmarkData(TRecordBuffer Buffer, const TBookmark& Data)
+{
+    if (Data.size() >= 4)
+        Buf(Buffer)->Bookmark = BookmarkToRecNo(Data);
+}
+
+TBookmarkFlag TCustomMemTableEh::GetBookmarkFlag(TRecordBuffer Buffer)
+{
+    return Buf(Buffer)->BookmarkFlag;
+}
+
+void TCustomMemTableEh::SetBookmarkFlag(TRecordBuffer Buffer, TBookmarkFlag Value)
+{
+    Buf(Buffer)->BookmarkFlag = Value;
+}
+
+void TCustomMemTableEh::InternalGotoBookmark(const TBookmark& Bookmark)
+{
+    const int n = BookmarkToRecNo(Bookmark);
+    if (n < 1 || n > ViewRowCount())
+        DatabaseError(QString::fromLatin1(DBMsg::RecordNotFound), this);
+    FRecordPos = n - 1;
+    FInstantReadCurRowNum = FRecordPos;
+}
+
+void TCustomMemTableEh::InternalSetToRecord(TRecordBuffer Buffer)
+{
+    const int n = Buf(Buffer)->Bookmark;
+    if (n == INT_MIN)
+        return;   // a new record has no row yet
+    if (n < 1 || n > ViewRowCount()) {
+        // the row went away meanwhile (deleted or filtered out): stand after the last one
+        FRecordPos = std::min(std::max(n - 1, -1), ViewRowCount());
+        return;
+    }
+    FRecordPos = n - 1;
+    FInstantReadCurRowNum = FRecordPos;
+}
+
+// ---------------------------------------------------------------- cursor and counts
+
+int TCustomMemTableEh::RecordCount() const
+{
+    CheckActive();
+    return const_cast<TCustomMemTableEh*>(this)->ViewRowCount();
+}
+
+int TCustomMemTableEh::RecNo() const
+{
+    CheckActive();
+    TMTRecBuf* b = nullptr;
+    if (!GetCurrentRecBuf(b) || !b)
+        return -1;
+    return b->RecordNumber + 1;
+}
+
+void TCustomMemTableEh::SetRecNo(int Value)
+{
+    CheckBrowseMode();
+    if (Value < 1 || Value > ViewRowCount())
+        return;
+    DoBeforeScroll();
+    FRecordPos = Value - 1;
+    FInstantReadCurRowNum = FRecordPos;
+    Resync({});
+    DoAfterScroll();
+}
+
+TUpdateStatus TCustomMemTableEh::UpdateStatus() const
+{
+    CheckActive();
+    const int r = RecNo();
+    if (r < 1)
+        return usUnmodified;
+    auto* self = const_cast<TCustomMemTableEh*>(this);
+    if (r > self->ViewRowCount())
+        return usUnmodified;
+    return self->FRecordsView->GetViewRecord(r - 1)->UpdateStatus();
+}
+
+TMemoryRecordEh* TCustomMemTableEh::Rec()
+{
+    TMTRecBuf* b = nullptr;
+    return GetCurrentRecBuf(b) && b ? b->MemRec : nullptr;
+}
+
+TMemRecViewEh* TCustomMemTableEh::RecView()
+{
+    TMTRecBuf* b = nullptr;
+    return GetCurrentRecBuf(b) && b ? b->RecView : nullptr;
+}
+
+TUpdateErrorEh* TCustomMemTableEh::UpdateError()
+{
+    TMemoryRecordEh* r = Rec();
+    return r ? r->UpdateError() : nullptr;
+}
+
+bool TCustomMemTableEh::GetCurrentRecBuf(TMTRecBuf*& Buffer, bool IgnoreInstantRead) const
+{
+    Buffer = nullptr;
+    if (FInstantReadMode && !IgnoreInstantRead) {
+        Buffer = FInstantBuffers.back();
+        return true;
+    }
+    TRecordBuffer b = 0;
+    switch (State()) {
+    case dsBrowse:
+        if (IsEmpty())
+            return false;
+        b = ActiveBuffer();
+        break;
+    case dsEdit: case dsInsert: case dsNewValue: case dsOldValue: case dsCurValue:
+        b = ActiveBuffer();
+        break;
+    case dsCalcFields: case dsInternalCalc:
+        b = CalcBuffer();
+        break;
+    case dsFilter:
+        b = TempBuffer();
+        break;
+    default:
+        return false;
+    }
+    Buffer = Buf(b);
+    return Buffer != nullptr;
+}
+
+// ---------------------------------------------------------------- field values
+
+bool TCustomMemTableEh::GetFieldData(TField* Field, Variant& Value)
+{
+    TMTRecBuf* b = nullptr;
+    if (!GetCurrentRecBuf(b)) {
+        Value = Variant::Null();
+        return false;
+    }
+    if (Field->FieldKind() == fkAggregate) {
+        Value = Variant::Null();
+        return false;
+    }
+    Value = State() == dsOldValue ? b->GetOldValue(Field) : b->GetValue(Field);
+    if (OnGetFieldValue)
+        OnGetFieldValue(this, Field, Value);
+    return !(Value.IsNull() || Value.IsEmpty());
+}
+
+void TCustomMemTableEh::SetFieldData(TField* Field, const Variant& Value)
+{
+    const TDataSetState s = State();
+    const bool quiet = s == dsCalcFields || s == dsFilter || s == dsNewValue || s == dsInternalCalc;
+    if (Field->IsDataField() || (s != dsCalcFields && s != dsInternalCalc && s != dsFilter))
+        CheckFieldWrite(Field);
+    TMTRecBuf* b = nullptr;
+    if (!GetCurrentRecBuf(b, true) || !b)
+        return;
+    Field->Validate(Value);
+    Variant v = Value;
+    if (OnSetFieldValue)
+        OnSetFieldValue(this, Field, v);
+    b->SetValue(Field, v);
+    if (!quiet)
+        DataEvent(deFieldChange, NativeInt(Field));
+}
+
+bool TCustomMemTableEh::GetFieldDataAsObject(TField* Field, TObject*& Value)
+{
+    Variant v;
+    const bool r = GetFieldData(Field, v);
+    Value = r ? reinterpret_cast<TObject*>(intptr_t(v.AsInt64())) : nullptr;
+    return r;
+}
+
+void TCustomMemTableEh::SetFieldDataAsObject(TField* Field, TObject* Value)
+{
+    SetFieldData(Field, Value ? Variant(int64_t(intptr_t(Value))) : Variant::Null());
+}
+
+// ---------------------------------------------------------------- instant reading
+
+void TCustomMemTableEh::InstantReadEnter(int RowNum)
+{
+    TMTRecBuf* b = Buf(AllocRecordBuffer());
+    FInstantBuffers.push_back(b);
+    FInstantReadMode = true;
+    const TDataSetState s = State();
+    const int cur = GetInstantReadCurRow();
+    if ((s == dsEdit || s == dsInsert) && RowNum == cur) {
+        TMTRecBuf* a = Buf(ActiveBuffer());
+        b->Values = a->Values;
+        b->DataCount = a->DataCount;
+        b->UseMemRec = a->UseMemRec;
+        b->MemRec = a->MemRec;
+        b->RecView = a->RecView;
+        b->Bookmark = a->Bookmark;
+        b->BookmarkFlag = a->BookmarkFlag;
+        b->RecordNumber = a->RecordNumber;
+        if (s == dsInsert) {
+            b->IsInsertRow = true;
+            b->MemRec = nullptr;
+            b->RecView = nullptr;
+            b->RecordNumber = -1;
+        }
+        return;
+    }
+    const int rows = ViewRowCount();
+    if (rows == 0)
+        return;   // an empty record
+    int row = RowNum;
+    if (s == dsInsert && RowNum > cur)
+        row = RowNum - 1;
+    if (row < 0 || row >= rows)
+        return;
+    TMemRecViewEh* node = ViewNodeAt(row);
+    FillBufferFromRecord(b, node->Rec(), row);
+    b->RecView = node;
+}
+
+void TCustomMemTableEh::InstantReadLeave()
+{
+    if (FInstantBuffers.empty())
+        throw Exception(QStringLiteral("TCustomMemTableEh not in instant read mode."));
+    TRecordBuffer h = reinterpret_cast<TRecordBuffer>(FInstantBuffers.back());
+    FInstantBuffers.pop_back();
+    FreeRecordBuffer(h);
+    FInstantReadMode = !FInstantBuffers.empty();
+}
+
+int TCustomMemTableEh::GetInstantReadCurRow()
+{
+    if (Active() && !FInstantReadMode)
+        UpdateCursorPos();
+    return FInstantReadCurRowNum;
+}
+
+int TCustomMemTableEh::InstantReadIndexOfBookmark(const TBookmark& Bookmark)
+{
+    if (Bookmark.isEmpty())
+        return -1;
+    return BookmarkToRecNo(Bookmark) - 1;
+}
+
+int TCustomMemTableEh::InstantReadRowCount()
+{
+    if (FRecordsViewUpdating == 0 && Active() && !FInstantReadMode)
+        UpdateCursorPos();
+    return ViewRowCount() + (State() == dsInsert ? 1 : 0);
+}
+
+int TCustomMemTableEh::InstantReadViewRow()
+{
+    if (!FInstantReadMode)
+        return GetInstantReadCurRow();
+    TMTRecBuf* b = FInstantBuffers.back();
+    if (State() == dsInsert) {
+        const int cur = FInstantReadCurRowNum;
+        if (b->IsInsertRow)
+            return cur;
+        return b->RecordNumber >= cur ? b->RecordNumber + 1 : b->RecordNumber;
+    }
+    return b->RecordNumber;
+}
+
+TMemoryRecordEh* TCustomMemTableEh::GetRec()
+{
+    CheckActive();
+    return Rec();
+}
+
+// ---------------------------------------------------------------- tree state of the current row
+
+bool TCustomMemTableEh::GetViewAsTreeList()
+{
+    return FRecordsView->ViewAsTreeList();
+}
+
+bool TCustomMemTableEh::GetTreeNodeExpanded()
+{
+    CheckActive();
+    TMemRecViewEh* n = RecView();
+    return n && n->NodeExpanded();
+}
+
+bool TCustomMemTableEh::GetTreeNodeHasVisibleChildren()
+{
+    CheckActive();
+    TMemRecViewEh* n = RecView();
+    return n && n->NodeHasVisibleChildren();
+}
+
+int TCustomMemTableEh::GetTreeNodeLevel()
+{
+    CheckActive();
+    TMemRecViewEh* n = RecView();
+    return n ? n->NodeLevel() : -1;
+}
+
+int TCustomMemTableEh::GetPrevTreeNodeLevel()
+{
+    CheckActive();
+    const int r = RecNo();
+    if (!FRecordsView->ViewAsTreeList() || r <= 1)
+        return -1;
+    return ViewNodeAt(r - 2)->NodeLevel();
+}
+
+int TCustomMemTableEh::GetNextTreeNodeLevel()
+{
+    CheckActive();
+    const int r = RecNo();
+    if (!FRecordsView->ViewAsTreeList() || r >= ViewRowCount())
+        return -1;
+    return ViewNodeAt(r)->NodeLevel();
+}
+
+bool TCustomMemTableEh::TreeNodeAncestorHasNextSibling(int Level)
+{
+    CheckActive();
+    TMemRecViewEh* n = RecView();
+    if (Level <= 0 || !n)
+        return false;
+    while (n && n->NodeLevel() > Level)
+        n = n->NodeParent();
+    if (!n)
+        return false;
+    TMemRecViewEh* p = n->NodeParent();
+    if (!p)
+        return false;
+    for (int i = n->NodeIndex() + 1; i < p->NodesCount(); ++i)
+        if (p->NodeItems(i)->NodeVisible())
+            return true;
+    return false;
+}
+
+int TCustomMemTableEh::SetTreeNodeExpandedAtRow(int RowNum, bool Value)
+{
+    CheckActive();
+    TMemRecViewEh* cur = RecView();
+    TMemRecViewEh* node = nullptr;
+    {
+        TInstantReadGuardEh g(this, RowNum);
+        node = RecView();
+    }
+    if (!node)
+        return -1;
+    node->SetNodeExpanded(Value);
+    FRecordsView->MemoryTreeList()->BuildVisibleItems();
+    int result = -1;
+    if (cur && FRecordsView->IndexOf(cur->Rec()) < 0) {
+        TMemRecViewEh* a = cur;
+        while (a && FRecordsView->IndexOf(a->Rec()) < 0 && a->NodeLevel() > 1)
+            a = a->NodeParent();
+        if (a && a->Rec()) {
+            const int row = FRecordsView->IndexOf(a->Rec());
+            if (row >= 0) {
+                result = row + 1;
+                FRecordPos = row;
+            }
+        }
+    } else if (cur) {
+        FRecordPos = FRecordsView->IndexOf(cur->Rec());
+    }
+    NotifyEventReceivers(-1, mtViewDataChangedEh, -1);
+    Resync({});
+    DoAfterScroll();
+    return result;
+}
+
+bool TCustomMemTableEh::GotoRec(TMemoryRecordEh* ARec)
+{
+    CheckActive();
+    const int n = ViewRowCount();
+    for (int i = 0; i < n; ++i)
+        if (FRecordsView->GetViewRecord(i) == ARec) {
+            SetRecNo(i + 1);
+            return true;
+        }
+    return false;
+}
+
+IMemTableDataFieldValueListEh* TCustomMemTableEh::GetFieldValueList(const QString&)
+{
+    // Value lists of a field are not offered yet; callers fall back to reading the rows.
+    return nullptr;
+}
+
+bool TCustomMemTableEh::MoveRecords(TBMListEh*, int, int, bool)
+{
+    // Records are not moved by hand in this program.
+    return false;
+}
+
+void TCustomMemTableEh::GetAggregatedValuesForRange(const TBookmark& FromBM, const TBookmark& ToBM,
+                                                    const QString& FieldName, TAggrResultArr& R,
+                                                    TAggrFunctionsEh AggrFuncs)
+{
+    R[agfSumEh] = Variant::Null();
+    R[agfCountEh] = Variant(0);
+    R[agfAvg] = Variant::Null();
+    R[agfMin] = Variant::Null();
+    R[agfMax] = Variant::Null();
+    if (!Active())
+        return;
+    const int count = ViewRowCount();
+    int from = 1, to = count;
+    if (!FromBM.isEmpty()) {
+        from = BookmarkToRecNo(FromBM);
+        if (from < 1 || from > count)
+            return;
+    }
+    if (!ToBM.isEmpty()) {
+        to = BookmarkToRecNo(ToBM);
+        if (to < 1 || to > count)
+            return;
+    }
+    if (FieldName.isEmpty() && AggrFuncs == TAggrFunctionsEh{agfCountEh}) {
+        R[agfCountEh] = Variant(to - from + 1);
+        return;
+    }
+    TMTDataFieldEh* df = FInternMemTableData->DataStruct()->FindField(FieldName);
+    if (!df)
+        return;
+    const int fi = df->Index();
+    const TFieldType t = df->DataType();
+    const bool isDate = t == ftDate || t == ftTime || t == ftDateTime;
+    const bool numeric = isDate || IsNumericFieldType(t) || t == ftFMTBcd || t == ftBCD;
+    int cnt = 0;
+    for (int row = from; row <= to; ++row) {
+        const Variant& v = FRecordsView->GetViewRecord(row - 1)->ValueRef(fi);
+        if (v.IsNull() || v.IsEmpty())
+            continue;
+        if (AggrFuncs.Contains(agfCountEh) || AggrFuncs.Contains(agfAvg))
+            ++cnt;
+        if (!numeric)
+            continue;
+        if ((AggrFuncs.Contains(agfSumEh) || AggrFuncs.Contains(agfAvg)) && !isDate)
+            R[agfSumEh] = R[agfSumEh].IsNull() ? v : R[agfSumEh] + v;
+        if (AggrFuncs.Contains(agfMin) && (R[agfMin].IsNull() || CompareValuesEh(R[agfMin], v) > 0))
+            R[agfMin] = v;
+        if (AggrFuncs.Contains(agfMax) && (R[agfMax].IsNull() || CompareValuesEh(R[agfMax], v) < 0))
+            R[agfMax] = v;
+    }
+    R[agfCountEh] = Variant(cnt);
+    if (AggrFuncs.Contains(agfAvg) && !R[agfSumEh].IsNull() && cnt > 0)
+        R[agfAvg] = R[agfSumEh] / Variant(cnt);
+}
+
+void TCustomMemTableEh::RegisterEventReceiver(TComponent* Receiver)
+{
+    if (!Receiver)
+        return;
+    if (std::find(FEventReceivers.begin(), FEventReceivers.end(), Receiver) == FEventReceivers.end())
+        FEventReceivers.push_back(Receiver);
+    Receiver->FreeNotification(this);
+}
+
+void TCustomMemTableEh::UnregisterEventReceiver(TComponent* Receiver)
+{
+    const auto it = std::find(FEventReceivers.begin(), FEventReceivers.end(), Receiver);
+    if (it != FEventReceivers.end())
+        FEventReceivers.erase(it);
+}
+
+// ---------------------------------------------------------------- TMemTableEh
+
+DOV_PUBLISHED(TMemTableEh)
+{
+    P.Prop("Active", &TMemTableEh::Active, &TMemTableEh::SetActive).Default(false);
+    P.Prop("AutoCalcFields", &TMemTableEh::AutoCalcFields, &TMemTableEh::SetAutoCalcFields).Default(true);
+    P.Prop("CachedUpdates", &TMemTableEh::CachedUpdates, &TMemTableEh::SetCachedUpdates).Default(false);
+    P.Prop("DataDriver", &TMemTableEh::GetDataDriverProp, &TMemTableEh::SetDataDriver);
+    P.Prop("FetchAllOnOpen", &TMemTableEh::FetchAllOnOpen, &TMemTableEh::SetFetchAllOnOpen).Default(false);
+    P.Prop("Filter", &TMemTableEh::Filter, &TMemTableEh::SetFilter);
+    P.Prop("Filtered", &TMemTableEh::Filtered, &TMemTableEh::SetFiltered).Default(false);
+    P.Prop("Options", &TMemTableEh::Options, &TMemTableEh::SetOptions).Default(TMemTableOptionsEh{});
+    P.Prop("ReadOnly", &TMemTableEh::ReadOnly, &TMemTableEh::SetReadOnly).Default(false);
+    P.Prop("SortOrder", &TMemTableEh::SortOrder, &TMemTableEh::SetSortOrder);
+    P.Prop("StoreDefs", &TMemTableEh::StoreDefs, &TMemTableEh::SetStoreDefs).Default(false);
+    P.Event("AfterOpen", &TMemTableEh::AfterOpen);
+    P.Event("AfterClose", &TMemTableEh::AfterClose);
+    P.Event("AfterPost", &TMemTableEh::AfterPost);
+    P.Event("AfterScroll", &TMemTableEh::AfterScroll);
+    P.Event("BeforePost", &TMemTableEh::BeforePost);
+    P.Event("OnCalcFields", &TMemTableEh::OnCalcFields);
+    P.Event("OnNewRecord", &TMemTableEh::OnNewRecord);
+}
