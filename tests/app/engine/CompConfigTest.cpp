@@ -175,3 +175,21 @@ TEST(OperationExceptions, ClassesAndMessages)
         }
     }
 }
+
+TEST_F(ConfigFile, LongBranchNamesAndStrayLines)
+{
+    // no limit on the name's length; lines without "=" and comments name no branch
+    const QByteArray longName = QString(300, QChar(u'Ф')).toUtf8();
+    TCompConfig c;
+    ASSERT_TRUE(c.Load(Write("[objectsconnection]\n; comment\nstray line\n" + longName + "=srv\n")));
+    ASSERT_EQ(c.ObjectsDict->Count(), 1);
+    EXPECT_EQ(c.ObjectsDict->Items()[0].first.size(), 300);
+    EXPECT_EQ(c.ObjectsDict->Items()[0].second, QStringLiteral("srv"));
+    EXPECT_EQ(c.SvodServer(), QString());
+}
+
+TEST(ConfigPath, IsBesideTheExecutable)
+{
+    EXPECT_EQ(DefaultConfigPath(), ExtractFilePath(ParamStr0()) + QStringLiteral("Config.ini"));
+    EXPECT_TRUE(DefaultConfigPath().endsWith(QStringLiteral("/Config.ini")));
+}
