@@ -1338,6 +1338,8 @@ private:
     void CalcFieldsChanged();
     bool RecordMatches(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options);
     bool FindRecord(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options);
+    // Reads every record into the temporary buffer (filter state) until Visit answers false.
+    void ScanRecords(const std::function<bool()>& Visit);
     std::vector<Variant>& CalcSlots(TRecordBuffer Buffer);
     void FreeAllBuffers();
 

@@ -1283,19 +1283,15 @@ bool TDataSet::RecordMatches(const std::vector<TField*>& Fields, const Variant& 
 
 // Both searches read the records one by one into the temporary buffer (filter state), so
 // nothing moves and no event fires until a Locate has found its record.
-bool TDataSet::FindRecord(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options)
+void TDataSet::ScanRecords(const std::function<bool()>& Visit)
 {
     if (!FTempBuffer)
-        return false;
-    bool found = false;
+        return;
     const TDataSetState old = SetTempState(dsFilter);
     try {
         InternalFirst();
-        while (GetRecord(FTempBuffer, gmNext, false) == grOK)
-            if (RecordMatches(Fields, KeyValues, Options)) {
-                found = true;
-                break;
-            }
+        while (GetRecord(FTempBuffer, gmNext, false) == grOK && Visit()) {
+        }
     } catch (...) {
         RestoreState(old);
         CursorPosChanged();
@@ -1303,6 +1299,15 @@ bool TDataSet::FindRecord(const std::vector<TField*>& Fields, const Variant& Key
     }
     RestoreState(old);
     CursorPosChanged();  // the descendant's cursor moved; the next operation puts it back
+}
+
+bool TDataSet::FindRecord(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options)
+{
+    bool found = false;
+    ScanRecords([&] {
+        found = RecordMatches(Fields, KeyValues, Options);
+        return !found;
+    });
     return found;
 }
 

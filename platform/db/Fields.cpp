@@ -528,21 +528,11 @@ void TField::RefreshLookupList()
     TDataSet* ds = FLookupDataSet;
     if (!ds || !ds->Active() || FLookupKeyFields.isEmpty() || FLookupResultField.isEmpty())
         return;
-    const TBookmark bm = ds->Bookmark();
-    ds->DisableControls();
-    try {
-        ds->First();
-        while (!ds->Eof()) {
-            FLookupList.Add(ds->FieldValues(FLookupKeyFields), ds->FieldValues(FLookupResultField));
-            ds->Next();
-        }
-        if (!bm.isEmpty() && ds->BookmarkValid(bm))
-            ds->GotoBookmark(bm);
-    } catch (...) {
-        ds->EnableControls();
-        throw;
-    }
-    ds->EnableControls();
+    ds->CheckBrowseMode();
+    ds->ScanRecords([&] {
+        FLookupList.Add(ds->FieldValues(FLookupKeyFields), ds->FieldValues(FLookupResultField));
+        return true;
+    });
 }
 
 Variant TField::CalcLookupValue()
