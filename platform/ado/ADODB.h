@@ -271,7 +271,7 @@ private:
     TADOConnection* FConnection = nullptr;
     TParameters* FParameters;
     int FCommandTimeout = 30;
-    TCursorType FCursorType = ctOpenForwardOnly;
+    TCursorType FCursorType = ctKeyset;
     TCursorLocation FCursorLocation = clUseClient;
     TADOLockType FLockType = ltOptimistic;
     bool FParamCheck = true;

@@ -1237,7 +1237,6 @@ void TADOQuery::Loaded()
 
 int64_t TADOQuery::ExecSQL()
 {
-    CheckInactive();
     return ExecuteCommand();
 }
 
@@ -1252,7 +1251,7 @@ DOV_PUBLISHED(TADOQuery)
     P.Prop("CommandTimeout", &TADOQuery::CommandTimeout, &TADOQuery::SetCommandTimeout).Default(30);
     P.Prop("Connection", &TADOQuery::Connection, &TADOQuery::SetConnection);
     P.Prop("CursorLocation", &TADOQuery::CursorLocation, &TADOQuery::SetCursorLocation).Default(clUseClient);
-    P.Prop("CursorType", &TADOQuery::CursorType, &TADOQuery::SetCursorType).Default(ctOpenForwardOnly);
+    P.Prop("CursorType", &TADOQuery::CursorType, &TADOQuery::SetCursorType).Default(ctKeyset);
     P.Prop("Filter", &TADOQuery::Filter, &TADOQuery::SetFilter);
     P.Prop("Filtered", &TADOQuery::Filtered, &TADOQuery::SetFiltered).Default(false);
     P.Prop("FilterOptions", &TADOQuery::FilterOptions, &TADOQuery::SetFilterOptions).Default(TFilterOptions{});

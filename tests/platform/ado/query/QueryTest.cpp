@@ -36,6 +36,44 @@ TEST_F(QueryTest, APlaceholderLineIsOverwrittenInPlaceBeforeEachRun)
     EXPECT_FALSE(q->Active());
 }
 
+TEST_F(QueryTest, ABatchWithDateTextParametersAndAPlaceholderBeforeTheLastLine)
+{
+    conn->Execute(QStringLiteral("CREATE TABLE sp(mes datetime, Summ decimal(18, 3), idPredpr int)\n"
+                                 "INSERT INTO sp VALUES ('20240115', 10.005, 1)\nINSERT INTO sp VALUES ('20240220', 2.5, 2)\n"
+                                 "INSERT INTO sp VALUES ('20240301', 7, 1)"));
+    TADOQuery* q = Q("SelectSprProvObj", {
+        "SET DATEFORMAT DMY",
+        "DECLARE @FirstDate DATETIME",
+        "DECLARE @SecondDate DATETIME",
+        "SET @FirstDate = CAST(:FirstDate AS DATETIME)",
+        "SET @SecondDate = CAST(:SecondDate AS DATETIME)",
+        "SELECT spr.idPredpr, SUM(spr.Summ) AS Summ",
+        "FROM sp spr",
+        "WHERE (mes BETWEEN @FirstDate and @SecondDate)",
+        "-- Условие для предприятия",
+        "GROUP BY spr.idPredpr ORDER BY spr.idPredpr"});
+    q->SetCursorType(ctStatic);
+    q->SetCommandTimeout(1200);
+    for (const char* n : {"FirstDate", "SecondDate"}) {
+        q->Parameters()->ParamByName(n)->SetDataType(ftString);
+        q->Parameters()->ParamByName(n)->SetSize(10);
+    }
+    q->Parameters()->ParamByName("FirstDate")->SetValue(FormatDateTime(QStringLiteral("dd.mm.yyyy"), EncodeDate(2024, 1, 1)));
+    q->Parameters()->ParamByName("SecondDate")->SetValue(QStringLiteral("29.02.2024"));
+    struct Case { const char* line; QStringList rows; };
+    const Case cases[] = {
+        {"-- Условие для предприятия", {"1|10,005", "2|2,5"}},
+        {"AND ISNULL(spr.idPredpr, '')='2'", {"2|2,5"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        q->SQL()->SetStrings(q->SQL()->Count() - 2, QString::fromUtf8(c.line));
+        q->Open();
+        EXPECT_EQ(Rows(q), c.rows);
+        q->Close();
+    }
+}
+
 TEST_F(QueryTest, ParametersKeepNullApartFromEmptyTextAndTypedReadsOfNullGiveZeroValues)
 {
     conn->Execute(QStringLiteral("CREATE TABLE #t(id int, txt varchar(20), d datetime, n decimal(18, 3))"));
