@@ -1374,6 +1374,15 @@ void TWinControl::GetChildren(const TGetChildProc& Proc, TComponent* Root)
             Proc(c);
 }
 
+void TWinControl::Loaded()
+{
+    TControl::Loaded();
+    // Alignment waited for the end of loading; children loaded before us are placed now.
+    Realign();
+    for (TControl* c : FControls)
+        c->UpdateAnchorRules();
+}
+
 void TWinControl::EnableAlign()
 {
     if (--FAlignLevel == 0)

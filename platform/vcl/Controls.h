@@ -371,6 +371,7 @@ public:
     void WndProc(TMessage& Message) override;
 
 protected:
+    void Loaded() override;
     virtual void CreateParams(TCreateParams& Params);
     virtual void CreateWnd();
     virtual void CreateWindowHandle(const TCreateParams& Params);
