@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
+#include <QPixmap>
 #include <QPointer>
 #include <QWheelEvent>
 #include <QWidget>
@@ -82,6 +83,22 @@ int CursorToQtShape(TCursor c)
     case crSizeAll: return Qt::SizeAllCursor;
     default: return Qt::ArrowCursor;
     }
+}
+
+QCursor CursorFor(TCursor c)
+{
+    // Cursors registered from resources (positive ids) come as pictures with the hot spot
+    // in the middle; the rest map to Qt's shapes.
+    if (Screen) {
+        const QString res = Screen->CursorResource(c);
+        if (!res.isEmpty()) {
+            QPixmap pm;
+            for (const QString& path : {res, QStringLiteral(":/") + res, QStringLiteral(":/cursors/") + res})
+                if (pm.load(path))
+                    return QCursor(pm);
+        }
+    }
+    return QCursor(Qt::CursorShape(CursorToQtShape(c)));
 }
 
 Word QtKeyToVirtualKey(int k, bool keypad)
@@ -942,7 +959,7 @@ void TControl::CMParentColorChanged(TMessage&)
 void TControl::CMCursorChanged(TMessage&)
 {
     if (auto* w = dynamic_cast<TWinControl*>(this); w && w->HandleAllocated())
-        w->Widget()->setCursor(QCursor(Qt::CursorShape(CursorToQtShape(FCursor))));
+        w->Widget()->setCursor(CursorFor(FCursor));
 }
 void TControl::CMHitTest(TMessage& M) { M.Result = HTCLIENT; }
 
@@ -1059,7 +1076,7 @@ void TWinControl::ApplyWindowStyle()
         return;
     FWidget->setEnabled(FEnabled);
     if (FCursor != crDefault)
-        FWidget->setCursor(QCursor(Qt::CursorShape(CursorToQtShape(FCursor))));
+        FWidget->setCursor(CursorFor(FCursor));
 }
 
 void TWinControl::DestroyWnd() { DestroyWindowHandle(); }
@@ -1573,7 +1590,7 @@ void TWinControl::WMSetCursor(TMessage& M)
     if (c == crDefault)
         c = FCursor;
     if (FWidget)
-        FWidget->setCursor(QCursor(Qt::CursorShape(CursorToQtShape(c))));
+        FWidget->setCursor(CursorFor(c));
     M.Result = 1;
 }
 

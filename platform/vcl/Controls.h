@@ -488,7 +488,9 @@ protected:
 TWinControl* FindControl(HWND Handle);
 // Runs f; exceptions go to Application->HandleException (used at every entry from Qt).
 void GuardedCall(const std::function<void()>& f);
-// The widget cursor for a cursor id.
+// The widget cursor for a cursor id (a shape, or a picture registered with Screen->SetCursors).
 int CursorToQtShape(TCursor c);
+class QCursor;
+QCursor CursorFor(TCursor c);
 // Qt key code to a virtual-key code (0 when none).
 Word QtKeyToVirtualKey(int qtKey, bool keypad);

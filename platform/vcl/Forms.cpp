@@ -4,6 +4,7 @@
 #include "platform/rtl/DataModule.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -684,9 +685,9 @@ void TScreen::SetCursor(TCursor c)
                 QGuiApplication::restoreOverrideCursor();
         else {
             if (QGuiApplication::overrideCursor())
-                QGuiApplication::changeOverrideCursor(QCursor(Qt::CursorShape(CursorToQtShape(c))));
+                QGuiApplication::changeOverrideCursor(CursorFor(c));
             else
-                QGuiApplication::setOverrideCursor(QCursor(Qt::CursorShape(CursorToQtShape(c))));
+                QGuiApplication::setOverrideCursor(CursorFor(c));
         }
     }
 }

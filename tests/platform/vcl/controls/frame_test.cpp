@@ -6,6 +6,9 @@
 
 #include <QCoreApplication>
 #include <QMouseEvent>
+#include <QCursor>
+#include <QDir>
+#include <QFile>
 #include <QWidget>
 
 using namespace vcltest;
@@ -149,4 +152,19 @@ TEST(ImageList, DrawsEnabledDisabledAndBlended)
     const QColor c = blended.Image().pixelColor(2, 2);
     EXPECT_NEAR(c.red(), 128, 3);
     EXPECT_EQ(c.green(), 0);
+}
+
+TEST(Cursors, ShapesAndCursorsFromResources)
+{
+    EXPECT_EQ(CursorFor(crHourGlass).shape(), Qt::WaitCursor);
+    EXPECT_EQ(CursorFor(crSizeWE).shape(), Qt::SizeHorCursor);
+    const QString file = QDir::temp().filePath(QStringLiteral("vcl_cursor_test.png"));
+    QImage pic(16, 16, QImage::Format_ARGB32);
+    pic.fill(Qt::black);
+    ASSERT_TRUE(pic.save(file));
+    Screen->SetCursors(5, file);
+    EXPECT_EQ(CursorFor(5).shape(), Qt::BitmapCursor);
+    Screen->SetCursors(5, QString());
+    EXPECT_EQ(CursorFor(5).shape(), Qt::ArrowCursor);
+    QFile::remove(file);
 }
