@@ -1144,7 +1144,15 @@ protected:
     void FlatDataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action);
     void CheckTreeReferenceLoop(TMemoryRecordEh* MemRec);
 
+    void ViewInsert(int Pos, TMemRecViewEh* Item);
+    TMemRecViewEh* ViewErase(int Pos);
+    void SyncViewRecs();
+    // Sorts the flat view by the store's own comparison over a snapshot of the sort keys.
+    void SortByKeySnapshot(TOrderByList* OrderBy);
+
     std::vector<TMemRecViewEh*> FMemoryViewList;
+    // The records of FMemoryViewList, side by side: finding a record's place reads no item.
+    std::vector<TMemoryRecordEh*> FViewRecs;
     std::unique_ptr<TMemoryTreeListEh> FMemoryTreeList;
     std::unique_ptr<TRecordsViewOrderByList> FOrderByList;
     QString FSortOrder;

@@ -72,15 +72,34 @@ TMemoryRecordEh* TRecordsViewEh::GetAccountableRecord(int Index)
 
 int TRecordsViewEh::FindViewItem(TMemoryRecordEh* Rec) const
 {
-    const size_t n = FMemoryViewList.size();
+    const size_t n = FViewRecs.size();
     if (n == 0)
         return -1;
-    if (FMemoryViewList[n - 1]->Rec() == Rec)
+    if (FViewRecs[n - 1] == Rec)
         return int(n - 1);
-    for (size_t i = 0; i + 1 < n; ++i)
-        if (FMemoryViewList[i]->Rec() == Rec)
-            return int(i);
-    return -1;
+    const auto it = std::find(FViewRecs.begin(), FViewRecs.end() - 1, Rec);
+    return it == FViewRecs.end() - 1 ? -1 : int(it - FViewRecs.begin());
+}
+
+void TRecordsViewEh::ViewInsert(int Pos, TMemRecViewEh* Item)
+{
+    FMemoryViewList.insert(FMemoryViewList.begin() + Pos, Item);
+    FViewRecs.insert(FViewRecs.begin() + Pos, Item->Rec());
+}
+
+TMemRecViewEh* TRecordsViewEh::ViewErase(int Pos)
+{
+    TMemRecViewEh* item = FMemoryViewList[size_t(Pos)];
+    FMemoryViewList.erase(FMemoryViewList.begin() + Pos);
+    FViewRecs.erase(FViewRecs.begin() + Pos);
+    return item;
+}
+
+void TRecordsViewEh::SyncViewRecs()
+{
+    FViewRecs.resize(FMemoryViewList.size());
+    for (size_t i = 0; i < FMemoryViewList.size(); ++i)
+        FViewRecs[i] = FMemoryViewList[i]->Rec();
 }
 
 int TRecordsViewEh::IndexOf(TMemoryRecordEh* Rec)
@@ -200,6 +219,7 @@ void TRecordsViewEh::FreeViewItems()
 {
     std::vector<TMemRecViewEh*> items;
     items.swap(FMemoryViewList);
+    FViewRecs.clear();
     for (TMemRecViewEh* i : items)
         delete i;
 }
@@ -242,6 +262,7 @@ void TRecordsViewEh::RefreshFilteredRecsList()
         for (TMemoryRecordEh* r : *candidates)
             if (RecordPassesFilter(r))
                 FMemoryViewList.push_back(NewViewItem(r));
+        SyncViewRecs();
     }
     if (FViewAsTreeList) {
         FMemoryTreeList->UpdateNodesState(nullptr);
@@ -291,13 +312,12 @@ int TRecordsViewEh::CompareViewRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* R
 
 void TRecordsViewEh::SortView()
 {
-    if (OnCompareRecords)
+    if (OnCompareRecords) {
         SortData(OnCompareRecords, FOrderByList.get());
-    else
-        SortData(TCompareRecords([](TMemoryRecordEh* a, TMemoryRecordEh* b, TObject* p) {
-                     return CompareRecordsByOrderEh(a, b, static_cast<TOrderByList*>(p));
-                 }),
-                 FOrderByList.get());
+    } else {
+        SortByKeySnapshot(FOrderByList.get());
+        ViewDataEvent(nullptr, -1, rlnListChangedEh);
+    }
     if (FViewAsTreeList)
         FMemoryTreeList->SetSortOrder(FSortOrder);
 }
@@ -311,24 +331,25 @@ void TRecordsViewEh::SortData(const TCompareRecords& Compare, TObject* ParamSort
             return Compare(a->Rec(), b->Rec(), ParamSort) < 0;
         });
         FMemoryViewList.swap(snapshot);
+        SyncViewRecs();
     }
     ViewDataEvent(nullptr, -1, rlnListChangedEh);
 }
 
 int TRecordsViewEh::FindInsertPosition(TMemoryRecordEh* Rec, int Hint)
 {
-    const int n = int(FMemoryViewList.size());
-    if (n == 0 || CompareViewRecords(FMemoryViewList[0]->Rec(), Rec) > 0)
+    const int n = int(FViewRecs.size());
+    if (n == 0 || CompareViewRecords(FViewRecs[0], Rec) > 0)
         return 0;
-    if (CompareViewRecords(FMemoryViewList[size_t(n - 1)]->Rec(), Rec) < 0)
+    if (CompareViewRecords(FViewRecs[size_t(n - 1)], Rec) < 0)
         return n;
-    if (Hint > 0 && Hint < n && CompareViewRecords(Rec, FMemoryViewList[size_t(Hint - 1)]->Rec()) >= 0
-        && CompareViewRecords(Rec, FMemoryViewList[size_t(Hint)]->Rec()) <= 0)
+    if (Hint > 0 && Hint < n && CompareViewRecords(Rec, FViewRecs[size_t(Hint - 1)]) >= 0
+        && CompareViewRecords(Rec, FViewRecs[size_t(Hint)]) <= 0)
         return Hint;
     int lo = 1, hi = n - 1;   // item 0 is not greater, item n-1 is not less
     while (lo < hi) {
         const int mid = lo + (hi - lo) / 2;
-        const int c = CompareViewRecords(FMemoryViewList[size_t(mid)]->Rec(), Rec);
+        const int c = CompareViewRecords(FViewRecs[size_t(mid)], Rec);
         if (c == 0)
             return mid;
         if (c < 0)
@@ -446,7 +467,7 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, int, TRecordsListNot
     case rlnRecAddedEh:
         if (RecordPassesFilter(MemRec)) {
             const int pos = FindInsertPosition(MemRec, -1);
-            FMemoryViewList.insert(FMemoryViewList.begin() + pos, NewViewItem(MemRec));
+            ViewInsert(pos, NewViewItem(MemRec));
             ViewDataEvent(MemRec, pos, rlnRecAddedEh);
         }
         break;
@@ -455,8 +476,7 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, int, TRecordsListNot
         const int oldPos = FindViewItem(MemRec);
         TMemRecViewEh* item = nullptr;
         if (oldPos >= 0) {
-            item = FMemoryViewList[size_t(oldPos)];
-            FMemoryViewList.erase(FMemoryViewList.begin() + oldPos);
+            item = ViewErase(oldPos);
         }
         const bool passes = RecordPassesFilter(MemRec);
         int newPos = -1;
@@ -464,7 +484,7 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, int, TRecordsListNot
             newPos = FindInsertPosition(MemRec, oldPos);
             if (!item)
                 item = NewViewItem(MemRec);
-            FMemoryViewList.insert(FMemoryViewList.begin() + newPos, item);
+            ViewInsert(newPos, item);
         } else {
             delete item;
         }
@@ -482,8 +502,7 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, int, TRecordsListNot
     case rlnRecDeletedEh: {
         const int oldPos = FindViewItem(MemRec);
         if (oldPos >= 0) {
-            delete FMemoryViewList[size_t(oldPos)];
-            FMemoryViewList.erase(FMemoryViewList.begin() + oldPos);
+            delete ViewErase(oldPos);
             ViewDataEvent(MemRec, oldPos, rlnRecDeletedEh);
         }
         break;
@@ -596,10 +615,9 @@ void TRecordsViewEh::RecordMoved(TMemoryRecordEh* MemRec, int OldIndex, int NewI
     const int oldPos = FindViewItem(MemRec);
     if (oldPos < 0)
         return;
-    TMemRecViewEh* item = FMemoryViewList[size_t(oldPos)];
-    FMemoryViewList.erase(FMemoryViewList.begin() + oldPos);
+    TMemRecViewEh* item = ViewErase(oldPos);
     const int newPos = FindInsertPosition(MemRec, oldPos);
-    FMemoryViewList.insert(FMemoryViewList.begin() + newPos, item);
+    ViewInsert(newPos, item);
     ViewDataEvent(nullptr, -1, rlnListChangingEh);
 }
 
@@ -637,6 +655,127 @@ Variant TRecordsViewEh::CalcAggrFieldFunc(const QString& FieldName, const QStrin
     case fAvg: return n == 0 ? Variant::Null() : result / Variant(n);
     default: return result;
     }
+}
+
+namespace {
+
+// One sort key of every shown record, side by side, in the cheapest form that orders it.
+struct KeyColumn {
+    enum Form { fInt, fDouble, fText, fVariant } form = fVariant;
+    bool desc = false, caseIns = false;
+    std::vector<int64_t> ints;
+    std::vector<double> doubles;
+    std::vector<QString> texts;
+    std::vector<Variant> values;
+    std::vector<uint8_t> nulls;
+
+    void Fill(const std::vector<TMemoryRecordEh*>& recs, int field)
+    {
+        const size_t n = recs.size();
+        nulls.assign(n, 0);
+        bool allInt = true, allCurr = true, allDouble = true, allText = true;
+        for (TMemoryRecordEh* r : recs) {
+            const Variant& v = r->ValueRef(field);
+            switch (v.VarType()) {
+            case varNull: case varEmpty: break;
+            case varSmallint: case varInteger: case varShortInt: case varByte: case varWord: case varLongWord:
+            case varInt64:
+                allCurr = allDouble = allText = false; break;
+            case varCurrency: allInt = allDouble = allText = false; break;
+            case varDouble: case varDate: allInt = allCurr = allText = false; break;
+            case varString: case varOleStr: case varUString: allInt = allCurr = allDouble = false; break;
+            default: allInt = allCurr = allDouble = allText = false; break;
+            }
+        }
+        form = (allInt || allCurr) ? fInt : allDouble ? fDouble : allText ? fText : fVariant;
+        switch (form) {
+        case fInt: ints.resize(n); break;
+        case fDouble: doubles.resize(n); break;
+        case fText: texts.resize(n); break;
+        case fVariant: values.resize(n); break;
+        }
+        for (size_t i = 0; i < n; ++i) {
+            const Variant& v = recs[i]->ValueRef(field);
+            if (v.IsNull() || v.IsEmpty()) {
+                nulls[i] = 1;
+                if (form == fVariant)
+                    values[i] = v;
+                continue;
+            }
+            switch (form) {
+            case fInt: ints[i] = v.VarType() == varCurrency ? v.AsCurrency().Value : v.AsInt64(); break;
+            case fDouble: doubles[i] = v.AsDouble(); break;
+            case fText: texts[i] = v.AsString(); break;
+            case fVariant: values[i] = v; break;
+            }
+        }
+        // NaN would break the ordering of doubles: leave such columns to the general comparison.
+        if (form == fDouble)
+            for (double d : doubles)
+                if (d != d) {
+                    form = fVariant;
+                    values.resize(n);
+                    for (size_t i = 0; i < n; ++i)
+                        values[i] = recs[i]->ValueRef(field);
+                    break;
+                }
+    }
+
+    int Compare(int a, int b) const
+    {
+        int r;
+        if (form == fVariant) {
+            r = CompareValuesEh(values[size_t(a)], values[size_t(b)], caseIns);
+        } else if (nulls[size_t(a)] || nulls[size_t(b)]) {
+            r = int(nulls[size_t(b)]) - int(nulls[size_t(a)]);
+        } else {
+            switch (form) {
+            case fInt: r = ints[size_t(a)] < ints[size_t(b)] ? -1 : (ints[size_t(b)] < ints[size_t(a)] ? 1 : 0); break;
+            case fDouble: r = doubles[size_t(a)] < doubles[size_t(b)] ? -1 : (doubles[size_t(b)] < doubles[size_t(a)] ? 1 : 0); break;
+            default: {
+                const int c = caseIns ? AnsiCompareText(texts[size_t(a)], texts[size_t(b)])
+                                      : AnsiCompareStr(texts[size_t(a)], texts[size_t(b)]);
+                r = c < 0 ? -1 : (c > 0 ? 1 : 0);
+            }
+            }
+        }
+        return desc ? -r : r;
+    }
+};
+
+} // namespace
+
+void TRecordsViewEh::SortByKeySnapshot(TOrderByList* OrderBy)
+{
+    const size_t n = FMemoryViewList.size();
+    if (n < 2)
+        return;
+    // Same order as CompareRecordsByOrderEh, on keys copied once into contiguous columns, so
+    // the sort touches no record; ties fall back to the list positions, which stay put here.
+    std::vector<KeyColumn> cols(size_t(OrderBy ? OrderBy->Count() : 0));
+    for (size_t c = 0; c < cols.size(); ++c) {
+        const TOrderByItemEh* item = OrderBy->GetItem(int(c));
+        cols[c].desc = item->Desc;
+        cols[c].caseIns = item->CaseIns;
+        cols[c].Fill(FViewRecs, item->MTFieldIndex);
+    }
+    std::vector<int> listIndex(n);
+    for (size_t i = 0; i < n; ++i)
+        listIndex[i] = FViewRecs[i]->Index();
+    std::vector<int> perm(n);
+    for (size_t i = 0; i < n; ++i)
+        perm[i] = int(i);
+    std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
+        for (const KeyColumn& c : cols)
+            if (const int r = c.Compare(a, b))
+                return r < 0;
+        return listIndex[size_t(a)] < listIndex[size_t(b)];
+    });
+    std::vector<TMemRecViewEh*> sorted(n);
+    for (size_t i = 0; i < n; ++i)
+        sorted[i] = FMemoryViewList[size_t(perm[i])];
+    FMemoryViewList.swap(sorted);
+    SyncViewRecs();
 }
 
 int TRecordsViewOrderByList::GetFieldIndex(const QString& FieldName)

@@ -1,0 +1,173 @@
+// The record tree of a view: parents found by key, reference loops, filtering and ordering.
+#include "components/memtable/MemTableDataEh.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
+namespace {
+struct RecordTree : ::testing::Test {
+    TMemTableDataEh data{nullptr};
+    std::unique_ptr<TRecordsViewEh> view = std::make_unique<TRecordsViewEh>(nullptr);
+    void SetUp() override
+    {
+        TMTDataStructEh* ds = data.DataStruct();
+        ds->CreateField<TMTNumericDataFieldEh>()->SetFieldName("Id");
+        ds->CreateField<TMTNumericDataFieldEh>()->SetFieldName("ParentId");
+        ds->CreateField<TMTStringDataFieldEh>()->SetFieldName("Name");
+        view->SetMemTableData(&data);
+        view->SetTreeViewKeyFieldName("Id");
+        view->SetTreeViewRefParentFieldName("ParentId");
+        view->MemoryTreeList()->DefaultNodeExpanded = true;
+    }
+    TMemoryRecordEh* Add(int id, const Variant& parent, const QString& name = QString())
+    {
+        TMemoryRecordEh* r = data.RecordsList()->NewRecord();
+        r->SetDataValue(0, dvvValueEh, id);
+        r->SetDataValue(1, dvvValueEh, parent);
+        r->SetDataValue(2, dvvValueEh, name.isEmpty() ? QString::number(id) : name);
+        r->Post();
+        return r;
+    }
+    void Set(TMemoryRecordEh* r, int field, const Variant& v)
+    {
+        r->Edit();
+        r->SetDataValue(field, dvvValueEh, v);
+        r->Post();
+    }
+    // The tree as text: "1(2(3) 4) 5".
+    QString Shape(TBaseTreeNodeEh* node = nullptr)
+    {
+        if (!node)
+            node = view->MemoryTreeList()->Root();
+        QStringList parts;
+        for (TBaseTreeNodeEh* c : node->Items()) {
+            auto* m = static_cast<TMemRecViewEh*>(c);
+            QString s = VarToStr(m->Rec()->GetDataValue(2, dvvValueEh));
+            if (m->NodesCount() > 0)
+                s += "(" + Shape(m) + ")";
+            parts << s;
+        }
+        return parts.join(u' ');
+    }
+    QString Shown()
+    {
+        QStringList s;
+        for (int i = 0; i < view->Count(); ++i)
+            s << VarToStr(view->GetValue(i, 2));
+        return s.join(u' ');
+    }
+};
+}
+
+TEST_F(RecordTree, DepthFirstRecordsBuildTheTree)
+{
+    view->SetViewAsTreeList(true);
+    Add(1, Variant::Null());
+    Add(2, 1);
+    Add(3, 2);
+    Add(4, 1);
+    Add(5, 99);   // names no record
+    EXPECT_EQ(Shape(), "1(2(3) 4) 5");
+    EXPECT_EQ(Shown(), "1 2 3 4 5");
+    auto* tree = view->MemoryTreeList();
+    EXPECT_EQ(tree->GetVisibleExpandedItem(5), nullptr);
+    tree->Collapse(tree->GetNode(nullptr, data.RecordsList()->GetRec(1)), false);
+    tree->VisibleItemsBecomeObsolete();
+    EXPECT_EQ(Shown(), "1 2 4 5");
+    EXPECT_EQ(view->AccountableItemsCount(), 5);
+}
+
+TEST_F(RecordTree, RebuildFromExistingRecordsWithAnIndex)
+{
+    Add(4, 1);
+    Add(1, Variant::Null());
+    Add(3, 2);
+    Add(2, 1);
+    TMTIndexEh* idx = data.RecordsList()->Indexes()->Add();
+    idx->SetFields("Id");
+    idx->SetActive(true);
+    view->SetViewAsTreeList(true);
+    // Children seen before their parent stay at the root without a full build check...
+    EXPECT_EQ(Shape(), "4 1(2) 3");
+    view->MemoryTreeList()->FullBuildCheck = true;
+    view->RebuildMemoryTreeList();
+    // ...and are gathered under it, ordered by record position, with one.
+    EXPECT_EQ(Shape(), "1(4 2(3))");
+}
+
+TEST_F(RecordTree, ReferenceLoopsAreRefused)
+{
+    view->SetViewAsTreeList(true);
+    TMemoryRecordEh* a = Add(1, Variant::Null());
+    TMemoryRecordEh* b = Add(2, 1);
+    Add(3, 2);
+    auto* tree = view->MemoryTreeList();
+    EXPECT_TRUE(tree->CheckReferenceLoop(a, Variant(3)));
+    EXPECT_TRUE(tree->CheckReferenceLoop(a, Variant(1)));
+    EXPECT_FALSE(tree->CheckReferenceLoop(b, Variant::Null()));
+    a->Edit();
+    a->SetDataValue(1, dvvValueEh, 3);
+    try {
+        a->Post();
+        FAIL() << "a loop was accepted";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Reference-loop found");
+    }
+    a->Cancel();
+    EXPECT_EQ(Shape(), "1(2(3))");
+    TMemoryRecordEh* self = data.RecordsList()->NewRecord();
+    self->SetDataValue(0, dvvValueEh, 9);
+    self->SetDataValue(1, dvvValueEh, 9);
+    EXPECT_THROW(self->Post(), Exception);
+    self->Cancel();
+}
+
+TEST_F(RecordTree, ChangesMoveNodesAndDeletesFreeChildren)
+{
+    view->SetViewAsTreeList(true);
+    Add(1, Variant::Null());
+    TMemoryRecordEh* b = Add(2, 1);
+    Add(3, 2);
+    Add(4, Variant::Null());
+    Set(b, 1, 4);
+    EXPECT_EQ(Shape(), "1 4(2(3))");
+    data.RecordsList()->DeleteRecord(b->Index());
+    EXPECT_EQ(Shape(), "1 3 4");   // siblings in record order
+}
+
+TEST_F(RecordTree, SiblingsFollowTheSortOrder)
+{
+    view->SetViewAsTreeList(true);
+    Add(1, Variant::Null(), "root");
+    TMemoryRecordEh* c = Add(2, 1, "c");
+    Add(3, 1, "a");
+    Add(4, 1, "b");
+    EXPECT_EQ(Shape(), "root(c a b)");
+    view->SetSortOrder("Name");
+    EXPECT_EQ(Shape(), "root(a b c)");
+    Set(c, 2, "0");
+    EXPECT_EQ(Shape(), "root(0 a b)");
+    Add(5, 1, "aa");
+    EXPECT_EQ(Shape(), "root(0 a aa b)");
+    EXPECT_EQ(Shown(), "root 0 a aa b");
+}
+
+TEST_F(RecordTree, FilterShowsAncestorsOfMatches)
+{
+    view->OnFilterRecord = [](TMemoryRecordEh* r) { return VarToStr(r->GetDataValue(2, dvvValueEh)).startsWith("hit"); };
+    Add(1, Variant::Null(), "g");
+    Add(2, 1, "p");
+    Add(3, 2, "hit");
+    Add(4, 2, "miss");
+    Add(5, 1, "other");
+    Add(6, Variant::Null(), "hit top");
+    Add(7, 6, "below");
+    view->SetViewAsTreeList(true);
+    EXPECT_EQ(Shown(), "g p hit hit top");
+    view->MemoryTreeList()->FilterNodeIfParentVisible = false;
+    view->RefreshFilteredRecsList();
+    EXPECT_EQ(Shown(), "g p hit hit top below");
+}
