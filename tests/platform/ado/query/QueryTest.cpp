@@ -198,6 +198,21 @@ TEST_F(QueryTest, TheStaticCursorNavigatesCountsLocatesAndKeepsBookmarks)
     EXPECT_EQ(q->RecordCount(), 50);
 }
 
+TEST_F(QueryTest, RequeryReadsTheRowsAgainAndKeepsTheRowNumber)
+{
+    conn->Execute(QStringLiteral("CREATE TABLE r(a int)\nINSERT INTO r VALUES (1)\nINSERT INTO r VALUES (2)\nINSERT INTO r VALUES (3)"));
+    TADOQuery* q = Q("R", {"SELECT a FROM r ORDER BY a"});
+    q->Open();
+    q->SetRecNo(2);
+    conn->Execute(QStringLiteral("UPDATE r SET a = a * 10\nINSERT INTO r VALUES (40)"));
+    EXPECT_EQ(q->FieldByName("a")->AsInteger(), 2);   // the static cursor does not see the server
+    q->Requery();
+    EXPECT_EQ(q->RecordCount(), 4);
+    EXPECT_EQ(q->RecNo(), 2);
+    EXPECT_EQ(q->FieldByName("a")->AsInteger(), 20);
+    EXPECT_EQ(Rows(q), (QStringList{"10", "20", "30", "40"}));
+}
+
 TEST_F(QueryTest, AnEmptyResultIsEmptyAndDefaultFieldsFollowTheServerTypes)
 {
     conn->Execute(QStringLiteral("CREATE TABLE t(a tinyint, b smallint, c int, d bigint, e decimal(18, 3), f decimal(28, 6), "
