@@ -765,6 +765,24 @@ void TRecordsViewEh::SortByKeySnapshot(TOrderByList* OrderBy)
     std::vector<int> perm(n);
     for (size_t i = 0; i < n; ++i)
         perm[i] = int(i);
+    if (cols.size() == 1 && cols[0].form == KeyColumn::fInt) {
+        // One numeric key (money, integers): sort plain tuples, nulls first.
+        struct K { int64_t key; int list; int pos; uint8_t notNull; };
+        const KeyColumn& c = cols[0];
+        std::vector<K> keys(n);
+        for (size_t i = 0; i < n; ++i)
+            keys[i] = {c.nulls[i] ? 0 : c.ints[i], listIndex[i], int(i), uint8_t(c.nulls[i] ? 0 : 1)};
+        const bool desc = c.desc;
+        std::stable_sort(keys.begin(), keys.end(), [desc](const K& a, const K& b) {
+            if (a.notNull != b.notNull)
+                return desc ? a.notNull > b.notNull : a.notNull < b.notNull;
+            if (a.key != b.key)
+                return desc ? a.key > b.key : a.key < b.key;
+            return a.list < b.list;
+        });
+        for (size_t i = 0; i < n; ++i)
+            perm[i] = keys[i].pos;
+    } else
     std::stable_sort(perm.begin(), perm.end(), [&](int a, int b) {
         for (const KeyColumn& c : cols)
             if (const int r = c.Compare(a, b))
