@@ -6,42 +6,11 @@
 #include <map>
 
 namespace {
-
-bool Is(const TPersistent* obj, const char* className)
+template <typename T> T* As(TField* f)
 {
-    return obj && obj->ClassInfo().InheritsFrom(QString::fromLatin1(className));
+    return dynamic_cast<T*>(f);
 }
-
-// Framework setters that live out of line are reached through the published properties.
-void SetOrd(TPersistent* obj, const char* name, int64_t v)
-{
-    const QString n = QString::fromLatin1(name);
-    if (const TPropInfo* p = GetPropInfo(obj, n); p && p->SetOrd)
-        p->SetOrd(obj, v);
 }
-
-void SetStr(TPersistent* obj, const char* name, const QString& v)
-{
-    const QString n = QString::fromLatin1(name);
-    if (const TPropInfo* p = GetPropInfo(obj, n); p && p->SetStr)
-        p->SetStr(obj, v);
-}
-
-void SetFloat(TPersistent* obj, const char* name, double v)
-{
-    const QString n = QString::fromLatin1(name);
-    if (const TPropInfo* p = GetPropInfo(obj, n); p && p->SetFloat)
-        p->SetFloat(obj, v);
-}
-
-void SetCurr(TPersistent* obj, const char* name, Currency v)
-{
-    const QString n = QString::fromLatin1(name);
-    if (const TPropInfo* p = GetPropInfo(obj, n); p && p->SetCurr)
-        p->SetCurr(obj, v);
-}
-
-} // namespace
 
 void TMTDataFieldEh::AssignProps(TField* Field)
 {
@@ -60,25 +29,24 @@ void TMTDataFieldEh::AssignProps(TField* Field)
 
 void TMTDataFieldEh::AssignPropsTo(TField* Field)
 {
-    SetOrd(Field, "Alignment", GetAlignment());
+    Field->SetAlignment(GetAlignment());
     Field->SetDefaultExpression(GetDefaultExpression());
-    SetStr(Field, "DisplayLabel", GetDisplayLabel());
+    Field->SetDisplayLabel(GetDisplayLabel());
     if (FDisplayWidth > 0)
-        SetOrd(Field, "DisplayWidth", FDisplayWidth);
+        Field->SetDisplayWidth(FDisplayWidth);
     Field->SetEditMask(GetEditMask());
     Field->SetRequired(GetRequired());
     if (GetAutoIncrement())
         Field->SetAutoGenerateValue(arAutoInc);
     if (CanDinaSize())
-        SetOrd(Field, "Size", GetSize());
-    SetOrd(Field, "Visible", GetVisible());
+        Field->SetSize(GetSize());
+    Field->SetVisible(GetVisible());
 }
 
 void TMTStringDataFieldEh::AssignProps(TField* Field)
 {
     TMTDataFieldEh::AssignProps(Field);
-    if (Is(Field, "TStringField")) {
-        auto* f = static_cast<TStringField*>(Field);
+    if (auto* f = As<TStringField>(Field)) {
         SetFixedChar(f->FixedChar());
         SetTransliterate(f->Transliterate());
     }
@@ -87,8 +55,7 @@ void TMTStringDataFieldEh::AssignProps(TField* Field)
 void TMTStringDataFieldEh::AssignPropsTo(TField* Field)
 {
     TMTDataFieldEh::AssignPropsTo(Field);
-    if (Is(Field, "TStringField")) {
-        auto* f = static_cast<TStringField*>(Field);
+    if (auto* f = As<TStringField>(Field)) {
         f->SetFixedChar(FFixedChar);
         f->SetTransliterate(FTransliterate);
     }
@@ -97,68 +64,61 @@ void TMTStringDataFieldEh::AssignPropsTo(TField* Field)
 void TMTNumericDataFieldEh::AssignProps(TField* Field)
 {
     TMTDataFieldEh::AssignProps(Field);
-    if (Is(Field, "TNumericField")) {
-        auto* n = static_cast<TNumericField*>(Field);
+    if (auto* n = As<TNumericField>(Field)) {
         SetDisplayFormat(n->DisplayFormat());
         SetEditFormat(n->EditFormat());
     }
-    if (Is(Field, "TLargeintField")) {
-        auto* f = static_cast<TLargeintField*>(Field);
+    if (auto* f = As<TLargeintField>(Field)) {
         SetMaxValue(double(f->LargeMaxValue()));
         SetMinValue(double(f->LargeMinValue()));
-    } else if (Is(Field, "TIntegerField")) {
-        auto* f = static_cast<TIntegerField*>(Field);
-        SetMaxValue(f->MaxValue());
-        SetMinValue(f->MinValue());
-    } else if (Is(Field, "TFloatField")) {
-        auto* f = static_cast<TFloatField*>(Field);
-        SetCurrency(f->GetCurrency());
-        SetMaxValue(f->MaxValue());
-        SetMinValue(f->MinValue());
-        SetPrecision(f->Precision());
-    } else if (Is(Field, "TFMTBCDField")) {
-        auto* f = static_cast<TBCDField*>(Field);
-        SetCurrency(f->GetCurrency());
-        SetPrecision(f->Precision());
+    } else if (auto* i = As<TIntegerField>(Field)) {
+        SetMaxValue(i->MaxValue());
+        SetMinValue(i->MinValue());
+    } else if (auto* fl = As<TFloatField>(Field)) {
+        SetCurrency(fl->GetCurrency());
+        SetMaxValue(fl->MaxValue());
+        SetMinValue(fl->MinValue());
+        SetPrecision(fl->Precision());
+    } else if (auto* fmt = As<TFMTBCDField>(Field)) {
+        SetCurrency(fmt->GetCurrency());
+        SetPrecision(fmt->Precision());
         if (CanDinaSize())
-            SetScale(f->Size());
-    } else if (Is(Field, "TBCDField")) {
-        auto* f = static_cast<TBCDField*>(Field);
-        SetCurrency(f->GetCurrency());
-        SetMaxValue(f->MaxValue().ToDouble());
-        SetMinValue(f->MinValue().ToDouble());
-        SetPrecision(f->Precision());
+            SetScale(fmt->Size());
+    } else if (auto* bcd = As<TBCDField>(Field)) {
+        SetCurrency(bcd->GetCurrency());
+        // The field keeps its limits as money; the data field as plain numbers.
+        SetMaxValue(bcd->MaxValue().ToDouble());
+        SetMinValue(bcd->MinValue().ToDouble());
+        SetPrecision(bcd->Precision());
         if (CanDinaSize())
-            SetScale(f->Size());
+            SetScale(bcd->Size());
     }
 }
 
 void TMTNumericDataFieldEh::AssignPropsTo(TField* Field)
 {
     TMTDataFieldEh::AssignPropsTo(Field);
-    SetStr(Field, "DisplayFormat", FDisplayFormat);
-    SetStr(Field, "EditFormat", FEditFormat);
-    if (Is(Field, "TLargeintField")) {
-        auto* f = static_cast<TLargeintField*>(Field);
+    if (auto* n = As<TNumericField>(Field)) {
+        n->SetDisplayFormat(FDisplayFormat);
+        n->SetEditFormat(FEditFormat);
+    }
+    if (auto* f = As<TLargeintField>(Field)) {
         f->SetLargeMaxValue(int64_t(FMaxValue));
         f->SetLargeMinValue(int64_t(FMinValue));
-    } else if (Is(Field, "TIntegerField")) {
-        auto* f = static_cast<TIntegerField*>(Field);
-        f->SetMaxValue(int(FMaxValue));
-        f->SetMinValue(int(FMinValue));
-    } else if (Is(Field, "TFloatField")) {
-        auto* f = static_cast<TFloatField*>(Field);
-        SetOrd(Field, "currency", FCurrency);
-        f->SetMaxValue(FMaxValue);
-        f->SetMinValue(FMinValue);
-        SetOrd(Field, "Precision", FPrecision);
-    } else if (Is(Field, "TBCDField")) {
-        SetOrd(Field, "currency", FCurrency);
-        SetOrd(Field, "Precision", FPrecision);
-        if (!Is(Field, "TFMTBCDField")) {
-            auto* f = static_cast<TBCDField*>(Field);
-            f->SetMaxValue(Currency::FromRaw(int64_t(std::llround(FMaxValue * 10000))));
-            f->SetMinValue(Currency::FromRaw(int64_t(std::llround(FMinValue * 10000))));
+    } else if (auto* i = As<TIntegerField>(Field)) {
+        i->SetMaxValue(int(FMaxValue));
+        i->SetMinValue(int(FMinValue));
+    } else if (auto* fl = As<TFloatField>(Field)) {
+        fl->SetCurrency(FCurrency);
+        fl->SetMaxValue(FMaxValue);
+        fl->SetMinValue(FMinValue);
+        fl->SetPrecision(FPrecision);
+    } else if (auto* bcd = As<TBCDField>(Field)) {
+        bcd->SetCurrency(FCurrency);
+        bcd->SetPrecision(FPrecision);
+        if (!As<TFMTBCDField>(Field)) {
+            bcd->SetMaxValue(Currency::FromRaw(int64_t(std::llround(FMaxValue * 10000))));
+            bcd->SetMinValue(Currency::FromRaw(int64_t(std::llround(FMinValue * 10000))));
         }
     }
 }
@@ -166,60 +126,62 @@ void TMTNumericDataFieldEh::AssignPropsTo(TField* Field)
 void TMTDateTimeDataFieldEh::AssignProps(TField* Field)
 {
     TMTDataFieldEh::AssignProps(Field);
-    if (Is(Field, "TDateTimeField"))
-        SetDisplayFormat(static_cast<TDateTimeField*>(Field)->DisplayFormat());
+    if (auto* f = As<TDateTimeField>(Field))
+        SetDisplayFormat(f->DisplayFormat());
 }
 
 void TMTDateTimeDataFieldEh::AssignPropsTo(TField* Field)
 {
     TMTDataFieldEh::AssignPropsTo(Field);
-    SetStr(Field, "DisplayFormat", FDisplayFormat);
+    if (auto* f = As<TDateTimeField>(Field))
+        f->SetDisplayFormat(FDisplayFormat);
 }
 
 void TMTSQLTimeStampDataFieldEh::AssignProps(TField* Field)
 {
     TMTDataFieldEh::AssignProps(Field);
-    if (Is(Field, "TSQLTimeStampField"))
-        SetDisplayFormat(static_cast<TSQLTimeStampField*>(Field)->DisplayFormat());
+    if (auto* f = As<TSQLTimeStampField>(Field))
+        SetDisplayFormat(f->DisplayFormat());
 }
 
 void TMTSQLTimeStampDataFieldEh::AssignPropsTo(TField* Field)
 {
     TMTDataFieldEh::AssignPropsTo(Field);
-    SetStr(Field, "DisplayFormat", FDisplayFormat);
+    if (auto* f = As<TSQLTimeStampField>(Field))
+        f->SetDisplayFormat(FDisplayFormat);
 }
 
 void TMTBlobDataFieldEh::AssignProps(TField* Field)
 {
     TMTDataFieldEh::AssignProps(Field);
-    if (Is(Field, "TBlobField")) {
-        AssignDataType(Field->DataType());
-        if (const TPropInfo* p = GetPropInfo(Field, QStringLiteral("GraphicHeader")); p && p->GetOrd)
-            SetGraphicHeader(p->GetOrd(Field) != 0);
-        if (const TPropInfo* p = GetPropInfo(Field, QStringLiteral("Transliterate")); p && p->GetOrd)
-            SetTransliterate(p->GetOrd(Field) != 0);
+    if (auto* f = As<TBlobField>(Field)) {
+        AssignDataType(f->BlobType());
+        SetGraphicHeader(f->GraphicHeader());
+        SetTransliterate(f->Transliterate());
     }
 }
 
 void TMTBlobDataFieldEh::AssignPropsTo(TField* Field)
 {
     TMTDataFieldEh::AssignPropsTo(Field);
-    SetOrd(Field, "BlobType", FBlobType);
-    SetOrd(Field, "GraphicHeader", FGraphicHeader);
-    SetOrd(Field, "Transliterate", FTransliterate);
+    if (auto* f = As<TBlobField>(Field)) {
+        f->SetGraphicHeader(FGraphicHeader);
+        f->SetTransliterate(FTransliterate);
+    }
 }
 
 void TMTBooleanDataFieldEh::AssignProps(TField* Field)
 {
     TMTDataFieldEh::AssignProps(Field);
-    if (Is(Field, "TBooleanField"))
-        SetDisplayValues(static_cast<TBooleanField*>(Field)->DisplayValues());
+    if (auto* f = As<TBooleanField>(Field))
+        SetDisplayValues(f->DisplayValues());
 }
 
 void TMTBooleanDataFieldEh::AssignPropsTo(TField* Field)
 {
     TMTDataFieldEh::AssignPropsTo(Field);
-    SetStr(Field, "DisplayValues", FDisplayValues);
+    if (auto* f = As<TBooleanField>(Field))
+        f->SetDisplayValues(FDisplayValues);
 }
 
 // ---------------------------------------------------------------- dataset features
