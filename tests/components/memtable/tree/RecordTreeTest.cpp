@@ -153,6 +153,29 @@ TEST_F(RecordTree, SiblingsFollowTheSortOrder)
     Add(5, 1, "aa");
     EXPECT_EQ(Shape(), "root(0 a aa b)");
     EXPECT_EQ(Shown(), "root 0 a aa b");
+    // A change that sorts after every sibling goes to the end.
+    Set(c, 2, "zz");
+    EXPECT_EQ(Shape(), "root(a aa b zz)");
+    view->SetSortOrder("");   // back to record order
+    EXPECT_EQ(Shape(), "root(zz a b aa)");
+    Set(c, 2, "c");
+    EXPECT_EQ(Shape(), "root(c a b aa)");
+}
+
+TEST_F(RecordTree, CachedDeleteAndRevertInTreeMode)
+{
+    view->SetViewAsTreeList(true);
+    Add(1, Variant::Null());
+    TMemoryRecordEh* b = Add(2, 1);
+    Add(3, 2);
+    data.RecordsList()->SetCachedUpdates(true);
+    data.RecordsList()->DeleteRecord(b->Index());
+    EXPECT_EQ(Shape(), "1 3");
+    EXPECT_EQ(Shown(), "1 3");
+    data.RecordsList()->RevertRecord(b->Index());
+    EXPECT_EQ(Shape(), "1(2) 3");
+    data.RecordsList()->CancelUpdates();
+    EXPECT_EQ(Shape(), "1(2(3))");
 }
 
 TEST_F(RecordTree, FilterShowsAncestorsOfMatches)
