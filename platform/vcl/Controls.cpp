@@ -342,6 +342,8 @@ void TVclWidget::Mouse(QMouseEvent* e)
     const LPARAM lp = MAKELPARAM(WORD(int16_t(pt.X)), WORD(int16_t(pt.Y)));
 
     if (e->type() == QEvent::MouseMove) {
+        if (!GetCapture())
+            c->Perform(WM_SETCURSOR, WPARAM(c->FHandleObj.get()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
         c->Perform(WM_MOUSEMOVE, keys, lp);
         return;
     }
@@ -1060,6 +1062,45 @@ void TWinControl::CreateWindowHandle(const TCreateParams& Params)
     FHandleObj = std::make_unique<WndHandle>(this);
 }
 
+namespace {
+// Cancel mode for popups: a press outside a shown popup, or focus moving elsewhere, sends it
+// CM_CANCELMODE (drop-downs close themselves on it).
+class TPopupWatcher : public QObject {
+public:
+    std::vector<TWinControl*> Popups;
+    bool eventFilter(QObject* obj, QEvent* e) override
+    {
+        const auto t = e->type();
+        if (t != QEvent::MouseButtonPress && t != QEvent::MouseButtonDblClick && t != QEvent::FocusIn)
+            return false;
+        auto* w = qobject_cast<QWidget*>(obj);
+        if (!w)
+            return false;
+        const std::vector<TWinControl*> popups = Popups;
+        for (TWinControl* p : popups) {
+            QWidget* pw = p->Widget();
+            if (!pw || !pw->isVisible() || pw == w || pw->isAncestorOf(w))
+                continue;
+            TWinControl* target = nullptr;
+            for (QWidget* x = w; x && !target; x = x->parentWidget())
+                if (auto* vw = dynamic_cast<TVclWidget*>(x))
+                    target = vw->FControl;
+            GuardedCall([&] { p->Perform(CM_CANCELMODE, 0, LPARAM(target)); });
+        }
+        return false;
+    }
+};
+TPopupWatcher* PopupWatcher()
+{
+    static QPointer<TPopupWatcher> w;
+    if (!w && QCoreApplication::instance()) {
+        w = new TPopupWatcher;
+        QCoreApplication::instance()->installEventFilter(w);
+    }
+    return w.data();
+}
+}
+
 void TWinControl::CreateWidget(const TCreateParams& Params)
 {
     QWidget* parentWidget = nullptr;
@@ -1067,6 +1108,15 @@ void TWinControl::CreateWidget(const TCreateParams& Params)
         parentWidget = FParent->FWidget;
     else if (FParentWindow && IsWindow(FParentWindow))
         parentWidget = FParentWindow->Widget();
+    if (!FParent && (Params.Style & WS_POPUP)) {
+        // Drop-downs: non-activating top-level tool windows above their owner.
+        FWidget = new TVclWidget(this, parentWidget,
+                                 Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus);
+        FWidget->setAttribute(Qt::WA_ShowWithoutActivating);
+        if (TPopupWatcher* pw = PopupWatcher())
+            pw->Popups.push_back(this);
+        return;
+    }
     FWidget = new TVclWidget(this, parentWidget, parentWidget ? Qt::Widget : Qt::Window);
 }
 
@@ -1090,6 +1140,11 @@ void TWinControl::DestroyWindowHandle()
             w->DestroyHandle();
     if (GetFocus() == FHandleObj.get())
         NoteFocusWindow(nullptr);
+    if (TPopupWatcher* pw = PopupWatcher()) {
+        auto it = std::find(pw->Popups.begin(), pw->Popups.end(), this);
+        if (it != pw->Popups.end())
+            pw->Popups.erase(it);
+    }
     FHandleObj.reset();
     TVclWidget* w = FWidget;
     FWidget = nullptr;
@@ -1773,8 +1828,21 @@ void TWinControl::CMFocusChanged(TMessage& M)
 
 void TWinControl::CMShowingChanged(TMessage&)
 {
-    if (FWidget && FParent)
-        FWidget->setVisible(FVisible);
+    if (FParent) {
+        if (FWidget)
+            FWidget->setVisible(FVisible);
+        return;
+    }
+    // A top-level control that is not a form (a popup) shows and hides its own window.
+    if (dynamic_cast<TCustomForm*>(this))
+        return;
+    if (FVisible) {
+        HandleNeeded();
+        UpdateWidgetBounds();
+        FWidget->show();
+    } else if (FWidget) {
+        FWidget->hide();
+    }
 }
 
 void TWinControl::WndProc(TMessage& M)

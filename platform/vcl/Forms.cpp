@@ -117,6 +117,13 @@ void TCustomForm::ApplyWindowStyle()
     QWidget* w = Widget();
     if (!w || Parent())
         return;
+    TCreateParams params;
+    CreateParams(params);
+    if (params.Style & WS_POPUP) {
+        // Drop-down forms keep the popup window kind they were created with.
+        w->setWindowTitle(FText);
+        return;
+    }
     const bool wasVisible = w->isVisible();
     Qt::WindowFlags f = Qt::Window;
     switch (FBorderStyle) {
@@ -212,7 +219,8 @@ void TCustomForm::Show()
     else
         w->show();
     w->raise();
-    w->activateWindow();
+    if (!w->testAttribute(Qt::WA_ShowWithoutActivating))
+        w->activateWindow();
     DoShow();
     if (FActiveControl && FActiveControl->CanFocus())
         FocusControl(FActiveControl);

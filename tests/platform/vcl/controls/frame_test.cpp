@@ -168,3 +168,52 @@ TEST(Cursors, ShapesAndCursorsFromResources)
     EXPECT_EQ(CursorFor(5).shape(), Qt::ArrowCursor);
     QFile::remove(file);
 }
+
+namespace {
+class TDropDown : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    int Cancels = 0;
+    TWinControl* CancelTarget = nullptr;
+
+protected:
+    void CreateParams(TCreateParams& Params) override
+    {
+        TCustomControl::CreateParams(Params);
+        Params.Style |= WS_POPUP;
+    }
+    void Dispatch(TMessage& M) override
+    {
+        if (M.Msg == CM_CANCELMODE) {
+            ++Cancels;
+            CancelTarget = reinterpret_cast<TWinControl*>(M.LParam);
+        }
+        TCustomControl::Dispatch(M);
+    }
+};
+}
+
+TEST(Popups, NonActivatingToolWindowCancelledByPressesOutside)
+{
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 200, 100);
+    form.Show();
+    TDropDown drop(nullptr);
+    drop.SetVisible(false);
+    drop.SetBounds(20, 120, 80, 60);
+    drop.SetVisible(true);
+    ASSERT_TRUE(drop.HandleAllocated());
+    QWidget* w = drop.Widget();
+    EXPECT_TRUE(w->isWindow());
+    EXPECT_TRUE(w->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    EXPECT_TRUE(w->isVisible());
+    QMouseEvent inside(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &inside);
+    EXPECT_EQ(drop.Cancels, 0);
+    QMouseEvent outside(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(form.Widget(), &outside);
+    EXPECT_EQ(drop.Cancels, 1);
+    EXPECT_EQ(drop.CancelTarget, &form);
+    drop.SetVisible(false);
+    EXPECT_FALSE(w->isVisible());
+}
