@@ -379,8 +379,14 @@ TADOConnection& TCustomADODataSet::CheckConnection()
 {
     if (!FConnection || FConnection->ConnectionString().trimmed().isEmpty())
         Fail(QStringLiteral("Missing Connection or ConnectionString"));
-    if (!FConnection->Connected())
-        FConnection->Open();
+    if (!FConnection->Connected()) {
+        try {
+            FConnection->Open();
+        } catch (const Exception& e) {
+            // opened on this query's behalf: say which query needed it
+            Fail(e.Message());
+        }
+    }
     return *FConnection;
 }
 
