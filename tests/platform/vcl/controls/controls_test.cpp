@@ -326,3 +326,51 @@ TEST(Forms, ScreenKnowsFormsAndMonitors)
     ASSERT_GE(Screen->MonitorCount(), 1);
     EXPECT_FALSE(IsRectEmpty(Screen->WorkAreaRect()));
 }
+
+TEST(Application, RunEndsWhenTheMainFormCloses)
+{
+    TForm* main = new TForm(nullptr);
+    Application->SetMainForm(main);
+    bool shown = false;
+    main->OnShow = [&](TObject*) { shown = true; };
+    int idle = 0;
+    Application->OnIdle = [&](TObject*, bool&) { ++idle; };
+    QTimer::singleShot(20, [&] { main->Close(); });
+    Application->Run();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(Application->Terminated());
+    EXPECT_GT(idle, 0);
+    Application->OnIdle = nullptr;
+    delete main;
+    EXPECT_EQ(Application->MainForm(), nullptr);
+    Application->Initialize();   // a fresh start clears the terminated flag
+    EXPECT_FALSE(Application->Terminated());
+}
+
+TEST_F(FormFixture, EnterGoesToTheFormWhenTheControlDoesNotWantIt)
+{
+    int formKeys = 0;
+    struct TDefault : TCustomControl {
+        using TCustomControl::TCustomControl;
+        int* Hits = nullptr;
+        void Dispatch(TMessage& M) override
+        {
+            if (M.Msg == CM_DIALOGKEY && M.WParam == VK_RETURN) {
+                ++*Hits;
+                M.Result = 1;
+                return;
+            }
+            TCustomControl::Dispatch(M);
+        }
+    };
+    auto* def = new TDefault(Form);
+    def->Hits = &formKeys;
+    def->SetParent(Form);
+    A->HandleKeyPress(VK_RETURN, QChar(13), {});
+    EXPECT_EQ(formKeys, 1);          // a default button took it
+    EXPECT_TRUE(A->Log.isEmpty());   // no key events, no character
+    A->DlgCode = DLGC_WANTALLKEYS;
+    A->HandleKeyPress(VK_RETURN, QChar(13), {});
+    EXPECT_EQ(formKeys, 1);
+    EXPECT_EQ(A->Log, QStringList({"down 13", "press 13"}));
+}

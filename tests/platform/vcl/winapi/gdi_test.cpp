@@ -262,3 +262,29 @@ TEST(Layout, RightToLeftMirrorsFills)
     const QImage img = c.Done();
     EXPECT_EQ(InkBox(img), QRect(17, 0, 3, 4));
 }
+
+TEST(FocusRect, DottedAndUndoneByASecondCall)
+{
+    Canvas c(10, 6);
+    DrawFocusRect(c.DC, TRect(0, 0, 10, 6));
+    const QImage once = c.Img.copy();
+    DrawFocusRect(c.DC, TRect(0, 0, 10, 6));
+    const QImage img = c.Done();
+    EXPECT_EQ(Rgb(once, 0, 0), 0u);
+    EXPECT_EQ(Rgb(once, 1, 0), 0xFFFFFFu);
+    EXPECT_EQ(Rgb(once, 2, 0), 0u);
+    EXPECT_EQ(Rgb(once, 5, 3), 0xFFFFFFu);   // inside untouched
+    EXPECT_TRUE(InkBox(img).isEmpty());      // XOR: drawn twice is gone
+}
+
+TEST(AlphaBlend, ConstantAlphaMixesHalfWay)
+{
+    QImage src = WhiteImage(4, 4);
+    src.fill(Qt::black);
+    HDC s = CreateDCForImage(&src);
+    Canvas c(4, 4);
+    AlphaBlendDC(c.DC, 0, 0, 4, 4, s, 0, 0, 4, 4, 128, false);
+    DeleteDC(s);
+    const QImage img = c.Done();
+    EXPECT_NEAR(int(Rgb(img, 1, 1) & 0xFF), 127, 2);
+}
