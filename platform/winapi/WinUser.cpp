@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <deque>
 #include <map>
+#include <mutex>
 #include <set>
 
 HWND__::~HWND__() = default;
@@ -28,6 +29,13 @@ std::deque<TMsg>& Queue()
 {
     static std::deque<TMsg> q;
     return q;
+}
+
+// Worker threads may post (never send); the queue and the handle set are shared with them.
+std::recursive_mutex& QueueLock()
+{
+    static std::recursive_mutex m;
+    return m;
 }
 
 TThreadMessageHook gThreadHook = nullptr;
@@ -55,6 +63,7 @@ PostedDispatcher* Dispatcher()
     static QPointer<PostedDispatcher> d;
     if (!d && QCoreApplication::instance()) {
         d = new PostedDispatcher;
+        d->moveToThread(QCoreApplication::instance()->thread());   // delivery on the UI thread
         QObject::connect(QCoreApplication::instance(), &QObject::destroyed, [] { Queue().clear(); });
     }
     return d.data();
@@ -73,15 +82,26 @@ std::map<TimerKey, QTimer*>& Timers()
 
 } // namespace
 
-bool IsWindow(HWND wnd) { return wnd && LiveWindows().count(wnd) != 0; }
+bool IsWindow(HWND wnd)
+{
+    std::lock_guard<std::recursive_mutex> lock(QueueLock());
+    return wnd && LiveWindows().count(wnd) != 0;
+}
 
-void RegisterWindowHandle(HWND wnd) { LiveWindows().insert(wnd); }
+void RegisterWindowHandle(HWND wnd)
+{
+    std::lock_guard<std::recursive_mutex> lock(QueueLock());
+    LiveWindows().insert(wnd);
+}
 
 void UnregisterWindowHandle(HWND wnd)
 {
-    LiveWindows().erase(wnd);
-    auto& q = Queue();
-    q.erase(std::remove_if(q.begin(), q.end(), [wnd](const TMsg& m) { return m.hwnd == wnd; }), q.end());
+    {
+        std::lock_guard<std::recursive_mutex> lock(QueueLock());
+        LiveWindows().erase(wnd);
+        auto& q = Queue();
+        q.erase(std::remove_if(q.begin(), q.end(), [wnd](const TMsg& m) { return m.hwnd == wnd; }), q.end());
+    }
     auto& t = Timers();
     for (auto it = t.begin(); it != t.end();) {
         if (it->first.Wnd == wnd) {
@@ -106,11 +126,14 @@ LRESULT SendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 bool PostMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (wnd && !IsWindow(wnd))
-        return false;
-    Queue().push_back(TMsg{wnd, msg, wParam, lParam});
-    if (auto* d = Dispatcher())
-        QCoreApplication::postEvent(d, new QEvent(kPostedEvent));
+    {
+        std::lock_guard<std::recursive_mutex> lock(QueueLock());
+        if (wnd && !IsWindow(wnd))
+            return false;
+        Queue().push_back(TMsg{wnd, msg, wParam, lParam});
+        if (auto* d = Dispatcher())
+            QCoreApplication::postEvent(d, new QEvent(kPostedEvent));
+    }
     return true;
 }
 
@@ -118,6 +141,7 @@ bool PostThreadMessage(UINT msg, WPARAM wParam, LPARAM lParam) { return PostMess
 
 bool PeekMessage(TMsg& msg, HWND wnd, UINT filterMin, UINT filterMax, UINT removeFlags)
 {
+    std::lock_guard<std::recursive_mutex> lock(QueueLock());
     auto& q = Queue();
     for (auto it = q.begin(); it != q.end(); ++it) {
         if (wnd && it->hwnd != wnd)
@@ -132,15 +156,23 @@ bool PeekMessage(TMsg& msg, HWND wnd, UINT filterMin, UINT filterMax, UINT remov
     return false;
 }
 
-int PendingMessageCount() { return int(Queue().size()); }
+int PendingMessageCount()
+{
+    std::lock_guard<std::recursive_mutex> lock(QueueLock());
+    return int(Queue().size());
+}
 
 bool DispatchNextPostedMessage()
 {
-    auto& q = Queue();
-    if (q.empty())
-        return false;
-    const TMsg m = q.front();
-    q.pop_front();
+    TMsg m;
+    {
+        std::lock_guard<std::recursive_mutex> lock(QueueLock());
+        auto& q = Queue();
+        if (q.empty())
+            return false;
+        m = q.front();
+        q.pop_front();
+    }
     if (!m.hwnd) {
         if (gThreadHook)
             gThreadHook(m);

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QWidget>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -100,4 +101,23 @@ TEST(Messages, CaptureChangeIsReported)
     EXPECT_EQ(a.Got[0].Msg, UINT(WM_CAPTURECHANGED));
     ReleaseCapture();
     EXPECT_EQ(GetCapture(), nullptr);
+}
+
+TEST(Messages, WorkerThreadsMayPost)
+{
+    FakeWindow w;
+    std::vector<std::thread> workers;
+    for (int t = 0; t < 4; ++t)
+        workers.emplace_back([&w, t] {
+            for (int i = 0; i < 50; ++i)
+                PostMessage(&w, WM_USER + 1, WPARAM(t), LPARAM(i));
+        });
+    for (auto& t : workers)
+        t.join();
+    EXPECT_EQ(PendingMessageCount(), 200);
+    QElapsedTimer clock;
+    clock.start();
+    while (w.Got.size() < 200 && clock.elapsed() < 2000)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(w.Got.size(), 200u);
 }
