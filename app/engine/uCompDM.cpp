@@ -2,6 +2,7 @@
 
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/IniFiles.h"
+#include "components/memtable/DataDriverEh.h"
 
 #include <QFile>
 #include <QtGlobal>
@@ -206,4 +207,282 @@ QString UpdateDecimalSeparator(const QString& s)
     if (sep == u',') r.replace(u'.', u',');
     else if (sep == u'.') r.replace(u',', u'.');
     return r;
+}
+
+// ---------------------------------------------------------------- the data module
+
+TCompDM* CompDM = nullptr;
+QString TCompDM::ConfigPath;
+std::function<void(const Exception&)> TCompDM::HandleCreateError;
+
+DOV_PUBLISHED(TCompDM)
+{
+    P.Field("SvodMDBConnection", &TCompDM::SvodMDBConnection);
+    P.Field("ObjMDBConnection", &TCompDM::ObjMDBConnection);
+    P.Field("CrInvProv", &TCompDM::CrInvProv);
+    P.Field("InsInvProvData", &TCompDM::InsInvProvData);
+    P.Field("SelectInvProvData", &TCompDM::SelectInvProvData);
+    P.Field("SelectDuplicateProv", &TCompDM::SelectDuplicateProv);
+    P.Field("SelectSprProvObj", &TCompDM::SelectSprProvObj);
+    P.Field("CrExcelTemp", &TCompDM::CrExcelTemp);
+    P.Field("InsExcelTempQ", &TCompDM::InsExcelTempQ);
+    P.Field("CrSvodInv", &TCompDM::CrSvodInv);
+    P.Field("CrSvodDuples", &TCompDM::CrSvodDuples);
+    P.Field("CrSprProv", &TCompDM::CrSprProv);
+    P.Field("InsSvodInvQ", &TCompDM::InsSvodInvQ);
+    P.Field("InsSvodDuplesQ", &TCompDM::InsSvodDuplesQ);
+    P.Field("InsSprProvQ", &TCompDM::InsSprProvQ);
+    P.Field("SelectSvodInv", &TCompDM::SelectSvodInv);
+    P.Field("SelectSvodDuplesFilial", &TCompDM::SelectSvodDuplesFilial);
+    P.Field("SelectSvodDuplesOblpo", &TCompDM::SelectSvodDuplesOblpo);
+    P.Field("SelectSvodDuplesInvoiceNumbers", &TCompDM::SelectSvodDuplesInvoiceNumbers);
+    P.Field("SelectSprProvQ", &TCompDM::SelectSprProvQ);
+    P.Field("ExcSumQ", &TCompDM::ExcSumQ);
+    P.Field("SprSumQ", &TCompDM::SprSumQ);
+    P.Field("SelectTmpDararedInv", &TCompDM::SelectTmpDararedInv);
+    P.Field("SelectTmpDararedProv", &TCompDM::SelectTmpDararedProv);
+    P.Field("InsTmpDararedInvQ", &TCompDM::InsTmpDararedInvQ);
+    P.Field("InsTmpDararedProvQ", &TCompDM::InsTmpDararedProvQ);
+    P.Field("RewriteInsTmpDararedProv", &TCompDM::RewriteInsTmpDararedProv);
+    P.Field("DelTmpDararedInvQ", &TCompDM::DelTmpDararedInvQ);
+    P.Field("SelectDararedSingersQ", &TCompDM::SelectDararedSingersQ);
+    P.Field("InsertDararedSingersQ", &TCompDM::InsertDararedSingersQ);
+    P.Field("UpdateDararedSingersQ", &TCompDM::UpdateDararedSingersQ);
+    P.Field("DeleteDararedSingersQ", &TCompDM::DeleteDararedSingersQ);
+    P.Field("SelectSignersByFilialQ", &TCompDM::SelectSignersByFilialQ);
+    P.Field("CheckDararedSignersDuplesQ", &TCompDM::CheckDararedSignersDuplesQ);
+    P.Field("SelectZeroExcludeQ", &TCompDM::SelectZeroExcludeQ);
+    P.Field("InsertZeroExcludeQ", &TCompDM::InsertZeroExcludeQ);
+    P.Field("UpdateZeroExcludeQ", &TCompDM::UpdateZeroExcludeQ);
+    P.Field("DeleteZeroExcludeQ", &TCompDM::DeleteZeroExcludeQ);
+    P.Field("SelectPlatPredpr", &TCompDM::SelectPlatPredpr);
+    P.Field("SelectOblDopUnn", &TCompDM::SelectOblDopUnn);
+    P.Field("SelectSvodDuplesDS", &TCompDM::SelectSvodDuplesDS);
+    P.Field("SelectSvodDuplesOblpoDS", &TCompDM::SelectSvodDuplesOblpoDS);
+    P.Field("SelectSvodDuplesInvoiceNumbersDS", &TCompDM::SelectSvodDuplesInvoiceNumbersDS);
+    P.Field("SelectSprProvDS", &TCompDM::SelectSprProvDS);
+    P.Field("SelectTmpDararedProvDS", &TCompDM::SelectTmpDararedProvDS);
+    P.Field("SelectDararedSingersDS", &TCompDM::SelectDararedSingersDS);
+    P.Field("SelectZeroExcludeDS", &TCompDM::SelectZeroExcludeDS);
+    P.Field("SelectPlatPredprDS", &TCompDM::SelectPlatPredprDS);
+    P.Field("SelectSvodInvDSDEh", &TCompDM::SelectSvodInvDSDEh);
+    P.Field("SelectTmpDararedInvDSDEh", &TCompDM::SelectTmpDararedInvDSDEh);
+    P.Method("DataModuleCreate", &TCompDM::DataModuleCreate);
+}
+
+namespace {
+
+// The classes the form resource names, registered once before the first module is read.
+void RegisterCompDMClasses()
+{
+    static const bool done = [] {
+        RegisterClasses<TADOConnection, TADOQuery, TDataSource, TDataSetDriverEh, TCompDM>();
+        RegisterCompDMResource();
+        return true;
+    }();
+    (void)done;
+}
+
+Variant Text(const QString& s) { return Variant(s); }   // an empty text stays a text, not NULL
+Variant Date(TDateTime d) { return Variant::FromDate(d); }
+Variant Small(int16_t v) { return Variant::FromSmallint(v); }
+
+void SetParam(TADOQuery* q, const char* name, const Variant& v) { q->Parameters()->ParamByName(QString::fromUtf8(name))->SetValue(v); }
+
+// Sets the parameters by name and executes the statement once; the operation's class
+// replaces any error.
+template <typename E>
+void Run(TADOQuery* q, std::initializer_list<std::pair<const char*, Variant>> params)
+{
+    try {
+        for (const auto& [n, v] : params) SetParam(q, n, v);
+        q->ExecSQL();
+    } catch (const Exception& e) {
+        throw E::Caught(e.Message());
+    }
+}
+
+}  // namespace
+
+TCompDM::TCompDM(TComponent* AOwner) : TDataModule(AOwner)
+{
+    RegisterCompDMClasses();
+    LoadFromResource();
+}
+
+void TCompDM::DoCreate()
+{
+    try {
+        TDataModule::DoCreate();
+    } catch (const Exception& e) {
+        CreateError = e.Message();
+        if (HandleCreateError) HandleCreateError(e);
+    }
+}
+
+void TCompDM::DataModuleCreate(TObject*)
+{
+    TCompConfig config;
+    // the fields follow the reading as far as it got, even when it fails
+    struct Publish {
+        TCompDM* dm;
+        TCompConfig& c;
+        ~Publish()
+        {
+            dm->Filial = c.Filial;
+            dm->IsFilial = c.IsFilial;
+            dm->ObjectsDict = c.ObjectsDict;
+        }
+    };
+    {
+        Publish publish{this, config};
+        if (!config.Load(ConfigPath.isEmpty() ? DefaultConfigPath() : ConfigPath)) return;
+    }
+    SvodMDBConnection->Close();
+    SvodMDBConnection->SetConnectionString(config.SvodConnection());
+    SvodMDBConnection->Open();
+}
+
+void TCompDM::ConnectToObject(const QString& server)
+{
+    try {
+        ObjMDBConnection->Close();
+        ObjMDBConnection->SetConnectionString(ObjConnectionString(server));
+        ObjMDBConnection->Open();
+    } catch (const Exception& e) {
+        throw EConnectException::Caught(e.Message());
+    }
+}
+
+void TCompDM::InsertExcelTemp(int64_t idPredpr, const QString& namePredpr, const QString& invoicefullname, const QString& docnumber,
+                              const QString& svplace, const QString& recipientname, const QString& signerfio, TDateTime datetrans,
+                              int16_t status, Currency ndsexcel, Currency totalcostinv, Currency totalcostvatinv,
+                              const Variant& docdate, const Variant& dopunn)
+{
+    Run<EInsExcelTempException>(InsExcelTempQ, {{"idPredpr", Variant((long long)idPredpr)}, {"namePredpr", Text(namePredpr)},
+                                                {"invoicefullname", Text(invoicefullname)}, {"datetrans", Date(datetrans)},
+                                                {"status", Small(status)}, {"recipientname", Text(recipientname)}, {"dopunn", dopunn},
+                                                {"signerfio", Text(signerfio)}, {"docnumber", Text(docnumber)}, {"docdate", docdate},
+                                                {"ndsexcel", Variant(ndsexcel)}, {"totalcostinv", Variant(totalcostinv)},
+                                                {"totalcostvatinv", Variant(totalcostvatinv)}, {"svplace", Text(svplace)}});
+}
+
+void TCompDM::InsertSvodDuples(const QString& numbuhdup, const QString& docnumberdup, const QString& numbuhsv, const QString& invfullname,
+                               const QString& namepredpr, TDateTime mes, TDateTime docdatedup, Currency sumdup, Currency invtotalvat,
+                               int16_t dopUNN)
+{
+    Run<EInsSvodDuplesException>(InsSvodDuplesQ, {{"mes", Date(mes)}, {"numbuhdup", Text(numbuhdup)}, {"docnumberdup", Text(docnumberdup)},
+                                                  {"docdatedup", Date(docdatedup)}, {"sumdup", Variant(sumdup)}, {"numbuhsv", Text(numbuhsv)},
+                                                  {"invfullname", Text(invfullname)}, {"invtotalvat", Variant(invtotalvat)},
+                                                  {"namepredpr", Text(namepredpr)}, {"dopUNN", Small(dopUNN)}});
+}
+
+void TCompDM::InsertSvodInv(const Variant& idPredpr, const Variant& invoicefullname, const Variant& datetrans, const Variant& status,
+                            const Variant& ndsspr, const Variant& ndsinvoice, const Variant& totalcostinv, const Variant& totalcostvatinv,
+                            const Variant& svplace, const Variant& numbuhspr, const Variant& numdocpart, const Variant& docnumber,
+                            const Variant& docdate, const Variant& filial)
+{
+    Run<EInsSvodInvException>(InsSvodInvQ, {{"idPredpr", idPredpr}, {"invoicefullname", invoicefullname}, {"datetrans", datetrans},
+                                            {"status", status}, {"docnumber", docnumber}, {"docdate", docdate}, {"ndsspr", ndsspr},
+                                            {"ndsinvoice", ndsinvoice}, {"totalcostinv", totalcostinv}, {"totalcostvatinv", totalcostvatinv},
+                                            {"filial", filial}, {"svplace", svplace}, {"numbuhspr", numbuhspr}, {"numdocpart", numdocpart}});
+}
+
+void TCompDM::InsertSprProv(const QString& numbuhspr, const QString& numdoc, const QString& numdocpart, const QString& NSF, TDateTime mes,
+                            TDateTime datadoc, Currency summ, const Variant& globalcode, int16_t filial)
+{
+    Run<EInsSprProvException>(InsSprProvQ, {{"numbuhspr", Text(numbuhspr)}, {"mes", Date(mes)}, {"datadoc", Date(datadoc)},
+                                            {"numdoc", Text(numdoc)}, {"numdocpart", Text(numdocpart)}, {"summ", Variant(summ)},
+                                            {"globalcode", globalcode}, {"filial", Small(filial)}, {"NSF", Text(NSF)}});
+}
+
+void TCompDM::InsertTmpDararedInv(const Variant& idPredpr, const Variant& invoicefullname, const Variant& datetrans, const Variant& status,
+                                  const Variant& recipientname, const Variant& signerfio, const Variant& namepredpr,
+                                  const Variant& docnumber, const Variant& docdate, const Variant& ndsexcel, const Variant& ndsspr,
+                                  const Variant& ndsinvoice, const Variant& totalcostinv, const Variant& totalcostvatinv,
+                                  const Variant& filial, const Variant& svplace, const Variant& numbuhspr, const Variant& numdocpart)
+{
+    Run<EInsTmpDararedInvException>(InsTmpDararedInvQ,
+                                    {{"idPredpr", idPredpr}, {"invoicefullname", invoicefullname}, {"datetrans", datetrans},
+                                     {"status", status}, {"recipientname", recipientname}, {"signerfio", signerfio},
+                                     {"namepredpr", namepredpr}, {"docnumber", docnumber}, {"docdate", docdate}, {"ndsexcel", ndsexcel},
+                                     {"ndsspr", ndsspr}, {"ndsinvoice", ndsinvoice}, {"totalcostinv", totalcostinv},
+                                     {"totalcostvatinv", totalcostvatinv}, {"filial", filial}, {"svplace", svplace},
+                                     {"numbuhspr", numbuhspr}, {"numdocpart", numdocpart}});
+}
+
+void TCompDM::InsertTpmDararedProv(const Variant& numbuhspr, const Variant& mes, const Variant& numdoc, const Variant& numdocpart,
+                                   const Variant& NSF, const Variant& datadoc, const Variant& summ, const Variant& globalcode,
+                                   const Variant& filial)
+{
+    Run<EInsTmpDararedProvException>(InsTmpDararedProvQ, {{"numbuhspr", numbuhspr}, {"mes", mes}, {"datadoc", datadoc}, {"numdoc", numdoc},
+                                                          {"numdocpart", numdocpart}, {"summ", summ}, {"globalcode", globalcode},
+                                                          {"filial", filial}, {"NSF", NSF}});
+}
+
+void TCompDM::InsertDararedSigner(int16_t filial, const QString& fio)
+{
+    Run<EInsDararedSigner>(InsertDararedSingersQ, {{"filial", Small(filial)}, {"fio", Text(fio)}});
+}
+
+void TCompDM::UpdateDararedSigner(int32_t idRecord, int16_t filial, const QString& fio)
+{
+    Run<EUpdDararedSigner>(UpdateDararedSingersQ, {{"filial", Small(filial)}, {"fio", Text(fio)}, {"idRecord", Variant(int(idRecord))}});
+}
+
+void TCompDM::DeleteDararedSigner(int32_t idRecord)
+{
+    Run<EDelDararedSigner>(DeleteDararedSingersQ, {{"idRecord", Variant(int(idRecord))}});
+}
+
+void TCompDM::InsertZeroExclude(int16_t filial, const QString& invoice)
+{
+    Run<EInsZeroExclude>(InsertZeroExcludeQ, {{"filial", Small(filial)}, {"invoice", Text(invoice)}});
+}
+
+void TCompDM::UpdateZeroExclude(int32_t idRecord, int16_t filial, const QString& invoice)
+{
+    Run<EUpdZeroExclude>(UpdateZeroExcludeQ, {{"filial", Small(filial)}, {"invoice", Text(invoice)}, {"idRecord", Variant(int(idRecord))}});
+}
+
+void TCompDM::DeleteZeroExclude(int32_t idRecord)
+{
+    Run<EDelZeroExclude>(DeleteZeroExcludeQ, {{"idRecord", Variant(int(idRecord))}});
+}
+
+bool TCompDM::CheckDararedSignersDuplicates(QString& fios)
+{
+    fios.clear();
+    CheckDararedSignersDuplesQ->Close();
+    CheckDararedSignersDuplesQ->Open();
+    if (CheckDararedSignersDuplesQ->IsEmpty()) return false;
+    for (CheckDararedSignersDuplesQ->First(); !CheckDararedSignersDuplesQ->Eof(); CheckDararedSignersDuplesQ->Next())
+        fios += u' ' + CheckDararedSignersDuplesQ->FieldByName(QStringLiteral("fio"))->AsString();
+    return true;
+}
+
+QString TCompDM::GetSignersByFilial(const Variant& filial)
+{
+    SelectSignersByFilialQ->Close();
+    SetParam(SelectSignersByFilialQ, "filial", filial);
+    SelectSignersByFilialQ->Open();
+    QStringList names;
+    for (SelectSignersByFilialQ->First(); !SelectSignersByFilialQ->Eof(); SelectSignersByFilialQ->Next())
+        names << QuotedStr(SelectSignersByFilialQ->FieldByName(QStringLiteral("fio"))->AsString());
+    SelectSignersByFilialQ->First();
+    return names.join(u',');
+}
+
+void TCompDM::SelectSprProv(TADOQuery* Query, const QString& numdoc, const QString& numdocpart, const QString& numbuhspr,
+                            const QString& globalcode, const QString& invfullname, TDateTime datadoc, int16_t filial)
+{
+    Query->Close();
+    SetParam(Query, "numdoc", Text(numdoc));
+    SetParam(Query, "numdocpart", Text(numdocpart));
+    SetParam(Query, "datadoc", Date(datadoc));
+    SetParam(Query, "numbuhspr", Text(numbuhspr));
+    SetParam(Query, "globalcode", Text(globalcode));
+    SetParam(Query, "filial", Small(filial));
+    SetParam(Query, "invfullname", Text(invfullname));
+    Query->Open();
 }

@@ -3,9 +3,12 @@
 // over once the dataset classes exist; until then TCompConfig is usable on its own.
 #pragma once
 
+#include "platform/ado/ADODB.h"
+#include "platform/rtl/DataModule.h"
 #include "platform/rtl/SysUtils.h"
 
 #include <QString>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -113,3 +116,94 @@ QString ExcSumFilialLine(const QString& filial);          // last line of ExcSum
 // Normalises a number written as text for the currency conversion under the current
 // locale: "" gives "0", blanks go, and "." or "," become the locale's decimal separator.
 QString UpdateDecimalSeparator(const QString& s);
+
+// ---------------------------------------------------------------- the data module
+
+class TDataSetDriverEh;
+
+// The engine's data module: the two connections, the SQL catalogue as queries with their
+// fields and data sources, the configuration, and the single-statement operations.
+class TCompDM : public TDataModule {
+    DOV_PERSISTENT(TCompDM, TDataModule)
+public:
+    // Reads the form resource; DataModuleCreate runs at its end.
+    explicit TCompDM(TComponent* AOwner);
+
+    // Where DataModuleCreate looks for "Config.ini"; empty: beside the executable.
+    static QString ConfigPath;
+    // Receives an error that leaves DataModuleCreate (the program shows it in an error
+    // box); start-up goes on with what was configured.
+    static std::function<void(const Exception&)> HandleCreateError;
+    QString CreateError;   // the message of that error, "" when there was none
+
+    // Configuration.
+    bool IsFilial = false;
+    QString Filial;
+    std::optional<TObjectsDict> ObjectsDict;
+
+    void DataModuleCreate(TObject* Sender);
+    // Re-points the branch connection; any error becomes EConnectException.
+    void ConnectToObject(const QString& server);
+    QString UpdateDecimalSeparator(const QString& s) const { return ::UpdateDecimalSeparator(s); }
+
+    // Writing operations: any error of the runtime's exception class becomes the
+    // operation's own class.
+    void InsertExcelTemp(int64_t idPredpr, const QString& namePredpr, const QString& invoicefullname, const QString& docnumber,
+                         const QString& svplace, const QString& recipientname, const QString& signerfio, TDateTime datetrans,
+                         int16_t status, Currency ndsexcel, Currency totalcostinv, Currency totalcostvatinv, const Variant& docdate,
+                         const Variant& dopunn);
+    void InsertSvodDuples(const QString& numbuhdup, const QString& docnumberdup, const QString& numbuhsv, const QString& invfullname,
+                          const QString& namepredpr, TDateTime mes, TDateTime docdatedup, Currency sumdup, Currency invtotalvat,
+                          int16_t dopUNN);
+    void InsertSvodInv(const Variant& idPredpr, const Variant& invoicefullname, const Variant& datetrans, const Variant& status,
+                       const Variant& ndsspr, const Variant& ndsinvoice, const Variant& totalcostinv, const Variant& totalcostvatinv,
+                       const Variant& svplace, const Variant& numbuhspr, const Variant& numdocpart, const Variant& docnumber,
+                       const Variant& docdate, const Variant& filial);
+    void InsertSprProv(const QString& numbuhspr, const QString& numdoc, const QString& numdocpart, const QString& NSF, TDateTime mes,
+                       TDateTime datadoc, Currency summ, const Variant& globalcode, int16_t filial);
+    void InsertTmpDararedInv(const Variant& idPredpr, const Variant& invoicefullname, const Variant& datetrans, const Variant& status,
+                             const Variant& recipientname, const Variant& signerfio, const Variant& namepredpr,
+                             const Variant& docnumber, const Variant& docdate, const Variant& ndsexcel, const Variant& ndsspr,
+                             const Variant& ndsinvoice, const Variant& totalcostinv, const Variant& totalcostvatinv,
+                             const Variant& filial, const Variant& svplace, const Variant& numbuhspr, const Variant& numdocpart);
+    void InsertTpmDararedProv(const Variant& numbuhspr, const Variant& mes, const Variant& numdoc, const Variant& numdocpart,
+                              const Variant& NSF, const Variant& datadoc, const Variant& summ, const Variant& globalcode,
+                              const Variant& filial);
+    void InsertDararedSigner(int16_t filial, const QString& fio);
+    void UpdateDararedSigner(int32_t idRecord, int16_t filial, const QString& fio);
+    void DeleteDararedSigner(int32_t idRecord);
+    void InsertZeroExclude(int16_t filial, const QString& invoice);
+    void UpdateZeroExclude(int32_t idRecord, int16_t filial, const QString& invoice);
+    void DeleteZeroExclude(int32_t idRecord);
+
+    // Reading operations: errors pass to the caller.
+    bool CheckDararedSignersDuplicates(QString& fios);
+    QString GetSignersByFilial(const Variant& filial);
+    void SelectSprProv(TADOQuery* Query, const QString& numdoc, const QString& numdocpart, const QString& numbuhspr,
+                       const QString& globalcode, const QString& invfullname, TDateTime datadoc, int16_t filial);
+
+    // Components of the form resource.
+    TADOConnection* SvodMDBConnection = nullptr;
+    TADOConnection* ObjMDBConnection = nullptr;
+    TADOQuery *CrInvProv = nullptr, *InsInvProvData = nullptr, *SelectInvProvData = nullptr, *SelectDuplicateProv = nullptr,
+              *SelectSprProvObj = nullptr;
+    TADOQuery *CrExcelTemp = nullptr, *InsExcelTempQ = nullptr, *CrSvodInv = nullptr, *CrSvodDuples = nullptr, *CrSprProv = nullptr,
+              *InsSvodInvQ = nullptr, *InsSvodDuplesQ = nullptr, *InsSprProvQ = nullptr, *SelectSvodInv = nullptr,
+              *SelectSvodDuplesFilial = nullptr, *SelectSvodDuplesOblpo = nullptr, *SelectSvodDuplesInvoiceNumbers = nullptr,
+              *SelectSprProvQ = nullptr, *ExcSumQ = nullptr, *SprSumQ = nullptr;
+    TADOQuery *SelectTmpDararedInv = nullptr, *SelectTmpDararedProv = nullptr, *InsTmpDararedInvQ = nullptr,
+              *InsTmpDararedProvQ = nullptr, *RewriteInsTmpDararedProv = nullptr, *DelTmpDararedInvQ = nullptr,
+              *SelectDararedSingersQ = nullptr, *InsertDararedSingersQ = nullptr, *UpdateDararedSingersQ = nullptr,
+              *DeleteDararedSingersQ = nullptr, *SelectSignersByFilialQ = nullptr, *CheckDararedSignersDuplesQ = nullptr,
+              *SelectZeroExcludeQ = nullptr, *InsertZeroExcludeQ = nullptr, *UpdateZeroExcludeQ = nullptr,
+              *DeleteZeroExcludeQ = nullptr, *SelectPlatPredpr = nullptr, *SelectOblDopUnn = nullptr;
+    TDataSource *SelectSvodDuplesDS = nullptr, *SelectSvodDuplesOblpoDS = nullptr, *SelectSvodDuplesInvoiceNumbersDS = nullptr,
+                *SelectSprProvDS = nullptr, *SelectTmpDararedProvDS = nullptr, *SelectDararedSingersDS = nullptr,
+                *SelectZeroExcludeDS = nullptr, *SelectPlatPredprDS = nullptr;
+    TDataSetDriverEh *SelectSvodInvDSDEh = nullptr, *SelectTmpDararedInvDSDEh = nullptr;
+
+protected:
+    void DoCreate() override;
+};
+
+extern TCompDM* CompDM;

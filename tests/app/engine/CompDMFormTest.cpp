@@ -203,7 +203,6 @@ TEST(CompDMForm, HoldsThe38QueriesWithTheirSettings)
             for (const QString& p : q.params) EXPECT_TRUE(q.sql.join(u'\n').contains(u':' + p)) << p.toStdString();
     }
     const Comp& svod = Child(QStringLiteral("SvodMDBConnection"));
-    EXPECT_EQ(svod.props.at(QStringLiteral("Provider")), QStringLiteral("SQLOLEDB.1"));
     EXPECT_EQ(svod.props.at(QStringLiteral("LoginPrompt")), QStringLiteral("False"));
     EXPECT_EQ(svod.props.at(QStringLiteral("Mode")), QStringLiteral("cmReadWrite"));
     EXPECT_EQ(Child(QStringLiteral("SelectSvodInv")).props.at(QStringLiteral("Filtered")), QStringLiteral("True"));
