@@ -213,3 +213,15 @@ TEST_F(DataModule, InsertsReachTheTemporaryTablesAndTheDetailFindsThem)
     EXPECT_TRUE(Raised<EInsExcelTempException>(excel).startsWith(
         QStringLiteral("Ошибка при вставке информации из файла камерального контроля с текстом: ")));
 }
+
+TEST_F(DataModule, AnUnreachableSummaryServerIsReportedAndStartUpGoesOn)
+{
+    WriteConfig("[svodconnection]\nip=" + dir.filePath(QStringLiteral("gone")).toUtf8() + "\nfilial=3\n[objectsconnection]\nФилиал №3=srv\n");
+    Create();
+    EXPECT_TRUE(dm->CreateError.contains(QStringLiteral("does not exist"))) << dm->CreateError.toStdString();
+    EXPECT_FALSE(dm->SvodMDBConnection->Connected());
+    EXPECT_TRUE(dm->IsFilial);
+    EXPECT_EQ(dm->Filial, QStringLiteral("3"));
+    ASSERT_TRUE(dm->ObjectsDict.has_value());
+    EXPECT_EQ((*dm->ObjectsDict)[QStringLiteral("Филиал №3")], QStringLiteral("srv"));
+}
