@@ -157,6 +157,7 @@ private:
     std::vector<TMemTableFilterItemEh*> FActiveFilterItems;
     TCustomMemTableEh* FMemTable;
     bool FDirty = false;   // a filtering item went away: refilter at the next update
+    bool FAdding = false;  // an item is being constructed: it cannot be asked anything yet
     friend class TCustomMemTableEh;
 };
 

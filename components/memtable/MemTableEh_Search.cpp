@@ -138,6 +138,10 @@ void TMemTableFiltersEh::RecreateFilterExpr()
 
 void TMemTableFiltersEh::Notify(TCollectionItem* Item, TCollectionNotification Action)
 {
+    // New items start inactive; the update that follows their insertion comes from inside the
+    // item's base constructor.
+    if (Action == cnAdded)
+        FAdding = true;
     if (Action == cnDeleting || Action == cnExtracting) {
         const auto it = std::find(FActiveFilterItems.begin(), FActiveFilterItems.end(), Item);
         if (it != FActiveFilterItems.end()) {
@@ -149,6 +153,10 @@ void TMemTableFiltersEh::Notify(TCollectionItem* Item, TCollectionNotification A
 
 void TMemTableFiltersEh::Update(TCollectionItem* Item)
 {
+    if (FAdding) {
+        FAdding = false;
+        return;
+    }
     std::vector<TMemTableFilterItemEh*> now;
     for (int i = 0; i < Count(); ++i)
         if (FilterItem(i)->Filtered())

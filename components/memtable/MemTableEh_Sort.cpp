@@ -58,7 +58,7 @@ TOrderByList* TCustomMemTableEh::ViewParseOrderBy(const QString& Text)
 
 void TCustomMemTableEh::SortByOrderText(const QString& OrderByStr)
 {
-    if (OrderByStr.isEmpty())
+    if (OrderByStr.isEmpty() || !Active())
         return;
     std::unique_ptr<TOrderByList> list(ParseOrderByText(OrderByStr));
     SortRecords(list.get());

@@ -1,0 +1,308 @@
+// Filters with the main window's texts, extra filters, searching and sorting.
+#include "TableFixture.h"
+
+#include "platform/rtl/FMTBcd.h"
+
+namespace {
+
+// Rows shaped like the comparison result.
+struct ResultFixture : ::testing::Test {
+    TComponent owner{nullptr};
+    TMemTableEh* t = new TMemTableEh(&owner);
+
+    void SetUp() override
+    {
+        TMTDataStructEh* ds = t->RecordsStore()->DataStruct();
+        ds->BuildDataFieldForDef("id", ftInteger, 0, 0);
+        ds->BuildDataFieldForDef("namepredpr", ftString, 150, 0);
+        ds->BuildDataFieldForDef("invoicefullname", ftString, 50, 0);
+        ds->BuildDataFieldForDef("ndsexcel", ftFMTBcd, 3, 18);
+        ds->BuildDataFieldForDef("ndsspr", ftFMTBcd, 3, 18);
+        ds->BuildDataFieldForDef("filial", ftSmallint, 0, 0);
+        ds->BuildDataFieldForDef("signerfio", ftString, 70, 0);
+        ds->BuildDataFieldForDef("hide", ftBoolean, 0, 0);
+        ds->BuildDataFieldForDef("status", ftWord, 0, 0);
+    }
+
+    static Variant Bcd(const char* s) { return s ? Variant(StrToBcd(QString::fromLatin1(s))) : Variant::Null(); }
+    static Variant Int(int v) { return v < 0 ? Variant::Null() : Variant(v); }
+
+    void Add(int id, const QString& name, const QString& inv, const char* excel, const char* spr, int filial,
+             const Variant& signer, bool hide, int status = 1)
+    {
+        t->AppendRecord({Variant(id), Variant(name), Variant(inv), Bcd(excel), Bcd(spr), Int(filial), signer,
+                         Variant(hide), Variant(status)});
+    }
+
+    void OpenSample()
+    {
+        t->Open();
+        Add(1, "Бета", "B-2", "10", "10", 3, Variant("Иванов"), false);
+        Add(2, "альфа", "A-9", "10", nullptr, -1, Variant("Иванов"), false, 10);
+        Add(3, "Альфа", "A-1", nullptr, "5", -1, Variant::Null(), true, 255);
+        Add(4, "Бета", "B-1", "10", "7", 5, Variant("O'Brien"), false, 2);
+        Add(5, "Гамма", "C-1", nullptr, nullptr, -1, Variant("Сидоров"), false);
+        Add(6, "Бета", "B-1", "3", "3", -1, Variant("O'Brien"), true);
+        t->First();
+    }
+
+    QString Ids()
+    {
+        QStringList s;
+        for (int i = 0; i < t->InstantReadRowCount(); ++i) {
+            TInstantReadGuardEh g(t, i);
+            s << t->FieldByName("id")->AsString();
+        }
+        return s.join(u',');
+    }
+
+    void SetFilter(const QString& text)
+    {
+        t->SetFiltered(false);
+        t->SetFilter(text);
+        t->SetFiltered(true);
+    }
+};
+
+const QString Mismatch = QStringLiteral(
+    "(((ndsexcel IS NULL) OR (ndsspr IS NULL)) OR ((ndsspr IS NOT NULL) AND (ndsexcel IS NOT NULL) AND (ndsspr<>ndsexcel)))");
+
+TEST_F(ResultFixture, TheMainWindowsFilterTextsSelectTheirRows)
+{
+    OpenSample();
+    struct Case { QString text, ids; } cases[] = {
+        {Mismatch, "2,3,4,5"},
+        {"hide=0", "1,2,4,5"},
+        {Mismatch + " AND (hide=0)", "2,4,5"},
+        {"(filial=3 OR (filial is NULL AND signerfio in ('Иванов','O''Brien')) OR (filial is NULL AND signerfio IS NULL))",
+         "1,2,3,6"},
+        {"(filial=3 OR (filial is NULL AND signerfio in ('Иванов','O''Brien')) OR (filial is NULL AND signerfio IS NULL))"
+         " AND hide=0",
+         "1,2"},
+        {"filial=5 OR filial is NULL", "2,3,4,5,6"},
+        {"FILIAL=3 or Filial IS null", "1,2,3,5,6"},
+        {"dopUNN=1", "<error>"},
+    };
+    for (const Case& c : cases) {
+        QString got;
+        try {
+            SetFilter(c.text);
+            got = Ids();
+        } catch (const Exception&) {
+            got = "<error>";
+        }
+        EXPECT_EQ(got, c.ids) << c.text.toStdString();
+    }
+}
+
+TEST_F(ResultFixture, AFilterSetWhileNotFilteredIsKeptAndAppliedWhenSwitchedOn)
+{
+    OpenSample();
+    t->SetFilter("hide=1");
+    EXPECT_EQ(Ids(), "1,2,3,4,5,6");
+    t->SetFiltered(true);
+    EXPECT_EQ(Ids(), "3,6");
+    EXPECT_EQ(t->FieldByName("id")->AsInteger(), 3);   // the cursor goes to the first row
+    t->SetFiltered(false);
+    EXPECT_EQ(Ids(), "1,2,3,4,5,6");
+}
+
+TEST_F(ResultFixture, APostedCheckMarkIsTestedAgainstTheFilter)
+{
+    OpenSample();
+    SetFilter("hide=0");
+    t->Edit();
+    t->FieldByName("hide")->SetAsBoolean(true);
+    t->Post();
+    EXPECT_EQ(Ids(), "2,4,5");
+    EXPECT_EQ(t->FieldByName("id")->AsInteger(), 2);
+}
+
+TEST_F(ResultFixture, ExtraFiltersAddToTheTablesFilterAndRefilterWhenChanged)
+{
+    OpenSample();
+    SetFilter("hide=0");
+    TMemTableFilterItemEh* a = t->AddExtraFilter("filial IS NULL", {});
+    EXPECT_EQ(Ids(), "2,5");
+    int calls = 0;
+    bool firstAccept = false;
+    TMemTableFilterItemEh* b = t->AddExtraFilter(QString(), TFilterRecordEvent([&](TDataSet* ds, bool& accept) {
+        if (calls++ == 0)
+            firstAccept = accept;
+        accept = ds->FieldByName("id")->AsInteger() != 5;
+    }));
+    EXPECT_TRUE(firstAccept);
+    EXPECT_EQ(Ids(), "2");
+    a->SetActive(false);
+    EXPECT_EQ(Ids(), "1,2,4");
+    EXPECT_TRUE(t->UpdateExtraFilter(b, QString(), b->OnFilterRecord()));   // same procedure: refilter
+    EXPECT_TRUE(t->RemoveExtraFilter(b));
+    EXPECT_EQ(Ids(), "1,2,4,5");
+    EXPECT_FALSE(t->RemoveExtraFilter(b));
+    TMemTableFiltersEh other;
+    TMemTableFilterItemEh* foreign = other.Add();
+    EXPECT_FALSE(t->UpdateExtraFilter(foreign, "x", {}));
+    EXPECT_TRUE(t->UpdateExtraFilter(a, "filial=3", {}));
+    a->SetActive(true);
+    EXPECT_EQ(Ids(), "1");
+}
+
+TEST_F(ResultFixture, AFailingFilterRaisesOnceOnTheCallerAndStopsTheRefilter)
+{
+    OpenSample();
+    int calls = 0;
+    t->SetOnFilterRecord([&](TDataSet*, bool&) {
+        ++calls;
+        throw Exception(QStringLiteral("bad filter"));
+    });
+    EXPECT_EQ(ErrorOf([&] { t->SetFiltered(true); }), QStringLiteral("bad filter"));
+    EXPECT_EQ(calls, 1);
+    t->SetOnFilterRecord({});
+    t->SetFiltered(false);
+    EXPECT_EQ(Ids(), "1,2,3,4,5,6");
+}
+
+TEST_F(ResultFixture, AFilterTextThatDoesNotCompileChangesNothing)
+{
+    OpenSample();
+    SetFilter("hide=1");
+    EXPECT_NE(ErrorOf([&] { t->SetFilter("hide= AND"); }), QStringLiteral("<no error>"));
+    EXPECT_EQ(t->Filter(), "hide=1");
+    EXPECT_EQ(Ids(), "3,6");
+}
+
+TEST_F(ResultFixture, LocateWithOptionsAndKeysOfSeveralFields)
+{
+    OpenSample();
+    struct Case { QString fields; Variant keys; TLocateOptions opts; int id; } cases[] = {
+        {"invoicefullname", Variant("A-1"), {}, 3},
+        {"invoicefullname", Variant("A-"), {loPartialKey}, 2},
+        {"namepredpr", Variant("альфа"), {}, 2},
+        {"namepredpr", Variant("АЛЬФА"), {loCaseInsensitive}, 2},
+        {"namepredpr;invoicefullname", VarArrayOf({Variant("Бета"), Variant("B-1")}), {}, 4},
+        {"filial", Variant::Null(), {}, 2},
+        {"invoicefullname", Variant("Z"), {}, -1},
+    };
+    for (const Case& c : cases) {
+        t->SetRecNo(5);
+        const bool found = t->Locate(c.fields, c.keys, c.opts);
+        EXPECT_EQ(found, c.id >= 0) << c.fields.toStdString();
+        EXPECT_EQ(t->FieldByName("id")->AsInteger(), c.id >= 0 ? c.id : 5) << c.fields.toStdString();
+    }
+    EXPECT_NE(ErrorOf([&] { t->Locate("nosuch", Variant(1), {}); }), QStringLiteral("<no error>"));
+}
+
+TEST_F(ResultFixture, AnIndexLookupFindsTheVisibleRecordBehindAHiddenOneWithTheSameKey)
+{
+    t->IndexDefs()->Add("ixName", "namepredpr");
+    OpenSample();
+    SetFilter("hide=0");
+    EXPECT_EQ(t->FindRec("namepredpr", Variant("Бета"), {}, 0, true), 0);   // id 1
+    SetFilter("id<>1");
+    EXPECT_EQ(t->FindRec("namepredpr", Variant("Бета"), {}, 0, true), 2);   // id 4, row 2
+    EXPECT_EQ(t->FindRec("namepredpr", Variant("Альфа"), {}, 0, true), 1);
+    SetFilter("hide=0");
+    EXPECT_EQ(t->FindRec("namepredpr", Variant("Альфа"), {}, 0, true), -1);
+}
+
+TEST_F(ResultFixture, LookupAndLookupAll)
+{
+    OpenSample();
+    t->SetRecNo(3);
+    EXPECT_EQ(VarToStr(t->Lookup("namepredpr", Variant("Бета"), "id")), "1");
+    EXPECT_EQ(t->RecNo(), 3);
+    Variant all = t->LookupAll("namepredpr", Variant("Бета"), "id");
+    ASSERT_TRUE(all.IsArray());
+    EXPECT_EQ(all.ArrayHighBound() - all.ArrayLowBound() + 1, 3);
+    EXPECT_EQ(t->LookupAll("namepredpr", Variant("Гамма"), "id").AsInteger(), 5);
+    EXPECT_TRUE(t->LookupAll("namepredpr", Variant("Дельта"), "id").IsEmpty());
+    Variant two = t->Lookup("id", Variant(4), "namepredpr;invoicefullname");
+    ASSERT_TRUE(two.IsArray());
+    EXPECT_EQ(VarToStr(two.GetElement(two.ArrayLowBound() + 1)), "B-1");
+}
+
+TEST_F(ResultFixture, SortByTwoFieldsKeepsThePreviousOrderOfTies)
+{
+    OpenSample();
+    t->SortByFields("namepredpr,invoicefullname");
+    // Russian collation: а before Б before Г; "альфа" and "Альфа" differ only in case
+    EXPECT_EQ(Ids(), "2,3,4,6,1,5");
+    t->SortByFields("namepredpr DESC");
+    EXPECT_EQ(Ids(), "5,4,6,1,3,2");
+    EXPECT_EQ(t->RecNo(), 1);
+}
+
+TEST_F(ResultFixture, CaseInsensitiveTextsTieAndKeepTheirOrder)
+{
+    t->SetOptions({mtoTextFieldsCaseInsensitive});
+    OpenSample();
+    t->SortByFields("namepredpr");
+    EXPECT_EQ(Ids(), "2,3,1,4,6,5");
+    t->SortByFields("id DESC");
+    t->SortByFields("namepredpr");
+    EXPECT_EQ(Ids(), "3,2,6,4,1,5");
+}
+
+TEST_F(ResultFixture, NullsComeFirstAscendingAndLastDescending)
+{
+    OpenSample();
+    t->SortByFields("filial");
+    EXPECT_EQ(Ids(), "2,3,5,6,1,4");
+    t->SortByFields("filial DESC");
+    EXPECT_EQ(Ids(), "4,1,2,3,5,6");
+}
+
+TEST_F(ResultFixture, ACalculatedStatusSortsByItsValueInBrackets)
+{
+    // persistent fields: the data fields and a calculated status text
+    TMTDataStructEh* ds = t->RecordsStore()->DataStruct();
+    TFieldDefs defs(t);
+    ds->BuildFieldDefsFromStruct(&defs);
+    for (int i = 0; i < defs.Count(); ++i)
+        defs.Items(i)->CreateField(t);
+    auto* st = new TStringField(t);
+    st->SetFieldName("StatusText");
+    st->SetFieldKind(fkCalculated);
+    st->SetSize(30);
+    st->SetDataSet(t);
+    t->OnCalcFields = [](TDataSet* d) {
+        const int s = d->FieldByName("status")->AsInteger();
+        d->FieldByName("StatusText")->SetAsString(s == 10 ? "в" : s == 255 ? "а" : "б");
+    };
+    OpenSample();
+    t->SortByFields("[StatusText]");
+    EXPECT_EQ(Ids(), "3,1,4,5,6,2");
+    t->SortByFields("[StatusText] DESC, id DESC");
+    EXPECT_EQ(Ids(), "2,6,5,4,1,3");
+    // the status code itself, as the main window sorts the status column
+    t->SortByFields("[Status]");
+    EXPECT_EQ(Ids(), "6,5,1,4,2,3");
+}
+
+TEST_F(ResultFixture, SortErrorsAndCasesThatDoNothing)
+{
+    t->SortByFields("id");   // closed: nothing
+    OpenSample();
+    EXPECT_EQ(ErrorOf([&] { t->SortByFields("nosuch"); }), QStringLiteral(" Field - \"nosuch\" not found."));
+    EXPECT_EQ(Ids(), "1,2,3,4,5,6");
+    {
+        TInstantReadGuardEh g(t, 0);
+        EXPECT_EQ(ErrorOf([&] { t->SortByFields("id DESC"); }), QStringLiteral("Sort data in InstantReadMode is not allowed."));
+    }
+    SetFilter("id>100");
+    t->SortByFields("id DESC");   // an empty view: nothing
+    t->SetFiltered(false);
+    EXPECT_EQ(Ids(), "1,2,3,4,5,6");
+}
+
+TEST_F(ResultFixture, AStandingSortOrderPlacesNewRecords)
+{
+    OpenSample();
+    t->SetSortOrder("invoicefullname");
+    EXPECT_EQ(Ids(), "3,2,4,6,1,5");
+    Add(7, "Дельта", "A-5", nullptr, nullptr, 1, Variant::Null(), false);
+    EXPECT_EQ(Ids(), "3,7,2,4,6,1,5");
+    EXPECT_EQ(t->FieldByName("id")->AsInteger(), 7);
+}
+
+}  // namespace
