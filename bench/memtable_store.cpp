@@ -67,19 +67,25 @@ void BuildStruct(TMTDataStructEh* ds)
     ds->EndUpdate(true);
 }
 
-// Texts that repeat (branch names, statuses) are one shared value, as a loader that keeps the
-// last value per column would hand them over.
+// Every text is a fresh string, as a reader of query results hands them over; the store keeps
+// repeated texts once.
+Variant Fresh(const Variant& v)
+{
+    const QString s = v.AsString();
+    return Variant::FromString(QString(s.constData(), s.size()));
+}
+
 void FillRecord(TMemoryRecordEh* r, int i, std::mt19937& rng, const std::vector<Variant>& branches,
                 const std::vector<Variant>& statuses, const std::vector<Variant>& inns)
 {
     const int b = int(rng() % 10);
-    r->SetDataValue(0, dvvValueEh, branches[size_t(b)]);
-    r->SetDataValue(1, dvvValueEh, inns[size_t(b)]);
+    r->SetDataValue(0, dvvValueEh, Fresh(branches[size_t(b)]));
+    r->SetDataValue(1, dvvValueEh, Fresh(inns[size_t(b)]));
     r->SetDataValue(2, dvvValueEh, Variant::FromString("720301001"));
     r->SetDataValue(3, dvvValueEh, Variant::FromString(QString::number(100000000 + (i * 7919) % 99999989)));
     r->SetDataValue(4, dvvValueEh,
                     Variant::FromString(QStringLiteral("Счет-фактура № %1 от %2.03.2024").arg(rng() % 50000).arg(1 + i % 28)));
-    r->SetDataValue(5, dvvValueEh, statuses[rng() % 4]);
+    r->SetDataValue(5, dvvValueEh, Fresh(statuses[rng() % 4]));
     r->SetDataValue(6, dvvValueEh, Variant::FromDate(45292 + int(rng() % 365)));
     r->SetDataValue(7, dvvValueEh, Variant::FromDate(45292));
     r->SetDataValue(8, dvvValueEh, Variant::FromDate(45382));

@@ -592,6 +592,16 @@ protected:
     void FreeRecord(TMemoryRecordEh* Rec);
     void AddToDelta(TMemoryRecordEh* Rec);
     void DropFromDelta(TMemoryRecordEh* Rec);
+    // Texts that repeat in a column (branch names, statuses) are kept once: an attached
+    // record's text takes the block of an equal text seen before. A column with many distinct
+    // texts stops being looked at.
+    void InternTexts(TMemoryRecordEh* Rec);
+    void ResetTextIntern() { FTextIntern.clear(); }
+    struct TextIntern {
+        QHash<QString, Variant> Map;
+        bool Off = false;
+    };
+    std::vector<TextIntern> FTextIntern;
 
     std::vector<TMemoryRecordEh*> FRecList;
     std::vector<TMemoryRecordEh*> FDeltaList;
@@ -603,6 +613,7 @@ protected:
     TMemTableDataEh* FMemTableData = nullptr;
 
     friend class TMemoryRecordEh;
+    friend class TMemTableDataEh;
 };
 
 class TAutoIncrementEh : public TPersistent {

@@ -128,6 +128,35 @@ void TRecordsListEh::ApplyImmediate(TMemoryRecordEh* Rec, TUpdateKind Kind)
         Rec->FData = s->FData;
 }
 
+void TRecordsListEh::InternTexts(TMemoryRecordEh* Rec)
+{
+    constexpr int kMaxDistinct = 1024;
+    TMTDataStructEh* ds = DataStruct();
+    const int n = std::min(ds->Count(), int(Rec->FData.size()));
+    if (int(FTextIntern.size()) != n)
+        FTextIntern.assign(size_t(n), TextIntern());
+    for (int i = 0; i < n; ++i) {
+        TextIntern& t = FTextIntern[size_t(i)];
+        if (t.Off)
+            continue;
+        Variant& v = Rec->FData[size_t(i)];
+        const TVarType vt = v.VarType();
+        if (vt != varString && vt != varOleStr && vt != varUString)
+            continue;
+        const QString s = v.AsString();
+        const auto it = t.Map.constFind(s);
+        if (it != t.Map.constEnd()) {
+            if (it.value().VarType() == vt)
+                v = it.value();
+        } else if (t.Map.size() >= kMaxDistinct) {
+            t.Off = true;
+            t.Map = QHash<QString, Variant>();
+        } else {
+            t.Map.insert(s, v);
+        }
+    }
+}
+
 void TRecordsListEh::AttachRecord(TMemoryRecordEh* Rec, int Index, bool Fetching)
 {
     if (Rec->FRecordsList != this)
@@ -138,6 +167,7 @@ void TRecordsListEh::AttachRecord(TMemoryRecordEh* Rec, int Index, bool Fetching
         throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
     if (Rec->FData.size() != size_t(RecValCount()))
         Rec->FData.resize(size_t(RecValCount()), Variant::Null());
+    InternTexts(Rec);
     Notify(Rec, Index, rlnRecAddingEh);
     if (!Fetching) {
         FMemTableData->AssignAutoIncValues(Rec);
@@ -445,6 +475,7 @@ void TRecordsListEh::Clear()
     recs.swap(FRecList);
     for (TMemoryRecordEh* r : recs)
         delete r;
+    ResetTextIntern();
     Notify(nullptr, -1, rlnListChangedEh);
 }
 
@@ -585,6 +616,7 @@ void TMemTableDataEh::NotifyStructChanged()
             FIncFieldIndexes.push_back(i);
     // Records always have one slot per field, so positions never read past a record's values.
     if (FRecordsList) {
+        FRecordsList->ResetTextIntern();
         const size_t n = size_t(FDataStruct->Count());
         for (TMemoryRecordEh* r : FRecordsList->Records())
             if (r->Data().size() != n)

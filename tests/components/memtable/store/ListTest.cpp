@@ -208,3 +208,23 @@ TEST_F(ListTest, CommittedRestructureReachesTheRecords)
     ASSERT_EQ(ds()->Count(), 2);
     EXPECT_EQ(VarToStr(list()->GetRec(0)->GetDataValue(0, dvvValueEh)), "five");
 }
+
+TEST_F(ListTest, RepeatedTextsAreKeptOnce)
+{
+    auto fresh = [](const char* s) {
+        const QString t = QString::fromUtf8(s);
+        return Variant::FromString(QString(t.constData(), t.size()));   // its own buffer
+    };
+    Add(1, fresh("Филиал Пермь"));
+    Add(2, fresh("Филиал Пермь"));
+    Add(3, fresh("Другой"));
+    const QString a = list()->GetRec(0)->ValueRef(1).AsString();
+    const QString b = list()->GetRec(1)->ValueRef(1).AsString();
+    EXPECT_EQ(a, b);
+    EXPECT_EQ(a.constData(), b.constData());
+    EXPECT_EQ(list()->GetRec(1)->ValueRef(1).VarType(), varString);
+    // A column of distinct texts is left alone after a while, and values stay right.
+    for (int i = 0; i < 1100; ++i)
+        Add(i, Variant::FromString(QString::number(i)));
+    EXPECT_EQ(VarToStr(list()->GetRec(1102)->ValueRef(1)), "1099");
+}
