@@ -1,0 +1,173 @@
+// The job frame: controls borrowed from the window, switched and updated on the UI thread
+// only, boxes answered through the hook, and a window freed under a running job.
+#include "app/engine/support/MainWindowStandIn.h"
+#include "platform/ado/ADODB.h"
+
+#include <atomic>
+#include <functional>
+#include <latch>
+
+using namespace enginetest;
+
+namespace {
+
+// A job whose body the test supplies; it reaches the protected frame calls through Job.
+class TTestJob : public TBaseCompThread {
+public:
+    using TBaseCompThread::TBaseCompThread;
+    std::function<void(TTestJob&)> Body;
+    std::atomic<bool>* Destroyed = nullptr;
+    ~TTestJob() override
+    {
+        if (Destroyed)
+            Destroyed->store(true);
+    }
+
+    using TBaseCompThread::SyncControlsEnabled;
+    using TBaseCompThread::SyncDisableControls;
+    using TBaseCompThread::SyncEnableControls;
+    using TBaseCompThread::SyncErrorDialog;
+    using TBaseCompThread::SyncInfoDialog;
+    using TBaseCompThread::SyncProgressBarStyle;
+    using TBaseCompThread::SyncStatusText;
+
+protected:
+    void Execute() override
+    {
+        if (Body)
+            Body(*this);
+    }
+};
+
+TTestJob* NewJob(TMainWindowStandIn& w)
+{
+    return new TTestJob(true, w.MainProgressBar, w.MainStatusBar, w.MainPageControl, w.LoadExcelFileBtn, w.UpdateBtn,
+                        w.InstrumentsPanel, w.MainMenu);
+}
+
+struct TEnabledView {
+    bool Load, Update, Pages, Tools, State, Export, Settings, SaveItem, Search, Top, Filters;
+};
+
+TEnabledView Look(TMainWindowStandIn& w)
+{
+    return {w.LoadExcelFileBtn->GetEnabled(), w.UpdateBtn->GetEnabled(), w.MainPageControl->GetEnabled(),
+            w.InstrumentsPanel->GetEnabled(), w.StateMMBtn->GetEnabled(), w.ExportMMBtn->GetEnabled(),
+            w.SettingsMMBtn->GetEnabled(), w.SaveStateMMBtn->GetEnabled(), w.SearchBtn->GetEnabled(),
+            w.TopPanel->GetEnabled(), w.FiltersPanel->GetEnabled()};
+}
+
+}  // namespace
+
+TEST(BaseCompThread, FrameDisablesJobControlsOnlyAndRestoresThem)
+{
+    TMainWindowStandIn w;
+    w.SaveStateMMBtn->SetEnabled(false);   // branch mode: a sub-item keeps its own state
+    std::latch running(1), release(1);
+    TTestJob* job = NewJob(w);
+    job->Body = [&](TTestJob& j) {
+        j.SyncControlsEnabled(false);
+        j.SyncProgressBarStyle(pbstMarquee);
+        j.SyncStatusText(QStringLiteral("Загрузка файла a.xlsx"));
+        running.count_down();
+        release.wait();
+        j.SyncStatusText(QStringLiteral("Обработка завершена"));
+        j.SyncControlsEnabled(true);
+        j.SyncProgressBarStyle(pbstNormal);
+    };
+    job->Start();
+    ASSERT_TRUE(PumpUntil([&] { return running.try_wait(); }));
+
+    TEnabledView v = Look(w);
+    EXPECT_FALSE(v.Load);
+    EXPECT_FALSE(v.Update);
+    EXPECT_FALSE(v.Pages);
+    EXPECT_FALSE(v.Tools);
+    EXPECT_FALSE(v.State);
+    EXPECT_FALSE(v.Export);
+    EXPECT_FALSE(v.Settings);
+    EXPECT_FALSE(v.SaveItem);
+    EXPECT_TRUE(v.Search);
+    EXPECT_TRUE(v.Top);
+    EXPECT_TRUE(v.Filters);
+    EXPECT_FALSE(w.LoadExcelFileBtn->Widget()->isEnabled());
+    EXPECT_EQ(w.MainProgressBar->Style(), pbstMarquee);
+    EXPECT_EQ(w.MainStatusBar->SimpleText(), QStringLiteral("Загрузка файла a.xlsx"));
+
+    release.count_down();
+    job->WaitFor();
+    delete job;
+    v = Look(w);
+    EXPECT_TRUE(v.Load && v.Update && v.Pages && v.Tools && v.State && v.Export && v.Settings);
+    EXPECT_FALSE(v.SaveItem);
+    EXPECT_EQ(w.MainProgressBar->Style(), pbstNormal);
+    EXPECT_EQ(w.MainStatusBar->SimpleText(), QStringLiteral("Обработка завершена"));
+}
+
+TEST(BaseCompThread, BoxesRunOnTheUIThreadAndTheJobWaitsForOk)
+{
+    TMainWindowStandIn w;
+    TBoxRecorder boxes;
+    std::vector<int> seenAfter;
+    TTestJob* job = NewJob(w);
+    job->Body = [&](TTestJob& j) {
+        j.SyncErrorDialog(QStringLiteral("Ошибка\n\rЭСЧФ"));
+        seenAfter.push_back(int(boxes.Boxes.size()));
+        j.SyncInfoDialog(QStringLiteral("Сохранение завершено"));
+        seenAfter.push_back(int(boxes.Boxes.size()));
+    };
+    job->Start();
+    job->WaitFor();
+    delete job;
+    ASSERT_EQ(boxes.Boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes[0].Text, QStringLiteral("Ошибка\n\rЭСЧФ"));
+    EXPECT_EQ(boxes.Boxes[0].Flags, UINT(MB_OK | MB_ICONERROR));
+    EXPECT_EQ(boxes.Boxes[1].Flags, UINT(MB_OK | MB_ICONINFORMATION));
+    EXPECT_TRUE(boxes.Boxes[0].OnUIThread);
+    EXPECT_TRUE(boxes.Boxes[1].OnUIThread);
+    EXPECT_EQ(seenAfter, (std::vector<int>{1, 2}));
+}
+
+TEST(BaseCompThread, DatasetControlsSwitchedOnTheUIThread)
+{
+    TMainWindowStandIn w;
+    TADOQuery q(nullptr);
+    bool disabledInJob = false;
+    TTestJob* job = NewJob(w);
+    job->Body = [&](TTestJob& j) {
+        j.SyncDisableControls(&q);
+        disabledInJob = q.ControlsDisabled();
+        j.SyncEnableControls(&q);
+    };
+    job->Start();
+    job->WaitFor();
+    delete job;
+    EXPECT_TRUE(disabledInJob);
+    EXPECT_FALSE(q.ControlsDisabled());
+}
+
+TEST(BaseCompThread, FreesItselfAndSurvivesTheWindowGoingFirst)
+{
+    auto* w = new TMainWindowStandIn;
+    std::atomic<bool> destroyed{false};
+    std::latch running(1), release(1);
+    TTestJob* job = NewJob(*w);
+    job->Destroyed = &destroyed;
+    job->Body = [&](TTestJob& j) {
+        j.SyncControlsEnabled(false);
+        j.SyncProgressBarStyle(pbstMarquee);
+        running.count_down();
+        release.wait();
+        // the window is gone by now: these must reach nothing
+        j.SyncStatusText(QStringLiteral("Обработка завершена"));
+        j.SyncControlsEnabled(true);
+        j.SyncProgressBarStyle(pbstNormal);
+    };
+    job->SetFreeOnTerminate(true);
+    job->SetPriority(tpNormal);
+    job->Start();
+    ASSERT_TRUE(PumpUntil([&] { return running.try_wait(); }));
+    delete w;
+    release.count_down();
+    EXPECT_TRUE(PumpUntil([&] { return destroyed.load(); }));
+}
