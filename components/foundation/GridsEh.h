@@ -9,6 +9,8 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
+#include "EhLibVCL.h"
+#include "platform/vcl/ScrollBars.h"
 
 #include <cstdint>
 #include <vector>
@@ -185,4 +187,739 @@ protected:
     int FFrozenCelCount = 0;
     int FRolLastFullVisCel = -1;
     int FRolLastVisCel = -1;
+};
+
+// ============================================================================================
+// Grid types
+// ============================================================================================
+
+enum TGridOptionEh {
+    goFixedVertLineEh, goFixedHorzLineEh, goVertLineEh, goHorzLineEh, goDrawFocusSelectedEh, goRowSizingEh,
+    goColSizingEh, goRowMovingEh, goColMovingEh, goEditingEh, goTabsEh, goRowSelectEh, goAlwaysShowEditorEh,
+    goThumbTrackingEh, goExtendVertLinesEh, goContraVertBoundaryLineEh, goContraHorzBoundaryLineEh, goRangeSelectEh
+};
+DOV_ENUM_INFO(TGridOptionEh, goFixedVertLineEh, goFixedHorzLineEh, goVertLineEh, goHorzLineEh, goDrawFocusSelectedEh,
+              goRowSizingEh, goColSizingEh, goRowMovingEh, goColMovingEh, goEditingEh, goTabsEh, goRowSelectEh,
+              goAlwaysShowEditorEh, goThumbTrackingEh, goExtendVertLinesEh, goContraVertBoundaryLineEh,
+              goContraHorzBoundaryLineEh, goRangeSelectEh)
+using TGridOptionsEh = TSet<TGridOptionEh>;
+
+enum TGridStateEh { gsNormalEh, gsSelectingEh, gsRowSizingEh, gsColSizingEh, gsRowMovingEh, gsColMovingEh };
+DOV_ENUM_INFO(TGridStateEh, gsNormalEh, gsSelectingEh, gsRowSizingEh, gsColSizingEh, gsRowMovingEh, gsColMovingEh)
+
+#ifndef DOV_TGRIDDRAWSTATE_DECLARED
+#define DOV_TGRIDDRAWSTATE_DECLARED
+enum TGridDrawStateItem { gdSelected, gdFocused, gdCurrent, gdFixed, gdRowSelected, gdHotTrack, gdPressed };
+DOV_ENUM_INFO(TGridDrawStateItem, gdSelected, gdFocused, gdCurrent, gdFixed, gdRowSelected, gdHotTrack, gdPressed)
+using TGridDrawState = TSet<TGridDrawStateItem>;
+#endif
+
+enum TGridCellBorderTypeEh { cbtTopEh, cbtLeftEh, cbtBottomEh, cbtRightEh };
+DOV_ENUM_INFO(TGridCellBorderTypeEh, cbtTopEh, cbtLeftEh, cbtBottomEh, cbtRightEh)
+
+#ifndef DOV_TSIZEGRIPPOSITION_DECLARED
+#define DOV_TSIZEGRIPPOSITION_DECLARED
+enum TSizeGripPosition { sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft };
+DOV_ENUM_INFO(TSizeGripPosition, sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft)
+#endif
+#ifndef DOV_TGRIPACTIVESTATUSEH_DECLARED
+#define DOV_TGRIPACTIVESTATUSEH_DECLARED
+enum TGripActiveStatusEh { gasNeverEh, gasAutoEh, gasAlwaysEh };
+DOV_ENUM_INFO(TGripActiveStatusEh, gasNeverEh, gasAutoEh, gasAlwaysEh)
+#endif
+
+using TGridEhCellMouseEvent = Delegate<void(TCustomGridEh* Grid, TGridCoord Cell, TMouseButton Button,
+                                            TShiftState Shift, int X, int Y, bool& Processed)>;
+
+// ============================================================================================
+// Parameter objects and the draw style (GridsEh_Params.cpp)
+// ============================================================================================
+
+class TGridLineColorsEh : public TPersistent {
+public:
+    explicit TGridLineColorsEh(TCustomGridEh* AGrid) : FGrid(AGrid) {}
+
+    virtual TColor GetAreaLineColor(int ACol, int ARow);
+    virtual TColor GetVertLineColor(int ACol);
+    virtual TColor GetHorzLineColor(int ARow);
+    virtual TColor GetFrozenVertLineColor(int ACol);
+    virtual TColor GetFrozenHorzLineColor(int ARow);
+    virtual TColor GetVertAreaFrozenVertColor() { return Or(FVertAreaFrozenVertColor, GetBrightColor()); }
+    virtual TColor GetVertAreaFrozenHorzColor() { return Or(FVertAreaFrozenHorzColor, GetBrightColor()); }
+    virtual TColor GetHorzAreaFrozenVertColor() { return Or(FHorzAreaFrozenVertColor, GetBrightColor()); }
+    virtual TColor GetHorzAreaFrozenHorzColor() { return Or(FHorzAreaFrozenHorzColor, GetBrightColor()); }
+    virtual TColor GetVertAreaFrozenBorderColor() { return Or(FVertAreaFrozenBorderColor, GetDarkColor()); }
+    virtual TColor GetHorzAreaFrozenBorderColor() { return Or(FHorzAreaFrozenBorderColor, GetDarkColor()); }
+    virtual TColor GetDataVertColor() { return Or(FDataVertColor, GetBrightColor()); }
+    virtual TColor GetDataHorzColor() { return Or(FDataHorzColor, GetBrightColor()); }
+    virtual TColor GetDarkColor();
+    virtual TColor GetBrightColor();
+    virtual TColor GetFixedVertColor() { return Or(FFixedVertColor, GetDarkColor()); }
+    virtual TColor GetFixedHorzColor() { return Or(FFixedHorzColor, GetDarkColor()); }
+    virtual TColor GetVertAreaContraVertColor() { return Or(FVertAreaContraVertColor, GetBrightColor()); }
+    virtual TColor GetVertAreaContraHorzColor() { return Or(FVertAreaContraHorzColor, GetBrightColor()); }
+    virtual TColor GetHorzAreaContraVertColor() { return Or(FHorzAreaContraVertColor, GetBrightColor()); }
+    virtual TColor GetHorzAreaContraHorzColor() { return Or(FHorzAreaContraHorzColor, GetBrightColor()); }
+    virtual TColor GetVertAreaContraBorderColor() { return Or(FVertAreaContraBorderColor, GetDarkColor()); }
+    virtual TColor GetHorzAreaContraBorderColor() { return Or(FHorzAreaContraBorderColor, GetDarkColor()); }
+
+    TColor BrightColor() { return GetBrightColor(); }
+    TColor DarkColor() { return GetDarkColor(); }
+    void SetBrightColor(TColor Value);
+    void SetDarkColor(TColor Value);
+    void SetDataHorzColor(TColor Value);
+    void SetDataVertColor(TColor Value);
+    // Copies every colour from another line-colours object.
+    void Assign(TPersistent* Source) override;
+
+protected:
+    static TColor Or(TColor c, TColor fallback) { return c == clDefault ? fallback : c; }
+    void SetColorField(TColor& Field, TColor Value);
+
+    TCustomGridEh* FGrid;
+    TColor FBrightColor = clDefault, FDarkColor = clDefault, FDataHorzColor = clDefault, FDataVertColor = clDefault;
+    TColor FFixedHorzColor = clDefault, FFixedVertColor = clDefault;
+    TColor FHorzAreaContraBorderColor = clDefault, FHorzAreaContraHorzColor = clDefault,
+           FHorzAreaContraVertColor = clDefault;
+    TColor FHorzAreaFrozenBorderColor = clDefault, FHorzAreaFrozenHorzColor = clDefault,
+           FHorzAreaFrozenVertColor = clDefault;
+    TColor FVertAreaContraBorderColor = clDefault, FVertAreaContraHorzColor = clDefault,
+           FVertAreaContraVertColor = clDefault;
+    TColor FVertAreaFrozenBorderColor = clDefault, FVertAreaFrozenHorzColor = clDefault,
+           FVertAreaFrozenVertColor = clDefault;
+};
+
+enum TCornerDrawPriorityEh { crpHorizontalDataPriorityEh, crpVerticalDataPriorityEh };
+DOV_ENUM_INFO(TCornerDrawPriorityEh, crpHorizontalDataPriorityEh, crpVerticalDataPriorityEh)
+
+// Margins around the cell area.
+class TGridOutBoundaryDataEh : public TPersistent {
+public:
+    explicit TGridOutBoundaryDataEh(TCustomGridEh* AGrid) : FGrid(AGrid) {}
+    int LeftIndent() const { return FLeftIndent; }
+    int TopIndent() const { return FTopIndent; }
+    int RightIndent() const { return FRightIndent; }
+    int BottomIndent() const { return FBottomIndent; }
+    void SetLeftIndent(int Value) { SetLayoutValue(FLeftIndent, Value); }
+    void SetTopIndent(int Value) { SetLayoutValue(FTopIndent, Value); }
+    void SetRightIndent(int Value) { SetLayoutValue(FRightIndent, Value); }
+    void SetBottomIndent(int Value) { SetLayoutValue(FBottomIndent, Value); }
+    TCornerDrawPriorityEh LeftTopDrawPriority() const { return FLeftTopDrawPriority; }
+    TCornerDrawPriorityEh RightTopDrawPriority() const { return FRightTopDrawPriority; }
+    TCornerDrawPriorityEh LeftBottomDrawPriority() const { return FLeftBottomDrawPriority; }
+    TCornerDrawPriorityEh RightBottomDrawPriority() const { return FRightBottomDrawPriority; }
+    void SetLeftTopDrawPriority(TCornerDrawPriorityEh Value);
+    void SetRightTopDrawPriority(TCornerDrawPriorityEh Value);
+    // Re-lays out like the other corners (a change shows at once).
+    void SetLeftBottomDrawPriority(TCornerDrawPriorityEh Value);
+    void SetRightBottomDrawPriority(TCornerDrawPriorityEh Value);
+
+    bool GetOutBoundaryRect(TRect& ARect, TGridCellBorderTypeEh OutBoundaryType);
+    void InvalidateOutBoundary(TGridCellBorderTypeEh OutBoundaryType);
+
+private:
+    void SetLayoutValue(int& Field, int Value);
+    int FLeftIndent = 0, FTopIndent = 0, FRightIndent = 0, FBottomIndent = 0;
+    TCornerDrawPriorityEh FLeftTopDrawPriority = crpHorizontalDataPriorityEh;
+    TCornerDrawPriorityEh FRightTopDrawPriority = crpHorizontalDataPriorityEh;
+    TCornerDrawPriorityEh FLeftBottomDrawPriority = crpHorizontalDataPriorityEh;
+    TCornerDrawPriorityEh FRightBottomDrawPriority = crpHorizontalDataPriorityEh;
+    TCustomGridEh* FGrid;
+};
+
+class TGridHotTrackSpotEh : public TPersistent {
+public:
+    TGridHotTrackSpotEh() = default;
+    int Col = -1;
+    int Row = -1;
+    int InCellX = 0;
+    int InCellY = 0;
+    void Assign(TPersistent* Source) override;
+};
+
+enum TImagePlacementEh {
+    ipTopLeftEh, ipTopCenterEh, ipTopRightEh, ipCenterLeftEh, ipCenterCenterEh, ipCenterRightEh, ipBottomLeftEh,
+    ipBottomCenterEh, ipBottomRightEh, ipFillEh, ipReduceFitEh, ipFitEh, ipStretchEh, ipTileEh
+};
+DOV_ENUM_INFO(TImagePlacementEh, ipTopLeftEh, ipTopCenterEh, ipTopRightEh, ipCenterLeftEh, ipCenterCenterEh,
+              ipCenterRightEh, ipBottomLeftEh, ipBottomCenterEh, ipBottomRightEh, ipFillEh, ipReduceFitEh, ipFitEh,
+              ipStretchEh, ipTileEh)
+
+class TGridBackgroundDataEh : public TPersistent {
+public:
+    explicit TGridBackgroundDataEh(TCustomGridEh* AGrid);
+    ~TGridBackgroundDataEh() override;
+
+    virtual bool Showing() { return FVisible; }
+    virtual TRect BoundRect();
+    virtual void PaintBackgroundData();
+    TRect CalcImageRect();
+    // The image rectangle for an area and a picture size (pure geometry).
+    static TRect CalcImageRectFor(const TRect& Bound, int PicW, int PicH, TImagePlacementEh Placement,
+                                  int HorzMargin, int VertMargin);
+
+    TPicture* Picture() const { return FPicture.get(); }
+    void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
+    int HorzMargin() const { return FImageHorzMargin; }
+    int VertMargin() const { return FImageVertMargin; }
+    TImagePlacementEh Placement() const { return FImagePlacement; }
+    bool Visible() const { return FVisible; }
+    void SetHorzMargin(int Value);
+    void SetVertMargin(int Value);
+    void SetPlacement(TImagePlacementEh Value);
+    void SetVisible(bool Value);
+
+protected:
+    void PictureChanged(TObject* Sender);
+    std::unique_ptr<TPicture> FPicture;
+    int FImageHorzMargin = 0;
+    int FImageVertMargin = 0;
+    TImagePlacementEh FImagePlacement = ipCenterCenterEh;
+    TCustomGridEh* FGrid;
+    bool FVisible = false;
+};
+
+enum TGridSelectionDrawStyleEh { gsdsDefaultEh, gsdsClassicEh, gsdsGridThemedEh, gsdsListViewThemedEh };
+DOV_ENUM_INFO(TGridSelectionDrawStyleEh, gsdsDefaultEh, gsdsClassicEh, gsdsGridThemedEh, gsdsListViewThemedEh)
+
+// The application-wide drawing settings the grids follow.
+class TGridDrawStyleEh : public TComponent {
+public:
+    explicit TGridDrawStyleEh(TComponent* AOwner);
+    ~TGridDrawStyleEh() override;
+
+    void AddChangeNotification(TCustomGridEh* Grid);
+    void RemoveChangeNotification(TCustomGridEh* Grid);
+    bool GridInChangeNotification(TCustomGridEh* Grid) const;
+    void Changed();
+
+    virtual TGridSelectionDrawStyleEh GetDefaultActualSelectionStyle();
+    TGridSelectionDrawStyleEh GetActualSelectionStyle();
+    TGridSelectionDrawStyleEh SelectionStyle() const { return FSelectionStyle; }
+    void SetSelectionStyle(TGridSelectionDrawStyleEh Value);
+    virtual bool DefaultDrawFocusFrame();
+    bool DrawFocusFrame();
+    void SetDrawFocusFrame(bool Value);
+    bool DrawFocusFrameStored() const { return FDrawFocusFrameStored; }
+    void SetDrawFocusFrameStored(bool Value);
+    static bool IsCustomStyleActive();
+
+protected:
+    std::vector<TCustomGridEh*> FGrids;
+    TGridSelectionDrawStyleEh FSelectionStyle = gsdsDefaultEh;
+    bool FDrawFocusFrame = false;
+    bool FDrawFocusFrameStored = false;
+};
+
+// The default draw style (created with the first grid, freed at program exit).
+TGridDrawStyleEh* GetDefaultGridDrawStyle();
+// Replaces the default instance (tests; nullptr leaves grids without a default).
+void SetDefaultGridDrawStyle(TGridDrawStyleEh* Value);
+// Whether the themed list-view style is available (themes on in a new-enough system).
+bool ListViewThemedSelectionAvailable();
+
+class TGridSelectionDrawParamsEh : public TPersistent {
+public:
+    explicit TGridSelectionDrawParamsEh(TCustomGridEh* AGrid) : FGrid(AGrid) {}
+    virtual bool DefaultDrawFocusFrame();
+    TGridSelectionDrawStyleEh GetActualSelectionStyle();
+    TGridSelectionDrawStyleEh SelectionStyle() const { return FSelectionStyle; }
+    void SetSelectionStyle(TGridSelectionDrawStyleEh Value);
+    bool DrawFocusFrame();
+    void SetDrawFocusFrame(bool Value);
+    bool DrawFocusFrameStored() const { return FDrawFocusFrameStored; }
+    void SetDrawFocusFrameStored(bool Value);
+    // Copies the style and the focus-frame settings.
+    void Assign(TPersistent* Source) override;
+
+protected:
+    TCustomGridEh* FGrid;
+    TGridSelectionDrawStyleEh FSelectionStyle = gsdsDefaultEh;
+    bool FDrawFocusFrame = false;
+    bool FDrawFocusFrameStored = false;
+};
+
+// ============================================================================================
+// Scroll-bar settings (GridsEh_Scroll.cpp)
+// ============================================================================================
+
+enum TScrollBarVisibleModeEh { sbAlwaysShowEh, sbNeverShowEh, sbAutoShowEh };
+DOV_ENUM_INFO(TScrollBarVisibleModeEh, sbAlwaysShowEh, sbNeverShowEh, sbAutoShowEh)
+
+class TGridScrollBarPanelControlEh;
+class TSizeGripPanelEh;
+class TInplaceEdit;
+
+class TGridScrollBarEh : public TPersistent {
+public:
+    TGridScrollBarEh(TCustomGridEh* AGrid, TScrollBarKind AKind);
+
+    virtual void SmoothStepChanged() {}
+    virtual void UpdateScrollBar();
+    virtual bool IsScrollBarNeeded();
+    virtual bool IsScrollBarShowing() { return IsScrollBarNeeded(); }
+    virtual bool IsKeepMaxSizeInDefault() { return false; }
+    virtual bool ScrollBarPanel() { return true; }
+    virtual int ActualSize();
+    virtual int ActualScrollBarBoxSize();
+
+    void Assign(TPersistent* Source) override;
+    bool CheckHideScrollBar() { return !IsScrollBarShowing(); }
+    // The panel's bar values (32-bit, scaled) and back.
+    void GetScrollBarParams(int& APosition, int& AMin, int& AMax, int& APageSize);
+    void SetScrollBarParams(int APosition, int AMin, int AMax, int APageSize);
+
+    TCustomGridEh* Grid() const { return FGrid; }
+    TScrollBarKind Kind() const { return FKind; }
+    bool Tracking() const { return FTracking; }
+    void SetTracking(bool Value) { FTracking = Value; }
+    TScrollBarVisibleModeEh VisibleMode() const { return FVisibleMode; }
+    void SetVisibleMode(TScrollBarVisibleModeEh Value);
+    bool GetVisible() const { return FVisibleMode != sbNeverShowEh; }
+    void SetVisible(bool Value) { SetVisibleMode(Value ? sbAutoShowEh : sbNeverShowEh); }
+    bool SmoothStep() const { return FSmoothStep; }
+    void SetSmoothStep(bool Value);
+    int Size() const { return FSize; }
+    void SetSize(int Value);
+
+    // Pixels per scroll-bar unit: 1 until the axis is longer than a 32-bit bar can hold.
+    int64_t Scale() const { return FScale; }
+    // Chooses the scale for an axis length and converts positions both ways.
+    void UpdateScale(int64_t AxisLen);
+    int ToBar(int64_t Pos) const { return int(Pos / FScale); }
+    int64_t FromBar(int BarPos) const { return int64_t(BarPos) * FScale; }
+
+protected:
+    TCustomGridEh* FGrid;
+    TScrollBarKind FKind;
+    bool FTracking = true;
+    TScrollBarVisibleModeEh FVisibleMode = sbAutoShowEh;
+    bool FSmoothStep = false;
+    int FSize = 0;
+    int64_t FScale = 1;
+};
+
+// ============================================================================================
+// TCustomGridEh: structure (GridsEh_Grid.cpp), scrolling (GridsEh_Scroll.cpp), painting
+// (GridsEh_Paint.cpp), keyboard and mouse (GridsEh_Input.cpp), sizing and moving
+// (GridsEh_Sizing.cpp), the editor's side (GridsEh_Editor.cpp)
+// ============================================================================================
+
+class TCustomGridEh : public TCustomControlEh, public TGridAxisOwnerEh {
+    DOV_PERSISTENT(TCustomGridEh, TCustomControlEh)
+public:
+    explicit TCustomGridEh(TComponent* AOwner);
+    ~TCustomGridEh() override;
+
+    // ---- counts and lengths ----
+    int GetColCount() const { return FHorzAxis->CelCount(); }
+    void SetColCount(int Value) { SetRolColCount(Value - FHorzAxis->FixedCelCount()); }
+    int RowCount() const { return FVertAxis->CelCount(); }
+    void SetRowCount(int Value) { SetRolRowCount(Value - FVertAxis->FixedCelCount()); }
+    int ColCount() const { return GetColCount(); }
+    int GetFixedColCount() const { return FHorzAxis->FixedCelCount(); }
+    int GetFixedRowCount() const { return FVertAxis->FixedCelCount(); }
+    int FixedColCount() const { return GetFixedColCount(); }
+    int FixedRowCount() const { return GetFixedRowCount(); }
+    void SetFixedColCount(int Value);
+    void SetFixedRowCount(int Value);
+    int GetContraColCount() const { return FHorzAxis->ContraCelCount(); }
+    int GetContraRowCount() const { return FVertAxis->ContraCelCount(); }
+    int ContraColCount() const { return GetContraColCount(); }
+    int ContraRowCount() const { return GetContraRowCount(); }
+    void SetContraColCount(int Value) { FHorzAxis->SetContraCelCount(Value); }
+    void SetContraRowCount(int Value) { FVertAxis->SetContraCelCount(Value); }
+    int GetFrozenColCount() const { return FHorzAxis->FrozenCelCount(); }
+    int GetFrozenRowCount() const { return FVertAxis->FrozenCelCount(); }
+    int FrozenColCount() const { return GetFrozenColCount(); }
+    int FrozenRowCount() const { return GetFrozenRowCount(); }
+    void SetFrozenColCount(int Value) { FHorzAxis->SetFrozenCelCount(Value); }
+    void SetFrozenRowCount(int Value) { FVertAxis->SetFrozenCelCount(Value); }
+    int GetRolColCount() const { return FHorzAxis->RolCelCount(); }
+    int GetRolRowCount() const { return FVertAxis->RolCelCount(); }
+    void SetRolColCount(int Value) { FHorzAxis->SetRolCelCount(Value); }
+    void SetRolRowCount(int Value) { FVertAxis->SetRolCelCount(Value); }
+    int FullColCount() const { return FHorzAxis->FullCelCount(); }
+    int FullRowCount() const { return FVertAxis->FullCelCount(); }
+    int DefaultColWidth() const { return FHorzAxis->DefaultCelLen(); }
+    int DefaultRowHeight() const { return FVertAxis->DefaultCelLen(); }
+    void SetDefaultColWidth(int Value) { FHorzAxis->SetDefaultCelLen(Value); }
+    void SetDefaultRowHeight(int Value) { FVertAxis->SetDefaultCelLen(Value); }
+    int ColWidths(int Index) const { return FHorzAxis->CelLens(Index); }
+    int RowHeights(int Index) const { return FVertAxis->CelLens(Index); }
+    void SetColWidths(int Index, int Value) { FHorzAxis->SetCelLens(Index, Value); }
+    void SetRowHeights(int Index, int Value) { FVertAxis->SetCelLens(Index, Value); }
+
+    // ---- scroll positions and visible cells ----
+    int64_t HorzScrollPos() const { return FHorzAxis->RolStartVisPos(); }
+    int64_t VertScrollPos() const { return FVertAxis->RolStartVisPos(); }
+    void SetHorzScrollPos(int64_t Value) { FHorzAxis->SetRolStartVisPos(Value); }
+    void SetVertScrollPos(int64_t Value) { FVertAxis->SetRolStartVisPos(Value); }
+    int LeftCol() { return FHorzAxis->StartVisCel(); }
+    int TopRow() { return FVertAxis->StartVisCel(); }
+    void SetLeftCol(int Value);
+    void SetTopRow(int Value);
+    int LeftColOffset() { return FHorzAxis->RolStartVisCelOfst(); }
+    int LastFullVisibleCol() { return FHorzAxis->RolLastFullVisCel() + FixedColCount(); }
+    int LastFullVisibleRow() { return FVertAxis->RolLastFullVisCel() + FixedRowCount(); }
+    int VisibleColCount() { return FHorzAxis->RolLastFullVisCel() - FHorzAxis->RolStartVisCel() + 1; }
+    int VisibleRowCount() { return FVertAxis->RolLastFullVisCel() - FVertAxis->RolStartVisCel() + 1; }
+    int GridClientWidth() { return FHorzAxis->GridClientLen(); }
+    int GridClientHeight() { return FVertAxis->GridClientLen(); }
+    void SafeSetTopRow(int ARow);
+
+    TGridAxisDataEh* HorzAxis() const { return FHorzAxis; }
+    TGridAxisDataEh* VertAxis() const { return FVertAxis; }
+
+    // ---- current cell and selection ----
+    int Col() const { return FCurCell.X; }
+    int Row() const { return FCurCell.Y; }
+    void SetCol(int Value);
+    void SetRow(int Value);
+    TGridCoord CurCell() const { return FCurCell; }
+    TGridCoord AnchorCell() const { return FAnchorCell; }
+    void SetCurrentCell(int ACol, int ARow, bool ScrollHorz, bool ScrollVert);
+    void FocusCell(int ACol, int ARow, bool ScrollHorz, bool ScrollVert) { SetCurrentCell(ACol, ARow, ScrollHorz, ScrollVert); }
+    virtual void MoveToCell(int ACol, int ARow);
+    virtual void SetAnchorCell(int ACol, int ARow);
+    virtual void MoveAnchorBy(int Flags);
+    TGridRect GetSelectionRect() const { return NormalizedGridRect(FCurCell, FAnchorCell); }
+    virtual bool HasRangeSelection() { return !(FAnchorCell == FCurCell); }
+    void ClampCurrentCell() override;
+    virtual void ColumnMoved(int FromIndex, int ToIndex);
+    virtual void RowMoved(int, int) {}
+    bool IsActiveControl();
+    bool ThemedDrawingActive() const { return false; }
+
+    // ---- options and appearance ----
+    TGridOptionsEh Options() const { return FOptions; }
+    void SetOptions(TGridOptionsEh Value);
+    TColor FixedColor() const { return FFixedColor; }
+    void SetFixedColor(TColor Value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value);
+    int GridLineWidth() const { return FGridLineWidth; }
+    TColor FixedLineColor() const { return FFixedLineColor; }
+    bool SizeGripAlwaysShow() const { return FSizeGripAlwaysShow; }
+    void SetSizeGripAlwaysShow(bool Value);
+    TSizeGripPosition SizeGripPostion() const { return FSizeGripPostion; }
+    void SetSizeGripPostion(TSizeGripPosition Value);
+    TGridScrollBarEh* VertScrollBar() const { return FVertScrollBar; }
+    TGridScrollBarEh* HorzScrollBar() const { return FHorzScrollBar; }
+    void SetVertScrollBar(TGridScrollBarEh* Value) { FVertScrollBar->Assign(Value); }
+    void SetHorzScrollBar(TGridScrollBarEh* Value) { FHorzScrollBar->Assign(Value); }
+    TGridLineColorsEh* GridLineColors() const { return FGridLineColors; }
+    void SetGridLineColors(TGridLineColorsEh* Value) { FGridLineColors->Assign(Value); }
+    TGridSelectionDrawParamsEh* SelectionDrawParams() const { return FSelectionDrawParams; }
+    void SetSelectionDrawParams(TGridSelectionDrawParamsEh* Value) { FSelectionDrawParams->Assign(Value); }
+    TGridOutBoundaryDataEh* OutBoundaryData() const { return FOutBoundaryData; }
+    TGridBackgroundDataEh* BackgroundData() const { return FBackgroundData; }
+    TGridDrawStyleEh* DrawStyle() const { return FDrawStyle; }
+    void SetDrawStyle(TGridDrawStyleEh* Value);
+    void UseDefaultDrawStyle();
+    bool BufferedPaint() const { return FBufferedPaint; }
+    bool CanvasRightToLeftReflected() const { return FCanvasRightToLeftReflected; }
+    TGridStateEh GridState() const { return FGridState; }
+    int ScrollBarSize() const { return FScrollBarSize; }
+    TGridScrollBarPanelControlEh* HorzScrollBarPanelControl() const { return FHorzScrollBarPanelControl; }
+    TGridScrollBarPanelControlEh* VertScrollBarPanelControl() const { return FVertScrollBarPanelControl; }
+    TSizeGripPanelEh* CornerScrollBarPanelControl() const { return FCornerScrollBarPanelControl; }
+    TSizeGripPanelEh* ExtraSizeGripControl() const { return FExtraSizeGripControl; }
+
+    TGridEhCellMouseEvent OnCellMouseClick;
+    TGridEhCellMouseEvent OnCellMouseDown;
+
+    // ---- cell rectangles ----
+    TRect CalcCellRangeRect(const TGridRect& AGridRect, bool Clip);
+    TRect CellRangeRect(int ACol, int ARow, int ACol2, int ARow2)
+    {
+        return CalcCellRangeRect(TGridRect{ACol, ARow, ACol2, ARow2}, true);
+    }
+    TRect CellRectEx(int ACol, int ARow) { return CellRangeRect(ACol, ARow, ACol, ARow); }
+    void InvalidateCell(int ACol, int ARow);
+    void InvalidateCol(int ACol);
+    void InvalidateRow(int ARow);
+    void InvalidateGridRect(const TGridRect& R);
+    TGridCoord CellAtPoint(int X, int Y);
+    TGridCoord MouseCoord(int X, int Y);
+
+    // ---- locks ----
+    void LockPaint() { ++FLockPaint; }
+    void UnlockPaint() { if (FLockPaint > 0) --FLockPaint; }
+    int PaintLockCount() const { return FLockPaint; }
+    void BeginBoundariesUpdate() { ++FBoundariesUpdateCount; }
+    void EndBoundariesUpdate() { if (FBoundariesUpdateCount > 0) --FBoundariesUpdateCount; }
+
+    // ---- axis owner ----
+    void AxisExtentChanged(TGridAxisDataEh* Axis, int Index) override;
+    void UpdateBoundaries() override;
+    void CelMoved(TGridAxisDataEh* Axis, int FromIndex, int ToIndex) override;
+    void AxisScrollPosChanged(TGridAxisDataEh* Axis, int64_t OldPos) override;
+    void CellPositionsUpdated() override { UpdateBoundaries(); }
+    void CheckUpdateCellPositions() override;
+
+    // ---- scrolling ----
+    virtual void ScrollByCode(bool IsVert, int Code, int64_t Pos, bool MirrorRTL);
+    virtual void ScrollHorz(int Code, int64_t Pos);
+    virtual void ScrollVert(int Code, int64_t Pos);
+    void SetLeftPos(int64_t ALeftPos) { FHorzAxis->SetRolStartVisPos(FHorzAxis->CheckRolStartVisPos(ALeftPos)); }
+    void SetTopPos(int64_t ATopPos) { FVertAxis->SetRolStartVisPos(FVertAxis->CheckRolStartVisPos(ATopPos)); }
+    void ScrollCellIntoView(TGridCoord ACoord, bool Horz, bool Vert);
+    virtual void ScrollToPos(bool AlignHorz, bool AlignVert);
+    virtual void CalcScrollToPos(bool AlignHorz, bool AlignVert, int64_t& X, int64_t& Y);
+    virtual void UpdateScrollBars();
+    // Axis positions: 64-bit; the bar's own values are scaled by the settings.
+    virtual void GetHorzScrollBarParams(int64_t& APosition, int64_t& AMin, int64_t& APageSize, int64_t& AMax);
+    virtual void GetVertScrollBarParams(int64_t& APosition, int64_t& AMin, int64_t& APageSize, int64_t& AMax);
+    virtual void LayoutScrollBarPanels();
+    virtual void ScrollPositionChanged(int64_t OldHorzPos, int64_t OldVertPos);
+    virtual void AfterScrollPositionChanged() {}
+    virtual void ScrollBarShowingChanged() {}
+    virtual void ScrollBarSizeChanged(TGridScrollBarEh*) { UpdateBoundaries(); }
+    virtual bool FullRepaintOnScroll();
+    virtual int VertScrollStep() { return FVertAxis->GetScrollStep(); }
+    virtual int VertWheelStep() { return VertScrollStep(); }
+    virtual bool HorzSmoothStep() { return FHorzScrollBar->SmoothStep(); }
+    virtual bool VertSmoothStep() { return FVertScrollBar->SmoothStep(); }
+    // The grid's pan-gesture step: dy/dx since the pan point (for the gesture handling).
+    void PanBy(TPoint Current, bool Begin);
+
+    // ---- virtual operations of the grid ----
+    virtual bool CanEditAcceptKey(QChar) { return true; }
+    virtual bool CanEditModify() { return FCanEditModify; }
+    virtual bool CanEditShow();
+    virtual TRect GetEditRect(int ACol, int ARow);
+    virtual bool CanFireCellMouseEvent(TMessage& Message);
+    virtual bool CanStartColMove(int&, int&, TPoint) { return true; }
+    virtual bool CanStartRowMove(int&, int&, TPoint) { return true; }
+    virtual bool CanMoveColTo(int, int&, TPoint) { return true; }
+    virtual bool CanMoveRowTo(int, int&, TPoint) { return true; }
+    virtual bool CanCellDblClick(TGridCoord, TMouseButton, TPoint, TPoint, TShiftState) { return true; }
+    virtual bool AdjustMoveIndexes(int& FromIndex, int& ToIndex, TPoint MousePos);
+    virtual bool CanFinishRowMove(int&, int&, TPoint) { return true; }
+    virtual bool CanSizeAxis(bool Flag);
+    virtual bool FocusGrid();
+    virtual TInplaceEdit* CreateEditor();
+    virtual TGridLineColorsEh* CreateGridLineColors() { return new TGridLineColorsEh(this); }
+    virtual TGridBackgroundDataEh* CreateBackgroundData() { return new TGridBackgroundDataEh(this); }
+    virtual bool GetDrawFocusFrame();
+    virtual TGridSelectionDrawStyleEh GetSelectionStyle();
+    virtual int GetEditLimit(int, int) { return 0; }
+    virtual QString GetEditMask(int, int) { return QString(); }
+    virtual QString GetEditText(int, int) { return QString(); }
+    virtual void SetEditText(int, int, const QString&) {}
+    virtual bool BackgroundShowing() { return FBackgroundData->Showing(); }
+    virtual bool IsThemedSelectionCell(TGridDrawState State);
+    virtual bool CellHotTrackable(int, int) { return false; }
+    virtual bool CanSelectCell(int, int) { return true; }
+    virtual TGridHotTrackSpotEh* CreateHotTrackSpot() { return new TGridHotTrackSpotEh(); }
+    virtual bool SameHotTrackSpot(TGridHotTrackSpotEh* Spot1, TGridHotTrackSpotEh* Spot2);
+    virtual bool EditorKeyNavigates(Word Key, TShiftState Shift);
+    virtual bool NeedBufferedPaint() { return false; }
+    virtual bool IsTabStopCol(int) { return true; }
+    virtual void CancelGridState();
+    virtual void CellMouseClick(TGridCoord Cell, TMouseButton Button, TShiftState Shift, const TRect& ACellRect,
+                                TPoint GridMousePos, TPoint CellMousePos);
+    virtual void CellMouseDown(TGridCoord Cell, TMouseButton Button, TShiftState Shift, const TRect& ACellRect,
+                               TPoint GridMousePos, TPoint CellMousePos);
+    virtual void DefaultCellMouseClick(TGridCoord, TMouseButton, TShiftState, const TRect&, TPoint, TPoint) {}
+    virtual void DefaultCellMouseDown(TGridCoord, TMouseButton, TShiftState, const TRect&, TPoint, TPoint) {}
+    virtual void GetGridLineParams(int ACol, int ARow, TGridCellBorderTypeEh BorderType, bool& Visible,
+                                   TColor& Color, bool& Extend);
+    bool IsGridLineVisible(int ACol, int ARow, TGridCellBorderTypeEh BorderType);
+    virtual void HorzAxisChanged();
+    virtual void VertAxisChanged();
+    virtual void CurrentCellMoved(TGridCoord) {}
+    virtual void DeleteCol(int ACol);
+    virtual void DeleteRow(int ARow);
+    virtual void FlatChanged() {}
+    virtual void HideEdit();
+    virtual void InvalidateEditor();
+    virtual void InvalidateSpotCell(TGridHotTrackSpotEh* Spot);
+    virtual void LayoutChanged() { UpdateBoundaries(); }
+    virtual void ShowEditor();
+    virtual void DrawStyleChanged() { Invalidate(); }
+    virtual void UpdateFixedLineColor();
+    virtual void UpdateEditor();
+    virtual void UpdateEditText();
+    virtual void UpdateHotTrack(int X, int Y);
+    virtual void GetHotTrackSpotAt(TGridHotTrackSpotEh* Spot, int X, int Y);
+    virtual void SelectionChanged(const TGridRect&) { Invalidate(); }
+    virtual bool CanSizeFixedCols() { return false; }
+    virtual bool CanSizeFixedRows() { return false; }
+    void MoveColExtent(int FromIndex, int ToIndex) { FHorzAxis->MoveCel(FromIndex, ToIndex); }
+    void MoveRowExtent(int FromIndex, int ToIndex) { FVertAxis->MoveCel(FromIndex, ToIndex); }
+
+    // ---- painting ----
+    virtual void DrawCell(int ACol, int ARow, TGridDrawState State, const TRect& ARect);
+    virtual void DrawCellGridLines(int ACol, int ARow, TGridDrawState State, TRect& ARect);
+    virtual void DrawCellContent(int ACol, int ARow, TGridDrawState State, const TRect& ARect);
+    virtual void DrawThemedSelection(int, int, TGridDrawState, const TRect&) {}
+    virtual void DrawEmptySpace(int ACol, int ARow, const TRect& ARect);
+    virtual void DrawOutBoundaryData();
+    virtual void DrawTopOutBoundary(const TRect& ARect);
+    virtual void DrawLeftOutBoundary(const TRect& ARect);
+    virtual void DrawBottomOutBoundary(const TRect& ARect);
+    virtual void DrawRightOutBoundary(const TRect& ARect);
+    void UpdateInternalColors();
+    void SetCanvasRightToLeftReflected(bool Value);
+    void PolylineRTL(const std::vector<TPoint>& Points);
+    TColor InternalColor() const { return FInternalColor; }
+    TColor InternalFontColor() const { return FInternalFontColor; }
+    TColor InternalFixedColor() const { return FInternalFixedColor; }
+    TColor InternalFixedFontColor() const { return FInternalFixedFontColor; }
+
+    // ---- sizing and moving ----
+    virtual void CalcSizingState(int X, int Y, TGridStateEh& State, int& SizingIndex, int& SizingPos, int& SizingOfs);
+    virtual TGridStateEh GetSizingStateAt(int X, int Y);
+    virtual bool IsSizingPos(int X, int Y) { return GetSizingStateAt(X, Y) != gsNormalEh; }
+    virtual void GetSizingBounds(int& Start, int& Stop);
+    virtual void DrawSizingLine();
+    int CalcSizingLength(TGridAxisDataEh* Axis);
+    virtual void BeginMoveAt(int MoveIndex, int X, int Y);
+    virtual void BeginRowMove(int Index);
+    void TrackMoveLine(int Pos, int Target, TPoint Point, bool IsVert);
+    virtual void DrawMoveLine();
+    virtual void HideMoveLine();
+    // The span of the move feedback line while moving (client coordinates; empty when hidden).
+    TRect MoveLineRect() const { return FMoveLineRect; }
+    int MoveIndex() const { return FMoveIndex; }
+    int MovePos() const { return FMovePos; }
+    bool MovePosRightSite() const { return FMovePosRightSite; }
+    int SizingIndex() const { return FSizingIndex; }
+    int SizingPos() const { return FSizingPos; }
+    // The column-moving timer interval for the pointer (client X and screen X of the pointer).
+    int ColMoveTimerInterval(int X, int ScreenX, int DesktopWidth, bool ScrolledRight);
+
+    // ---- editor ----
+    TInplaceEdit* InplaceEditor() const { return FInplaceEdit; }
+    bool EditorMode() const { return FEditorMode; }
+    void SetEditorMode(bool Value);
+    bool EnsureInplaceEdit();
+    void HideEditor();
+    void ShowEditorChar(QChar Ch);
+    int InplaceCol() const { return FInplaceCol; }
+    // The editor's selection and text length; False when there is no editor.
+    bool EditorSelection(int& SelStart, int& SelEnd, int& Len);
+    bool EditorOwnsWindow(HWND W);
+    void EditorFontChanged();
+    int InplaceRow() const { return FInplaceRow; }
+
+    // The keyboard and mouse entries (public for the editor and the tests).
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    void KeyUp(Word& Key, TShiftState Shift) override { TCustomControlEh::KeyUp(Key, Shift); }
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+    // One tick of timer 1 with the cursor at a client point (the timer passes the cursor).
+    void TimerTick(TPoint CursorPos);
+    void DblClickPublic() { DblClick(); }
+
+protected:
+    void Paint() override;
+    void Resize() override;
+    void Loaded() override;
+    void CreateParams(TCreateParams& Params) override;
+    void DoExit() override;
+    void WndProc(TMessage& Message) override;
+    void WMChar(TMessage& M) override;
+    void WMGetDlgCode(TMessage& M) override;
+    void CMWantSpecialKey(TMessage& M) override;
+    void WMTimer(TMessage& M) override;
+    void WMSetCursor(TMessage& M) override;
+    void WMKillFocus(TMessage& M) override;
+    void WMSetFocus(TMessage& M) override;
+    void WMCancelMode(TMessage& M) override;
+    void CMCancelMode(TMessage& M) override;
+    void CMMouseLeave(TMessage& M) override;
+    void CMFontChanged(TMessage& M) override;
+    void WMLButtonDown(TMessage& M) override;
+    void WMRButtonDown(TMessage& M) override;
+    void WMMButtonDown(TMessage& M) override;
+    void WMLButtonUp(TMessage& M) override;
+    void WMRButtonUp(TMessage& M) override;
+    void WMMButtonUp(TMessage& M) override;
+    void WMLButtonDblClk(TMessage& M) override;
+    void WMRButtonDblClk(TMessage& M) override;
+    void WMEraseBkgnd(TMessage& M) override { M.Result = 1; }
+    bool CanDblClickAtMessage(TMessage& Message);
+
+    void ButtonDown(TMessage& M, TMouseButton Button);
+    void ButtonUp(TMessage& M, TMouseButton Button, bool Double);
+    void DrawCellsInRect(int FirstCol, int FirstRow, int ColLimit, int RowLimit, TGridDrawState InitState,
+                         int StartX, int StartY, int LimitX, int LimitY);
+    void DrawRegionLines(bool Vert, int FirstIndex, int IndexLimit, int Start, int Limit);
+    void DrawEmptySpaceAreas();
+    void LineSearch(TGridAxisDataEh* Axis, int Pos, TGridStateEh AState, bool IncludeFixed, int Tolerance,
+                    TGridStateEh& State, int& SizingIndex, int& SizingPos, int& SizingOfs);
+    void ScrollAxisByPixel(TGridAxisDataEh* Axis, TGridScrollBarEh* Bar, int Code, int64_t Pos);
+    void ScrollAxisByCell(TGridAxisDataEh* Axis, TGridScrollBarEh* Bar, int Code, int64_t Pos);
+    int64_t AlignedScrollPos(TGridAxisDataEh* Axis, int64_t Pos, bool ToNext);
+    void RaiseIndexError(const char* Msg);
+    bool Designing() const { return ComponentState().Contains(csDesigning); }
+    void DoDrawMoveLine(bool Show);
+    void StartGridTimer(int Interval);
+    void StopGridTimer();
+
+    TBorderStyle FBorderStyle = bsSingle;
+    bool FCanEditModify = true;
+    TRect FWinClientBoundary;
+    TGridCoord FCurCell{0, 0};
+    TGridCoord FAnchorCell{0, 0};
+    TGridAxisDataEh* FHorzAxis = nullptr;
+    TGridAxisDataEh* FVertAxis = nullptr;
+    TGridScrollBarPanelControlEh* FVertScrollBarPanelControl = nullptr;
+    TGridScrollBarPanelControlEh* FHorzScrollBarPanelControl = nullptr;
+    TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
+    TSizeGripPanelEh* FExtraSizeGripControl = nullptr;
+    TGridScrollBarEh* FVertScrollBar = nullptr;
+    TGridScrollBarEh* FHorzScrollBar = nullptr;
+    bool FVertScrollBarIsShowing = false;
+    bool FHorzScrollBarIsShowing = false;
+    bool FEditorMode = false;
+    TColor FFixedColor = clBtnFace;
+    bool FFlat = false;
+    TGridLineColorsEh* FGridLineColors = nullptr;
+    int FGridLineWidth = 1;
+    int FScrollBarSize = 0;
+    TPoint FHitTest;
+    int FInplaceCol = -1;
+    int FInplaceRow = -1;
+    TInplaceEdit* FInplaceEdit = nullptr;
+    TGridOptionsEh FOptions;
+    TPoint FPanPoint;
+    TGridOutBoundaryDataEh* FOutBoundaryData = nullptr;
+    TGridBackgroundDataEh* FBackgroundData = nullptr;
+    bool FBufferedPaint = false;
+    TGridDrawStyleEh* FDrawStyle = nullptr;
+    TGridSelectionDrawParamsEh* FSelectionDrawParams = nullptr;
+    bool FSizeGripAlwaysShow = false;
+    TSizeGripPosition FSizeGripPostion = sgpBottomRight;
+    bool FCanvasRightToLeftReflected = false;
+    int FBoundariesUpdateCount = 0;
+    TGridOptionsEh FDesignOptionsBoost;
+    TColor FFixedLineColor = clBlack;
+    TGridStateEh FGridState = gsNormalEh;
+    int FLockPaint = 0;
+    TGridCoord FMouseDownCell{-1, -1};
+    bool FSaveCellExtents = false;
+    int FSizingIndex = -1, FSizingPos = 0, FSizingOfs = 0;
+    TGridCoord FHotTrackCell{-1, -1};
+    TPoint FHotTrackInCellPos;
+    int FMoveIndex = -1, FMovePos = -1;
+    bool FMovePosRightSite = false;
+    TColor FInternalColor = clWindow, FInternalFontColor = clWindowText;
+    TColor FInternalFixedColor = clBtnFace, FInternalFixedFontColor = clWindowText;
+    TGridHotTrackSpotEh* FOldHotTrackSpot = nullptr;
+    TGridHotTrackSpotEh* FNewHotTrackSpot = nullptr;
+    TRect FMoveLineRect;
+    bool FTimerActive = false;
+    bool FConstructed = false;
+    bool FSizingLineShown = false;
+    int64_t FLastMoveTickLeftCol = 0, FLastMoveTickHorzPos = 0;
 };

@@ -1,0 +1,141 @@
+#include "GridTestSupport.h"
+
+using namespace gridtest;
+
+namespace {
+
+// 1 fixed row of 20 and Rows rolling rows of 20 in a grid of the given client height.
+struct ScrollFixture : GridFixture {
+    void Setup(int rows, int height, bool smooth)
+    {
+        Grid->SetBounds(0, 0, 400, height);
+        Grid->VertScrollBar()->SetSmoothStep(smooth);
+        Grid->SetRowCount(rows + 1);
+    }
+    TGridAxisDataEh* V() { return Grid->VertAxis(); }
+};
+
+} // namespace
+
+TEST_F(ScrollFixture, VerticalBarAppearsWhenRowsOverflowAndColumnsLoseItsWidth)
+{
+    Setup(5, 120, false);
+    EXPECT_FALSE(Grid->VertScrollBar()->IsScrollBarShowing());
+    EXPECT_EQ(Grid->HorzAxis()->GridClientStop(), 400);
+    Grid->SetRowCount(7);
+    EXPECT_TRUE(Grid->VertScrollBar()->IsScrollBarShowing());
+    EXPECT_EQ(Grid->HorzAxis()->GridClientStop(), 400 - 17);
+    EXPECT_EQ(Grid->VertScrollBarPanelControl()->Width(), 17);
+    EXPECT_FALSE(Grid->HorzScrollBar()->IsScrollBarShowing());
+    // The horizontal bar follows when the columns no longer fit (8 x 50 > 383).
+    Grid->SetColCount(8);
+    EXPECT_TRUE(Grid->HorzScrollBar()->IsScrollBarShowing());
+    EXPECT_EQ(Grid->VertAxis()->GridClientStop(), 120 - 17);
+
+    Grid->VertScrollBar()->SetVisibleMode(sbNeverShowEh);
+    EXPECT_FALSE(Grid->VertScrollBar()->IsScrollBarShowing());
+    TPoint p(10, 10);
+    Grid->DoMouseWheelDown(TShiftState(), p);
+    EXPECT_GT(Grid->VertScrollPos(), 0);
+}
+
+TEST_F(ScrollFixture, EveryScrollCodeByPixelAndByCell)
+{
+    // Client 100 rolling pixels (120 - 20 fixed), rows 0..19 of 20 pixels: RolLen 400, max 300.
+    struct Case { bool Smooth; int64_t Start; int Code; int64_t Pos; int64_t Expected; };
+    const Case cases[] = {
+        {true, 50, 0, 0, 45}, {true, 50, 1, 0, 55}, {true, 150, 2, 0, 50}, {true, 150, 3, 0, 250},
+        {true, 150, 4, 77, 77}, {true, 150, 5, 78, 78}, {true, 150, 6, 0, 0}, {true, 150, 7, 0, 300},
+        {true, 150, 8, 0, 150}, {true, 290, 3, 0, 300},
+        {false, 40, 0, 0, 20}, {false, 45, 0, 0, 40}, {false, 40, 1, 0, 60}, {false, 290, 1, 0, 300},
+        {false, 200, 2, 0, 100}, {false, 210, 2, 0, 120}, {false, 100, 3, 0, 200}, {false, 105, 3, 0, 200},
+        {false, 100, 4, 69, 60}, {false, 100, 4, 71, 80}, {false, 100, 4, 300, 300}, {false, 100, 6, 0, 0},
+        {false, 100, 7, 0, 300},
+    };
+    for (const Case& c : cases) {
+        Setup(20, 120 + 17, c.Smooth);
+        Grid->VertScrollBar()->SetVisibleMode(sbNeverShowEh);
+        Grid->HorzScrollBar()->SetVisibleMode(sbNeverShowEh);
+        Grid->SetBounds(0, 0, 400, 120);
+        ASSERT_EQ(V()->RolClientLen(), 100);
+        Grid->SetVertScrollPos(c.Start);
+        Grid->ScrollByCode(true, c.Code, c.Pos, true);
+        EXPECT_EQ(Grid->VertScrollPos(), c.Expected)
+            << (c.Smooth ? "pixel" : "cell") << " start " << c.Start << " code " << c.Code;
+    }
+}
+
+TEST_F(ScrollFixture, CellScrollingStopsAtTheEndWhileTheWheelStopsAtAWholeRow)
+{
+    Setup(20, 130, false);
+    Grid->VertScrollBar()->SetVisibleMode(sbNeverShowEh);
+    Grid->HorzScrollBar()->SetVisibleMode(sbNeverShowEh);
+    ASSERT_EQ(V()->RolClientLen(), 110);   // 5.5 rows
+    for (int i = 0; i < 30; ++i)
+        Grid->ScrollByCode(true, 1, 0, true);
+    EXPECT_EQ(Grid->VertScrollPos(), 400 - 110);
+    Grid->ScrollByCode(true, 6, 0, true);
+    for (int i = 0; i < 30; ++i)
+        Grid->DoMouseWheelDown(TShiftState(), TPoint(1, 1));
+    EXPECT_EQ(Grid->VertScrollPos(), 300);   // row 15 on top: the last row whole, space below it
+
+    Grid->ScrollByCode(true, 6, 0, true);
+    Grid->DoMouseWheelDown(TShiftState{ssCtrl}, TPoint(1, 1));
+    EXPECT_EQ(Grid->TopRow(), 1 + 5);   // a page of whole rows
+}
+
+TEST_F(ScrollFixture, CellIntoViewShowsTheStartOfAWideColumn)
+{
+    Setup(5, 120, false);
+    Grid->SetColCount(6);
+    Grid->SetColWidths(4, 500);
+    Grid->ScrollCellIntoView(GridCoord(4, 1), true, false);
+    EXPECT_EQ(Grid->LeftCol(), 4);
+    EXPECT_EQ(Grid->LeftColOffset(), 0);
+    Grid->SetCurrentCell(1, 1, true, true);
+    EXPECT_EQ(Grid->HorzScrollPos(), 0);
+}
+
+TEST_F(ScrollFixture, BarRangeIsScaledAboveThirtyTwoBits)
+{
+    Grid->SetBounds(0, 0, 200, 220);
+    Grid->VertScrollBar()->SetSmoothStep(true);
+    Grid->SetDefaultRowHeight(3000);
+    Grid->SetRowCount(1000001);   // about 3e9 pixels of rows
+    const int64_t len = V()->RolLen();
+    ASSERT_GT(len, int64_t(1) << 31);
+    TScrollBar* bar = Grid->VertScrollBarPanelControl()->ScrollBar();
+    EXPECT_GT(Grid->VertScrollBar()->Scale(), 1);
+    EXPECT_LT(int64_t(bar->Max()) * Grid->VertScrollBar()->Scale(), len + Grid->VertScrollBar()->Scale());
+    EXPECT_GT(int64_t(bar->Max()) * Grid->VertScrollBar()->Scale(), len - 2 * Grid->VertScrollBar()->Scale());
+
+    // A thumb release in the middle of the bar lands in the middle of the rows.
+    int pos = bar->Max() / 2;
+    bar->Scroll(scPosition, pos);
+    EXPECT_NEAR(double(Grid->VertScrollPos()), double(len) / 2, double(len) / 1000);
+    EXPECT_EQ(bar->Position(), Grid->VertScrollBar()->ToBar(Grid->VertScrollPos()));
+    Grid->ScrollByCode(true, 7, 0, true);
+    EXPECT_EQ(Grid->VertScrollPos(), len - V()->RolClientLen());
+}
+
+TEST_F(ScrollFixture, VerticalScrollMovesTheWindowContents)
+{
+    Setup(20, 120, true);
+    Grid->Render();
+    Grid->ScrollByCode(true, 1, 0, true);
+    EXPECT_EQ(Grid->VertScrollPos(), V()->GetScrollStep());
+    // The scrolled grid paints what an unscrolled grid at the same position would.
+    const QImage scrolled = Grid->Render();
+    Grid->Invalidate();
+    const QImage full = Grid->Render();
+    EXPECT_EQ(vcltest::MaxDiff(scrolled, full), 0);
+}
+
+TEST_F(ScrollFixture, PanningOverAZeroHeightRowDoesNotDivideByZero)
+{
+    Setup(20, 120, false);
+    Grid->SetRowHeights(1, 0);
+    Grid->PanBy(TPoint(10, 100), true);
+    Grid->PanBy(TPoint(10, 40), false);
+    EXPECT_GT(Grid->VertScrollPos(), 0);
+}

@@ -1,0 +1,139 @@
+#include "GridTestSupport.h"
+
+using namespace gridtest;
+
+TEST_F(GridFixture, NewGridShape)
+{
+    TTestGrid g(nullptr);
+    EXPECT_EQ(g.ColCount(), 6);
+    EXPECT_EQ(g.RowCount(), 6);
+    EXPECT_EQ(g.Width(), 300);
+    EXPECT_EQ(g.Height(), 120);
+    EXPECT_EQ(g.CurCell(), GridCoord(1, 1));
+    EXPECT_EQ(g.AnchorCell(), GridCoord(1, 1));
+    EXPECT_EQ(g.DefaultColWidth(), 50);
+    EXPECT_EQ(g.DefaultRowHeight(), 20);
+    EXPECT_TRUE(g.Options().Contains(goContraHorzBoundaryLineEh));
+    EXPECT_FALSE(g.Options().Contains(goRangeSelectEh));
+    EXPECT_EQ(g.HorzScrollBarPanelControl()->Name(), "HorzScrollBarPanelControl");
+    EXPECT_EQ(g.CornerScrollBarPanelControl()->Name(), "CornerScrollBarPanelControl");
+}
+
+TEST_F(GridFixture, CurrentCellChecksAndRefusals)
+{
+    EXPECT_EQ(MessageOf([&] { Grid->SetCurrentCell(Grid->ColCount(), 1, false, false); }), "Grid index out of range");
+    EXPECT_THROW(Grid->SetCurrentCell(1, -1, false, false), EInvalidGridOperationEh);
+    Grid->Selectable = [](int c, int) { return c != 3; };
+    Grid->SetCurrentCell(3, 2, true, true);
+    EXPECT_EQ(Grid->CurCell(), GridCoord(1, 1));
+    Grid->SetCurrentCell(2, 3, true, true);
+    EXPECT_EQ(Grid->CurCell(), GridCoord(2, 3));
+    EXPECT_EQ(Grid->AnchorCell(), GridCoord(2, 3));
+
+    // The anchor reaches contra cells, the current cell does not.
+    Grid->SetContraColCount(2);
+    Grid->SetAnchorCell(Grid->FullColCount() - 1, 2);
+    EXPECT_EQ(Grid->AnchorCell().X, 7);
+    EXPECT_TRUE(Grid->HasRangeSelection());
+    EXPECT_EQ(MessageOf([&] { Grid->SetAnchorCell(Grid->FullColCount(), 2); }),
+              "TCustomGridEh.SetAnchorCell: Grid index out of range");
+    EXPECT_THROW(Grid->SetCurrentCell(Grid->ColCount(), 2, false, false), EInvalidGridOperationEh);
+}
+
+TEST_F(GridFixture, RowSelectDropsAlwaysShowEditor)
+{
+    TGridOptionsEh o = Grid->Options();
+    o.Include(goRowSelectEh);
+    o.Include(goAlwaysShowEditorEh);
+    Grid->SetOptions(o);
+    EXPECT_TRUE(Grid->Options().Contains(goRowSelectEh));
+    EXPECT_FALSE(Grid->Options().Contains(goAlwaysShowEditorEh));
+}
+
+TEST_F(GridFixture, FrozenColumnsStayReachable)
+{
+    Grid->SetFixedColCount(2);
+    Grid->SetFrozenColCount(1);
+    Grid->SetCurrentCell(0, 1, false, false);
+    Grid->ClampCurrentCell();
+    EXPECT_EQ(Grid->Col(), 1);
+    // Fewer fixed cells than frozen ones: the frozen count follows.
+    EXPECT_THROW(Grid->SetFrozenColCount(3), EInvalidGridOperationEh);
+    Grid->SetFixedColCount(0);
+    EXPECT_EQ(Grid->FrozenColCount(), 0);
+    EXPECT_EQ(MessageOf([&] { Grid->SetFixedRowCount(-1); }), "RolRowCount can be less then 0");
+}
+
+TEST_F(GridFixture, ColumnMoveKeepsTheLogicalCurrentColumn)
+{
+    struct Case { int Current, From, To, Expected; };
+    const Case cases[] = {{3, 2, 5, 2}, {2, 2, 5, 5}, {4, 5, 2, 5}, {1, 2, 5, 1}};
+    for (const Case& c : cases) {
+        Grid->SetColCount(8);
+        Grid->SetCurrentCell(c.Current, 1, false, false);
+        Grid->MoveColExtent(c.From, c.To);
+        EXPECT_EQ(Grid->Col(), c.Expected) << c.Current << " " << c.From << "->" << c.To;
+        EXPECT_EQ(Grid->AnchorCell(), Grid->CurCell());
+    }
+}
+
+TEST_F(GridFixture, DeletingRowsAndColumnsOnlyFromTheRollingArea)
+{
+    Grid->SetRowCount(4);
+    Grid->SetRowHeights(2, 33);
+    Grid->DeleteRow(2);
+    EXPECT_EQ(Grid->RowCount(), 3);
+    EXPECT_EQ(Grid->RowHeights(2), 20);
+    Grid->SetContraRowCount(1);
+    for (int bad : {0, 3, 4, -1})
+        EXPECT_EQ(MessageOf([&] { Grid->DeleteRow(bad); }), "Grid index out of range") << bad;
+    Grid->DeleteRow(2);
+    EXPECT_EQ(MessageOf([&] { Grid->DeleteRow(1); }), "Grid index out of range");   // the last rolling row
+    EXPECT_EQ(Grid->RowCount(), 2);
+
+    Grid->SetColWidths(2, 70);
+    Grid->DeleteCol(2);
+    EXPECT_EQ(Grid->ColCount(), 5);
+    EXPECT_EQ(Grid->ColWidths(2), 50);
+    EXPECT_THROW(Grid->DeleteCol(0), EInvalidGridOperationEh);
+    EXPECT_THROW(Grid->SetLeftCol(0), EInvalidGridOperationEh);
+    EXPECT_THROW(Grid->SetTopRow(Grid->RowCount()), EInvalidGridOperationEh);
+}
+
+TEST_F(GridFixture, CellRectanglesOverAreas)
+{
+    Grid->SetBounds(0, 0, 300, 140);
+    Grid->SetColCount(10);
+    Grid->SetContraColCount(1);
+    Grid->SetColWidths(10, 30);
+    // Contra area: 30 pixels plus the boundary line at the right edge.
+    EXPECT_EQ(Grid->HorzAxis()->ContraStart(), 300 - 31 - (Grid->VertScrollBar()->IsScrollBarShowing() ? 17 : 0));
+    EXPECT_EQ(Grid->CellRectEx(0, 0), TRect(0, 0, 50, 20));
+    EXPECT_EQ(Grid->CellRectEx(2, 1), TRect(100, 20, 150, 40));
+    const int cs = Grid->HorzAxis()->ContraStart();
+    EXPECT_EQ(Grid->CellRectEx(10, 1), TRect(cs, 20, cs + 30, 40));
+    // A column cut by the contra area is clipped to it.
+    const TRect cut = Grid->CellRectEx(5, 1);
+    EXPECT_EQ(cut.Right, cs);
+    Grid->SetLeftCol(3);
+    EXPECT_EQ(Grid->CellRectEx(3, 1).Left, 50);
+    EXPECT_LE(Grid->CellRectEx(2, 1).Width(), 0);   // scrolled out to the left
+    EXPECT_EQ(Grid->CellAtPoint(60, 25), GridCoord(3, 1));
+    EXPECT_EQ(Grid->CellAtPoint(cs + 1, 25), GridCoord(10, 1));
+    EXPECT_EQ(Grid->CellAtPoint(-1, 25), GridCoord(-1, 1));
+}
+
+TEST_F(GridFixture, DrawStyleAttachment)
+{
+    TGridDrawStyleEh* def = GetDefaultGridDrawStyle();
+    ASSERT_NE(def, nullptr);
+    EXPECT_EQ(Grid->DrawStyle(), def);
+    EXPECT_TRUE(def->GridInChangeNotification(Grid));
+    auto* own = new TGridDrawStyleEh(nullptr);
+    Grid->SetDrawStyle(own);
+    EXPECT_FALSE(def->GridInChangeNotification(Grid));
+    EXPECT_TRUE(own->GridInChangeNotification(Grid));
+    delete own;   // the grid goes back to the default style
+    EXPECT_EQ(Grid->DrawStyle(), def);
+    EXPECT_TRUE(def->GridInChangeNotification(Grid));
+}
