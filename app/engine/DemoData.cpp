@@ -160,8 +160,9 @@ public:
         M.FirstDate = QDate(O.PeriodStart.year(), O.PeriodStart.month(), 1);
         M.SecondDate = M.FirstDate.addMonths(1).addDays(-1);
         M.OrgUnn = QStringLiteral("100000001");
-        M.OrgId = 1;
-        M.Enterprises.push_back({1, QStringLiteral("Облпо"), 1, M.OrgUnn, 1, QStringLiteral("Облпотребсоюз")});
+        // a global enterprise code is the UNN followed by a four-digit branch number (0000: none)
+        M.OrgId = M.OrgUnn.toLongLong() * 10000;
+        M.Enterprises.push_back({M.OrgId, QStringLiteral("Облпо"), M.OrgId, M.OrgUnn, 0, QStringLiteral("Облпотребсоюз")});
         M.AccountPairs = {{1801, {}, 6001, {}}, {1802, QStringLiteral("А"), 6001, {}}, {1801, {}, 6002, QStringLiteral("2")}};
         MakeSuppliers();
         MakeBranches();
@@ -187,16 +188,16 @@ private:
         int n = std::max(4, O.Suppliers);
         for (int i = 0; i < n; ++i) {
             TDemoEnterprise e;
-            e.Id = 5001 + i;
             QString base = QString::fromUtf8(kSupplierNames[i % 20]);
             if (i >= 20) base += QStringLiteral(" %1").arg(i / 20 + 1);
             e.ShortName = base;
             e.Name = QString::fromUtf8(kForms[i % 5]) + QStringLiteral(" \"") + base + u'"';
             e.Unn = QString::number(200000000 + int64_t(i) * 7919 + R.Int(0, 7000));
-            // every fifth is paid for by the previous one: not its own payer
-            e.IdPlat = (i % 5 == 4) ? e.Id - 1 : e.Id;
             // a supplier with branches of its own shows a branch number beside its UNN
             e.DopUnn = (i % 7 == 3) ? 3 : 0;
+            e.Id = e.Unn.toLongLong() * 10000 + e.DopUnn;
+            // every fifth is paid for by the previous one: not its own payer
+            e.IdPlat = (i % 5 == 4) ? Suppliers.back() : e.Id;
             M.Enterprises.push_back(e);
             Suppliers.push_back(e.Id);
         }
@@ -209,12 +210,12 @@ private:
             b.Number = k + 2;
             b.Name = QStringLiteral("Филиал №%1").arg(b.Number);
             b.Folder = QStringLiteral("filial%1").arg(b.Number);
-            b.GlobalId = 1000 + b.Number;
+            b.GlobalId = M.OrgId + b.Number;
             M.Enterprises.push_back({b.GlobalId, QStringLiteral("Филиал %1").arg(b.Number), b.GlobalId, M.OrgUnn, b.Number,
                                      QStringLiteral("Филиал №%1 облпотребсоюза").arg(b.Number)});
             // local ids differ from the global ones and between branches
             b.Enterprises.push_back({1, M.OrgUnn, b.Number, QString::number(b.GlobalId), M.Enterprises.back().Name, b.GlobalId});
-            b.Enterprises.push_back({2, M.OrgUnn, 1, QStringLiteral("1"), QStringLiteral("Облпотребсоюз"), 1});
+            b.Enterprises.push_back({2, M.OrgUnn, 0, QString::number(M.OrgId), QStringLiteral("Облпотребсоюз"), M.OrgId});
             int local = 10 + k * 3;
             for (size_t i = 0; i < Suppliers.size(); ++i) {
                 const TDemoEnterprise* s = M.Enterprise(Suppliers[i]);

@@ -543,6 +543,7 @@ TEST(CompDMForm, SummaryStatementsOnHandMadeRows)
     demo::WriteDemoDatabases(m, dir.path());
     auto svod = TSqlSession::Connect(SvodConnectionString(QDir(dir.path()).absoluteFilePath(demo::SummaryFolderName())));
     for (const char* q : {"CrExcelTemp", "CrSvodInv", "CrSvodDuples", "CrSprProv"}) svod->Execute(Sql(q));
+    const qint64 e1 = m.Enterprises[1].Id, e2 = m.Enterprises[2].Id, e4 = m.Enterprises[4].Id;
     const QString a = QStringLiteral("200000001-2024-0000000001"), c = QStringLiteral("200000004-2024-0000000002");
     const QString z = m.ZeroExcludes.front().Invoice;   // listed for branch 2
     const QString w = QStringLiteral("200000002-2024-0000000003"), v = QStringLiteral("999999999-2024-0000000004");
@@ -558,25 +559,25 @@ TEST(CompDMForm, SummaryStatementsOnHandMadeRows)
                                             {"docnumber", "123"}, {"docdate", Day(9)}, {"ndsexcel", Money(nds)},
                                             {"totalcostinv", Money(100)}, {"totalcostvatinv", Money(120)}, {"svplace", "К"}});
     };
-    svodInv(5001, a, Money(20), Money(20), 2);
-    svodInv(5001, a, Money(20), Money(20), 3);
-    svodInv(5004, c, Variant::Null(), Money(40), 2);   // reported twice, only one with a certificate
-    svodInv(5004, c, Money(40), Money(40), 3);
-    svodInv(5002, z, Money(10), Money(10), 2);
-    excel(5001, a, QString(), 20, 2);
-    excel(5002, z, QString(), 10, 2);
+    svodInv(e1, a, Money(20), Money(20), 2);
+    svodInv(e1, a, Money(20), Money(20), 3);
+    svodInv(e4, c, Variant::Null(), Money(40), 2);   // reported twice, only one with a certificate
+    svodInv(e4, c, Money(40), Money(40), 3);
+    svodInv(e2, z, Money(10), Money(10), 2);
+    excel(e1, a, QString(), 20, 2);
+    excel(e2, z, QString(), 10, 2);
     const demo::TDemoSigner& sig3 = m.Signers[2];   // a signer of branch 3, spelt in other case in the workbook
     ASSERT_EQ(sig3.Filial, 3);
-    excel(5002, w, sig3.WorkbookSpelling, 5, Variant::Null());
+    excel(e2, w, sig3.WorkbookSpelling, 5, Variant::Null());
     excel(9999, v, QString(), 7, 2);
     // the workbook table refuses a repeated e-invoice number
-    EXPECT_THROW(excel(5001, a, QString(), 1, 2), ESqlError);
+    EXPECT_THROW(excel(e1, a, QString(), 1, 2), ESqlError);
 
     const TSqlParams all = {{"FirstDate", "01.02.2024"}, {"SecondDate", "29.02.2024"}, {"isFilial", false}};
     const TSqlParams branchMode = {{"FirstDate", "01.02.2024"}, {"SecondDate", "29.02.2024"}, {"isFilial", true}};
-    const QString s1 = m.Enterprise(5001)->Unn + QStringLiteral(" - ") + m.Enterprise(5001)->Name;
-    const QString s2 = m.Enterprise(5002)->Unn + QStringLiteral(" - ") + m.Enterprise(5002)->Name;
-    const QString s4 = m.Enterprise(5004)->Unn + QStringLiteral(" 3 - ") + m.Enterprise(5004)->Name;   // its own branch number shown
+    const QString s1 = m.Enterprise(e1)->Unn + QStringLiteral(" - ") + m.Enterprise(e1)->Name;
+    const QString s2 = m.Enterprise(e2)->Unn + QStringLiteral(" - ") + m.Enterprise(e2)->Name;
+    const QString s4 = m.Enterprise(e4)->Unn + QStringLiteral(" 3 - ") + m.Enterprise(e4)->Name;   // its own branch number shown
     const QString plain = WithLine("SelectSvodInv", 3, QStringLiteral("-- Условие филиал"));
     // invoicefullname | namepredpr | ndsexcel | ndsspr | filial
     QStringList want = {a + u'|' + s1 + QStringLiteral("|20|20|2"), a + u'|' + s1 + QStringLiteral("|20|20|3"),
@@ -596,7 +597,7 @@ TEST(CompDMForm, SummaryStatementsOnHandMadeRows)
     // a chosen enterprise
     QStringList lines = Child(QStringLiteral("SelectSvodInv")).sql;
     lines[lines.size() - 3] = QStringLiteral("-- Условие филиал");
-    lines[lines.size() - 2] = QStringLiteral("AND ISNULL(inv.idPredpr, exc.idPredpr)='5002'");
+    lines[lines.size() - 2] = QStringLiteral("AND ISNULL(inv.idPredpr, exc.idPredpr)='%1'").arg(e2);
     got = Rows(*svod, lines.join(u'\n'), all, {1});
     got.sort();
     EXPECT_EQ(got, (QStringList{w, z}));
@@ -640,7 +641,7 @@ TEST(CompDMForm, SummaryStatementsOnHandMadeRows)
     EXPECT_EQ(count(), QStringLiteral("1"));
     save();
     EXPECT_EQ(count(), QString::number(rows.size()));
-    EXPECT_EQ(Rows(*svod, WithLine("SelectTmpDararedInv", 1, QStringLiteral("WHERE ISNULL(idPredpr,0)=5004")), {}, {2}), QStringList{c});
+    EXPECT_EQ(Rows(*svod, WithLine("SelectTmpDararedInv", 1, QStringLiteral("WHERE ISNULL(idPredpr,0)=%1").arg(e4)), {}, {2}), QStringList{c});
     svod->Execute(Sql("RewriteInsTmpDararedProv"));
     EXPECT_EQ(Rows(*svod, Sql("SelectTmpDararedProv"), detail, {6}), QStringList{QStringLiteral("5001")});
 
