@@ -1,0 +1,172 @@
+#include "uLoadExcelThread.h"
+
+#include "uCompDM.h"
+
+#include "platform/sheets/Workbook.h"
+
+namespace {
+
+const QString kCaptionRow = QStringLiteral("Код страны поставщика");
+const QString kLineBreak = QStringLiteral("\n\r");
+
+QString CellText(const TVariantMatrix& v, int row, int col) { return VarToStr(v(row, col)); }
+QString CellTrimmed(const TVariantMatrix& v, int row, int col) { return CellText(v, row, col).trimmed(); }
+
+// Column 1 tells where the rows start: the first filled cell that is not the caption.
+int FirstDataRow(const TVariantMatrix& values, int rowCount)
+{
+    for (int row = 1; row <= rowCount; ++row) {
+        const QString c = CellTrimmed(values, row, 1);
+        if (!c.isEmpty() && c != kCaptionRow)
+            return row;
+    }
+    return 3;
+}
+
+}  // namespace
+
+TLoadExcelProcess::TLoadExcelProcess(bool CreateSuspended, TStrings* FilePaths, TProgressBar* ProgressBar,
+                                     TStatusBar* StatusBar, TPageControl* PageControl, TButton* LoadExcelFileBtn,
+                                     TButton* UpdateBtn, TPanel* InsPanel, TMainMenu* MainMenu)
+    : TBaseCompThread(CreateSuspended, ProgressBar, StatusBar, PageControl, LoadExcelFileBtn, UpdateBtn, InsPanel, MainMenu)
+{
+    if (FilePaths)
+        FFilePaths.AddStrings(FilePaths);
+}
+
+TLoadExcelProcess::~TLoadExcelProcess() = default;
+
+Currency TLoadExcelProcess::CellToCurrency(const Variant& cell)
+{
+    return StrToCurr(UpdateDecimalSeparator(VarToStr(cell)));
+}
+
+void TLoadExcelProcess::Execute()
+{
+    TExcelApplication excel;
+    excel.SetDisplayAlerts(false);
+
+    SyncControlsEnabled(false);
+    SyncProgressBarStyle(pbstMarquee);
+    QString failure;
+    try {
+        try {
+            CompDM->CrExcelTemp->ExecSQL();
+            FIsFilial = CompDM->IsFilial;
+            FFilial = CompDM->Filial;
+            if (FIsFilial)
+                TakeSignerSnapshot();
+            for (int i = 0; i < FFilePaths.Count(); ++i)
+                LoadFile(excel, FFilePaths[i]);
+        } catch (...) {
+            SyncStatusText(QStringLiteral("Выгрузка файла камерального контроля..."));
+            excel.Quit();
+            throw;
+        }
+        SyncStatusText(QStringLiteral("Выгрузка файла камерального контроля..."));
+        excel.Quit();
+    } catch (const Exception& e) {
+        failure = e.Message();
+    } catch (const std::exception& e) {
+        failure = QString::fromUtf8(e.what());
+    }
+    // Whatever ended the import, the window gets its controls back; rows already inserted stay.
+    try {
+        if (!failure.isNull())
+            SyncErrorDialog(QStringLiteral("Произошла ошибка с текстом: ") + failure);
+        SyncStatusText(QStringLiteral("Обработка завершена"));
+    } catch (const EThread&) {
+        return;   // the application is going down: nothing left to show
+    }
+    SyncControlsEnabled(true);
+    SyncProgressBarStyle(pbstNormal);
+}
+
+// The import keeps its own copy of the branch's signers: the shared query is reopened by
+// the window (branch filter), so it is read once, on the UI thread, and not touched again.
+void TLoadExcelProcess::TakeSignerSnapshot()
+{
+    QStringList names;
+    Synchronize(TThreadMethod([this, &names] {
+        CompDM->GetSignersByFilial(Variant(FFilial));
+        TADOQuery* q = CompDM->SelectSignersByFilialQ;
+        for (q->First(); !q->Eof(); q->Next())
+            names << q->FieldByName(QStringLiteral("fio"))->AsString();
+        q->First();
+    }));
+    FSigners = names;
+}
+
+void TLoadExcelProcess::LoadFile(TExcelApplication& excel, const QString& path)
+{
+    const QString fileName = ExtractFileName(path);
+    SyncStatusText(QStringLiteral("Загрузка файла ") + fileName);
+    excel.Workbooks().Open(path, true);
+    TExcelWorksheet& sheet = excel.Workbooks(1).Worksheets(1);
+    const int rowCount = sheet.UsedRange().Rows().Count();
+    const TVariantMatrix values = sheet.UsedRange().Value();
+    SyncStatusText(QStringLiteral("Вставка записей ") + fileName + QStringLiteral(" в таблицу..."));
+
+    for (int row = FirstDataRow(values, rowCount); row <= rowCount; ++row) {
+        try {
+            ImportRow(values, row);
+        } catch (const EInsExcelTempException& e) {
+            SyncErrorDialog(e.Message() + kLineBreak + CellText(values, row, 15));
+        } catch (const EVariantTypeCastError&) {
+            SyncErrorDialog(QStringLiteral("Ошибка преобразования в строку в ЭСЧФ ") + CellText(values, row, 15));
+        } catch (const EThread&) {
+            throw;   // the UI thread is gone: no box can be shown
+        } catch (const Exception& e) {
+            SyncErrorDialog(QStringLiteral("Произошла ошибка с текстом: ") + e.Message() + kLineBreak +
+                            CellText(values, row, 15));
+        }
+    }
+    excel.Workbooks().Close();
+}
+
+bool TLoadExcelProcess::RowOfTheBranch(const QString& signer, const Variant& dopunn) const
+{
+    if (signer.isEmpty() && VarIsNull(dopunn))
+        return true;
+    if (!VarIsNull(dopunn) && VarToStr(dopunn) == FFilial)
+        return true;
+    for (const QString& s : FSigners)
+        if (s.compare(signer, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+void TLoadExcelProcess::ImportRow(const TVariantMatrix& values, int row)
+{
+    const QString invoice = CellText(values, row, 15);
+    if (invoice.isEmpty())
+        return;
+    const QString dopText = CellTrimmed(values, row, 10);
+    const Variant dopunn = dopText.isEmpty() ? Variant::Null() : Variant(dopText);
+    if (FIsFilial && !RowOfTheBranch(CellTrimmed(values, row, 14), dopunn))
+        return;
+
+    const QString unn = CellTrimmed(values, row, 2);
+    const QString branch = CellTrimmed(values, row, 3);
+    const QString name = CellTrimmed(values, row, 4);
+    int64_t idPredpr;
+    QString namePredpr;
+    if (branch.isEmpty()) {
+        idPredpr = StrToInt64(unn + QStringLiteral("0000"));
+        namePredpr = unn + QStringLiteral(" - ") + name;
+    } else {
+        idPredpr = StrToInt64(unn + branch);
+        namePredpr = unn + u' ' + branch + QStringLiteral(" - ") + name;
+    }
+    const Variant docdate =
+        CellTrimmed(values, row, 39).isEmpty() ? Variant::Null() : Variant::FromDate(VarToDateTime(values(row, 39)));
+
+    // in the order of the statement's arguments, so the first bad cell is the one reported
+    const TDateTime datetrans = VarToDateTime(values(row, 20));
+    const Currency ndsexcel = CellToCurrency(values(row, 43));
+    const Currency totalcostinv = CellToCurrency(values(row, 41));
+    const Currency totalcostvatinv = CellToCurrency(values(row, 44));
+    CompDM->InsertExcelTemp(idPredpr, namePredpr, invoice, CellText(values, row, 38), QStringLiteral("П"),
+                            CellText(values, row, 11), CellText(values, row, 14), datetrans, 5, ndsexcel, totalcostinv,
+                            totalcostvatinv, docdate, dopunn);
+}
