@@ -14,6 +14,8 @@
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Variants.h"
 
+#include <QHash>
+
 #include <memory>
 #include <vector>
 
@@ -1043,6 +1045,8 @@ private:
     bool HasSortOrder() const;
 
     std::vector<TMemRecViewEh*> FInsertedNodeStack;
+    // The node of each record, so finding a record's node is no walk of the tree.
+    QHash<TMemoryRecordEh*, TMemRecViewEh*> FNodeOfRec;
     std::vector<TMemRecViewEh*> FVisibleExpandedItems;
     std::vector<TMemRecViewEh*> FVisibleItems;
     bool FVisibleItemsObsolete = true;

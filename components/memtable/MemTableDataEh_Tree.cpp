@@ -62,6 +62,7 @@ TMemoryTreeListEh::~TMemoryTreeListEh()
 {
     FInsertedNodeStack.clear();
     Clear();
+    FNodeOfRec.clear();
 }
 
 QString TMemoryTreeListEh::KeyFieldNames() const
@@ -77,6 +78,9 @@ QString TMemoryTreeListEh::ParentFieldNames() const
 void TMemoryTreeListEh::NodeDestroying(TMemRecViewEh* Node)
 {
     FVisibleItemsObsolete = true;
+    const auto it = FNodeOfRec.find(Node->Rec());
+    if (it != FNodeOfRec.end() && it.value() == Node)
+        FNodeOfRec.erase(it);
     if (std::find(FInsertedNodeStack.begin(), FInsertedNodeStack.end(), Node) != FInsertedNodeStack.end())
         FInsertedNodeStack.clear();
 }
@@ -111,7 +115,9 @@ TMTIndexEh* TMemoryTreeListEh::ActiveIndexFor(const QString& FieldNames) const
 
 TMemRecViewEh* TMemoryTreeListEh::GetNode(TMemRecViewEh* StartNode, TMemoryRecordEh* MemRecord) const
 {
-    TBaseTreeNodeEh* start = StartNode ? StartNode : FRoot;
+    if (!StartNode || StartNode == FRoot)
+        return FNodeOfRec.value(MemRecord, nullptr);
+    TBaseTreeNodeEh* start = StartNode;
     return static_cast<TMemRecViewEh*>(FindNode(start, MemRecord));
 }
 
@@ -268,6 +274,7 @@ TMemRecViewEh* TMemoryTreeListEh::AddChild(const QString& Name, TMemRecViewEh* P
         delete node;
         throw;
     }
+    FNodeOfRec.insert(MemRecord, node);
     node->SetExpanded(DefaultNodeExpanded);
     node->SetNodeHasVisibleChildren(DefaultNodeHasChildren);
     FVisibleItemsObsolete = true;
