@@ -424,8 +424,12 @@ TSqlParams TCustomADODataSet::BindParams()
 {
     TSqlParams out;
     out.reserve(FTextParams.size());
-    for (const QString& name : FTextParams) {
-        TParameter* p = FParameters->FindParam(name);
+    for (int i = 0; i < int(FTextParams.size()); ++i) {
+        const QString& name = FTextParams[i];
+        // parameters usually stand in the order of the text
+        TParameter* p = i < FParameters->Count() && FParameters->Items(i)->Name().compare(name, Qt::CaseInsensitive) == 0
+                            ? FParameters->Items(i)
+                            : FParameters->FindParam(name);
         if (!p)
             Fail(QStringLiteral("Parameter '%1' has no value").arg(name));
         TSqlParam sp;
