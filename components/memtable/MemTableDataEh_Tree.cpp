@@ -376,11 +376,36 @@ bool TMemoryTreeListEh::CheckReferenceLoop(TMemoryRecordEh* MemRecord, const Var
     const Variant ref = NewRefValue.IsEmpty() ? ValuesAt(MemRecord, parents) : NewRefValue;
     if (IsNullRef(ref))
         return false;
-    if (VarEqualsEh(ref, ValuesAt(MemRecord, keys)))
-        return true;
-    for (TBaseTreeNodeEh* n = GetParentNodeForRefValue(ref); n && n != FRoot; n = n->Parent())
-        if (static_cast<TMemRecViewEh*>(n)->Rec() == MemRecord)
+    const Variant ownKey = ValuesAt(MemRecord, keys);
+    // Follow the parent references through the records themselves, not only through the
+    // tree: a record whose parent was missing hangs at the root, yet its reference can close
+    // a loop once that parent arrives.
+    TRecordsListEh* list = FRecordsViewEh->RecordsList();
+    TMTIndexEh* idx = ActiveIndexFor(KeyFieldNames());
+    Variant cur = ref;
+    const int limit = list ? list->Count() + 1 : 0;
+    for (int step = 0; step <= limit; ++step) {
+        if (IsNullRef(cur))
+            return false;
+        if (VarEqualsEh(cur, ownKey))
             return true;
+        if (!list)
+            return false;
+        TMemoryRecordEh* next = nullptr;
+        int at = 0;
+        if (idx && idx->FindRecordIndexByKey(cur, at)) {
+            next = list->GetRec(at);
+        } else if (!idx) {
+            for (TMemoryRecordEh* r : list->Records())
+                if (r != MemRecord && VarEqualsEh(ValuesAt(r, keys), cur)) {
+                    next = r;
+                    break;
+                }
+        }
+        if (!next || next == MemRecord)
+            return next == MemRecord;
+        cur = ValuesAt(next, parents);
+    }
     return false;
 }
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <ostream>
+#include <random>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -193,4 +194,71 @@ TEST_F(RecordTree, FilterShowsAncestorsOfMatches)
     view->MemoryTreeList()->FilterNodeIfParentVisible = false;
     view->RefreshFilteredRecsList();
     EXPECT_EQ(Shown(), "g p hit hit top below");
+}
+
+namespace {
+// The tree of a view as text, by record ids.
+QString ShapeOf(TBaseTreeNodeEh* node)
+{
+    QStringList parts;
+    for (TBaseTreeNodeEh* c : node->Items()) {
+        auto* m = static_cast<TMemRecViewEh*>(c);
+        QString s = VarToStr(m->Rec()->GetDataValue(0, dvvValueEh));
+        if (m->NodesCount() > 0)
+            s += "(" + ShapeOf(m) + ")";
+        parts << s;
+    }
+    return parts.join(u' ');
+}
+}
+
+TEST_F(RecordTree, IncrementalTreeMatchesARebuild)
+{
+    view->MemoryTreeList()->FullBuildCheck = true;
+    view->SetViewAsTreeList(true);
+    std::mt19937 rng(77);
+    auto pick = [&](int n) { return int(rng() % unsigned(n)); };
+    int nextId = 1;
+    TRecordsListEh* list = data.RecordsList();
+    for (int step = 0; step < 1000; ++step) {
+        const int n = list->Count();
+        const Variant parent = n == 0 || pick(4) == 0 ? Variant::Null()
+                                                     : list->GetRec(pick(n))->GetDataValue(0, dvvValueEh);
+        switch (n < 3 ? 0 : pick(5)) {
+        case 0: case 1: {
+            TMemoryRecordEh* r = list->NewRecord();
+            r->SetDataValue(0, dvvValueEh, nextId++);
+            r->SetDataValue(1, dvvValueEh, pick(5) == 0 ? Variant(nextId + 3) : parent);   // sometimes ahead
+            r->SetDataValue(2, dvvValueEh, "x");
+            try {
+                list->InsertRecord(pick(n + 1), r);
+            } catch (const Exception& e) {
+                EXPECT_EQ(e.Message(), "Reference-loop found");
+                r->Cancel();
+            }
+            break;
+        }
+        case 2: {
+            TMemoryRecordEh* r = list->GetRec(pick(n));
+            r->Edit();
+            r->SetDataValue(1, dvvValueEh, parent);
+            try {
+                r->Post();
+            } catch (const Exception&) {
+                r->Cancel();
+            }
+            break;
+        }
+        case 3: list->DeleteRecord(pick(n)); break;
+        case 4: list->Move(pick(n), pick(n)); break;
+        }
+        TRecordsViewEh fresh(nullptr);
+        fresh.SetMemTableData(&data);
+        fresh.SetTreeViewKeyFieldName("Id");
+        fresh.SetTreeViewRefParentFieldName("ParentId");
+        fresh.MemoryTreeList()->FullBuildCheck = true;
+        fresh.SetViewAsTreeList(true);
+        ASSERT_EQ(ShapeOf(view->MemoryTreeList()->Root()), ShapeOf(fresh.MemoryTreeList()->Root())) << "step " << step;
+        ASSERT_EQ(view->AccountableItemsCount(), list->Count());
+    }
 }
