@@ -2,13 +2,16 @@
 
 #include "platform/ado/SqlEngine.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/sheets/XlsxWriter.h"
 
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSaveFile>
+#include <cmath>
 #include <map>
+#include <set>
 #include <random>
 
 namespace demo {
@@ -170,6 +173,7 @@ public:
         for (size_t i = 0; i < M.Branches.size(); ++i) MakeOrdinary(int(i));
         MakeCrossBranch();
         MakeSettings();
+        MakeWorkbook();
         return M;
     }
 
@@ -467,6 +471,67 @@ private:
         M.Invoices.push_back(once);
     }
 
+    // What the tax authority reports: the e-invoices of the period once each (a few of them
+    // missing), the signer or the branch number of the recipient, and some unknown to the branches.
+    void MakeWorkbook()
+    {
+        std::set<QString> seen;
+        for (const auto& i : M.Invoices) {
+            if (!i.Sv || !InRange(i.DateTransaction) || seen.count(i.FullName)) continue;
+            seen.insert(i.FullName);
+            if (i.Kind == QLatin1String("ordinary") && R.Chance(5)) continue;   // not reported
+            const TDemoBranch* b = M.Branch(i.Branch);
+            const TDemoLocalEnterprise* s = b->Local(i.Sender);
+            const TDemoEnterprise* g = M.Enterprise(s->GlobalId);
+            TDemoWorkbookRow w;
+            w.Invoice = i.FullName;
+            w.SupplierUnn = g->Unn;
+            w.SupplierBranch = g->DopUnn;
+            w.SupplierName = g->Name;
+            // the recipient's branch: by its number, by the signer, or by both
+            std::vector<const TDemoSigner*> signers;
+            for (const auto& sg : M.Signers)
+                if (sg.Filial == i.Branch) signers.push_back(&sg);
+            const int how = R.Int(0, 2);
+            if (how != 1 || signers.empty()) w.DopUnn = i.Branch;
+            if (how != 0 && !signers.empty()) {
+                const TDemoSigner* sg = signers[size_t(R.Int(0, int(signers.size()) - 1))];
+                w.Signer = R.Chance(50) ? sg->WorkbookSpelling : sg->Fio;
+            }
+            w.Recipient = b->Name;
+            w.DateTransaction = i.DateTransaction;
+            w.DocNumber = i.HasDocument ? i.DocNumber : QString();
+            w.DocDate = i.HasDocument ? i.DocDate : QDate();
+            w.Cost = i.Cost;
+            w.Vat = i.Vat;
+            w.CostVat = i.CostVat;
+            w.Kind = QStringLiteral("branch invoice");
+            M.Workbook.push_back(w);
+        }
+        const int extra = std::max(2, O.Size / 20);
+        for (int k = 0; k < extra; ++k) {
+            const TDemoEnterprise* g = M.Enterprise(Suppliers[size_t(R.Int(0, int(Suppliers.size()) - 1))]);
+            TDemoWorkbookRow w;
+            const QString key = g->Unn + u'-' + QString::number(M.FirstDate.year());
+            w.Invoice = key + u'-' + Padded(++NextNumber[key], 10);
+            w.SupplierUnn = g->Unn;
+            w.SupplierBranch = g->DopUnn;
+            w.SupplierName = g->Name;
+            w.DopUnn = M.Branches[size_t(k) % M.Branches.size()].Number;
+            w.Recipient = M.Branches[size_t(k) % M.Branches.size()].Name;
+            w.DateTransaction = InPeriod();
+            w.DocNumber = QString::number(R.Int(1, 99999));
+            w.DocDate = w.DateTransaction;
+            w.Cost = int64_t(R.Int(100, 50000)) * 1000;
+            w.Vat = VatOf(w.Cost, 20);
+            w.CostVat = w.Cost + w.Vat;
+            w.Kind = QStringLiteral("unknown to the branches");
+            M.Workbook.push_back(w);
+        }
+    }
+
+    bool InRange(const QDate& d) const { return d.isValid() && d >= M.FirstDate && d <= M.SecondDate; }
+
     void MakeSettings()
     {
         int n = 0;
@@ -688,7 +753,78 @@ QJsonObject ManifestJson(const TDemoModel& m)
     QJsonArray zero;
     for (const auto& z : m.ZeroExcludes) zero.append(QJsonObject{{"filial", z.Filial}, {"invoice", z.Invoice}});
     o[QStringLiteral("zeroExcludes")] = zero;
+    QJsonArray book;
+    for (const auto& w : m.Workbook)
+        book.append(QJsonObject{{"invoice", w.Invoice}, {"supplierUnn", w.SupplierUnn},
+                                {"supplierBranch", w.SupplierBranch ? QJsonValue(w.SupplierBranch) : QJsonValue()},
+                                {"supplierName", w.SupplierName}, {"dopUnn", w.DopUnn ? QJsonValue(w.DopUnn) : QJsonValue()},
+                                {"recipient", w.Recipient}, {"signer", TextJson(w.Signer)},
+                                {"dateTransaction", DateJson(w.DateTransaction)}, {"docNumber", TextJson(w.DocNumber)},
+                                {"docDate", DateJson(w.DocDate)}, {"totalCost", MoneyText(w.Cost)}, {"vat", MoneyText(w.Vat)},
+                                {"totalCostVat", MoneyText(w.CostVat)}, {"kind", w.Kind}});
+    o[QStringLiteral("workbook")] = book;
     return o;
+}
+
+namespace {
+
+// The captions of the tax authority's workbook; the import finds its data below them.
+const char* const kWorkbookCaptions[44] = {
+    "Код страны поставщика", "УНН поставщика", "Код филиала поставщика", "Наименование поставщика",
+    "Код страны получателя", "УНН получателя", "Код филиала получателя", "Наименование получателя",
+    "Адрес получателя", "Код филиала (доп. УНН)", "Получатель (наименование)", "Статус", "Дата выставления",
+    "ФИО подписавшего", "Номер ЭСЧФ", "Вид ЭСЧФ", "Номер исходного ЭСЧФ", "Дата исходного ЭСЧФ",
+    "Дата аннулирования", "Дата совершения операции", "Договор", "Дата договора", "Код документа",
+    "Вид документа", "Бланк", "Серия", "Номер бланка", "Дата бланка", "Код валюты", "Условия поставки",
+    "Пункт погрузки", "Пункт разгрузки", "Перевозчик", "Номер накладной", "Дата накладной", "Примечание",
+    "Признак", "Номер документа", "Дата документа", "Количество", "Стоимость без НДС", "Ставка НДС",
+    "Сумма НДС", "Стоимость с НДС"};
+
+}  // namespace
+
+void WriteDemoWorkbook(const TDemoModel& model, const QString& path)
+{
+    TXlsxWriter w(path);
+    const int dateStyle = w.CustomFormatStyle(QStringLiteral("dd.mm.yyyy"));
+    const int moneyStyle = w.BuiltinFormatStyle(4);
+    w.BeginSheet(QStringLiteral("ЭСЧФ"));
+    std::vector<TXlsxCell> cells;
+    for (int c = 0; c < 44; ++c) cells.push_back(TXlsxCell::MakeText(c + 1, QString::fromUtf8(kWorkbookCaptions[c])));
+    w.WriteRow(1, cells);
+    int row = 2;
+    for (const TDemoWorkbookRow& r : model.Workbook) {
+        cells.clear();
+        auto text = [&](int col, const QString& v) { if (!v.isEmpty()) cells.push_back(TXlsxCell::MakeText(col, v)); };
+        auto date = [&](int col, const QDate& d) {
+            if (d.isValid()) cells.push_back(TXlsxCell::MakeNumber(col, w.DateSerial(DateValue(d)), dateStyle));
+        };
+        auto money = [&](int col, int64_t v) { cells.push_back(TXlsxCell::MakeNumber(col, double(v) / 1000.0, moneyStyle)); };
+        text(1, QStringLiteral("112"));
+        text(2, r.SupplierUnn);
+        text(3, r.SupplierBranch ? Padded(r.SupplierBranch, 4) : QString());
+        text(4, r.SupplierName);
+        text(5, QStringLiteral("112"));
+        text(6, model.OrgUnn);
+        text(8, QStringLiteral("Облпотребсоюз"));
+        text(10, r.DopUnn ? QString::number(r.DopUnn) : QString());
+        text(11, r.Recipient);
+        text(12, QStringLiteral("Выставлен.Подписан получателем"));
+        date(13, r.DateTransaction);
+        text(14, r.Signer);
+        text(15, r.Invoice);
+        text(16, QStringLiteral("Исходный"));
+        date(20, r.DateTransaction);
+        text(38, r.DocNumber);
+        date(39, r.DocDate);
+        cells.push_back(TXlsxCell::MakeNumber(40, 1));
+        money(41, r.Cost);
+        cells.push_back(TXlsxCell::MakeNumber(42, r.Cost ? std::round(double(r.Vat) * 100.0 / double(r.Cost)) : 0));
+        money(43, r.Vat);
+        money(44, r.CostVat);
+        w.WriteRow(row++, cells);
+    }
+    w.EndSheet();
+    w.Close();
 }
 
 void WriteDemoDatabases(const TDemoModel& model, const QString& root)
@@ -698,6 +834,7 @@ void WriteDemoDatabases(const TDemoModel& model, const QString& root)
     WriteSummary(model, r.absoluteFilePath(SummaryFolderName()));
     for (const auto& b : model.Branches) WriteBranch(model, b, r.absoluteFilePath(b.Folder));
     WriteText(r.absoluteFilePath(QStringLiteral("Config.ini")), ConfigIniText(model, root).toUtf8());
+    WriteDemoWorkbook(model, r.absoluteFilePath(QStringLiteral("desk_audit.xlsx")));
     WriteText(r.absoluteFilePath(QStringLiteral("manifest.json")), QJsonDocument(ManifestJson(model)).toJson(QJsonDocument::Indented));
 }
 

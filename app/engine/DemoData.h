@@ -119,6 +119,22 @@ struct TDemoZeroExclude {
     QString Invoice;
 };
 
+// One row of the tax authority's desk-audit workbook for the period.
+struct TDemoWorkbookRow {
+    QString Invoice;             // column 15
+    QString SupplierUnn;         // column 2
+    int SupplierBranch = 0;      // column 3 as four digits; 0: empty
+    QString SupplierName;        // column 4
+    int DopUnn = 0;              // column 10: the organisation's branch; 0: empty
+    QString Recipient;           // column 11
+    QString Signer;              // column 14, as the workbook spells it
+    QDate DateTransaction;       // column 20
+    QString DocNumber;           // column 38
+    QDate DocDate;               // column 39; invalid: empty
+    int64_t Cost = 0, Vat = 0, CostVat = 0;   // columns 41, 43, 44 (thousandths)
+    QString Kind;                // "branch invoice" or "unknown to the branches"
+};
+
 struct TDemoModel {
     TDemoOptions Options;
     QDate FirstDate, SecondDate;
@@ -131,6 +147,7 @@ struct TDemoModel {
     std::vector<TDemoEntry> Entries;
     std::vector<TDemoSigner> Signers;
     std::vector<TDemoZeroExclude> ZeroExcludes;
+    std::vector<TDemoWorkbookRow> Workbook;
 
     const TDemoBranch* Branch(int number) const;
     const TDemoEnterprise* Enterprise(int64_t id) const;
@@ -145,7 +162,11 @@ QString BuhSchemaSql();         // catalog "buh" of a branch
 // The same as deployment scripts for a real server: database, USE, GO separators.
 QString DeploymentScript(const QString& catalog);
 
-// Creates root/<summary>, root/<branch folders>, root/Config.ini and root/manifest.json.
+// The desk-audit workbook of the model (.xlsx): captions in row 1, one row per e-invoice.
+void WriteDemoWorkbook(const TDemoModel& model, const QString& path);
+
+// Creates root/<summary>, root/<branch folders>, root/Config.ini, root/desk_audit.xlsx and
+// root/manifest.json.
 // Existing catalogs under root are replaced. Raises Exception on any failure.
 void WriteDemoDatabases(const TDemoModel& model, const QString& root);
 

@@ -3,6 +3,7 @@
 #include "app/engine/DemoData.h"
 #include "platform/ado/SqlEngine.h"
 #include "platform/rtl/IniFiles.h"
+#include "platform/sheets/Workbook.h"
 
 #include <QDir>
 #include <QFile>
@@ -269,4 +270,40 @@ TEST(DeploymentScripts, AreUpToDateAndCreateTheSameTables)
             }
         }
     }
+}
+
+// The desk-audit workbook holds the period's e-invoices as the import reads them.
+TEST_F(DemoFixture, TheWorkbookListsThePeriodsInvoices)
+{
+    TExcelApplication excel;
+    excel.Workbooks().Open(QDir(Dir->path()).absoluteFilePath(QStringLiteral("desk_audit.xlsx")));
+    TVariantMatrix v = excel.Workbooks(1).Worksheets(1).UsedRange().Value();
+    ASSERT_EQ(v.RowCount(), int(Model->Workbook.size()) + 1);
+    EXPECT_EQ(v(1, 1).AsString(), QStringLiteral("Код страны поставщика"));
+    int unknown = 0, spelled = 0, bySigner = 0;
+    std::set<QString> numbers;
+    for (int r = 2; r <= v.RowCount(); ++r) {
+        const TDemoWorkbookRow& w = Model->Workbook[size_t(r - 2)];
+        SCOPED_TRACE(w.Invoice.toStdString());
+        EXPECT_EQ(v(r, 15).AsString(), w.Invoice);
+        EXPECT_TRUE(numbers.insert(w.Invoice).second);   // each e-invoice once: the import's key
+        EXPECT_EQ(v(r, 2).AsString(), w.SupplierUnn);
+        EXPECT_EQ((v(r, 20).VarType() & varTypeMask), varDate);
+        EXPECT_NEAR(v(r, 43).AsDouble(), double(w.Vat) / 1000.0, 1e-9);
+        // the global code the import builds from columns 2 and 3 names an enterprise of the summary
+        const QString code = v(r, 2).AsString() + (v(r, 3).IsEmpty() ? QStringLiteral("0000") : v(r, 3).AsString());
+        EXPECT_NE(Model->Enterprise(code.toLongLong()), nullptr) << code.toStdString();
+        unknown += w.Kind == QLatin1String("unknown to the branches");
+        bySigner += !w.Signer.isEmpty() && w.DopUnn == 0;
+        for (const auto& g : Model->Signers) spelled += w.Signer == g.WorkbookSpelling;
+        if (w.Kind == QLatin1String("branch invoice")) {
+            bool known = false;
+            for (const auto& i : Model->Invoices)
+                known |= i.FullName == w.Invoice && i.DateTransaction >= Model->FirstDate && i.DateTransaction <= Model->SecondDate;
+            EXPECT_TRUE(known);
+        }
+    }
+    EXPECT_GE(unknown, 2);
+    EXPECT_GT(bySigner, 0);   // the branch known only by the signer's name
+    EXPECT_GT(spelled, 0);    // in other letter case than the signer list
 }
