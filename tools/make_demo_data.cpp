@@ -1,5 +1,5 @@
-// Creates demo and test databases for the embedded engine, with their Config.ini and a
-// manifest of the generated facts:
+// Creates demo and test databases for the embedded engine, with their Config.ini, the
+// desk-audit workbook of the period (desk_audit.xlsx) and a manifest of the generated facts:
 //   make_demo_data OUT_DIR [--seed N] [--size N] [--branches N] [--suppliers N]
 //                  [--period yyyy-mm] [--filial X] [--self-prov]
 //   make_demo_data --sql-scripts DIR     (the deployment scripts for a real server)
