@@ -226,6 +226,8 @@ public:
     void SetFiltered(bool Value) override;
     void SetFilterText(const QString& Value) override;
     void SetFilterOptions(TFilterOptions Value) override;
+    // Compares the row block directly (calculated and lookup keys go the framework's way).
+    bool Locate(const QString& KeyFields, const Variant& KeyValues, TLocateOptions Options) override;
     // Fresh rows from the server; the cursor stays on the same row number when possible.
     void Requery();
 

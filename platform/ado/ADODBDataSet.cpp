@@ -838,6 +838,62 @@ void TCustomADODataSet::SetRecNo(int Value)
     DoAfterScroll();
 }
 
+bool TCustomADODataSet::Locate(const QString& KeyFields, const Variant& KeyValues, TLocateOptions Options)
+{
+    CheckBrowseMode();
+    std::vector<TField*> fields;
+    GetFieldList(fields, KeyFields);
+    for (TField* f : fields)
+        if (!f->IsDataField() || f->FieldNo() < 1 || f->FieldNo() > FColCount)
+            return TDataSet::Locate(KeyFields, KeyValues, Options);
+    const int n = int(fields.size());
+    std::vector<Variant> keys(static_cast<size_t>(n));
+    std::vector<QString> keyTexts(static_cast<size_t>(n));
+    std::vector<bool> text(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        keys[i] = n == 1 && !KeyValues.IsArray() ? KeyValues : KeyValues.GetElement(KeyValues.ArrayLowBound() + i);
+        const TFieldType t = fields[i]->DataType();
+        text[i] = t == ftString || t == ftWideString || t == ftFixedChar || t == ftFixedWideChar || t == ftGuid
+                  || t == ftMemo || t == ftWideMemo;
+        if (text[i])
+            keyTexts[i] = VarToStr(keys[i]);
+    }
+    auto matches = [&](const Variant* row) {
+        for (int i = 0; i < n; ++i) {
+            const Variant& v = row[fields[i]->FieldNo() - 1];
+            const Variant& key = keys[i];
+            const bool keyNull = key.IsNull() || key.IsEmpty(), valueNull = v.IsNull() || v.IsEmpty();
+            if (keyNull || valueNull) {
+                if (keyNull != valueNull)
+                    return false;
+                continue;
+            }
+            if (text[i]) {
+                QString value = VarToStr(v);
+                if (Options.Contains(loPartialKey))
+                    value = value.left(keyTexts[i].size());
+                if ((Options.Contains(loCaseInsensitive) ? AnsiCompareText(value, keyTexts[i]) : AnsiCompareStr(value, keyTexts[i])) != 0)
+                    return false;
+            } else {
+                try {
+                    if (!(v == key))
+                        return false;
+                } catch (const Exception&) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    for (int pos = 0; pos < int(FOrder.size()); ++pos)
+        if (matches(RowData(FOrder[pos])) && Accept(pos)) {
+            const int id = FOrder[pos];
+            GotoBookmark(QByteArray(reinterpret_cast<const char*>(&id), sizeof id));
+            return true;
+        }
+    return false;
+}
+
 // ---- fields
 
 bool TCustomADODataSet::GetFieldData(TField* Field, Variant& Value)

@@ -187,6 +187,12 @@ TEST_F(QueryTest, TheStaticCursorNavigatesCountsLocatesAndKeepsBookmarks)
             EXPECT_EQ(q->RecNo(), 1);
         }
     }
+    // under a filter only the rows it lets through are found
+    q->SetOnFilterRecord(TFilterRecordEvent());
+    q->SetFilter(QStringLiteral("grp = 1"));
+    EXPECT_FALSE(q->Locate(QStringLiteral("id"), Variant(3), {}));
+    EXPECT_TRUE(q->Locate(QStringLiteral("id"), Variant(4), {}));
+    EXPECT_EQ(q->RecNo(), 2);
     q->SetFilterOptions({foCaseInsensitive});
     q->SetOnFilterRecord(TFilterRecordEvent());
     q->SetFilter(QStringLiteral("name = 'имя 1*'"));
