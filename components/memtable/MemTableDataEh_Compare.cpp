@@ -115,8 +115,11 @@ int CompareRecordsByOrderEh(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2, TOrder
         const int n = OrderBy->Count();
         for (int i = 0; i < n; ++i) {
             const TOrderByItemEh* item = OrderBy->GetItem(i);
-            const Variant& a = Rec1->ValueRef(item->MTFieldIndex);
-            const Variant& b = Rec2->ValueRef(item->MTFieldIndex);
+            const size_t f = size_t(item->MTFieldIndex);
+            // A key that names no slot (the structure changed under the order) reads as Null.
+            static const Variant null = Variant::Null();
+            const Variant& a = f < Rec1->Data().size() ? Rec1->ValueRef(int(f)) : null;
+            const Variant& b = f < Rec2->Data().size() ? Rec2->ValueRef(int(f)) : null;
             int r = CompareValuesEh(a, b, item->CaseIns);
             if (r != 0)
                 return item->Desc ? -r : r;

@@ -673,9 +673,13 @@ struct KeyColumn {
     {
         const size_t n = recs.size();
         nulls.assign(n, 0);
+        static const Variant null = Variant::Null();
+        auto at = [&](TMemoryRecordEh* r) -> const Variant& {
+            return field >= 0 && size_t(field) < r->Data().size() ? r->ValueRef(field) : null;
+        };
         bool allInt = true, allCurr = true, allDouble = true, allText = true;
         for (TMemoryRecordEh* r : recs) {
-            const Variant& v = r->ValueRef(field);
+            const Variant& v = at(r);
             switch (v.VarType()) {
             case varNull: case varEmpty: break;
             case varSmallint: case varInteger: case varShortInt: case varByte: case varWord: case varLongWord:
@@ -695,7 +699,7 @@ struct KeyColumn {
         case fVariant: values.resize(n); break;
         }
         for (size_t i = 0; i < n; ++i) {
-            const Variant& v = recs[i]->ValueRef(field);
+            const Variant& v = at(recs[i]);
             if (v.IsNull() || v.IsEmpty()) {
                 nulls[i] = 1;
                 if (form == fVariant)
@@ -716,7 +720,7 @@ struct KeyColumn {
                     form = fVariant;
                     values.resize(n);
                     for (size_t i = 0; i < n; ++i)
-                        values[i] = recs[i]->ValueRef(field);
+                        values[i] = at(recs[i]);
                     break;
                 }
     }
