@@ -66,6 +66,22 @@ TEST_F(DataModule, ComesUpConfiguredWithTheSummaryConnectionOpen)
     EXPECT_EQ(dm->CrInvProv->Connection(), dm->ObjMDBConnection);
     EXPECT_EQ(dm->SelectPlatPredprDS->DataSet(), dm->SelectPlatPredpr);
     EXPECT_NE(dm->FindComponent(QStringLiteral("SelectSvodInvndsexcel")), nullptr);
+    // parameters and fields as the resource declares them
+    TParameter* first = dm->InsInvProvData->Parameters()->ParamByName(QStringLiteral("FirstDate"));
+    EXPECT_EQ(first->DataType(), ftString);
+    EXPECT_EQ(first->Size(), 10);
+    EXPECT_TRUE(first->Attributes().Contains(paNullable));
+    EXPECT_FALSE(dm->InsertDararedSingersQ->Parameters()->ParamByName(QStringLiteral("fio"))->Attributes().Contains(paNullable));
+    EXPECT_EQ(dm->InsInvProvData->CommandTimeout(), 1500);
+    EXPECT_EQ(dm->InsInvProvData->CursorType(), ctStatic);
+    auto* label = dynamic_cast<TField*>(dm->FindComponent(QStringLiteral("SelectSvodDuplesFilialnumbuhdup")));
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->DisplayLabel(), QStringLiteral("Справка|№ бух. спр."));
+    EXPECT_EQ(label->DisplayWidth(), 11);
+    auto* bcd = dynamic_cast<TBCDField*>(dm->FindComponent(QStringLiteral("SelectSvodInvndsexcel")));
+    ASSERT_NE(bcd, nullptr);
+    EXPECT_EQ(bcd->Precision(), 18);
+    EXPECT_EQ(bcd->Size(), 3);
     dm->SelectOblDopUnn->Open();
     EXPECT_EQ(dm->SelectOblDopUnn->RecordCount(), 2);
     dm->ConnectToObject(dm->ObjectsDict->Items()[1].second);
