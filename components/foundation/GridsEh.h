@@ -10,6 +10,7 @@
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
 #include "EhLibVCL.h"
+#include "platform/vcl/Mask.h"
 #include "platform/vcl/ScrollBars.h"
 
 #include <cstdint>
@@ -805,6 +806,10 @@ public:
     bool EditorSelection(int& SelStart, int& SelEnd, int& Len);
     bool EditorOwnsWindow(HWND W);
     void EditorFontChanged();
+    // The grid's wheel handling for the editor.
+    bool EditorMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) { return DoMouseWheel(Shift, WheelDelta, MousePos); }
+    // Message time of the last button press on the grid (ms of a monotonic clock).
+    int LastClickTime() const { return FLastClickTime; }
     int InplaceRow() const { return FInplaceRow; }
 
     // The keyboard and mouse entries (public for the editor and the tests).
@@ -919,7 +924,52 @@ protected:
     TGridHotTrackSpotEh* FNewHotTrackSpot = nullptr;
     TRect FMoveLineRect;
     bool FTimerActive = false;
+    int FLastClickTime = 0;
     bool FConstructed = false;
     bool FSizingLineShown = false;
     int64_t FLastMoveTickLeftCol = 0, FLastMoveTickHorzPos = 0;
 };
+
+// ============================================================================================
+// The in-place editor (GridsEh_Editor.cpp)
+// ============================================================================================
+
+class TInplaceEdit : public TCustomMaskEdit {
+public:
+    explicit TInplaceEdit(TComponent* AOwner);
+
+    TCustomGridEh* Grid() const { return FGrid; }
+    void SetGrid(TCustomGridEh* AGrid) { FGrid = AGrid; }
+    void Invalidate() override;
+    void Hide();
+    void Move(const TRect& Loc);
+    void UpdateLoc(const TRect& Loc);
+    bool PosEqual(const TRect& Rect);
+    bool Visible() const { return GetVisible(); }
+    void SetFocus() override;
+    void Deselect();
+    virtual void BoundsChanged();
+    virtual void UpdateContents();
+    bool EditCanModify() override;
+    int FClickTime = 0;
+
+    // Key entries (public for the tests, as the grid's are).
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Change() override;
+    void DblClick() override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void WMGetDlgCode(TMessage& M) override;
+    void WndProc(TMessage& Message) override;
+    void CMShowingChanged(TMessage&) override {}
+    void InternalMove(const TRect& Loc, bool Redraw);
+
+    TCustomGridEh* FGrid = nullptr;
+};
+
+// Milliseconds of a monotonic clock (message times of button presses).
+int GridMessageTime();

@@ -380,6 +380,9 @@ void TCustomGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
 
 void TCustomGridEh::ButtonDown(TMessage& M, TMouseButton Button)
 {
+    FLastClickTime = GridMessageTime();
+    if (FInplaceEdit)
+        FInplaceEdit->FClickTime = FLastClickTime;
     const TPoint p = SmallPointToPointEh(M.LParam);
     FMouseDownCell = CellAtPoint(p.X, p.Y);
     if (FMouseDownCell.X >= 0 || FMouseDownCell.Y >= 0) {

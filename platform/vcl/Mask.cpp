@@ -1,0 +1,742 @@
+#include "Mask.h"
+
+#include "platform/winapi/Messages.h"
+#include "platform/winapi/WinGdi.h"
+#include "platform/winapi/WinUser.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <algorithm>
+
+DOV_PUBLISHED(TCustomEdit) {}
+DOV_PUBLISHED(TCustomMaskEdit) {}
+
+// ---------------------------------------------------------------- TCustomEdit
+
+TCustomEdit::TCustomEdit(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    SetBounds(0, 0, 121, 21);
+    SetTabStop(true);
+    SetColor(clWindow);
+    SetParentColor(false);
+    SetCursor(crIBeam);
+    ControlStyle.Include(csDoubleClicks);
+}
+
+void TCustomEdit::Resize()
+{
+    TCustomControl::Resize();
+    if (!FFormatRectSet)
+        FFormatRect = ClientRect();
+}
+
+QString TCustomEdit::ApplyCase(const QString& S) const
+{
+    switch (FCharCase) {
+    case ecUpperCase: return S.toUpper();
+    case ecLowerCase: return S.toLower();
+    default: return S;
+    }
+}
+
+void TCustomEdit::SetCharCase(TEditCharCase Value)
+{
+    FCharCase = Value;
+    if (Value != ecNormal)
+        SetText(ApplyCase(GetText()));
+}
+
+QString TCustomEdit::DisplayText() const
+{
+    if (FPasswordChar.isNull())
+        return GetText();
+    return QString(GetText().size(), FPasswordChar);
+}
+
+void TCustomEdit::SetEditText(const QString& Value)
+{
+    QString v = ApplyCase(Value);
+    if (FMaxLength > 0 && v.size() > FMaxLength)
+        v.truncate(FMaxLength);
+    FSelStart = std::min<int>(FSelStart, v.size());
+    FSelLength = 0;
+    SetText(v);
+}
+
+void TCustomEdit::SetSelStart(int Value)
+{
+    FSelStart = std::clamp(Value, 0, int(GetText().size()));
+    FSelLength = 0;
+    Invalidate();
+}
+
+void TCustomEdit::SetSelLength(int Value)
+{
+    FSelLength = std::clamp(FSelStart + Value, 0, int(GetText().size())) - FSelStart;
+    Invalidate();
+}
+
+void TCustomEdit::SelectAll()
+{
+    FSelStart = 0;
+    FSelLength = int(GetText().size());
+    Invalidate();
+}
+
+void TCustomEdit::ClearSelection()
+{
+    Perform(WM_CLEAR, 0, 0);
+}
+
+void TCustomEdit::RememberUndo()
+{
+    FUndoText = GetText();
+    FUndoSelStart = FSelStart;
+    FUndoSelLength = FSelLength;
+    FCanUndo = true;
+}
+
+void TCustomEdit::ReplaceRange(int Start, int Length, const QString& With)
+{
+    RememberUndo();
+    QString t = GetText();
+    t.replace(Start, Length, With);
+    FSelStart = Start + int(With.size());
+    FSelLength = 0;
+    Modified = true;
+    SetText(t);
+}
+
+void TCustomEdit::SetSelText(const QString& Value)
+{
+    if (FReadOnly)
+        return;
+    const int start = std::min(FSelStart, FSelStart + FSelLength);
+    const int len = std::abs(FSelLength);
+    QString ins = ApplyCase(Value);
+    if (!FMultiLine)
+        ins.replace(QLatin1Char('\n'), QString()).replace(QLatin1Char('\r'), QString());
+    if (FMaxLength > 0) {
+        const int room = FMaxLength - (int(GetText().size()) - len);
+        if (room < int(ins.size()))
+            ins.truncate(std::max(0, room));
+    }
+    if (ins.isEmpty() && len == 0)
+        return;
+    ReplaceRange(start, len, ins);
+}
+
+void TCustomEdit::CopyToClipboard() { Perform(WM_COPY, 0, 0); }
+void TCustomEdit::CutToClipboard() { Perform(WM_CUT, 0, 0); }
+void TCustomEdit::PasteFromClipboard() { Perform(WM_PASTE, 0, 0); }
+void TCustomEdit::Undo() { Perform(WM_UNDO, 0, 0); }
+
+void TCustomEdit::WMCopy(TMessage&)
+{
+    if (FSelLength != 0 && FPasswordChar.isNull())
+        QGuiApplication::clipboard()->setText(SelText());
+}
+
+void TCustomEdit::WMCut(TMessage& M)
+{
+    if (FReadOnly || FSelLength == 0)
+        return;
+    WMCopy(M);
+    WMClear(M);
+}
+
+void TCustomEdit::WMPaste(TMessage&)
+{
+    SetSelText(QGuiApplication::clipboard()->text());
+}
+
+void TCustomEdit::WMClear(TMessage&)
+{
+    if (FReadOnly || FSelLength == 0)
+        return;
+    SetSelText(QString());
+}
+
+void TCustomEdit::WMUndo(TMessage& M)
+{
+    if (!FCanUndo || FReadOnly)
+        return;
+    // Undoing twice redoes: the undo step swaps with the current text.
+    const QString t = GetText();
+    const int s = FSelStart, l = FSelLength;
+    FSelStart = FUndoSelStart;
+    FSelLength = FUndoSelLength;
+    SetText(FUndoText);
+    FUndoText = t;
+    FUndoSelStart = s;
+    FUndoSelLength = l;
+    Modified = true;
+    M.Result = 1;
+}
+
+void TCustomEdit::Dispatch(TMessage& M)
+{
+    switch (M.Msg) {
+    case EM_GETSEL: {
+        const int a = std::min(FSelStart, FSelStart + FSelLength), b = std::max(FSelStart, FSelStart + FSelLength);
+        if (M.WParam)
+            *reinterpret_cast<DWORD*>(M.WParam) = DWORD(a);
+        if (M.LParam)
+            *reinterpret_cast<DWORD*>(M.LParam) = DWORD(b);
+        M.Result = LRESULT(MAKELONG(WORD(a), WORD(b)));
+        return;
+    }
+    case EM_SETSEL: {
+        const int len = int(GetText().size());
+        int a = int(M.WParam), b = int(M.LParam);
+        if (a == -1) {
+            FSelLength = 0;   // remove the selection, keep the caret
+        } else {
+            if (a < -1 || a > len)
+                a = len;
+            if (b < 0 || b > len)
+                b = len;
+            FSelStart = a;
+            FSelLength = b - a;
+        }
+        Invalidate();
+        return;
+    }
+    case EM_GETRECT:
+        if (M.LParam)
+            *reinterpret_cast<TRect*>(M.LParam) = FFormatRect;
+        return;
+    case EM_SETRECT:
+    case EM_SETRECTNP:
+        if (M.LParam) {
+            FFormatRect = *reinterpret_cast<const TRect*>(M.LParam);
+            FFormatRectSet = true;
+        } else {
+            FFormatRect = ClientRect();
+            FFormatRectSet = false;
+        }
+        if (M.Msg == EM_SETRECT)
+            Invalidate();
+        return;
+    case EM_GETMODIFY: M.Result = Modified ? 1 : 0; return;
+    case EM_SETMODIFY: Modified = M.WParam != 0; return;
+    case EM_CANUNDO: M.Result = FCanUndo ? 1 : 0; return;
+    case EM_UNDO:
+    case WM_UNDO: WMUndo(M); return;
+    case EM_LIMITTEXT: FMaxLength = int(M.WParam); return;
+    case EM_SETREADONLY: FReadOnly = M.WParam != 0; return;
+    case EM_SCROLLCARET: return;
+    case WM_CUT: WMCut(M); return;
+    case WM_COPY: WMCopy(M); return;
+    case WM_PASTE: WMPaste(M); return;
+    case WM_CLEAR: WMClear(M); return;
+    default: break;
+    }
+    TCustomControl::Dispatch(M);
+}
+
+void TCustomEdit::WMGetDlgCode(TMessage& M)
+{
+    M.Result = DLGC_WANTARROWS | DLGC_WANTCHARS;
+    if (FMultiLine)
+        M.Result |= DLGC_WANTALLKEYS;
+}
+
+void TCustomEdit::CMTextChanged(TMessage& M)
+{
+    TCustomControl::CMTextChanged(M);
+    FSelStart = std::min<int>(FSelStart, GetText().size());
+    FSelLength = std::clamp(FSelStart + FSelLength, 0, int(GetText().size())) - FSelStart;
+    Invalidate();
+    Change();
+}
+
+void TCustomEdit::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+void TCustomEdit::MoveCaret(int NewPos, bool Extend)
+{
+    NewPos = std::clamp(NewPos, 0, int(GetText().size()));
+    if (Extend) {
+        FSelLength = NewPos - FSelStart;
+    } else {
+        FSelStart = NewPos;
+        FSelLength = 0;
+    }
+    Invalidate();
+}
+
+void TCustomEdit::KeyDown(Word& Key, TShiftState Shift)
+{
+    TCustomControl::KeyDown(Key, Shift);
+    const bool ext = Shift.Contains(ssShift);
+    const int caret = FSelStart + FSelLength;
+    switch (Key) {
+    case VK_LEFT: MoveCaret(ext ? caret - 1 : (FSelLength ? std::min(caret, FSelStart) : caret - 1), ext); break;
+    case VK_RIGHT: MoveCaret(ext ? caret + 1 : (FSelLength ? std::max(caret, FSelStart) : caret + 1), ext); break;
+    case VK_HOME: MoveCaret(0, ext); break;
+    case VK_END: MoveCaret(int(GetText().size()), ext); break;
+    case VK_DELETE:
+        if (FReadOnly)
+            break;
+        if (Shift.Contains(ssShift)) {
+            CutToClipboard();
+        } else if (FSelLength != 0) {
+            ClearSelection();
+        } else if (FSelStart < GetText().size()) {
+            ReplaceRange(FSelStart, 1, QString());
+        }
+        Key = 0;
+        break;
+    case VK_INSERT:
+        if (Shift.Contains(ssShift))
+            PasteFromClipboard();
+        else if (Shift.Contains(ssCtrl))
+            CopyToClipboard();
+        break;
+    default: break;
+    }
+}
+
+void TCustomEdit::KeyPress(QChar& Key)
+{
+    TCustomControl::KeyPress(Key);
+    const char16_t c = Key.unicode();
+    switch (c) {
+    case 0: return;
+    case 1: SelectAll(); return;              // Ctrl+A
+    case 3: CopyToClipboard(); return;        // Ctrl+C
+    case 22: PasteFromClipboard(); return;    // Ctrl+V
+    case 24: CutToClipboard(); return;        // Ctrl+X
+    case 26: Undo(); return;                  // Ctrl+Z
+    case 8:
+        if (FReadOnly)
+            return;
+        if (FSelLength != 0)
+            ClearSelection();
+        else if (FSelStart > 0) {
+            --FSelStart;
+            ReplaceRange(FSelStart, 1, QString());
+        }
+        return;
+    case 13:
+        if (FMultiLine && !FReadOnly)
+            SetSelText(QStringLiteral("\n"));
+        return;
+    default:
+        if (c < 32 || FReadOnly)
+            return;
+        SetSelText(QString(Key));
+    }
+}
+
+int TCustomEdit::CharAt(int X, int)
+{
+    // Single-line hit test: the boundary nearest to X.
+    TCanvas* c = Canvas();
+    c->Font()->Assign(Font());
+    const QString t = DisplayText();
+    const int x = X - FFormatRect.Left;
+    int best = 0, bestDist = std::abs(x);
+    for (int i = 1; i <= t.size(); ++i) {
+        const int w = c->TextWidth(t.left(i));
+        if (std::abs(x - w) < bestDist) {
+            best = i;
+            bestDist = std::abs(x - w);
+        }
+    }
+    return best;
+}
+
+void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft)
+        return;
+    if (CanFocus() && !Focused())
+        SetFocus();
+    if (Shift.Contains(ssDouble))
+        SelectAll();
+    else
+        MoveCaret(CharAt(X, Y), Shift.Contains(ssShift));
+}
+
+void TCustomEdit::Paint()
+{
+    TCanvas* c = Canvas();
+    c->Brush()->SetColor(GetColor());
+    c->FillRect(ClientRect());
+    c->Font()->Assign(Font());
+    TRect r = FFormatRect.Width() > 0 ? FFormatRect : ClientRect();
+    const QString t = DisplayText();
+    UINT flags = DT_NOPREFIX | DT_EDITCONTROL;
+    flags |= FMultiLine ? (WordWrap ? DT_WORDBREAK : 0) : DT_SINGLELINE;
+    if (FSelLength != 0 && !FMultiLine) {
+        const int a = std::min(FSelStart, FSelStart + FSelLength), b = std::max(FSelStart, FSelStart + FSelLength);
+        const int xa = r.Left + c->TextWidth(t.left(a)), xb = r.Left + c->TextWidth(t.left(b));
+        c->Brush()->SetColor(Focused() ? clHighlight : clBtnFace);
+        c->FillRect(TRect(xa, r.Top, xb, r.Top + c->TextHeight(QStringLiteral("W"))));
+    }
+    c->Brush()->SetStyle(bsClear);
+    DrawText(c->Handle(), t, int(t.size()), r, flags);
+    c->Brush()->SetStyle(bsSolid);
+    if (Focused() && FSelLength == 0 && !FMultiLine) {
+        const int x = r.Left + c->TextWidth(t.left(FSelStart));
+        c->Pen()->SetColor(clWindowText);
+        c->MoveTo(x, r.Top);
+        c->LineTo(x, r.Top + c->TextHeight(QStringLiteral("W")));
+    }
+}
+
+// ---------------------------------------------------------------- TCustomMaskEdit
+
+TCustomMaskEdit::TCustomMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+
+void TCustomMaskEdit::SetEditMask(const QString& Value)
+{
+    const QString oldValue = IsMasked() ? MaskedText() : GetText();
+    FEditMask = Value;
+    FMask.clear();
+    FSaveLiterals = true;
+    FBlank = QLatin1Char('_');
+    QString m = Value;
+    // The trailing fields: ";save literals;blank".
+    const int last = int(m.lastIndexOf(QLatin1Char(';')));
+    if (last > 0 && last == m.size() - 2 && m[last - 1] != QLatin1Char('\\')) {
+        FBlank = m[last + 1];
+        m.truncate(last);
+        const int prev = int(m.lastIndexOf(QLatin1Char(';')));
+        if (prev > 0 && prev == m.size() - 2 && m[prev - 1] != QLatin1Char('\\')) {
+            FSaveLiterals = m[prev + 1] != QLatin1Char('0');
+            m.truncate(prev);
+        }
+    }
+    int kase = 0;
+    for (int i = 0; i < m.size(); ++i) {
+        const QChar ch = m[i];
+        TMaskChar mc;
+        mc.Case = kase;
+        switch (ch.unicode()) {
+        case '!': continue;
+        case '>':
+            if (i + 1 < m.size() && m[i + 1] == QLatin1Char('<')) {
+                kase = 0;
+                ++i;
+            } else {
+                kase = 1;
+            }
+            continue;
+        case '<':
+            if (i + 1 < m.size() && m[i + 1] == QLatin1Char('>')) {
+                kase = 0;
+                ++i;
+            } else {
+                kase = -1;
+            }
+            continue;
+        case '\\':
+            if (i + 1 < m.size()) {
+                mc.Literal = m[++i];
+                FMask.push_back(mc);
+            }
+            continue;
+        case 'L': case 'A': case 'C': case '0':
+            mc.Kind = ch;
+            mc.Required = true;
+            break;
+        case 'l': case 'a': case 'c': case '9': case '#':
+            mc.Kind = ch;
+            break;
+        case ':': mc.Literal = QLatin1Char(':'); break;
+        case '/': mc.Literal = QLatin1Char('.'); break;   // the date separator of the Russian settings
+        case '_': mc.Literal = QLatin1Char(' '); break;
+        default: mc.Literal = ch; break;
+        }
+        FMask.push_back(mc);
+    }
+    if (IsMasked()) {
+        FSelStart = 0;
+        FSelLength = 0;
+        SetMaskedText(oldValue);
+    }
+    FOldValue = GetText();
+}
+
+QString TCustomMaskEdit::BlankText() const
+{
+    QString s;
+    for (const TMaskChar& m : FMask)
+        s += m.Kind.isNull() ? m.Literal : FBlank;
+    return s;
+}
+
+bool TCustomMaskEdit::CharFits(int Pos, QChar& C) const
+{
+    const TMaskChar& m = FMask[size_t(Pos)];
+    if (m.Kind.isNull())
+        return false;
+    switch (m.Kind.unicode()) {
+    case 'L': case 'l': if (!C.isLetter()) return false; break;
+    case 'A': case 'a': if (!C.isLetterOrNumber()) return false; break;
+    case '0': case '9': if (!C.isDigit()) return false; break;
+    case '#': if (!C.isDigit() && C != QLatin1Char('+') && C != QLatin1Char('-')) return false; break;
+    default: break;
+    }
+    if (m.Case > 0)
+        C = C.toUpper();
+    else if (m.Case < 0)
+        C = C.toLower();
+    return true;
+}
+
+int TCustomMaskEdit::NextEditable(int Pos, bool Forward) const
+{
+    const int n = int(FMask.size());
+    if (Forward) {
+        while (Pos < n && FMask[size_t(Pos)].Kind.isNull())
+            ++Pos;
+        return Pos;
+    }
+    while (Pos >= 0 && FMask[size_t(Pos)].Kind.isNull())
+        --Pos;
+    return Pos;
+}
+
+QString TCustomMaskEdit::MaskedText() const
+{
+    if (!IsMasked())
+        return GetText();
+    const QString t = GetText();
+    QString out;
+    for (int i = 0; i < int(FMask.size()) && i < t.size(); ++i) {
+        const TMaskChar& m = FMask[size_t(i)];
+        if (m.Kind.isNull()) {
+            if (FSaveLiterals)
+                out += m.Literal;
+        } else {
+            out += t[i] == FBlank ? QLatin1Char(' ') : t[i];
+        }
+    }
+    return out;
+}
+
+void TCustomMaskEdit::SetMaskedText(const QString& Value)
+{
+    if (!IsMasked()) {
+        TCustomEdit::SetEditText(Value);
+        return;
+    }
+    QString t = BlankText();
+    int v = 0;
+    for (int i = 0; i < int(FMask.size()) && v < Value.size(); ++i) {
+        const TMaskChar& m = FMask[size_t(i)];
+        if (m.Kind.isNull()) {
+            if (FSaveLiterals)
+                ++v;   // the value carries the literal too
+            continue;
+        }
+        QChar c = Value[v++];
+        if (c == QLatin1Char(' '))
+            continue;
+        if (CharFits(i, c))
+            t[i] = c;
+    }
+    SetText(t);
+    FOldValue = t;
+}
+
+void TCustomMaskEdit::SetEditText(const QString& Value)
+{
+    if (!IsMasked()) {
+        TCustomEdit::SetEditText(Value);
+        return;
+    }
+    QString t = BlankText();
+    for (int i = 0; i < int(FMask.size()) && i < Value.size(); ++i) {
+        QChar c = Value[i];
+        if (!FMask[size_t(i)].Kind.isNull() && c != FBlank && CharFits(i, c))
+            t[i] = c;
+    }
+    SetText(t);
+    FOldValue = t;
+}
+
+void TCustomMaskEdit::ClearRange(int Start, int Length)
+{
+    QString t = GetText();
+    for (int i = Start; i < Start + Length && i < t.size(); ++i)
+        if (!FMask[size_t(i)].Kind.isNull())
+            t[i] = FBlank;
+    RememberUndo();
+    FSelStart = Start;
+    FSelLength = 0;
+    Modified = true;
+    SetText(t);
+}
+
+void TCustomMaskEdit::InsertMaskedChars(const QString& S)
+{
+    QString t = GetText();
+    const int a = std::min(FSelStart, FSelStart + FSelLength), len = std::abs(FSelLength);
+    RememberUndo();
+    for (int i = a; i < a + len; ++i)
+        if (!FMask[size_t(i)].Kind.isNull())
+            t[i] = FBlank;
+    int pos = a;
+    bool changed = len > 0;
+    for (QChar c : S) {
+        // A literal typed where it stands is stepped over.
+        if (pos < int(FMask.size()) && FMask[size_t(pos)].Kind.isNull() && FMask[size_t(pos)].Literal == c) {
+            ++pos;
+            continue;
+        }
+        pos = NextEditable(pos, true);
+        if (pos >= int(FMask.size()))
+            break;
+        if (!CharFits(pos, c)) {
+            MessageBeep(0);
+            break;
+        }
+        t[pos] = c;
+        ++pos;
+        changed = true;
+    }
+    if (!changed)
+        return;
+    FSelStart = NextEditable(pos, true);
+    if (FSelStart > int(FMask.size()))
+        FSelStart = int(FMask.size());
+    FSelLength = 0;
+    Modified = true;
+    SetText(t);
+}
+
+void TCustomMaskEdit::KeyDown(Word& Key, TShiftState Shift)
+{
+    if (Key == VK_ESCAPE && IsMasked() && Modified) {
+        Reset();
+        Key = 0;
+        return;
+    }
+    if (IsMasked() && (Key == VK_DELETE)) {
+        TCustomControl::KeyDown(Key, Shift);
+        if (Key == 0)
+            return;
+        if (!EditCanModify()) {
+            Key = 0;
+            return;
+        }
+        if (Shift.Contains(ssShift)) {
+            CutToClipboard();
+        } else {
+            const int a = std::min(FSelStart, FSelStart + FSelLength);
+            ClearRange(a, FSelLength != 0 ? std::abs(FSelLength) : 1);
+        }
+        Key = 0;
+        return;
+    }
+    TCustomEdit::KeyDown(Key, Shift);
+}
+
+void TCustomMaskEdit::KeyPress(QChar& Key)
+{
+    if (!IsMasked()) {
+        if ((Key.unicode() >= 32 || Key == QChar(8) || Key == QChar(22) || Key == QChar(24)) && !EditCanModify()) {
+            Key = QChar(0);
+            return;
+        }
+        TCustomEdit::KeyPress(Key);
+        return;
+    }
+    TCustomControl::KeyPress(Key);
+    const char16_t c = Key.unicode();
+    if (c == 0)
+        return;
+    if (c == 27) {
+        Reset();
+        return;
+    }
+    if (c == 1 || c == 3 || c == 26) {
+        TCustomEdit::KeyPress(Key);
+        return;
+    }
+    if (!EditCanModify())
+        return;
+    if (c == 22) {
+        PasteFromClipboard();
+    } else if (c == 24) {
+        CutToClipboard();
+    } else if (c == 8) {
+        if (FSelLength != 0) {
+            ClearRange(std::min(FSelStart, FSelStart + FSelLength), std::abs(FSelLength));
+        } else {
+            const int p = NextEditable(FSelStart - 1, false);
+            if (p >= 0)
+                ClearRange(p, 1);
+        }
+    } else if (c >= 32) {
+        InsertMaskedChars(QString(Key));
+    }
+}
+
+void TCustomMaskEdit::WMCut(TMessage& M)
+{
+    if (!EditCanModify())
+        return;
+    if (!IsMasked()) {
+        TCustomEdit::WMCut(M);
+        return;
+    }
+    WMCopy(M);
+    if (FSelLength != 0)
+        ClearRange(std::min(FSelStart, FSelStart + FSelLength), std::abs(FSelLength));
+}
+
+void TCustomMaskEdit::WMPaste(TMessage& M)
+{
+    if (!EditCanModify())
+        return;
+    if (!IsMasked()) {
+        TCustomEdit::WMPaste(M);
+        return;
+    }
+    InsertMaskedChars(QGuiApplication::clipboard()->text());
+}
+
+void TCustomMaskEdit::WMClear(TMessage& M)
+{
+    if (!EditCanModify())
+        return;
+    if (!IsMasked()) {
+        TCustomEdit::WMClear(M);
+        return;
+    }
+    if (FSelLength != 0)
+        ClearRange(std::min(FSelStart, FSelStart + FSelLength), std::abs(FSelLength));
+}
+
+void TCustomMaskEdit::ValidateEdit()
+{
+    if (!IsMasked())
+        return;
+    const QString t = GetText();
+    for (int i = 0; i < int(FMask.size()); ++i) {
+        const TMaskChar& m = FMask[size_t(i)];
+        if (m.Required && (i >= t.size() || t[i] == FBlank)) {
+            FSelStart = i;
+            FSelLength = 0;
+            Invalidate();
+            throw EDBEditError(QStringLiteral("Invalid input value.  Use escape key to abandon changes"));
+        }
+    }
+}
+
+void TCustomMaskEdit::Reset()
+{
+    SetText(FOldValue);
+    Modified = false;
+    SelectAll();
+}

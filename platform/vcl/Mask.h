@@ -1,0 +1,152 @@
+// The edit controls: TCustomEdit (text, selection and caret, single-level undo, clipboard,
+// length limit, read-only, password character, character case, formatting rectangle,
+// multi-line with word wrap) and TCustomMaskEdit (the platform's edit masks).
+#pragma once
+
+#include "Controls.h"
+
+enum TEditCharCase { ecNormal, ecUpperCase, ecLowerCase };
+DOV_ENUM_INFO(TEditCharCase, ecNormal, ecUpperCase, ecLowerCase)
+
+DOV_DECLARE_EXCEPTION(EDBEditError, Exception);
+
+enum : DWORD { ES_MULTILINE = 0x0004, ES_AUTOHSCROLL = 0x0080, ES_WANTRETURN = 0x1000 };
+
+class TCustomEdit : public TCustomControl {
+    DOV_PERSISTENT(TCustomEdit, TCustomControl)
+public:
+    explicit TCustomEdit(TComponent* AOwner);
+
+    QString Text() const { return GetText(); }
+    // Replaces the whole text (no undo step; Modified is left alone, as the platform does).
+    void SetEditText(const QString& Value);
+    int SelStart() const { return FSelStart; }
+    int SelLength() const { return FSelLength; }
+    void SetSelStart(int Value);
+    void SetSelLength(int Value);
+    QString SelText() const { return GetText().mid(std::min(FSelStart, FSelStart + FSelLength), std::abs(FSelLength)); }
+    // Replaces the selection as typing would (one undo step); guarded by ReadOnly and MaxLength.
+    void SetSelText(const QString& Value);
+    void SelectAll();
+    void ClearSelection();
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    void Undo();
+    bool CanUndo() const { return FCanUndo; }
+    void ClearUndo() { FCanUndo = false; }
+
+    bool Modified = false;
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int Value) { FMaxLength = Value; }
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value) { FReadOnly = Value; }
+    QChar PasswordChar() const { return FPasswordChar; }
+    void SetPasswordChar(QChar Value) { FPasswordChar = Value; Invalidate(); }
+    TEditCharCase CharCase() const { return FCharCase; }
+    void SetCharCase(TEditCharCase Value);
+    bool MultiLine() const { return FMultiLine; }
+    void SetMultiLine(bool Value) { FMultiLine = Value; Invalidate(); }
+    bool WordWrap = true;
+    bool AutoSelect = true;
+    bool AutoSize = false;
+    bool Ctl3D = false;
+    bool ParentCtl3D = false;
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value) { FBorderStyle = Value; Invalidate(); }
+    // The formatting rectangle (client coordinates) and the caret's character index.
+    TRect FormatRect() const { return FFormatRect; }
+    int CaretPos() const { return FSelLength >= 0 ? FSelStart + FSelLength : FSelStart + FSelLength; }
+    // The text as drawn: password characters in place of the text.
+    QString DisplayText() const;
+
+    TNotifyEvent OnChange;
+
+protected:
+    void Dispatch(TMessage& Message) override;
+    void Paint() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void CMTextChanged(TMessage& M) override;
+    void WMGetDlgCode(TMessage& M) override;
+    void Resize() override;
+    virtual void Change();
+    virtual void WMCut(TMessage& M);
+    virtual void WMCopy(TMessage& M);
+    virtual void WMPaste(TMessage& M);
+    virtual void WMClear(TMessage& M);
+    virtual void WMUndo(TMessage& M);
+    // One edit with an undo step: the text, then the caret (no selection).
+    void ReplaceRange(int Start, int Length, const QString& With);
+    void RememberUndo();
+    QString ApplyCase(const QString& S) const;
+    int CharAt(int X, int Y);
+    void MoveCaret(int NewPos, bool Extend);
+
+    int FSelStart = 0;
+    int FSelLength = 0;   // negative when the caret is at the start of the selection
+    int FMaxLength = 0;
+    bool FReadOnly = false;
+    QChar FPasswordChar = QChar(0);
+    TEditCharCase FCharCase = ecNormal;
+    bool FMultiLine = false;
+    TBorderStyle FBorderStyle = bsSingle;
+    TRect FFormatRect;
+    bool FFormatRectSet = false;
+    QString FUndoText;
+    int FUndoSelStart = 0, FUndoSelLength = 0;
+    bool FCanUndo = false;
+};
+
+// The platform's mask syntax: "mask;save literals;blank". Mask characters: ! (trim leading
+// blanks), > < <> (case), \ (literal), L l (letter), A a (letter or digit), C c (any
+// character), 0 9 (digit), # (digit or sign), : and / (time and date separators), _ (a
+// blank); upper-case forms are required, lower-case and 9 # optional; anything else is a
+// literal.
+class TCustomMaskEdit : public TCustomEdit {
+    DOV_PERSISTENT(TCustomMaskEdit, TCustomEdit)
+public:
+    explicit TCustomMaskEdit(TComponent* AOwner);
+
+    QString EditMask() const { return FEditMask; }
+    void SetEditMask(const QString& Value);
+    bool IsMasked() const { return !FMask.empty(); }
+    // With a mask: the text the user sees (literals and blank characters).
+    QString EditText() const { return GetText(); }
+    void SetEditText(const QString& Value);
+    // With a mask: the value (literals only when the mask saves them, blanks as spaces).
+    QString MaskedText() const;
+    void SetMaskedText(const QString& Value);
+    QChar MaskBlank() const { return FBlank; }
+    // Raises EDBEditError with the platform's message when a required position is blank;
+    // the caret goes to that position.
+    virtual void ValidateEdit();
+    virtual bool EditCanModify() { return !FReadOnly; }
+    // Esc: the text as it was when the edit last became unmodified.
+    void Reset();
+
+protected:
+    struct TMaskChar {
+        QChar Kind;        // the mask character, or 0 for a literal
+        QChar Literal;     // the literal shown
+        bool Required = false;
+        int Case = 0;      // 1 upper, -1 lower
+    };
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    void WMCut(TMessage& M) override;
+    void WMPaste(TMessage& M) override;
+    void WMClear(TMessage& M) override;
+    bool CharFits(int Pos, QChar& C) const;
+    int NextEditable(int Pos, bool Forward) const;
+    void ClearRange(int Start, int Length);
+    void InsertMaskedChars(const QString& S);
+    QString BlankText() const;
+
+    QString FEditMask;
+    std::vector<TMaskChar> FMask;
+    bool FSaveLiterals = true;
+    QChar FBlank = QLatin1Char('_');
+    QString FOldValue;
+};
