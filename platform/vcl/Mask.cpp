@@ -597,6 +597,15 @@ void TCustomMaskEdit::InsertMaskedChars(const QString& S)
         if (pos >= int(FMask.size()))
             break;
         if (!CharFits(pos, c)) {
+            // A literal typed early jumps to where that literal stands.
+            int lit = pos;
+            while (lit < int(FMask.size()) && !(FMask[size_t(lit)].Kind.isNull() && FMask[size_t(lit)].Literal == c))
+                ++lit;
+            if (lit < int(FMask.size())) {
+                pos = lit + 1;
+                changed = true;
+                continue;
+            }
             MessageBeep(0);
             break;
         }
