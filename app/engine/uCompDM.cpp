@@ -3,6 +3,7 @@
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/IniFiles.h"
 #include "components/memtable/DataDriverEh.h"
+#include "components/memtable/MemTableEh.h"
 
 #include <QFile>
 #include <QtGlobal>
@@ -267,7 +268,13 @@ DOV_PUBLISHED(TCompDM)
     P.Field("SelectPlatPredprDS", &TCompDM::SelectPlatPredprDS);
     P.Field("SelectSvodInvDSDEh", &TCompDM::SelectSvodInvDSDEh);
     P.Field("SelectTmpDararedInvDSDEh", &TCompDM::SelectTmpDararedInvDSDEh);
+    P.Field("CompareMemTableEh", &TCompDM::CompareMemTableEh);
+    P.Field("TmpDararedInvMemTableEh", &TCompDM::TmpDararedInvMemTableEh);
+    P.Field("CompareMemTableEhDS", &TCompDM::CompareMemTableEhDS);
+    P.Field("TmpDararedInvMemTableEhDS", &TCompDM::TmpDararedInvMemTableEhDS);
     P.Method("DataModuleCreate", &TCompDM::DataModuleCreate);
+    P.Method("CompareMemTableEhCalcFields", &TCompDM::CompareMemTableEhCalcFields);
+    P.Method("TmpDararedInvMemTableEhCalcFields", &TCompDM::TmpDararedInvMemTableEhCalcFields);
 }
 
 namespace {
@@ -276,7 +283,7 @@ namespace {
 void RegisterCompDMClasses()
 {
     static const bool done = [] {
-        RegisterClasses<TADOConnection, TADOQuery, TDataSource, TDataSetDriverEh, TCompDM>();
+        RegisterClasses<TADOConnection, TADOQuery, TDataSource, TDataSetDriverEh, TMemTableEh, TCompDM>();
         RegisterCompDMResource();
         return true;
     }();

@@ -120,6 +120,7 @@ QString UpdateDecimalSeparator(const QString& s);
 // ---------------------------------------------------------------- the data module
 
 class TDataSetDriverEh;
+class TMemTableEh;
 
 // The engine's data module: the two connections, the SQL catalogue as queries with their
 // fields and data sources, the configuration, and the single-statement operations.
@@ -201,6 +202,12 @@ public:
                 *SelectSprProvDS = nullptr, *SelectTmpDararedProvDS = nullptr, *SelectDararedSingersDS = nullptr,
                 *SelectZeroExcludeDS = nullptr, *SelectPlatPredprDS = nullptr;
     TDataSetDriverEh *SelectSvodInvDSDEh = nullptr, *SelectTmpDararedInvDSDEh = nullptr;
+    // The result tables and their calculated fields (uCompDM_ResultTables.cpp).
+    TMemTableEh *CompareMemTableEh = nullptr, *TmpDararedInvMemTableEh = nullptr;
+    TDataSource *CompareMemTableEhDS = nullptr, *TmpDararedInvMemTableEhDS = nullptr;
+    static QString GetStatusText(int16_t code);
+    void CompareMemTableEhCalcFields(TDataSet* DataSet);
+    void TmpDararedInvMemTableEhCalcFields(TDataSet* DataSet);
 
 protected:
     void DoCreate() override;

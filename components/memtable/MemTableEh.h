@@ -481,4 +481,6 @@ class TMemTableEh : public TCustomMemTableEh {
 public:
     explicit TMemTableEh(TComponent* AOwner) : TCustomMemTableEh(AOwner) {}
     TDataDriverEh* GetDataDriverProp() const { return DataDriver(); }
+    TFieldDefs* FieldDefsProp() const { return FieldDefs(); }
+    bool IsFieldDefsStored() const { return StoreDefs(); }
 };

@@ -125,6 +125,7 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
     v->OnFetchRecords = TRecordsListFetchRecordsEventEh(this, &TCustomMemTableEh::ViewFetchRecords);
     v->OnStructChanged = TRecordsListApplyUpdatesEventEh(this, &TCustomMemTableEh::StoreStructChanged);
     v->SetDataObject(FInternMemTableData);
+    v->SetCachedUpdates(false);
     FParams = std::make_unique<TParams>(this);
     FExtraFilters = std::make_unique<TMemTableFiltersEh>(this);
     FInstantBuffers.reserve(8);
@@ -198,7 +199,7 @@ void TCustomMemTableEh::SetOptions(TMemTableOptionsEh Value)
 
 bool TCustomMemTableEh::CachedUpdates() const
 {
-    return FRecordsView->CachedUpdates();
+    return FInternMemTableData->RecordsList()->CachedUpdates();
 }
 
 void TCustomMemTableEh::SetCachedUpdates(bool Value)
@@ -1122,6 +1123,7 @@ DOV_PUBLISHED(TMemTableEh)
     P.Prop("AutoCalcFields", &TMemTableEh::AutoCalcFields, &TMemTableEh::SetAutoCalcFields).Default(true);
     P.Prop("CachedUpdates", &TMemTableEh::CachedUpdates, &TMemTableEh::SetCachedUpdates).Default(false);
     P.Prop("DataDriver", &TMemTableEh::GetDataDriverProp, &TMemTableEh::SetDataDriver);
+    P.Prop("FieldDefs", &TMemTableEh::FieldDefsProp).Stored(&TMemTableEh::IsFieldDefsStored);
     P.Prop("FetchAllOnOpen", &TMemTableEh::FetchAllOnOpen, &TMemTableEh::SetFetchAllOnOpen).Default(false);
     P.Prop("Filter", &TMemTableEh::Filter, &TMemTableEh::SetFilter);
     P.Prop("Filtered", &TMemTableEh::Filtered, &TMemTableEh::SetFiltered).Default(false);
