@@ -105,6 +105,26 @@ TEST_F(UpdateTest, ARowThatIsGoneRaisesRecordNotFoundAndAFailedWriteLeavesTheRec
     EXPECT_EQ(Table(), QStringList{"2|2|Петров"});
 }
 
+TEST_F(QueryTest, ABitColumnIsWrittenAsOneOrZero)
+{
+    conn->Execute(QStringLiteral("CREATE TABLE tmpDararedInv(idRecord int IDENTITY(1,1) PRIMARY KEY, inv varchar(25), hide bit NOT NULL DEFAULT (0))\n"
+                                 "INSERT INTO tmpDararedInv(inv) VALUES ('A')\nINSERT INTO tmpDararedInv(inv) VALUES ('B')"));
+    TADOQuery* q = Q("SelectTmpDararedInv", {"SELECT *", "FROM tmpDararedInv", "-- Условие предприятия"});
+    q->Open();
+    EXPECT_EQ(q->FieldByName("hide")->DataType(), ftBoolean);
+    q->Last();
+    q->Edit();
+    q->FieldByName("hide")->SetAsBoolean(true);
+    q->Post();
+    EXPECT_TRUE(q->FieldByName("hide")->AsBoolean());
+    q->First();
+    q->Edit();
+    q->FieldByName("hide")->SetAsVariant(Variant(false));
+    q->Post();
+    auto r = conn->Session().Open(QStringLiteral("SELECT inv, CAST(hide AS int) FROM tmpDararedInv ORDER BY inv"));
+    EXPECT_EQ(RenderAll(*r), (QStringList{"A|0", "B|1"}));
+}
+
 TEST_F(UpdateTest, AJoinedResultCannotBeWrittenBack)
 {
     conn->Execute(QStringLiteral("CREATE TABLE f(filial smallint, name varchar(10))\nINSERT INTO f VALUES (1, 'A')"));
