@@ -16,6 +16,7 @@
 #include "platform/db/DB.h"
 #include "platform/rtl/Classes.h"
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <vector>
@@ -109,6 +110,7 @@ private:
     bool FStreamedConnected = false;
     uint64_t FGeneration = 0;
     std::unique_ptr<TSqlSession> FSession;
+    std::atomic<bool> FConnected{false};   // read without the lock: a long statement must not block the UI asking
     mutable std::recursive_mutex FMutex;
     std::vector<TCustomADODataSet*> FDataSets;
 

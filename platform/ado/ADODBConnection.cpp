@@ -32,8 +32,7 @@ void TADOConnection::SetConnectionString(const QString& v)
 
 bool TADOConnection::Connected() const
 {
-    std::lock_guard<std::recursive_mutex> g(FMutex);
-    return FSession != nullptr;
+    return FConnected;
 }
 
 void TADOConnection::SetConnected(bool v)
@@ -78,6 +77,7 @@ void TADOConnection::Open()
         FSession = TSqlSession::Connect(FConnectionString);
     }
     ++FGeneration;
+    FConnected = true;
     if (AfterConnect)
         AfterConnect(this);
 }
@@ -96,6 +96,7 @@ void TADOConnection::Close()
             ds->Close();
         ds->FCommand.reset();
     }
+    FConnected = false;
     FSession.reset();
     if (!destroying && AfterDisconnect)
         AfterDisconnect(this);
