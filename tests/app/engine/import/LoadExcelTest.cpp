@@ -517,3 +517,55 @@ TEST_F(Import, BranchSignersAreTheJobsOwnSnapshot)
     ASSERT_EQ(boxes.Boxes.size(), 1u);
     EXPECT_EQ(Numbers(), QStringList{kN2});
 }
+
+// The demo's own desk-audit workbook, imported as a whole, gives back exactly the rows the
+// generator wrote (in branch mode: the branch's share of them).
+TEST_F(Import, DemoWorkbookRoundTrip)
+{
+    for (bool branchMode : {false, true}) {
+        SCOPED_TRACE(branchMode ? "branch mode" : "all branches");
+        TearDown();
+        demo::TDemoOptions o;
+        o.Size = 10;
+        const demo::TDemoModel probe = demo::BuildDemoModel(o);
+        const int mine = probe.Branches[0].Number;
+        Start(branchMode ? QString::number(mine) : QString());
+        QStringList signers;
+        for (const demo::TDemoSigner& s : model.Signers)
+            if (s.Filial == mine)
+                signers << s.Fio.toLower();
+
+        std::map<QString, const demo::TDemoWorkbookRow*> expected;
+        for (const demo::TDemoWorkbookRow& r : model.Workbook) {
+            const bool kept = !branchMode || (r.DopUnn == 0 && r.Signer.trimmed().isEmpty()) || r.DopUnn == mine ||
+                              signers.contains(r.Signer.trimmed().toLower());
+            if (kept)
+                expected[r.Invoice] = &r;
+        }
+        ASSERT_GT(expected.size(), 3u);
+        if (branchMode)
+            ASSERT_LT(expected.size(), model.Workbook.size());
+        Run({dir.filePath(QStringLiteral("desk_audit.xlsx"))});
+        EXPECT_TRUE(boxes.Boxes.empty());
+
+        const std::vector<TStored> t = Table();
+        ASSERT_EQ(t.size(), expected.size());
+        for (const TStored& s : t) {
+            SCOPED_TRACE(s.Invoice.toStdString());
+            ASSERT_TRUE(expected.count(s.Invoice));
+            const demo::TDemoWorkbookRow& r = *expected[s.Invoice];
+            const QString branch = r.SupplierBranch ? QStringLiteral("%1").arg(r.SupplierBranch, 4, 10, QLatin1Char('0')) : QString();
+            EXPECT_EQ(s.IdPredpr, StrToInt64(r.SupplierUnn + (branch.isEmpty() ? QStringLiteral("0000") : branch)));
+            EXPECT_EQ(s.NamePredpr, branch.isEmpty() ? r.SupplierUnn + QStringLiteral(" - ") + r.SupplierName
+                                                     : r.SupplierUnn + u' ' + branch + QStringLiteral(" - ") + r.SupplierName);
+            EXPECT_EQ(VarToStr(s.DopUnn), r.DopUnn ? QString::number(r.DopUnn) : QString());
+            EXPECT_EQ(s.Signer, r.Signer);
+            EXPECT_EQ(s.DocNumber, r.DocNumber);
+            EXPECT_EQ(s.DateTrans, EncodeDate(r.DateTransaction.year(), r.DateTransaction.month(), r.DateTransaction.day()));
+            EXPECT_EQ(VarIsNull(s.DocDate), !r.DocDate.isValid());
+            EXPECT_EQ(s.Vat, Money(r.Vat));
+            EXPECT_EQ(s.Cost, Money(r.Cost));
+            EXPECT_EQ(s.CostVat, Money(r.CostVat));
+        }
+    }
+}
