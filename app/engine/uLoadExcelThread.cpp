@@ -51,6 +51,8 @@ void TLoadExcelProcess::Execute()
     QString failure;
     try {
         try {
+            if (!CompDM)
+                throw Exception(QStringLiteral("Модуль данных не создан"));
             CompDM->CrExcelTemp->ExecSQL();
             FIsFilial = CompDM->IsFilial;
             FFilial = CompDM->Filial;
