@@ -48,6 +48,7 @@ void TLoadExcelProcess::Execute()
 
     SyncControlsEnabled(false);
     SyncProgressBarStyle(pbstMarquee);
+    bool failed = false;
     QString failure;
     try {
         try {
@@ -68,13 +69,15 @@ void TLoadExcelProcess::Execute()
         SyncStatusText(QStringLiteral("Выгрузка файла камерального контроля..."));
         excel.Quit();
     } catch (const Exception& e) {
+        failed = true;
         failure = e.Message();
     } catch (const std::exception& e) {
+        failed = true;
         failure = QString::fromUtf8(e.what());
     }
     // Whatever ended the import, the window gets its controls back; rows already inserted stay.
     try {
-        if (!failure.isNull())
+        if (failed)
             SyncErrorDialog(QStringLiteral("Произошла ошибка с текстом: ") + failure);
         SyncStatusText(QStringLiteral("Обработка завершена"));
     } catch (const EThread&) {
