@@ -25,13 +25,13 @@ int FirstDataRow(const TVariantMatrix& values, int rowCount)
 
 }  // namespace
 
-TLoadExcelProcess::TLoadExcelProcess(bool CreateSuspended, TStrings* FilePaths, TProgressBar* ProgressBar,
+TLoadExcelProcess::TLoadExcelProcess(bool CreateSuspended, TStrings* AFilePaths, TProgressBar* ProgressBar,
                                      TStatusBar* StatusBar, TPageControl* PageControl, TButton* LoadExcelFileBtn,
                                      TButton* UpdateBtn, TPanel* InsPanel, TMainMenu* MainMenu)
     : TBaseCompThread(CreateSuspended, ProgressBar, StatusBar, PageControl, LoadExcelFileBtn, UpdateBtn, InsPanel, MainMenu)
 {
-    if (FilePaths)
-        FFilePaths.AddStrings(FilePaths);
+    if (AFilePaths)
+        FilePaths.AddStrings(AFilePaths);
 }
 
 TLoadExcelProcess::~TLoadExcelProcess() = default;
@@ -59,8 +59,8 @@ void TLoadExcelProcess::Execute()
             FFilial = CompDM->Filial;
             if (FIsFilial)
                 TakeSignerSnapshot();
-            for (int i = 0; i < FFilePaths.Count(); ++i)
-                LoadFile(excel, FFilePaths[i]);
+            for (int i = 0; i < FilePaths.Count(); ++i)
+                LoadFile(excel, FilePaths[i]);
         } catch (...) {
             SyncStatusText(QStringLiteral("Выгрузка файла камерального контроля..."));
             excel.Quit();

@@ -23,13 +23,14 @@ public:
 protected:
     void Execute() override;
 
+    TStringList FilePaths;   // full paths of the chosen files, in the order chosen
+
 private:
     void LoadFile(class TExcelApplication& excel, const QString& path);
     void ImportRow(const class TVariantMatrix& values, int row);
     bool RowOfTheBranch(const QString& signer, const Variant& dopunn) const;
     void TakeSignerSnapshot();
 
-    TStringList FFilePaths;
     bool FIsFilial = false;
     QString FFilial;
     QStringList FSigners;   // the branch's signers, taken once at the start
