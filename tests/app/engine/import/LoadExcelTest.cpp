@@ -132,6 +132,7 @@ protected:
         list.AddStrings(paths);
         auto* job = new TLoadExcelProcess(true, &list, w->MainProgressBar, w->MainStatusBar, w->MainPageControl,
                                           w->LoadExcelFileBtn, w->UpdateBtn, w->InstrumentsPanel, w->MainMenu);
+        list.Clear();   // the window's dialog list may change once the job has it
         job->Start();
         job->WaitFor();
         EXPECT_EQ(job->FatalException(), nullptr);
