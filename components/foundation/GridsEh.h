@@ -925,6 +925,7 @@ protected:
     TRect FMoveLineRect;
     bool FTimerActive = false;
     int FLastClickTime = 0;
+    TRect FPaintClip;
     bool FConstructed = false;
     bool FSizingLineShown = false;
     int64_t FLastMoveTickLeftCol = 0, FLastMoveTickHorzPos = 0;

@@ -175,13 +175,24 @@ void TCustomGridEh::DrawCellsInRect(int FirstCol, int FirstRow, int ColLimit, in
     const TGridRect sel = GetSelectionRect();
     const bool focused = Focused();
     const bool rowSelect = FOptions.Contains(goRowSelectEh);
+    // Only cells that meet the area being painted are drawn (a scroll repaints a strip).
+    const TRect clip = FPaintClip;
+    const bool useClip = clip.Right > clip.Left && clip.Bottom > clip.Top;
+    if (useClip) {
+        LimitY = std::min(LimitY, clip.Bottom);
+        LimitX = std::min(LimitX, clip.Right);
+    }
     int y = StartY;
     for (int row = FirstRow; y < LimitY && row < RowLimit; ++row) {
         const int h = RowHeights(row);
+        if (useClip && y + h <= clip.Top) {
+            y += h;
+            continue;
+        }
         int x = StartX;
         for (int col = FirstCol; x < LimitX && col < ColLimit; ++col) {
             const int w = ColWidths(col);
-            if (w > 0) {
+            if (w > 0 && !(useClip && x + w <= clip.Left)) {
                 TGridDrawState st = InitState;
                 if (col == FCurCell.X && row == FCurCell.Y) {
                     st.Include(gdSelected);
@@ -237,6 +248,8 @@ void TCustomGridEh::Paint()
     if (rtl)
         SetCanvasRightToLeftReflected(true);
     CheckUpdateCellPositions();
+    // The update area in client coordinates; unknown when mirrored.
+    FPaintClip = rtl ? TRect(0, 0, 0, 0) : Canvas()->ClipRect();
     UpdateInternalColors();
     if (FBackgroundData->Showing())
         FBackgroundData->PaintBackgroundData();
@@ -316,6 +329,7 @@ void TCustomGridEh::Paint()
         DrawCellsInRect(cc, rc, fcc, frc, fixedState, contraX, contraY, gceH, gceV);
     }
     DrawEmptySpaceAreas();
+    FPaintClip = TRect(0, 0, 0, 0);
     if (rtl)
         SetCanvasRightToLeftReflected(false);
 }
