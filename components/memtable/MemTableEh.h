@@ -14,6 +14,7 @@
 class TCustomMemTableEh;
 class TDataDriverEh;
 class TMTRecBuf;
+class TMTOrderByList;
 
 // ============================================================================================
 // Interfaces for grid-side components (MemTableEh_Interfaces.cpp)
@@ -452,6 +453,10 @@ private:
     bool FInstantReadMode = false;
     TGetOrderVarValueProcEh FGetOrderVarValueProc;
     std::vector<Variant> FSortingValues;
+    // Collation keys of the text sort keys, prepared once per record for a large sort.
+    struct PreparedSort;
+    PreparedSort* FPrepared = nullptr;
+    int ComparePrepared(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2, TMTOrderByList* List);
     int FCalcCount = 0;
     int FDataCount = 0;
     // Notices reach receivers only on this thread: the one that created the table or last

@@ -4,7 +4,31 @@
 
 #include <climits>
 
+struct TCustomMemTableEh::PreparedSort {
+    // Per order item: the data index, and for a text key with few distinct values the rank of
+    // each record's text among them (by the record's position in the records list; -1 for a
+    // value that is not a text).
+    struct Item {
+        int DataIndex = -1;
+        bool Text = false;
+        bool Desc = false;
+        std::vector<int> Ranks;
+    };
+    std::vector<Item> Items;
+};
+
 namespace {
+bool IsTextValue(const Variant& v)
+{
+    const TVarType t = v.VarType();
+    return t == varString || t == varOleStr || t == varUString;
+}
+
+int CompareSortValues(const Variant& A, const Variant& B, bool CaseFold)
+{
+    return CompareValuesEh(A, B, CaseFold);
+}
+
 bool IsTextType(TFieldType t)
 {
     return t == ftString || t == ftMemo || t == ftFmtMemo || t == ftFixedChar || t == ftWideString || t == ftOraClob
@@ -179,20 +203,113 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
                 readOne(rl->Rec(r), nullptr);
         FGetOrderVarValueProc = [](Variant&, int) {};
     }
+    // Plain case-sensitive keys of a large list: text keys compare by collation keys made once.
+    std::unique_ptr<PreparedSort> prepared;
+    TRecordsListEh* list = FInternMemTableData->RecordsList();
+    if (!computed && !FGetOrderVarValueProc && ml && !FRecordsView->ViewAsTreeList() && list->Count() >= 512) {
+        prepared = std::make_unique<PreparedSort>();
+        bool ok = true;
+        for (int i = 0; i < ml->Count() && ok; ++i) {
+            TOrderByItemEh* it = ml->GetItem(i);
+            TField* f = Fields()->Fields(it->FieldIndex);
+            PreparedSort::Item p;
+            p.DataIndex = f->FieldNo() - 1;
+            p.Desc = it->Desc;
+            p.Text = IsTextType(f->DataType());
+            if (p.Text && it->CaseIns)
+                ok = false;
+            prepared->Items.push_back(std::move(p));
+        }
+        if (!ok) {
+            prepared.reset();
+        } else {
+            const int count = list->Count();
+            for (PreparedSort::Item& p : prepared->Items) {
+                if (!p.Text)
+                    continue;
+                // texts that repeat (names of enterprises, statuses) are compared once each
+                QHash<QString, int> ids;
+                std::vector<QString> distinct;
+                std::vector<int> idOf(size_t(count), -1);
+                const int limit = std::max(1024, count / 4);
+                bool few = true;
+                for (int r = 0; r < count && few; ++r) {
+                    const Variant& v = list->Rec(r)->ValueRef(p.DataIndex);
+                    if (!IsTextValue(v))
+                        continue;
+                    const QString t = v.AsString();
+                    auto it = ids.constFind(t);
+                    if (it == ids.constEnd()) {
+                        if (int(distinct.size()) >= limit) {
+                            few = false;
+                            break;
+                        }
+                        it = ids.insert(t, int(distinct.size()));
+                        distinct.push_back(t);
+                    }
+                    idOf[size_t(r)] = it.value();
+                }
+                if (!few)
+                    continue;
+                std::vector<int> order(distinct.size());
+                for (size_t k = 0; k < order.size(); ++k)
+                    order[k] = int(k);
+                std::sort(order.begin(), order.end(),
+                          [&](int x, int y) { return AnsiCompareStr(distinct[size_t(x)], distinct[size_t(y)]) < 0; });
+                std::vector<int> rankOfId(distinct.size());
+                for (size_t k = 0; k < order.size(); ++k)
+                    rankOfId[size_t(order[k])] = int(k);
+                p.Ranks.assign(size_t(count), -1);
+                for (int r = 0; r < count; ++r)
+                    if (idOf[size_t(r)] >= 0)
+                        p.Ranks[size_t(r)] = rankOfId[size_t(idOf[size_t(r)])];
+            }
+            FPrepared = prepared.get();
+        }
+    }
     try {
-        if (FRecordsView->ViewAsTreeList())
+        if (FPrepared) {
+            // Sort positions over contiguous ranks, then write the order back as the records
+            // list's own sort does (positions renumbered, one list-changed notice).
+            const int count = list->Count();
+            const int n = int(FPrepared->Items.size());
+            std::vector<int> pos(static_cast<size_t>(count));
+            for (int i = 0; i < count; ++i)
+                pos[size_t(i)] = i;
+            const std::vector<TMemoryRecordEh*> recs = list->Records();
+            std::sort(pos.begin(), pos.end(), [&](int x, int y) {
+                for (int k = 0; k < n; ++k) {
+                    const PreparedSort::Item& p = FPrepared->Items[size_t(k)];
+                    int c;
+                    const int rx = p.Ranks.empty() ? -1 : p.Ranks[size_t(x)];
+                    const int ry = p.Ranks.empty() ? -1 : p.Ranks[size_t(y)];
+                    if (rx >= 0 && ry >= 0)
+                        c = rx < ry ? -1 : (rx > ry ? 1 : 0);
+                    else
+                        c = CompareSortValues(recs[size_t(x)]->ValueRef(p.DataIndex), recs[size_t(y)]->ValueRef(p.DataIndex), false);
+                    if (c != 0)
+                        return p.Desc ? c > 0 : c < 0;
+                }
+                return x < y;   // ties keep the previous order
+            });
+            for (int i = 0; i < count; ++i)
+                list->SetRec(i, recs[size_t(pos[size_t(i)])]);
+            list->Notify(nullptr, -1, rlnListChangedEh);
+        } else if (FRecordsView->ViewAsTreeList())
             FRecordsView->MemoryTreeList()->SortData(
                 TCompareNodesEh(this, &TCustomMemTableEh::CompareTreeNodes), OrderList, true);
         else
             FInternMemTableData->RecordsList()->SortData(TCompareRecords(this, &TCustomMemTableEh::CompareRecords),
                                                          OrderList);
     } catch (...) {
+        FPrepared = nullptr;
         if (computed) {
             FGetOrderVarValueProc = nullptr;
             FSortingValues.clear();
         }
         throw;
     }
+    FPrepared = nullptr;
     if (computed) {
         FGetOrderVarValueProc = nullptr;
         FSortingValues.clear();
@@ -202,12 +319,6 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
     TDataSet::Resync({});
 }
 
-namespace {
-int CompareSortValues(const Variant& A, const Variant& B, bool CaseFold)
-{
-    return CompareValuesEh(A, B, CaseFold);
-}
-}
 
 int TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2, TObject* ParamSort)
 {
@@ -217,6 +328,8 @@ int TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Re
     auto* ml = dynamic_cast<TMTOrderByList*>(list);
     if (!ml)
         return CompareRecordsByOrderEh(Rec1, Rec2, list);
+    if (FPrepared)
+        return ComparePrepared(Rec1, Rec2, ml);
     const int n = ml->Count();
     if (FGetOrderVarValueProc) {
         const Variant& a = FSortingValues[size_t(Rec1->Index())];
@@ -253,6 +366,26 @@ int TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Re
             continue;
         int c = CompareSortValues(Rec1->ValueRef(di), Rec2->ValueRef(di), it->CaseIns && text);
         if (it->Desc)
+            c = -c;
+        if (c != 0)
+            return c;
+    }
+    return Rec1->Index() - Rec2->Index();
+}
+
+int TCustomMemTableEh::ComparePrepared(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2, TMTOrderByList*)
+{
+    for (const PreparedSort::Item& p : FPrepared->Items) {
+        const Variant& a = Rec1->ValueRef(p.DataIndex);
+        const Variant& b = Rec2->ValueRef(p.DataIndex);
+        int c;
+        if (!p.Ranks.empty() && p.Ranks[size_t(Rec1->Index())] >= 0 && p.Ranks[size_t(Rec2->Index())] >= 0) {
+            const int x = p.Ranks[size_t(Rec1->Index())], y = p.Ranks[size_t(Rec2->Index())];
+            c = x < y ? -1 : (x > y ? 1 : 0);
+        } else {
+            c = CompareSortValues(a, b, false);
+        }
+        if (p.Desc)
             c = -c;
         if (c != 0)
             return c;
