@@ -825,7 +825,12 @@ public:
     void TimerTick(TPoint CursorPos);
     void DblClickPublic() { DblClick(); }
 
+    // Whether ColWidths and RowHeights go with the component into form streams.
+    bool SaveCellExtents() const { return FSaveCellExtents; }
+    void SetSaveCellExtents(bool Value) { FSaveCellExtents = Value; }
+
 protected:
+    void DefineProperties(TFiler* Filer) override;
     void Paint() override;
     void Resize() override;
     void Loaded() override;

@@ -3,6 +3,7 @@
 #include "GridsEh.h"
 
 #include "GridToolCtrlsEh.h"
+#include "platform/rtl/Filer.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Themes.h"
 #include "platform/winapi/WinUser.h"
@@ -675,4 +676,42 @@ void TCustomGridEh::Resize()
 {
     TCustomControlEh::Resize();
     UpdateBoundaries();
+}
+
+// ---------------------------------------------------------------- streaming
+
+void TCustomGridEh::DefineProperties(TFiler* Filer)
+{
+    TCustomControlEh::DefineProperties(Filer);
+    if (!FSaveCellExtents)
+        return;
+    auto* ancestor = dynamic_cast<TCustomGridEh*>(Filer->Ancestor());
+    auto defineAxis = [&](const QString& Name, TGridAxisDataEh* Axis, bool Horz) {
+        const bool hasData = !ancestor || !AxisCelLensEqual(Axis, Horz ? ancestor->FHorzAxis : ancestor->FVertAxis);
+        Filer->DefineProperty(
+            Name,
+            [this, Horz](TReader* Reader) {
+                Reader->ReadListBegin();
+                int i = 0;
+                while (!Reader->EndOfList()) {
+                    const int v = Reader->ReadInteger();
+                    if (Horz && i < ColCount())
+                        SetColWidths(i, v);
+                    else if (!Horz && i < RowCount())
+                        SetRowHeights(i, v);
+                    ++i;
+                }
+                Reader->ReadListEnd();
+            },
+            [this, Horz](TWriter* Writer) {
+                Writer->WriteListBegin();
+                const int n = Horz ? ColCount() : RowCount();
+                for (int i = 0; i < n; ++i)
+                    Writer->WriteInteger(Horz ? ColWidths(i) : RowHeights(i));
+                Writer->WriteListEnd();
+            },
+            hasData);
+    };
+    defineAxis(QStringLiteral("ColWidths"), FHorzAxis, true);
+    defineAxis(QStringLiteral("RowHeights"), FVertAxis, false);
 }

@@ -1,5 +1,7 @@
 #include "GridTestSupport.h"
 
+#include "platform/rtl/Filer.h"
+
 using namespace gridtest;
 
 TEST_F(GridFixture, NewGridShape)
@@ -136,4 +138,28 @@ TEST_F(GridFixture, DrawStyleAttachment)
     delete own;   // the grid goes back to the default style
     EXPECT_EQ(Grid->DrawStyle(), def);
     EXPECT_TRUE(def->GridInChangeNotification(Grid));
+}
+
+TEST_F(GridFixture, CellExtentsGoWithTheComponentWhenAsked)
+{
+    Grid->SetSaveCellExtents(true);
+    Grid->SetColWidths(2, 77);
+    Grid->SetRowHeights(3, 33);
+    TMemoryStream s;
+    {
+        TWriter w(&s);
+        w.WriteProperties(Grid);
+        w.WriteListEnd();
+    }
+    s.SetPosition(0);
+    TTestGrid other(nullptr);
+    other.SetSaveCellExtents(true);
+    {
+        TReader r(&s);
+        while (!r.EndOfList())
+            r.ReadProperty(&other);
+    }
+    EXPECT_EQ(other.ColWidths(2), 77);
+    EXPECT_EQ(other.RowHeights(3), 33);
+    EXPECT_EQ(other.ColWidths(1), 50);
 }
