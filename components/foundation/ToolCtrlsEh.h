@@ -79,7 +79,7 @@ bool IsNumericFieldType(TFieldType fieldType);
 bool IsRightToLeftText(const QString& text, bool defaultValue);
 
 // ============================================================================================
-// Lists: the bookmark list and the sort-specification parser (ToolCtrlsEh_Lists.cpp)
+// Lists: the bookmark list and the sort-order parser (ToolCtrlsEh_Lists.cpp)
 // ============================================================================================
 
 class TDataSet;
