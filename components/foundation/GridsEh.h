@@ -830,6 +830,7 @@ public:
     void SetSaveCellExtents(bool Value) { FSaveCellExtents = Value; }
 
 protected:
+    void CreateWnd() override;
     void DefineProperties(TFiler* Filer) override;
     void Paint() override;
     void Resize() override;
@@ -931,6 +932,10 @@ protected:
     bool FTimerActive = false;
     int FLastClickTime = 0;
     TRect FPaintClip;
+    // The area of the window's current paint event (client coordinates), when known.
+    TRect FPaintEventRect;
+    bool FPaintEventRectValid = false;
+    friend class TGridPaintEventFilter;
     bool FConstructed = false;
     bool FSizingLineShown = false;
     int64_t FLastMoveTickLeftCol = 0, FLastMoveTickHorzPos = 0;
