@@ -8,6 +8,8 @@
 #include "platform/rtl/FMTBcd.h"
 
 #include <QTemporaryDir>
+#include <cmath>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -43,7 +45,7 @@ protected:
                                 Variant("1"), Variant::FromDate(45336), excel, spr, Variant::Null(), Variant::Null(),
                                 Variant::Null(), Variant(int16_t(1)), Variant("С"), Variant("15"), Variant("7"));
     }
-    static Variant Money(const char* s) { return Variant(StrToBcd(QString::fromLatin1(s))); }
+    static Variant Money(const char* s) { return Variant(Currency::FromRaw(std::llround(std::atof(s) * 10000))); }
 };
 
 TEST(StatusTexts, EveryCodeAndTheUnknownOnes)
@@ -122,6 +124,47 @@ TEST_F(ResultTables, ACheckMarkPostedReachesTheSavedReconciliationAtOnce)
     t->Open();
     ASSERT_TRUE(t->Locate("invoicefullname", Variant("INV-B"), {}));
     EXPECT_TRUE(t->FieldByName("hide")->AsBoolean());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ResultTables, TheMainWindowsMismatchFilterOverAmountsReadFromTheDatabase)
+{
+    Save("INV-A", 1, Money("100"), Money("100"));
+    Save("INV-B", 1, Money("100"), Variant::Null());
+    Save("INV-C", 1, Variant::Null(), Money("40"));
+    Save("INV-D", 1, Money("100.5"), Money("100.25"));
+    Save("INV-E", 1, Variant::Null(), Variant::Null());
+    TMemTableEh* t = dm->TmpDararedInvMemTableEh;
+    t->Open();
+    t->SortByFields("invoicefullname");
+    t->SetFilter(QStringLiteral(
+        "(((ndsexcel IS NULL) OR (ndsspr IS NULL)) OR ((ndsspr IS NOT NULL) AND (ndsexcel IS NOT NULL) AND (ndsspr<>ndsexcel)))"
+        " AND (hide=0)"));
+    QStringList got;
+    for (t->First(); !t->Eof(); t->Next())
+        got << t->FieldByName("invoicefullname")->AsString();
+    EXPECT_EQ(got, (QStringList{"INV-B", "INV-C", "INV-D", "INV-E"}));
+    // a check mark posted under the filter takes the row out of it
+    t->First();
+    t->Edit();
+    t->FieldByName("hide")->SetAsBoolean(true);
+    t->Post();
+    EXPECT_EQ(t->RecordCount(), 3);
+    EXPECT_EQ(t->FieldByName("invoicefullname")->AsString(), QStringLiteral("INV-C"));
+}
+
+TEST_F(ResultTables, RefreshReadsTheProviderAgain)
+{
+    Save("INV-A", 1, Money("1"), Money("1"));
+    TMemTableEh* t = dm->TmpDararedInvMemTableEh;
+    t->Open();
+    EXPECT_EQ(t->RecordCount(), 1);
+    Save("INV-B", 1, Money("2"), Money("2"));
+    t->Refresh();
+    EXPECT_EQ(t->RecordCount(), 2);
 }
 
 }  // namespace
