@@ -203,7 +203,7 @@ TEST_F(ListTest, CommittedRestructureReachesTheRecords)
 {
     Add(5, "five");
     TMTDataStructEh* next = data->BeginRestruct();
-    next->RemoveField(next->FieldByName("Code"));
+    delete next->FieldByName("Code");
     data->CommitRestruct();
     ASSERT_EQ(ds()->Count(), 2);
     EXPECT_EQ(VarToStr(list()->GetRec(0)->GetDataValue(0, dvvValueEh)), "five");
