@@ -294,3 +294,8 @@ void UnregisterMemTableDataClasses()
                                 &TMTSQLTimeStampDataFieldEh::StaticClassInfo()})
         UnRegisterClass(*c);
 }
+
+namespace {
+// Unit start-up: streams can name the store's classes from the first read on.
+const bool kMemTableDataClassesRegistered = (RegisterMemTableDataClasses(), true);
+}
