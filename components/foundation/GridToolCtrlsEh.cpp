@@ -1,6 +1,10 @@
 #include "GridToolCtrlsEh.h"
 
+#include "platform/vcl/Forms.h"
 #include "platform/winapi/WinUser.h"
+
+#include <QRegion>
+#include <QWidget>
 
 #include <algorithm>
 #include <climits>
@@ -128,4 +132,165 @@ void TSizeGripPanelEh::Paint()
 {
     Canvas()->Brush()->SetColor(clBtnFace);
     Canvas()->FillRect(ClientRect());
+}
+
+// ---------------------------------------------------------------- drag feedback windows
+
+TGridDragWinEh::TGridDragWinEh(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    SetVisible(false);
+    FTabStop = false;
+}
+
+void TGridDragWinEh::CreateParams(TCreateParams& Params)
+{
+    TCustomControl::CreateParams(Params);
+    Params.Style = WS_POPUP;
+    Params.ExStyle |= WS_EX_TOOLWINDOW;
+}
+
+void TGridDragWinEh::CreateWnd()
+{
+    TCustomControl::CreateWnd();
+    if (Widget() && FAlphaBlendValue != 255)
+        Widget()->setWindowOpacity(FAlphaBlendValue / 255.0);
+}
+
+void TGridDragWinEh::SetAlphaBlendValue(uint8_t Value)
+{
+    FAlphaBlendValue = Value;
+    if (Widget())
+        Widget()->setWindowOpacity(Value / 255.0);
+}
+
+void TGridDragWinEh::Paint()
+{
+    Canvas()->Brush()->SetColor(GetColor());
+    Canvas()->FillRect(ClientRect());
+}
+
+void TGridDragWinEh::MoveToFor(TControl* Control, TPoint NewPos)
+{
+    const TPoint p = Control->ClientToScreen(NewPos);
+    SetBounds(p.X, p.Y, Width(), Height());
+}
+
+void TGridDragWinEh::MoveToFor(TControl* Control, TPoint NewPos, int NewWidth, int NewHeight)
+{
+    const TPoint p = Control->ClientToScreen(NewPos);
+    SetBounds(p.X, p.Y, NewWidth, NewHeight);
+}
+
+void TGridDragWinEh::StartShow(TControl* Control, TPoint Pos, int AWidth, int AHeight)
+{
+    const TPoint p = Control->ClientToScreen(Pos);
+    SetBounds(p.X, p.Y, AWidth, AHeight);
+    HandleNeeded();
+    SetVisible(true);
+    BringToFront();
+}
+
+void TGridDragWinEh::StartShow(TControl* Control, TPoint Pos, int AHeight)
+{
+    StartShow(Control, Pos, Width(), AHeight);
+}
+
+void TGridDragWinEh::TemporaryHide()
+{
+    SetBounds(Left(), Top(), 0, 0);
+}
+
+TGridDragBoxEh::TGridDragBoxEh(TComponent* AOwner) : TGridDragWinEh(AOwner)
+{
+    SetColor(cl3DDkShadow);
+    FAlphaBlendValue = 200;
+}
+
+TGridMoveLineEh::TGridMoveLineEh(TComponent* AOwner) : TGridDragWinEh(AOwner)
+{
+    SetColor(clWhite);
+    FTransparentColorValue = clWhite;
+    FAlphaBlendValue = 255;
+}
+
+std::vector<TRect> TGridMoveLineEh::Shapes() const
+{
+    std::vector<TRect> r;
+    const int w = Width(), h = Height();
+    if (FIsVert) {
+        // Rows of 7, 5, 3 pixels at the top, the line down the middle, 3, 5, 7 at the bottom.
+        r.push_back(TRect(0, 0, 7, 1));
+        r.push_back(TRect(1, 1, 6, 2));
+        r.push_back(TRect(2, 2, 5, 3));
+        r.push_back(TRect(3, 3, 4, h - 3));
+        r.push_back(TRect(2, h - 3, 5, h - 2));
+        r.push_back(TRect(1, h - 2, 6, h - 1));
+        r.push_back(TRect(0, h - 1, 7, h));
+    } else {
+        r.push_back(TRect(0, 0, 1, 7));
+        r.push_back(TRect(1, 1, 2, 6));
+        r.push_back(TRect(2, 2, 3, 5));
+        r.push_back(TRect(3, 3, w - 3, 4));
+        r.push_back(TRect(w - 3, 2, w - 2, 5));
+        r.push_back(TRect(w - 2, 1, w - 1, 6));
+        r.push_back(TRect(w - 1, 0, w, 7));
+    }
+    return r;
+}
+
+void TGridMoveLineEh::Resize()
+{
+    TGridDragWinEh::Resize();
+    // The white of the window is its transparent colour: only the red shapes show.
+    if (Widget() && Width() > 0 && Height() > 0) {
+        QRegion rgn;
+        for (const TRect& t : Shapes())
+            if (t.Right > t.Left && t.Bottom > t.Top)
+                rgn += QRect(t.Left, t.Top, t.Width(), t.Height());
+        Widget()->setMask(rgn);
+    }
+}
+
+void TGridMoveLineEh::Paint()
+{
+    Canvas()->Brush()->SetColor(clWhite);
+    Canvas()->FillRect(ClientRect());
+    Canvas()->Brush()->SetColor(clRed);
+    for (const TRect& t : Shapes())
+        Canvas()->FillRect(t);
+}
+
+void TGridMoveLineEh::MoveToFor(TControl* Control, TPoint NewPos)
+{
+    TGridDragWinEh::MoveToFor(Control, TPoint(NewPos.X - 3, NewPos.Y - 4));
+}
+
+void TGridMoveLineEh::StartShow(TControl* Control, TPoint Pos, bool IsVertical, int ALength, TControl*)
+{
+    FIsVert = IsVertical;
+    if (IsVertical)
+        TGridDragWinEh::StartShow(Control, TPoint(Pos.X - 3, Pos.Y - 4), 7, ALength + 8);
+    else
+        TGridDragWinEh::StartShow(Control, TPoint(Pos.X - 3, Pos.Y - 4), ALength + 8, 7);
+    Resize();
+    Invalidate();
+}
+
+// One of each for the whole program, created on first use. They live as long as the program:
+// freeing windows during static destruction would come after the widget toolkit is gone.
+static TGridDragBoxEh* GDragBox = nullptr;
+static TGridMoveLineEh* GMoveLine = nullptr;
+
+TGridDragBoxEh* GetGridDragBox()
+{
+    if (!GDragBox)
+        GDragBox = new TGridDragBoxEh(nullptr);
+    return GDragBox;
+}
+
+TGridMoveLineEh* GetGridMoveLine()
+{
+    if (!GMoveLine)
+        GMoveLine = new TGridMoveLineEh(nullptr);
+    return GMoveLine;
 }

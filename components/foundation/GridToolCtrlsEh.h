@@ -57,3 +57,57 @@ protected:
     TGripActiveStatusEh FGripActiveStatus = gasAutoEh;
     TSizeGripPosition FPosition = sgpBottomRight;
 };
+
+// Top-most feedback windows that show where a dragged column or row will land.
+class TGridDragWinEh : public TCustomControl {
+public:
+    explicit TGridDragWinEh(TComponent* AOwner);
+
+    uint8_t AlphaBlendValue() const { return FAlphaBlendValue; }
+    void SetAlphaBlendValue(uint8_t Value);
+    TColor TransparentColorValue() const { return FTransparentColorValue; }
+    void SetTransparentColorValue(TColor Value) { FTransparentColorValue = Value; }
+
+    // Positions are client coordinates of Control.
+    virtual void MoveToFor(TControl* Control, TPoint NewPos);
+    virtual void MoveToFor(TControl* Control, TPoint NewPos, int NewWidth, int NewHeight);
+    virtual void StartShow(TControl* Control, TPoint Pos, int AWidth, int AHeight);
+    virtual void StartShow(TControl* Control, TPoint Pos, int AHeight);
+    bool Visible() const { return GetVisible(); }
+    void Show() {}
+    // Zero size at the same place: it stays visible, so a later move shows it again.
+    void TemporaryHide();
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Paint() override;
+    uint8_t FAlphaBlendValue = 200;
+    TColor FTransparentColorValue = 0;
+};
+
+class TGridDragBoxEh : public TGridDragWinEh {
+public:
+    explicit TGridDragBoxEh(TComponent* AOwner);
+};
+
+// The insertion line: red arrow heads and a one-pixel line; everything else is transparent.
+class TGridMoveLineEh : public TGridDragWinEh {
+public:
+    explicit TGridMoveLineEh(TComponent* AOwner);
+    bool IsVert() const { return FIsVert; }
+    void MoveToFor(TControl* Control, TPoint NewPos) override;
+    using TGridDragWinEh::MoveToFor;
+    using TGridDragWinEh::StartShow;
+    virtual void StartShow(TControl* Control, TPoint Pos, bool IsVertical, int ALength, TControl* Unused);
+    // The red pixels of the line for the window's size (its shape).
+    std::vector<TRect> Shapes() const;
+
+protected:
+    void Paint() override;
+    void Resize() override;
+    bool FIsVert = true;
+};
+
+TGridDragBoxEh* GetGridDragBox();
+TGridMoveLineEh* GetGridMoveLine();

@@ -873,7 +873,7 @@ protected:
     int64_t AlignedScrollPos(TGridAxisDataEh* Axis, int64_t Pos, bool ToNext);
     void RaiseIndexError(const char* Msg);
     bool Designing() const { return ComponentState().Contains(csDesigning); }
-    void DoDrawMoveLine(bool Show);
+    void ShowMoveLineWindow(TPoint Pos, bool Vert, int Length);
     void StartGridTimer(int Interval);
     void StopGridTimer();
 

@@ -1,6 +1,8 @@
 // Sizing rows and columns by their boundary lines and moving them by their fixed cells.
 #include "GridsEh.h"
 
+#include "GridToolCtrlsEh.h"
+
 #include <algorithm>
 
 void TCustomGridEh::LineSearch(TGridAxisDataEh* A, int Pos, TGridStateEh AState, bool IncludeFixed, int T,
@@ -228,6 +230,7 @@ void TCustomGridEh::DrawMoveLine()
         const TRect r = CellRectEx(0, FMovePos);
         const int y = FMoveIndex < FMovePos ? r.Bottom : r.Top;
         FMoveLineRect = TRect(FHorzAxis->GridClientStart(), y, FHorzAxis->GridClientStart() + FHorzAxis->GridClientLen(), y + 1);
+        ShowMoveLineWindow(TPoint(FMoveLineRect.Left, y), false, FMoveLineRect.Width());
     } else if (FGridState == gsColMovingEh) {
         const TRect r = CellRectEx(FMovePos, 0);
         int x = FMovePosRightSite ? r.Right : r.Left - 1;
@@ -237,12 +240,26 @@ void TCustomGridEh::DrawMoveLine()
                             ? FVertAxis->RolInClientBoundary() - FVertAxis->GridClientStart()
                             : FVertAxis->GridClientLen();
         FMoveLineRect = TRect(x, FVertAxis->GridClientStart(), x + 1, FVertAxis->GridClientStart() + len);
+        ShowMoveLineWindow(TPoint(x, FMoveLineRect.Top), true, len);
     }
+}
+
+void TCustomGridEh::ShowMoveLineWindow(TPoint Pos, bool Vert, int Length)
+{
+    if (!HandleAllocated())
+        return;
+    TGridMoveLineEh* line = GetGridMoveLine();
+    if (line->Visible() && line->IsVert() == Vert)
+        line->MoveToFor(this, Pos);
+    else
+        line->StartShow(this, Pos, Vert, Length, nullptr);
 }
 
 void TCustomGridEh::HideMoveLine()
 {
     FMoveLineRect = TRect(0, 0, 0, 0);
+    if (HandleAllocated())
+        GetGridMoveLine()->SetVisible(false);
 }
 
 int TCustomGridEh::ColMoveTimerInterval(int X, int ScreenX, int DesktopWidth, bool ScrolledRight)

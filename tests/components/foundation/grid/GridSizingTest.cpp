@@ -99,3 +99,25 @@ TEST_F(GridFixture, ColumnMovingTimerSpeedsUpWithDistance)
     Grid->Perform(WM_CANCELMODE, 0, 0);
     EXPECT_EQ(Grid->GridState(), gsNormalEh);
 }
+
+TEST_F(GridFixture, MoveLineWindowFollowsTheTarget)
+{
+    Grid->SetBounds(0, 0, 400, 200);
+    Mouse(WM_LBUTTONDOWN, 125, 10, MK_LBUTTON);
+    TGridMoveLineEh* line = GetGridMoveLine();
+    ASSERT_TRUE(line->Visible());
+    EXPECT_TRUE(line->IsVert());
+    EXPECT_EQ(line->Width(), 7);
+    EXPECT_EQ(line->Height(), Grid->VertAxis()->GridClientLen() + 8);
+    const TPoint origin = Grid->ClientToScreen(TPoint(Grid->MoveLineRect().Left - 3, -4));
+    EXPECT_EQ(line->Left(), origin.X);
+    EXPECT_EQ(line->Top(), origin.Y);
+    Mouse(WM_MOUSEMOVE, 240, 10, MK_LBUTTON);   // right half of column 4: the line at its right edge
+    EXPECT_EQ(line->Left(), Grid->ClientToScreen(TPoint(250 - 3, 0)).X);
+    Mouse(WM_LBUTTONUP, 240, 10);
+    EXPECT_FALSE(line->Visible());
+    // The arrow heads and the line: 7 shapes inside the window.
+    const auto shapes = line->Shapes();
+    EXPECT_EQ(shapes.size(), 7u);
+    EXPECT_EQ(shapes[3], TRect(3, 3, 4, line->Height() - 3));
+}
