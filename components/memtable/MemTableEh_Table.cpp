@@ -226,6 +226,8 @@ void TCustomMemTableEh::Notification(TComponent* AComponent, TOperation Operatio
         SetDataDriver(nullptr);
     if (AComponent == FDataSetReader)
         FDataSetReader = nullptr;
+    // a receiver that forgot to unregister is not called after it is gone
+    UnregisterEventReceiver(AComponent);
 }
 
 // ---------------------------------------------------------------- opening and closing

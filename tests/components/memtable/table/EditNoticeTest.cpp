@@ -213,3 +213,20 @@ TEST_F(NoticeFixture, UnregisteredReceiversHearNothing)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NoticeFixture, AReceiverDestroyedWithoutUnregisteringIsNotCalled)
+{
+    OpenWith(1);
+    auto* gone = new TNoticeReceiver(nullptr);
+    t->RegisterEventReceiver(gone);
+    EXPECT_EQ(t->EventReceiverCount(), 2);
+    delete gone;
+    EXPECT_EQ(t->EventReceiverCount(), 1);
+    Take();
+    Add(2, "b");
+    EXPECT_FALSE(Take().empty());   // the remaining receiver still hears
+}
+
+}  // namespace
