@@ -109,6 +109,7 @@ void TSizeGripPanelEh::SetPosition(TSizeGripPosition Value)
     if (FPosition == Value)
         return;
     FPosition = Value;
+    UpdateCursor();
     Invalidate();
 }
 
@@ -117,6 +118,7 @@ void TSizeGripPanelEh::SetTriangleWindow(bool Value)
     if (FTriangleWindow == Value)
         return;
     FTriangleWindow = Value;
+    UpdateCursor();
     Invalidate();
 }
 
@@ -125,13 +127,98 @@ void TSizeGripPanelEh::SetGripActiveStatus(TGripActiveStatusEh Value)
     if (FGripActiveStatus == Value)
         return;
     FGripActiveStatus = Value;
+    UpdateCursor();
     Invalidate();
+}
+
+TWinControl* TSizeGripPanelEh::HostWindow() const
+{
+    TWinControl* w = Parent();
+    while (w && w->Parent())
+        w = w->Parent();
+    return w;
+}
+
+bool TSizeGripPanelEh::IsActive() const
+{
+    switch (FGripActiveStatus) {
+    case gasNeverEh: return false;
+    case gasAlwaysEh: return true;
+    case gasAutoEh: break;
+    }
+    auto* host = dynamic_cast<TCustomForm*>(HostWindow());
+    if (!host || !Parent() || (host->GetBorderStyle() != bsSizeable && host->GetBorderStyle() != bsSizeToolWin))
+        return false;
+    auto* self = const_cast<TSizeGripPanelEh*>(this);
+    const bool rtl = UseRightToLeftAlignment();
+    const TPoint corner = self->ClientToScreen(TPoint(rtl ? 0 : self->Width(), self->Height()));
+    const TPoint hostCorner = host->ClientToScreen(TPoint(rtl ? 0 : host->ClientWidth(), host->ClientHeight()));
+    return std::abs(corner.X - hostCorner.X) <= 3 && std::abs(corner.Y - hostCorner.Y) <= 3;
+}
+
+void TSizeGripPanelEh::UpdateCursor()
+{
+    if (!IsActive())
+        SetCursor(crDefault);
+    else if (FPosition == sgpTopLeft || FPosition == sgpBottomRight)
+        SetCursor(crSizeNWSE);
+    else
+        SetCursor(crSizeNESW);
+}
+
+void TSizeGripPanelEh::Resize()
+{
+    TCustomControl::Resize();
+    UpdateCursor();
 }
 
 void TSizeGripPanelEh::Paint()
 {
+    if (!IsActive()) {
+        Canvas()->Brush()->SetColor(clBtnFace);
+        Canvas()->FillRect(ClientRect());
+        return;
+    }
     Canvas()->Brush()->SetColor(clBtnFace);
     Canvas()->FillRect(ClientRect());
+    TRect r = ClientRect();
+    DrawFrameControl(Canvas()->Handle(), r, DFC_SCROLL, DFCS_SCROLLSIZEGRIP);
+}
+
+void TSizeGripPanelEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    TWinControl* host = HostWindow();
+    if (Button != mbLeft || !IsActive() || !host)
+        return;
+    FInitFormSize = TPoint(host->Width(), host->Height());
+    FInitFormPos = TPoint(host->Left(), host->Top());
+    FMouseMousePos = ClientToScreen(TPoint(X, Y));
+}
+
+void TSizeGripPanelEh::MouseMove(TShiftState Shift, int X, int Y)
+{
+    TCustomControl::MouseMove(Shift, X, Y);
+    TWinControl* host = HostWindow();
+    if (FMouseMousePos.X == -1 || !host)
+        return;
+    const TPoint p = ClientToScreen(TPoint(X, Y));
+    const int dx = p.X - FMouseMousePos.X, dy = p.Y - FMouseMousePos.Y;
+    int l = FInitFormPos.X, t = FInitFormPos.Y, w = FInitFormSize.X, h = FInitFormSize.Y;
+    switch (FPosition) {
+    case sgpTopLeft: l += dx; t += dy; w -= dx; h -= dy; break;
+    case sgpTopRight: t += dy; w += dx; h -= dy; break;
+    case sgpBottomRight: w += dx; h += dy; break;
+    case sgpBottomLeft: l += dx; w -= dx; h += dy; break;
+    }
+    host->SetBounds(l, t, w, h);
+    host->Update();
+}
+
+void TSizeGripPanelEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TCustomControl::MouseUp(Button, Shift, X, Y);
+    FMouseMousePos = TPoint(-1, -1);
 }
 
 // ---------------------------------------------------------------- drag feedback windows

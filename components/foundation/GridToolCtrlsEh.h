@@ -51,11 +51,24 @@ public:
     TGripActiveStatusEh GripActiveStatus() const { return FGripActiveStatus; }
     void SetGripActiveStatus(TGripActiveStatusEh Value);
 
+    // The top-level window the grip resizes (nullptr when none).
+    TWinControl* HostWindow() const;
+    // Never, always, or (automatic) when the host is sizable and the grip sits in its corner.
+    bool IsActive() const;
+
 protected:
     void Paint() override;
+    void Resize() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void UpdateCursor();
     bool FTriangleWindow = false;
     TGripActiveStatusEh FGripActiveStatus = gasAutoEh;
     TSizeGripPosition FPosition = sgpBottomRight;
+    TPoint FInitFormSize;
+    TPoint FInitFormPos;
+    TPoint FMouseMousePos{-1, -1};
 };
 
 // Top-most feedback windows that show where a dragged column or row will land.

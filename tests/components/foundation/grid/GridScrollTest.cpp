@@ -152,3 +152,27 @@ TEST_F(ScrollFixture, PanningOverAZeroHeightRowDoesNotDivideByZero)
     Grid->PanBy(TPoint(10, 40), false);
     EXPECT_GT(Grid->VertScrollPos(), 0);
 }
+
+TEST_F(ScrollFixture, CornerGripResizesTheFormOnlyInItsCorner)
+{
+    // Both bars show; the corner panel sits between them.
+    Grid->SetBounds(0, 0, 200, 100);
+    Grid->SetRowCount(30);
+    Grid->SetColCount(10);
+    TSizeGripPanelEh* corner = Grid->CornerScrollBarPanelControl();
+    EXPECT_EQ(corner->Width(), 17);
+    EXPECT_EQ(corner->Height(), 17);
+    EXPECT_EQ(corner->GripActiveStatus(), gasAutoEh);
+    EXPECT_FALSE(corner->IsActive());   // the grid is not in the form's corner
+    // A grid filling the form puts the grip in the form's corner.
+    Grid->SetBounds(0, 0, Form->ClientWidth(), Form->ClientHeight());
+    EXPECT_TRUE(corner->IsActive());
+    const int w = Form->Width(), h = Form->Height();
+    corner->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    corner->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(25, 15));
+    corner->Perform(WM_LBUTTONUP, 0, MAKELPARAM(25, 15));
+    EXPECT_EQ(Form->Width(), w + 20);
+    EXPECT_EQ(Form->Height(), h + 10);
+    Grid->SetSizeGripAlwaysShow(true);
+    EXPECT_EQ(corner->GripActiveStatus(), gasAlwaysEh);
+}
