@@ -463,7 +463,7 @@ private:
     // enabled its controls.
     std::thread::id FNoticeThread;
     std::atomic<bool> FRefilling{false};
-    bool FFilterFailed = false;
+    bool FInRefilter = false;   // a refilter pass: after a failure the rest of it accepts
     std::exception_ptr FFilterError;
 
     friend class TMemTableFiltersEh;

@@ -13,6 +13,7 @@ int TCustomMemTableEh::FetchFromDriver(int Count)
     // records the view filters out do not count
     while (Count > 0 && !FDataDriver->ProviderEOF() && ViewRowCount() < before + Count)
         n += FDataDriver->ReadData(FInternMemTableData, 1);
+    RaiseFilterError();
     return n;
 }
 
@@ -149,6 +150,7 @@ void TCustomMemTableEh::InternalPost()
         throw;
     }
     EndViewUpdate(false);
+    RaiseFilterError();
 }
 
 void TCustomMemTableEh::InternalAddRecord(TRecordBuffer Buffer, bool Append)

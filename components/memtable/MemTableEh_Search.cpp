@@ -265,8 +265,9 @@ bool TCustomMemTableEh::FilterRecordForView(TMemoryRecordEh* R)
     const bool extra = FExtraFilters->ActiveFilterCount() > 0;
     if (!own && !extra)
         return true;
-    // After the first failure the rest of the pass accepts: the error is raised once, by the caller.
-    if (FFilterError)
+    // After the first failure the rest of a refilter pass accepts: the error is raised once,
+    // by the caller, on its thread.
+    if (FFilterError && FInRefilter)
         return true;
     bool accept = true;
     const bool needBuf = ((Filtered() && OnFilterRecord()) || FExtraFilters->HasEventActiveFilter()) && TempBuffer();
@@ -310,12 +311,15 @@ void TCustomMemTableEh::RefilterView()
 {
     FFilterError = nullptr;
     BeginViewUpdate();
+    FInRefilter = true;
     try {
         FRecordsView->RefreshFilteredRecsList();
     } catch (...) {
+        FInRefilter = false;
         EndViewUpdate(false);
         throw;
     }
+    FInRefilter = false;
     EndViewUpdate(false);
     if (FActive) {
         ClearBuffers();

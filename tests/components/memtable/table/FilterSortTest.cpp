@@ -355,3 +355,30 @@ TEST_F(TableFixture, ALargeSortOrdersAsTheTextComparisonWithStableTies)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ResultFixture, AFilterFailingOnAPostedRecordIsRaisedToThePosterAndTheFilterKeepsWorking)
+{
+    OpenSample();
+    bool fail = false;
+    t->SetOnFilterRecord([&](TDataSet* ds, bool& accept) {
+        if (fail)
+            throw Exception(QStringLiteral("bad row"));
+        accept = !ds->FieldByName("hide")->AsBoolean();
+    });
+    t->SetFiltered(true);
+    EXPECT_EQ(Ids(), "1,2,4,5");
+    fail = true;
+    t->Edit();
+    t->FieldByName("namepredpr")->SetAsString("x");
+    EXPECT_EQ(ErrorOf([&] { t->Post(); }), QStringLiteral("bad row"));
+    t->Cancel();
+    fail = false;
+    t->Edit();
+    t->FieldByName("hide")->SetAsBoolean(true);
+    t->Post();
+    EXPECT_EQ(Ids(), "2,4,5");
+}
+
+}  // namespace
