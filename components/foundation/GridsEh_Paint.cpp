@@ -60,6 +60,16 @@ struct ClipScope {
 };
 }
 
+void TCustomGridEh::WMPaint(TMessage& M)
+{
+    if (FLockPaint > 0)
+        return;
+    // The window toolkit paints through its own back buffer; the flag tells descendants.
+    if (NeedBufferedPaint() || DoubleBuffered)
+        FBufferedPaint = true;
+    TCustomControlEh::WMPaint(M);
+}
+
 void TCustomGridEh::SetCanvasRightToLeftReflected(bool Value)
 {
     Canvas()->SetMirrored(Value);

@@ -163,3 +163,23 @@ TEST_F(GridFixture, CellExtentsGoWithTheComponentWhenAsked)
     EXPECT_EQ(other.RowHeights(3), 33);
     EXPECT_EQ(other.ColWidths(1), 50);
 }
+
+TEST_F(GridFixture, RightToLeftMirrorsHitsAndRectangles)
+{
+    Grid->SetBounds(0, 0, 400, 200);
+    Grid->SetBiDiMode(bdRightToLeft);
+    // Column 0 is at the right edge: client 350..400.
+    EXPECT_EQ(Grid->CellAtPoint(390, 10), GridCoord(0, 0));
+    EXPECT_EQ(Grid->CellAtPoint(340, 30), GridCoord(1, 1));
+    EXPECT_EQ(Grid->CellRectEx(1, 1), TRect(300, 20, 350, 40));
+    Grid->Render();
+    const auto* c = Grid->Find(1, 1);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->Rect, TRect(50, 20, 100, 40));   // drawn on the mirrored canvas
+    Grid->LockPaint();
+    Grid->Render();
+    EXPECT_TRUE(Grid->Cells.empty());
+    Grid->UnlockPaint();
+    Grid->UnlockPaint();   // never below zero
+    EXPECT_EQ(Grid->PaintLockCount(), 0);
+}
