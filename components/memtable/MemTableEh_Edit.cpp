@@ -8,6 +8,7 @@ int TCustomMemTableEh::FetchFromDriver(int Count)
 {
     if (!FDataDriver)
         return 0;
+    FFilterError = nullptr;
     const int before = ViewRowCount();
     int n = FDataDriver->ReadData(FInternMemTableData, Count);
     // records the view filters out do not count
@@ -128,6 +129,7 @@ void TCustomMemTableEh::DoOnNewRecord()
 
 void TCustomMemTableEh::InternalPost()
 {
+    FFilterError = nullptr;
     BeginViewUpdate();
     try {
         TDataSet::InternalPost();   // required fields

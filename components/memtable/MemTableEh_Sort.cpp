@@ -149,6 +149,7 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
     CheckBrowseMode();
     if (FInstantReadMode)
         throw Exception(QStringLiteral("Sort data in InstantReadMode is not allowed."));
+    FFilterError = nullptr;
     // Keys that are not stored values (calculated fields) are read once per record before the
     // sort, not once per comparison.
     bool computed = false;
@@ -317,6 +318,7 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
     ClearBuffers();
     FRecordPos = -1;
     TDataSet::Resync({});
+    RaiseFilterError();
 }
 
 
