@@ -791,6 +791,8 @@ public:
     bool MovePosRightSite() const { return FMovePosRightSite; }
     int SizingIndex() const { return FSizingIndex; }
     int SizingPos() const { return FSizingPos; }
+    // The sizing feedback line while it shows (client coordinates; empty when hidden).
+    TRect SizingLineRect() const;
     // The column-moving timer interval for the pointer (client X and screen X of the pointer).
     int ColMoveTimerInterval(int X, int ScreenX, int DesktopWidth, bool ScrolledRight);
 
@@ -933,6 +935,7 @@ protected:
     bool FTimerActive = false;
     int FLastClickTime = 0;
     TRect FPaintClip;
+    TCustomControl* FSizingLineControl = nullptr;   // the sizing feedback line over the cells
     // The area of the window's current paint event (client coordinates), when known.
     TRect FPaintEventRect;
     bool FPaintEventRectValid = false;

@@ -78,6 +78,8 @@ TCustomGridEh::~TCustomGridEh()
         HideMoveLine();
     delete FInplaceEdit;
     FInplaceEdit = nullptr;
+    delete FSizingLineControl;
+    FSizingLineControl = nullptr;
     delete FHorzScrollBarPanelControl;
     delete FVertScrollBarPanelControl;
     delete FCornerScrollBarPanelControl;

@@ -109,17 +109,56 @@ void TCustomGridEh::GetSizingBounds(int& Start, int& Stop)
     }
 }
 
+namespace {
+// A one-pixel line over the grid's cells (drawn as an overlay, so the cells stay untouched).
+class TSizingLineEh : public TCustomControl {
+public:
+    explicit TSizingLineEh(TComponent* AOwner) : TCustomControl(AOwner)
+    {
+        SetVisible(false);
+        SetColor(clWindowText);
+        FTabStop = false;
+    }
+
+protected:
+    void Paint() override
+    {
+        Canvas()->Brush()->SetColor(GetColor());
+        Canvas()->FillRect(ClientRect());
+    }
+};
+}
+
 void TCustomGridEh::DrawSizingLine()
 {
-    // An exclusive-or line: drawing it twice erases it.
+    // Drawing it twice erases it.
     FSizingLineShown = !FSizingLineShown;
     if (!HandleAllocated())
         return;
+    if (!FSizingLineControl) {
+        FSizingLineControl = new TSizingLineEh(this);
+        FSizingLineControl->SetParent(this);
+    }
+    if (!FSizingLineShown) {
+        FSizingLineControl->SetVisible(false);
+        return;
+    }
     int start = 0, stop = 0;
     GetSizingBounds(start, stop);
-    TRect r = FGridState == gsRowSizingEh ? TRect(std::min(start, stop), FSizingPos - 1, std::max(start, stop), FSizingPos + 1)
-                                          : TRect(FSizingPos - 1, start, FSizingPos + 1, stop);
-    InvalidateRect(Handle(), &r, false);
+    const int a = std::min(start, stop), b = std::max(start, stop);
+    if (FGridState == gsRowSizingEh)
+        FSizingLineControl->SetBounds(a, FSizingPos, b - a, 1);
+    else
+        FSizingLineControl->SetBounds(FSizingPos, a, 1, b - a);
+    FSizingLineControl->SetVisible(true);
+    FSizingLineControl->BringToFront();
+}
+
+TRect TCustomGridEh::SizingLineRect() const
+{
+    if (!FSizingLineControl || !FSizingLineControl->GetVisible())
+        return TRect(0, 0, 0, 0);
+    return FSizingLineControl->BoundsRect();
 }
 
 int TCustomGridEh::CalcSizingLength(TGridAxisDataEh* A)

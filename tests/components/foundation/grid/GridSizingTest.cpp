@@ -31,7 +31,10 @@ TEST_F(GridFixture, DraggingASizingLine)
     EXPECT_EQ(Grid->GridState(), gsColSizingEh);
     EXPECT_EQ(Grid->SizingIndex(), 1);
     Mouse(WM_MOUSEMOVE, 131, 10, MK_LBUTTON);
+    // The line follows the mouse (keeping the press's offset from the column edge).
+    EXPECT_EQ(Grid->SizingLineRect(), TRect(130, 0, 131, 200));
     Mouse(WM_LBUTTONUP, 131, 10);
+    EXPECT_EQ(Grid->SizingLineRect(), TRect(0, 0, 0, 0));
     EXPECT_EQ(Grid->ColWidths(1), 80);
     EXPECT_EQ(Grid->GridState(), gsNormalEh);
     // Down to one pixel: refused.
