@@ -105,32 +105,8 @@ Variant ConvertRestructValueEh(TMTDataFieldEh* OldField, const Variant& Value, T
 
 TVarType DataTypeToVarTypeEh(TFieldType DataType)
 {
-    switch (DataType) {
-    case ftString: case ftMemo: case ftFmtMemo: case ftFixedChar: case ftGuid: case ftOraClob: case ftOraInterval:
-        return varString;
-    case ftWideString: case ftFixedWideChar: case ftWideMemo:
-        return varOleStr;
-    case ftSmallint: return varSmallint;
-    case ftInteger: case ftWord: case ftAutoInc: return varInteger;
-    case ftShortint: return varShortInt;
-    case ftByte: return varByte;
-    case ftLongWord: return varLongWord;
-    case ftLargeint: return varInt64;
-    case ftBoolean: return varBoolean;
-    case ftFloat: case ftExtended: return varDouble;
-    case ftCurrency: case ftBCD: return varCurrency;
-    case ftDate: case ftTime: case ftDateTime: return varDate;
-    case ftBytes: case ftVarBytes: case ftBlob: case ftGraphic: case ftParadoxOle: case ftDBaseOle:
-    case ftTypedBinary: case ftOraBlob:
-        return varByteArrayEh;
-    case ftVariant: return varVariant;
-    case ftInterface: return varUnknown;
-    case ftIDispatch: return varDispatch;
-    case ftTimeStamp: case ftOraTimeStamp: return varSQLTimeStamp;
-    case ftFMTBcd: return varFMTBcd;
-    case ftTimeStampOffset: case ftObject: case ftSingle: return varEmpty;
-    default: return varError;
-    }
+    // The store keeps no single-precision slot: such a field has no variant type here.
+    return DataType == ftSingle ? varEmpty : FieldTypeVarType(DataType);
 }
 
 TMTDataFieldClassEh DefaultDataFieldClassForType(TFieldType DataType)
