@@ -263,6 +263,12 @@ public:
     int CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) override;
     static int BookmarkToRecNo(const TBookmark& Bookmark);
     static TBookmark RecNoToBookmark(int RecNo);
+    // The string forms carry the same 4 bytes.
+    static int BookmarkStrToRecNo(const TBookmark& Bookmark) { return BookmarkToRecNo(Bookmark); }
+    static int UniBookmarkToRecNo(const TBookmark& Bookmark) { return BookmarkToRecNo(Bookmark); }
+    static TBookmark RecNoToBookmarkStr(int RecNo) { return RecNoToBookmark(RecNo); }
+    bool BookmarkStrValid(const TBookmark& Bookmark) { return BookmarkValid(Bookmark); }
+    bool UniBookmarkValid(const TBookmark& Bookmark) { return BookmarkValid(Bookmark); }
     TMemRecViewEh* BookmarkToRec(const TBookmark& Bookmark);
 
     // ---- current record ----

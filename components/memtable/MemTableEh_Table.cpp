@@ -1133,11 +1133,24 @@ DOV_PUBLISHED(TMemTableEh)
     P.Prop("ReadOnly", &TMemTableEh::ReadOnly, &TMemTableEh::SetReadOnly).Default(false);
     P.Prop("SortOrder", &TMemTableEh::SortOrder, &TMemTableEh::SetSortOrder);
     P.Prop("StoreDefs", &TMemTableEh::StoreDefs, &TMemTableEh::SetStoreDefs).Default(false);
-    P.Event("AfterOpen", &TMemTableEh::AfterOpen);
+    P.Event("AfterCancel", &TMemTableEh::AfterCancel);
     P.Event("AfterClose", &TMemTableEh::AfterClose);
+    P.Event("AfterDelete", &TMemTableEh::AfterDelete);
+    P.Event("AfterEdit", &TMemTableEh::AfterEdit);
+    P.Event("AfterInsert", &TMemTableEh::AfterInsert);
+    P.Event("AfterOpen", &TMemTableEh::AfterOpen);
     P.Event("AfterPost", &TMemTableEh::AfterPost);
+    P.Event("AfterRefresh", &TMemTableEh::AfterRefresh);
     P.Event("AfterScroll", &TMemTableEh::AfterScroll);
+    P.Event("BeforeCancel", &TMemTableEh::BeforeCancel);
+    P.Event("BeforeClose", &TMemTableEh::BeforeClose);
+    P.Event("BeforeDelete", &TMemTableEh::BeforeDelete);
+    P.Event("BeforeEdit", &TMemTableEh::BeforeEdit);
+    P.Event("BeforeInsert", &TMemTableEh::BeforeInsert);
+    P.Event("BeforeOpen", &TMemTableEh::BeforeOpen);
     P.Event("BeforePost", &TMemTableEh::BeforePost);
+    P.Event("BeforeRefresh", &TMemTableEh::BeforeRefresh);
+    P.Event("BeforeScroll", &TMemTableEh::BeforeScroll);
     P.Event("OnCalcFields", &TMemTableEh::OnCalcFields);
     P.Event("OnNewRecord", &TMemTableEh::OnNewRecord);
 }
