@@ -232,6 +232,38 @@ TEST_F(ReconcileRun, AllBranchesAgreeWithTheGeneratedFacts)
     EXPECT_EQ(t->RecNo(), 1);
 }
 
+// The grids of the result and of every duplicate list hear of the new rows only on the UI
+// thread: the job keeps their notices back while it reopens them.
+TEST_F(ReconcileRun, TheTablesGridsHearOfTheRunOnlyOnTheUIThread)
+{
+    Start();
+    Import();
+    struct TListener {
+        TDataSource Source{nullptr};
+        int OnUI = 0, Elsewhere = 0;
+        void Heard() { (IsUIThread() ? OnUI : Elsewhere)++; }
+    };
+    TDataSet* const tables[] = {dm->CompareMemTableEh, dm->SelectSvodDuplesFilial, dm->SelectSvodDuplesOblpo,
+                                dm->SelectSvodDuplesInvoiceNumbers};
+    std::vector<std::unique_ptr<TListener>> listeners;
+    for (TDataSet* ds : tables) {
+        auto l = std::make_unique<TListener>();
+        TListener* p = l.get();
+        l->Source.OnDataChange = [p](TObject*, TField*) { p->Heard(); };
+        l->Source.OnStateChange = [p](TObject*) { p->Heard(); };
+        l->Source.SetDataSet(ds);
+        listeners.push_back(std::move(l));
+    }
+    Reconcile();
+    Reconcile();
+    ASSERT_TRUE(boxes.Boxes.empty());
+    for (size_t i = 0; i < listeners.size(); ++i) {
+        EXPECT_EQ(listeners[i]->Elsewhere, 0) << tables[i]->Name().toStdString();
+        EXPECT_GT(listeners[i]->OnUI, 0) << tables[i]->Name().toStdString();
+    }
+    for (auto& l : listeners) l->Source.SetDataSet(nullptr);
+}
+
 // Each option of a run against its own reference.
 struct TOptionCase {
     const char* Name;
