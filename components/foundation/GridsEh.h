@@ -832,7 +832,6 @@ public:
     void SetSaveCellExtents(bool Value) { FSaveCellExtents = Value; }
 
 protected:
-    void CreateWnd() override;
     void DefineProperties(TFiler* Filer) override;
     void Paint() override;
     void Resize() override;
@@ -936,10 +935,6 @@ protected:
     int FLastClickTime = 0;
     TRect FPaintClip;
     TCustomControl* FSizingLineControl = nullptr;   // the sizing feedback line over the cells
-    // The area of the window's current paint event (client coordinates), when known.
-    TRect FPaintEventRect;
-    bool FPaintEventRectValid = false;
-    friend class TGridPaintEventFilter;
     bool FConstructed = false;
     bool FSizingLineShown = false;
     int64_t FLastMoveTickLeftCol = 0, FLastMoveTickHorzPos = 0;

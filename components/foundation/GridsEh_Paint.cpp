@@ -5,37 +5,7 @@
 #include "platform/vcl/Themes.h"
 #include "platform/winapi/WinUser.h"
 
-#include <QObject>
-#include <QPaintEvent>
-#include <QWidget>
 #include <algorithm>
-
-// Notes the region of each paint event of the grid's window, so that a paint after a scroll
-// draws only the cells of the uncovered strip.
-class TGridPaintEventFilter : public QObject {
-public:
-    TGridPaintEventFilter(TCustomGridEh* Grid, QObject* Parent) : QObject(Parent), FGrid(Grid) {}
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        if (e->type() == QEvent::Paint) {
-            const QRect b = static_cast<QPaintEvent*>(e)->region().boundingRect();
-            const TRect nc = FGrid->FNonClient;
-            FGrid->FPaintEventRect = TRect(b.left() - nc.Left, b.top() - nc.Top, b.right() + 1 - nc.Left, b.bottom() + 1 - nc.Top);
-            FGrid->FPaintEventRectValid = true;
-        }
-        return false;
-    }
-
-private:
-    TCustomGridEh* FGrid;
-};
-
-void TCustomGridEh::CreateWnd()
-{
-    TCustomControlEh::CreateWnd();
-    if (QWidget* w = Widget())
-        w->installEventFilter(new TGridPaintEventFilter(this, w));
-}
 
 namespace {
 // The luminance used to decide which of two line colours is darker.
@@ -288,16 +258,10 @@ void TCustomGridEh::Paint()
     if (rtl)
         SetCanvasRightToLeftReflected(true);
     CheckUpdateCellPositions();
-    // The update area in client coordinates; unknown when mirrored.
-    FPaintClip = rtl ? TRect(0, 0, 0, 0) : Canvas()->ClipRect();
-    if (FPaintEventRectValid && !rtl) {
-        FPaintClip = TRect(std::max(FPaintClip.Left, FPaintEventRect.Left), std::max(FPaintClip.Top, FPaintEventRect.Top),
-                           std::min(FPaintClip.Right, FPaintEventRect.Right),
-                           std::min(FPaintClip.Bottom, FPaintEventRect.Bottom));
-        if (FPaintClip.Right <= FPaintClip.Left || FPaintClip.Bottom <= FPaintClip.Top)
-            FPaintClip = TRect(0, 0, 1, 1);
-    }
-    FPaintEventRectValid = false;
+    // The update area in client coordinates (mirrored like the drawing when right-to-left).
+    FPaintClip = Canvas()->ClipRect();
+    if (FPaintClip.Right <= FPaintClip.Left || FPaintClip.Bottom <= FPaintClip.Top)
+        FPaintClip = TRect(0, 0, 1, 1);
     UpdateInternalColors();
     if (FBackgroundData->Showing())
         FBackgroundData->PaintBackgroundData();

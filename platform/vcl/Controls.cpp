@@ -310,6 +310,10 @@ void TVclWidget::Paint(QPaintEvent* e)
 {
     QPainter p(this);
     HDC dc = CreateDCForPainter(&p);
+    // The context clips to the event's region, so GetClipBox tells the update area.
+    dc->S.HasClip = true;
+    dc->S.Clip = e->region();
+    dc->ApplyClip();
     const TRect nc = FControl->FNonClient;
     if (nc.Left || nc.Top || nc.Right || nc.Bottom)
         FControl->Perform(WM_NCPAINT, 0, LPARAM(dc));
