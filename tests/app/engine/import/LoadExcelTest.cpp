@@ -402,7 +402,7 @@ TEST_F(Import, UnreadableWorkbookEndsTheImportWithTheWindowRestored)
     WriteBook(Path(QStringLiteral("good.xlsx")), {Caption(), Invoice(kN1)});
     QFile bad(Path(QStringLiteral("broken.xlsx")));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write(QByteArray("PK\x03\x04 this is no workbook", 26));
+    bad.write(QByteArrayLiteral("PK\x03\x04 this is no workbook"));
     bad.close();
     Run({Path(QStringLiteral("good.xlsx")), Path(QStringLiteral("broken.xlsx")), Path(QStringLiteral("missing.xlsx"))});
 
