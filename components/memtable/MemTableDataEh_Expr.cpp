@@ -4,6 +4,7 @@
 
 #include <QtEndian>
 #include <cmath>
+#include <exception>
 
 // ---------------------------------------------------------------- TDataSetExprParserEh
 
@@ -605,7 +606,12 @@ void TMTAggregateEh::Reset()
     if (a && a->CanCalculate() && FActive && !FExpression.isEmpty() && a->Active()) {
         TRecordsViewEh* view = a->RecordsView();
         FAggrExpr->DataStruct = view && view->MemTableData() ? view->MemTableData()->DataStruct() : nullptr;
-        FAggrExpr->ParseExpression(FExpression);
+        try {
+            FAggrExpr->ParseExpression(FExpression);
+        } catch (...) {
+            FValue = Variant::Null();
+            throw;
+        }
         FDataType = ftFloat;
         FInUse = true;
     } else {
@@ -665,7 +671,8 @@ bool TMTAggregatesEh::CanCalculate() const
     TDataSet* ds = DataSet();
     if (!ds)
         return FOwner && FOwner->MemTableData();
-    return ds->Active() && !ds->ComponentState().Contains(csLoading);
+    // The table compiles and computes its aggregates while it opens, before it reads as active.
+    return (ds->Active() || ds->State() == dsOpening) && !ds->ComponentState().Contains(csLoading);
 }
 
 void TMTAggregatesEh::SetActive(bool Value)
@@ -678,16 +685,22 @@ void TMTAggregatesEh::SetActive(bool Value)
 
 void TMTAggregatesEh::Reset()
 {
+    // One rejected expression leaves only its own item out of use; the first error is raised
+    // once the others are compiled and computed.
+    std::exception_ptr error;
     BeginUpdate();
-    try {
-        for (int i = 0; i < Count(); ++i)
+    for (int i = 0; i < Count(); ++i) {
+        try {
             Items(i)->Reset();
-    } catch (...) {
-        EndUpdate();
-        throw;
+        } catch (...) {
+            if (!error)
+                error = std::current_exception();
+        }
     }
     EndUpdate();
     Recalc();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 void TMTAggregatesEh::Recalc()

@@ -331,6 +331,8 @@ public:
     virtual void ApplySortOrder();
     bool AggregatesActive() const;
     void SetAggregatesActive(bool Value);
+    // The view's aggregate object computing an aggregate field of the table; nullptr when none.
+    TMTAggregateEh* AggregateOfField(TField* Field) const;
 
     // ---- IMemTableEh ----
     int FetchRecords(int Count) override;
@@ -424,6 +426,11 @@ private:
     // Raises the first error a filter callback met since the last check (on the calling thread).
     void RaiseFilterError();
     void ResyncAfterViewChange();
+    // Rebuilds the view's aggregate objects from the table's aggregate fields and recomputes them.
+    void ResetAggregates();
+    // Takes over changed settings of aggregate fields into their objects.
+    void SyncAggregateFields();
+    Variant AggregateFieldValue(TField* Field) const;
 
     bool FStateInsert = false;
     std::vector<TComponent*> FEventReceivers;
@@ -458,6 +465,8 @@ private:
     std::unique_ptr<TMemTableFiltersEh> FExtraFilters;
     bool FInstantReadMode = false;
     TGetOrderVarValueProcEh FGetOrderVarValueProc;
+    // Aggregate fields and their objects in the view's aggregates, in field order.
+    std::vector<std::pair<TField*, TMTAggregateEh*>> FAggFields;
     std::vector<Variant> FSortingValues;
     // Collation keys of the text sort keys, prepared once per record for a large sort.
     struct PreparedSort;

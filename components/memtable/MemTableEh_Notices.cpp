@@ -136,6 +136,9 @@ void TCustomMemTableEh::DataEvent(TDataEvent Event, NativeInt Info)
         SendHeldNotice();
     if (Event == deLayoutChange && Active())
         FRecordsView->UpdateAllLookupBuffer();
+    // An aggregate field whose expression or switch changed is recompiled before controls repaint.
+    if (Event == deDataSetChange && Active() && !FAggFields.empty())
+        SyncAggregateFields();
     if (Event == deUpdateState) {
         if (State() == dsInsert && !FStateInsert) {
             FStateInsert = true;
@@ -147,7 +150,7 @@ void TCustomMemTableEh::DataEvent(TDataEvent Event, NativeInt Info)
     }
     if (Event == deFieldListChange) {
         if (Active() && !ComponentState().Contains(csLoading)) {
-            FRecordsView->Aggregates()->Reset();
+            ResetAggregates();
             Resync({});
         }
         UpdateCalcSlots();

@@ -427,9 +427,19 @@ void TCustomMemTableEh::SetAggregatesActive(bool Value)
 {
     if (Value == AggregatesActive())
         return;
-    FRecordsView->Aggregates()->SetActive(Value);
-    if (Active()) {
-        UpdateCursorPos();
-        Resync({});
+    auto resync = [this] {
+        for (const auto& [f, a] : FAggFields)
+            static_cast<TAggregateField*>(f)->SetResultType(a->DataType());
+        if (Active() && !FAggFields.empty()) {
+            UpdateCursorPos();
+            Resync({});
+        }
+    };
+    try {
+        FRecordsView->Aggregates()->SetActive(Value);
+    } catch (...) {
+        resync();
+        throw;
     }
+    resync();
 }

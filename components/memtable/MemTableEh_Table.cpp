@@ -305,7 +305,7 @@ void TCustomMemTableEh::InternalOpen()
     FInstantReadCurRowNum = -1;
     RecreateFilterExpr();
     FRecordsView->UpdateFields();
-    FRecordsView->Aggregates()->Reset();
+    ResetAggregates();
     FRecordsView->SetSortOrder(FSortOrder);
 }
 
@@ -327,7 +327,7 @@ void TCustomMemTableEh::InternalClose()
     FActive = false;
     FFilterExpr.reset();
     FAutoInc = 1;
-    FRecordsView->Aggregates()->Reset();
+    ResetAggregates();
     BindFields(false);
     if (DefaultFields())
         DestroyFields();
@@ -791,11 +791,10 @@ bool TCustomMemTableEh::GetFieldData(TField* Field, Variant& Value)
         Value = Variant::Null();
         return false;
     }
-    if (Field->FieldKind() == fkAggregate) {
-        Value = Variant::Null();
-        return false;
-    }
-    Value = State() == dsOldValue ? b->GetOldValue(Field) : b->GetValue(Field);
+    if (Field->FieldKind() == fkAggregate)
+        Value = AggregateFieldValue(Field);
+    else
+        Value = State() == dsOldValue ? b->GetOldValue(Field) : b->GetValue(Field);
     if (OnGetFieldValue)
         OnGetFieldValue(this, Field, Value);
     return !(Value.IsNull() || Value.IsEmpty());
