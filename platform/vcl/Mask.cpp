@@ -67,12 +67,16 @@ void TCustomEdit::SetSelStart(int Value)
 {
     FSelStart = std::clamp(Value, 0, int(GetText().size()));
     FSelLength = 0;
+    FCaretAtLineEnd = false;
+    FCaretX = -1;
     Invalidate();
 }
 
 void TCustomEdit::SetSelLength(int Value)
 {
     FSelLength = std::clamp(FSelStart + Value, 0, int(GetText().size())) - FSelStart;
+    FCaretAtLineEnd = false;
+    FCaretX = -1;
     Invalidate();
 }
 
@@ -199,6 +203,8 @@ void TCustomEdit::Dispatch(TMessage& M)
             FSelStart = a;
             FSelLength = b - a;
         }
+        FCaretAtLineEnd = false;
+        FCaretX = -1;
         Invalidate();
         return;
     }
@@ -225,7 +231,20 @@ void TCustomEdit::Dispatch(TMessage& M)
     case WM_UNDO: WMUndo(M); return;
     case EM_LIMITTEXT: FMaxLength = int(M.WParam); return;
     case EM_SETREADONLY: FReadOnly = M.WParam != 0; return;
-    case EM_SCROLLCARET: return;
+    case EM_SCROLLCARET: ScrollCaretIntoView(); return;
+    case EM_GETLINECOUNT: M.Result = LineCount(); return;
+    case EM_LINEFROMCHAR: M.Result = LineFromChar(int(M.WParam)); return;
+    case EM_LINEINDEX: M.Result = LineIndex(int(M.WParam)); return;
+    case EM_LINELENGTH: {
+        const std::vector<TEditLine> lines = Layout();
+        M.Result = lines[LineOfPos(lines, int(M.WParam), false)].Length;
+        return;
+    }
+    case EM_POSFROMCHAR: {
+        const TPoint p = PosFromChar(int(M.WParam));
+        M.Result = LRESULT(MAKELONG(WORD(int16_t(p.X)), WORD(int16_t(p.Y))));
+        return;
+    }
     case WM_CUT: WMCut(M); return;
     case WM_COPY: WMCopy(M); return;
     case WM_PASTE: WMPaste(M); return;
@@ -245,6 +264,8 @@ void TCustomEdit::WMGetDlgCode(TMessage& M)
 void TCustomEdit::CMTextChanged(TMessage& M)
 {
     TCustomControl::CMTextChanged(M);
+    FCaretAtLineEnd = false;
+    FCaretX = -1;
     FSelStart = std::min<int>(FSelStart, GetText().size());
     FSelLength = std::clamp(FSelStart + FSelLength, 0, int(GetText().size())) - FSelStart;
     Invalidate();
@@ -257,7 +278,7 @@ void TCustomEdit::Change()
         OnChange(this);
 }
 
-void TCustomEdit::MoveCaret(int NewPos, bool Extend)
+void TCustomEdit::MoveCaret(int NewPos, bool Extend, bool AtLineEnd)
 {
     NewPos = std::clamp(NewPos, 0, int(GetText().size()));
     if (Extend) {
@@ -266,7 +287,186 @@ void TCustomEdit::MoveCaret(int NewPos, bool Extend)
         FSelStart = NewPos;
         FSelLength = 0;
     }
+    FCaretAtLineEnd = AtLineEnd;
+    FCaretX = -1;
+    ScrollCaretIntoView();
     Invalidate();
+}
+
+// ---- multi-line layout
+
+TCanvas* TCustomEdit::MeasureCanvas()
+{
+    // Outside painting the control's canvas has no context: text is measured on a bitmap.
+    TCanvas* c = Canvas();
+    if (!c->HandleAllocated()) {
+        if (!FMeasure)
+            FMeasure = std::make_unique<TBitmap>(1, 1);
+        c = FMeasure->Canvas();
+    }
+    c->Font()->Assign(Font());
+    return c;
+}
+
+TRect TCustomEdit::TextRect()
+{
+    return FFormatRect.Width() > 0 ? FFormatRect : ClientRect();
+}
+
+int TCustomEdit::LineHeight()
+{
+    TCanvas* c = MeasureCanvas();
+    return std::max(1, c->TextHeight(QStringLiteral("W")));
+}
+
+std::vector<TCustomEdit::TEditLine> TCustomEdit::Layout()
+{
+    const QString t = DisplayText();
+    const int n = int(t.size());
+    if (!FMultiLine)
+        return {TEditLine{0, n, false}};
+    TCanvas* c = MeasureCanvas();
+    const int width = TextRect().Width();
+    const bool wrap = WordWrap && width > 0;
+    std::vector<TEditLine> lines;
+    int p = 0;
+    for (;;) {
+        int e = p;
+        while (e < n && t[e] != QLatin1Char('\n'))
+            ++e;
+        const int lineEnd = e > p && t[e - 1] == QLatin1Char('\r') ? e - 1 : e;
+        int s = p;
+        while (wrap && s < lineEnd && c->TextWidth(t.mid(s, lineEnd - s)) > width) {
+            // The longest prefix that fits, then back to the last blank; blanks hang at the end
+            // of the line; a word wider than the line is cut.
+            int fit = 0, lo = 1, hi = lineEnd - s - 1;
+            while (lo <= hi) {
+                const int mid = (lo + hi) / 2;
+                if (c->TextWidth(t.mid(s, mid)) <= width) {
+                    fit = mid;
+                    lo = mid + 1;
+                } else {
+                    hi = mid - 1;
+                }
+            }
+            int brk;
+            if (t[s + fit] == QLatin1Char(' ')) {
+                brk = s + fit;
+                while (brk < lineEnd && t[brk] == QLatin1Char(' '))
+                    ++brk;
+            } else {
+                int k = s + fit - 1;
+                while (k >= s && t[k] != QLatin1Char(' '))
+                    --k;
+                brk = k >= s ? k + 1 : s + std::max(fit, 1);
+            }
+            if (brk >= lineEnd)
+                break;
+            lines.push_back({s, brk - s, true});
+            s = brk;
+        }
+        lines.push_back({s, lineEnd - s, false});
+        if (e >= n)
+            break;
+        p = e + 1;
+    }
+    return lines;
+}
+
+int TCustomEdit::LineOfPos(const std::vector<TEditLine>& Lines, int Pos, bool AtEnd)
+{
+    for (size_t i = 0; i < Lines.size(); ++i) {
+        const TEditLine& l = Lines[i];
+        if (Pos <= l.Start + l.Length) {
+            if (Pos == l.Start + l.Length && l.Soft && !AtEnd && i + 1 < Lines.size())
+                return int(i + 1);
+            return int(i);
+        }
+    }
+    return int(Lines.size()) - 1;
+}
+
+int TCustomEdit::NearestInLine(const TEditLine& Line, int X)
+{
+    TCanvas* c = MeasureCanvas();
+    const QString t = DisplayText().mid(Line.Start, Line.Length);
+    const int x = X - TextRect().Left;
+    int best = 0, bestDist = std::abs(x);
+    for (int i = 1; i <= t.size(); ++i) {
+        const int d = std::abs(x - c->TextWidth(t.left(i)));
+        if (d < bestDist) {
+            best = i;
+            bestDist = d;
+        }
+    }
+    return Line.Start + best;
+}
+
+int TCustomEdit::LineCount()
+{
+    return int(Layout().size());
+}
+
+int TCustomEdit::LineFromChar(int Pos)
+{
+    const std::vector<TEditLine> lines = Layout();
+    if (Pos < 0)
+        return LineOfPos(lines, CaretPos(), FCaretAtLineEnd);
+    return LineOfPos(lines, Pos, false);
+}
+
+int TCustomEdit::LineIndex(int Line)
+{
+    const std::vector<TEditLine> lines = Layout();
+    if (Line < 0)
+        Line = LineOfPos(lines, CaretPos(), FCaretAtLineEnd);
+    return Line < int(lines.size()) ? lines[Line].Start : -1;
+}
+
+TPoint TCustomEdit::PosFromChar(int Pos)
+{
+    const std::vector<TEditLine> lines = Layout();
+    Pos = std::clamp(Pos, 0, int(GetText().size()));
+    const int i = LineOfPos(lines, Pos, Pos == CaretPos() && FCaretAtLineEnd);
+    const TEditLine& l = lines[i];
+    TCanvas* c = MeasureCanvas();
+    const TRect r = TextRect();
+    const int x = r.Left + c->TextWidth(DisplayText().mid(l.Start, std::clamp(Pos - l.Start, 0, l.Length)));
+    return TPoint(x, r.Top + (i - FTopLine) * LineHeight());
+}
+
+void TCustomEdit::ScrollCaretIntoView()
+{
+    if (!FMultiLine) {
+        FTopLine = 0;
+        return;
+    }
+    const std::vector<TEditLine> lines = Layout();
+    const int i = LineOfPos(lines, CaretPos(), FCaretAtLineEnd);
+    const int visible = std::max(1, TextRect().Height() / LineHeight());
+    if (i < FTopLine)
+        FTopLine = i;
+    else if (i >= FTopLine + visible)
+        FTopLine = i - visible + 1;
+    FTopLine = std::clamp(FTopLine, 0, std::max(0, int(lines.size()) - 1));
+}
+
+void TCustomEdit::MoveCaretVert(int Delta, bool Extend)
+{
+    const std::vector<TEditLine> lines = Layout();
+    const int caret = CaretPos();
+    const int i = LineOfPos(lines, caret, FCaretAtLineEnd);
+    const int j = std::clamp(i + Delta, 0, int(lines.size()) - 1);
+    if (j == i)
+        return;
+    int x = FCaretX;
+    if (x < 0) {
+        TCanvas* c = MeasureCanvas();
+        x = c->TextWidth(DisplayText().mid(lines[i].Start, std::clamp(caret - lines[i].Start, 0, lines[i].Length)));
+    }
+    const int pos = NearestInLine(lines[j], TextRect().Left + x);
+    MoveCaret(pos, Extend, lines[j].Soft && pos == lines[j].Start + lines[j].Length);
+    FCaretX = x;   // kept over lines shorter than the column
 }
 
 void TCustomEdit::KeyDown(Word& Key, TShiftState Shift)
@@ -277,8 +477,25 @@ void TCustomEdit::KeyDown(Word& Key, TShiftState Shift)
     switch (Key) {
     case VK_LEFT: MoveCaret(ext ? caret - 1 : (FSelLength ? std::min(caret, FSelStart) : caret - 1), ext); break;
     case VK_RIGHT: MoveCaret(ext ? caret + 1 : (FSelLength ? std::max(caret, FSelStart) : caret + 1), ext); break;
-    case VK_HOME: MoveCaret(0, ext); break;
-    case VK_END: MoveCaret(int(GetText().size()), ext); break;
+    case VK_HOME:
+    case VK_END:
+        if (FMultiLine && !Shift.Contains(ssCtrl)) {
+            // Within the visual line the caret is on.
+            const std::vector<TEditLine> lines = Layout();
+            const TEditLine& l = lines[LineOfPos(lines, caret, FCaretAtLineEnd)];
+            if (Key == VK_HOME)
+                MoveCaret(l.Start, ext);
+            else
+                MoveCaret(l.Start + l.Length, ext, l.Soft);
+        } else {
+            MoveCaret(Key == VK_HOME ? 0 : int(GetText().size()), ext);
+        }
+        break;
+    case VK_UP:
+    case VK_DOWN:
+        if (FMultiLine)
+            MoveCaretVert(Key == VK_UP ? -1 : 1, ext);
+        break;
     case VK_DELETE:
         if (FReadOnly)
             break;
@@ -333,22 +550,19 @@ void TCustomEdit::KeyPress(QChar& Key)
     }
 }
 
-int TCustomEdit::CharAt(int X, int)
+int TCustomEdit::CharAt(int X, int Y, bool* AtLineEnd)
 {
-    // Single-line hit test: the boundary nearest to X.
-    TCanvas* c = Canvas();
-    c->Font()->Assign(Font());
-    const QString t = DisplayText();
-    const int x = X - FFormatRect.Left;
-    int best = 0, bestDist = std::abs(x);
-    for (int i = 1; i <= t.size(); ++i) {
-        const int w = c->TextWidth(t.left(i));
-        if (std::abs(x - w) < bestDist) {
-            best = i;
-            bestDist = std::abs(x - w);
-        }
+    // The boundary nearest to X on the visual line under Y.
+    const std::vector<TEditLine> lines = Layout();
+    int i = 0;
+    if (FMultiLine) {
+        const int dy = Y - TextRect().Top;
+        i = std::clamp(FTopLine + (dy < 0 ? -1 : dy / LineHeight()), 0, int(lines.size()) - 1);
     }
-    return best;
+    const int pos = NearestInLine(lines[i], X);
+    if (AtLineEnd)
+        *AtLineEnd = lines[i].Soft && pos == lines[i].Start + lines[i].Length;
+    return pos;
 }
 
 void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
@@ -360,8 +574,11 @@ void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
         SetFocus();
     if (Shift.Contains(ssDouble))
         SelectAll();
-    else
-        MoveCaret(CharAt(X, Y), Shift.Contains(ssShift));
+    else {
+        bool atEnd = false;
+        const int pos = CharAt(X, Y, &atEnd);
+        MoveCaret(pos, Shift.Contains(ssShift), atEnd);
+    }
 }
 
 void TCustomEdit::Paint()
@@ -370,24 +587,42 @@ void TCustomEdit::Paint()
     c->Brush()->SetColor(GetColor());
     c->FillRect(ClientRect());
     c->Font()->Assign(Font());
-    TRect r = FFormatRect.Width() > 0 ? FFormatRect : ClientRect();
+    const TRect r = TextRect();
     const QString t = DisplayText();
-    UINT flags = DT_NOPREFIX | DT_EDITCONTROL;
-    flags |= FMultiLine ? (WordWrap ? DT_WORDBREAK : 0) : DT_SINGLELINE;
-    if (FSelLength != 0 && !FMultiLine) {
-        const int a = std::min(FSelStart, FSelStart + FSelLength), b = std::max(FSelStart, FSelStart + FSelLength);
-        const int xa = r.Left + c->TextWidth(t.left(a)), xb = r.Left + c->TextWidth(t.left(b));
-        c->Brush()->SetColor(Focused() ? clHighlight : clBtnFace);
-        c->FillRect(TRect(xa, r.Top, xb, r.Top + c->TextHeight(QStringLiteral("W"))));
+    const int lh = LineHeight();
+    const int selA = std::min(FSelStart, FSelStart + FSelLength), selB = std::max(FSelStart, FSelStart + FSelLength);
+    const std::vector<TEditLine> lines = Layout();
+    if (FTopLine >= int(lines.size()))
+        FTopLine = std::max(0, int(lines.size()) - 1);
+    const HRGN saved = c->SaveClipRegion();
+    IntersectClipRect(c->Handle(), r.Left, r.Top, r.Right, r.Bottom);
+    int y = r.Top;
+    for (size_t i = FTopLine; i < lines.size() && y < r.Bottom; ++i, y += lh) {
+        const TEditLine& l = lines[i];
+        const QString line = t.mid(l.Start, l.Length);
+        // The selected part of this line; a selected line break shows as a little extra.
+        const int a = std::clamp(selA - l.Start, 0, l.Length), b = std::clamp(selB - l.Start, 0, l.Length);
+        const bool breakSelected = FMultiLine && !l.Soft && i + 1 < lines.size() && selA <= l.Start + l.Length && selB > l.Start + l.Length;
+        if (b > a || breakSelected) {
+            const int xa = r.Left + c->TextWidth(line.left(a));
+            int xb = r.Left + c->TextWidth(line.left(b));
+            if (breakSelected)
+                xb += c->TextWidth(QStringLiteral(" "));
+            c->Brush()->SetColor(Focused() ? clHighlight : clBtnFace);
+            c->FillRect(TRect(xa, y, xb, y + lh));
+        }
+        c->Brush()->SetStyle(bsClear);
+        c->TextOut(r.Left, y, line);
+        c->Brush()->SetStyle(bsSolid);
     }
-    c->Brush()->SetStyle(bsClear);
-    DrawText(c->Handle(), t, int(t.size()), r, flags);
-    c->Brush()->SetStyle(bsSolid);
-    if (Focused() && FSelLength == 0 && !FMultiLine) {
-        const int x = r.Left + c->TextWidth(t.left(FSelStart));
-        c->Pen()->SetColor(clWindowText);
-        c->MoveTo(x, r.Top);
-        c->LineTo(x, r.Top + c->TextHeight(QStringLiteral("W")));
+    c->RestoreClipRegion(saved);
+    if (Focused() && FSelLength == 0) {
+        const TPoint p = PosFromChar(FSelStart);
+        if (p.Y >= r.Top && p.Y < r.Bottom) {
+            c->Pen()->SetColor(clWindowText);
+            c->MoveTo(p.X, p.Y);
+            c->LineTo(p.X, p.Y + lh);
+        }
     }
 }
 

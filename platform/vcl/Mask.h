@@ -59,6 +59,13 @@ public:
     int CaretPos() const { return FSelLength >= 0 ? FSelStart + FSelLength : FSelStart + FSelLength; }
     // The text as drawn: password characters in place of the text.
     QString DisplayText() const;
+    // Multi-line layout: visual lines after word wrap, the line of a character (of the caret
+    // for -1), the first character of a line and a character's position in client coordinates.
+    int LineCount();
+    int LineFromChar(int Pos);
+    int LineIndex(int Line);
+    TPoint PosFromChar(int Pos);
+    int TopLine() const { return FTopLine; }
 
     TNotifyEvent OnChange;
 
@@ -81,8 +88,26 @@ protected:
     void ReplaceRange(int Start, int Length, const QString& With);
     void RememberUndo();
     QString ApplyCase(const QString& S) const;
-    int CharAt(int X, int Y);
-    void MoveCaret(int NewPos, bool Extend);
+    int CharAt(int X, int Y, bool* AtLineEnd = nullptr);
+    void MoveCaret(int NewPos, bool Extend, bool AtLineEnd = false);
+
+    // One visual line: [Start, Start + Length) without the line break; Soft when the line
+    // was wrapped (the next line continues the same paragraph).
+    struct TEditLine {
+        int Start = 0;
+        int Length = 0;
+        bool Soft = false;
+    };
+    std::vector<TEditLine> Layout();
+    int LineHeight();
+    // The visual line showing a caret at Pos; at a wrap point AtEnd picks the upper line.
+    static int LineOfPos(const std::vector<TEditLine>& Lines, int Pos, bool AtEnd);
+    int NearestInLine(const TEditLine& Line, int X);
+    void MoveCaretVert(int Delta, bool Extend);
+    void ScrollCaretIntoView();
+    TRect TextRect();
+    TCanvas* MeasureCanvas();
+    std::unique_ptr<TBitmap> FMeasure;
 
     int FSelStart = 0;
     int FSelLength = 0;   // negative when the caret is at the start of the selection
@@ -94,6 +119,9 @@ protected:
     TBorderStyle FBorderStyle = bsSingle;
     TRect FFormatRect;
     bool FFormatRectSet = false;
+    bool FCaretAtLineEnd = false;   // the caret sits at the end of a wrapped line, not at the start of the next
+    int FCaretX = -1;               // the column kept while moving up and down
+    int FTopLine = 0;
     QString FUndoText;
     int FUndoSelStart = 0, FUndoSelLength = 0;
     bool FCanUndo = false;

@@ -16,6 +16,13 @@ public:
     bool EditCanModify() override { return CanModify; }
     using TCustomMaskEdit::KeyPress;
     using TCustomMaskEdit::KeyDown;
+    using TCustomMaskEdit::MouseDown;
+    int TW(const QString& s)
+    {
+        TBitmap b(1, 1);
+        b.Canvas()->Font()->Assign(Font());
+        return b.Canvas()->TextWidth(s);
+    }
     void Type(const QString& s)
     {
         for (QChar c : s) {
@@ -150,6 +157,134 @@ TEST_F(MaskFixture, PlainEditSelectionUndoAndLimits)
     Edit->Perform(EM_SETRECTNP, 0, LPARAM(&r));
     Edit->Perform(EM_GETRECT, 0, LPARAM(&got));
     EXPECT_EQ(got, r);
+}
+
+namespace {
+// A multi-line edit whose formatting rectangle holds "aaaa bbbb " but not one more letter:
+// "aaaa bbbb cccc dddd\nee" shows as "aaaa bbbb " | "cccc dddd" | "ee".
+struct MultiLineFixture : MaskFixture {
+    TRect R;
+    int Lh = 0;
+    void SetUp() override
+    {
+        MaskFixture::SetUp();
+        Edit->SetBounds(0, 0, 280, 80);
+        Edit->SetMultiLine(true);
+        R = TRect(2, 1, 2 + Edit->TW("aaaa bbbb ") + 1, 79);
+        Edit->Perform(EM_SETRECTNP, 0, LPARAM(&R));
+        Edit->SetEditText("aaaa bbbb cccc dddd\nee");
+        Lh = int(HIWORD(Edit->Perform(EM_POSFROMCHAR, 20, 0))) - int(HIWORD(Edit->Perform(EM_POSFROMCHAR, 10, 0)));
+    }
+    int Caret() { return Edit->CaretPos(); }
+    int CaretLine() { return int(Edit->Perform(EM_LINEFROMCHAR, WPARAM(-1), 0)); }
+};
+} // namespace
+
+TEST_F(MultiLineFixture, WordWrapMakesVisualLines)
+{
+    EXPECT_EQ(Edit->LineCount(), 3);
+    EXPECT_EQ(Edit->LineIndex(1), 10);
+    EXPECT_EQ(Edit->LineIndex(2), 20);
+    EXPECT_EQ(Edit->LineFromChar(12), 1);
+    EXPECT_GT(Lh, 5);
+    // A word wider than the line is cut where the line is full.
+    Edit->SetEditText(QString(30, QLatin1Char('x')));
+    ASSERT_GT(Edit->LineCount(), 2);
+    for (int i = 0; i + 1 < Edit->LineCount(); ++i) {
+        const QString part = Edit->Text().mid(Edit->LineIndex(i), Edit->LineIndex(i + 1) - Edit->LineIndex(i));
+        EXPECT_LE(Edit->TW(part), R.Width());
+        EXPECT_GT(Edit->TW(part + "x"), R.Width());
+    }
+    // Without word wrap only line breaks start lines.
+    Edit->WordWrap = false;
+    Edit->SetEditText("aaaa bbbb cccc dddd\r\nee");
+    EXPECT_EQ(Edit->LineCount(), 2);
+    EXPECT_EQ(Edit->LineIndex(1), 21);
+}
+
+TEST_F(MultiLineFixture, UpDownHomeEndMoveByVisualLine)
+{
+    Edit->SetSelStart(2);                         // aa|aa
+    Edit->Press(VK_DOWN);
+    EXPECT_EQ(Caret(), 12);                       // cc|cc
+    Edit->Press(VK_DOWN);
+    EXPECT_EQ(Caret(), 22);                       // ee| (the line is shorter)
+    Edit->Press(VK_DOWN);
+    EXPECT_EQ(Caret(), 22);                       // no line below
+    Edit->Press(VK_UP);
+    EXPECT_EQ(Caret(), 12);                       // the column was kept
+    Edit->Press(VK_UP);
+    EXPECT_EQ(Caret(), 2);
+    Edit->Press(VK_UP);
+    EXPECT_EQ(Caret(), 2);
+
+    // End of a wrapped line: the caret stays on that line though the next starts there too.
+    Edit->Press(VK_END);
+    EXPECT_EQ(Caret(), 10);
+    EXPECT_EQ(CaretLine(), 0);
+    EXPECT_EQ(TPoint(LOWORD(Edit->Perform(EM_POSFROMCHAR, 10, 0)), HIWORD(Edit->Perform(EM_POSFROMCHAR, 10, 0))),
+              TPoint(R.Left + Edit->TW("aaaa bbbb "), R.Top));
+    Edit->Press(VK_HOME);
+    EXPECT_EQ(Caret(), 0);
+    Edit->SetSelStart(10);                        // set from outside: the start of the next line
+    EXPECT_EQ(CaretLine(), 1);
+    Edit->Press(VK_HOME);
+    EXPECT_EQ(Caret(), 10);
+    Edit->Press(VK_END);
+    EXPECT_EQ(Caret(), 19);
+    EXPECT_EQ(CaretLine(), 1);
+    Edit->Press(VK_END, TShiftState{ssCtrl});
+    EXPECT_EQ(Caret(), 22);
+    Edit->Press(VK_HOME, TShiftState{ssCtrl});
+    EXPECT_EQ(Caret(), 0);
+
+    // Shift extends by lines.
+    Edit->Press(VK_DOWN, TShiftState{ssShift});
+    EXPECT_EQ(Edit->SelText(), "aaaa bbbb ");
+    Edit->Press(VK_DOWN, TShiftState{ssShift});
+    EXPECT_EQ(Edit->SelText(), "aaaa bbbb cccc dddd\n");
+
+    // A click picks the line under the mouse.
+    Edit->MouseDown(mbLeft, TShiftState(), R.Left + Edit->TW("cc"), R.Top + Lh + Lh / 2);
+    EXPECT_EQ(Caret(), 12);
+    Edit->MouseDown(mbLeft, TShiftState(), R.Right - 1, R.Top + Lh / 2);
+    EXPECT_EQ(Caret(), 10);
+    EXPECT_EQ(CaretLine(), 0);
+}
+
+TEST_F(MultiLineFixture, CaretIsDrawnOnItsVisualLineAndScrolledIntoView)
+{
+    Edit->SetFocus();
+    auto caretColumn = [&](const QImage& img, int x, int y) {
+        int dark = 0;
+        for (int k = 0; k < Lh; ++k)
+            dark += qGray(img.pixel(x, y + k)) < 100 ? 1 : 0;
+        return dark;
+    };
+    auto render = [&] {
+        TBitmap bmp(Edit->Width(), Edit->Height());
+        Edit->PaintTo(bmp.Canvas(), 0, 0);
+        return bmp.Image().copy();
+    };
+    ASSERT_TRUE(Edit->Focused());
+    Edit->SetSelStart(19);                        // after "cccc dddd"
+    const int x = R.Left + Edit->TW("cccc dddd");
+    QImage img = render();
+    EXPECT_EQ(caretColumn(img, x, R.Top + Lh), Lh);
+    EXPECT_LT(caretColumn(img, x, R.Top), Lh);
+
+    // Two lines show: moving down to the third scrolls one line.
+    R.Bottom = R.Top + 2 * Lh;
+    Edit->Perform(EM_SETRECTNP, 0, LPARAM(&R));
+    Edit->SetSelStart(12);
+    Edit->Press(VK_DOWN);
+    EXPECT_EQ(Edit->TopLine(), 1);
+    img = render();
+    const int xe = R.Left + Edit->TW("ee");
+    EXPECT_EQ(caretColumn(img, xe, R.Top + Lh), Lh);
+    Edit->Press(VK_UP);
+    Edit->Press(VK_UP);
+    EXPECT_EQ(Edit->TopLine(), 0);
 }
 
 // ---------------------------------------------------------------- the in-place editor
