@@ -1,6 +1,7 @@
 // Controls over QWidget: message dispatch, Qt event translation, painting, focus and keys.
 #include "Controls.h"
 #include "Forms.h"
+#include "PopupMenus.h"
 
 #include "platform/winapi/DeviceContext.h"
 
@@ -223,6 +224,26 @@ TWinControl* FindControl(HWND Handle)
         return nullptr;
     auto* h = dynamic_cast<TWinControl::WndHandle*>(Handle);
     return h ? h->C : nullptr;
+}
+
+TWinControl* FindVCLWindow(const TPoint& Pos)
+{
+    if (!QCoreApplication::instance())
+        return nullptr;
+    for (QWidget* w = QApplication::widgetAt(Pos.X, Pos.Y); w; w = w->parentWidget())
+        if (auto* vw = dynamic_cast<TVclWidget*>(w); vw && vw->FControl)
+            return vw->FControl;
+    return nullptr;
+}
+
+TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled)
+{
+    TWinControl* w = FindVCLWindow(Pos);
+    if (!w)
+        return nullptr;
+    if (TControl* c = w->ControlAtPos(w->ScreenToClient(Pos), AllowDisabled))
+        return c;
+    return w;
 }
 
 bool TVclWidget::event(QEvent* e)
@@ -471,6 +492,8 @@ TControl::TControl(TComponent* AOwner) : TComponent(AOwner), FFont(std::make_uni
 
 TControl::~TControl()
 {
+    if (HintMessageListener)
+        HintMessageListener->ControlDestroying(this);
     if (gCaptureControl == this)
         gCaptureControl = nullptr;
     if (FParent)
@@ -484,8 +507,20 @@ LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam)
     return m.Result;
 }
 
+THintMessageListener* HintMessageListener = nullptr;
+
 void TControl::WndProc(TMessage& Message)
 {
+    if (HintMessageListener) {
+        switch (Message.Msg) {
+        case WM_MOUSEMOVE: case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+        case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK: case WM_MOUSEWHEEL:
+        case WM_KEYDOWN: case WM_SYSKEYDOWN: case CN_KEYDOWN: case CN_SYSKEYDOWN: case CM_MOUSELEAVE:
+            HintMessageListener->ControlMessage(this, Message);
+            break;
+        default: break;
+        }
+    }
     Dispatch(Message);
 }
 
@@ -520,6 +555,7 @@ void TControl::Dispatch(TMessage& M)
     case CM_CANCELMODE: CMCancelMode(M); break;
     case CM_BIDIMODECHANGED: CMBiDiModeChanged(M); break;
     case CM_SYSCOLORCHANGE: CMSysColorChange(M); break;
+    case CM_PARENTSHOWHINTCHANGED: CMParentShowHintChanged(M); break;
     default: DefaultHandler(M); break;
     }
 }
@@ -540,8 +576,40 @@ void TControl::SetParent(TWinControl* AParent)
         throw EInvalidOperation(QStringLiteral("A control cannot have itself as its parent"));
     if (FParent)
         FParent->RemoveControl(this);
-    if (AParent)
+    if (AParent) {
         AParent->InsertControl(this);
+        Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+    }
+}
+
+void TControl::SetShowHint(bool v)
+{
+    FParentShowHint = false;
+    if (v == FShowHint)
+        return;
+    FShowHint = v;
+    Perform(CM_SHOWHINTCHANGED, 0, 0);
+    if (auto* w = dynamic_cast<TWinControl*>(this))
+        for (TControl* c : w->FControls)
+            c->Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+}
+
+void TControl::SetParentShowHint(bool v)
+{
+    if (v == FParentShowHint)
+        return;
+    FParentShowHint = v;
+    if (v)
+        Perform(CM_PARENTSHOWHINTCHANGED, 0, 0);
+}
+
+void TControl::CMParentShowHintChanged(TMessage&)
+{
+    // Follows the parent's setting while ParentShowHint holds (SetShowHint would clear it).
+    if (!FParentShowHint || !FParent)
+        return;
+    SetShowHint(FParent->GetShowHint());
+    FParentShowHint = true;
 }
 
 TComponent* TControl::GetParentComponent() const { return FParent; }
@@ -920,10 +988,36 @@ void TControl::WMCancelMode(TMessage&)
 }
 void TControl::WMContextMenu(TMessage& M)
 {
+    if (M.Result)
+        return;
+    const TPoint screen(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam));
+    const bool fromKeyboard = screen.X == -1 && screen.Y == -1;
     bool handled = false;
+    DoContextPopup(fromKeyboard ? screen : ScreenToClient(screen), handled);
+    if (handled) {
+        M.Result = 1;
+        return;
+    }
+    // Unclaimed requests climb to the parent, as the system passes them on.
+    if (FParent)
+        M.Result = FParent->Perform(WM_CONTEXTMENU, M.WParam, M.LParam);
+}
+
+void TControl::DoContextPopup(TPoint MousePos, bool& Handled)
+{
     if (OnContextPopup)
-        OnContextPopup(this, ScreenToClient(TPoint(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam))), handled);
-    M.Result = handled;
+        OnContextPopup(this, MousePos, Handled);
+    if (Handled)
+        return;
+    TPopupMenu* menu = GetPopupMenu();
+    if (!menu || !menu->AutoPopup)
+        return;
+    if (HWND cap = GetCapture())
+        SendMessage(cap, WM_CANCELMODE, 0, 0);
+    menu->PopupComponent = this;
+    const TPoint at = MousePos.X == -1 && MousePos.Y == -1 ? ClientToScreen(TPoint(0, 0)) : ClientToScreen(MousePos);
+    menu->Popup(at.X, at.Y);
+    Handled = true;
 }
 void TControl::CMMouseEnter(TMessage&)
 {

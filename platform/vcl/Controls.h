@@ -164,10 +164,12 @@ public:
     void SetCursor(TCursor v);
     QString Hint;
     bool GetShowHint() const { return FShowHint; }
-    void SetShowHint(bool v) { FShowHint = v; FParentShowHint = false; }
+    void SetShowHint(bool v);
     bool GetParentShowHint() const { return FParentShowHint; }
-    void SetParentShowHint(bool v) { FParentShowHint = v; }
+    void SetParentShowHint(bool v);
     TPopupMenu* PopupMenu = nullptr;
+    // The menu a context request pops up (PopupMenu unless a descendant offers another).
+    virtual TPopupMenu* GetPopupMenu() { return PopupMenu; }
     TBiDiMode GetBiDiMode() const { return FBiDiMode; }
     void SetBiDiMode(TBiDiMode v);
     bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
@@ -209,6 +211,9 @@ public:
 protected:
     virtual void DoClick();
     virtual void DblClick();
+    // A context request at a client point ((-1, -1) from the keyboard): OnContextPopup, then
+    // the popup menu with AutoPopup.
+    virtual void DoContextPopup(TPoint MousePos, bool& Handled);
     virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void MouseMove(TShiftState Shift, int X, int Y);
@@ -250,6 +255,7 @@ protected:
     virtual void CMHitTest(TMessage& M);
     virtual void CMCancelMode(TMessage& M) {}
     virtual void CMBiDiModeChanged(TMessage& M) { Invalidate(); }
+    virtual void CMParentShowHintChanged(TMessage& M);
     virtual void CMSysColorChange(TMessage& M) { Invalidate(); }
 
     void DoMouseDown(TMessage& M, TMouseButton Button, TShiftState Shift);
@@ -486,6 +492,19 @@ protected:
 
 // Finds the control of a window handle (nullptr when the handle is not ours).
 TWinControl* FindControl(HWND Handle);
+// The window control under a screen point, and the innermost control there (graphic ones too).
+TWinControl* FindVCLWindow(const TPoint& Pos);
+TControl* FindDragTarget(const TPoint& Pos, bool AllowDisabled);
+
+// The application's hint manager hears the mouse and key messages controls receive, and of
+// controls going away (set by the application).
+class THintMessageListener {
+public:
+    virtual ~THintMessageListener() = default;
+    virtual void ControlMessage(TControl* Control, const TMessage& Message) = 0;
+    virtual void ControlDestroying(TControl* Control) = 0;
+};
+extern THintMessageListener* HintMessageListener;
 // Runs f; exceptions go to Application->HandleException (used at every entry from Qt).
 void GuardedCall(const std::function<void()>& f);
 // The widget cursor for a cursor id (a shape, or a picture registered with Screen->SetCursors).

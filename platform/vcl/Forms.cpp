@@ -462,7 +462,26 @@ void TCustomForm::CMDialogKey(TMessage& M)
 
 DOV_PUBLISHED(TApplication) {}
 
-TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {}
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
+{
+    HintMessageListener = HintManager();
+}
+
+THintManager* TApplication::HintManager()
+{
+    // Made on first use and kept for the life of the process: it is reached from control
+    // destructors that may run during static destruction.
+    if (!FHintManager)
+        FHintManager = new THintManager;
+    return FHintManager;
+}
+
+void TApplication::ActivateHint(TPoint CursorPos) { HintManager()->ActivateHint(CursorPos); }
+void TApplication::CancelHint()
+{
+    if (FHintManager)
+        FHintManager->CancelHint();
+}
 TApplication::~TApplication()
 {
     // Forms still owned by the application go before Qt does.
@@ -569,6 +588,7 @@ TScreen::TScreen(TComponent* AOwner)
     : TComponent(AOwner), FIconFont(std::make_unique<TFont>()), FMenuFont(std::make_unique<TFont>()),
       FHintFont(std::make_unique<TFont>())
 {
+    FHintFont->SetColor(clInfoText);
 }
 TScreen::~TScreen() = default;
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "Controls.h"
+#include "HintWindow.h"
 
 enum TBorderIcon { biSystemMenu, biMinimize, biMaximize, biHelp };
 DOV_ENUM_INFO(TBorderIcon, biSystemMenu, biMinimize, biMaximize, biHelp)
@@ -114,6 +115,7 @@ public:
 
 using TExceptionEvent = Delegate<void(TObject* Sender, Exception* E)>;
 using TIdleEvent = Delegate<void(TObject* Sender, bool& Done)>;
+using TShowHintEvent = Delegate<void(QString& HintStr, bool& CanShow, THintInfo& HintInfo)>;
 
 class TApplication : public TComponent {
     DOV_PERSISTENT(TApplication, TComponent)
@@ -153,12 +155,19 @@ public:
     int HintShortPause = 0;
     int HintHidePause = 2500;
     TColor HintColor = clInfoBk;
+    // Shows the hint of the control under the screen point at once.
+    void ActivateHint(TPoint CursorPos);
+    // Hides the hint and forgets the control it was for.
+    void CancelHint();
+    THintManager* HintManager();
     bool Active() const;
     // Counts modal loops (the application is modal while > 0).
     int ModalLevel() const { return FModalLevel; }
 
     TExceptionEvent OnException;
     TIdleEvent OnIdle;
+    // Last word on a hint about to show (after the control's CM_HINTSHOW).
+    TShowHintEvent OnShowHint;
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
 
@@ -170,6 +179,7 @@ private:
     bool FTerminated = false;
     bool FRunning = false;
     int FModalLevel = 0;
+    THintManager* FHintManager = nullptr;
     friend class TCustomForm;
 };
 

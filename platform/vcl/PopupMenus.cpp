@@ -1,0 +1,94 @@
+// Popup menus shown through QMenu.
+#include "PopupMenus.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QPointer>
+#include <memory>
+
+DOV_PUBLISHED(TPopupMenu)
+{
+    P.Prop("Alignment", &TPopupMenu::Alignment).Default(paLeft);
+    P.Prop("AutoPopup", &TPopupMenu::AutoPopup).Default(true);
+    P.Event("OnPopup", &TPopupMenu::OnPopup);
+    P.Event("OnClose", &TPopupMenu::OnClose);
+}
+
+TPopupMenu::TPopupMenu(TComponent* AOwner) : TMenu(AOwner) {}
+TPopupMenu::~TPopupMenu() = default;
+
+void TPopupMenu::DoPopup(TObject* Sender)
+{
+    if (OnPopup)
+        OnPopup(Sender);
+}
+
+void TPopupMenu::DoClose()
+{
+    if (OnClose)
+        OnClose(this);
+}
+
+namespace {
+void AddItems(QMenu* menu, const TMenuItem* parent)
+{
+    for (int i = 0; i < parent->Count(); ++i) {
+        TMenuItem* item = parent->Items(i);
+        if (!item->GetVisible())
+            continue;
+        if (item->Caption == QLatin1String("-")) {
+            menu->addSeparator();
+            continue;
+        }
+        // Our captions mark the accelerator with '&' as Qt does.
+        QAction* a;
+        if (item->Count() > 0) {
+            QMenu* sub = menu->addMenu(item->Caption);
+            AddItems(sub, item);
+            a = sub->menuAction();
+        } else {
+            a = menu->addAction(item->Caption);
+        }
+        a->setEnabled(item->GetEnabled());
+        if (item->Checked) {
+            a->setCheckable(true);
+            a->setChecked(true);
+        }
+        a->setData(QVariant::fromValue(static_cast<void*>(item)));
+    }
+}
+}
+
+QMenu* TPopupMenu::BuildQMenu(QWidget* Parent) const
+{
+    auto* menu = new QMenu(Parent);
+    AddItems(menu, Items());
+    return menu;
+}
+
+void TPopupMenu::Popup(int X, int Y)
+{
+    FPopupPoint = TPoint(X, Y);
+    // OnPopup may rebuild the items, so the Qt menu is made afterwards.
+    DoPopup(this);
+    if (!QCoreApplication::instance())
+        return;
+    std::unique_ptr<QMenu> menu(BuildQMenu());
+    if (menu->actions().isEmpty()) {
+        DoClose();
+        return;
+    }
+    QPoint at(X, Y);
+    const int w = menu->sizeHint().width();
+    if (Alignment == paRight)
+        at.rx() -= w;
+    else if (Alignment == paCenter)
+        at.rx() -= w / 2;
+    QAction* chosen = menu->exec(at);
+    TMenuItem* item = chosen ? static_cast<TMenuItem*>(chosen->data().value<void*>()) : nullptr;
+    menu.reset();
+    DoClose();
+    if (item && item->GetEnabled())
+        item->Click();
+}
