@@ -104,6 +104,11 @@ struct Translation {
     std::vector<TSqlColumn> columns;
     std::vector<QString> assignVars;   // SELECT @a = ..., @b = ...: variable per column
     bool changesSchema = false;
+    // Work tables the statement reads (the right side of a FULL or RIGHT JOIN, copied so
+    // that its join keys are indexed: SQLite builds no automatic index there). `setup`
+    // creates them when the statement is compiled, `refresh` fills them before each run
+    // with the statement's own parameters.
+    QStringList setup, refresh;
 };
 
 // Translates one statement (token range) into SQLite text. Positional "?" are numbered

@@ -16,6 +16,7 @@ struct Node {
     Translation tr;
     int ver = -1;
     std::vector<sqlite3_stmt*> stmts;
+    std::vector<sqlite3_stmt*> pre;   // fill the statement's work tables (Translation::refresh)
     std::vector<Node> thenN, elseN;
     Node() = default;
     Node(const Node&) = delete;
@@ -23,9 +24,10 @@ struct Node {
     Node(Node&& o) noexcept { *this = std::move(o); }
     Node& operator=(Node&& o) noexcept
     {
-        step = o.step; tr = std::move(o.tr); ver = o.ver; stmts = std::move(o.stmts);
+        step = o.step; tr = std::move(o.tr); ver = o.ver; stmts = std::move(o.stmts); pre = std::move(o.pre);
         thenN = std::move(o.thenN); elseN = std::move(o.elseN);
         o.stmts.clear();
+        o.pre.clear();
         return *this;
     }
     ~Node() { finalize(); }
@@ -33,6 +35,8 @@ struct Node {
     {
         for (sqlite3_stmt* s : stmts) sqlite3_finalize(s);
         stmts.clear();
+        for (sqlite3_stmt* s : pre) sqlite3_finalize(s);
+        pre.clear();
     }
 };
 
@@ -536,6 +540,13 @@ void SqliteSession::translate(Node& n, RunCtx& ctx, Program& prog)
         throw;
     }
     FCtx = nullptr;
+    for (const QString& q : n.tr.setup) exec(q);
+    for (const QString& q : n.tr.refresh) {
+        sqlite3_stmt* st = nullptr;
+        int rc = sqlite3_prepare_v3(FDb, q.toUtf8().constData(), -1, SQLITE_PREPARE_PERSISTENT, &st, nullptr);
+        if (rc != SQLITE_OK) { sqlite3_finalize(st); fail(rc, q); }
+        n.pre.push_back(st);
+    }
     n.ver = FVersion;
     if (n.tr.sql.contains(kStmtSeparator)) return;   // run part by part, see runNodes
     QByteArray sql = n.tr.sql.toUtf8();
@@ -693,6 +704,14 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
         }
         if (s.kind != Step::Stmt) { runNode(n, ctx, prog); continue; }
         translate(n, ctx, prog);
+        // again on every run: a rolled-back transaction takes tables it created with it
+        if (!n.pre.empty())
+            for (const QString& q : n.tr.setup) exec(q);
+        for (sqlite3_stmt* st : n.pre) {
+            bind(st, ctx, n.tr);
+            while (stepRow(st)) {}
+            sqlite3_reset(st);
+        }
         if (n.tr.returnsRows && wantRows) {
             sqlite3_stmt* st = n.stmts.at(0);
             n.stmts.erase(n.stmts.begin());   // the result owns it while open

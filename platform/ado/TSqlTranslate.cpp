@@ -3,6 +3,7 @@
 // convert as the server would (see SqlInternal.h for the storage forms).
 #include "SqlInternal.h"
 
+#include <QRegularExpression>
 #include <QSet>
 
 namespace sqlimpl {
@@ -595,6 +596,17 @@ public:
     QHash<QString, ParamTarget> paramTargets;
     QSet<QString> repeatedParams;
 
+    // The ON of a FULL or RIGHT JOIN being read: equalities over the right side alone are
+    // its join keys; an expression key becomes a column that the work table computes.
+    struct JoinKeys {
+        QString alias;
+        QStringList lifted;                // "expr AS name"
+        std::vector<std::pair<QString, bool>> keys;   // column, text
+    };
+    JoinKeys* joinKeys = nullptr;
+    QStringList setup, refresh;
+    int exprSubquery = 0;   // inside a subquery of an expression, which may read the outer row
+
     // ---- expressions
 
     Ex expr() { return orExpr(); }
@@ -648,7 +660,9 @@ public:
         if (cur().is("EXISTS")) {
             ++p;
             expectOp("(");
+            ++exprSubquery;
             SelOut s = select(nullptr, false);
+            --exprSubquery;
             expectOp(")");
             Ex r; r.s = QStringLiteral("EXISTS (") + s.sql + u')'; r.t = {T::Bit};
             return r;
@@ -663,6 +677,7 @@ public:
                 QString o = QString::fromLatin1(c);
                 if (o == QLatin1String("!<")) o = QStringLiteral(">=");
                 if (o == QLatin1String("!>")) o = QStringLiteral("<=");
+                if (joinKeys && o == QLatin1String("=")) { joinKey(a); joinKey(b); }
                 Ex r; r.s = u'(' + a.s + u' ' + o + u' ' + b.s + collate(a, b) + u')'; r.t = {T::Bit};
                 return r;
             }
@@ -692,7 +707,9 @@ public:
             QString list;
             bool text = !nonText(a.t);
             if (cur().is("SELECT")) {
+                ++exprSubquery;
                 SelOut s = select(nullptr, false);
+                --exprSubquery;
                 list = s.sql;
                 if (!s.cols.empty() && nonText(s.cols[0].TypeInfo())) text = false;
             } else {
@@ -1132,7 +1149,9 @@ public:
             if (k.op("(")) {
                 ++p;
                 if (cur().is("SELECT")) {
+                    ++exprSubquery;
                     SelOut s = select(nullptr, false);
+                    --exprSubquery;
                     expectOp(")");
                     r.s = u'(' + s.sql + u')';
                     if (!s.cols.empty()) r.t = s.cols[0].TypeInfo();
@@ -1220,6 +1239,64 @@ public:
         return o.sql() + QStringLiteral(" AS ") + QuoteId(src.alias);
     }
 
+    // Records a side of an equality that reads the joined table alone as one of its keys.
+    void joinKey(Ex& x)
+    {
+        if (x.nullLit || x.strLit || x.numLit || x.s.contains(QLatin1String("SELECT "))) return;
+        static const QRegularExpression ref(QStringLiteral("\"((?:[^\"]|\"\")+)\"\\."));
+        QSet<QString> aliases;
+        for (auto it = ref.globalMatch(x.s); it.hasNext();) aliases.insert(it.next().captured(1).toLower());
+        if (aliases.size() != 1 || *aliases.begin() != joinKeys->alias.toLower()) return;
+        const bool text = !nonText(x.t);
+        if (x.isColumn && x.s == QuoteId(joinKeys->alias) + u'.' + QuoteId(x.name)) {
+            joinKeys->keys.push_back({x.name, text});
+            return;
+        }
+        const QString name = QStringLiteral("__jk%1").arg(joinKeys->lifted.size() + 1);
+        joinKeys->lifted << x.s + QStringLiteral(" AS ") + QuoteId(name);
+        joinKeys->keys.push_back({name, text});
+        x.s = QuoteId(joinKeys->alias) + u'.' + QuoteId(name);
+    }
+
+    static bool plainColumns(const Source& src)
+    {
+        QSet<QString> names;
+        for (const TSqlColumn& c : src.cols) {
+            if (c.Name.isEmpty() || c.Name.startsWith(QLatin1String("__jk")) || names.contains(c.Name.toLower())) return false;
+            names.insert(c.Name.toLower());
+        }
+        return !names.isEmpty();
+    }
+
+    // The right side of a FULL or RIGHT JOIN as an indexed work table in "temp".
+    QString workTable(const QString& src, const QString& on, const Source& right, const JoinKeys& k)
+    {
+        const QString select = QStringLiteral("SELECT *") + (k.lifted.isEmpty() ? QString() : QStringLiteral(", ") + k.lifted.join(QStringLiteral(", ")))
+                               + QStringLiteral(" FROM ") + src;
+        QStringList cols;
+        for (const TSqlColumn& c : right.cols)
+            cols << QuoteId(c.Name) + (c.TypeInfo().IsText() ? QStringLiteral(" COLLATE TSQL") : QString());
+        for (const auto& key : k.keys)
+            if (key.first.startsWith(QLatin1String("__jk"))) cols << QuoteId(key.first) + (key.second ? QStringLiteral(" COLLATE TSQL") : QString());
+        // one table per statement and shape, kept for the session: a result still being
+        // read may use it when the statement is compiled again
+        QString id;
+        for (int i = 0; i < e && i < int(t.size()); ++i) id += t[i].text + u' ';
+        const QString name = QStringLiteral("__join_%1").arg(qHash(id + select + on + cols.join(u',')), 16, 16, QLatin1Char('0'));
+        const QString table = QStringLiteral("temp.") + QuoteId(name);
+        setup << QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS ") + QuoteId(name) + QStringLiteral(" (") + cols.join(QStringLiteral(", ")) + u')';
+        QSet<QString> indexed;
+        for (const auto& key : k.keys) {
+            if (indexed.contains(key.first.toLower())) continue;
+            indexed.insert(key.first.toLower());
+            setup << QStringLiteral("CREATE INDEX IF NOT EXISTS temp.") + QuoteId(name + QStringLiteral("_") + QString::number(indexed.size())) + QStringLiteral(" ON ")
+                         + QuoteId(name) + QStringLiteral(" (") + QuoteId(key.first) + u')';
+        }
+        refresh << QStringLiteral("DELETE FROM ") + table;
+        refresh << QStringLiteral("INSERT INTO ") + table + u' ' + select;
+        return table + QStringLiteral(" AS ") + QuoteId(right.alias);
+    }
+
     QString fromClause(Scope& sc)
     {
         QString s = source(sc);
@@ -1234,11 +1311,23 @@ public:
             else if (cur().is("JOIN")) join = QStringLiteral("INNER JOIN");
             else return s;
             expectKw("JOIN");
-            s += u' ' + join + u' ' + source(sc);
-            if (join != QLatin1String("CROSS JOIN")) {
-                expectKw("ON");
-                s += QStringLiteral(" ON ") + expr().s;
-            }
+            QString right = source(sc);
+            if (join == QLatin1String("CROSS JOIN")) { s += u' ' + join + u' ' + right; continue; }
+            expectKw("ON");
+            // a subquery of an expression may read the outer row, which a work table cannot
+            if ((join == QLatin1String("FULL JOIN") || join == QLatin1String("RIGHT JOIN")) && exprSubquery == 0
+                && plainColumns(sc.src.back())) {
+                JoinKeys keys;
+                keys.alias = sc.src.back().alias;
+                JoinKeys* saved = joinKeys;
+                joinKeys = &keys;
+                QString on;
+                try { on = expr().s; } catch (...) { joinKeys = saved; throw; }
+                joinKeys = saved;
+                if (!keys.keys.empty()) right = workTable(right, on, sc.src.back(), keys);
+                s += u' ' + join + u' ' + right + QStringLiteral(" ON ") + on;
+            } else
+                s += u' ' + join + u' ' + right + QStringLiteral(" ON ") + expr().s;
         }
     }
 
@@ -1369,6 +1458,10 @@ public:
 
     SelOut select(const std::vector<Ty>* target, bool allowAssign)
     {
+        // a subquery inside an ON has join keys of its own
+        JoinKeys* outerKeys = joinKeys;
+        joinKeys = nullptr;
+        struct Restore { JoinKeys*& k; JoinKeys* v; ~Restore() { k = v; } } restore{joinKeys, outerKeys};
         Core first = core(target, allowAssign);
         SelOut out;
         out.sql = first.sql;
@@ -1750,6 +1843,8 @@ Translation Translate(SchemaProvider& sp, const std::vector<Token>& toks, int be
     Tr tr(sp, toks, begin, end, qmark);
     Translation out = tr.statement();
     out.paramTargets = tr.paramTargets;
+    out.setup = tr.setup;
+    out.refresh = tr.refresh;
     return out;
 }
 

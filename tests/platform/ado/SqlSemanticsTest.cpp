@@ -242,6 +242,41 @@ TEST_F(Semantics, IdentityTopAndFullJoin)
     EXPECT_EQ(cols[2].Size, 100);
 }
 
+// The right side of a FULL JOIN is read from an indexed copy (SQLite indexes nothing
+// there by itself): the copy follows the data and parameters of every run, keeps text
+// keys case- and trailing-blank-insensitive and decimals exact, and is made again after
+// a rolled-back transaction took it away.
+TEST_F(Semantics, FullJoinOnAComputedKeyOfADerivedTable)
+{
+    s->Execute(QStringLiteral("CREATE TABLE refs(nsf varchar(30), summ decimal(18, 3), mes datetime)"));
+    s->Execute(QStringLiteral("INSERT INTO amounts(id, name) VALUES (1, 'ab-1'), (2, 'AB-2  '), (3, 'ab-3')"));
+    s->Execute(QStringLiteral("INSERT INTO refs(nsf, summ, mes) VALUES ('1-ab-1', 1.105, '01.02.2024'), ('1-AB-1', 2.2, '01.02.2024'),"
+                              " ('1-ab-2', 0.001, '01.02.2024'), ('1-zz-9', 5, '01.02.2024'), ('1-ab-3', 7, '01.03.2024')"));
+    const QString sql = QStringLiteral(
+        "SELECT a.id, spr.Summ, spr.NSF FROM amounts a\n"
+        "FULL JOIN (SELECT r.NSF, SUM(r.summ) AS Summ FROM refs r WHERE r.mes = CAST(:mes AS DATETIME) GROUP BY r.NSF) spr\n"
+        "ON a.name = SUBSTRING(spr.NSF, 3, 25)\n"
+        "ORDER BY 1, 3");
+    auto q = s->Prepare(sql);
+    const QStringList feb{"NULL|5.000|1-zz-9", "1|3.305|1-ab-1", "2|0.001|1-ab-2", "3|NULL|NULL"};
+    EXPECT_EQ(RenderAll(*q->Open({{"mes", "01.02.2024"}})), feb);
+    EXPECT_EQ(RenderAll(*q->Open({{"mes", "01.03.2024"}})), (QStringList{"1|NULL|NULL", "2|NULL|NULL", "3|7.000|1-ab-3"}));
+    s->Execute(QStringLiteral("DELETE FROM refs WHERE nsf = '1-zz-9'"));
+    EXPECT_EQ(RenderAll(*q->Open({{"mes", "01.02.2024"}})), feb.mid(1));
+    // a RIGHT JOIN compiled in a transaction that is rolled back
+    auto right = s->Prepare(QString(sql).replace(QLatin1String("FULL JOIN"), QLatin1String("RIGHT JOIN")));
+    const QStringList matched{"1|3.305|1-ab-1", "2|0.001|1-ab-2"};
+    s->BeginTrans();
+    EXPECT_EQ(RenderAll(*right->Open({{"mes", "01.02.2024"}})), matched);
+    s->RollbackTrans();
+    EXPECT_EQ(RenderAll(*right->Open({{"mes", "01.02.2024"}})), matched);
+    // the same through INSERT..SELECT
+    s->Execute(QStringLiteral("CREATE TABLE #r(id int, summ decimal(18, 3))"));
+    EXPECT_EQ(s->Execute(QStringLiteral("INSERT INTO #r (id, summ) ") + sql.left(sql.indexOf(QLatin1String("ORDER"))).replace(
+                             QLatin1String(", spr.NSF"), QString()), {{"mes", "01.02.2024"}}), 3);
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT id, summ FROM #r ORDER BY id")), (QStringList{"1|3.305", "2|0.001", "3|NULL"}));
+}
+
 TEST_F(Semantics, SelectIntoIdentityValuesAndHints)
 {
     s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (1, 'Иванов')"));
