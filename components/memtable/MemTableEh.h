@@ -467,6 +467,8 @@ private:
     TGetOrderVarValueProcEh FGetOrderVarValueProc;
     // Aggregate fields and their objects in the view's aggregates, in field order.
     std::vector<std::pair<TField*, TMTAggregateEh*>> FAggFields;
+    // Data fields made at open for a table whose only persistent fields are aggregates; freed at close.
+    std::vector<TField*> FFieldsBesideAggregates;
     std::vector<Variant> FSortingValues;
     // Collation keys of the text sort keys, prepared once per record for a large sort.
     struct PreparedSort;

@@ -4,6 +4,7 @@
 
 #include "DataDriverEh.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -271,6 +272,10 @@ void TCustomMemTableEh::OpenCursor(bool InfoQuery)
         TDataSet::OpenCursor(InfoQuery);
     } catch (...) {
         FActive = false;
+        const std::vector<TField*> made = std::move(FFieldsBesideAggregates);
+        FFieldsBesideAggregates.clear();
+        for (TField* f : made)
+            delete f;
         throw;
     }
     if (!InfoQuery) {
@@ -289,8 +294,20 @@ void TCustomMemTableEh::InternalOpen()
     FBookmarkSize = 4;
     InternalInitFieldDefs();
     FieldDefs()->SetUpdated(true);
-    if (DefaultFields()) {
+    const std::vector<TField*> own = Fields()->List();
+    const bool onlyAggregates = !own.empty()
+        && std::all_of(own.begin(), own.end(), [](TField* f) { return f->FieldKind() == fkAggregate; });
+    if (DefaultFields() || onlyAggregates) {
+        // Aggregate fields alone do not describe the records: the data fields are made as for a
+        // table without persistent fields, and the aggregates follow them.
         CreateFields();
+        if (onlyAggregates) {
+            for (TField* f : Fields()->List())
+                if (std::find(own.begin(), own.end(), f) == own.end())
+                    FFieldsBesideAggregates.push_back(f);
+            for (TField* f : own)
+                f->SetIndex(FieldCount() - 1);
+        }
         TMTDataStructEh* st = FInternMemTableData->DataStruct();
         for (TField* f : Fields()->List())
             if (TMTDataFieldEh* df = st->FindField(f->FieldName()))
@@ -331,6 +348,10 @@ void TCustomMemTableEh::InternalClose()
     BindFields(false);
     if (DefaultFields())
         DestroyFields();
+    const std::vector<TField*> made = std::move(FFieldsBesideAggregates);
+    FFieldsBesideAggregates.clear();
+    for (TField* f : made)
+        delete f;
     FRecordPos = -1;
     FInstantReadCurRowNum = -1;
     if (FDataSetReader) {

@@ -179,3 +179,28 @@ TEST_F(AggFixture, ARejectedExpressionRaisesAndLeavesTheOthersWorking)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(TableFixture, AggregateFieldsAloneStillGetTheDataFieldsAtOpen)
+{
+    auto* sum = new TAggregateField(&owner);
+    sum->SetFieldName("Total");
+    sum->SetExpression("SUM(Amount)");
+    sum->SetActive(true);
+    sum->SetDataSet(t);
+    t->SetAggregatesActive(true);
+    for (int round = 0; round < 2; ++round) {
+        OpenWith(2);
+        ASSERT_EQ(t->FieldCount(), 4);
+        EXPECT_EQ(t->Fields()->Fields(0)->FieldName(), "Code");
+        EXPECT_EQ(t->Fields()->Fields(3), sum);
+        EXPECT_EQ(Cur(), "n1");
+        EXPECT_EQ(sum->AsFloat(), 30.0 * (round + 1));   // the store keeps its records while closed
+        t->Close();
+        ASSERT_EQ(t->FieldCount(), 1);
+        EXPECT_EQ(t->Fields()->Fields(0), sum);
+    }
+}
+
+}  // namespace
