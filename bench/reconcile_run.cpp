@@ -3,7 +3,7 @@
 // connection, the final comparison, opening and sorting the result table, the duplicate
 // lists with the totals, and saving the reconciliation afterwards.
 //
-//   reconcile_run [branches e-invoices-per-branch workbook-rows] ...
+//   reconcile_run [--no-save] [branches e-invoices-per-branch workbook-rows] ...
 //   (default: 2 2000 5000; the target size is 5 40000 200000)
 //
 // The workbook rows go straight into "#svexceltmp" through the module's insert (the import
@@ -19,6 +19,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -59,7 +60,7 @@ void LoadWorkbook(const demo::TDemoModel& m, int rows)
     c->CommitTrans();
 }
 
-int RunOne(int branches, int size, int workbookRows)
+int RunOne(int branches, int size, int workbookRows, bool withSave)
 {
     QTemporaryDir dir;
     QElapsedTimer t;
@@ -107,6 +108,11 @@ int RunOne(int branches, int size, int workbookRows)
     std::printf("  whole run                    %8.2f s   totals %s / %s / %s\n", Seconds(total), qPrintable(exc.Value()),
                 qPrintable(spr.Value()), qPrintable(diff.Value()));
 
+    if (!withSave) {
+        TBaseCompThread::MessageBoxRoutine = nullptr;
+        CompDM = nullptr;
+        return 0;
+    }
     auto* save = new TSaveDararedState(true, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr);
     t.restart();
     save->Start();
@@ -126,13 +132,19 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     std::vector<int> a;
-    for (int i = 1; i < argc; ++i) a.push_back(std::atoi(argv[i]));
+    bool withSave = true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--no-save") == 0)
+            withSave = false;
+        else
+            a.push_back(std::atoi(argv[i]));
+    }
     if (a.empty()) a = {2, 2000, 5000};
     if (a.size() % 3 != 0) {
-        std::fprintf(stderr, "usage: reconcile_run [branches e-invoices-per-branch workbook-rows] ...\n");
+        std::fprintf(stderr, "usage: reconcile_run [--no-save] [branches e-invoices-per-branch workbook-rows] ...\n");
         return 2;
     }
     for (size_t i = 0; i < a.size(); i += 3)
-        if (int rc = RunOne(a[i], a[i + 1], a[i + 2])) return rc;
+        if (int rc = RunOne(a[i], a[i + 1], a[i + 2], withSave)) return rc;
     return 0;
 }

@@ -530,6 +530,33 @@ TEST_F(ReconcileRun, AFailedSaveSaysSoAndNotThatItIsDone)
     ExpectWindowRestored();
 }
 
+TEST_F(ReconcileRun, FailedRowsAndAFailedLedgerRewriteAreReportedAndTheSaveGoesOn)
+{
+    Start();
+    Import();
+    Reconcile();
+    // rows without a place tag (certificates without an e-invoice) are refused, the ledger table is gone
+    auto& s = dm->SvodMDBConnection->Session();
+    s.Execute(QStringLiteral("DROP TABLE tmpDararedInv"));
+    s.Execute(demo::SummarySchemaSql().section(QStringLiteral("CREATE TABLE "), 3, 3).prepend(QStringLiteral("CREATE TABLE "))
+                  .replace(QStringLiteral("svplace varchar(1)"), QStringLiteral("svplace varchar(1) NOT NULL")));
+    s.Execute(QStringLiteral("DROP TABLE tmpDararedProv"));
+    Save();
+
+    const runref::TReference ref = runref::Compute(model, {});
+    const auto refused = std::count_if(ref.Result.begin(), ref.Result.end(), [](const auto& r) { return r.Invoice.isEmpty(); });
+    ASSERT_GT(refused, 0);
+    ASSERT_EQ(boxes.Boxes.size(), size_t(refused) + 2);
+    for (long i = 0; i < refused; ++i)
+        EXPECT_TRUE(boxes.Boxes[size_t(i)].Text.startsWith(
+            QStringLiteral("Произошла ошибка с текстом: Ошибка вставки записи в таблицу tmpDararedInv с текстом: ")))
+            << boxes.Boxes[size_t(i)].Text.toStdString();
+    EXPECT_TRUE(boxes.Boxes[size_t(refused)].Text.startsWith(QStringLiteral("Ошибка перезаписи проводок с текстом: ")));
+    EXPECT_EQ(boxes.Boxes.back().Text, QStringLiteral("Сохранение завершено"));
+    EXPECT_EQ(Count(QStringLiteral("SELECT COUNT(*) FROM tmpDararedInv")), int64_t(ref.Result.size()) - refused);
+    ExpectWindowRestored();
+}
+
 TEST_F(ReconcileRun, AFailedLoadIsReportedAndTheWindowComesBack)
 {
     Start();
