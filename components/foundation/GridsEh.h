@@ -975,6 +975,7 @@ protected:
     bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
     void WMGetDlgCode(TMessage& M) override;
     void WndProc(TMessage& Message) override;
+    void WMSetFocus(TMessage& M) override;
     void CMShowingChanged(TMessage&) override {}
     void InternalMove(const TRect& Loc, bool Redraw);
 

@@ -153,6 +153,12 @@ void TInplaceEdit::WMGetDlgCode(TMessage& M)
 
 void TInplaceEdit::WndProc(TMessage& Message)
 {
+    if (Message.Msg == WM_SETFOCUS) {
+        // The form's focused control is the grid, not its editor; when the form will not
+        // take the grid (an exit handler moved the focus away), the message is dropped.
+        if (TCustomForm* form = ::GetParentForm(this, false); form && FGrid && !form->SetFocusedControl(FGrid))
+            return;
+    }
     if (Message.Msg == WM_LBUTTONDOWN) {
         // A quick second click after the one that activated the cell is a double click.
         if (FClickTime != 0 && GridMessageTime() - FClickTime < int(GetDoubleClickTime()))
@@ -160,6 +166,11 @@ void TInplaceEdit::WndProc(TMessage& Message)
         FClickTime = 0;
     }
     TCustomMaskEdit::WndProc(Message);
+}
+
+void TInplaceEdit::WMSetFocus(TMessage&)
+{
+    Invalidate();   // the caret shows
 }
 
 void TInplaceEdit::KeyDown(Word& Key, TShiftState Shift)

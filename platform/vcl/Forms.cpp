@@ -410,8 +410,17 @@ void TCustomForm::FocusControl(TWinControl* Control)
     SetFocusedControl(Control);
 }
 
+namespace {
+int gFocusChanges = 0;   // counts focus changes, to notice one made by an exit or enter handler
+}
+
+// Refused (False) while the form is going away, or when an exit or enter handler moved the
+// focus somewhere else meanwhile.
 bool TCustomForm::SetFocusedControl(TWinControl* Control)
 {
+    if (ComponentState().Contains(csDestroying))
+        return false;
+    const int change = ++gFocusChanges;
     if (Control == FFocusedControl) {
         if (Control && Control->HandleIfAllocated())
             NoteFocusWindow(Control->HandleIfAllocated());
@@ -423,13 +432,19 @@ bool TCustomForm::SetFocusedControl(TWinControl* Control)
     FActiveControl = Control;
     if (Control && Control->HandleIfAllocated())
         NoteFocusWindow(Control->HandleIfAllocated());
-    for (TWinControl* c = old; c && c != this && !(Control && c->ContainsControl(Control)); c = c->Parent())
+    for (TWinControl* c = old; c && c != this && !(Control && c->ContainsControl(Control)); c = c->Parent()) {
         c->Perform(CM_EXIT, 0, 0);
+        if (change != gFocusChanges)
+            return false;
+    }
     std::vector<TWinControl*> chain;
     for (TWinControl* c = Control; c && c != this && !(old && c->ContainsControl(old)); c = c->Parent())
         chain.push_back(c);
-    for (auto it = chain.rbegin(); it != chain.rend(); ++it)
+    for (auto it = chain.rbegin(); it != chain.rend(); ++it) {
         (*it)->Perform(CM_ENTER, 0, 0);
+        if (change != gFocusChanges)
+            return false;
+    }
     Perform(CM_FOCUSCHANGED, 0, LPARAM(Control));
     return true;
 }

@@ -405,3 +405,69 @@ TEST_F(EditorFixture, MaskFromTheGrid)
     EdChar('1');   // a digit where a letter goes
     EXPECT_EQ(ed->EditText(), "___");
 }
+
+namespace {
+// An editor that counts the set-focus messages it handles.
+class TFocusProbeEdit : public TInplaceEdit {
+public:
+    using TInplaceEdit::TInplaceEdit;
+    int SetFocusHandled = 0;
+    void Dispatch(TMessage& M) override
+    {
+        if (M.Msg == WM_SETFOCUS)
+            ++SetFocusHandled;
+        TInplaceEdit::Dispatch(M);
+    }
+};
+class TFocusProbeGrid : public TEditGrid {
+public:
+    using TEditGrid::TEditGrid;
+    TInplaceEdit* CreateEditor() override { return new TFocusProbeEdit(this); }
+};
+// A control whose exit moves the focus on to another control.
+class TExitMover : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    TWinControl* MoveTo = nullptr;
+    void DoExit() override
+    {
+        TCustomControl::DoExit();
+        if (MoveTo)
+            GetParentForm()->SetFocusedControl(MoveTo);
+    }
+};
+} // namespace
+
+TEST_F(EditorFixture, EditorFocusMakesTheGridTheFocusedControlUnlessTheFormRefuses)
+{
+    auto* g = new TFocusProbeGrid(Form);
+    g->SetBorderStyle(bsNone);
+    g->SetParent(Form);
+    g->SetBounds(0, 0, 400, 200);
+    TGridOptionsEh o = g->Options();
+    o.Include(goAlwaysShowEditorEh);
+    g->SetOptions(o);
+    g->SetEditorMode(true);
+    auto* ed = dynamic_cast<TFocusProbeEdit*>(g->InplaceEditor());
+    ASSERT_TRUE(ed && ed->Visible());
+
+    // Accepted: the grid, not its editor, is the form's active control.
+    ed->SetFocusHandled = 0;
+    ed->Perform(WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(ed->SetFocusHandled, 1);
+    EXPECT_EQ(Form->ActiveControl(), g);
+
+    // Refused: the control losing the focus sends it elsewhere; the message is dropped.
+    auto* mover = new TExitMover(Form);
+    mover->SetParent(Form);
+    mover->SetBounds(0, 250, 50, 20);
+    auto* third = new TExitMover(Form);
+    third->SetParent(Form);
+    third->SetBounds(60, 250, 50, 20);
+    Form->SetFocusedControl(mover);
+    mover->MoveTo = third;
+    ed->SetFocusHandled = 0;
+    ed->Perform(WM_SETFOCUS, 0, 0);
+    EXPECT_EQ(ed->SetFocusHandled, 0);
+    EXPECT_EQ(Form->ActiveControl(), third);
+}
