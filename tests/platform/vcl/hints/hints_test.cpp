@@ -337,11 +337,15 @@ TEST_F(HintFixture, ApplicationSwitchAndOnShowHint)
     EXPECT_FALSE(Showing());
 }
 
-TEST_F(HintFixture, ActivateHintShowsAtOnce)
+TEST_F(HintFixture, ActivateHintShowsAtOnceForTheControlUnderThePoint)
 {
     Move(A, 5, 5);
-    Application->ActivateHint(A->ClientToScreen(TPoint(5, 5)));
+    Application->ActivateHint(B->ClientToScreen(TPoint(5, 5)));
     EXPECT_TRUE(Showing());
+    EXPECT_EQ(M->HintControl(), B);
+    EXPECT_EQ(Shown(), QStringLiteral("Обновить"));
+    EXPECT_EQ(FindDragTarget(B->ClientToScreen(TPoint(5, 5)), true), B);
+    EXPECT_EQ(FindVCLWindow(Form->ClientToScreen(TPoint(290, 190))), Form);
 }
 
 TEST_F(HintFixture, WindowClassAndDataFromHintInfo)
