@@ -70,20 +70,17 @@ void TCompareData::Execute()
                                CompDM->SelectSvodDuplesInvoiceNumbers};
     QString branch;
     try {
+        // all four are held before anything can fail, so the closing steps release each once
         SyncDisableControls(result);
-        result->Close();
         for (TDataSet* ds : lists)
             SyncDisableControls(ds);
+        // closing the table closes its query too; a failure here is reported like any other
+        result->Close();
         SyncControlsEnabled(false);
         SyncStatusText(QStringLiteral("Получение информации из временной таблицы..."));
-    } catch (const EThread&) {
-        return;   // the application is going down
-    }
-
-    try {
         Run(branch);
     } catch (const EThread&) {
-        return;
+        return;   // the application is going down
     } catch (const EConnectException& e) {
         try {
             SyncErrorDialog(QStringLiteral("Произошла ошибка при подключении к объекту ") + branch + QStringLiteral(" с текстом: ") +
