@@ -858,6 +858,7 @@ protected:
     void WMMButtonUp(TMessage& M) override;
     void WMLButtonDblClk(TMessage& M) override;
     void WMRButtonDblClk(TMessage& M) override;
+    void WMMButtonDblClk(TMessage& M) override;
     void WMEraseBkgnd(TMessage& M) override { M.Result = 1; }
     void WMPaint(TMessage& M) override;
     bool CanDblClickAtMessage(TMessage& Message);

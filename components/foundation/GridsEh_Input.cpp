@@ -450,6 +450,14 @@ void TCustomGridEh::WMRButtonDblClk(TMessage& M)
         ButtonUp(M, mbRight, true);
 }
 
+void TCustomGridEh::WMMButtonDblClk(TMessage& M)
+{
+    const bool fire = CanFireCellMouseEvent(M);
+    TCustomControlEh::WMMButtonDblClk(M);
+    if (fire)
+        ButtonUp(M, mbMiddle, true);
+}
+
 bool TCustomGridEh::CanDblClickAtMessage(TMessage& Message)
 {
     TMouseButton button = mbLeft;

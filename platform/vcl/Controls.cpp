@@ -521,6 +521,10 @@ void TControl::WndProc(TMessage& Message)
         default: break;
         }
     }
+    // A control without double clicks sees the second press as a plain press.
+    if (!ControlStyle.Contains(csDoubleClicks) && (Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK ||
+                                                   Message.Msg == WM_MBUTTONDBLCLK))
+        Message.Msg -= WM_LBUTTONDBLCLK - WM_LBUTTONDOWN;
     Dispatch(Message);
 }
 
@@ -535,6 +539,7 @@ void TControl::Dispatch(TMessage& M)
     case WM_RBUTTONDBLCLK: WMRButtonDblClk(M); break;
     case WM_MBUTTONDOWN: WMMButtonDown(M); break;
     case WM_MBUTTONUP: WMMButtonUp(M); break;
+    case WM_MBUTTONDBLCLK: WMMButtonDblClk(M); break;
     case WM_MOUSEMOVE: WMMouseMove(M); break;
     case WM_MOUSEWHEEL: WMMouseWheel(M); break;
     case WM_CANCELMODE: WMCancelMode(M); break;
@@ -959,6 +964,7 @@ void TControl::WMRButtonUp(TMessage& M)
 void TControl::WMRButtonDblClk(TMessage& M) { DoMouseDown(M, mbRight, {ssDouble}); }
 void TControl::WMMButtonDown(TMessage& M) { DoMouseDown(M, mbMiddle, {}); }
 void TControl::WMMButtonUp(TMessage& M) { DoMouseUp(M, mbMiddle); }
+void TControl::WMMButtonDblClk(TMessage& M) { DoMouseDown(M, mbMiddle, {ssDouble}); }
 void TControl::WMMouseMove(TMessage& M)
 {
     TWMMouse m{M};

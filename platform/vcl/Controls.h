@@ -236,6 +236,7 @@ protected:
     virtual void WMRButtonDblClk(TMessage& M);
     virtual void WMMButtonDown(TMessage& M);
     virtual void WMMButtonUp(TMessage& M);
+    virtual void WMMButtonDblClk(TMessage& M);
     virtual void WMMouseMove(TMessage& M);
     virtual void WMMouseWheel(TMessage& M);
     virtual void WMCancelMode(TMessage& M);

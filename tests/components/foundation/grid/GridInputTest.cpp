@@ -111,6 +111,46 @@ TEST_F(GridFixture, CellMouseEventsAndClickSelection)
     EXPECT_EQ(Grid->CurCell(), GridCoord(2, 2));
 }
 
+TEST_F(GridFixture, DoubleClicksOfEveryButtonReachTheCellUnlessTheCellRefuses)
+{
+    QStringList log;
+    auto name = [](TMouseButton b, TShiftState s) {
+        return QString(b == mbLeft ? "L" : b == mbRight ? "R" : "M") + (s.Contains(ssDouble) ? "2" : "");
+    };
+    Grid->OnCellMouseDown = [&](TCustomGridEh*, TGridCoord c, TMouseButton b, TShiftState s, int, int, bool&) {
+        log << QStringLiteral("down %1 %2,%3").arg(name(b, s)).arg(c.X).arg(c.Y);
+    };
+    Grid->OnCellMouseClick = [&](TCustomGridEh*, TGridCoord c, TMouseButton b, TShiftState s, int, int, bool&) {
+        log << QStringLiteral("click %1 %2,%3").arg(name(b, s)).arg(c.X).arg(c.Y);
+    };
+    Grid->SetBounds(0, 0, 400, 200);
+    struct Case {
+        UINT Down, Up, Dbl;
+        WPARAM Key;
+        const char* B;
+    } cases[] = {
+        {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_LBUTTONDBLCLK, MK_LBUTTON, "L"},
+        {WM_RBUTTONDOWN, WM_RBUTTONUP, WM_RBUTTONDBLCLK, MK_RBUTTON, "R"},
+        {WM_MBUTTONDOWN, WM_MBUTTONUP, WM_MBUTTONDBLCLK, MK_MBUTTON, "M"},
+    };
+    for (const Case& k : cases) {
+        for (bool refuse : {false, true}) {
+            Grid->DblClickable = [&](TGridCoord, TMouseButton) { return !refuse; };
+            log.clear();
+            Mouse(k.Down, 130, 50, k.Key);
+            Mouse(k.Up, 130, 50);
+            Mouse(k.Dbl, 130, 50, k.Key);
+            Mouse(k.Up, 130, 50);
+            const QString b = k.B;
+            // A refused double click arrives as a second plain press.
+            const QStringList want = refuse ? QStringList{"down " + b + " 2,2", "click " + b + " 2,2", "down " + b + " 2,2", "click " + b + " 2,2"}
+                                            : QStringList{"down " + b + " 2,2", "click " + b + " 2,2", "click " + b + "2 2,2", "click " + b + " 2,2"};
+            EXPECT_EQ(log, want) << k.B << " refused " << refuse;
+            Grid->Perform(WM_CANCELMODE, 0, 0);
+        }
+    }
+}
+
 TEST_F(GridFixture, DraggingSelectsARange)
 {
     TGridOptionsEh o = Grid->Options();

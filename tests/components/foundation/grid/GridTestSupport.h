@@ -24,6 +24,7 @@ public:
     QStringList Edits;
     std::function<bool(int, int)> Selectable;
     std::function<bool(int)> TabStop;
+    std::function<bool(TGridCoord, TMouseButton)> DblClickable;
 
     const CellCall* Find(int c, int r) const
     {
@@ -34,6 +35,10 @@ public:
     }
     bool CanSelectCell(int c, int r) override { return Selectable ? Selectable(c, r) : true; }
     bool IsTabStopCol(int c) override { return TabStop ? TabStop(c) : true; }
+    bool CanCellDblClick(TGridCoord c, TMouseButton b, TPoint, TPoint, TShiftState) override
+    {
+        return DblClickable ? DblClickable(c, b) : true;
+    }
     void DrawCell(int c, int r, TGridDrawState s, const TRect& rect) override
     {
         Cells.push_back({c, r, s, rect});
