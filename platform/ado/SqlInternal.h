@@ -86,6 +86,11 @@ public:
     virtual QString CatalogSchema(const QString& catalog) = 0;
     virtual bool VariableType(const QString& name, TSqlTypeInfo& t) = 0;
     virtual TSqlTypeInfo ParamType(const QString& name) = 0;
+    // Whether an index of the table starts with the column under that collation.
+    virtual bool HasIndexOn(const QString& schema, const QString& table, const QString& column, const QString& collation)
+    {
+        return false;
+    }
 };
 
 // Between the statements of one translation that must run one after the other (each is

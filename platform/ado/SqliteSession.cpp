@@ -217,6 +217,7 @@ public:
     QString CatalogSchema(const QString& catalog) override;
     bool VariableType(const QString& name, TSqlTypeInfo& t) override;
     TSqlTypeInfo ParamType(const QString& name) override;
+    bool HasIndexOn(const QString& schema, const QString& table, const QString& column, const QString& collation) override;
     // FunctionHost
     const QString& DateFormat() const override { return FDateFormat; }
 
@@ -440,6 +441,23 @@ void SqliteSession::RollbackTrans()
 {
     std::lock_guard<std::recursive_mutex> g(Mutex());
     exec(QStringLiteral("ROLLBACK"));
+}
+
+bool SqliteSession::HasIndexOn(const QString& schema, const QString& table, const QString& column, const QString& collation)
+{
+    sqlite3_stmt* st = nullptr;
+    const char* sql = "SELECT 1 FROM pragma_index_list(?1, ?2) AS il JOIN pragma_index_xinfo(il.name, ?2) AS ix"
+                      " WHERE ix.seqno = 0 AND ix.name = ?3 COLLATE NOCASE AND ix.coll = ?4 COLLATE NOCASE";
+    if (sqlite3_prepare_v2(FDb, sql, -1, &st, nullptr) != SQLITE_OK) { sqlite3_finalize(st); return false; }
+    const QByteArray t = table.toUtf8(), s = (schema.isEmpty() ? QStringLiteral("main") : schema).toUtf8(), c = column.toUtf8(),
+                     k = collation.toUtf8();
+    sqlite3_bind_text(st, 1, t.constData(), t.size(), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 2, s.constData(), s.size(), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 3, c.constData(), c.size(), SQLITE_TRANSIENT);
+    sqlite3_bind_text(st, 4, k.constData(), k.size(), SQLITE_TRANSIENT);
+    const bool found = sqlite3_step(st) == SQLITE_ROW;
+    sqlite3_finalize(st);
+    return found;
 }
 
 bool SqliteSession::TableColumns(const QString& schema, const QString& table, std::vector<TSqlColumn>& cols)

@@ -419,20 +419,21 @@ struct Ex {
     TSqlColumn base; // the source column of a column reference
 };
 
+struct Obj {
+    QString schema;   // "" (search order), "main", "temp" or an attached catalog
+    QString name;
+    QString sql() const { return schema.isEmpty() ? QuoteId(name) : QuoteId(schema) + u'.' + QuoteId(name); }
+};
+
 struct Source {
     QString alias;
     std::vector<TSqlColumn> cols;
+    std::optional<Obj> table;   // a table, not a derived one
 };
 
 struct Scope {
     std::vector<Source> src;
     Scope* parent = nullptr;
-};
-
-struct Obj {
-    QString schema;   // "" (search order), "main", "temp" or an attached catalog
-    QString name;
-    QString sql() const { return schema.isEmpty() ? QuoteId(name) : QuoteId(schema) + u'.' + QuoteId(name); }
 };
 
 struct SelOut {
@@ -1230,6 +1231,7 @@ public:
         Source src;
         src.cols = columnsOf(o, true);
         src.alias = o.name;
+        src.table = o;
         if (kw("AS")) src.alias = ident();
         else if ((cur().kind == Token::Ident || cur().kind == Token::QIdent) && !reserved(cur())) src.alias = ident();
         if (cur().is("WITH") && at(1).op("(")) { ++p; p = matchParen(t, p, e) + 1; }
@@ -1266,6 +1268,16 @@ public:
             names.insert(c.Name.toLower());
         }
         return !names.isEmpty();
+    }
+
+    // A table with an index on one of the keys as they compare needs no copy.
+    bool indexed(const Source& src, const JoinKeys& k)
+    {
+        if (!src.table || !k.lifted.isEmpty()) return false;
+        for (const auto& key : k.keys)
+            if (sp.HasIndexOn(src.table->schema, src.table->name, key.first, key.second ? QStringLiteral("TSQL") : QStringLiteral("BINARY")))
+                return true;
+        return false;
     }
 
     // The right side of a FULL or RIGHT JOIN as an indexed work table in "temp".
@@ -1324,7 +1336,7 @@ public:
                 QString on;
                 try { on = expr().s; } catch (...) { joinKeys = saved; throw; }
                 joinKeys = saved;
-                if (!keys.keys.empty()) right = workTable(right, on, sc.src.back(), keys);
+                if (!keys.keys.empty() && !indexed(sc.src.back(), keys)) right = workTable(right, on, sc.src.back(), keys);
                 s += u' ' + join + u' ' + right + QStringLiteral(" ON ") + on;
             } else
                 s += u' ' + join + u' ' + right + QStringLiteral(" ON ") + expr().s;
