@@ -152,7 +152,7 @@ public:
     QString Title;
     bool ShowHint = true;
     int HintPause = 500;
-    int HintShortPause = 0;
+    int HintShortPause = 50;
     int HintHidePause = 2500;
     TColor HintColor = clInfoBk;
     // Shows the hint of the control under the screen point at once.
