@@ -823,6 +823,9 @@ bool TCustomMemTableEh::GetFieldData(TField* Field, Variant& Value)
 
 void TCustomMemTableEh::SetFieldData(TField* Field, const Variant& Value)
 {
+    // Aggregate values are computed from the rows, never written.
+    if (Field->FieldKind() == fkAggregate)
+        DatabaseErrorFmt(QString::fromLatin1(DBMsg::FieldReadOnly), {Field->DisplayName()}, this);
     const TDataSetState s = State();
     const bool quiet = s == dsCalcFields || s == dsFilter || s == dsNewValue || s == dsInternalCalc;
     if (Field->IsDataField() || (s != dsCalcFields && s != dsInternalCalc && s != dsFilter))

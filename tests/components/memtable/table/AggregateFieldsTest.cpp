@@ -150,6 +150,11 @@ TEST_F(AggFixture, ChangingTheExpressionOfAnOpenTableRecomputes)
     EXPECT_TRUE(agg->IsNull());
     agg->SetActive(true);
     EXPECT_EQ(agg->AsFloat(), 3.0);
+
+    t->Edit();
+    EXPECT_EQ(ErrorOf([&] { agg->SetValue(Variant(5)); }), "Field 'A' cannot be modified");
+    t->Cancel();
+    EXPECT_EQ(agg->AsFloat(), 3.0);
 }
 
 TEST_F(AggFixture, ARejectedExpressionRaisesAndLeavesTheOthersWorking)
