@@ -118,6 +118,7 @@ void TSizeGripPanelEh::SetTriangleWindow(bool Value)
     if (FTriangleWindow == Value)
         return;
     FTriangleWindow = Value;
+    FPassingMouse = false;
     UpdateCursor();
     Invalidate();
 }
@@ -154,6 +155,53 @@ bool TSizeGripPanelEh::IsActive() const
     const TPoint corner = self->ClientToScreen(TPoint(rtl ? 0 : self->Width(), self->Height()));
     const TPoint hostCorner = host->ClientToScreen(TPoint(rtl ? 0 : host->ClientWidth(), host->ClientHeight()));
     return std::abs(corner.X - hostCorner.X) <= 3 && std::abs(corner.Y - hostCorner.Y) <= 3;
+}
+
+bool TSizeGripPanelEh::PtInGripRegion(int X, int Y) const
+{
+    const int w = Width(), h = Height();
+    if (X < 0 || Y < 0 || X >= w || Y >= h)
+        return false;
+    if (!FTriangleWindow)
+        return true;
+    // Pixel centres against the triangle's long side; the corner triangles are (W, H the size):
+    // bottom-right (0,H) (W,H) (W,0); bottom-left (W,H) (0,H) (0,0); top-left (W-1,0) (0,0)
+    // (0,H-1); top-right (W,H-1) (W,0) (1,0).
+    const double x = X + 0.5, y = Y + 0.5;
+    switch (FPosition) {
+    case sgpBottomRight: return x / w + y / h >= 1.0;
+    case sgpBottomLeft: return y / h >= x / w;
+    case sgpTopLeft: return w > 1 && h > 1 && x / (w - 1) + y / (h - 1) <= 1.0;
+    case sgpTopRight: return w > 1 && h > 1 && (x - 1) / (w - 1) >= y / (h - 1);
+    }
+    return true;
+}
+
+// The window is not shaped (window masks do not work everywhere), so the triangle is kept by
+// hit testing: the mouse outside it goes to the window beneath, the grid.
+void TSizeGripPanelEh::WndProc(TMessage& Message)
+{
+    const UINT m = Message.Msg;
+    const bool mouse = m == WM_MOUSEMOVE || (m >= WM_LBUTTONDOWN && m <= WM_MBUTTONDBLCLK);
+    if (mouse && FTriangleWindow && FMouseMousePos.X == -1 && Parent()) {
+        const TPoint p(GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam));
+        const bool press = m == WM_LBUTTONDOWN || m == WM_RBUTTONDOWN || m == WM_MBUTTONDOWN || m == WM_LBUTTONDBLCLK ||
+                           m == WM_RBUTTONDBLCLK || m == WM_MBUTTONDBLCLK;
+        const bool release = m == WM_LBUTTONUP || m == WM_RBUTTONUP || m == WM_MBUTTONUP;
+        if (FPassingMouse || !PtInGripRegion(p.X, p.Y)) {
+            if (press)
+                FPassingMouse = true;
+            else if (release)
+                FPassingMouse = false;
+            if (m == WM_MOUSEMOVE)
+                SetCursor(crDefault);
+            Message.Result = Parent()->Perform(m, Message.WParam, MAKELPARAM(WORD(int16_t(p.X + Left())), WORD(int16_t(p.Y + Top()))));
+            return;
+        }
+        if (m == WM_MOUSEMOVE)
+            UpdateCursor();
+    }
+    TCustomControl::WndProc(Message);
 }
 
 void TSizeGripPanelEh::UpdateCursor()

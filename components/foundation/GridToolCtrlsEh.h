@@ -55,8 +55,12 @@ public:
     TWinControl* HostWindow() const;
     // Never, always, or (automatic) when the host is sizable and the grip sits in its corner.
     bool IsActive() const;
+    // Whether a client point belongs to the grip's window: the triangle of its corner when
+    // it is a triangle window, else the whole square.
+    bool PtInGripRegion(int X, int Y) const;
 
 protected:
+    void WndProc(TMessage& Message) override;
     void Paint() override;
     void Resize() override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
@@ -69,6 +73,7 @@ protected:
     TPoint FInitFormSize;
     TPoint FInitFormPos;
     TPoint FMouseMousePos{-1, -1};
+    bool FPassingMouse = false;   // a press outside the triangle went to the parent; so do the rest until release
 };
 
 // Top-most feedback windows that show where a dragged column or row will land.

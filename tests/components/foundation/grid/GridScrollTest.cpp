@@ -176,3 +176,72 @@ TEST_F(ScrollFixture, CornerGripResizesTheFormOnlyInItsCorner)
     Grid->SetSizeGripAlwaysShow(true);
     EXPECT_EQ(corner->GripActiveStatus(), gasAlwaysEh);
 }
+
+namespace {
+// Logs the presses that reach it, in its client coordinates.
+class TPressLog : public TCustomControl {
+public:
+    using TCustomControl::TCustomControl;
+    QStringList Log;
+    void MouseDown(TMouseButton, TShiftState, int X, int Y) override { Log << QStringLiteral("down %1,%2").arg(X).arg(Y); }
+    void MouseMove(TShiftState, int X, int Y) override { Log << QStringLiteral("move %1,%2").arg(X).arg(Y); }
+    void MouseUp(TMouseButton, TShiftState, int X, int Y) override { Log << QStringLiteral("up %1,%2").arg(X).arg(Y); }
+};
+} // namespace
+
+TEST_F(GridFixture, TriangleGripTakesOnlyTheMouseInsideItsTriangle)
+{
+    auto* under = new TPressLog(Form);
+    under->SetParent(Form);
+    under->SetBounds(0, 0, 300, 200);
+    auto* grip = new TSizeGripPanelEh(Form);
+    grip->SetParent(under);
+    grip->SetBounds(100, 50, 17, 17);
+    grip->SetGripActiveStatus(gasAlwaysEh);
+    grip->SetTriangleWindow(true);
+    struct Case {
+        TSizeGripPosition Pos;
+        TPoint Corner, Opposite;
+    } cases[] = {
+        {sgpBottomRight, TPoint(16, 16), TPoint(0, 0)},
+        {sgpBottomLeft, TPoint(0, 16), TPoint(16, 0)},
+        {sgpTopLeft, TPoint(0, 0), TPoint(16, 16)},
+        {sgpTopRight, TPoint(16, 0), TPoint(0, 16)},
+    };
+    for (const Case& k : cases) {
+        grip->SetPosition(k.Pos);
+        EXPECT_TRUE(grip->PtInGripRegion(k.Corner.X, k.Corner.Y)) << int(k.Pos);
+        EXPECT_FALSE(grip->PtInGripRegion(k.Opposite.X, k.Opposite.Y)) << int(k.Pos);
+        int inside = 0;
+        for (int y = 0; y < 17; ++y)
+            for (int x = 0; x < 17; ++x)
+                inside += grip->PtInGripRegion(x, y) ? 1 : 0;
+        EXPECT_GT(inside, 17 * 17 * 2 / 5) << int(k.Pos);   // about half the square
+        EXPECT_LT(inside, 17 * 17 * 3 / 5) << int(k.Pos);
+
+        // Outside the triangle the press, the moves and the release go to the window beneath,
+        // even when the mouse then crosses into the triangle.
+        under->Log.clear();
+        grip->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(k.Opposite.X, k.Opposite.Y));
+        grip->Perform(WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(k.Corner.X, k.Corner.Y));
+        grip->Perform(WM_LBUTTONUP, 0, MAKELPARAM(k.Corner.X, k.Corner.Y));
+        EXPECT_EQ(under->Log, QStringList({QStringLiteral("down %1,%2").arg(100 + k.Opposite.X).arg(50 + k.Opposite.Y),
+                                           QStringLiteral("move %1,%2").arg(100 + k.Corner.X).arg(50 + k.Corner.Y),
+                                           QStringLiteral("up %1,%2").arg(100 + k.Corner.X).arg(50 + k.Corner.Y)}))
+            << int(k.Pos);
+        // Inside, the grip keeps the mouse.
+        under->Log.clear();
+        grip->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(k.Corner.X, k.Corner.Y));
+        EXPECT_TRUE(under->Log.isEmpty()) << int(k.Pos);
+        EXPECT_EQ(grip->GetCursor(), k.Pos == sgpTopLeft || k.Pos == sgpBottomRight ? crSizeNWSE : crSizeNESW);
+        grip->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(k.Opposite.X, k.Opposite.Y));
+        EXPECT_EQ(grip->GetCursor(), crDefault);
+    }
+    // A square grip takes the whole square.
+    grip->SetTriangleWindow(false);
+    EXPECT_TRUE(grip->PtInGripRegion(16, 0) && grip->PtInGripRegion(0, 16));
+    under->Log.clear();
+    grip->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
+    grip->Perform(WM_LBUTTONUP, 0, MAKELPARAM(0, 0));
+    EXPECT_TRUE(under->Log.isEmpty());
+}
