@@ -275,6 +275,10 @@ TEST_F(Semantics, FullJoinOnAComputedKeyOfADerivedTable)
     EXPECT_EQ(s->Execute(QStringLiteral("INSERT INTO #r (id, summ) ") + sql.left(sql.indexOf(QLatin1String("ORDER"))).replace(
                              QLatin1String(", spr.NSF"), QString()), {{"mes", "01.02.2024"}}), 3);
     EXPECT_EQ(Query(*s, QStringLiteral("SELECT id, summ FROM #r ORDER BY id")), (QStringList{"1|3.305", "2|0.001", "3|NULL"}));
+    // and through SELECT..INTO, which runs in parts
+    s->Execute(sql.left(sql.indexOf(QLatin1String("ORDER"))).replace(QLatin1String(" FROM amounts"), QLatin1String(" INTO #si FROM amounts")),
+               {{"mes", "01.03.2024"}});
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT id, Summ FROM #si ORDER BY id")), (QStringList{"1|NULL", "2|NULL", "3|7.000"}));
 }
 
 TEST_F(Semantics, SelectIntoIdentityValuesAndHints)
