@@ -1,5 +1,9 @@
 #include "GridTestSupport.h"
 
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
 using namespace gridtest;
 
 namespace {
@@ -244,4 +248,29 @@ TEST_F(GridFixture, TriangleGripTakesOnlyTheMouseInsideItsTriangle)
     grip->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(0, 0));
     grip->Perform(WM_LBUTTONUP, 0, MAKELPARAM(0, 0));
     EXPECT_TRUE(under->Log.isEmpty());
+}
+
+// What is on the screen after a scroll (moved pixels plus the repainted strip) must be what a
+// full repaint gives.
+TEST_F(ScrollFixture, ScrolledPictureEqualsAFullRepaint)
+{
+    Setup(40, 300, true);
+    Grid->SetColCount(12);   // wider than the grid: both bars
+    Drain();
+    auto shot = [&] { return QGuiApplication::primaryScreen()->grabWindow(Form->Widget()->winId()).toImage(); };
+    struct Case {
+        bool Vert;
+        int Code;
+    } cases[] = {{true, SB_LINEDOWN}, {true, SB_PAGEDOWN}, {true, SB_LINEUP}, {false, SB_LINERIGHT}, {false, SB_LINELEFT}};
+    for (const Case& k : cases) {
+        const QImage before = shot();
+        Grid->ScrollByCode(k.Vert, k.Code, 0, true);
+        Drain();
+        const QImage scrolled = shot();
+        Grid->Invalidate();
+        Drain();
+        const QImage full = shot();
+        EXPECT_NE(before, full) << k.Vert << " " << k.Code;   // the scroll moved something
+        EXPECT_EQ(scrolled, full) << k.Vert << " " << k.Code;
+    }
 }
