@@ -437,3 +437,20 @@ TEST(HintWindow, KeptInsideTheWorkArea)
     EXPECT_LE(w.Top() + w.Height(), area.Bottom);
     w.ReleaseHandle();
 }
+
+TEST_F(HintFixture, ReshowTimeoutAsksAgain)
+{
+    int n = 0;
+    A->OnHint = [&](THintInfo& i) {
+        i.ReshowTimeout = n == 0 ? 100 : 0;
+        i.HintStr = QStringLiteral("остаток %1").arg(++n);
+        return LRESULT(0);
+    };
+    Move(A, 5, 5);
+    M->ShowTimerExpired();
+    EXPECT_EQ(Shown(), QStringLiteral("остаток 1"));
+    M->ShowTimerExpired();   // the reshow timer
+    EXPECT_EQ(Shown(), QStringLiteral("остаток 2"));
+    M->ShowTimerExpired();   // no reshow asked the second time
+    EXPECT_EQ(A->HintShows, 2);
+}
