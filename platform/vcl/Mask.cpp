@@ -23,6 +23,23 @@ TCustomEdit::TCustomEdit(TComponent* AOwner) : TCustomControl(AOwner)
     ControlStyle.Include(csDoubleClicks);
 }
 
+void TCustomEdit::CreateParams(TCreateParams& Params)
+{
+    TCustomControl::CreateParams(Params);
+    if (FMultiLine)
+        Params.Style |= ES_MULTILINE;
+    if (!FMultiLine || !WordWrap)
+        Params.Style |= ES_AUTOHSCROLL;
+}
+
+void TCustomEdit::CreateWindowHandle(const TCreateParams& Params)
+{
+    TCustomControl::CreateWindowHandle(Params);
+    FMultiLine = (Params.Style & ES_MULTILINE) != 0;
+    if (FMultiLine)
+        WordWrap = (Params.Style & ES_AUTOHSCROLL) == 0;
+}
+
 void TCustomEdit::Resize()
 {
     TCustomControl::Resize();

@@ -70,6 +70,10 @@ public:
     TNotifyEvent OnChange;
 
 protected:
+    // The window's edit styles decide the kind: ES_MULTILINE makes it multi-line, and
+    // ES_AUTOHSCROLL then turns word wrap off.
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWindowHandle(const TCreateParams& Params) override;
     void Dispatch(TMessage& Message) override;
     void Paint() override;
     void KeyDown(Word& Key, TShiftState Shift) override;

@@ -471,3 +471,22 @@ TEST_F(EditorFixture, EditorFocusMakesTheGridTheFocusedControlUnlessTheFormRefus
     EXPECT_EQ(ed->SetFocusHandled, 0);
     EXPECT_EQ(Form->ActiveControl(), third);
 }
+
+TEST_F(EditorFixture, EditorWindowIsMultiLineWithoutWordWrap)
+{
+    G->SetEditorMode(true);
+    TInplaceEdit* ed = G->InplaceEditor();
+    ASSERT_TRUE(ed && ed->Visible());
+    EXPECT_TRUE(ed->MultiLine());
+    EXPECT_FALSE(ed->WordWrap);
+    ed->SetEditText(QStringLiteral("a long first line that is wider than the cell\nsecond"));
+    EXPECT_EQ(ed->LineCount(), 2);   // only the line break starts a line
+    EXPECT_EQ(ed->LineIndex(1), 46);
+    // A plain edit stays single-line: a pasted line break is dropped.
+    TCustomEdit plain(Form);
+    plain.SetParent(Form);
+    plain.HandleNeeded();
+    EXPECT_FALSE(plain.MultiLine());
+    plain.SetSelText(QStringLiteral("a\nb"));
+    EXPECT_EQ(plain.Text(), "ab");
+}
