@@ -30,8 +30,7 @@ TSheetCells ReadXlsxFirstSheet(const QString& path);
 TSheetCells ReadXlsFirstSheet(const QString& path);
 TSheetCells ReadCsvFirstSheet(const QString& path);
 TSheetCells ReadCsvText(const QByteArray& bytes, int chunkSize = 1 << 20);   // the csv rules on bytes in memory
-// A worksheet of at least four stretches of this many bytes of XML is cut at row ends and
-// read on several threads.
+// How many bytes of worksheet XML the xlsx reader takes from the zip package at a time.
 extern int XlsxStretchBytes;
 // Chooses the reader by the file's first bytes, then by its extension.
 TSheetCells ReadFirstWorksheet(const QString& path);

@@ -1,5 +1,6 @@
-// .xlsx: the first worksheet streamed from the zip package with QXmlStreamReader, never
-// unpacked whole, so large sheets load in bounded memory.
+// .xlsx: the first worksheet streamed from the zip package block by block, never unpacked
+// whole, so large sheets load in bounded memory. The sheet and its string table go through a
+// small byte scanner; the small parts (workbook, relationships, styles) through QXmlStreamReader.
 #include "NumberFormats.h"
 #include "Workbook.h"
 
@@ -7,12 +8,15 @@
 #include <QHash>
 #include <QIODevice>
 #include <QXmlStreamReader>
-#include <deque>
-#include <future>
-#include <thread>
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cstring>
+#include <string>
+#include <string_view>
 #include <zip.h>
 
-int XlsxStretchBytes = 4 << 20;
+int XlsxStretchBytes = 1 << 20;
 
 namespace {
 
@@ -226,7 +230,7 @@ QString ReadStringItem(QXmlStreamReader& xml)
     return Unescape(text);
 }
 
-std::vector<TStringRef> ReadSharedStrings(const ZipArchive& zip, const QString& part, TSheetCellsBuilder& cells)
+std::vector<TStringRef> ReadSharedStringsXml(const ZipArchive& zip, const QString& part, TSheetCellsBuilder& cells)
 {
     std::vector<TStringRef> table;
     ZipEntryDevice dev(zip, part);
@@ -352,10 +356,6 @@ WorkbookInfo ReadWorkbook(const ZipArchive& zip)
     return info;
 }
 
-// Raised by a stretch of sheet XML read on its own that holds a row without a number: its
-// rows can only be counted from the sheet's start.
-struct NeedsSequentialRead {};
-
 struct SheetContext {
     const ZipArchive& Zip;
     const WorkbookInfo& Info;
@@ -363,8 +363,9 @@ struct SheetContext {
     const std::vector<bool>& DateStyles;
 };
 
-// The rows and cells of a worksheet (or of a stretch of it wrapped in its root element).
-void ParseSheetXml(QXmlStreamReader& xml, const SheetContext& ctx, TSheetCellsBuilder& cells, bool stretch)
+// The rows and cells of a worksheet by the general XML reader, for sheets the scanner leaves
+// to it (another encoding than UTF-8, a DTD subset).
+void ParseSheetXml(QXmlStreamReader& xml, const SheetContext& ctx, TSheetCellsBuilder& cells)
 {
     const QString& part = ctx.Info.FirstSheetPart;
     const std::vector<TStringRef>& shared = ctx.Shared;
@@ -382,8 +383,6 @@ void ParseSheetXml(QXmlStreamReader& xml, const SheetContext& ctx, TSheetCellsBu
         const QStringView name = xml.name();
         if (name == u"row") {
             const auto r = xml.attributes().value(attrR);
-            if (stretch && r.isEmpty())
-                throw NeedsSequentialRead{};
             bool ok = true;
             row = r.isEmpty() ? row + 1 : r.toInt(&ok);
             if (!ok || row < 1)
@@ -482,125 +481,713 @@ void ParseSheetXml(QXmlStreamReader& xml, const SheetContext& ctx, TSheetCellsBu
     CheckXml(xml, ctx.Zip, part);
 }
 
-void ReadWorksheet(const SheetContext& ctx, TSheetCellsBuilder& cells)
+void ReadWorksheetXml(const SheetContext& ctx, TSheetCellsBuilder& cells)
 {
     ZipEntryDevice dev(ctx.Zip, ctx.Info.FirstSheetPart);
     QXmlStreamReader xml(&dev);
-    ParseSheetXml(xml, ctx, cells, false);
+    ParseSheetXml(xml, ctx, cells);
 }
 
-// A large sheet is cut at row ends into stretches that are parsed on several threads, each
-// wrapped in the sheet's own root and sheetData tags so its namespaces still hold; the parts
-// are appended in order. False when the sheet is too small to be worth it.
-bool ReadWorksheetInParallel(const SheetContext& ctx, TSheetCellsBuilder& cells)
-{
-    const qsizetype kStretch = std::max(1024, XlsxStretchBytes);
-    const ZipArchive& zip = ctx.Zip;
-    const QString& part = ctx.Info.FirstSheetPart;
-    const int threads = std::min(8, int(std::thread::hardware_concurrency()));
-    zip_stat_t st;
-    if (threads < 2 || zip_stat(zip.Handle(), part.toUtf8().constData(), ZIP_FL_NOCASE, &st) != 0
-        || !(st.valid & ZIP_STAT_SIZE) || st.size < zip_uint64_t(4 * kStretch))
-        return false;
+// Signals a sheet in an encoding other than UTF-8 (or with a DTD subset): read by the general
+// XML reader instead of the byte scanner.
+struct NeedsGeneralReader {};
 
-    ZipEntryDevice dev(zip, part);
-    QByteArray pending;
-    bool eof = false;
-    auto more = [&] {
-        const QByteArray block = dev.read(1 << 20);
-        if (!dev.Error().isEmpty())
-            Fail(zip.Path(), QStringLiteral("часть %1 повреждена (%2)").arg(part, dev.Error()));
-        if (block.isEmpty())
-            eof = true;
-        pending += block;
+// A small XML scanner over the UTF-8 bytes of one zip entry, read in blocks; made for the
+// sheet's rows and cells, where a general reader spends most of the load time. It checks
+// what makes a document well formed for our purposes (tags nest and match, quoted attributes,
+// known entities) and hands start tags, end tags and the text the handler asks for.
+class XmlScanner {
+public:
+    struct Attr {
+        std::string_view Name;    // qualified
+        std::string_view Value;   // raw: entities not decoded
     };
-    auto corrupt = [&] { Fail(zip.Path(), QStringLiteral("часть %1 повреждена: нет данных листа").arg(part)); };
 
-    // The root start tag, then the sheetData start tag, both kept for the wrappers.
-    qsizetype sheetDataAt = -1;
-    while (!eof && (sheetDataAt = pending.indexOf("sheetData")) < 0)
-        more();
-    qsizetype tagEnd = sheetDataAt < 0 ? -1 : pending.indexOf('>', sheetDataAt);
-    while (sheetDataAt >= 0 && tagEnd < 0 && !eof) {
-        more();
-        tagEnd = pending.indexOf('>', sheetDataAt);
+    XmlScanner(const ZipArchive& zip, const QString& part)
+        : FZip(zip), FPart(part), FFile(zip.OpenEntry(part)), FBlock(size_t(std::max(1024, XlsxStretchBytes)))
+    {
     }
-    if (sheetDataAt < 1 || tagEnd < 0)
-        corrupt();
-    if (pending[tagEnd - 1] == '/')
-        return true;   // <sheetData/>: no cells
-    qsizetype rootAt = 0;
-    while ((rootAt = pending.indexOf('<', rootAt)) >= 0 && rootAt + 1 < pending.size()
-           && (pending[rootAt + 1] == '?' || pending[rootAt + 1] == '!'))
-        ++rootAt;
-    const qsizetype rootEnd = rootAt < 0 ? -1 : pending.indexOf('>', rootAt);
-    const qsizetype sheetDataOpen = pending.lastIndexOf('<', sheetDataAt);
-    if (rootEnd < 0 || rootEnd >= sheetDataOpen)
-        corrupt();
-    QByteArray rootTag = pending.mid(rootAt, rootEnd - rootAt + 1);
-    QByteArray rootName = rootTag.mid(1);
-    for (qsizetype i = 0; i < rootName.size(); ++i)
-        if (rootName[i] == ' ' || rootName[i] == '>' || rootName[i] == '\t' || rootName[i] == '\r'
-            || rootName[i] == '\n' || rootName[i] == '/') {
-            rootName.truncate(i);
+    ~XmlScanner() { zip_fclose(FFile); }
+    XmlScanner(const XmlScanner&) = delete;
+    XmlScanner& operator=(const XmlScanner&) = delete;
+
+    int Line() const { return int(FLinesBefore + std::count(FBuf.data(), FPos, '\n') + 1); }
+    [[noreturn]] void Error(const QString& what) const
+    {
+        Fail(FZip.Path(), QStringLiteral("часть %1 повреждена: %2 (строка %3)").arg(FPart, what).arg(Line()));
+    }
+
+    static std::string_view Local(std::string_view name)
+    {
+        const size_t colon = name.rfind(':');
+        return colon == std::string_view::npos ? name : name.substr(colon + 1);
+    }
+
+    // Decodes the five named entities and character references of [b, e) onto out (UTF-8).
+    void Decode(const char* b, const char* e, std::string& out) const
+    {
+        while (b < e) {
+            const char* amp = static_cast<const char*>(memchr(b, '&', size_t(e - b)));
+            if (!amp) {
+                out.append(b, size_t(e - b));
+                return;
+            }
+            out.append(b, size_t(amp - b));
+            const char* semi = static_cast<const char*>(memchr(amp, ';', size_t(e - amp)));
+            if (!semi)
+                Error(QStringLiteral("ссылка на символ без «;»"));
+            const std::string_view ent(amp + 1, size_t(semi - amp - 1));
+            if (ent == "amp") out += '&';
+            else if (ent == "lt") out += '<';
+            else if (ent == "gt") out += '>';
+            else if (ent == "quot") out += '"';
+            else if (ent == "apos") out += '\'';
+            else if (ent.size() > 1 && ent[0] == '#') {
+                const bool hex = ent[1] == 'x';
+                uint32_t code = 0;
+                const char* d = ent.data() + (hex ? 2 : 1);
+                const char* de = ent.data() + ent.size();
+                auto [ptr, ec] = std::from_chars(d, de, code, hex ? 16 : 10);
+                if (d == de || ec != std::errc() || ptr != de || code == 0 || code > 0x10FFFF
+                    || (code >= 0xD800 && code < 0xE000))
+                    Error(QStringLiteral("неверная ссылка на символ &%1;").arg(QString::fromUtf8(ent.data(), qsizetype(ent.size()))));
+                AppendUtf8(out, code);
+            } else {
+                Error(QStringLiteral("неизвестная сущность &%1;").arg(QString::fromUtf8(ent.data(), qsizetype(ent.size()))));
+            }
+            b = semi + 1;
+        }
+    }
+
+    // Handler: void Start(std::string_view local, const std::vector<Attr>&); void End(std::string_view local);
+    // std::string* Capture() — where text goes now, or null to skip it.
+    template <class H>
+    void Run(H& h)
+    {
+        Fill();
+        if (FEnd - FPos >= 2 && ((uchar(FPos[0]) == 0xFF && uchar(FPos[1]) == 0xFE) || (uchar(FPos[0]) == 0xFE && uchar(FPos[1]) == 0xFF)))
+            throw NeedsGeneralReader{};
+        if (FEnd - FPos >= 3 && uchar(FPos[0]) == 0xEF && uchar(FPos[1]) == 0xBB && uchar(FPos[2]) == 0xBF)
+            FPos += 3;
+        size_t depth = 0;
+        bool seenRoot = false;
+        for (;;) {
+            if (FPos == FEnd && !Fill())
+                break;
+            if (*FPos != '<') {
+                const char* lt = static_cast<const char*>(memchr(FPos, '<', size_t(FEnd - FPos)));
+                const char* stop = lt ? lt : FEnd;
+                if (!lt && !FEof) {
+                    // The block may end inside an entity: leave it for the next block.
+                    for (const char* q = stop; q > FPos && stop - q < 16; --q)
+                        if (q[-1] == ';' || q[-1] == '>')
+                            break;
+                        else if (q[-1] == '&') {
+                            stop = q - 1;
+                            break;
+                        }
+                    if (stop == FPos) {
+                        More();
+                        continue;
+                    }
+                }
+                if (depth == 0) {
+                    for (const char* q = FPos; q < stop; ++q)
+                        if (!IsSpace(*q))
+                            Error(QStringLiteral("текст вне корневого элемента"));
+                } else if (std::string* out = h.Capture()) {
+                    Decode(FPos, stop, *out);
+                } else if (memchr(FPos, '&', size_t(stop - FPos))) {
+                    FScratch.clear();
+                    Decode(FPos, stop, FScratch);   // checked even when not kept
+                }
+                FPos = stop;
+                continue;
+            }
+            if (FEnd - FPos < 2) {
+                More();
+                continue;
+            }
+            const char c1 = FPos[1];
+            if (c1 == '?') {
+                const char* e = Find("?>", 2);
+                if (FEnd - FPos >= 5 && std::string_view(FPos, 5) == "<?xml") {
+                    const std::string_view decl(FPos, size_t(e - FPos));
+                    const size_t enc = decl.find("encoding");
+                    if (enc != std::string_view::npos) {
+                        QByteArray v = QByteArray(decl.data() + enc, qsizetype(decl.size() - enc)).toLower();
+                        if (!v.contains("utf-8") && !v.contains("utf8"))
+                            throw NeedsGeneralReader{};
+                    }
+                }
+                FPos = e + 2;
+            } else if (c1 == '!') {
+                if (Starts("<!--")) {
+                    FPos = Find("-->", 4) + 3;
+                } else if (Starts("<![CDATA[")) {
+                    if (depth == 0)
+                        Error(QStringLiteral("CDATA вне корневого элемента"));
+                    const char* e = Find("]]>", 9);
+                    if (std::string* out = h.Capture())
+                        out->append(FPos + 9, size_t(e - FPos - 9));
+                    FPos = e + 3;
+                } else {
+                    const char* e = Find(">", 2);
+                    if (memchr(FPos, '[', size_t(e - FPos)))
+                        throw NeedsGeneralReader{};   // an internal DTD subset
+                    FPos = e + 1;
+                }
+            } else if (c1 == '/') {
+                const char* e = Find(">", 2);
+                const char* n = FPos + 2;
+                const char* ne = n;
+                while (ne < e && !IsSpace(*ne))
+                    ++ne;
+                for (const char* q = ne; q < e; ++q)
+                    if (!IsSpace(*q))
+                        Error(QStringLiteral("лишнее в закрывающем теге"));
+                const std::string_view name(n, size_t(ne - n));
+                if (depth == 0)
+                    Error(QStringLiteral("закрывающий тег </%1> без открывающего").arg(QString::fromUtf8(n, ne - n)));
+                if (FStack[depth - 1] != name)
+                    Error(QStringLiteral("ожидался </%1>, а не </%2>")
+                              .arg(QString::fromStdString(FStack[depth - 1]), QString::fromUtf8(n, ne - n)));
+                --depth;
+                h.End(Local(name));
+                FPos = e + 1;
+            } else {
+                const char* e = ParseStartTag();
+                if (!e) {
+                    More();
+                    continue;
+                }
+                if (depth == 0 && seenRoot)
+                    Error(QStringLiteral("второй корневой элемент"));
+                seenRoot = true;
+                const bool empty = e[-1] == '/';
+                const std::string_view name = FName;
+                h.Start(Local(name), FAttrs);
+                if (empty) {
+                    h.End(Local(name));
+                } else {
+                    if (FStack.size() <= depth)
+                        FStack.resize(depth + 1);
+                    FStack[depth++].assign(name);
+                }
+                FPos = e + 1;
+            }
+        }
+        if (depth > 0)
+            Error(QStringLiteral("документ оборван: не закрыт <%1>").arg(QString::fromStdString(FStack[depth - 1])));
+        if (!seenRoot)
+            Error(QStringLiteral("документ пуст"));
+    }
+
+private:
+    static bool IsSpace(char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; }
+
+    static void AppendUtf8(std::string& out, uint32_t c)
+    {
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xF0 | (c >> 18));
+            out += char(0x80 | ((c >> 12) & 0x3F));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+
+    bool Starts(std::string_view s)
+    {
+        while (size_t(FEnd - FPos) < s.size())
+            More();
+        return std::string_view(FPos, s.size()) == s;
+    }
+
+    // The position of pat at or after FPos + from, reading more blocks as needed.
+    const char* Find(std::string_view pat, size_t from)
+    {
+        for (;;) {
+            const std::string_view have(FPos, size_t(FEnd - FPos));
+            const size_t at = have.find(pat, from);
+            if (at != std::string_view::npos)
+                return FPos + at;
+            More();
+        }
+    }
+
+    // The start tag at FPos into FName and FAttrs; the position of its '>', or null when the
+    // block ends inside it.
+    const char* ParseStartTag()
+    {
+        const char* q = FPos + 1;
+        const char* n = q;
+        while (q < FEnd && !IsSpace(*q) && *q != '>' && *q != '/')
+            ++q;
+        if (q == FEnd)
+            return nullptr;
+        if (q == n || *n == '<' || *n == '=')
+            Error(QStringLiteral("неверное имя элемента"));
+        FName = std::string_view(n, size_t(q - n));
+        FAttrs.clear();
+        for (;;) {
+            while (q < FEnd && IsSpace(*q))
+                ++q;
+            if (q == FEnd)
+                return nullptr;
+            if (*q == '>')
+                return q;
+            if (*q == '/') {
+                if (q + 1 == FEnd)
+                    return nullptr;
+                if (q[1] != '>')
+                    Error(QStringLiteral("ожидался конец тега <%1>").arg(QString::fromUtf8(n, FName.size())));
+                return q + 1;
+            }
+            const char* an = q;
+            while (q < FEnd && !IsSpace(*q) && *q != '=' && *q != '>' && *q != '/')
+                ++q;
+            const char* ane = q;
+            while (q < FEnd && IsSpace(*q))
+                ++q;
+            if (q == FEnd)
+                return nullptr;
+            if (*q != '=' || ane == an)
+                Error(QStringLiteral("неверный атрибут в теге <%1>").arg(QString::fromUtf8(n, FName.size())));
+            ++q;
+            while (q < FEnd && IsSpace(*q))
+                ++q;
+            if (q == FEnd)
+                return nullptr;
+            if (*q != '"' && *q != '\'')
+                Error(QStringLiteral("значение атрибута без кавычек в теге <%1>").arg(QString::fromUtf8(n, FName.size())));
+            const char* v = q + 1;
+            const char* ve = static_cast<const char*>(memchr(v, *q, size_t(FEnd - v)));
+            if (!ve)
+                return nullptr;
+            if (memchr(v, '<', size_t(ve - v)))
+                Error(QStringLiteral("знак < в значении атрибута"));
+            FAttrs.push_back({std::string_view(an, size_t(ane - an)), std::string_view(v, size_t(ve - v))});
+            q = ve + 1;
+        }
+    }
+
+    void More()
+    {
+        if (!Fill())
+            Error(QStringLiteral("документ оборван"));
+    }
+
+    // Keeps the unread bytes and reads the next block after them; false at the entry's end.
+    bool Fill()
+    {
+        if (FEof)
+            return false;
+        const size_t keep = size_t(FEnd - FPos);
+        if (FPos) {
+            FLinesBefore += std::count(static_cast<const char*>(FBuf.data()), FPos, '\n');
+            memmove(FBuf.data(), FPos, keep);
+        }
+        if (FBuf.size() < keep + FBlock)
+            FBuf.resize(keep + FBlock);
+        const zip_int64_t n = zip_fread(FFile, FBuf.data() + keep, FBlock);
+        if (n < 0)
+            Fail(FZip.Path(), QStringLiteral("часть %1 повреждена (%2)").arg(FPart, QString::fromUtf8(zip_file_strerror(FFile))));
+        FPos = FBuf.data();
+        FEnd = FPos + keep + n;
+        if (n == 0)
+            FEof = true;
+        return n > 0;
+    }
+
+    const ZipArchive& FZip;
+    QString FPart;
+    zip_file_t* FFile;
+    size_t FBlock;
+    std::vector<char> FBuf;
+    const char* FPos = nullptr;
+    const char* FEnd = nullptr;
+    bool FEof = false;
+    qint64 FLinesBefore = 0;
+    std::vector<std::string> FStack;   // qualified names of the open elements
+    std::string_view FName;
+    std::vector<Attr> FAttrs;
+    std::string FScratch;
+};
+
+// UTF-8 to UTF-16 into a reused buffer; false on a malformed sequence.
+bool Utf8ToUtf16(std::string_view s, std::u16string& out)
+{
+    out.resize(s.size());
+    char16_t* o = out.data();
+    const auto* p = reinterpret_cast<const uchar*>(s.data());
+    const auto* e = p + s.size();
+    while (p < e) {
+        uint32_t c = *p++;
+        if (c >= 0x80) {
+            int more;
+            uint32_t min;
+            if ((c & 0xE0) == 0xC0) { c &= 0x1F; more = 1; min = 0x80; }
+            else if ((c & 0xF0) == 0xE0) { c &= 0x0F; more = 2; min = 0x800; }
+            else if ((c & 0xF8) == 0xF0) { c &= 0x07; more = 3; min = 0x10000; }
+            else return false;
+            if (e - p < more)
+                return false;
+            for (int i = 0; i < more; ++i) {
+                if ((p[i] & 0xC0) != 0x80)
+                    return false;
+                c = (c << 6) | (p[i] & 0x3F);
+            }
+            p += more;
+            if (c < min || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000))
+                return false;
+            if (c >= 0x10000) {
+                c -= 0x10000;
+                *o++ = char16_t(0xD800 + (c >> 10));
+                c = 0xDC00 + (c & 0x3FF);
+            }
+        }
+        *o++ = char16_t(c);
+    }
+    out.resize(size_t(o - out.data()));
+    return true;
+}
+
+// The text of a string item as a view over buf, with _xHHHH_ escapes decoded.
+QStringView ItemText(const XmlScanner& sc, std::string_view utf8, std::u16string& buf, QString& escaped)
+{
+    if (!Utf8ToUtf16(utf8, buf))
+        sc.Error(QStringLiteral("неверная последовательность UTF-8"));
+    const QStringView v(buf.data(), qsizetype(buf.size()));
+    if (utf8.find("_x") == std::string_view::npos)
+        return v;
+    escaped = Unescape(v.toString());
+    return escaped;
+}
+
+// <si> items of the string table, or the <t> of an inline string: plain <t>, or the <t> of
+// every rich run; phonetic hints (<rPh>) are not part of the value.
+struct StringItemState {
+    int ItemDepth = 0;   // depth of the <si>/<is>; 0 outside one
+    int TDepth = 0;      // depth of the <t> being kept
+    int SkipDepth = 0;   // inside rPh / phoneticPr
+    std::string Text;
+
+    void Begin(int depth)
+    {
+        ItemDepth = depth;
+        TDepth = SkipDepth = 0;
+        Text.clear();
+    }
+    void Start(std::string_view local, int depth)
+    {
+        if (local == "rPh" || local == "phoneticPr")
+            ++SkipDepth;
+        else if (local == "t" && SkipDepth == 0 && TDepth == 0)
+            TDepth = depth;
+    }
+    // True when the item itself ends.
+    bool End(std::string_view local, int depth)
+    {
+        if (depth == ItemDepth) {
+            ItemDepth = 0;
+            return true;
+        }
+        if (depth == TDepth)
+            TDepth = 0;
+        else if (local == "rPh" || local == "phoneticPr")
+            --SkipDepth;
+        return false;
+    }
+    std::string* Capture() { return TDepth ? &Text : nullptr; }
+};
+
+struct SharedStringsHandler {
+    SharedStringsHandler(XmlScanner& sc, TSheetCellsBuilder& cells, std::vector<TStringRef>& table)
+        : Sc(sc), Cells(cells), Table(table)
+    {
+    }
+    XmlScanner& Sc;
+    TSheetCellsBuilder& Cells;
+    std::vector<TStringRef>& Table;
+    int Depth = 0;
+    StringItemState Item;
+    std::u16string Buf;
+    QString Escaped;
+
+    void Start(std::string_view local, const std::vector<XmlScanner::Attr>&)
+    {
+        ++Depth;
+        if (Item.ItemDepth)
+            Item.Start(local, Depth);
+        else if (local == "si")
+            Item.Begin(Depth);
+    }
+    void End(std::string_view local)
+    {
+        if (Item.ItemDepth && Item.End(local, Depth))
+            Table.push_back(Cells.AddString(ItemText(Sc, Item.Text, Buf, Escaped)));
+        --Depth;
+    }
+    std::string* Capture() { return Item.Capture(); }
+};
+
+std::vector<TStringRef> ReadSharedStrings(const ZipArchive& zip, const QString& part, TSheetCellsBuilder& cells)
+{
+    std::vector<TStringRef> table;
+    try {
+        XmlScanner sc(zip, part);
+        SharedStringsHandler h(sc, cells, table);
+        sc.Run(h);
+    } catch (const NeedsGeneralReader&) {
+        table.clear();
+        table = ReadSharedStringsXml(zip, part, cells);
+    }
+    return table;
+}
+
+std::string_view TrimSpaces(std::string_view s)
+{
+    auto sp = [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; };
+    while (!s.empty() && sp(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && sp(s.back()))
+        s.remove_suffix(1);
+    return s;
+}
+
+bool ParseUInt(std::string_view s, uint32_t& v)
+{
+    s = TrimSpaces(s);
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return !s.empty() && ec == std::errc() && p == s.data() + s.size();
+}
+
+bool ParseDouble(std::string_view s, double& v)
+{
+    if (!s.empty() && s.front() == '+')
+        s.remove_prefix(1);
+    auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+    return !s.empty() && ec == std::errc() && p == s.data() + s.size();
+}
+
+// "BC12" -> column 55, row 12. False when it is no cell reference.
+bool ParseCellRef(std::string_view ref, int& row, int& col)
+{
+    size_t i = 0;
+    int c = 0, r = 0;
+    while (i < ref.size() && ((ref[i] >= 'A' && ref[i] <= 'Z') || (ref[i] >= 'a' && ref[i] <= 'z'))) {
+        if (c > TSheetCellsBuilder::MaxCols)
+            return false;
+        c = c * 26 + ((ref[i] & ~0x20) - 'A' + 1);
+        ++i;
+    }
+    if (i == 0 || i == ref.size())
+        return false;
+    for (; i < ref.size(); ++i) {
+        if (ref[i] < '0' || ref[i] > '9' || r > TSheetCellsBuilder::MaxRows)
+            return false;
+        r = r * 10 + (ref[i] - '0');
+    }
+    row = r;
+    col = c;
+    return true;
+}
+
+// The rows and cells of a worksheet.
+struct SheetHandler {
+    enum class Type { Number, Shared, Str, InlineStr, Bool, Error, Date };
+
+    SheetHandler(XmlScanner& sc, const SheetContext& ctx, TSheetCellsBuilder& cells) : Sc(sc), Ctx(ctx), Cells(cells) {}
+    XmlScanner& Sc;
+    const SheetContext& Ctx;
+    TSheetCellsBuilder& Cells;
+    int Depth = 0;
+    int Row = 0, Col = 0;
+    int CellDepth = 0;   // depth of the open <c>; 0 outside one
+    int ValueDepth = 0;  // depth of the open <v> of the cell
+    Type CellType = Type::Number;
+    int Style = 0;
+    bool HasValue = false, HasInline = false;
+    std::string Value;
+    std::string Decoded;   // an attribute value with entities
+    StringItemState Inline;
+    std::u16string Buf;
+    QString Escaped;
+
+    [[noreturn]] void Bad(const QString& what)
+    {
+        Fail(Ctx.Zip.Path(), QStringLiteral("часть %1, строка XML %2: %3").arg(Ctx.Info.FirstSheetPart).arg(Sc.Line()).arg(what));
+    }
+    std::string_view AttrValue(std::string_view raw)
+    {
+        if (raw.find('&') == std::string_view::npos)
+            return raw;
+        Decoded.clear();
+        Sc.Decode(raw.data(), raw.data() + raw.size(), Decoded);
+        return Decoded;
+    }
+    static QString Q(std::string_view s) { return QString::fromUtf8(s.data(), qsizetype(s.size())); }
+
+    void Start(std::string_view local, const std::vector<XmlScanner::Attr>& attrs)
+    {
+        ++Depth;
+        if (CellDepth) {
+            if (Inline.ItemDepth)
+                Inline.Start(local, Depth);
+            else if (Depth == CellDepth + 1 && local == "v") {
+                HasValue = true;
+                ValueDepth = Depth;
+            } else if (Depth == CellDepth + 1 && local == "is") {
+                HasInline = true;
+                Inline.Begin(Depth);
+            }
+            return;
+        }
+        if (local == "row") {
+            std::string_view r;
+            for (const auto& a : attrs)
+                if (XmlScanner::Local(a.Name) == "r" && !a.Name.starts_with("xmlns"))
+                    r = AttrValue(a.Value);
+            if (r.empty()) {
+                ++Row;
+            } else {
+                uint32_t n = 0;
+                if (!ParseUInt(r, n) || n < 1 || n > uint32_t(INT_MAX))
+                    Bad(QStringLiteral("неверный номер строки"));
+                Row = int(n);
+            }
+            Col = 0;
+            return;
+        }
+        if (local != "c")
+            return;
+        // Attributes of interest: r (reference), t (type), s (style).
+        std::string_view ref;
+        CellType = Type::Number;
+        Style = 0;
+        for (const auto& a : attrs) {
+            const std::string_view n = XmlScanner::Local(a.Name);
+            if (n.size() != 1 || a.Name.starts_with("xmlns"))
+                continue;
+            if (n == "r") {
+                ref = AttrValue(a.Value);
+                if (!ref.empty() && !ParseCellRef(ref, Row, Col))
+                    Bad(QStringLiteral("неверная ссылка на ячейку \"%1\"").arg(Q(ref)));
+            } else if (n == "t") {
+                const std::string_view t = AttrValue(a.Value);
+                CellType = t == "s" ? Type::Shared : t == "str" ? Type::Str : t == "inlineStr" ? Type::InlineStr
+                         : t == "b" ? Type::Bool : t == "e" ? Type::Error : t == "d" ? Type::Date : Type::Number;
+            } else if (n == "s") {
+                uint32_t s = 0;
+                Style = ParseUInt(AttrValue(a.Value), s) && s <= uint32_t(INT_MAX) ? int(s) : 0;
+            }
+        }
+        if (ref.empty()) {
+            ++Col;
+            if (Row == 0)
+                Row = 1;
+        }
+        CellDepth = Depth;
+        ValueDepth = 0;
+        HasValue = HasInline = false;
+        Value.clear();
+    }
+
+    void End(std::string_view local)
+    {
+        if (CellDepth) {
+            if (Depth == CellDepth) {
+                CellDepth = 0;
+                EndCell();
+            } else if (Inline.ItemDepth) {
+                Inline.End(local, Depth);
+            } else if (Depth == ValueDepth) {
+                ValueDepth = 0;
+            }
+        }
+        --Depth;
+    }
+
+    std::string* Capture()
+    {
+        if (ValueDepth)
+            return &Value;
+        return Inline.ItemDepth ? Inline.Capture() : nullptr;
+    }
+
+    void EndCell()
+    {
+        if (HasInline) {
+            Cells.SetText(Row, Col, ItemText(Sc, Inline.Text, Buf, Escaped));
+            return;
+        }
+        const std::string_view v = TrimSpaces(Value);
+        if (!HasValue || (v.empty() && CellType != Type::Str && CellType != Type::InlineStr)) {
+            Cells.SetBlank(Row, Col);   // styled but empty: still part of the used range
+            return;
+        }
+        switch (CellType) {
+        case Type::Shared: {
+            uint32_t idx = 0;
+            if (!ParseUInt(v, idx) || idx >= Ctx.Shared.size())
+                Bad(QStringLiteral("ссылка на несуществующую общую строку %1").arg(Q(Value)));
+            Cells.SetStringRef(Row, Col, Ctx.Shared[idx]);
             break;
         }
-    const QByteArray prefix = pending.mid(sheetDataOpen + 1, sheetDataAt - sheetDataOpen - 1);
-    const QByteArray header = rootTag + pending.mid(sheetDataOpen, tagEnd - sheetDataOpen + 1);
-    const QByteArray footer = "</" + prefix + "sheetData></" + rootName + ">";
-    const QByteArray rowEnd = "</" + prefix + "row>";
-    const QByteArray dataEnd = "</" + prefix + "sheetData>";
-    pending.remove(0, tagEnd + 1);
-
-    std::deque<std::future<TSheetCellsBuilder>> running;
-    bool needsSequential = false;
-    auto collect = [&] {
-        try {
-            cells.Append(running.front().get());
-        } catch (const NeedsSequentialRead&) {
-            needsSequential = true;
+        case Type::Str:
+        case Type::InlineStr:
+            Cells.SetText(Row, Col, ItemText(Sc, Value, Buf, Escaped));
+            break;
+        case Type::Bool:
+            Cells.SetBoolean(Row, Col, v == "1" || v == "true");
+            break;
+        case Type::Error:
+            Cells.SetError(Row, Col, SheetErrorCode(Q(v)));
+            break;
+        case Type::Date: {
+            TDateTime d;
+            if (!IsoTextToDateTime(Q(v), d))
+                Bad(QStringLiteral("неверная дата \"%1\"").arg(Q(Value)));
+            Cells.SetDate(Row, Col, d);
+            break;
         }
-        running.pop_front();
-    };
-    auto launch = [&](QByteArray stretch) {
-        if (int(running.size()) >= threads)
-            collect();
-        running.push_back(std::async(std::launch::async, [&ctx, data = header + stretch + footer] {
-            TSheetCellsBuilder partCells;
-            QXmlStreamReader xml(data);
-            ParseSheetXml(xml, ctx, partCells, true);
-            return partCells;
-        }));
-    };
-    try {
-        for (;;) {
-            const qsizetype endAt = pending.indexOf(dataEnd);
-            if (endAt >= 0) {
-                launch(pending.left(endAt));
-                break;
-            }
-            if (eof)
-                corrupt();
-            if (pending.size() >= kStretch) {
-                const qsizetype cut = pending.lastIndexOf(rowEnd);
-                if (cut >= 0) {
-                    launch(pending.left(cut + rowEnd.size()));
-                    pending.remove(0, cut + rowEnd.size());
-                }
-            }
-            more();
+        case Type::Number: {
+            double num = 0;
+            if (!ParseDouble(v, num))
+                Bad(QStringLiteral("неверное число \"%1\"").arg(Q(Value)));
+            TDateTime d;
+            const auto& dateStyles = Ctx.DateStyles;
+            if (Style > 0 && size_t(Style) < dateStyles.size() && dateStyles[size_t(Style)]
+                && SerialToDateTime(num, Ctx.Info.Date1904, d))
+                Cells.SetDate(Row, Col, d);
+            else
+                Cells.SetNumber(Row, Col, num);
+            break;
         }
-        while (!running.empty())
-            collect();
-    } catch (...) {
-        for (auto& f : running)
-            if (f.valid())
-                f.wait();
-        throw;
+        }
     }
-    if (needsSequential)
-        throw NeedsSequentialRead{};
-    return true;
+};
+
+void ReadWorksheet(const SheetContext& ctx, TSheetCellsBuilder& cells)
+{
+    try {
+        XmlScanner sc(ctx.Zip, ctx.Info.FirstSheetPart);
+        SheetHandler h(sc, ctx, cells);
+        sc.Run(h);
+    } catch (const NeedsGeneralReader&) {
+        ReadWorksheetXml(ctx, cells);   // raised before any cell was recorded
+    }
 }
 
 } // namespace
@@ -620,18 +1207,7 @@ TSheetCells ReadXlsxFirstSheet(const QString& path)
         if (!info.StylesPart.isEmpty() && zip.Has(info.StylesPart))
             dateStyles = ReadDateStyles(zip, info.StylesPart);
         const SheetContext ctx{zip, info, shared, dateStyles};
-        try {
-            if (!ReadWorksheetInParallel(ctx, cells))
-                ReadWorksheet(ctx, cells);
-        } catch (const NeedsSequentialRead&) {
-            // Rows without numbers: read again from the start, on this thread.
-            TSheetCellsBuilder again;
-            shared = info.SharedStringsPart.isEmpty() || !zip.Has(info.SharedStringsPart)
-                ? std::vector<TStringRef>()
-                : ReadSharedStrings(zip, info.SharedStringsPart, again);
-            ReadWorksheet(ctx, again);
-            return again.Finish();
-        }
+        ReadWorksheet(ctx, cells);
         return cells.Finish();
     } catch (const EExcelError&) {
         throw;
