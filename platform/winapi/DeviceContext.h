@@ -61,6 +61,10 @@ struct HDC__ {
     // Logical to device.
     int DX(int x) const;
     int DY(int y) const { return y + S.Origin.Y; }
+    // Pen lines in a mirrored context map the point, not the pixel: logical x lands on device
+    // width - x, one pixel right of where a filled pixel at x goes. Painting code that mixes lines
+    // and fills on a mirrored canvas moves its line points one pixel right to make up for it.
+    int LineDX(int x) const { return (S.Layout & LAYOUT_RTL) ? DX(x) + 1 : DX(x); }
     QRect DevRect(const TRect& r) const;      // normalised; empty for an empty rectangle
     void ApplyClip();
     void ApplyFont();

@@ -74,20 +74,21 @@ void HDC__::PixelLine(int x1, int y1, int x2, int y2)
         QPen pen(col, S.PenWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
         Painter->setPen(pen);
         Painter->setBrush(Qt::NoBrush);
-        Painter->drawLine(QPoint(DX(x1), DY(y1)), QPoint(DX(x2), DY(y2)));
+        Painter->drawLine(QPoint(LineDX(x1), DY(y1)), QPoint(LineDX(x2), DY(y2)));
         return;
     }
     // Horizontal and vertical lines as rectangles; others by Bresenham. The last point is left out.
+    const int shift = LineDX(0) - DX(0);
     if (y1 == y2) {
         if (x1 == x2)
             return;
         const int l = x2 > x1 ? x1 : x2 + 1, r = x2 > x1 ? x2 : x1 + 1;
-        FillDev(DevRect(TRect(l, y1, r, y1 + 1)), S.PenColor);
+        FillDev(DevRect(TRect(l, y1, r, y1 + 1)).translated(shift, 0), S.PenColor);
         return;
     }
     if (x1 == x2) {
         const int t = y2 > y1 ? y1 : y2 + 1, b = y2 > y1 ? y2 : y1 + 1;
-        FillDev(DevRect(TRect(x1, t, x1 + 1, b)), S.PenColor);
+        FillDev(DevRect(TRect(x1, t, x1 + 1, b)).translated(shift, 0), S.PenColor);
         return;
     }
     int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
@@ -96,7 +97,7 @@ void HDC__::PixelLine(int x1, int y1, int x2, int y2)
     int x = x1, y = y1;
     Painter->setPen(col);
     while (!(x == x2 && y == y2)) {
-        Painter->drawPoint(DX(x), DY(y));
+        Painter->drawPoint(LineDX(x), DY(y));
         const int e2 = 2 * err;
         if (e2 >= dy) { err += dy; x += sx; }
         if (e2 <= dx) { err += dx; y += sy; }

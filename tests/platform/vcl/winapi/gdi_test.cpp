@@ -263,6 +263,72 @@ TEST(Layout, RightToLeftMirrorsFills)
     EXPECT_EQ(InkBox(img), QRect(17, 0, 3, 4));
 }
 
+// A pen line at x + 1 in a mirrored context covers the pixels a fill of column x covers; unmirrored
+// it is x itself. Every pen path (single line, polyline, poly-polyline, wide pen, diagonal) agrees.
+TEST(Layout, MirroredPenLinesLandOnePixelRightOfFills)
+{
+    enum Kind { Line, Poly, PolyPoly, WidePen, Diagonal };
+    struct Case {
+        Kind K;
+        bool Rtl;
+        TRect Fill;   // what the line must cover
+    } cases[] = {
+        {Line, false, TRect(5, 1, 6, 7)},     {Line, true, TRect(5, 1, 6, 7)},
+        {Poly, false, TRect(5, 1, 6, 7)},     {Poly, true, TRect(5, 1, 6, 7)},
+        {PolyPoly, false, TRect(5, 1, 6, 7)}, {PolyPoly, true, TRect(5, 1, 6, 7)},
+        {Line, true, TRect(0, 3, 20, 4)},     {Line, true, TRect(19, 0, 20, 8)},   // edge columns
+        {WidePen, true, TRect(5, 1, 6, 7)},   {Diagonal, true, TRect(5, 1, 6, 7)},
+    };
+    for (const Case& k : cases) {
+        const int shift = k.Rtl ? 1 : 0;
+        Canvas fill(20, 8);
+        if (k.Rtl)
+            SetLayout(fill.DC, LAYOUT_RTL);
+        FillRect(fill.DC, k.Fill, CreateSolidBrush(0));
+        const QRect want = InkBox(fill.Done());
+
+        Canvas line(20, 8);
+        if (k.Rtl)
+            SetLayout(line.DC, LAYOUT_RTL);
+        DCSetPen(line.DC, 0, 1, PS_SOLID);
+        const bool vert = k.Fill.Width() == 1;
+        const TPoint a(k.Fill.Left + shift, k.Fill.Top);
+        const TPoint b = vert ? TPoint(a.X, k.Fill.Bottom) : TPoint(k.Fill.Right + shift, a.Y);
+        const TPoint pts[2] = {a, b};
+        const DWORD counts[1] = {2};
+        QRect got;
+        switch (k.K) {
+        case Line:
+            MoveToEx(line.DC, a.X, a.Y, nullptr);
+            LineTo(line.DC, b.X, b.Y);
+            break;
+        case Poly:
+            Polyline(line.DC, pts, 2);
+            break;
+        case PolyPoly:
+            PolyPolyline(line.DC, pts, counts, 1);
+            break;
+        case WidePen:
+            // Its centre follows the same mapping: a two-pixel pen is centred on the one-pixel line.
+            DCSetPen(line.DC, 0, 2, PS_SOLID);
+            MoveToEx(line.DC, a.X, a.Y + 1, nullptr);
+            LineTo(line.DC, b.X, b.Y - 1);
+            break;
+        case Diagonal:
+            MoveToEx(line.DC, a.X, a.Y, nullptr);
+            LineTo(line.DC, a.X + 3, a.Y + 3);
+            break;
+        }
+        got = InkBox(line.Done());
+        if (k.K == WidePen)
+            EXPECT_TRUE(got.contains(want.center())) << k.K << " " << got.x() << " want " << want.x();
+        else if (k.K == Diagonal)
+            EXPECT_EQ(got.topRight(), want.topLeft()) << "starts on the fill's column, runs leftwards on the device";
+        else
+            EXPECT_EQ(got, want) << k.K << " rtl " << k.Rtl;
+    }
+}
+
 TEST(FocusRect, DottedAndUndoneByASecondCall)
 {
     Canvas c(10, 6);
