@@ -336,7 +336,7 @@ void TCustomGridEh::Paint()
             TColor color = clNone;
             GetGridLineParams(cc, rc, cbtTopEh, visible, color, extend);
             if (visible)
-                Canvas()->SetPixels(csH + (rtl ? 1 : 0), csV, color);
+                Canvas()->SetPixels(csH, csV, color);
         }
         DrawCellsInRect(cc, rc, fcc, frc, fixedState, contraX, contraY, gceH, gceV);
     }

@@ -130,3 +130,27 @@ TEST_F(GridFixture, MarginsPaintWithTheFixedColour)
     EXPECT_EQ(vcltest::Rgb(img, 200, 5), vcltest::ToRgb(ColorToRGB(clBtnFace)));
     EXPECT_EQ(vcltest::Rgb(img, 2, 100), vcltest::ToRgb(ColorToRGB(clBtnFace)));
 }
+
+// Where both contra boundary lines meet, the corner pixel closes the cross; right to left the
+// picture around it is the mirror of the left-to-right one.
+TEST_F(GridFixture, ContraBoundaryCornerIsMirroredRightToLeft)
+{
+    Grid->SetBounds(0, 0, 400, 200);
+    Grid->SetColCount(12);
+    Grid->SetRowCount(14);
+    Grid->SetContraColCount(1);
+    Grid->SetContraRowCount(1);
+    TGridOptionsEh o = Grid->Options();
+    o.Include(goContraVertBoundaryLineEh);
+    o.Include(goContraHorzBoundaryLineEh);
+    Grid->SetOptions(o);
+    const QImage ltr = Grid->Render();
+    Grid->SetBiDiMode(bdRightToLeft);
+    const QImage rtl = Grid->Render();
+    const int x = Grid->HorzAxis()->ContraStart(), y = Grid->VertAxis()->ContraStart();
+    const int w = ltr.width();
+    EXPECT_NE(ltr.pixel(x, y), ltr.pixel(x - 1, y - 1));   // the corner is painted
+    for (int dy = -2; dy <= 2; ++dy)
+        for (int dx = -2; dx <= 2; ++dx)
+            EXPECT_EQ(rtl.pixel(w - 1 - (x + dx), y + dy), ltr.pixel(x + dx, y + dy)) << dx << "," << dy;
+}

@@ -251,26 +251,33 @@ TEST_F(GridFixture, TriangleGripTakesOnlyTheMouseInsideItsTriangle)
 }
 
 // What is on the screen after a scroll (moved pixels plus the repainted strip) must be what a
-// full repaint gives.
+// full repaint gives, in both reading directions (right to left the lines are drawn on a mirrored
+// canvas and the scrolled block is mirrored too).
 TEST_F(ScrollFixture, ScrolledPictureEqualsAFullRepaint)
 {
-    Setup(40, 300, true);
-    Grid->SetColCount(12);   // wider than the grid: both bars
-    Drain();
-    auto shot = [&] { return QGuiApplication::primaryScreen()->grabWindow(Form->Widget()->winId()).toImage(); };
-    struct Case {
-        bool Vert;
-        int Code;
-    } cases[] = {{true, SB_LINEDOWN}, {true, SB_PAGEDOWN}, {true, SB_LINEUP}, {false, SB_LINERIGHT}, {false, SB_LINELEFT}};
-    for (const Case& k : cases) {
-        const QImage before = shot();
-        Grid->ScrollByCode(k.Vert, k.Code, 0, true);
+    for (const bool rtl : {false, true}) {
+        Setup(40, 300, true);
+        Grid->SetBiDiMode(rtl ? bdRightToLeft : bdLeftToRight);
+        Grid->SetColCount(12);   // wider than the grid: both bars
         Drain();
-        const QImage scrolled = shot();
-        Grid->Invalidate();
-        Drain();
-        const QImage full = shot();
-        EXPECT_NE(before, full) << k.Vert << " " << k.Code;   // the scroll moved something
-        EXPECT_EQ(scrolled, full) << k.Vert << " " << k.Code;
+        auto shot = [&] { return QGuiApplication::primaryScreen()->grabWindow(Form->Widget()->winId()).toImage(); };
+        struct Case {
+            bool Vert;
+            int Code;
+        };
+        // Right to left the bar's left arrow scrolls forward.
+        const int forward = rtl ? SB_LINELEFT : SB_LINERIGHT, back = rtl ? SB_LINERIGHT : SB_LINELEFT;
+        const Case cases[] = {{true, SB_LINEDOWN}, {true, SB_PAGEDOWN}, {true, SB_LINEUP}, {false, forward}, {false, back}};
+        for (const Case& k : cases) {
+            const QImage before = shot();
+            Grid->ScrollByCode(k.Vert, k.Code, 0, true);
+            Drain();
+            const QImage scrolled = shot();
+            Grid->Invalidate();
+            Drain();
+            const QImage full = shot();
+            EXPECT_NE(before, full) << "rtl " << rtl << " " << k.Vert << " " << k.Code;   // the scroll moved something
+            EXPECT_EQ(scrolled, full) << "rtl " << rtl << " " << k.Vert << " " << k.Code;
+        }
     }
 }
