@@ -11,6 +11,10 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -506,8 +510,24 @@ public:
     XmlScanner(const ZipArchive& zip, const QString& part)
         : FZip(zip), FPart(part), FFile(zip.OpenEntry(part)), FBlock(size_t(std::max(1024, XlsxStretchBytes)))
     {
+        // A large part is inflated on a thread of its own while this one scans the block before.
+        zip_stat_t st;
+        if (zip_stat(zip.Handle(), part.toUtf8().constData(), ZIP_FL_NOCASE, &st) == 0 && (st.valid & ZIP_STAT_SIZE)
+            && st.size >= 4 * FBlock)
+            FInflater = std::thread([this] { Inflate(); });
     }
-    ~XmlScanner() { zip_fclose(FFile); }
+    ~XmlScanner()
+    {
+        if (FInflater.joinable()) {
+            {
+                std::lock_guard lock(FMutex);
+                FStop = true;
+            }
+            FChanged.notify_all();
+            FInflater.join();
+        }
+        zip_fclose(FFile);
+    }
     XmlScanner(const XmlScanner&) = delete;
     XmlScanner& operator=(const XmlScanner&) = delete;
 
@@ -798,9 +818,26 @@ private:
         }
         if (FBuf.size() < keep + FBlock)
             FBuf.resize(keep + FBlock);
-        const zip_int64_t n = zip_fread(FFile, FBuf.data() + keep, FBlock);
+        zip_int64_t n;
+        if (FInflater.joinable()) {
+            std::unique_lock lock(FMutex);
+            FChanged.wait(lock, [this] { return !FReady.empty(); });
+            std::vector<char> block = std::move(FReady.front());
+            FReady.pop_front();
+            n = zip_int64_t(block.size());
+            if (FReadFailed && FReady.empty() && n == 0)
+                n = -1;
+            memcpy(FBuf.data() + keep, block.data(), block.size());
+            FSpare.push_back(std::move(block));
+            lock.unlock();
+            FChanged.notify_all();
+        } else {
+            n = zip_fread(FFile, FBuf.data() + keep, FBlock);
+            if (n < 0)
+                FReadError = QString::fromUtf8(zip_file_strerror(FFile));
+        }
         if (n < 0)
-            Fail(FZip.Path(), QStringLiteral("часть %1 повреждена (%2)").arg(FPart, QString::fromUtf8(zip_file_strerror(FFile))));
+            Fail(FZip.Path(), QStringLiteral("часть %1 повреждена (%2)").arg(FPart, FReadError));
         FPos = FBuf.data();
         FEnd = FPos + keep + n;
         if (n == 0)
@@ -808,10 +845,48 @@ private:
         return n > 0;
     }
 
+    // The inflating thread: blocks of the part in order, an empty one at its end or on failure.
+    void Inflate()
+    {
+        for (;;) {
+            std::vector<char> block;
+            {
+                std::unique_lock lock(FMutex);
+                FChanged.wait(lock, [this] { return FStop || FReady.size() < 3; });
+                if (FStop)
+                    return;
+                if (!FSpare.empty()) {
+                    block = std::move(FSpare.back());
+                    FSpare.pop_back();
+                }
+            }
+            block.resize(FBlock);
+            const zip_int64_t n = zip_fread(FFile, block.data(), FBlock);
+            block.resize(size_t(std::max<zip_int64_t>(n, 0)));
+            std::lock_guard lock(FMutex);
+            if (n < 0) {
+                FReadError = QString::fromUtf8(zip_file_strerror(FFile));
+                FReadFailed = true;
+            }
+            FReady.push_back(std::move(block));
+            FChanged.notify_all();
+            if (n <= 0)
+                return;
+        }
+    }
+
     const ZipArchive& FZip;
     QString FPart;
     zip_file_t* FFile;
     size_t FBlock;
+    std::thread FInflater;
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+    std::deque<std::vector<char>> FReady;
+    std::vector<std::vector<char>> FSpare;
+    bool FStop = false;
+    bool FReadFailed = false;
+    QString FReadError;
     std::vector<char> FBuf;
     const char* FPos = nullptr;
     const char* FEnd = nullptr;
