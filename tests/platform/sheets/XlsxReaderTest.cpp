@@ -443,3 +443,107 @@ TEST_F(XlsxStretchTest, BrokenXmlInALaterStretchRaises)
 }
 
 } // namespace
+
+namespace {
+
+// The sheet XML is read by a byte scanner in blocks: markup it must take as a general XML reader
+// would, with blocks of 1 KiB so that tags, entities and characters fall across block ends.
+TEST_F(XlsxStretchTest, ScannerReadsMarkupAsXmlDoes)
+{
+    struct Case {
+        const char* name;
+        const char* cellXml;   // a whole <c> in column A of its own row
+        TCellKind kind;
+        double num;
+        const char* text;
+    };
+    const Case cases[] = {
+        {"entities and character references", R"(<c r="A%1" t="inlineStr"><is><t>a&amp;b&lt;&gt;&quot;&apos;&#1046;&#x416;&#x1F600;</t></is></c>)",
+         TCellKind::Text, 0, "a&b<>\"'ЖЖ😀"},
+        {"single quotes, type before reference", R"(<c t='b' s='0' r='A%1'><v>1</v></c>)", TCellKind::Boolean, 1, ""},
+        {"spaces around = and before >", "<c  r = \"A%1\"\n t =\t\"n\" ><v>2.5</v ></c >", TCellKind::Number, 2.5, ""},
+        {"self-closing cell with a style", R"(<c r="A%1" s="1"/>)", TCellKind::Empty, 0, ""},
+        {"CDATA keeps markup characters", R"(<c r="A%1" t="str"><v><![CDATA[<b>&amp;]]></v></c>)", TCellKind::Text, 0, "<b>&amp;"},
+        {"stray > in text", R"(<c r="A%1" t="inlineStr"><is><t>a > b</t></is></c>)", TCellKind::Text, 0, "a > b"},
+        {"> and / inside an attribute value", R"(<c r="A%1" x:y="a>b/" xmlns:x="urn:x"><v>7</v></c>)", TCellKind::Number, 7, ""},
+        {"comment and processing instruction in a cell", R"(<c r="A%1"><!-- <v>9</v> --><v>5</v><?note x?></c>)", TCellKind::Number, 5, ""},
+        {"type given by a character reference", R"(<c r="A%1" t="&#115;"><v>0</v></c>)", TCellKind::Text, 0, "Код страны поставщика"},
+        {"value with surrounding blanks", "<c r=\"A%1\"><v> 12\n</v></c>", TCellKind::Number, 12, ""},
+        {"prefixed cell inside plain row", R"(<s:c r="A%1" xmlns:s="http://schemas.openxmlformats.org/spreadsheetml/2006/main"><s:v>3</s:v></s:c>)",
+         TCellKind::Number, 3, ""},
+    };
+    // Long texts of entities and multi-byte characters, so that some fall across every block end.
+    QString longXml, longText;
+    for (int i = 0; i < 700; ++i) {
+        longXml += QStringLiteral("&amp;Ж&#x416;%1").arg(i % 10);
+        longText += QStringLiteral("&ЖЖ%1").arg(i % 10);
+    }
+    XlsxParts p = CaseParts();
+    p.SharedStrings.append("<t>" + longXml + "</t>");
+    int r = 1;
+    for (const Case& c : cases) {
+        p.SheetData += QStringLiteral("<row r=\"%1\">").arg(r) + QString::fromUtf8(c.cellXml).arg(r) + "</row>";
+        ++r;
+    }
+    p.SheetData += QStringLiteral("<row r=\"%1\"><c r=\"A%1\" t=\"inlineStr\"><is><t>%2</t></is></c>"
+                                  "<c r=\"B%1\" t=\"s\"><v>4</v></c></row>").arg(r).arg(longXml);
+    WriteXlsx(Path("markup.xlsx"), p);
+
+    for (int block : {1024, 1 << 20}) {
+        SCOPED_TRACE(block);
+        XlsxStretchBytes = block;
+        const TSheetCells cells = ReadXlsxFirstSheet(Path("markup.xlsx"));
+        ASSERT_EQ(cells.RowCount(), int(std::size(cases)) + 1);
+        int row = 1;
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.name);
+            EXPECT_EQ(int(cells.Kind(row, 1)), int(c.kind));
+            if (c.kind == TCellKind::Text)
+                EXPECT_EQ(cells.Text(row, 1), QString::fromUtf8(c.text));
+            else
+                EXPECT_DOUBLE_EQ(cells.Number(row, 1), c.num);
+            ++row;
+        }
+        EXPECT_EQ(cells.Text(row, 1), longText);
+        EXPECT_EQ(cells.Text(row, 2), longText);
+    }
+}
+
+// What a general XML reader refuses, the scanner refuses too, naming the file and the part.
+TEST_F(XlsxStretchTest, MalformedMarkupRaisesNamingThePart)
+{
+    const struct {
+        const char* name;
+        const char* sheetData;
+        const char* sharedString;   // an extra <si> item, when not null
+        const char* part;
+    } cases[] = {
+        {"unknown entity", R"(<row r="1"><c r="A1" t="inlineStr"><is><t>a&nbsp;b</t></is></c></row>)", nullptr, "sheet2.xml"},
+        {"ampersand without a reference", R"(<row r="1"><c r="A1" t="str"><v>a & b</v></c></row>)", nullptr, "sheet2.xml"},
+        {"surrogate character reference", R"(<row r="1"><c r="A1" t="str"><v>&#xD800;</v></c></row>)", nullptr, "sheet2.xml"},
+        {"unquoted attribute", R"(<row r="1"><c r=A1><v>1</v></c></row>)", nullptr, "sheet2.xml"},
+        {"< in an attribute value", R"(<row r="1"><c r="A<1"><v>1</v></c></row>)", nullptr, "sheet2.xml"},
+        {"crossed end tags", R"(<row r="1"><c r="A1"><v>1</c></v></row>)", nullptr, "sheet2.xml"},
+        {"prefix differs in the end tag", R"(<row r="1"><c r="A1"><v>1</v></x:c></row>)", nullptr, "sheet2.xml"},
+        {"unclosed comment", R"(<row r="1"><!-- <c r="A1"><v>1</v></c></row>)", nullptr, "sheet2.xml"},
+        {"broken string table", "", "<t>a</b>", "sharedStrings.xml"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        XlsxParts p = CaseParts();
+        p.SheetData = QString::fromUtf8(c.sheetData);
+        if (c.sharedString)
+            p.SharedStrings.append(QString::fromUtf8(c.sharedString));
+        const QString path = Path(QStringLiteral("bad markup %1.xlsx").arg(QString::fromUtf8(c.name)));
+        WriteXlsx(path, p);
+        try {
+            ReadXlsxFirstSheet(path);
+            ADD_FAILURE() << "no exception";
+        } catch (const EExcelError& e) {
+            EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
+            EXPECT_TRUE(e.Message().contains(QString::fromUtf8(c.part))) << e.Message().toStdString();
+        }
+    }
+}
+
+} // namespace
