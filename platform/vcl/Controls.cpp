@@ -216,6 +216,13 @@ struct TWinControl::WndHandle : HWND__ {
         return r;
     }
     QWidget* Widget() const override { return C->FWidget; }
+    TRect ClientBounds() const override
+    {
+        const TRect nc = C->FNonClient;
+        const int w = C->FWidget ? C->FWidget->width() : C->FWidth;
+        const int h = C->FWidget ? C->FWidget->height() : C->FHeight;
+        return TRect(nc.Left, nc.Top, std::max<int>(nc.Left, w - nc.Right), std::max<int>(nc.Top, h - nc.Bottom));
+    }
 };
 
 TWinControl* FindControl(HWND Handle)
@@ -331,17 +338,27 @@ void TVclWidget::Paint(QPaintEvent* e)
 {
     QPainter p(this);
     HDC dc = CreateDCForPainter(&p);
-    // The context clips to the event's region, so GetClipBox tells the update area.
+    // The context clips to the event's region, so GetClipBox tells the update area; what
+    // was validated since the update was asked for stays as it is.
+    QRegion region = e->region();
+    BeginPaintRegion(FControl->FHandleObj.get(), region);
+    if (region.isEmpty()) {
+        DeleteDC(dc);
+        return;
+    }
     dc->S.HasClip = true;
-    dc->S.Clip = e->region();
+    dc->S.Clip = region;
     dc->ApplyClip();
     const TRect nc = FControl->FNonClient;
     if (nc.Left || nc.Top || nc.Right || nc.Bottom)
         FControl->Perform(WM_NCPAINT, 0, LPARAM(dc));
     SetViewportOrgEx(dc, nc.Left, nc.Top, nullptr);
     const TRect cr = FControl->ClientRect();
-    IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
-    FControl->PaintHandler(dc);
+    // A frame-only update does not paint the client.
+    if (region.intersects(QRect(nc.Left, nc.Top, cr.Width(), cr.Height()))) {
+        IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
+        FControl->PaintHandler(dc);
+    }
     DeleteDC(dc);
 }
 
@@ -807,7 +824,7 @@ void TControl::Invalidate()
 {
     if (FParent && FParent->HandleAllocated() && FVisible) {
         const TRect r = BoundsRect();
-        FParent->Widget()->update(QRect(r.Left + FParent->FNonClient.Left, r.Top + FParent->FNonClient.Top, r.Width(), r.Height()));
+        InvalidateRect(FParent->Handle(), &r, !ControlStyle.Contains(csOpaque));
     }
 }
 
@@ -1374,8 +1391,9 @@ bool TWinControl::Showing() const
 
 void TWinControl::Invalidate()
 {
+    // The frame is repainted with the client area: frames show focus and state.
     if (FWidget)
-        FWidget->update();
+        RedrawWindow(FHandleObj.get(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
 }
 
 void TWinControl::Update()

@@ -17,6 +17,12 @@
 
 HWND__::~HWND__() = default;
 
+TRect HWND__::ClientBounds() const
+{
+    const QWidget* w = Widget();
+    return w ? TRect(0, 0, w->width(), w->height()) : TRect();
+}
+
 namespace {
 
 std::set<HWND>& LiveWindows()
@@ -80,6 +86,61 @@ std::map<TimerKey, QTimer*>& Timers()
     return t;
 }
 
+// What was invalidated through the window functions and not yet painted (Pending) and what
+// was validated since the last paint (Validated), both in client coordinates.
+struct UpdateState {
+    QRegion Pending;
+    QRegion Validated;
+};
+std::map<HWND, UpdateState>& Updates()
+{
+    static std::map<HWND, UpdateState> u;
+    return u;
+}
+
+QRect ToQRect(const TRect& r)
+{
+    return r.Right > r.Left && r.Bottom > r.Top ? QRect(r.Left, r.Top, r.Right - r.Left, r.Bottom - r.Top) : QRect();
+}
+
+TRect FromQRect(const QRect& r) { return r.isEmpty() ? TRect() : TRect(r.left(), r.top(), r.right() + 1, r.bottom() + 1); }
+
+bool HasWidget(HWND wnd) { return IsWindow(wnd) && wnd->Widget(); }
+
+// The client area's origin inside the widget and its extent, in client coordinates.
+QPoint ClientOffset(HWND wnd) { const TRect b = wnd->ClientBounds(); return QPoint(b.Left, b.Top); }
+QRect ClientArea(HWND wnd) { const TRect b = wnd->ClientBounds(); return ToQRect(TRect(0, 0, b.Width(), b.Height())); }
+
+// A null area means the whole client area; anything else is cut to it.
+QRegion ClientRegion(HWND wnd, const TRect* rect, HRGN rgn)
+{
+    const QRect area = ClientArea(wnd);
+    if (rgn)
+        return rgn->R.intersected(area);
+    if (rect)
+        return QRegion(ToQRect(*rect)).intersected(area);
+    return QRegion(area);
+}
+
+void InvalidateClient(HWND wnd, const QRegion& r)
+{
+    if (r.isEmpty())
+        return;
+    UpdateState& u = Updates()[wnd];
+    u.Pending += r;
+    u.Validated -= r;
+    wnd->Widget()->update(r.translated(ClientOffset(wnd)));
+}
+
+void ValidateClient(HWND wnd, const QRegion& r)
+{
+    if (r.isEmpty())
+        return;
+    UpdateState& u = Updates()[wnd];
+    u.Pending -= r;
+    u.Validated += r;
+}
+
 } // namespace
 
 bool IsWindow(HWND wnd)
@@ -111,6 +172,7 @@ void UnregisterWindowHandle(HWND wnd)
             ++it;
         }
     }
+    Updates().erase(wnd);
     if (gCapture == wnd)
         gCapture = nullptr;
     if (gFocus == wnd)
@@ -216,16 +278,59 @@ bool TimerActive(HWND wnd, UINT_PTR id) { return Timers().count(TimerKey{wnd, id
 
 bool InvalidateRect(HWND wnd, const TRect* rect, bool)
 {
-    if (!IsWindow(wnd) || !wnd->Widget())
+    if (!HasWidget(wnd))
         return false;
-    if (rect)
-        wnd->Widget()->update(QRect(rect->Left, rect->Top, rect->Width(), rect->Height()));
-    else
-        wnd->Widget()->update();
+    InvalidateClient(wnd, ClientRegion(wnd, rect, nullptr));
     return true;
 }
 
-bool ValidateRect(HWND wnd, const TRect*) { return IsWindow(wnd); }
+bool InvalidateRgn(HWND wnd, HRGN rgn, bool)
+{
+    if (!HasWidget(wnd))
+        return false;
+    InvalidateClient(wnd, ClientRegion(wnd, nullptr, rgn));
+    return true;
+}
+
+bool ValidateRect(HWND wnd, const TRect* rect)
+{
+    if (!HasWidget(wnd))
+        return false;
+    ValidateClient(wnd, ClientRegion(wnd, rect, nullptr));
+    return true;
+}
+
+bool ValidateRgn(HWND wnd, HRGN rgn)
+{
+    if (!HasWidget(wnd))
+        return false;
+    ValidateClient(wnd, ClientRegion(wnd, nullptr, rgn));
+    return true;
+}
+
+bool GetUpdateRect(HWND wnd, TRect* rect, bool)
+{
+    if (!HasWidget(wnd)) {
+        if (rect)
+            *rect = TRect();
+        return false;
+    }
+    auto it = Updates().find(wnd);
+    const QRect b = it == Updates().end() ? QRect() : it->second.Pending.boundingRect();
+    if (rect)
+        *rect = FromQRect(b);
+    return !b.isEmpty();
+}
+
+void BeginPaintRegion(HWND wnd, QRegion& region)
+{
+    auto it = Updates().find(wnd);
+    if (it == Updates().end())
+        return;
+    if (!it->second.Validated.isEmpty())
+        region -= it->second.Validated.translated(ClientOffset(wnd));
+    Updates().erase(it);
+}
 
 bool UpdateWindow(HWND wnd)
 {
@@ -235,29 +340,78 @@ bool UpdateWindow(HWND wnd)
     return true;
 }
 
-int ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect*, HRGN update, TRect* updateRect, UINT)
+bool RedrawWindow(HWND wnd, const TRect* rect, HRGN rgn, UINT flags)
 {
-    if (!IsWindow(wnd) || !wnd->Widget())
+    if (!HasWidget(wnd))
+        return false;
+    QWidget* w = wnd->Widget();
+    const QPoint o = ClientOffset(wnd);
+    if (flags & RDW_INVALIDATE) {
+        InvalidateClient(wnd, ClientRegion(wnd, rect, rgn));
+        if (flags & RDW_FRAME) {
+            // The frame lies around the client area: in client coordinates it is the window less
+            // the client area.
+            const QRect window = QRect(QPoint(0, 0), w->size()).translated(-o);
+            QRegion frame = rgn ? rgn->R : rect ? QRegion(ToQRect(*rect)) : QRegion(window);
+            frame = frame.intersected(window).subtracted(ClientArea(wnd));
+            if (!frame.isEmpty())
+                w->update(frame.translated(o));
+        }
+    } else if (flags & RDW_VALIDATE) {
+        ValidateClient(wnd, ClientRegion(wnd, rect, rgn));
+    }
+    if ((flags & (RDW_UPDATENOW | RDW_ERASENOW)) && w->window())
+        QCoreApplication::sendPostedEvents(w->window(), QEvent::UpdateRequest);
+    return true;
+}
+
+int ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip, HRGN update, TRect* updateRect,
+                   UINT)
+{
+    if (!HasWidget(wnd))
         return RGN_ERROR;
     QWidget* w = wnd->Widget();
-    const QRect area = scroll ? QRect(scroll->Left, scroll->Top, scroll->Width(), scroll->Height()) : w->rect();
-    w->scroll(dx, dy, area);
-    // The uncovered strip is repainted by Qt; report it.
-    QRegion uncovered = QRegion(area).subtracted(QRegion(area.translated(dx, dy)));
+    // Pixels move only inside the scroll rectangle and within the clip; both are client areas.
+    QRect area = ClientArea(wnd);
+    if (scroll)
+        area &= ToQRect(*scroll);
+    if (clip)
+        area &= ToQRect(*clip);
+    QRegion uncovered;
+    if (!area.isEmpty() && (dx || dy)) {
+        w->scroll(dx, dy, area.translated(ClientOffset(wnd)));   // Qt repaints the uncovered part itself
+        uncovered = QRegion(area).subtracted(QRegion(area.translated(dx, dy)));
+        // An area still waiting for paint moves with the pixels.
+        auto it = Updates().find(wnd);
+        if (it != Updates().end()) {
+            UpdateState& u = it->second;
+            const QRegion inside = u.Pending.intersected(area);
+            u.Pending = u.Pending.subtracted(area) + inside.translated(dx, dy).intersected(area) + uncovered;
+            u.Validated -= area;
+        } else if (!uncovered.isEmpty()) {
+            Updates()[wnd].Pending = uncovered;
+        }
+    }
     if (update)
         update->R = uncovered;
-    if (updateRect) {
-        const QRect b = uncovered.boundingRect();
-        *updateRect = b.isEmpty() ? TRect() : TRect(b.left(), b.top(), b.right() + 1, b.bottom() + 1);
-    }
-    return uncovered.isEmpty() ? NULLREGION : SIMPLEREGION;
+    if (updateRect)
+        *updateRect = FromQRect(uncovered.boundingRect());
+    if (uncovered.isEmpty())
+        return NULLREGION;
+    return uncovered.rectCount() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}
+
+bool ScrollWindow(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip)
+{
+    return ScrollWindowEx(wnd, dx, dy, scroll, clip, nullptr, nullptr, SW_INVALIDATE) != RGN_ERROR;
 }
 
 bool GetClientRect(HWND wnd, TRect& r)
 {
-    if (!IsWindow(wnd) || !wnd->Widget())
+    if (!HasWidget(wnd))
         return false;
-    r = TRect(0, 0, wnd->Widget()->width(), wnd->Widget()->height());
+    const TRect b = wnd->ClientBounds();
+    r = TRect(0, 0, std::max(0, b.Width()), std::max(0, b.Height()));
     return true;
 }
 
@@ -274,7 +428,7 @@ bool ClientToScreen(HWND wnd, TPoint& p)
 {
     if (!IsWindow(wnd) || !wnd->Widget())
         return false;
-    const QPoint q = wnd->Widget()->mapToGlobal(QPoint(p.X, p.Y));
+    const QPoint q = wnd->Widget()->mapToGlobal(QPoint(p.X, p.Y) + ClientOffset(wnd));
     p = TPoint(q.x(), q.y());
     return true;
 }
@@ -283,7 +437,7 @@ bool ScreenToClient(HWND wnd, TPoint& p)
 {
     if (!IsWindow(wnd) || !wnd->Widget())
         return false;
-    const QPoint q = wnd->Widget()->mapFromGlobal(QPoint(p.X, p.Y));
+    const QPoint q = wnd->Widget()->mapFromGlobal(QPoint(p.X, p.Y)) - ClientOffset(wnd);
     p = TPoint(q.x(), q.y());
     return true;
 }

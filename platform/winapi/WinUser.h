@@ -7,6 +7,7 @@
 #include <QString>
 
 class QWidget;
+class QRegion;
 class QObject;
 
 // What a window handle stands for. The class library's window control implements it.
@@ -15,6 +16,8 @@ struct HWND__ {
     // Delivers a message synchronously and returns its result.
     virtual LRESULT DeliverMessage(UINT msg, WPARAM wParam, LPARAM lParam) = 0;
     virtual QWidget* Widget() const = 0;
+    // The client area inside the widget (the frame is emulated around it); by default the whole widget.
+    virtual TRect ClientBounds() const;
 };
 
 bool IsWindow(HWND wnd);     // a handle that was created and not yet destroyed
@@ -52,13 +55,33 @@ UINT_PTR SetTimer(HWND wnd, UINT_PTR id, UINT intervalMs);
 bool KillTimer(HWND wnd, UINT_PTR id);
 bool TimerActive(HWND wnd, UINT_PTR id);
 
-// Painting.
+// Painting. Rectangles and regions are in client coordinates and are cut to the client area;
+// a null rectangle or region means the whole client area. Only RedrawWindow with RDW_FRAME
+// reaches the frame.
 bool InvalidateRect(HWND wnd, const TRect* rect, bool erase);
+bool InvalidateRgn(HWND wnd, HRGN rgn, bool erase);
 bool ValidateRect(HWND wnd, const TRect* rect);
+bool ValidateRgn(HWND wnd, HRGN rgn);
+// The bounds of what was invalidated through these functions and not yet painted or validated.
+bool GetUpdateRect(HWND wnd, TRect* rect, bool erase);
 bool UpdateWindow(HWND wnd);
+enum : UINT {
+    RDW_INVALIDATE = 0x1, RDW_INTERNALPAINT = 0x2, RDW_ERASE = 0x4, RDW_VALIDATE = 0x8,
+    RDW_NOINTERNALPAINT = 0x10, RDW_NOERASE = 0x20, RDW_NOCHILDREN = 0x40, RDW_ALLCHILDREN = 0x80,
+    RDW_UPDATENOW = 0x100, RDW_ERASENOW = 0x200, RDW_FRAME = 0x400, RDW_NOFRAME = 0x800,
+};
+// rgn wins over rect; with RDW_FRAME the part of the area outside the client (or, for a null
+// area, the whole window) gets its frame repainted too.
+bool RedrawWindow(HWND wnd, const TRect* rect, HRGN rgn, UINT flags);
 enum : UINT { SW_SCROLLCHILDREN = 0x1, SW_INVALIDATE = 0x2, SW_ERASE = 0x4 };
+// Moves the pixels of scroll (null: the client area) by (dx, dy), only inside clip (null: the
+// client area); the uncovered part is repainted and returned through update / updateRect.
 int ScrollWindowEx(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip, HRGN update,
                    TRect* updateRect, UINT flags);
+bool ScrollWindow(HWND wnd, int dx, int dy, const TRect* scroll, const TRect* clip);
+// Called by the implementer as a paint starts, with the event's region in widget coordinates:
+// takes out what was validated since the last paint and clears the pending update area.
+void BeginPaintRegion(HWND wnd, QRegion& region);
 
 // Geometry.
 bool GetClientRect(HWND wnd, TRect& r);
