@@ -327,8 +327,8 @@ TEST_F(XlsxReaderTest, BrokenFilesRaiseNamingTheFile)
 
 namespace {
 
-// Large sheets are cut into stretches read on several threads; tiny stretches here make a
-// small sheet take that road.
+// Sheet XML is read in blocks of XlsxStretchBytes, a large sheet's inflated on a second thread;
+// tiny blocks here make a small sheet take that road and put block ends inside tags and texts.
 class XlsxStretchTest : public XlsxReaderTest {
 protected:
     void SetUp() override { saved = XlsxStretchBytes; }
