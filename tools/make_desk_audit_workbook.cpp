@@ -3,6 +3,7 @@
 // Row 1 holds the captions, data follow from row 2 in the 44 columns the tax authority uses;
 // the columns the import reads carry plausible values (UNN, branch number with leading zeros,
 // the 25-character e-invoice number, dates, amounts), the rest filler text.
+#include "app/engine/DemoData.h"
 #include "platform/sheets/XlsxWriter.h"
 #include "platform/rtl/SysUtils.h"
 
@@ -17,16 +18,6 @@
 
 namespace {
 
-const char* const kCaptions[44] = {
-    "Код страны поставщика", "УНН поставщика", "Код филиала поставщика", "Наименование поставщика",
-    "Код страны получателя", "УНН получателя", "Код филиала получателя", "Наименование получателя",
-    "Адрес получателя", "Код филиала (доп. УНН)", "Получатель (наименование)", "Статус", "Дата выставления",
-    "ФИО подписавшего", "Номер ЭСЧФ", "Вид ЭСЧФ", "Номер исходного ЭСЧФ", "Дата исходного ЭСЧФ",
-    "Дата аннулирования", "Дата совершения операции", "Договор", "Дата договора", "Код документа",
-    "Вид документа", "Бланк", "Серия", "Номер бланка", "Дата бланка", "Код валюты", "Условия поставки",
-    "Пункт погрузки", "Пункт разгрузки", "Перевозчик", "Номер накладной", "Дата накладной", "Примечание",
-    "Признак", "Номер документа", "Дата документа", "Количество", "Стоимость без НДС", "Ставка НДС",
-    "Сумма НДС", "Стоимость с НДС"};
 
 struct Row {
     QString values[44];
@@ -99,7 +90,7 @@ int main(int argc, char** argv)
             s.setEncoding(QStringConverter::Utf8);
             s.setGenerateByteOrderMark(true);
             QStringList caps;
-            for (const char* c : kCaptions)
+            for (const char* c : demo::kDeskAuditCaptions)
                 caps << QString::fromUtf8(c);
             s << caps.join(u';') << "\r\n";
             for (int i = 0; i < rows; ++i) {
@@ -125,7 +116,7 @@ int main(int argc, char** argv)
         w.BeginSheet(QStringLiteral("ЭСЧФ"));
         std::vector<TXlsxCell> cells;
         for (int c = 0; c < 44; ++c)
-            cells.push_back(TXlsxCell::MakeText(c + 1, QString::fromUtf8(kCaptions[c])));
+            cells.push_back(TXlsxCell::MakeText(c + 1, QString::fromUtf8(demo::kDeskAuditCaptions[c])));
         w.WriteRow(1, cells);
         for (int i = 0; i < rows; ++i) {
             const Row r = MakeRow(i, rnd);

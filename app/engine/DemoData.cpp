@@ -766,10 +766,8 @@ QJsonObject ManifestJson(const TDemoModel& m)
     return o;
 }
 
-namespace {
-
 // The captions of the tax authority's workbook; the import finds its data below them.
-const char* const kWorkbookCaptions[44] = {
+const char* const kDeskAuditCaptions[kDeskAuditColumns] = {
     "Код страны поставщика", "УНН поставщика", "Код филиала поставщика", "Наименование поставщика",
     "Код страны получателя", "УНН получателя", "Код филиала получателя", "Наименование получателя",
     "Адрес получателя", "Код филиала (доп. УНН)", "Получатель (наименование)", "Статус", "Дата выставления",
@@ -780,7 +778,6 @@ const char* const kWorkbookCaptions[44] = {
     "Признак", "Номер документа", "Дата документа", "Количество", "Стоимость без НДС", "Ставка НДС",
     "Сумма НДС", "Стоимость с НДС"};
 
-}  // namespace
 
 void WriteDemoWorkbook(const TDemoModel& model, const QString& path)
 {
@@ -789,7 +786,7 @@ void WriteDemoWorkbook(const TDemoModel& model, const QString& path)
     const int moneyStyle = w.BuiltinFormatStyle(4);
     w.BeginSheet(QStringLiteral("ЭСЧФ"));
     std::vector<TXlsxCell> cells;
-    for (int c = 0; c < 44; ++c) cells.push_back(TXlsxCell::MakeText(c + 1, QString::fromUtf8(kWorkbookCaptions[c])));
+    for (int c = 0; c < kDeskAuditColumns; ++c) cells.push_back(TXlsxCell::MakeText(c + 1, QString::fromUtf8(kDeskAuditCaptions[c])));
     w.WriteRow(1, cells);
     int row = 2;
     for (const TDemoWorkbookRow& r : model.Workbook) {

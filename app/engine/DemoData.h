@@ -163,6 +163,10 @@ QString BuhSchemaSql();         // catalog "buh" of a branch
 QString DeploymentScript(const QString& catalog);
 
 // The desk-audit workbook of the model (.xlsx): captions in row 1, one row per e-invoice.
+// The captions of the tax authority's desk-audit workbook, one per column.
+constexpr int kDeskAuditColumns = 44;
+extern const char* const kDeskAuditCaptions[kDeskAuditColumns];
+
 void WriteDemoWorkbook(const TDemoModel& model, const QString& path);
 
 // Creates root/<summary>, root/<branch folders>, root/Config.ini, root/desk_audit.xlsx and
