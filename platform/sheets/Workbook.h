@@ -32,6 +32,8 @@ TSheetCells ReadCsvFirstSheet(const QString& path);
 TSheetCells ReadCsvText(const QByteArray& bytes, int chunkSize = 1 << 20);   // the csv rules on bytes in memory
 // How many bytes of worksheet XML the xlsx reader takes from the zip package at a time.
 extern int XlsxStretchBytes;
+// The most bytes one part of an .xlsx may inflate to (2 GiB); more is refused as a zip bomb.
+extern int64_t XlsxMaxPartBytes;
 // Chooses the reader by the file's first bytes, then by its extension.
 TSheetCells ReadFirstWorksheet(const QString& path);
 

@@ -21,12 +21,22 @@
 #include <zip.h>
 
 int XlsxStretchBytes = 1 << 20;
+int64_t XlsxMaxPartBytes = int64_t(2) << 30;
 
 namespace {
 
 [[noreturn]] void Fail(const QString& path, const QString& why)
 {
     throw EExcelError(QStringLiteral("Не удалось прочитать книгу %1: %2").arg(path, why));
+}
+
+// A part that inflates past the bound is not a workbook but a zip bomb: refused before it
+// fills memory, whatever its header claims.
+QString TooLargeText(const QString& part)
+{
+    return QStringLiteral("часть %1 распаковывается больше чем в %2 МБ — это не книга Excel")
+        .arg(part)
+        .arg(XlsxMaxPartBytes >> 20);
 }
 
 class ZipArchive {
@@ -60,6 +70,10 @@ public:
         const zip_int64_t idx = zip_name_locate(FZip, name.toUtf8().constData(), ZIP_FL_NOCASE);
         if (idx < 0)
             Fail(FPath, QStringLiteral("в архиве нет части %1 — это не книга Excel").arg(name));
+        zip_stat_t st;
+        if (zip_stat_index(FZip, zip_uint64_t(idx), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)
+            && st.size > zip_uint64_t(XlsxMaxPartBytes))
+            Fail(FPath, TooLargeText(name));
         zip_file_t* f = zip_fopen_index(FZip, zip_uint64_t(idx), 0);
         if (!f)
             Fail(FPath, QStringLiteral("часть %1 не читается (%2)")
@@ -108,6 +122,12 @@ protected:
             FEof = true;
             return -1;
         }
+        FTotal += n;
+        if (FTotal > XlsxMaxPartBytes) {
+            FError = TooLargeText(FName);
+            FEof = true;
+            return -1;
+        }
         return n;
     }
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -118,6 +138,7 @@ private:
     zip_file_t* FFile;
     QString FError;
     bool FEof = false;
+    int64_t FTotal = 0;
 };
 
 void CheckXml(const QXmlStreamReader& xml, const ZipArchive& zip, const QString& part)
@@ -838,6 +859,9 @@ private:
         }
         if (n < 0)
             Fail(FZip.Path(), QStringLiteral("часть %1 повреждена (%2)").arg(FPart, FReadError));
+        FInflated += n;
+        if (FInflated > XlsxMaxPartBytes)
+            Fail(FZip.Path(), TooLargeText(FPart));
         FPos = FBuf.data();
         FEnd = FPos + keep + n;
         if (n == 0)
@@ -877,6 +901,7 @@ private:
 
     const ZipArchive& FZip;
     QString FPart;
+    int64_t FInflated = 0;
     zip_file_t* FFile;
     size_t FBlock;
     std::thread FInflater;

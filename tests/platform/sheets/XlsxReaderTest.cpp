@@ -381,6 +381,25 @@ TEST_F(XlsxStretchTest, StretchesGiveTheSameCellsAsOneRead)
     }
 }
 
+// A part that inflates far past anything a workbook holds is refused, not read into memory.
+TEST_F(XlsxStretchTest, PartInflatingPastTheBoundIsRefused)
+{
+    XlsxParts p = CaseParts();
+    p.SheetData = Rows(2000, QString());
+    WriteXlsx(Path("bomb.xlsx"), p);
+    const int64_t savedBound = XlsxMaxPartBytes;
+    XlsxMaxPartBytes = 64 * 1024;
+    try {
+        ReadXlsxFirstSheet(Path("bomb.xlsx"));
+        ADD_FAILURE() << "a part past the bound was read";
+    } catch (const EExcelError& e) {
+        EXPECT_TRUE(e.Message().contains(u"распаковывается")) << e.Message().toStdString();
+        EXPECT_TRUE(e.Message().contains(u"bomb.xlsx")) << e.Message().toStdString();
+    }
+    XlsxMaxPartBytes = savedBound;
+    Check(ReadXlsxFirstSheet(Path("bomb.xlsx")), 2000);
+}
+
 TEST_F(XlsxStretchTest, PrefixedElementsKeepTheirNamespace)
 {
     const QString sheet = "<?xml version=\"1.0\"?>\n<x:worksheet "
