@@ -182,7 +182,7 @@ inline QByteArray WorkbookStream(const BiffBook& book)
 }
 
 // A version 3 compound file: header, one FAT sector, one directory sector, the stream.
-inline QByteArray CompoundFile(const QByteArray& stream)
+inline QByteArray CompoundFile(const QByteArray& stream, const QString& streamName = QStringLiteral("Workbook"))
 {
     constexpr quint32 kEnd = 0xFFFFFFFE, kFree = 0xFFFFFFFF, kFatSect = 0xFFFFFFFD, kNone = 0xFFFFFFFF;
     const int streamSectors = int((stream.size() + 511) / 512);
@@ -236,7 +236,7 @@ inline QByteArray CompoundFile(const QByteArray& stream)
     };
     QByteArray dir;
     dir += entry(QStringLiteral("Root Entry"), 5, 1, kEnd, 0);
-    dir += entry(QStringLiteral("Workbook"), 2, kNone, 2, quint32(stream.size()));
+    dir += entry(streamName, 2, kNone, 2, quint32(stream.size()));
     dir += entry(QString(), 0, kNone, 0, 0);
     dir += entry(QString(), 0, kNone, 0, 0);
 

@@ -94,13 +94,15 @@ TEST_F(XlsReaderTest, BrokenFilesRaiseNamingTheFile)
         {"garbage.xls", QByteArray("this is no workbook at all, just text\n").repeated(40)},
         {"truncated.xls", good.left(700)},
         {"bad signature.xls", QByteArray(good).replace(0, 4, "XXXX")},
+        // A password-protected .xlsx is a compound file holding the encrypted package.
+        {"protected.xlsx", biff::CompoundFile(QByteArray(4096, '\x5A'), QStringLiteral("EncryptedPackage"))},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const QString path = dir.filePath(c.name);
         WriteFile(path, c.bytes);
         try {
-            ReadXlsFirstSheet(path);
+            ReadFirstWorksheet(path);
             ADD_FAILURE() << "no exception";
         } catch (const EExcelError& e) {
             EXPECT_TRUE(e.Message().contains(path)) << e.Message().toStdString();
