@@ -452,3 +452,28 @@ TEST_F(Semantics, TimeOutInterruptsALongQuery)
 }
 
 } // namespace
+
+namespace {
+
+// A statement that fails part-way leaves nothing behind: the rows it wrote before the
+// failing one are gone with it.
+TEST_F(Semantics, AFailedStatementWritesNothing)
+{
+    s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) VALUES (1, 'Петров')"));
+    s->Execute(QStringLiteral("INSERT INTO amounts(id, name) VALUES (1, 'Иванов'), (2, 'Сидоров'), (3, 'ПЕТРОВ'), (4, 'Орлов')"));
+    try {
+        s->Execute(QStringLiteral("INSERT INTO DararedSigners(filial, fio) SELECT 1, name FROM amounts ORDER BY id"));
+        FAIL() << "duplicate accepted";
+    } catch (const ESqlError& e) {
+        EXPECT_TRUE(e.Message().contains(QLatin1String("duplicate key"))) << e.Message().toStdString();
+    }
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM DararedSigners")), QStringList{"1"});
+    try {
+        s->Execute(QStringLiteral("UPDATE amounts SET amount = CAST(CASE WHEN id < 3 THEN '1' ELSE 'x' END AS decimal(18, 3))"));
+        FAIL() << "bad cast accepted";
+    } catch (const ESqlError&) {
+    }
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM amounts WHERE amount IS NOT NULL")), QStringList{"0"});
+}
+
+} // namespace
