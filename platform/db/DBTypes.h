@@ -1,9 +1,9 @@
 // Enumerations and small value types of the dataset framework, apart from the classes, for
-// layers that only need a field type, a state or an option set. TAlignment is declared here
-// and in the visual layer under one guard (DOV_TALIGNMENT_DECLARED): the same type in both.
+// layers that only need a field type, a state or an option set.
 #pragma once
 
 #include "platform/rtl/SysUtils.h"
+#include "platform/rtl/Classes.h"
 #include "platform/rtl/Persistent.h"
 
 // The order is part of the stored forms (field definitions, record-store streams): never reorder.
@@ -84,14 +84,6 @@ using TIndexOptions = TSet<TIndexOption>;
 // What the filter-expression compiler is asked to accept.
 enum TParserOption { poExtSyntax, poAggregate, poDefaultExpr, poUseOrigNames, poFieldNameGiven, poFieldDepend };
 using TParserOptions = TSet<TParserOption>;
-
-// Alignment of a field's text; shared with the visual layer, which may declare the same
-// enumeration: keep the values.
-#ifndef DOV_TALIGNMENT_DECLARED
-#define DOV_TALIGNMENT_DECLARED
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-DOV_ENUM_INFO(TAlignment, taLeftJustify, taRightJustify, taCenter)
-#endif
 
 // Opaque handle of a record buffer; 0 is none. A dataset decides what it stands for.
 using TRecordBuffer = NativeUInt;

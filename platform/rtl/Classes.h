@@ -10,6 +10,10 @@
 
 // ---------------------------------------------------------------- TList
 
+// Alignment of a text, shared by fields and controls.
+enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+DOV_ENUM_INFO(TAlignment, taLeftJustify, taRightJustify, taCenter)
+
 enum TListNotification { lnAdded, lnExtracted, lnDeleted };
 using TListSortCompare = std::function<int(void* item1, void* item2)>;
 

@@ -18,11 +18,6 @@ DOV_ENUM_INFO(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCust
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 DOV_ENUM_INFO(TAnchorKind, akLeft, akTop, akRight, akBottom)
 using TAnchors = TSet<TAnchorKind>;
-#ifndef DOV_TALIGNMENT_DECLARED
-#define DOV_TALIGNMENT_DECLARED
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
-DOV_ENUM_INFO(TAlignment, taLeftJustify, taRightJustify, taCenter)
-#endif
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 DOV_ENUM_INFO(TTextLayout, tlTop, tlCenter, tlBottom)
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
