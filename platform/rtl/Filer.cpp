@@ -1,6 +1,7 @@
 #include "Filer.h"
 
 #include <QtEndian>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -123,6 +124,18 @@ bool TExtended80::IsDouble() const
 
 // ---------------------------------------------------------------- TWriter
 
+namespace {
+
+// Stream values are little-endian whatever the machine.
+template <class T> void WriteLE(TWriter& W, T Value)
+{
+    uint8_t buf[sizeof(T)];
+    qToLittleEndian<T>(Value, buf);
+    W.Write(buf, sizeof(T));
+}
+
+}  // namespace
+
 void TWriter::WriteValue(TValueType Value)
 {
     const uint8_t b = Value;
@@ -163,16 +176,13 @@ void TWriter::WriteInteger(int64_t Value)
         Write(buf, 1);
     } else if (Value >= -32768 && Value <= 32767) {
         WriteValue(vaInt16);
-        qToLittleEndian<int16_t>(int16_t(Value), buf);
-        Write(buf, 2);
+        WriteLE(*this, int16_t(Value));
     } else if (Value >= INT32_MIN && Value <= INT32_MAX) {
         WriteValue(vaInt32);
-        qToLittleEndian<int32_t>(int32_t(Value), buf);
-        Write(buf, 4);
+        WriteLE(*this, int32_t(Value));
     } else {
         WriteValue(vaInt64);
-        qToLittleEndian<int64_t>(Value, buf);
-        Write(buf, 8);
+        WriteLE(*this, int64_t(Value));
     }
 }
 
@@ -190,39 +200,25 @@ void TWriter::WriteFloat(double Value)
 void TWriter::WriteSingle(float Value)
 {
     WriteValue(vaSingle);
-    uint32_t bits;
-    std::memcpy(&bits, &Value, 4);
-    uint8_t buf[4];
-    qToLittleEndian<uint32_t>(bits, buf);
-    Write(buf, 4);
+    WriteLE(*this, std::bit_cast<uint32_t>(Value));
 }
 
 void TWriter::WriteDouble(double Value)
 {
     WriteValue(vaDouble);
-    uint64_t bits;
-    std::memcpy(&bits, &Value, 8);
-    uint8_t buf[8];
-    qToLittleEndian<uint64_t>(bits, buf);
-    Write(buf, 8);
+    WriteLE(*this, std::bit_cast<uint64_t>(Value));
 }
 
 void TWriter::WriteCurrency(Currency Value)
 {
     WriteValue(vaCurrency);
-    uint8_t buf[8];
-    qToLittleEndian<int64_t>(Value.Value, buf);
-    Write(buf, 8);
+    WriteLE(*this, Value.Value);
 }
 
 void TWriter::WriteDate(TDateTime Value)
 {
     WriteValue(vaDate);
-    uint64_t bits;
-    std::memcpy(&bits, &Value, 8);
-    uint8_t buf[8];
-    qToLittleEndian<uint64_t>(bits, buf);
-    Write(buf, 8);
+    WriteLE(*this, std::bit_cast<uint64_t>(Value));
 }
 
 void TWriter::WriteString(const QString& Value)
@@ -235,9 +231,7 @@ void TWriter::WriteString(const QString& Value)
             Write(&n, 1);
         } else {
             WriteValue(vaLString);
-            uint8_t buf[4];
-            qToLittleEndian<int32_t>(int32_t(a.size()), buf);
-            Write(buf, 4);
+            WriteLE(*this, int32_t(a.size()));
         }
         Write(a.constData(), a.size());
     } else if (HasLoneSurrogate(Value)) {
@@ -250,9 +244,7 @@ void TWriter::WriteString(const QString& Value)
 void TWriter::WriteWideString(const QString& Value)
 {
     WriteValue(vaWString);
-    uint8_t buf[4];
-    qToLittleEndian<int32_t>(int32_t(Value.size()), buf);
-    Write(buf, 4);
+    WriteLE(*this, int32_t(Value.size()));
     QByteArray bytes(Value.size() * 2, Qt::Uninitialized);
     for (qsizetype i = 0; i < Value.size(); ++i)
         qToLittleEndian<uint16_t>(Value[i].unicode(), bytes.data() + 2 * i);
@@ -263,9 +255,7 @@ void TWriter::WriteUTF8Str(const QString& Value)
 {
     const QByteArray u = Value.toUtf8();
     WriteValue(vaUTF8String);
-    uint8_t buf[4];
-    qToLittleEndian<int32_t>(int32_t(u.size()), buf);
-    Write(buf, 4);
+    WriteLE(*this, int32_t(u.size()));
     Write(u.constData(), u.size());
 }
 
@@ -301,9 +291,7 @@ void TWriter::WriteSet(const QStringList& Members)
 void TWriter::WriteBinary(const QByteArray& Data)
 {
     WriteValue(vaBinary);
-    uint8_t buf[4];
-    qToLittleEndian<int32_t>(int32_t(Data.size()), buf);
-    Write(buf, 4);
+    WriteLE(*this, int32_t(Data.size()));
     Write(Data.constData(), Data.size());
 }
 

@@ -1851,20 +1851,23 @@ void TWinControl::CNChar(TMessage& M)
     }
 }
 
-bool TWinControl::DoKeyDown(TMessage& M)
+// A form that previews keys sees the key first; a key it clears goes no further.
+bool TWinControl::DoKeyEvent(TMessage& M, void (TWinControl::*Handler)(Word&, TShiftState))
 {
+    const TShiftState shift = KeyDataToShiftState(int32_t(M.LParam));
+    Word k = Word(M.WParam);
     if (TCustomForm* f = ::GetParentForm(this); f && f != this && f->KeyPreview) {
-        Word k = Word(M.WParam);
-        f->KeyDown(k, KeyDataToShiftState(int32_t(M.LParam)));
+        (f->*Handler)(k, shift);
         M.WParam = k;
         if (k == 0)
             return true;
     }
-    Word k = Word(M.WParam);
-    KeyDown(k, KeyDataToShiftState(int32_t(M.LParam)));
+    (this->*Handler)(k, shift);
     M.WParam = k;
     return k == 0;
 }
+
+bool TWinControl::DoKeyDown(TMessage& M) { return DoKeyEvent(M, &TWinControl::KeyDown); }
 
 bool TWinControl::DoKeyPress(TMessage& M)
 {
@@ -1881,20 +1884,7 @@ bool TWinControl::DoKeyPress(TMessage& M)
     return c.isNull();
 }
 
-bool TWinControl::DoKeyUp(TMessage& M)
-{
-    if (TCustomForm* f = ::GetParentForm(this); f && f != this && f->KeyPreview) {
-        Word k = Word(M.WParam);
-        f->KeyUp(k, KeyDataToShiftState(int32_t(M.LParam)));
-        M.WParam = k;
-        if (k == 0)
-            return true;
-    }
-    Word k = Word(M.WParam);
-    KeyUp(k, KeyDataToShiftState(int32_t(M.LParam)));
-    M.WParam = k;
-    return k == 0;
-}
+bool TWinControl::DoKeyUp(TMessage& M) { return DoKeyEvent(M, &TWinControl::KeyUp); }
 
 void TWinControl::KeyDown(Word& Key, TShiftState Shift)
 {

@@ -396,6 +396,7 @@ protected:
     bool DoKeyDown(TMessage& M);
     bool DoKeyPress(TMessage& M);
     bool DoKeyUp(TMessage& M);
+    bool DoKeyEvent(TMessage& M, void (TWinControl::*Handler)(Word&, TShiftState));
     virtual void DoEnter();
     virtual void DoExit();
 
