@@ -865,6 +865,8 @@ protected:
 
     void ButtonDown(TMessage& M, TMouseButton Button);
     void ButtonUp(TMessage& M, TMouseButton Button, bool Double);
+    // Asks whether the press belongs to a cell before the inherited handler runs, then ends it.
+    template <class F> void CellButtonUp(TMessage& M, TMouseButton Button, bool Double, F Inherited);
     void DrawCellsInRect(int FirstCol, int FirstRow, int ColLimit, int RowLimit, TGridDrawState InitState,
                          int StartX, int StartY, int LimitX, int LimitY);
     void DrawRegionLines(bool Vert, int FirstIndex, int IndexLimit, int Start, int Limit);

@@ -410,53 +410,20 @@ void TCustomGridEh::WMLButtonDown(TMessage& M) { TCustomControlEh::WMLButtonDown
 void TCustomGridEh::WMRButtonDown(TMessage& M) { TCustomControlEh::WMRButtonDown(M); ButtonDown(M, mbRight); }
 void TCustomGridEh::WMMButtonDown(TMessage& M) { TCustomControlEh::WMMButtonDown(M); ButtonDown(M, mbMiddle); }
 
-void TCustomGridEh::WMLButtonUp(TMessage& M)
+template <class F> void TCustomGridEh::CellButtonUp(TMessage& M, TMouseButton Button, bool Double, F Inherited)
 {
     const bool fire = CanFireCellMouseEvent(M);
-    TCustomControlEh::WMLButtonUp(M);
+    Inherited();
     if (fire)
-        ButtonUp(M, mbLeft, false);
+        ButtonUp(M, Button, Double);
 }
 
-void TCustomGridEh::WMRButtonUp(TMessage& M)
-{
-    const bool fire = CanFireCellMouseEvent(M);
-    TCustomControlEh::WMRButtonUp(M);
-    if (fire)
-        ButtonUp(M, mbRight, false);
-}
-
-void TCustomGridEh::WMMButtonUp(TMessage& M)
-{
-    const bool fire = CanFireCellMouseEvent(M);
-    TCustomControlEh::WMMButtonUp(M);
-    if (fire)
-        ButtonUp(M, mbMiddle, false);
-}
-
-void TCustomGridEh::WMLButtonDblClk(TMessage& M)
-{
-    const bool fire = CanFireCellMouseEvent(M);
-    TCustomControlEh::WMLButtonDblClk(M);
-    if (fire)
-        ButtonUp(M, mbLeft, true);
-}
-
-void TCustomGridEh::WMRButtonDblClk(TMessage& M)
-{
-    const bool fire = CanFireCellMouseEvent(M);
-    TCustomControlEh::WMRButtonDblClk(M);
-    if (fire)
-        ButtonUp(M, mbRight, true);
-}
-
-void TCustomGridEh::WMMButtonDblClk(TMessage& M)
-{
-    const bool fire = CanFireCellMouseEvent(M);
-    TCustomControlEh::WMMButtonDblClk(M);
-    if (fire)
-        ButtonUp(M, mbMiddle, true);
-}
+void TCustomGridEh::WMLButtonUp(TMessage& M) { CellButtonUp(M, mbLeft, false, [&] { TCustomControlEh::WMLButtonUp(M); }); }
+void TCustomGridEh::WMRButtonUp(TMessage& M) { CellButtonUp(M, mbRight, false, [&] { TCustomControlEh::WMRButtonUp(M); }); }
+void TCustomGridEh::WMMButtonUp(TMessage& M) { CellButtonUp(M, mbMiddle, false, [&] { TCustomControlEh::WMMButtonUp(M); }); }
+void TCustomGridEh::WMLButtonDblClk(TMessage& M) { CellButtonUp(M, mbLeft, true, [&] { TCustomControlEh::WMLButtonDblClk(M); }); }
+void TCustomGridEh::WMRButtonDblClk(TMessage& M) { CellButtonUp(M, mbRight, true, [&] { TCustomControlEh::WMRButtonDblClk(M); }); }
+void TCustomGridEh::WMMButtonDblClk(TMessage& M) { CellButtonUp(M, mbMiddle, true, [&] { TCustomControlEh::WMMButtonDblClk(M); }); }
 
 bool TCustomGridEh::CanDblClickAtMessage(TMessage& Message)
 {
