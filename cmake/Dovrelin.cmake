@@ -1,3 +1,12 @@
+# Two precompiled headers, each built once: one for the libraries, one for the tests.
+# Every target reuses one of them, since a copy per target costs tens of megabytes of disk.
+add_library(dov_pch_lib OBJECT ${CMAKE_SOURCE_DIR}/cmake/pch.cpp)
+target_link_libraries(dov_pch_lib PRIVATE Qt6::Core)
+target_precompile_headers(dov_pch_lib PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h)
+add_library(dov_pch_test OBJECT ${CMAKE_SOURCE_DIR}/cmake/pch.cpp)
+target_link_libraries(dov_pch_test PRIVATE Qt6::Core GTest::gtest)
+target_precompile_headers(dov_pch_test PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h <gtest/gtest.h>)
+
 # dov_library(NAME DIR DEPS...): a static library of every .cpp under DIR (not recursive).
 # An empty folder gives an interface library, so upper layers can link it already.
 function(dov_library name dir)
@@ -7,7 +16,7 @@ function(dov_library name dir)
     add_library(${name} STATIC ${_src} ${_qrc})
     target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/${dir})
     target_link_libraries(${name} PUBLIC ${ARGN})
-    target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h)
+    target_precompile_headers(${name} REUSE_FROM dov_pch_lib)
     if(_qrc)
       set_target_properties(${name} PROPERTIES AUTORCC ON)
     endif()
@@ -41,7 +50,7 @@ function(dov_test name dir)
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE ${ARGN} GTest::gtest GTest::gtest_main)
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_SOURCE_DIR}/${dir})
-  target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h <gtest/gtest.h>)
+  target_precompile_headers(${name} REUSE_FROM dov_pch_test)
   target_compile_definitions(${name} PRIVATE DOV_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;LANG=C.UTF-8")

@@ -1,0 +1,1 @@
+// Empty unit: carries the shared precompiled headers.
