@@ -150,8 +150,9 @@ TEST_F(TableFixture, InstantReadingInInsertStateCountsTheInsertRowAtTheCursor)
         TInstantReadGuardEh g(t, i);
         names << t->FieldByName("Name")->AsString();
         rows << QString::number(t->InstantReadViewRow());
-        if (i == 2)
+        if (i == 2) {
             EXPECT_EQ(t->GetRec(), nullptr);
+        }
     }
     EXPECT_EQ(names.join(u','), QStringLiteral("n1,n2,new,n3"));
     EXPECT_EQ(rows.join(u','), QStringLiteral("0,1,2,3"));
