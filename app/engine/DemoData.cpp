@@ -29,6 +29,8 @@ const char* const kSummarySchema =
     "  docnumber varchar(50), docdate datetime, ndsexcel decimal(18, 3), ndsspr decimal(18, 3), ndsinvoice decimal(18, 3),\n"
     "  totalcostinv decimal(18, 3), totalcostvatinv decimal(18, 3), filial smallint, svplace varchar(1), numbuhspr varchar(10),\n"
     "  numdocpart varchar(50), hide bit NOT NULL DEFAULT (0))\n"
+    // saving looks every row up by its values, the e-invoice number first
+    "CREATE INDEX IX_tmpDararedInv_invoicefullname ON tmpDararedInv (invoicefullname)\n"
     "CREATE TABLE tmpDararedProv (numbuhspr varchar(10), mes datetime, datadoc datetime, numdoc varchar(50), numdocpart varchar(50),\n"
     "  summ decimal(18, 3), globalcode varchar(50), filial smallint, NSF varchar(30))\n"
     "CREATE TABLE DararedSigners (idRecord int IDENTITY(1,1) NOT NULL PRIMARY KEY, filial smallint NOT NULL, fio varchar(100) NOT NULL,\n"

@@ -417,6 +417,9 @@ struct Ex {
     bool isColumn = false;
     QString param;  // the parameter's SQLite name when the expression is one bare parameter
     TSqlColumn base; // the source column of a column reference
+    // ISNULL(column, literal): the column and the literal as converted, so that an
+    // equality on it can be put in a form an index on the column serves
+    QString nullCol, nullDflt;
 };
 
 struct Obj {
@@ -674,12 +677,27 @@ public:
             if (cur().op(c)) {
                 ++p;
                 Ex b = addExpr();
+                const QString as = a.s, bs = b.s;
                 coerce(a, b);
                 QString o = QString::fromLatin1(c);
                 if (o == QLatin1String("!<")) o = QStringLiteral(">=");
                 if (o == QLatin1String("!>")) o = QStringLiteral("<=");
                 if (joinKeys && o == QLatin1String("=")) { joinKey(a); joinKey(b); }
-                Ex r; r.s = u'(' + a.s + u' ' + o + u' ' + b.s + collate(a, b) + u')'; r.t = {T::Bit};
+                Ex r; r.t = {T::Bit};
+                if (!joinKeys && o == QLatin1String("=")) {
+                    // ISNULL(col, k) = y scans the table; the same truth values, NULL
+                    // included, in a form that an index on col can serve:
+                    // (col IS NOT NULL AND col = y) OR (col IS NULL AND k = y)
+                    const Ex* n = !a.nullCol.isEmpty() && a.s == as ? &a : !b.nullCol.isEmpty() && b.s == bs ? &b : nullptr;
+                    if (n) {
+                        const Ex& y = n == &a ? b : a;
+                        const QString coll = collate(a, b);
+                        r.s = QStringLiteral("((%1 IS NOT NULL AND %1 = %2%3) OR (%1 IS NULL AND %4 = %2%3))")
+                                  .arg(n->nullCol, y.s, coll, n->nullDflt);
+                        return r;
+                    }
+                }
+                r.s = u'(' + a.s + u' ' + o + u' ' + b.s + collate(a, b) + u')';
                 return r;
             }
         }
@@ -1046,6 +1064,10 @@ public:
             Ex b = a[0].t.Type != T::Unknown ? conv(a[1], a[0].t) : a[1];
             r.s = QStringLiteral("ifnull(%1, %2)").arg(a[0].s, b.s);
             r.t = a[0].t.Type != T::Unknown ? a[0].t : a[1].t;
+            if (a[0].isColumn && a[0].t.Type != T::Unknown && (a[1].strLit || a[1].numLit)) {
+                r.nullCol = a[0].s;
+                r.nullDflt = b.s;
+            }
             return r;
         }
         if (name == QLatin1String("coalesce")) {

@@ -15,6 +15,7 @@ CREATE TABLE tmpDararedInv (idRecord int IDENTITY(1,1) NOT NULL PRIMARY KEY, idP
   docnumber varchar(50), docdate datetime, ndsexcel decimal(18, 3), ndsspr decimal(18, 3), ndsinvoice decimal(18, 3),
   totalcostinv decimal(18, 3), totalcostvatinv decimal(18, 3), filial smallint, svplace varchar(1), numbuhspr varchar(10),
   numdocpart varchar(50), hide bit NOT NULL DEFAULT (0))
+CREATE INDEX IX_tmpDararedInv_invoicefullname ON tmpDararedInv (invoicefullname)
 GO
 CREATE TABLE tmpDararedProv (numbuhspr varchar(10), mes datetime, datadoc datetime, numdoc varchar(50), numdocpart varchar(50),
   summ decimal(18, 3), globalcode varchar(50), filial smallint, NSF varchar(30))

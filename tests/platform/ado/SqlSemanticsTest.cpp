@@ -332,6 +332,37 @@ TEST_F(Semantics, ParametersByNameAndPosition)
     }
 }
 
+// ISNULL(column, literal) = value is run in an index-friendly form; it must keep the
+// server's truth values, NULL included, for text and exact numbers, also under NOT.
+TEST_F(Semantics, IsNullEqualityKeepsItsTruthValues)
+{
+    s->Execute(QStringLiteral("CREATE INDEX IX_amounts_name ON amounts (name)"));
+    s->Execute(QStringLiteral("INSERT INTO amounts(id, amount, name) VALUES (1, NULL, NULL), (2, 0, ''), (3, 5.5, 'Абв'), (4, NULL, 'абв ')"));
+    struct Case { const char* isnull; const char* reference; };
+    const Case forms[] = {
+        {"ISNULL(name, '') = ISNULL(:p, '')", "(CASE WHEN name IS NULL THEN '' ELSE name END) = (CASE WHEN :p IS NULL THEN '' ELSE :p END)"},
+        {"ISNULL(name, '') = :p", "(CASE WHEN name IS NULL THEN '' ELSE name END) = :p"},
+        {":p = ISNULL(name, 'x')", ":p = (CASE WHEN name IS NULL THEN 'x' ELSE name END)"},
+        {"NOT (ISNULL(name, '') = :p)", "NOT ((CASE WHEN name IS NULL THEN '' ELSE name END) = :p)"},
+        {"ISNULL(amount, 0) = ISNULL(:n, 0)", "(CASE WHEN amount IS NULL THEN 0 ELSE amount END) = (CASE WHEN :n IS NULL THEN 0 ELSE :n END)"},
+        {"NOT (ISNULL(amount, 0) = :n)", "NOT ((CASE WHEN amount IS NULL THEN 0 ELSE amount END) = :n)"},
+    };
+    const Variant texts[] = {Variant::Null(), Variant(QString()), Variant(QStringLiteral("АБВ")), Variant(QStringLiteral("x")), Variant(QStringLiteral("где"))};
+    const Variant numbers[] = {Variant::Null(), Bcd("0"), Bcd("5.500"), Bcd("7")};
+    auto ids = [&](const char* where, const Variant& p, const Variant& n) {
+        return Query(*s, QStringLiteral("SELECT id FROM amounts WHERE ") + QString::fromUtf8(where) + QStringLiteral(" ORDER BY id"),
+                     {{"p", p, TSqlDataType::VarChar}, {"n", n, TSqlDataType::Decimal}});
+    };
+    for (const Case& c : forms)
+        for (const Variant& p : texts)
+            for (const Variant& n : numbers) {
+                SCOPED_TRACE(std::string(c.isnull) + " p=" + Render(p).toStdString() + " n=" + Render(n).toStdString());
+                EXPECT_EQ(ids(c.isnull, p, n), ids(c.reference, p, n));
+            }
+    EXPECT_EQ(ids("ISNULL(name, '') = ISNULL(:p, '')", Variant::Null(), Variant::Null()), (QStringList{"1", "2"}));
+    EXPECT_EQ(ids("ISNULL(name, '') = ISNULL(:p, '')", QStringLiteral("абв"), Variant::Null()), (QStringList{"3", "4"}));
+}
+
 TEST_F(Semantics, BadSqlRaisesTheEnginesMessage)
 {
     struct Case { const char* sql; const char* message; };
