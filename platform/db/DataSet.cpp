@@ -1142,10 +1142,15 @@ void TDataSet::CheckBrowseMode()
 
 void TDataSet::SetFields(const std::vector<Variant>& Values)
 {
-    const int n = std::min(int(Values.size()), FieldCount());
-    for (int i = 0; i < n; ++i)
-        if (!Values[i].IsEmpty())
-            FFields->Fields(i)->SetAsVariant(Values[i]);
+    // aggregate fields hold no record value and take no position in the list
+    size_t k = 0;
+    for (int i = 0; i < FieldCount() && k < Values.size(); ++i) {
+        TField* f = FFields->Fields(i);
+        if (f->FieldKind() == fkAggregate) continue;
+        if (!Values[k].IsEmpty())
+            f->SetAsVariant(Values[k]);
+        ++k;
+    }
 }
 
 void TDataSet::AppendRecord(const std::vector<Variant>& Values)

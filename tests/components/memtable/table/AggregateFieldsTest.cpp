@@ -225,4 +225,24 @@ TEST_F(TableFixture, AggregateFieldsAloneStillGetTheDataFieldsAtOpen)
     }
 }
 
+// Values by position skip aggregate fields, wherever they stand in the field list.
+TEST_F(TableFixture, AppendRecordPassesOverAnAggregateFieldBeforeTheDataFields)
+{
+    auto* sum = new TAggregateField(&owner);
+    sum->SetFieldName("Total");
+    sum->SetExpression("SUM(Amount)");
+    sum->SetActive(true);
+    sum->SetDataSet(t);
+    t->FieldDefs()->Update();
+    for (int i = 0; i < t->FieldDefs()->Count(); ++i)
+        t->FieldDefs()->Items(i)->CreateField(&owner);
+    ASSERT_EQ(t->Fields()->Fields(0), sum);
+    t->SetAggregatesActive(true);
+    OpenWith(2);
+    t->Last();
+    EXPECT_EQ(t->FieldByName("Code")->AsInteger(), 2);
+    EXPECT_EQ(t->FieldByName("Name")->AsString(), "n2");
+    EXPECT_EQ(sum->AsFloat(), 30.0);
+}
+
 }  // namespace
