@@ -1763,7 +1763,7 @@ void TWinControl::WMKillFocus(TMessage&) {}
 
 void TWinControl::WMSetCursor(TMessage& M)
 {
-    TCursor c = Screen ? Screen->GetCursor() : crDefault;
+    TCursor c = Screen ? Screen->GetCursor() : TCursor(crDefault);
     if (c == crDefault)
         c = FCursor;
     if (FWidget)

@@ -471,7 +471,7 @@ void TCanvas::RestoreClipRegion(HRGN saved)
         DeleteRgn(saved);
 }
 
-void TCanvas::SetMirrored(bool v) { SetLayout(Handle(), v ? LAYOUT_RTL : 0); }
+void TCanvas::SetMirrored(bool v) { SetLayout(Handle(), v ? DWORD(LAYOUT_RTL) : DWORD(0)); }
 bool TCanvas::Mirrored() { return (GetLayout(Handle()) & LAYOUT_RTL) != 0; }
 
 void GradientFillCanvas(TCanvas* canvas, TColor start, TColor finish, const TRect& r, bool vertical)

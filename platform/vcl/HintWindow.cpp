@@ -86,7 +86,7 @@ void THintWindow::Paint()
     Canvas()->RequireFont();
     HDC dc = Canvas()->Handle();
     SetBkMode(dc, TRANSPARENT);
-    DrawText(dc, Caption(), -1, r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK | (UseRightToLeftReading() ? DT_RTLREADING : 0));
+    DrawText(dc, Caption(), -1, r, DT_LEFT | DT_NOPREFIX | DT_WORDBREAK | (UseRightToLeftReading() ? UINT(DT_RTLREADING) : 0u));
 }
 
 TRect THintWindow::CalcHintRect(int MaxWidth, const QString& AHint, void*)
@@ -101,7 +101,7 @@ TRect THintWindow::CalcHintRect(int MaxWidth, const QString& AHint, void*)
     }
     Canvas()->RequireFont();
     DrawText(Canvas()->Handle(), AHint, -1, r,
-             DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | (UseRightToLeftReading() ? DT_RTLREADING : 0));
+             DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | (UseRightToLeftReading() ? UINT(DT_RTLREADING) : 0u));
     if (own) {
         Canvas()->SetHandle(nullptr);
         DeleteDC(own);

@@ -142,9 +142,9 @@ void TScrollBar::Paint()
     const bool horz = FKind == sbHorizontal;
     TRect first = FirstButtonRect(), second = SecondButtonRect();
     FillRect(dc, ClientRect(), CreateSolidBrush(GetSysColor(COLOR_SCROLLBAR)));
-    const UINT inactive = FEnabled ? 0 : DFCS_INACTIVE;
-    DrawFrameControl(dc, first, DFC_SCROLL, (horz ? DFCS_SCROLLLEFT : DFCS_SCROLLUP) | inactive | (FPressed == 1 ? DFCS_PUSHED : 0));
-    DrawFrameControl(dc, second, DFC_SCROLL, (horz ? DFCS_SCROLLRIGHT : DFCS_SCROLLDOWN) | inactive | (FPressed == 2 ? DFCS_PUSHED : 0));
+    const UINT inactive = FEnabled ? 0u : UINT(DFCS_INACTIVE);
+    DrawFrameControl(dc, first, DFC_SCROLL, (horz ? DFCS_SCROLLLEFT : DFCS_SCROLLUP) | inactive | (FPressed == 1 ? UINT(DFCS_PUSHED) : 0u));
+    DrawFrameControl(dc, second, DFC_SCROLL, (horz ? DFCS_SCROLLRIGHT : DFCS_SCROLLDOWN) | inactive | (FPressed == 2 ? UINT(DFCS_PUSHED) : 0u));
     TRect thumb = ThumbRect();
     if (!IsRectEmpty(thumb))
         DrawEdge(dc, thumb, EDGE_RAISED, BF_RECT | BF_MIDDLE);

@@ -67,7 +67,7 @@ int StripPrefixes(QString& s)
 void BreakParagraph(const QString& s, int from, int to, int room, const Layout& lay, std::vector<Line>& lines)
 {
     if (from >= to) {
-        lines.push_back(Line{from, 0, 0});
+        lines.push_back(Line{from, 0, 0, {}, false});
         return;
     }
     int pos = from;
@@ -104,7 +104,7 @@ void BreakParagraph(const QString& s, int from, int to, int room, const Layout& 
         int trimmed = len;
         while (trimmed > 0 && s[pos + trimmed - 1] == u' ')
             --trimmed;
-        lines.push_back(Line{pos, trimmed, lay.Width(s, pos, trimmed)});
+        lines.push_back(Line{pos, trimmed, lay.Width(s, pos, trimmed), {}, false});
         pos = lineEnd;
         // Blanks at the break belong to no line.
         while (pos < to && s[pos] == u' ')
@@ -180,7 +180,7 @@ int DrawTextEx(HDC dc, const QString& text, int count, TRect& rect, UINT format,
             s.remove(u'\r');
             s.remove(u'\n');
         }
-        lines.push_back(Line{0, int(s.size()), lay.Width(s, 0, int(s.size()))});
+        lines.push_back(Line{0, int(s.size()), lay.Width(s, 0, int(s.size())), {}, false});
     } else {
         int start = 0;
         for (int i = 0; i <= s.size(); ++i) {
@@ -188,7 +188,7 @@ int DrawTextEx(HDC dc, const QString& text, int count, TRect& rect, UINT format,
                 if (format & DT_WORDBREAK)
                     BreakParagraph(s, start, i, room, lay, lines);
                 else
-                    lines.push_back(Line{start, i - start, lay.Width(s, start, i - start)});
+                    lines.push_back(Line{start, i - start, lay.Width(s, start, i - start), {}, false});
                 if (i < s.size() && s[i] == u'\r' && i + 1 < s.size() && s[i + 1] == u'\n')
                     ++i;
                 start = i + 1;

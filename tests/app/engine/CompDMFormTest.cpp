@@ -199,8 +199,11 @@ TEST(CompDMForm, HoldsThe38QueriesWithTheirSettings)
                   k.isStatic);
         EXPECT_EQ(q.params.join(u','), QLatin1String(k.params));
         // every parameter of the text is declared
-        if (q.name != QLatin1String("CheckDararedSignersDuplesQ"))   // its parameter is not used by the text
-            for (const QString& p : q.params) EXPECT_TRUE(q.sql.join(u'\n').contains(u':' + p)) << p.toStdString();
+        if (q.name != QLatin1String("CheckDararedSignersDuplesQ")) {   // its parameter is not used by the text
+            for (const QString& p : q.params) {
+                EXPECT_TRUE(q.sql.join(u'\n').contains(u':' + p)) << p.toStdString();
+            }
+        }
     }
     const Comp& svod = Child(QStringLiteral("SvodMDBConnection"));
     EXPECT_EQ(svod.props.at(QStringLiteral("LoginPrompt")), QStringLiteral("False"));
@@ -272,8 +275,8 @@ TEST(CompDMForm, PersistentFieldsAndDataSources)
             if (c.name == QLatin1String(k.field)) field = &c;
         ASSERT_NE(field, nullptr);
         EXPECT_EQ(field->cls, QLatin1String(k.cls));
-        if (k.size) EXPECT_EQ(field->props.at(QStringLiteral("Size")), QLatin1String(k.size));
-        if (k.label) EXPECT_EQ(field->props.at(QStringLiteral("DisplayLabel")), QString::fromUtf8(k.label));
+        if (k.size) { EXPECT_EQ(field->props.at(QStringLiteral("Size")), QLatin1String(k.size)); }
+        if (k.label) { EXPECT_EQ(field->props.at(QStringLiteral("DisplayLabel")), QString::fromUtf8(k.label)); }
         EXPECT_EQ(field->props.count(QStringLiteral("ReadOnly")) > 0, k.readOnly);
     }
     EXPECT_EQ(Child(QStringLiteral("SelectSvodDuplesFilial")).children.size(), 10u);
@@ -502,8 +505,9 @@ TEST(CompDMForm, BranchRowsMatchTheGeneratedFacts)
                     EXPECT_GE(want.filter(QStringLiteral("|123|")).size(), 2);
                     EXPECT_GT(want.size(), size / 2);
                 }
-                if (!r.enterprise.isEmpty() && b.Enterprises[4].GlobalCode.endsWith(u'*') && r.enterprise == b.Enterprises[4].GlobalCode.chopped(1))
+                if (!r.enterprise.isEmpty() && b.Enterprises[4].GlobalCode.endsWith(u'*') && r.enterprise == b.Enterprises[4].GlobalCode.chopped(1)) {
                     EXPECT_TRUE(want.isEmpty());
+                }
             }
         }
     }

@@ -267,8 +267,9 @@ TEST_F(Import, FirstDataRowRule)
         Run({p});
         EXPECT_EQ(Numbers(), c.imported);
         ASSERT_EQ(int(boxes.Boxes.size()), c.boxes);
-        if (c.boxes)
+        if (c.boxes) {
             EXPECT_EQ(boxes.Boxes[0].Text.section(QStringLiteral("\n\r"), -1), QStringLiteral("Номер ЭСЧФ"));
+        }
     }
 }
 
@@ -544,8 +545,9 @@ TEST_F(Import, DemoWorkbookRoundTrip)
                 expected[r.Invoice] = &r;
         }
         ASSERT_GT(expected.size(), 3u);
-        if (branchMode)
+        if (branchMode) {
             ASSERT_LT(expected.size(), model.Workbook.size());
+        }
         Run({dir.filePath(QStringLiteral("desk_audit.xlsx"))});
         EXPECT_TRUE(boxes.Boxes.empty());
 

@@ -311,7 +311,9 @@ TEST_P(ReconcileOptions, AgreeWithTheGeneratedFacts)
         EXPECT_LT(ref.ExcSum, all.ExcSum);
         for (const auto& r : ref.Result) EXPECT_EQ(r.Filial, c.Filial.toInt());
     }
-    if (c.ChooseCounterparty) EXPECT_LT(ref.Result.size(), all.Result.size());
+    if (c.ChooseCounterparty) {
+        EXPECT_LT(ref.Result.size(), all.Result.size());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, ReconcileOptions,

@@ -91,8 +91,9 @@ TEST(GridAxis, PrefixSumsAndSearchMatchLinearReferenceWithZeroLengthCells)
             f.Axis.RolCellAtPos(p, cel, ofs);
             ASSERT_EQ(cel, ref) << "pos " << p;
             ASSERT_EQ(ofs, p - start) << "pos " << p;
-            if (p >= 0 && p < pos)
+            if (p >= 0 && p < pos) {
                 ASSERT_GT(lens[size_t(cel)], 0) << "a position lies in a zero-length cell";
+            }
         }
     }
 }

@@ -58,8 +58,9 @@ TEST_F(GridFixture, CellStatesAndZeroWidthColumns)
     Grid->SetOptions(o);
     Grid->Render();
     for (int c = 0; c < Grid->ColCount(); ++c)
-        if (const auto* k = Grid->Find(c, 2))
+        if (const auto* k = Grid->Find(c, 2)) {
             EXPECT_TRUE(k->State.Contains(gdRowSelected)) << c;
+        }
     EXPECT_FALSE(Grid->Find(3, 1)->State.Contains(gdRowSelected));
 }
 
