@@ -677,7 +677,6 @@ public:
             if (cur().op(c)) {
                 ++p;
                 Ex b = addExpr();
-                const QString as = a.s, bs = b.s;
                 coerce(a, b);
                 QString o = QString::fromLatin1(c);
                 if (o == QLatin1String("!<")) o = QStringLiteral(">=");
@@ -688,7 +687,12 @@ public:
                     // ISNULL(col, k) = y scans the table; the same truth values, NULL
                     // included, in a form that an index on col can serve:
                     // (col IS NOT NULL AND col = y) OR (col IS NULL AND k = y)
-                    const Ex* n = !a.nullCol.isEmpty() && a.s == as ? &a : !b.nullCol.isEmpty() && b.s == bs ? &b : nullptr;
+                    // only while the side is still that very ISNULL, not an expression
+                    // built on it or a conversion of it
+                    auto bare = [](const Ex& x) {
+                        return !x.nullCol.isEmpty() && x.s == QStringLiteral("ifnull(%1, %2)").arg(x.nullCol, x.nullDflt);
+                    };
+                    const Ex* n = bare(a) ? &a : bare(b) ? &b : nullptr;
                     if (n) {
                         const Ex& y = n == &a ? b : a;
                         const QString coll = collate(a, b);

@@ -346,9 +346,14 @@ TEST_F(Semantics, IsNullEqualityKeepsItsTruthValues)
         {"NOT (ISNULL(name, '') = :p)", "NOT ((CASE WHEN name IS NULL THEN '' ELSE name END) = :p)"},
         {"ISNULL(amount, 0) = ISNULL(:n, 0)", "(CASE WHEN amount IS NULL THEN 0 ELSE amount END) = (CASE WHEN :n IS NULL THEN 0 ELSE :n END)"},
         {"NOT (ISNULL(amount, 0) = :n)", "NOT ((CASE WHEN amount IS NULL THEN 0 ELSE amount END) = :n)"},
+        // built on the ISNULL: compared as a whole
+        {"ISNULL(name, '') + 'в' = :p", "(CASE WHEN name IS NULL THEN '' ELSE name END) + 'в' = :p"},
+        {"ISNULL(amount, 0) - 5.5 = :n", "(CASE WHEN amount IS NULL THEN 0 ELSE amount END) - 5.5 = :n"},
+        {"ISNULL(id, 0) | 1 = 3", "(CASE WHEN id IS NULL THEN 0 ELSE id END) | 1 = 3"},
     };
-    const Variant texts[] = {Variant::Null(), Variant(QString()), Variant(QStringLiteral("АБВ")), Variant(QStringLiteral("x")), Variant(QStringLiteral("где"))};
-    const Variant numbers[] = {Variant::Null(), Bcd("0"), Bcd("5.500"), Bcd("7")};
+    const Variant texts[] = {Variant::Null(), Variant(QString()), Variant(QStringLiteral("АБВ")), Variant(QStringLiteral("x")),
+                             Variant(QStringLiteral("в")), Variant(QStringLiteral("абвв"))};
+    const Variant numbers[] = {Variant::Null(), Bcd("0"), Bcd("5.500"), Bcd("7"), Bcd("-5.5"), Bcd("4")};
     auto ids = [&](const char* where, const Variant& p, const Variant& n) {
         return Query(*s, QStringLiteral("SELECT id FROM amounts WHERE ") + QString::fromUtf8(where) + QStringLiteral(" ORDER BY id"),
                      {{"p", p, TSqlDataType::VarChar}, {"n", n, TSqlDataType::Decimal}});
