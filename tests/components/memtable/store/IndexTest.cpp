@@ -23,8 +23,9 @@ struct IndexTest : StoreFixture {
             ASSERT_LT(it->RecIndex, list()->Count());
             ++seen[size_t(it->RecIndex)];
             EXPECT_TRUE(VarEqualsEh(it->Value, list()->GetRec(it->RecIndex)->GetDataValues(idx->Fields(), dvvValueEh)));
-            if (i > 0)
+            if (i > 0) {
                 ASSERT_LE(CompareValuesEh(idx->Items(i - 1)->Value, it->Value), 0);
+            }
         }
         for (int s : seen)
             ASSERT_EQ(s, 1);

@@ -196,8 +196,9 @@ TEST_F(HintFixture, HintShowMayChangeOrRefuse)
         Move(A, 5, 5);
         M->ShowTimerExpired();
         EXPECT_EQ(Showing(), c.shows);
-        if (c.shows)
+        if (c.shows) {
             EXPECT_EQ(Shown(), c.text);
+        }
     }
 }
 
@@ -324,7 +325,7 @@ TEST_F(HintFixture, ApplicationSwitchAndOnShowHint)
             else
                 s = QStringLiteral("%1 (%2)").arg(s).arg(info.HintControl == nullptr ? 0 : 1);
         }
-    } sink{&refuse};
+    } sink{&refuse, {}};
     Application->OnShowHint = TShowHintEvent(&sink, &Sink::Handle);
     Move(A, 5, 5);
     M->ShowTimerExpired();
