@@ -986,6 +986,31 @@ void TReader::DefineBinaryProperty(const QString& Name, const TStreamProc& ReadD
         FDefined.push_back({Name, nullptr, ReadData});
 }
 
+// The handler may supply the instance; otherwise the class makes one, which the reader
+// frees again if the read fails.
+TComponent* TReader::CreateComponentOf(const QString& ClassName, TComponent* Owner)
+{
+    TComponentClass cls = FindComponentClass(ClassName);
+    TComponent* result = nullptr;
+    if (OnCreateComponent)
+        OnCreateComponent(this, cls, result);
+    if (!result) {
+        if (!cls->CreateComponent)
+            throw EReadError(QStringLiteral("Cannot create an instance of %s"), {ClassName});
+        result = cls->CreateComponent(Owner);
+        FCreated.append(result);
+    }
+    return result;
+}
+
+void TReader::MarkReading(TComponent* Component, TFilerFlags Flags)
+{
+    Component->FComponentState.Include(csLoading);
+    Component->FComponentState.Include(csReading);
+    if (Flags.Contains(ffInline))
+        Component->FComponentState.Include(csInline);
+}
+
 TComponentClass TReader::FindComponentClass(const QString& ClassName)
 {
     TComponentClass cls = nullptr;
@@ -1300,19 +1325,8 @@ TComponent* TReader::ReadComponentInner(TComponent* Component)
                 if (!result)
                     throw EReadError(QStringLiteral("Ancestor for '%s' not found"), {name});
             } else {
-                TComponentClass cls = FindComponentClass(className);
-                if (OnCreateComponent)
-                    OnCreateComponent(this, cls, result);
-                if (!result) {
-                    if (!cls->CreateComponent)
-                        throw EReadError(QStringLiteral("Cannot create an instance of %s"), {className});
-                    result = cls->CreateComponent(owner);
-                    FCreated.append(result);
-                }
-                result->FComponentState.Include(csLoading);
-                result->FComponentState.Include(csReading);
-                if (flags.Contains(ffInline))
-                    result->FComponentState.Include(csInline);
+                result = CreateComponentOf(className, owner);
+                MarkReading(result, flags);
                 QString newName = name;
                 if (OnSetName)
                     OnSetName(this, result, newName);
@@ -1427,20 +1441,9 @@ TComponent* TReader::ReadComponent(TComponent* Component)
         const QString name = ReadStr();
         FComponentPath = name.isEmpty() ? className : name;
         if (!result) {
-            TComponentClass cls = FindComponentClass(className);
-            if (OnCreateComponent)
-                OnCreateComponent(this, cls, result);
-            if (!result) {
-                if (!cls->CreateComponent)
-                    throw EReadError(QStringLiteral("Cannot create an instance of %s"), {className});
-                result = cls->CreateComponent(nullptr);
-                FCreated.append(result);
-            }
+            result = CreateComponentOf(className, nullptr);
         }
-        result->FComponentState.Include(csLoading);
-        result->FComponentState.Include(csReading);
-        if (flags.Contains(ffInline))
-            result->FComponentState.Include(csInline);
+        MarkReading(result, flags);
         FRoot = result;
         FLookupRoot = result;
         FOwner = result;

@@ -243,6 +243,8 @@ private:
     int64_t Remaining();
     QString ReadWideChars(int64_t len);
     TComponentClass FindComponentClass(const QString& ClassName);
+    TComponent* CreateComponentOf(const QString& ClassName, TComponent* Owner);
+    static void MarkReading(TComponent* Component, TFilerFlags Flags);
     TComponent* FindReference(const QString& Name);
     QString ErrorContext() const;
 };

@@ -1908,28 +1908,20 @@ void TWinControl::WMKeyDown(TMessage& M) { DoKeyDown(M); }
 void TWinControl::WMKeyUp(TMessage& M) { DoKeyUp(M); }
 void TWinControl::WMChar(TMessage& M) { DoKeyPress(M); }
 
-void TWinControl::CMDialogKey(TMessage& M)
+// Dialog keys and characters are offered to every shown, enabled child until one takes them.
+static void OfferToChildren(const std::vector<TControl*>& Controls, UINT Msg, TMessage& M)
 {
-    // Offered to every child until one takes it.
-    for (TControl* c : FControls) {
+    for (TControl* c : Controls) {
         if (auto* w = dynamic_cast<TWinControl*>(c); w && w->GetVisible() && w->GetEnabled()) {
-            M.Result = w->Perform(CM_DIALOGKEY, M.WParam, M.LParam);
+            M.Result = w->Perform(Msg, M.WParam, M.LParam);
             if (M.Result != 0)
                 return;
         }
     }
 }
 
-void TWinControl::CMDialogChar(TMessage& M)
-{
-    for (TControl* c : FControls) {
-        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->GetVisible() && w->GetEnabled()) {
-            M.Result = w->Perform(CM_DIALOGCHAR, M.WParam, M.LParam);
-            if (M.Result != 0)
-                return;
-        }
-    }
-}
+void TWinControl::CMDialogKey(TMessage& M) { OfferToChildren(FControls, CM_DIALOGKEY, M); }
+void TWinControl::CMDialogChar(TMessage& M) { OfferToChildren(FControls, CM_DIALOGCHAR, M); }
 
 void TWinControl::CMFocusChanged(TMessage& M)
 {
