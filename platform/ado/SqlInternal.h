@@ -12,6 +12,7 @@
 
 #include "SqlEngine.h"
 #include "platform/rtl/FMTBcd.h"
+#include "platform/rtl/SysUtils.h"
 
 #include <QHash>
 #include <optional>
@@ -41,8 +42,8 @@ TBcd DecToBcd(const Dec& d, int scale);              // the runtime's BCD with t
 Dec BcdToDec(const TBcd& b);
 
 // ---- date-times (days since 1899-12-30, as TDateTime) ----
-int64_t DaysFromCivil(int y, int m, int d);
-void CivilFromDays(int64_t z, int& y, int& m, int& d);
+using ::DaysFromCivil;   // the runtime's calendar
+using ::CivilFromDays;
 QString DateToCanon(double dt);                        // "yyyy-mm-dd hh:mm:ss.zzz"
 bool CanonToDate(const QString& s, double& dt);
 bool IsCanonDate(const QString& s);

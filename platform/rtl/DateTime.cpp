@@ -9,7 +9,8 @@ namespace {
 
 constexpr int64_t kMSecsPerDay = 86400000;
 
-constexpr int64_t DaysFromCivil(int64_t y, int m, int d)
+// Days since 1970-01-01 of a proleptic Gregorian date.
+constexpr int64_t DaysFromUnixCivil(int64_t y, int m, int d)
 {
     y -= m <= 2;
     const int64_t era = (y >= 0 ? y : y - 399) / 400;
@@ -19,20 +20,7 @@ constexpr int64_t DaysFromCivil(int64_t y, int m, int d)
     return era * 146097 + doe - 719468;
 }
 
-constexpr int64_t kEpoch = DaysFromCivil(1899, 12, 30);
-
-void CivilFromDays(int64_t z, int& y, int& m, int& d)
-{
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
-    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const int64_t mp = (5 * doy + 2) / 153;
-    d = int(doy - (153 * mp + 2) / 5 + 1);
-    m = int(mp < 10 ? mp + 3 : mp - 9);
-    y = int(yoe + era * 400 + (m <= 2));
-}
+constexpr int64_t kEpoch = DaysFromUnixCivil(1899, 12, 30);
 
 // The day number and the milliseconds of the day, rounded to the millisecond as a whole,
 // so 23:59:59.9999 is the next day's midnight for the date and the time alike.
@@ -56,6 +44,21 @@ TDateTime Combine(TDateTime date, TDateTime time)
 
 } // namespace
 
+int64_t DaysFromCivil(int y, int m, int d) { return DaysFromUnixCivil(y, m, d) - kEpoch; }
+
+void CivilFromDays(int64_t z, int& y, int& m, int& d)
+{
+    z += kEpoch + 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    d = int(doy - (153 * mp + 2) / 5 + 1);
+    m = int(mp < 10 ? mp + 3 : mp - 9);
+    y = int(yoe + era * 400 + (m <= 2));
+}
+
 // ---------------------------------------------------------------- encoding
 
 bool IsLeapYear(int year) { return year % 4 == 0 && (year % 100 != 0 || year % 400 == 0); }
@@ -72,7 +75,7 @@ bool TryEncodeDate(int year, int month, int day, TDateTime& d)
 {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > DaysInAMonth(year, month))
         return false;
-    d = double(DaysFromCivil(year, month, day) - kEpoch);
+    d = double(DaysFromCivil(year, month, day));
     return true;
 }
 
@@ -104,7 +107,7 @@ void DecodeDate(TDateTime d, int& year, int& month, int& day)
 {
     int64_t dayNo = 0, ms = 0;
     Split(d, dayNo, ms);
-    CivilFromDays(dayNo + kEpoch, year, month, day);
+    CivilFromDays(dayNo, year, month, day);
 }
 
 void DecodeTime(TDateTime d, int& hour, int& min, int& sec, int& msec)
@@ -354,7 +357,7 @@ Decoded DecodeAll(TDateTime d)
     Decoded v{};
     int64_t dayNo = 0, ms = 0;
     Split(d, dayNo, ms);
-    CivilFromDays(dayNo + kEpoch, v.Year, v.Month, v.Day);
+    CivilFromDays(dayNo, v.Year, v.Month, v.Day);
     if (v.Month < 1 || v.Month > 12) {
         v.Month = 1;
         v.Day = 1;

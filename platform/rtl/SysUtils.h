@@ -211,6 +211,9 @@ Currency StrToCurrDef(const QString& s, Currency def);
 // ---- dates and times ----
 TDateTime EncodeDate(int year, int month, int day);            // "Invalid argument to date encode"
 TDateTime EncodeTime(int hour, int min, int sec, int msec);    // "Invalid argument to time encode"
+// The proleptic Gregorian calendar in day numbers since 1899-12-30, unchecked.
+int64_t DaysFromCivil(int y, int m, int d);
+void CivilFromDays(int64_t z, int& y, int& m, int& d);
 bool TryEncodeDate(int year, int month, int day, TDateTime& d);
 bool TryEncodeTime(int hour, int min, int sec, int msec, TDateTime& t);
 void DecodeDate(TDateTime d, int& year, int& month, int& day);
