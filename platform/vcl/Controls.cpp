@@ -2034,19 +2034,10 @@ TCustomControl::~TCustomControl() = default;
 
 void TCustomControl::PaintWindow(HDC DC)
 {
-    FCanvas->Lock();
-    FCanvas->SetHandle(DC);
+    TCanvasPaintScope scope(FCanvas.get(), DC);
     FCanvas->Font()->Assign(FFont.get());
     FCanvas->Brush()->SetColor(FColor);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    Paint();
 }
 
 DOV_PUBLISHED(TGraphicControl) {}
@@ -2076,17 +2067,8 @@ void TGraphicControl::WMPaint(TMessage& M)
     HDC dc = reinterpret_cast<HDC>(M.WParam);
     if (!dc)
         return;
-    FCanvas->Lock();
-    FCanvas->SetHandle(dc);
+    TCanvasPaintScope scope(FCanvas.get(), dc);
     FCanvas->Font()->Assign(FFont.get());
     FCanvas->Brush()->SetColor(FColor);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    Paint();
 }

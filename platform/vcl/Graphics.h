@@ -265,6 +265,26 @@ protected:
     void SetOwnedHandle(HDC dc);
 };
 
+// A canvas drawing on a given device context, locked, until the scope ends (exceptions too).
+class TCanvasPaintScope {
+public:
+    TCanvasPaintScope(TCanvas* Canvas, HDC DC) : FCanvas(Canvas)
+    {
+        FCanvas->Lock();
+        FCanvas->SetHandle(DC);
+    }
+    ~TCanvasPaintScope()
+    {
+        FCanvas->SetHandle(nullptr);
+        FCanvas->Unlock();
+    }
+    TCanvasPaintScope(const TCanvasPaintScope&) = delete;
+    TCanvasPaintScope& operator=(const TCanvasPaintScope&) = delete;
+
+private:
+    TCanvas* FCanvas;
+};
+
 // ---- graphics ----
 class TGraphic : public TPersistent {
     DOV_PERSISTENT(TGraphic, TPersistent)

@@ -123,17 +123,8 @@ int TScrollBar::PosFromPixel(int pixel)
 
 void TScrollBar::PaintWindow(HDC DC)
 {
-    FCanvas->Lock();
-    FCanvas->SetHandle(DC);
-    try {
-        Paint();
-    } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        FCanvas->Unlock();
-        throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    TCanvasPaintScope scope(FCanvas.get(), DC);
+    Paint();
 }
 
 void TScrollBar::Paint()
