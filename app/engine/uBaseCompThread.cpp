@@ -1,9 +1,26 @@
 #include "uBaseCompThread.h"
 
+#include "platform/ado/ADODB.h"
 #include "platform/db/DB.h"
 #include "platform/vcl/Forms.h"
 
 TBaseCompThread::TMessageBoxRoutine TBaseCompThread::MessageBoxRoutine;
+
+void TBaseCompThread::InTransaction(TADOConnection* Connection, const std::function<void()>& Work)
+{
+    Connection->BeginTrans();
+    try {
+        Work();
+    } catch (...) {
+        try {
+            Connection->CommitTrans();
+        } catch (...) {
+            try { Connection->RollbackTrans(); } catch (...) {}
+        }
+        throw;
+    }
+    Connection->CommitTrans();
+}
 
 // Lives on the UI thread's side: the window frees its controls there, and the hand-off
 // methods read the references there too, so a freed control is never reached.

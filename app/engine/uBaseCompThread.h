@@ -13,6 +13,7 @@
 #include <memory>
 
 class TDataSet;
+class TADOConnection;
 
 class TBaseCompThread : public TThread {
 public:
@@ -59,6 +60,11 @@ protected:
     // the new rows there.
     void SyncDisableControls(TDataSet* DataSet);
     void SyncEnableControls(TDataSet* DataSet);
+
+    // Runs Work in one transaction of Connection, so row-by-row inserts are not each a
+    // commit. What was written stays even when Work fails: the transaction is committed
+    // (rolled back only when the commit fails) and the error goes on.
+    static void InTransaction(TADOConnection* Connection, const std::function<void()>& Work);
 
     // Lets go of the window's controls on the UI thread before the job ends.
     void DoTerminate() override;

@@ -21,25 +21,6 @@ void SetPeriod(TADOQuery* q, TDateTime first, TDateTime second, bool delSelfProv
     SetParam(q, QStringLiteral("delSelfProv"), Variant(delSelfProv));
 }
 
-// The rows of one branch go into the summary connection in one transaction, so the
-// row-by-row inserts are not each a commit. What was copied stays even when a row fails.
-template <typename F> void InSummaryTransaction(F copy)
-{
-    TADOConnection* c = CompDM->SvodMDBConnection;
-    c->BeginTrans();
-    try {
-        copy();
-    } catch (...) {
-        try {
-            c->CommitTrans();
-        } catch (...) {
-            try { c->RollbackTrans(); } catch (...) {}
-        }
-        throw;
-    }
-    c->CommitTrans();
-}
-
 class TStepClock {
 public:
     explicit TStepClock(int64_t& sink) : FSink(sink) { FTimer.start(); }
@@ -238,7 +219,7 @@ void TCompareData::CopyLedgerEntries()
     TField* summ = q->FieldByName(QStringLiteral("Summ"));
     TField* globalcode = q->FieldByName(QStringLiteral("globalcode"));
     TField* dopUNN = q->FieldByName(QStringLiteral("dopUNN"));
-    InSummaryTransaction([&] {
+    InTransaction(CompDM->SvodMDBConnection, [&] {
         for (q->First(); !q->Eof(); q->Next())
             CompDM->InsertSprProv(numBuhSpr->AsString(), numDoc->AsString(), numDocPart->AsString(), nsf->AsString(),
                                   mes->AsDateTime(), dataDoc->AsDateTime(), summ->AsCurrency(), globalcode->Value(),
@@ -262,7 +243,7 @@ void TCompareData::CopyDuplicateEntries()
     TField* sprSum = q->FieldByName(QStringLiteral("sprSum"));
     TField* totalVat = q->FieldByName(QStringLiteral("totalVat"));
     TField* dopUNN = q->FieldByName(QStringLiteral("dopUNN"));
-    InSummaryTransaction([&] {
+    InTransaction(CompDM->SvodMDBConnection, [&] {
         for (q->First(); !q->Eof(); q->Next())
             CompDM->InsertSvodDuples(numBuhSpr->AsString(), docNumber->AsString(), numBuhinv->AsString(), fullName->AsString(),
                                      namePredpr->AsString(), mes->AsDateTime(), docDate->AsDateTime(), sprSum->AsCurrency(),
@@ -292,7 +273,7 @@ void TCompareData::CopyInvoices()
     TField* docNumber = f("docNumber");
     TField* docDate = f("docDate");
     TField* dopUnn = f("dopUnn");
-    InSummaryTransaction([&] {
+    InTransaction(CompDM->SvodMDBConnection, [&] {
         for (q->First(); !q->Eof(); q->Next())
             CompDM->InsertSvodInv(globalcode->Value(), fullName->Value(), dateTrans->Value(), invStatus->Value(), sprSum->Value(),
                                   totalVat->Value(), totalCost->Value(), totalCostVat->Value(), svplace->Value(),

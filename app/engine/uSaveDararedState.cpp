@@ -64,10 +64,8 @@ void TSaveDararedState::SaveRows()
     TField* f[18];
     for (int i = 0; i < 18; ++i)
         f[i] = q->FieldByName(QString::fromLatin1(kNames[i]));
-    TADOConnection* c = CompDM->SvodMDBConnection;
     // one transaction for the whole walk: a row that fails is skipped, the others stay
-    c->BeginTrans();
-    try {
+    InTransaction(CompDM->SvodMDBConnection, [&] {
         for (q->First(); !q->Eof(); q->Next()) {
             try {
                 CompDM->InsertTmpDararedInv(f[0]->Value(), f[1]->Value(), f[2]->Value(), f[3]->Value(), f[4]->Value(),
@@ -78,13 +76,5 @@ void TSaveDararedState::SaveRows()
                 SyncErrorDialog(QStringLiteral("Произошла ошибка с текстом: ") + e.Message());
             }
         }
-    } catch (...) {
-        try {
-            c->CommitTrans();
-        } catch (...) {
-            try { c->RollbackTrans(); } catch (...) {}
-        }
-        throw;
-    }
-    c->CommitTrans();
+    });
 }
