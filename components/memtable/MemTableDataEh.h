@@ -743,6 +743,9 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     TMemTableDataEh* FMemTableData = nullptr;
     TComponent* FDataObject = nullptr;
+
+private:
+    void Detach();   // from the data object, which it no longer notifies
 };
 
 // ============================================================================================
@@ -905,6 +908,8 @@ public:
 private:
     TFilterOptions Options() const;
     Variant EvalNode(int Off);
+    // The values an argument list node leaves, collected apart from an enclosing list's.
+    std::vector<Variant> EvalArgs(int ListNode);
     Variant EvalFunction(const QString& Name, int ArgNode);
     Variant EvalAggregate(const QString& Name, int ArgNode);
     Variant ReadConstant(int Type, int Size, int ValueOff) const;

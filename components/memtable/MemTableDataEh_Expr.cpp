@@ -224,18 +224,7 @@ Variant TDataSetExprParserEh::EvalNode(int Off)
     case ncBinary: {
         if (op == coIN) {
             const Variant left = EvalNode(Word(w));
-            std::vector<Variant> saved;
-            saved.swap(FArgs);
-            try {
-                if (const int list = Word(w + 2))
-                    EvalNode(list);
-            } catch (...) {
-                FArgs.swap(saved);
-                throw;
-            }
-            std::vector<Variant> args;
-            args.swap(FArgs);
-            FArgs.swap(saved);
+            const std::vector<Variant> args = EvalArgs(Word(w + 2));
             for (const Variant& a : args)
                 if (VarEqualsEh(left, a))
                     return Variant(true);
@@ -386,6 +375,23 @@ Variant TDataSetExprParserEh::EvalAggregate(const QString& Name, int ArgNode)
     return acc;
 }
 
+std::vector<Variant> TDataSetExprParserEh::EvalArgs(int ListNode)
+{
+    std::vector<Variant> saved;
+    saved.swap(FArgs);
+    try {
+        if (ListNode)
+            EvalNode(ListNode);
+    } catch (...) {
+        FArgs.swap(saved);
+        throw;
+    }
+    std::vector<Variant> args;
+    args.swap(FArgs);
+    FArgs.swap(saved);
+    return args;
+}
+
 Variant TDataSetExprParserEh::EvalFunction(const QString& Name, int ArgNode)
 {
     if (Name == QLatin1String("SUM") || Name == QLatin1String("MIN") || Name == QLatin1String("MAX")
@@ -395,18 +401,7 @@ Variant TDataSetExprParserEh::EvalFunction(const QString& Name, int ArgNode)
         return EvalAggregate(Name, ArgNode);
     }
     // Each call collects its own arguments, so calls nested in arguments do not disturb them.
-    std::vector<Variant> saved;
-    saved.swap(FArgs);
-    try {
-        if (ArgNode)
-            EvalNode(ArgNode);
-    } catch (...) {
-        FArgs.swap(saved);
-        throw;
-    }
-    std::vector<Variant> args;
-    args.swap(FArgs);
-    FArgs.swap(saved);
+    const std::vector<Variant> args = EvalArgs(ArgNode);
     const int n = int(args.size());
     auto need = [&](int lo, int hi) {
         if (n < lo || n > hi)

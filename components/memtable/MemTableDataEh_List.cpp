@@ -695,24 +695,10 @@ TMTDataStructEh* TMemTableDataShadowEh::GetDataStruct() const
 
 TRecordsListNotificatorEh::TRecordsListNotificatorEh(TComponent* AOwner) : TComponent(AOwner) {}
 
-TRecordsListNotificatorEh::~TRecordsListNotificatorEh()
-{
-    if (FDataObject) {
-        if (auto* c = dynamic_cast<TMemTableDataEh*>(FDataObject))
-            c->RemoveNotificator(this);
-        else if (auto* v = dynamic_cast<TRecordsViewEh*>(FDataObject))
-            v->RemoveNotificator(this);
-        RemoveFreeNotification(FDataObject);
-        FDataObject = nullptr;
-        FMemTableData = nullptr;
-    }
-}
+TRecordsListNotificatorEh::~TRecordsListNotificatorEh() { Detach(); }
 
-void TRecordsListNotificatorEh::SetDataObject(TComponent* Value)
+void TRecordsListNotificatorEh::Detach()
 {
-    if (Value == FDataObject)
-        return;
-    DataEvent(nullptr, -1, rlnListChangingEh);
     if (FDataObject) {
         if (auto* c = dynamic_cast<TMemTableDataEh*>(FDataObject))
             c->RemoveNotificator(this);
@@ -722,6 +708,14 @@ void TRecordsListNotificatorEh::SetDataObject(TComponent* Value)
     }
     FDataObject = nullptr;
     FMemTableData = nullptr;
+}
+
+void TRecordsListNotificatorEh::SetDataObject(TComponent* Value)
+{
+    if (Value == FDataObject)
+        return;
+    DataEvent(nullptr, -1, rlnListChangingEh);
+    Detach();
     if (Value) {
         if (auto* c = dynamic_cast<TMemTableDataEh*>(Value)) {
             c->AddNotificator(this);
