@@ -192,13 +192,15 @@ TEST_F(ResultFixture, AFilterFailingPartWayLeavesTheViewAsItWas)
                                                f.SetFilter("id>0");
                                                armed = true; },
          [](ResultFixture& f) { f.t->SetFilter("id>1"); }, "1,2,3,4,5,6", true, "id>0"},
-        {"an extra filter", [](ResultFixture& f) { f.SetFilter("hide=0"); },
-         [&](ResultFixture& f) { f.t->AddExtraFilter(QString(), failsOnThird); }, "1,2,4,5", true, "hide=0"},
+        {"an extra filter", [](ResultFixture& f) { f.SetFilter("id<6"); },
+         [&](ResultFixture& f) { f.t->AddExtraFilter(QString(), failsOnThird); }, "1,2,3,4,5", true, "id<6"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         armed = false;
-        ResultFixture f;
+        struct Fresh : ResultFixture {
+            void TestBody() override {}
+        } f;
         f.SetUp();
         f.OpenSample();
         c.before(f);
