@@ -1,4 +1,4 @@
-// Program entry. The main window is not built yet: the program says so and exits.
+// Program entry: it reports that this build has no main window and exits.
 #include <cstdio>
 
 int main(int, char**)

@@ -1,5 +1,4 @@
-// The data grid. For now only the footer cell of a column, which the reconciliation run fills
-// with its totals; the grid itself grows here.
+// The data grid's column footer cell, which the reconciliation run fills with its totals.
 #pragma once
 
 #include "platform/rtl/System.h"
@@ -22,7 +21,7 @@ public:
             OnChanged(this);
     }
 
-    // Until columns exist, whoever owns the footer listens here.
+    // Whoever owns the footer listens here.
     std::function<void(TColumnFooterEh*)> OnChanged;
 
 private:

@@ -17,7 +17,7 @@ class TMTRecBuf;
 class TMTOrderByList;
 
 // ============================================================================================
-// Interfaces for grid-side components (MemTableEh_Interfaces.cpp)
+// Interfaces for grid-side components (declarations only)
 // ============================================================================================
 
 enum TMTViewEventTypeEh { mtRowInsertedEh, mtRowChangedEh, mtRowDeletedEh, mtRowMovedEh, mtViewDataChangedEh };
@@ -100,7 +100,7 @@ private:
 };
 
 // ============================================================================================
-// Extra filters (MemTableEh_Filters.cpp)
+// Extra filters (MemTableEh_Search.cpp)
 // ============================================================================================
 
 class TMemTableFiltersEh;
