@@ -1,6 +1,7 @@
 // The data module created from its form resource on the demo catalogs: configuration,
 // connections, the operations with their error classes and messages, and the lookups.
 #include "app/engine/DemoData.h"
+#include "support/ErrorCapture.h"
 #include "app/engine/uCompDM.h"
 
 #include <QDir>
@@ -35,19 +36,6 @@ protected:
         f.write(text);
     }
 };
-
-template <typename E>
-QString Raised(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    } catch (const std::exception& e) {
-        return QStringLiteral("other class: ") + QString::fromUtf8(e.what());
-    }
-    return QStringLiteral("nothing raised");
-}
 
 }  // namespace
 
@@ -127,10 +115,10 @@ TEST_F(DataModule, AnUnreachableBranchGivesTheConnectError)
         direct = e.Message();
     }
     ASSERT_FALSE(direct.isEmpty());
-    EXPECT_EQ(Raised<EConnectException>([&] { dm->ConnectToObject(missing); }), direct);
+    EXPECT_EQ(ErrorOf<EConnectException>([&] { dm->ConnectToObject(missing); }), direct);
     // a folder without the branch catalog
     QDir(dir.path()).mkdir(QStringLiteral("empty"));
-    EXPECT_TRUE(Raised<EConnectException>([&] { dm->ConnectToObject(dir.filePath(QStringLiteral("empty"))); })
+    EXPECT_TRUE(ErrorOf<EConnectException>([&] { dm->ConnectToObject(dir.filePath(QStringLiteral("empty"))); })
                     .contains(QStringLiteral("MainDataBase")));
 }
 
@@ -139,9 +127,9 @@ TEST_F(DataModule, SignerAndZeroExclusionListsWithTheirErrors)
     Create();
     const demo::TDemoSigner& g = model.Signers[0];
     // the unique key, in any letter case
-    EXPECT_EQ(Raised<EInsDararedSigner>([&] { dm->InsertDararedSigner(int16_t(g.Filial), g.WorkbookSpelling); }),
+    EXPECT_EQ(ErrorOf<EInsDararedSigner>([&] { dm->InsertDararedSigner(int16_t(g.Filial), g.WorkbookSpelling); }),
               QStringLiteral("Запись с заданными значениями уже существует."));
-    EXPECT_EQ(Raised<EUpdDararedSigner>([&] { dm->UpdateDararedSigner(2, int16_t(g.Filial), g.Fio); }),
+    EXPECT_EQ(ErrorOf<EUpdDararedSigner>([&] { dm->UpdateDararedSigner(2, int16_t(g.Filial), g.Fio); }),
               QStringLiteral("Запись с заданными значениями уже существует."));
     QString fios = QStringLiteral("x");
     EXPECT_FALSE(dm->CheckDararedSignersDuplicates(fios));
@@ -170,29 +158,29 @@ TEST_F(DataModule, EveryWritingOperationWrapsTheFailure)
     dm->SvodMDBConnection->Close();
     dm->SvodMDBConnection->SetConnectionString(SvodConnectionString(dir.filePath(QStringLiteral("gone"))));
     // what the statement itself raises
-    auto cause = [](TADOQuery* q) { return Raised<Exception>([q] { q->ExecSQL(); }); };
+    auto cause = [](TADOQuery* q) { return ErrorOf<Exception>([q] { q->ExecSQL(); }); };
     const Variant n = Variant::Null();
     const Currency c;
     struct Case { QString message; QString want; TADOQuery* q; };
     const Case cases[] = {
-        {Raised<EInsExcelTempException>([&] { dm->InsertExcelTemp(1, "", "", "", "", "", "", 0, 5, c, c, c, n, n); }),
+        {ErrorOf<EInsExcelTempException>([&] { dm->InsertExcelTemp(1, "", "", "", "", "", "", 0, 5, c, c, c, n, n); }),
          QStringLiteral("Ошибка при вставке информации из файла камерального контроля с текстом: "), dm->InsExcelTempQ},
-        {Raised<EInsSvodDuplesException>([&] { dm->InsertSvodDuples("", "", "", "", "", 0, 0, c, c, 2); }),
+        {ErrorOf<EInsSvodDuplesException>([&] { dm->InsertSvodDuples("", "", "", "", "", 0, 0, c, c, 2); }),
          QStringLiteral("Ошибка вставки записи во временную таблицу #svod_duples с текстом: "), dm->InsSvodDuplesQ},
-        {Raised<EInsSvodInvException>([&] { dm->InsertSvodInv(n, n, n, n, n, n, n, n, n, n, n, n, n, n); }),
+        {ErrorOf<EInsSvodInvException>([&] { dm->InsertSvodInv(n, n, n, n, n, n, n, n, n, n, n, n, n, n); }),
          QStringLiteral("Ошибка вставки записи во временную таблицу #svod_inv с текстом: "), dm->InsSvodInvQ},
-        {Raised<EInsSprProvException>([&] { dm->InsertSprProv("", "", "", "", 0, 0, c, n, 2); }),
+        {ErrorOf<EInsSprProvException>([&] { dm->InsertSprProv("", "", "", "", 0, 0, c, n, 2); }),
          QStringLiteral("Ошибка вставки записи во временную таблицу #svod_prov с текстом: "), dm->InsSprProvQ},
-        {Raised<EInsTmpDararedInvException>([&] { dm->InsertTmpDararedInv(n, n, n, n, n, n, n, n, n, n, n, n, n, n, n, n, n, n); }),
+        {ErrorOf<EInsTmpDararedInvException>([&] { dm->InsertTmpDararedInv(n, n, n, n, n, n, n, n, n, n, n, n, n, n, n, n, n, n); }),
          QStringLiteral("Ошибка вставки записи в таблицу tmpDararedInv с текстом: "), dm->InsTmpDararedInvQ},
-        {Raised<EInsTmpDararedProvException>([&] { dm->InsertTpmDararedProv(n, n, n, n, n, n, n, n, n); }),
+        {ErrorOf<EInsTmpDararedProvException>([&] { dm->InsertTpmDararedProv(n, n, n, n, n, n, n, n, n); }),
          QStringLiteral("Ошибка вставки записи в таблицу tmpDararedProv с текстом: "), dm->InsTmpDararedProvQ},
-        {Raised<EInsDararedSigner>([&] { dm->InsertDararedSigner(2, "x"); }), QStringLiteral("Ошибка добавления записи с тестом: "), dm->InsertDararedSingersQ},
-        {Raised<EUpdDararedSigner>([&] { dm->UpdateDararedSigner(1, 2, "x"); }), QStringLiteral("Ошибка обновления записи с тестом: "), dm->UpdateDararedSingersQ},
-        {Raised<EDelDararedSigner>([&] { dm->DeleteDararedSigner(1); }), QStringLiteral("Ошибка удаления записи с тестом: "), dm->DeleteDararedSingersQ},
-        {Raised<EInsZeroExclude>([&] { dm->InsertZeroExclude(2, "x"); }), QStringLiteral("Ошибка добавления записи с тестом: "), dm->InsertZeroExcludeQ},
-        {Raised<EUpdZeroExclude>([&] { dm->UpdateZeroExclude(1, 2, "x"); }), QStringLiteral("Ошибка обновления записи с тестом: "), dm->UpdateZeroExcludeQ},
-        {Raised<EDelZeroExclude>([&] { dm->DeleteZeroExclude(1); }), QStringLiteral("Ошибка удаления записи с тестом: "), dm->DeleteZeroExcludeQ},
+        {ErrorOf<EInsDararedSigner>([&] { dm->InsertDararedSigner(2, "x"); }), QStringLiteral("Ошибка добавления записи с тестом: "), dm->InsertDararedSingersQ},
+        {ErrorOf<EUpdDararedSigner>([&] { dm->UpdateDararedSigner(1, 2, "x"); }), QStringLiteral("Ошибка обновления записи с тестом: "), dm->UpdateDararedSingersQ},
+        {ErrorOf<EDelDararedSigner>([&] { dm->DeleteDararedSigner(1); }), QStringLiteral("Ошибка удаления записи с тестом: "), dm->DeleteDararedSingersQ},
+        {ErrorOf<EInsZeroExclude>([&] { dm->InsertZeroExclude(2, "x"); }), QStringLiteral("Ошибка добавления записи с тестом: "), dm->InsertZeroExcludeQ},
+        {ErrorOf<EUpdZeroExclude>([&] { dm->UpdateZeroExclude(1, 2, "x"); }), QStringLiteral("Ошибка обновления записи с тестом: "), dm->UpdateZeroExcludeQ},
+        {ErrorOf<EDelZeroExclude>([&] { dm->DeleteZeroExclude(1); }), QStringLiteral("Ошибка удаления записи с тестом: "), dm->DeleteZeroExcludeQ},
     };
     for (const Case& k : cases) {
         const QString why = cause(k.q);
@@ -201,8 +189,8 @@ TEST_F(DataModule, EveryWritingOperationWrapsTheFailure)
     }
     // reading operations let the error through unchanged
     QString fios;
-    const QString opened = Raised<Exception>([&] { dm->CheckDararedSignersDuplesQ->Open(); });
-    EXPECT_EQ(Raised<Exception>([&] { dm->CheckDararedSignersDuplicates(fios); }), opened);
+    const QString opened = ErrorOf<Exception>([&] { dm->CheckDararedSignersDuplesQ->Open(); });
+    EXPECT_EQ(ErrorOf<Exception>([&] { dm->CheckDararedSignersDuplicates(fios); }), opened);
 }
 
 TEST_F(DataModule, InsertsReachTheTemporaryTablesAndTheDetailFindsThem)
@@ -225,7 +213,7 @@ TEST_F(DataModule, InsertsReachTheTemporaryTablesAndTheDetailFindsThem)
                             Currency::FromInt(100), Currency::FromInt(120), Variant::FromDate(feb9), Variant(2));
     };
     excel();
-    EXPECT_TRUE(Raised<EInsExcelTempException>(excel).startsWith(
+    EXPECT_TRUE(ErrorOf<EInsExcelTempException>(excel).startsWith(
         QStringLiteral("Ошибка при вставке информации из файла камерального контроля с текстом: ")));
 }
 

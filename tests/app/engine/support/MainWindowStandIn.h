@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/AppEnvironment.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QWidget>
@@ -18,24 +20,6 @@
 #include "platform/vcl/StdCtrls.h"
 
 namespace enginetest {
-
-class QtAppEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (qgetenv("QT_QPA_PLATFORM").isEmpty())
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "enginetest";
-        static char* argv[] = {name, nullptr};
-        if (!QApplication::instance())
-            App = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { App.reset(); }
-    std::unique_ptr<QApplication> App;
-};
-
-inline ::testing::Environment* const kQtEnv = ::testing::AddGlobalTestEnvironment(new QtAppEnvironment);
 
 class TMainWindowStandIn : public TForm {
 public:

@@ -1,4 +1,5 @@
 #include "components/foundation/GridsEh.h"
+#include "support/ErrorCapture.h"
 #include "components/foundation/ToolCtrlsEh.h"
 
 #include <gtest/gtest.h>
@@ -45,16 +46,6 @@ struct AxisFixture {
         Axis.CalcRolLastVisCels();
     }
 };
-
-QString MessageOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QString();
-}
 
 TEST(GridAxis, PrefixSumsAndSearchMatchLinearReferenceWithZeroLengthCells)
 {
@@ -123,12 +114,12 @@ TEST(GridAxis, CountsGrowShrinkAndRejectBadValues)
     EXPECT_EQ(f.Axis.RolCelLens(1), 2);
     EXPECT_EQ(f.Axis.RolLen(), 3);
 
-    EXPECT_EQ(MessageOf([&] { f.Axis.SetRolCelCount(0); }), "RolCelCount can't be less then 1");
+    EXPECT_EQ(ErrorOf([&] { f.Axis.SetRolCelCount(0); }), "RolCelCount can't be less then 1");
     EXPECT_EQ(f.Axis.RolCelCount(), 2);
-    EXPECT_EQ(MessageOf([&] { f.Axis.DeleteRolCels(0, 2); }), "RolCelCount can't be less then 1");
+    EXPECT_EQ(ErrorOf([&] { f.Axis.DeleteRolCels(0, 2); }), "RolCelCount can't be less then 1");
     EXPECT_EQ(f.Axis.RolCelCount(), 2);
-    EXPECT_EQ(MessageOf([&] { f.Axis.SetContraCelCount(-1); }), "ContraCelCount can't be less then 0");
-    EXPECT_EQ(MessageOf([&] { f.Axis.InsertRolCels(-1, 1); }), "ArrayInsertRange: (StartIndex < 0)");
+    EXPECT_EQ(ErrorOf([&] { f.Axis.SetContraCelCount(-1); }), "ContraCelCount can't be less then 0");
+    EXPECT_EQ(ErrorOf([&] { f.Axis.InsertRolCels(-1, 1); }), "ArrayInsertRange: (StartIndex < 0)");
     EXPECT_EQ(f.Axis.RolCelCount(), 2);
 
     f.Axis.SetContraCelCount(2);
@@ -156,7 +147,7 @@ TEST(GridAxis, ScrollPositionLimits)
     f.Axis.SetRolStartVisPos(100);
     EXPECT_EQ(f.Axis.RolStartVisPos(), 100);
     EXPECT_EQ(f.Owner.Calls.back(), "scroll 0");
-    EXPECT_EQ(MessageOf([&] { f.Axis.SetRolStartVisPos(101); }), "RolStartVisPos can't be > RolLen");
+    EXPECT_EQ(ErrorOf([&] { f.Axis.SetRolStartVisPos(101); }), "RolStartVisPos can't be > RolLen");
     EXPECT_EQ(f.Axis.RolStartVisPos(), 100);
     EXPECT_EQ(f.Axis.CheckRolStartVisPos(1000), 50);
     EXPECT_EQ(f.Axis.CheckRolStartVisPos(-10), 0);
@@ -224,8 +215,8 @@ TEST(GridAxis, MoveCelWithinAnAreaOnly)
     EXPECT_EQ(f.Axis.RolCelLens(2), 1);
     EXPECT_EQ(f.Axis.RolLocCelPosArr(3), 6);
 
-    EXPECT_EQ(MessageOf([&] { f.Axis.MoveCel(0, 3); }), "MoveCel in different areas[FromIndex:0, ToIndex:3");
-    EXPECT_EQ(MessageOf([&] { f.Axis.MoveCel(4, 5); }), "MoveCel in different areas[FromIndex:4, ToIndex:5");
+    EXPECT_EQ(ErrorOf([&] { f.Axis.MoveCel(0, 3); }), "MoveCel in different areas[FromIndex:0, ToIndex:3");
+    EXPECT_EQ(ErrorOf([&] { f.Axis.MoveCel(4, 5); }), "MoveCel in different areas[FromIndex:4, ToIndex:5");
     EXPECT_EQ(f.Axis.RolCelLens(0), 2);
 }
 
@@ -251,8 +242,8 @@ TEST(GridAxis, ExtentRoutines)
     EXPECT_EQ(a, (TIntegerDynArray{5, 2, 3, 4, 1}));
     TIntegerDynArray empty;
     ArrayMoveExtent(empty, 0, 3);
-    EXPECT_EQ(MessageOf([&] { ArrayDeleteRange(a, -1, 1); }), "ArrayDeleteRange: (StartIndex < 0)");
-    EXPECT_EQ(MessageOf([&] { ArrayDeleteRange(a, 4, 2); }), "ArrayDeleteRange: StartIndex + Amount > Length(Extents)");
+    EXPECT_EQ(ErrorOf([&] { ArrayDeleteRange(a, -1, 1); }), "ArrayDeleteRange: (StartIndex < 0)");
+    EXPECT_EQ(ErrorOf([&] { ArrayDeleteRange(a, 4, 2); }), "ArrayDeleteRange: StartIndex + Amount > Length(Extents)");
     EXPECT_EQ(a.size(), 5u);
     ArrayFillRange(a, 1, 2, 9);
     EXPECT_EQ(a, (TIntegerDynArray{5, 9, 9, 4, 1}));

@@ -23,7 +23,7 @@ TEST_F(GridFixture, NewGridShape)
 
 TEST_F(GridFixture, CurrentCellChecksAndRefusals)
 {
-    EXPECT_EQ(MessageOf([&] { Grid->SetCurrentCell(Grid->ColCount(), 1, false, false); }), "Grid index out of range");
+    EXPECT_EQ(ErrorOf([&] { Grid->SetCurrentCell(Grid->ColCount(), 1, false, false); }), "Grid index out of range");
     EXPECT_THROW(Grid->SetCurrentCell(1, -1, false, false), EInvalidGridOperationEh);
     Grid->Selectable = [](int c, int) { return c != 3; };
     Grid->SetCurrentCell(3, 2, true, true);
@@ -37,7 +37,7 @@ TEST_F(GridFixture, CurrentCellChecksAndRefusals)
     Grid->SetAnchorCell(Grid->FullColCount() - 1, 2);
     EXPECT_EQ(Grid->AnchorCell().X, 7);
     EXPECT_TRUE(Grid->HasRangeSelection());
-    EXPECT_EQ(MessageOf([&] { Grid->SetAnchorCell(Grid->FullColCount(), 2); }),
+    EXPECT_EQ(ErrorOf([&] { Grid->SetAnchorCell(Grid->FullColCount(), 2); }),
               "TCustomGridEh.SetAnchorCell: Grid index out of range");
     EXPECT_THROW(Grid->SetCurrentCell(Grid->ColCount(), 2, false, false), EInvalidGridOperationEh);
 }
@@ -63,7 +63,7 @@ TEST_F(GridFixture, FrozenColumnsStayReachable)
     EXPECT_THROW(Grid->SetFrozenColCount(3), EInvalidGridOperationEh);
     Grid->SetFixedColCount(0);
     EXPECT_EQ(Grid->FrozenColCount(), 0);
-    EXPECT_EQ(MessageOf([&] { Grid->SetFixedRowCount(-1); }), "RolRowCount can be less then 0");
+    EXPECT_EQ(ErrorOf([&] { Grid->SetFixedRowCount(-1); }), "RolRowCount can be less then 0");
 }
 
 TEST_F(GridFixture, ColumnMoveKeepsTheLogicalCurrentColumn)
@@ -88,9 +88,9 @@ TEST_F(GridFixture, DeletingRowsAndColumnsOnlyFromTheRollingArea)
     EXPECT_EQ(Grid->RowHeights(2), 20);
     Grid->SetContraRowCount(1);
     for (int bad : {0, 3, 4, -1})
-        EXPECT_EQ(MessageOf([&] { Grid->DeleteRow(bad); }), "Grid index out of range") << bad;
+        EXPECT_EQ(ErrorOf([&] { Grid->DeleteRow(bad); }), "Grid index out of range") << bad;
     Grid->DeleteRow(2);
-    EXPECT_EQ(MessageOf([&] { Grid->DeleteRow(1); }), "Grid index out of range");   // the last rolling row
+    EXPECT_EQ(ErrorOf([&] { Grid->DeleteRow(1); }), "Grid index out of range");   // the last rolling row
     EXPECT_EQ(Grid->RowCount(), 2);
 
     Grid->SetColWidths(2, 70);

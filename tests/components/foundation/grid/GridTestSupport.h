@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/vcl/VclTestSupport.h"
+#include "support/ErrorCapture.h"
 
 #include "components/foundation/GridToolCtrlsEh.h"
 #include "components/foundation/GridsEh.h"
@@ -93,15 +94,5 @@ struct GridFixture : ::testing::Test {
         return Grid->Perform(msg, keys, MAKELPARAM(WORD(x), WORD(y)));
     }
 };
-
-inline QString MessageOf(const std::function<void()>& f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QString();
-}
 
 } // namespace gridtest

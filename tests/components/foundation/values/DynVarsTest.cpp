@@ -1,19 +1,9 @@
 #include "components/foundation/core/DynVarsEh.h"
+#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-template <typename F>
-QString MessageOf(F f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QString();
-}
 
 TEST(DynVars, NamesMatchWithoutCaseAndStayUnique)
 {
@@ -22,7 +12,7 @@ TEST(DynVars, NamesMatchWithoutCaseAndStayUnique)
     EXPECT_EQ(vars.FindDynVar(QStringLiteral("СУММА")), v);
     EXPECT_TRUE(vars.VarExists(QStringLiteral("Сумма")));
     EXPECT_EQ(vars.FindDynVar(QStringLiteral("сумма2")), nullptr);
-    EXPECT_EQ(MessageOf([&] { vars.CreateDynVar(QStringLiteral("СУММА"), 1); }),
+    EXPECT_EQ(ErrorOf([&] { vars.CreateDynVar(QStringLiteral("СУММА"), 1); }),
               QStringLiteral("Переменная с именем 'СУММА' уже присутствует в Коллекции"));
     EXPECT_EQ(vars.Count(), 1);
 
@@ -186,12 +176,12 @@ TEST(StringVars, TextFormRoundTrip)
 TEST(StringVars, DuplicateLinesKeepWhatWasReadAndMissingNamesRaise)
 {
     TStringVarsEh vars(nullptr);
-    EXPECT_EQ(MessageOf([&] { vars.SetFromTextString(QStringLiteral("a=1\nb=2\nA=3\nc=4")); }),
+    EXPECT_EQ(ErrorOf([&] { vars.SetFromTextString(QStringLiteral("a=1\nb=2\nA=3\nc=4")); }),
               QStringLiteral("Переменная с именем 'A' уже присутствует в Коллекции"));
     EXPECT_EQ(vars.Count(), 2);
     EXPECT_EQ(vars.UpdateCount(), 0);
 
-    EXPECT_EQ(MessageOf([&] { vars.GetVarValue(QStringLiteral("нет")); }),
+    EXPECT_EQ(ErrorOf([&] { vars.GetVarValue(QStringLiteral("нет")); }),
               QStringLiteral("A Variable named 'нет' doesn't exist in the Collection 'TStringVarsEh'"));
     EXPECT_THROW(vars.SetVarValue(QStringLiteral("нет"), QStringLiteral("1")), Exception);
     vars.SetVarValue(QStringLiteral("B"), QStringLiteral("22"));

@@ -1,22 +1,12 @@
 // The dataset driver between an in-memory table and a query over a real SQLite catalog:
 // reading in full or on demand, and writing every post back at once by key.
 #include "components/memtable/DataDriverEh.h"
+#include "support/ErrorCapture.h"
 #include "components/memtable/MemTableEh.h"
 #include "platform/ado/ADODB.h"
 #include "platform/ado/SqlFixture.h"
 
 namespace {
-
-template <typename F>
-QString ErrorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
 
 class DriverTest : public ::testing::Test {
 protected:

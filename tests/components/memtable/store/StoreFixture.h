@@ -2,6 +2,7 @@
 #pragma once
 
 #include "components/memtable/MemTableDataEh.h"
+#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -46,13 +47,3 @@ struct StoreFixture : ::testing::Test {
     }
 };
 
-template <typename F>
-QString ErrorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "components/memtable/MemTableEh.h"
+#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -24,17 +25,6 @@ public:
     std::vector<Notice> Got;
     std::vector<std::thread::id> Threads;
 };
-
-template <typename F>
-QString ErrorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no error>");
-}
 
 struct TableFixture : ::testing::Test {
     TComponent owner{nullptr};

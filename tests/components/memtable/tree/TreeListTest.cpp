@@ -1,5 +1,6 @@
 // The general tree: attaching, levels, moving, visibility, expansion and walking.
 #include "components/memtable/MemTreeEh.h"
+#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -20,15 +21,6 @@ struct Tree : ::testing::Test {
         for (TBaseTreeNodeEh* n = tree.GetFirst(); n; n = tree.GetNext(n))
             s << n->Text();
         return s.join(u' ');
-    }
-    template <typename F> QString ErrorOf(F&& f)
-    {
-        try {
-            f();
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return "<no error>";
     }
 };
 }

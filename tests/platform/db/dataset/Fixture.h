@@ -2,7 +2,7 @@
 // a data link and the dataset's events see.
 #pragma once
 
-#include "ArrayDataSet.h"
+#include "support/ArrayDataSet.h"
 
 #include <QStringList>
 #include <memory>

@@ -1,4 +1,5 @@
 #include "platform/rtl/Classes.h"
+#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -7,17 +8,6 @@ namespace {
 QStringList Lines(const TStrings& s)
 {
     return s.ToStringList();
-}
-
-template <typename E, typename F>
-QString MessageOf(F f)
-{
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no exception>");
 }
 
 struct Counted : TObject {
@@ -53,7 +43,7 @@ TEST(StringList, SortedAddFollowsDuplicates)
     l.SetSorted(true);
     l.SetDuplicates(dupError);
     l.Add("x");
-    EXPECT_EQ(MessageOf<EStringListError>([&] { l.Add("X"); }), "String list does not allow duplicates");
+    EXPECT_EQ(ErrorOf<EStringListError>([&] { l.Add("X"); }), "String list does not allow duplicates");
     EXPECT_EQ(l.Count(), 1);
 }
 
@@ -83,10 +73,10 @@ TEST(StringList, SortedListRefusesPositionalChanges)
     TStringList l;
     l.Add("b");
     l.SetSorted(true);
-    EXPECT_EQ(MessageOf<EStringListError>([&] { l.Insert(0, "a"); }), "Operation not allowed on sorted list");
-    EXPECT_EQ(MessageOf<EStringListError>([&] { l.SetStrings(0, "a"); }), "Operation not allowed on sorted list");
-    EXPECT_EQ(MessageOf<EStringListError>([&] { l.Strings(5); }), "List index out of bounds (5)");
-    EXPECT_EQ(MessageOf<EStringListError>([&] { l.Delete(-1); }), "List index out of bounds (-1)");
+    EXPECT_EQ(ErrorOf<EStringListError>([&] { l.Insert(0, "a"); }), "Operation not allowed on sorted list");
+    EXPECT_EQ(ErrorOf<EStringListError>([&] { l.SetStrings(0, "a"); }), "Operation not allowed on sorted list");
+    EXPECT_EQ(ErrorOf<EStringListError>([&] { l.Strings(5); }), "List index out of bounds (5)");
+    EXPECT_EQ(ErrorOf<EStringListError>([&] { l.Delete(-1); }), "List index out of bounds (-1)");
 }
 
 TEST(StringList, NamesAndValues)
@@ -322,8 +312,8 @@ TEST(PointerList, IndexErrorsAndMoves)
     l.Add(&a);
     l.Add(&b);
     l.Add(&c);
-    EXPECT_EQ(MessageOf<EListError>([&] { l.Items(3); }), "List index out of bounds (3)");
-    EXPECT_EQ(MessageOf<EListError>([&] { l.Insert(5, &a); }), "List index out of bounds (5)");
+    EXPECT_EQ(ErrorOf<EListError>([&] { l.Items(3); }), "List index out of bounds (3)");
+    EXPECT_EQ(ErrorOf<EListError>([&] { l.Insert(5, &a); }), "List index out of bounds (5)");
     l.Move(0, 2);
     EXPECT_EQ(l.Items(2), &a);
     l.Exchange(0, 2);

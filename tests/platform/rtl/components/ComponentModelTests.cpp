@@ -1,19 +1,9 @@
 #include "TestComponents.h"
+#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-template <typename E, typename F>
-QString MessageOf(F&& f)
-{
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return QStringLiteral("<no exception>");
-}
 
 class TRecorder : public TComponent {
 public:
@@ -33,9 +23,9 @@ TEST(Persistent, AssignOfUnrelatedClassesNamesBoth)
     TFontLike font;
     TOwnedCollection coll(nullptr, TColumnItem::StaticClassInfo());
     auto* item = coll.Add();
-    EXPECT_EQ(MessageOf<EConvertError>([&] { font.Assign(item); }),
+    EXPECT_EQ(ErrorOf<EConvertError>([&] { font.Assign(item); }),
               QStringLiteral("Cannot assign a TColumnItem to a TFontLike"));
-    EXPECT_EQ(MessageOf<EConvertError>([&] { font.Assign(nullptr); }),
+    EXPECT_EQ(ErrorOf<EConvertError>([&] { font.Assign(nullptr); }),
               QStringLiteral("Cannot assign a nil to a TFontLike"));
     TFontLike other;
     other.Name = QStringLiteral("Courier");
@@ -74,7 +64,7 @@ TEST(Component, NamesAreValidatedAndUniqueWithinTheOwner)
         {"QRYMAIN", "A component named QRYMAIN already exists"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(MessageOf<EComponentError>([&] { b->SetName(QString::fromUtf8(c.name)); }), QString::fromUtf8(c.error))
+        EXPECT_EQ(ErrorOf<EComponentError>([&] { b->SetName(QString::fromUtf8(c.name)); }), QString::fromUtf8(c.error))
             << c.name;
         EXPECT_TRUE(b->Name().isEmpty());
     }
@@ -248,7 +238,7 @@ TEST(ClassRegistry, FindsByNameAndReportsUnknownOnes)
     RegisterClasses<TAllKinds>();
     EXPECT_EQ(GetClass(QStringLiteral("tallkinds")), &TAllKinds::StaticClassInfo());
     EXPECT_EQ(GetClass(QStringLiteral("TNothing")), nullptr);
-    EXPECT_EQ(MessageOf<EClassNotFound>([] { FindClass(QStringLiteral("TNothing")); }),
+    EXPECT_EQ(ErrorOf<EClassNotFound>([] { FindClass(QStringLiteral("TNothing")); }),
               QStringLiteral("Class TNothing not found"));
     RegisterClass(TFontLike::StaticClassInfo());
     UnRegisterClass(TFontLike::StaticClassInfo());

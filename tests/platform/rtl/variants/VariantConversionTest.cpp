@@ -1,22 +1,11 @@
 #include "platform/rtl/Variants.h"
+#include "support/ErrorCapture.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 
 namespace {
-
-// Runs f and returns the message of the exception of type E it raises ("" when none).
-template <typename E, typename F>
-QString MessageOf(F f)
-{
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return QString();
-}
 
 TEST(VariantLayout, IsSixteenBytesAndSharesTextBetweenCopies)
 {
@@ -92,11 +81,11 @@ TEST(VariantConversion, EmptyIsZeroBlankAndFalse)
 TEST(VariantConversion, NullRaisesTypeCastNamingBothTypes)
 {
     const Variant n = Variant::Null();
-    EXPECT_EQ(MessageOf<EVariantTypeCastError>([&] { n.AsInteger(); }),
+    EXPECT_EQ(ErrorOf<EVariantTypeCastError>([&] { n.AsInteger(); }),
               QStringLiteral("Could not convert variant of type (Null) into type (Integer)"));
-    EXPECT_EQ(MessageOf<EVariantTypeCastError>([&] { n.AsDouble(); }),
+    EXPECT_EQ(ErrorOf<EVariantTypeCastError>([&] { n.AsDouble(); }),
               QStringLiteral("Could not convert variant of type (Null) into type (Double)"));
-    EXPECT_EQ(MessageOf<EVariantTypeCastError>([&] { n.AsString(); }),
+    EXPECT_EQ(ErrorOf<EVariantTypeCastError>([&] { n.AsString(); }),
               QStringLiteral("Could not convert variant of type (Null) into type (UnicodeString)"));
     EXPECT_THROW(n.AsBoolean(), EVariantTypeCastError);
     EXPECT_THROW(n.AsDateTime(), EVariantTypeCastError);
@@ -132,7 +121,7 @@ TEST(VariantConversion, FractionsRoundToEvenWhenMadeInteger)
 
 TEST(VariantConversion, OutOfRangeRaisesOverflowNotTypeCast)
 {
-    EXPECT_EQ(MessageOf<EVariantOverflowError>([] { Variant(int64_t(5000000000)).AsInteger(); }),
+    EXPECT_EQ(ErrorOf<EVariantOverflowError>([] { Variant(int64_t(5000000000)).AsInteger(); }),
               QStringLiteral("Overflow while converting variant of type (Int64) into type (Integer)"));
     EXPECT_THROW(Variant(1e300).AsCurrency(), EVariantOverflowError);
     EXPECT_THROW(Variant(1e20).AsInt64(), EVariantOverflowError);
@@ -154,9 +143,9 @@ TEST(VariantConversion, TextUsesTheRegionalNumberForm)
     EXPECT_EQ(Variant(1.5).AsString(), QStringLiteral("1,5"));
     EXPECT_EQ(Variant(-7).AsString(), QStringLiteral("-7"));
     EXPECT_EQ(Variant(Currency::FromRaw(12500)).AsString(), QStringLiteral("1,25"));
-    EXPECT_EQ(MessageOf<EVariantTypeCastError>([] { Variant("abc").AsDouble(); }),
+    EXPECT_EQ(ErrorOf<EVariantTypeCastError>([] { Variant("abc").AsDouble(); }),
               QStringLiteral("Could not convert variant of type (UnicodeString) into type (Double)"));
-    EXPECT_EQ(MessageOf<EVariantTypeCastError>([] { Variant::FromString("x1").AsInteger(); }),
+    EXPECT_EQ(ErrorOf<EVariantTypeCastError>([] { Variant::FromString("x1").AsInteger(); }),
               QStringLiteral("Could not convert variant of type (String) into type (Integer)"));
 }
 

@@ -1,4 +1,4 @@
-#include "ArrayDataSet.h"
+#include "support/ArrayDataSet.h"
 
 #include <cstring>
 
