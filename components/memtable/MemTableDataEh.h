@@ -816,12 +816,16 @@ public:
     void Notify(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action);
     virtual void RecordMoved(TMemoryRecordEh* MemRec, int OldIndex, int NewIndex);
 
+protected:
+    // The collection's item notification keeps its name beside the record one above.
+    using TCollection::Notify;
+
 private:
     TRecordsListEh* FRecList;
 };
 
 // ============================================================================================
-// Aggregates (MemTableDataEh_Aggregates.cpp)
+// Aggregates (MemTableDataEh_Expr.cpp)
 // ============================================================================================
 
 class TMTAggregateEh : public TCollectionItem {

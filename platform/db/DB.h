@@ -177,6 +177,10 @@ public:
     bool Updated() const { return FUpdated; }
     void SetUpdated(bool v) { FUpdated = v; }
 
+protected:
+    // The collection's item-change hook keeps its name beside the refresh above.
+    using TOwnedCollection::Update;
+
 private:
     TDataSet* FDataSet;
     bool FUpdated = false;
