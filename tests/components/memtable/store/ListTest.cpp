@@ -274,8 +274,9 @@ TEST_F(StoreFixture, PositionsAndViewRowsFollowManyChangesInTheMiddle)
             ASSERT_EQ(view.Count(), int(mirror.size()));
             for (int row = 0; row < view.Count(); ++row) {
                 ASSERT_EQ(view.IndexOf(view.GetRec(row)), row) << step;
-                if (row > 0)
+                if (row > 0) {
                     ASSERT_LT(view.CompareViewRecords(view.GetRec(row - 1), view.GetRec(row)), 0) << step;
+                }
             }
         }
     }
