@@ -6,7 +6,7 @@
 
 #include "MemTreeEh.h"
 
-#include "components/foundation/ToolCtrlsEh.h"
+#include "components/foundation/core/ToolCtrlsEh_Core.h"
 #include "platform/db/DB.h"
 #include "platform/db/DBCommon.h"
 #include "platform/rtl/Classes.h"
