@@ -4,6 +4,7 @@
 #include "SqliteFunctions.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <cmath>
 #include <cstring>
 #include <sqlite3.h>
@@ -149,8 +150,11 @@ Dec ToDec(const V& v)
     case V::Dec: return v.d;
     case V::Text: {
         Dec d;
-        if (!DecFromText(v.s, d)) throw ESqlError(QStringLiteral("Error converting data type varchar to numeric."));
-        return d;
+        if (DecFromText(v.s, d)) return d;
+        static const QRegularExpression number(QStringLiteral("^\\s*[-+]?\\d+(\\.\\d*)?\\s*$"));
+        if (number.match(v.s).hasMatch())   // a number, but more digits than the stored form keeps
+            throw ESqlError(QStringLiteral("construct decimal value of more than %1 integer digits is not supported by the embedded engine").arg(38 - kDecScale));
+        throw ESqlError(QStringLiteral("Error converting data type varchar to numeric."));
     }
     default: throw ESqlError(QStringLiteral("Error converting data type varbinary to numeric."));
     }
@@ -344,10 +348,15 @@ static void fnConvert(sqlite3_context* ctx, int, sqlite3_value** a)
 
 // ---- arithmetic
 
+[[noreturn]] static void numericOverflow()
+{
+    throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type numeric."), 8115);
+}
+
 static i128 checkedMul(i128 a, i128 b)
 {
     i128 r;
-    if (__builtin_mul_overflow(a, b, &r)) throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type numeric."));
+    if (__builtin_mul_overflow(a, b, &r)) numericOverflow();
     return r;
 }
 
@@ -375,8 +384,8 @@ static V arith(char op, const V& a, const V& b)
         Dec x = ToDec(a), y = ToDec(b);
         r.k = V::Dec;
         switch (op) {
-        case '+': r.d.v = x.v + y.v; break;
-        case '-': r.d.v = x.v - y.v; break;
+        case '+': if (__builtin_add_overflow(x.v, y.v, &r.d.v)) numericOverflow(); break;
+        case '-': if (__builtin_sub_overflow(x.v, y.v, &r.d.v)) numericOverflow(); break;
         case '*': {
             i128 p = checkedMul(x.v, y.v);
             i128 f = Pow10(kDecScale);
@@ -412,10 +421,21 @@ static V arith(char op, const V& a, const V& b)
     return r;
 }
 
+// With a third argument, the places of the result's type: a product is rounded to them,
+// a quotient cut.
 template <char Op>
-static void fnArith(sqlite3_context* ctx, int, sqlite3_value** a)
+static void fnArith(sqlite3_context* ctx, int argc, sqlite3_value** a)
 {
-    guarded(ctx, [&] { SetResult(ctx, arith(Op, ValueOf(a[0]), ValueOf(a[1]))); });
+    guarded(ctx, [&] {
+        V r = arith(Op, ValueOf(a[0]), ValueOf(a[1]));
+        if (argc > 2 && r.k == V::Dec) {
+            const int scale = std::clamp(sqlite3_value_int(a[2]), 0, kDecScale);
+            if (Op == '*') r.d.v = RoundToScale(r.d.v, scale);
+            else r.d.v -= r.d.v % Pow10(kDecScale - scale);
+            r.d.scale = scale;
+        }
+        SetResult(ctx, r);
+    });
 }
 
 // Integer results keep their type's range: SQLite computes in 64 bits (and turns an
@@ -938,6 +958,7 @@ void RegisterFunctions(sqlite3* db, FunctionHost* host)
         {"tsql_conv", 6, fnConv, true},         {"tsql_convert", 6, fnConvert, true},
         {"tsql_add", 2, fnArith<'+'>, true},    {"tsql_sub", 2, fnArith<'-'>, true},
         {"tsql_mul", 2, fnArith<'*'>, true},    {"tsql_div", 2, fnArith<'/'>, true},
+        {"tsql_mul", 3, fnArith<'*'>, true},    {"tsql_div", 3, fnArith<'/'>, true},
         {"tsql_len", 1, fnLen, true},           {"tsql_substring", 3, fnSubstring, true},
         {"tsql_left", 2, fnLeft, true},         {"tsql_right", 2, fnRight, true},
         {"tsql_patindex", 2, fnPatindex, true}, {"tsql_charindex", 2, fnCharindex, true},

@@ -259,6 +259,8 @@ static TSqlTypeInfo typeAt(const std::vector<Token>& toks, int& i, int end)
     TSqlTypeInfo t = ParseTypeName(text);
     if (t.Type == TSqlDataType::Unknown)
         throw ESqlError(QStringLiteral("Column, parameter, or variable: cannot find data type %1.").arg(text));
+    if (t.Type == TSqlDataType::Decimal && (t.Precision > 38 || t.Scale > t.Precision))
+        throw ESqlError(QStringLiteral("The scale must be less than or equal to the precision, and the precision at most 38: %1.").arg(text));
     return t;
 }
 
@@ -815,13 +817,46 @@ public:
             Ty at = a.t.IsText() ? Ty{} : a.t, bt = b.t.IsText() ? Ty{} : b.t;
             r.t = merge(at, bt);
             if (r.t.IsExact()) {
-                r.t.Type = T::Decimal;
-                r.t.Precision = 38;
-                if (o == QLatin1String("*")) r.t.Scale = std::min(8, (a.t.IsExact() ? a.t.Scale : 0) + (b.t.IsExact() ? b.t.Scale : 0));
-                if (o == QLatin1String("/")) r.t.Scale = 8;
+                r.t = exactResult(o, a, b);
+                // products are rounded and quotients cut to the result's places
+                if (o == QLatin1String("*") || o == QLatin1String("/"))
+                    r.s = QStringLiteral("%1(%2, %3, %4)").arg(QLatin1String(fn), a.s, b.s).arg(r.t.Scale);
             }
         }
         return r;
+    }
+
+    // Precision and scale of an exact result as the server computes them: integers count as
+    // decimal(10, 0) (literals by their digits), money with money or an integer stays money.
+    static Ty exactResult(const QString& o, const Ex& a, const Ex& b)
+    {
+        auto ps = [](const Ex& x, int& p, int& s) {
+            s = 0;
+            switch (x.t.Type) {
+            case T::Decimal: p = x.t.Precision ? x.t.Precision : 18; s = x.t.Scale; break;
+            case T::Money: p = 19; s = 4; break;
+            case T::Bit: case T::TinyInt: p = 3; break;
+            case T::SmallInt: p = 5; break;
+            case T::BigInt: p = 19; break;
+            default: p = 10; break;
+            }
+            if (x.numLit && x.t.IsInteger()) p = std::max(1, int(x.s.size()) - (x.s.startsWith(u'-') ? 1 : 0));
+        };
+        const bool moneyA = a.t.Type == T::Money, moneyB = b.t.Type == T::Money;
+        if ((moneyA || moneyB) && (moneyA || a.t.IsInteger()) && (moneyB || b.t.IsInteger())) return {T::Money, 0, 19, 4};
+        int p1, s1, p2, s2;
+        ps(a, p1, s1);
+        ps(b, p2, s2);
+        int p, s, minScale;
+        if (o == QLatin1String("*")) { p = p1 + p2 + 1; s = s1 + s2; minScale = std::min(s, 6); }
+        else if (o == QLatin1String("/")) { s = std::max(6, s1 + p2 + 1); p = p1 - s1 + s2 + s; minScale = 6; }
+        else { s = std::max(s1, s2); p = s + std::max(p1 - s1, p2 - s2) + 1; minScale = std::min(s, 6); }
+        if (p > 38) {   // the integer digits are kept, the places give way
+            s = std::max(minScale, 38 - (p - s));
+            p = 38;
+        }
+        if (s > kDecScale) refuse(QStringLiteral("decimal arithmetic with %1 places in the result").arg(s));
+        return {T::Decimal, 0, p, s};
     }
 
     // An exact number converted to text shows the places of its type (money: two), which
@@ -895,8 +930,11 @@ public:
             if (!DecFromText(s, d)) throw ESqlError(QStringLiteral("Incorrect syntax near '%1'.").arg(text));
             int dot = text.indexOf(u'.');
             int scale = text.size() - dot - 1;
+            if (scale > kDecScale) refuse(QStringLiteral("decimal number with more than %1 places").arg(kDecScale));
             r.s = QStringLiteral("X'") + QString::fromLatin1(DecToBlob(d).toHex()) + u'\'';
-            r.t = {T::Decimal, 0, std::max(1, int(text.size()) - 1), scale};
+            int digits = 0;
+            for (QChar c : text.left(dot)) if (c != u'0') break; else ++digits;   // leading zeros do not count
+            r.t = {T::Decimal, 0, std::max(std::max(1, scale), int(text.size()) - 1 - digits), scale};
             return r;
         }
         bool ok;
@@ -973,10 +1011,17 @@ public:
         return r;
     }
 
+    // The type of a CAST or CONVERT: a decimal result with more places than the stored
+    // form keeps would show made-up digits.
     Ty typeSpec()
     {
         int i = p;
         Ty ty = typeAt(t, i, e);
+        if (ty.Type == T::Decimal && ty.Scale > kDecScale) {
+            QString text;
+            for (int k = p; k < i; ++k) text += t[k].text;
+            refuse(QStringLiteral("%1 with more than %2 places").arg(text).arg(kDecScale));
+        }
         p = i;
         return ty;
     }
@@ -1946,7 +1991,7 @@ public:
             else {
                 ColDef d;
                 d.name = ident();
-                d.ty = typeSpec();
+                { int i = p; d.ty = typeAt(t, i, e); p = i; }   // a column may declare more places than are kept
                 for (;;) {
                     if (kw("COLLATE")) { ident(); continue; }
                     if (kw("IDENTITY")) { d.identity = true; skipParens(); continue; }

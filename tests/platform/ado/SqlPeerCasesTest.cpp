@@ -97,6 +97,15 @@ TEST_F(PeerCases, Numbers)
             {"SELECT ROUND(748.58, -2), ROUND(748.58, 1), ROUND(748.58, 1, 1), ROUND(-748.58, 0, 1)", "700.00|748.60|748.50|-748.00"},
             {"SELECT CAST(CAST(2.5 AS decimal(10, 3)) AS varchar(20)), CAST(CAST(1234.5678 AS money) AS varchar(20))", "2.500|1234.57"},
             {"SELECT CONVERT(varchar(20), CAST(7 AS decimal(9, 2)))", "7.00"},
+            // exact results take the server's precision and scale
+            {"SELECT 1.0 / 3, -1.0 / 3", "0.333333|-0.333333"},
+            {"SELECT CAST(1.5 AS decimal(10, 2)) * CAST(2.25 AS decimal(10, 3))", "3.37500"},
+            {"SELECT CAST(10 AS money) / 4, CAST(10 AS money) * 3", "2.5000|30.0000"},
+            {"SELECT CAST(2.5 AS decimal(5, 1)) + CAST(1.25 AS decimal(5, 2))", "3.75"},
+            {"SELECT 0.123456789", "!construct decimal number with more than 8 places is not supported by the embedded engine"},
+            {"SELECT CAST(1 AS decimal(38, 20))", "!construct decimal(38,20) with more than 8 places is not supported by the embedded engine"},
+            {"SELECT CAST(1 AS decimal(10, 2)) / CAST(3 AS int)", "!construct decimal arithmetic with 13 places in the result is not supported by the embedded engine"},
+            {"SELECT CAST('12345678901234567890123456789012345' AS decimal(38, 0))", "!construct decimal value of more than 30 integer digits is not supported by the embedded engine"},
             {"SELECT CAST(3000000000 AS int)", "!Arithmetic overflow error converting expression to data type int."},
         });
 }
