@@ -23,6 +23,7 @@ struct HRGN__ {
 
 struct DCState {
     QFont Font;
+    int Escapement = 0;     // tenths of a degree, counter-clockwise
     COLORREF TextColor = 0;
     COLORREF BkColor = 0xFFFFFF;
     int BkMode = OPAQUE;

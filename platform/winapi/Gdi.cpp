@@ -177,6 +177,7 @@ void DCSetFont(HDC dc, const QFont& font)
     dc->FontApplied = false;
 }
 const QFont& DCFont(HDC dc) { return dc->S.Font; }
+int DCSetFontEscapement(HDC dc, int tenths) { std::swap(dc->S.Escapement, tenths); return tenths; }
 COLORREF SetTextColor(HDC dc, COLORREF c) { std::swap(dc->S.TextColor, c); return c; }
 COLORREF GetTextColor(HDC dc) { return dc->S.TextColor; }
 COLORREF SetBkColor(HDC dc, COLORREF c) { std::swap(dc->S.BkColor, c); return c; }
@@ -685,15 +686,35 @@ bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const QSt
         w = fm.horizontalAdvance(s);
     }
     const int h = fm.ascent() + fm.descent();
+    // The text box relative to the reference point, along the baseline.
+    int ox = 0, oy = 0;
     const UINT ha = dc->S.TextAlign & 6;
     if (ha == TA_RIGHT)
-        x -= w;
+        ox = -w;
     else if (ha == TA_CENTER)
-        x -= w / 2;
+        ox = -(w / 2);
     if ((dc->S.TextAlign & TA_BASELINE) == TA_BASELINE)
-        y -= fm.ascent();
+        oy = -fm.ascent();
     else if (dc->S.TextAlign & TA_BOTTOM)
-        y -= h;
+        oy = -h;
+    if (dc->S.Escapement != 0) {
+        QPainter* p = dc->Painter;
+        p->save();
+        if (rect && (options & ETO_CLIPPED))
+            p->setClipRegion(dc->S.HasClip ? dc->S.Clip.intersected(dc->DevRect(*rect)) : QRegion(dc->DevRect(*rect)));
+        p->translate(dc->DX(x), dc->DY(y));
+        p->rotate(-dc->S.Escapement / 10.0);
+        if (dc->S.BkMode == OPAQUE)
+            p->fillRect(QRect(ox, oy, w, h), ToQColor(dc->S.BkColor));
+        p->setFont(dc->S.Font);
+        p->setPen(ToQColor(dc->S.TextColor));
+        p->drawText(QPoint(ox, oy + fm.ascent()), s);
+        p->restore();
+        dc->FontApplied = false;
+        return true;
+    }
+    x += ox;
+    y += oy;
 
     const bool clipped = rect && (options & ETO_CLIPPED);
     if (clipped) {
