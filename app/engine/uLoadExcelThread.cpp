@@ -1,5 +1,6 @@
 #include "uLoadExcelThread.h"
 
+#include "JobErrors.h"
 #include "uCompDM.h"
 
 #include "platform/sheets/Workbook.h"
@@ -68,12 +69,9 @@ void TLoadExcelProcess::Execute()
         }
         SyncStatusText(QStringLiteral("Выгрузка файла камерального контроля..."));
         excel.Quit();
-    } catch (const Exception& e) {
+    } catch (...) {
         failed = true;
-        failure = e.Message();
-    } catch (const std::exception& e) {
-        failed = true;
-        failure = QString::fromUtf8(e.what());
+        failure = CurrentErrorText();
     }
     // Whatever ended the import, the window gets its controls back; rows already inserted stay.
     try {
@@ -121,8 +119,8 @@ void TLoadExcelProcess::LoadFile(TExcelApplication& excel, const QString& path)
             SyncErrorDialog(QStringLiteral("Ошибка преобразования в строку в ЭСЧФ ") + CellText(values, row, 15));
         } catch (const EThread&) {
             throw;   // the UI thread is gone: no box can be shown
-        } catch (const Exception& e) {
-            SyncErrorDialog(QStringLiteral("Произошла ошибка с текстом: ") + e.Message() + kLineBreak +
+        } catch (...) {
+            SyncErrorDialog(QStringLiteral("Произошла ошибка с текстом: ") + CurrentErrorText() + kLineBreak +
                             CellText(values, row, 15));
         }
     }
