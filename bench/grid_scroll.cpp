@@ -38,9 +38,9 @@ struct GridOnForm {
     explicit GridOnForm(int rows)
     {
         App();
-        Form = new TForm(nullptr);
+        Form = Create<TForm>(nullptr);
         Form->SetBounds(0, 0, 1940, 1120);
-        Grid = new TCountingGrid(Form);
+        Grid = Create<TCountingGrid>(Form);
         Grid->SetBorderStyle(bsNone);
         Grid->SetParent(Form);
         Grid->SetBounds(0, 0, 1920, 1080);
@@ -64,7 +64,7 @@ void SetRowCount(benchmark::State& state)
     App();
     for (auto _ : state) {
         state.PauseTiming();
-        auto* g = new TCustomGridEh(nullptr);
+        auto* g = Create<TCustomGridEh>(nullptr);
         g->SetColCount(21);
         state.ResumeTiming();
         g->SetRowCount(int(state.range(0)) + 1);
@@ -81,7 +81,8 @@ void AppendRowsWithReads(benchmark::State& state)
 {
     App();
     for (auto _ : state) {
-        TCustomGridEh g(nullptr);
+        auto gHolder = CreateUnique<TCustomGridEh>(nullptr);
+        TCustomGridEh& g = *gHolder;
         for (int i = 0; i < state.range(0); ++i) {
             g.SetRowCount(g.RowCount() + 1);
             benchmark::DoNotOptimize(g.VertAxis()->RolLen());

@@ -82,6 +82,7 @@ class TMTDataFieldEh : public TComponent {
     DOV_PERSISTENT(TMTDataFieldEh, TComponent)
 public:
     explicit TMTDataFieldEh(TComponent* AOwner);
+    void AfterConstruction() override;
     ~TMTDataFieldEh() override;
 
     TMTDataStructEh* DataStruct() const { return FDataStruct; }

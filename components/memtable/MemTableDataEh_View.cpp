@@ -5,7 +5,7 @@
 TRecordsViewEh::TRecordsViewEh(TDataSet* ADataSet) : TRecordsListNotificatorEh(nullptr), FDataSet(ADataSet)
 {
     FOrderByList = std::make_unique<TRecordsViewOrderByList>(this);
-    FMemoryTreeList = std::make_unique<TMemoryTreeListEh>(this);
+    FMemoryTreeList = CreateUnique<TMemoryTreeListEh>(this);
     FAggregates = std::make_unique<TMTAggregatesEh>(this);
 }
 

@@ -211,6 +211,7 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh {
     DOV_PERSISTENT(TCustomMemTableEh, TDataSet)
 public:
     explicit TCustomMemTableEh(TComponent* AOwner);
+    void AfterConstruction() override;
     ~TCustomMemTableEh() override;
 
     // ---- structure and data ----

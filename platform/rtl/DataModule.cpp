@@ -127,6 +127,12 @@ void TDataModule::DoDestroy()
         OnDestroy(this);
 }
 
+void TDataModule::AfterConstruction()
+{
+    TComponent::AfterConstruction();
+    LoadFromResource();
+}
+
 void TDataModule::LoadFromResource()
 {
     const TClassInfo* read = InitInheritedComponent(this, TDataModule::StaticClassInfo(), FResourceClass);

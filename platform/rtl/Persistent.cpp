@@ -2,6 +2,7 @@
 #include "Filer.h"
 
 #include <QHash>
+#include <exception>
 #include <QMutex>
 #include <QRecursiveMutex>
 
@@ -350,8 +351,20 @@ TComponent::TComponent(TComponent* AOwner)
         AOwner->InsertComponent(this);
 }
 
+void TComponent::AfterConstruction()
+{
+    TPersistent::AfterConstruction();
+    FAfterConstructed = true;
+}
+
 TComponent::~TComponent()
 {
+    // A component made by a bare new (or an override that skipped its ancestor's step)
+    // never ran its second phase; a constructor that threw never reaches it either.
+#ifndef NDEBUG
+    if (!FAfterConstructed && std::uncaught_exceptions() == 0)
+        qFatal("%s: created without Create<T> or its class factory", qPrintable(ClassName()));
+#endif
     Destroying();
     // Peers that asked to hear about our end drop their references now.
     while (!FFreeNotifies.isEmpty()) {

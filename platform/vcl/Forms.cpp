@@ -15,6 +15,12 @@
 
 static TApplication gApplicationObject(nullptr);
 static TScreen gScreenObject(nullptr);
+// The two live for the whole process, so they are made in place rather than by Create<T>.
+[[maybe_unused]] static const bool gGlobalsConstructed = [] {
+    gApplicationObject.AfterConstruction();
+    gScreenObject.AfterConstruction();
+    return true;
+}();
 TApplication* Application = &gApplicationObject;
 TScreen* Screen = &gScreenObject;
 
@@ -76,6 +82,12 @@ TCustomForm::~TCustomForm()
         Application->SetMainForm(nullptr);
     // Owned components (controls among them) go before the window.
     DestroyComponents();
+}
+
+void TCustomForm::AfterConstruction()
+{
+    TWinControl::AfterConstruction();
+    LoadFromResource();
 }
 
 void TCustomForm::LoadFromResource()

@@ -46,6 +46,12 @@ THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner)
     FVisible = false;
     FColor = Application->HintColor;
     FParentColor = false;
+}
+
+// The font's change reaches the control's handlers, a descendant's among them.
+void THintWindow::AfterConstruction()
+{
+    TCustomControl::AfterConstruction();
     Font()->Assign(Screen->HintFont());
     FParentFont = false;
     Canvas()->Font()->Assign(Screen->HintFont());

@@ -37,8 +37,9 @@ QString ErrorOf(F&& f)
 }
 
 struct TableFixture : ::testing::Test {
-    TComponent owner{nullptr};
-    TMemTableEh* t = new TMemTableEh(&owner);
+    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
+    TMemTableEh* t = Create<TMemTableEh>(&owner);
 
     void SetUp() override
     {
