@@ -34,6 +34,13 @@ TLoadExcelProcess::TLoadExcelProcess(bool CreateSuspended, TStrings* AFilePaths,
         FilePaths.AddStrings(AFilePaths);
 }
 
+TLoadExcelProcess::TLoadExcelProcess(bool CreateSuspended, TStrings* AFilePaths, TJobState* State)
+    : TBaseCompThread(CreateSuspended, State)
+{
+    if (AFilePaths)
+        FilePaths.AddStrings(AFilePaths);
+}
+
 TLoadExcelProcess::~TLoadExcelProcess() = default;
 
 Currency TLoadExcelProcess::CellToCurrency(const Variant& cell)

@@ -1,4 +1,5 @@
 #include "DB.h"
+#include "platform/rtl/Threads.h"
 
 #include <algorithm>
 
@@ -111,6 +112,8 @@ void TDataSource::RemoveDataLink(TDataLink* Link)
 
 void TDataSource::NotifyDataLinks(TDataEvent Event, NativeInt Info)
 {
+    if (!FDataLinks.empty())
+        DOV_ASSERT_UI_THREAD();
     // a link may leave the list while it is told
     const std::vector<TDataLink*> links = FDataLinks;
     for (TDataLink* link : links)
@@ -171,6 +174,7 @@ TDataSet* TDataLink::DataSet() const
 
 void TDataLink::SetDataSource(TDataSource* Value)
 {
+    DOV_ASSERT_UI_THREAD();
     if (Value == FDataSource)
         return;
     if (Value) {

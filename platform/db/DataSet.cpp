@@ -1185,8 +1185,10 @@ void TDataSet::DisableControls()
         FEnableEvent = deDataSetChange;
     }
     ++FDisableCount;
-    if (FDisableCount == 1)
+    if (FDisableCount == 1) {
+        FRefilling.store(true, std::memory_order_release);
         DataEvent(deDisabledStateChange, 1);
+    }
 }
 
 void TDataSet::EnableControls()
@@ -1195,6 +1197,8 @@ void TDataSet::EnableControls()
         return;
     if (FDisableCount == 1) {
         --FDisableCount;
+        // the filling is over: the events below let the controls read the new rows
+        FRefilling.store(false, std::memory_order_release);
         if (FDisableState != FState)
             DataEvent(deUpdateState, 0);
         if (FDisableState != dsInactive && FState != dsInactive)

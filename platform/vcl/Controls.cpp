@@ -519,6 +519,7 @@ TControl::~TControl()
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam)
 {
+    DOV_ASSERT_UI_THREAD();
     TMessage m{Msg, WParam, LParam, 0};
     WndProc(m);
     return m.Result;
@@ -822,6 +823,7 @@ void TControl::SetMouseCapture(bool v)
 
 void TControl::Invalidate()
 {
+    DOV_ASSERT_UI_THREAD();
     if (FParent && FParent->HandleAllocated() && FVisible) {
         const TRect r = BoundsRect();
         InvalidateRect(FParent->Handle(), &r, !ControlStyle.Contains(csOpaque));
