@@ -94,8 +94,9 @@ private:
 
 TEST(FieldsCanModify, AllMustAllow)
 {
-    auto yesHolder = CreateUnique<TFixedField>(true), yes2(true), no(false);
-    TFixedField& yes = *yesHolder;
+    auto yesHolder = CreateUnique<TFixedField>(true), yes2Holder = CreateUnique<TFixedField>(true),
+         noHolder = CreateUnique<TFixedField>(false);
+    TFixedField &yes = *yesHolder, &yes2 = *yes2Holder, &no = *noHolder;
     EXPECT_TRUE(FieldsCanModify({}));
     EXPECT_TRUE(FieldsCanModify({&yes, &yes2}));
     EXPECT_FALSE(FieldsCanModify({&yes, &no}));
