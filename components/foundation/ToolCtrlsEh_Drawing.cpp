@@ -1,6 +1,6 @@
 // The drawing kit: text in cells, images, colours, gradients and clipping.
 #include "ToolCtrlsEh.h"
-#include "EhLibVCL.h"
+#include "PlatformBridgeEh.h"
 
 #include "platform/winapi/DeviceContext.h"
 

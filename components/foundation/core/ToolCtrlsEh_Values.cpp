@@ -1,4 +1,4 @@
-#include "ToolCtrlsEh.h"
+#include "ToolCtrlsEh_Core.h"
 
 void ToolCtrlsEhDetail::RaiseArrayRangeError(const char* message)
 {
