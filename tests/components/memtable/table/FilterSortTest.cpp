@@ -473,7 +473,7 @@ struct OverrideFixture : TableFixture {
     OverrideFixture()
     {
         delete t;
-        t = new LastDigitFirstTable(&owner);
+        t = Create<LastDigitFirstTable>(&owner);
     }
     QString FirstCodes(int n)
     {
