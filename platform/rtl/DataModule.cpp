@@ -130,7 +130,8 @@ void TDataModule::DoDestroy()
 void TDataModule::AfterConstruction()
 {
     TComponent::AfterConstruction();
-    LoadFromResource();
+    if (!CreatingFromStream())
+        LoadFromResource();
 }
 
 void TDataModule::LoadFromResource()

@@ -986,6 +986,15 @@ void TReader::DefineBinaryProperty(const QString& Name, const TStreamProc& ReadD
         FDefined.push_back({Name, nullptr, ReadData});
 }
 
+namespace {
+thread_local int gCreatingFromStream = 0;
+}
+
+bool CreatingFromStream()
+{
+    return gCreatingFromStream > 0;
+}
+
 // The handler may supply the instance; otherwise the class makes one, which the reader
 // frees again if the read fails.
 TComponent* TReader::CreateComponentOf(const QString& ClassName, TComponent* Owner)
@@ -997,7 +1006,13 @@ TComponent* TReader::CreateComponentOf(const QString& ClassName, TComponent* Own
     if (!result) {
         if (!cls->CreateComponent)
             throw EReadError(QStringLiteral("Cannot create an instance of %s"), {ClassName});
-        result = cls->CreateComponent(Owner);
+        {
+            struct Creating {
+                Creating() { ++gCreatingFromStream; }
+                ~Creating() { --gCreatingFromStream; }
+            } creating;
+            result = cls->CreateComponent(Owner);
+        }
         FCreated.append(result);
     }
     return result;

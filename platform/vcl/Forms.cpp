@@ -87,7 +87,8 @@ TCustomForm::~TCustomForm()
 void TCustomForm::AfterConstruction()
 {
     TWinControl::AfterConstruction();
-    LoadFromResource();
+    if (!CreatingFromStream())
+        LoadFromResource();
 }
 
 void TCustomForm::LoadFromResource()
