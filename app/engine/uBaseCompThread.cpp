@@ -1,5 +1,7 @@
 #include "uBaseCompThread.h"
 
+#include "JobErrors.h"
+
 #include "platform/ado/ADODB.h"
 #include "platform/db/DB.h"
 #include "platform/vcl/Forms.h"
@@ -8,18 +10,7 @@ TBaseCompThread::TMessageBoxRoutine TBaseCompThread::MessageBoxRoutine;
 
 void TBaseCompThread::InTransaction(TADOConnection* Connection, const std::function<void()>& Work)
 {
-    Connection->BeginTrans();
-    try {
-        Work();
-    } catch (...) {
-        try {
-            Connection->CommitTrans();
-        } catch (...) {
-            try { Connection->RollbackTrans(); } catch (...) {}
-        }
-        throw;
-    }
-    Connection->CommitTrans();
+    CommitWhatWasWritten(*Connection, Work);
 }
 
 TJobState::~TJobState()
