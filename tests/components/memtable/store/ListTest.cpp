@@ -241,7 +241,8 @@ namespace {
 // rows stay those of a plain vector doing the same.
 TEST_F(StoreFixture, PositionsAndViewRowsFollowManyChangesInTheMiddle)
 {
-    TRecordsViewEh view(nullptr);
+    auto viewHolder = CreateUnique<TRecordsViewEh>(nullptr);
+    TRecordsViewEh& view = *viewHolder;
     view.SetMemTableData(data.get());
     view.SetSortOrder("Name");
     std::vector<TMemoryRecordEh*> mirror;
