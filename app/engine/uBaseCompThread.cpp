@@ -1,4 +1,5 @@
 #include "uBaseCompThread.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/ado/ADODB.h"
 #include "platform/db/DB.h"
@@ -9,15 +10,16 @@ TBaseCompThread::TMessageBoxRoutine TBaseCompThread::MessageBoxRoutine;
 void TBaseCompThread::InTransaction(TADOConnection* Connection, const std::function<void()>& Work)
 {
     Connection->BeginTrans();
-    try {
+    {
+        // A failed step keeps what it wrote; only a commit that fails rolls back.
+        auto keepWritten = OnFailure([Connection] {
+            try {
+                Connection->CommitTrans();
+            } catch (...) {
+                Connection->RollbackTrans();
+            }
+        });
         Work();
-    } catch (...) {
-        try {
-            Connection->CommitTrans();
-        } catch (...) {
-            try { Connection->RollbackTrans(); } catch (...) {}
-        }
-        throw;
     }
     Connection->CommitTrans();
 }

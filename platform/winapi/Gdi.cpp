@@ -1,4 +1,5 @@
 // Device contexts over QPainter: state, regions, pixel-exact primitives, blits and text output.
+#include "DCGuards.h"
 #include "DeviceContext.h"
 
 #include <QPaintDevice>
@@ -105,9 +106,19 @@ void HDC__::PixelLine(int x1, int y1, int x2, int y2)
 }
 
 // ---- contexts ----
+namespace {
+std::atomic<int> liveDCs{0};
+}
+
+int LiveDCCount()
+{
+    return liveDCs.load();
+}
+
 HDC CreateDCForPainter(QPainter* painter)
 {
     auto* dc = new HDC__;
+    ++liveDCs;
     dc->Painter = painter;
     dc->S.Font = QFont(QStringLiteral("DejaVu Sans"));
     dc->S.Font.setPixelSize(11);
@@ -119,6 +130,7 @@ HDC CreateDCForPainter(QPainter* painter)
 HDC CreateDCForImage(QImage* image)
 {
     auto* dc = new HDC__;
+    ++liveDCs;
     dc->Image = image;
     dc->OwnPainter = std::make_unique<QPainter>(image);
     dc->Painter = dc->OwnPainter.get();
@@ -134,6 +146,7 @@ void DeleteDC(HDC dc)
     if (dc->OwnPainter)
         dc->OwnPainter->end();
     delete dc;
+    --liveDCs;
 }
 
 QPainter* DCPainter(HDC dc) { return dc ? dc->Painter : nullptr; }
