@@ -9,7 +9,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
-#include "EhLibVCL.h"
+#include "PlatformBridgeEh.h"
 #include "platform/vcl/Mask.h"
 #include "platform/vcl/ScrollBars.h"
 

@@ -1,7 +1,7 @@
 // The drawing kit: text in cells, images, colours, gradients and clipping.
 #include "ToolCtrlsEh.h"
 #include "platform/rtl/Guards.h"
-#include "EhLibVCL.h"
+#include "PlatformBridgeEh.h"
 
 #include "platform/winapi/DeviceContext.h"
 

@@ -6,7 +6,7 @@
 
 #include "MemTreeEh.h"
 
-#include "components/foundation/ToolCtrlsEh.h"
+#include "components/foundation/core/ToolCtrlsEh_Core.h"
 #include "platform/db/DB.h"
 #include "platform/db/DBCommon.h"
 #include "platform/rtl/Classes.h"
@@ -1091,6 +1091,13 @@ public:
     void InstantEnableFilter() { if (FDisableFilterCount > 0) --FDisableFilterCount; }
 
     void RefreshFilteredRecsList();
+    // What the view shows, kept aside so that a refilter that fails part-way can be undone.
+    struct TViewSnapshot {
+        std::vector<TMemoryRecordEh*> Flat;
+        std::vector<std::pair<TMemRecViewEh*, bool>> TreeVisible;
+    };
+    TViewSnapshot TakeSnapshot();
+    void RestoreSnapshot(const TViewSnapshot& Snapshot);
     QString SortOrder() const { return FSortOrder; }
     void SetSortOrder(const QString& Value);
     bool SortOrderCaseInsensitive() const { return FSortOrderCaseInsensitive; }
@@ -1122,6 +1129,9 @@ public:
     TFilterRecordEventEh OnFilterRecord;
     // When unassigned, a non-empty sort order compares the store's values (CompareRecordsByOrderEh).
     TCompareRecords OnCompareRecords;
+    // Answers True when OnCompareRecords orders exactly as CompareRecordsByOrderEh, so a sort
+    // may run over a snapshot of the keys instead of asking it for every pair.
+    Delegate<bool()> OnCompareIsStoreOrder;
     TCompareTreeNodeEventEh OnCompareTreeNode;
     TParseOrderByStrEventEh OnParseOrderByStr;
     TGetPrefilteredListEventEh OnGetPrefilteredList;

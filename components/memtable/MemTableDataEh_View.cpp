@@ -276,6 +276,37 @@ void TRecordsViewEh::RefreshFilteredRecsList()
         ViewDataEvent(nullptr, -1, rlnListChangedEh);
 }
 
+TRecordsViewEh::TViewSnapshot TRecordsViewEh::TakeSnapshot()
+{
+    TViewSnapshot s;
+    s.Flat = FViewRecs;
+    if (FViewAsTreeList) {
+        std::vector<TBaseTreeNodeEh*> stack(FMemoryTreeList->Root()->Items().begin(), FMemoryTreeList->Root()->Items().end());
+        while (!stack.empty()) {
+            auto* n = static_cast<TMemRecViewEh*>(stack.back());
+            stack.pop_back();
+            s.TreeVisible.emplace_back(n, n->NodeVisible());
+            stack.insert(stack.end(), n->Items().begin(), n->Items().end());
+        }
+    }
+    return s;
+}
+
+void TRecordsViewEh::RestoreSnapshot(const TViewSnapshot& Snapshot)
+{
+    FreeViewItems();
+    FMemoryViewList.reserve(Snapshot.Flat.size());
+    for (TMemoryRecordEh* r : Snapshot.Flat)
+        FMemoryViewList.push_back(NewViewItem(r));
+    SyncViewRecs();
+    if (FViewAsTreeList) {
+        for (const auto& [node, visible] : Snapshot.TreeVisible)
+            node->SetVisible(visible);
+        FMemoryTreeList->VisibleItemsBecomeObsolete();
+    }
+    ViewDataEvent(nullptr, -1, rlnListChangedEh);
+}
+
 void TRecordsViewEh::SetSortOrder(const QString& Value)
 {
     if (Value == FSortOrder)
@@ -312,7 +343,7 @@ int TRecordsViewEh::CompareViewRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* R
 
 void TRecordsViewEh::SortView()
 {
-    if (OnCompareRecords) {
+    if (OnCompareRecords && !(OnCompareIsStoreOrder && OnCompareIsStoreOrder())) {
         SortData(OnCompareRecords, FOrderByList.get());
     } else {
         SortByKeySnapshot(FOrderByList.get());

@@ -326,6 +326,10 @@ public:
     void SortRecords(TOrderByList* OrderList);
     TOrderByList* ParseOrderByText(const QString& Exp);
     virtual int CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2, TObject* ParamSort);
+    // True for the library's own table classes, whose CompareRecords is the one above: sorts may
+    // then order over prepared keys. A class of its own may override the comparison, and its
+    // sorts always ask it.
+    bool OwnRecordComparison() const;
     virtual int CompareTreeNodes(TBaseTreeNodeEh* Node1, TBaseTreeNodeEh* Node2, TObject* ParamSort);
     virtual void CreateIndexesFromDefs();
     virtual void ApplySortOrder();
@@ -480,7 +484,7 @@ private:
     // enabled its controls.
     std::thread::id FNoticeThread;
     std::atomic<bool> FRefilling{false};
-    bool FInRefilter = false;   // a refilter pass: after a failure the rest of it accepts
+    bool FInRefilter = false;   // a refilter pass: the first failure stops it
     std::exception_ptr FFilterError;
 
     friend class TMemTableFiltersEh;

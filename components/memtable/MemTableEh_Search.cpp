@@ -206,13 +206,13 @@ void TCustomMemTableEh::SetFilterText(const QString& Value)
     TDataSet::SetFilterText(Value);
     try {
         RecreateFilterExpr();
+        AfterFilterChange();
     } catch (...) {
-        // a text that does not compile changes nothing
+        // a text that does not compile or fails on a record changes nothing
         TDataSet::SetFilterText(old);
         RecreateFilterExpr();
         throw;
     }
-    AfterFilterChange();
 }
 
 void TCustomMemTableEh::SetFiltered(bool Value)
@@ -227,12 +227,12 @@ void TCustomMemTableEh::SetFiltered(bool Value)
     TDataSet::SetFiltered(Value);
     try {
         RecreateFilterExpr();
+        AfterFilterChange();
     } catch (...) {
         TDataSet::SetFiltered(!Value);
         RecreateFilterExpr();
         throw;
     }
-    AfterFilterChange();
 }
 
 void TCustomMemTableEh::SetOnFilterRecord(const TFilterRecordEvent& Value)
@@ -242,9 +242,16 @@ void TCustomMemTableEh::SetOnFilterRecord(const TFilterRecordEvent& Value)
         return;
     }
     CheckBrowseMode();
+    const TFilterRecordEvent old = OnFilterRecord();
     TDataSet::SetOnFilterRecord(Value);
-    if (Filtered())
+    if (!Filtered())
+        return;
+    try {
         AfterFilterChange();
+    } catch (...) {
+        TDataSet::SetOnFilterRecord(old);
+        throw;
+    }
 }
 
 void TCustomMemTableEh::SetStatusFilter(TUpdateStatusSet Value)
@@ -264,10 +271,6 @@ bool TCustomMemTableEh::FilterRecordForView(TMemoryRecordEh* R)
     const bool own = Filtered() && (OnFilterRecord() || (FFilterExpr && FFilterExpr->HasData()));
     const bool extra = FExtraFilters->ActiveFilterCount() > 0;
     if (!own && !extra)
-        return true;
-    // After the first failure the rest of a refilter pass accepts: the error is raised once,
-    // by the caller, on its thread.
-    if (FFilterError && FInRefilter)
         return true;
     bool accept = true;
     const bool needBuf = ((Filtered() && OnFilterRecord()) || FExtraFilters->HasEventActiveFilter()) && TempBuffer();
@@ -295,6 +298,10 @@ bool TCustomMemTableEh::FilterRecordForView(TMemoryRecordEh* R)
         Buf(TempBuffer())->NeedUpdateCalcFields = false;
         RestoreState(old);
     }
+    // A refilter stops at its first failure; the refilter undoes what it did and raises the
+    // error once, on the caller's thread.
+    if (FFilterError && FInRefilter)
+        RaiseFilterError();
     return accept;
 }
 
@@ -310,16 +317,20 @@ void TCustomMemTableEh::RaiseFilterError()
 void TCustomMemTableEh::RefilterView()
 {
     FFilterError = nullptr;
+    const TRecordsViewEh::TViewSnapshot before = FRecordsView->TakeSnapshot();
+    std::exception_ptr failure;
     BeginViewUpdate();
     FInRefilter = true;
     try {
         FRecordsView->RefreshFilteredRecsList();
     } catch (...) {
-        FInRefilter = false;
-        EndViewUpdate(false);
-        throw;
+        failure = std::current_exception();
     }
     FInRefilter = false;
+    FFilterError = nullptr;
+    // A half-done refilter is worse than none: show what was shown before.
+    if (failure)
+        FRecordsView->RestoreSnapshot(before);
     EndViewUpdate(false);
     if (FActive) {
         ClearBuffers();
@@ -327,7 +338,8 @@ void TCustomMemTableEh::RefilterView()
         FInstantReadCurRowNum = 0;
         TDataSet::Resync({});
     }
-    RaiseFilterError();
+    if (failure)
+        std::rethrow_exception(failure);
 }
 
 void TCustomMemTableEh::ResyncAfterViewChange()

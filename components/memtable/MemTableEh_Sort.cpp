@@ -3,6 +3,7 @@
 #include "MemTableEh.h"
 
 #include <climits>
+#include <typeinfo>
 
 struct TCustomMemTableEh::PreparedSort {
     // Per order item: the data index, and for a text key with few distinct values the rank of
@@ -46,6 +47,9 @@ void TCustomMemTableEh::SetSortOrder(const QString& Value)
 {
     if (Value == FSortOrder)
         return;
+    // The view parses first: a text it rejects is not kept.
+    if (Active())
+        FRecordsView->SetSortOrder(Value);
     FSortOrder = Value;
     ApplySortOrder();
 }
@@ -207,7 +211,8 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
     // Plain case-sensitive keys of a large list: text keys compare by collation keys made once.
     std::unique_ptr<PreparedSort> prepared;
     TRecordsListEh* list = FInternMemTableData->RecordsList();
-    if (!computed && !FGetOrderVarValueProc && ml && !FRecordsView->ViewAsTreeList() && list->Count() >= 512) {
+    if (!computed && !FGetOrderVarValueProc && ml && !FRecordsView->ViewAsTreeList() && list->Count() >= 512
+        && OwnRecordComparison()) {
         prepared = std::make_unique<PreparedSort>();
         bool ok = true;
         for (int i = 0; i < ml->Count() && ok; ++i) {
@@ -321,6 +326,12 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
     RaiseFilterError();
 }
 
+
+bool TCustomMemTableEh::OwnRecordComparison() const
+{
+    const std::type_info& t = typeid(*this);
+    return t == typeid(TMemTableEh) || t == typeid(TCustomMemTableEh);
+}
 
 int TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2, TObject* ParamSort)
 {

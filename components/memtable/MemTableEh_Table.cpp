@@ -119,6 +119,8 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
     TRecordsViewEh* v = FRecordsView.get();
     v->OnFilterRecord = TFilterRecordEventEh(this, &TCustomMemTableEh::FilterRecordForView);
     v->OnParseOrderByStr = TParseOrderByStrEventEh(this, &TCustomMemTableEh::ViewParseOrderBy);
+    v->OnCompareRecords = TCompareRecords(this, &TCustomMemTableEh::CompareRecords);
+    v->OnCompareIsStoreOrder = Delegate<bool()>(this, &TCustomMemTableEh::OwnRecordComparison);
     v->OnCompareTreeNode = TCompareTreeNodeEventEh(this, &TCustomMemTableEh::CompareTreeNodes);
     v->OnViewDataEvent = TViewDataEventEh(this, &TCustomMemTableEh::ViewDataEvent);
     v->OnViewRecordMovedEvent = TViewRecordMovedEventEh(this, &TCustomMemTableEh::ViewRecordMoved);
@@ -323,7 +325,14 @@ void TCustomMemTableEh::InternalOpen()
     RecreateFilterExpr();
     FRecordsView->UpdateFields();
     ResetAggregates();
-    FRecordsView->SetSortOrder(FSortOrder);
+    try {
+        FRecordsView->SetSortOrder(FSortOrder);
+    } catch (...) {
+        // set while closed and not a sort over these fields: the open fails once and the
+        // text is dropped, so the next open is not refused for it again
+        FSortOrder.clear();
+        throw;
+    }
 }
 
 void TCustomMemTableEh::UpdateCalcSlots()

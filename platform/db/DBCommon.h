@@ -57,9 +57,10 @@
 
 class TDataSet;
 
-// Locate's test of one key against one field value, for every dataset: a Null or Empty key
-// matches a Null value; a text field compares under the collation the options name (by the
-// key's length with loPartialKey); other values by the shared equality.
+// Locate's test of one key against one field value, for every dataset: a text field compares
+// texts (a Null as the empty text) under the collation the options name, by the key's length
+// with loPartialKey; other fields match a Null or Empty key with a Null value, else by the
+// shared equality.
 bool IsLocateTextType(TFieldType t);
 bool LocateValueMatches(const Variant& Value, const Variant& Key, bool TextField, TLocateOptions Options);
 // Element i of Locate's key values (the value itself for a single field).

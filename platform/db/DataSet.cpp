@@ -1233,11 +1233,12 @@ bool IsLocateTextType(TFieldType t)
 
 bool LocateValueMatches(const Variant& Value, const Variant& Key, bool TextField, TLocateOptions Options)
 {
-    const bool keyNull = Key.IsNull() || Key.IsEmpty(), valueNull = Value.IsNull() || Value.IsEmpty();
-    if (keyNull || valueNull)
-        return keyNull == valueNull;
-    if (!TextField)
+    if (!TextField) {
+        const bool keyNull = Key.IsNull() || Key.IsEmpty(), valueNull = Value.IsNull() || Value.IsEmpty();
+        if (keyNull || valueNull)
+            return keyNull == valueNull;
         return VarOrderEquals(Value, Key, {vcLocale, true, false});
+    }
     const QString keyText = VarToStr(Key);
     QString text = VarToStr(Value);
     if (Options.Contains(loPartialKey))

@@ -1,4 +1,4 @@
-#include "components/foundation/DynVarsEh.h"
+#include "components/foundation/core/DynVarsEh.h"
 
 #include <gtest/gtest.h>
 

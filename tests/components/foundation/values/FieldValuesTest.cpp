@@ -1,4 +1,4 @@
-#include "components/foundation/ToolCtrlsEh.h"
+#include "components/foundation/core/ToolCtrlsEh_Core.h"
 #include "platform/db/DB.h"
 
 #include <gtest/gtest.h>

@@ -140,8 +140,12 @@ TEST_F(SameAnswerTest, LocateFindsAlike)
         {"txt", Variant(QStringLiteral("abc")), {}, 3},
         {"txt", Variant(QStringLiteral("ABC")), {loCaseInsensitive}, 3},
         {"txt", Variant(QStringLiteral("abc ")), {}, 5},
-        {"txt", Variant(QStringLiteral("")), {}, 2},
+        // a Null text reads as '' when texts are compared (without options the table matches
+        // its stored values exactly, so the key '' is not asked that way here)
+        {"txt", Variant(QStringLiteral("")), {loCaseInsensitive}, 1},
         {"txt", Variant::Null(), {}, 1},
+        {"amt", Variant::Null(), {}, 1},
+        {"amt", Variant(0), {}, 2},
         {"txt", Variant(QStringLiteral("Ёл")), {loPartialKey}, 6},
         {"txt", Variant(QStringLiteral("ЕЛЬ")), {loCaseInsensitive}, 8},
         {"txt", Variant(QStringLiteral("ель ")), {}, 0},

@@ -1,11 +1,11 @@
 #include "platform/vcl/VclTestSupport.h"
 
-#include "components/foundation/EhLibVCL.h"
+#include "components/foundation/PlatformBridgeEh.h"
 #include "platform/db/DB.h"
 
 using namespace vcltest;
 
-TEST(EhLibVCL, SmallPointsAreSignExtended)
+TEST(PlatformBridgeEh, SmallPointsAreSignExtended)
 {
     const TPoint p = SmallPointToPointEh(LPARAM(0x8000FFFF));
     EXPECT_EQ(p.X, -1);
@@ -15,7 +15,7 @@ TEST(EhLibVCL, SmallPointsAreSignExtended)
     EXPECT_EQ(s.y, 7);
 }
 
-TEST(EhLibVCL, RectEmptiness)
+TEST(PlatformBridgeEh, RectEmptiness)
 {
     EXPECT_TRUE(IsRectEmptyEh(TRect(0, 0, 0, 10)));
     EXPECT_FALSE(IsRectEmptyEh(TRect(0, 0, 1, 1)));
@@ -23,7 +23,7 @@ TEST(EhLibVCL, RectEmptiness)
     EXPECT_EQ(EmptyRectEh(), TRect(0, 0, 0, 0));
 }
 
-TEST(EhLibVCL, CompareStrCaseAndCount)
+TEST(PlatformBridgeEh, CompareStrCaseAndCount)
 {
     EXPECT_EQ(WinCompareStr(QStringLiteral("Иванов"), QStringLiteral("иванов"), 0, true), 0);
     EXPECT_NE(WinCompareStr(QStringLiteral("Иванов"), QStringLiteral("иванов"), 0, false), 0);
@@ -34,7 +34,7 @@ TEST(EhLibVCL, CompareStrCaseAndCount)
     EXPECT_EQ(NlsUpperCase(QStringLiteral("straße")).size(), 6);
 }
 
-TEST(EhLibVCL, MemoryStreamGrowsInEightKilobyteSteps)
+TEST(PlatformBridgeEh, MemoryStreamGrowsInEightKilobyteSteps)
 {
     TMemoryStreamEh s;
     const QByteArray ten(10, 'x');
@@ -50,7 +50,7 @@ TEST(EhLibVCL, MemoryStreamGrowsInEightKilobyteSteps)
     EXPECT_EQ(s.Capacity(), 0);
 }
 
-TEST(EhLibVCL, ObjectReferencesKeepPointerWidth)
+TEST(PlatformBridgeEh, ObjectReferencesKeepPointerWidth)
 {
     TObject obj;
     const Variant v = ObjectToVariant(&obj);
@@ -63,7 +63,7 @@ TEST(EhLibVCL, ObjectReferencesKeepPointerWidth)
     EXPECT_EQ(ObjectToIntPtr(&obj), intptr_t(&obj));
 }
 
-TEST(EhLibVCL, CharSetsAndWideStrings)
+TEST(PlatformBridgeEh, CharSetsAndWideStrings)
 {
     const TSysCharSet digits = TSysCharSet().Range('0', '9');
     EXPECT_TRUE(CharInSetEh(QChar(u'5'), digits));
@@ -75,7 +75,7 @@ TEST(EhLibVCL, CharSetsAndWideStrings)
     EXPECT_EQ(PWideCharToString(buf), QStringLiteral("abc"));
 }
 
-TEST(EhLibVCL, VariantArrayRedimKeepsElements)
+TEST(PlatformBridgeEh, VariantArrayRedimKeepsElements)
 {
     Variant v = VarArrayOf({1, 2, 3});
     VarArrayRedimEh(v, 4);
@@ -96,7 +96,7 @@ public:
 DOV_PUBLISHED(THolder) { P.Prop("Ref", &THolder::Ref); }
 }
 
-TEST(EhLibVCL, DataSetOfDataSourcePropertyIsNilForOtherObjects)
+TEST(PlatformBridgeEh, DataSetOfDataSourcePropertyIsNilForOtherObjects)
 {
     THolder h(nullptr);
     TComponent other(nullptr);
@@ -129,7 +129,7 @@ struct LineWindow : HWND__ {
 };
 }
 
-TEST(EhLibVCL, GetTextMessageUsesTheCapacityWord)
+TEST(PlatformBridgeEh, GetTextMessageUsesTheCapacityWord)
 {
     LineWindow w;
     QString text;
@@ -137,7 +137,7 @@ TEST(EhLibVCL, GetTextMessageUsesTheCapacityWord)
     EXPECT_EQ(text, QStringLiteral("строка"));
 }
 
-TEST(EhLibVCL, CheckBoxBitmapHasTwelveCells)
+TEST(PlatformBridgeEh, CheckBoxBitmapHasTwelveCells)
 {
     HBITMAP b = WinLoadBitmap(0, OBM_CHECKBOXES);
     TSize s;

@@ -1,4 +1,4 @@
-#include "ToolCtrlsEh.h"
+#include "ToolCtrlsEh_Core.h"
 #include "platform/rtl/Guards.h"
 
 #include "platform/db/DB.h"

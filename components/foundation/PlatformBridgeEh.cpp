@@ -1,5 +1,5 @@
 // Platform wrappers of the component library.
-#include "EhLibVCL.h"
+#include "PlatformBridgeEh.h"
 
 #include "platform/db/DB.h"
 #include "platform/rtl/DataModule.h"

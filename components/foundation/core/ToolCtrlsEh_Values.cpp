@@ -1,4 +1,4 @@
-#include "ToolCtrlsEh.h"
+#include "ToolCtrlsEh_Core.h"
 #include "platform/rtl/VarOrder.h"
 
 void ToolCtrlsEhDetail::RaiseArrayRangeError(const char* message)
