@@ -1,5 +1,6 @@
 #include "uBaseCompThread.h"
-#include "platform/rtl/Guards.h"
+
+#include "JobErrors.h"
 
 #include "platform/ado/ADODB.h"
 #include "platform/db/DB.h"
@@ -9,19 +10,7 @@ TBaseCompThread::TMessageBoxRoutine TBaseCompThread::MessageBoxRoutine;
 
 void TBaseCompThread::InTransaction(TADOConnection* Connection, const std::function<void()>& Work)
 {
-    Connection->BeginTrans();
-    {
-        // A failed step keeps what it wrote; only a commit that fails rolls back.
-        auto keepWritten = OnFailure([Connection] {
-            try {
-                Connection->CommitTrans();
-            } catch (...) {
-                Connection->RollbackTrans();
-            }
-        });
-        Work();
-    }
-    Connection->CommitTrans();
+    CommitWhatWasWritten(*Connection, Work);
 }
 
 // Lives on the UI thread's side: the window frees its controls there, and the hand-off

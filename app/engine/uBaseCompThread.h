@@ -61,9 +61,8 @@ protected:
     void SyncDisableControls(TDataSet* DataSet);
     void SyncEnableControls(TDataSet* DataSet);
 
-    // Runs Work in one transaction of Connection, so row-by-row inserts are not each a
-    // commit. What was written stays even when Work fails: the transaction is committed
-    // (rolled back only when the commit fails) and the error goes on.
+    // Runs Work in one transaction of Connection and commits what was written, also when
+    // Work fails; a failed commit is the job's error (CommitWhatWasWritten).
     static void InTransaction(TADOConnection* Connection, const std::function<void()>& Work);
 
     // Lets go of the window's controls on the UI thread before the job ends.

@@ -1,5 +1,6 @@
 #include "uCompareDataThread.h"
 
+#include "JobErrors.h"
 #include "uCompDM.h"
 
 #include "components/dbgrid/DBGridEh.h"
@@ -77,9 +78,10 @@ void TCompareData::Execute()
         } catch (const EThread&) {
             return;
         }
-    } catch (const Exception& e) {
+    } catch (...) {
+        // anything else, the runtime's errors and the standard library's alike
         try {
-            SyncErrorDialog(QStringLiteral("Ошибка при обработке информации с текстом: ") + e.Message());
+            SyncErrorDialog(QStringLiteral("Ошибка при обработке информации с текстом: ") + CurrentErrorText());
             SyncStatusText(QStringLiteral("Ошибка при обработке информации"));
         } catch (const EThread&) {
             return;

@@ -1,5 +1,6 @@
 #include "uLoadDararedState.h"
 
+#include "JobErrors.h"
 #include "uCompDM.h"
 
 #include "components/memtable/MemTableEh.h"
@@ -36,9 +37,9 @@ void TLoadDararedState::Execute()
                 SyncInfoDialog(QStringLiteral("Сохранённые данные не найдены."));
         } catch (const EThread&) {
             throw;
-        } catch (const Exception& e) {
+        } catch (...) {
             // the saved table could not be read: say so and give the window back
-            SyncErrorDialog(QStringLiteral("Ошибка загрузки сохранённой сверки с текстом: ") + e.Message());
+            SyncErrorDialog(QStringLiteral("Ошибка загрузки сохранённой сверки с текстом: ") + CurrentErrorText());
         }
         if (controlsDisabled)
             SyncEnableControls(table);

@@ -1,6 +1,7 @@
 #include "uLoadExcelThread.h"
 #include "platform/rtl/Guards.h"
 
+#include "JobErrors.h"
 #include "uCompDM.h"
 
 #include "platform/sheets/Workbook.h"
@@ -65,12 +66,9 @@ void TLoadExcelProcess::Execute()
             TakeSignerSnapshot();
         for (int i = 0; i < FilePaths.Count(); ++i)
             LoadFile(excel, FilePaths[i]);
-    } catch (const Exception& e) {
+    } catch (...) {
         failed = true;
-        failure = e.Message();
-    } catch (const std::exception& e) {
-        failed = true;
-        failure = QString::fromUtf8(e.what());
+        failure = CurrentErrorText();
     }
     // Whatever ended the import, the window gets its controls back; rows already inserted stay.
     try {
@@ -118,8 +116,8 @@ void TLoadExcelProcess::LoadFile(TExcelApplication& excel, const QString& path)
             SyncErrorDialog(QStringLiteral("Ошибка преобразования в строку в ЭСЧФ ") + CellText(values, row, 15));
         } catch (const EThread&) {
             throw;   // the UI thread is gone: no box can be shown
-        } catch (const Exception& e) {
-            SyncErrorDialog(QStringLiteral("Произошла ошибка с текстом: ") + e.Message() + kLineBreak +
+        } catch (...) {
+            SyncErrorDialog(QStringLiteral("Произошла ошибка с текстом: ") + CurrentErrorText() + kLineBreak +
                             CellText(values, row, 15));
         }
     }

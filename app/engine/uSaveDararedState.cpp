@@ -1,5 +1,6 @@
 #include "uSaveDararedState.h"
 
+#include "JobErrors.h"
 #include "uCompDM.h"
 
 #include "components/memtable/MemTableEh.h"
@@ -25,8 +26,8 @@ void TSaveDararedState::Execute()
                 CompDM->RewriteInsTmpDararedProv->ExecSQL();
             } catch (const EThread&) {
                 throw;
-            } catch (const Exception& e) {
-                SyncErrorDialog(QStringLiteral("Ошибка перезаписи проводок с текстом: ") + e.Message());
+            } catch (...) {
+                SyncErrorDialog(QStringLiteral("Ошибка перезаписи проводок с текстом: ") + CurrentErrorText());
             }
             controlsDisabled = false;
             SyncEnableControls(CompDM->CompareMemTableEh);
@@ -35,8 +36,8 @@ void TSaveDararedState::Execute()
             throw;
         } catch (const EDelTmpDararedInvException& e) {
             SyncErrorDialog(e.Message());
-        } catch (const Exception& e) {
-            SyncErrorDialog(QStringLiteral("Ошибка сохранения текущей сверки, с текстом: ") + e.Message());
+        } catch (...) {
+            SyncErrorDialog(QStringLiteral("Ошибка сохранения текущей сверки, с текстом: ") + CurrentErrorText());
         }
         // the result grid gets its notices back whatever ended the save
         if (controlsDisabled)

@@ -84,7 +84,7 @@ bool DecFromText(const QString& text, Dec& d)
         v = v * 10 + dg;
     }
     if (digits == 0) return false;
-    v *= Pow10(kDecScale - std::min(frac, kDecScale));
+    if (__builtin_mul_overflow(v, Pow10(kDecScale - std::min(frac, kDecScale)), &v)) return false;   // beyond the digits kept
     if (roundUp) v += 1;
     d.v = neg ? -v : v;
     d.scale = std::min(frac, kDecScale);

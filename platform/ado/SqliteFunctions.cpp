@@ -4,6 +4,7 @@
 #include "SqliteFunctions.h"
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <cmath>
 #include <cstring>
 #include <sqlite3.h>
@@ -149,8 +150,11 @@ Dec ToDec(const V& v)
     case V::Dec: return v.d;
     case V::Text: {
         Dec d;
-        if (!DecFromText(v.s, d)) throw ESqlError(QStringLiteral("Error converting data type varchar to numeric."));
-        return d;
+        if (DecFromText(v.s, d)) return d;
+        static const QRegularExpression number(QStringLiteral("^\\s*[-+]?\\d+(\\.\\d*)?\\s*$"));
+        if (number.match(v.s).hasMatch())   // a number, but more digits than the stored form keeps
+            throw ESqlError(QStringLiteral("construct decimal value of more than %1 integer digits is not supported by the embedded engine").arg(38 - kDecScale));
+        throw ESqlError(QStringLiteral("Error converting data type varchar to numeric."));
     }
     default: throw ESqlError(QStringLiteral("Error converting data type varbinary to numeric."));
     }
@@ -199,6 +203,14 @@ double ToDate(const V& v, const QString& fmt)
     }
 }
 
+// datetime keeps time in 1/300 s: milliseconds end in 0, 3 or 7, and .999 is the next second
+static double RoundToDateTimeTicks(double dt)
+{
+    const double day = std::floor(dt);
+    const double ticks = std::round((dt - day) * 86400.0 * 300.0);
+    return day + std::round(ticks * 10.0 / 3.0) / 86400000.0;
+}
+
 V Convert(const V& v, const TSqlTypeInfo& t, bool assign, const QString& dateFormat)
 {
     if (v.k == V::Null) return v;
@@ -210,8 +222,10 @@ V Convert(const V& v, const TSqlTypeInfo& t, bool assign, const QString& dateFor
         int64_t x = ToInt64(v, t.Type);
         int64_t lo = t.Type == T::TinyInt ? 0 : t.Type == T::SmallInt ? -32768 : t.Type == T::Int ? INT32_MIN : INT64_MIN;
         int64_t hi = t.Type == T::TinyInt ? 255 : t.Type == T::SmallInt ? 32767 : t.Type == T::Int ? INT32_MAX : INT64_MAX;
+        if ((x < lo || x > hi) && (t.Type == T::TinyInt || t.Type == T::SmallInt) && v.k == V::Int)
+            throw ESqlError(QStringLiteral("Arithmetic overflow error for data type %1, value = %2.").arg(QLatin1String(intName(t.Type))).arg(x), 220);
         if (x < lo || x > hi)
-            throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type %1.").arg(QLatin1String(intName(t.Type))));
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type %1.").arg(QLatin1String(intName(t.Type))), 8115);
         r.k = V::Int; r.i = x;
         return r;
     }
@@ -244,8 +258,10 @@ V Convert(const V& v, const TSqlTypeInfo& t, bool assign, const QString& dateFor
         return r;
     }
     case T::DateTime: case T::SmallDateTime: case T::Date: {
-        if (t.Type == T::DateTime && v.k == V::Text && IsCanonDate(v.s)) return v;   // stored form already
+        // the stored form already, when its milliseconds are on the type's 1/300 s ticks
+        if (t.Type == T::DateTime && v.k == V::Text && IsCanonDate(v.s) && QStringLiteral("037").contains(v.s.back())) return v;
         double dt = ToDate(v, dateFormat);
+        if (t.Type == T::DateTime) dt = RoundToDateTimeTicks(dt);
         if (t.Type == T::SmallDateTime) dt = std::round(dt * 1440.0) / 1440.0;
         if (t.Type == T::Date) dt = std::floor(dt);
         r.k = V::Text; r.s = DateToCanon(dt);
@@ -332,10 +348,15 @@ static void fnConvert(sqlite3_context* ctx, int, sqlite3_value** a)
 
 // ---- arithmetic
 
+[[noreturn]] static void numericOverflow()
+{
+    throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type numeric."), 8115);
+}
+
 static i128 checkedMul(i128 a, i128 b)
 {
     i128 r;
-    if (__builtin_mul_overflow(a, b, &r)) throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type numeric."));
+    if (__builtin_mul_overflow(a, b, &r)) numericOverflow();
     return r;
 }
 
@@ -363,8 +384,8 @@ static V arith(char op, const V& a, const V& b)
         Dec x = ToDec(a), y = ToDec(b);
         r.k = V::Dec;
         switch (op) {
-        case '+': r.d.v = x.v + y.v; break;
-        case '-': r.d.v = x.v - y.v; break;
+        case '+': if (__builtin_add_overflow(x.v, y.v, &r.d.v)) numericOverflow(); break;
+        case '-': if (__builtin_sub_overflow(x.v, y.v, &r.d.v)) numericOverflow(); break;
         case '*': {
             i128 p = checkedMul(x.v, y.v);
             i128 f = Pow10(kDecScale);
@@ -400,10 +421,109 @@ static V arith(char op, const V& a, const V& b)
     return r;
 }
 
+// With a third argument, the places of the result's type: a product is rounded to them,
+// a quotient cut.
 template <char Op>
-static void fnArith(sqlite3_context* ctx, int, sqlite3_value** a)
+static void fnArith(sqlite3_context* ctx, int argc, sqlite3_value** a)
 {
-    guarded(ctx, [&] { SetResult(ctx, arith(Op, ValueOf(a[0]), ValueOf(a[1]))); });
+    guarded(ctx, [&] {
+        V r = arith(Op, ValueOf(a[0]), ValueOf(a[1]));
+        if (argc > 2 && r.k == V::Dec) {
+            const int scale = std::clamp(sqlite3_value_int(a[2]), 0, kDecScale);
+            if (Op == '*') r.d.v = RoundToScale(r.d.v, scale);
+            else r.d.v -= r.d.v % Pow10(kDecScale - scale);
+            r.d.scale = scale;
+        }
+        SetResult(ctx, r);
+    });
+}
+
+// Integer results keep their type's range: SQLite computes in 64 bits (and turns an
+// overflow of those into a float), the server raises an overflow error.
+static void fnCheckInt(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    const int type = sqlite3_value_type(a[0]);
+    const bool big = sqlite3_value_int(a[1]) != 0;
+    if (type == SQLITE_FLOAT || (type == SQLITE_INTEGER && !big && (sqlite3_value_int64(a[0]) > INT32_MAX || sqlite3_value_int64(a[0]) < INT32_MIN))) {
+        const char* m = big ? "Arithmetic overflow error converting expression to data type bigint."
+                            : "Arithmetic overflow error converting expression to data type int.";
+        sqlite3_result_error(ctx, m, -1);
+        return;
+    }
+    sqlite3_result_value(ctx, a[0]);
+}
+
+static void fnMod(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        V x = ValueOf(a[0]), y = ValueOf(a[1]);
+        if (x.k == V::Null || y.k == V::Null) { sqlite3_result_null(ctx); return; }
+        if (x.k == V::Real || y.k == V::Real)
+            throw ESqlError(QStringLiteral("The data types float and int are incompatible in the modulo operator."));
+        V r;
+        if (x.k == V::Dec || y.k == V::Dec) {
+            Dec dx = ToDec(x), dy = ToDec(y);
+            if (dy.v == 0) throw ESqlError(QStringLiteral("Divide by zero error encountered."));
+            r.k = V::Dec;
+            r.d.v = dx.v % dy.v;
+            r.d.scale = std::max(dx.scale, dy.scale);
+        } else {
+            int64_t ix = ToInt64(x, TSqlDataType::BigInt), iy = ToInt64(y, TSqlDataType::BigInt);
+            if (iy == 0) throw ESqlError(QStringLiteral("Divide by zero error encountered."));
+            r.k = V::Int;
+            r.i = iy == -1 ? 0 : ix % iy;
+        }
+        SetResult(ctx, r);
+    });
+}
+
+// A decimal result that must fit its type's precision (ROUND keeps the argument's type).
+static void fnFit(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        V v = ValueOf(a[0]);
+        if (v.k == V::Dec && !DecFits(v.d, sqlite3_value_int(a[1]), sqlite3_value_int(a[2])))
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type numeric."));
+        sqlite3_result_value(ctx, a[0]);
+    });
+}
+
+// An exact number as text with the places of its type (the stored form keeps none).
+static void fnDecText(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    V v = ValueOf(a[0]);
+    if (v.k != V::Dec) { sqlite3_result_value(ctx, a[0]); return; }
+    v.d.scale = sqlite3_value_int(a[1]);
+    QByteArray u = DecToText(v.d).toUtf8();
+    sqlite3_result_text(ctx, u.constData(), u.size(), SQLITE_TRANSIENT);
+}
+
+// A scalar subquery: one value, NULL for none, the server's error 512 for more.
+struct OneState {
+    sqlite3_value* v;
+    int64_t n;
+};
+
+static const char* kSubqueryRows = "Subquery returned more than 1 value. This is not permitted when the subquery follows "
+                                   "=, !=, <, <= , >, >= or when the subquery is used as an expression.";
+
+static void oneStep(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    OneState* s = static_cast<OneState*>(sqlite3_aggregate_context(ctx, sizeof(OneState)));
+    if (!s) return;
+    if (++s->n == 1) s->v = sqlite3_value_dup(a[0]);
+    else if (s->n == 2) sqlite3_result_error(ctx, kSubqueryRows, -1);
+}
+
+static void oneFinal(sqlite3_context* ctx)
+{
+    OneState* s = static_cast<OneState*>(sqlite3_aggregate_context(ctx, 0));
+    if (!s) { sqlite3_result_null(ctx); return; }
+    if (s->n > 1) sqlite3_result_error(ctx, kSubqueryRows, -1);
+    else if (s->v) sqlite3_result_value(ctx, s->v);
+    else sqlite3_result_null(ctx);
+    sqlite3_value_free(s->v);
+    s->v = nullptr;
 }
 
 // ---- aggregates
@@ -444,7 +564,7 @@ static void sumStep(sqlite3_context* ctx, int, sqlite3_value** a)
         case 0:
             if (__builtin_add_overflow(s->i, v.i, &s->i)) {
                 s->failed = true;
-                throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type int."));
+                throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type bigint."));
             }
             break;
         case 1: s->r += ToReal(v); break;
@@ -679,33 +799,29 @@ static void fnAbs(sqlite3_context* ctx, int, sqlite3_value** a)
     });
 }
 
-static void fnRound(sqlite3_context* ctx, int, sqlite3_value** a)
+static void fnRound(sqlite3_context* ctx, int argc, sqlite3_value** a)
 {
     guarded(ctx, [&] {
         V v = ValueOf(a[0]);
         int n = sqlite3_value_int(a[1]);
+        const bool cut = argc > 2 && sqlite3_value_type(a[2]) != SQLITE_NULL && sqlite3_value_int(a[2]) != 0;   // ROUND(x, n, 1) truncates
+        auto toStep = [&](i128 x, i128 f) {
+            i128 q = x / f, r = x % f;
+            if (!cut && (r < 0 ? -r : r) * 2 >= f) q += x < 0 ? -1 : 1;
+            return q * f;
+        };
+        if (v.k == V::Text) {
+            v.d = ToDec(v);
+            v.k = V::Dec;
+        }
         if (v.k == V::Dec) {
-            if (n >= 0) v.d.v = RoundToScale(v.d.v, std::min(n, kDecScale));
-            else {
-                i128 f = Pow10(kDecScale - n);
-                i128 q = v.d.v / f, r = v.d.v % f;
-                if ((r < 0 ? -r : r) * 2 >= f) q += v.d.v < 0 ? -1 : 1;
-                v.d.v = q * f;
-            }
+            if (n < kDecScale) v.d.v = toStep(v.d.v, Pow10(std::min(kDecScale - n, 38)));
         } else if (v.k == V::Real) {
             double f = std::pow(10.0, n);
-            v.r = std::round(v.r * f) / f;
+            v.r = cut ? std::trunc(v.r * f) / f : std::round(v.r * f) / f;
         } else if (v.k == V::Int && n < 0) {
-            int64_t f = 1;
-            for (int i = 0; i < -n; ++i) f *= 10;
-            int64_t q = v.i / f, r = v.i % f;
-            if ((r < 0 ? -r : r) * 2 >= f) q += v.i < 0 ? -1 : 1;
-            v.i = q * f;
-        } else if (v.k == V::Text) {
-            Dec d = ToDec(v);
-            v.k = V::Dec;
-            v.d = d;
-            v.d.v = RoundToScale(d.v, std::clamp(n, 0, kDecScale));
+            if (n < -18) v.i = 0;
+            else v.i = int64_t(toStep(v.i, Pow10(-n)));
         }
         SetResult(ctx, v);
     });
@@ -715,14 +831,17 @@ static void fnRound(sqlite3_context* ctx, int, sqlite3_value** a)
 
 static double dateArg(sqlite3_context* ctx, sqlite3_value* v) { return ToDate(ValueOf(v), sessionDateFormat(ctx)); }
 
+// one value per statement, as the server evaluates it once
 static void fnGetdate(sqlite3_context* ctx, int, sqlite3_value**)
 {
-    QDateTime now = QDateTime::currentDateTime();
-    QDate d = now.date();
-    QTime t = now.time();
-    double dt = double(DaysFromCivil(d.year(), d.month(), d.day())) + t.msecsSinceStartOfDay() / 86400000.0;
-    resultText(ctx, DateToCanon(dt));
+    resultText(ctx, DateToCanon(static_cast<FunctionHost*>(sqlite3_user_data(ctx))->StatementTime()));
 }
+
+static void fnTrancount(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    sqlite3_result_int(ctx, static_cast<FunctionHost*>(sqlite3_user_data(ctx))->TranCount());
+}
+
 
 static double addMonths(double dt, int64_t months)
 {
@@ -783,30 +902,48 @@ static void fnDatediff(sqlite3_context* ctx, int, sqlite3_value** a)
     });
 }
 
+static int64_t datePartOf(const QString& part, double dt)
+{
+    int64_t day = int64_t(std::floor(dt));
+    int y, m, d;
+    CivilFromDays(day, y, m, d);
+    int64_t ms = llround((dt - double(day)) * 86400000.0);
+    if (part == QLatin1String("year")) return y;
+    if (part == QLatin1String("quarter")) return (m - 1) / 3 + 1;
+    if (part == QLatin1String("month")) return m;
+    if (part == QLatin1String("day")) return d;
+    if (part == QLatin1String("dayofyear")) return day - DaysFromCivil(y, 1, 1) + 1;
+    if (part == QLatin1String("weekday")) { int64_t r = ((day % 7) + 7) % 7; return r == 0 ? 7 : r; }   // 1899-12-30 was a Saturday; Sunday = 1
+    if (part == QLatin1String("hour")) return ms / 3600000;
+    if (part == QLatin1String("minute")) return ms / 60000 % 60;
+    if (part == QLatin1String("second")) return ms / 1000 % 60;
+    if (part == QLatin1String("millisecond")) return ms % 1000;
+    throw ESqlError(QStringLiteral("'%1' is not a recognized datepart option.").arg(part));
+}
+
 static void fnDatepart(sqlite3_context* ctx, int, sqlite3_value** a)
 {
     guarded(ctx, [&] {
         if (isNull(a[1])) { sqlite3_result_null(ctx); return; }
-        QString part = textArg(a[0]);
-        double dt = dateArg(ctx, a[1]);
-        int64_t day = int64_t(std::floor(dt));
+        sqlite3_result_int64(ctx, datePartOf(textArg(a[0]), dateArg(ctx, a[1])));
+    });
+}
+
+static void fnDatename(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    guarded(ctx, [&] {
+        if (isNull(a[1])) { sqlite3_result_null(ctx); return; }
+        const QString part = textArg(a[0]);
+        const double dt = dateArg(ctx, a[1]);
+        const int64_t day = int64_t(std::floor(dt));
         int y, m, d;
         CivilFromDays(day, y, m, d);
-        int64_t ms = llround((dt - double(day)) * 86400000.0);
-        int64_t r;
-        if (part == QLatin1String("year")) r = y;
-        else if (part == QLatin1String("quarter")) r = (m - 1) / 3 + 1;
-        else if (part == QLatin1String("month")) r = m;
-        else if (part == QLatin1String("day")) r = d;
-        else if (part == QLatin1String("dayofyear")) r = day - DaysFromCivil(y, 1, 1) + 1;
-        else if (part == QLatin1String("weekday")) r = ((day % 7) + 7) % 7;   // 1899-12-30 was a Saturday
-        else if (part == QLatin1String("hour")) r = ms / 3600000;
-        else if (part == QLatin1String("minute")) r = ms / 60000 % 60;
-        else if (part == QLatin1String("second")) r = ms / 1000 % 60;
-        else if (part == QLatin1String("millisecond")) r = ms % 1000;
-        else throw ESqlError(QStringLiteral("'%1' is not a recognized datepart option.").arg(part));
-        if (part == QLatin1String("weekday")) r = r == 0 ? 7 : r;   // Sunday = 1
-        sqlite3_result_int64(ctx, r);
+        static const char* months[] = {"January", "February", "March", "April", "May", "June", "July",
+                                       "August", "September", "October", "November", "December"};
+        static const char* days[] = {"Saturday", "Sunday", "Monday", "Tuesday", "Wednesday", "Thursday", "Friday"};
+        if (part == QLatin1String("month")) resultText(ctx, QLatin1String(months[m - 1]));
+        else if (part == QLatin1String("weekday")) resultText(ctx, QLatin1String(days[((day % 7) + 7) % 7]));
+        else resultText(ctx, QString::number(datePartOf(part, dt)));   // the other parts: the number as text
     });
 }
 
@@ -821,6 +958,7 @@ void RegisterFunctions(sqlite3* db, FunctionHost* host)
         {"tsql_conv", 6, fnConv, true},         {"tsql_convert", 6, fnConvert, true},
         {"tsql_add", 2, fnArith<'+'>, true},    {"tsql_sub", 2, fnArith<'-'>, true},
         {"tsql_mul", 2, fnArith<'*'>, true},    {"tsql_div", 2, fnArith<'/'>, true},
+        {"tsql_mul", 3, fnArith<'*'>, true},    {"tsql_div", 3, fnArith<'/'>, true},
         {"tsql_len", 1, fnLen, true},           {"tsql_substring", 3, fnSubstring, true},
         {"tsql_left", 2, fnLeft, true},         {"tsql_right", 2, fnRight, true},
         {"tsql_patindex", 2, fnPatindex, true}, {"tsql_charindex", 2, fnCharindex, true},
@@ -831,12 +969,16 @@ void RegisterFunctions(sqlite3* db, FunctionHost* host)
         {"tsql_abs", 1, fnAbs, true},           {"tsql_round", 2, fnRound, true},
         {"tsql_like", 2, fnLike, true},         {"tsql_getdate", 0, fnGetdate, false},
         {"tsql_dateadd", 3, fnDateadd, true},   {"tsql_datediff", 3, fnDatediff, true},
-        {"tsql_datepart", 2, fnDatepart, true},
+        {"tsql_datepart", 2, fnDatepart, true}, {"tsql_datename", 2, fnDatename, true},
+        {"tsql_ckint", 2, fnCheckInt, true},    {"tsql_mod", 2, fnMod, true},
+        {"tsql_fit", 3, fnFit, true},           {"tsql_dectext", 2, fnDecText, true},
+        {"tsql_round", 3, fnRound, true},       {"tsql_trancount", 0, fnTrancount, false},
     };
     for (const F& f : fs)
         sqlite3_create_function_v2(db, f.name, f.n, f.deterministic ? det : SQLITE_UTF8, host, f.f, nullptr, nullptr, nullptr);
     sqlite3_create_function_v2(db, "tsql_sum", 1, SQLITE_UTF8, host, nullptr, sumStep, sumFinal, nullptr);
     sqlite3_create_function_v2(db, "tsql_avg", 1, SQLITE_UTF8, host, nullptr, sumStep, avgFinal, nullptr);
+    sqlite3_create_function_v2(db, "tsql_one", 1, SQLITE_UTF8, host, nullptr, oneStep, oneFinal, nullptr);
 }
 
 } // namespace sqlimpl

@@ -24,6 +24,8 @@ class FunctionHost {
 public:
     virtual ~FunctionHost() = default;
     virtual const QString& DateFormat() const = 0;   // "dmy", "mdy", ...
+    virtual int TranCount() const = 0;               // @@TRANCOUNT
+    virtual double StatementTime() const = 0;        // GETDATE() of the running statement
 };
 
 V ValueOf(sqlite3_value* v);

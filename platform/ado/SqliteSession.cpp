@@ -3,6 +3,7 @@
 #include "SqliteFunctions.h"
 #include "platform/rtl/Guards.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <chrono>
@@ -67,6 +68,7 @@ struct RunCtx {
     QHash<QString, VarSlot> vars;   // lower-cased names
     TSqlParams params;
     int64_t rows = 0;
+    int tranAtStart = 0;
     QStringList tableVars;
     ~RunCtx()
     {
@@ -221,6 +223,17 @@ public:
     bool HasIndexOn(const QString& schema, const QString& table, const QString& column, const QString& collation) override;
     // FunctionHost
     const QString& DateFormat() const override { return FDateFormat; }
+    int TranCount() const override { return FTranCount; }
+    double StatementTime() const override;
+    // a statement starts: its GETDATE() is read when it first asks
+    void stampStatement() { FStatementTime = 0; }
+
+    // the server's nesting count: only the outermost BEGIN and COMMIT reach SQLite
+    void beginTran();
+    void commitTran();
+    void rollbackTran();
+    // after a failed batch: the transactions it opened are rolled back, the caller's stay
+    void endFailedBatch(const RunCtx& ctx);
 
     [[noreturn]] void fail(int rc, const QString& context = QString());
     void exec(const QString& sql);
@@ -234,6 +247,8 @@ public:
     bool stepRow(sqlite3_stmt* st);   // raises on error
 
     sqlite3* FDb = nullptr;
+    int FTranCount = 0;
+    mutable double FStatementTime = 0;
     QString FDateFormat = QStringLiteral("dmy");
     int FVersion = 0;
     QString FFolder, FCatalog;
@@ -276,12 +291,12 @@ public:
         SqliteSession* FSession = liveSession(FLink);
         RunCtx ctx;
         ctx.params = params;
+        ctx.tranAtStart = FSession->FTranCount;
         FSession->startDeadline(FTimeout);
         {
-            auto cleanup = Finally([&] {
-                FSession->stopDeadline();
-                FSession->cleanup(ctx);
-            });
+            auto cleanup = Finally([&] { FSession->cleanup(ctx); });
+            auto failed = OnFailure([&] { FSession->endFailedBatch(ctx); });
+            auto deadline = Finally([&] { FSession->stopDeadline(); });
             FSession->runRest(*FProg, 0, ctx);
         }
         return ctx.rows;
@@ -292,6 +307,7 @@ public:
         SqliteSession* FSession = liveSession(FLink);
         auto ctx = std::make_shared<RunCtx>();
         ctx->params = params;
+        ctx->tranAtStart = FSession->FTranCount;
         FSession->startDeadline(FTimeout);
         Node* node = nullptr;
         sqlite3_stmt* st = nullptr;
@@ -301,6 +317,7 @@ public:
         {
             auto undo = OnFailure([&] {
                 FSession->stopDeadline();
+                FSession->endFailedBatch(*ctx);
                 FSession->cleanup(*ctx);
             });
             found = FSession->runNodes(*FProg, FProg->nodes, 0, *ctx, true, &node, &st, &next, hasRow);
@@ -351,6 +368,10 @@ SqliteSession::SqliteSession(const TSqlConnectionInfo& info)
         throw ESqlError(QStringLiteral("Cannot open database \"%1\": %2").arg(info.Catalog, msg));
     }
     sqlite3_extended_result_codes(FDb, 1);
+    // SQLite's Bloom filters on join keys hash text by its bytes, not by its collation:
+    // a join on text would lose the pairs that differ only in case or trailing blanks
+    constexpr unsigned kBloomFilter = 0x00080000, kBloomPulldown = 0x00100000;   // SQLITE_BloomFilter, SQLITE_BloomPulldown
+    sqlite3_test_control(SQLITE_TESTCTRL_OPTIMIZATIONS, FDb, kBloomFilter | kBloomPulldown);
     sqlite3_busy_timeout(FDb, 30000);
     RegisterFunctions(FDb, this);
     sqlite3_progress_handler(FDb, 2000, progress, this);
@@ -425,19 +446,66 @@ std::unique_ptr<TSqlCommand> SqliteSession::Prepare(const QString& sql)
 void SqliteSession::BeginTrans()
 {
     std::lock_guard<std::recursive_mutex> g(Mutex());
-    exec(QStringLiteral("BEGIN"));
+    beginTran();
 }
 
 void SqliteSession::CommitTrans()
 {
     std::lock_guard<std::recursive_mutex> g(Mutex());
-    exec(QStringLiteral("COMMIT"));
+    commitTran();
 }
 
 void SqliteSession::RollbackTrans()
 {
     std::lock_guard<std::recursive_mutex> g(Mutex());
+    rollbackTran();
+}
+
+void SqliteSession::beginTran()
+{
+    if (sqlite3_get_autocommit(FDb)) {
+        exec(QStringLiteral("BEGIN"));
+        FTranCount = 0;
+    }
+    ++FTranCount;
+}
+
+void SqliteSession::commitTran()
+{
+    if (sqlite3_get_autocommit(FDb)) FTranCount = 0;   // SQLite rolled it back by itself
+    if (FTranCount == 0)
+        throw ESqlError(QStringLiteral("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION."), 3902);
+    if (FTranCount == 1) exec(QStringLiteral("COMMIT"));
+    --FTranCount;
+}
+
+void SqliteSession::rollbackTran()
+{
+    if (sqlite3_get_autocommit(FDb)) FTranCount = 0;
+    if (FTranCount == 0)
+        throw ESqlError(QStringLiteral("The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION."), 3903);
+    FTranCount = 0;
     exec(QStringLiteral("ROLLBACK"));
+}
+
+void SqliteSession::endFailedBatch(const RunCtx& ctx)
+{
+    if (sqlite3_get_autocommit(FDb)) { FTranCount = 0; return; }
+    if (FTranCount <= ctx.tranAtStart) return;
+    if (ctx.tranAtStart == 0) {
+        FTranCount = 0;
+        try { exec(QStringLiteral("ROLLBACK")); } catch (...) {}
+    } else FTranCount = ctx.tranAtStart;
+}
+
+double SqliteSession::StatementTime() const
+{
+    if (FStatementTime == 0) {
+        const QDateTime now = QDateTime::currentDateTime();
+        const QDate d = now.date();
+        FStatementTime = double(DaysFromCivil(d.year(), d.month(), d.day())) + now.time().msecsSinceStartOfDay() / 86400000.0;
+    }
+    return FStatementTime;
 }
 
 bool SqliteSession::HasIndexOn(const QString& schema, const QString& table, const QString& column, const QString& collation)
@@ -661,9 +729,9 @@ void SqliteSession::runNode(Node& n, RunCtx& ctx, Program& prog)
             FDateFormat = f;
         }
         return;   // NOCOUNT, ANSI_* and the like change nothing here
-    case Step::Begin: exec(QStringLiteral("BEGIN")); return;
-    case Step::Commit: exec(QStringLiteral("COMMIT")); return;
-    case Step::Rollback: exec(QStringLiteral("ROLLBACK")); return;
+    case Step::Begin: beginTran(); return;
+    case Step::Commit: commitTran(); return;
+    case Step::Rollback: rollbackTran(); return;
     case Step::Declare: {
         if (s.isTable) {
             exec(QStringLiteral("DROP TABLE IF EXISTS temp.%1").arg(QuoteId(s.var)));
@@ -707,6 +775,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
             continue;
         }
         if (s.kind == Step::If) {
+            stampStatement();
             sqlite3_value* v = evalScalar(n, ctx, prog);
             bool cond = v && sqlite3_value_int(v) != 0;
             sqlite3_value_free(v);
@@ -714,6 +783,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
             if (runNodes(prog, cond ? n.thenN : n.elseN, 0, ctx, wantRows, outNode, outSt, &dummy, hasRow)) { if (outNext) *outNext = i + 1; return true; }
             continue;
         }
+        stampStatement();
         if (s.kind != Step::Stmt) { runNode(n, ctx, prog); continue; }
         translate(n, ctx, prog);
         // again on every run: a rolled-back transaction takes tables it created with it
@@ -840,6 +910,7 @@ void SqliteResult::finish()
     } else sqlite3_finalize(FStmt);
     FStmt = nullptr;
     auto cleanup = Finally([&] { FSession->cleanup(*FCtx); });
+    auto failed = OnFailure([&] { FSession->endFailedBatch(*FCtx); });
     FSession->runRest(*FProg, FNextTop, *FCtx);
 }
 

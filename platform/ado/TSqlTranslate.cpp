@@ -215,6 +215,7 @@ static int findEnd(const std::vector<Token>& toks, int i, int end)
             if (prev.is("UNION") || prev.is("ALL") || prev.is("EXCEPT") || prev.is("INTERSECT")) continue;
         }
         if (t.is("SET") && update) { update = false; continue; }
+        if (t.is("IF") && prev.is("TABLE") && first.is("DROP")) continue;   // DROP TABLE IF EXISTS
         return j;
     }
     return end;
@@ -259,6 +260,8 @@ static TSqlTypeInfo typeAt(const std::vector<Token>& toks, int& i, int end)
     TSqlTypeInfo t = ParseTypeName(text);
     if (t.Type == TSqlDataType::Unknown)
         throw ESqlError(QStringLiteral("Column, parameter, or variable: cannot find data type %1.").arg(text));
+    if (t.Type == TSqlDataType::Decimal && (t.Precision > 38 || t.Scale > t.Precision))
+        throw ESqlError(QStringLiteral("The scale must be less than or equal to the precision, and the precision at most 38: %1.").arg(text));
     return t;
 }
 
@@ -445,6 +448,7 @@ struct SelOut {
     std::vector<TSqlColumn> cols;
     std::vector<QString> assignVars;
     std::optional<Obj> into;   // SELECT ... INTO table
+    bool oneRow = false;       // at most one row: an aggregate without GROUP BY, or TOP 1
 };
 
 int rank(const Ty& t)
@@ -504,6 +508,11 @@ public:
     const Token& cur() const { return p < e ? t[p] : endTok; }
     const Token& at(int k) const { return p + k < e ? t[p + k] : endTok; }
     bool atEnd() const { return p >= e; }
+    // what the embedded engine does not run, named rather than misread
+    [[noreturn]] static void refuse(const QString& construct)
+    {
+        throw ESqlError(QStringLiteral("construct %1 is not supported by the embedded engine").arg(construct));
+    }
     [[noreturn]] void fail() const
     {
         if (atEnd()) throw ESqlError(QStringLiteral("Incorrect syntax near the end of the statement."));
@@ -523,7 +532,7 @@ public:
 
     static bool reserved(const Token& k)
     {
-        static const char* r[] = {"ON", "JOIN", "INNER", "LEFT", "RIGHT", "FULL", "CROSS", "OUTER", "WHERE", "GROUP",
+        static const char* r[] = {"ON", "JOIN", "INNER", "LEFT", "RIGHT", "FULL", "CROSS", "OUTER", "APPLY", "PIVOT", "UNPIVOT", "WHERE", "GROUP",
                                   "HAVING", "ORDER", "UNION", "EXCEPT", "INTERSECT", "SET", "VALUES", "SELECT", "AND",
                                   "OR", "FROM", "AS", "WITH", "INTO", "NOT", "IS", "IN", "LIKE", "BETWEEN", "THEN",
                                   "ELSE", "END", "WHEN", "ASC", "DESC", "BY", "ALL", "DISTINCT", "TOP"};
@@ -774,16 +783,31 @@ public:
             return r;
         }
         if (o == QLatin1String("%")) {
-            r.s = u'(' + a.s + QStringLiteral(" % ") + b.s + u')';
+            r.s = QStringLiteral("tsql_mod(%1, %2)").arg(a.s, b.s);
             r.t = merge(a.t, b.t);
+            return checkedInt(r);
+        }
+        if ((o == QLatin1String("+") || o == QLatin1String("-")) && a.t.IsDate() && (b.t.IsNumeric() || b.nullLit)) {
+            // datetime plus or minus a number of days
+            r.s = QStringLiteral("tsql_dateadd('millisecond', tsql_mul(%1, %2), %3)").arg(o == QLatin1String("-") ? QStringLiteral("-86400000") : QStringLiteral("86400000"), b.s, a.s);
+            r.t = a.t;
             return r;
         }
+        if (o == QLatin1String("+") && b.t.IsDate() && (a.t.IsNumeric() || a.nullLit)) return arith(o, b, a);
+        if ((a.t.IsDate() || b.t.IsDate()) && !a.t.IsText() && !b.t.IsText())
+            throw ESqlError(QStringLiteral("construct '%1' between dates is not supported by the embedded engine").arg(o));
         bool native = (a.t.IsInteger() || a.t.Type == T::Float) && (b.t.IsInteger() || b.t.Type == T::Float);
         if (native && o != QLatin1String("/")) {
             r.s = u'(' + a.s + u' ' + o + u' ' + b.s + u')';
             r.t = merge(a.t, b.t);
             if (r.t.Type == T::Bit || r.t.Type == T::TinyInt || r.t.Type == T::SmallInt) r.t = {T::Int};
-            return r;
+            return checkedInt(r);
+        }
+        if (native) {   // integer division
+            r.s = QStringLiteral("tsql_div(%1, %2)").arg(a.s, b.s);
+            r.t = merge(a.t, b.t);
+            if (r.t.Type == T::Bit || r.t.Type == T::TinyInt || r.t.Type == T::SmallInt) r.t = {T::Int};
+            return checkedInt(r);
         }
         const char* fn = o == QLatin1String("+") ? "tsql_add" : o == QLatin1String("-") ? "tsql_sub" : o == QLatin1String("*") ? "tsql_mul" : "tsql_div";
         r.s = QStringLiteral("%1(%2, %3)").arg(QLatin1String(fn), a.s, b.s);
@@ -794,12 +818,71 @@ public:
             Ty at = a.t.IsText() ? Ty{} : a.t, bt = b.t.IsText() ? Ty{} : b.t;
             r.t = merge(at, bt);
             if (r.t.IsExact()) {
-                r.t.Type = T::Decimal;
-                r.t.Precision = 38;
-                if (o == QLatin1String("*")) r.t.Scale = std::min(8, (a.t.IsExact() ? a.t.Scale : 0) + (b.t.IsExact() ? b.t.Scale : 0));
-                if (o == QLatin1String("/")) r.t.Scale = 8;
+                r.t = exactResult(o, a, b);
+                // products are rounded and quotients cut to the result's places
+                if (o == QLatin1String("*") || o == QLatin1String("/"))
+                    r.s = QStringLiteral("%1(%2, %3, %4)").arg(QLatin1String(fn), a.s, b.s).arg(r.t.Scale);
             }
         }
+        return r;
+    }
+
+    // Precision and scale of an exact result as the server computes them: integers count as
+    // decimal(10, 0) (literals by their digits), money with money or an integer stays money.
+    static Ty exactResult(const QString& o, const Ex& a, const Ex& b)
+    {
+        auto ps = [](const Ex& x, int& p, int& s) {
+            s = 0;
+            switch (x.t.Type) {
+            case T::Decimal: p = x.t.Precision ? x.t.Precision : 18; s = x.t.Scale; break;
+            case T::Money: p = 19; s = 4; break;
+            case T::Bit: case T::TinyInt: p = 3; break;
+            case T::SmallInt: p = 5; break;
+            case T::BigInt: p = 19; break;
+            default: p = 10; break;
+            }
+            if (x.numLit && x.t.IsInteger()) p = std::max(1, int(x.s.size()) - (x.s.startsWith(u'-') ? 1 : 0));
+        };
+        const bool moneyA = a.t.Type == T::Money, moneyB = b.t.Type == T::Money;
+        if ((moneyA || moneyB) && (moneyA || a.t.IsInteger()) && (moneyB || b.t.IsInteger())) return {T::Money, 0, 19, 4};
+        int p1, s1, p2, s2;
+        ps(a, p1, s1);
+        ps(b, p2, s2);
+        int p, s, minScale;
+        if (o == QLatin1String("*")) { p = p1 + p2 + 1; s = s1 + s2; minScale = std::min(s, 6); }
+        else if (o == QLatin1String("/")) { s = std::max(6, s1 + p2 + 1); p = p1 - s1 + s2 + s; minScale = 6; }
+        else { s = std::max(s1, s2); p = s + std::max(p1 - s1, p2 - s2) + 1; minScale = std::min(s, 6); }
+        if (p > 38) {   // the integer digits are kept, the places give way
+            s = std::max(minScale, 38 - (p - s));
+            p = 38;
+        }
+        if (s > kDecScale) refuse(QStringLiteral("decimal arithmetic with %1 places in the result").arg(s));
+        return {T::Decimal, 0, p, s};
+    }
+
+    // An exact number converted to text shows the places of its type (money: two), which
+    // the stored value does not keep.
+    static Ex exactAsText(const Ex& x, const Ty& to)
+    {
+        if (!to.IsText() || !x.t.IsExact() || x.nullLit) return x;
+        Ex r = x;
+        r.s = QStringLiteral("tsql_dectext(%1, %2)").arg(x.s).arg(x.t.Type == T::Money ? 2 : x.t.Scale);
+        r.t = {T::VarChar, 0};
+        r.param.clear();
+        return r;
+    }
+
+    // text compared by DISTINCT, MIN or MAX: computed text has no collation of its own
+    static QString textCollated(const Ex& x)
+    {
+        return !x.isColumn && x.t.IsText() ? x.s + QStringLiteral(" COLLATE TSQL") : x.s;
+    }
+
+    // an int or bigint result raises the server's overflow error outside its range
+    static Ex checkedInt(Ex r)
+    {
+        if (r.t.Type == T::Int || r.t.Type == T::BigInt)
+            r.s = QStringLiteral("tsql_ckint(%1, %2)").arg(r.s, r.t.Type == T::BigInt ? QStringLiteral("1") : QStringLiteral("0"));
         return r;
     }
 
@@ -848,8 +931,11 @@ public:
             if (!DecFromText(s, d)) throw ESqlError(QStringLiteral("Incorrect syntax near '%1'.").arg(text));
             int dot = text.indexOf(u'.');
             int scale = text.size() - dot - 1;
+            if (scale > kDecScale) refuse(QStringLiteral("decimal number with more than %1 places").arg(kDecScale));
             r.s = QStringLiteral("X'") + QString::fromLatin1(DecToBlob(d).toHex()) + u'\'';
-            r.t = {T::Decimal, 0, std::max(1, int(text.size()) - 1), scale};
+            int digits = 0;
+            for (QChar c : text.left(dot)) if (c != u'0') break; else ++digits;   // leading zeros do not count
+            r.t = {T::Decimal, 0, std::max(std::max(1, scale), int(text.size()) - 1 - digits), scale};
             return r;
         }
         bool ok;
@@ -873,7 +959,12 @@ public:
             if (cur().kind == Token::Num) { QString n = cur().text; ++p; return number(n, true); }
             Ex a = unary();
             Ex r;
-            if (a.t.IsInteger() || a.t.Type == T::Float) { r.s = QStringLiteral("(-") + a.s + u')'; r.t = a.t; }
+            if (a.t.IsInteger() || a.t.Type == T::Float) {
+                r.s = QStringLiteral("(-") + a.s + u')';
+                r.t = a.t;
+                if (r.t.Type == T::Bit || r.t.Type == T::TinyInt || r.t.Type == T::SmallInt) r.t = {T::Int};
+                r = checkedInt(r);
+            }
             else { r.s = QStringLiteral("tsql_sub(0, ") + a.s + u')'; r.t = a.t; }
             return r;
         }
@@ -921,10 +1012,17 @@ public:
         return r;
     }
 
+    // The type of a CAST or CONVERT: a decimal result with more places than the stored
+    // form keeps would show made-up digits.
     Ty typeSpec()
     {
         int i = p;
         Ty ty = typeAt(t, i, e);
+        if (ty.Type == T::Decimal && ty.Scale > kDecScale) {
+            QString text;
+            for (int k = p; k < i; ++k) text += t[k].text;
+            refuse(QStringLiteral("%1 with more than %2 places").arg(text).arg(kDecScale));
+        }
         p = i;
         return ty;
     }
@@ -963,12 +1061,16 @@ public:
             r.t = ty;
             return r;
         };
+        if (name == QLatin1String("try_cast") || name == QLatin1String("try_convert") || name == QLatin1String("try_parse")
+            || name == QLatin1String("parse") || name == QLatin1String("format"))
+            throw ESqlError(QStringLiteral("construct %1 is not supported by the embedded engine").arg(nameIn.toUpper()));
         if (name == QLatin1String("cast")) {
             Ex x = expr();
             expectKw("AS");
             Ty ty = typeSpec();
             if (ty.IsText() && ty.Size == 1 && !t[p - 1].op(")")) ty.Size = 30;
             expectOp(")");
+            x = exactAsText(x, ty);
             if (x.nullLit) r = x;
             else if (!x.param.isEmpty() && !paramTargets.contains(x.param)) { paramTargets.insert(x.param, {ty, false}); r.s = x.s; }
             else r.s = convSql(x.s, ty, false);
@@ -983,6 +1085,7 @@ public:
             QString style = QStringLiteral("0");
             if (op(",")) style = expr().s;
             expectOp(")");
+            x = exactAsText(x, ty);
             r.s = QStringLiteral("tsql_convert(%1,%2,%3,%4,%5,%6)").arg(x.s).arg(int(ty.Type)).arg(ty.Size).arg(ty.Precision).arg(ty.Scale).arg(style);
             r.t = ty;
             return r;
@@ -1010,21 +1113,25 @@ public:
             r.t = {T::Int};
             return r;
         }
-        if (name == QLatin1String("datepart")) {
+        if (name == QLatin1String("datename") || name == QLatin1String("datepart")) {
+            const bool text = name == QLatin1String("datename");
             QString part = datePart();
             expectOp(",");
             Ex a = expr();
             expectOp(")");
-            r.s = QStringLiteral("tsql_datepart('%1', %2)").arg(part, conv(a, {T::DateTime}).s);
-            r.t = {T::Int};
+            r.s = QStringLiteral("tsql_%1('%2', %3)").arg(name, part, conv(a, {T::DateTime}).s);
+            r.t = text ? Ty{T::NVarChar, 30} : Ty{T::Int};
             return r;
         }
+        if (!aggregates.empty() && (name == QLatin1String("count") || name == QLatin1String("sum") || name == QLatin1String("avg")
+                                    || name == QLatin1String("min") || name == QLatin1String("max")))
+            ++aggregates.back();
         if (name == QLatin1String("count")) {
             if (op("*")) { expectOp(")"); r.s = QStringLiteral("count(*)"); r.t = {T::Int}; return r; }
             bool distinct = kw("DISTINCT");
             Ex a = expr();
             expectOp(")");
-            r.s = QStringLiteral("count(") + (distinct ? QStringLiteral("DISTINCT ") : QString()) + a.s + u')';
+            r.s = QStringLiteral("count(") + (distinct ? QStringLiteral("DISTINCT ") : QString()) + textCollated(a) + u')';
             r.t = {T::Int};
             return r;
         }
@@ -1033,11 +1140,12 @@ public:
             Ex a = expr();
             expectOp(")");
             QString f = name == QLatin1String("sum") ? QStringLiteral("tsql_sum") : name == QLatin1String("avg") ? QStringLiteral("tsql_avg") : name;
-            r.s = f + u'(' + (distinct ? QStringLiteral("DISTINCT ") : QString()) + a.s + u')';
+            r.s = f + u'(' + (distinct ? QStringLiteral("DISTINCT ") : QString()) + textCollated(a) + u')';
             r.t = a.t;
             if (name == QLatin1String("sum") || name == QLatin1String("avg")) {
                 if (a.t.IsExact()) { r.t.Type = T::Decimal; r.t.Precision = 38; if (name == QLatin1String("avg")) r.t.Scale = std::max(6, a.t.Scale); }
                 else if (a.t.Type == T::Bit || a.t.Type == T::TinyInt || a.t.Type == T::SmallInt) r.t = {T::Int};
+                if (name == QLatin1String("sum")) r = checkedInt(r);   // SUM of int is an int
             }
             return r;
         }
@@ -1067,6 +1175,10 @@ public:
         if (name == QLatin1String("isnull")) {
             need(2);
             Ex b = a[0].t.Type != T::Unknown ? conv(a[1], a[0].t) : a[1];
+            // the replacement is cut to the first argument's length
+            if (a[0].t.IsText() && a[0].t.Size > 0 && !a[1].nullLit && a[1].t.IsText() && (a[1].t.Size == 0 || a[1].t.Size > a[0].t.Size)
+                && b.s == a[1].s)
+                b.s = convSql(a[1].s, a[0].t, false);
             r.s = QStringLiteral("ifnull(%1, %2)").arg(a[0].s, b.s);
             r.t = a[0].t.Type != T::Unknown ? a[0].t : a[1].t;
             if (a[0].isColumn && a[0].t.Type != T::Unknown && (a[1].strLit || a[1].numLit)) {
@@ -1084,7 +1196,29 @@ public:
             return fn("coalesce", b, rt);
         }
         if (name == QLatin1String("len")) { need(1); return fn("tsql_len", a, {T::Int}); }
-        if (name == QLatin1String("datalength")) { need(1); return fn("tsql_len", a, {T::Int}); }
+        if (name == QLatin1String("datalength")) {
+            // bytes: one per character of varchar (a single-byte code page), two of nvarchar,
+            // trailing blanks included; the storage size of other types
+            need(1);
+            const Ty& at = a[0].t;
+            int size = 0;
+            switch (at.Type) {
+            case T::Bit: case T::TinyInt: size = 1; break;
+            case T::SmallInt: size = 2; break;
+            case T::Int: case T::SmallDateTime: size = 4; break;
+            case T::BigInt: case T::Float: case T::DateTime: size = 8; break;
+            case T::Date: size = 3; break;
+            case T::Money: size = at.Precision == 10 ? 4 : 8; break;
+            case T::Decimal: { int pr = at.Precision ? at.Precision : 18; size = pr <= 9 ? 5 : pr <= 19 ? 9 : pr <= 28 ? 13 : 17; break; }
+            default: break;
+            }
+            if (size) r.s = QStringLiteral("(CASE WHEN %1 IS NULL THEN NULL ELSE %2 END)").arg(a[0].s).arg(size);
+            else if (at.Type == T::NVarChar || at.Type == T::NChar) r.s = QStringLiteral("(2 * length(CAST(%1 AS TEXT)))").arg(a[0].s);
+            else if (at.Type == T::Binary) r.s = QStringLiteral("length(%1)").arg(a[0].s);
+            else r.s = QStringLiteral("length(CAST(%1 AS TEXT))").arg(a[0].s);
+            r.t = {T::Int};
+            return r;
+        }
         if (name == QLatin1String("substring")) { need(3); return fn("tsql_substring", a, textTy(a[0])); }
         if (name == QLatin1String("left")) { need(2); return fn("tsql_left", a, textTy(a[0])); }
         if (name == QLatin1String("right")) { need(2); return fn("tsql_right", a, textTy(a[0])); }
@@ -1096,7 +1230,7 @@ public:
         if (name == QLatin1String("rtrim")) { need(1); return fn("tsql_rtrim", a, textTy(a[0])); }
         if (name == QLatin1String("replace")) { need(3); return fn("tsql_replace", a, textTy(a[0])); }
         if (name == QLatin1String("replicate")) { need(2); return fn("tsql_replicate", a, {T::VarChar, 8000}); }
-        if (name == QLatin1String("getdate") || name == QLatin1String("current_timestamp")) { need(0); return fn("tsql_getdate", a, {T::DateTime}); }
+        if (name == QLatin1String("getdate")) { need(0); return fn("tsql_getdate", a, {T::DateTime}); }
         if (name == QLatin1String("year") || name == QLatin1String("month") || name == QLatin1String("day")) {
             need(1);
             r.s = QStringLiteral("tsql_datepart('%1', %2)").arg(name, conv(a[0], {T::DateTime}).s);
@@ -1105,16 +1239,27 @@ public:
         }
         if (name == QLatin1String("abs")) { need(1); return fn("tsql_abs", a, a[0].t); }
         if (name == QLatin1String("round")) {
-            if (a.size() < 2) need(2);
-            return fn("tsql_round", {a[0], a[1]}, a[0].t);
+            if (a.size() < 2 || a.size() > 3) need(2);
+            fn("tsql_round", a, a[0].t);
+            // the result keeps the argument's type: rounding up past its precision overflows
+            if (a[0].t.Type == T::Decimal && a[0].t.Precision > 0)
+                r.s = QStringLiteral("tsql_fit(%1, %2, %3)").arg(r.s).arg(a[0].t.Precision).arg(a[0].t.Scale);
+            return r;
         }
         if (name == QLatin1String("isnumeric")) { need(1); return fn("tsql_isnumeric", a, {T::Int}); }
         if (name == QLatin1String("scope_identity") || name == QLatin1String("ident_current")) {
-            r.s = QStringLiteral("last_insert_rowid()");
+            r.s = QStringLiteral("nullif(last_insert_rowid(), 0)");   // NULL before any insert
             r.t = {T::BigInt};
             return r;
         }
-        if (name == QLatin1String("nullif")) { need(2); return fn("nullif", a, a[0].t); }
+        if (name == QLatin1String("nullif")) {
+            need(2);
+            Ex x = a[0], y = a[1];
+            coerce(x, y);
+            r.s = QStringLiteral("nullif(%1, %2)").arg(x.t.IsText() && y.t.IsText() ? x.s + QStringLiteral(" COLLATE TSQL") : x.s, y.s);
+            r.t = a[0].t;
+            return r;
+        }
         if (name == QLatin1String("newid")) { { Ex rb; rb.s = QStringLiteral("randomblob(16)"); return fn("hex", {rb}, {T::VarChar, 36}); } }
         throw ESqlError(QStringLiteral("'%1' is not a recognized built-in function name.").arg(nameIn));
     }
@@ -1178,11 +1323,16 @@ public:
                 ++p;
                 if (cur().is("SELECT")) {
                     ++exprSubquery;
+                    nameScalar = true;
                     SelOut s = select(nullptr, false);
+                    nameScalar = false;
                     --exprSubquery;
                     expectOp(")");
-                    r.s = u'(' + s.sql + u')';
-                    if (!s.cols.empty()) r.t = s.cols[0].TypeInfo();
+                    if (s.cols.size() != 1)
+                        throw ESqlError(QStringLiteral("Only one expression can be specified in the select list when the subquery is not introduced with EXISTS."));
+                    // more than one row is the server's error 512, not the first of them
+                    r.s = s.oneRow ? u'(' + s.sql + u')' : QStringLiteral("(SELECT tsql_one(\"__v\") FROM (") + s.sql + QStringLiteral("))");
+                    r.t = s.cols[0].TypeInfo();
                     return r;
                 }
                 r = expr();
@@ -1197,6 +1347,8 @@ public:
             if (k.is("@@IDENTITY")) { ++p; r.s = QStringLiteral("last_insert_rowid()"); r.t = {T::BigInt}; return r; }
             if (k.is("@@ROWCOUNT")) { ++p; r.s = QStringLiteral("changes()"); r.t = {T::Int}; return r; }
             if (k.is("@@ERROR")) { ++p; r.s = QStringLiteral("0"); r.t = {T::Int}; return r; }
+            if (k.is("@@TRANCOUNT")) { ++p; r.s = QStringLiteral("tsql_trancount()"); r.t = {T::Int}; return r; }
+            if (k.is("CURRENT_TIMESTAMP")) { ++p; r.s = QStringLiteral("tsql_getdate()"); r.t = {T::DateTime}; return r; }
             if (k.is("CASE")) { ++p; return caseExpr(); }
             [[fallthrough]];
         case Token::QIdent: {
@@ -1346,8 +1498,11 @@ public:
             else if (kw("LEFT")) { kw("OUTER"); join = QStringLiteral("LEFT JOIN"); }
             else if (kw("RIGHT")) { kw("OUTER"); join = QStringLiteral("RIGHT JOIN"); }
             else if (kw("FULL")) { kw("OUTER"); join = QStringLiteral("FULL JOIN"); }
+            else if (cur().is("CROSS") && at(1).is("APPLY")) refuse(QStringLiteral("CROSS APPLY"));
             else if (kw("CROSS")) join = QStringLiteral("CROSS JOIN");
             else if (cur().is("JOIN")) join = QStringLiteral("INNER JOIN");
+            else if ((cur().is("OUTER") || cur().is("CROSS")) && at(1).is("APPLY")) refuse(cur().text.toUpper() + QStringLiteral(" APPLY"));
+            else if (cur().is("PIVOT") || cur().is("UNPIVOT")) refuse(cur().text.toUpper());
             else return s;
             expectKw("JOIN");
             QString right = source(sc);
@@ -1377,18 +1532,27 @@ public:
         QString limit;
         std::shared_ptr<Scope> sc;
         std::optional<Obj> into;
+        bool oneRow = false;
     };
+    bool nameScalar = false;        // the next select is a scalar subquery: its one column is "__v"
+    std::vector<int> aggregates;    // aggregate calls per select being read
 
     Core core(const std::vector<Ty>* target, bool allowAssign)
     {
         Core c;
+        const bool scalarName = nameScalar;
+        nameScalar = false;
+        aggregates.push_back(0);
+        struct PopAggregates { std::vector<int>& v; ~PopAggregates() { v.pop_back(); } } popAggregates{aggregates};
+        bool grouped = false;
         expectKw("SELECT");
         bool distinct = kw("DISTINCT");
         kw("ALL");
         if (kw("TOP")) {
             if (op("(")) { c.limit = expr().s; expectOp(")"); }
             else { if (cur().kind != Token::Num) fail(); c.limit = cur().text; ++p; }
-            kw("PERCENT");
+            if (cur().is("PERCENT")) refuse(QStringLiteral("TOP ... PERCENT"));
+            if (cur().is("WITH") && at(1).is("TIES")) refuse(QStringLiteral("TOP ... WITH TIES"));
         }
         c.sc = std::make_shared<Scope>();
         c.sc->parent = scope;
@@ -1404,6 +1568,7 @@ public:
             if (kw("WHERE")) tail += QStringLiteral(" WHERE ") + expr().s;
             if (kw("GROUP")) {
                 expectKw("BY");
+                grouped = true;
                 QString g;
                 for (;;) {
                     Ex x = expr();
@@ -1425,7 +1590,10 @@ public:
                 x = conv(x, (*target)[n], true);
             }
             items += (items.isEmpty() ? QString() : QStringLiteral(", ")) + x.s;
-            if (!name.isEmpty()) items += QStringLiteral(" AS ") + QuoteId(name);
+            // computed text keeps the collation through DISTINCT, UNION and derived tables
+            if (!target && !x.isColumn && x.t.IsText()) items += QStringLiteral(" COLLATE TSQL");
+            if (scalarName) items += QStringLiteral(" AS \"__v\"");
+            else if (!name.isEmpty()) items += QStringLiteral(" AS ") + QuoteId(name);
             TSqlColumn col;
             if (x.isColumn && !target) {
                 col.BaseTable = x.base.BaseTable;
@@ -1492,6 +1660,7 @@ public:
         }
         scope = saved;
         c.sql = QStringLiteral("SELECT ") + (distinct ? QStringLiteral("DISTINCT ") : QString()) + items + tail;
+        c.oneRow = (aggregates.back() > 0 && !grouped) || c.limit == QLatin1String("1");
         return c;
     }
 
@@ -1507,6 +1676,7 @@ public:
         out.cols = first.cols;
         out.assignVars = first.assignVars;
         out.into = first.into;
+        out.oneRow = first.oneRow;
         bool compound = false;
         for (;;) {
             QString o;
@@ -1515,6 +1685,7 @@ public:
             else if (kw("INTERSECT")) o = QStringLiteral(" INTERSECT ");
             else break;
             compound = true;
+            out.oneRow = false;
             bool paren = op("(");
             Core c = core(target, false);
             if (paren) expectOp(")");
@@ -1636,35 +1807,111 @@ public:
         return tr;
     }
 
-    Translation update()
+    // The first FROM at the statement's own level from the current token on, -1 when none.
+    int topLevelFrom() const
     {
-        expectKw("UPDATE");
-        Obj o = object();
-        Scope sc;
+        int depth = 0;
+        for (int j = p; j < e; ++j) {
+            if (t[j].op("(")) ++depth;
+            else if (t[j].op(")")) --depth;
+            else if (depth == 0 && t[j].is("FROM")) return j;
+        }
+        return -1;
+    }
+
+    // UPDATE/DELETE ... FROM: the sources of the FROM, which may name the target by its
+    // alias; otherwise the target is read beside them. Returns the target's source in `sc`
+    // (nullptr when it is not among them).
+    const Source* targetSources(const Obj& o, Scope& outer, Scope& sc, QString& fromSql)
+    {
+        Source tgt;
+        tgt.alias = o.name;
+        tgt.cols = columnsOf(o, false);
+        tgt.table = o;
+        outer.parent = scope;
+        outer.src.push_back(tgt);
+        sc.parent = &outer;
+        scope = &sc;   // the ON conditions read the sources met so far
+        fromSql = fromClause(sc);
+        for (const Source& src : sc.src)
+            if (src.alias.compare(o.name, Qt::CaseInsensitive) == 0) {
+                if (!src.table) refuse(QStringLiteral("UPDATE/DELETE of a derived table"));
+                return &src;
+            }
+        if (tgt.cols.empty()) throw ESqlError(QStringLiteral("Invalid object name '%1'.").arg(o.name));
+        return nullptr;
+    }
+
+    // The one table of a plain UPDATE or DELETE becomes the scope its expressions read.
+    void tableScope(const Obj& o, Scope& sc)
+    {
         sc.parent = scope;
         Source src;
         src.alias = o.name;
         src.cols = columnsOf(o, true);
         sc.src.push_back(src);
         scope = &sc;
+    }
+
+    Translation update()
+    {
+        expectKw("UPDATE");
+        Obj o = object();
         expectKw("SET");
+        const int setAt = p;
+        const int fromAt = topLevelFrom();
+        Scope outer, sc;
+        Translation tr;
+        const Source* target = nullptr;
+        QString fromSql, where;
+        int after = -1;
+        if (fromAt >= 0) {
+            p = fromAt + 1;
+            target = targetSources(o, outer, sc, fromSql);
+            scope = &sc;
+            if (kw("WHERE")) where = expr().s;
+            after = p;
+            p = setAt;
+        } else tableScope(o, sc);
+        const std::vector<TSqlColumn>& cols = target ? target->cols : fromAt >= 0 ? outer.src[0].cols : sc.src[0].cols;
         QString sets;
+        QStringList setCols, setValues;
         for (;;) {
             QStringList parts;
             parts << ident();
             while (op(".")) parts << ident();
             QString name = parts.last();
-            auto it = std::find_if(src.cols.begin(), src.cols.end(), [&](const TSqlColumn& c) { return c.Name.compare(name, Qt::CaseInsensitive) == 0; });
-            if (it == src.cols.end()) throw ESqlError(QStringLiteral("Invalid column name '%1'.").arg(name));
+            auto it = std::find_if(cols.begin(), cols.end(), [&](const TSqlColumn& c) { return c.Name.compare(name, Qt::CaseInsensitive) == 0; });
+            if (it == cols.end()) throw ESqlError(QStringLiteral("Invalid column name '%1'.").arg(name));
             expectOp("=");
             Ex x = expr();
-            sets += (sets.isEmpty() ? QString() : QStringLiteral(", ")) + QuoteId(it->Name) + QStringLiteral(" = ") + conv(x, it->TypeInfo(), true).s;
+            setCols << QuoteId(it->Name);
+            setValues << conv(x, it->TypeInfo(), true).s;
+            sets += (sets.isEmpty() ? QString() : QStringLiteral(", ")) + setCols.last() + QStringLiteral(" = ") + setValues.last();
             if (!op(",")) break;
         }
-        Translation tr;
-        tr.sql = QStringLiteral("UPDATE ") + o.sql() + QStringLiteral(" SET ") + sets;
-        if (kw("WHERE")) tr.sql += QStringLiteral(" WHERE ") + expr().s;
-        scope = sc.parent;
+        if (fromAt >= 0) {
+            if (p != fromAt) fail();
+            p = after;
+            if (target) {
+                // the target is one of the FROM's sources: the rows the join pairs, each set
+                // from its first pairing (the server takes any one of them)
+                const QString rowid = QuoteId(target->alias) + QStringLiteral(".rowid");
+                const QString cond = where.isEmpty() ? QString() : QStringLiteral(" AND (") + where + u')';
+                const QString lhs = setCols.size() == 1 ? setCols[0] : u'(' + setCols.join(QStringLiteral(", ")) + u')';
+                tr.sql = QStringLiteral("UPDATE ") + target->table->sql() + QStringLiteral(" AS \"__target\" SET ") + lhs + QStringLiteral(" = (SELECT ")
+                         + setValues.join(QStringLiteral(", ")) + QStringLiteral(" FROM ") + fromSql + QStringLiteral(" WHERE ") + rowid
+                         + QStringLiteral(" = \"__target\".rowid") + cond + QStringLiteral(") WHERE \"__target\".rowid IN (SELECT ") + rowid
+                         + QStringLiteral(" FROM ") + fromSql + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where) + u')';
+            } else {
+                tr.sql = QStringLiteral("UPDATE ") + o.sql() + QStringLiteral(" AS ") + QuoteId(o.name) + QStringLiteral(" SET ") + sets
+                         + QStringLiteral(" FROM ") + fromSql + (where.isEmpty() ? QString() : QStringLiteral(" WHERE ") + where);
+            }
+        } else {
+            tr.sql = QStringLiteral("UPDATE ") + o.sql() + QStringLiteral(" SET ") + sets;
+            if (kw("WHERE")) tr.sql += QStringLiteral(" WHERE ") + expr().s;
+        }
+        scope = fromAt >= 0 ? outer.parent : sc.parent;
         return tr;
     }
 
@@ -1673,18 +1920,36 @@ public:
         expectKw("DELETE");
         kw("FROM");
         Obj o = object();
-        Scope sc;
-        sc.parent = scope;
-        Source src;
-        src.alias = o.name;
-        src.cols = columnsOf(o, true);
-        sc.src.push_back(src);
-        scope = &sc;
         Translation tr;
+        if (kw("FROM")) {
+            Scope outer, sc;
+            QString fromSql;
+            const Source* target = targetSources(o, outer, sc, fromSql);
+            scope = &sc;
+            QString where;
+            if (kw("WHERE")) where = QStringLiteral(" WHERE ") + expr().s;
+            scope = outer.parent;
+            // the rows of the target that the join pairs, by their row ids
+            if (target)
+                tr.sql = QStringLiteral("DELETE FROM ") + target->table->sql() + QStringLiteral(" WHERE rowid IN (SELECT ") + QuoteId(target->alias)
+                         + QStringLiteral(".rowid FROM ") + fromSql + where + u')';
+            else
+                tr.sql = QStringLiteral("DELETE FROM ") + o.sql() + QStringLiteral(" WHERE rowid IN (SELECT ") + QuoteId(o.name) + QStringLiteral(".rowid FROM ")
+                         + o.sql() + QStringLiteral(" AS ") + QuoteId(o.name) + QStringLiteral(", ") + fromSql + where + u')';
+            return tr;
+        }
+        Scope sc;
+        tableScope(o, sc);
         tr.sql = QStringLiteral("DELETE FROM ") + o.sql();
         if (kw("WHERE")) tr.sql += QStringLiteral(" WHERE ") + expr().s;
         scope = sc.parent;
         return tr;
+    }
+
+    // A column type as SQLite takes it: "(max)" is "(0)" there, read back as max.
+    static QString declaredType(const Ty& ty)
+    {
+        return ty.SqlName().toUpper().replace(QLatin1String("(MAX)"), QLatin1String("(0)"));
     }
 
     void skipParens() { if (cur().op("(")) p = matchParen(t, p, e) + 1; }
@@ -1727,7 +1992,7 @@ public:
             else {
                 ColDef d;
                 d.name = ident();
-                d.ty = typeSpec();
+                { int i = p; d.ty = typeAt(t, i, e); p = i; }   // a column may declare more places than are kept
                 for (;;) {
                     if (kw("COLLATE")) { ident(); continue; }
                     if (kw("IDENTITY")) { d.identity = true; skipParens(); continue; }
@@ -1763,7 +2028,7 @@ public:
             QString s = QuoteId(d.name) + u' ';
             if (d.identity) s += QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT");
             else {
-                s += d.ty.SqlName().toUpper();
+                s += declaredType(d.ty);
                 if (d.ty.IsText()) s += QStringLiteral(" COLLATE TSQL");
                 if (d.notNull) s += QStringLiteral(" NOT NULL");
                 if (d.pk && !hasIdentity && pkCols.isEmpty()) s += QStringLiteral(" PRIMARY KEY");
@@ -1819,7 +2084,7 @@ public:
                     if (c.Name.isEmpty()) throw ESqlError(QStringLiteral("An object or column name is missing or empty."));
                     Ty ty = c.TypeInfo();
                     QString def = QuoteId(c.Name);
-                    if (ty.Type != T::Unknown) def += u' ' + ty.SqlName().toUpper();
+                    if (ty.Type != T::Unknown) def += u' ' + declaredType(ty);
                     if (ty.IsText()) def += QStringLiteral(" COLLATE TSQL");
                     defs << def;
                     names << QuoteId(c.Name);

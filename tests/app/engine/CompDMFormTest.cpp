@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <map>
@@ -288,6 +289,36 @@ TEST(CompDMForm, PersistentFieldsAndDataSources)
                                 {"SelectZeroExcludeDS", "SelectZeroExcludeQ"}, {"SelectPlatPredprDS", "SelectPlatPredpr"}};
     for (auto& s : sources) EXPECT_EQ(Child(QLatin1String(s[0])).props.at(QStringLiteral("DataSet")), QLatin1String(s[1]));
     EXPECT_EQ(Child(QStringLiteral("SelectTmpDararedInvDSDEh")).props.at(QStringLiteral("KeyFields")), QStringLiteral("idRecord"));
+}
+
+// A document number is never cut: every column, parameter and field that carries one takes
+// the 50 characters of the branch table.
+TEST(CompDMForm, EveryDocumentNumberTakesFiftyCharacters)
+{
+    const QRegularExpression name(QStringLiteral("^(docnumber|docnumberdup|numdoc)$"), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpression column(QStringLiteral("^'?(docnumber|docnumberdup|numdoc) (varchar|nvarchar)\\((\\d+)\\)"),
+                                    QRegularExpression::CaseInsensitiveOption);
+    int seen = 0;
+    for (const Comp& q : Form().children) {
+        for (const QString& line : q.sql) {
+            const auto m = column.match(line.trimmed());
+            if (!m.hasMatch()) continue;
+            ++seen;
+            EXPECT_EQ(m.captured(3), QStringLiteral("50")) << q.name.toStdString() << ": " << line.toStdString();
+        }
+        for (const auto& [param, props] : q.paramProps) {
+            if (!name.match(param).hasMatch()) continue;
+            ++seen;
+            EXPECT_EQ(props.at(QStringLiteral("Size")), QStringLiteral("50")) << q.name.toStdString() << ": " << param.toStdString();
+        }
+        for (const Comp& f : q.children) {
+            const auto fieldName = f.props.find(QStringLiteral("FieldName"));
+            if (fieldName == f.props.end() || !name.match(fieldName->second).hasMatch()) continue;
+            ++seen;
+            EXPECT_EQ(f.props.at(QStringLiteral("Size")), QStringLiteral("50")) << f.name.toStdString();
+        }
+    }
+    EXPECT_GE(seen, 20);
 }
 
 // Every statement, as the form holds it, runs on the demo catalogs in a reconciliation's order.

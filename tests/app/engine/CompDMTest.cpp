@@ -229,6 +229,37 @@ TEST_F(DataModule, InsertsReachTheTemporaryTablesAndTheDetailFindsThem)
         QStringLiteral("Ошибка при вставке информации из файла камерального контроля с текстом: ")));
 }
 
+// A document number is carried whole, up to the 50 characters the branch table holds: through
+// the branch's lists of rows and of duplicates into the summary tables and out again.
+TEST_F(DataModule, DocumentNumbersOfFiftyCharactersAreCarriedWhole)
+{
+    Create();
+    const QString number = QStringLiteral("ТТН-2024/") + QString(41, u'7');
+    ASSERT_EQ(number.size(), 50);
+    dm->ConnectToObject(dm->ObjectsDict->Items()[0].second);
+    dm->CrInvProv->ExecSQL();
+    // an e-invoice and a certificate without one, booked under the same number, sum and enterprise
+    dm->ObjMDBConnection->Session().Execute(
+        QStringLiteral("INSERT INTO #inv_prov (fullName, docNumber, sprSum, totalVat, idPredpr, dopUnn, NumBuhSpr) VALUES "
+                       "('200000001-2024-0000000001', '%1', 20, 20, 7, 2, '11'), (NULL, '%1', 20, NULL, 7, 2, '12')")
+            .arg(number));
+    dm->SelectInvProvData->Open();
+    ASSERT_EQ(dm->SelectInvProvData->RecordCount(), 2);
+    for (dm->SelectInvProvData->First(); !dm->SelectInvProvData->Eof(); dm->SelectInvProvData->Next())
+        EXPECT_EQ(dm->SelectInvProvData->FieldByName(QStringLiteral("docNumber"))->AsString(), number);
+    dm->SelectDuplicateProv->Open();
+    ASSERT_EQ(dm->SelectDuplicateProv->RecordCount(), 1);
+    TField* dupNumber = dm->SelectDuplicateProv->FieldByName(QStringLiteral("docNumber"));
+    EXPECT_EQ(dupNumber->AsString(), number);
+
+    dm->CrSvodDuples->ExecSQL();
+    dm->InsertSvodDuples("12", dupNumber->AsString(), "11", "200000001-2024-0000000001", "Поставщик", EncodeDate(2024, 2, 1),
+                         EncodeDate(2024, 2, 9), Currency::FromInt(20), Currency::FromInt(20), 2);
+    dm->SelectSvodDuplesFilial->Open();
+    ASSERT_EQ(dm->SelectSvodDuplesFilial->RecordCount(), 1);
+    EXPECT_EQ(dm->SelectSvodDuplesFilial->FieldByName(QStringLiteral("docnumberdup"))->AsString(), number);
+}
+
 TEST_F(DataModule, AnUnreachableSummaryServerIsReportedAndStartUpGoesOn)
 {
     WriteConfig("[svodconnection]\nip=" + dir.filePath(QStringLiteral("gone")).toUtf8() + "\nfilial=3\n[objectsconnection]\nФилиал №3=srv\n");

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <stdexcept>
 
 using namespace enginetest;
 
@@ -569,6 +570,41 @@ TEST_F(ReconcileRun, AFailedLoadIsReportedAndTheWindowComesBack)
     EXPECT_TRUE(boxes.Boxes[0].Text.contains(QStringLiteral("tmpDararedInv"))) << boxes.Boxes[0].Text.toStdString();
     EXPECT_FALSE(dm->TmpDararedInvMemTableEh->Active());
     ExpectWindowRestored();
+}
+
+// An error of any class, the standard library's as well as the runtime's, ends a job with its
+// own error box and gives the window its controls back.
+TEST_F(ReconcileRun, AStandardErrorInAJobIsReportedAndTheWindowComesBack)
+{
+    Start();
+    Import();
+    Reconcile();
+    ASSERT_TRUE(boxes.Boxes.empty());
+    const TDataSetNotifyEvent fail = [](TDataSet*) { throw std::length_error("vector too long"); };
+    struct Case {
+        const char* name;
+        TDataSetNotifyEvent* hook;
+        std::function<void()> job;
+        const char* box;
+    };
+    const Case cases[] = {
+        {"save", &dm->SelectSvodInv->BeforeScroll, [this] { Save(); },
+         "Ошибка сохранения текущей сверки, с текстом: vector too long"},
+        {"load", &dm->SelectTmpDararedInv->BeforeOpen, [this] { Load(); },
+         "Ошибка загрузки сохранённой сверки с текстом: vector too long"},
+        {"run", &dm->SelectSvodInv->BeforeOpen, [this] { Reconcile(); },
+         "Ошибка при обработке информации с текстом: vector too long"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        boxes.Boxes.clear();
+        *k.hook = fail;
+        k.job();
+        *k.hook = nullptr;
+        EXPECT_EQ(BoxTexts(), QStringList{QString::fromUtf8(k.box)});
+        ExpectWindowRestored();
+    }
+    EXPECT_EQ(w->MainStatusBar->SimpleText(), QStringLiteral("Ошибка при обработке информации"));
 }
 
 }  // namespace
