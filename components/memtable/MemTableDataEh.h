@@ -4,6 +4,7 @@
 // filter and aggregate expressions. Sections live in MemTableDataEh_<Section>.cpp.
 #pragma once
 
+#include "BlockSeqEh.h"
 #include "MemTreeEh.h"
 
 #include "components/foundation/core/ToolCtrlsEh_Core.h"
@@ -467,8 +468,10 @@ public:
     int UpdateIndex() const { return FUpdateIndex; }
     TUpdateErrorEh* UpdateError() const { return FUpdateError; }
     void SetUpdateError(TUpdateErrorEh* v);
-    int Index() const { return FIndex; }
-    bool Attached() const { return FIndex != -1; }
+    // The position in the records list; kept lazily: a change of the list in front of the
+    // record makes the next read find it again (O(log n)).
+    int Index() const;
+    bool Attached() const { return FBlock != nullptr; }
     TMTDataStructEh* DataStruct() const { return FDataStruct; }
     TRecordsListEh* RecordsList() const { return FRecordsList; }
     uint32_t HashCode() const { return FHashCode; }
@@ -509,7 +512,13 @@ protected:
     TMTDataStructEh* FDataStruct = nullptr;
     TUpdateErrorEh* FUpdateError = nullptr;
     int FUpdateIndex = -1;
-    int FIndex = -1;
+    mutable int FIndex = -1;
+    mutable uint32_t FIndexStamp = 0;   // the list's stamp when FIndex was last right
+    TSeqBlockEh* FBlock = nullptr;      // the block of the records list holding the record
+    // The item showing the record in the flat view of its container's first view, valid while
+    // FViewGeneration is that view's current one (else the view does not show the record).
+    TMemRecViewEh* FViewItem = nullptr;
+    uint32_t FViewGeneration = 0;
     uint32_t FHashCode = 0;
     TRecordEditStateEh FEditState = resInsertEh;
     TUpdateStatus FUpdateStatus = usUnmodified;
@@ -517,6 +526,7 @@ protected:
 
     friend class TRecordsListEh;
     friend class TMTDataStructEh;
+    friend class TRecordsViewEh;
 };
 
 // ============================================================================================
@@ -554,10 +564,18 @@ public:
     TMemoryRecordEh* GetRec(int Index) const;
     TMemoryRecordEh* Rec(int Index) const { return GetRec(Index); }
     void SetRec(int Index, TMemoryRecordEh* Rec);
-    int Count() const { return int(FRecList.size()); }
+    int Count() const { return FRecSeq.Size(); }
     int RecValCount() const;
     int IndexOf(TMemoryRecordEh* Rec) const;
-    const std::vector<TMemoryRecordEh*>& Records() const { return FRecList; }
+    // The active records in order, gathered when first asked after a change (O(n)).
+    const std::vector<TMemoryRecordEh*>& Records() const;
+    template <typename F>
+    void ForEachRecord(F&& Fn) const
+    {
+        FRecSeq.ForEach([&](void* r) { Fn(static_cast<TMemoryRecordEh*>(r)); });
+    }
+    // Puts the active records in the given order (the same records), renumbering them.
+    void AssignOrder(const std::vector<TMemoryRecordEh*>& Recs);
     Variant GetValue(int RecNo, int ValNo) const;
     void SetValue(int Index, int ValNo, const Variant& Value);
     void Move(int CurIndex, int NewIndex);
@@ -590,7 +608,11 @@ protected:
     void ReadDataProp(TReader* Reader);
     void WriteDataProp(TWriter* Writer);
     void AttachRecord(TMemoryRecordEh* Rec, int Index, bool Fetching);
-    void Renumber(int From);
+    // Positions from some point on have moved: every record finds its position again when asked.
+    void Shifted();
+    void RenumberAll() const;
+    int FindIndex(const TMemoryRecordEh* Rec) const;
+    static void SetRecBlock(void* Rec, TSeqBlockEh* Block);
     void FreeRecord(TMemoryRecordEh* Rec);
     void AddToDelta(TMemoryRecordEh* Rec);
     void DropFromDelta(TMemoryRecordEh* Rec);
@@ -605,7 +627,11 @@ protected:
     };
     std::vector<TextIntern> FTextIntern;
 
-    std::vector<TMemoryRecordEh*> FRecList;
+    TBlockSeqEh FRecSeq{&TRecordsListEh::SetRecBlock};
+    mutable std::vector<TMemoryRecordEh*> FRecVec;
+    mutable bool FRecVecValid = true;
+    uint32_t FStamp = 1;
+    mutable int FSlowIndexReads = 0;
     std::vector<TMemoryRecordEh*> FDeltaList;
     std::vector<TMemoryRecordEh*> FDeletedList;
     bool FCachedUpdates = false;
@@ -617,6 +643,15 @@ protected:
     friend class TMemoryRecordEh;
     friend class TMemTableDataEh;
 };
+
+inline int TMemoryRecordEh::Index() const
+{
+    if (!FBlock)
+        return -1;
+    if (FIndexStamp == FRecordsList->FStamp)
+        return FIndex;
+    return FRecordsList->FindIndex(this);
+}
 
 class TAutoIncrementEh : public TPersistent {
     DOV_PERSISTENT(TAutoIncrementEh, TPersistent)
@@ -676,6 +711,8 @@ public:
 
     void RemoveNotificator(TRecordsListNotificatorEh* RecordsListNotificator);
     bool HasApplyUpdatesListener() const;
+    // The view whose items the records remember (the first view attached).
+    TRecordsViewEh* TagView() const { return FTagView; }
 
     // Streaming: the structure and the records list are children.
     void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
@@ -694,6 +731,7 @@ protected:
     std::vector<TRecordsListNotificatorEh*> FNotificators;
     TIntArray FIncFieldIndexes;
     bool FRestructMode = false;
+    TRecordsViewEh* FTagView = nullptr;
 };
 
 class TMemTableDataShadowEh : public TMemTableDataEh {
@@ -949,6 +987,8 @@ public:
 
 private:
     TRecDataValues FLookupBuffer;
+    TSeqBlockEh* FViewBlock = nullptr;   // the block of the flat view holding the item
+    friend class TRecordsViewEh;
 };
 
 class TRecordsViewOrderByList : public TOrderByList {
@@ -1124,7 +1164,8 @@ public:
     bool CatchChanged() const { return FCatchChanged; }
     void SetCatchChanged(bool v) { FCatchChanged = v; }
     const std::vector<TRecordsListNotificatorEh*>& ViewNotificators() const { return FNotificators; }
-    const std::vector<TMemRecViewEh*>& MemoryViewList() const { return FMemoryViewList; }
+    // The items of the flat view in order (a copy).
+    std::vector<TMemRecViewEh*> MemoryViewList() const;
 
     TFilterRecordEventEh OnFilterRecord;
     // When unassigned, a non-empty sort order compares the store's values (CompareRecordsByOrderEh).
@@ -1163,13 +1204,21 @@ protected:
 
     void ViewInsert(int Pos, TMemRecViewEh* Item);
     TMemRecViewEh* ViewErase(int Pos);
-    void SyncViewRecs();
+    // Makes the flat view hold these items in this order.
+    void AssignView(const std::vector<TMemRecViewEh*>& Items);
+    // Whether this view keeps its items' places in the records (one view per container does).
+    bool UsesRecTags() const;
+    void TagRec(TMemRecViewEh* Item);
+    static void SetItemBlock(void* Item, TSeqBlockEh* Block);
     // Sorts the flat view by the store's own comparison over a snapshot of the sort keys.
     void SortByKeySnapshot(TOrderByList* OrderBy);
 
-    std::vector<TMemRecViewEh*> FMemoryViewList;
-    // The records of FMemoryViewList, side by side: finding a record's place reads no item.
-    std::vector<TMemoryRecordEh*> FViewRecs;
+    // The flat view: items in blocks, so that placing or removing one row moves one block, and
+    // a record finds its row through the item it remembers (TagRec).
+    TBlockSeqEh FMemoryViewList{&TRecordsViewEh::SetItemBlock};
+    // Drawn anew whenever the items are freed together: a record's remembered item counts only
+    // when it was remembered under the current draw.
+    uint32_t FItemsGeneration = 0;
     std::unique_ptr<TMemoryTreeListEh> FMemoryTreeList;
     std::unique_ptr<TRecordsViewOrderByList> FOrderByList;
     QString FSortOrder;

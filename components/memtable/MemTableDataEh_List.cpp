@@ -23,9 +23,10 @@ TRecordsListEh::~TRecordsListEh()
     FDeltaList.clear();
     delete FIndexes;
     FIndexes = nullptr;
-    for (TMemoryRecordEh* r : FRecList)
+    std::vector<TMemoryRecordEh*> recs = Records();
+    FRecSeq.Clear();
+    for (TMemoryRecordEh* r : recs)
         delete r;
-    FRecList.clear();
     for (TMemoryRecordEh* r : FDeletedList)
         delete r;
     FDeletedList.clear();
@@ -60,10 +61,59 @@ void TRecordsListEh::Notify(TMemoryRecordEh* MemRec, int Index, TRecordsListNoti
     FMemTableData->NotifyDataEvent(MemRec, Index, Action);
 }
 
-void TRecordsListEh::Renumber(int From)
+void TRecordsListEh::SetRecBlock(void* Rec, TSeqBlockEh* Block)
 {
-    for (size_t i = size_t(std::max(From, 0)); i < FRecList.size(); ++i)
-        FRecList[i]->FIndex = int(i);
+    static_cast<TMemoryRecordEh*>(Rec)->FBlock = Block;
+}
+
+void TRecordsListEh::Shifted()
+{
+    if (++FStamp == 0)
+        FStamp = 1;
+    FSlowIndexReads = 0;
+    FRecVecValid = false;
+}
+
+void TRecordsListEh::RenumberAll() const
+{
+    int i = 0;
+    FRecSeq.ForEach([&](void* p) {
+        auto* r = static_cast<TMemoryRecordEh*>(p);
+        r->FIndex = i++;
+        r->FIndexStamp = FStamp;
+    });
+}
+
+int TRecordsListEh::FindIndex(const TMemoryRecordEh* Rec) const
+{
+    // Many reads after one change (a walk, a sort): number everything once instead.
+    if (++FSlowIndexReads > 256) {
+        RenumberAll();
+        return Rec->FIndex;
+    }
+    Rec->FIndex = FRecSeq.PositionOf(Rec, Rec->FBlock);
+    Rec->FIndexStamp = FStamp;
+    return Rec->FIndex;
+}
+
+const std::vector<TMemoryRecordEh*>& TRecordsListEh::Records() const
+{
+    if (!FRecVecValid) {
+        FRecVec.clear();
+        FRecVec.reserve(size_t(Count()));
+        ForEachRecord([this](TMemoryRecordEh* r) { FRecVec.push_back(r); });
+        FRecVecValid = true;
+    }
+    return FRecVec;
+}
+
+void TRecordsListEh::AssignOrder(const std::vector<TMemoryRecordEh*>& Recs)
+{
+    FRecSeq.Assign(reinterpret_cast<const std::vector<void*>&>(Recs));
+    Shifted();
+    RenumberAll();
+    FRecVec = Recs;
+    FRecVecValid = true;
 }
 
 void TRecordsListEh::AddToDelta(TMemoryRecordEh* Rec)
@@ -86,7 +136,7 @@ void TRecordsListEh::FreeRecord(TMemoryRecordEh* Rec)
         throw Exception(QStringLiteral("Can not delete Record if it present in DeletedList."));
     if (Rec->FUpdateIndex >= 0)
         throw Exception(QStringLiteral("Can not delete Record if it present in CachedUpdate pending list."));
-    if (Rec->FIndex >= 0 && size_t(Rec->FIndex) < FRecList.size() && FRecList[size_t(Rec->FIndex)] == Rec)
+    if (FRecSeq.Owns(Rec->FBlock))
         throw Exception(QStringLiteral("Can not delete Record if it present in active list."));
     delete Rec;
 }
@@ -174,13 +224,16 @@ void TRecordsListEh::AttachRecord(TMemoryRecordEh* Rec, int Index, bool Fetching
         if (!FCachedUpdates)
             ApplyImmediate(Rec, ukInsert);
     }
-    if (Index == Count()) {
-        FRecList.push_back(Rec);
-        Rec->FIndex = Index;
+    const bool append = Index == Count();
+    FRecSeq.Insert(Index, Rec);
+    if (append) {
+        if (FRecVecValid)
+            FRecVec.push_back(Rec);
     } else {
-        FRecList.insert(FRecList.begin() + Index, Rec);
-        Renumber(Index);
+        Shifted();
     }
+    Rec->FIndex = Index;
+    Rec->FIndexStamp = FStamp;
     if (FCachedUpdates) {
         Rec->FUpdateStatus = usInserted;
         if (Rec->FUpdateIndex < 0)
@@ -223,23 +276,31 @@ TMemoryRecordEh* TRecordsListEh::GetRec(int Index) const
 {
     if (Index < 0 || Index >= Count())
         throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
-    return FRecList[size_t(Index)];
+    return static_cast<TMemoryRecordEh*>(FRecSeq.At(Index));
 }
 
 void TRecordsListEh::SetRec(int Index, TMemoryRecordEh* Rec)
 {
     GetRec(Index);
-    FRecList[size_t(Index)] = Rec;
+    FRecSeq.Set(Index, Rec);
+    if (FRecVecValid)
+        FRecVec[size_t(Index)] = Rec;
     Rec->FIndex = Index;
+    Rec->FIndexStamp = FStamp;
 }
 
 int TRecordsListEh::IndexOf(TMemoryRecordEh* Rec) const
 {
-    if (Rec && Rec->FRecordsList == this && Rec->FIndex >= 0 && Rec->FIndex < Count()
-        && FRecList[size_t(Rec->FIndex)] == Rec)
-        return Rec->FIndex;
-    const auto it = std::find(FRecList.begin(), FRecList.end(), Rec);
-    return it == FRecList.end() ? -1 : int(it - FRecList.begin());
+    if (!Rec)
+        return -1;
+    if (Rec->FRecordsList == this && FRecSeq.Owns(Rec->FBlock)) {
+        const int i = Rec->Index();
+        if (i >= 0 && GetRec(i) == Rec)
+            return i;
+    }
+    const std::vector<TMemoryRecordEh*>& all = Records();
+    const auto it = std::find(all.begin(), all.end(), Rec);
+    return it == all.end() ? -1 : int(it - all.begin());
 }
 
 Variant TRecordsListEh::GetValue(int RecNo, int ValNo) const
@@ -283,8 +344,8 @@ void TRecordsListEh::PersistDeleteRecord(int Index)
     Notify(r, Index, rlnRecDeletingEh);
     if (!FCachedUpdates)
         ApplyImmediate(r, ukDelete);
-    FRecList.erase(FRecList.begin() + Index);
-    Renumber(Index);
+    FRecSeq.Erase(Index);
+    Shifted();
     r->FIndex = -1;
     Notify(r, Index, rlnRecDeletedEh);
     DropFromDelta(r);
@@ -296,8 +357,8 @@ void TRecordsListEh::PersistRemoveRecord(int Index)
     TMemoryRecordEh* r = GetRec(Index);
     Notify(r, Index, rlnRecDeletingEh);
     FDeletedList.push_back(r);
-    FRecList.erase(FRecList.begin() + Index);
-    Renumber(Index);
+    FRecSeq.Erase(Index);
+    Shifted();
     r->FIndex = -1;
     Notify(r, Index, rlnRecDeletedEh);
 }
@@ -322,29 +383,31 @@ void TRecordsListEh::DeleteRecords(const TRecordsRangesEh& RecordsRanges)
     if (FCachedUpdates)
         throw Exception(QStringLiteral("Delete a range of record in CachedUpdates mode is not supported"));
     const std::vector<char> marks = MarkRanges(RecordsRanges, Count());
+    const std::vector<TMemoryRecordEh*> all = Records();
     for (size_t i = 0; i < marks.size(); ++i)
         if (marks[i])
-            ApplyImmediate(FRecList[i], ukDelete);
+            ApplyImmediate(all[i], ukDelete);
     PersistDeleteRecords(RecordsRanges);
 }
 
 void TRecordsListEh::PersistDeleteRecords(const TRecordsRangesEh& RecordsRanges)
 {
     const std::vector<char> marks = MarkRanges(RecordsRanges, Count());
+    const std::vector<TMemoryRecordEh*> all = Records();
     std::vector<TMemoryRecordEh*> keep;
-    keep.reserve(FRecList.size());
-    for (size_t i = 0; i < FRecList.size(); ++i) {
-        TMemoryRecordEh* r = FRecList[i];
+    keep.reserve(all.size());
+    for (size_t i = 0; i < all.size(); ++i) {
+        TMemoryRecordEh* r = all[i];
         if (marks[i]) {
             r->FIndex = -1;
+            r->FBlock = nullptr;
             DropFromDelta(r);
             delete r;
         } else {
             keep.push_back(r);
         }
     }
-    FRecList.swap(keep);
-    Renumber(0);
+    AssignOrder(keep);
     Notify(nullptr, -1, rlnListChangedEh);
 }
 
@@ -354,9 +417,9 @@ void TRecordsListEh::Move(int CurIndex, int NewIndex)
         return;
     TMemoryRecordEh* r = GetRec(CurIndex);
     GetRec(NewIndex);
-    FRecList.erase(FRecList.begin() + CurIndex);
-    FRecList.insert(FRecList.begin() + NewIndex, r);
-    Renumber(std::min(CurIndex, NewIndex));
+    FRecSeq.Erase(CurIndex);
+    FRecSeq.Insert(NewIndex, r);
+    Shifted();
     if (FUpdateCount > 0)
         return;
     FIndexes->RecordMoved(r, CurIndex, NewIndex);
@@ -365,23 +428,26 @@ void TRecordsListEh::Move(int CurIndex, int NewIndex)
 
 void TRecordsListEh::SortData(const TCompareRecords& Compare, TObject* ParamSort)
 {
-    if (FRecList.empty())
+    if (FRecSeq.Empty())
         return;
     // Sort a snapshot: the comparison breaks ties by the records' positions, which stay as
     // they were until the sorted order is written back.
-    std::vector<TMemoryRecordEh*> snapshot(FRecList);
+    RenumberAll();
+    std::vector<TMemoryRecordEh*> snapshot(Records());
     std::stable_sort(snapshot.begin(), snapshot.end(), [&](TMemoryRecordEh* a, TMemoryRecordEh* b) {
         return Compare(a, b, ParamSort) < 0;
     });
-    FRecList.swap(snapshot);
-    Renumber(0);
+    AssignOrder(snapshot);
     Notify(nullptr, -1, rlnListChangedEh);
 }
 
 void TRecordsListEh::CancelUpdates()
 {
-    for (int i = Count() - 1; i >= 0; --i) {
-        TMemoryRecordEh* r = FRecList[size_t(i)];
+    const std::vector<TMemoryRecordEh*> all = Records();
+    std::vector<TMemoryRecordEh*> keep;
+    keep.reserve(all.size());
+    for (int i = int(all.size()) - 1; i >= 0; --i) {
+        TMemoryRecordEh* r = all[size_t(i)];
         switch (r->FUpdateStatus) {
         case usModified:
             if (r->HasOldData())
@@ -392,10 +458,10 @@ void TRecordsListEh::CancelUpdates()
             break;
         case usInserted:
             DropFromDelta(r);
-            FRecList.erase(FRecList.begin() + i);
             r->FIndex = -1;
+            r->FBlock = nullptr;
             delete r;
-            break;
+            continue;
         case usDeleted:
             r->FUpdateStatus = usUnmodified;
             r->FUpdateIndex = -1;
@@ -403,14 +469,15 @@ void TRecordsListEh::CancelUpdates()
         default:
             break;
         }
-        if (i < Count() && FRecList[size_t(i)] == r)
-            r->SetUpdateError(nullptr);
+        r->SetUpdateError(nullptr);
+        keep.push_back(r);
     }
+    std::reverse(keep.begin(), keep.end());
+    AssignOrder(keep);
     for (TMemoryRecordEh* r : FDeltaList)
         if (r)
             r->FUpdateIndex = -1;
     FDeltaList.clear();
-    Renumber(0);
     Notify(nullptr, -1, rlnListChangedEh);
 }
 
@@ -471,8 +538,9 @@ void TRecordsListEh::Clear()
     FDeltaList.clear();
     for (int i = 0; i < FIndexes->Count(); ++i)
         FIndexes->Items(i)->ClearIndex();
-    std::vector<TMemoryRecordEh*> recs;
-    recs.swap(FRecList);
+    std::vector<TMemoryRecordEh*> recs = Records();
+    FRecSeq.Clear();
+    Shifted();
     for (TMemoryRecordEh* r : recs)
         delete r;
     ResetTextIntern();
@@ -547,10 +615,14 @@ void TMemTableDataEh::AddNotificator(TRecordsListNotificatorEh* RecordsListNotif
 {
     if (std::find(FNotificators.begin(), FNotificators.end(), RecordsListNotificator) == FNotificators.end())
         FNotificators.push_back(RecordsListNotificator);
+    if (!FTagView)
+        FTagView = dynamic_cast<TRecordsViewEh*>(RecordsListNotificator);
 }
 
 void TMemTableDataEh::RemoveNotificator(TRecordsListNotificatorEh* RecordsListNotificator)
 {
+    if (RecordsListNotificator == FTagView)
+        FTagView = nullptr;
     const auto it = std::find(FNotificators.begin(), FNotificators.end(), RecordsListNotificator);
     if (it != FNotificators.end())
         FNotificators.erase(it);

@@ -179,7 +179,7 @@ void TMemoryRecordEh::Post()
         return;
     case resEditEh: {
         TRecordsListEh* list = FRecordsList;
-        list->Notify(this, FIndex, rlnRecChangingEh);
+        list->Notify(this, Index(), rlnRecChangingEh);
         if (list->CachedUpdates()) {
             if (FUpdateStatus == usUnmodified)
                 FUpdateStatus = usModified;
@@ -192,12 +192,12 @@ void TMemoryRecordEh::Post()
         }
         DropEditCopy();
         FEditState = resBrowseEh;
-        list->Notify(this, FIndex, rlnRecChangedEh);
+        list->Notify(this, Index(), rlnRecChangedEh);
         return;
     }
     case resEditForRefresh:
         FEditState = resBrowseEh;
-        FRecordsList->Notify(this, FIndex, rlnRecChangedEh);
+        FRecordsList->Notify(this, Index(), rlnRecChangedEh);
         return;
     }
 }
@@ -227,8 +227,8 @@ void TMemoryRecordEh::MergeChanges()
 {
     if (FUpdateStatus == usUnmodified && FUpdateIndex < 0)
         return;
-    if (FUpdateStatus == usDeleted && FIndex >= 0)
-        FRecordsList->PersistRemoveRecord(FIndex);
+    if (FUpdateStatus == usDeleted && Attached())
+        FRecordsList->PersistRemoveRecord(Index());
     ClearOldData();
     FUpdateStatus = usUnmodified;
     if (FUpdateIndex >= 0) {
@@ -241,17 +241,17 @@ void TMemoryRecordEh::MergeChanges()
 void TMemoryRecordEh::RevertRecord()
 {
     if (FUpdateStatus == usModified) {
-        FRecordsList->Notify(this, FIndex, rlnRecChangingEh);
+        FRecordsList->Notify(this, Index(), rlnRecChangingEh);
         if (HasOldData()) {
             FData.swap(FExtra->OldData);
             ClearOldData();
         }
         FUpdateStatus = usUnmodified;
-        FRecordsList->Notify(this, FIndex, rlnRecChangedEh);
+        FRecordsList->Notify(this, Index(), rlnRecChangedEh);
     } else if (FUpdateStatus == usDeleted) {
-        FRecordsList->Notify(this, FIndex, rlnRecChangingEh);
+        FRecordsList->Notify(this, Index(), rlnRecChangingEh);
         FUpdateStatus = usUnmodified;
-        FRecordsList->Notify(this, FIndex, rlnRecChangedEh);
+        FRecordsList->Notify(this, Index(), rlnRecChangedEh);
     }
     SetUpdateError(nullptr);
 }

@@ -160,8 +160,7 @@ void TMemoryRecordEh::ReadData(TReader* Reader)
 void TRecordsListEh::WriteDataProp(TWriter* Writer)
 {
     Writer->WriteListBegin();
-    for (TMemoryRecordEh* r : FRecList)
-        r->WriteData(Writer);
+    ForEachRecord([Writer](TMemoryRecordEh* r) { r->WriteData(Writer); });
     Writer->WriteListEnd();
 }
 

@@ -2,8 +2,20 @@
 // records list change by change; a list-changed notice is the only thing that rebuilds it.
 #include "MemTableDataEh.h"
 
+#include <atomic>
+
+namespace {
+uint32_t NextItemsGeneration()
+{
+    static std::atomic<uint32_t> next{1};
+    uint32_t g = next.fetch_add(1);
+    return g ? g : next.fetch_add(1);
+}
+}
+
 TRecordsViewEh::TRecordsViewEh(TDataSet* ADataSet) : TRecordsListNotificatorEh(nullptr), FDataSet(ADataSet)
 {
+    FItemsGeneration = NextItemsGeneration();
     FOrderByList = std::make_unique<TRecordsViewOrderByList>(this);
     FMemoryTreeList = std::make_unique<TMemoryTreeListEh>(this);
     FAggregates = std::make_unique<TMTAggregatesEh>(this);
@@ -33,12 +45,12 @@ TRecordsListEh* TRecordsViewEh::RecordsList() const
 
 int TRecordsViewEh::ViewItemsCount()
 {
-    return FViewAsTreeList ? FMemoryTreeList->VisibleExpandedCount() : int(FMemoryViewList.size());
+    return FViewAsTreeList ? FMemoryTreeList->VisibleExpandedCount() : FMemoryViewList.Size();
 }
 
 int TRecordsViewEh::AccountableItemsCount()
 {
-    return FViewAsTreeList ? FMemoryTreeList->AccountableCount() : int(FMemoryViewList.size());
+    return FViewAsTreeList ? FMemoryTreeList->AccountableCount() : FMemoryViewList.Size();
 }
 
 TMemRecViewEh* TRecordsViewEh::GetRecordView(int Index)
@@ -49,9 +61,9 @@ TMemRecViewEh* TRecordsViewEh::GetRecordView(int Index)
             throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
         return n;
     }
-    if (Index < 0 || size_t(Index) >= FMemoryViewList.size())
+    if (Index < 0 || Index >= FMemoryViewList.Size())
         throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
-    return FMemoryViewList[size_t(Index)];
+    return static_cast<TMemRecViewEh*>(FMemoryViewList.At(Index));
 }
 
 TMemoryRecordEh* TRecordsViewEh::GetViewRecord(int Index)
@@ -70,36 +82,72 @@ TMemoryRecordEh* TRecordsViewEh::GetAccountableRecord(int Index)
     return GetRecordView(Index)->Rec();
 }
 
+bool TRecordsViewEh::UsesRecTags() const
+{
+    return FMemTableData && FMemTableData->TagView() == this;
+}
+
+void TRecordsViewEh::TagRec(TMemRecViewEh* Item)
+{
+    if (UsesRecTags()) {
+        Item->Rec()->FViewItem = Item;
+        Item->Rec()->FViewGeneration = FItemsGeneration;
+    }
+}
+
+void TRecordsViewEh::SetItemBlock(void* Item, TSeqBlockEh* Block)
+{
+    static_cast<TMemRecViewEh*>(Item)->FViewBlock = Block;
+}
+
 int TRecordsViewEh::FindViewItem(TMemoryRecordEh* Rec) const
 {
-    const size_t n = FViewRecs.size();
-    if (n == 0)
+    if (FMemoryViewList.Empty())
         return -1;
-    if (FViewRecs[n - 1] == Rec)
-        return int(n - 1);
-    const auto it = std::find(FViewRecs.begin(), FViewRecs.end() - 1, Rec);
-    return it == FViewRecs.end() - 1 ? -1 : int(it - FViewRecs.begin());
+    if (UsesRecTags()) {
+        if (Rec->FViewGeneration != FItemsGeneration || !Rec->FViewItem)
+            return -1;
+        return FMemoryViewList.PositionOf(Rec->FViewItem, Rec->FViewItem->FViewBlock);
+    }
+    if (static_cast<TMemRecViewEh*>(FMemoryViewList.Back())->Rec() == Rec)
+        return FMemoryViewList.Size() - 1;
+    int i = 0, found = -1;
+    FMemoryViewList.ForEach([&](void* item) {
+        if (found < 0 && static_cast<TMemRecViewEh*>(item)->Rec() == Rec)
+            found = i;
+        ++i;
+    });
+    return found;
 }
 
 void TRecordsViewEh::ViewInsert(int Pos, TMemRecViewEh* Item)
 {
-    FMemoryViewList.insert(FMemoryViewList.begin() + Pos, Item);
-    FViewRecs.insert(FViewRecs.begin() + Pos, Item->Rec());
+    FMemoryViewList.Insert(Pos, Item);
+    TagRec(Item);
 }
 
 TMemRecViewEh* TRecordsViewEh::ViewErase(int Pos)
 {
-    TMemRecViewEh* item = FMemoryViewList[size_t(Pos)];
-    FMemoryViewList.erase(FMemoryViewList.begin() + Pos);
-    FViewRecs.erase(FViewRecs.begin() + Pos);
+    auto* item = static_cast<TMemRecViewEh*>(FMemoryViewList.Erase(Pos));
+    // the record is alive here: it is being changed or deleted
+    if (UsesRecTags() && item->Rec()->FViewItem == item)
+        item->Rec()->FViewItem = nullptr;
     return item;
 }
 
-void TRecordsViewEh::SyncViewRecs()
+void TRecordsViewEh::AssignView(const std::vector<TMemRecViewEh*>& Items)
 {
-    FViewRecs.resize(FMemoryViewList.size());
-    for (size_t i = 0; i < FMemoryViewList.size(); ++i)
-        FViewRecs[i] = FMemoryViewList[i]->Rec();
+    FMemoryViewList.Assign(reinterpret_cast<const std::vector<void*>&>(Items));
+    for (TMemRecViewEh* item : Items)
+        TagRec(item);
+}
+
+std::vector<TMemRecViewEh*> TRecordsViewEh::MemoryViewList() const
+{
+    std::vector<TMemRecViewEh*> items;
+    items.reserve(size_t(FMemoryViewList.Size()));
+    FMemoryViewList.ForEach([&](void* item) { items.push_back(static_cast<TMemRecViewEh*>(item)); });
+    return items;
 }
 
 int TRecordsViewEh::IndexOf(TMemoryRecordEh* Rec)
@@ -168,9 +216,9 @@ void TRecordsViewEh::InsertRecord(int Index, TMemoryRecordEh* Rec)
             list->InsertRecord(GetViewRecord(std::min(Index, ViewItemsCount()) - 1)->Index() + 1, Rec);
         return;
     }
-    if (FMemoryViewList.empty())
+    if (FMemoryViewList.Empty())
         list->InsertRecord(0, Rec);
-    else if (Index >= int(FMemoryViewList.size()))
+    else if (Index >= FMemoryViewList.Size())
         list->InsertRecord(list->Count(), Rec);
     else
         list->InsertRecord(GetViewRecord(std::max(Index, 0))->Index(), Rec);
@@ -217,9 +265,10 @@ bool TRecordsViewEh::RecordPassesFilter(TMemoryRecordEh* Rec)
 
 void TRecordsViewEh::FreeViewItems()
 {
-    std::vector<TMemRecViewEh*> items;
-    items.swap(FMemoryViewList);
-    FViewRecs.clear();
+    // Records may already be gone (a cleared list): forget every remembered item at once.
+    FItemsGeneration = NextItemsGeneration();
+    std::vector<TMemRecViewEh*> items = MemoryViewList();
+    FMemoryViewList.Clear();
     for (TMemRecViewEh* i : items)
         delete i;
 }
@@ -258,11 +307,18 @@ void TRecordsViewEh::RefreshFilteredRecsList()
             candidates = OnGetPrefilteredList();
         if (!candidates)
             candidates = &FMemTableData->RecordsList()->Records();
-        FMemoryViewList.reserve(candidates->size());
-        for (TMemoryRecordEh* r : *candidates)
-            if (RecordPassesFilter(r))
-                FMemoryViewList.push_back(NewViewItem(r));
-        SyncViewRecs();
+        std::vector<TMemRecViewEh*> items;
+        items.reserve(candidates->size());
+        try {
+            for (TMemoryRecordEh* r : *candidates)
+                if (RecordPassesFilter(r))
+                    items.push_back(NewViewItem(r));
+        } catch (...) {
+            for (TMemRecViewEh* i : items)
+                delete i;
+            throw;
+        }
+        AssignView(items);
     }
     if (FViewAsTreeList) {
         FMemoryTreeList->UpdateNodesState(nullptr);
@@ -279,7 +335,7 @@ void TRecordsViewEh::RefreshFilteredRecsList()
 TRecordsViewEh::TViewSnapshot TRecordsViewEh::TakeSnapshot()
 {
     TViewSnapshot s;
-    s.Flat = FViewRecs;
+    FMemoryViewList.ForEach([&](void* item) { s.Flat.push_back(static_cast<TMemRecViewEh*>(item)->Rec()); });
     if (FViewAsTreeList) {
         std::vector<TBaseTreeNodeEh*> stack(FMemoryTreeList->Root()->Items().begin(), FMemoryTreeList->Root()->Items().end());
         while (!stack.empty()) {
@@ -295,10 +351,11 @@ TRecordsViewEh::TViewSnapshot TRecordsViewEh::TakeSnapshot()
 void TRecordsViewEh::RestoreSnapshot(const TViewSnapshot& Snapshot)
 {
     FreeViewItems();
-    FMemoryViewList.reserve(Snapshot.Flat.size());
+    std::vector<TMemRecViewEh*> items;
+    items.reserve(Snapshot.Flat.size());
     for (TMemoryRecordEh* r : Snapshot.Flat)
-        FMemoryViewList.push_back(NewViewItem(r));
-    SyncViewRecs();
+        items.push_back(NewViewItem(r));
+    AssignView(items);
     if (FViewAsTreeList) {
         for (const auto& [node, visible] : Snapshot.TreeVisible)
             node->SetVisible(visible);
@@ -356,39 +413,28 @@ void TRecordsViewEh::SortView()
 void TRecordsViewEh::SortData(const TCompareRecords& Compare, TObject* ParamSort)
 {
     // A stable sort over a snapshot of the items; the comparison is only ever asked "less".
-    if (FMemoryViewList.size() > 1) {
-        std::vector<TMemRecViewEh*> snapshot(FMemoryViewList);
+    if (FMemoryViewList.Size() > 1) {
+        std::vector<TMemRecViewEh*> snapshot = MemoryViewList();
         std::stable_sort(snapshot.begin(), snapshot.end(), [&](TMemRecViewEh* a, TMemRecViewEh* b) {
             return Compare(a->Rec(), b->Rec(), ParamSort) < 0;
         });
-        FMemoryViewList.swap(snapshot);
-        SyncViewRecs();
+        AssignView(snapshot);
     }
     ViewDataEvent(nullptr, -1, rlnListChangedEh);
 }
 
 int TRecordsViewEh::FindInsertPosition(TMemoryRecordEh* Rec, int Hint)
 {
-    const int n = int(FViewRecs.size());
-    if (n == 0 || CompareViewRecords(FViewRecs[0], Rec) > 0)
+    const int n = FMemoryViewList.Size();
+    auto recAt = [this](int i) { return static_cast<TMemRecViewEh*>(FMemoryViewList.At(i))->Rec(); };
+    if (n == 0)
         return 0;
-    if (CompareViewRecords(FViewRecs[size_t(n - 1)], Rec) < 0)
-        return n;
-    if (Hint > 0 && Hint < n && CompareViewRecords(Rec, FViewRecs[size_t(Hint - 1)]) >= 0
-        && CompareViewRecords(Rec, FViewRecs[size_t(Hint)]) <= 0)
+    // a changed record whose key did not move keeps its place without a search
+    if (Hint >= 0 && Hint <= n && (Hint == 0 || CompareViewRecords(Rec, recAt(Hint - 1)) >= 0)
+        && (Hint == n || CompareViewRecords(Rec, recAt(Hint)) <= 0))
         return Hint;
-    int lo = 1, hi = n - 1;   // item 0 is not greater, item n-1 is not less
-    while (lo < hi) {
-        const int mid = lo + (hi - lo) / 2;
-        const int c = CompareViewRecords(FViewRecs[size_t(mid)], Rec);
-        if (c == 0)
-            return mid;
-        if (c < 0)
-            lo = mid + 1;
-        else
-            hi = mid;
-    }
-    return lo;
+    return FMemoryViewList.PartitionPoint(
+        [&](void* item) { return CompareViewRecords(static_cast<TMemRecViewEh*>(item)->Rec(), Rec) < 0; });
 }
 
 void TRecordsViewEh::SetStatusFilter(TUpdateStatusSet Value)
@@ -782,9 +828,13 @@ struct KeyColumn {
 
 void TRecordsViewEh::SortByKeySnapshot(TOrderByList* OrderBy)
 {
-    const size_t n = FMemoryViewList.size();
+    const std::vector<TMemRecViewEh*> items = MemoryViewList();
+    const size_t n = items.size();
     if (n < 2)
         return;
+    std::vector<TMemoryRecordEh*> recs(n);
+    for (size_t i = 0; i < n; ++i)
+        recs[i] = items[i]->Rec();
     // Same order as CompareRecordsByOrderEh, on keys copied once into contiguous columns, so
     // the sort touches no record; ties fall back to the list positions, which stay put here.
     std::vector<KeyColumn> cols(size_t(OrderBy ? OrderBy->Count() : 0));
@@ -792,11 +842,11 @@ void TRecordsViewEh::SortByKeySnapshot(TOrderByList* OrderBy)
         const TOrderByItemEh* item = OrderBy->GetItem(int(c));
         cols[c].desc = item->Desc;
         cols[c].caseIns = item->CaseIns;
-        cols[c].Fill(FViewRecs, item->MTFieldIndex);
+        cols[c].Fill(recs, item->MTFieldIndex);
     }
     std::vector<int> listIndex(n);
     for (size_t i = 0; i < n; ++i)
-        listIndex[i] = FViewRecs[i]->Index();
+        listIndex[i] = recs[i]->Index();
     std::vector<int> perm(n);
     for (size_t i = 0; i < n; ++i)
         perm[i] = int(i);
@@ -826,9 +876,8 @@ void TRecordsViewEh::SortByKeySnapshot(TOrderByList* OrderBy)
     });
     std::vector<TMemRecViewEh*> sorted(n);
     for (size_t i = 0; i < n; ++i)
-        sorted[i] = FMemoryViewList[size_t(perm[i])];
-    FMemoryViewList.swap(sorted);
-    SyncViewRecs();
+        sorted[i] = items[size_t(perm[i])];
+    AssignView(sorted);
 }
 
 int TRecordsViewOrderByList::GetFieldIndex(const QString& FieldName)

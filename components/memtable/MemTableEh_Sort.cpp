@@ -298,8 +298,10 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
                 }
                 return x < y;   // ties keep the previous order
             });
+            std::vector<TMemoryRecordEh*> sorted(static_cast<size_t>(count));
             for (int i = 0; i < count; ++i)
-                list->SetRec(i, recs[size_t(pos[size_t(i)])]);
+                sorted[size_t(i)] = recs[size_t(pos[size_t(i)])];
+            list->AssignOrder(sorted);
             list->Notify(nullptr, -1, rlnListChangedEh);
         } else if (FRecordsView->ViewAsTreeList())
             FRecordsView->MemoryTreeList()->SortData(

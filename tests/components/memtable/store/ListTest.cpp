@@ -228,3 +228,58 @@ TEST_F(ListTest, RepeatedTextsAreKeptOnce)
         Add(i, Variant::FromString(QString::number(i)));
     EXPECT_EQ(VarToStr(list()->GetRec(1102)->ValueRef(1)), "1099");
 }
+
+namespace {
+
+// Thousands of inserts, deletes and moves at random places (the list keeps its records in
+// blocks and its positions lazily): every record's Index, the list's order and a sorted view's
+// rows stay those of a plain vector doing the same.
+TEST_F(StoreFixture, PositionsAndViewRowsFollowManyChangesInTheMiddle)
+{
+    TRecordsViewEh view(nullptr);
+    view.SetMemTableData(data.get());
+    view.SetSortOrder("Name");
+    std::vector<TMemoryRecordEh*> mirror;
+    uint32_t seed = 3;
+    auto next = [&](uint32_t n) { seed = seed * 1103515245u + 12345u; return (seed >> 8) % n; };
+    for (int step = 0; step < 6000; ++step) {
+        const uint32_t what = next(10);
+        if (what < 6 || mirror.size() < 10) {
+            TMemoryRecordEh* r = list()->NewRecord();
+            r->SetDataValue(0, dvvValueEh, step);
+            r->SetDataValue(1, dvvValueEh, QStringLiteral("n%1").arg(next(500)));
+            const int at = int(next(uint32_t(mirror.size() + 1)));
+            list()->InsertRecord(at, r);
+            mirror.insert(mirror.begin() + at, r);
+        } else if (what < 8) {
+            const int at = int(next(uint32_t(mirror.size())));
+            list()->DeleteRecord(at);
+            mirror.erase(mirror.begin() + at);
+        } else if (what < 9) {
+            const int from = int(next(uint32_t(mirror.size()))), to = int(next(uint32_t(mirror.size())));
+            list()->Move(from, to);
+            TMemoryRecordEh* r = mirror[size_t(from)];
+            mirror.erase(mirror.begin() + from);
+            mirror.insert(mirror.begin() + to, r);
+        } else {
+            TMemoryRecordEh* r = mirror[next(uint32_t(mirror.size()))];
+            r->Edit();
+            r->SetDataValue(1, dvvValueEh, QStringLiteral("n%1").arg(next(500)));
+            r->Post();
+        }
+        if (step % 500 == 0 || step == 5999) {
+            ASSERT_EQ(list()->Records(), mirror) << step;
+            for (size_t i = 0; i < mirror.size(); ++i)
+                ASSERT_EQ(mirror[i]->Index(), int(i)) << step;
+            ASSERT_EQ(view.Count(), int(mirror.size()));
+            for (int row = 0; row < view.Count(); ++row) {
+                ASSERT_EQ(view.IndexOf(view.GetRec(row)), row) << step;
+                if (row > 0) {
+                    ASSERT_LT(view.CompareViewRecords(view.GetRec(row - 1), view.GetRec(row)), 0) << step;
+                }
+            }
+        }
+    }
+}
+
+}  // namespace
