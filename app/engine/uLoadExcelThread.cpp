@@ -6,6 +6,8 @@
 
 #include "platform/sheets/Workbook.h"
 
+#include <cmath>
+
 namespace {
 
 const QString kCaptionRow = QStringLiteral("Код страны поставщика");
@@ -24,6 +26,10 @@ int FirstDataRow(const TVariantMatrix& values, int rowCount)
     }
     return 3;
 }
+
+// What the summary table's datetime column takes, inside what the runtime's dates can show:
+// 1 January 1753 (day -53688, any time of it) to 31 December 9999.
+constexpr TDateTime kFirstDay = -53688, kPastLastDay = 2958466;
 
 }  // namespace
 
@@ -104,6 +110,7 @@ void TLoadExcelProcess::LoadFile(TExcelApplication& excel, const QString& path)
     excel.Workbooks().Open(path, true);
     TExcelWorksheet& sheet = excel.Workbooks(1).Worksheets(1);
     const int rowCount = sheet.UsedRange().Rows().Count();
+    FFirstSheetRow = sheet.UsedRange().Row();
     const TVariantMatrix values = sheet.UsedRange().Value();
     SyncStatusText(QStringLiteral("Вставка записей ") + fileName + QStringLiteral(" в таблицу..."));
 
@@ -124,6 +131,24 @@ void TLoadExcelProcess::LoadFile(TExcelApplication& excel, const QString& path)
     excel.Workbooks().Close();
 }
 
+// A date cell as a date-time. A number no table date stands for (NaN, 1e308, a day before
+// 1753 or after 9999) is a row error naming the sheet row, never a made-up date.
+TDateTime TLoadExcelProcess::CellToDate(const TVariantMatrix& values, int row, int col) const
+{
+    const Variant cell = values(row, col);
+    const TDateTime d = VarToDateTime(cell);
+    // Compared to the millisecond the date is kept with; before the epoch the day is the whole
+    // part toward zero, so -53688.5 is noon of 1 January 1753. NaN fails both tests.
+    constexpr double kMSecsPerDay = 86400000;
+    const double ms = std::round(d * kMSecsPerDay);
+    if (ms > (kFirstDay - 1) * kMSecsPerDay && ms < kPastLastDay * kMSecsPerDay)
+        return d;
+    throw EConvertError(QStringLiteral("Строка %1: в столбце %2 дата вне допустимого диапазона (01.01.1753 - 31.12.9999): %3")
+                            .arg(FFirstSheetRow + row - 1)
+                            .arg(col)
+                            .arg(VarToStr(cell)));
+}
+
 bool TLoadExcelProcess::RowOfTheBranch(const QString& signer, const Variant& dopunn) const
 {
     if (signer.isEmpty() && VarIsNull(dopunn))
@@ -138,6 +163,10 @@ bool TLoadExcelProcess::RowOfTheBranch(const QString& signer, const Variant& dop
 
 void TLoadExcelProcess::ImportRow(const TVariantMatrix& values, int row)
 {
+    // a row the reader could not read faithfully is not imported half garbled
+    const QString problem = values.Cells().RowProblem(row);
+    if (!problem.isEmpty())
+        throw EConvertError(QStringLiteral("Строка %1: %2").arg(FFirstSheetRow + row - 1).arg(problem));
     const QString invoice = CellText(values, row, 15);
     if (invoice.isEmpty())
         return;
@@ -159,10 +188,10 @@ void TLoadExcelProcess::ImportRow(const TVariantMatrix& values, int row)
         namePredpr = unn + u' ' + branch + QStringLiteral(" - ") + name;
     }
     const Variant docdate =
-        CellTrimmed(values, row, 39).isEmpty() ? Variant::Null() : Variant::FromDate(VarToDateTime(values(row, 39)));
+        CellTrimmed(values, row, 39).isEmpty() ? Variant::Null() : Variant::FromDate(CellToDate(values, row, 39));
 
     // in the order of the statement's arguments, so the first bad cell is the one reported
-    const TDateTime datetrans = VarToDateTime(values(row, 20));
+    const TDateTime datetrans = CellToDate(values, row, 20);
     const Currency ndsexcel = CellToCurrency(values(row, 43));
     const Currency totalcostinv = CellToCurrency(values(row, 41));
     const Currency totalcostvatinv = CellToCurrency(values(row, 44));

@@ -28,10 +28,12 @@ protected:
 private:
     void LoadFile(class TExcelApplication& excel, const QString& path);
     void ImportRow(const class TVariantMatrix& values, int row);
+    TDateTime CellToDate(const class TVariantMatrix& values, int row, int col) const;
     bool RowOfTheBranch(const QString& signer, const Variant& dopunn) const;
     void TakeSignerSnapshot();
 
     bool FIsFilial = false;
     QString FFilial;
     QStringList FSigners;   // the branch's signers, taken once at the start
+    int FFirstSheetRow = 1;  // sheet row of the used range's first row, for row errors
 };

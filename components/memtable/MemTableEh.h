@@ -474,10 +474,6 @@ private:
     // Data fields made at open for a table whose only persistent fields are aggregates; freed at close.
     std::vector<TField*> FFieldsBesideAggregates;
     std::vector<Variant> FSortingValues;
-    // Collation keys of the text sort keys, prepared once per record for a large sort.
-    struct PreparedSort;
-    PreparedSort* FPrepared = nullptr;
-    int ComparePrepared(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2, TMTOrderByList* List);
     int FCalcCount = 0;
     int FDataCount = 0;
     // Notices reach receivers only on this thread: the one that created the table or last

@@ -5,19 +5,6 @@
 #include <climits>
 #include <typeinfo>
 
-struct TCustomMemTableEh::PreparedSort {
-    // Per order item: the data index, and for a text key with few distinct values the rank of
-    // each record's text among them (by the record's position in the records list; -1 for a
-    // value that is not a text).
-    struct Item {
-        int DataIndex = -1;
-        bool Text = false;
-        bool Desc = false;
-        std::vector<int> Ranks;
-    };
-    std::vector<Item> Items;
-};
-
 namespace {
 bool IsTextValue(const Variant& v)
 {
@@ -34,6 +21,82 @@ bool IsTextType(TFieldType t)
 {
     return t == ftString || t == ftMemo || t == ftFmtMemo || t == ftFixedChar || t == ftWideString || t == ftOraClob
            || t == ftFixedWideChar || t == ftWideMemo;
+}
+
+// The sort keys of one order item of a large sort, prepared once per record (by the record's
+// position in the records list).
+struct PreparedSort {
+    struct Item {
+        int DataIndex = -1;
+        bool Text = false;
+        bool Fold = false;   // compared without case: texts folded to lower case
+        bool Desc = false;
+        // Rank of each record's text among the distinct texts (-1: not a text); empty when
+        // the texts hardly repeat.
+        std::vector<int> Ranks;
+        // Otherwise, for a key without case: each record's folded text.
+        std::vector<QString> Folded;
+        std::vector<char> IsText;
+    };
+    std::vector<Item> Items;
+};
+
+// A folded text compared under the collation orders as the case-insensitive comparison.
+void PrepareTextKey(PreparedSort::Item& p, const std::vector<TMemoryRecordEh*>& recs)
+{
+    const int count = int(recs.size());
+    // texts that repeat (names of enterprises, statuses) are folded and compared once each
+    QHash<QString, int> idOfText, idOfKey;
+    std::vector<QString> keys;
+    std::vector<int> idOf(size_t(count), -1);
+    const int limit = std::max(1024, count / 4);
+    bool few = true;
+    for (int r = 0; r < count && few; ++r) {
+        const Variant& v = recs[size_t(r)]->ValueRef(p.DataIndex);
+        if (!IsTextValue(v))
+            continue;
+        const QString t = v.AsString();
+        auto it = idOfText.constFind(t);
+        if (it == idOfText.constEnd()) {
+            if (idOfText.size() >= limit) {
+                few = false;
+                break;
+            }
+            const QString key = p.Fold ? AnsiLowerCase(t) : t;
+            auto k = idOfKey.constFind(key);
+            if (k == idOfKey.constEnd()) {
+                k = idOfKey.insert(key, int(keys.size()));
+                keys.push_back(key);
+            }
+            it = idOfText.insert(t, k.value());
+        }
+        idOf[size_t(r)] = it.value();
+    }
+    if (few) {
+        std::vector<int> order(keys.size());
+        for (size_t k = 0; k < order.size(); ++k)
+            order[k] = int(k);
+        std::sort(order.begin(), order.end(), [&](int x, int y) { return AnsiCompareStr(keys[size_t(x)], keys[size_t(y)]) < 0; });
+        std::vector<int> rankOfId(keys.size());
+        for (size_t k = 0; k < order.size(); ++k)
+            rankOfId[size_t(order[k])] = int(k);
+        p.Ranks.assign(size_t(count), -1);
+        for (int r = 0; r < count; ++r)
+            if (idOf[size_t(r)] >= 0)
+                p.Ranks[size_t(r)] = rankOfId[size_t(idOf[size_t(r)])];
+        return;
+    }
+    if (!p.Fold)
+        return;   // compared in place under the collation
+    p.Folded.resize(size_t(count));
+    p.IsText.assign(size_t(count), 0);
+    for (int r = 0; r < count; ++r) {
+        const Variant& v = recs[size_t(r)]->ValueRef(p.DataIndex);
+        if (IsTextValue(v)) {
+            p.Folded[size_t(r)] = AnsiLowerCase(v.AsString());
+            p.IsText[size_t(r)] = 1;
+        }
+    }
 }
 }
 
@@ -208,89 +271,47 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
                 readOne(rl->Rec(r), nullptr);
         FGetOrderVarValueProc = [](Variant&, int) {};
     }
-    // Plain case-sensitive keys of a large list: text keys compare by collation keys made once.
+    // Plain keys of a large list: every text key is prepared once (texts that repeat get their
+    // rank among the distinct texts; without case each text is folded once), then the sort
+    // compares prepared keys.
     std::unique_ptr<PreparedSort> prepared;
     TRecordsListEh* list = FInternMemTableData->RecordsList();
     if (!computed && !FGetOrderVarValueProc && ml && !FRecordsView->ViewAsTreeList() && list->Count() >= 512
         && OwnRecordComparison()) {
         prepared = std::make_unique<PreparedSort>();
-        bool ok = true;
-        for (int i = 0; i < ml->Count() && ok; ++i) {
+        const std::vector<TMemoryRecordEh*>& recs = list->Records();
+        for (int i = 0; i < ml->Count(); ++i) {
             TOrderByItemEh* it = ml->GetItem(i);
             TField* f = Fields()->Fields(it->FieldIndex);
             PreparedSort::Item p;
             p.DataIndex = f->FieldNo() - 1;
             p.Desc = it->Desc;
             p.Text = IsTextType(f->DataType());
-            if (p.Text && it->CaseIns)
-                ok = false;
+            p.Fold = p.Text && it->CaseIns;
+            if (p.Text)
+                PrepareTextKey(p, recs);
             prepared->Items.push_back(std::move(p));
-        }
-        if (!ok) {
-            prepared.reset();
-        } else {
-            const int count = list->Count();
-            for (PreparedSort::Item& p : prepared->Items) {
-                if (!p.Text)
-                    continue;
-                // texts that repeat (names of enterprises, statuses) are compared once each
-                QHash<QString, int> ids;
-                std::vector<QString> distinct;
-                std::vector<int> idOf(size_t(count), -1);
-                const int limit = std::max(1024, count / 4);
-                bool few = true;
-                for (int r = 0; r < count && few; ++r) {
-                    const Variant& v = list->Rec(r)->ValueRef(p.DataIndex);
-                    if (!IsTextValue(v))
-                        continue;
-                    const QString t = v.AsString();
-                    auto it = ids.constFind(t);
-                    if (it == ids.constEnd()) {
-                        if (int(distinct.size()) >= limit) {
-                            few = false;
-                            break;
-                        }
-                        it = ids.insert(t, int(distinct.size()));
-                        distinct.push_back(t);
-                    }
-                    idOf[size_t(r)] = it.value();
-                }
-                if (!few)
-                    continue;
-                std::vector<int> order(distinct.size());
-                for (size_t k = 0; k < order.size(); ++k)
-                    order[k] = int(k);
-                std::sort(order.begin(), order.end(),
-                          [&](int x, int y) { return AnsiCompareStr(distinct[size_t(x)], distinct[size_t(y)]) < 0; });
-                std::vector<int> rankOfId(distinct.size());
-                for (size_t k = 0; k < order.size(); ++k)
-                    rankOfId[size_t(order[k])] = int(k);
-                p.Ranks.assign(size_t(count), -1);
-                for (int r = 0; r < count; ++r)
-                    if (idOf[size_t(r)] >= 0)
-                        p.Ranks[size_t(r)] = rankOfId[size_t(idOf[size_t(r)])];
-            }
-            FPrepared = prepared.get();
         }
     }
     try {
-        if (FPrepared) {
-            // Sort positions over contiguous ranks, then write the order back as the records
+        if (prepared) {
+            // Sort positions over the prepared keys, then write the order back as the records
             // list's own sort does (positions renumbered, one list-changed notice).
-            const int count = list->Count();
-            const int n = int(FPrepared->Items.size());
+            const std::vector<TMemoryRecordEh*> recs = list->Records();
+            const int count = int(recs.size());
             std::vector<int> pos(static_cast<size_t>(count));
             for (int i = 0; i < count; ++i)
                 pos[size_t(i)] = i;
-            const std::vector<TMemoryRecordEh*> recs = list->Records();
+            const std::vector<PreparedSort::Item>& items = prepared->Items;
             std::sort(pos.begin(), pos.end(), [&](int x, int y) {
-                for (int k = 0; k < n; ++k) {
-                    const PreparedSort::Item& p = FPrepared->Items[size_t(k)];
+                for (const PreparedSort::Item& p : items) {
                     int c;
                     const int rx = p.Ranks.empty() ? -1 : p.Ranks[size_t(x)];
                     const int ry = p.Ranks.empty() ? -1 : p.Ranks[size_t(y)];
                     if (rx >= 0 && ry >= 0)
                         c = rx < ry ? -1 : (rx > ry ? 1 : 0);
+                    else if (!p.Folded.empty() && p.IsText[size_t(x)] && p.IsText[size_t(y)])
+                        c = AnsiCompareStr(p.Folded[size_t(x)], p.Folded[size_t(y)]);
                     else
                         c = CompareSortValues(recs[size_t(x)]->ValueRef(p.DataIndex), recs[size_t(y)]->ValueRef(p.DataIndex), false);
                     if (c != 0)
@@ -298,6 +319,7 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
                 }
                 return x < y;   // ties keep the previous order
             });
+            prepared.reset();
             std::vector<TMemoryRecordEh*> sorted(static_cast<size_t>(count));
             for (int i = 0; i < count; ++i)
                 sorted[size_t(i)] = recs[size_t(pos[size_t(i)])];
@@ -310,14 +332,12 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
             FInternMemTableData->RecordsList()->SortData(TCompareRecords(this, &TCustomMemTableEh::CompareRecords),
                                                          OrderList);
     } catch (...) {
-        FPrepared = nullptr;
         if (computed) {
             FGetOrderVarValueProc = nullptr;
             FSortingValues.clear();
         }
         throw;
     }
-    FPrepared = nullptr;
     if (computed) {
         FGetOrderVarValueProc = nullptr;
         FSortingValues.clear();
@@ -343,8 +363,6 @@ int TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Re
     auto* ml = dynamic_cast<TMTOrderByList*>(list);
     if (!ml)
         return CompareRecordsByOrderEh(Rec1, Rec2, list);
-    if (FPrepared)
-        return ComparePrepared(Rec1, Rec2, ml);
     const int n = ml->Count();
     if (FGetOrderVarValueProc) {
         const Variant& a = FSortingValues[size_t(Rec1->Index())];
@@ -381,26 +399,6 @@ int TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Re
             continue;
         int c = CompareSortValues(Rec1->ValueRef(di), Rec2->ValueRef(di), it->CaseIns && text);
         if (it->Desc)
-            c = -c;
-        if (c != 0)
-            return c;
-    }
-    return Rec1->Index() - Rec2->Index();
-}
-
-int TCustomMemTableEh::ComparePrepared(TMemoryRecordEh* Rec1, TMemoryRecordEh* Rec2, TMTOrderByList*)
-{
-    for (const PreparedSort::Item& p : FPrepared->Items) {
-        const Variant& a = Rec1->ValueRef(p.DataIndex);
-        const Variant& b = Rec2->ValueRef(p.DataIndex);
-        int c;
-        if (!p.Ranks.empty() && p.Ranks[size_t(Rec1->Index())] >= 0 && p.Ranks[size_t(Rec2->Index())] >= 0) {
-            const int x = p.Ranks[size_t(Rec1->Index())], y = p.Ranks[size_t(Rec2->Index())];
-            c = x < y ? -1 : (x > y ? 1 : 0);
-        } else {
-            c = CompareSortValues(a, b, false);
-        }
-        if (p.Desc)
             c = -c;
         if (c != 0)
             return c;

@@ -2,7 +2,8 @@
 // settings, with two deliberate differences the workbook import needs: digit strings with
 // leading zeros ("0012", a branch number) and long digit strings (taxpayer numbers of 12 and
 // more digits, anything past 15 significant digits) stay text, and "12.05" is not taken for
-// a date without its year. Encoding: UTF-8 (with or without BOM), UTF-16 with BOM, otherwise
+// a date without its year. Encoding: UTF-8 with BOM (bytes that are no UTF-8 replaced and
+// their rows noted), UTF-16 with BOM, UTF-8 without BOM when every byte fits, otherwise
 // CP1251. Separator: ';', tab or ',' from the first lines.
 #include "NumberFormats.h"
 #include "Workbook.h"
@@ -10,35 +11,134 @@
 #include <QFile>
 #include <QStringDecoder>
 #include <functional>
+#include <vector>
 
 namespace {
 
 enum class TCsvEncoding { Utf8, Utf16LE, Utf16BE, Cp1251 };
+
+// UTF-8, chunk by chunk, a sequence split between chunks carried over. Each maximal ill-formed
+// part becomes one U+FFFD, as the Unicode standard recommends; their places in the decoded
+// text are handed out, so a U+FFFD the file itself holds is not taken for one.
+class TUtf8Decoder {
+public:
+    QString Decode(QByteArrayView bytes, std::vector<qsizetype>& bad)
+    {
+        QString out;
+        out.reserve(bytes.size());
+        for (qsizetype i = 0; i < bytes.size();) {
+            const uint8_t b = uint8_t(bytes[i]);
+            if (FNeed == 0) {
+                ++i;
+                if (b < 0x80)
+                    out += QChar(char16_t(b));
+                else if (!Start(b))
+                    Replace(out, bad);
+                continue;
+            }
+            if (b < FLow || b > FHigh) {
+                FNeed = 0;
+                Replace(out, bad);   // the byte starts afresh
+                continue;
+            }
+            ++i;
+            FCode = FCode << 6 | (b & 0x3F);
+            FLow = 0x80;
+            FHigh = 0xBF;
+            if (--FNeed == 0) {
+                const char32_t c = FCode;
+                out += QStringView(QChar::fromUcs4(c));
+            }
+        }
+        return out;
+    }
+    // The end of the file: a sequence cut short there is ill-formed too.
+    QString Finish(std::vector<qsizetype>& bad)
+    {
+        QString out;
+        if (FNeed > 0) {
+            FNeed = 0;
+            Replace(out, bad);
+        }
+        return out;
+    }
+    bool HasError() const { return FErrors > 0; }
+
+private:
+    bool Start(uint8_t b)
+    {
+        FLow = 0x80;
+        FHigh = 0xBF;
+        if (b >= 0xC2 && b <= 0xDF) {
+            FNeed = 1;
+            FCode = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            FNeed = 2;
+            FCode = b & 0x0F;
+            if (b == 0xE0)
+                FLow = 0xA0;   // no overlong forms
+            else if (b == 0xED)
+                FHigh = 0x9F;   // no surrogates
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            FNeed = 3;
+            FCode = b & 0x07;
+            if (b == 0xF0)
+                FLow = 0x90;
+            else if (b == 0xF4)
+                FHigh = 0x8F;   // nothing past U+10FFFF
+        } else {
+            return false;
+        }
+        return true;
+    }
+    void Replace(QString& out, std::vector<qsizetype>& bad)
+    {
+        bad.push_back(out.size());
+        out += QChar(QChar::ReplacementCharacter);
+        ++FErrors;
+    }
+
+    uint32_t FCode = 0;
+    int FNeed = 0;
+    uint8_t FLow = 0x80, FHigh = 0xBF;
+    int64_t FErrors = 0;
+};
 
 // Decodes a file chunk by chunk; a byte sequence split between chunks is carried over.
 class TCsvDecoder {
 public:
     TCsvEncoding Encoding;
     explicit TCsvDecoder(TCsvEncoding e)
-        : Encoding(e),
-          FDecoder(e == TCsvEncoding::Utf16LE   ? QStringDecoder::Utf16LE
-                   : e == TCsvEncoding::Utf16BE ? QStringDecoder::Utf16BE
-                                                : QStringDecoder::Utf8)
+        : Encoding(e), FUtf16(e == TCsvEncoding::Utf16BE ? QStringDecoder::Utf16BE : QStringDecoder::Utf16LE)
     {
     }
-    QString Decode(QByteArrayView bytes)
+    // Bad: where bytes that are no UTF-8 were replaced in the text returned.
+    QString Decode(QByteArrayView bytes, std::vector<qsizetype>& bad)
     {
-        if (Encoding == TCsvEncoding::Cp1251)
+        bad.clear();
+        switch (Encoding) {
+        case TCsvEncoding::Cp1251:
             return CP1251ToUnicode(bytes.toByteArray());
-        return FDecoder.decode(bytes);
+        case TCsvEncoding::Utf8:
+            return FUtf8.Decode(bytes, bad);
+        default:
+            return FUtf16.decode(bytes);
+        }
     }
-    bool HasError() const { return Encoding == TCsvEncoding::Utf8 && FDecoder.hasError(); }
+    QString Finish(std::vector<qsizetype>& bad)
+    {
+        bad.clear();
+        return Encoding == TCsvEncoding::Utf8 ? FUtf8.Finish(bad) : QString();
+    }
+    bool HasError() const { return Encoding == TCsvEncoding::Utf8 && FUtf8.HasError(); }
 
 private:
-    QStringDecoder FDecoder;
+    TUtf8Decoder FUtf8;
+    QStringDecoder FUtf16;
 };
 
-// Thrown when a file taken for UTF-8 turns out not to be: it is read again as CP1251.
+// Thrown when a file taken for UTF-8 without saying so turns out not to be: it is read
+// again as CP1251.
 struct NotUtf8 {};
 
 // The separator from the first line; since Russian numbers carry decimal commas (and a
@@ -275,9 +375,22 @@ class TCsvParser {
 public:
     TCsvParser(TSheetCellsBuilder& cells, QChar sep) : FCells(cells), FSep(sep) {}
 
-    void Feed(QStringView text)
+    // Bad: places in text of bytes that were no UTF-8; the row they fall in is noted with
+    // the file's line.
+    void Feed(QStringView text, const std::vector<qsizetype>& bad = {})
     {
-        for (const QChar c : text) {
+        auto nextBad = bad.begin();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const QChar c = text[i];
+            if (nextBad != bad.end() && *nextBad == i) {
+                ++nextBad;
+                FCells.AddRowProblem(FRow, QStringLiteral("в строке %1 файла байты не в кодировке UTF-8, заменены знаком %2")
+                                               .arg(FLine)
+                                               .arg(QChar(QChar::ReplacementCharacter)));
+            }
+            if (c == u'\n' ? !FLineCr : c == u'\r')
+                ++FLine;
+            FLineCr = c == u'\r';
             if (FCrPending) {
                 FCrPending = false;
                 if (c == u'\n')
@@ -345,6 +458,8 @@ private:
     const QChar FSep;
     QString FField;
     int FRow = 1, FCol = 1;
+    int FLine = 1;         // the file's line, counting breaks inside quotes too
+    bool FLineCr = false;
     bool FInQuotes = false, FQuotePending = false, FCrInQuotes = false, FCrPending = false;
     bool FWasQuoted = false, FLineHasData = false;
 };
@@ -375,23 +490,29 @@ TSheetCells ReadCsvChunks(const std::function<QByteArray()>& next, const std::fu
         enc = TCsvEncoding::Utf16BE;
         skip = 2;
     }
+    // With a byte order mark the file is UTF-8 whatever it holds: bytes that are not are
+    // replaced and their rows noted, never read again as another code page.
+    const bool saysUtf8 = enc == TCsvEncoding::Utf8 && skip == 3;
     for (;;) {
         try {
             TCsvDecoder decoder(enc);
             TSheetCellsBuilder cells;
-            QString text = decoder.Decode(QByteArrayView(first).sliced(skip));
-            if (decoder.HasError())
-                throw NotUtf8{};
+            std::vector<qsizetype> bad;
+            QString text = decoder.Decode(QByteArrayView(first).sliced(skip), bad);
             TCsvParser parser(cells, DetectSeparator(text));
             for (;;) {
-                parser.Feed(text);
+                if (decoder.HasError() && !saysUtf8)
+                    throw NotUtf8{};
+                parser.Feed(text, bad);
                 const QByteArray chunk = next();
                 if (chunk.isEmpty())
                     break;
-                text = decoder.Decode(chunk);
-                if (decoder.HasError())
-                    throw NotUtf8{};
+                text = decoder.Decode(chunk, bad);
             }
+            text = decoder.Finish(bad);
+            if (decoder.HasError() && !saysUtf8)
+                throw NotUtf8{};
+            parser.Feed(text, bad);
             parser.Finish();
             return cells.Finish();
         } catch (const NotUtf8&) {
@@ -420,9 +541,8 @@ TSheetCells ReadCsvText(const QByteArray& bytes, int chunkSize)
 
 TSheetCells ReadCsvFirstSheet(const QString& path)
 {
+    CheckWorkbookFile(path);
     QFile f(path);
-    if (!f.exists())
-        throw EExcelError(QStringLiteral("Файл %1 не найден").arg(path));
     if (!f.open(QIODevice::ReadOnly))
         throw EExcelError(QStringLiteral("Файл %1 не удаётся открыть: %2").arg(path, f.errorString()));
     try {

@@ -64,6 +64,22 @@ QString TSheetCells::Text(int row, int col) const
     return QString(reinterpret_cast<const QChar*>(FChars.data() + c->Str.Offset), qsizetype(c->Str.Length));
 }
 
+QString TSheetCells::RowProblem(int row) const
+{
+    const int sheetRow = row + FFirstRow - 1;
+    const auto it = std::lower_bound(FRowProblems.begin(), FRowProblems.end(), sheetRow,
+                                     [](const auto& p, int r) { return p.first < r; });
+    return it != FRowProblems.end() && it->first == sheetRow ? it->second : QString();
+}
+
+void TSheetCellsBuilder::AddRowProblem(int row, const QString& text)
+{
+    auto& problems = FOut.FRowProblems;
+    const auto it = std::lower_bound(problems.begin(), problems.end(), row, [](const auto& p, int r) { return p.first < r; });
+    if (it == problems.end() || it->first != row)
+        problems.insert(it, {row, text});
+}
+
 TStringRef TSheetCellsBuilder::AddString(QStringView s)
 {
     auto& chars = FOut.FChars;
@@ -105,12 +121,40 @@ void TSheetCellsBuilder::Append(TSheetCellsBuilder&& part)
     }
     FSorted = FSorted && part.FSorted;
     part.FOut.FCells = {};
+    FBlanks.Add(part.FBlanks);
+    for (const auto& [row, text] : part.FOut.FRowProblems)
+        AddRowProblem(row, text);
+}
+
+namespace {
+
+void CheckOnSheet(int row, int col)
+{
+    if (row < 1 || row > TSheetCellsBuilder::MaxRows || col < 1 || col > TSheetCellsBuilder::MaxCols)
+        throw Exception(QStringLiteral("Ячейка вне листа: строка %1, столбец %2").arg(row).arg(col));
+}
+
+} // namespace
+
+void TSheetCellsBuilder::TBox::Add(uint32_t row, uint32_t col)
+{
+    MinRow = std::min(MinRow, row);
+    MaxRow = std::max(MaxRow, row);
+    MinCol = std::min(MinCol, col);
+    MaxCol = std::max(MaxCol, col);
+}
+
+void TSheetCellsBuilder::TBox::Add(const TBox& b)
+{
+    if (b.MinRow > b.MaxRow)
+        return;
+    Add(b.MinRow, b.MinCol);
+    Add(b.MaxRow, b.MaxCol);
 }
 
 void TSheetCellsBuilder::Add(int row, int col, TCellKind kind, double num, TStringRef str)
 {
-    if (row < 1 || row > MaxRows || col < 1 || col > MaxCols)
-        throw Exception(QStringLiteral("Ячейка вне листа: строка %1, столбец %2").arg(row).arg(col));
+    CheckOnSheet(row, col);
     TSheetCells::Cell c;
     c.Row = uint32_t(row);
     c.Col = uint16_t(col);
@@ -129,7 +173,12 @@ void TSheetCellsBuilder::Add(int row, int col, TCellKind kind, double num, TStri
     cells.push_back(c);
 }
 
-void TSheetCellsBuilder::SetBlank(int row, int col) { Add(row, col, TCellKind::Empty, 0, {}); }
+void TSheetCellsBuilder::SetBlank(int row, int col)
+{
+    CheckOnSheet(row, col);
+    FBlanks.Add(uint32_t(row), uint32_t(col));
+}
+
 void TSheetCellsBuilder::SetNumber(int row, int col, double v) { Add(row, col, TCellKind::Number, v, {}); }
 void TSheetCellsBuilder::SetDate(int row, int col, TDateTime v) { Add(row, col, TCellKind::Date, v, {}); }
 void TSheetCellsBuilder::SetBoolean(int row, int col, bool v) { Add(row, col, TCellKind::Boolean, v ? 1 : 0, {}); }
@@ -161,21 +210,20 @@ TSheetCells TSheetCellsBuilder::Finish()
     cells.shrink_to_fit();
     FOut.FChars.shrink_to_fit();
 
-    if (cells.empty()) {
+    // The used range: the bounding box of the values and the blanks together.
+    TBox box = FBlanks;
+    for (const auto& c : cells)
+        box.Add(c.Row, c.Col);
+    if (box.MinRow > box.MaxRow) {
         FOut.FFirstRow = FOut.FFirstCol = FOut.FRowCount = FOut.FColCount = 1;
         FOut.FRowStart.assign(2, 0);
         return std::move(FOut);
     }
-    uint32_t minCol = cells.front().Col, maxCol = minCol;
-    for (const auto& c : cells) {
-        minCol = std::min<uint32_t>(minCol, c.Col);
-        maxCol = std::max<uint32_t>(maxCol, c.Col);
-    }
-    const uint32_t firstRow = cells.front().Row, lastRow = cells.back().Row;
-    FOut.FFirstRow = int(firstRow);
-    FOut.FFirstCol = int(minCol);
-    FOut.FRowCount = int(lastRow - firstRow + 1);
-    FOut.FColCount = int(maxCol - minCol + 1);
+    const uint32_t firstRow = box.MinRow;
+    FOut.FFirstRow = int(box.MinRow);
+    FOut.FFirstCol = int(box.MinCol);
+    FOut.FRowCount = int(box.MaxRow - box.MinRow + 1);
+    FOut.FColCount = int(box.MaxCol - box.MinCol + 1);
     FOut.FRowStart.assign(size_t(FOut.FRowCount) + 1, 0);
     // Counting pass, then prefix sums: FRowStart[r] is the first cell of range row r + 1.
     for (const auto& c : cells)

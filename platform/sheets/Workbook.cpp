@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <sys/stat.h>
 
 Variant SheetCellToVariant(const TSheetCells& cells, int row, int col)
 {
@@ -67,11 +68,24 @@ TExcelWorkbook& TExcelWorkbooks::Item(int index)
     return *FBooks[size_t(index - 1)];
 }
 
+void CheckWorkbookFile(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        throw EExcelError(QStringLiteral("Файл %1 не найден").arg(path));
+    if (S_ISREG(st.st_mode))
+        return;
+    const QString kind = S_ISDIR(st.st_mode)                         ? QStringLiteral("папка")
+                         : S_ISFIFO(st.st_mode)                      ? QStringLiteral("канал")
+                         : S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode) ? QStringLiteral("устройство")
+                                                                     : QStringLiteral("особый файл");
+    throw EExcelError(QStringLiteral("%1 не является обычным файлом (это %2)").arg(path, kind));
+}
+
 TSheetCells ReadFirstWorksheet(const QString& path)
 {
+    CheckWorkbookFile(path);
     QFile f(path);
-    if (!QFileInfo(path).isFile())
-        throw EExcelError(QStringLiteral("Файл %1 не найден").arg(path));
     if (!f.open(QIODevice::ReadOnly))
         throw EExcelError(QStringLiteral("Файл %1 не удаётся открыть: %2").arg(path, f.errorString()));
     const QByteArray head = f.read(8);

@@ -25,6 +25,10 @@
 
 DOV_DECLARE_EXCEPTION(EExcelError, Exception);
 
+// Raises EExcelError naming the file unless path names an existing regular file (or a link
+// to one): a folder, a pipe or a device is refused before anything is opened or read.
+void CheckWorkbookFile(const QString& path);
+
 // Readers of the first worksheet; each raises EExcelError naming the file.
 TSheetCells ReadXlsxFirstSheet(const QString& path);
 TSheetCells ReadXlsFirstSheet(const QString& path);

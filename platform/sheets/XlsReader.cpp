@@ -63,8 +63,7 @@ private:
 
 TSheetCells ReadXlsFirstSheet(const QString& path)
 {
-    if (!QFile::exists(path))
-        throw EExcelError(QStringLiteral("Файл %1 не найден").arg(path));
+    CheckWorkbookFile(path);
     XlsHandle xls(path);
     unsigned int info = 0;
     if (freexl_get_info(xls.Get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED)

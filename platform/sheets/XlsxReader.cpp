@@ -1294,8 +1294,7 @@ void ReadWorksheet(const SheetContext& ctx, TSheetCellsBuilder& cells)
 
 TSheetCells ReadXlsxFirstSheet(const QString& path)
 {
-    if (!QFile::exists(path))
-        throw EExcelError(QStringLiteral("Файл %1 не найден").arg(path));
+    CheckWorkbookFile(path);
     try {
         ZipArchive zip(path);
         const WorkbookInfo info = ReadWorkbook(zip);

@@ -135,6 +135,60 @@ TEST(CsvReaderTest, Cp1251FoundOnlyFarIntoTheFile)
     }
 }
 
+// With a byte order mark the file is UTF-8: a byte that is not does not turn the whole file
+// into CP1251. It is replaced where it stands and its row noted with the file's line; a U+FFFD
+// the file itself holds is no problem.
+TEST(CsvReaderTest, Utf8WithBomKeepsItsTextAndNotesTheBadLines)
+{
+    const QByteArray bytes = "\xEF\xBB\xBFКод;Имя\n1;Иванов\n2;Пет\xFFров\n\"3\nстрока\";Сидоров \xD0\n4;\xEF\xBF\xBD\n";
+    for (int chunk : {1 << 20, 1, 2, 3}) {
+        SCOPED_TRACE(chunk);
+        const TSheetCells c = ReadCsvText(bytes, chunk);
+        ASSERT_EQ(c.RowCount(), 5);
+        EXPECT_EQ(c.Text(1, 2), u"Имя");
+        EXPECT_EQ(c.Text(2, 2), u"Иванов");
+        EXPECT_EQ(c.Text(3, 2), u"Пет\uFFFDров");
+        EXPECT_EQ(c.Text(4, 1), u"3\nстрока");
+        EXPECT_EQ(c.Text(4, 2), u"Сидоров \uFFFD");
+        EXPECT_EQ(c.Text(5, 2), u"\uFFFD");
+        EXPECT_EQ(c.RowProblem(1), QString());
+        EXPECT_EQ(c.RowProblem(2), QString());
+        EXPECT_TRUE(c.RowProblem(3).contains(QStringLiteral("в строке 3 файла"))) << c.RowProblem(3).toStdString();
+        EXPECT_TRUE(c.RowProblem(4).contains(QStringLiteral("в строке 5 файла"))) << c.RowProblem(4).toStdString();
+        EXPECT_EQ(c.RowProblem(5), QString());
+    }
+}
+
+// Each maximal ill-formed part is one U+FFFD, as the Unicode standard recommends; well-formed
+// sequences of every length decode, wherever a chunk ends.
+TEST(CsvReaderTest, Utf8ReplacementFollowsTheMaximalParts)
+{
+    struct Case {
+        const char* bytes;
+        const char16_t* text;
+    };
+    const Case cases[] = {
+        {"x\x80y", u"x\uFFFDy"},
+        {"x\xC0\xAFy", u"x\uFFFD\uFFFDy"},                     // never a lead byte, then a lone tail
+        {"x\xE0\x80\xAFy", u"x\uFFFD\uFFFD\uFFFDy"},            // overlong
+        {"x\xED\xA0\x80y", u"x\uFFFD\uFFFD\uFFFDy"},            // a surrogate
+        {"x\xF4\x90\x80\x80y", u"x\uFFFD\uFFFD\uFFFD\uFFFDy"},  // past U+10FFFF
+        {"x\xF5y", u"x\uFFFDy"},
+        {"x\xE2\x82y", u"x\uFFFDy"},                            // cut short
+        {"x\xF0\x9F\x98y", u"x\uFFFDy"},
+        {"x\xE2\x82", u"x\uFFFD"},                              // cut short by the end of the file
+        {"\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", u"é€\U0001F600"},
+    };
+    for (const Case& k : cases) {
+        for (int chunk : {1 << 20, 1, 2}) {
+            SCOPED_TRACE(testing::Message() << k.bytes << ", chunks of " << chunk);
+            const TSheetCells c = ReadCsvText(QByteArray("\xEF\xBB\xBF") + k.bytes, chunk);
+            EXPECT_EQ(c.Text(1, 1), QString::fromUtf16(k.text));
+            EXPECT_EQ(c.RowProblem(1).isEmpty(), QString::fromUtf16(k.text) == QStringLiteral("é€\U0001F600"));
+        }
+    }
+}
+
 TEST(CsvReaderTest, UsedRangeSkipsLeadingBlankRowsAndColumns)
 {
     const TSheetCells cells = ReadCsvText(";;\n;;x;\n;;;7\n");

@@ -2,6 +2,9 @@
 #include "SheetFixtures.h"
 #include "platform/sheets/Workbook.h"
 
+#include <QDir>
+#include <sys/stat.h>
+
 namespace {
 
 class WorkbookTest : public ::testing::Test {
@@ -106,6 +109,43 @@ TEST_F(WorkbookTest, OpenFailuresNameTheFileAndOpenNothing)
         }
     }
     EXPECT_EQ(excel.Workbooks().Count(), 0);
+}
+
+// A folder, a pipe or a device is no workbook: every reader says so before opening it (a pipe
+// would block the import for good), and a path that does not exist is still "not found".
+TEST_F(WorkbookTest, OnlyRegularFilesAreOpened)
+{
+    const QString folder = dir.filePath("folder.xlsx");
+    ASSERT_TRUE(QDir().mkdir(folder));
+    const QString fifo = dir.filePath("pipe.csv");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString link = dir.filePath("link.xls");
+    ASSERT_TRUE(QFile::link(fifo, link));
+    struct Case {
+        QString path;
+        const char* says;
+    };
+    const Case cases[] = {
+        {folder, "не является обычным файлом (это папка)"},
+        {fifo, "не является обычным файлом (это канал)"},
+        {link, "не является обычным файлом (это канал)"},
+        {QStringLiteral("/dev/null"), "не является обычным файлом (это устройство)"},
+        {dir.filePath("missing.csv"), "не найден"},
+    };
+    using Reader = TSheetCells (*)(const QString&);
+    const Reader readers[] = {ReadFirstWorksheet, ReadXlsxFirstSheet, ReadXlsFirstSheet, ReadCsvFirstSheet};
+    for (const Case& k : cases) {
+        for (Reader read : readers) {
+            SCOPED_TRACE(k.path.toStdString());
+            try {
+                read(k.path);
+                ADD_FAILURE() << "no exception";
+            } catch (const EExcelError& e) {
+                EXPECT_TRUE(e.Message().contains(k.path)) << e.Message().toStdString();
+                EXPECT_TRUE(e.Message().contains(QString::fromUtf8(k.says))) << e.Message().toStdString();
+            }
+        }
+    }
 }
 
 } // namespace

@@ -381,6 +381,40 @@ TEST_F(XlsxStretchTest, StretchesGiveTheSameCellsAsOneRead)
     }
 }
 
+// Styled blanks (<c r=".."/>, no value) cost nothing each: only the two cells with values are
+// kept, while the used range still reaches the farthest blank, whichever stretch read it.
+TEST_F(XlsxStretchTest, BlanksAreNotKeptButWidenTheUsedRange)
+{
+    XlsxParts p = CaseParts();
+    static const char* const columns[] = {"A", "B", "C", "D", "E", "F", "G", "H", "I", "J"};
+    QString xml;
+    for (int r = 2; r <= 6000; ++r) {
+        xml += QStringLiteral("<row r=\"%1\">").arg(r);
+        for (const char* c : columns)
+            xml += r == 3 && c[0] == 'B'   ? QStringLiteral("<c r=\"B3\"><v>7</v></c>")
+                   : r == 7 && c[0] == 'C' ? QStringLiteral("<c r=\"C7\" t=\"inlineStr\"><is><t>семь</t></is></c>")
+                                           : QStringLiteral("<c r=\"%1%2\" s=\"1\"/>").arg(QLatin1String(c)).arg(r);
+        xml += QStringLiteral("</row>");
+    }
+    xml += QStringLiteral("<row r=\"6001\"><c r=\"Z6001\"/></row>");
+    p.SheetData = xml;
+    WriteXlsx(Path("blanks.xlsx"), p);
+    for (int stretch : {4096, 4 << 20}) {
+        SCOPED_TRACE(stretch);
+        XlsxStretchBytes = stretch;
+        const TSheetCells c = ReadXlsxFirstSheet(Path("blanks.xlsx"));
+        EXPECT_EQ(c.CellCount(), 2u);
+        EXPECT_EQ(c.FirstRow(), 2);
+        EXPECT_EQ(c.FirstCol(), 1);
+        EXPECT_EQ(c.RowCount(), 6000);
+        EXPECT_EQ(c.ColCount(), 26);
+        EXPECT_DOUBLE_EQ(c.Number(2, 2), 7);
+        EXPECT_EQ(c.Text(6, 3), u"семь");
+        EXPECT_EQ(c.Kind(1, 1), TCellKind::Empty);
+        EXPECT_EQ(c.Kind(6000, 26), TCellKind::Empty);
+    }
+}
+
 // A part that inflates far past anything a workbook holds is refused, not read into memory.
 TEST_F(XlsxStretchTest, PartInflatingPastTheBoundIsRefused)
 {

@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 #include <map>
 
 using namespace enginetest;
@@ -371,6 +372,59 @@ TEST_F(Import, BadCellsGiveOneBoxPerRowAndTheRestImports)
     ExpectWindowRestored();
 }
 
+// A date the summary table cannot hold (before 1753, after 9999, no number at all) is a row
+// error naming the sheet row, never a made-up date; the first and last days that fit import.
+TEST_F(Import, DatesOutsideTheTablesRangeAreRowErrors)
+{
+    Start();
+    struct Case {
+        int col;
+        double value;   // a day number, written as a date-formatted cell
+        const char* text;   // or a typed date
+    };
+    const Case bad[] = {
+        {20, 1e308, nullptr}, {20, -1e308, nullptr}, {20, std::nan(""), nullptr}, {39, 3000000, nullptr},
+        {39, -693594, nullptr}, {20, 0, "31.12.1752"}, {39, -53689, nullptr},
+    };
+    std::vector<TRow> rows{Caption()};
+    QStringList badNumbers;
+    for (size_t i = 0; i < std::size(bad); ++i) {
+        const QString number = QStringLiteral("190000001-2024-00000001%1").arg(i, 2, 10, QLatin1Char('0'));
+        TRow r = Invoice(number);
+        if (bad[i].text)
+            r.Text(bad[i].col, QString::fromUtf8(bad[i].text));
+        else
+            r.Cells[bad[i].col] = TXlsxCell::MakeNumber(bad[i].col, bad[i].value, kDate);
+        rows.push_back(r);
+        badNumbers << number;
+    }
+    TRow first = Invoice(kN1), last = Invoice(kN2);
+    first.Date(20, QDate(1753, 1, 1)).Date(39, QDate(1753, 1, 1));
+    last.Date(20, QDate(9999, 12, 31));
+    last.Cells[39] = TXlsxCell::MakeNumber(39, double(QDate(1899, 12, 30).daysTo(QDate(9999, 12, 31))) + 0.999, kDate);
+    rows.push_back(first);
+    rows.push_back(last);
+    WriteBook(Path(QStringLiteral("dates.xlsx")), rows, 3);   // the caption on sheet row 3
+    Run({Path(QStringLiteral("dates.xlsx"))});
+
+    EXPECT_EQ(Numbers(), (QStringList{kN1, kN2}));
+    ASSERT_EQ(boxes.Boxes.size(), std::size(bad));
+    for (size_t i = 0; i < std::size(bad); ++i) {
+        SCOPED_TRACE(i);
+        const QString want = QStringLiteral("Произошла ошибка с текстом: Строка %1: в столбце %2 дата вне допустимого диапазона "
+                                            "(01.01.1753 - 31.12.9999)")
+                                 .arg(4 + i)
+                                 .arg(bad[i].col);
+        EXPECT_TRUE(boxes.Boxes[i].Text.startsWith(want)) << boxes.Boxes[i].Text.toStdString();
+        EXPECT_TRUE(boxes.Boxes[i].Text.endsWith(QStringLiteral("\n\r") + badNumbers[int(i)])) << boxes.Boxes[i].Text.toStdString();
+    }
+    const std::vector<TStored> t = Table();
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[0].DateTrans, EncodeDate(1753, 1, 1));
+    EXPECT_EQ(t[1].DateTrans, EncodeDate(9999, 12, 31));
+    ExpectWindowRestored();
+}
+
 // A sheet narrower than 44 columns fails row by row; one narrower than 15 cannot even name
 // its row and ends the import, with the window given back and earlier rows kept.
 TEST_F(Import, NarrowSheets)
@@ -444,6 +498,45 @@ TEST_F(Import, CsvWorkbook)
     EXPECT_EQ(t[0].DateTrans, EncodeDate(2024, 2, 10));
     EXPECT_EQ(t[0].Cost, Money(1000500));
     EXPECT_EQ(t[0].CostVat, Money(1200600));
+}
+
+// A csv that says it is UTF-8 stays UTF-8 when a byte is not: that row is a row error naming
+// the file's line, and every other row keeps its Cyrillic text.
+TEST_F(Import, CsvWithABomAndABadByteReportsTheLine)
+{
+    Start();
+    QFile f(Path(QStringLiteral("bom.csv")));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    auto line = [](const QString& number, const QByteArray& name) {
+        QList<QByteArray> row(44);
+        row[0] = "112";
+        row[1] = "190000001";
+        row[3] = name;
+        row[14] = number.toUtf8();
+        row[19] = "10.02.2024";
+        row[42] = "200,1";
+        row[43] = "1 200,6";
+        return row.join(';') + "\r\n";
+    };
+    QByteArray caption(43, ';');
+    caption.prepend(QStringLiteral("Код страны поставщика").toUtf8());
+    f.write("\xEF\xBB\xBF" + caption + "\r\n" + line(kN1, QStringLiteral("ООО Ромашка").toUtf8()) +
+            line(kN2, QStringLiteral("ООО Лют").toUtf8() + "\xFF" + QStringLiteral("ик").toUtf8()) +
+            line(kN3, QStringLiteral("ЧУП Василёк").toUtf8()));
+    f.close();
+    Run({f.fileName()});
+
+    EXPECT_EQ(Numbers(), (QStringList{kN1, kN3}));
+    ASSERT_EQ(boxes.Boxes.size(), 1u);
+    EXPECT_TRUE(boxes.Boxes[0].Text.startsWith(
+        QStringLiteral("Произошла ошибка с текстом: Строка 3: в строке 3 файла байты не в кодировке UTF-8")))
+        << boxes.Boxes[0].Text.toStdString();
+    EXPECT_TRUE(boxes.Boxes[0].Text.endsWith(QStringLiteral("\n\r") + kN2));
+    const std::vector<TStored> t = Table();
+    ASSERT_EQ(t.size(), 2u);
+    EXPECT_EQ(t[0].NamePredpr, QStringLiteral("190000001 - ООО Ромашка"));
+    EXPECT_EQ(t[1].NamePredpr, QStringLiteral("190000001 - ЧУП Василёк"));
+    ExpectWindowRestored();
 }
 
 // In branch mode a row is kept when it carries the branch's number, or one of the branch's

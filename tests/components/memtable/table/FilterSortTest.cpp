@@ -430,6 +430,58 @@ TEST_F(TableFixture, ALargeSortOrdersAsTheTextComparisonWithStableTies)
 
 namespace {
 
+// Without case a large sort takes prepared keys as well, for texts that repeat and for texts
+// that hardly do: the order is the case-insensitive comparison's, ties keep their order.
+TEST_F(TableFixture, ALargeSortWithoutCaseOrdersAsTheComparisonWithStableTies)
+{
+    t->SetOptions(TMemTableOptionsEh{mtoTextFieldsCaseInsensitive});
+    t->Open();
+    const QStringList words{"яблоко", "Яблоко", "ЯБЛОКО", "ёж", "Ёж", "еж", "Ель", "ель", "alpha", "ALPHA", "", "жук", "Жук", "а-б", "аб"};
+    uint32_t seed = 11;
+    auto next = [&] { seed = seed * 1103515245u + 12345u; return (seed >> 8) % 100000; };
+    for (const int distinctTail : {0, 4000}) {
+        SCOPED_TRACE(distinctTail);
+        t->EmptyTable();
+        for (int i = 0; i < 1500; ++i) {
+            QString name = words[int(next() % words.size())];
+            if (distinctTail)
+                name += QStringLiteral(" %1").arg(next() % distinctTail);
+            Add(i, name, Variant(Currency::FromInt(next() % 3)));
+            if (next() % 19 == 0) {
+                t->Edit();
+                t->FieldByName("Name")->Clear();
+                t->Post();
+            }
+        }
+        t->SortByFields("Name,Amount DESC");
+        int rows = 0;
+        Variant prevName, prevAmount;
+        int prevCode = -1;
+        bool ordered = true;
+        for (t->First(); !t->Eof(); t->Next(), ++rows) {
+            const Variant name = t->FieldByName("Name")->Value();
+            const Variant amount = t->FieldByName("Amount")->Value();
+            const int code = t->FieldByName("Code")->AsInteger();
+            if (rows > 0) {
+                int c = CompareValuesEh(prevName, name, true);
+                if (c == 0)
+                    c = -CompareValuesEh(prevAmount, amount);
+                if (c > 0 || (c == 0 && prevCode > code))
+                    ordered = false;
+            }
+            prevName = name;
+            prevAmount = amount;
+            prevCode = code;
+        }
+        EXPECT_TRUE(ordered);
+        EXPECT_EQ(rows, 1500);
+    }
+}
+
+}  // namespace
+
+namespace {
+
 TEST_F(ResultFixture, AFilterFailingOnAPostedRecordIsRaisedToThePosterAndTheFilterKeepsWorking)
 {
     OpenSample();
