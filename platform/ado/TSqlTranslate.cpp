@@ -1591,7 +1591,7 @@ public:
             }
             items += (items.isEmpty() ? QString() : QStringLiteral(", ")) + x.s;
             // computed text keeps the collation through DISTINCT, UNION and derived tables
-            if (!target && !x.isColumn && x.t.IsText()) items += QStringLiteral(" COLLATE TSQL");
+            if (!x.isColumn && x.t.IsText()) items += QStringLiteral(" COLLATE TSQL");
             if (scalarName) items += QStringLiteral(" AS \"__v\"");
             else if (!name.isEmpty()) items += QStringLiteral(" AS ") + QuoteId(name);
             TSqlColumn col;

@@ -54,6 +54,8 @@ TEST_F(PeerCases, Text)
             {"SELECT COUNT(*) FROM (SELECT LTRIM(fio) AS f, COUNT(*) AS n FROM book GROUP BY LTRIM(fio)) g", "4"},
             {"SELECT COUNT(*) FROM (SELECT f FROM (SELECT LTRIM(fio) AS f FROM signers UNION ALL SELECT LTRIM(fio) FROM book) u GROUP BY f) g", "4"},
             {"SELECT NULLIF('abc', 'ABC  ')", "NULL"},
+            {"INSERT INTO book(fio, amount) SELECT UPPER(fio), 9 FROM signers UNION SELECT LOWER(fio), 9 FROM signers; "
+             "SELECT COUNT(*) FROM book WHERE amount = 9", "3"},
             {"SELECT NULLIF(fio, 'ИВАНОВ') FROM signers WHERE id = 1", "NULL"},
             {"SELECT ISNULL(CAST(NULL AS varchar(3)), 'abcdef')", "abc"},
             {"SELECT DATALENGTH('ab  '), DATALENGTH(N'ab'), DATALENGTH(CAST(1 AS int)), DATALENGTH(CAST(NULL AS varchar(5)))", "4|4|4|NULL"},
