@@ -2,23 +2,11 @@
 // image through the drawing kit and reports the time per cell.
 #include "components/foundation/ToolCtrlsEh.h"
 
-#include <QApplication>
-#include <benchmark/benchmark.h>
+#include "QtBenchMain.h"
 
 namespace {
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "drawing_cells";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    static QApplication app(argc, argv);
-    return app;
-}
-
 void PaintCells(benchmark::State& state, bool fill)
 {
-    App();
     TBitmap bmp(1600, 1000);
     TCanvas* c = bmp.Canvas();
     c->Brush()->SetColor(clWindow);
@@ -44,4 +32,4 @@ static void BM_Cells2000_Filled(benchmark::State& state) { PaintCells(state, tru
 static void BM_Cells2000_Transparent(benchmark::State& state) { PaintCells(state, false); }
 BENCHMARK(BM_Cells2000_Filled)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Cells2000_Transparent)->Unit(benchmark::kMillisecond);
-BENCHMARK_MAIN();
+DOVRELIN_BENCHMARK_MAIN_WITH_APP()

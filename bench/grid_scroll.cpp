@@ -5,21 +5,12 @@
 #include "components/foundation/GridsEh.h"
 #include "platform/vcl/Forms.h"
 
-#include <QApplication>
-#include <benchmark/benchmark.h>
+#include "QtBenchMain.h"
+
+#include <QCoreApplication>
 #include <random>
 
 namespace {
-QApplication& App()
-{
-    static int argc = 1;
-    static char name[] = "grid_scroll";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
-    static QApplication app(argc, argv);
-    return app;
-}
-
 // Counts the cells painted, so a run shows that painting really happened.
 class TCountingGrid : public TCustomGridEh {
 public:
@@ -37,7 +28,6 @@ struct GridOnForm {
     TCountingGrid* Grid;
     explicit GridOnForm(int rows)
     {
-        App();
         Form = new TForm(nullptr);
         Form->SetBounds(0, 0, 1940, 1120);
         Grid = new TCountingGrid(Form);
@@ -61,7 +51,6 @@ struct GridOnForm {
 
 void SetRowCount(benchmark::State& state)
 {
-    App();
     for (auto _ : state) {
         state.PauseTiming();
         auto* g = new TCustomGridEh(nullptr);
@@ -79,7 +68,6 @@ BENCHMARK(SetRowCount)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 // Rows appended one at a time with a read of the axis length after each: linear, not quadratic.
 void AppendRowsWithReads(benchmark::State& state)
 {
-    App();
     for (auto _ : state) {
         TCustomGridEh g(nullptr);
         for (int i = 0; i < state.range(0); ++i) {
@@ -170,4 +158,4 @@ void DownKeys(benchmark::State& state)
 BENCHMARK(DownKeys)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 } // namespace
 
-BENCHMARK_MAIN();
+DOVRELIN_BENCHMARK_MAIN_WITH_APP()

@@ -257,7 +257,13 @@ TParameter* TParameters::CreateParameter(const QString& Name, TFieldType DataTyp
 
 TParameter* TParameters::FindParam(const QString& Name) const
 {
-    for (int i = 0; i < Count(); ++i)
+    // names are unique without case, so an exact match is the match; callers mostly spell
+    // the name as declared, and that test is much cheaper than the case-blind one
+    const int n = Count();
+    for (int i = 0; i < n; ++i)
+        if (Items(i)->Name() == Name)
+            return Items(i);
+    for (int i = 0; i < n; ++i)
         if (Items(i)->Name().compare(Name, Qt::CaseInsensitive) == 0)
             return Items(i);
     return nullptr;

@@ -217,9 +217,9 @@ TSqlParams TCustomADODataSet::BindParams()
     for (int i = 0; i < int(FTextParams.size()); ++i) {
         const QString& name = FTextParams[i];
         // parameters usually stand in the order of the text
-        TParameter* p = i < FParameters->Count() && FParameters->Items(i)->Name().compare(name, Qt::CaseInsensitive) == 0
-                            ? FParameters->Items(i)
-                            : FParameters->FindParam(name);
+        TParameter* p = i < FParameters->Count() ? FParameters->Items(i) : nullptr;
+        if (!p || (p->Name() != name && p->Name().compare(name, Qt::CaseInsensitive) != 0))
+            p = FParameters->FindParam(name);
         if (!p)
             Fail(QStringLiteral("Parameter '%1' has no value").arg(name));
         TSqlParam sp;

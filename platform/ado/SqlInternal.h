@@ -47,6 +47,7 @@ using ::CivilFromDays;
 QString DateToCanon(double dt);                        // "yyyy-mm-dd hh:mm:ss.zzz"
 bool CanonToDate(const QString& s, double& dt);
 bool IsCanonDate(const QString& s);
+bool CanonBytesToDate(const char* p, int n, double& dt);   // canonical UTF-8 text only
 // Parses text as SQL Server does under DATEFORMAT ("dmy", "mdy", "ymd", ...): ISO forms
 // always, otherwise day, month and year in the session's order.
 bool ParseDateText(const QString& s, const QString& dateFormat, double& dt);

@@ -198,18 +198,9 @@ QString DateToCanon(double dt)
     return QString(reinterpret_cast<const QChar*>(buf), 23);
 }
 
-bool IsCanonDate(const QString& s)
-{
-    if (s.size() != 23) return false;
-    static const char pattern[] = "dddd-dd-dd dd:dd:dd.ddd";
-    for (int i = 0; i < 23; ++i) {
-        char16_t c = s[i].unicode();
-        if (pattern[i] == 'd' ? (c < u'0' || c > u'9') : c != char16_t(pattern[i])) return false;
-    }
-    return true;
-}
+namespace {
 
-static bool validDate(int y, int m, int d)
+bool validDate(int y, int m, int d)
 {
     if (y < 1 || y > 9999 || m < 1 || m > 12 || d < 1) return false;
     static const int dim[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -217,8 +208,36 @@ static bool validDate(int y, int m, int d)
     return d <= maxd;
 }
 
+// The canonical form over any text: at(i) gives the i-th character's code.
+template <typename At>
+bool isCanon(int n, At at)
+{
+    if (n != 23) return false;
+    static const char pattern[] = "dddd-dd-dd dd:dd:dd.ddd";
+    for (int i = 0; i < 23; ++i) {
+        const unsigned c = at(i);
+        if (pattern[i] == 'd' ? (c < '0' || c > '9') : c != unsigned(pattern[i])) return false;
+    }
+    return true;
+}
+
+// A canonical text (checked by the caller) as a date-time; false when the day does not exist.
+template <typename At>
+bool canonValue(At at, double& dt)
+{
+    auto num = [&](int from, int width) {
+        int v = 0;
+        for (int k = 0; k < width; ++k) v = v * 10 + int(at(from + k) - '0');
+        return v;
+    };
+    int y = num(0, 4), m = num(5, 2), d = num(8, 2);
+    if (!validDate(y, m, d)) return false;
+    dt = double(DaysFromCivil(y, m, d)) + (num(11, 2) * 3600000.0 + num(14, 2) * 60000.0 + num(17, 2) * 1000.0 + num(20, 3)) / 86400000.0;
+    return true;
+}
+
 // time part "hh:mm[:ss[.fff]]" with optional AM/PM
-static bool parseTime(const QString& s, double& frac)
+bool parseTime(const QString& s, double& frac)
 {
     QString t = s.trimmed();
     frac = 0;
@@ -239,21 +258,24 @@ static bool parseTime(const QString& s, double& frac)
     return true;
 }
 
+}  // namespace
+
+bool IsCanonDate(const QString& s)
+{
+    return isCanon(int(s.size()), [&](int i) { return unsigned(s[i].unicode()); });
+}
+
 bool CanonToDate(const QString& s, double& dt)
 {
-    if (IsCanonDate(s)) {
-        auto num = [&](int at, int width) {
-            int v = 0;
-            for (int k = 0; k < width; ++k) v = v * 10 + (s[at + k].unicode() - u'0');
-            return v;
-        };
-        int y = num(0, 4), m = num(5, 2), d = num(8, 2);
-        if (!validDate(y, m, d)) return false;
-        dt = double(DaysFromCivil(y, m, d))
-             + (num(11, 2) * 3600000.0 + num(14, 2) * 60000.0 + num(17, 2) * 1000.0 + num(20, 3)) / 86400000.0;
-        return true;
-    }
+    auto at = [&](int i) { return unsigned(s[i].unicode()); };
+    if (isCanon(int(s.size()), at)) return canonValue(at, dt);
     return ParseDateText(s, QStringLiteral("ymd"), dt);
+}
+
+bool CanonBytesToDate(const char* p, int n, double& dt)
+{
+    auto at = [&](int i) { return unsigned(static_cast<unsigned char>(p[i])); };
+    return isCanon(n, at) && canonValue(at, dt);
 }
 
 bool ParseDateText(const QString& text, const QString& fmt, double& dt)

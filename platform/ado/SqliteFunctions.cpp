@@ -26,6 +26,10 @@ static inline uint32_t nextCp(const unsigned char*& p, const unsigned char* e)
 static inline uint32_t fold(uint32_t c)
 {
     if (c < 0x80) return (c >= 'a' && c <= 'z') ? c - 32 : c;
+    // the Russian letters without a table look-up
+    if (c >= 0x430 && c <= 0x44F) return c - 0x20;
+    if (c >= 0x450 && c <= 0x45F) return c - 0x50;
+    if (c >= 0x400 && c <= 0x42F) return c;
     if (c > 0xFFFF) return c;
     return QChar(char16_t(c)).toUpper().unicode();
 }
@@ -37,6 +41,25 @@ int TsqlCompare(int n1, const void* a, int n2, const void* b)
     while (n1 > 0 && p1[n1 - 1] == ' ') --n1;
     while (n2 > 0 && p2[n2 - 1] == ' ') --n2;
     const unsigned char *e1 = p1 + n1, *e2 = p2 + n2;
+    // equal bytes are equal characters: skip the common prefix, then step back to the start
+    // of a character a difference may have split
+    const unsigned char* const s1 = p1;
+    while (e1 - p1 >= 8 && e2 - p2 >= 8) {
+        uint64_t w1, w2;
+        std::memcpy(&w1, p1, 8);
+        std::memcpy(&w2, p2, 8);
+        if (w1 != w2) break;
+        p1 += 8;
+        p2 += 8;
+    }
+    while (p1 < e1 && p2 < e2 && *p1 == *p2) {
+        ++p1;
+        ++p2;
+    }
+    while (p1 < e1 && p2 < e2 && p1 > s1 && (*p1 & 0xC0) == 0x80) {
+        --p1;
+        --p2;
+    }
     while (p1 < e1 && p2 < e2) {
         uint32_t c1 = fold(nextCp(p1, e1)), c2 = fold(nextCp(p2, e2));
         if (c1 != c2) {

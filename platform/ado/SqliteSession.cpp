@@ -13,12 +13,23 @@ namespace sqlimpl {
 
 namespace {
 
+// How one parameter of a compiled statement is bound, worked out at its first binding: the
+// names stay as they are for the statement's life, so a run looks nothing up by text.
+struct BindSlot {
+    enum Kind { None, Var, Named, Positional } kind = None;
+    QString name;                           // variable: lower-cased with "@"; parameter: without ":"
+    size_t index = 0;                       // positional number, or where the named one stood last
+    const ParamTarget* target = nullptr;    // conversion to the column it goes to
+};
+using BindPlan = std::vector<BindSlot>;     // by parameter number - 1
+
 struct Node {
     const Step* step = nullptr;
     Translation tr;
     int ver = -1;
     std::vector<sqlite3_stmt*> stmts;
     std::vector<sqlite3_stmt*> pre;   // fill the statement's work tables (Translation::refresh)
+    std::vector<std::pair<sqlite3_stmt*, BindPlan>> plans;   // of the statements above
     std::vector<Node> thenN, elseN;
     Node() = default;
     Node(const Node&) = delete;
@@ -27,6 +38,7 @@ struct Node {
     Node& operator=(Node&& o) noexcept
     {
         step = o.step; tr = std::move(o.tr); ver = o.ver; stmts = std::move(o.stmts); pre = std::move(o.pre);
+        plans = std::move(o.plans);
         thenN = std::move(o.thenN); elseN = std::move(o.elseN);
         o.stmts.clear();
         o.pre.clear();
@@ -39,6 +51,13 @@ struct Node {
         stmts.clear();
         for (sqlite3_stmt* s : pre) sqlite3_finalize(s);
         pre.clear();
+        plans.clear();
+    }
+    BindPlan* plan(sqlite3_stmt* st)
+    {
+        for (auto& [k, p] : plans)
+            if (k == st) return &p;
+        return nullptr;
     }
 };
 
@@ -110,6 +129,14 @@ V variantToV(const Variant& v)
     }
 }
 
+QString columnText(sqlite3_stmt* st, int i)
+{
+    const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+    return QString::fromUtf8(p, sqlite3_column_bytes(st, i));
+}
+
+// The column's value without the general value form on the usual paths (text as text,
+// canonical dates, exact decimals); anything else goes through it.
 Variant toVariant(sqlite3_stmt* st, int i, const TSqlColumn& c)
 {
     int type = sqlite3_column_type(st, i);
@@ -123,18 +150,27 @@ Variant toVariant(sqlite3_stmt* st, int i, const TSqlColumn& c)
     case T::Int: return Variant(int(type == SQLITE_INTEGER ? sqlite3_column_int(st, i) : ToInt64(asV(), T::Int)));
     case T::BigInt: return Variant((long long)(type == SQLITE_INTEGER ? sqlite3_column_int64(st, i) : ToInt64(asV(), T::BigInt)));
     case T::Decimal: {
-        Dec d = ToDec(asV());
+        Dec d = type == SQLITE_BLOB && IsDecBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
+                    ? DecFromBlob(sqlite3_column_blob(st, i))
+                    : ToDec(asV());
         return Variant(DecToBcd(d, std::max(c.Scale, d.scale)));   // never drop places the value has
     }
     case T::Money: {
-        Dec d = ToDec(asV());
+        Dec d = type == SQLITE_BLOB && IsDecBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
+                    ? DecFromBlob(sqlite3_column_blob(st, i))
+                    : ToDec(asV());
         i128 raw = RoundToScale(d.v, 4) / 10000;
         return Variant(Currency::FromRaw(int64_t(raw)));
     }
     case T::Float: return Variant(type == SQLITE_FLOAT ? sqlite3_column_double(st, i) : ToReal(asV()));
-    case T::Char: case T::VarChar: return Variant::FromString(ToText(asV()));
-    case T::NChar: case T::NVarChar: return Variant::FromOleStr(ToText(asV()));
+    case T::Char: case T::VarChar: return Variant::FromString(type == SQLITE_TEXT ? columnText(st, i) : ToText(asV()));
+    case T::NChar: case T::NVarChar: return Variant::FromOleStr(type == SQLITE_TEXT ? columnText(st, i) : ToText(asV()));
     case T::DateTime: case T::SmallDateTime: case T::Date: {
+        if (type == SQLITE_TEXT) {
+            const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+            double canon;
+            if (CanonBytesToDate(p, sqlite3_column_bytes(st, i), canon)) return Variant::FromDate(canon);
+        }
         V v = asV();
         double dt = v.k == V::Text ? 0 : ToDate(v, QStringLiteral("ymd"));
         if (v.k == V::Text && !CanonToDate(v.s, dt)) return Variant::FromString(v.s);
@@ -260,7 +296,10 @@ public:
 
 private:
     void translate(Node& n, RunCtx& ctx, Program& prog);
-    void bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr);
+    static BindPlan planBinding(sqlite3_stmt* st, const Translation& tr);
+    // binds the batch's variables and the caller's parameters; with the node, the plan of
+    // each of its statements is kept for the next run
+    void bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, Node* node);
     void runNode(Node& n, RunCtx& ctx, Program& prog);
     sqlite3_value* evalScalar(Node& n, RunCtx& ctx, Program& prog);
 };
@@ -642,55 +681,100 @@ void SqliteSession::translate(Node& n, RunCtx& ctx, Program& prog)
     n.ver = FVersion;
 }
 
-void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr)
+namespace {
+
+// A parameter's name as SQLite reports it against a name the caller gave, without case and
+// without making strings (names are ASCII almost always).
+bool sameName(const QString& given, const QString& name)
+{
+    return given.size() == name.size() && (given == name || given.compare(name, Qt::CaseInsensitive) == 0);
+}
+
+}  // namespace
+
+BindPlan SqliteSession::planBinding(sqlite3_stmt* st, const Translation& tr)
+{
+    BindPlan plan(size_t(sqlite3_bind_parameter_count(st)));
+    for (size_t i = 0; i < plan.size(); ++i) {
+        const char* raw = sqlite3_bind_parameter_name(st, int(i + 1));
+        if (!raw) continue;
+        BindSlot& slot = plan[i];
+        const QString name = QString::fromUtf8(raw);
+        if (name.startsWith(u'@')) {
+            slot.kind = BindSlot::Var;
+            slot.name = lowerName(name);
+            continue;
+        }
+        slot.name = name.mid(1);
+        if (slot.name.startsWith(QLatin1String("__p"))) {
+            slot.kind = BindSlot::Positional;
+            slot.index = size_t(slot.name.mid(3).toInt());
+        } else {
+            slot.kind = BindSlot::Named;
+            slot.index = i;   // parameters usually come in the order of the text
+        }
+        auto t = tr.paramTargets.constFind(name);
+        if (t != tr.paramTargets.constEnd()) slot.target = &t.value();
+    }
+    return plan;
+}
+
+void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, Node* node)
 {
     sqlite3_reset(st);
-    int n = sqlite3_bind_parameter_count(st);
-    for (int i = 1; i <= n; ++i) {
-        const char* raw = sqlite3_bind_parameter_name(st, i);
-        if (!raw) continue;
-        QString name = QString::fromUtf8(raw);
+    BindPlan local;
+    BindPlan* plan = node ? node->plan(st) : nullptr;
+    if (!plan) {
+        local = planBinding(st, tr);
+        if (node) {
+            node->plans.emplace_back(st, std::move(local));
+            plan = &node->plans.back().second;
+        } else
+            plan = &local;
+    }
+    for (size_t k = 0; k < plan->size(); ++k) {
+        BindSlot& slot = (*plan)[k];
+        const int i = int(k + 1);
         int rc = SQLITE_OK;
-        if (name.startsWith(u'@')) {
-            auto it = ctx.vars.find(lowerName(name));
-            if (it == ctx.vars.end()) throw ESqlError(QStringLiteral("Must declare the scalar variable \"%1\".").arg(name));
+        if (slot.kind == BindSlot::None) continue;
+        if (slot.kind == BindSlot::Var) {
+            auto it = ctx.vars.find(slot.name);
+            if (it == ctx.vars.end()) throw ESqlError(QStringLiteral("Must declare the scalar variable \"%1\".").arg(QString::fromUtf8(sqlite3_bind_parameter_name(st, i))));
             rc = it->val ? sqlite3_bind_value(st, i, it->val) : sqlite3_bind_null(st, i);
+            if (rc != SQLITE_OK) fail(rc);
+            continue;
+        }
+        const TSqlParam* p = nullptr;
+        if (slot.kind == BindSlot::Positional) {
+            if (slot.index < ctx.params.size()) p = &ctx.params[slot.index];
+            else throw ESqlError(QStringLiteral("No value given for one or more required parameters."));
         } else {
-            QString pname = name.mid(1);
-            const TSqlParam* p = nullptr;
-            if (pname.startsWith(QLatin1String("__p"))) {
-                size_t k = size_t(pname.mid(3).toInt());
-                if (k < ctx.params.size()) p = &ctx.params[k];
-                else throw ESqlError(QStringLiteral("No value given for one or more required parameters."));
-            } else {
-                // parameters usually come in the order of the text
-                size_t guess = size_t(i - 1);
-                if (guess < ctx.params.size() && ctx.params[guess].Name.compare(pname, Qt::CaseInsensitive) == 0) p = &ctx.params[guess];
-                else
-                    for (const TSqlParam& q : ctx.params)
-                        if (q.Name.compare(pname, Qt::CaseInsensitive) == 0) { p = &q; break; }
-                if (!p) throw ESqlError(QStringLiteral("Parameter '%1' has no value.").arg(pname));
-            }
-            V v = variantToV(p->Value);
-            if (p->Type == TSqlDataType::Decimal && p->Precision == 0 && v.k != V::Null) {
-                Dec d = ToDec(v);   // no declared precision: the value keeps its places
-                v = V();
-                v.k = V::Dec;
-                v.d = d;
-            } else if (p->Type != TSqlDataType::Unknown && v.k != V::Null)
-                v = Convert(v, {p->Type, p->Size, p->Precision, p->Scale}, false, FDateFormat);
-            if (!tr.paramTargets.isEmpty() && v.k != V::Null) {
-                auto t = tr.paramTargets.constFind(name);
-                if (t != tr.paramTargets.constEnd()) v = Convert(v, t->type, t->assign, FDateFormat);
-            }
-            switch (v.k) {
-            case V::Null: rc = sqlite3_bind_null(st, i); break;
-            case V::Int: rc = sqlite3_bind_int64(st, i, v.i); break;
-            case V::Real: rc = sqlite3_bind_double(st, i, v.r); break;
-            case V::Text: { QByteArray u = v.s.toUtf8(); rc = sqlite3_bind_text(st, i, u.constData(), u.size(), SQLITE_TRANSIENT); break; }
-            case V::Dec: { QByteArray b = DecToBlob(v.d); rc = sqlite3_bind_blob(st, i, b.constData(), b.size(), SQLITE_TRANSIENT); break; }
-            case V::Blob: rc = sqlite3_bind_blob(st, i, v.b.constData(), v.b.size(), SQLITE_TRANSIENT); break;
-            }
+            if (slot.index < ctx.params.size() && sameName(ctx.params[slot.index].Name, slot.name)) p = &ctx.params[slot.index];
+            else
+                for (size_t j = 0; j < ctx.params.size(); ++j)
+                    if (sameName(ctx.params[j].Name, slot.name)) {
+                        p = &ctx.params[j];
+                        slot.index = j;
+                        break;
+                    }
+            if (!p) throw ESqlError(QStringLiteral("Parameter '%1' has no value.").arg(slot.name));
+        }
+        V v = variantToV(p->Value);
+        if (p->Type == TSqlDataType::Decimal && p->Precision == 0 && v.k != V::Null) {
+            Dec d = ToDec(v);   // no declared precision: the value keeps its places
+            v = V();
+            v.k = V::Dec;
+            v.d = d;
+        } else if (p->Type != TSqlDataType::Unknown && v.k != V::Null)
+            v = Convert(v, {p->Type, p->Size, p->Precision, p->Scale}, false, FDateFormat);
+        if (slot.target && v.k != V::Null) v = Convert(v, slot.target->type, slot.target->assign, FDateFormat);
+        switch (v.k) {
+        case V::Null: rc = sqlite3_bind_null(st, i); break;
+        case V::Int: rc = sqlite3_bind_int64(st, i, v.i); break;
+        case V::Real: rc = sqlite3_bind_double(st, i, v.r); break;
+        case V::Text: { QByteArray u = v.s.toUtf8(); rc = sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT); break; }
+        case V::Dec: { QByteArray b = DecToBlob(v.d); rc = sqlite3_bind_blob(st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT); break; }
+        case V::Blob: rc = sqlite3_bind_blob(st, i, v.b.constData(), int(v.b.size()), SQLITE_TRANSIENT); break;
         }
         if (rc != SQLITE_OK) fail(rc);
     }
@@ -709,7 +793,7 @@ sqlite3_value* SqliteSession::evalScalar(Node& n, RunCtx& ctx, Program& prog)
 {
     translate(n, ctx, prog);
     sqlite3_stmt* st = n.stmts.at(0);
-    bind(st, ctx, n.tr);
+    bind(st, ctx, n.tr, &n);
     sqlite3_value* v = nullptr;
     if (stepRow(st)) v = sqlite3_value_dup(sqlite3_column_value(st, 0));
     sqlite3_reset(st);
@@ -738,7 +822,7 @@ void SqliteSession::runNode(Node& n, RunCtx& ctx, Program& prog)
             ++FVersion;
             FColCache.clear();
             translate(n, ctx, prog);
-            for (sqlite3_stmt* st : n.stmts) { bind(st, ctx, n.tr); while (stepRow(st)) {} sqlite3_reset(st); }
+            for (sqlite3_stmt* st : n.stmts) { bind(st, ctx, n.tr, &n); while (stepRow(st)) {} sqlite3_reset(st); }
             ++FVersion;
             FColCache.clear();
             ctx.tableVars << s.var;
@@ -790,7 +874,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
         if (!n.pre.empty())
             for (const QString& q : n.tr.setup) exec(q);
         for (sqlite3_stmt* st : n.pre) {
-            bind(st, ctx, n.tr);
+            bind(st, ctx, n.tr, &n);
             while (stepRow(st)) {}
             sqlite3_reset(st);
         }
@@ -800,7 +884,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
             n.ver = -1;
             {
                 auto undo = OnFailure([&] { sqlite3_finalize(st); });
-                bind(st, ctx, n.tr);
+                bind(st, ctx, n.tr, &n);
                 hasRow = stepRow(st);
             }
             *outNode = &n;
@@ -810,7 +894,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
         }
         if (!n.tr.assignVars.empty()) {
             sqlite3_stmt* st = n.stmts.at(0);
-            bind(st, ctx, n.tr);
+            bind(st, ctx, n.tr, &n);
             while (stepRow(st)) {
                 for (size_t c = 0; c < n.tr.assignVars.size(); ++c) {
                     VarSlot& slot = ctx.vars[lowerName(n.tr.assignVars[c])];
@@ -828,7 +912,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
                 if (rc != SQLITE_OK) { sqlite3_finalize(st); fail(rc, part); }
                 {
                     auto undo = OnFailure([&] { sqlite3_finalize(st); });
-                    bind(st, ctx, n.tr);
+                    bind(st, ctx, n.tr, nullptr);
                     while (stepRow(st)) {}
                 }
                 ctx.rows = sqlite3_changes64(FDb);
@@ -836,7 +920,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
             }
         }
         for (sqlite3_stmt* st : n.stmts) {
-            bind(st, ctx, n.tr);
+            bind(st, ctx, n.tr, &n);
             while (stepRow(st)) {}
             if (!n.tr.returnsRows && !n.tr.changesSchema) ctx.rows = sqlite3_changes64(FDb);
             sqlite3_reset(st);

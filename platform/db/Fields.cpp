@@ -1416,6 +1416,11 @@ void TFields::Clear()
 
 TField* TFields::FindField(const QString& FieldName) const
 {
+    // field names are unique without case: an exact match (the cheap test, and the usual
+    // spelling) is the match
+    for (TField* f : FList)
+        if (f->FFieldName == FieldName)
+            return f;
     for (TField* f : FList)
         if (f->FFieldName.compare(FieldName, Qt::CaseInsensitive) == 0)
             return f;

@@ -1,0 +1,91 @@
+// What a statement run many times keeps between runs (how its parameters are bound) and the
+// text comparison's shortcuts must not change any answer.
+#include "SqlFixture.h"
+
+#include "platform/ado/SqliteFunctions.h"
+
+namespace {
+
+int Sign(int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
+
+TEST(TextCollation, AnswersDoNotDependOnWhereTheTextsDiffer)
+{
+    struct Case {
+        const char* a;
+        const char* b;
+        int expected;
+    };
+    const Case cases[] = {
+        {"abc", "ABC  ", 0},
+        {"", "   ", 0},
+        {"299999999-2024-000000000a", "299999999-2024-000000000A", 0},   // long common prefix, then case only
+        {"299999999-2024-0000000001", "299999999-2024-0000000002", -1},
+        {"299999999-2024-00000000", "299999999-2024-0000000", 1},
+        // the first differing byte is inside a two-byte letter: б (D0 B1) against Б (D0 91)
+        {"аб", "АБ", 0},
+        {"Общество с ограниченной ответственностью б", "ОБЩЕСТВО С ОГРАНИЧЕННОЙ ОТВЕТСТВЕННОСТЬЮ Б", 0},
+        {"Общество с ограниченной ответственностью а", "Общество с ограниченной ответственностью Б", -1},
+        {"ёж", "ЕЖ", 1},   // ё sorts right after е
+        {"ёж", "жа", -1},
+        {"Ѐ", "ѐ", 0},
+        {"x\xc3\xa9", "X\xc3\x89", 0},   // é and É beyond the Russian letters
+        {"я", "Я ", 0},
+        {"я", "а", 1},
+    };
+    for (const Case& c : cases) {
+        const int n1 = int(std::strlen(c.a)), n2 = int(std::strlen(c.b));
+        EXPECT_EQ(Sign(sqlimpl::TsqlCompare(n1, c.a, n2, c.b)), c.expected) << c.a << " / " << c.b;
+        EXPECT_EQ(Sign(sqlimpl::TsqlCompare(n2, c.b, n1, c.a)), -c.expected) << c.b << " / " << c.a;
+    }
+}
+
+class Reuse : public SqlFolder {
+protected:
+    void SetUp() override
+    {
+        s = Create(QStringLiteral("maindatabase"));
+        s->Execute(QStringLiteral("CREATE TABLE t(a int, b varchar(10), d datetime, m decimal(18, 3))"));
+    }
+    std::unique_ptr<TSqlSession> s;
+};
+
+// The binding worked out at the first run is kept; later runs that give the parameters in
+// another order, in other letter case or leave one out must still be bound by name.
+TEST_F(Reuse, ACompiledInsertBindsByNameOnEveryRun)
+{
+    auto ins = s->Prepare(QStringLiteral("INSERT INTO t(a, b, d, m) VALUES (:a, :b, :d, :m)"));
+    ins->Execute({{"a", 1}, {"b", "one"}, {"d", Variant::FromDate(45337)}, {"m", Bcd("1.5")}});
+    ins->Execute({{"m", Bcd("2.25")}, {"D", Variant::FromDate(45338.25)}, {"B", "two"}, {"A", 2}});
+    ins->Execute({{"a", 3}, {"m", Variant::Null()}, {"b", "three"}, {"d", Variant::Null()}});
+    try {
+        ins->Execute({{"a", 4}, {"b", "four"}, {"d", Variant::Null()}});
+        FAIL() << "a missing parameter must be an error";
+    } catch (const ESqlError& e) {
+        EXPECT_TRUE(e.Message().contains(QLatin1String("'m'"))) << e.Message().toStdString();
+    }
+    ins->Execute({{"a", 5}, {"b", "five"}, {"d", Variant::FromDate(45339)}, {"m", Bcd("5")}});
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT a, b, d, m FROM t ORDER BY a")),
+              (QStringList{"1|one|2024-02-15|1.500", "2|two|2024-02-16 06:00:00.000|2.250", "3|three|NULL|NULL",
+                           "5|five|2024-02-17|5.000"}));
+}
+
+TEST_F(Reuse, BatchVariablesAreReboundOnEveryRun)
+{
+    auto cmd = s->Prepare(QStringLiteral("DECLARE @x int\nSET @x = :v * 2\nINSERT INTO t(a) VALUES (@x)"));
+    for (int v = 1; v <= 3; ++v) cmd->Execute({{"v", v}});
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT a FROM t ORDER BY a")), (QStringList{"2", "4", "6"}));
+}
+
+// A date-time column holding its canonical text reads as a date; a text there that is not
+// one is handed over as it is.
+TEST_F(Reuse, DateColumnsReadTheirCanonicalTextAsDates)
+{
+    s->Execute(QStringLiteral("INSERT INTO t(a, d) VALUES (1, '2024-02-29 23:59:59.997')"));
+    auto r = s->Open(QStringLiteral("SELECT d FROM t"));
+    std::vector<Variant> row;
+    ASSERT_TRUE(r->Next(row));
+    EXPECT_EQ(row[0].VarType(), varDate);
+    EXPECT_EQ(Render(row[0]), QStringLiteral("2024-02-29 23:59:59.997"));
+}
+
+}  // namespace
