@@ -179,14 +179,10 @@ public:
                 ts.year = s.Year; ts.month = s.Month; ts.day = s.Day; ts.hour = s.Hour; ts.minute = s.Minute; ts.second = s.Second;
                 ts.fraction = s.Fractions * 1000000;
             } else {
-                int64_t ms = llround(dt * 86400000.0);
-                int64_t day = ms >= 0 ? ms / 86400000 : -((-ms + 86399999) / 86400000);
-                int64_t rest = ms - day * 86400000;
-                int y, m, d;
-                CivilFromDays(day, y, m, d);
-                ts.year = SQLSMALLINT(y); ts.month = SQLUSMALLINT(m); ts.day = SQLUSMALLINT(d);
-                ts.hour = SQLUSMALLINT(rest / 3600000); ts.minute = SQLUSMALLINT(rest / 60000 % 60);
-                ts.second = SQLUSMALLINT(rest / 1000 % 60); ts.fraction = SQLUINTEGER(rest % 1000) * 1000000;
+                const DateParts p = SplitDate(dt);
+                ts.year = SQLSMALLINT(p.y); ts.month = SQLUSMALLINT(p.m); ts.day = SQLUSMALLINT(p.d);
+                ts.hour = SQLUSMALLINT(p.h); ts.minute = SQLUSMALLINT(p.mi);
+                ts.second = SQLUSMALLINT(p.s); ts.fraction = SQLUINTEGER(p.ms) * 1000000;
             }
             b.data = QByteArray(reinterpret_cast<const char*>(&ts), sizeof ts);
             ctype = SQL_C_TYPE_TIMESTAMP;

@@ -44,6 +44,10 @@ Dec BcdToDec(const TBcd& b);
 // ---- date-times (days since 1899-12-30, as TDateTime) ----
 using ::DaysFromCivil;   // the runtime's calendar
 using ::CivilFromDays;
+// A date-time split into its calendar parts; a value outside years 1..9999 (or not finite)
+// raises ESqlError instead of wrapping into a garbage date.
+struct DateParts { int y, m, d, h, mi, s, ms; };
+DateParts SplitDate(double dt);
 QString DateToCanon(double dt);                        // "yyyy-mm-dd hh:mm:ss.zzz"
 bool CanonToDate(const QString& s, double& dt);
 bool IsCanonDate(const QString& s);

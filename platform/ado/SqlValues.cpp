@@ -181,14 +181,24 @@ Dec BcdToDec(const TBcd& b)
 
 // ---- dates
 
-QString DateToCanon(double dt)
+DateParts SplitDate(double dt)
 {
+    // 0001-01-01 .. 9999-12-31 23:59:59.999 as days since 1899-12-30
+    if (!std::isfinite(dt) || dt < -693593.0 || dt >= 2958466.0)
+        throw ESqlError(QStringLiteral("The conversion of a date value to a datetime data type resulted in an out-of-range value."));
     int64_t ms = llround(dt * 86400000.0);
     int64_t day = ms >= 0 ? ms / 86400000 : -((-ms + 86399999) / 86400000);
     int64_t rest = ms - day * 86400000;
-    int y, m, d;
-    CivilFromDays(day, y, m, d);
-    int h = int(rest / 3600000), mi = int(rest / 60000 % 60), s = int(rest / 1000 % 60), z = int(rest % 1000);
+    DateParts p{};
+    CivilFromDays(day, p.y, p.m, p.d);
+    p.h = int(rest / 3600000); p.mi = int(rest / 60000 % 60); p.s = int(rest / 1000 % 60); p.ms = int(rest % 1000);
+    return p;
+}
+
+QString DateToCanon(double dt)
+{
+    const DateParts p = SplitDate(dt);
+    const int y = p.y, m = p.m, d = p.d, h = p.h, mi = p.mi, s = p.s, z = p.ms;
     char16_t buf[23];
     auto put = [&](int at, int v, int width) {
         for (int k = width - 1; k >= 0; --k) { buf[at + k] = char16_t(u'0' + v % 10); v /= 10; }

@@ -1,4 +1,5 @@
 // SQL Server semantics kept by the embedded engine.
+#include <cmath>
 #include "SqlFixture.h"
 
 #include <atomic>
@@ -513,3 +514,16 @@ TEST_F(Semantics, AFailedStatementWritesNothing)
 }
 
 } // namespace
+
+// A date parameter the calendar cannot hold is refused, never wrapped into a garbage date.
+TEST_F(Semantics, DateParametersOutsideTheCalendarAreRefused)
+{
+    for (double dt : {std::nan(""), 1e308, -1e308, 3000000.0, -693594.0}) {
+        SCOPED_TRACE(dt);
+        EXPECT_THROW(s->Execute(QStringLiteral("INSERT INTO amounts(id, d) VALUES (9, :d)"), {{"d", Variant::FromDate(dt)}}), ESqlError);
+    }
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM amounts WHERE id = 9")), QStringList{"0"});
+    // the first and last days of the calendar still pass
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT :a, :b"), {{"a", Variant::FromDate(-693593.0)}, {"b", Variant::FromDate(2958465.0)}}),
+              QStringList{"0001-01-01|9999-12-31"});
+}
