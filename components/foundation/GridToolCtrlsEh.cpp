@@ -3,9 +3,6 @@
 #include "platform/vcl/Forms.h"
 #include "platform/winapi/WinUser.h"
 
-#include <QRegion>
-#include <QWidget>
-
 #include <algorithm>
 #include <climits>
 
@@ -287,15 +284,15 @@ void TGridDragWinEh::CreateParams(TCreateParams& Params)
 void TGridDragWinEh::CreateWnd()
 {
     TCustomControl::CreateWnd();
-    if (Widget() && FAlphaBlendValue != 255)
-        Widget()->setWindowOpacity(FAlphaBlendValue / 255.0);
+    if (HandleAllocated() && FAlphaBlendValue != 255)
+        SetLayeredWindowAttributes(Handle(), 0, BYTE(FAlphaBlendValue), LWA_ALPHA);
 }
 
 void TGridDragWinEh::SetAlphaBlendValue(uint8_t Value)
 {
     FAlphaBlendValue = Value;
-    if (Widget())
-        Widget()->setWindowOpacity(Value / 255.0);
+    if (HandleAllocated())
+        SetLayeredWindowAttributes(Handle(), 0, BYTE(Value), LWA_ALPHA);
 }
 
 void TGridDragWinEh::Paint()
@@ -377,12 +374,16 @@ void TGridMoveLineEh::Resize()
 {
     TGridDragWinEh::Resize();
     // The white of the window is its transparent colour: only the red shapes show.
-    if (Widget() && Width() > 0 && Height() > 0) {
-        QRegion rgn;
+    if (HandleAllocated() && Width() > 0 && Height() > 0) {
+        HRGN rgn = CreateRectRgn(0, 0, 0, 0);
         for (const TRect& t : Shapes())
-            if (t.Right > t.Left && t.Bottom > t.Top)
-                rgn += QRect(t.Left, t.Top, t.Width(), t.Height());
-        Widget()->setMask(rgn);
+            if (t.Right > t.Left && t.Bottom > t.Top) {
+                HRGN part = CreateRectRgnIndirect(t);
+                CombineRgn(rgn, rgn, part, RGN_OR);
+                DeleteRgn(part);
+            }
+        SetWindowRgn(Handle(), rgn, true);
+        DeleteRgn(rgn);
     }
 }
 

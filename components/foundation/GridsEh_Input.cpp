@@ -7,8 +7,6 @@
 #include "platform/winapi/Messages.h"
 #include "platform/winapi/WinUser.h"
 
-#include <QCursor>
-#include <QWidget>
 #include <algorithm>
 
 // ---------------------------------------------------------------- keyboard
@@ -559,8 +557,8 @@ void TCustomGridEh::WMSetCursor(TMessage& M)
         p = ScreenToClient(p);
         CalcSizingState(p.X, p.Y, state, idx, pos, ofs);
     }
-    if ((state == gsRowSizingEh || state == gsColSizingEh) && Widget()) {
-        Widget()->setCursor(QCursor(Qt::CursorShape(CursorToQtShape(state == gsRowSizingEh ? crVSplit : crHSplit))));
+    if ((state == gsRowSizingEh || state == gsColSizingEh) && HandleAllocated()) {
+        ShowWindowCursor(state == gsRowSizingEh ? crVSplit : crHSplit);
         M.Result = 1;
         return;
     }

@@ -2,7 +2,6 @@
 #include "ToolCtrlsEh.h"
 
 #include "platform/vcl/Themes.h"
-#include "platform/winapi/DeviceContext.h"
 
 #include <cmath>
 

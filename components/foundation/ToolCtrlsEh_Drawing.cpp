@@ -3,8 +3,6 @@
 #include "platform/rtl/Guards.h"
 #include "PlatformBridgeEh.h"
 
-#include "platform/winapi/DeviceContext.h"
-
 #include <cfenv>
 #include <cmath>
 
@@ -215,19 +213,14 @@ void WriteTextAligned(TCanvas* ACanvas, const TRect& ARect, int DX, int DY, cons
 }
 
 struct TRotatedFontEh {
-    QFont Font;
+    TFont Font;
     int Escapement = 900;
 };
 
 TRotatedFontEh* CreateRotatedFont(TFont* Font)
 {
     auto* f = new TRotatedFontEh;
-    f->Font = Font->QtFont();
-    const TFontStyles s = Font->GetStyle();
-    f->Font.setBold(s.Contains(fsBold));
-    f->Font.setItalic(s.Contains(fsItalic));
-    f->Font.setUnderline(s.Contains(fsUnderline));
-    f->Font.setStrikeOut(s.Contains(fsStrikeOut));
+    f->Font.Assign(Font);
     return f;
 }
 
@@ -239,23 +232,22 @@ int WriteRotatedText(TCanvas* ACanvas, const TRect& ARect, bool FillRect, int DX
     std::unique_ptr<TRotatedFontEh> font(CreateRotatedFont(ACanvas->Font()));
     HDC dc = ACanvas->Handle();
     // Metrics of the turned font are those of the upright one along the baseline.
-    const QFont saved = DCFont(dc);
-    DCSetFont(dc, font->Font);
+    const int saved = SaveDC(dc);
+    DCSetFont(dc, font->Font.QtFont());
     TTextMetric tm;
     GetTextMetrics(dc, tm);
     TSize sz;
     GetTextExtentPoint32(dc, Text, sz);
     int overhang = tm.tmOverhang;
-    if (font->Font.italic()) {
+    if (font->Font.GetStyle().Contains(fsItalic)) {
         TOutlineTextMetric otm;
         if (GetOutlineTextMetrics(dc, sizeof(otm), &otm) && otm.otmsCharSlopeRise != 0)
             overhang = (tm.tmHeight - tm.tmInternalLeading) * otm.otmsCharSlopeRun / otm.otmsCharSlopeRise;
     }
     const int extent = sz.cx + overhang;
-    if (MeasureOnly) {
-        DCSetFont(dc, saved);
+    RestoreDC(dc, saved);
+    if (MeasureOnly)
         return extent;
-    }
     const int T = ARect.Top, B = ARect.Bottom;
     int x;
     switch (Alignment) {
@@ -272,25 +264,15 @@ int WriteRotatedText(TCanvas* ACanvas, const TRect& ARect, bool FillRect, int DX
     ACanvas->RequirePenBrush();
     if (FillRect)
         ACanvas->FillRect(ARect);
-    if (dc->Recorder)
-        dc->Record(QStringLiteral("RotatedText(%1,%2;%3)").arg(x).arg(y).arg(Text));
-    if (dc->Painter) {
-        QPainter* p = dc->Painter;
-        p->save();
-        const QRect clip = dc->DevRect(ARect);
-        if (dc->S.HasClip)
-            p->setClipRegion(dc->S.Clip.intersected(clip));
-        else
-            p->setClipRect(clip);
-        p->translate(dc->DX(x), dc->DY(y));
-        p->rotate(-90);
-        p->setFont(font->Font);
-        p->setPen(ToQColor(ColorToRGB(ACanvas->Font()->GetColor())));
-        p->drawText(QPoint(0, tm.tmAscent), Text);
-        p->restore();
-        dc->FontApplied = false;
-    }
-    DCSetFont(dc, saved);
+    SaveDC(dc);
+    IntersectClipRect(dc, ARect.Left, ARect.Top, ARect.Right, ARect.Bottom);
+    DCSetFont(dc, font->Font.QtFont());
+    DCSetFontEscapement(dc, font->Escapement);
+    SetTextAlign(dc, TA_LEFT | TA_TOP);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorToRGB(ACanvas->Font()->GetColor()));
+    TextOut(dc, x, y, Text);
+    RestoreDC(dc, saved);
     return extent;
 }
 

@@ -1763,9 +1763,14 @@ void TWinControl::WMSetCursor(TMessage& M)
     TCursor c = Screen ? Screen->GetCursor() : TCursor(crDefault);
     if (c == crDefault)
         c = FCursor;
+    ShowWindowCursor(c);
+    M.Result = 1;
+}
+
+void TWinControl::ShowWindowCursor(TCursor c)
+{
     if (FWidget)
         FWidget->setCursor(CursorFor(c));
-    M.Result = 1;
 }
 
 // ---- keyboard ----

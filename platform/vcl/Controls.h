@@ -417,6 +417,8 @@ protected:
     virtual void WMGetDlgCode(TMessage& M) { M.Result = 0; }
     virtual void WMTimer(TMessage& M) {}
     virtual void WMSetCursor(TMessage& M);
+    // Shows the cursor over the window now (what an answer to WM_SETCURSOR does).
+    void ShowWindowCursor(TCursor c);
     virtual void WMHScroll(TMessage& M) {}
     virtual void WMVScroll(TMessage& M) {}
     virtual void CNKeyDown(TMessage& M);

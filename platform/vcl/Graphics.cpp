@@ -95,10 +95,11 @@ void TFont::SetCharset(TFontCharset v) { if (v != FCharset) { FCharset = v; Chan
 void TFont::Assign(TPersistent* Source)
 {
     if (auto* f = dynamic_cast<TFont*>(Source)) {
-        if (Equals(f))
+        if (Equals(f) && f->PixelsPerInch == PixelsPerInch)
             return;
         FName = f->FName;
-        FHeight = f->FHeight;
+        // On a device of another resolution the font keeps its size in points.
+        FHeight = f->PixelsPerInch == PixelsPerInch ? f->FHeight : -MulDiv(f->GetSize(), PixelsPerInch, 72);
         FColor = f->FColor;
         FStyle = f->FStyle;
         FPitch = f->FPitch;

@@ -255,14 +255,21 @@ int DrawTextEx(HDC dc, const QString& text, int count, TRect& rect, UINT format,
         const QString lineText = l.HasEllipsis ? l.Ellipsized : s.mid(l.Start, l.Length);
         if (format & DT_RTLREADING)
             p->setLayoutDirection(Qt::RightToLeft);
-        DrawRun(dc, lineText, rtlLayout ? box.left() : dc->DX(x), dc->DY(y), lay, fm.ascent());
+        // A scaled context draws the line in a frame of logical units at its top left.
+        const bool framed = dc->S.Scaled;
+        if (framed)
+            dc->BeginLogicalFrame(x, y);
+        const QPoint at = framed ? QPoint(0, 0) : QPoint(rtlLayout ? box.left() : dc->DX(x), dc->DY(y));
+        DrawRun(dc, lineText, at.x(), at.y(), lay, fm.ascent());
         if (format & DT_RTLREADING)
             p->setLayoutDirection(Qt::LeftToRight);
         if (underline >= l.Start && underline < l.Start + l.Length && !l.HasEllipsis) {
-            const int ux = box.left() + lay.Width(s, l.Start, underline - l.Start);
+            const int ux = (framed ? 0 : box.left()) + lay.Width(s, l.Start, underline - l.Start);
             const int uw = lay.Width(s, underline, 1);
-            p->fillRect(QRect(ux, box.top() + fm.ascent() + 1, uw, 1), ToQColor(dc->S.TextColor));
+            p->fillRect(QRect(ux, (framed ? 0 : box.top()) + fm.ascent() + 1, uw, 1), ToQColor(dc->S.TextColor));
         }
+        if (framed)
+            p->restore();
         y += lineH;
     }
     if (clip)

@@ -1,8 +1,11 @@
 // Device contexts over QPainter: state, regions, pixel-exact primitives, blits and text output.
 #include "DCGuards.h"
 #include "DeviceContext.h"
+#include "PageRecording.h"
 
+#include <QGuiApplication>
 #include <QPaintDevice>
+#include <QScreen>
 #include <QPolygon>
 #include <algorithm>
 #include <atomic>
@@ -11,35 +14,66 @@
 QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
 COLORREF FromQColor(const QColor& c) { return RGB(c.red(), c.green(), c.blue()); }
 
-int HDC__::DeviceWidth() const
+HDC__::HDC__() = default;
+HDC__::~HDC__() = default;
+
+QSize HDC__::DeviceSize() const
 {
     if (Image)
-        return Image->width();
+        return Image->size();
+    if (Caps.HorzRes > 0 && Caps.VertRes > 0)
+        return QSize(Caps.HorzRes, Caps.VertRes);
     if (Painter && Painter->device())
-        return Painter->device()->width();
-    return 0;
+        return QSize(Painter->device()->width(), Painter->device()->height());
+    return QSize(0, 0);
 }
 
 int HDC__::DX(int x) const
 {
-    x += S.Origin.X;
+    x = MapX(x);
     if (S.Layout & LAYOUT_RTL)
         x = DeviceWidth() - 1 - x;
     return x;
 }
 
+int HDC__::DevLength(int n) const
+{
+    if (!S.Scaled)
+        return std::max(1, n);
+    return std::max(1, int(std::lround(n * (std::abs(ScaleX()) + std::abs(ScaleY())) / 2)));
+}
+
+void HDC__::UpdateScaled() { S.Scaled = S.WinExt.cx != S.VpExt.cx || S.WinExt.cy != S.VpExt.cy; }
+
+void HDC__::BeginLogicalFrame(int x, int y)
+{
+    Painter->save();
+    Painter->translate(DX(x), DY(y));
+    if (S.Scaled)
+        Painter->scale(std::abs(ScaleX()), std::abs(ScaleY()));
+}
+
 QRect HDC__::DevRect(const TRect& r) const
 {
-    if (IsRectEmpty(r))
+    if (!S.Scaled) {
+        if (IsRectEmpty(r))
+            return QRect();
+    } else if ((S.VpExt.cx < 0) == (S.WinExt.cx < 0) && (S.VpExt.cy < 0) == (S.WinExt.cy < 0) && IsRectEmpty(r)) {
+        // An inverted rectangle is empty unless an axis of the mapping runs the other way.
         return QRect();
-    int l = r.Left + S.Origin.X, rr = r.Right + S.Origin.X;
+    }
+    int l = MapX(r.Left), rr = MapX(r.Right), t = MapY(r.Top), b = MapY(r.Bottom);
+    if (l > rr)
+        std::swap(l, rr);
+    if (t > b)
+        std::swap(t, b);
     if (S.Layout & LAYOUT_RTL) {
         const int w = DeviceWidth();
         const int nl = w - rr;
         rr = w - l;
         l = nl;
     }
-    return QRect(l, r.Top + S.Origin.Y, rr - l, r.Bottom - r.Top);
+    return QRect(l, t, rr - l, b - t);
 }
 
 void HDC__::ApplyClip()
@@ -71,34 +105,35 @@ void HDC__::PixelLine(int x1, int y1, int x2, int y2)
     if (!Painter || S.PenStyle == PS_NULL)
         return;
     const QColor col = ToQColor(S.PenColor);
+    const QPoint a(LineDX(x1), DY(y1)), b(LineDX(x2), DY(y2));
     if (S.PenWidth > 1) {
-        QPen pen(col, S.PenWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+        QPen pen(col, DevLength(S.PenWidth), Qt::SolidLine, S.PenEndCap, S.PenJoin);
         Painter->setPen(pen);
         Painter->setBrush(Qt::NoBrush);
-        Painter->drawLine(QPoint(LineDX(x1), DY(y1)), QPoint(LineDX(x2), DY(y2)));
+        Painter->drawLine(a, b);
         return;
     }
-    // Horizontal and vertical lines as rectangles; others by Bresenham. The last point is left out.
-    const int shift = LineDX(0) - DX(0);
-    if (y1 == y2) {
-        if (x1 == x2)
+    // In device pixels: horizontal and vertical lines as rectangles, others by Bresenham; the
+    // last point is left out.
+    if (a.y() == b.y()) {
+        if (a.x() == b.x())
             return;
-        const int l = x2 > x1 ? x1 : x2 + 1, r = x2 > x1 ? x2 : x1 + 1;
-        FillDev(DevRect(TRect(l, y1, r, y1 + 1)).translated(shift, 0), S.PenColor);
+        const int l = b.x() > a.x() ? a.x() : b.x() + 1, r = b.x() > a.x() ? b.x() : a.x() + 1;
+        FillDev(QRect(l, a.y(), r - l, 1), S.PenColor);
         return;
     }
-    if (x1 == x2) {
-        const int t = y2 > y1 ? y1 : y2 + 1, b = y2 > y1 ? y2 : y1 + 1;
-        FillDev(DevRect(TRect(x1, t, x1 + 1, b)).translated(shift, 0), S.PenColor);
+    if (a.x() == b.x()) {
+        const int t = b.y() > a.y() ? a.y() : b.y() + 1, bt = b.y() > a.y() ? b.y() : a.y() + 1;
+        FillDev(QRect(a.x(), t, 1, bt - t), S.PenColor);
         return;
     }
-    int dx = std::abs(x2 - x1), sx = x1 < x2 ? 1 : -1;
-    int dy = -std::abs(y2 - y1), sy = y1 < y2 ? 1 : -1;
+    int dx = std::abs(b.x() - a.x()), sx = a.x() < b.x() ? 1 : -1;
+    int dy = -std::abs(b.y() - a.y()), sy = a.y() < b.y() ? 1 : -1;
     int err = dx + dy;
-    int x = x1, y = y1;
+    int x = a.x(), y = a.y();
     Painter->setPen(col);
-    while (!(x == x2 && y == y2)) {
-        Painter->drawPoint(LineDX(x), DY(y));
+    while (!(x == b.x() && y == b.y())) {
+        Painter->drawPoint(x, y);
         const int e2 = 2 * err;
         if (e2 >= dy) { err += dy; x += sx; }
         if (e2 <= dx) { err += dx; y += sy; }
@@ -115,13 +150,23 @@ int LiveDCCount()
     return liveDCs.load();
 }
 
+namespace {
+// The system font, 11 pixels at 96 pixels per inch, sized for the context's resolution.
+void SetDefaultFont(HDC dc)
+{
+    dc->S.Font = QFont(QStringLiteral("DejaVu Sans"));
+    dc->S.Font.setPixelSize(std::max(1, MulDiv(11, dc->Caps.PixelsPerInchY, 96)));
+    dc->Metrics.reset();
+    dc->FontApplied = false;
+}
+}
+
 HDC CreateDCForPainter(QPainter* painter)
 {
     auto* dc = new HDC__;
     ++liveDCs;
     dc->Painter = painter;
-    dc->S.Font = QFont(QStringLiteral("DejaVu Sans"));
-    dc->S.Font.setPixelSize(11);
+    SetDefaultFont(dc);
     if (painter)
         dc->ApplyClip();
     return dc;
@@ -134,8 +179,19 @@ HDC CreateDCForImage(QImage* image)
     dc->Image = image;
     dc->OwnPainter = std::make_unique<QPainter>(image);
     dc->Painter = dc->OwnPainter.get();
-    dc->S.Font = QFont(QStringLiteral("DejaVu Sans"));
-    dc->S.Font.setPixelSize(11);
+    SetDefaultFont(dc);
+    return dc;
+}
+
+HDC CreateDCForDevice(QPainter* painter, const TDeviceCaps& caps)
+{
+    auto* dc = new HDC__;
+    ++liveDCs;
+    dc->Painter = painter;
+    dc->Caps = caps;
+    SetDefaultFont(dc);
+    if (painter)
+        dc->ApplyClip();
     return dc;
 }
 
@@ -143,10 +199,47 @@ void DeleteDC(HDC dc)
 {
     if (!dc)
         return;
-    if (dc->OwnPainter)
+    if (dc->OwnPainter && dc->OwnPainter->isActive())
         dc->OwnPainter->end();
     delete dc;
     --liveDCs;
+}
+
+TDeviceCaps DCDeviceCaps(HDC dc)
+{
+    TDeviceCaps c = dc->Caps;
+    if (c.HorzRes <= 0)
+        c.HorzRes = dc->DeviceWidth();
+    if (c.VertRes <= 0)
+        c.VertRes = dc->DeviceHeight();
+    if (c.PhysicalWidth <= 0)
+        c.PhysicalWidth = c.HorzRes + 2 * c.PhysicalOffsetX;
+    if (c.PhysicalHeight <= 0)
+        c.PhysicalHeight = c.VertRes + 2 * c.PhysicalOffsetY;
+    return c;
+}
+
+int GetDeviceCaps(HDC dc, int index)
+{
+    if (!dc)
+        return 0;
+    const TDeviceCaps c = DCDeviceCaps(dc);
+    switch (index) {
+    case TECHNOLOGY: return c.Technology;
+    case HORZSIZE: return MulDiv(c.HorzRes, 254, c.PixelsPerInchX * 10);
+    case VERTSIZE: return MulDiv(c.VertRes, 254, c.PixelsPerInchY * 10);
+    case HORZRES: return c.HorzRes;
+    case VERTRES: return c.VertRes;
+    case BITSPIXEL: return 32;
+    case PLANES: return 1;
+    case LOGPIXELSX: return c.PixelsPerInchX;
+    case LOGPIXELSY: return c.PixelsPerInchY;
+    case PHYSICALWIDTH: return c.PhysicalWidth;
+    case PHYSICALHEIGHT: return c.PhysicalHeight;
+    case PHYSICALOFFSETX: return c.PhysicalOffsetX;
+    case PHYSICALOFFSETY: return c.PhysicalOffsetY;
+    default: return 0;
+    }
 }
 
 QPainter* DCPainter(HDC dc) { return dc ? dc->Painter : nullptr; }
@@ -190,6 +283,7 @@ void DCSetFont(HDC dc, const QFont& font)
     dc->FontApplied = false;
 }
 const QFont& DCFont(HDC dc) { return dc->S.Font; }
+int DCSetFontEscapement(HDC dc, int tenths) { std::swap(dc->S.Escapement, tenths); return tenths; }
 COLORREF SetTextColor(HDC dc, COLORREF c) { std::swap(dc->S.TextColor, c); return c; }
 COLORREF GetTextColor(HDC dc) { return dc->S.TextColor; }
 COLORREF SetBkColor(HDC dc, COLORREF c) { std::swap(dc->S.BkColor, c); return c; }
@@ -200,7 +294,15 @@ void DCSetPen(HDC dc, COLORREF color, int width, int style)
 {
     dc->S.PenColor = color;
     dc->S.PenWidth = std::max(1, width);
-    dc->S.PenStyle = style;
+    dc->S.PenStyle = style & PS_STYLE_MASK;
+    if (style & PS_GEOMETRIC) {
+        const int cap = style & PS_ENDCAP_MASK, join = style & PS_JOIN_MASK;
+        dc->S.PenEndCap = cap == PS_ENDCAP_SQUARE ? Qt::SquareCap : cap == PS_ENDCAP_FLAT ? Qt::FlatCap : Qt::RoundCap;
+        dc->S.PenJoin = join == PS_JOIN_MITER ? Qt::MiterJoin : join == PS_JOIN_BEVEL ? Qt::BevelJoin : Qt::RoundJoin;
+    } else {
+        dc->S.PenEndCap = Qt::SquareCap;
+        dc->S.PenJoin = Qt::MiterJoin;
+    }
 }
 void DCSetBrush(HDC dc, COLORREF color, int style)
 {
@@ -210,6 +312,112 @@ void DCSetBrush(HDC dc, COLORREF color, int style)
 COLORREF DCBrushColor(HDC dc) { return dc->S.BrushColor; }
 int DCBrushStyle(HDC dc) { return dc->S.BrushStyle; }
 COLORREF GetNearestColor(HDC, COLORREF c) { return c & 0xFFFFFF; }
+
+namespace {
+// Fixed mapping modes: logical units per inch; the y axis runs up.
+int UnitsPerInch(int mode)
+{
+    switch (mode) {
+    case MM_LOMETRIC: return 254;
+    case MM_HIMETRIC: return 2540;
+    case MM_LOENGLISH: return 100;
+    case MM_HIENGLISH: return 1000;
+    case MM_TWIPS: return 1440;
+    default: return 0;
+    }
+}
+
+// Isotropic: one logical unit is as long across as it is down. The axis with the larger
+// scale gives way to the other; the signs stay.
+void FixIsotropic(HDC dc)
+{
+    DCState& s = dc->S;
+    const TDeviceCaps c = DCDeviceCaps(dc);
+    const double ux = std::abs(double(s.VpExt.cx) / s.WinExt.cx) / std::max(1, c.PixelsPerInchX);
+    const double uy = std::abs(double(s.VpExt.cy) / s.WinExt.cy) / std::max(1, c.PixelsPerInchY);
+    if (ux < uy) {
+        const int v = int(std::lround(std::abs(double(s.WinExt.cy)) * ux * c.PixelsPerInchY));
+        s.VpExt.cy = (s.VpExt.cy < 0) != (s.WinExt.cy < 0) ? -v : v;
+    } else if (uy < ux) {
+        const int v = int(std::lround(std::abs(double(s.WinExt.cx)) * uy * c.PixelsPerInchX));
+        s.VpExt.cx = (s.VpExt.cx < 0) != (s.WinExt.cx < 0) ? -v : v;
+    }
+    if (s.VpExt.cx == 0)
+        s.VpExt.cx = s.WinExt.cx < 0 ? -1 : 1;
+    if (s.VpExt.cy == 0)
+        s.VpExt.cy = s.WinExt.cy < 0 ? -1 : 1;
+}
+}
+
+int SetMapMode(HDC dc, int mode)
+{
+    if (!dc || mode < MM_TEXT || mode > MM_ANISOTROPIC)
+        return 0;
+    const int old = dc->S.MapMode;
+    DCState& s = dc->S;
+    s.MapMode = mode;
+    if (mode == MM_TEXT) {
+        s.WinExt = TSize(1, 1);
+        s.VpExt = TSize(1, 1);
+    } else if (const int upi = UnitsPerInch(mode)) {
+        const TDeviceCaps c = DCDeviceCaps(dc);
+        s.WinExt = TSize(upi, upi);
+        s.VpExt = TSize(c.PixelsPerInchX, -c.PixelsPerInchY);
+    } else if (old != MM_ISOTROPIC && old != MM_ANISOTROPIC && UnitsPerInch(old) == 0) {
+        // From the text mode the metric page is the starting point, as from the fixed modes.
+        const TDeviceCaps c = DCDeviceCaps(dc);
+        s.WinExt = TSize(254, 254);
+        s.VpExt = TSize(c.PixelsPerInchX, -c.PixelsPerInchY);
+    }
+    if (mode == MM_ISOTROPIC)
+        FixIsotropic(dc);
+    dc->UpdateScaled();
+    return old;
+}
+
+int GetMapMode(HDC dc) { return dc ? dc->S.MapMode : 0; }
+
+bool SetWindowExtEx(HDC dc, int x, int y, TSize* old)
+{
+    if (old)
+        *old = dc->S.WinExt;
+    if (dc->S.MapMode != MM_ISOTROPIC && dc->S.MapMode != MM_ANISOTROPIC)
+        return true;   // fixed modes keep their extents
+    if (x == 0 || y == 0)
+        return false;
+    dc->S.WinExt = TSize(x, y);
+    if (dc->S.MapMode == MM_ISOTROPIC)
+        FixIsotropic(dc);
+    dc->UpdateScaled();
+    return true;
+}
+
+bool SetViewportExtEx(HDC dc, int x, int y, TSize* old)
+{
+    if (old)
+        *old = dc->S.VpExt;
+    if (dc->S.MapMode != MM_ISOTROPIC && dc->S.MapMode != MM_ANISOTROPIC)
+        return true;
+    if (x == 0 || y == 0)
+        return false;
+    dc->S.VpExt = TSize(x, y);
+    if (dc->S.MapMode == MM_ISOTROPIC)
+        FixIsotropic(dc);
+    dc->UpdateScaled();
+    return true;
+}
+
+bool GetWindowExtEx(HDC dc, TSize& size) { size = dc->S.WinExt; return true; }
+bool GetViewportExtEx(HDC dc, TSize& size) { size = dc->S.VpExt; return true; }
+
+bool SetWindowOrgEx(HDC dc, int x, int y, TPoint* old)
+{
+    if (old)
+        *old = dc->S.WinOrg;
+    dc->S.WinOrg = TPoint(x, y);
+    return true;
+}
+bool GetWindowOrgEx(HDC dc, TPoint& p) { p = dc->S.WinOrg; return true; }
 
 bool SetViewportOrgEx(HDC dc, int x, int y, TPoint* old)
 {
@@ -235,11 +443,20 @@ bool LPtoDP(HDC dc, TPoint* points, int count)
 }
 bool DPtoLP(HDC dc, TPoint* points, int count)
 {
+    const DCState& s = dc->S;
     for (int i = 0; i < count; ++i) {
         int x = points[i].X;
-        if (dc->S.Layout & LAYOUT_RTL)
+        if (s.Layout & LAYOUT_RTL)
             x = dc->DeviceWidth() - 1 - x;
-        points[i] = TPoint(x - dc->S.Origin.X, points[i].Y - dc->S.Origin.Y);
+        int y = points[i].Y;
+        if (s.Scaled) {
+            x = HDC__::MulDivRound(x - s.Origin.X, s.WinExt.cx, s.VpExt.cx) + s.WinOrg.X;
+            y = HDC__::MulDivRound(y - s.Origin.Y, s.WinExt.cy, s.VpExt.cy) + s.WinOrg.Y;
+        } else {
+            x = x - s.Origin.X + s.WinOrg.X;
+            y = y - s.Origin.Y + s.WinOrg.Y;
+        }
+        points[i] = TPoint(x, y);
     }
     return true;
 }
@@ -381,8 +598,8 @@ int GetClipBox(HDC dc, TRect& r)
     QRect b;
     if (dc->S.HasClip)
         b = dc->S.Clip.boundingRect();
-    else if (dc->Painter && dc->Painter->device())
-        b = QRect(0, 0, dc->Painter->device()->width(), dc->Painter->device()->height());
+    else
+        b = QRect(0, 0, dc->DeviceWidth(), dc->DeviceHeight());
     if (b.isEmpty()) {
         r = TRect();
         return NULLREGION;
@@ -391,6 +608,10 @@ int GetClipBox(HDC dc, TRect& r)
     DPtoLP(dc, pts, 2);
     if (dc->S.Layout & LAYOUT_RTL)
         std::swap(pts[0].X, pts[1].X), pts[0].X += 1, pts[1].X += 1;
+    if (pts[0].X > pts[1].X)
+        std::swap(pts[0].X, pts[1].X);
+    if (pts[0].Y > pts[1].Y)
+        std::swap(pts[0].Y, pts[1].Y);
     r = TRect(pts[0], pts[1]);
     return dc->S.HasClip ? RgnKind(dc->S.Clip) : SIMPLEREGION;
 }
@@ -462,12 +683,17 @@ bool Rectangle(HDC dc, int l, int t, int r, int b)
     if (dc->S.BrushStyle != BS_NULL)
         dc->FillDev(dc->DevRect(TRect(l, t, r, b)), dc->S.BrushColor);
     if (dc->S.PenStyle != PS_NULL) {
-        const int w = dc->S.PenWidth;
+        // The frame in device pixels, its width scaled like the rest.
+        const int w = dc->DevLength(dc->S.PenWidth);
         const COLORREF c = dc->S.PenColor;
-        dc->FillDev(dc->DevRect(TRect(l, t, r, std::min(b, t + w))), c);
-        dc->FillDev(dc->DevRect(TRect(l, std::max(t, b - w), r, b)), c);
-        dc->FillDev(dc->DevRect(TRect(l, t, std::min(r, l + w), b)), c);
-        dc->FillDev(dc->DevRect(TRect(std::max(l, r - w), t, r, b)), c);
+        const QRect d = dc->DevRect(TRect(l, t, r, b));
+        if (!d.isEmpty()) {
+            const int wx = std::min(w, d.width()), wy = std::min(w, d.height());
+            dc->FillDev(QRect(d.left(), d.top(), d.width(), wy), c);
+            dc->FillDev(QRect(d.left(), d.bottom() + 1 - wy, d.width(), wy), c);
+            dc->FillDev(QRect(d.left(), d.top(), wx, d.height()), c);
+            dc->FillDev(QRect(d.right() + 1 - wx, d.top(), wx, d.height()), c);
+        }
     }
     return true;
 }
@@ -476,7 +702,7 @@ bool Ellipse(HDC dc, int l, int t, int r, int b)
 {
     if (!dc->Painter)
         return false;
-    dc->Painter->setPen(dc->S.PenStyle == PS_NULL ? QPen(Qt::NoPen) : QPen(ToQColor(dc->S.PenColor), dc->S.PenWidth));
+    dc->Painter->setPen(dc->S.PenStyle == PS_NULL ? QPen(Qt::NoPen) : QPen(ToQColor(dc->S.PenColor), dc->DevLength(dc->S.PenWidth)));
     dc->Painter->setBrush(dc->S.BrushStyle == BS_NULL ? QBrush(Qt::NoBrush) : QBrush(ToQColor(dc->S.BrushColor)));
     const QRect d = dc->DevRect(TRect(l, t, r, b));
     dc->Painter->drawEllipse(d.adjusted(0, 0, -1, -1));
@@ -529,7 +755,7 @@ bool Polygon(HDC dc, const TPoint* points, int count)
     QPolygon poly;
     for (int i = 0; i < count; ++i)
         poly << QPoint(dc->DX(points[i].X), dc->DY(points[i].Y));
-    dc->Painter->setPen(dc->S.PenStyle == PS_NULL ? QPen(Qt::NoPen) : QPen(ToQColor(dc->S.PenColor), dc->S.PenWidth));
+    dc->Painter->setPen(dc->S.PenStyle == PS_NULL ? QPen(Qt::NoPen) : QPen(ToQColor(dc->S.PenColor), dc->DevLength(dc->S.PenWidth)));
     dc->Painter->setBrush(dc->S.BrushStyle == BS_NULL ? QBrush(Qt::NoBrush) : QBrush(ToQColor(dc->S.BrushColor)));
     dc->Painter->drawPolygon(poly);
     return true;
@@ -623,7 +849,8 @@ bool GetTextMetrics(HDC dc, TTextMetric& tm)
     tm.tmAscent = fm.ascent();
     tm.tmDescent = fm.descent();
     tm.tmHeight = tm.tmAscent + tm.tmDescent;
-    const int em = dc->S.Font.pixelSize() > 0 ? dc->S.Font.pixelSize() : int(std::lround(dc->S.Font.pointSizeF() * 96 / 72));
+    const int em = dc->S.Font.pixelSize() > 0 ? dc->S.Font.pixelSize()
+                                              : int(std::lround(dc->S.Font.pointSizeF() * dc->Caps.PixelsPerInchY / 72));
     tm.tmInternalLeading = std::max(0, tm.tmHeight - em);
     tm.tmExternalLeading = std::max(0, fm.leading());
     tm.tmAveCharWidth = fm.averageCharWidth();
@@ -633,6 +860,8 @@ bool GetTextMetrics(HDC dc, TTextMetric& tm)
     tm.tmUnderlined = dc->S.Font.underline();
     tm.tmStruckOut = dc->S.Font.strikeOut();
     tm.tmPitchAndFamily = dc->S.Font.fixedPitch() ? 0 : 1;   // bit 0 set: variable pitch
+    tm.tmDigitizedAspectX = dc->Caps.PixelsPerInchX;
+    tm.tmDigitizedAspectY = dc->Caps.PixelsPerInchY;
     return true;
 }
 
@@ -698,15 +927,49 @@ bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const QSt
         w = fm.horizontalAdvance(s);
     }
     const int h = fm.ascent() + fm.descent();
+    // The text box relative to the reference point, along the baseline.
+    int ox = 0, oy = 0;
     const UINT ha = dc->S.TextAlign & 6;
     if (ha == TA_RIGHT)
-        x -= w;
+        ox = -w;
     else if (ha == TA_CENTER)
-        x -= w / 2;
+        ox = -(w / 2);
     if ((dc->S.TextAlign & TA_BASELINE) == TA_BASELINE)
-        y -= fm.ascent();
+        oy = -fm.ascent();
     else if (dc->S.TextAlign & TA_BOTTOM)
-        y -= h;
+        oy = -h;
+    if (dc->S.Escapement != 0 || dc->S.Scaled) {
+        // Turned or scaled text is drawn in a frame of logical units at the reference point.
+        QPainter* p = dc->Painter;
+        p->save();
+        if (rect && (options & ETO_CLIPPED))
+            p->setClipRegion(dc->S.HasClip ? dc->S.Clip.intersected(dc->DevRect(*rect)) : QRegion(dc->DevRect(*rect)));
+        if (rect && (options & ETO_OPAQUE))
+            dc->FillDev(dc->DevRect(*rect), dc->S.BkColor);
+        p->translate(dc->DX(x), dc->DY(y));
+        if (dc->S.Scaled)
+            p->scale(std::abs(dc->ScaleX()), std::abs(dc->ScaleY()));
+        if (dc->S.Escapement != 0)
+            p->rotate(-dc->S.Escapement / 10.0);
+        if (dc->S.BkMode == OPAQUE && !(rect && (options & ETO_OPAQUE)))
+            p->fillRect(QRect(ox, oy, w, h), ToQColor(dc->S.BkColor));
+        p->setFont(dc->S.Font);
+        p->setPen(ToQColor(dc->S.TextColor));
+        if (dx) {
+            int cx = ox;
+            for (int i = 0; i < s.size(); ++i) {
+                p->drawText(QPoint(cx, oy + fm.ascent()), QString(s[i]));
+                cx += dx[i];
+            }
+        } else {
+            p->drawText(QPoint(ox, oy + fm.ascent()), s);
+        }
+        p->restore();
+        dc->FontApplied = false;
+        return true;
+    }
+    x += ox;
+    y += oy;
 
     const bool clipped = rect && (options & ETO_CLIPPED);
     if (clipped) {
@@ -742,3 +1005,81 @@ bool ExtTextOut(HDC dc, int x, int y, UINT options, const TRect* rect, const QSt
 }
 
 bool TextOut(HDC dc, int x, int y, const QString& text) { return ExtTextOut(dc, x, y, 0, nullptr, text, -1, nullptr); }
+
+// ---- metafiles ----
+void SetDCMetricsDevice(HDC dc, QPaintDevice* device)
+{
+    dc->MetricsDevice = device;
+    dc->Metrics.reset();
+}
+
+HDC CreateEnhMetaFile(HDC reference, int width, int height)
+{
+    auto* page = new HENHMETAFILE__;
+    if (reference) {
+        page->Caps = DCDeviceCaps(reference);
+    } else {
+        page->Caps = TDeviceCaps();
+    }
+    if (width <= 0 || height <= 0) {
+        width = page->Caps.HorzRes;
+        height = page->Caps.VertRes;
+        if (!reference) {
+            const QScreen* screen = QGuiApplication::primaryScreen();
+            const QSize size = screen ? screen->size() : QSize(1024, 768);
+            width = size.width();
+            height = size.height();
+        }
+    }
+    page->Frame = TSize(std::max(1, width), std::max(1, height));
+    auto* dc = new HDC__;
+    ++liveDCs;
+    dc->Caps = page->Caps;
+    dc->Caps.HorzRes = page->Frame.cx;
+    dc->Caps.VertRes = page->Frame.cy;
+    dc->Recording = std::make_unique<TRecordingDevice>(page);
+    dc->OwnPainter = std::make_unique<QPainter>(dc->Recording.get());
+    dc->Painter = dc->OwnPainter.get();
+    if (reference)
+        dc->MetricsDevice = reference->MetricsDevice ? reference->MetricsDevice
+                          : reference->Painter ? reference->Painter->device() : nullptr;
+    SetDefaultFont(dc);
+    return dc;
+}
+
+HENHMETAFILE CloseEnhMetaFile(HDC dc)
+{
+    if (!dc || !dc->Recording)
+        return nullptr;
+    dc->OwnPainter->end();
+    HENHMETAFILE page = dc->Recording->TakePage();
+    DeleteDC(dc);
+    return page;
+}
+
+bool PlayEnhMetaFile(HDC dc, HENHMETAFILE page, const TRect& rect)
+{
+    if (!dc || !dc->Painter || !page)
+        return false;
+    if (dc->Recorder)
+        dc->Record(QStringLiteral("PlayMetafile(%1)").arg(RectText(rect)));
+    const QRect d = dc->DevRect(rect);
+    if (d.isEmpty())
+        return true;
+    const QTransform toDevice(double(d.width()) / page->Frame.cx, 0, 0, double(d.height()) / page->Frame.cy, d.left(), d.top());
+    page->Play(*dc->Painter, toDevice, dc->S.HasClip ? &dc->S.Clip : nullptr);
+    dc->ApplyClip();
+    dc->FontApplied = false;
+    return true;
+}
+
+HENHMETAFILE CopyEnhMetaFile(HENHMETAFILE page) { return page ? new HENHMETAFILE__(*page) : nullptr; }
+
+bool DeleteEnhMetaFile(HENHMETAFILE page)
+{
+    delete page;
+    return page != nullptr;
+}
+
+TSize EnhMetaFileSize(HENHMETAFILE page) { return page ? page->Frame : TSize(); }
+TDeviceCaps EnhMetaFileDeviceCaps(HENHMETAFILE page) { return page ? page->Caps : TDeviceCaps(); }

@@ -28,6 +28,9 @@ bool RestoreDC(HDC dc, int saved);   // -1: the last saved state
 // Selected objects (the context keeps its own copies).
 void DCSetFont(HDC dc, const QFont& font);
 const QFont& DCFont(HDC dc);
+// The selected font's escapement: text turns counter-clockwise about its reference point by
+// tenths of a degree (900 runs upward). Returns the previous one.
+int DCSetFontEscapement(HDC dc, int tenths);
 COLORREF SetTextColor(HDC dc, COLORREF c);
 COLORREF GetTextColor(HDC dc);
 COLORREF SetBkColor(HDC dc, COLORREF c);

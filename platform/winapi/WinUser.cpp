@@ -445,6 +445,30 @@ bool ScreenToClient(HWND wnd, TPoint& p)
 bool IsWindowVisible(HWND wnd) { return IsWindow(wnd) && wnd->Widget() && wnd->Widget()->isVisible(); }
 bool IsWindowEnabled(HWND wnd) { return IsWindow(wnd) && wnd->Widget() && wnd->Widget()->isEnabled(); }
 
+bool SetWindowRgn(HWND wnd, HRGN rgn, bool redraw)
+{
+    if (!IsWindow(wnd) || !wnd->Widget())
+        return false;
+    QWidget* w = wnd->Widget();
+    if (rgn)
+        w->setMask(rgn->R);
+    else
+        w->clearMask();
+    if (redraw)
+        w->update();
+    return true;
+}
+
+bool SetLayeredWindowAttributes(HWND wnd, COLORREF, BYTE alpha, DWORD flags)
+{
+    if (!IsWindow(wnd) || !wnd->Widget())
+        return false;
+    // A colour key has no counterpart here; callers shape the window with SetWindowRgn instead.
+    if (flags & LWA_ALPHA)
+        wnd->Widget()->setWindowOpacity(alpha / 255.0);
+    return true;
+}
+
 HWND GetFocus() { return IsWindow(gFocus) ? gFocus : nullptr; }
 
 HWND SetFocus(HWND wnd)

@@ -90,6 +90,11 @@ bool ClientToScreen(HWND wnd, TPoint& p);
 bool ScreenToClient(HWND wnd, TPoint& p);
 bool IsWindowVisible(HWND wnd);
 bool IsWindowEnabled(HWND wnd);
+// The part of the window that shows (client coordinates; nullptr: all of it). The region is copied.
+bool SetWindowRgn(HWND wnd, HRGN rgn, bool redraw);
+// The whole window drawn with a constant opacity (0 transparent .. 255 opaque).
+enum : DWORD { LWA_COLORKEY = 0x1, LWA_ALPHA = 0x2 };
+bool SetLayeredWindowAttributes(HWND wnd, COLORREF key, BYTE alpha, DWORD flags);
 
 // Focus and capture.
 HWND GetFocus();
