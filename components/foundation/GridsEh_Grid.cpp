@@ -1,6 +1,7 @@
 // The base grid's structure: construction, counts, current cell and anchor, options,
 // cell rectangles, locks, draw style and the default virtual operations.
 #include "GridsEh.h"
+#include "platform/rtl/Guards.h"
 
 #include "GridToolCtrlsEh.h"
 #include "platform/rtl/Filer.h"
@@ -197,13 +198,8 @@ void TCustomGridEh::DeleteRow(int ARow)
     if (ARow < FixedRowCount() || ARow >= RowCount() || GetRolRowCount() <= 1)
         RaiseIndexError("Grid index out of range");
     LockPaint();
-    try {
-        FVertAxis->DeleteRolCels(ARow - FixedRowCount(), 1);
-    } catch (...) {
-        UnlockPaint();
-        throw;
-    }
-    UnlockPaint();
+    auto cleanup = Finally([&] { UnlockPaint(); });
+    FVertAxis->DeleteRolCels(ARow - FixedRowCount(), 1);
 }
 
 // ---------------------------------------------------------------- current cell and anchor

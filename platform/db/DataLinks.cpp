@@ -1,4 +1,5 @@
 #include "DB.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/Threads.h"
 
 #include <algorithm>
@@ -305,13 +306,8 @@ bool TDataLink::Edit()
 void TDataLink::UpdateRecord()
 {
     FUpdating = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        FUpdating = false;
-        throw;
-    }
-    FUpdating = false;
+    auto cleanup = Finally([&] { FUpdating = false; });
+    UpdateData();
 }
 
 int TDataLink::MoveBy(int Distance)

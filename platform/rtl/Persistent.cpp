@@ -1,4 +1,5 @@
 #include "Persistent.h"
+#include "Guards.h"
 #include "Filer.h"
 
 #include <QHash>
@@ -685,16 +686,9 @@ TCollectionItem* TCollection::Insert(int Index)
 {
     if (Index < 0 || Index > FItems.size())
         throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
-    BeginUpdate();
-    TCollectionItem* item = nullptr;
-    try {
-        item = CreateItem();
-        item->SetIndex(Index);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateGuard update(this);
+    TCollectionItem* item = CreateItem();
+    item->SetIndex(Index);
     return item;
 }
 
@@ -709,15 +703,9 @@ void TCollection::Clear()
 {
     if (FItems.isEmpty())
         return;
-    BeginUpdate();
-    try {
-        while (!FItems.isEmpty())
-            delete FItems.last();
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateGuard update(this);
+    while (!FItems.isEmpty())
+        delete FItems.last();
 }
 
 TCollectionItem* TCollection::FindItemID(int ID) const
@@ -775,16 +763,10 @@ void TCollection::Assign(TPersistent* Source)
     }
     if (src == this)
         return;
-    BeginUpdate();
-    try {
-        Clear();
-        for (TCollectionItem* i : src->FItems)
-            Add()->Assign(i);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateGuard update(this);
+    Clear();
+    for (TCollectionItem* i : src->FItems)
+        Add()->Assign(i);
 }
 
 QString TCollection::FindPropName() const
