@@ -18,7 +18,7 @@ protected:
 
     TADOQuery* Query()
     {
-        auto* r = new TADOQuery(&owner);
+        auto* r = Create<TADOQuery>(&owner);
         r->SetConnection(conn);
         r->SetCursorType(ctStatic);
         r->SQL()->Add(QStringLiteral("SELECT id, txt, amt, qty, d FROM vals ORDER BY id"));
@@ -27,7 +27,7 @@ protected:
 
     void SetUp() override
     {
-        conn = new TADOConnection(&owner);
+        conn = Create<TADOConnection>(&owner);
         conn->SetLoginPrompt(false);
         conn->SetConnectionString(ConnStr(dir.path(), QStringLiteral("maindatabase"), true));
         conn->Open();
@@ -45,9 +45,9 @@ protected:
             "INSERT INTO vals VALUES (10, 'b', NULL, 1, '29.02.2024')"));
         q = Query();
         q->Open();
-        auto* drv = new TDataSetDriverEh(&owner);
+        auto* drv = Create<TDataSetDriverEh>(&owner);
         drv->SetProviderDataSet(Query());
-        t = new TMemTableEh(&owner);
+        t = Create<TMemTableEh>(&owner);
         t->SetDataDriver(drv);
         t->SetFetchAllOnOpen(true);
         t->Open();

@@ -56,7 +56,7 @@ TEST(PaintFailure, AThrowingPaintDeletesItsContextAndFreesTheCanvas)
     {
         TForm form(nullptr);
         form.SetBounds(0, 0, 200, 200);
-        auto* c = new TFailingControl(&form);
+        auto* c = Create<TFailingControl>(&form);
         c->SetParent(&form);
         c->SetBounds(10, 10, 100, 80);
         form.Show();
@@ -78,7 +78,7 @@ TEST(PaintFailure, PaintToLeavesTheTargetContextAsItFoundIt)
 {
     TForm form(nullptr);
     form.SetBounds(0, 0, 120, 100);
-    auto* g = new TFailingGraphic(&form);
+    auto* g = Create<TFailingGraphic>(&form);
     g->SetParent(&form);
     g->SetBounds(5, 5, 40, 30);
 
