@@ -20,17 +20,18 @@ const QStringList kInsert = {
 
 struct Setup {
     QTemporaryDir dir;
-    TComponent owner{nullptr};
+    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
     TADOConnection* conn;
     TADOQuery* ins;
     Setup()
     {
-        conn = new TADOConnection(&owner);
+        conn = Create<TADOConnection>(&owner);
         conn->SetConnectionString(QStringLiteral("Provider=SQLOLEDB.1;Initial Catalog=maindatabase;Data Source=%1;Create Catalog=True")
                                       .arg(dir.path()));
         conn->Open();
         conn->Execute(QString::fromLatin1(kCreate));
-        ins = new TADOQuery(&owner);
+        ins = Create<TADOQuery>(&owner);
         ins->SetConnection(conn);
         ins->SetCommandTimeout(900);
         ins->SQL()->AddStrings(kInsert);
@@ -92,7 +93,7 @@ struct Filled : Setup {
         for (int i = 0; i < rows; ++i)
             Insert(i);
         conn->CommitTrans();
-        q = new TADOQuery(&owner);
+        q = Create<TADOQuery>(&owner);
         q->SetConnection(conn);
         q->SetCursorType(ctStatic);
         q->SetCommandTimeout(1200);

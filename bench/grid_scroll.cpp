@@ -28,9 +28,9 @@ struct GridOnForm {
     TCountingGrid* Grid;
     explicit GridOnForm(int rows)
     {
-        Form = new TForm(nullptr);
+        Form = Create<TForm>(nullptr);
         Form->SetBounds(0, 0, 1940, 1120);
-        Grid = new TCountingGrid(Form);
+        Grid = Create<TCountingGrid>(Form);
         Grid->SetBorderStyle(bsNone);
         Grid->SetParent(Form);
         Grid->SetBounds(0, 0, 1920, 1080);
@@ -53,7 +53,7 @@ void SetRowCount(benchmark::State& state)
 {
     for (auto _ : state) {
         state.PauseTiming();
-        auto* g = new TCustomGridEh(nullptr);
+        auto* g = Create<TCustomGridEh>(nullptr);
         g->SetColCount(21);
         state.ResumeTiming();
         g->SetRowCount(int(state.range(0)) + 1);
@@ -69,7 +69,8 @@ BENCHMARK(SetRowCount)->Arg(10000)->Arg(1000000)->Unit(benchmark::kMillisecond);
 void AppendRowsWithReads(benchmark::State& state)
 {
     for (auto _ : state) {
-        TCustomGridEh g(nullptr);
+        auto gHolder = CreateUnique<TCustomGridEh>(nullptr);
+        TCustomGridEh& g = *gHolder;
         for (int i = 0; i < state.range(0); ++i) {
             g.SetRowCount(g.RowCount() + 1);
             benchmark::DoNotOptimize(g.VertAxis()->RolLen());

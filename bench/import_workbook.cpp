@@ -80,7 +80,7 @@ TCompDM* DataModule()
         o.Size = 1;
         demo::WriteDemoDatabases(demo::BuildDemoModel(o), Dir().path());
         TCompDM::ConfigPath = Dir().filePath(QStringLiteral("Config.ini"));
-        auto* m = new TCompDM(nullptr);
+        auto* m = Create<TCompDM>(nullptr);
         CompDM = m;
         return m;
     }();

@@ -61,7 +61,7 @@ int main()
     before = HeapInUse();
     {
         TComponent owner{nullptr};
-        auto* t = new TMemTableEh(&owner);
+        auto* t = Create<TMemTableEh>(&owner);
         TMTDataStructEh* ds = t->RecordsStore()->DataStruct();
         ds->BuildDataFieldForDef("id", ftInteger, 0, 0);
         ds->BuildDataFieldForDef("name", ftString, 300, 0);

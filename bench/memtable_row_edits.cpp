@@ -16,7 +16,7 @@ namespace {
 
 struct Table {
     TComponent owner{nullptr};
-    TMemTableEh* t = new TMemTableEh(&owner);
+    TMemTableEh* t = Create<TMemTableEh>(&owner);
     std::mt19937 rng{42};
 
     explicit Table(int rows)

@@ -89,7 +89,7 @@ int main()
 
     // the table
     TComponent owner{nullptr};
-    auto* t = new TMemTableEh(&owner);
+    auto* t = Create<TMemTableEh>(&owner);
     TMTDataStructEh* ds = t->RecordsStore()->DataStruct();
     ds->BuildDataFieldForDef("id", ftInteger, 0, 0);
     ds->BuildDataFieldForDef("name", ftString, 100, 0);

@@ -100,7 +100,7 @@ void FillRecord(TMemoryRecordEh* r, int i, std::mt19937& rng, const std::vector<
 
 std::unique_ptr<TMemTableDataEh> BuildStore(int n)
 {
-    auto data = std::make_unique<TMemTableDataEh>(nullptr);
+    auto data = CreateUnique<TMemTableDataEh>(nullptr);
     BuildStruct(data->DataStruct());
     std::vector<Variant> branches, statuses, inns;
     for (const char* s : kBranches)
@@ -157,7 +157,8 @@ void BM_BuildStore(benchmark::State& state)
 void SortViewBy(benchmark::State& state, const char* order)
 {
     Store& s = Shared(int(state.range(0)));
-    TRecordsViewEh view(nullptr);
+    auto viewHolder = CreateUnique<TRecordsViewEh>(nullptr);
+    TRecordsViewEh& view = *viewHolder;
     view.SetMemTableData(s.data.get());
     for (auto _ : state) {
         view.SetSortOrder(order);
@@ -251,7 +252,8 @@ void BM_IndexBuild(benchmark::State& state)
 }
 
 struct SortedView {
-    TRecordsViewEh view{nullptr};
+    std::unique_ptr<TRecordsViewEh> viewHolder = CreateUnique<TRecordsViewEh>(nullptr);
+    TRecordsViewEh& view = *viewHolder;
     explicit SortedView(TMemTableDataEh* d)
     {
         view.SetMemTableData(d);

@@ -21,12 +21,13 @@ const char* kMismatch =
 
 struct World {
     QTemporaryDir dir;
-    TComponent owner{nullptr};
+    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
     TADOConnection* conn = nullptr;
 
     World()
     {
-        conn = new TADOConnection(&owner);
+        conn = Create<TADOConnection>(&owner);
         conn->SetLoginPrompt(false);
         conn->SetConnectionString(QStringLiteral("Provider=SQLOLEDB.1;Initial Catalog=maindatabase;Data Source=%1;Create Catalog=True")
                                       .arg(dir.path()));
@@ -66,14 +67,14 @@ struct World {
     Table Make(TComponent* o)
     {
         Table r;
-        r.q = new TADOQuery(o);
+        r.q = Create<TADOQuery>(o);
         r.q->SetConnection(conn);
         r.q->SetCursorType(ctStatic);
         r.q->SQL()->Add(QStringLiteral("SELECT * FROM tmpDararedInv"));
-        r.drv = new TDataSetDriverEh(o);
+        r.drv = Create<TDataSetDriverEh>(o);
         r.drv->SetProviderDataSet(r.q);
         r.drv->SetKeyFields(QStringLiteral("idRecord"));
-        r.t = new TMemTableEh(o);
+        r.t = Create<TMemTableEh>(o);
         r.t->SetFetchAllOnOpen(true);
         r.t->SetDataDriver(r.drv);
         return r;
@@ -102,7 +103,8 @@ void BM_OpenThroughDriver(benchmark::State& state)
 {
     World& w = TheWorld();
     for (auto _ : state) {
-        TComponent o{nullptr};
+        auto oHolder = CreateUnique<TComponent>(nullptr);
+        TComponent& o = *oHolder;
         World::Table r = w.Make(&o);
         r.t->Open();
         benchmark::DoNotOptimize(r.t->RecordCount());

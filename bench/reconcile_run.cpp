@@ -97,7 +97,8 @@ int RunOne(int branches, int size, int workbookRows, bool withSave, int rounds)
                 Seconds(t.nsecsElapsed()));
 
     TCompDM::ConfigPath = dir.filePath(QStringLiteral("Config.ini"));
-    TCompDM dm(nullptr);
+    auto dmHolder = CreateUnique<TCompDM>(nullptr);
+    TCompDM& dm = *dmHolder;
     if (!dm.CreateError.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(dm.CreateError));
         return 1;

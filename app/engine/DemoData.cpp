@@ -1,4 +1,5 @@
 #include "DemoData.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/ado/SqlEngine.h"
 #include "platform/rtl/SysUtils.h"
@@ -595,13 +596,9 @@ void Insert(TSqlSession& s, const QString& table, const QStringList& cols, const
     for (const QString& c : cols) params << u':' + c;
     auto cmd = s.Prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, cols.join(QStringLiteral(", ")), params.join(QStringLiteral(", "))));
     s.BeginTrans();
-    try {
-        for (const TSqlParams& p : rows) cmd->Execute(p);
-        s.CommitTrans();
-    } catch (...) {
-        s.RollbackTrans();
-        throw;
-    }
+    auto undo = OnFailure([&] { s.RollbackTrans(); });
+    for (const TSqlParams& p : rows) cmd->Execute(p);
+    s.CommitTrans();
 }
 
 void WriteSummary(const TDemoModel& m, const QString& folder)

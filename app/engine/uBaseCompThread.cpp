@@ -13,82 +13,141 @@ void TBaseCompThread::InTransaction(TADOConnection* Connection, const std::funct
     CommitWhatWasWritten(*Connection, Work);
 }
 
-// Lives on the UI thread's side: the window frees its controls there, and the hand-off
-// methods read the references there too, so a freed control is never reached.
+TJobState::~TJobState()
+{
+    ForEachControl([this](TComponent* c) { c->RemoveFreeNotification(this); });
+}
+
+void TJobState::ForEachControl(const std::function<void(TComponent*)>& Proc) const
+{
+    for (TComponent* c : {static_cast<TComponent*>(FProgressBar), static_cast<TComponent*>(FStatusBar),
+                          static_cast<TComponent*>(FPageControl), static_cast<TComponent*>(FLoadExcelFileBtn),
+                          static_cast<TComponent*>(FUpdateBtn), static_cast<TComponent*>(FInsPanel),
+                          static_cast<TComponent*>(FMainMenu)})
+        if (c)
+            Proc(c);
+}
+
+void TJobState::SetControls(TProgressBar* AProgressBar, TStatusBar* AStatusBar, TPageControl* APageControl,
+                            TButton* ALoadExcelFileBtn, TButton* AUpdateBtn, TPanel* AInsPanel, TMainMenu* AMainMenu)
+{
+    DOV_ASSERT_UI_THREAD();
+    ForEachControl([this](TComponent* c) { c->RemoveFreeNotification(this); });
+    FProgressBar = AProgressBar;
+    FStatusBar = AStatusBar;
+    FPageControl = APageControl;
+    FLoadExcelFileBtn = ALoadExcelFileBtn;
+    FUpdateBtn = AUpdateBtn;
+    FInsPanel = AInsPanel;
+    FMainMenu = AMainMenu;
+    ForEachControl([this](TComponent* c) { c->FreeNotification(this); });
+}
+
+void TJobState::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TComponent::Notification(AComponent, Operation);
+    if (Operation != opRemove)
+        return;
+    if (AComponent == FProgressBar) FProgressBar = nullptr;
+    if (AComponent == FStatusBar) FStatusBar = nullptr;
+    if (AComponent == FPageControl) FPageControl = nullptr;
+    if (AComponent == FLoadExcelFileBtn) FLoadExcelFileBtn = nullptr;
+    if (AComponent == FUpdateBtn) FUpdateBtn = nullptr;
+    if (AComponent == FInsPanel) FInsPanel = nullptr;
+    if (AComponent == FMainMenu) FMainMenu = nullptr;
+}
+
+void TJobState::SetRunning(bool Value)
+{
+    DOV_ASSERT_UI_THREAD();
+    const bool enabled = !Value;
+    if (FLoadExcelFileBtn) FLoadExcelFileBtn->SetEnabled(enabled);
+    if (FUpdateBtn) FUpdateBtn->SetEnabled(enabled);
+    if (FPageControl) FPageControl->SetEnabled(enabled);
+    if (FInsPanel) FInsPanel->SetEnabled(enabled);
+    if (FMainMenu)
+        for (int i = 0; i < FMainMenu->Items()->Count(); ++i)
+            FMainMenu->Items()->Items(i)->SetEnabled(enabled);
+    if (Value == FRunning)
+        return;
+    FRunning = Value;
+    if (OnChange)
+        OnChange(this);
+}
+
+void TJobState::ShowStatusText(const QString& Text)
+{
+    DOV_ASSERT_UI_THREAD();
+    if (FStatusBar)
+        FStatusBar->SetSimpleText(Text);
+}
+
+void TJobState::SetProgressBarStyle(TProgressBarStyle Style)
+{
+    DOV_ASSERT_UI_THREAD();
+    if (FProgressBar)
+        FProgressBar->SetStyle(Style);
+}
+
+// Lives on the UI thread's side: the window frees its state object there, and the hand-off
+// methods reach it there too, so a freed state is never reached.
 class TBaseCompThread::TControlWatch : public TComponent {
 public:
     explicit TControlWatch(TBaseCompThread* owner) : TComponent(nullptr), FOwner(owner) {}
     void Detach() { FOwner = nullptr; }
-    void Watch(TComponent* c)
-    {
-        if (c)
-            c->FreeNotification(this);
-    }
-    void Release(TComponent* c)
-    {
-        if (c)
-            c->RemoveFreeNotification(this);
-    }
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override
     {
         TComponent::Notification(AComponent, Operation);
-        if (Operation != opRemove || !FOwner)
-            return;
-        TBaseCompThread* t = FOwner;
-        if (AComponent == t->ProgressBar) t->ProgressBar = nullptr;
-        if (AComponent == t->StatusBar) t->StatusBar = nullptr;
-        if (AComponent == t->LoadExcelFileBtn) t->LoadExcelFileBtn = nullptr;
-        if (AComponent == t->UpdateBtn) t->UpdateBtn = nullptr;
-        if (AComponent == t->PageControl) t->PageControl = nullptr;
-        if (AComponent == t->InsPanel) t->InsPanel = nullptr;
-        if (AComponent == t->MainMenu) t->MainMenu = nullptr;
+        if (Operation == opRemove && FOwner && AComponent == FOwner->FState)
+            FOwner->FState = nullptr;
     }
 
 private:
     TBaseCompThread* FOwner;
 };
 
+TBaseCompThread::TBaseCompThread(bool CreateSuspended, TJobState* State)
+    : TThread(CreateSuspended), FState(State), FWatch(Create<TControlWatch>(this))
+{
+    if (FState)
+        FState->FreeNotification(FWatch.get());
+}
+
 TBaseCompThread::TBaseCompThread(bool CreateSuspended, TProgressBar* AProgressBar, TStatusBar* AStatusBar,
                                  TPageControl* APageControl, TButton* ALoadExcelFileBtn, TButton* AUpdateBtn,
                                  TPanel* AInsPanel, TMainMenu* AMainMenu)
-    : TThread(CreateSuspended), ProgressBar(AProgressBar), StatusBar(AStatusBar), LoadExcelFileBtn(ALoadExcelFileBtn),
-      UpdateBtn(AUpdateBtn), PageControl(APageControl), InsPanel(AInsPanel), MainMenu(AMainMenu),
-      FWatch(std::make_unique<TControlWatch>(this))
+    : TThread(CreateSuspended), FOwnState(CreateUnique<TJobState>(nullptr))
 {
-    for (TComponent* c : {static_cast<TComponent*>(ProgressBar), static_cast<TComponent*>(StatusBar),
-                          static_cast<TComponent*>(LoadExcelFileBtn), static_cast<TComponent*>(UpdateBtn),
-                          static_cast<TComponent*>(PageControl), static_cast<TComponent*>(InsPanel),
-                          static_cast<TComponent*>(MainMenu)})
-        FWatch->Watch(c);
+    FOwnState->SetControls(AProgressBar, AStatusBar, APageControl, ALoadExcelFileBtn, AUpdateBtn, AInsPanel, AMainMenu);
+    FState = FOwnState.get();
 }
 
 TBaseCompThread::~TBaseCompThread()
 {
-    if (!FWatch)
+    if (!FWatch && !FOwnState)
         return;
     if (IsUIThread()) {
         ReleaseControls();
         return;
     }
     // Only when the UI thread could not be reached at the end (the application going
-    // down): the controls' lists cannot be touched from here, so the watch stays behind,
-    // deaf, rather than pointing at a freed job.
-    FWatch->Detach();
+    // down): the controls' lists cannot be touched from here, so the watch and the state
+    // stay behind, deaf, rather than pointing at a freed job.
+    if (FWatch)
+        FWatch->Detach();
     (void)FWatch.release();
+    (void)FOwnState.release();
 }
 
 void TBaseCompThread::ReleaseControls()
 {
-    if (!FWatch)
-        return;
-    for (TComponent* c : {static_cast<TComponent*>(ProgressBar), static_cast<TComponent*>(StatusBar),
-                          static_cast<TComponent*>(LoadExcelFileBtn), static_cast<TComponent*>(UpdateBtn),
-                          static_cast<TComponent*>(PageControl), static_cast<TComponent*>(InsPanel),
-                          static_cast<TComponent*>(MainMenu)})
-        FWatch->Release(c);
+    if (FWatch && FState)
+        FState->RemoveFreeNotification(FWatch.get());
     FWatch.reset();
+    FOwnState.reset();
+    FState = nullptr;
 }
 
 void TBaseCompThread::DoTerminate()
@@ -110,25 +169,20 @@ int TBaseCompThread::ShowMessageBox(const QString& Text, const QString& Caption,
 
 void TBaseCompThread::SetControlsEnabled()
 {
-    if (LoadExcelFileBtn) LoadExcelFileBtn->SetEnabled(Enabled);
-    if (UpdateBtn) UpdateBtn->SetEnabled(Enabled);
-    if (PageControl) PageControl->SetEnabled(Enabled);
-    if (InsPanel) InsPanel->SetEnabled(Enabled);
-    if (MainMenu)
-        for (int i = 0; i < MainMenu->Items()->Count(); ++i)
-            MainMenu->Items()->Items(i)->SetEnabled(Enabled);
+    if (FState)
+        FState->SetRunning(!Enabled);
 }
 
 void TBaseCompThread::ShowStatusText()
 {
-    if (StatusBar)
-        StatusBar->SetSimpleText(StatusText);
+    if (FState)
+        FState->ShowStatusText(StatusText);
 }
 
 void TBaseCompThread::SetProgressBarStyle()
 {
-    if (ProgressBar)
-        ProgressBar->SetStyle(PBStyle);
+    if (FState)
+        FState->SetProgressBarStyle(PBStyle);
 }
 
 void TBaseCompThread::ShowErrorDialog()

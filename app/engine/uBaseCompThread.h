@@ -15,9 +15,50 @@
 class TDataSet;
 class TADOConnection;
 
+// The window's side of the jobs: the controls a job disables, enables and updates, and
+// whether a job runs. The window's commands ask Running() before they start another job and
+// hear OnChange when it changes. Used on the UI thread only (the jobs reach it through
+// Synchronize); a control the window frees is forgotten.
+class TJobState : public TComponent {
+public:
+    explicit TJobState(TComponent* AOwner) : TComponent(AOwner) {}
+    ~TJobState() override;
+
+    // Any of them may be nullptr.
+    void SetControls(TProgressBar* AProgressBar, TStatusBar* AStatusBar, TPageControl* APageControl,
+                     TButton* ALoadExcelFileBtn, TButton* AUpdateBtn, TPanel* AInsPanel, TMainMenu* AMainMenu);
+
+    bool Running() const { return FRunning; }
+    // A job starts (the two buttons, the page control, the tool panel and every top-level
+    // menu item disabled) or ends (all of them enabled again).
+    void SetRunning(bool Value);
+    void ShowStatusText(const QString& Text);
+    void SetProgressBarStyle(TProgressBarStyle Style);
+
+    TNotifyEvent OnChange;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+    TProgressBar* FProgressBar = nullptr;
+    TStatusBar* FStatusBar = nullptr;
+    TPageControl* FPageControl = nullptr;
+    TButton* FLoadExcelFileBtn = nullptr;
+    TButton* FUpdateBtn = nullptr;
+    TPanel* FInsPanel = nullptr;
+    TMainMenu* FMainMenu = nullptr;
+    bool FRunning = false;
+
+    void ForEachControl(const std::function<void(TComponent*)>& Proc) const;
+};
+
 class TBaseCompThread : public TThread {
 public:
-    // The controls are the main window's; the job borrows them and never frees them.
+    // Publishes the job through the window's state object, which outlives the job or whose
+    // end the job hears of.
+    TBaseCompThread(bool CreateSuspended, TJobState* State);
+    // The window's controls, borrowed (never freed): the job makes a state of its own over them.
     TBaseCompThread(bool CreateSuspended, TProgressBar* ProgressBar, TStatusBar* StatusBar, TPageControl* PageControl,
                     TButton* LoadExcelFileBtn, TButton* UpdateBtn, TPanel* InsPanel, TMainMenu* MainMenu);
     ~TBaseCompThread() override;
@@ -29,14 +70,6 @@ public:
     static int ShowMessageBox(const QString& Text, const QString& Caption, UINT Flags);
 
 protected:
-    TProgressBar* ProgressBar;
-    TStatusBar* StatusBar;
-    TButton* LoadExcelFileBtn;
-    TButton* UpdateBtn;
-    TPageControl* PageControl;
-    TPanel* InsPanel;
-    TMainMenu* MainMenu;
-
     // Hand-off fields: written by the job just before the synchronous call that reads them.
     TProgressBarStyle PBStyle = pbstNormal;
     QString StatusText;
@@ -69,8 +102,10 @@ protected:
     void DoTerminate() override;
 
 private:
+    TJobState* FState = nullptr;            // nullptr once the window has freed it
+    std::unique_ptr<TJobState> FOwnState;   // made by the seven-control constructor
     void ReleaseControls();
-    // Forgets a control the window frees while the job still runs.
+    // Forgets the window's state object when the window frees it while the job still runs.
     class TControlWatch;
     std::unique_ptr<TControlWatch> FWatch;
     friend class TControlWatch;

@@ -314,7 +314,6 @@ void Run(TADOQuery* q, std::initializer_list<std::pair<const char*, Variant>> pa
 TCompDM::TCompDM(TComponent* AOwner) : TDataModule(AOwner)
 {
     RegisterCompDMClasses();
-    LoadFromResource();
 }
 
 void TCompDM::DoCreate()

@@ -44,6 +44,14 @@ TCompareData::TCompareData(bool CreateSuspended, int64_t AidPredpr, TDateTime AF
 {
 }
 
+TCompareData::TCompareData(bool CreateSuspended, int64_t AidPredpr, TDateTime AFirstDate, TDateTime ASecondDate,
+                           bool AselfProv, TJobState* State, TColumnFooterEh* AexcFooter, TColumnFooterEh* AsprFooter,
+                           TColumnFooterEh* AdiffFooter)
+    : TBaseCompThread(CreateSuspended, State), FirstDate(AFirstDate), SecondDate(ASecondDate), idPredpr(AidPredpr),
+      excFooter(AexcFooter), sprFooter(AsprFooter), diffFooter(AdiffFooter), selfProv(AselfProv)
+{
+}
+
 void TCompareData::Execute()
 {
     TMemTableEh* result = CompDM->CompareMemTableEh;

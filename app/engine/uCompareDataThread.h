@@ -30,6 +30,8 @@ public:
                  TProgressBar* ProgressBar, TStatusBar* StatusBar, TPageControl* PageControl, TButton* LoadExcelFileBtn,
                  TButton* UpdateBtn, TPanel* InsPanel, TMainMenu* MainMenu, TColumnFooterEh* excFooter,
                  TColumnFooterEh* sprFooter, TColumnFooterEh* diffFooter);
+    TCompareData(bool CreateSuspended, int64_t idPredpr, TDateTime FirstDate, TDateTime SecondDate, bool selfProv,
+                 TJobState* State, TColumnFooterEh* excFooter, TColumnFooterEh* sprFooter, TColumnFooterEh* diffFooter);
 
     const TCompareStepTimes& StepTimes() const { return FTimes; }
 

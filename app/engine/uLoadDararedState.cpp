@@ -13,6 +13,11 @@ TLoadDararedState::TLoadDararedState(bool CreateSuspended, int64_t AidPredpr, TP
 {
 }
 
+TLoadDararedState::TLoadDararedState(bool CreateSuspended, int64_t AidPredpr, TJobState* State)
+    : TBaseCompThread(CreateSuspended, State), idPredpr(AidPredpr)
+{
+}
+
 void TLoadDararedState::Execute()
 {
     TMemTableEh* table = CompDM->TmpDararedInvMemTableEh;

@@ -11,6 +11,7 @@ public:
     TLoadDararedState(bool CreateSuspended, int64_t idPredpr, TProgressBar* ProgressBar, TStatusBar* StatusBar,
                       TPageControl* PageControl, TButton* LoadExcelFileBtn, TButton* UpdateBtn, TPanel* InsPanel,
                       TMainMenu* MainMenu);
+    TLoadDararedState(bool CreateSuspended, int64_t idPredpr, TJobState* State);
 
 protected:
     void Execute() override;

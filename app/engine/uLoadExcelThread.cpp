@@ -1,4 +1,5 @@
 #include "uLoadExcelThread.h"
+#include "platform/rtl/Guards.h"
 
 #include "JobErrors.h"
 #include "uCompDM.h"
@@ -41,6 +42,13 @@ TLoadExcelProcess::TLoadExcelProcess(bool CreateSuspended, TStrings* AFilePaths,
         FilePaths.AddStrings(AFilePaths);
 }
 
+TLoadExcelProcess::TLoadExcelProcess(bool CreateSuspended, TStrings* AFilePaths, TJobState* State)
+    : TBaseCompThread(CreateSuspended, State)
+{
+    if (AFilePaths)
+        FilePaths.AddStrings(AFilePaths);
+}
+
 TLoadExcelProcess::~TLoadExcelProcess() = default;
 
 Currency TLoadExcelProcess::CellToCurrency(const Variant& cell)
@@ -58,23 +66,19 @@ void TLoadExcelProcess::Execute()
     bool failed = false;
     QString failure;
     try {
-        try {
-            if (!CompDM)
-                throw Exception(QStringLiteral("Модуль данных не создан"));
-            CompDM->CrExcelTemp->ExecSQL();
-            FIsFilial = CompDM->IsFilial;
-            FFilial = CompDM->Filial;
-            if (FIsFilial)
-                TakeSignerSnapshot();
-            for (int i = 0; i < FilePaths.Count(); ++i)
-                LoadFile(excel, FilePaths[i]);
-        } catch (...) {
+        auto cleanup = Finally([&] {
             SyncStatusText(QStringLiteral("Выгрузка файла камерального контроля..."));
             excel.Quit();
-            throw;
-        }
-        SyncStatusText(QStringLiteral("Выгрузка файла камерального контроля..."));
-        excel.Quit();
+        });
+        if (!CompDM)
+            throw Exception(QStringLiteral("Модуль данных не создан"));
+        CompDM->CrExcelTemp->ExecSQL();
+        FIsFilial = CompDM->IsFilial;
+        FFilial = CompDM->Filial;
+        if (FIsFilial)
+            TakeSignerSnapshot();
+        for (int i = 0; i < FilePaths.Count(); ++i)
+            LoadFile(excel, FilePaths[i]);
     } catch (...) {
         failed = true;
         failure = CurrentErrorText();

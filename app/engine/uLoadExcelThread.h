@@ -14,6 +14,7 @@ public:
     TLoadExcelProcess(bool CreateSuspended, TStrings* FilePaths, TProgressBar* ProgressBar, TStatusBar* StatusBar,
                       TPageControl* PageControl, TButton* LoadExcelFileBtn, TButton* UpdateBtn, TPanel* InsPanel,
                       TMainMenu* MainMenu);
+    TLoadExcelProcess(bool CreateSuspended, TStrings* FilePaths, TJobState* State);
     ~TLoadExcelProcess() override;
 
     // A money cell: its text with blanks dropped and either decimal mark turned into the

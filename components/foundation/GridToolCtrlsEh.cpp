@@ -24,7 +24,7 @@ TGridScrollBarPanelControlEh::TGridScrollBarPanelControlEh(TCustomGridEh* AGrid,
     ControlStyle.Exclude(csSetCaption);
     ControlStyle.Exclude(csParentBackground);
     FTabStop = false;
-    FScrollBar = new TControlScrollBarEh(this);
+    FScrollBar = Create<TControlScrollBarEh>(this);
     FScrollBar->SetKind(AKind);
     FScrollBar->OnScroll = TScrollEvent(this, &TGridScrollBarPanelControlEh::ScrollBarScroll);
     FScrollBar->SetParent(this);
@@ -270,7 +270,7 @@ void TSizeGripPanelEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, in
 
 TGridDragWinEh::TGridDragWinEh(TComponent* AOwner) : TCustomControl(AOwner)
 {
-    SetVisible(false);
+    FVisible = false;
     FTabStop = false;
 }
 
@@ -334,13 +334,15 @@ void TGridDragWinEh::TemporaryHide()
 
 TGridDragBoxEh::TGridDragBoxEh(TComponent* AOwner) : TGridDragWinEh(AOwner)
 {
-    SetColor(cl3DDkShadow);
+    FColor = cl3DDkShadow;
+    FParentColor = false;
     FAlphaBlendValue = 200;
 }
 
 TGridMoveLineEh::TGridMoveLineEh(TComponent* AOwner) : TGridDragWinEh(AOwner)
 {
-    SetColor(clWhite);
+    FColor = clWhite;
+    FParentColor = false;
     FTransparentColorValue = clWhite;
     FAlphaBlendValue = 255;
 }
@@ -420,13 +422,13 @@ static TGridMoveLineEh* GMoveLine = nullptr;
 TGridDragBoxEh* GetGridDragBox()
 {
     if (!GDragBox)
-        GDragBox = new TGridDragBoxEh(nullptr);
+        GDragBox = Create<TGridDragBoxEh>(nullptr);
     return GDragBox;
 }
 
 TGridMoveLineEh* GetGridMoveLine()
 {
     if (!GMoveLine)
-        GMoveLine = new TGridMoveLineEh(nullptr);
+        GMoveLine = Create<TGridMoveLineEh>(nullptr);
     return GMoveLine;
 }

@@ -511,6 +511,7 @@ class TCustomGridEh : public TCustomControlEh, public TGridAxisOwnerEh {
 public:
     explicit TCustomGridEh(TComponent* AOwner);
     ~TCustomGridEh() override;
+    void AfterConstruction() override;
 
     // ---- counts and lengths ----
     int GetColCount() const { return FHorzAxis->CelCount(); }
@@ -675,6 +676,11 @@ public:
     virtual void GetHorzScrollBarParams(int64_t& APosition, int64_t& AMin, int64_t& APageSize, int64_t& AMax);
     virtual void GetVertScrollBarParams(int64_t& APosition, int64_t& AMin, int64_t& APageSize, int64_t& AMax);
     virtual void LayoutScrollBarPanels();
+    // Factories of the scroll-bar settings and panels, called once while the grid is created.
+    virtual TGridScrollBarEh* CreateScrollBar(TScrollBarKind AKind);
+    virtual TGridScrollBarPanelControlEh* CreateHorzScrollBarPanel();
+    virtual TGridScrollBarPanelControlEh* CreateVertScrollBarPanel();
+    virtual TSizeGripPanelEh* CreateCornerPanel();
     virtual void ScrollPositionChanged(int64_t OldHorzPos, int64_t OldVertPos);
     virtual void AfterScrollPositionChanged() {}
     virtual void ScrollBarShowingChanged() {}

@@ -24,11 +24,11 @@ TInplaceEdit::TInplaceEdit(TComponent* AOwner) : TCustomMaskEdit(AOwner)
 {
     ParentCtl3D = false;
     Ctl3D = false;
-    SetTabStop(false);
-    SetBorderStyle(bsNone);
+    FTabStop = false;
+    FBorderStyle = bsNone;
     DoubleBuffered = false;
     AutoSize = false;
-    SetVisible(false);
+    FVisible = false;
 }
 
 void TInplaceEdit::CreateParams(TCreateParams& Params)
@@ -242,7 +242,7 @@ void TInplaceEdit::KeyUp(Word& Key, TShiftState Shift)
 
 TInplaceEdit* TCustomGridEh::CreateEditor()
 {
-    return new TInplaceEdit(this);
+    return Create<TInplaceEdit>(this);
 }
 
 bool TCustomGridEh::CanEditShow()

@@ -1,6 +1,7 @@
 // The base grid's structure: construction, counts, current cell and anchor, options,
 // cell rectangles, locks, draw style and the default virtual operations.
 #include "GridsEh.h"
+#include "platform/rtl/Guards.h"
 
 #include "GridToolCtrlsEh.h"
 #include "platform/rtl/Filer.h"
@@ -16,11 +17,8 @@ DOV_PUBLISHED(TCustomGridEh) {}
 TCustomGridEh::TCustomGridEh(TComponent* AOwner) : TCustomControlEh(AOwner)
 {
     ControlStyle = TControlStyle{csCaptureMouse, csOpaque, csDoubleClicks, csGestures, csNeedsBorderPaint};
-    UseDefaultDrawStyle();
     FHorzAxis = new TGridAxisDataEh(this);
     FVertAxis = new TGridAxisDataEh(this);
-    FHorzScrollBar = new TGridScrollBarEh(this, sbHorizontal);
-    FVertScrollBar = new TGridScrollBarEh(this, sbVertical);
     FScrollBarSize = GetSystemMetrics(SM_CYHSCROLL);
     SetDefaultColWidth(50);
     SetDefaultRowHeight(20);
@@ -33,39 +31,70 @@ TCustomGridEh::TCustomGridEh(TComponent* AOwner) : TCustomControlEh(AOwner)
     FFixedColor = clBtnFace;
     FBorderStyle = bsSingle;
     FEditorMode = false;
-    SetColor(clWindow);
-    SetParentColor(false);
-    SetTabStop(true);
+    FColor = clWindow;
+    FParentColor = false;
+    FTabStop = true;
     FFixedLineColor = clBlack;
-    FGridLineColors = CreateGridLineColors();
     FOutBoundaryData = new TGridOutBoundaryDataEh(this);
-    FOldHotTrackSpot = CreateHotTrackSpot();
-    FNewHotTrackSpot = CreateHotTrackSpot();
-    FBackgroundData = CreateBackgroundData();
     FSizeGripPostion = sgpBottomRight;
-
-    FHorzScrollBarPanelControl = new TGridScrollBarPanelControlEh(this, sbHorizontal);
-    FHorzScrollBarPanelControl->SetName(QStringLiteral("HorzScrollBarPanelControl"));
-    FHorzScrollBarPanelControl->SetParent(this);
-    FVertScrollBarPanelControl = new TGridScrollBarPanelControlEh(this, sbVertical);
-    FVertScrollBarPanelControl->SetName(QStringLiteral("VertScrollBarPanelControl"));
-    FVertScrollBarPanelControl->SetParent(this);
-    FCornerScrollBarPanelControl = new TSizeGripPanelEh(this);
-    FCornerScrollBarPanelControl->SetName(QStringLiteral("CornerScrollBarPanelControl"));
-    FCornerScrollBarPanelControl->SetParent(this);
-    FExtraSizeGripControl = new TSizeGripPanelEh(this);
-    FExtraSizeGripControl->SetGripActiveStatus(gasNeverEh);
-    FExtraSizeGripControl->SetVisible(false);
-    FExtraSizeGripControl->SetParent(this);
-
     SetRolColCount(5);
     SetRolRowCount(5);
     SetFixedColCount(1);
     SetFixedRowCount(1);
-    SetBounds(Left(), Top(), ColCount() * DefaultColWidth(), RowCount() * DefaultRowHeight());
+    FWidth = ColCount() * DefaultColWidth();
+    FHeight = RowCount() * DefaultRowHeight();
     FSelectionDrawParams = new TGridSelectionDrawParamsEh(this);
+}
+
+// The parts a descendant may replace come from the factories here, once its own constructor
+// has run; the grid lays itself out only after that.
+void TCustomGridEh::AfterConstruction()
+{
+    TCustomControlEh::AfterConstruction();
+    UseDefaultDrawStyle();
+    FHorzScrollBar = CreateScrollBar(sbHorizontal);
+    FVertScrollBar = CreateScrollBar(sbVertical);
+    FGridLineColors = CreateGridLineColors();
+    FOldHotTrackSpot = CreateHotTrackSpot();
+    FNewHotTrackSpot = CreateHotTrackSpot();
+    FBackgroundData = CreateBackgroundData();
+
+    FHorzScrollBarPanelControl = CreateHorzScrollBarPanel();
+    FHorzScrollBarPanelControl->SetName(QStringLiteral("HorzScrollBarPanelControl"));
+    FHorzScrollBarPanelControl->SetParent(this);
+    FVertScrollBarPanelControl = CreateVertScrollBarPanel();
+    FVertScrollBarPanelControl->SetName(QStringLiteral("VertScrollBarPanelControl"));
+    FVertScrollBarPanelControl->SetParent(this);
+    FCornerScrollBarPanelControl = CreateCornerPanel();
+    FCornerScrollBarPanelControl->SetName(QStringLiteral("CornerScrollBarPanelControl"));
+    FCornerScrollBarPanelControl->SetParent(this);
+    FExtraSizeGripControl = Create<TSizeGripPanelEh>(this);
+    FExtraSizeGripControl->SetGripActiveStatus(gasNeverEh);
+    FExtraSizeGripControl->SetVisible(false);
+    FExtraSizeGripControl->SetParent(this);
+
     FConstructed = true;
     UpdateBoundaries();
+}
+
+TGridScrollBarEh* TCustomGridEh::CreateScrollBar(TScrollBarKind AKind)
+{
+    return new TGridScrollBarEh(this, AKind);
+}
+
+TGridScrollBarPanelControlEh* TCustomGridEh::CreateHorzScrollBarPanel()
+{
+    return Create<TGridScrollBarPanelControlEh>(this, sbHorizontal);
+}
+
+TGridScrollBarPanelControlEh* TCustomGridEh::CreateVertScrollBarPanel()
+{
+    return Create<TGridScrollBarPanelControlEh>(this, sbVertical);
+}
+
+TSizeGripPanelEh* TCustomGridEh::CreateCornerPanel()
+{
+    return Create<TSizeGripPanelEh>(this);
 }
 
 TCustomGridEh::~TCustomGridEh()
@@ -169,13 +198,8 @@ void TCustomGridEh::DeleteRow(int ARow)
     if (ARow < FixedRowCount() || ARow >= RowCount() || GetRolRowCount() <= 1)
         RaiseIndexError("Grid index out of range");
     LockPaint();
-    try {
-        FVertAxis->DeleteRolCels(ARow - FixedRowCount(), 1);
-    } catch (...) {
-        UnlockPaint();
-        throw;
-    }
-    UnlockPaint();
+    auto cleanup = Finally([&] { UnlockPaint(); });
+    FVertAxis->DeleteRolCels(ARow - FixedRowCount(), 1);
 }
 
 // ---------------------------------------------------------------- current cell and anchor

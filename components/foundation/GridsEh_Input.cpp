@@ -1,6 +1,7 @@
 // Keyboard navigation, mouse presses and moves, range selection, the timer that scrolls while
 // the mouse is held outside the rolling area, cell mouse events and hot tracking.
 #include "GridsEh.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/vcl/Forms.h"
 #include "platform/winapi/Messages.h"
@@ -448,13 +449,10 @@ void TCustomGridEh::WndProc(TMessage& Message)
     if ((Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_RBUTTONDBLCLK || Message.Msg == WM_MBUTTONDBLCLK) &&
         !CanDblClickAtMessage(Message)) {
         ControlStyle.Exclude(csDoubleClicks);
-        try {
+        {
+            auto cleanup = Finally([&] { ControlStyle.Include(csDoubleClicks); });
             TCustomControlEh::WndProc(Message);
-        } catch (...) {
-            ControlStyle.Include(csDoubleClicks);
-            throw;
         }
-        ControlStyle.Include(csDoubleClicks);
         return;
     }
     TCustomControlEh::WndProc(Message);

@@ -349,7 +349,7 @@ TGridDrawStyleEh* GetDefaultGridDrawStyle()
 {
     if (!GDefaultDrawStyleCreated) {
         GDefaultDrawStyleCreated = true;
-        GDefaultDrawStyle = new TGridDrawStyleEh(nullptr);
+        GDefaultDrawStyle = Create<TGridDrawStyleEh>(nullptr);
     }
     return GDefaultDrawStyle;
 }

@@ -136,7 +136,7 @@ void TCustomGridEh::DrawSizingLine()
     if (!HandleAllocated())
         return;
     if (!FSizingLineControl) {
-        FSizingLineControl = new TSizingLineEh(this);
+        FSizingLineControl = Create<TSizingLineEh>(this);
         FSizingLineControl->SetParent(this);
     }
     if (!FSizingLineShown) {

@@ -1,5 +1,6 @@
 // The drawing kit: text in cells, images, colours, gradients and clipping.
 #include "ToolCtrlsEh.h"
+#include "platform/rtl/Guards.h"
 #include "PlatformBridgeEh.h"
 
 #include <cfenv>
@@ -32,30 +33,24 @@ void ThroughWorkBitmap(TCanvas* target, const TRect& r, F draw)
     const bool temporary = gWorkBitmapRefs == 0;
     if (temporary)
         AcquireSharedWorkBitmap();
+    auto release = Finally([temporary] {
+        if (temporary)
+            ReleaseSharedWorkBitmap();
+    });
     TBitmap* bmp = gWorkBitmap;
     const int w = r.Width(), h = r.Height();
     if (bmp->Width() < w || bmp->Height() < h)
         bmp->SetSize(std::max(bmp->Width(), w), std::max(bmp->Height(), h));
     TCanvas* c = bmp->Canvas();
-    c->Lock();
-    try {
-        c->Font()->Assign(target->Font());
-        c->Brush()->Assign(target->Brush());
-        c->Brush()->SetStyle(bsSolid);
-        c->FillRect(TRect(0, 0, w, h));
-        c->RequirePenBrush();
-        SetBkMode(c->Handle(), TRANSPARENT);
-        draw(c, TRect(0, 0, w, h));
-        target->CopyRect(r, c, TRect(0, 0, w, h));
-    } catch (...) {
-        c->Unlock();
-        if (temporary)
-            ReleaseSharedWorkBitmap();
-        throw;
-    }
-    c->Unlock();
-    if (temporary)
-        ReleaseSharedWorkBitmap();
+    TLockGuard lock(c);
+    c->Font()->Assign(target->Font());
+    c->Brush()->Assign(target->Brush());
+    c->Brush()->SetStyle(bsSolid);
+    c->FillRect(TRect(0, 0, w, h));
+    c->RequirePenBrush();
+    SetBkMode(c->Handle(), TRANSPARENT);
+    draw(c, TRect(0, 0, w, h));
+    target->CopyRect(r, c, TRect(0, 0, w, h));
 }
 
 // The DrawText path of a cell: flags, margins, layout and a clip when the text starts above.
@@ -93,13 +88,8 @@ void DrawTextPath(TCanvas* c, const TRect& ARect, int DX, int DY, const QString&
     }
     if (draw.Top < target.Top) {
         HRGN saved = SelectClipRectEh(c, target);
-        try {
-            WinDrawTextEx(dc, Text, -1, draw, flags, p);
-        } catch (...) {
-            RestoreClipRegionEh(c, saved);
-            throw;
-        }
-        RestoreClipRegionEh(c, saved);
+        auto cleanup = Finally([&] { RestoreClipRegionEh(c, saved); });
+        WinDrawTextEx(dc, Text, -1, draw, flags, p);
     } else {
         WinDrawTextEx(dc, Text, -1, draw, flags, p);
     }
@@ -421,13 +411,8 @@ void DrawClippedImage(TCustomImageList* ImageList, TBitmap* Bitmap, TCanvas* ACa
         return;
     }
     HRGN saved = SelectClipRectEh(ACanvas, ARect);
-    try {
-        draw();
-    } catch (...) {
-        RestoreClipRegionEh(ACanvas, saved);
-        throw;
-    }
-    RestoreClipRegionEh(ACanvas, saved);
+    auto cleanup = Finally([&] { RestoreClipRegionEh(ACanvas, saved); });
+    draw();
 }
 
 COLORREF ColorToImageListColor(TColor Color)

@@ -83,6 +83,7 @@ class TMTDataFieldEh : public TComponent {
     DOV_PERSISTENT(TMTDataFieldEh, TComponent)
 public:
     explicit TMTDataFieldEh(TComponent* AOwner);
+    void AfterConstruction() override;
     ~TMTDataFieldEh() override;
 
     TMTDataStructEh* DataStruct() const { return FDataStruct; }
@@ -923,7 +924,7 @@ private:
 
 enum TDataSetExprParserTypeEh { dsptFilterEh, dsptAggregateEh };
 
-class TDataSetExprParserEh : public TObject {
+class TDataSetExprParserEh : public TObject, public TExprEvaluator {
 public:
     TDataSetExprParserEh(TDataSet* ADataSet, TDataSetExprParserTypeEh ExprParserType);
     ~TDataSetExprParserEh() override;
@@ -931,13 +932,10 @@ public:
     // Compiles against the fields of the store this parser reads (the view's, else the
     // dataset's); field numbers are 1-based positions in the data structure.
     void ParseExpression(const QString& Expr);
-    void SetCompiled(const QByteArray& ExprData) { FExprData = ExprData; }
-    bool HasData() const { return !FExprData.isEmpty(); }
     bool IsCurRecordInFilter(TMemoryRecordEh* Rec);
     bool IsCurRecordBufInFilter(TRecordBuffer) { return true; }
     Variant CalcAggregateValue(TRecordsViewEh* RecordsView);
     Variant EvaluateCompiledExpression(TRecordsViewEh* View, TMemoryRecordEh* Rec, int NodeOffset);
-    static bool MatchLikePattern(const QString& Text, const QString& Pattern, bool CaseInsensitive);
 
     // The structure the field names are resolved against when there is no dataset.
     TMTDataStructEh* DataStruct = nullptr;
@@ -945,29 +943,19 @@ public:
     TFilterOptions FilterOptions;
     // Reads a field of the dataset's current record by name (neither a record nor a view).
     std::function<Variant(const QString& FieldName)> OnGetFieldValue;
-    const QByteArray& ExprData() const { return FExprData; }
+
+protected:
+    TFilterOptions EvalOptions() const override;
+    Variant FieldValue(int FieldNo, const QString& Name) override;
+    Variant Aggregate(const QString& Name, int ArgNode) override;
 
 private:
-    TFilterOptions Options() const;
-    Variant EvalNode(int Off);
-    // The values an argument list node leaves, collected apart from an enclosing list's.
-    std::vector<Variant> EvalArgs(int ListNode);
-    Variant EvalFunction(const QString& Name, int ArgNode);
-    Variant EvalAggregate(const QString& Name, int ArgNode);
-    Variant ReadConstant(int Type, int Size, int ValueOff) const;
-    QString PoolName(int Off) const;
-    uint16_t Word(int Pos) const;
-    int32_t Int(int Pos) const;
-    int NodeBase(int Off) const { return ExprHeaderSize + Off; }
-
     TDataSet* FDataSet;
     TDataSetExprParserTypeEh FExprParserType;
-    QByteArray FExprData;
     // Evaluation state.
     TRecordsViewEh* FView = nullptr;
     TMemoryRecordEh* FRec = nullptr;
     int FAggRow = 0;
-    std::vector<Variant> FArgs;
 };
 
 // ============================================================================================

@@ -140,7 +140,13 @@ DOV_PUBLISHED(TMTDataFieldEh)
 TMTDataFieldEh::TMTDataFieldEh(TComponent* AOwner) : TComponent(AOwner)
 {
     FGUID = QUuid::createUuid().toString(QUuid::WithBraces).toUpper();
-    FVarDataType = GetVarDataType();
+}
+
+// The variant type comes from the most derived class's answer.
+void TMTDataFieldEh::AfterConstruction()
+{
+    TComponent::AfterConstruction();
+    UpdateVarDataType();
 }
 
 TMTDataFieldEh::~TMTDataFieldEh()
@@ -327,7 +333,6 @@ DOV_PUBLISHED(TMTStringDataFieldEh)
 TMTStringDataFieldEh::TMTStringDataFieldEh(TComponent* AOwner) : TMTDataFieldEh(AOwner)
 {
     FSize = 20;
-    UpdateVarDataType();
 }
 
 TFieldType TMTStringDataFieldEh::GetDataType() const
@@ -405,7 +410,6 @@ DOV_PUBLISHED(TMTNumericDataFieldEh)
 TMTNumericDataFieldEh::TMTNumericDataFieldEh(TComponent* AOwner) : TMTDataFieldEh(AOwner)
 {
     FAlignment = taRightJustify;
-    UpdateVarDataType();
 }
 
 TFieldType TMTNumericDataFieldEh::GetDataType() const
@@ -497,7 +501,6 @@ DOV_PUBLISHED(TMTDateTimeDataFieldEh)
 
 TMTDateTimeDataFieldEh::TMTDateTimeDataFieldEh(TComponent* AOwner) : TMTDataFieldEh(AOwner)
 {
-    UpdateVarDataType();
 }
 
 TFieldType TMTDateTimeDataFieldEh::GetDataType() const
@@ -558,7 +561,6 @@ DOV_PUBLISHED(TMTBlobDataFieldEh)
 
 TMTBlobDataFieldEh::TMTBlobDataFieldEh(TComponent* AOwner) : TMTDataFieldEh(AOwner)
 {
-    UpdateVarDataType();
 }
 
 void TMTBlobDataFieldEh::SetBlobType(TBlobType v)
@@ -613,7 +615,6 @@ DOV_PUBLISHED(TMTBooleanDataFieldEh)
 
 TMTBooleanDataFieldEh::TMTBooleanDataFieldEh(TComponent* AOwner) : TMTDataFieldEh(AOwner)
 {
-    UpdateVarDataType();
 }
 
 int TMTBooleanDataFieldEh::GetDefaultWidth() const
@@ -649,7 +650,6 @@ DOV_PUBLISHED(TMTInterfaceDataFieldEh)
 
 TMTInterfaceDataFieldEh::TMTInterfaceDataFieldEh(TComponent* AOwner) : TMTDataFieldEh(AOwner)
 {
-    UpdateVarDataType();
 }
 
 void TMTInterfaceDataFieldEh::SetInterfaceDataType(TMTInterfaceDataTypeEh v)
@@ -688,7 +688,6 @@ DOV_PUBLISHED(TMTVariantDataFieldEh)
 
 TMTVariantDataFieldEh::TMTVariantDataFieldEh(TComponent* AOwner) : TMTDataFieldEh(AOwner)
 {
-    UpdateVarDataType();
 }
 
 TFieldType TMTVariantDataFieldEh::GetDataType() const
@@ -730,7 +729,6 @@ DOV_PUBLISHED(TMTRefObjectFieldEh)
 
 TMTRefObjectFieldEh::TMTRefObjectFieldEh(TComponent* AOwner) : TMTDataFieldEh(AOwner)
 {
-    UpdateVarDataType();
 }
 
 void TMTRefObjectFieldEh::AssignDataType(TFieldType FieldType)
@@ -758,7 +756,6 @@ DOV_PUBLISHED(TMTSQLTimeStampDataFieldEh)
 
 TMTSQLTimeStampDataFieldEh::TMTSQLTimeStampDataFieldEh(TComponent* AOwner) : TMTDataFieldEh(AOwner)
 {
-    UpdateVarDataType();
 }
 
 void TMTSQLTimeStampDataFieldEh::SetSQLTimeStampDataFieldType(TMTSQLTimeStampDataTypeEh v)

@@ -11,7 +11,7 @@ TRecordsListEh::TRecordsListEh(TComponent* AMemTableData) : TComponent(nullptr)
     FMemTableData = dynamic_cast<TMemTableDataEh*>(AMemTableData);
     if (!FMemTableData)
         throw Exception(AMemTableData ? AMemTableData->ClassName() : QStringLiteral("nil"));
-    SetName(QStringLiteral("RecordsList"));
+    ChangeName(QStringLiteral("RecordsList"));
     FIndexes = new TMTIndexesEh(this);
 }
 
@@ -145,8 +145,8 @@ void TRecordsListEh::ApplyImmediate(TMemoryRecordEh* Rec, TUpdateKind Kind)
 {
     if (!FMemTableData->HasApplyUpdatesListener())
         return;
-    TMemTableDataShadowEh shadow(FMemTableData);
-    TRecordsListEh* sl = shadow.RecordsList();
+    auto shadow = CreateUnique<TMemTableDataShadowEh>(FMemTableData);
+    TRecordsListEh* sl = shadow->RecordsList();
     sl->SetCachedUpdates(true);
     TMemoryRecordEh* s = sl->NewRecord();
     try {
@@ -173,7 +173,7 @@ void TRecordsListEh::ApplyImmediate(TMemoryRecordEh* Rec, TUpdateKind Kind)
             delete s;
         throw;
     }
-    FMemTableData->NotifyApplyUpdates(&shadow);
+    FMemTableData->NotifyApplyUpdates(shadow.get());
     if (Kind != ukDelete && s->Attached())
         Rec->FData = s->FData;
 }
@@ -591,10 +591,10 @@ DOV_PUBLISHED(TMemTableDataEh) {}
 
 TMemTableDataEh::TMemTableDataEh(TComponent* AOwner) : TComponent(AOwner)
 {
-    FDataStruct = new TMTDataStructEh(this);
+    FDataStruct = Create<TMTDataStructEh>(this);
     FDataStruct->SetName(QStringLiteral("DataStruct"));
-    FNewDataStruct = new TMTDataStructEh(this);
-    FRecordsList = new TRecordsListEh(this);
+    FNewDataStruct = Create<TMTDataStructEh>(this);
+    FRecordsList = Create<TRecordsListEh>(this);
     FAutoIncrement = new TAutoIncrementEh();
 }
 

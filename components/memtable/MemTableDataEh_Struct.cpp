@@ -221,7 +221,7 @@ void TMTDataStructEh::StructChanged()
 
 TMTDataStructEh* TMTDataStructEh::GetCopy()
 {
-    auto* copy = new TMTDataStructEh(nullptr);
+    auto* copy = Create<TMTDataStructEh>(nullptr);
     copy->BeginUpdate();
     for (TMTDataFieldEh* f : FList) {
         TMTDataFieldEh* nf = copy->CreateField(&f->ClassInfo());

@@ -17,7 +17,7 @@ TRecordsViewEh::TRecordsViewEh(TDataSet* ADataSet) : TRecordsListNotificatorEh(n
 {
     FItemsGeneration = NextItemsGeneration();
     FOrderByList = std::make_unique<TRecordsViewOrderByList>(this);
-    FMemoryTreeList = std::make_unique<TMemoryTreeListEh>(this);
+    FMemoryTreeList = CreateUnique<TMemoryTreeListEh>(this);
     FAggregates = std::make_unique<TMTAggregatesEh>(this);
 }
 

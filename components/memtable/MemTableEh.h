@@ -211,6 +211,7 @@ class TCustomMemTableEh : public TDataSet, public IMemTableEh {
     DOV_PERSISTENT(TCustomMemTableEh, TDataSet)
 public:
     explicit TCustomMemTableEh(TComponent* AOwner);
+    void AfterConstruction() override;
     ~TCustomMemTableEh() override;
 
     // ---- structure and data ----
@@ -295,9 +296,6 @@ public:
     int ViewRowToRowNum(int ViewRow) const;
     void BeginViewUpdate() { ++FRecordsViewUpdating; }
     void EndViewUpdate(bool Resync);
-    // True from the moment the table's controls are disabled until they are enabled again:
-    // the table may be refilled by another thread then, and readers must not touch its rows.
-    bool DataRefilling() const { return FRefilling.load(std::memory_order_acquire); }
     int EventReceiverCount() const { return int(FEventReceivers.size()); }
 
     // ---- filters and search ----
@@ -479,7 +477,6 @@ private:
     // Notices reach receivers only on this thread: the one that created the table or last
     // enabled its controls.
     std::thread::id FNoticeThread;
-    std::atomic<bool> FRefilling{false};
     bool FInRefilter = false;   // a refilter pass: the first failure stops it
     std::exception_ptr FFilterError;
 

@@ -127,11 +127,8 @@ void TCustomMemTableEh::MTEnableControls(bool ForceUpdateState)
 
 void TCustomMemTableEh::DataEvent(TDataEvent Event, NativeInt Info)
 {
-    if (Event == deDisabledStateChange) {
-        FRefilling.store(ControlsDisabled(), std::memory_order_release);
-        if (Info == 0)
-            FNoticeThread = std::this_thread::get_id();
-    }
+    if (Event == deDisabledStateChange && Info == 0)
+        FNoticeThread = std::this_thread::get_id();
     if (Active() && FOldControlsDisabled && !ControlsDisabled())
         SendHeldNotice();
     if (Event == deLayoutChange && Active())

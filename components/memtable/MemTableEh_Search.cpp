@@ -393,43 +393,17 @@ bool TCustomMemTableEh::RemoveExtraFilter(TMemTableFilterItemEh* FilterItem)
 
 // ---------------------------------------------------------------- search
 
-namespace {
-bool IsTextField(TField* f)
-{
-    const TFieldType t = f->DataType();
-    return t == ftString || t == ftWideString || t == ftFixedChar || t == ftFixedWideChar;
-}
-
-Variant KeyAt(const Variant& KeyValues, int i, int n)
-{
-    if (n == 1 && !KeyValues.IsArray())
-        return KeyValues;
-    return KeyValues.GetElement(KeyValues.ArrayLowBound() + i);
-}
-}
-
 bool TCustomMemTableEh::RecordMatchesKeys(int Row, const std::vector<TField*>& Fields, const Variant& KeyValues,
                                           TLocateOptions Options)
 {
     TInstantReadGuardEh g(this, Row);
     const int n = int(Fields.size());
     for (int i = 0; i < n; ++i) {
-        const Variant key = KeyAt(KeyValues, i, n);
         TField* f = Fields[size_t(i)];
         Variant v;
         f->GetData(v);
-        // A text field compares texts: a Null value's text is '' and matches the key ''.
-        if (IsTextField(f)) {
-            QString text = VarToStr(v);
-            const QString keyText = VarToStr(key);
-            if (Options.Contains(loPartialKey))
-                text = text.left(keyText.size());
-            const int c = Options.Contains(loCaseInsensitive) ? AnsiCompareText(text, keyText) : AnsiCompareStr(text, keyText);
-            if (c != 0)
-                return false;
-        } else if (!VarEqualsEh(v, key)) {
+        if (!LocateValueMatches(v, LocateKeyAt(KeyValues, i, n), IsLocateTextType(f->DataType()), Options))
             return false;
-        }
     }
     return true;
 }
@@ -438,7 +412,7 @@ bool TCustomMemTableEh::StoredValuesMatch(TMemoryRecordEh* R, const std::vector<
 {
     const int n = int(DataIdx.size());
     for (int i = 0; i < n; ++i)
-        if (!VarEqualsEh(R->ValueRef(DataIdx[size_t(i)]), KeyAt(KeyValues, i, n)))
+        if (!VarEqualsEh(R->ValueRef(DataIdx[size_t(i)]), LocateKeyAt(KeyValues, i, n)))
             return false;
     return true;
 }

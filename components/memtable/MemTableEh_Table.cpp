@@ -113,9 +113,9 @@ DOV_PUBLISHED(TCustomMemTableEh) {}
 TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
 {
     FNoticeThread = std::this_thread::get_id();
-    FInternMemTableData = new TMemTableDataEh(nullptr);
+    FInternMemTableData = Create<TMemTableDataEh>(nullptr);
     FInternMemTableData->SetName(QStringLiteral("MemTableData"));
-    FRecordsView = std::make_unique<TRecordsViewEh>(this);
+    FRecordsView = CreateUnique<TRecordsViewEh>(this);
     TRecordsViewEh* v = FRecordsView.get();
     v->OnFilterRecord = TFilterRecordEventEh(this, &TCustomMemTableEh::FilterRecordForView);
     v->OnParseOrderByStr = TParseOrderByStrEventEh(this, &TCustomMemTableEh::ViewParseOrderBy);
@@ -127,11 +127,18 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
     v->OnCalcLookupBuffer = TCalcLookupBufferEventEh(this, &TCustomMemTableEh::CalcLookupBuffer);
     v->OnFetchRecords = TRecordsListFetchRecordsEventEh(this, &TCustomMemTableEh::ViewFetchRecords);
     v->OnStructChanged = TRecordsListApplyUpdatesEventEh(this, &TCustomMemTableEh::StoreStructChanged);
-    v->SetDataObject(FInternMemTableData);
-    v->SetCachedUpdates(false);
     FParams = std::make_unique<TParams>(this);
     FExtraFilters = std::make_unique<TMemTableFiltersEh>(this);
     FInstantBuffers.reserve(8);
+}
+
+// Attaching the view to the store sends data events back into the table, which a descendant
+// may handle: only once the whole table is constructed.
+void TCustomMemTableEh::AfterConstruction()
+{
+    TDataSet::AfterConstruction();
+    FRecordsView->SetDataObject(FInternMemTableData);
+    FRecordsView->SetCachedUpdates(false);
 }
 
 TCustomMemTableEh::~TCustomMemTableEh()

@@ -228,6 +228,10 @@ public:
     void SetFiltered(bool Value) override;
     void SetFilterText(const QString& Value) override;
     void SetFilterOptions(TFilterOptions Value) override;
+    // Orders the rows by "Field [ASC|DESC], ..." with the shared ordering of values (texts
+    // without case under foCaseInsensitive); equal keys keep the order the server gave.
+    QString Sort() const { return FSort; }
+    void SetSort(const QString& Value);
     // Compares the row block directly (calculated and lookup keys go the framework's way).
     bool Locate(const QString& KeyFields, const Variant& KeyValues, TLocateOptions Options) override;
     // Fresh rows from the server; the cursor stays on the same row number when possible.
@@ -313,6 +317,8 @@ private:
     bool Accept(int pos);
     bool FilterActive() const;
     void CompileFilter();
+    void ApplySort(const QString& Text);
+    QString FSort;
     void Fill(RecBuf* b, int pos);
     const Variant* RowData(int id) const { return FData.data() + size_t(id) * FColCount; }
     // Writing back.

@@ -1,5 +1,6 @@
 // The connection component and the parameter collection of the queries.
 #include "ADODB.h"
+#include "platform/rtl/Guards.h"
 #include "SqlFieldTypes.h"
 
 #include "platform/rtl/Filer.h"
@@ -281,21 +282,15 @@ void TParameters::ParseSQL(const QString& SQL, bool DoCreate)
     names.ParseSQL(SQL, true);
     if (!DoCreate)
         return;
-    BeginUpdate();
-    try {
-        for (int i = 0; i < names.Count(); ++i) {
-            const QString n = names[i]->Name();
-            if (!FindParam(n)) {
-                TParameter* p = AddParameter();
-                p->SetName(n);
-                p->SetAttributes({paNullable});
-            }
+    TUpdateGuard update(this);
+    for (int i = 0; i < names.Count(); ++i) {
+        const QString n = names[i]->Name();
+        if (!FindParam(n)) {
+            TParameter* p = AddParameter();
+            p->SetName(n);
+            p->SetAttributes({paNullable});
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
 }
 
 // ---------------------------------------------------------------- published

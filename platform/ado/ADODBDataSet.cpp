@@ -2,7 +2,9 @@
 // read into one block of Variants (the static cursor) and the framework's record buffers are
 // copies of rows of that block. Changes of a single-table result are written back at once.
 #include "ADODB.h"
+#include "platform/rtl/Guards.h"
 #include "SqlFieldTypes.h"
+#include "platform/db/DBCommon.h"
 
 #include <QHash>
 #include <algorithm>
@@ -41,18 +43,10 @@ void ConvertTo(Variant& v, TVarType vt)
     }
 }
 
+// Exact: a change of case is a change.
 bool SameValue(const Variant& a, const Variant& b)
 {
-    const bool na = a.IsNull() || a.IsEmpty(), nb = b.IsNull() || b.IsEmpty();
-    if (na || nb)
-        return na == nb;
-    try {
-        if (VarIsStr(a) && VarIsStr(b))
-            return a.AsString() == b.AsString();   // exact: a change of case is a change
-        return a == b;
-    } catch (const Exception&) {
-        return false;
-    }
+    return VarOrder(a, b, vcOrdinal) == 0;
 }
 
 QString Quoted(const QString& column)
@@ -64,246 +58,42 @@ QString Quoted(const QString& column)
 
 // ---------------------------------------------------------------- filter expressions
 
-// A small filter language over the row: comparisons of fields with constants (or fields),
-// IS [NOT] NULL, AND, OR, NOT and parentheses. Text compares without case when asked and, unless
-// partial compare is off, a constant ending in "*" matches by prefix.
-struct TCustomADODataSet::FilterExpr {
-    struct Node {
-        enum Kind { Or, And, Not, Cmp, IsNull, Field, Const };
-        explicit Node(Kind k = Const) : kind(k) {}
-        Kind kind;
-        QString op;
-        int slot = -1;
-        Variant value;
-        std::vector<Node> kids;
-    };
-    Node root;
-    bool caseInsensitive = false;
-    bool partial = true;
+// The filter text in the datasets' one filter language, compiled against the fields and
+// evaluated over a row of the block (fields are read from their slots).
+struct TCustomADODataSet::FilterExpr : TExprEvaluator {
+    TDataSet* ds = nullptr;
+    TFilterOptions options;
+    const Variant* row = nullptr;
 
-    static FilterExpr* Compile(const QString& text, TDataSet* ds, TFilterOptions options)
+    static std::unique_ptr<FilterExpr> Compile(const QString& text, TDataSet* ds, TFilterOptions options)
     {
-        auto* fe = new FilterExpr;
-        fe->caseInsensitive = options.Contains(foCaseInsensitive);
-        fe->partial = !options.Contains(foNoPartialCompare);
-        Parser p{text, 0, ds};
-        try {
-            fe->root = p.Or();
-            p.Skip();
-            if (p.pos < text.size())
-                p.Error();
-        } catch (...) {
-            delete fe;
-            throw;
+        auto fe = std::make_unique<FilterExpr>();
+        fe->ds = ds;
+        fe->options = options;
+        TExprParser parser(ds, text, options);
+        for (const QString& name : parser.FieldNames()) {
+            TField* f = ds->FindField(name);
+            if (!f || !f->IsDataField() || f->FieldNo() < 1)
+                DatabaseErrorFmt(QString::fromLatin1(DBMsg::FieldNotFound), {name}, ds);
         }
+        fe->SetCompiled(parser.FilterData());
         return fe;
     }
 
-    struct Parser {
-        const QString& s;
-        int pos;
-        TDataSet* ds;
-        void Skip() { while (pos < s.size() && s[pos].isSpace()) ++pos; }
-        [[noreturn]] void Error() const
-        {
-            DatabaseErrorFmt(QStringLiteral("Invalid filter expression '%s'"), {s}, ds);
-        }
-        bool Word(const char* w)
-        {
-            Skip();
-            const QString kw = QString::fromLatin1(w);
-            if (s.mid(pos, kw.size()).compare(kw, Qt::CaseInsensitive) == 0
-                && (pos + kw.size() >= s.size() || !(s[pos + kw.size()].isLetterOrNumber() || s[pos + kw.size()] == u'_'))) {
-                pos += kw.size();
-                return true;
-            }
-            return false;
-        }
-        Node Or()
-        {
-            Node n = And();
-            while (Word("or")) {
-                Node o{Node::Or};
-                o.kids.push_back(std::move(n));
-                o.kids.push_back(And());
-                n = std::move(o);
-            }
-            return n;
-        }
-        Node And()
-        {
-            Node n = Unary();
-            while (Word("and")) {
-                Node o{Node::And};
-                o.kids.push_back(std::move(n));
-                o.kids.push_back(Unary());
-                n = std::move(o);
-            }
-            return n;
-        }
-        Node Unary()
-        {
-            if (Word("not")) {
-                Node o{Node::Not};
-                o.kids.push_back(Unary());
-                return o;
-            }
-            Skip();
-            if (pos < s.size() && s[pos] == u'(') {
-                ++pos;
-                Node n = Or();
-                Skip();
-                if (pos >= s.size() || s[pos] != u')')
-                    Error();
-                ++pos;
-                return n;
-            }
-            Node left = Operand();
-            if (Word("is")) {
-                bool neg = Word("not");
-                if (!Word("null"))
-                    Error();
-                Node n{Node::IsNull};
-                n.kids.push_back(std::move(left));
-                if (!neg)
-                    return n;
-                Node o{Node::Not};
-                o.kids.push_back(std::move(n));
-                return o;
-            }
-            Skip();
-            static const char* const ops[] = {"<>", "<=", ">=", "=", "<", ">"};
-            for (const char* op : ops) {
-                const QString o = QString::fromLatin1(op);
-                if (s.mid(pos, o.size()) == o) {
-                    pos += o.size();
-                    Node n{Node::Cmp};
-                    n.op = o;
-                    n.kids.push_back(std::move(left));
-                    n.kids.push_back(Operand());
-                    return n;
-                }
-            }
-            Error();
-        }
-        Node Operand()
-        {
-            Skip();
-            if (pos >= s.size())
-                Error();
-            QChar c = s[pos];
-            if (c == u'\'' || c == u'"') {
-                QString text;
-                ++pos;
-                for (;;) {
-                    if (pos >= s.size())
-                        Error();
-                    if (s[pos] == c) {
-                        if (pos + 1 < s.size() && s[pos + 1] == c) {
-                            text += c;
-                            pos += 2;
-                            continue;
-                        }
-                        ++pos;
-                        break;
-                    }
-                    text += s[pos++];
-                }
-                Node n{Node::Const};
-                n.value = Variant(text);
-                return n;
-            }
-            if (c.isDigit() || c == u'-' || c == u'.') {
-                int start = pos++;
-                while (pos < s.size() && (s[pos].isDigit() || s[pos] == u'.'))
-                    ++pos;
-                QString num = s.mid(start, pos - start);
-                bool ok = false;
-                Node n{Node::Const};
-                if (num.contains(u'.'))
-                    n.value = Variant(num.toDouble(&ok));
-                else
-                    n.value = Variant(num.toLongLong(&ok));
-                if (!ok)
-                    Error();
-                return n;
-            }
-            QString name;
-            if (c == u'[') {
-                int end = s.indexOf(u']', pos);
-                if (end < 0)
-                    Error();
-                name = s.mid(pos + 1, end - pos - 1);
-                pos = end + 1;
-            } else {
-                int start = pos;
-                while (pos < s.size() && (s[pos].isLetterOrNumber() || s[pos] == u'_'))
-                    ++pos;
-                name = s.mid(start, pos - start);
-                if (name.isEmpty())
-                    Error();
-                if (name.compare(QLatin1String("null"), Qt::CaseInsensitive) == 0) {
-                    Node n{Node::Const};
-                    n.value = Null();
-                    return n;
-                }
-            }
-            TField* f = ds->FindField(name);
-            if (!f || !f->IsDataField())
-                DatabaseErrorFmt(QString::fromLatin1(DBMsg::FieldNotFound), {name}, ds);
-            Node n{Node::Field};
-            n.slot = f->FieldNo() - 1;
-            return n;
-        }
-    };
-
-    Variant Value(const Node& n, const std::vector<Variant>& row) const
+    bool Accepts(const Variant* values)
     {
-        return n.kind == Node::Field ? row[n.slot] : n.value;
+        row = values;
+        const Variant r = Evaluate();
+        return !r.IsNull() && !r.IsEmpty() && r.AsBoolean();
     }
 
-    bool Eval(const Node& n, const std::vector<Variant>& row) const
+protected:
+    TFilterOptions EvalOptions() const override { return options; }
+    Variant FieldValue(int FieldNo, const QString& Name) override
     {
-        switch (n.kind) {
-        case Node::Or: return Eval(n.kids[0], row) || Eval(n.kids[1], row);
-        case Node::And: return Eval(n.kids[0], row) && Eval(n.kids[1], row);
-        case Node::Not: return !Eval(n.kids[0], row);
-        case Node::IsNull: {
-            Variant v = Value(n.kids[0], row);
-            return v.IsNull() || v.IsEmpty();
-        }
-        case Node::Cmp: {
-            Variant a = Value(n.kids[0], row), b = Value(n.kids[1], row);
-            if (a.IsNull() || a.IsEmpty() || b.IsNull() || b.IsEmpty())
-                return false;
-            int c = 0;
-            try {
-                if (VarIsStr(a) || VarIsStr(b)) {
-                    QString x = VarToStr(a), y = VarToStr(b);
-                    if (partial && n.kids[1].kind == Node::Const && y.endsWith(u'*')
-                        && (n.op == QLatin1String("=") || n.op == QLatin1String("<>"))) {
-                        y.chop(1);
-                        x = x.left(y.size());
-                    }
-                    c = caseInsensitive ? AnsiCompareText(x, y) : AnsiCompareStr(x, y);
-                } else {
-                    c = a < b ? -1 : (a > b ? 1 : 0);
-                }
-            } catch (const Exception&) {
-                return false;
-            }
-            if (n.op == QLatin1String("=")) return c == 0;
-            if (n.op == QLatin1String("<>")) return c != 0;
-            if (n.op == QLatin1String("<")) return c < 0;
-            if (n.op == QLatin1String(">")) return c > 0;
-            if (n.op == QLatin1String("<=")) return c <= 0;
-            return c >= 0;
-        }
-        default: {
-            Variant v = Value(n, row);
-            return !v.IsNull() && !v.IsEmpty() && v.AsBoolean();
-        }
-        }
+        if (FieldNo < 1)
+            DatabaseErrorFmt(QString::fromLatin1(DBMsg::FieldNotFound), {Name}, ds);
+        return row[FieldNo - 1];
     }
 };
 
@@ -472,8 +262,8 @@ int64_t TCustomADODataSet::ExecuteCommand()
 void TCustomADODataSet::BuildFieldDefs()
 {
     TFieldDefs* defs = FieldDefs();
-    defs->BeginUpdate();
-    try {
+    {
+        TUpdateGuard update(defs);
         defs->Clear();
         for (int i = 0; i < FColCount; ++i) {
             const TSqlColumn& c = FColumns[i];
@@ -498,11 +288,7 @@ void TCustomADODataSet::BuildFieldDefs()
             if (c.AutoIncrement)
                 d->SetAttributes({faReadonly});
         }
-    } catch (...) {
-        defs->EndUpdate();
-        throw;
     }
-    defs->EndUpdate();
     defs->SetUpdated(true);
     FHaveColumns = true;
 }
@@ -562,28 +348,24 @@ void TCustomADODataSet::InternalOpen()
     BuildFieldDefs();
     if (DefaultFields())
         CreateFields();
-    try {
+    {
+        auto undo = OnFailure([this] {
+            if (DefaultFields())
+                DestroyFields();
+            FData.clear();
+        });
         BindFields(true);
-    } catch (...) {
-        if (DefaultFields())
-            DestroyFields();
-        FData.clear();
-        throw;
     }
     ConvertColumns();
     const int rows = FColCount ? int(FData.size() / FColCount) : 0;
     FOrder.resize(rows);
     for (int i = 0; i < rows; ++i)
         FOrder[i] = i;
-    FPosDirty = true;
     FCursor = -1;
     FCursorOpen = true;
-    try {
-        CompileFilter();
-    } catch (...) {
-        InternalClose();
-        throw;
-    }
+    auto undo = OnFailure([&] { InternalClose(); });
+    ApplySort(FSort);
+    CompileFilter();
 }
 
 void TCustomADODataSet::InternalClose()
@@ -616,7 +398,7 @@ void TCustomADODataSet::InternalRefresh()
     FOrder.resize(rows);
     for (int i = 0; i < rows; ++i)
         FOrder[i] = i;
-    FPosDirty = true;
+    ApplySort(FSort);
     FCursor = std::min(FCursor, rows);
 }
 
@@ -651,7 +433,7 @@ bool TCustomADODataSet::Accept(int pos)
         return true;
     RecBuf* t = Buf(TempBuffer());
     Fill(t, pos);
-    if (FFilterExpr && !FFilterExpr->Eval(FFilterExpr->root, t->Values))
+    if (FFilterExpr && !FFilterExpr->Accepts(t->Values.data()))
         return false;
     return !OnFilterRecord() || DoFilterRecord();
 }
@@ -848,41 +630,15 @@ bool TCustomADODataSet::Locate(const QString& KeyFields, const Variant& KeyValue
             return TDataSet::Locate(KeyFields, KeyValues, Options);
     const int n = int(fields.size());
     std::vector<Variant> keys(static_cast<size_t>(n));
-    std::vector<QString> keyTexts(static_cast<size_t>(n));
     std::vector<bool> text(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-        keys[i] = n == 1 && !KeyValues.IsArray() ? KeyValues : KeyValues.GetElement(KeyValues.ArrayLowBound() + i);
-        const TFieldType t = fields[i]->DataType();
-        text[i] = t == ftString || t == ftWideString || t == ftFixedChar || t == ftFixedWideChar || t == ftGuid
-                  || t == ftMemo || t == ftWideMemo;
-        if (text[i])
-            keyTexts[i] = VarToStr(keys[i]);
+        keys[i] = LocateKeyAt(KeyValues, i, n);
+        text[i] = IsLocateTextType(fields[i]->DataType());
     }
     auto matches = [&](const Variant* row) {
-        for (int i = 0; i < n; ++i) {
-            const Variant& v = row[fields[i]->FieldNo() - 1];
-            const Variant& key = keys[i];
-            const bool keyNull = key.IsNull() || key.IsEmpty(), valueNull = v.IsNull() || v.IsEmpty();
-            if (keyNull || valueNull) {
-                if (keyNull != valueNull)
-                    return false;
-                continue;
-            }
-            if (text[i]) {
-                QString value = VarToStr(v);
-                if (Options.Contains(loPartialKey))
-                    value = value.left(keyTexts[i].size());
-                if ((Options.Contains(loCaseInsensitive) ? AnsiCompareText(value, keyTexts[i]) : AnsiCompareStr(value, keyTexts[i])) != 0)
-                    return false;
-            } else {
-                try {
-                    if (!(v == key))
-                        return false;
-                } catch (const Exception&) {
-                    return false;
-                }
-            }
-        }
+        for (int i = 0; i < n; ++i)
+            if (!LocateValueMatches(row[fields[i]->FieldNo() - 1], keys[i], text[i], Options))
+                return false;
         return true;
     };
     for (int pos = 0; pos < int(FOrder.size()); ++pos)
@@ -959,7 +715,7 @@ void TCustomADODataSet::CompileFilter()
 {
     FFilterExpr.reset();
     if (Filtered() && !Filter().trimmed().isEmpty() && FCursorOpen)
-        FFilterExpr.reset(FilterExpr::Compile(Filter(), this, FilterOptions()));
+        FFilterExpr = FilterExpr::Compile(Filter(), this, FilterOptions());
 }
 
 void TCustomADODataSet::SetFiltered(bool Value)
@@ -989,6 +745,56 @@ void TCustomADODataSet::SetFilterText(const QString& Value)
     } else {
         TDataSet::SetFilterText(Value);
     }
+}
+
+void TCustomADODataSet::SetSort(const QString& Value)
+{
+    if (Value == FSort)
+        return;
+    if (FCursorOpen) {
+        CheckBrowseMode();
+        ApplySort(Value);
+    }
+    FSort = Value;
+    if (FCursorOpen)
+        First();
+}
+
+void TCustomADODataSet::ApplySort(const QString& Text)
+{
+    struct Key { int slot; bool desc; };
+    std::vector<Key> keys;
+    for (QString item : Text.split(u',', Qt::SkipEmptyParts)) {
+        item = item.trimmed();
+        bool desc = false;
+        const int blank = int(item.lastIndexOf(u' '));
+        if (blank > 0) {
+            const QString dir = item.mid(blank + 1);
+            if (dir.compare(QLatin1String("DESC"), Qt::CaseInsensitive) == 0
+                || dir.compare(QLatin1String("ASC"), Qt::CaseInsensitive) == 0) {
+                desc = dir.size() == 4;
+                item = item.left(blank).trimmed();
+            }
+        }
+        if (item.startsWith(u'[') && item.endsWith(u']'))
+            item = item.mid(1, item.size() - 2);
+        TField* f = FindField(item);
+        if (!f || !f->IsDataField() || f->FieldNo() < 1 || f->FieldNo() > FColCount)
+            DatabaseErrorFmt(QString::fromLatin1(DBMsg::FieldNotFound), {item}, this);
+        keys.push_back({f->FieldNo() - 1, desc});
+    }
+    const TVarCollation collation = FilterOptions().Contains(foCaseInsensitive) ? vcLocaleNoCase : vcLocale;
+    std::stable_sort(FOrder.begin(), FOrder.end(), [&](int x, int y) {
+        const Variant* a = RowData(x);
+        const Variant* b = RowData(y);
+        for (const Key& k : keys) {
+            const int c = VarOrder(a[k.slot], b[k.slot], collation);
+            if (c != 0)
+                return k.desc ? c > 0 : c < 0;
+        }
+        return x < y;
+    });
+    FPosDirty = true;
 }
 
 void TCustomADODataSet::SetFilterOptions(TFilterOptions Value)
@@ -1319,6 +1125,7 @@ DOV_PUBLISHED(TADOQuery)
     P.Prop("CursorLocation", &TADOQuery::CursorLocation, &TADOQuery::SetCursorLocation).Default(clUseClient);
     P.Prop("CursorType", &TADOQuery::CursorType, &TADOQuery::SetCursorType).Default(ctKeyset);
     P.Prop("Filter", &TADOQuery::Filter, &TADOQuery::SetFilter);
+    P.Prop("Sort", &TADOQuery::Sort, &TADOQuery::SetSort);
     P.Prop("Filtered", &TADOQuery::Filtered, &TADOQuery::SetFiltered).Default(false);
     P.Prop("FilterOptions", &TADOQuery::FilterOptions, &TADOQuery::SetFilterOptions).Default(TFilterOptions{});
     P.Prop("LockType", &TADOQuery::LockType, &TADOQuery::SetLockType).Default(ltOptimistic);

@@ -1,6 +1,7 @@
 // The embedded engine: a folder of SQLite files, one per catalog, run with SQL Server
 // semantics through the translator and the registered functions.
 #include "SqliteFunctions.h"
+#include "platform/rtl/Guards.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -331,16 +332,12 @@ public:
         ctx.params = params;
         ctx.tranAtStart = FSession->FTranCount;
         FSession->startDeadline(FTimeout);
-        try {
+        {
+            auto cleanup = Finally([&] { FSession->cleanup(ctx); });
+            auto failed = OnFailure([&] { FSession->endFailedBatch(ctx); });
+            auto deadline = Finally([&] { FSession->stopDeadline(); });
             FSession->runRest(*FProg, 0, ctx);
-        } catch (...) {
-            FSession->stopDeadline();
-            FSession->endFailedBatch(ctx);
-            FSession->cleanup(ctx);
-            throw;
         }
-        FSession->stopDeadline();
-        FSession->cleanup(ctx);
         return ctx.rows;
     }
     std::unique_ptr<TSqlResult> Open(const TSqlParams& params) override
@@ -356,13 +353,13 @@ public:
         size_t next = 0;
         bool hasRow = false;
         bool found;
-        try {
+        {
+            auto undo = OnFailure([&] {
+                FSession->stopDeadline();
+                FSession->endFailedBatch(*ctx);
+                FSession->cleanup(*ctx);
+            });
             found = FSession->runNodes(*FProg, FProg->nodes, 0, *ctx, true, &node, &st, &next, hasRow);
-        } catch (...) {
-            FSession->stopDeadline();
-            FSession->endFailedBatch(*ctx);
-            FSession->cleanup(*ctx);
-            throw;
         }
         FSession->stopDeadline();
         if (!found) {
@@ -417,28 +414,26 @@ SqliteSession::SqliteSession(const TSqlConnectionInfo& info)
     sqlite3_busy_timeout(FDb, 30000);
     RegisterFunctions(FDb, this);
     sqlite3_progress_handler(FDb, 2000, progress, this);
-    try {
-        exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-        exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
-        exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
-        FCatalogs.insert(info.Catalog.toLower(), QStringLiteral("main"));
-        // sibling catalogs, reachable by three-part names
-        int attached = 0;
-        for (const QString& f : files) {
-            if (f == mainFile || attached >= 9) continue;
-            QString cat = QFileInfo(f).completeBaseName();
-            QString schema = cat.toLower();
-            if (FCatalogs.contains(schema)) continue;
-            QString p = dir.absoluteFilePath(f);
-            p.replace(u'\'', QLatin1String("''"));
-            exec(QStringLiteral("ATTACH DATABASE '%1' AS %2").arg(p, QuoteId(schema)));
-            FCatalogs.insert(schema, schema);
-            ++attached;
-        }
-    } catch (...) {
+    auto undo = OnFailure([&] {
         sqlite3_close(FDb);
         FDb = nullptr;
-        throw;
+    });
+    exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+    exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+    exec(QStringLiteral("PRAGMA temp_store=MEMORY"));
+    FCatalogs.insert(info.Catalog.toLower(), QStringLiteral("main"));
+    // sibling catalogs, reachable by three-part names
+    int attached = 0;
+    for (const QString& f : files) {
+        if (f == mainFile || attached >= 9) continue;
+        QString cat = QFileInfo(f).completeBaseName();
+        QString schema = cat.toLower();
+        if (FCatalogs.contains(schema)) continue;
+        QString p = dir.absoluteFilePath(f);
+        p.replace(u'\'', QLatin1String("''"));
+        exec(QStringLiteral("ATTACH DATABASE '%1' AS %2").arg(p, QuoteId(schema)));
+        FCatalogs.insert(schema, schema);
+        ++attached;
     }
 }
 
@@ -638,7 +633,8 @@ void SqliteSession::translate(Node& n, RunCtx& ctx, Program& prog)
     int qm = 0;
     for (int i = 0; i < s.begin && i < int(prog.toks.size()); ++i)
         if (prog.toks[i].kind == Token::QMark) ++qm;
-    try {
+    {
+        auto cleanup = Finally([&] { FCtx = nullptr; });
         switch (s.kind) {
         case Step::If: n.tr = TranslateCondition(*this, prog.toks, s.begin, s.end, &qm); break;
         case Step::SetVar: {
@@ -662,11 +658,7 @@ void SqliteSession::translate(Node& n, RunCtx& ctx, Program& prog)
         }
         default: n.tr = Translate(*this, prog.toks, s.begin, s.end, &qm); break;
         }
-    } catch (...) {
-        FCtx = nullptr;
-        throw;
     }
-    FCtx = nullptr;
     for (const QString& q : n.tr.setup) exec(q);
     for (const QString& q : n.tr.refresh) {
         sqlite3_stmt* st = nullptr;
@@ -890,12 +882,10 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
             sqlite3_stmt* st = n.stmts.at(0);
             n.stmts.erase(n.stmts.begin());   // the result owns it while open
             n.ver = -1;
-            try {
+            {
+                auto undo = OnFailure([&] { sqlite3_finalize(st); });
                 bind(st, ctx, n.tr, &n);
                 hasRow = stepRow(st);
-            } catch (...) {
-                sqlite3_finalize(st);
-                throw;
             }
             *outNode = &n;
             *outSt = st;
@@ -920,12 +910,10 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
                 sqlite3_stmt* st = nullptr;
                 int rc = sqlite3_prepare_v2(FDb, part.toUtf8().constData(), -1, &st, nullptr);
                 if (rc != SQLITE_OK) { sqlite3_finalize(st); fail(rc, part); }
-                try {
+                {
+                    auto undo = OnFailure([&] { sqlite3_finalize(st); });
                     bind(st, ctx, n.tr, nullptr);
                     while (stepRow(st)) {}
-                } catch (...) {
-                    sqlite3_finalize(st);
-                    throw;
                 }
                 ctx.rows = sqlite3_changes64(FDb);
                 sqlite3_finalize(st);
@@ -1005,14 +993,9 @@ void SqliteResult::finish()
         FNode->ver = FSession->FVersion;
     } else sqlite3_finalize(FStmt);
     FStmt = nullptr;
-    try {
-        FSession->runRest(*FProg, FNextTop, *FCtx);
-    } catch (...) {
-        FSession->endFailedBatch(*FCtx);
-        FSession->cleanup(*FCtx);
-        throw;
-    }
-    FSession->cleanup(*FCtx);
+    auto cleanup = Finally([&] { FSession->cleanup(*FCtx); });
+    auto failed = OnFailure([&] { FSession->endFailedBatch(*FCtx); });
+    FSession->runRest(*FProg, FNextTop, *FCtx);
 }
 
 bool SqliteResult::Next(std::vector<Variant>& row)

@@ -2,6 +2,7 @@
 // SQL Server type of every expression, so that ISNULL, "+", comparisons and assignments
 // convert as the server would (see SqlInternal.h for the storage forms).
 #include "SqlInternal.h"
+#include "platform/rtl/Guards.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -1512,11 +1513,11 @@ public:
                 && plainColumns(sc.src.back())) {
                 JoinKeys keys;
                 keys.alias = sc.src.back().alias;
-                JoinKeys* saved = joinKeys;
-                joinKeys = &keys;
                 QString on;
-                try { on = expr().s; } catch (...) { joinKeys = saved; throw; }
-                joinKeys = saved;
+                {
+                    TRestoreGuard<JoinKeys*> keysOf(joinKeys, &keys);
+                    on = expr().s;
+                }
                 if (!keys.keys.empty() && !indexed(sc.src.back(), keys)) right = workTable(right, on, sc.src.back(), keys);
                 s += u' ' + join + u' ' + right + QStringLiteral(" ON ") + on;
             } else

@@ -18,6 +18,7 @@
 #include "platform/rtl/Variants.h"
 
 #include <QHash>
+#include <atomic>
 #include <QList>
 #include <QStringList>
 #include <unordered_map>
@@ -1190,6 +1191,10 @@ public:
     void DisableControls();
     void EnableControls();
     bool ControlsDisabled() const { return FDisableCount > 0; }
+    // True from DisableControls to the matching EnableControls: a job may be filling the
+    // dataset from another thread then, so the UI thread does not read its rows (grids paint
+    // what they showed before). Any thread may ask.
+    bool DataRefilling() const { return FRefilling.load(std::memory_order_acquire); }
     virtual TDataSource* GetDataSource() const { return nullptr; }
     // Every event passes here: the dataset's own reaction, then delivery to the sources
     // (held while controls are disabled).
@@ -1310,6 +1315,7 @@ private:
     TDataSetState FDisableState = dsInactive;
     TDataEvent FEnableEvent = deDataSetChange;
     int FDisableCount = 0;
+    std::atomic<bool> FRefilling{false};
     bool FModified = false;
     bool FDefaultFields = false;
     bool FAutoCalcFields = true;

@@ -48,11 +48,23 @@
 
 #include "DBTypes.h"
 
+#include "platform/rtl/VarOrder.h"
+
 #include <QByteArray>
 #include <QStringList>
 #include <functional>
+#include <vector>
 
 class TDataSet;
+
+// Locate's test of one key against one field value, for every dataset: a text field compares
+// texts (a Null as the empty text) under the collation the options name, by the key's length
+// with loPartialKey; other fields match a Null or Empty key with a Null value, else by the
+// shared equality.
+bool IsLocateTextType(TFieldType t);
+bool LocateValueMatches(const Variant& Value, const Variant& Key, bool TextField, TLocateOptions Options);
+// Element i of Locate's key values (the value itself for a single field).
+Variant LocateKeyAt(const Variant& KeyValues, int i, int n);
 
 enum TCANOperator {
     coNOTDEFINED, coISBLANK, coNOTBLANK, coEQ, coNE, coGT, coLT, coGE, coLE, coNOT, coAND, coOR,
@@ -114,4 +126,42 @@ private:
     QString FText;
     QByteArray FData;
     QStringList FFieldNames;
+};
+
+// Walks the compiled form: the one filter and expression language of every dataset. A dataset
+// (or a record store) says how a field reads and how aggregates run; comparisons use the shared
+// ordering of values, texts under the collation the filter options name.
+class TExprEvaluator {
+public:
+    virtual ~TExprEvaluator();
+
+    void SetCompiled(const QByteArray& ExprData) { FExprData = ExprData; }
+    const QByteArray& ExprData() const { return FExprData; }
+    bool HasData() const { return !FExprData.isEmpty(); }
+    // The value of the node at NodeOffset (the root at 0).
+    Variant Evaluate(int NodeOffset = 0) { return EvalNode(NodeOffset); }
+    // LIKE: % any run, _ any one character.
+    static bool MatchLikePattern(const QString& Text, const QString& Pattern, bool CaseInsensitive);
+
+protected:
+    // The options in force; foCaseInsensitive folds case in comparisons.
+    virtual TFilterOptions EvalOptions() const = 0;
+    // A field's value by its number in the compiled form (1-based; 0 when not stored) and name.
+    virtual Variant FieldValue(int FieldNo, const QString& Name) = 0;
+    // SUM, MIN, MAX, AVG and COUNT over ArgNode's first element (0 for COUNT(*)); by default
+    // there are no rows to aggregate over.
+    virtual Variant Aggregate(const QString& Name, int ArgNode);
+
+    Variant EvalNode(int Off);
+    // The values an argument list node leaves, collected apart from an enclosing list's.
+    std::vector<Variant> EvalArgs(int ListNode);
+    Variant EvalFunction(const QString& Name, int ArgNode);
+    Variant ReadConstant(int Type, int Size, int ValueOff) const;
+    QString PoolName(int Off) const;
+    uint16_t Word(int Pos) const;
+    int32_t Int(int Pos) const;
+    int NodeBase(int Off) const { return ExprHeaderSize + Off; }
+
+    QByteArray FExprData;
+    std::vector<Variant> FArgs;
 };

@@ -1,4 +1,6 @@
 #include "DB.h"
+#include "platform/rtl/Guards.h"
+#include "platform/rtl/Threads.h"
 
 #include <algorithm>
 
@@ -111,6 +113,8 @@ void TDataSource::RemoveDataLink(TDataLink* Link)
 
 void TDataSource::NotifyDataLinks(TDataEvent Event, NativeInt Info)
 {
+    if (!FDataLinks.empty())
+        DOV_ASSERT_UI_THREAD();
     // a link may leave the list while it is told
     const std::vector<TDataLink*> links = FDataLinks;
     for (TDataLink* link : links)
@@ -171,6 +175,7 @@ TDataSet* TDataLink::DataSet() const
 
 void TDataLink::SetDataSource(TDataSource* Value)
 {
+    DOV_ASSERT_UI_THREAD();
     if (Value == FDataSource)
         return;
     if (Value) {
@@ -301,13 +306,8 @@ bool TDataLink::Edit()
 void TDataLink::UpdateRecord()
 {
     FUpdating = true;
-    try {
-        UpdateData();
-    } catch (...) {
-        FUpdating = false;
-        throw;
-    }
-    FUpdating = false;
+    auto cleanup = Finally([&] { FUpdating = false; });
+    UpdateData();
 }
 
 int TDataLink::MoveBy(int Distance)

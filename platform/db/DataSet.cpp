@@ -1,4 +1,6 @@
 #include "DB.h"
+#include "DBCommon.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 
@@ -210,16 +212,15 @@ void TDataSet::SetActive(bool Value)
     if (Value) {
         DoBeforeOpen();
         FState = dsOpening;
-        try {
-            OpenCursor(false);
-        } catch (...) {
-            FState = dsInactive;
-            try {
+        {
+            // A failed open closes what it had opened (an error of the close is dropped: the
+            // open's error is the one to report), then tells the links.
+            auto notify = OnFailure([this] { DataEvent(deUpdateState, 0); });
+            auto close = OnFailure([this] {
+                FState = dsInactive;
                 CloseCursor();
-            } catch (...) {
-            }
-            DataEvent(deUpdateState, 0);
-            throw;
+            });
+            OpenCursor(false);
         }
         FState = dsInactive;  // so SetState reports the change
         SetState(dsBrowse);
@@ -490,27 +491,19 @@ Variant TDataSet::GetStateFieldValue(TDataSetState State, TField* Field)
 {
     TDataSetState old = SetTempState(State);
     Variant v;
-    try {
+    {
+        auto cleanup = Finally([&] { RestoreState(old); });
         if (!Field->GetData(v))
             v = Null();
-    } catch (...) {
-        RestoreState(old);
-        throw;
     }
-    RestoreState(old);
     return v;
 }
 
 void TDataSet::SetStateFieldValue(TDataSetState State, TField* Field, const Variant& Value)
 {
     TDataSetState old = SetTempState(State);
-    try {
-        Field->SetAsVariant(Value);
-    } catch (...) {
-        RestoreState(old);
-        throw;
-    }
-    RestoreState(old);
+    auto cleanup = Finally([&] { RestoreState(old); });
+    Field->SetAsVariant(Value);
 }
 
 void TDataSet::ClearCalcFields(TRecordBuffer Buffer)
@@ -537,15 +530,11 @@ void TDataSet::GetCalcFields(TRecordBuffer Buffer)
     TRecordBuffer oldCalc = FCalcBuffer;
     FCalcBuffer = Buffer;
     TDataSetState old = SetTempState(dsCalcFields);
-    try {
-        CalculateFields(Buffer);
-    } catch (...) {
+    auto cleanup = Finally([&] {
         RestoreState(old);
         FCalcBuffer = oldCalc;
-        throw;
-    }
-    RestoreState(old);
-    FCalcBuffer = oldCalc;
+    });
+    CalculateFields(Buffer);
 }
 
 void TDataSet::CalcFieldsChanged()
@@ -567,13 +556,10 @@ bool TDataSet::DoFilterRecord()
     if (!FOnFilterRecord)
         return accept;
     TDataSetState old = SetTempState(dsFilter);
-    try {
+    {
+        auto cleanup = Finally([&] { RestoreState(old); });
         FOnFilterRecord(this, accept);
-    } catch (...) {
-        RestoreState(old);
-        throw;
     }
-    RestoreState(old);
     return accept;
 }
 
@@ -759,17 +745,15 @@ void TDataSet::First()
     CheckBrowseMode();
     DoBeforeScroll();
     ClearBuffers();
-    try {
+    {
+        auto cleanup = Finally([&] {
+            FBOF = true;
+            DataEvent(deDataSetChange, 0);
+        });
         InternalFirst();
         GetNextRecord();
         GetNextRecords();
-    } catch (...) {
-        FBOF = true;
-        DataEvent(deDataSetChange, 0);
-        throw;
     }
-    FBOF = true;
-    DataEvent(deDataSetChange, 0);
     DoAfterScroll();
 }
 
@@ -778,19 +762,16 @@ void TDataSet::Last()
     CheckBrowseMode();
     DoBeforeScroll();
     ClearBuffers();
-    try {
+    {
+        auto cleanup = Finally([&] {
+            FEOF = true;
+            FActiveRecord = std::max(0, FRecordCount - 1);
+            DataEvent(deDataSetChange, 0);
+        });
         InternalLast();
         GetPriorRecord();
         GetPriorRecords();
-    } catch (...) {
-        FEOF = true;
-        FActiveRecord = std::max(0, FRecordCount - 1);
-        DataEvent(deDataSetChange, 0);
-        throw;
     }
-    FEOF = true;
-    FActiveRecord = std::max(0, FRecordCount - 1);
-    DataEvent(deDataSetChange, 0);
     DoAfterScroll();
 }
 
@@ -804,7 +785,8 @@ int TDataSet::MoveBy(int Distance)
         FEOF = false;
         const int oldRecordCount = FRecordCount;
         int scrolled = 0;
-        try {
+        {
+            auto undo = OnFailure([&] { DataEvent(deDataSetChange, 0); });
             while (Distance > 0) {
                 if (FActiveRecord < FRecordCount - 1) {
                     ++FActiveRecord;
@@ -835,9 +817,6 @@ int TDataSet::MoveBy(int Distance)
                 ++Distance;
                 --result;
             }
-        } catch (...) {
-            DataEvent(deDataSetChange, 0);
-            throw;
         }
         if (FRecordCount != oldRecordCount)
             DataEvent(deDataSetChange, 0);
@@ -866,18 +845,13 @@ void TDataSet::Resync(TResyncMode Mode)
     int count = Mode.Contains(rmCenter) ? (FBufferCount - 1) / 2 : FActiveRecord;
     MoveBuffer(FRecordCount, 0);
     ActivateBuffers();
-    try {
-        while (count > 0 && GetPriorRecord()) {
-            --count;
-            ++FActiveRecord;
-        }
-        GetNextRecords();
-        FActiveRecord += GetPriorRecords();
-    } catch (...) {
-        DataEvent(deDataSetChange, 0);
-        throw;
+    auto cleanup = Finally([&] { DataEvent(deDataSetChange, 0); });
+    while (count > 0 && GetPriorRecord()) {
+        --count;
+        ++FActiveRecord;
     }
-    DataEvent(deDataSetChange, 0);
+    GetNextRecords();
+    FActiveRecord += GetPriorRecords();
 }
 
 // ---------------------------------------------------------------- bookmarks
@@ -1020,13 +994,13 @@ void TDataSet::DoInsertAppend(bool Append)
         InternalInsert();
     }
     SetState(dsInsert);
-    try {
+    {
+        auto undo = OnFailure([&] {
+            UpdateCursorPos();
+            SetState(dsBrowse);
+            Resync({});
+        });
         DoOnNewRecord();
-    } catch (...) {
-        UpdateCursorPos();
-        SetState(dsBrowse);
-        Resync({});
-        throw;
     }
     FModified = false;
     DataEvent(deDataSetChange, 0);
@@ -1185,8 +1159,10 @@ void TDataSet::DisableControls()
         FEnableEvent = deDataSetChange;
     }
     ++FDisableCount;
-    if (FDisableCount == 1)
+    if (FDisableCount == 1) {
+        FRefilling.store(true, std::memory_order_release);
         DataEvent(deDisabledStateChange, 1);
+    }
 }
 
 void TDataSet::EnableControls()
@@ -1195,6 +1171,8 @@ void TDataSet::EnableControls()
         return;
     if (FDisableCount == 1) {
         --FDisableCount;
+        // the filling is over: the events below let the controls read the new rows
+        FRefilling.store(false, std::memory_order_release);
         if (FDisableState != FState)
             DataEvent(deUpdateState, 0);
         if (FDisableState != dsInactive && FState != dsInactive)
@@ -1251,37 +1229,41 @@ bool TDataSet::IsLinkedTo(TDataSource* DataSource) const
 
 // ---------------------------------------------------------------- search
 
+bool IsLocateTextType(TFieldType t)
+{
+    return t == ftString || t == ftWideString || t == ftFixedChar || t == ftFixedWideChar || t == ftGuid
+           || t == ftMemo || t == ftWideMemo;
+}
+
+bool LocateValueMatches(const Variant& Value, const Variant& Key, bool TextField, TLocateOptions Options)
+{
+    if (!TextField) {
+        const bool keyNull = Key.IsNull() || Key.IsEmpty(), valueNull = Value.IsNull() || Value.IsEmpty();
+        if (keyNull || valueNull)
+            return keyNull == valueNull;
+        return VarOrderEquals(Value, Key, {vcLocale, true, false});
+    }
+    const QString keyText = VarToStr(Key);
+    QString text = VarToStr(Value);
+    if (Options.Contains(loPartialKey))
+        text.truncate(keyText.size());
+    return CompareTextAs(text, keyText, Options.Contains(loCaseInsensitive) ? vcLocaleNoCase : vcLocale) == 0;
+}
+
+Variant LocateKeyAt(const Variant& KeyValues, int i, int n)
+{
+    if (n == 1 && !KeyValues.IsArray())
+        return KeyValues;
+    return KeyValues.GetElement(KeyValues.ArrayLowBound() + i);
+}
+
 bool TDataSet::RecordMatches(const std::vector<TField*>& Fields, const Variant& KeyValues, TLocateOptions Options)
 {
     const int n = int(Fields.size());
     for (int i = 0; i < n; ++i) {
-        Variant key = n == 1 && !KeyValues.IsArray() ? KeyValues
-                                                     : KeyValues.GetElement(KeyValues.ArrayLowBound() + i);
         TField* f = Fields[i];
-        Variant v = f->Value();
-        if (key.IsNull() || key.IsEmpty() || v.IsNull()) {
-            if ((key.IsNull() || key.IsEmpty()) != v.IsNull())
-                return false;
-            continue;
-        }
-        TFieldType t = f->DataType();
-        if (t == ftString || t == ftWideString || t == ftFixedChar || t == ftFixedWideChar || t == ftGuid
-            || t == ftMemo || t == ftWideMemo) {
-            QString text = f->AsString();
-            QString keyText = VarToStr(key);
-            if (Options.Contains(loPartialKey))
-                text = text.left(keyText.size());
-            int c = Options.Contains(loCaseInsensitive) ? AnsiCompareText(text, keyText) : AnsiCompareStr(text, keyText);
-            if (c != 0)
-                return false;
-        } else {
-            try {
-                if (!(v == key))
-                    return false;
-            } catch (const EVariantError&) {
-                return false;
-            }
-        }
+        if (!LocateValueMatches(f->Value(), LocateKeyAt(KeyValues, i, n), IsLocateTextType(f->DataType()), Options))
+            return false;
     }
     return true;
 }
@@ -1293,14 +1275,14 @@ void TDataSet::ScanRecords(const std::function<bool()>& Visit)
     if (!FTempBuffer)
         return;
     const TDataSetState old = SetTempState(dsFilter);
-    try {
+    {
+        auto undo = OnFailure([&] {
+            RestoreState(old);
+            CursorPosChanged();
+        });
         InternalFirst();
         while (GetRecord(FTempBuffer, gmNext, false) == grOK && Visit()) {
         }
-    } catch (...) {
-        RestoreState(old);
-        CursorPosChanged();
-        throw;
     }
     RestoreState(old);
     CursorPosChanged();  // the descendant's cursor moved; the next operation puts it back
@@ -1341,12 +1323,9 @@ Variant TDataSet::Lookup(const QString& KeyFields, const Variant& KeyValues, con
         return Variant();
     const TDataSetState old = SetTempState(dsFilter);
     Variant result;
-    try {
+    {
+        auto cleanup = Finally([&] { RestoreState(old); });
         result = FieldValues(ResultFields);
-    } catch (...) {
-        RestoreState(old);
-        throw;
     }
-    RestoreState(old);
     return result;
 }

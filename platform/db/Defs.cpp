@@ -1,5 +1,7 @@
 #include "DB.h"
 
+#include <memory>
+
 // ---------------------------------------------------------------- TFieldDef
 
 TFieldDef::TFieldDef(TCollection* Collection) : TCollectionItem(Collection) {}
@@ -122,45 +124,40 @@ TField* TFieldDef::CreateField(TComponent* Owner, const QString& FieldName)
     const TClassInfo* cls = ds ? ds->GetFieldClass(FDataType) : nullptr;
     if (!cls || !cls->CreateComponent)
         DatabaseErrorFmt(QStringLiteral("Field '%s' is of an unknown type"), {FName}, ds);
-    TComponent* c = cls->CreateComponent(Owner);
-    auto* f = dynamic_cast<TField*>(c);
-    if (!f) {
-        delete c;
+    // The component is the owner's only once it is fully set up.
+    std::unique_ptr<TComponent> c(cls->CreateComponent(Owner));
+    auto* f = dynamic_cast<TField*>(c.get());
+    if (!f)
         DatabaseErrorFmt(QStringLiteral("Field '%s' is of an unknown type"), {FName}, ds);
+    switch (FDataType) {
+    case ftString: case ftWideString: case ftFixedChar: case ftFixedWideChar: case ftGuid:
+    case ftBytes: case ftVarBytes:
+        f->SetSize(FSize);
+        break;
+    case ftBCD: case ftFMTBcd:
+        f->SetSize(FSize);
+        static_cast<TBCDField*>(f)->SetPrecision(FPrecision);
+        break;
+    default:
+        break;
     }
-    try {
-        switch (FDataType) {
-        case ftString: case ftWideString: case ftFixedChar: case ftFixedWideChar: case ftGuid:
-        case ftBytes: case ftVarBytes:
-            f->SetSize(FSize);
-            break;
-        case ftBCD: case ftFMTBcd:
-            f->SetSize(FSize);
-            static_cast<TBCDField*>(f)->SetPrecision(FPrecision);
-            break;
-        default:
-            break;
-        }
-        if (auto* sf = dynamic_cast<TStringField*>(f); sf && (FDataType == ftFixedChar || FDataType == ftFixedWideChar)) {
-            sf->SetFixedChar(true);
-            f->SetDataType(FDataType);
-        }
-        if (auto* bf = dynamic_cast<TBlobField*>(f))
-            bf->SetBlobType(FDataType);
-        if (FDataType == ftOraTimeStamp)
-            f->SetDataType(ftOraTimeStamp);
-        f->FFieldName = FieldName.isEmpty() ? FName : FieldName;
-        f->SetRequired(Required());
-        f->FReadOnly = FAttributes.Contains(faReadonly);
-        if (FAttributes.Contains(faHiddenCol))
-            f->FVisible = false;
-        if (FInternalCalcField)
-            f->FFieldKind = fkInternalCalc;
-        f->SetDataSet(ds);
-    } catch (...) {
-        delete f;
-        throw;
+    if (auto* sf = dynamic_cast<TStringField*>(f); sf && (FDataType == ftFixedChar || FDataType == ftFixedWideChar)) {
+        sf->SetFixedChar(true);
+        f->SetDataType(FDataType);
     }
+    if (auto* bf = dynamic_cast<TBlobField*>(f))
+        bf->SetBlobType(FDataType);
+    if (FDataType == ftOraTimeStamp)
+        f->SetDataType(ftOraTimeStamp);
+    f->FFieldName = FieldName.isEmpty() ? FName : FieldName;
+    f->SetRequired(Required());
+    f->FReadOnly = FAttributes.Contains(faReadonly);
+    if (FAttributes.Contains(faHiddenCol))
+        f->FVisible = false;
+    if (FInternalCalcField)
+        f->FFieldKind = fkInternalCalc;
+    f->SetDataSet(ds);
+    c.release();
     return f;
 }
 

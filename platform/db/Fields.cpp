@@ -1,4 +1,6 @@
 #include "DB.h"
+#include "platform/rtl/VarOrder.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 #include <cmath>
@@ -35,21 +37,7 @@ Variant BytesToVar(const QByteArray& b)
 
 bool SameKey(const Variant& a, const Variant& b)
 {
-    try {
-        if (a.IsArray() || b.IsArray()) {
-            if (!a.IsArray() || !b.IsArray() || a.ArrayCount() != b.ArrayCount())
-                return false;
-            for (int i = 0; i < a.ArrayCount(); ++i)
-                if (!SameKey(a.GetElement(a.ArrayLowBound() + i), b.GetElement(b.ArrayLowBound() + i)))
-                    return false;
-            return true;
-        }
-        if (a.IsNull() || b.IsNull())
-            return a.IsNull() && b.IsNull();
-        return a == b;
-    } catch (const EVariantError&) {
-        return false;
-    }
+    return VarOrderEquals(a, b, {vcLocale, true, false});
 }
 
 QString NumText(double v)
@@ -199,13 +187,8 @@ void TField::Validate(const Variant& NewValue)
     if (!OnValidate)
         return;
     FValidating = &NewValue;
-    try {
-        OnValidate(this);
-    } catch (...) {
-        FValidating = nullptr;
-        throw;
-    }
-    FValidating = nullptr;
+    auto cleanup = Finally([&] { FValidating = nullptr; });
+    OnValidate(this);
 }
 
 void TField::Change()

@@ -1,4 +1,5 @@
 #include "Classes.h"
+#include "Guards.h"
 #include "Filer.h"
 
 #include <QStringDecoder>
@@ -222,19 +223,13 @@ int TStrings::CompareStrings(const QString& a, const QString& b) const
 
 void TStrings::Put(int index, const QString& s)
 {
-    BeginUpdate();
-    try {
-        TObject* obj = GetObject(index);
-        NativeInt iv = obj ? 0 : GetInteger(index);
-        Delete(index);
-        InsertObject(index, s, obj);
-        if (iv)
-            PutInteger(index, iv);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateGuard update(this);
+    TObject* obj = GetObject(index);
+    NativeInt iv = obj ? 0 : GetInteger(index);
+    Delete(index);
+    InsertObject(index, s, obj);
+    if (iv)
+        PutInteger(index, iv);
 }
 
 int TStrings::Add(const QString& s)
@@ -266,76 +261,52 @@ void TStrings::InsertObject(int index, const QString& s, TObject* obj)
 
 void TStrings::AddStrings(TStrings* strings)
 {
-    BeginUpdate();
-    try {
-        for (int i = 0; i < strings->Count(); ++i) {
-            TObject* obj = strings->GetObject(i);
-            if (obj) {
-                AddObject(strings->Get(i), obj);
-            } else {
-                NativeInt iv = strings->GetInteger(i);
-                int k = Add(strings->Get(i));
-                if (iv)
-                    PutInteger(k, iv);
-            }
+    TUpdateGuard update(this);
+    for (int i = 0; i < strings->Count(); ++i) {
+        TObject* obj = strings->GetObject(i);
+        if (obj) {
+            AddObject(strings->Get(i), obj);
+        } else {
+            NativeInt iv = strings->GetInteger(i);
+            int k = Add(strings->Get(i));
+            if (iv)
+                PutInteger(k, iv);
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
 }
 
 void TStrings::AddStrings(const QStringList& strings)
 {
-    BeginUpdate();
-    try {
-        for (const QString& s : strings)
-            Add(s);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateGuard update(this);
+    for (const QString& s : strings)
+        Add(s);
 }
 
 void TStrings::Exchange(int index1, int index2)
 {
-    BeginUpdate();
-    try {
-        QString s1 = Get(index1), s2 = Get(index2);
-        TObject* o1 = GetObject(index1);
-        TObject* o2 = GetObject(index2);
-        NativeInt i1 = o1 ? 0 : GetInteger(index1), i2 = o2 ? 0 : GetInteger(index2);
-        Put(index1, s2);
-        Put(index2, s1);
-        if (o2) PutObject(index1, o2); else PutInteger(index1, i2);
-        if (o1) PutObject(index2, o1); else PutInteger(index2, i1);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateGuard update(this);
+    QString s1 = Get(index1), s2 = Get(index2);
+    TObject* o1 = GetObject(index1);
+    TObject* o2 = GetObject(index2);
+    NativeInt i1 = o1 ? 0 : GetInteger(index1), i2 = o2 ? 0 : GetInteger(index2);
+    Put(index1, s2);
+    Put(index2, s1);
+    if (o2) PutObject(index1, o2); else PutInteger(index1, i2);
+    if (o1) PutObject(index2, o1); else PutInteger(index2, i1);
 }
 
 void TStrings::Move(int curIndex, int newIndex)
 {
     if (curIndex == newIndex)
         return;
-    BeginUpdate();
-    try {
-        QString s = Get(curIndex);
-        TObject* obj = GetObject(curIndex);
-        NativeInt iv = obj ? 0 : GetInteger(curIndex);
-        Delete(curIndex);
-        InsertObject(newIndex, s, obj);
-        if (iv)
-            PutInteger(newIndex, iv);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateGuard update(this);
+    QString s = Get(curIndex);
+    TObject* obj = GetObject(curIndex);
+    NativeInt iv = obj ? 0 : GetInteger(curIndex);
+    Delete(curIndex);
+    InsertObject(newIndex, s, obj);
+    if (iv)
+        PutInteger(newIndex, iv);
 }
 
 int TStrings::IndexOf(const QString& s) const
@@ -388,19 +359,15 @@ void TStrings::Assign(TPersistent* source)
     if (auto* src = dynamic_cast<TStrings*>(source)) {
         if (src == this)
             return;
-        BeginUpdate();
-        try {
+        {
+            TUpdateGuard update(this);
             Clear();
             FNameValueSeparator = src->FNameValueSeparator;
             FQuoteChar = src->FQuoteChar;
             FDelimiter = src->FDelimiter;
             FStrictDelimiter = src->FStrictDelimiter;
             AddStrings(src);
-        } catch (...) {
-            EndUpdate();
-            throw;
         }
-        EndUpdate();
         return;
     }
     TPersistent::Assign(source);
@@ -419,16 +386,12 @@ void TStrings::DefineProperties(TFiler* filer)
         QStringLiteral("Strings"),
         [this](TReader* reader) {
             reader->ReadListBegin();
-            BeginUpdate();
-            try {
+            {
+                TUpdateGuard update(this);
                 Clear();
                 while (!reader->EndOfList())
                     Add(reader->ReadString());
-            } catch (...) {
-                EndUpdate();
-                throw;
             }
-            EndUpdate();
             reader->ReadListEnd();
         },
         [this](TWriter* writer) {
@@ -506,26 +469,20 @@ QString TStrings::Text() const
 
 void TStrings::SetText(const QString& text)
 {
-    BeginUpdate();
-    try {
-        Clear();
-        const QChar* p = text.constData();
-        const QChar* end = p + text.size();
-        while (p < end) {
-            const QChar* start = p;
-            while (p < end && *p != u'\n' && *p != u'\r')
-                ++p;
-            Add(QString(start, p - start));
-            if (p < end && *p == u'\r')
-                ++p;
-            if (p < end && *p == u'\n')
-                ++p;
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
+    TUpdateGuard update(this);
+    Clear();
+    const QChar* p = text.constData();
+    const QChar* end = p + text.size();
+    while (p < end) {
+        const QChar* start = p;
+        while (p < end && *p != u'\n' && *p != u'\r')
+            ++p;
+        Add(QString(start, p - start));
+        if (p < end && *p == u'\r')
+            ++p;
+        if (p < end && *p == u'\n')
+            ++p;
     }
-    EndUpdate();
 }
 
 QString TStrings::CommaText() const
@@ -581,57 +538,51 @@ QString TStrings::DelimitedTextWith(QChar delimiter, QChar quote, bool strict) c
 // stops at a NUL character.
 void TStrings::SetDelimitedTextWith(const QString& text, QChar delimiter, QChar quote, bool strict)
 {
-    BeginUpdate();
-    try {
-        Clear();
-        int len = text.indexOf(QChar(u'\0'));
-        if (len < 0)
-            len = text.size();
-        const QChar* p = text.constData();
-        const QChar* end = p + len;
-        auto isBlank = [](QChar c) { return c.unicode() >= 1 && c.unicode() <= 0x20; };
+    TUpdateGuard update(this);
+    Clear();
+    int len = text.indexOf(QChar(u'\0'));
+    if (len < 0)
+        len = text.size();
+    const QChar* p = text.constData();
+    const QChar* end = p + len;
+    auto isBlank = [](QChar c) { return c.unicode() >= 1 && c.unicode() <= 0x20; };
+    if (!strict)
+        while (p < end && isBlank(*p))
+            ++p;
+    while (p < end) {
+        QString s;
+        if (*p == quote) {
+            ++p;
+            while (p < end) {
+                if (*p == quote) {
+                    if (p + 1 < end && p[1] == quote) {
+                        s += quote;
+                        p += 2;
+                        continue;
+                    }
+                    ++p;
+                    break;
+                }
+                s += *p++;
+            }
+        } else {
+            const QChar* start = p;
+            while (p < end && (strict || p->unicode() > 0x20) && *p != delimiter)
+                ++p;
+            s = QString(start, p - start);
+        }
+        Add(s);
         if (!strict)
             while (p < end && isBlank(*p))
                 ++p;
-        while (p < end) {
-            QString s;
-            if (*p == quote) {
+        if (p < end && *p == delimiter) {
+            if (p + 1 == end)
+                Add(QString());
+            do
                 ++p;
-                while (p < end) {
-                    if (*p == quote) {
-                        if (p + 1 < end && p[1] == quote) {
-                            s += quote;
-                            p += 2;
-                            continue;
-                        }
-                        ++p;
-                        break;
-                    }
-                    s += *p++;
-                }
-            } else {
-                const QChar* start = p;
-                while (p < end && (strict || p->unicode() > 0x20) && *p != delimiter)
-                    ++p;
-                s = QString(start, p - start);
-            }
-            Add(s);
-            if (!strict)
-                while (p < end && isBlank(*p))
-                    ++p;
-            if (p < end && *p == delimiter) {
-                if (p + 1 == end)
-                    Add(QString());
-                do
-                    ++p;
-                while (!strict && p < end && isBlank(*p));
-            }
+            while (!strict && p < end && isBlank(*p));
         }
-    } catch (...) {
-        EndUpdate();
-        throw;
     }
-    EndUpdate();
 }
 
 void TStrings::BeginUpdate()

@@ -127,6 +127,13 @@ void TDataModule::DoDestroy()
         OnDestroy(this);
 }
 
+void TDataModule::AfterConstruction()
+{
+    TComponent::AfterConstruction();
+    if (!CreatingFromStream())
+        LoadFromResource();
+}
+
 void TDataModule::LoadFromResource()
 {
     const TClassInfo* read = InitInheritedComponent(this, TDataModule::StaticClassInfo(), FResourceClass);

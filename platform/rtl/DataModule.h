@@ -4,13 +4,13 @@
 // A form resource is found by the root class's name: first among the resources registered
 // with RegisterFormResource, then as the Qt resource "<dir>/<ClassName>.form" for each
 // search directory (":/forms" by default, more with AddFormResourcePath). A root class reads
-// its resource by calling InitInheritedComponent at the end of its constructor; TDataModule
-// descendants call LoadFromResource():
+// its resource by calling InitInheritedComponent once it is constructed; data modules and
+// forms do it in AfterConstruction (LoadFromResource), so create them with Create<T>:
 //
 //   class TdmMain : public TDataModule {
 //       DOV_PERSISTENT(TdmMain, TDataModule)
 //   public:
-//       explicit TdmMain(TComponent* AOwner) : TDataModule(AOwner) { LoadFromResource(); }
+//       explicit TdmMain(TComponent* AOwner) : TDataModule(AOwner) {}
 //       TADOQuery* qryInvoices = nullptr;               // filled in by name
 //       void DataModuleCreate(TObject* Sender);
 //   };
@@ -45,9 +45,10 @@ const TClassInfo* InitInheritedComponent(TComponent* Instance, const TClassInfo&
 class TDataModule : public TComponent {
     DOV_PERSISTENT(TDataModule, TComponent)
 public:
-    // Does not read anything: a descendant's constructor calls LoadFromResource() last.
+    // Does not read anything: AfterConstruction does, once the descendant is constructed.
     explicit TDataModule(TComponent* AOwner);
     ~TDataModule() override;
+    void AfterConstruction() override;
 
     // Reads the form resources not read yet for this object's class chain, then fires
     // OnCreate once. EResNotFound "Resource %s not found" when a descendant of TDataModule

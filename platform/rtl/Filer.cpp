@@ -1,4 +1,5 @@
 #include "Filer.h"
+#include "Guards.h"
 
 #include <QtEndian>
 #include <bit>
@@ -352,26 +353,21 @@ void TWriter::WriteComponent(TComponent* Component)
         ancestor = FRootAncestor;
     else if (FRootAncestor && !Component->Name().isEmpty())
         ancestor = FRootAncestor->FindComponent(Component->Name());
-    try {
-        TFilerFlags flags;
-        if (ancestor)
-            flags.Include(ffInherited);
-        if (Component->ComponentState().Contains(csInline))
-            flags.Include(ffInline);
-        WritePrefix(flags, 0);
-        WriteStr(Component->ClassName());
-        WriteStr(Component->Name());
-        FAncestor = ancestor;
-        Component->WriteState(this);
-    } catch (...) {
+    auto cleanup = Finally([&] {
         FAncestor = savedAncestor;
         Component->FComponentState.Exclude(csWriting);
         --FDepth;
-        throw;
-    }
-    FAncestor = savedAncestor;
-    Component->FComponentState.Exclude(csWriting);
-    --FDepth;
+    });
+    TFilerFlags flags;
+    if (ancestor)
+        flags.Include(ffInherited);
+    if (Component->ComponentState().Contains(csInline))
+        flags.Include(ffInline);
+    WritePrefix(flags, 0);
+    WriteStr(Component->ClassName());
+    WriteStr(Component->Name());
+    FAncestor = ancestor;
+    Component->WriteState(this);
 }
 
 void TWriter::WriteData(TComponent* Instance)
@@ -403,15 +399,13 @@ void TWriter::WriteProperties(TPersistent* Instance)
             TPersistent* savedAncestor = FAncestor;
             FAncestor = ancestor ? p->GetObj(ancestor) : nullptr;
             FPropPath += p->Name + u'.';
-            try {
+            {
+                auto cleanup = Finally([&] {
+                    FPropPath = savedPath;
+                    FAncestor = savedAncestor;
+                });
                 WriteProperties(sub);
-            } catch (...) {
-                FPropPath = savedPath;
-                FAncestor = savedAncestor;
-                throw;
             }
-            FPropPath = savedPath;
-            FAncestor = savedAncestor;
             continue;
         }
         if (!p->GetOrd && !p->GetFloat && !p->GetCurr && !p->GetStr && !p->GetObj && !p->GetEvent)
@@ -606,19 +600,15 @@ void TWriter::WriteCollection(TCollection* Value)
         TPersistent* savedAncestor = FAncestor;
         FPropPath.clear();
         FAncestor = nullptr;
-        try {
-            for (int i = 0; i < Value->Count(); ++i) {
-                WriteListBegin();
-                WriteProperties(Value->Items(i));
-                WriteListEnd();
-            }
-        } catch (...) {
+        auto cleanup = Finally([&] {
             FPropPath = savedPath;
             FAncestor = savedAncestor;
-            throw;
+        });
+        for (int i = 0; i < Value->Count(); ++i) {
+            WriteListBegin();
+            WriteProperties(Value->Items(i));
+            WriteListEnd();
         }
-        FPropPath = savedPath;
-        FAncestor = savedAncestor;
     }
     WriteListEnd();
 }
@@ -986,6 +976,15 @@ void TReader::DefineBinaryProperty(const QString& Name, const TStreamProc& ReadD
         FDefined.push_back({Name, nullptr, ReadData});
 }
 
+namespace {
+thread_local int gCreatingFromStream = 0;
+}
+
+bool CreatingFromStream()
+{
+    return gCreatingFromStream > 0;
+}
+
 // The handler may supply the instance; otherwise the class makes one, which the reader
 // frees again if the read fails.
 TComponent* TReader::CreateComponentOf(const QString& ClassName, TComponent* Owner)
@@ -997,7 +996,13 @@ TComponent* TReader::CreateComponentOf(const QString& ClassName, TComponent* Own
     if (!result) {
         if (!cls->CreateComponent)
             throw EReadError(QStringLiteral("Cannot create an instance of %s"), {ClassName});
-        result = cls->CreateComponent(Owner);
+        {
+            struct Creating {
+                Creating() { ++gCreatingFromStream; }
+                ~Creating() { --gCreatingFromStream; }
+            } creating;
+            result = cls->CreateComponent(Owner);
+        }
         FCreated.append(result);
     }
     return result;
@@ -1044,8 +1049,7 @@ void TReader::Decorate(Exception& e, const QString& where)
 void TReader::ReadProperty(TPersistent* Instance)
 {
     const QString name = ReadStr();
-    const QString savedProp = FPropName;
-    FPropName = FPropName.isEmpty() ? name : FPropName + u'.' + name;
+    TRestoreGuard<QString> prop(FPropName, FPropName.isEmpty() ? name : FPropName + u'.' + name);
     const int64_t valuePos = FStream->Position();
     try {
         TPersistent* obj = Instance;
@@ -1063,14 +1067,10 @@ void TReader::ReadProperty(TPersistent* Instance)
         const QString last = parts.last();
         // Properties the object defines itself come first.
         FDefined.clear();
-        FCollectingDefined = true;
-        try {
+        {
+            TRestoreGuard<bool> collecting(FCollectingDefined, true);
             obj->DefineProperties(this);
-        } catch (...) {
-            FCollectingDefined = false;
-            throw;
         }
-        FCollectingDefined = false;
         std::vector<DefinedProp> defined;
         defined.swap(FDefined);
         for (const DefinedProp& d : defined) {
@@ -1087,7 +1087,6 @@ void TReader::ReadProperty(TPersistent* Instance)
             } else {
                 SkipValue();
             }
-            FPropName = savedProp;
             return;
         }
         const TPropInfo* p = obj->ClassInfo().FindProperty(last);
@@ -1102,16 +1101,13 @@ void TReader::ReadProperty(TPersistent* Instance)
                 if (handled) {
                     FStream->SetPosition(valuePos);
                     SkipValue();
-                    FPropName = savedProp;
                     return;
                 }
             }
             Decorate(e, ErrorContext());
         }
-        FPropName = savedProp;
         throw;
     }
-    FPropName = savedProp;
 }
 
 void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* P)
@@ -1243,67 +1239,46 @@ void TReader::ReadCollection(TCollection* Collection)
 {
     CheckValue(vaCollection);
     EnterNesting();
+    auto nesting = Finally([this] { LeaveNesting(); });
+    TRestoreGuard<QString> prop(FPropName);
     const QString savedProp = FPropName;
-    Collection->BeginUpdate();
-    try {
-        Collection->Clear();
-        int index = 0;
-        while (!EndOfList()) {
-            const TValueType t = NextValue();
-            if (t == vaInt8 || t == vaInt16 || t == vaInt32)
-                ReadInteger();   // the item's order, kept for compatibility
-            CheckValue(vaList);
-            TCollectionItem* item = Collection->Add();
-            FPropName = QStringLiteral("%1[%2]").arg(savedProp).arg(index);
-            while (!EndOfList())
-                ReadProperty(item);
-            ReadValue();
-            FPropName = savedProp;
-            ++index;
-        }
+    TUpdateGuard update(Collection);
+    Collection->Clear();
+    int index = 0;
+    while (!EndOfList()) {
+        const TValueType t = NextValue();
+        if (t == vaInt8 || t == vaInt16 || t == vaInt32)
+            ReadInteger();   // the item's order, kept for compatibility
+        CheckValue(vaList);
+        TCollectionItem* item = Collection->Add();
+        FPropName = QStringLiteral("%1[%2]").arg(savedProp).arg(index);
+        while (!EndOfList())
+            ReadProperty(item);
         ReadValue();
-    } catch (...) {
         FPropName = savedProp;
-        Collection->EndUpdate();
-        LeaveNesting();
-        throw;
+        ++index;
     }
-    Collection->EndUpdate();
-    LeaveNesting();
+    ReadValue();
 }
 
 void TReader::ReadData(TComponent* Instance)
 {
     EnterNesting();
-    TComponent* savedOwner = FOwner;
-    TComponent* savedParent = FParent;
-    const QString savedPath = FComponentPath;
-    const QString savedProp = FPropName;
-    FPropName.clear();
-    try {
-        while (!EndOfList())
-            ReadProperty(Instance);
-        ReadValue();
-        FOwner = Instance->GetChildOwner();
-        if (!FOwner)
-            FOwner = FRoot;
-        FParent = Instance->GetChildParent();
-        while (!EndOfList())
-            ReadComponentInner(nullptr);
-        ReadValue();
-    } catch (...) {
-        FOwner = savedOwner;
-        FParent = savedParent;
-        FComponentPath = savedPath;
-        FPropName = savedProp;
-        LeaveNesting();
-        throw;
-    }
-    FOwner = savedOwner;
-    FParent = savedParent;
-    FComponentPath = savedPath;
-    FPropName = savedProp;
-    LeaveNesting();
+    auto nesting = Finally([this] { LeaveNesting(); });
+    TRestoreGuard<TComponent*> owner(FOwner);
+    TRestoreGuard<TComponent*> parent(FParent);
+    TRestoreGuard<QString> path(FComponentPath);
+    TRestoreGuard<QString> prop(FPropName, QString());
+    while (!EndOfList())
+        ReadProperty(Instance);
+    ReadValue();
+    FOwner = Instance->GetChildOwner();
+    if (!FOwner)
+        FOwner = FRoot;
+    FParent = Instance->GetChildParent();
+    while (!EndOfList())
+        ReadComponentInner(nullptr);
+    ReadValue();
 }
 
 TComponent* TReader::ReadComponentInner(TComponent* Component)
@@ -1433,6 +1408,11 @@ TComponent* TReader::ReadComponent(TComponent* Component)
     FPropName.clear();
     TComponent* savedRoot = FRoot;
     TComponent* result = Component;
+    auto inRoot = Finally([this] { FInRoot = false; });
+    auto undo = OnFailure([&] {
+        DiscardCreated();
+        FRoot = savedRoot;
+    });
     try {
         TFilerFlags flags;
         int pos = 0;
@@ -1465,18 +1445,9 @@ TComponent* TReader::ReadComponent(TComponent* Component)
     } catch (Exception& e) {
         Decorate(e, FComponentPath.isEmpty() ? QStringLiteral("stream") : FComponentPath);
         FDecorated.clear();
-        DiscardCreated();
-        FRoot = savedRoot;
-        FInRoot = false;
-        throw;
-    } catch (...) {
-        DiscardCreated();
-        FRoot = savedRoot;
-        FInRoot = false;
         throw;
     }
     FCreated.clear();
-    FInRoot = false;
     return result;
 }
 

@@ -264,6 +264,10 @@ void ObjectTextOrBinaryToBinary(TStream* Input, TStream* Output);
 
 DOV_DECLARE_EXCEPTION(EParserError, Exception);
 
+// True while a reader makes a component whose contents come from its stream: a data module
+// or form made then does not read its own form resource on top.
+bool CreatingFromStream();
+
 // Conveniences over memory streams.
 QByteArray ComponentToBinary(TComponent* Root);
 QString ComponentToText(TComponent* Root);

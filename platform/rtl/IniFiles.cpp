@@ -1,4 +1,5 @@
 #include "IniFiles.h"
+#include "Guards.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -266,64 +267,46 @@ void TIniFile::WriteString(const QString& section, const QString& ident, const Q
 void TIniFile::ReadSection(const QString& section, TStrings* strings)
 {
     IniDoc d = FImpl->Read(FileName());
-    strings->BeginUpdate();
-    try {
-        strings->Clear();
-        QStringList seen;
-        d.ForKeys(section, [&](size_t i) {
-            const QString& n = d.lines[i].name;
-            if (!seen.contains(n, Qt::CaseInsensitive)) {
-                seen.append(n);
-                strings->Add(n);
-            }
-            return true;
-        });
-    } catch (...) {
-        strings->EndUpdate();
-        throw;
-    }
-    strings->EndUpdate();
+    TUpdateGuard update(strings);
+    strings->Clear();
+    QStringList seen;
+    d.ForKeys(section, [&](size_t i) {
+        const QString& n = d.lines[i].name;
+        if (!seen.contains(n, Qt::CaseInsensitive)) {
+            seen.append(n);
+            strings->Add(n);
+        }
+        return true;
+    });
 }
 
 void TIniFile::ReadSections(TStrings* strings)
 {
     IniDoc d = FImpl->Read(FileName());
-    strings->BeginUpdate();
-    try {
-        strings->Clear();
-        QStringList seen;
-        for (const Line& l : d.lines)
-            if (l.kind == Line::Section && !seen.contains(l.name, Qt::CaseInsensitive)) {
-                seen.append(l.name);
-                strings->Add(l.name);
-            }
-    } catch (...) {
-        strings->EndUpdate();
-        throw;
-    }
-    strings->EndUpdate();
+    TUpdateGuard update(strings);
+    strings->Clear();
+    QStringList seen;
+    for (const Line& l : d.lines)
+        if (l.kind == Line::Section && !seen.contains(l.name, Qt::CaseInsensitive)) {
+            seen.append(l.name);
+            strings->Add(l.name);
+        }
 }
 
 void TIniFile::ReadSectionValues(const QString& section, TStrings* strings)
 {
     IniDoc d = FImpl->Read(FileName());
-    strings->BeginUpdate();
-    try {
-        strings->Clear();
-        QStringList seen;
-        d.ForKeys(section, [&](size_t i) {
-            const Line& l = d.lines[i];
-            if (!seen.contains(l.name, Qt::CaseInsensitive)) {
-                seen.append(l.name);
-                strings->Add(l.name + QLatin1Char('=') + l.value);
-            }
-            return true;
-        });
-    } catch (...) {
-        strings->EndUpdate();
-        throw;
-    }
-    strings->EndUpdate();
+    TUpdateGuard update(strings);
+    strings->Clear();
+    QStringList seen;
+    d.ForKeys(section, [&](size_t i) {
+        const Line& l = d.lines[i];
+        if (!seen.contains(l.name, Qt::CaseInsensitive)) {
+            seen.append(l.name);
+            strings->Add(l.name + QLatin1Char('=') + l.value);
+        }
+        return true;
+    });
 }
 
 bool TIniFile::ValueExists(const QString& section, const QString& ident)

@@ -1,7 +1,9 @@
 #include "Persistent.h"
+#include "Guards.h"
 #include "Filer.h"
 
 #include <QHash>
+#include <exception>
 #include <QMutex>
 #include <QRecursiveMutex>
 
@@ -350,8 +352,20 @@ TComponent::TComponent(TComponent* AOwner)
         AOwner->InsertComponent(this);
 }
 
+void TComponent::AfterConstruction()
+{
+    TPersistent::AfterConstruction();
+    FAfterConstructed = true;
+}
+
 TComponent::~TComponent()
 {
+    // A component made by a bare new (or an override that skipped its ancestor's step)
+    // never ran its second phase; a constructor that threw never reaches it either.
+#ifndef NDEBUG
+    if (!FAfterConstructed && std::uncaught_exceptions() == 0)
+        qFatal("%s: created without Create<T> or its class factory", qPrintable(ClassName()));
+#endif
     Destroying();
     // Peers that asked to hear about our end drop their references now.
     while (!FFreeNotifies.isEmpty()) {
@@ -672,16 +686,9 @@ TCollectionItem* TCollection::Insert(int Index)
 {
     if (Index < 0 || Index > FItems.size())
         throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
-    BeginUpdate();
-    TCollectionItem* item = nullptr;
-    try {
-        item = CreateItem();
-        item->SetIndex(Index);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateGuard update(this);
+    TCollectionItem* item = CreateItem();
+    item->SetIndex(Index);
     return item;
 }
 
@@ -696,15 +703,9 @@ void TCollection::Clear()
 {
     if (FItems.isEmpty())
         return;
-    BeginUpdate();
-    try {
-        while (!FItems.isEmpty())
-            delete FItems.last();
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateGuard update(this);
+    while (!FItems.isEmpty())
+        delete FItems.last();
 }
 
 TCollectionItem* TCollection::FindItemID(int ID) const
@@ -762,16 +763,10 @@ void TCollection::Assign(TPersistent* Source)
     }
     if (src == this)
         return;
-    BeginUpdate();
-    try {
-        Clear();
-        for (TCollectionItem* i : src->FItems)
-            Add()->Assign(i);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    TUpdateGuard update(this);
+    Clear();
+    for (TCollectionItem* i : src->FItems)
+        Add()->Assign(i);
 }
 
 QString TCollection::FindPropName() const

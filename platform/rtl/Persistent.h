@@ -390,11 +390,11 @@ void MakeFactories(TClassInfo& info)
     info.IsInstance = [](const TObject* o) { return dynamic_cast<const C*>(o) != nullptr; };
     if constexpr (!std::is_abstract_v<C>) {
         if constexpr (std::is_base_of_v<TComponent, C> && std::is_constructible_v<C, TComponent*>)
-            info.CreateComponent = [](TComponent* owner) -> TComponent* { return new C(owner); };
+            info.CreateComponent = [](TComponent* owner) -> TComponent* { return Create<C>(owner); };
         else if constexpr (std::is_base_of_v<TCollectionItem, C> && std::is_constructible_v<C, TCollection*>)
-            info.CreateItem = [](TCollection* coll) -> TCollectionItem* { return new C(coll); };
+            info.CreateItem = [](TCollection* coll) -> TCollectionItem* { return Create<C>(coll); };
         else if constexpr (std::is_default_constructible_v<C>)
-            info.CreatePersistent = []() -> TPersistent* { return new C(); };
+            info.CreatePersistent = []() -> TPersistent* { return Create<C>(); };
     }
 }
 }
@@ -497,6 +497,7 @@ public:
     explicit TComponent(TComponent* AOwner);
     // Frees the owned components first (they notify their free-notification peers).
     ~TComponent() override;
+    void AfterConstruction() override;
 
     TComponent* Owner() const { return FOwner; }
     const QString& Name() const { return FName; }
@@ -557,6 +558,7 @@ private:
     NativeInt FTag = 0;
     QList<TComponent*> FComponents;
     QList<TComponent*> FFreeNotifies;
+    bool FAfterConstructed = false;   // checked by debug builds: made without Create<T>?
 
     void Insert(TComponent* AComponent);
     void Remove(TComponent* AComponent);

@@ -36,7 +36,33 @@ public:
     virtual ~TObject() = default;
     // The C++ class name of the dynamic type, e.g. "TStringList".
     virtual QString ClassName() const;
+    // The second phase of creation: runs once, right after the most derived constructor has
+    // finished, so the virtual calls made here reach the overrides (made from a constructor
+    // they reach the constructor's own class). Constructors set fields; every step that calls
+    // a virtual belongs here. Create<T>, the class factories and the stream reader run it;
+    // an override calls its ancestor's first.
+    virtual void AfterConstruction() {}
 };
+
+// Creates an object in both phases: the constructor, then AfterConstruction. Every component,
+// control and data link is made through here or through its class's factory (which comes
+// here too). When AfterConstruction fails, the object is freed and the error goes on.
+template <typename T, typename... A>
+    requires std::is_base_of_v<TObject, T>
+T* Create(A&&... args)
+{
+    std::unique_ptr<T> obj(new T(std::forward<A>(args)...));
+    obj->AfterConstruction();
+    return obj.release();
+}
+
+// The same, for an object that nothing else owns.
+template <typename T, typename... A>
+    requires std::is_base_of_v<TObject, T>
+std::unique_ptr<T> CreateUnique(A&&... args)
+{
+    return std::unique_ptr<T>(Create<T>(std::forward<A>(args)...));
+}
 
 // Money: a 64-bit integer scaled by 10000.
 struct Currency {

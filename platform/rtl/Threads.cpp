@@ -102,6 +102,12 @@ bool IsUIThread()
     return std::this_thread::get_id() == UIThreadId();
 }
 
+void DovCheckUIThread(const char* Where)
+{
+    if (!IsUIThread())
+        qFatal("%s: used off the UI thread", Where);
+}
+
 void SetSynchronizeShutdown()
 {
     ShutdownNow();

@@ -85,6 +85,15 @@ bool CheckSynchronize(int timeoutMs = 0);
 // True on the UI thread: the thread of the QCoreApplication, or without one the thread
 // that started the program.
 bool IsUIThread();
+
+// Controls, canvases and data links belong to the UI thread: debug builds stop the program
+// where one is used from another thread; release builds drop the check.
+#ifdef NDEBUG
+#define DOV_ASSERT_UI_THREAD() ((void)0)
+#else
+#define DOV_ASSERT_UI_THREAD() DovCheckUIThread(Q_FUNC_INFO)
+#endif
+void DovCheckUIThread(const char* Where);
 // The application is quitting or gone: pending and new synchronize requests fail with
 // EThread. Set automatically when the QCoreApplication is about to quit or is destroyed;
 // a new QCoreApplication starts afresh.

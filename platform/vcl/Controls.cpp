@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include "PopupMenus.h"
 
+#include "platform/winapi/DCGuards.h"
 #include "platform/winapi/DeviceContext.h"
 
 #include <QApplication>
@@ -337,15 +338,14 @@ bool TVclWidget::event(QEvent* e)
 void TVclWidget::Paint(QPaintEvent* e)
 {
     QPainter p(this);
-    HDC dc = CreateDCForPainter(&p);
+    const TOwnedDC owned(CreateDCForPainter(&p));
+    HDC dc = owned.get();
     // The context clips to the event's region, so GetClipBox tells the update area; what
     // was validated since the update was asked for stays as it is.
     QRegion region = e->region();
     BeginPaintRegion(FControl->FHandleObj.get(), region);
-    if (region.isEmpty()) {
-        DeleteDC(dc);
+    if (region.isEmpty())
         return;
-    }
     dc->S.HasClip = true;
     dc->S.Clip = region;
     dc->ApplyClip();
@@ -359,7 +359,6 @@ void TVclWidget::Paint(QPaintEvent* e)
         IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
         FControl->PaintHandler(dc);
     }
-    DeleteDC(dc);
 }
 
 void TVclWidget::Mouse(QMouseEvent* e)
@@ -519,6 +518,7 @@ TControl::~TControl()
 
 LRESULT TControl::Perform(UINT Msg, WPARAM WParam, LPARAM LParam)
 {
+    DOV_ASSERT_UI_THREAD();
     TMessage m{Msg, WParam, LParam, 0};
     WndProc(m);
     return m.Result;
@@ -822,6 +822,7 @@ void TControl::SetMouseCapture(bool v)
 
 void TControl::Invalidate()
 {
+    DOV_ASSERT_UI_THREAD();
     if (FParent && FParent->HandleAllocated() && FVisible) {
         const TRect r = BoundsRect();
         InvalidateRect(FParent->Handle(), &r, !ControlStyle.Contains(csOpaque));
@@ -1411,7 +1412,7 @@ void TWinControl::Repaint()
 void TWinControl::PaintTo(TCanvas* Canvas, int X, int Y)
 {
     HDC dc = Canvas->Handle();
-    SaveDC(dc);
+    const TSaveDCGuard saved(dc);
     OffsetViewportOrgEx(dc, X, Y, nullptr);
     IntersectClipRect(dc, 0, 0, FWidth, FHeight);
     if (FNonClient.Left || FNonClient.Top || FNonClient.Right || FNonClient.Bottom)
@@ -1423,7 +1424,6 @@ void TWinControl::PaintTo(TCanvas* Canvas, int X, int Y)
     for (TControl* c : FControls)
         if (auto* w = dynamic_cast<TWinControl*>(c); w && w->GetVisible())
             w->PaintTo(Canvas, w->Left(), w->Top());
-    RestoreDC(dc, -1);
 }
 
 void TWinControl::PaintHandler(HDC DC)
@@ -1465,11 +1465,10 @@ void TWinControl::PaintControls(HDC DC, TControl* First)
         auto* g = dynamic_cast<TGraphicControl*>(c);
         if (!g || !g->GetVisible() || g->Width() <= 0 || g->Height() <= 0)
             continue;
-        SaveDC(DC);
+        const TSaveDCGuard saved(DC);
         OffsetViewportOrgEx(DC, g->Left(), g->Top(), nullptr);
         IntersectClipRect(DC, 0, 0, g->Width(), g->Height());
         g->Perform(WM_PAINT, WPARAM(DC), 0);
-        RestoreDC(DC, -1);
     }
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "Graphics.h"
+#include "platform/rtl/Threads.h"
 #include "platform/winapi/WinUser.h"
 
 #include <vector>
@@ -80,6 +81,14 @@ TShiftState GetShiftState();
 class TControlCanvas : public TCanvas {
 public:
     class TControl* Control = nullptr;
+
+protected:
+    // every drawing step passes here
+    void Changing() override
+    {
+        DOV_ASSERT_UI_THREAD();
+        TCanvas::Changing();
+    }
 };
 
 class TPopupMenu;

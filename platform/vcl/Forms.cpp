@@ -1,5 +1,6 @@
 // Forms, the application object and the screen.
 #include "Forms.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/rtl/DataModule.h"
 
@@ -15,6 +16,12 @@
 
 static TApplication gApplicationObject(nullptr);
 static TScreen gScreenObject(nullptr);
+// The two live for the whole process, so they are made in place rather than by Create<T>.
+[[maybe_unused]] static const bool gGlobalsConstructed = [] {
+    gApplicationObject.AfterConstruction();
+    gScreenObject.AfterConstruction();
+    return true;
+}();
 TApplication* Application = &gApplicationObject;
 TScreen* Screen = &gScreenObject;
 
@@ -76,6 +83,13 @@ TCustomForm::~TCustomForm()
         Application->SetMainForm(nullptr);
     // Owned components (controls among them) go before the window.
     DestroyComponents();
+}
+
+void TCustomForm::AfterConstruction()
+{
+    TWinControl::AfterConstruction();
+    if (!CreatingFromStream())
+        LoadFromResource();
 }
 
 void TCustomForm::LoadFromResource()
@@ -256,43 +270,38 @@ TModalResult TCustomForm::ShowModal()
     FModalResult = mrNone;
     ++Application->FModalLevel;
     QPointer<QWidget> guard;
-    try {
-        Show();
-        guard = Widget();
+    auto leave = Finally([&] {
+        --Application->FModalLevel;
         if (guard)
-            guard->setWindowModality(Qt::ApplicationModal);
-        while (true) {
-            while (FModalResult == mrNone && !Application->Terminated())
-                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 50);
-            if (Application->Terminated()) {
-                if (FModalResult == mrNone)
-                    FModalResult = mrCancel;
-                break;
-            }
-            // Closing a modal form asks as closing any form does; refusing keeps it open.
-            if (!CloseQuery()) {
-                FModalResult = mrNone;
-                continue;
-            }
-            TCloseAction action = caHide;
-            DoClose(action);
-            if (action == caNone) {
-                FModalResult = mrNone;
-                continue;
-            }
+            guard->setWindowModality(Qt::NonModal);
+        Hide();
+        FModal = false;
+    });
+    Show();
+    guard = Widget();
+    if (guard)
+        guard->setWindowModality(Qt::ApplicationModal);
+    while (true) {
+        while (FModalResult == mrNone && !Application->Terminated())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 50);
+        if (Application->Terminated()) {
+            if (FModalResult == mrNone)
+                FModalResult = mrCancel;
             break;
         }
-    } catch (...) {
-        --Application->FModalLevel;
-        FModal = false;
-        Hide();
-        throw;
+        // Closing a modal form asks as closing any form does; refusing keeps it open.
+        if (!CloseQuery()) {
+            FModalResult = mrNone;
+            continue;
+        }
+        TCloseAction action = caHide;
+        DoClose(action);
+        if (action == caNone) {
+            FModalResult = mrNone;
+            continue;
+        }
+        break;
     }
-    --Application->FModalLevel;
-    if (guard)
-        guard->setWindowModality(Qt::NonModal);
-    Hide();
-    FModal = false;
     return FModalResult;
 }
 

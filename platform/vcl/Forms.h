@@ -30,6 +30,8 @@ class TCustomForm : public TWinControl {
 public:
     explicit TCustomForm(TComponent* AOwner);
     ~TCustomForm() override;
+    // Reads the form's resources (LoadFromResource) once the whole class is constructed.
+    void AfterConstruction() override;
 
     // Reads the form resources of the class chain not read yet, then fires OnCreate.
     void LoadFromResource();
@@ -128,7 +130,7 @@ public:
     // Creates a form owned by the application; the first becomes the main form.
     template <typename T> T* CreateForm(T*& Reference)
     {
-        T* f = new T(this);
+        T* f = Create<T>(this);
         Reference = f;
         if (!FMainForm)
             FMainForm = f;

@@ -1,8 +1,9 @@
 // The hint window and the application's hint manager.
 #include "HintWindow.h"
+#include "platform/rtl/Guards.h"
 #include "Forms.h"
 
-#include "platform/winapi/WinGdi.h"
+#include "platform/winapi/DCGuards.h"
 
 #include <QGuiApplication>
 #include <QImage>
@@ -46,6 +47,12 @@ THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner)
     FVisible = false;
     FColor = Application->HintColor;
     FParentColor = false;
+}
+
+// The font's change reaches the control's handlers, a descendant's among them.
+void THintWindow::AfterConstruction()
+{
+    TCustomControl::AfterConstruction();
     Font()->Assign(Screen->HintFont());
     FParentFont = false;
     Canvas()->Font()->Assign(Screen->HintFont());
@@ -94,17 +101,19 @@ TRect THintWindow::CalcHintRect(int MaxWidth, const QString& AHint, void*)
     TRect r(0, 0, MaxWidth, 0);
     // Measured on a scratch context when the window is not painting.
     QImage scratch(1, 1, QImage::Format_RGB32);
-    HDC own = nullptr;
+    TOwnedDC own;
     if (!Canvas()->HandleAllocated()) {
-        own = CreateDCForImage(&scratch);
-        Canvas()->SetHandle(own);
+        own.reset(CreateDCForImage(&scratch));
+        Canvas()->SetHandle(own.get());
     }
-    Canvas()->RequireFont();
-    DrawText(Canvas()->Handle(), AHint, -1, r,
-             DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | (UseRightToLeftReading() ? UINT(DT_RTLREADING) : 0u));
-    if (own) {
-        Canvas()->SetHandle(nullptr);
-        DeleteDC(own);
+    {
+        auto detach = Finally([&] {
+            if (own)
+                Canvas()->SetHandle(nullptr);
+        });
+        Canvas()->RequireFont();
+        DrawText(Canvas()->Handle(), AHint, -1, r,
+                 DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX | (UseRightToLeftReading() ? UINT(DT_RTLREADING) : 0u));
     }
     r.Right += 6;
     r.Bottom += 2;

@@ -25,6 +25,7 @@ class THintWindow : public TCustomControl {
     DOV_PERSISTENT(THintWindow, TCustomControl)
 public:
     explicit THintWindow(TComponent* AOwner);
+    void AfterConstruction() override;
     ~THintWindow() override;
 
     // Shows the window at the rectangle (screen coordinates, as CalcHintRect made it), kept

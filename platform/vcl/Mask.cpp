@@ -15,11 +15,12 @@ DOV_PUBLISHED(TCustomMaskEdit) {}
 
 TCustomEdit::TCustomEdit(TComponent* AOwner) : TCustomControl(AOwner)
 {
-    SetBounds(0, 0, 121, 21);
-    SetTabStop(true);
-    SetColor(clWindow);
-    SetParentColor(false);
-    SetCursor(crIBeam);
+    FWidth = 121;
+    FHeight = 21;
+    FTabStop = true;
+    FColor = clWindow;
+    FParentColor = false;
+    FCursor = crIBeam;
     ControlStyle.Include(csDoubleClicks);
 }
 

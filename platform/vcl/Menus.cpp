@@ -53,7 +53,7 @@ void TMenuItem::Click()
 
 DOV_PUBLISHED(TMenu) {}
 
-TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(new TMenuItem(nullptr)) {}
+TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(Create<TMenuItem>(nullptr)) {}
 
 TMenu::~TMenu() { delete FItems; }
 

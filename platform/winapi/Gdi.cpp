@@ -1,4 +1,5 @@
 // Device contexts over QPainter: state, regions, pixel-exact primitives, blits and text output.
+#include "DCGuards.h"
 #include "DeviceContext.h"
 #include "PageRecording.h"
 
@@ -141,6 +142,15 @@ void HDC__::PixelLine(int x1, int y1, int x2, int y2)
 
 // ---- contexts ----
 namespace {
+std::atomic<int> liveDCs{0};
+}
+
+int LiveDCCount()
+{
+    return liveDCs.load();
+}
+
+namespace {
 // The system font, 11 pixels at 96 pixels per inch, sized for the context's resolution.
 void SetDefaultFont(HDC dc)
 {
@@ -154,6 +164,7 @@ void SetDefaultFont(HDC dc)
 HDC CreateDCForPainter(QPainter* painter)
 {
     auto* dc = new HDC__;
+    ++liveDCs;
     dc->Painter = painter;
     SetDefaultFont(dc);
     if (painter)
@@ -164,6 +175,7 @@ HDC CreateDCForPainter(QPainter* painter)
 HDC CreateDCForImage(QImage* image)
 {
     auto* dc = new HDC__;
+    ++liveDCs;
     dc->Image = image;
     dc->OwnPainter = std::make_unique<QPainter>(image);
     dc->Painter = dc->OwnPainter.get();
@@ -174,6 +186,7 @@ HDC CreateDCForImage(QImage* image)
 HDC CreateDCForDevice(QPainter* painter, const TDeviceCaps& caps)
 {
     auto* dc = new HDC__;
+    ++liveDCs;
     dc->Painter = painter;
     dc->Caps = caps;
     SetDefaultFont(dc);
@@ -189,6 +202,7 @@ void DeleteDC(HDC dc)
     if (dc->OwnPainter && dc->OwnPainter->isActive())
         dc->OwnPainter->end();
     delete dc;
+    --liveDCs;
 }
 
 TDeviceCaps DCDeviceCaps(HDC dc)
@@ -1019,6 +1033,7 @@ HDC CreateEnhMetaFile(HDC reference, int width, int height)
     }
     page->Frame = TSize(std::max(1, width), std::max(1, height));
     auto* dc = new HDC__;
+    ++liveDCs;
     dc->Caps = page->Caps;
     dc->Caps.HorzRes = page->Frame.cx;
     dc->Caps.VertRes = page->Frame.cy;

@@ -1,4 +1,5 @@
 #include "DynVarsEh.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/rtl/Classes.h"
 
@@ -60,12 +61,8 @@ void TCustomDynVarEh::SetName(const QString& Value)
     if (FIsDummy) {
         const QString old = FName;
         FName = Value;
-        try {
-            CheckRealize();
-        } catch (...) {
-            FName = old;
-            throw;
-        }
+        auto undo = OnFailure([&] { FName = old; });
+        CheckRealize();
     } else {
         FName = Value;
     }
@@ -201,12 +198,10 @@ TCustomDynVarEh* TCustomDynVarsEh::CreateDynVar(const QString& VarName, const Va
     if (FindDynVar(VarName))
         RaiseDuplicate(VarName);
     auto* v = static_cast<TCustomDynVarEh*>(Add());
-    try {
+    {
+        auto undo = OnFailure([&] { delete v; });
         v->SetName(VarName);
         v->SetValue(AValue);
-    } catch (...) {
-        delete v;
-        throw;
     }
     return v;
 }
@@ -316,22 +311,16 @@ QString TStringVarsEh::GetAsTextString() const
 
 void TStringVarsEh::SetFromTextString(const QString& TextString)
 {
-    BeginUpdate();
-    try {
-        Clear();
-        TStringList lines;
-        lines.SetText(TextString);
-        for (int i = 0; i < lines.Count(); ++i) {
-            const QString line = lines.Strings(i);
-            const int eq = int(line.indexOf(u'='));
-            if (eq < 0)
-                CreateDynVar(line, QString());
-            else
-                CreateDynVar(line.left(eq), line.mid(eq + 1));
-        }
-    } catch (...) {
-        EndUpdate();
-        throw;
+    TUpdateGuard update(this);
+    Clear();
+    TStringList lines;
+    lines.SetText(TextString);
+    for (int i = 0; i < lines.Count(); ++i) {
+        const QString line = lines.Strings(i);
+        const int eq = int(line.indexOf(u'='));
+        if (eq < 0)
+            CreateDynVar(line, QString());
+        else
+            CreateDynVar(line.left(eq), line.mid(eq + 1));
     }
-    EndUpdate();
 }

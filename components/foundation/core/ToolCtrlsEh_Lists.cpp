@@ -1,4 +1,5 @@
 #include "ToolCtrlsEh_Core.h"
+#include "platform/rtl/Guards.h"
 
 #include "platform/db/DB.h"
 
@@ -100,18 +101,14 @@ void TBMListEh::Clear()
 void TBMListEh::Delete()
 {
     TDataSet* ds = GetDataSet();
-    ds->DisableControls();
-    try {
+    {
+        TDisableControlsGuard controls(ds);
         for (int i = Count() - 1; i >= 0; --i) {
             ds->GotoBookmark(FList[size_t(i)]);
             ds->Delete();
             DeleteItem(i);
         }
-    } catch (...) {
-        ds->EnableControls();
-        throw;
     }
-    ds->EnableControls();
     UpdateState();
 }
 
@@ -128,7 +125,8 @@ bool TBMListEh::Refresh()
         if (changed)
             Invalidate();
     };
-    try {
+    {
+        auto cleanup = Finally([&] { finish(); });
         ds->CheckBrowseMode();
         for (int i = Count() - 1; i >= 0; --i) {
             if (!ds->BookmarkValid(FList[size_t(i)])) {
@@ -136,11 +134,7 @@ bool TBMListEh::Refresh()
                 changed = true;
             }
         }
-    } catch (...) {
-        finish();
-        throw;
     }
-    finish();
     return changed;
 }
 
@@ -149,20 +143,14 @@ void TBMListEh::SelectAll()
     if (!FLinkActive)
         return;
     TDataSet* ds = GetDataSet();
-    ds->DisableControls();
-    try {
-        const TBookmark current = ds->Bookmark();
-        ds->First();
-        while (!ds->Eof()) {
-            SetCurrentRowSelected(true);
-            ds->Next();
-        }
-        ds->GotoBookmark(current);
-    } catch (...) {
-        ds->EnableControls();
-        throw;
+    TDisableControlsGuard controls(ds);
+    const TBookmark current = ds->Bookmark();
+    ds->First();
+    while (!ds->Eof()) {
+        SetCurrentRowSelected(true);
+        ds->Next();
     }
-    ds->EnableControls();
+    ds->GotoBookmark(current);
 }
 
 void TBMListEh::QuickSort(int L, int R, TDataSet* DataSet, const TBMListSortCompare& Compare)

@@ -1,73 +1,21 @@
 #include "ToolCtrlsEh_Core.h"
+#include "platform/rtl/VarOrder.h"
 
 void ToolCtrlsEhDetail::RaiseArrayRangeError(const char* message)
 {
     throw Exception(QString::fromLatin1(message));
 }
 
-namespace {
-
-bool SameArrayShape(const Variant& a, const Variant& b)
-{
-    return VarArrayDimCount(a) == VarArrayDimCount(b)
-        && VarArrayLowBound(a, 1) == VarArrayLowBound(b, 1)
-        && VarArrayHighBound(a, 1) == VarArrayHighBound(b, 1);
-}
-
-TVariantRelationship CompareScalarsEh(const Variant& a, const Variant& b)
-{
-    const bool na = a.IsNull(), nb = b.IsNull();
-    if (na && nb)
-        return vrEqual;
-    if (na)
-        return vrLessThan;
-    if (nb)
-        return vrGreaterThan;
-    return VarCompareValue(a, b);
-}
-
-}  // namespace
-
+// The shared ordering with the options these two are defined by: the platform's relation
+// across kinds, and (for equality) Empty as a value apart.
 bool VarEqualsEh(const Variant& a, const Variant& b)
 {
-    try {
-        const bool aa = a.IsArray(), ba = b.IsArray();
-        if (aa != ba)
-            return false;
-        if (aa && SameArrayShape(a, b)) {
-            const int low = a.ArrayLowBound(), high = a.ArrayHighBound();
-            if (high < low)
-                return false;
-            for (int i = low; i <= high; ++i)
-                if (!(a.GetElement(i) == b.GetElement(i)))
-                    return false;
-            return true;
-        }
-        if (a.IsEmpty() != b.IsEmpty())
-            return false;
-        return a == b;
-    } catch (...) {
-        return false;
-    }
+    return VarOrderEquals(a, b, {vcLocale, true, true});
 }
 
 TVariantRelationship VarCompareEh(const Variant& a, const Variant& b)
 {
-    const bool aa = a.IsArray(), ba = b.IsArray();
-    if (aa != ba)
-        return vrNotEqual;
-    if (aa && SameArrayShape(a, b)) {
-        const int low = a.ArrayLowBound(), high = a.ArrayHighBound();
-        if (high < low)
-            return vrNotEqual;
-        for (int i = low; i <= high; ++i) {
-            const TVariantRelationship r = CompareScalarsEh(a.GetElement(i), b.GetElement(i));
-            if (r != vrEqual)
-                return r;
-        }
-        return vrEqual;
-    }
-    return CompareScalarsEh(a, b);
+    return VarOrderRelation(a, b, {vcLocale, true, false});
 }
 
 void VarArrayToText(const Variant& v, QString& text)

@@ -28,7 +28,7 @@ protected:
         TCompDM::ConfigPath = dir.filePath(QStringLiteral("Config.ini"));
     }
     void TearDown() override { TCompDM::ConfigPath.clear(); }
-    void Create() { dm = std::make_unique<TCompDM>(nullptr); }
+    void Create() { dm = CreateUnique<TCompDM>(nullptr); }
     void WriteConfig(const QByteArray& text)
     {
         QFile f(TCompDM::ConfigPath);

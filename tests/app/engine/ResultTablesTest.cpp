@@ -29,7 +29,7 @@ protected:
         model = demo::BuildDemoModel(o);
         demo::WriteDemoDatabases(model, dir.path());
         TCompDM::ConfigPath = dir.filePath(QStringLiteral("Config.ini"));
-        dm = std::make_unique<TCompDM>(nullptr);
+        dm = CreateUnique<TCompDM>(nullptr);
         ASSERT_EQ(dm->CreateError, QString());
     }
     void TearDown() override

@@ -113,10 +113,10 @@ protected:
         model = demo::BuildDemoModel(o);
         demo::WriteDemoDatabases(model, dir.path());
         TCompDM::ConfigPath = dir.filePath(QStringLiteral("Config.ini"));
-        dm = std::make_unique<TCompDM>(nullptr);
+        dm = CreateUnique<TCompDM>(nullptr);
         ASSERT_EQ(dm->CreateError, QString());
         CompDM = dm.get();
-        w = std::make_unique<TMainWindowStandIn>();
+        w = CreateUnique<TMainWindowStandIn>();
     }
     void TearDown() override
     {
@@ -142,7 +142,8 @@ protected:
 
     std::vector<TStored> Table()
     {
-        TADOQuery q(nullptr);
+        auto qHolder = CreateUnique<TADOQuery>(nullptr);
+        TADOQuery& q = *qHolder;
         q.SetConnection(dm->SvodMDBConnection);
         q.SQL()->SetText(QStringLiteral(
             "SELECT invoicefullname, idPredpr, namePredpr, dopunn, signerfio, recipientname, docnumber, docdate,\n"

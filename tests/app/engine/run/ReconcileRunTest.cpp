@@ -66,10 +66,10 @@ protected:
             f.write(edit(demo::ConfigIniText(model, dir.path())).toUtf8());
         }
         TCompDM::ConfigPath = ini;
-        dm = std::make_unique<TCompDM>(nullptr);
+        dm = CreateUnique<TCompDM>(nullptr);
         ASSERT_EQ(dm->CreateError, QString());
         CompDM = dm.get();
-        w = std::make_unique<TMainWindowStandIn>();
+        w = CreateUnique<TMainWindowStandIn>();
     }
     void TearDown() override
     {
@@ -240,7 +240,8 @@ TEST_F(ReconcileRun, TheTablesGridsHearOfTheRunOnlyOnTheUIThread)
     Start();
     Import();
     struct TListener {
-        TDataSource Source{nullptr};
+        std::unique_ptr<TDataSource> SourceHolder = CreateUnique<TDataSource>(nullptr);
+        TDataSource& Source = *SourceHolder;
         int OnUI = 0, Elsewhere = 0;
         void Heard() { (IsUIThread() ? OnUI : Elsewhere)++; }
     };

@@ -45,12 +45,12 @@ public:
         MainPageControl = Make<TPageControl>(this);
         MainPageControl->SetAlign(alClient);
         for (int i = 0; i < 4; ++i) {
-            auto* sheet = new TTabSheet(this);
+            auto* sheet = Create<TTabSheet>(this);
             sheet->SetPageControl(MainPageControl);
         }
         FiltersPanel = Make<TPanel>(this);
 
-        MainMenu = new TMainMenu(this);
+        MainMenu = Create<TMainMenu>(this);
         StateMMBtn = Item(MainMenu->Items(), QStringLiteral("Сверка"));
         SaveStateMMBtn = Item(StateMMBtn, QStringLiteral("Сохранить сверку"));
         LoadStateMMBtn = Item(StateMMBtn, QStringLiteral("Загрузить сверку"));
@@ -75,13 +75,13 @@ public:
 private:
     template <typename T> T* Make(TWinControl* parent)
     {
-        T* c = new T(this);
+        T* c = Create<T>(this);
         c->SetParent(parent);
         return c;
     }
     TMenuItem* Item(TMenuItem* parent, const QString& caption)
     {
-        auto* i = new TMenuItem(this);
+        auto* i = Create<TMenuItem>(this);
         i->Caption = caption;
         parent->Add(i);
         return i;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <functional>
 #include <latch>
+#include <thread>
 
 using namespace enginetest;
 
@@ -61,7 +62,8 @@ TEnabledView Look(TMainWindowStandIn& w)
 
 TEST(BaseCompThread, FrameDisablesJobControlsOnlyAndRestoresThem)
 {
-    TMainWindowStandIn w;
+    auto window = CreateUnique<TMainWindowStandIn>();
+    TMainWindowStandIn& w = *window;
     w.SaveStateMMBtn->SetEnabled(false);   // branch mode: a sub-item keeps its own state
     std::latch running(1), release(1);
     TTestJob* job = NewJob(w);
@@ -106,7 +108,8 @@ TEST(BaseCompThread, FrameDisablesJobControlsOnlyAndRestoresThem)
 
 TEST(BaseCompThread, BoxesRunOnTheUIThreadAndTheJobWaitsForOk)
 {
-    TMainWindowStandIn w;
+    auto window = CreateUnique<TMainWindowStandIn>();
+    TMainWindowStandIn& w = *window;
     TBoxRecorder boxes;
     std::vector<int> seenAfter;
     TTestJob* job = NewJob(w);
@@ -130,8 +133,10 @@ TEST(BaseCompThread, BoxesRunOnTheUIThreadAndTheJobWaitsForOk)
 
 TEST(BaseCompThread, DatasetControlsSwitchedOnTheUIThread)
 {
-    TMainWindowStandIn w;
-    TADOQuery q(nullptr);
+    auto window = CreateUnique<TMainWindowStandIn>();
+    TMainWindowStandIn& w = *window;
+    auto qHolder = CreateUnique<TADOQuery>(nullptr);
+    TADOQuery& q = *qHolder;
     bool disabledInJob = false;
     TTestJob* job = NewJob(w);
     job->Body = [&](TTestJob& j) {
@@ -148,7 +153,7 @@ TEST(BaseCompThread, DatasetControlsSwitchedOnTheUIThread)
 
 TEST(BaseCompThread, FreesItselfAndSurvivesTheWindowGoingFirst)
 {
-    auto* w = new TMainWindowStandIn;
+    auto* w = Create<TMainWindowStandIn>();
     std::atomic<bool> destroyed{false};
     std::latch running(1), release(1);
     TTestJob* job = NewJob(*w);
@@ -171,3 +176,74 @@ TEST(BaseCompThread, FreesItselfAndSurvivesTheWindowGoingFirst)
     release.count_down();
     EXPECT_TRUE(PumpUntil([&] { return destroyed.load(); }));
 }
+
+TEST(BaseCompThread, JobsPublishThroughTheWindowsStateObject)
+{
+    auto window = CreateUnique<TMainWindowStandIn>();
+    TMainWindowStandIn& w = *window;
+    auto* state = Create<TJobState>(&w);
+    state->SetControls(w.MainProgressBar, w.MainStatusBar, w.MainPageControl, w.LoadExcelFileBtn, w.UpdateBtn,
+                       w.InstrumentsPanel, w.MainMenu);
+    std::vector<bool> heard;
+    state->OnChange = [&](TObject*) { heard.push_back(state->Running()); };
+    std::latch running(1), release(1);
+    auto* job = new TTestJob(true, state);
+    job->Body = [&](TTestJob& j) {
+        j.SyncControlsEnabled(false);
+        j.SyncStatusText(QStringLiteral("Сверка"));
+        running.count_down();
+        release.wait();
+        j.SyncControlsEnabled(true);
+    };
+    job->Start();
+    ASSERT_TRUE(PumpUntil([&] { return running.try_wait(); }));
+    // what a command of the window asks before it starts another job
+    EXPECT_TRUE(state->Running());
+    EXPECT_FALSE(w.UpdateBtn->GetEnabled());
+    EXPECT_EQ(w.MainStatusBar->SimpleText(), QStringLiteral("Сверка"));
+    release.count_down();
+    job->WaitFor();
+    delete job;
+    EXPECT_FALSE(state->Running());
+    EXPECT_TRUE(w.UpdateBtn->GetEnabled());
+    EXPECT_EQ(heard, (std::vector<bool>{true, false}));
+}
+
+TEST(BaseCompThread, StateFreedUnderARunningJobIsNotReached)
+{
+    auto window = CreateUnique<TMainWindowStandIn>();
+    TMainWindowStandIn& w = *window;
+    auto* state = Create<TJobState>(&w);
+    state->SetControls(nullptr, w.MainStatusBar, nullptr, nullptr, w.UpdateBtn, nullptr, nullptr);
+    std::latch running(1), release(1);
+    auto* job = new TTestJob(true, state);
+    job->Body = [&](TTestJob& j) {
+        j.SyncControlsEnabled(false);
+        running.count_down();
+        release.wait();
+        j.SyncStatusText(QStringLiteral("после"));
+        j.SyncControlsEnabled(true);
+    };
+    job->Start();
+    ASSERT_TRUE(PumpUntil([&] { return running.try_wait(); }));
+    delete state;
+    release.count_down();
+    job->WaitFor();
+    delete job;
+    EXPECT_FALSE(w.UpdateBtn->GetEnabled());   // nobody could enable it: the state was gone
+    EXPECT_NE(w.MainStatusBar->SimpleText(), QStringLiteral("после"));
+}
+
+#ifndef NDEBUG
+TEST(BaseCompThreadDeathTest, AControlTouchedFromAJobStopsADebugBuild)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            auto window = CreateUnique<TMainWindowStandIn>();
+            std::thread job([&] { window->UpdateBtn->Perform(WM_NULL, 0, 0); });
+            job.join();
+        },
+        "used off the UI thread");
+}
+#endif

@@ -98,9 +98,12 @@ DOV_PUBLISHED(THolder) { P.Prop("Ref", &THolder::Ref); }
 
 TEST(PlatformBridgeEh, DataSetOfDataSourcePropertyIsNilForOtherObjects)
 {
-    THolder h(nullptr);
-    TComponent other(nullptr);
-    TDataSource source(nullptr);
+    auto hHolder = CreateUnique<THolder>(nullptr);
+    THolder& h = *hHolder;
+    auto otherHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& other = *otherHolder;
+    auto sourceHolder = CreateUnique<TDataSource>(nullptr);
+    TDataSource& source = *sourceHolder;
     const TPropInfo* prop = GetPropInfo(&h, QStringLiteral("Ref"));
     ASSERT_NE(prop, nullptr);
     h.Ref = &other;

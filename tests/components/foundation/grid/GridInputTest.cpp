@@ -185,7 +185,7 @@ public:
 
 TEST_F(GridFixture, HotTrackSpotCountsFromTheCellsRealStart)
 {
-    auto* g = new THotGrid(Form);
+    auto* g = Create<THotGrid>(Form);
     g->SetBorderStyle(bsNone);
     g->SetParent(Form);
     g->SetBounds(0, 0, 200, 120);

@@ -97,7 +97,7 @@ public:
 
 TEST_F(GridFixture, CornerPixelTakesTheDarkerLine)
 {
-    auto* g = new TLineGrid(Form);
+    auto* g = Create<TLineGrid>(Form);
     g->SetBorderStyle(bsNone);
     g->SetParent(Form);
     g->SetBounds(0, 0, 300, 120);

@@ -195,10 +195,10 @@ public:
 
 TEST_F(GridFixture, TriangleGripTakesOnlyTheMouseInsideItsTriangle)
 {
-    auto* under = new TPressLog(Form);
+    auto* under = Create<TPressLog>(Form);
     under->SetParent(Form);
     under->SetBounds(0, 0, 300, 200);
-    auto* grip = new TSizeGripPanelEh(Form);
+    auto* grip = Create<TSizeGripPanelEh>(Form);
     grip->SetParent(under);
     grip->SetBounds(100, 50, 17, 17);
     grip->SetGripActiveStatus(gasAlwaysEh);

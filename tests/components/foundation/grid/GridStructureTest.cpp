@@ -6,7 +6,8 @@ using namespace gridtest;
 
 TEST_F(GridFixture, NewGridShape)
 {
-    TTestGrid g(nullptr);
+    auto gHolder = CreateUnique<TTestGrid>(nullptr);
+    TTestGrid& g = *gHolder;
     EXPECT_EQ(g.ColCount(), 6);
     EXPECT_EQ(g.RowCount(), 6);
     EXPECT_EQ(g.Width(), 300);
@@ -131,7 +132,7 @@ TEST_F(GridFixture, DrawStyleAttachment)
     ASSERT_NE(def, nullptr);
     EXPECT_EQ(Grid->DrawStyle(), def);
     EXPECT_TRUE(def->GridInChangeNotification(Grid));
-    auto* own = new TGridDrawStyleEh(nullptr);
+    auto* own = Create<TGridDrawStyleEh>(nullptr);
     Grid->SetDrawStyle(own);
     EXPECT_FALSE(def->GridInChangeNotification(Grid));
     EXPECT_TRUE(own->GridInChangeNotification(Grid));
@@ -152,7 +153,8 @@ TEST_F(GridFixture, CellExtentsGoWithTheComponentWhenAsked)
         w.WriteListEnd();
     }
     s.SetPosition(0);
-    TTestGrid other(nullptr);
+    auto otherHolder = CreateUnique<TTestGrid>(nullptr);
+    TTestGrid& other = *otherHolder;
     other.SetSaveCellExtents(true);
     {
         TReader r(&s);
@@ -182,4 +184,59 @@ TEST_F(GridFixture, RightToLeftMirrorsHitsAndRectangles)
     Grid->UnlockPaint();
     Grid->UnlockPaint();   // never below zero
     EXPECT_EQ(Grid->PaintLockCount(), 0);
+}
+
+namespace {
+
+// A descendant that supplies its own parts, as the data-aware grid does.
+class TOwnPartsGrid : public TTestGrid {
+public:
+    explicit TOwnPartsGrid(TComponent* AOwner) : TTestGrid(AOwner) {}
+    struct TMyScrollBar : TGridScrollBarEh {
+        using TGridScrollBarEh::TGridScrollBarEh;
+    };
+    struct TMyLineColors : TGridLineColorsEh {
+        using TGridLineColorsEh::TGridLineColorsEh;
+    };
+    QStringList Made;
+    TGridScrollBarEh* CreateScrollBar(TScrollBarKind AKind) override
+    {
+        Made << (AKind == sbHorizontal ? QStringLiteral("horz bar") : QStringLiteral("vert bar"));
+        return new TMyScrollBar(this, AKind);
+    }
+    TGridLineColorsEh* CreateGridLineColors() override
+    {
+        Made << QStringLiteral("line colors");
+        return new TMyLineColors(this);
+    }
+    TGridScrollBarPanelControlEh* CreateHorzScrollBarPanel() override
+    {
+        Made << QStringLiteral("horz panel");
+        return TTestGrid::CreateHorzScrollBarPanel();
+    }
+    TSizeGripPanelEh* CreateCornerPanel() override
+    {
+        Made << QStringLiteral("corner");
+        return TTestGrid::CreateCornerPanel();
+    }
+    bool LaidOut = false;
+    void UpdateBoundaries() override
+    {
+        LaidOut = true;
+        TTestGrid::UpdateBoundaries();
+    }
+};
+
+}  // namespace
+
+TEST_F(GridFixture, DescendantFactoriesRunWhileTheGridIsCreated)
+{
+    auto g = CreateUnique<TOwnPartsGrid>(Form);
+    EXPECT_EQ(g->Made, QStringList({"horz bar", "vert bar", "line colors", "horz panel", "corner"}));
+    EXPECT_TRUE(g->LaidOut);
+    EXPECT_NE(dynamic_cast<TOwnPartsGrid::TMyScrollBar*>(g->HorzScrollBar()), nullptr);
+    EXPECT_NE(dynamic_cast<TOwnPartsGrid::TMyScrollBar*>(g->VertScrollBar()), nullptr);
+    EXPECT_NE(dynamic_cast<TOwnPartsGrid::TMyLineColors*>(g->GridLineColors()), nullptr);
+    EXPECT_EQ(g->HorzScrollBarPanelControl()->Parent(), g.get());
+    EXPECT_EQ(g->CornerScrollBarPanelControl()->Name(), "CornerScrollBarPanelControl");
 }

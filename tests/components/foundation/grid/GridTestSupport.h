@@ -69,9 +69,9 @@ struct GridFixture : ::testing::Test {
     {
         for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU})
             SetKeyStateForInput(vk, false);
-        Form = new TForm(nullptr);
+        Form = Create<TForm>(nullptr);
         Form->SetBounds(10, 10, 600, 400);
-        Grid = new TTestGrid(Form);
+        Grid = Create<TTestGrid>(Form);
         Grid->SetBorderStyle(bsNone);
         Grid->SetParent(Form);
         Form->Show();

@@ -42,9 +42,9 @@ struct MaskFixture : ::testing::Test {
     TProbeMaskEdit* Edit = nullptr;
     void SetUp() override
     {
-        Form = new TForm(nullptr);
+        Form = Create<TForm>(nullptr);
         Form->SetBounds(0, 0, 300, 100);
-        Edit = new TProbeMaskEdit(Form);
+        Edit = Create<TProbeMaskEdit>(Form);
         Edit->SetParent(Form);
         Form->Show();
     }
@@ -303,7 +303,7 @@ struct EditorFixture : GridFixture {
     void SetUp() override
     {
         GridFixture::SetUp();
-        G = new TEditGrid(Form);
+        G = Create<TEditGrid>(Form);
         G->SetBorderStyle(bsNone);
         G->SetParent(Form);
         G->SetBounds(0, 0, 400, 200);
@@ -422,7 +422,7 @@ public:
 class TFocusProbeGrid : public TEditGrid {
 public:
     using TEditGrid::TEditGrid;
-    TInplaceEdit* CreateEditor() override { return new TFocusProbeEdit(this); }
+    TInplaceEdit* CreateEditor() override { return Create<TFocusProbeEdit>(this); }
 };
 // A control whose exit moves the focus on to another control.
 class TExitMover : public TCustomControl {
@@ -440,7 +440,7 @@ public:
 
 TEST_F(EditorFixture, EditorFocusMakesTheGridTheFocusedControlUnlessTheFormRefuses)
 {
-    auto* g = new TFocusProbeGrid(Form);
+    auto* g = Create<TFocusProbeGrid>(Form);
     g->SetBorderStyle(bsNone);
     g->SetParent(Form);
     g->SetBounds(0, 0, 400, 200);
@@ -458,10 +458,10 @@ TEST_F(EditorFixture, EditorFocusMakesTheGridTheFocusedControlUnlessTheFormRefus
     EXPECT_EQ(Form->ActiveControl(), g);
 
     // Refused: the control losing the focus sends it elsewhere; the message is dropped.
-    auto* mover = new TExitMover(Form);
+    auto* mover = Create<TExitMover>(Form);
     mover->SetParent(Form);
     mover->SetBounds(0, 250, 50, 20);
-    auto* third = new TExitMover(Form);
+    auto* third = Create<TExitMover>(Form);
     third->SetParent(Form);
     third->SetBounds(60, 250, 50, 20);
     Form->SetFocusedControl(mover);
@@ -483,7 +483,8 @@ TEST_F(EditorFixture, EditorWindowIsMultiLineWithoutWordWrap)
     EXPECT_EQ(ed->LineCount(), 2);   // only the line break starts a line
     EXPECT_EQ(ed->LineIndex(1), 46);
     // A plain edit stays single-line: a pasted line break is dropped.
-    TCustomEdit plain(Form);
+    auto plainHolder = CreateUnique<TCustomEdit>(Form);
+    TCustomEdit& plain = *plainHolder;
     plain.SetParent(Form);
     plain.HandleNeeded();
     EXPECT_FALSE(plain.MultiLine());

@@ -116,7 +116,8 @@ std::vector<int> Items(const TBMListEh& list)
 
 class BookmarkList : public ::testing::Test {
 protected:
-    TIdDataSet ds{{10, 20, 30, 40, 50}};
+    std::unique_ptr<TIdDataSet> dsHolder = CreateUnique<TIdDataSet>(std::vector<int>{10, 20, 30, 40, 50});
+    TIdDataSet& ds = *dsHolder;
     TTestBMList list{&ds};
 
     void SetUp() override

@@ -11,18 +11,24 @@ const QString kNbsp(QChar(0x00A0));
 
 TEST(FormatVariantByField, NoValueGivesBlankForEveryType)
 {
-    TIntegerField i(nullptr);
-    TDateField d(nullptr);
+    auto iHolder = CreateUnique<TIntegerField>(nullptr);
+    TIntegerField& i = *iHolder;
+    auto dHolder = CreateUnique<TDateField>(nullptr);
+    TDateField& d = *dHolder;
     EXPECT_EQ(FormatVariantByField(Variant(), &i), QString());
     EXPECT_EQ(FormatVariantByField(Variant::Null(), &d, QStringLiteral("yyyy")), QString());
 }
 
 TEST(FormatVariantByField, NumbersByFormatDisplayFormatOrDefault)
 {
-    TIntegerField i(nullptr);
-    TFloatField f(nullptr);
-    TCurrencyField money(nullptr);
-    TBCDField bcd(nullptr);
+    auto iHolder = CreateUnique<TIntegerField>(nullptr);
+    TIntegerField& i = *iHolder;
+    auto fHolder = CreateUnique<TFloatField>(nullptr);
+    TFloatField& f = *fHolder;
+    auto moneyHolder = CreateUnique<TCurrencyField>(nullptr);
+    TCurrencyField& money = *moneyHolder;
+    auto bcdHolder = CreateUnique<TBCDField>(nullptr);
+    TBCDField& bcd = *bcdHolder;
 
     EXPECT_EQ(FormatVariantByField(1234, &i), QStringLiteral("1234"));
     EXPECT_EQ(FormatVariantByField(1234, &i, QStringLiteral("0.00")), QStringLiteral("1234,00"));
@@ -52,9 +58,12 @@ TEST(FormatVariantByField, NumbersByFormatDisplayFormatOrDefault)
 TEST(FormatVariantByField, DatesByFieldKind)
 {
     const Variant v = Variant::FromDate(EncodeDate(2024, 3, 5) + EncodeTime(7, 8, 9, 0));
-    TDateField d(nullptr);
-    TTimeField t(nullptr);
-    TDateTimeField dt(nullptr);
+    auto dHolder = CreateUnique<TDateField>(nullptr);
+    TDateField& d = *dHolder;
+    auto tHolder = CreateUnique<TTimeField>(nullptr);
+    TTimeField& t = *tHolder;
+    auto dtHolder = CreateUnique<TDateTimeField>(nullptr);
+    TDateTimeField& dt = *dtHolder;
     EXPECT_EQ(FormatVariantByField(v, &d), QStringLiteral("05.03.2024"));
     EXPECT_EQ(FormatVariantByField(v, &t), QStringLiteral("7:08:09"));
     EXPECT_EQ(FormatVariantByField(v, &dt), QStringLiteral("05.03.2024 7:08:09"));
@@ -63,8 +72,10 @@ TEST(FormatVariantByField, DatesByFieldKind)
 
 TEST(FormatVariantByField, OtherTypesAsText)
 {
-    TStringField s(nullptr);
-    TBooleanField b(nullptr);
+    auto sHolder = CreateUnique<TStringField>(nullptr);
+    TStringField& s = *sHolder;
+    auto bHolder = CreateUnique<TBooleanField>(nullptr);
+    TBooleanField& b = *bHolder;
     EXPECT_EQ(FormatVariantByField("текст", &s, QStringLiteral("0.00")), QStringLiteral("текст"));
     EXPECT_EQ(FormatVariantByField(true, &b), QStringLiteral("True"));
     QString out;
@@ -83,7 +94,9 @@ private:
 
 TEST(FieldsCanModify, AllMustAllow)
 {
-    TFixedField yes(true), yes2(true), no(false);
+    auto yesHolder = CreateUnique<TFixedField>(true), yes2Holder = CreateUnique<TFixedField>(true),
+         noHolder = CreateUnique<TFixedField>(false);
+    TFixedField &yes = *yesHolder, &yes2 = *yes2Holder, &no = *noHolder;
     EXPECT_TRUE(FieldsCanModify({}));
     EXPECT_TRUE(FieldsCanModify({&yes, &yes2}));
     EXPECT_FALSE(FieldsCanModify({&yes, &no}));

@@ -11,7 +11,8 @@ namespace {
 class DriverTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    TComponent owner{nullptr};
+    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
     TADOConnection* conn = nullptr;
     TADOQuery* q = nullptr;
     TDataSetDriverEh* drv = nullptr;
@@ -19,7 +20,7 @@ protected:
 
     void SetUp() override
     {
-        conn = new TADOConnection(&owner);
+        conn = Create<TADOConnection>(&owner);
         conn->SetLoginPrompt(false);
         conn->SetConnectionString(ConnStr(dir.path(), QStringLiteral("maindatabase"), true));
         conn->Open();
@@ -30,13 +31,13 @@ protected:
         for (int i = 1; i <= 6; ++i)
             conn->Execute(QStringLiteral("INSERT INTO tmpDararedInv(invoicefullname, namepredpr) VALUES ('INV-%1', 'Предприятие %2')")
                               .arg(i).arg(i % 3));
-        q = new TADOQuery(&owner);
+        q = Create<TADOQuery>(&owner);
         q->SetConnection(conn);
         q->SetCursorType(ctStatic);
         q->SQL()->Add(QStringLiteral("SELECT idRecord, invoicefullname, namepredpr, hide FROM tmpDararedInv ORDER BY idRecord"));
-        drv = new TDataSetDriverEh(&owner);
+        drv = Create<TDataSetDriverEh>(&owner);
         drv->SetProviderDataSet(q);
-        t = new TMemTableEh(&owner);
+        t = Create<TMemTableEh>(&owner);
         t->SetDataDriver(drv);
     }
 
@@ -256,7 +257,8 @@ TEST_F(DriverTest, RefreshRecordNeedsKeyFieldsAndReReadsTheRow)
 
 TEST_F(DriverTest, AssigningADriverThatServesAnotherTableDetachesItThere)
 {
-    TMemTableEh other(&owner);
+    auto otherHolder = CreateUnique<TMemTableEh>(&owner);
+    TMemTableEh& other = *otherHolder;
     other.SetDataDriver(drv);
     EXPECT_EQ(t->DataDriver(), nullptr);
     EXPECT_EQ(other.DataDriver(), drv);

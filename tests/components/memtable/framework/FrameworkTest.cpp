@@ -15,7 +15,8 @@ TEST(Framework, StructureFromFieldDefsAndBack)
     TFieldDef* sum = defs.Add("Sum", ftBCD, 2);
     sum->SetPrecision(18);
     defs.Add("Id", ftAutoInc);
-    TMemTableDataEh data(nullptr);
+    auto dataHolder = CreateUnique<TMemTableDataEh>(nullptr);
+    TMemTableDataEh& data = *dataHolder;
     TMTDataStructEh* ds = data.DataStruct();
     ds->BuildStructFromFieldDefs(&defs);
     ASSERT_EQ(ds->Count(), 4);
@@ -40,14 +41,16 @@ TEST(Framework, StructureFromFieldDefsAndBack)
 
 TEST(Framework, FieldPropertiesBothWays)
 {
-    TStringField f(nullptr);
+    auto fHolder = CreateUnique<TStringField>(nullptr);
+    TStringField& f = *fHolder;
     f.SetFieldName("Title");
     f.SetSize(30);
     f.SetDisplayLabel("Заголовок");
     f.SetVisible(false);
     f.SetFixedChar(true);
     f.SetAlignment(taCenter);
-    TMemTableDataEh data(nullptr);
+    auto dataHolder = CreateUnique<TMemTableDataEh>(nullptr);
+    TMemTableDataEh& data = *dataHolder;
     TMTDataFieldEh* d = data.DataStruct()->BuildAndCopyDataFieldForField(&f);
     EXPECT_EQ(d->GetFieldName(), "Title");
     EXPECT_EQ(d->GetSize(), 30);
@@ -56,14 +59,16 @@ TEST(Framework, FieldPropertiesBothWays)
     EXPECT_EQ(d->GetAlignment(), taCenter);
     EXPECT_TRUE(static_cast<TMTStringDataFieldEh*>(d)->FixedChar());
 
-    TStringField g(nullptr);
+    auto gHolder = CreateUnique<TStringField>(nullptr);
+    TStringField& g = *gHolder;
     d->AssignPropsTo(&g);
     EXPECT_EQ(g.Size(), 30);
     EXPECT_EQ(g.DisplayLabel(), "Заголовок");
     EXPECT_FALSE(g.Visible());
     EXPECT_TRUE(g.FixedChar());
 
-    TBCDField money(nullptr);
+    auto moneyHolder = CreateUnique<TBCDField>(nullptr);
+    TBCDField& money = *moneyHolder;
     money.SetFieldName("Money");
     money.SetPrecision(18);
     money.SetSize(2);
@@ -71,7 +76,8 @@ TEST(Framework, FieldPropertiesBothWays)
     TMTDataFieldEh* m = data.DataStruct()->BuildAndCopyDataFieldForField(&money);
     EXPECT_EQ(static_cast<TMTNumericDataFieldEh*>(m)->MaxValue(), 1000.0);
     EXPECT_EQ(static_cast<TMTNumericDataFieldEh*>(m)->Scale(), 2);
-    TBCDField money2(nullptr);
+    auto money2Holder = CreateUnique<TBCDField>(nullptr);
+    TBCDField& money2 = *money2Holder;
     m->AssignPropsTo(&money2);
     EXPECT_EQ(money2.MaxValue(), Currency::FromInt(1000));
     EXPECT_EQ(money2.Precision(), 18);

@@ -166,7 +166,7 @@ TEST_F(ExprTest, WhatTheEvaluatorRefuses)
 }
 
 struct AggregateTest : StoreFixture {
-    std::unique_ptr<TRecordsViewEh> view = std::make_unique<TRecordsViewEh>(nullptr);
+    std::unique_ptr<TRecordsViewEh> view = CreateUnique<TRecordsViewEh>(nullptr);
     void SetUp() override
     {
         StoreFixture::SetUp();

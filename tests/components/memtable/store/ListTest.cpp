@@ -74,7 +74,8 @@ TEST_F(ListTest, MergingACachedDeleteRemovesTheRecord)
 {
     Add(1, "a");
     Add(2, "b");
-    Recorder rec(data.get());
+    auto recHolder = CreateUnique<Recorder>(data.get());
+    Recorder& rec = *recHolder;
     list()->SetCachedUpdates(true);
     list()->DeleteRecord(0);
     rec.log.clear();
@@ -111,7 +112,8 @@ TEST_F(ListTest, MoveRenumbersAndSendsOneNotice)
 {
     for (int i = 0; i < 7; ++i)
         Add(i, QString::number(i));
-    Recorder rec(data.get());
+    auto recHolder = CreateUnique<Recorder>(data.get());
+    Recorder& rec = *recHolder;
     list()->Move(5, 2);
     EXPECT_EQ(Names(), "0,1,5,2,3,4,6");
     EXPECT_EQ(rec.log, QStringList({"move 5->2"}));
@@ -135,7 +137,8 @@ TEST_F(ListTest, SortKeepsTheOrderOfEqualRecords)
 TEST_F(ListTest, ImmediateApplySeesTheChangeAndCanFillValues)
 {
     Add(1, "a");
-    TRecordsListNotificatorEh applier(nullptr);
+    auto applierHolder = CreateUnique<TRecordsListNotificatorEh>(nullptr);
+    TRecordsListNotificatorEh& applier = *applierHolder;
     QStringList seen;
     bool fail = false;
     applier.OnApplyUpdates = [&](TMemTableDataEh* shadow) {
@@ -188,11 +191,13 @@ TEST_F(ListTest, RangeDeletesAndAttachErrors)
               "Delete a range of record in CachedUpdates mode is not supported");
     TMemoryRecordEh* r = list()->GetRec(0);
     EXPECT_EQ(ErrorOf([&] { list()->AddRecord(r); }), "The record is already attached to RecordsList.");
-    TMemTableDataEh other(nullptr);
+    auto otherHolder = CreateUnique<TMemTableDataEh>(nullptr);
+    TMemTableDataEh& other = *otherHolder;
     TMemoryRecordEh* foreign = other.RecordsList()->NewRecord();
     EXPECT_EQ(ErrorOf([&] { list()->AddRecord(foreign); }), "Record.RecordsList is not the same.");
     delete foreign;
-    TComponent notAContainer(nullptr);
+    auto notAContainerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& notAContainer = *notAContainerHolder;
     EXPECT_EQ(ErrorOf([&] { TRecordsListEh l(&notAContainer); }), "TComponent");
     data->BeginRestruct();
     EXPECT_EQ(ErrorOf([&] { data->BeginRestruct(); }), "MemTableData already in RestructMode.");
@@ -236,7 +241,8 @@ namespace {
 // rows stay those of a plain vector doing the same.
 TEST_F(StoreFixture, PositionsAndViewRowsFollowManyChangesInTheMiddle)
 {
-    TRecordsViewEh view(nullptr);
+    auto viewHolder = CreateUnique<TRecordsViewEh>(nullptr);
+    TRecordsViewEh& view = *viewHolder;
     view.SetMemTableData(data.get());
     view.SetSortOrder("Name");
     std::vector<TMemoryRecordEh*> mirror;

@@ -12,7 +12,7 @@
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 struct StoreFixture : ::testing::Test {
-    std::unique_ptr<TMemTableDataEh> data = std::make_unique<TMemTableDataEh>(nullptr);
+    std::unique_ptr<TMemTableDataEh> data = CreateUnique<TMemTableDataEh>(nullptr);
     TMTDataStructEh* ds() { return data->DataStruct(); }
     TRecordsListEh* list() { return data->RecordsList(); }
 

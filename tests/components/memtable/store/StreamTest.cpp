@@ -94,7 +94,8 @@ TEST_F(StreamTest, RoundTripInBothForms)
     EXPECT_TRUE(text.contains("NumericDataType = fdtAutoIncEh")) << text.toStdString();
 
     for (const QByteArray& form : {bin, text.toUtf8()}) {
-        TMemTableDataEh copy(nullptr);
+        auto copyHolder = CreateUnique<TMemTableDataEh>(nullptr);
+        TMemTableDataEh& copy = *copyHolder;
         Load(&copy, form);
         ASSERT_EQ(copy.DataStruct()->Count(), ds()->Count());
         ASSERT_EQ(copy.RecordsList()->Count(), 2);
@@ -129,7 +130,8 @@ TEST_F(StreamTest, BrokenStreamsRaiseAndLeaveAnEmptyStore)
     for (int i = 0; i < 20; ++i)
         Add(i, QString("name %1").arg(i), Currency::FromInt(i));
     const QByteArray good = Save(data.get());
-    TMemTableDataEh target(nullptr);
+    auto targetHolder = CreateUnique<TMemTableDataEh>(nullptr);
+    TMemTableDataEh& target = *targetHolder;
     EXPECT_THROW(Load(&target, good.left(good.size() - 40)), Exception);
     EXPECT_EQ(target.RecordsList()->Count(), 0);
     EXPECT_EQ(target.DataStruct()->Count(), 0);

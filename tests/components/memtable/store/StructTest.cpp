@@ -75,7 +75,8 @@ TEST_F(StructTest, CopyKeepsGuidsAssignDoesNot)
     ASSERT_EQ(copy->Count(), 3);
     EXPECT_EQ(copy->GetDataField(1)->GUID(), ds()->GetDataField(1)->GUID());
     EXPECT_EQ(copy->GetDataField(1)->GetSize(), 40);
-    TMTDataStructEh other(nullptr);
+    auto otherHolder = CreateUnique<TMTDataStructEh>(nullptr);
+    TMTDataStructEh& other = *otherHolder;
     other.Assign(copy.get());
     EXPECT_EQ(other.GetDataField(2)->GetFieldName(), "Amount");
     EXPECT_NE(other.GetDataField(2)->GUID(), copy->GetDataField(2)->GUID());
@@ -117,7 +118,8 @@ TEST_F(StructTest, UnconvertibleValueBecomesNullOnRestructure)
 TEST_F(StructTest, StructureChangesReachListeners)
 {
     int changes = 0;
-    TRecordsListNotificatorEh n(nullptr);
+    auto nHolder = CreateUnique<TRecordsListNotificatorEh>(nullptr);
+    TRecordsListNotificatorEh& n = *nHolder;
     n.OnStructChanged = [&](TMemTableDataEh*) { ++changes; };
     n.SetDataObject(data.get());
     ds()->BeginUpdate();

@@ -52,7 +52,7 @@ struct Mirror {
 } // namespace
 
 struct ViewTest : StoreFixture {
-    std::unique_ptr<TRecordsViewEh> view = std::make_unique<TRecordsViewEh>(nullptr);
+    std::unique_ptr<TRecordsViewEh> view = CreateUnique<TRecordsViewEh>(nullptr);
     void SetUp() override
     {
         StoreFixture::SetUp();
@@ -244,7 +244,8 @@ TEST_F(ViewTest, ListenersOfTheViewAndPrefilteredLists)
     view->OnGetPrefilteredList = [&]() -> const std::vector<TMemoryRecordEh*>* { return &only; };
     view->RefreshFilteredRecsList();
     EXPECT_EQ(ViewNames(), "b");
-    TRecordsListNotificatorEh listener(nullptr);
+    auto listenerHolder = CreateUnique<TRecordsListNotificatorEh>(nullptr);
+    TRecordsListNotificatorEh& listener = *listenerHolder;
     QStringList seen;
     listener.OnDataEvent = [&](TMemoryRecordEh*, int i, TRecordsListNotification a) {
         seen << QStringLiteral("%1@%2").arg(int(a)).arg(i);

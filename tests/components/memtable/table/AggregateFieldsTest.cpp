@@ -7,7 +7,7 @@ namespace {
 struct AggFixture : TableFixture {
     TAggregateField* Agg(const QString& name, const QString& expr, bool active = true)
     {
-        auto* f = new TAggregateField(&owner);
+        auto* f = Create<TAggregateField>(&owner);
         f->SetFieldName(name);
         f->SetExpression(expr);
         f->SetActive(active);
@@ -206,7 +206,7 @@ namespace {
 
 TEST_F(TableFixture, AggregateFieldsAloneStillGetTheDataFieldsAtOpen)
 {
-    auto* sum = new TAggregateField(&owner);
+    auto* sum = Create<TAggregateField>(&owner);
     sum->SetFieldName("Total");
     sum->SetExpression("SUM(Amount)");
     sum->SetActive(true);
@@ -228,7 +228,7 @@ TEST_F(TableFixture, AggregateFieldsAloneStillGetTheDataFieldsAtOpen)
 // Values by position skip aggregate fields, wherever they stand in the field list.
 TEST_F(TableFixture, AppendRecordPassesOverAnAggregateFieldBeforeTheDataFields)
 {
-    auto* sum = new TAggregateField(&owner);
+    auto* sum = Create<TAggregateField>(&owner);
     sum->SetFieldName("Total");
     sum->SetExpression("SUM(Amount)");
     sum->SetActive(true);

@@ -6,7 +6,7 @@
 namespace {
 
 struct NoticeFixture : TableFixture {
-    TNoticeReceiver* rcv = new TNoticeReceiver(&owner);
+    TNoticeReceiver* rcv = Create<TNoticeReceiver>(&owner);
     void SetUp() override
     {
         TableFixture::SetUp();
@@ -219,7 +219,7 @@ namespace {
 TEST_F(NoticeFixture, AReceiverDestroyedWithoutUnregisteringIsNotCalled)
 {
     OpenWith(1);
-    auto* gone = new TNoticeReceiver(nullptr);
+    auto* gone = Create<TNoticeReceiver>(nullptr);
     t->RegisterEventReceiver(gone);
     EXPECT_EQ(t->EventReceiverCount(), 2);
     delete gone;

@@ -7,8 +7,9 @@ namespace {
 
 // Rows shaped like the comparison result.
 struct ResultFixture : ::testing::Test {
-    TComponent owner{nullptr};
-    TMemTableEh* t = new TMemTableEh(&owner);
+    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
+    TMemTableEh* t = Create<TMemTableEh>(&owner);
 
     void SetUp() override
     {
@@ -313,7 +314,7 @@ TEST_F(ResultFixture, ACalculatedStatusSortsByItsValueInBrackets)
     ds->BuildFieldDefsFromStruct(&defs);
     for (int i = 0; i < defs.Count(); ++i)
         defs.Items(i)->CreateField(t);
-    auto* st = new TStringField(t);
+    auto* st = Create<TStringField>(t);
     st->SetFieldName("StatusText");
     st->SetFieldKind(fkCalculated);
     st->SetSize(30);
@@ -524,7 +525,7 @@ struct OverrideFixture : TableFixture {
     OverrideFixture()
     {
         delete t;
-        t = new LastDigitFirstTable(&owner);
+        t = Create<LastDigitFirstTable>(&owner);
     }
     QString FirstCodes(int n)
     {

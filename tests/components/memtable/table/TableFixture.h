@@ -27,8 +27,9 @@ public:
 };
 
 struct TableFixture : ::testing::Test {
-    TComponent owner{nullptr};
-    TMemTableEh* t = new TMemTableEh(&owner);
+    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
+    TMemTableEh* t = Create<TMemTableEh>(&owner);
 
     void SetUp() override
     {

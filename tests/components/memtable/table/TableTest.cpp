@@ -26,7 +26,8 @@ namespace {
 
 TEST(TableOpen, WithoutDriverAStoreWithoutStructureIsRefusedAndAStructuredOneOpensEmpty)
 {
-    TMemTableEh t(nullptr);
+    auto tHolder = CreateUnique<TMemTableEh>(nullptr);
+    TMemTableEh& t = *tHolder;
     EXPECT_EQ(ErrorOf([&] { t.Open(); }), QStringLiteral("MemTable doesn't have data."));
     EXPECT_FALSE(t.Active());
     auto* f = t.RecordsStore()->DataStruct()->CreateField<TMTNumericDataFieldEh>();
@@ -209,17 +210,17 @@ TEST_F(TableFixture, ReadingEveryCellOfARowByInstantReadingDoesNotAllocate)
 
 TEST_F(TableFixture, CalculatedValuesAreComputedOncePerRowAndReadThroughTheNode)
 {
-    auto* code = new TIntegerField(t);
+    auto* code = Create<TIntegerField>(t);
     code->SetFieldName("Code");
     code->SetDataSet(t);
-    auto* name = new TStringField(t);
+    auto* name = Create<TStringField>(t);
     name->SetFieldName("Name");
     name->SetSize(40);
     name->SetDataSet(t);
-    auto* amount = new TCurrencyField(t);
+    auto* amount = Create<TCurrencyField>(t);
     amount->SetFieldName("Amount");
     amount->SetDataSet(t);
-    auto* calc = new TStringField(t);
+    auto* calc = Create<TStringField>(t);
     calc->SetFieldName("Label");
     calc->SetFieldKind(fkCalculated);
     calc->SetSize(20);

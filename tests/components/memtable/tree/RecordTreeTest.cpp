@@ -10,8 +10,9 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 namespace {
 struct RecordTree : ::testing::Test {
-    TMemTableDataEh data{nullptr};
-    std::unique_ptr<TRecordsViewEh> view = std::make_unique<TRecordsViewEh>(nullptr);
+    std::unique_ptr<TMemTableDataEh> dataHolder = CreateUnique<TMemTableDataEh>(nullptr);
+    TMemTableDataEh& data = *dataHolder;
+    std::unique_ptr<TRecordsViewEh> view = CreateUnique<TRecordsViewEh>(nullptr);
     void SetUp() override
     {
         TMTDataStructEh* ds = data.DataStruct();
@@ -252,7 +253,8 @@ TEST_F(RecordTree, IncrementalTreeMatchesARebuild)
         case 3: list->DeleteRecord(pick(n)); break;
         case 4: list->Move(pick(n), pick(n)); break;
         }
-        TRecordsViewEh fresh(nullptr);
+        auto freshHolder = CreateUnique<TRecordsViewEh>(nullptr);
+        TRecordsViewEh& fresh = *freshHolder;
         fresh.SetMemTableData(&data);
         fresh.SetTreeViewKeyFieldName("Id");
         fresh.SetTreeViewRefParentFieldName("ParentId");

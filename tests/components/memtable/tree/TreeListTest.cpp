@@ -10,7 +10,8 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 namespace {
 struct Tree : ::testing::Test {
-    TTreeListEh tree{TreeNodeClass<TBaseTreeNodeEh>()};
+    std::unique_ptr<TTreeListEh> treeHolder = CreateUnique<TTreeListEh>(TreeNodeClass<TBaseTreeNodeEh>());
+    TTreeListEh& tree = *treeHolder;
     TBaseTreeNodeEh* Add(const char* text, TBaseTreeNodeEh* parent = nullptr)
     {
         return tree.AddChild(text, parent, nullptr);
@@ -164,7 +165,8 @@ TEST_F(Tree, WalkingForwardAndBackward)
 
 TEST_F(Tree, NodesOfAnotherTreeAreRefused)
 {
-    TTreeListEh other(TreeNodeClass<TBaseTreeNodeEh>());
+    auto otherHolder = CreateUnique<TTreeListEh>(TreeNodeClass<TBaseTreeNodeEh>());
+    TTreeListEh& other = *otherHolder;
     TBaseTreeNodeEh* foreign = other.CreateNodeApart("f", nullptr);
     EXPECT_EQ(ErrorOf([&] { tree.Root()->Add(foreign); }), "TBaseTreeNodeEh.Add: Tree nodes can not has different Owners");
     delete foreign;

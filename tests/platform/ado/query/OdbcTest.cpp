@@ -20,14 +20,15 @@ bool SqliteOdbcInstalled()
 class OdbcTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    TComponent owner{nullptr};
+    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
     TADOConnection* conn = nullptr;
 
     void SetUp() override
     {
         if (!SqliteOdbcInstalled())
             GTEST_SKIP() << "the SQLite ODBC driver (libsqliteodbc) is not installed";
-        conn = new TADOConnection(&owner);
+        conn = Create<TADOConnection>(&owner);
         conn->SetName(QStringLiteral("OdbcConnection"));
         conn->SetConnectionString(QStringLiteral("Provider=SQLOLEDB.1;Driver={SQLite3};Data Source=localhost;Initial Catalog=%1/odbc.db")
                                       .arg(dir.path()));
@@ -38,7 +39,7 @@ protected:
     }
     TADOQuery* Q(const QString& name, const QStringList& lines)
     {
-        auto* q = new TADOQuery(&owner);
+        auto* q = Create<TADOQuery>(&owner);
         q->SetName(name);
         q->SetConnection(conn);
         q->SQL()->AddStrings(lines);

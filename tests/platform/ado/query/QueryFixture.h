@@ -9,12 +9,13 @@
 class QueryTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    TComponent owner{nullptr};
+    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
     TADOConnection* conn = nullptr;
 
     void SetUp() override
     {
-        conn = new TADOConnection(&owner);
+        conn = Create<TADOConnection>(&owner);
         conn->SetName(QStringLiteral("SvodMDBConnection"));
         conn->SetLoginPrompt(false);
         conn->SetConnectionString(ConnStr(dir.path(), QStringLiteral("maindatabase"), true));
@@ -24,7 +25,7 @@ protected:
     // A query with the given lines (a trailing "" keeps an empty last line).
     TADOQuery* Q(const QString& name, const QStringList& lines)
     {
-        auto* q = new TADOQuery(&owner);
+        auto* q = Create<TADOQuery>(&owner);
         q->SetName(name);
         q->SetConnection(conn);
         q->SQL()->AddStrings(lines);

@@ -297,11 +297,11 @@ TEST_F(QueryTest, BadInputRaisesClearErrors)
     EXPECT_EQ(bad->FieldCount(), 0);
 
     // no connection, an empty connection string, a missing catalog
-    auto* lone = new TADOQuery(&owner);
+    auto* lone = Create<TADOQuery>(&owner);
     lone->SetName(QStringLiteral("LoneQ"));
     lone->SQL()->Add(QStringLiteral("SELECT 1 AS x"));
     EXPECT_EQ(message([&] { lone->Open(); }), QStringLiteral("LoneQ: Missing Connection or ConnectionString"));
-    auto* other = new TADOConnection(&owner);
+    auto* other = Create<TADOConnection>(&owner);
     lone->SetConnection(other);
     EXPECT_EQ(message([&] { lone->Open(); }), QStringLiteral("LoneQ: Missing Connection or ConnectionString"));
     other->SetConnectionString(ConnStr(dir.path(), QStringLiteral("nosuchcatalog")));

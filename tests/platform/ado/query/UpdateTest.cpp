@@ -218,7 +218,7 @@ TEST_F(QueryTest, QueriesComeFromAFormResourceWithParametersAndPersistentFields)
 end
 )").toUtf8();
     RegisterClasses<TDataModule>();
-    auto* dm = new TDataModule(&owner);
+    auto* dm = Create<TDataModule>(&owner);
     ReadComponentRes(form, dm, QStringLiteral("CompDM"));
     auto* c = dynamic_cast<TADOConnection*>(dm->FindComponent(QStringLiteral("ObjMDBConnection")));
     auto* ins = dynamic_cast<TADOQuery*>(dm->FindComponent(QStringLiteral("InsertZeroExcludeQ")));

@@ -8,9 +8,10 @@ namespace {
 
 // People with persistent fields: the data fields plus a calculated and a lookup field.
 struct WithCalc {
-    TComponent form{nullptr};
+    std::unique_ptr<TComponent> formHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& form = *formHolder;
     std::unique_ptr<TArrayDataSet> ds = MakePeople(&form, false);
-    std::unique_ptr<TArrayDataSet> cities = std::make_unique<TArrayDataSet>(&form);
+    std::unique_ptr<TArrayDataSet> cities = CreateUnique<TArrayDataSet>(&form);
     TField* name;
     TField* label;
     TField* city;
@@ -29,15 +30,15 @@ struct WithCalc {
             f->SetDataSet(ds.get());
             return f;
         };
-        add(new TIntegerField(&form), "Id");
-        name = add(new TStringField(&form), "Name");
-        add(new TCurrencyField(&form), "Amount");
-        add(new TDateField(&form), "Born");
-        add(new TBooleanField(&form), "Active");
-        label = new TStringField(&form);
+        add(Create<TIntegerField>(&form), "Id");
+        name = add(Create<TStringField>(&form), "Name");
+        add(Create<TCurrencyField>(&form), "Amount");
+        add(Create<TDateField>(&form), "Born");
+        add(Create<TBooleanField>(&form), "Active");
+        label = Create<TStringField>(&form);
         label->SetFieldKind(fkCalculated);
         add(label, "Label");
-        city = new TWideStringField(&form);
+        city = Create<TWideStringField>(&form);
         city->SetFieldKind(fkLookup);
         city->SetKeyFields("Id");
         city->SetLookupDataSet(cities.get());
@@ -74,7 +75,8 @@ TEST(CalculatedFields, ComputedPerRecordAndAfterEveryChange)
 TEST(CalculatedFields, EachBufferedRowKeepsItsOwnValues)
 {
     WithCalc t;
-    TDataSource src(nullptr);
+    auto srcHolder = CreateUnique<TDataSource>(nullptr);
+    TDataSource& src = *srcHolder;
     src.SetDataSet(t.ds.get());
     LogLink link;
     link.SetBufferCount(4);
@@ -136,7 +138,8 @@ TEST(Locate, ByOneOrSeveralFieldsWithOptions)
 TEST(Locate, TheLinksHearOfItOnceAndNotAtAllWhenNotFound)
 {
     auto ds = MakePeople();
-    TDataSource src(nullptr);
+    auto srcHolder = CreateUnique<TDataSource>(nullptr);
+    TDataSource& src = *srcHolder;
     src.SetDataSet(ds.get());
     LogLink link;
     link.SetBufferCount(3);

@@ -2,13 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
+
 using namespace dbtest;
 
 namespace {
 
 struct Linked {
     std::unique_ptr<TArrayDataSet> ds = MakePeople();
-    TDataSource src{nullptr};
+    std::unique_ptr<TDataSource> srcHolder = CreateUnique<TDataSource>(nullptr);
+    TDataSource& src = *srcHolder;
     LogLink link;
     TField* name = ds->FieldByName("Name");
     explicit Linked(int buffers)
@@ -144,26 +147,35 @@ TEST(DataLinkBuffers, DisabledControlsHoldEventsAndTheLastEnableSendsOneChange)
             TArrayDataSet::DataEvent(e, info);
         }
     };
+    EXPECT_FALSE(t.ds->DataRefilling());
     t.ds->DisableControls();
     t.ds->DisableControls();
     EXPECT_TRUE(t.ds->ControlsDisabled());
+    // what a grid asks before it reads rows a job may be writing
+    bool seenFromAnotherThread = false;
+    std::thread([&] { seenFromAnotherThread = t.ds->DataRefilling(); }).join();
+    EXPECT_TRUE(seenFromAnotherThread);
     t.ds->MoveBy(5);
     t.ds->Edit();
     t.name->SetAsString("Fayette");
     t.ds->Post();
     t.ds->EnableControls();
     EXPECT_EQ(t.link.Log, QStringList({"disabled:1"}));
+    EXPECT_TRUE(t.ds->DataRefilling());
     t.ds->EnableControls();
     EXPECT_FALSE(t.ds->ControlsDisabled());
+    EXPECT_FALSE(t.ds->DataRefilling());
     EXPECT_EQ(t.link.Log, QStringList({"disabled:1", "changed", "disabled:0"}));
     EXPECT_EQ(WindowNames(t.link, t.name)[t.link.ActiveRecord()], "Fayette");
 
     // the dataset's own handling runs while disabled: calculated state follows, links do not
-    Counting c;
+    auto counting = CreateUnique<Counting>();
+    Counting& c = *counting;
     c.FieldDefs()->Add("A", ftInteger);
     c.AddRow({Variant(1)});
     c.Open();
-    TDataSource s(nullptr);
+    auto sHolder = CreateUnique<TDataSource>(nullptr);
+    TDataSource& s = *sHolder;
     s.SetDataSet(&c);
     LogLink l;
     l.SetDataSource(&s);
@@ -189,7 +201,8 @@ TEST(DataLinkBuffers, CircularLinksAreRefused)
     };
     Detail detail;
     detail.FieldDefs()->Add("A", ftInteger);
-    TDataSource masterSource(nullptr);
+    auto masterSourceHolder = CreateUnique<TDataSource>(nullptr);
+    TDataSource& masterSource = *masterSourceHolder;
     detail.Master = &masterSource;
     try {
         masterSource.SetDataSet(&detail);
@@ -203,7 +216,8 @@ TEST(DataLinkBuffers, CircularLinksAreRefused)
 TEST(FieldDataLink, FollowsItsFieldAndEditsThroughTheSource)
 {
     auto ds = MakePeople();
-    TDataSource src(nullptr);
+    auto srcHolder = CreateUnique<TDataSource>(nullptr);
+    TDataSource& src = *srcHolder;
     src.SetDataSet(ds.get());
     TFieldDataLink link;
     int changes = 0, editing = 0;

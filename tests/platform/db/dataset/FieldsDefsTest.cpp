@@ -23,7 +23,8 @@ TEST(Fields, DefaultFieldsFollowTheDefinitions)
     ds->Close();
     EXPECT_EQ(ds->FieldCount(), 0);  // default fields go with the cursor
 
-    TArrayDataSet withObject;
+    auto withObjectHolder = CreateUnique<TArrayDataSet>();
+    TArrayDataSet& withObject = *withObjectHolder;
     withObject.FieldDefs()->Add("Address", ftADT);
     withObject.FieldDefs()->Add("Code", ftGuid);
     withObject.Open();  // a kind without a field class gets no field
@@ -72,7 +73,8 @@ TEST(Fields, NullsReadAsEmptyValues)
 
 TEST(Fields, BadValuesAndRangesAreRefused)
 {
-    TArrayDataSet ds;
+    auto dsHolder = CreateUnique<TArrayDataSet>();
+    TArrayDataSet& ds = *dsHolder;
     ds.SetName("T");
     ds.FieldDefs()->Add("S", ftSmallint);
     ds.FieldDefs()->Add("I", ftInteger);
@@ -150,9 +152,10 @@ TEST(Fields, TextAndDisplayText)
 
 TEST(Fields, PersistentFieldsMustMatchTheDefinitions)
 {
-    TComponent form(nullptr);
+    auto formHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& form = *formHolder;
     auto ds = MakePeople(&form, false);
-    auto* f = new TIntegerField(&form);
+    auto* f = Create<TIntegerField>(&form);
     f->SetFieldName("Missing");
     f->SetDataSet(ds.get());
     EXPECT_THROW(ds->Open(), EDatabaseError);
@@ -160,14 +163,14 @@ TEST(Fields, PersistentFieldsMustMatchTheDefinitions)
     f->SetFieldName("Name");  // a string column read as an integer
     EXPECT_THROW(ds->Open(), EDatabaseError);
     delete f;
-    auto* g = new TStringField(&form);
+    auto* g = Create<TStringField>(&form);
     g->SetFieldName("Name");
     g->SetDataSet(ds.get());
     ds->Open();
     EXPECT_EQ(ds->FieldCount(), 1);
     EXPECT_EQ(g->AsString(), "Ann");
     EXPECT_THROW(g->SetDataSet(nullptr), EDatabaseError);  // not while open
-    auto* dup = new TStringField(&form);
+    auto* dup = Create<TStringField>(&form);
     dup->SetFieldName("name");
     ds->Close();
     EXPECT_THROW(dup->SetDataSet(ds.get()), EDatabaseError);
@@ -194,8 +197,10 @@ TEST(Fields, PublishedForFormResources)
     EXPECT_EQ(*align->Default, int64_t(taRightJustify));
     EXPECT_EQ(TFloatField::StaticClassInfo().Parent, &TNumericField::StaticClassInfo());
 
-    TComponent owner(nullptr);
-    TFloatField f(&owner);
+    auto ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
+    auto fHolder = CreateUnique<TFloatField>(&owner);
+    TFloatField& f = *fHolder;
     own(TField::StaticClassInfo(), "FieldName")->SetStr(&f, "Sum");
     own(TField::StaticClassInfo(), "Alignment")->SetOrd(&f, taCenter);
     EXPECT_EQ(f.FieldName(), "Sum");
@@ -210,7 +215,8 @@ TEST(Fields, PublishedForFormResources)
 
 TEST(FieldDefs, AddFindAndDuplicates)
 {
-    TArrayDataSet ds;
+    auto dsHolder = CreateUnique<TArrayDataSet>();
+    TArrayDataSet& ds = *dsHolder;
     ds.SetName("T");
     TFieldDefs* defs = ds.FieldDefs();
     defs->Add("Code", ftString, 10, true);
@@ -234,7 +240,8 @@ TEST(FieldDefs, AddFindAndDuplicates)
 
 TEST(IndexDefs, FindByNameAndByFields)
 {
-    TArrayDataSet ds;
+    auto dsHolder = CreateUnique<TArrayDataSet>();
+    TArrayDataSet& ds = *dsHolder;
     TIndexDefs idx(&ds);
     idx.Add("ByName", "Name", {ixCaseInsensitive});
     idx.Add("ByKey", "Branch;Id", {ixPrimary, ixUnique});

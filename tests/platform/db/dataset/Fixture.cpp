@@ -4,7 +4,7 @@ namespace dbtest {
 
 std::unique_ptr<TArrayDataSet> MakePeople(TComponent* owner, bool open)
 {
-    auto ds = std::make_unique<TArrayDataSet>(owner);
+    auto ds = CreateUnique<TArrayDataSet>(owner);
     ds->SetName("People");
     ds->FieldDefs()->Add("Id", ftInteger);
     ds->FieldDefs()->Add("Name", ftString, 20);

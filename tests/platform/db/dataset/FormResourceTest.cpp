@@ -53,7 +53,8 @@ end
 TEST(FormResources, PersistentFieldsAreReadAsChildrenOfTheirDataSet)
 {
     RegisterClasses<TArrayDataSet, TPeopleForm>();
-    TPeopleForm form(nullptr);
+    auto formHolder = CreateUnique<TPeopleForm>(nullptr);
+    TPeopleForm& form = *formHolder;
     ReadComponentRes(QByteArray(kForm), &form);
     ASSERT_NE(form.People, nullptr);
     ASSERT_NE(form.PeopleName, nullptr);
@@ -81,7 +82,8 @@ TEST(FormResources, PersistentFieldsAreReadAsChildrenOfTheirDataSet)
     EXPECT_FALSE(text.contains("Visible")) << text.toStdString();  // defaults are not written
 
     // and back: a second form read from the written text has the same fields
-    TPeopleForm copy(nullptr);
+    auto copyHolder = CreateUnique<TPeopleForm>(nullptr);
+    TPeopleForm& copy = *copyHolder;
     ReadComponentRes(ComponentToBinary(&form), &copy);
     ASSERT_NE(copy.PeopleAmount, nullptr);
     EXPECT_EQ(copy.PeopleAmount->DataSet(), copy.People);

@@ -54,7 +54,8 @@ TEST(DataSetNavigation, EmptyAndClosedDataSets)
     }
     EXPECT_THROW(ds->RecordCount(), EDatabaseError);
 
-    TArrayDataSet empty;
+    auto emptyHolder = CreateUnique<TArrayDataSet>();
+    TArrayDataSet& empty = *emptyHolder;
     empty.FieldDefs()->Add("Name", ftString, 10);
     empty.Open();
     EXPECT_TRUE(empty.IsEmpty());
@@ -179,7 +180,8 @@ TEST(DataSetEditing, AppendAddsAtTheEndAndDeleteOfTheLastKeepsTheNewLast)
 
 TEST(DataSetEditing, EditOnAnEmptyDataSetInserts)
 {
-    TArrayDataSet ds;
+    auto dsHolder = CreateUnique<TArrayDataSet>();
+    TArrayDataSet& ds = *dsHolder;
     ds.FieldDefs()->Add("Name", ftString, 10);
     ds.Open();
     ds.Edit();

@@ -25,18 +25,21 @@ DOV_PUBLISHED(TLinesHolder)
 
 TEST(StringsStreaming, LinesTravelAsTheStringsList)
 {
-    TLinesHolder src(nullptr);
+    auto srcHolder = CreateUnique<TLinesHolder>(nullptr);
+    TLinesHolder& src = *srcHolder;
     src.SetName("Holder");
     src.GetLines()->SetText(QString::fromUtf8("SELECT *\r\nFROM svod -- Свод\r\n\r\n"));
     const QString text = ComponentToText(&src);
     EXPECT_TRUE(text.contains("Lines.Strings = (")) << text.toStdString();
 
-    TLinesHolder dst(nullptr);
+    auto dstHolder = CreateUnique<TLinesHolder>(nullptr);
+    TLinesHolder& dst = *dstHolder;
     dst.GetLines()->Add("stale");
     ReadComponentRes(ComponentToBinary(&src), &dst);
     EXPECT_EQ(dst.GetLines()->ToStringList(), src.GetLines()->ToStringList());
 
-    TLinesHolder empty(nullptr);
+    auto emptyHolder = CreateUnique<TLinesHolder>(nullptr);
+    TLinesHolder& empty = *emptyHolder;
     empty.SetName("Empty");
     EXPECT_FALSE(ComponentToText(&empty).contains("Strings"));   // nothing to write
 }

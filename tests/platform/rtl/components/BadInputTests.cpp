@@ -81,7 +81,8 @@ TEST(BadInput, EachFaultRaisesAReadErrorAndLeavesNothingBehind)
         {"truncated header", QByteArray("TPF0\x09TTestRo", 12), "Stream read error"},
     };
     for (const Case& c : cases) {
-        TTestRoot keep(nullptr);
+        auto keepHolder = CreateUnique<TTestRoot>(nullptr);
+        TTestRoot& keep = *keepHolder;
         try {
             ReadComponentRes(c.data, &keep);
             ADD_FAILURE() << c.what;
@@ -99,7 +100,8 @@ TEST(BadInput, EveryTruncationFailsCleanly)
     std::unique_ptr<TTestRoot> tree(BuildTree());
     const QByteArray bin = ComponentToBinary(tree.get());
     for (qsizetype n = 0; n < bin.size(); ++n) {
-        TTestRoot keep(nullptr);
+        auto keepHolder = CreateUnique<TTestRoot>(nullptr);
+        TTestRoot& keep = *keepHolder;
         EXPECT_THROW(ReadComponentRes(bin.left(n), &keep), EReadError) << n;
         ASSERT_EQ(keep.ComponentCount(), 0) << n;
         TMemoryStream in, out;
@@ -137,7 +139,8 @@ TEST(BadInput, FuzzedStreamsNeverCrash)
             }
         }
         try {
-            TTestRoot keep(nullptr);
+            auto keepHolder = CreateUnique<TTestRoot>(nullptr);
+            TTestRoot& keep = *keepHolder;
             TComponent* read = ReadComponentRes(data, runs % 2 ? &keep : nullptr);
             if (read != &keep)
                 delete read;

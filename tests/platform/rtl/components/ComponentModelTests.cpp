@@ -35,9 +35,9 @@ TEST(Persistent, AssignOfUnrelatedClassesNamesBoth)
 
 TEST(Component, OwnerFreesOwnedAndForgetsFreedOnes)
 {
-    auto* owner = new TComponent(nullptr);
-    auto* a = new TAllKinds(owner);
-    auto* b = new TAllKinds(owner);
+    auto* owner = Create<TComponent>(nullptr);
+    auto* a = Create<TAllKinds>(owner);
+    auto* b = Create<TAllKinds>(owner);
     a->SetName(QStringLiteral("A"));
     b->SetName(QStringLiteral("B"));
     EXPECT_EQ(owner->ComponentCount(), 2);
@@ -51,9 +51,10 @@ TEST(Component, OwnerFreesOwnedAndForgetsFreedOnes)
 
 TEST(Component, NamesAreValidatedAndUniqueWithinTheOwner)
 {
-    TComponent owner(nullptr);
-    auto* a = new TComponent(&owner);
-    auto* b = new TComponent(&owner);
+    auto ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
+    auto* a = Create<TComponent>(&owner);
+    auto* b = Create<TComponent>(&owner);
     a->SetName(QStringLiteral("qryMain"));
     struct Case { const char* name; const char* error; };
     const Case cases[] = {
@@ -74,8 +75,9 @@ TEST(Component, NamesAreValidatedAndUniqueWithinTheOwner)
     EXPECT_EQ(owner.FindComponent(QStringLiteral("_TMP2")), b);
     EXPECT_EQ(owner.FindComponent(QString()), nullptr);
     // Moving a component into an owner that already has its name is refused.
-    TComponent other(nullptr);
-    auto* c = new TComponent(&other);
+    auto otherHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& other = *otherHolder;
+    auto* c = Create<TComponent>(&other);
     c->SetName(QStringLiteral("qrymain"));
     EXPECT_THROW(owner.InsertComponent(c), EComponentError);
     EXPECT_EQ(c->Owner(), &other);
@@ -83,23 +85,24 @@ TEST(Component, NamesAreValidatedAndUniqueWithinTheOwner)
 
 TEST(Component, FreeNotificationClearsReferencesBothWays)
 {
-    auto* holder = new TAllKinds(nullptr);
-    auto* target = new TComponent(nullptr);
+    auto* holder = Create<TAllKinds>(nullptr);
+    auto* target = Create<TComponent>(nullptr);
     holder->SetLink(target);
     EXPECT_TRUE(target->ComponentState().Contains(csFreeNotification));
     delete target;
     EXPECT_EQ(holder->Link(), nullptr);
 
     // The holder going first must not leave the target calling into freed memory.
-    auto* target2 = new TComponent(nullptr);
+    auto* target2 = Create<TComponent>(nullptr);
     holder->SetLink(target2);
     delete holder;
     EXPECT_FALSE(target2->ComponentState().Contains(csFreeNotification));
     delete target2;
 
     // Removing the notification means no call at all.
-    TAllKinds h(nullptr);
-    auto* t = new TComponent(nullptr);
+    auto hHolder = CreateUnique<TAllKinds>(nullptr);
+    TAllKinds& h = *hHolder;
+    auto* t = Create<TComponent>(nullptr);
     h.SetLink(t);
     t->RemoveFreeNotification(&h);
     delete t;
@@ -108,9 +111,10 @@ TEST(Component, FreeNotificationClearsReferencesBothWays)
 
 TEST(Component, OwnerAndSiblingsHearInsertsAndRemovals)
 {
-    TRecorder owner(nullptr);
-    auto* sib = new TRecorder(&owner);
-    auto* c = new TComponent(nullptr);
+    auto ownerHolder = CreateUnique<TRecorder>(nullptr);
+    TRecorder& owner = *ownerHolder;
+    auto* sib = Create<TRecorder>(&owner);
+    auto* c = Create<TComponent>(nullptr);
     c->SetName(QStringLiteral("X"));
     owner.InsertComponent(c);
     owner.RemoveComponent(c);
@@ -122,9 +126,9 @@ TEST(Component, OwnerAndSiblingsHearInsertsAndRemovals)
 
 TEST(Component, DestroyingMarksTheWholeTree)
 {
-    auto* owner = new TComponent(nullptr);
-    auto* child = new TComponent(owner);
-    auto* grand = new TComponent(child);
+    auto* owner = Create<TComponent>(nullptr);
+    auto* child = Create<TComponent>(owner);
+    auto* grand = Create<TComponent>(child);
     owner->Destroying();
     EXPECT_TRUE(child->ComponentState().Contains(csDestroying));
     EXPECT_TRUE(grand->ComponentState().Contains(csDestroying));
@@ -135,8 +139,9 @@ TEST(Component, DestroyingMarksTheWholeTree)
 
 TEST(Component, PublishedFieldFollowsTheComponentOfItsName)
 {
-    TTestRoot root(nullptr);
-    auto* a = new TAllKinds(&root);
+    auto rootHolder = CreateUnique<TTestRoot>(nullptr);
+    TTestRoot& root = *rootHolder;
+    auto* a = Create<TAllKinds>(&root);
     a->SetName(QStringLiteral("First"));
     EXPECT_EQ(root.First, a);
     a->SetName(QStringLiteral("Renamed"));
@@ -146,14 +151,15 @@ TEST(Component, PublishedFieldFollowsTheComponentOfItsName)
     delete a;
     EXPECT_EQ(root.First, nullptr);
     // A component of a class the field cannot hold is refused.
-    auto* plain = new TComponent(&root);
+    auto* plain = Create<TComponent>(&root);
     EXPECT_THROW(plain->SetName(QStringLiteral("First")), EComponentError);
     EXPECT_TRUE(plain->Name().isEmpty());
 }
 
 TEST(Collection, AddInsertDeleteAndMoves)
 {
-    TAllKinds owner(nullptr);
+    auto ownerHolder = CreateUnique<TAllKinds>(nullptr);
+    TAllKinds& owner = *ownerHolder;
     TRecordingCollection& c = *owner.Columns();
     auto* a = static_cast<TColumnItem*>(c.Add());
     auto* b = static_cast<TColumnItem*>(c.Add());
@@ -190,7 +196,8 @@ TEST(Collection, AddInsertDeleteAndMoves)
 
 TEST(Collection, UpdatesAreBracketedAndReportTheItem)
 {
-    TAllKinds owner(nullptr);
+    auto ownerHolder = CreateUnique<TAllKinds>(nullptr);
+    TAllKinds& owner = *ownerHolder;
     TRecordingCollection& c = *owner.Columns();
     c.BeginUpdate();
     c.Add();
@@ -216,13 +223,15 @@ TEST(Collection, UpdatesAreBracketedAndReportTheItem)
 
 TEST(Collection, AssignCopiesItemsAndNamePathShowsTheOwner)
 {
-    TTestRoot root(nullptr);
+    auto rootHolder = CreateUnique<TTestRoot>(nullptr);
+    TTestRoot& root = *rootHolder;
     root.SetName(QStringLiteral("dm"));
-    auto* src = new TAllKinds(&root);
+    auto* src = Create<TAllKinds>(&root);
     src->SetName(QStringLiteral("grid"));
     static_cast<TColumnItem*>(src->Columns()->Add())->Title = "x";
     static_cast<TColumnItem*>(src->Columns()->Add())->Width = 10;
-    TAllKinds dst(nullptr);
+    auto dstHolder = CreateUnique<TAllKinds>(nullptr);
+    TAllKinds& dst = *dstHolder;
     dst.Columns()->Add();
     dst.Columns()->Assign(src->Columns());
     ASSERT_EQ(dst.Columns()->Count(), 2);
@@ -244,7 +253,8 @@ TEST(ClassRegistry, FindsByNameAndReportsUnknownOnes)
     UnRegisterClass(TFontLike::StaticClassInfo());
     EXPECT_EQ(GetClass(QStringLiteral("TFontLike")), nullptr);
     // The registry creates through the class's own constructor.
-    TComponent owner(nullptr);
+    auto ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
     TComponent* made = FindClass(QStringLiteral("TAllKinds"))->CreateComponent(&owner);
     EXPECT_NE(dynamic_cast<TAllKinds*>(made), nullptr);
     EXPECT_EQ(made->Owner(), &owner);
@@ -263,7 +273,8 @@ TEST(PropertyRegistry, InheritedFirstInDeclarationOrderWithKinds)
     EXPECT_EQ(kinds, QList<TPropKind>({pkInt64, pkInteger, pkInt64, pkFloat, pkCurrency, pkDate, pkString, pkEnum,
                                        pkSet, pkBoolean, pkClass, pkComponent, pkCollection, pkEvent, pkInteger}));
 
-    TAllKinds k(nullptr);
+    auto kHolder = CreateUnique<TAllKinds>(nullptr);
+    TAllKinds& k = *kHolder;
     SetEnumProp(&k, QStringLiteral("shade"), QStringLiteral("shBlue"));
     EXPECT_EQ(k.Shade, shBlue);
     EXPECT_EQ(GetEnumProp(&k, QStringLiteral("Shade")), QStringLiteral("shBlue"));

@@ -10,7 +10,7 @@ namespace {
 class TdmSample : public TDataModule {
     DOV_PERSISTENT(TdmSample, TDataModule)
 public:
-    explicit TdmSample(TComponent* AOwner) : TDataModule(AOwner) { LoadFromResource(); }
+    explicit TdmSample(TComponent* AOwner) : TDataModule(AOwner) {}
     TAllKinds* qryMain = nullptr;
     TPanelLike* pnl = nullptr;
     QStringList CreateSaw;
@@ -31,21 +31,21 @@ DOV_PUBLISHED(TdmSample)
 class TfrmUser : public TDataModule {
     DOV_PERSISTENT(TfrmUser, TDataModule)
 public:
-    explicit TfrmUser(TComponent* AOwner) : TDataModule(AOwner) { LoadFromResource(); }
+    explicit TfrmUser(TComponent* AOwner) : TDataModule(AOwner) {}
 };
 DOV_PUBLISHED(TfrmUser) {}
 
 class TdmBroken : public TDataModule {
     DOV_PERSISTENT(TdmBroken, TDataModule)
 public:
-    explicit TdmBroken(TComponent* AOwner) : TDataModule(AOwner) { LoadFromResource(); }
+    explicit TdmBroken(TComponent* AOwner) : TDataModule(AOwner) {}
 };
 DOV_PUBLISHED(TdmBroken) {}
 
 class TdmNoResource : public TDataModule {
     DOV_PERSISTENT(TdmNoResource, TDataModule)
 public:
-    explicit TdmNoResource(TComponent* AOwner) : TDataModule(AOwner) { LoadFromResource(); }
+    explicit TdmNoResource(TComponent* AOwner) : TDataModule(AOwner) {}
 };
 DOV_PUBLISHED(TdmNoResource) {}
 
@@ -76,7 +76,7 @@ TEST(FormResource, DataModuleIsBuiltFromItsResource)
 {
     RegisterTestClasses();
     RegisterFormResource(QStringLiteral("TdmSample"), kSampleForm, QStringLiteral("dmSample.form"));
-    std::unique_ptr<TdmSample> dm(new TdmSample(nullptr));
+    std::unique_ptr<TdmSample> dm(Create<TdmSample>(nullptr));
     EXPECT_EQ(dm->Name(), QStringLiteral("dmSample"));
     ASSERT_NE(dm->qryMain, nullptr);
     ASSERT_NE(dm->pnl, nullptr);
@@ -103,7 +103,7 @@ TEST(FormResource, DataModuleIsBuiltFromItsResource)
                          "    Link = dmSample.qryMain\n"
                          "  end\n"
                          "end\n");
-    std::unique_ptr<TfrmUser> form(new TfrmUser(nullptr));
+    std::unique_ptr<TfrmUser> form(Create<TfrmUser>(nullptr));
     auto* grid = static_cast<TAllKinds*>(form->FindComponent(QStringLiteral("grid")));
     ASSERT_NE(grid, nullptr);
     EXPECT_EQ(grid->Link(), dm->qryMain);
@@ -131,14 +131,15 @@ TEST(FormResource, ErrorsNameTheResourceComponentAndProperty)
         RegisterFormResource(QStringLiteral("TdmBroken"),
                              QByteArray("object dmBroken: TdmBroken\n") + c.body + "end\n", QStringLiteral("broken.form"));
         try {
-            delete new TdmBroken(nullptr);
+            delete Create<TdmBroken>(nullptr);
             ADD_FAILURE() << c.body;
         } catch (const Exception& e) {
             EXPECT_EQ(e.Message(), QString::fromLatin1(c.message));
         }
         // Read into a root that outlives the failure: nothing of the read is left in it.
-        TTestRoot keep(nullptr);
-        auto* own = new TAllKinds(&keep);
+        auto keepHolder = CreateUnique<TTestRoot>(nullptr);
+        TTestRoot& keep = *keepHolder;
+        auto* own = Create<TAllKinds>(&keep);
         own->SetName(QStringLiteral("mine"));
         EXPECT_THROW(ReadComponentRes(QByteArray("object dmBroken: TTestRoot\n") + c.body + "end\n", &keep), Exception);
         ASSERT_EQ(keep.ComponentCount(), 1) << c.body;
@@ -151,13 +152,14 @@ TEST(FormResource, ErrorsNameTheResourceComponentAndProperty)
 TEST(FormResource, MissingResourceIsReported)
 {
     try {
-        delete new TdmNoResource(nullptr);
+        delete Create<TdmNoResource>(nullptr);
         ADD_FAILURE();
     } catch (const EResNotFound& e) {
         EXPECT_EQ(e.Message(), QStringLiteral("Resource TdmNoResource not found"));
     }
     // A bare data module needs none.
-    TDataModule plain(nullptr);
+    auto plainHolder = CreateUnique<TDataModule>(nullptr);
+    TDataModule& plain = *plainHolder;
     plain.LoadFromResource();
     EXPECT_EQ(plain.ComponentCount(), 0);
 }
@@ -173,7 +175,7 @@ TEST(FormResource, ResourcesAreFoundInQtResourceFolders)
     f.close();
     RegisterTestClasses();
     AddFormResourcePath(dir.path());
-    std::unique_ptr<TdmBroken> dm(new TdmBroken(nullptr));
+    std::unique_ptr<TdmBroken> dm(Create<TdmBroken>(nullptr));
     EXPECT_EQ(dm->Name(), QStringLiteral("fromDisk"));
     EXPECT_NE(dm->FindComponent(QStringLiteral("q")), nullptr);
 }

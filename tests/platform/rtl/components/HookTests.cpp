@@ -28,9 +28,9 @@ TEST(ReaderHooks, FindClassAndCreateComponent)
     r.OnCreateComponent = [&](TReader* rd, TComponentClass cls, TComponent*& c) {
         if (cls == &TPanelLike::StaticClassInfo()) {
             // The caller decides what gets made, here a descendant-like panel it keeps track of.
-            c = new TPanelLike(rd->Owner());
+            c = Create<TPanelLike>(rd->Owner());
         } else if (rd->Root() && cls == &TAllKinds::StaticClassInfo()) {
-            c = supplied = new TAllKinds(rd->Owner());
+            c = supplied = Create<TAllKinds>(rd->Owner());
         }
     };
     r.OnSetName = [](TReader*, TComponent*, QString& name) {

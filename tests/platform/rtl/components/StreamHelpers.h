@@ -33,9 +33,9 @@ inline QByteArray TextToBinary(const QByteArray& text)
 inline TTestRoot* BuildTree()
 {
     RegisterTestClasses();
-    auto* root = new TTestRoot(nullptr);
+    auto* root = Create<TTestRoot>(nullptr);
     root->SetName(QStringLiteral("dmTest"));
-    auto* k = new TAllKinds(root);
+    auto* k = Create<TAllKinds>(root);
     k->SetName(QStringLiteral("First"));
     k->SetTag(7);
     k->Int32 = -40000;
@@ -58,13 +58,13 @@ inline TTestRoot* BuildTree()
         k->Blob.append(char(i * 7));
     k->Samples = {1.5f, 0.1f, -3e38f};
 
-    auto* panel = new TPanelLike(root);
+    auto* panel = Create<TPanelLike>(root);
     panel->SetName(QStringLiteral("Panel"));
     panel->Caption = QStringLiteral("p");
-    auto* kidA = new TChildLike(root);
+    auto* kidA = Create<TChildLike>(root);
     kidA->SetName(QStringLiteral("KidA"));
     kidA->SetParentComponent(panel);
-    auto* kidB = new TChildLike(root);
+    auto* kidB = Create<TChildLike>(root);
     kidB->SetName(QStringLiteral("KidB"));
     kidB->SetParentComponent(panel);
     kidA->Peer = k;       // backwards

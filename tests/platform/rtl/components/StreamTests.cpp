@@ -79,7 +79,8 @@ TEST(Streams, TreeSurvivesBinaryTextBinaryRoundTrip)
 TEST(Streams, TextFormLooksLikeThis)
 {
     RegisterTestClasses();
-    TAllKinds k(nullptr);
+    auto kHolder = CreateUnique<TAllKinds>(nullptr);
+    TAllKinds& k = *kHolder;
     k.SetName(QStringLiteral("K"));
     k.Int32 = 5;
     k.Money = Currency::FromRaw(15000);
@@ -156,7 +157,8 @@ TEST(Streams, TextFormConvertsBackUnchanged)
 TEST(Streams, LongStringsAreSplitAndRejoined)
 {
     RegisterTestClasses();
-    TAllKinds k(nullptr);
+    auto kHolder = CreateUnique<TAllKinds>(nullptr);
+    TAllKinds& k = *kHolder;
     k.Text = QString(150, u'a') + QString::fromUtf8("ю'");
     const QString text = ComponentToText(&k);
     EXPECT_TRUE(text.contains(QStringLiteral("Text =\n    'aaaa")));
@@ -174,7 +176,8 @@ TEST(Streams, ExtremeNumbersKeepEveryBit)
     const int64_t bigs[] = {INT64_MIN, INT64_MAX, -129, 32768, int64_t(INT32_MIN) - 1};
     const int ints[] = {INT32_MIN, INT32_MAX, -128, 127, -32769};
     for (size_t i = 0; i < std::size(doubles); ++i) {
-        TAllKinds k(nullptr);
+        auto kHolder = CreateUnique<TAllKinds>(nullptr);
+        TAllKinds& k = *kHolder;
         k.Ext = doubles[i];
         k.When = doubles[(i + 1) % std::size(doubles)];
         k.Money = Currency::FromRaw(raws[i % std::size(raws)]);

@@ -104,6 +104,8 @@ class TTestRoot : public TDataModule {
     DOV_PERSISTENT(TTestRoot, TDataModule)
 public:
     explicit TTestRoot(TComponent* AOwner) : TDataModule(AOwner) {}
+    // Built in code, not from a form resource: the data module's resource step is skipped.
+    void AfterConstruction() override { TComponent::AfterConstruction(); }
     TAllKinds* First = nullptr;    // published field
     int Pings = 0;
     void Ping(TObject*) { ++Pings; }

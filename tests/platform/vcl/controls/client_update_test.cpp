@@ -59,9 +59,9 @@ class ClientUpdate : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Form = std::make_unique<TForm>(nullptr);
+        Form = CreateUnique<TForm>(nullptr);
         Form->SetBounds(0, 0, 200, 160);
-        Probe = new TFramedProbe(Form.get());
+        Probe = Create<TFramedProbe>(Form.get());
         Probe->SetParent(Form.get());
         Probe->SetBounds(10, 10, kClientW + 2 * kFrame, kClientH + 2 * kFrame);
         Form->Show();

@@ -71,13 +71,13 @@ struct FormFixture : ::testing::Test {
     {
         for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU})
             SetKeyStateForInput(vk, false);
-        Form = new TForm(nullptr);
+        Form = Create<TForm>(nullptr);
         Form->SetBounds(10, 10, 200, 100);
-        A = new TProbe(Form);
+        A = Create<TProbe>(Form);
         A->SetParent(Form);
         A->SetBounds(0, 0, 50, 50);
         A->SetTabStop(true);
-        B = new TProbe(Form);
+        B = Create<TProbe>(Form);
         B->SetParent(Form);
         B->SetBounds(60, 0, 50, 50);
         B->SetTabStop(true);
@@ -236,7 +236,7 @@ TEST_F(FormFixture, PaintingGoesThroughTheCanvas)
 
 TEST_F(FormFixture, AlignAndAnchorsFollowTheParent)
 {
-    auto* top = new TProbe(Form);
+    auto* top = Create<TProbe>(Form);
     top->SetParent(Form);
     top->SetHeight(20);
     top->SetAlign(alTop);
@@ -274,8 +274,9 @@ protected:
 TEST(Application, ExceptionsStopAtTheDispatchBoundary)
 {
     auto old = SetMessageBoxHook(CountBox);
-    TForm form(nullptr);
-    auto* t = new TThrower(&form);
+    auto formHolder = CreateUnique<TForm>(nullptr);
+    TForm& form = *formHolder;
+    auto* t = Create<TThrower>(&form);
     t->SetParent(&form);
     form.Show();
     gBoxes = 0;
@@ -291,7 +292,8 @@ TEST(Application, ExceptionsStopAtTheDispatchBoundary)
 
 TEST(Forms, ShowModalEndsWithModalResultAndCloseQuery)
 {
-    TForm form(nullptr);
+    auto formHolder = CreateUnique<TForm>(nullptr);
+    TForm& form = *formHolder;
     int asked = 0;
     form.OnCloseQuery = [&](TObject*, bool& can) { can = ++asked > 1; };
     QTimer::singleShot(10, [&] { form.SetModalResult(mrOk); });
@@ -303,7 +305,8 @@ TEST(Forms, ShowModalEndsWithModalResultAndCloseQuery)
 
 TEST(Forms, CloseActions)
 {
-    TForm form(nullptr);
+    auto formHolder = CreateUnique<TForm>(nullptr);
+    TForm& form = *formHolder;
     form.Show();
     TCloseAction action = caNone;
     form.OnClose = [&](TObject*, TCloseAction& a) { a = action; };
@@ -318,7 +321,8 @@ TEST(Forms, ScreenKnowsFormsAndMonitors)
 {
     const int before = Screen->FormCount();
     {
-        TForm f(nullptr);
+        auto fHolder = CreateUnique<TForm>(nullptr);
+        TForm& f = *fHolder;
         EXPECT_EQ(Screen->FormCount(), before + 1);
         EXPECT_EQ(Screen->Forms(before), &f);
     }
@@ -329,7 +333,7 @@ TEST(Forms, ScreenKnowsFormsAndMonitors)
 
 TEST(Application, RunEndsWhenTheMainFormCloses)
 {
-    TForm* main = new TForm(nullptr);
+    TForm* main = Create<TForm>(nullptr);
     Application->SetMainForm(main);
     bool shown = false;
     main->OnShow = [&](TObject*) { shown = true; };
@@ -363,7 +367,7 @@ TEST_F(FormFixture, EnterGoesToTheFormWhenTheControlDoesNotWantIt)
             TCustomControl::Dispatch(M);
         }
     };
-    auto* def = new TDefault(Form);
+    auto* def = Create<TDefault>(Form);
     def->Hits = &formKeys;
     def->SetParent(Form);
     A->HandleKeyPress(VK_RETURN, QChar(13), {});

@@ -23,8 +23,9 @@ protected:
 
 TEST(DoubleClicks, EveryButtonAndControlsThatDoNotWantThem)
 {
-    TForm form(nullptr);
-    auto* c = new TClickProbe(&form);
+    auto formHolder = CreateUnique<TForm>(nullptr);
+    TForm& form = *formHolder;
+    auto* c = Create<TClickProbe>(&form);
     c->SetParent(&form);
     struct Case {
         UINT Msg;

@@ -52,7 +52,7 @@ DOV_PUBLISHED(TFramed) {}
 class TResForm : public TForm {
     DOV_PERSISTENT(TResForm, TForm)
 public:
-    explicit TResForm(TComponent* owner) : TForm(owner) { LoadFromResource(); }
+    explicit TResForm(TComponent* owner) : TForm(owner) {}
     TFramed* Box = nullptr;
     int Created = 0;
     void FormCreate(TObject*) { ++Created; }
@@ -67,9 +67,10 @@ DOV_PUBLISHED(TResForm)
 
 TEST(NonClient, ClientCoordinatesStartInsideTheFrame)
 {
-    TForm form(nullptr);
+    auto formHolder = CreateUnique<TForm>(nullptr);
+    TForm& form = *formHolder;
     form.SetBounds(0, 0, 100, 100);
-    auto* f = new TFramed(&form);
+    auto* f = Create<TFramed>(&form);
     f->SetParent(&form);
     f->SetBounds(10, 10, 40, 30);
     form.Show();
@@ -113,7 +114,8 @@ TEST(FormResource, FormAndControlsFromText)
                          "    Align = alTop\n"
                          "  end\n"
                          "end\n");
-    TResForm form(nullptr);
+    auto formHolder = CreateUnique<TResForm>(nullptr);
+    TResForm& form = *formHolder;
     EXPECT_EQ(form.Caption(), QStringLiteral("Сверка"));
     EXPECT_TRUE(form.KeyPreview);
     EXPECT_EQ(form.Created, 1);
@@ -125,7 +127,8 @@ TEST(FormResource, FormAndControlsFromText)
 
 TEST(ImageList, DrawsEnabledDisabledAndBlended)
 {
-    TImageList list(nullptr);
+    auto listHolder = CreateUnique<TImageList>(nullptr);
+    TImageList& list = *listHolder;
     list.SetSize(4, 4);
     TBitmap img(8, 4);
     img.Canvas()->Brush()->SetColor(clFuchsia);
@@ -195,10 +198,12 @@ protected:
 
 TEST(Popups, NonActivatingToolWindowCancelledByPressesOutside)
 {
-    TForm form(nullptr);
+    auto formHolder = CreateUnique<TForm>(nullptr);
+    TForm& form = *formHolder;
     form.SetBounds(0, 0, 200, 100);
     form.Show();
-    TDropDown drop(nullptr);
+    auto dropHolder = CreateUnique<TDropDown>(nullptr);
+    TDropDown& drop = *dropHolder;
     drop.SetVisible(false);
     drop.SetBounds(20, 120, 80, 60);
     drop.SetVisible(true);

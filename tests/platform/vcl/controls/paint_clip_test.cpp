@@ -35,9 +35,10 @@ void Drain()
 
 TEST(PaintClip, ClipBoxIsTheUpdatedPartInClientCoordinates)
 {
-    TForm form(nullptr);
+    auto formHolder = CreateUnique<TForm>(nullptr);
+    TForm& form = *formHolder;
     form.SetBounds(0, 0, 200, 200);
-    auto* c = new TClipProbe(&form);
+    auto* c = Create<TClipProbe>(&form);
     c->SetParent(&form);
     c->SetBounds(10, 10, 106, 86);   // client 100 x 80
     form.Show();

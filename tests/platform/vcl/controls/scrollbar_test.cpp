@@ -16,9 +16,9 @@ struct BarFixture : ::testing::Test {
     QStringList Log;
     void SetUp() override
     {
-        Form = new TForm(nullptr);
+        Form = Create<TForm>(nullptr);
         Form->SetBounds(0, 0, 200, 100);
-        Bar = new TScrollBar(Form);
+        Bar = Create<TScrollBar>(Form);
         Bar->SetParent(Form);
         Bar->SetBounds(0, 0, 117, 17);
         Bar->SetParams(0, 0, 99);

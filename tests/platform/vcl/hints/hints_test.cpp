@@ -72,14 +72,14 @@ struct HintFixture : ::testing::Test {
         Application->OnShowHint = {};
         HintWindowClass = &THintWindow::StaticClassInfo();
         M = Application->HintManager();
-        Form = new TForm(nullptr);
+        Form = Create<TForm>(nullptr);
         Form->SetBounds(100, 100, 300, 200);
         Form->SetShowHint(true);
-        A = new THinted(Form);
+        A = Create<THinted>(Form);
         A->SetParent(Form);
         A->SetBounds(0, 0, 100, 50);
         A->Hint = QStringLiteral("Сохранить|Сохраняет сверку в файл");
-        B = new THinted(Form);
+        B = Create<THinted>(Form);
         B->SetParent(Form);
         B->SetBounds(150, 0, 100, 50);
         B->Hint = QStringLiteral("Обновить");
@@ -159,7 +159,7 @@ TEST_F(HintFixture, ShowHintFollowsParentUntilSetOwn)
     EXPECT_FALSE(Showing());
 
     // A child placed later takes its parent's setting.
-    auto* late = new THinted(Form);
+    auto* late = Create<THinted>(Form);
     late->SetParent(B);
     EXPECT_TRUE(late->GetShowHint());
 }
@@ -377,7 +377,8 @@ TEST_F(HintFixture, WindowClassAndDataFromHintInfo)
 
 TEST(HintWindow, CalcHintRectWrapsAtMaxWidth)
 {
-    THintWindow w(nullptr);
+    auto wHolder = CreateUnique<THintWindow>(nullptr);
+    THintWindow& w = *wHolder;
     const QString word = QStringLiteral("Счёт-фактура");
     const TRect one = w.CalcHintRect(1000, word, nullptr);
     EXPECT_EQ(one.Left, 0);
@@ -400,7 +401,8 @@ TEST(HintWindow, CalcHintRectWrapsAtMaxWidth)
 
 TEST(HintWindow, PaintsFrameColourAndText)
 {
-    THintWindow w(nullptr);
+    auto wHolder = CreateUnique<THintWindow>(nullptr);
+    THintWindow& w = *wHolder;
     w.SetColor(clInfoBk);
     TRect r = w.CalcHintRect(400, QStringLiteral("Подсказка"), nullptr);
     OffsetRect(r, 50, 60);
@@ -429,7 +431,8 @@ TEST(HintWindow, PaintsFrameColourAndText)
 
 TEST(HintWindow, KeptInsideTheWorkArea)
 {
-    THintWindow w(nullptr);
+    auto wHolder = CreateUnique<THintWindow>(nullptr);
+    THintWindow& w = *wHolder;
     const TRect area = Screen->MonitorFromPoint(TPoint(0, 0))->WorkareaRect;
     TRect r = w.CalcHintRect(400, QStringLiteral("У края экрана"), nullptr);
     OffsetRect(r, area.Right - 5, area.Bottom - 3);

@@ -50,7 +50,7 @@ struct PopupFixture : ::testing::Test {
 
     TMenuItem* AddItem(TMenuItem* parent, const QString& caption)
     {
-        auto* item = new TMenuItem(Form);
+        auto* item = Create<TMenuItem>(Form);
         item->Caption = caption;
         item->OnClick = TNotifyEvent(this, &PopupFixture::ItemClick);
         parent->Add(item);
@@ -60,15 +60,15 @@ struct PopupFixture : ::testing::Test {
 
     void SetUp() override
     {
-        Form = new TForm(nullptr);
+        Form = Create<TForm>(nullptr);
         Form->SetBounds(100, 100, 300, 200);
-        Panel = new TCustomControl(Form);
+        Panel = Create<TCustomControl>(Form);
         Panel->SetParent(Form);
         Panel->SetBounds(10, 10, 200, 150);
-        Child = new TCustomControl(Form);
+        Child = Create<TCustomControl>(Form);
         Child->SetParent(Panel);
         Child->SetBounds(10, 10, 50, 50);
-        Menu = new TPopupMenu(Form);
+        Menu = Create<TPopupMenu>(Form);
         AddItem(Menu->Items(), QStringLiteral("Копировать"));
         AddItem(Menu->Items(), QStringLiteral("-"));
         TMenuItem* off = AddItem(Menu->Items(), QStringLiteral("Вставить"));

@@ -55,10 +55,11 @@ TEST(Screenshot, WindowOnTheServerLooksAsPainted)
 {
     if (!gApp)
         GTEST_SKIP() << "no display server";
-    TForm form(nullptr);
+    auto formHolder = CreateUnique<TForm>(nullptr);
+    TForm& form = *formHolder;
     form.SetBorderStyle(bsNone);
     form.SetBounds(40, 40, 160, 30);
-    auto* sample = new TSample(&form);
+    auto* sample = Create<TSample>(&form);
     sample->SetParent(&form);
     sample->SetAlign(alClient);
     form.Show();
