@@ -11,7 +11,8 @@ namespace {
 class SameAnswerTest : public ::testing::Test {
 protected:
     QTemporaryDir dir;
-    TComponent owner{nullptr};
+    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
+    TComponent& owner = *ownerHolder;
     TADOConnection* conn = nullptr;
     TADOQuery* q = nullptr;
     TMemTableEh* t = nullptr;

@@ -199,7 +199,8 @@ TEST(DataLinkBuffers, CircularLinksAreRefused)
         TDataSource* Master = nullptr;
         TDataSource* GetDataSource() const override { return Master; }
     };
-    Detail detail;
+    auto detailHolder = CreateUnique<Detail>();
+    Detail& detail = *detailHolder;
     detail.FieldDefs()->Add("A", ftInteger);
     auto masterSourceHolder = CreateUnique<TDataSource>(nullptr);
     TDataSource& masterSource = *masterSourceHolder;

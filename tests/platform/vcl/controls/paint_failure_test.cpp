@@ -54,7 +54,8 @@ TEST(PaintFailure, AThrowingPaintDeletesItsContextAndFreesTheCanvas)
     const TExceptionEvent saved = Application->OnException;
     Application->OnException = TExceptionEvent([&](TObject*, Exception* e) { errors << e->Message(); });
     {
-        TForm form(nullptr);
+        auto formHolder = CreateUnique<TForm>(nullptr);
+        TForm& form = *formHolder;
         form.SetBounds(0, 0, 200, 200);
         auto* c = Create<TFailingControl>(&form);
         c->SetParent(&form);
@@ -76,7 +77,8 @@ TEST(PaintFailure, AThrowingPaintDeletesItsContextAndFreesTheCanvas)
 
 TEST(PaintFailure, PaintToLeavesTheTargetContextAsItFoundIt)
 {
-    TForm form(nullptr);
+    auto formHolder = CreateUnique<TForm>(nullptr);
+    TForm& form = *formHolder;
     form.SetBounds(0, 0, 120, 100);
     auto* g = Create<TFailingGraphic>(&form);
     g->SetParent(&form);
