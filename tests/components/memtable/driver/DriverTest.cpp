@@ -3,27 +3,19 @@
 #include "components/memtable/DataDriverEh.h"
 #include "support/ErrorCapture.h"
 #include "components/memtable/MemTableEh.h"
-#include "platform/ado/ADODB.h"
-#include "platform/ado/SqlFixture.h"
+#include "platform/ado/query/QueryFixture.h"
 
 namespace {
 
-class DriverTest : public ::testing::Test {
+class DriverTest : public QueryTest {
 protected:
-    QTemporaryDir dir;
-    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
-    TComponent& owner = *ownerHolder;
-    TADOConnection* conn = nullptr;
     TADOQuery* q = nullptr;
     TDataSetDriverEh* drv = nullptr;
     TMemTableEh* t = nullptr;
 
     void SetUp() override
     {
-        conn = Create<TADOConnection>(&owner);
-        conn->SetLoginPrompt(false);
-        conn->SetConnectionString(ConnStr(dir.path(), QStringLiteral("maindatabase"), true));
-        conn->Open();
+        QueryTest::SetUp();
         conn->Execute(QStringLiteral(
             "CREATE TABLE tmpDararedInv(idRecord int IDENTITY(1,1) PRIMARY KEY, invoicefullname varchar(25) NOT NULL, "
             "namepredpr varchar(300) NULL, hide bit NOT NULL DEFAULT 0)\n"

@@ -3,17 +3,12 @@
 // language.
 #include "components/memtable/DataDriverEh.h"
 #include "components/memtable/MemTableEh.h"
-#include "platform/ado/ADODB.h"
-#include "platform/ado/SqlFixture.h"
+#include "platform/ado/query/QueryFixture.h"
 
 namespace {
 
-class SameAnswerTest : public ::testing::Test {
+class SameAnswerTest : public QueryTest {
 protected:
-    QTemporaryDir dir;
-    std::unique_ptr<TComponent> ownerHolder = CreateUnique<TComponent>(nullptr);
-    TComponent& owner = *ownerHolder;
-    TADOConnection* conn = nullptr;
     TADOQuery* q = nullptr;
     TMemTableEh* t = nullptr;
 
@@ -28,10 +23,7 @@ protected:
 
     void SetUp() override
     {
-        conn = Create<TADOConnection>(&owner);
-        conn->SetLoginPrompt(false);
-        conn->SetConnectionString(ConnStr(dir.path(), QStringLiteral("maindatabase"), true));
-        conn->Open();
+        QueryTest::SetUp();
         conn->Execute(QStringLiteral(
             "CREATE TABLE vals(id int PRIMARY KEY, txt nvarchar(20) NULL, amt money NULL, qty int NULL, d datetime NULL)\n"
             "INSERT INTO vals VALUES (1, NULL, NULL, NULL, NULL)\n"
