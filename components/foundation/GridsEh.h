@@ -10,6 +10,7 @@
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
 #include "PlatformBridgeEh.h"
+#include "ToolCtrlsEh.h"
 #include "platform/vcl/Mask.h"
 #include "platform/vcl/ScrollBars.h"
 
@@ -337,14 +338,6 @@ public:
     int InCellY = 0;
     void Assign(TPersistent* Source) override;
 };
-
-enum TImagePlacementEh {
-    ipTopLeftEh, ipTopCenterEh, ipTopRightEh, ipCenterLeftEh, ipCenterCenterEh, ipCenterRightEh, ipBottomLeftEh,
-    ipBottomCenterEh, ipBottomRightEh, ipFillEh, ipReduceFitEh, ipFitEh, ipStretchEh, ipTileEh
-};
-DOV_ENUM_INFO(TImagePlacementEh, ipTopLeftEh, ipTopCenterEh, ipTopRightEh, ipCenterLeftEh, ipCenterCenterEh,
-              ipCenterRightEh, ipBottomLeftEh, ipBottomCenterEh, ipBottomRightEh, ipFillEh, ipReduceFitEh, ipFitEh,
-              ipStretchEh, ipTileEh)
 
 class TGridBackgroundDataEh : public TPersistent {
 public:
