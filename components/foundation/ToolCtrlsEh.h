@@ -296,12 +296,18 @@ enum TSizeGripPosition { sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft 
 DOV_ENUM_INFO(TSizeGripPosition, sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft)
 #endif
 // The direction in which a drop-down's size grip moves to the opposite corner.
+#ifndef DOV_TSIZEGRIPCHANGEPOSITION_DECLARED
+#define DOV_TSIZEGRIPCHANGEPOSITION_DECLARED
 enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
 DOV_ENUM_INFO(TSizeGripChangePosition, sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom)
+#endif
 
 // Sent to a drop-down by the placement routines: WParam is a TSizeGripChangePosition.
 // A message of its own: nothing else of the library uses this number.
-constexpr UINT CM_SIZEGRIPCHANGEPOSITIONEH = WM_USER + 100;
+#ifndef DOV_WM_SIZEGRIPNOTIFY_DECLARED
+#define DOV_WM_SIZEGRIPNOTIFY_DECLARED
+enum : UINT { WM_SIZEGRIPNOTIFY_EH = 0x0400 + 100 };
+#endif
 
 class TField;
 class TPicture;

@@ -53,7 +53,7 @@ TRect WorkAreaNearestToRect(const TRect& R)
 
 static void SendGripPosition(TControl* DropDown, TSizeGripChangePosition Where)
 {
-    DropDown->Perform(CM_SIZEGRIPCHANGEPOSITIONEH, WPARAM(Where), 0);
+    DropDown->Perform(WM_SIZEGRIPNOTIFY_EH, WPARAM(Where), 0);
 }
 
 void PlaceDropDownInWorkArea(const TRect& OwnerRect, TControl* DropDown, TAlignment Align, TPoint& Pos)

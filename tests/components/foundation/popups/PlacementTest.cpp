@@ -19,7 +19,7 @@ public:
 protected:
     void WndProc(TMessage& M) override
     {
-        if (M.Msg == CM_SIZEGRIPCHANGEPOSITIONEH)
+        if (M.Msg == WM_SIZEGRIPNOTIFY_EH)
             Notices.push_back(int(M.WParam));
         TCustomControl::WndProc(M);
     }
