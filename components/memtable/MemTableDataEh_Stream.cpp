@@ -2,6 +2,8 @@
 // children, the records as the list's "Data" property and each value by its field's encoding.
 #include "MemTableDataEh.h"
 
+#include "platform/rtl/Guards.h"
+
 bool TMTDataFieldEh::IsBinaryStreamed() const
 {
     switch (GetDataType()) {
@@ -259,18 +261,37 @@ void TMemTableDataEh::SaveToStream(TStream* Stream)
 void TMemTableDataEh::LoadFromStream(TStream* Stream)
 {
     RegisterMemTableDataClasses();
-    DestroyTable();
-    try {
-        TMemoryStream bin;
-        ObjectTextOrBinaryToBinary(Stream, &bin);
-        bin.SetPosition(0);
+    TMemoryStream bin;
+    ObjectTextOrBinaryToBinary(Stream, &bin);
+    bin.SetPosition(0);
+    // The stream is read whole into a store of its own first: a damaged or foreign stream
+    // raises there and this store keeps its structure and records.
+    auto read = CreateUnique<TMemTableDataEh>(nullptr);
+    read->AutoIncrement()->Assign(FAutoIncrement);
+    {
         TReader reader(&bin);
-        reader.ReadRootComponent(this);
-    } catch (...) {
-        // A broken stream leaves an empty store, never a half-read one.
-        DestroyTable();
-        throw;
+        reader.ReadRootComponent(read.get());
     }
+    TakeOver(read.get());
+}
+
+void TMemTableDataEh::TakeOver(TMemTableDataEh* Source)
+{
+    const int counter = Source->FAutoIncrement->CurValue();
+    DestroyTable();
+    FDataStruct->Assign(Source->FDataStruct);
+    const size_t n = size_t(FDataStruct->Count());
+    {
+        TUpdateGuard<TRecordsListEh> update(FRecordsList);
+        for (TMemoryRecordEh* from : Source->FRecordsList->Records()) {
+            TMemoryRecordEh* r = FRecordsList->NewRecord();
+            r->Data().swap(from->Data());
+            r->Data().resize(n, Variant::Null());
+            FRecordsList->FetchRecord(r);
+        }
+    }
+    Source->ResetRecords();
+    FAutoIncrement->SetCurValue(counter);
 }
 
 // ---------------------------------------------------------------- registration
