@@ -10,6 +10,7 @@
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
 #include "PlatformBridgeEh.h"
+#include "ToolCtrlsEh.h"
 #include "platform/vcl/Mask.h"
 #include "platform/vcl/ScrollBars.h"
 
@@ -337,14 +338,6 @@ public:
     int InCellY = 0;
     void Assign(TPersistent* Source) override;
 };
-
-enum TImagePlacementEh {
-    ipTopLeftEh, ipTopCenterEh, ipTopRightEh, ipCenterLeftEh, ipCenterCenterEh, ipCenterRightEh, ipBottomLeftEh,
-    ipBottomCenterEh, ipBottomRightEh, ipFillEh, ipReduceFitEh, ipFitEh, ipStretchEh, ipTileEh
-};
-DOV_ENUM_INFO(TImagePlacementEh, ipTopLeftEh, ipTopCenterEh, ipTopRightEh, ipCenterLeftEh, ipCenterCenterEh,
-              ipCenterRightEh, ipBottomLeftEh, ipBottomCenterEh, ipBottomRightEh, ipFillEh, ipReduceFitEh, ipFitEh,
-              ipStretchEh, ipTileEh)
 
 class TGridBackgroundDataEh : public TPersistent {
 public:
@@ -993,3 +986,204 @@ protected:
 
 // Milliseconds of a monotonic clock (message times of button presses).
 int GridMessageTime();
+
+// ============================================================================================
+// List boxes drawn on the grid: one column as wide as the client, one row per item
+// (GridsEh_Listbox.cpp)
+// ============================================================================================
+
+class TCustomListboxEh;
+int GridMessageTime();
+
+using TLBGetDataEvent = Delegate<void(TWinControl* Control, int Index, QString& Data)>;
+using TLBGetDataObjectEvent = Delegate<void(TWinControl* Control, int Index, TObject*& DataObject)>;
+using TListGetImageIndexEventEh = Delegate<void(TObject* Sender, int ItemIndex, int& ImageIndex)>;
+
+// An item that draws itself and takes its own input (select-all rows, commands, separators).
+// It lives in the object slot of its line; a line with an integer slot is a plain item.
+class TCustomListboxItemEh : public TObject {
+public:
+    virtual bool IsGenericItem() { return true; }
+    virtual void GetDisplayText(TCustomListboxEh* Listbox, int Index, QString& Text);
+    virtual void DrawItem(TCustomListboxEh* Listbox, int Index, const TRect& ARect, TGridDrawState State);
+    virtual void MouseDown(TCustomListboxEh*, int, TMouseButton, TShiftState, TPoint) {}
+    virtual void MouseMove(TCustomListboxEh*, int, TShiftState, TPoint) {}
+    virtual void MouseUp(TCustomListboxEh*, int, TShiftState, TMouseButton, TPoint) {}
+    virtual void KeyPress(TCustomListboxEh*, int, bool&, TShiftState, QChar&) {}
+    virtual bool IsDataItem() { return true; }
+    virtual void Execute(TCustomListboxEh*, int, TShiftState, TPoint) {}
+};
+
+class TCustomListboxEh : public TCustomGridEh {
+    DOV_PERSISTENT(TCustomListboxEh, TCustomGridEh)
+public:
+    explicit TCustomListboxEh(TComponent* AOwner);
+    ~TCustomListboxEh() override;
+    void AfterConstruction() override;
+
+    virtual TStrings* GetItems();
+    virtual void SetItems(TStrings* Value);
+    TStrings* Items() { return GetItems(); }
+    int Count();
+    // Raises "Can't assign Count when list is not virtual" on a list that is not virtual.
+    void SetCount(int Value);
+    bool VirtualItems() const { return FVirtualItems; }
+    void SetVirtualItems(bool Value);
+    int ItemHeight() const { return FItemHeight; }
+    void SetItemHeight(int Value);
+    int ItemIndex() const { return FRowSeleced ? Row() : -1; }
+    void SetItemIndex(int Value);
+    TCustomImageList* ImageList() const { return FImageList; }
+    void SetImageList(TCustomImageList* Value) { FImageList = Value; }
+    bool UseItemObjects() const { return FUseItemObjects; }
+    void SetUseItemObjects(bool Value) { FUseItemObjects = Value; }
+    bool Sorted() const { return FSorted; }
+    int TopIndex() { return TopRow(); }
+    void SetTopIndex(int Value) { SetTopRow(Value); }
+
+    // The row under a client point, or -1.
+    int ItemAtPos(TPoint Pos, bool Existing);
+    // A row for any point: outside the width counts as inside, above the rows the top one,
+    // below them the row at the last client line.
+    int StrictIndexToClient(int X, int Y);
+    void InvalidateIndex(int Index);
+    virtual int GetTextHeight();
+    // The item object of a row, or nullptr (never an integer slot taken for an object).
+    TCustomListboxItemEh* ItemObject(int Index);
+
+    virtual void GetItemDisplayText(int Index, QString& Text);
+    virtual void DrawItem(int Index, const TRect& ARect, TGridDrawState State);
+    virtual void GetItemText(int Index, QString& Text);
+    virtual void DefaultDrawItem(int Index, const TRect& ARect, TGridDrawState State);
+
+    void KeyPress(QChar& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MoveToCell(int ACol, int ARow) override;
+
+    TLBGetDataEvent OnData;
+    TLBGetDataObjectEvent OnDataObject;
+    TListGetImageIndexEventEh OnGetImageIndex;
+
+protected:
+    void DrawCellContent(int ACol, int ARow, TGridDrawState State, const TRect& ARect) override;
+    void Resize() override;
+    void ItemsChanged(TObject* Sender);
+    void UpdateRowCount();
+    // The owner of events that name a sender (the editor owning a drop-down list).
+    TObject* EventSender() { return Owner() ? static_cast<TObject*>(Owner()) : this; }
+
+    TStringList* FItems = nullptr;
+    bool FSorted = false;
+    bool FVirtualItems = false;
+    int FVirtualRowCount = 0;
+    int FItemHeight = 0;
+    bool FRowSeleced = false;
+    TCustomImageList* FImageList = nullptr;
+    bool FUseItemObjects = false;
+};
+
+// The item of a drop-down list that decides whether a click closes the list.
+class TPopupListboxItemEh : public TCustomListboxItemEh {
+public:
+    void Execute(TCustomListboxEh*, int, TShiftState, TPoint) override {}
+    virtual void MouseUp(TCustomListboxEh* Listbox, int Index, bool& CloseListbox, TShiftState Shift,
+                         TMouseButton Button, TPoint Pos);
+    using TCustomListboxItemEh::MouseUp;
+    virtual bool CloseOnExecute(TCustomListboxEh*, int) { return true; }
+};
+// The shared plain item of drop-down lists (made at start-up, freed at exit).
+TPopupListboxItemEh* PopupListboxItemEh();
+
+// The drop-down form of a list box: a non-activating top-level window with a raised border,
+// hover tracking, heights in whole rows and a size grip in the corner away from its owner.
+class TPopupListboxEh : public TCustomListboxEh {
+    DOV_PERSISTENT(TPopupListboxEh, TCustomListboxEh)
+public:
+    explicit TPopupListboxEh(TComponent* AOwner);
+
+    TStrings* GetItems() override;
+    void SetItems(TStrings* Value) override;
+    void GetItemText(int Index, QString& Text) override;
+    virtual void GetItemDataObject(TWinControl* Control, int Index, TObject*& DataObject);
+    TStrings* ExtItems() const { return FExtItems; }
+    void SetExtItems(TStrings* Value);
+
+    int GetBorderSize();
+    // Whole rows that fit (the grid's own row count is TCustomGridEh::RowCount).
+    int FittingRowCount() const { return FRowCount; }
+    // The height of Value whole rows.
+    void SetRowCount(int Value);
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+    bool CanFocus() const override { return false; }
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool Value);
+    int MouseIndex() const { return FMouseIndex; }
+    bool IsMouseUpCloseListbox() const { return FIsMouseUpCloseListbox; }
+    QString SearchText() const { return FSearchText; }
+    bool SizeGripResized() const { return FSizeGripResized; }
+
+    void KeyPress(QChar& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void WndProc(TMessage& Message) override;
+    void WMNCCalcSize(TMessage& M) override;
+    void WMNCPaint(TMessage& M) override;
+    void WMSize(TMessage& M) override;
+    void CMMouseEnter(TMessage& M) override;
+    void CMMouseLeave(TMessage& M) override;
+    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+    virtual void PaintBorder(HDC DC);
+    // The size-grip notice of the placement routine: the side the list opened to.
+    virtual void WMSizeGripNotify(TMessage& M);
+    // Selects the first item that starts with the typed text (without regard to case).
+    virtual void SelectBySearchText();
+    // Milliseconds between typed characters are measured on this clock.
+    virtual int SearchClock() { return GridMessageTime(); }
+
+    int FBorderWidth = 2;
+    bool FCtl3D = true;
+    TPoint FMousePos{-1, -1};
+    int FRowCount = 0;
+    QString FSearchText;
+    int FSearchTickCount = 0;
+    bool FSizeGripResized = false;
+    TStrings* FExtItems = nullptr;
+    int FMouseIndex = -1;
+    bool FIsMouseUpCloseListbox = false;
+};
+
+// The message the placement routine sends a drop-down: which way it opened (WParam).
+enum : UINT { WM_SIZEGRIPNOTIFY_EH = 0x0400 + 100 };
+enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
+
+// The drop-down list of recently used texts, with its own scroll bar at the right.
+class TMRUListboxEh : public TPopupListboxEh {
+    DOV_PERSISTENT(TMRUListboxEh, TPopupListboxEh)
+public:
+    explicit TMRUListboxEh(TComponent* AOwner);
+    void AfterConstruction() override;
+    void SetSorted(bool Value) { FSorted = Value; }
+    TScrollBar* ScrollBar() const { return FScrollBar; }
+    // Range, page and position from the items and the top row; the bar shows only when
+    // the items do not fit.
+    void UpdateScrollBar();
+    // Puts the bar at the client's right edge, clear of the size grip.
+    void UpdateScrollBarPos();
+
+protected:
+    void Resize() override;
+    void WMSizeGripNotify(TMessage& M) override;
+    void AfterScrollPositionChanged() override { UpdateScrollBar(); }
+    void BarScroll(TObject* Sender, TScrollCode Code, int& Pos);
+
+    TScrollBar* FScrollBar = nullptr;
+    bool FScrollBarLockMove = false;
+};

@@ -125,3 +125,159 @@ int DefaultEditButtonWidth();
 // The check-box cell of the platform, measured once (13 x 13).
 void InitCheckBoxGlyphMetrics();
 TSize CheckBoxGlyphSize();
+
+// ============================================================================================
+// The MRU list of an edit control and the special row of lookup lists (ToolCtrlsEh_MRU.cpp)
+// ============================================================================================
+
+#ifndef DOV_TSHORTCUT_DECLARED
+#define DOV_TSHORTCUT_DECLARED
+using TShortCut = uint16_t;
+#endif
+
+using TFilterMRUItemEventEh = Delegate<void(TObject* Sender, bool& Accept)>;
+using TSetCloseUpEventEh = Delegate<void(TObject* Sender, bool Accept)>;
+using TSetDropDownEventEh = Delegate<void(TObject* Sender)>;
+
+// The most recently used texts of an edit control, oldest first.
+class TMRUListEh : public TPersistent {
+public:
+    explicit TMRUListEh(TPersistent* AOwner);
+    ~TMRUListEh() override;
+
+    // A text of blanks only is ignored; a known text (by CaseSensitive) moves to the end.
+    void Add(const QString& S);
+    // The items that start with MaskText; False when a waiting key press cut the walk short.
+    bool FilterItemsTo(TStrings* FilteredItems, const QString& MaskText);
+    virtual void DropDown();
+    virtual void CloseUp(bool Accept);
+    void Assign(TPersistent* Source) override;
+
+    bool Active() const { return FActive; }
+    void SetActive(bool Value);
+    bool AutoAdd() const { return FAutoAdd; }
+    void SetAutoAdd(bool Value) { FAutoAdd = Value; }
+    bool CaseSensitive() const { return FCaseSensitive; }
+    void SetCaseSensitive(bool Value) { FCaseSensitive = Value; }
+    TStrings* Items() const { return FItems; }
+    void SetItems(TStrings* Value) { FItems->Assign(Value); }
+    int Limit() const { return FLimit; }
+    // A negative limit counts as 0.
+    void SetLimit(int Value);
+    int Rows() const { return FRows; }
+    void SetRows(int Value) { FRows = Value; }
+    int Width() const { return FWidth; }
+    void SetWidth(int Value) { FWidth = Value; }
+    bool CancelIfKeyInQueue() const { return FCancelIfKeyInQueue; }
+    void SetCancelIfKeyInQueue(bool Value) { FCancelIfKeyInQueue = Value; }
+    bool DroppedDown() const { return FDroppedDown; }
+    void SetDroppedDown(bool Value) { FDroppedDown = Value; }
+    TPersistent* GetOwner() const override { return FOwner; }
+
+    TNotifyEvent OnActiveChanged;
+    TFilterMRUItemEventEh OnFilterItem;
+    TSetCloseUpEventEh OnSetCloseUp;
+    TSetDropDownEventEh OnSetDropDown;
+
+protected:
+    void TrimToLimit();
+    // Whether a key press waits in the queue.
+    virtual bool KeyInQueue();
+
+    bool FActive = false;
+    bool FAutoAdd = true;
+    bool FCaseSensitive = false;
+    TStringList* FItems = nullptr;
+    int FLimit = 100;
+    TPersistent* FOwner = nullptr;
+    int FRows = 7;
+    int FWidth = 0;
+    bool FCancelIfKeyInQueue = true;
+    bool FDroppedDown = false;
+};
+
+// The cells of a special row's CellsText: ";"-separated, a cell in double quotes may hold ";"
+// (doubled quotes stand for one).
+void ParseSpecRowCellsText(const QString& Text, TStrings* Cells);
+
+// The extra row of a lookup list that stands for one key value.
+class TSpecRowEh : public TPersistent {
+public:
+    explicit TSpecRowEh(TPersistent* Owner);
+    ~TSpecRowEh() override;
+
+    void Assign(TPersistent* Source) override;
+    void BeginUpdate() { ++FUpdateCount; }
+    void EndUpdate();
+    QString GetCellText(int Index) const;
+    bool LocateKey(const Variant& KeyValue) const;
+    TFont* DefaultFont() const;
+    TColor DefaultColor() const;
+
+    QString CellsText() const { return FCellsText; }
+    void SetCellsText(const QString& Value);
+    TStrings* CellsStrings() const { return FCellsStrings; }
+    TColor Color() const;
+    void SetColor(TColor Value);
+    bool ColorAssigned() const { return FColorAssigned; }
+    TFont* Font();
+    void SetFont(TFont* Value) { FFont->Assign(Value); }
+    bool FontAssigned() const { return FFontAssigned; }
+    bool Selected() const { return FSelected; }
+    void SetSelected(bool Value) { FSelected = Value; }
+    TShortCut ShortCut() const { return FShortCut; }
+    void SetShortCut(TShortCut Value) { FShortCut = Value; }
+    bool ShowIfNotInKeyList() const { return FShowIfNotInKeyList; }
+    void SetShowIfNotInKeyList(bool Value);
+    Variant Value() const { return FValue; }
+    void SetValue(const Variant& Value);
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool Value);
+    TPersistent* GetOwner() const override { return FOwner; }
+    // Stored when set: Value when not Null, Font and Color when assigned.
+    bool IsValueStored() const { return !FValue.IsNull(); }
+
+    TNotifyEvent OnChanged;
+
+protected:
+    void Changed();
+    void FontChanged(TObject* Sender);
+
+    TStringList* FCellsStrings = nullptr;
+    QString FCellsText;
+    TColor FColor = clWindow;
+    TFont* FFont = nullptr;
+    TPersistent* FOwner = nullptr;
+    bool FSelected = false;
+    TShortCut FShortCut = TShortCut(0x8000 | 46);   // Alt+Del
+    bool FShowIfNotInKeyList = true;
+    int FUpdateCount = 0;
+    Variant FValue;
+    bool FVisible = false;
+    bool FColorAssigned = false;
+    bool FFontAssigned = false;
+};
+
+// ============================================================================================
+// Picture placement (ToolCtrlsEh_Picture.cpp)
+// ============================================================================================
+
+enum TImagePlacementEh {
+    ipTopLeftEh, ipTopCenterEh, ipTopRightEh, ipCenterLeftEh, ipCenterCenterEh, ipCenterRightEh, ipBottomLeftEh,
+    ipBottomCenterEh, ipBottomRightEh, ipFillEh, ipReduceFitEh, ipFitEh, ipStretchEh, ipTileEh
+};
+DOV_ENUM_INFO(TImagePlacementEh, ipTopLeftEh, ipTopCenterEh, ipTopRightEh, ipCenterLeftEh, ipCenterCenterEh,
+              ipCenterRightEh, ipBottomLeftEh, ipBottomCenterEh, ipBottomRightEh, ipFillEh, ipReduceFitEh, ipFitEh,
+              ipStretchEh, ipTileEh)
+
+// Where a picture of PicW x PicH lands in SrcRect for a placement.
+TRect ImagePlacementRect(const TRect& SrcRect, int PicW, int PicH, TImagePlacementEh Placement);
+
+class TPictureEh : public TPicture {
+public:
+    TPictureEh() = default;
+    virtual TRect GetDestRect(const TRect& SrcRect, TImagePlacementEh Placement);
+    // ShiftPoint and ClipRect are accepted for callers that pass them; the caller clips.
+    virtual void PaintTo(TCanvas* Canvas, const TRect& DestRect, TImagePlacementEh Placement, TPoint ShiftPoint,
+                         const TRect& ClipRect);
+};

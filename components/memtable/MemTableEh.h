@@ -38,14 +38,6 @@ public:
     virtual void MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int OldRowNum) = 0;
 };
 
-// Distinct display texts of one field's values (not offered by this table yet: see GetFieldValueList).
-class IMemTableDataFieldValueListEh {
-public:
-    virtual ~IMemTableDataFieldValueListEh() = default;
-    virtual TStrings* GetValues() = 0;
-    virtual void SetFilter(const QString& Filter) = 0;
-};
-
 class TMemTableFilterItemEh;
 using TFilterRecordProcEh = TFilterRecordEvent;
 

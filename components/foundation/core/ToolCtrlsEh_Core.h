@@ -6,6 +6,7 @@
 #include "platform/rtl/Variants.h"
 #include "platform/rtl/Classes.h"
 #include "platform/db/DBTypes.h"
+#include "platform/db/DB.h"
 
 #include <functional>
 #include <vector>
@@ -184,3 +185,74 @@ QString FormatVariantByField(const Variant& Value, TField* Field, const QString&
 // True when every field can be modified (an empty list too).
 bool FieldsCanModify(const std::vector<TField*>& Fields);
 bool FieldsArrayCanModify(const TFieldsArrEh& Fields);
+
+// Field-name lists: names separated by ";"; blanks around a name and empty names (doubled or
+// trailing separators) are skipped. An unknown name raises "Field '%s' not found" before
+// anything is appended or written.
+class TComponent;
+void AddFieldsByNames(TFieldsArrEh* List, TDataSet* DataSet, TComponent* Component, const QString& FieldNames);
+TFieldsArrEh GetFieldsArrayByNames(TDataSet* DataSet, TComponent* Component, const QString& FieldNames);
+// Null clears every named field; one field takes Value; several take the elements of a Variant
+// array in order (an array with too few elements, or a scalar, raises before any write).
+void SetFieldValuesByNames(TDataSet* DataSet, const QString& FieldNames, const Variant& Value);
+// One field: its value; several: a Variant array 0..n-1 of their values. Raises for none.
+Variant GetFieldsArrayValues(TDataSet* DataSet, const TFieldsArrEh& Fields);
+
+// ============================================================================================
+// Value lists: the data link with a data-event hook and the distinct texts of one field
+// (ToolCtrlsEh_ValueLists.cpp)
+// ============================================================================================
+
+// Distinct display texts of one field's values.
+class IMemTableDataFieldValueListEh {
+public:
+    virtual ~IMemTableDataFieldValueListEh() = default;
+    virtual TStrings* GetValues() = 0;
+    virtual void SetFilter(const QString& Filter) = 0;
+};
+
+using TDataEventEh = Delegate<void(TDataEvent Event, NativeInt Info)>;
+
+// A data link that reports every data event after the inherited handling.
+class TDataLinkEh : public TDataLink {
+public:
+    TDataLinkEh() = default;
+    TDataEventEh OnDataEvent;
+
+protected:
+    void DataEvent(TDataEvent Event, NativeInt Info) override;
+};
+
+// The sorted distinct texts of one field, rebuilt lazily after the dataset changed. The
+// rebuild sorts once over all records (no insertion per record), so a field with a million
+// distinct values costs one sort.
+class TDatasetFieldValueListEh : public TObject, public IMemTableDataFieldValueListEh {
+public:
+    TDatasetFieldValueListEh();
+    ~TDatasetFieldValueListEh() override;
+
+    QString FieldName() const { return FFieldName; }
+    void SetFieldName(const QString& Value);
+    TDataSet* DataSet() const;
+    void SetDataSet(TDataSet* Value);
+    TDataSource* DataSource() const;
+    void SetDataSource(TDataSource* Value);
+    bool CaseSensitive() const;
+    void SetCaseSensitive(bool Value);
+    TStrings* Values() { return GetValues(); }
+    bool DataObsoleted() const { return FDataObsoleted; }
+
+    TStrings* GetValues() override;
+    void SetFilter(const QString&) override {}
+
+protected:
+    virtual void DataSetEvent(TDataEvent Event, NativeInt Info);
+    void RefreshValues();
+
+    TStringList* FValues = nullptr;
+    bool FDataObsoleted = true;
+    bool FBuiltActive = false;
+    QString FFieldName;
+    TDataLinkEh* FDataLink = nullptr;
+    TDataSource* FDataSource = nullptr;
+};

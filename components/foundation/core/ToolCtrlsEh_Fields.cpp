@@ -88,3 +88,59 @@ bool FieldsArrayCanModify(const TFieldsArrEh& Fields)
 {
     return FieldsCanModify(Fields);
 }
+
+// ---------------------------------------------------------------- field-name lists
+
+void AddFieldsByNames(TFieldsArrEh* List, TDataSet* DataSet, TComponent* Component, const QString& FieldNames)
+{
+    // Every name is resolved first, so an unknown one leaves the caller's list as it was.
+    TFieldsArrEh found;
+    for (const QString& name : SplitFieldNames(FieldNames)) {
+        TField* f = DataSet->FindField(name);
+        if (!f)
+            DatabaseErrorFmt(QStringLiteral("Field '%s' not found"), {name}, Component);
+        found.push_back(f);
+    }
+    if (List)
+        List->insert(List->end(), found.begin(), found.end());
+}
+
+TFieldsArrEh GetFieldsArrayByNames(TDataSet* DataSet, TComponent* Component, const QString& FieldNames)
+{
+    TFieldsArrEh result;
+    AddFieldsByNames(&result, DataSet, Component, FieldNames);
+    return result;
+}
+
+void SetFieldValuesByNames(TDataSet* DataSet, const QString& FieldNames, const Variant& Value)
+{
+    const TFieldsArrEh fields = GetFieldsArrayByNames(DataSet, nullptr, FieldNames);
+    if (Value.IsNull()) {
+        for (TField* f : fields)
+            f->Clear();
+        return;
+    }
+    if (fields.size() == 1) {
+        fields[0]->SetValue(Value);
+        return;
+    }
+    if (fields.empty())
+        return;
+    if (!Value.IsArray() || Value.ArrayHighBound() - Value.ArrayLowBound() + 1 < int(fields.size()))
+        DatabaseErrorFmt(QStringLiteral("%d fields need an array of as many values"), {int(fields.size())});
+    for (size_t i = 0; i < fields.size(); ++i)
+        fields[i]->SetValue(Value.GetElement(Value.ArrayLowBound() + int(i)));
+}
+
+Variant GetFieldsArrayValues(TDataSet*, const TFieldsArrEh& Fields)
+{
+    if (Fields.empty())
+        DatabaseError(QStringLiteral("No fields to read values from"));
+    if (Fields.size() == 1)
+        return Fields[0]->Value();
+    std::vector<Variant> values;
+    values.reserve(Fields.size());
+    for (TField* f : Fields)
+        values.push_back(f->Value());
+    return VarArrayOf(values);
+}

@@ -1,6 +1,6 @@
 // A small window on a real X server (Xvfb): the server's screenshot of it must match our
 // painting. Skipped when no display server is present.
-#include <gtest/gtest.h>
+#include "support/XvfbEnvironment.h"
 
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/VclImageCompare.h"
@@ -13,24 +13,6 @@
 #include <memory>
 
 namespace {
-
-std::unique_ptr<QApplication> gApp;
-
-class XEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (qgetenv("DISPLAY").isEmpty())
-            return;
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        static int argc = 1;
-        static char name[] = "screenshot_test";
-        static char* argv[] = {name, nullptr};
-        gApp = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { gApp.reset(); }
-};
-::testing::Environment* const kEnv = ::testing::AddGlobalTestEnvironment(new XEnvironment);
 
 class TSample : public TCustomControl {
 public:
@@ -53,7 +35,7 @@ protected:
 
 TEST(Screenshot, WindowOnTheServerLooksAsPainted)
 {
-    if (!gApp)
+    if (!testsupport::XvfbEnvironment::Available())
         GTEST_SKIP() << "no display server";
     auto formHolder = CreateUnique<TForm>(nullptr);
     TForm& form = *formHolder;
