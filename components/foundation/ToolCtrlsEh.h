@@ -281,3 +281,276 @@ public:
     virtual void PaintTo(TCanvas* Canvas, const TRect& DestRect, TImagePlacementEh Placement, TPoint ShiftPoint,
                          const TRect& ClipRect);
 };
+
+// ============================================================================================
+// Edit buttons: the description of a button of an editor and the control that shows it
+// (ToolCtrlsEh_EditButtons.cpp)
+// ============================================================================================
+
+class TPopupMenu;
+
+enum TEditButtonStyleEh {
+    ebsDropDownEh, ebsEllipsisEh, ebsGlyphEh, ebsUpDownEh, ebsPlusEh, ebsMinusEh, ebsAltDropDownEh, ebsAltUpDownEh
+};
+DOV_ENUM_INFO(TEditButtonStyleEh, ebsDropDownEh, ebsEllipsisEh, ebsGlyphEh, ebsUpDownEh, ebsPlusEh, ebsMinusEh,
+              ebsAltDropDownEh, ebsAltUpDownEh)
+enum TEditButtonStateEh { ebstNormalEh, ebstControlHotEh, ebstHotEh, ebstPressedEh, ebstDisabledEh };
+DOV_ENUM_INFO(TEditButtonStateEh, ebstNormalEh, ebstControlHotEh, ebstHotEh, ebstPressedEh, ebstDisabledEh)
+
+// The spin styles repeat their press while held.
+inline bool IsAutoRepeatStyleEh(TEditButtonStyleEh Style)
+{
+    return Style == ebsUpDownEh || Style == ebsAltUpDownEh;
+}
+// The face painted for a style (the glyph style has none of its own).
+TDrawButtonControlStyleEh EditButtonDrawStyleEh(TEditButtonStyleEh Style);
+
+using TButtonClickEventEh = Delegate<void(TObject* Sender, bool& Handled)>;
+using TButtonDownEventEh = Delegate<void(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled)>;
+using TRefComponentNotifyEventEh = Delegate<void(TObject* Sender, TComponent* RefComponent)>;
+
+class TEditButtonEh;
+
+// The image lists of a button's four states, with an index for each (not owned).
+class TEditButtonImagesEh : public TPersistent {
+public:
+    explicit TEditButtonImagesEh(TEditButtonEh* AOwner) : FOwner(AOwner) {}
+    void Assign(TPersistent* Source) override;
+    TPersistent* GetOwner() const override;
+
+    // The list of a state; a missing list of any state but normal falls back to the normal
+    // one; control-hot has none.
+    TCustomImageList* GetStateImages(TEditButtonStateEh State) const;
+    // -1 for control-hot.
+    int GetStateIndex(TEditButtonStateEh State) const;
+
+    TCustomImageList* NormalImages() const { return FNormalImages; }
+    TCustomImageList* HotImages() const { return FHotImages; }
+    TCustomImageList* PressedImages() const { return FPressedImages; }
+    TCustomImageList* DisabledImages() const { return FDisabledImages; }
+    void SetNormalImages(TCustomImageList* Value) { SetImages(FNormalImages, Value); }
+    void SetHotImages(TCustomImageList* Value) { SetImages(FHotImages, Value); }
+    void SetPressedImages(TCustomImageList* Value) { SetImages(FPressedImages, Value); }
+    void SetDisabledImages(TCustomImageList* Value) { SetImages(FDisabledImages, Value); }
+    int NormalIndex() const { return FNormalIndex; }
+    int HotIndex() const { return FHotIndex; }
+    int PressedIndex() const { return FPressedIndex; }
+    int DisabledIndex() const { return FDisabledIndex; }
+    void SetNormalIndex(int Value) { SetIndex(FNormalIndex, Value); }
+    void SetHotIndex(int Value) { SetIndex(FHotIndex, Value); }
+    void SetPressedIndex(int Value) { SetIndex(FPressedIndex, Value); }
+    void SetDisabledIndex(int Value) { SetIndex(FDisabledIndex, Value); }
+
+private:
+    void SetImages(TCustomImageList*& Field, TCustomImageList* Value);
+    void SetIndex(int& Field, int Value);
+
+    int FNormalIndex = 0;
+    TCustomImageList* FHotImages = nullptr;
+    int FDisabledIndex = 0;
+    TCustomImageList* FPressedImages = nullptr;
+    int FHotIndex = 0;
+    TCustomImageList* FNormalImages = nullptr;
+    int FPressedIndex = 0;
+    TCustomImageList* FDisabledImages = nullptr;
+    TEditButtonEh* FOwner;
+};
+
+class TEditButtonControlEh;
+
+// One button of an editor: style, width, glyph or image lists, hint, shortcut, visibility,
+// drop-down menu and its events. In a collection, or bound to one edit control.
+class TEditButtonEh : public TCollectionItem {
+    DOV_PERSISTENT(TEditButtonEh, TCollectionItem)
+public:
+    explicit TEditButtonEh(TCollection* ACollection);
+    explicit TEditButtonEh(TWinControl* EditControl);
+    ~TEditButtonEh() override;
+
+    void Assign(TPersistent* Source) override;
+    virtual TEditButtonControlEh* CreateEditButtonControl();
+    virtual bool GetVisible() const { return FVisible; }
+    virtual void SetVisible(bool Value);
+    virtual void Click(TObject* Sender, bool& Handled);
+    void RefComponentChanged(TComponent* RefComponent);
+    void Changed();
+
+    TWinControl* EditControl() const { return FEditControl; }
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool Value);
+    TBitmap* Glyph() const { return FGlyph; }
+    void SetGlyph(TBitmap* Value);
+    QString Hint() const { return FHint; }
+    void SetHint(const QString& Value);
+    TEditButtonImagesEh* Images() const { return FImages; }
+    void SetImages(TEditButtonImagesEh* Value) { FImages->Assign(Value); }
+    // Clamped to 1..4.
+    int NumGlyphs() const { return FNumGlyphs; }
+    void SetNumGlyphs(int Value);
+    TShortCut ShortCut() const { return FShortCut; }
+    void SetShortCut(TShortCut Value) { FShortCut = Value; }
+    TEditButtonStyleEh Style() const { return FStyle; }
+    void SetStyle(TEditButtonStyleEh Value);
+    // 0 or less: the default width.
+    int Width() const { return FWidth; }
+    void SetWidth(int Value);
+    TPopupMenu* DropdownMenu() const { return FDropdownMenu; }
+    void SetDropdownMenu(TPopupMenu* Value);
+    // The set value when one was set, else the default the owner defines.
+    bool DefaultAction() const { return FDefaultActionStored ? FDefaultAction : FParentDefinedDefaultAction; }
+    void SetDefaultAction(bool Value);
+    bool IsDefaultActionStored() const { return FDefaultActionStored; }
+    void SetParentDefinedDefaultAction(bool Value) { FParentDefinedDefaultAction = Value; }
+    TButtonClickEventEh OnClick() const { return FOnButtonClick; }
+    void SetOnClick(const TButtonClickEventEh& Value);
+    TButtonDownEventEh OnDown() const { return FOnButtonDown; }
+    void SetOnDown(const TButtonDownEventEh& Value);
+
+    TNotifyEvent OnChanged;
+    TRefComponentNotifyEventEh OnRefComponentChanged;
+
+protected:
+    void Init();
+
+    TPopupMenu* FDropdownMenu = nullptr;
+    TWinControl* FEditControl = nullptr;
+    bool FEnabled = true;
+    TBitmap* FGlyph = nullptr;
+    QString FHint;
+    TEditButtonImagesEh* FImages = nullptr;
+    int FNumGlyphs = 1;
+    TButtonClickEventEh FOnButtonClick;
+    TButtonDownEventEh FOnButtonDown;
+    TShortCut FShortCut = 0;
+    TEditButtonStyleEh FStyle = ebsDropDownEh;
+    bool FVisible = false;
+    int FWidth = 0;
+    bool FDefaultAction = false;
+    bool FDefaultActionStored = false;
+    bool FParentDefinedDefaultAction = false;
+};
+
+// The drop-down button of an editor: Alt+Down presses it.
+class TDropDownEditButtonEh : public TEditButtonEh {
+    DOV_PERSISTENT(TDropDownEditButtonEh, TEditButtonEh)
+public:
+    explicit TDropDownEditButtonEh(TCollection* ACollection);
+    explicit TDropDownEditButtonEh(TWinControl* EditControl);
+};
+
+// The same, visible from the start.
+class TVisibleEditButtonEh : public TDropDownEditButtonEh {
+    DOV_PERSISTENT(TVisibleEditButtonEh, TDropDownEditButtonEh)
+public:
+    explicit TVisibleEditButtonEh(TCollection* ACollection);
+    explicit TVisibleEditButtonEh(TWinControl* EditControl);
+};
+
+// The additional buttons of an editor; told of every change of an item.
+class TEditButtonsEh : public TCollection {
+    DOV_PERSISTENT(TEditButtonsEh, TCollection)
+public:
+    TEditButtonsEh(TPersistent* AOwner, const TClassInfo& ItemClass);
+    TEditButtonEh* Add() { return static_cast<TEditButtonEh*>(TCollection::Add()); }
+    TEditButtonEh* Items(int Index) const { return static_cast<TEditButtonEh*>(TCollection::Items(Index)); }
+    void SetItems(int Index, TEditButtonEh* Value) { Items(Index)->Assign(Value); }
+    TPersistent* GetOwner() const override { return FOwner; }
+
+    TNotifyEvent OnChanged;
+    TRefComponentNotifyEventEh OnRefComponentChanged;
+
+protected:
+    void Update(TCollectionItem* Item) override;
+    TPersistent* FOwner;
+};
+
+// Speed-button states of the button control.
+enum TEditButtonPushStateEh { bsUpEh, bsDisabledEh, bsDownEh, bsExclusiveEh };
+
+// The control that shows one edit button: paints it in its state, splits a spin button into
+// halves and repeats a held spin press (timer 1 of its window: 400 ms, then every 100 ms).
+class TEditButtonControlEh : public TCustomControl {
+    DOV_PERSISTENT(TEditButtonControlEh, TCustomControl)
+public:
+    explicit TEditButtonControlEh(TComponent* AOwner);
+    ~TEditButtonControlEh() override;
+
+    // ---- the speed button's part ----
+    TEditButtonPushStateEh PushState() const { return FState; }
+    bool Down() const { return FDown; }
+    void SetDown(bool Value);
+    bool Flat() const { return FFlat; }
+    void SetFlat(bool Value);
+    bool MouseInControl() const { return FMouseInControl; }
+    int GroupIndex() const { return FGroupIndex; }
+    void SetGroupIndex(int Value) { FGroupIndex = Value; }
+    bool AllowAllUp() const { return FAllowAllUp; }
+    void SetAllowAllUp(bool Value) { FAllowAllUp = Value; }
+    TBitmap* Glyph() const { return FGlyph; }
+    void SetGlyph(TBitmap* Value);
+    int NumGlyphs() const { return FNumGlyphs; }
+    void SetNumGlyphs(int Value) { FNumGlyphs = std::clamp(Value, 1, 4); Invalidate(); }
+
+    // ---- the edit button's part ----
+    void SetState(TEditButtonPushStateEh NewState, bool IsActive, int ButtonNum);
+    TEditButtonStyleEh Style() const { return FStyle; }
+    void SetStyle(TEditButtonStyleEh Value);
+    bool Active() const { return FActive; }
+    void SetActive(bool Value);
+    bool AlwaysDown() const { return FAlwaysDown; }
+    void SetAlwaysDown(bool Value);
+    int ButtonNum() const { return FButtonNum; }
+    void SetWidthNoNotify(int Value) { SetWidth(Value); }
+    TEditButtonImagesEh* EditButtonImages() const { return FEditButtonImages; }
+    void SetEditButtonImages(TEditButtonImagesEh* Value) { FEditButtonImages = Value; Invalidate(); }
+    virtual TEditButtonStateEh GetState();
+    void EditButtonDown(bool TopButton, bool& AutoRepeat);
+    void DefaultPaint();
+    // The auto-repeat timer: running, and its interval.
+    bool RepeatTimerActive() const { return FTimerEnabled; }
+    int RepeatTimerInterval() const { return FTimerInterval; }
+
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+    TButtonDownEventEh OnDown;
+    TNotifyEvent OnPaint;
+
+protected:
+    void Paint() override;
+    void DoClick() override;
+    void WMTimer(TMessage& M) override;
+    void CMMouseEnter(TMessage& M) override;
+    void CMMouseLeave(TMessage& M) override;
+    void CMEnabledChanged(TMessage& M) override;
+    virtual void DrawImages(const TRect& ARect);
+    void PaintGlyphButton();
+    void UpdateDownButtonNum(int X, int Y);
+    void ResetTimer(int Interval);
+    void StopTimer();
+
+    TEditButtonPushStateEh FState = bsUpEh;
+    bool FDown = false;
+    bool FFlat = false;
+    bool FMouseInControl = false;
+    bool FDragging = false;
+    int FGroupIndex = 0;
+    bool FAllowAllUp = false;
+    TBitmap* FGlyph = nullptr;
+    int FNumGlyphs = 1;
+
+    bool FActive = false;
+    bool FAlwaysDown = false;
+    int FButtonNum = 0;
+    bool FNoDoClick = false;
+    TEditButtonStyleEh FStyle = ebsDropDownEh;
+    bool FTimerEnabled = false;
+    int FTimerInterval = 0;
+    TEditButtonImagesEh* FEditButtonImages = nullptr;
+};
+
+class TSpeedButtonEh : public TEditButtonControlEh {
+public:
+    using TEditButtonControlEh::TEditButtonControlEh;
+};

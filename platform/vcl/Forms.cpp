@@ -1,6 +1,7 @@
 // Forms, the application object and the screen.
 #include "Forms.h"
 #include "platform/rtl/Guards.h"
+#include "platform/winapi/CommDlg.h"
 
 #include "platform/rtl/DataModule.h"
 
@@ -282,6 +283,19 @@ TModalResult TCustomForm::ShowModal()
     if (guard)
         guard->setWindowModality(Qt::ApplicationModal);
     while (true) {
+        // A scripted user answers first: the form is up, so the hook may work its controls.
+        if (FModalResult == mrNone) {
+            TDialogCall call;
+            call.Kind = TDialogKind::ModalForm;
+            call.Caption = FText;
+            call.Form = this;
+            if (auto answer = CallDialogHook(call)) {
+                if (*answer != mrNone)
+                    FModalResult = *answer;
+                else if (FModalResult == mrNone)
+                    FModalResult = mrCancel;
+            }
+        }
         while (FModalResult == mrNone && !Application->Terminated())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents | QEventLoop::AllEvents, 50);
         if (Application->Terminated()) {

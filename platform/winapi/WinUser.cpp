@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
-#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
@@ -47,7 +46,6 @@ std::recursive_mutex& QueueLock()
 TThreadMessageHook gThreadHook = nullptr;
 HWND gCapture = nullptr;
 HWND gFocus = nullptr;
-TMessageBoxHook gMessageBoxHook = nullptr;
 
 const QEvent::Type kPostedEvent = QEvent::Type(QEvent::User + 0x0401);
 
@@ -501,52 +499,6 @@ bool ReleaseCapture()
     if (old)
         old->DeliverMessage(WM_CAPTURECHANGED, 0, 0);
     return true;
-}
-
-TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook)
-{
-    std::swap(gMessageBoxHook, hook);
-    return hook;
-}
-
-int MessageBox(HWND owner, const QString& text, const QString& caption, UINT type)
-{
-    if (gMessageBoxHook)
-        return gMessageBoxHook(text, caption, type);
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        return IDCANCEL;
-    QMessageBox box(owner && IsWindow(owner) ? owner->Widget() : nullptr);
-    box.setText(text);
-    box.setWindowTitle(caption);
-    switch (type & 0xF0) {
-    case MB_ICONERROR: box.setIcon(QMessageBox::Critical); break;
-    case MB_ICONQUESTION: box.setIcon(QMessageBox::Question); break;
-    case MB_ICONWARNING: box.setIcon(QMessageBox::Warning); break;
-    case MB_ICONINFORMATION: box.setIcon(QMessageBox::Information); break;
-    default: break;
-    }
-    struct B { QMessageBox::StandardButton Q; int Id; };
-    std::vector<B> buttons;
-    switch (type & 0xF) {
-    case MB_OKCANCEL: buttons = {{QMessageBox::Ok, IDOK}, {QMessageBox::Cancel, IDCANCEL}}; break;
-    case MB_ABORTRETRYIGNORE: buttons = {{QMessageBox::Abort, IDABORT}, {QMessageBox::Retry, IDRETRY}, {QMessageBox::Ignore, IDIGNORE}}; break;
-    case MB_YESNOCANCEL: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}, {QMessageBox::Cancel, IDCANCEL}}; break;
-    case MB_YESNO: buttons = {{QMessageBox::Yes, IDYES}, {QMessageBox::No, IDNO}}; break;
-    case MB_RETRYCANCEL: buttons = {{QMessageBox::Retry, IDRETRY}, {QMessageBox::Cancel, IDCANCEL}}; break;
-    default: buttons = {{QMessageBox::Ok, IDOK}}; break;
-    }
-    QMessageBox::StandardButtons all;
-    for (auto& b : buttons)
-        all |= b.Q;
-    box.setStandardButtons(all);
-    const size_t def = (type & MB_DEFBUTTON3) ? 2 : (type & MB_DEFBUTTON2) ? 1 : 0;
-    if (def < buttons.size())
-        box.setDefaultButton(buttons[def].Q);
-    const int r = box.exec();
-    for (auto& b : buttons)
-        if (r == b.Q)
-            return b.Id;
-    return (type & 0xF) == MB_OK ? IDOK : IDCANCEL;
 }
 
 void MessageBeep(UINT) {}

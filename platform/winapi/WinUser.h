@@ -105,7 +105,8 @@ bool ReleaseCapture();
 // Set by the implementer when Qt focus or capture moves.
 void NoteFocusWindow(HWND wnd);
 
-// Message boxes (modal QMessageBox; the buttons as the platform numbers them).
+// Message boxes (modal, with Russian button captions; the buttons as the platform numbers them).
+// They pass the dialog hook of CommDlg.h first.
 enum : UINT {
     MB_OK = 0x0, MB_OKCANCEL = 0x1, MB_ABORTRETRYIGNORE = 0x2, MB_YESNOCANCEL = 0x3, MB_YESNO = 0x4,
     MB_RETRYCANCEL = 0x5, MB_ICONERROR = 0x10, MB_ICONSTOP = 0x10, MB_ICONQUESTION = 0x20,
@@ -114,8 +115,5 @@ enum : UINT {
 };
 enum : int { IDOK = 1, IDCANCEL = 2, IDABORT = 3, IDRETRY = 4, IDIGNORE = 5, IDYES = 6, IDNO = 7 };
 int MessageBox(HWND owner, const QString& text, const QString& caption, UINT type);
-// Tests replace the box; the hook's answer is returned without showing anything.
-using TMessageBoxHook = int (*)(const QString& text, const QString& caption, UINT type);
-TMessageBoxHook SetMessageBoxHook(TMessageBoxHook hook);
 
 void MessageBeep(UINT type);

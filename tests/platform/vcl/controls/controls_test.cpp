@@ -1,6 +1,7 @@
 #include "platform/vcl/VclTestSupport.h"
 
 #include "platform/vcl/Forms.h"
+#include "support/DialogScript.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -248,14 +249,6 @@ TEST_F(FormFixture, AlignAndAnchorsFollowTheParent)
 }
 
 namespace {
-int gBoxes = 0;
-QString gBoxText;
-int CountBox(const QString& text, const QString&, UINT)
-{
-    ++gBoxes;
-    gBoxText = text;
-    return IDOK;
-}
 class TThrower : public TCustomControl {
 public:
     using TCustomControl::TCustomControl;
@@ -273,21 +266,20 @@ protected:
 
 TEST(Application, ExceptionsStopAtTheDispatchBoundary)
 {
-    auto old = SetMessageBoxHook(CountBox);
+    testsupport::TDialogScript boxes;
+    boxes.Then(IDOK);
     auto formHolder = CreateUnique<TForm>(nullptr);
     TForm& form = *formHolder;
     auto* t = Create<TThrower>(&form);
     t->SetParent(&form);
     form.Show();
-    gBoxes = 0;
     QKeyEvent press(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, QStringLiteral("a"));
     EXPECT_NO_THROW(QCoreApplication::sendEvent(t->Widget(), &press));
-    EXPECT_EQ(gBoxes, 1);
-    EXPECT_EQ(gBoxText, QStringLiteral("Bad key."));
+    ASSERT_EQ(boxes.Calls.size(), 1u);
+    EXPECT_EQ(boxes.Calls[0].Text, QStringLiteral("Bad key."));
     t->Silent = true;
     QCoreApplication::sendEvent(t->Widget(), &press);
-    EXPECT_EQ(gBoxes, 1);   // EAbort shows nothing
-    SetMessageBoxHook(old);
+    EXPECT_EQ(boxes.Calls.size(), 1u);   // EAbort shows nothing
 }
 
 TEST(Forms, ShowModalEndsWithModalResultAndCloseQuery)
