@@ -3,6 +3,7 @@
 #include "DataDriverEh.h"
 
 #include "MemTableEh.h"
+#include "platform/rtl/Guards.h"
 
 bool IsKeyCapableFieldTypeEh(TFieldType t)
 {
@@ -146,28 +147,22 @@ int TDataDriverEh::ReadData(TMemTableDataEh* MemTableData, int Count)
     int n = 0;
     for (;;) {
         TMemoryRecordEh* rec = list->NewRecord();
+        auto drop = OnFailure([rec] {
+            if (!rec->Attached())
+                delete rec;
+        });
         bool eof = false;
-        try {
-            if (OnReadRecord)
-                OnReadRecord(this, MemTableData, rec, eof);
-            else
-                DefaultReadRecord(MemTableData, rec, eof);
-        } catch (...) {
-            delete rec;
-            throw;
-        }
+        if (OnReadRecord)
+            OnReadRecord(this, MemTableData, rec, eof);
+        else
+            DefaultReadRecord(MemTableData, rec, eof);
         if (eof) {
+            drop.Dismiss();
             delete rec;
             SetProviderEOF(true);
             break;
         }
-        try {
-            list->FetchRecord(rec);
-        } catch (...) {
-            if (!rec->Attached())
-                delete rec;
-            throw;
-        }
+        list->FetchRecord(rec);
         ++n;
         if (Count > 0 && n >= Count)
             break;
@@ -305,64 +300,61 @@ int TDataDriverEh::DefaultUpdateRecord(TMemTableDataEh* MemTableData, TMemoryRec
             }
         }
     };
-    try {
-        const QString keys = UpdateKeyFields();
-        if (status == usModified || status == usDeleted) {
-            std::vector<int> idx;
-            for (const QString& k : SplitFieldNames(keys)) {
-                const int i = st->FieldIndex(k);
-                if (i < 0)
-                    DatabaseErrorFmt(QString::fromLatin1(DBMsg::FieldNotFound), {k}, this);
-                idx.push_back(i);
-            }
-            Variant keyValues;
-            if (idx.size() == 1)
-                keyValues = MemRec->GetDataValue(idx[0], dvvOldestValue);
-            else {
-                std::vector<Variant> vals;
-                for (int i : idx)
-                    vals.push_back(MemRec->GetDataValue(i, dvvOldestValue));
-                keyValues = VarArrayOf(vals);
-            }
-            // A row that is gone is an update error, not a success: the change stays pending
-            // unless the error action says otherwise.
-            if (idx.empty() || !p->Locate(keys, keyValues, {}))
-                DatabaseError(QString::fromLatin1(DataDriverRecordNotFound), this);
-            if (status == usDeleted && p->CompareBookmarks(p->Bookmark(), saved) == 0)
-                saved.clear();
-        }
-        if (status == usDeleted) {
-            p->Delete();
-        } else {
-            if (status == usModified)
-                p->Edit();
-            else
-                p->Insert();
-            for (int i = 0; i < st->Count(); ++i) {
-                TField* f = p->FindField(st->DataFields(i)->GetFieldName());
-                if (!f || f->ReadOnly() || f->FieldKind() != fkData)
-                    continue;
-                f->SetAsVariant(MemRec->GetDataValue(i, dvvValueEh));
-            }
-            p->Post();
-            // values the provider gave the row (identities, defaults) come back into the record
-            MemRec->EditForRefresh();
-            for (int i = 0; i < st->Count(); ++i)
-                if (TField* f = p->FindField(st->DataFields(i)->GetFieldName())) {
-                    Variant v;
-                    if (!f->GetData(v))
-                        v = Variant::Null();
-                    MemRec->SetDataValue(i, dvvValueEh, v);
-                }
-            MemRec->Post();
-        }
-    } catch (...) {
+    auto back = Finally(restore);
+    auto cancel = OnFailure([p] {
         if (p->State() == dsEdit || p->State() == dsInsert)
             p->Cancel();
-        restore();
-        throw;
+    });
+    const QString keys = UpdateKeyFields();
+    if (status == usModified || status == usDeleted) {
+        std::vector<int> idx;
+        for (const QString& k : SplitFieldNames(keys)) {
+            const int i = st->FieldIndex(k);
+            if (i < 0)
+                DatabaseErrorFmt(QString::fromLatin1(DBMsg::FieldNotFound), {k}, this);
+            idx.push_back(i);
+        }
+        Variant keyValues;
+        if (idx.size() == 1)
+            keyValues = MemRec->GetDataValue(idx[0], dvvOldestValue);
+        else {
+            std::vector<Variant> vals;
+            for (int i : idx)
+                vals.push_back(MemRec->GetDataValue(i, dvvOldestValue));
+            keyValues = VarArrayOf(vals);
+        }
+        // A row that is gone is an update error, not a success: the change stays pending
+        // unless the error action says otherwise.
+        if (idx.empty() || !p->Locate(keys, keyValues, {}))
+            DatabaseError(QString::fromLatin1(DataDriverRecordNotFound), this);
+        if (status == usDeleted && p->CompareBookmarks(p->Bookmark(), saved) == 0)
+            saved.clear();
     }
-    restore();
+    if (status == usDeleted) {
+        p->Delete();
+    } else {
+        if (status == usModified)
+            p->Edit();
+        else
+            p->Insert();
+        for (int i = 0; i < st->Count(); ++i) {
+            TField* f = p->FindField(st->DataFields(i)->GetFieldName());
+            if (!f || f->ReadOnly() || f->FieldKind() != fkData)
+                continue;
+            f->SetAsVariant(MemRec->GetDataValue(i, dvvValueEh));
+        }
+        p->Post();
+        // values the provider gave the row (identities, defaults) come back into the record
+        MemRec->EditForRefresh();
+        for (int i = 0; i < st->Count(); ++i)
+            if (TField* f = p->FindField(st->DataFields(i)->GetFieldName())) {
+                Variant v;
+                if (!f->GetData(v))
+                    v = Variant::Null();
+                MemRec->SetDataValue(i, dvvValueEh, v);
+            }
+        MemRec->Post();
+    }
     return 1;
 }
 
@@ -394,17 +386,13 @@ void TDataDriverEh::DefaultRefreshRecord(TMemoryRecordEh* MemRecord)
     if (!p->Locate(FKeyFields, key, {}))
         throw Exception(QStringLiteral("Key is not found in ProviderDataSet"));
     FFieldMapBuilt = false;
-    try {
-        for (int i = 0; i < st->Count(); ++i)
-            AssignFieldValue(data, MemRecord, i, dvvRefreshValue, p);
-    } catch (...) {
+    auto back = Finally([&] {
         if (!saved.isEmpty() && p->BookmarkValid(saved))
             p->GotoBookmark(saved);
-        throw;
-    }
+    });
+    for (int i = 0; i < st->Count(); ++i)
+        AssignFieldValue(data, MemRecord, i, dvvRefreshValue, p);
     FFieldMapBuilt = false;
-    if (!saved.isEmpty() && p->BookmarkValid(saved))
-        p->GotoBookmark(saved);
 }
 
 void TDataDriverEh::ConsumerClosed(TObject*)

@@ -1,6 +1,7 @@
 // The evaluator of compiled filter and aggregate expressions over memory records and views,
 // and the aggregates a view keeps up to date.
 #include "MemTableDataEh.h"
+#include "platform/rtl/Guards.h"
 
 #include <QtEndian>
 #include <cmath>
@@ -174,15 +175,13 @@ void TMTAggregateEh::SetActive(bool Value)
     FActive = Value;
     TMTAggregatesEh* a = Aggregates();
     if (a && a->UpdateCount() == 0) {
-        try {
-            Reset();
-            Recalc();
-        } catch (...) {
+        auto undo = OnFailure([this] {
             FActive = false;
             FInUse = false;
             FValue = Variant::Null();
-            throw;
-        }
+        });
+        Reset();
+        Recalc();
     }
 }
 
@@ -204,12 +203,8 @@ void TMTAggregateEh::Reset()
     if (a && a->CanCalculate() && FActive && !FExpression.isEmpty() && a->Active()) {
         TRecordsViewEh* view = a->RecordsView();
         FAggrExpr->DataStruct = view && view->MemTableData() ? view->MemTableData()->DataStruct() : nullptr;
-        try {
-            FAggrExpr->ParseExpression(FExpression);
-        } catch (...) {
-            FValue = Variant::Null();
-            throw;
-        }
+        auto undo = OnFailure([this] { FValue = Variant::Null(); });
+        FAggrExpr->ParseExpression(FExpression);
         FDataType = ftFloat;
         FInUse = true;
     } else {

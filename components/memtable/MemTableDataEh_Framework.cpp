@@ -1,5 +1,6 @@
 // Building a structure from the framework's fields and field definitions from a structure.
 #include "MemTableDataEh.h"
+#include "platform/rtl/Guards.h"
 
 TMTDataFieldEh* TMTDataStructEh::BuildDataFieldForField(TField* AField)
 {
@@ -8,25 +9,17 @@ TMTDataFieldEh* TMTDataStructEh::BuildDataFieldForField(TField* AField)
         DatabaseErrorFmt(QStringLiteral("Field '%s' is of an unsupported type (%s)"),
                          {AField->FieldName(), FieldTypeName(AField->DataType())});
     TMTDataFieldEh* f = CreateField(cls);
-    try {
-        f->AssignDataType(AField->DataType());
-    } catch (...) {
-        delete f;
-        throw;
-    }
+    auto drop = OnFailure([f] { delete f; });
+    f->AssignDataType(AField->DataType());
     return f;
 }
 
 TMTDataFieldEh* TMTDataStructEh::BuildAndCopyDataFieldForField(TField* AField)
 {
     TMTDataFieldEh* f = BuildDataFieldForField(AField);
-    try {
-        f->SetFieldName(AField->FieldName());
-        f->AssignProps(AField);
-    } catch (...) {
-        delete f;
-        throw;
-    }
+    auto drop = OnFailure([f] { delete f; });
+    f->SetFieldName(AField->FieldName());
+    f->AssignProps(AField);
     return f;
 }
 
@@ -35,40 +28,29 @@ void TMTDataStructEh::BuildStructFromFields(TFields* Fields)
     if (FMemTableData)
         FMemTableData->DestroyTable();
     BeginUpdate();
-    try {
-        for (TField* field : Fields->List()) {
-            if (field->FieldKind() != fkData && field->FieldKind() != fkInternalCalc)
-                continue;
-            if (TDataSetFeaturesEh* features = LookupDataSetFeatures(field->DataSet()))
-                features->BuildDataStructFieldForField(this, field);
-            else
-                BuildAndCopyDataFieldForField(field);
-        }
-    } catch (...) {
-        EndUpdate(true);
-        throw;
+    auto endUpdate = Finally([this] { EndUpdate(true); });
+    for (TField* field : Fields->List()) {
+        if (field->FieldKind() != fkData && field->FieldKind() != fkInternalCalc)
+            continue;
+        if (TDataSetFeaturesEh* features = LookupDataSetFeatures(field->DataSet()))
+            features->BuildDataStructFieldForField(this, field);
+        else
+            BuildAndCopyDataFieldForField(field);
     }
-    EndUpdate(true);
 }
 
 void TMTDataStructEh::BuildFieldDefsFromStruct(TFieldDefs* FieldDefs)
 {
-    FieldDefs->BeginUpdate();
-    try {
-        FieldDefs->Clear();
-        for (TMTDataFieldEh* f : FList) {
-            TFieldDef* def = FieldDefs->AddFieldDef();
-            def->SetName(f->GetFieldName());
-            def->SetDataType(f->DataType());
-            def->SetSize(f->GetSize());
-            if (f->GetRequired())
-                def->SetRequired(true);
-            if (auto* n = dynamic_cast<TMTNumericDataFieldEh*>(f))
-                def->SetPrecision(n->Precision());
-        }
-    } catch (...) {
-        FieldDefs->EndUpdate();
-        throw;
+    TUpdateGuard update(FieldDefs);
+    FieldDefs->Clear();
+    for (TMTDataFieldEh* f : FList) {
+        TFieldDef* def = FieldDefs->AddFieldDef();
+        def->SetName(f->GetFieldName());
+        def->SetDataType(f->DataType());
+        def->SetSize(f->GetSize());
+        if (f->GetRequired())
+            def->SetRequired(true);
+        if (auto* n = dynamic_cast<TMTNumericDataFieldEh*>(f))
+            def->SetPrecision(n->Precision());
     }
-    FieldDefs->EndUpdate();
 }

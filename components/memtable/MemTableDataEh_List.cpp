@@ -1,6 +1,7 @@
 // The records list with its change log, the data container, the auto-increment counter and
 // the listeners of the container.
 #include "MemTableDataEh.h"
+#include "platform/rtl/Guards.h"
 
 // ---------------------------------------------------------------- TRecordsListEh
 
@@ -149,7 +150,11 @@ void TRecordsListEh::ApplyImmediate(TMemoryRecordEh* Rec, TUpdateKind Kind)
     TRecordsListEh* sl = shadow->RecordsList();
     sl->SetCachedUpdates(true);
     TMemoryRecordEh* s = sl->NewRecord();
-    try {
+    {
+        auto drop = OnFailure([s] {
+            if (!s->Attached())
+                delete s;
+        });
         switch (Kind) {
         case ukModify:
             s->FData = Rec->ArrayFor(dvvOldestValue);
@@ -168,10 +173,6 @@ void TRecordsListEh::ApplyImmediate(TMemoryRecordEh* Rec, TUpdateKind Kind)
             sl->DeleteRecord(s->Index());
             break;
         }
-    } catch (...) {
-        if (!s->Attached())
-            delete s;
-        throw;
     }
     FMemTableData->NotifyApplyUpdates(shadow.get());
     if (Kind != ukDelete && s->Attached())
@@ -259,16 +260,9 @@ void TRecordsListEh::InsertRecord(int Index, TMemoryRecordEh* Rec)
 
 int TRecordsListEh::FetchRecord(TMemoryRecordEh* Rec)
 {
-    const bool saved = FCachedUpdates;
-    FCachedUpdates = false;
+    TRestoreGuard keepCached(FCachedUpdates, false);
     const int index = Count();
-    try {
-        AttachRecord(Rec, index, true);
-    } catch (...) {
-        FCachedUpdates = saved;
-        throw;
-    }
-    FCachedUpdates = saved;
+    AttachRecord(Rec, index, true);
     return index;
 }
 

@@ -1,7 +1,6 @@
 // The record store in component streams: the container with its structure and records list as
 // children, the records as the list's "Data" property and each value by its field's encoding.
 #include "MemTableDataEh.h"
-
 #include "platform/rtl/Guards.h"
 
 bool TMTDataFieldEh::IsBinaryStreamed() const
@@ -171,14 +170,9 @@ void TRecordsListEh::ReadDataProp(TReader* Reader)
     Clear();
     Reader->ReadListBegin();
     while (!Reader->EndOfList()) {
-        TMemoryRecordEh* r = NewRecord();
-        try {
-            r->ReadData(Reader);
-        } catch (...) {
-            delete r;
-            throw;
-        }
-        FetchRecord(r);
+        std::unique_ptr<TMemoryRecordEh> r(NewRecord());
+        r->ReadData(Reader);
+        FetchRecord(r.release());
     }
     Reader->ReadListEnd();
 }
@@ -221,7 +215,8 @@ void TMemTableDataEh::GetChildren(const TGetChildProc& Proc, TComponent*)
 void TMemTableDataEh::ReadState(TReader* Reader)
 {
     auto savedCreate = Reader->OnCreateComponent;
-    auto savedFind = Reader->OnFindComponentClass;
+    TRestoreGuard keepCreate(Reader->OnCreateComponent);
+    TRestoreGuard keepFind(Reader->OnFindComponentClass);
     Reader->OnCreateComponent = [this, savedCreate](TReader* r, TComponentClass cls, TComponent*& c) {
         if (cls && cls->InheritsFrom(&TMTDataStructEh::StaticClassInfo()))
             c = FDataStruct;
@@ -230,32 +225,16 @@ void TMemTableDataEh::ReadState(TReader* Reader)
         else if (savedCreate)
             savedCreate(r, cls, c);
     };
-    try {
-        TComponent::ReadState(Reader);
-    } catch (...) {
-        Reader->OnCreateComponent = savedCreate;
-        Reader->OnFindComponentClass = savedFind;
-        throw;
-    }
-    Reader->OnCreateComponent = savedCreate;
-    Reader->OnFindComponentClass = savedFind;
+    TComponent::ReadState(Reader);
 }
 
 void TMemTableDataEh::SaveToStream(TStream* Stream)
 {
     RegisterMemTableDataClasses();
-    const bool s = StoreStructInStream, r = StoreRecordsInStream;
-    StoreStructInStream = StoreRecordsInStream = true;
-    try {
-        TWriter w(Stream);
-        w.WriteRootComponent(this);
-    } catch (...) {
-        StoreStructInStream = s;
-        StoreRecordsInStream = r;
-        throw;
-    }
-    StoreStructInStream = s;
-    StoreRecordsInStream = r;
+    TRestoreGuard keepStruct(StoreStructInStream, true);
+    TRestoreGuard keepRecords(StoreRecordsInStream, true);
+    TWriter w(Stream);
+    w.WriteRootComponent(this);
 }
 
 void TMemTableDataEh::LoadFromStream(TStream* Stream)
@@ -284,10 +263,11 @@ void TMemTableDataEh::TakeOver(TMemTableDataEh* Source)
     {
         TUpdateGuard<TRecordsListEh> update(FRecordsList);
         for (TMemoryRecordEh* from : Source->FRecordsList->Records()) {
-            TMemoryRecordEh* r = FRecordsList->NewRecord();
+            std::unique_ptr<TMemoryRecordEh> r(FRecordsList->NewRecord());
             r->Data().swap(from->Data());
             r->Data().resize(n, Variant::Null());
-            FRecordsList->FetchRecord(r);
+            FRecordsList->FetchRecord(r.get());
+            r.release();
         }
     }
     Source->ResetRecords();

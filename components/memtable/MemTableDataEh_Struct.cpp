@@ -1,6 +1,7 @@
 // The data structure: the ordered field list, lookups by name, copies and restructuring of
 // the stored records when the structure is replaced.
 #include "MemTableDataEh.h"
+#include "platform/rtl/Guards.h"
 
 DOV_PUBLISHED(TMTDataStructEh) {}
 
@@ -162,19 +163,15 @@ TMTDataFieldEh* TMTDataStructEh::BuildDataFieldForDef(const QString& Name, TFiel
     if (!cls)
         DatabaseErrorFmt(QStringLiteral("Field '%s' is of an unsupported type (%s)"), {Name, FieldTypeName(DataType)});
     TMTDataFieldEh* f = CreateField(cls);
-    try {
-        f->AssignDataType(DataType);
-        f->SetFieldName(Name);
-        if (auto* n = dynamic_cast<TMTNumericDataFieldEh*>(f); n && Precision != 0)
-            n->SetPrecision(Precision);
-        if (f->CanDinaSize())
-            f->SetSize(Size);
-        if (DataType == ftAutoInc)
-            f->SetAutoIncrement(true);
-    } catch (...) {
-        delete f;
-        throw;
-    }
+    auto drop = OnFailure([f] { delete f; });
+    f->AssignDataType(DataType);
+    f->SetFieldName(Name);
+    if (auto* n = dynamic_cast<TMTNumericDataFieldEh*>(f); n && Precision != 0)
+        n->SetPrecision(Precision);
+    if (f->CanDinaSize())
+        f->SetSize(Size);
+    if (DataType == ftAutoInc)
+        f->SetAutoIncrement(true);
     return f;
 }
 
@@ -191,14 +188,9 @@ void TMTDataStructEh::BuildStructFromFieldDefs(TFieldDefs* FieldDefs)
     if (FMemTableData)
         FMemTableData->DestroyTable();
     BeginUpdate();
-    try {
-        for (int i = 0; i < FieldDefs->Count(); ++i)
-            BuildDataFieldForFieldDef(FieldDefs->Items(i));
-    } catch (...) {
-        EndUpdate(true);
-        throw;
-    }
-    EndUpdate(true);
+    auto endUpdate = Finally([this] { EndUpdate(true); });
+    for (int i = 0; i < FieldDefs->Count(); ++i)
+        BuildDataFieldForFieldDef(FieldDefs->Items(i));
 }
 
 void TMTDataStructEh::EndUpdate(bool AStructChanged)
@@ -234,16 +226,12 @@ TMTDataStructEh* TMTDataStructEh::GetCopy()
 
 void TMTDataStructEh::EndRestructure(TMTDataStructEh*& NewStrcuture, bool ApplyNewStrcuture)
 {
-    try {
-        if (ApplyNewStrcuture)
-            Assign(NewStrcuture);
-    } catch (...) {
+    auto drop = Finally([&] {
         delete NewStrcuture;
         NewStrcuture = nullptr;
-        throw;
-    }
-    delete NewStrcuture;
-    NewStrcuture = nullptr;
+    });
+    if (ApplyNewStrcuture)
+        Assign(NewStrcuture);
 }
 
 void TMTDataStructEh::RestructRecordsData(TMTDataStructEh* NewStruct)
@@ -297,19 +285,14 @@ void TMTDataStructEh::Assign(TPersistent* Source)
     if (src == this)
         return;
     BeginUpdate();
-    try {
-        if (FMemTableData && FMemTableData->DataStruct() == this && FMemTableData->RecordsList()->Count() > 0)
-            RestructRecordsData(src);
-        Clear();
-        for (TMTDataFieldEh* f : src->FList) {
-            TMTDataFieldEh* nf = CreateField(&f->ClassInfo());
-            nf->Assign(f);
-        }
-    } catch (...) {
-        EndUpdate(true);
-        throw;
+    auto endUpdate = Finally([this] { EndUpdate(true); });
+    if (FMemTableData && FMemTableData->DataStruct() == this && FMemTableData->RecordsList()->Count() > 0)
+        RestructRecordsData(src);
+    Clear();
+    for (TMTDataFieldEh* f : src->FList) {
+        TMTDataFieldEh* nf = CreateField(&f->ClassInfo());
+        nf->Assign(f);
     }
-    EndUpdate(true);
 }
 
 TMTDataFieldEh* TMTDataStructEh::ChangeFieldType(const QString& FieldName, TMTDataFieldClassEh FieldClass)

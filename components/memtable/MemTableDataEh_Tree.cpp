@@ -263,17 +263,13 @@ int TMemoryTreeListEh::GetIndexForNode(TMemoryRecordEh* Rec, TMemRecViewEh* Pare
 TMemRecViewEh* TMemoryTreeListEh::AddChild(const QString& Name, TMemRecViewEh* Parent, TMemoryRecordEh* MemRecord)
 {
     TMemRecViewEh* p = Parent ? Parent : Root();
-    auto* node = static_cast<TMemRecViewEh*>(CreateNodeApart(Name, MemRecord));
-    try {
-        const int pos = GetIndexForNode(MemRecord, p);
-        if (pos < 0 || pos >= p->NodesCount())
-            AddNode(node, p, naAddChildEh, true);
-        else
-            AddNode(node, p->NodeItems(pos), naInsertEh, true);
-    } catch (...) {
-        delete node;
-        throw;
-    }
+    std::unique_ptr<TMemRecViewEh> owned(static_cast<TMemRecViewEh*>(CreateNodeApart(Name, MemRecord)));
+    const int pos = GetIndexForNode(MemRecord, p);
+    if (pos < 0 || pos >= p->NodesCount())
+        AddNode(owned.get(), p, naAddChildEh, true);
+    else
+        AddNode(owned.get(), p->NodeItems(pos), naInsertEh, true);
+    TMemRecViewEh* node = owned.release();
     FNodeOfRec.insert(MemRecord, node);
     node->SetExpanded(DefaultNodeExpanded);
     node->SetNodeHasVisibleChildren(DefaultNodeHasChildren);

@@ -1,6 +1,7 @@
 // The records view: the filtered and sorted records a table shows, kept up to date with the
 // records list change by change; a list-changed notice is the only thing that rebuilds it.
 #include "MemTableDataEh.h"
+#include "platform/rtl/Guards.h"
 
 #include <atomic>
 
@@ -309,14 +310,14 @@ void TRecordsViewEh::RefreshFilteredRecsList()
             candidates = &FMemTableData->RecordsList()->Records();
         std::vector<TMemRecViewEh*> items;
         items.reserve(candidates->size());
-        try {
+        {
+            auto drop = OnFailure([&] {
+                for (TMemRecViewEh* i : items)
+                    delete i;
+            });
             for (TMemoryRecordEh* r : *candidates)
                 if (RecordPassesFilter(r))
                     items.push_back(NewViewItem(r));
-        } catch (...) {
-            for (TMemRecViewEh* i : items)
-                delete i;
-            throw;
         }
         AssignView(items);
     }

@@ -2,6 +2,7 @@
 // object in the records view's aggregates; the view recomputes them after every change of the
 // shown records, and the field reads the last result.
 #include "MemTableEh.h"
+#include "platform/rtl/Guards.h"
 
 namespace {
 TAggregateField* AsAggregateField(TField* f)
@@ -22,8 +23,8 @@ void TCustomMemTableEh::ResetAggregates()
 {
     TMTAggregatesEh* aggs = FRecordsView->Aggregates();
     FAggFields.clear();
-    aggs->BeginUpdate();
-    try {
+    {
+        TUpdateGuard update(aggs);
         aggs->Clear();
         for (TField* f : Fields()->List())
             if (TAggregateField* af = AsAggregateField(f)) {
@@ -31,20 +32,12 @@ void TCustomMemTableEh::ResetAggregates()
                 a->Assign(af);
                 FAggFields.emplace_back(f, a);
             }
-    } catch (...) {
-        aggs->EndUpdate();
-        throw;
     }
-    aggs->EndUpdate();
     // A rejected expression raises after the other objects are compiled and computed.
-    struct ResultTypes {
-        const std::vector<std::pair<TField*, TMTAggregateEh*>>& list;
-        ~ResultTypes()
-        {
-            for (const auto& [f, a] : list)
-                static_cast<TAggregateField*>(f)->SetResultType(a->DataType());
-        }
-    } resultTypes{FAggFields};
+    auto resultTypes = Finally([this] {
+        for (const auto& [f, a] : FAggFields)
+            static_cast<TAggregateField*>(f)->SetResultType(a->DataType());
+    });
     aggs->Reset();
 }
 
@@ -55,17 +48,13 @@ void TCustomMemTableEh::SyncAggregateFields()
         auto* af = static_cast<TAggregateField*>(f);
         if (a->Expression() == af->Expression() && a->Active() == af->Active())
             continue;
-        aggs->BeginUpdate();
-        a->Assign(af);
-        aggs->EndUpdate();
-        try {
-            a->Reset();
-            a->Recalc();
-        } catch (...) {
-            af->SetResultType(a->DataType());
-            throw;
+        {
+            TUpdateGuard update(aggs);
+            a->Assign(af);
         }
-        af->SetResultType(a->DataType());
+        auto resultType = Finally([&] { af->SetResultType(a->DataType()); });
+        a->Reset();
+        a->Recalc();
     }
 }
 

@@ -3,6 +3,7 @@
 #include "MemTableEh.h"
 
 #include "DataDriverEh.h"
+#include "platform/rtl/Guards.h"
 
 int TCustomMemTableEh::FetchFromDriver(int Count)
 {
@@ -29,13 +30,8 @@ int TCustomMemTableEh::FetchRecords(int Count)
         return 0;
     BeginViewUpdate();
     int n = 0;
-    try {
-        n = FInternMemTableData->FetchRecords(Count);
-    } catch (...) {
-        EndViewUpdate(false);
-        throw;
-    }
-    EndViewUpdate(n > 0);
+    auto endUpdate = Finally([&] { EndViewUpdate(n > 0); });
+    n = FInternMemTableData->FetchRecords(Count);
     return n;
 }
 
@@ -130,8 +126,9 @@ void TCustomMemTableEh::DoOnNewRecord()
 void TCustomMemTableEh::InternalPost()
 {
     FFilterError = nullptr;
-    BeginViewUpdate();
-    try {
+    {
+        BeginViewUpdate();
+        auto endUpdate = Finally([this] { EndViewUpdate(false); });
         TDataSet::InternalPost();   // required fields
         if (State() == dsEdit) {
             TMemoryRecordEh* r = FRecordsView->GetViewRecord(FRecordPos);
@@ -147,27 +144,23 @@ void TCustomMemTableEh::InternalPost()
         } else {
             InternalAddRecord(ActiveBuffer(), Eof());
         }
-    } catch (...) {
-        EndViewUpdate(false);
-        throw;
     }
-    EndViewUpdate(false);
     RaiseFilterError();
 }
 
 void TCustomMemTableEh::InternalAddRecord(TRecordBuffer Buffer, bool Append)
 {
     TMemoryRecordEh* r = FRecordsView->NewRecord();
-    try {
+    {
+        auto drop = OnFailure([r] {
+            if (!r->Attached())
+                delete r;
+        });
         CopyBufferToRecord(Buf(Buffer), r);
         if (Append)
             FRecordsView->AddRecord(r);
         else
             FRecordsView->InsertRecord(std::max(FRecordPos, 0), r);
-    } catch (...) {
-        if (!r->Attached())
-            delete r;
-        throw;
     }
     const int pos = FRecordsView->IndexOf(r);
     if (pos >= 0)
@@ -177,21 +170,17 @@ void TCustomMemTableEh::InternalAddRecord(TRecordBuffer Buffer, bool Append)
 void TCustomMemTableEh::InternalDelete()
 {
     BeginViewUpdate();
-    try {
-        FRecordsView->DeleteRecord(FRecordPos);
-    } catch (...) {
-        EndViewUpdate(false);
-        throw;
-    }
+    auto endUpdate = Finally([this] { EndViewUpdate(false); });
+    FRecordsView->DeleteRecord(FRecordPos);
     if (FRecordPos >= ViewRowCount())
         FRecordPos = ViewRowCount() - 1;
-    EndViewUpdate(false);
 }
 
 void TCustomMemTableEh::InternalCancel()
 {
-    BeginViewUpdate();
-    try {
+    {
+        BeginViewUpdate();
+        auto endUpdate = Finally([this] { EndViewUpdate(false); });
         if (State() == dsEdit && FRecordPos >= 0 && FRecordPos < ViewRowCount()) {
             TMemoryRecordEh* r = FRecordsView->GetViewRecord(FRecordPos);
             if (r->EditState() == resEditEh)
@@ -199,11 +188,7 @@ void TCustomMemTableEh::InternalCancel()
         }
         if (!CachedUpdates() && HasCachedChanges())
             FRecordsView->CancelUpdates();
-    } catch (...) {
-        EndViewUpdate(false);
-        throw;
     }
-    EndViewUpdate(false);
     if (State() == dsEdit) {
         TMTRecBuf* b = Buf(ActiveBuffer());
         if (b && b->MemRec)
@@ -213,28 +198,17 @@ void TCustomMemTableEh::InternalCancel()
 
 void TCustomMemTableEh::InternalRefresh()
 {
-    DisableControls();
-    try {
-        if (FDataDriver) {
-            FDataDriver->RefreshReader();
-            FDataSetReader = FDataDriver->GetDataReader();
-            BeginViewUpdate();
-            try {
-                FInternMemTableData->RecordsList()->Clear();
-                FInternMemTableData->AutoIncrement()->Reset();
-                FRecordPos = -1;
-                FInstantReadCurRowNum = -1;
-                FetchFromDriver(FFetchAllOnOpen ? -1 : 1);
-            } catch (...) {
-                EndViewUpdate(false);
-                throw;
-            }
-            EndViewUpdate(false);
-        }
-        RefilterView();
-    } catch (...) {
-        EnableControls();
-        throw;
+    TDisableControlsGuard controls(this);
+    if (FDataDriver) {
+        FDataDriver->RefreshReader();
+        FDataSetReader = FDataDriver->GetDataReader();
+        BeginViewUpdate();
+        auto endUpdate = Finally([this] { EndViewUpdate(false); });
+        FInternMemTableData->RecordsList()->Clear();
+        FInternMemTableData->AutoIncrement()->Reset();
+        FRecordPos = -1;
+        FInstantReadCurRowNum = -1;
+        FetchFromDriver(FFetchAllOnOpen ? -1 : 1);
     }
-    EnableControls();
+    RefilterView();
 }

@@ -3,6 +3,7 @@
 #include "MemTableEh.h"
 
 #include "DataDriverEh.h"
+#include "platform/rtl/Guards.h"
 
 // ---------------------------------------------------------------- TMemTableFilterItemEh
 
@@ -204,15 +205,13 @@ void TCustomMemTableEh::SetFilterText(const QString& Value)
     CheckBrowseMode();
     const QString old = Filter();
     TDataSet::SetFilterText(Value);
-    try {
-        RecreateFilterExpr();
-        AfterFilterChange();
-    } catch (...) {
-        // a text that does not compile or fails on a record changes nothing
+    // a text that does not compile or fails on a record changes nothing
+    auto undo = OnFailure([&] {
         TDataSet::SetFilterText(old);
         RecreateFilterExpr();
-        throw;
-    }
+    });
+    RecreateFilterExpr();
+    AfterFilterChange();
 }
 
 void TCustomMemTableEh::SetFiltered(bool Value)
@@ -225,14 +224,12 @@ void TCustomMemTableEh::SetFiltered(bool Value)
     if (Value == Filtered())
         return;
     TDataSet::SetFiltered(Value);
-    try {
-        RecreateFilterExpr();
-        AfterFilterChange();
-    } catch (...) {
+    auto undo = OnFailure([&] {
         TDataSet::SetFiltered(!Value);
         RecreateFilterExpr();
-        throw;
-    }
+    });
+    RecreateFilterExpr();
+    AfterFilterChange();
 }
 
 void TCustomMemTableEh::SetOnFilterRecord(const TFilterRecordEvent& Value)
@@ -246,12 +243,8 @@ void TCustomMemTableEh::SetOnFilterRecord(const TFilterRecordEvent& Value)
     TDataSet::SetOnFilterRecord(Value);
     if (!Filtered())
         return;
-    try {
-        AfterFilterChange();
-    } catch (...) {
-        TDataSet::SetOnFilterRecord(old);
-        throw;
-    }
+    auto undo = OnFailure([&] { TDataSet::SetOnFilterRecord(old); });
+    AfterFilterChange();
 }
 
 void TCustomMemTableEh::SetStatusFilter(TUpdateStatusSet Value)
@@ -454,14 +447,11 @@ int TCustomMemTableEh::FindRec(const QString& KeyFields, const Variant& KeyValue
         }
     }
     while (result < 0 && FDataDriver && !FDataDriver->ProviderEOF()) {
-        BeginViewUpdate();
-        try {
+        {
+            BeginViewUpdate();
+            auto endUpdate = Finally([this] { EndViewUpdate(false); });
             FetchFromDriver(1);
-        } catch (...) {
-            EndViewUpdate(false);
-            throw;
         }
-        EndViewUpdate(false);
         const int now = ViewRowCount();
         if (now > rows && RecordMatchesKeys(now - 1, fields, KeyValues, Options))
             result = now - 1;
@@ -477,19 +467,16 @@ bool TCustomMemTableEh::Locate(const QString& KeyFields, const Variant& KeyValue
         return false;
     int r = -1;
     BeginViewUpdate();
-    try {
-        r = FindRec(KeyFields, KeyValues, Options, 0, true);
-        if (r >= 0) {
-            FRecordPos = r;
-            FInstantReadCurRowNum = r;
-            TDataSet::Resync({rmExact, rmCenter});
-            FRecordsViewUpdated = false;
-        }
-    } catch (...) {
-        EndViewUpdate(false);
-        throw;
+    bool done = false;
+    auto endUpdate = Finally([&] { EndViewUpdate(done); });
+    r = FindRec(KeyFields, KeyValues, Options, 0, true);
+    if (r >= 0) {
+        FRecordPos = r;
+        FInstantReadCurRowNum = r;
+        TDataSet::Resync({rmExact, rmCenter});
+        FRecordsViewUpdated = false;
     }
-    EndViewUpdate(true);
+    done = true;
     return r >= 0;
 }
 

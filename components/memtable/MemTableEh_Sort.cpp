@@ -1,6 +1,7 @@
 // The in-memory table: the standing sort order, one-off sorts of the records list by fields or
 // by computed values, indexes from the index definitions and the aggregates switch.
 #include "MemTableEh.h"
+#include "platform/rtl/Guards.h"
 
 #include <climits>
 #include <typeinfo>
@@ -176,37 +177,28 @@ void TCustomMemTableEh::SortWithExternalProc(const TGetOrderVarValueProcEh& Orde
         FInstantBuffers.push_back(b);
         FInstantReadMode = true;
         FillBufferFromRecord(b, rec, -1);
-        try {
-            if (n < 2) {
+        auto undo = OnFailure([this] { FSortingValues.clear(); });
+        auto leave = Finally([this] { InstantReadLeave(); });
+        if (n < 2) {
+            Variant v = Variant::Null();
+            OrderValueProc(v, 0);
+            FSortingValues[size_t(r)] = v;
+        } else {
+            std::vector<Variant> vals(static_cast<size_t>(n));
+            for (int k = 0; k < n; ++k) {
                 Variant v = Variant::Null();
-                OrderValueProc(v, 0);
-                FSortingValues[size_t(r)] = v;
-            } else {
-                std::vector<Variant> vals(static_cast<size_t>(n));
-                for (int k = 0; k < n; ++k) {
-                    Variant v = Variant::Null();
-                    OrderValueProc(v, k);
-                    vals[size_t(k)] = v;
-                }
-                FSortingValues[size_t(r)] = VarArrayOf(vals);
+                OrderValueProc(v, k);
+                vals[size_t(k)] = v;
             }
-        } catch (...) {
-            InstantReadLeave();
-            FSortingValues.clear();
-            throw;
+            FSortingValues[size_t(r)] = VarArrayOf(vals);
         }
-        InstantReadLeave();
     }
     FGetOrderVarValueProc = OrderValueProc;
-    try {
-        SortRecords(list.get());
-    } catch (...) {
+    auto values = Finally([this] {
         FGetOrderVarValueProc = nullptr;
         FSortingValues.clear();
-        throw;
-    }
-    FGetOrderVarValueProc = nullptr;
-    FSortingValues.clear();
+    });
+    SortRecords(list.get());
 }
 
 void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
@@ -244,12 +236,8 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
                 // a record the view does not show: compute its calculated values in the buffer
                 b->UseMemRec = true;
                 b->NeedUpdateCalcFields = true;
-                try {
-                    GetCalcFields(reinterpret_cast<TRecordBuffer>(b));
-                } catch (...) {
-                    InstantReadLeave();
-                    throw;
-                }
+                auto leave = OnFailure([this] { InstantReadLeave(); });
+                GetCalcFields(reinterpret_cast<TRecordBuffer>(b));
             }
             std::vector<Variant> vals(static_cast<size_t>(n));
             for (int k = 0; k < n; ++k) {
@@ -293,7 +281,13 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
             prepared->Items.push_back(std::move(p));
         }
     }
-    try {
+    {
+        auto values = Finally([&] {
+            if (computed) {
+                FGetOrderVarValueProc = nullptr;
+                FSortingValues.clear();
+            }
+        });
         if (prepared) {
             // Sort positions over the prepared keys, then write the order back as the records
             // list's own sort does (positions renumbered, one list-changed notice).
@@ -331,16 +325,6 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
         else
             FInternMemTableData->RecordsList()->SortData(TCompareRecords(this, &TCustomMemTableEh::CompareRecords),
                                                          OrderList);
-    } catch (...) {
-        if (computed) {
-            FGetOrderVarValueProc = nullptr;
-            FSortingValues.clear();
-        }
-        throw;
-    }
-    if (computed) {
-        FGetOrderVarValueProc = nullptr;
-        FSortingValues.clear();
     }
     ClearBuffers();
     FRecordPos = -1;
@@ -438,19 +422,13 @@ void TCustomMemTableEh::SetAggregatesActive(bool Value)
 {
     if (Value == AggregatesActive())
         return;
-    auto resync = [this] {
+    auto resync = Finally([this] {
         for (const auto& [f, a] : FAggFields)
             static_cast<TAggregateField*>(f)->SetResultType(a->DataType());
         if (Active() && !FAggFields.empty()) {
             UpdateCursorPos();
             Resync({});
         }
-    };
-    try {
-        FRecordsView->Aggregates()->SetActive(Value);
-    } catch (...) {
-        resync();
-        throw;
-    }
-    resync();
+    });
+    FRecordsView->Aggregates()->SetActive(Value);
 }

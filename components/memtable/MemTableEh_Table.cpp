@@ -3,6 +3,7 @@
 #include "MemTableEh.h"
 
 #include "DataDriverEh.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 #include <climits>
@@ -259,17 +260,12 @@ void TCustomMemTableEh::OpenCursor(bool InfoQuery)
                     if (f->FieldKind() == fkData)
                         persistent = true;
                 st->BeginUpdate();
-                try {
-                    st->Clear();
-                    if (persistent)
-                        st->BuildStructFromFields(Fields());
-                    else
-                        FDataDriver->BuildDataStruct(st);
-                } catch (...) {
-                    st->EndUpdate(true);
-                    throw;
-                }
-                st->EndUpdate(true);
+                auto endUpdate = Finally([st] { st->EndUpdate(true); });
+                st->Clear();
+                if (persistent)
+                    st->BuildStructFromFields(Fields());
+                else
+                    FDataDriver->BuildDataStruct(st);
             }
         } else if (st->Count() == 0) {
             DatabaseError(QStringLiteral("MemTable doesn't have data."), this);
@@ -277,15 +273,15 @@ void TCustomMemTableEh::OpenCursor(bool InfoQuery)
         CreateIndexesFromDefs();
         FActive = true;
     }
-    try {
+    {
+        auto undo = OnFailure([this] {
+            FActive = false;
+            const std::vector<TField*> made = std::move(FFieldsBesideAggregates);
+            FFieldsBesideAggregates.clear();
+            for (TField* f : made)
+                delete f;
+        });
         TDataSet::OpenCursor(InfoQuery);
-    } catch (...) {
-        FActive = false;
-        const std::vector<TField*> made = std::move(FFieldsBesideAggregates);
-        FFieldsBesideAggregates.clear();
-        for (TField* f : made)
-            delete f;
-        throw;
     }
     if (!InfoQuery) {
         RefilterView();
@@ -333,14 +329,10 @@ void TCustomMemTableEh::InternalOpen()
     RecreateFilterExpr();
     FRecordsView->UpdateFields();
     ResetAggregates();
-    try {
-        FRecordsView->SetSortOrder(FSortOrder);
-    } catch (...) {
-        // set while closed and not a sort over these fields: the open fails once and the
-        // text is dropped, so the next open is not refused for it again
-        FSortOrder.clear();
-        throw;
-    }
+    // set while closed and not a sort over these fields: the open fails once and the
+    // text is dropped, so the next open is not refused for it again
+    auto dropOrder = OnFailure([this] { FSortOrder.clear(); });
+    FRecordsView->SetSortOrder(FSortOrder);
 }
 
 void TCustomMemTableEh::UpdateCalcSlots()
@@ -403,16 +395,15 @@ void TCustomMemTableEh::EmptyTable()
 {
     if (Active())
         CheckBrowseMode();
-    BeginViewUpdate();
-    try {
+    {
+        BeginViewUpdate();
+        bool done = false;
+        auto endUpdate = Finally([&] { EndViewUpdate(done); });
         FInternMemTableData->RecordsList()->Clear();
         FInternMemTableData->AutoIncrement()->Reset();
-    } catch (...) {
-        EndViewUpdate(false);
-        throw;
+        FRecordPos = -1;
+        done = true;
     }
-    FRecordPos = -1;
-    EndViewUpdate(true);
     if (Active()) {
         ClearBuffers();
         Resync({});
@@ -423,17 +414,10 @@ void TCustomMemTableEh::StoreStructChanged(TMemTableDataEh*)
 {
     if (!FActive || State() == dsOpening || State() == dsInactive)
         return;
-    TDataDriverEh* drv = FDataDriver;
-    FDataDriver = nullptr;
-    try {
-        Close();
-        if (FInternMemTableData->DataStruct()->Count() > 0)
-            Open();
-    } catch (...) {
-        FDataDriver = drv;
-        throw;
-    }
-    FDataDriver = drv;
+    TRestoreGuard<TDataDriverEh*> keepDriver(FDataDriver, nullptr);
+    Close();
+    if (FInternMemTableData->DataStruct()->Count() > 0)
+        Open();
 }
 
 // ---------------------------------------------------------------- buffers
@@ -512,14 +496,11 @@ TGetResult TCustomMemTableEh::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, 
         break;
     case gmNext:
         if (FRecordPos >= rows - 1 && FDataDriver && !FDataDriver->ProviderEOF()) {
-            BeginViewUpdate();
-            try {
+            {
+                BeginViewUpdate();
+                auto endUpdate = Finally([this] { EndViewUpdate(false); });
                 FetchFromDriver(FFetchAllOnOpen ? -1 : 1);
-            } catch (...) {
-                EndViewUpdate(false);
-                throw;
             }
-            EndViewUpdate(false);
             rows = ViewRowCount();
         }
         if (FRecordPos < rows - 1) {
@@ -567,13 +548,8 @@ void TCustomMemTableEh::InternalLast()
 {
     if (FDataDriver && !FDataDriver->ProviderEOF()) {
         BeginViewUpdate();
-        try {
-            FetchFromDriver(-1);
-        } catch (...) {
-            EndViewUpdate(false);
-            throw;
-        }
-        EndViewUpdate(false);
+        auto endUpdate = Finally([this] { EndViewUpdate(false); });
+        FetchFromDriver(-1);
     }
     const int rows = ViewRowCount();
     FRecordPos = rows;
@@ -627,15 +603,11 @@ void TCustomMemTableEh::CalcLookupBuffer(TMemoryRecordEh* MemRec, TMemRecViewEh*
     FillBufferFromRecord(tb, MemRec, -1);
     tb->RecView = Node;
     tb->NeedUpdateCalcFields = true;
-    try {
-        GetCalcFields(TempBuffer());
-    } catch (...) {
+    auto restore = Finally([&] {
         tb->NeedUpdateCalcFields = false;
         RestoreState(old);
-        throw;
-    }
-    tb->NeedUpdateCalcFields = false;
-    RestoreState(old);
+    });
+    GetCalcFields(TempBuffer());
 }
 
 // ---------------------------------------------------------------- bookmarks

@@ -1,6 +1,8 @@
 // The general ordered tree under the record tree and the grid's grouping tree.
 #include "MemTreeEh.h"
 
+#include <memory>
+
 // ---------------------------------------------------------------- TBaseTreeNodeEh
 
 TBaseTreeNodeEh::TBaseTreeNodeEh() = default;
@@ -238,14 +240,9 @@ TBaseTreeNodeEh* TTreeListEh::CreateNodeApart(const QString& Text, TObject* Data
 
 TBaseTreeNodeEh* TTreeListEh::AddChild(const QString& Text, TBaseTreeNodeEh* Parent, TObject* Data)
 {
-    TBaseTreeNodeEh* n = CreateNodeApart(Text, Data);
-    try {
-        AddNode(n, Parent ? Parent : FRoot, naAddChildEh, true);
-    } catch (...) {
-        delete n;
-        throw;
-    }
-    return n;
+    std::unique_ptr<TBaseTreeNodeEh> n(CreateNodeApart(Text, Data));
+    AddNode(n.get(), Parent ? Parent : FRoot, naAddChildEh, true);
+    return n.release();
 }
 
 int TTreeListEh::SubtreeDepth(TBaseTreeNodeEh* Node)
