@@ -6,6 +6,9 @@
 #include "components/foundation/core/ToolCtrlsEh_Core.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/ImgList.h"
+#include "platform/vcl/PopupMenus.h"
+
+#include <memory>
 
 // ============================================================================================
 // Drawing: text in cells, images, colours, gradients and clipping (ToolCtrlsEh_Drawing.cpp);
@@ -554,3 +557,121 @@ class TSpeedButtonEh : public TEditButtonControlEh {
 public:
     using TEditButtonControlEh::TEditButtonControlEh;
 };
+
+// ============================================================================================
+// Popup placement, input tests, menus that stay open, graphic providers and the unit's
+// start-up (ToolCtrlsEh_Popups.cpp).
+// ============================================================================================
+
+#ifndef DOV_TSIZEGRIPPOSITION_DECLARED
+#define DOV_TSIZEGRIPPOSITION_DECLARED
+enum TSizeGripPosition { sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft };
+DOV_ENUM_INFO(TSizeGripPosition, sgpTopLeft, sgpTopRight, sgpBottomRight, sgpBottomLeft)
+#endif
+// The direction in which a drop-down's size grip moves to the opposite corner.
+#ifndef DOV_TSIZEGRIPCHANGEPOSITION_DECLARED
+#define DOV_TSIZEGRIPCHANGEPOSITION_DECLARED
+enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
+DOV_ENUM_INFO(TSizeGripChangePosition, sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom)
+#endif
+
+// Sent to a drop-down by the placement routines: WParam is a TSizeGripChangePosition.
+// A message of its own: nothing else of the library uses this number.
+#ifndef DOV_WM_SIZEGRIPNOTIFY_DECLARED
+#define DOV_WM_SIZEGRIPNOTIFY_DECLARED
+enum : UINT { WM_SIZEGRIPNOTIFY_EH = 0x0400 + 100 };
+#endif
+
+class TField;
+class TPicture;
+class TGraphic;
+
+// The work area of the monitor that shares most of the rectangle with it, or, when it lies
+// on none, of the monitor nearest to it.
+TRect WorkAreaNearestToRect(const TRect& R);
+// Screen position for the drop-down under (or above) the owner rectangle, inside the work
+// area of the nearest monitor; the drop-down may be made lower and narrower, and is told
+// twice where its size grip belongs.
+void PlaceDropDownInWorkArea(const TRect& OwnerRect, TControl* DropDown, TAlignment Align, TPoint& Pos);
+void PlaceDropDownUnderControl(TControl* Owner, TControl* DropDown, TAlignment Align, TPoint& Pos);
+// The control's client origin in screen coordinates with its Width and Height.
+void GetControlScreenRect(TControl* Control, TRect& Rect);
+
+// A left press or double click posted for the control and not yet handled (it is removed).
+bool MouseDownPendingOnControl(TControl* Control);
+// The same for a non-windowed control, looked up in its parent's queue.
+bool LeftClickPending(TControl* Control);
+TShiftState GetShiftStateEh();
+bool IsDoubleClick(TPoint EarlierPos, TPoint NewPos, int64_t MillisecondsSinceEarlier);
+
+// Recognises the format of image data: the graphic class able to load it, or nullptr.
+class TGraphicProviderEh : public TPersistent {
+    DOV_PERSISTENT(TGraphicProviderEh, TPersistent)
+public:
+    TGraphicProviderEh() = default;
+    // Data with fewer bytes than the format's signature is not recognised.
+    virtual TPersistentClass GetImageClassForStream(const void* Data, int64_t Size) const { return nullptr; }
+};
+class TBMPGraphicProviderEh : public TGraphicProviderEh {
+    DOV_PERSISTENT(TBMPGraphicProviderEh, TGraphicProviderEh)
+public:
+    TBMPGraphicProviderEh() = default;
+    TPersistentClass GetImageClassForStream(const void* Data, int64_t Size) const override;
+};
+// Registers at the front of the list, once.
+void RegisterGraphicProviderEh(TPersistentClass ProviderClass);
+TPersistentClass GetGraphicClassForStream(const void* Data, int64_t Size);
+int GraphicProvidersCount();
+// The image of a blob field (nullptr for no field or a field that is not a blob).
+std::unique_ptr<TGraphic> LoadGraphicFromBlobField(TField* Field);
+void AssignBlobFieldToPicture(TField* Field, TPicture* Picture);
+
+// A menu item that, with CloseMenuOnClick off, runs its click and leaves the menu open.
+class TMenuItemEh : public TMenuItem {
+    DOV_PERSISTENT(TMenuItemEh, TMenuItem)
+public:
+    explicit TMenuItemEh(TComponent* AOwner) : TMenuItem(AOwner) {}
+    bool CloseMenuOnClick() const { return FCloseMenuOnClick; }
+    void SetCloseMenuOnClick(bool v) { FCloseMenuOnClick = v; }
+
+private:
+    bool FCloseMenuOnClick = true;
+};
+
+class TPopupMenuWinEh;
+// The popup menus shown through the library and their open windows.
+class TPopupListEh : public TObject {
+public:
+    TPopupListEh();
+    ~TPopupListEh() override;
+    void Add(class TPopupMenuEh* Menu);
+    void Remove(TPopupMenuEh* Menu);
+    int MenuCount() const { return int(FMenus.size()); }
+    int OpenWindowCount() const { return int(FPopupMenuWins.size()); }
+    // The item of the command among the menus of the list (the first menu that has it).
+    TMenuItem* FindItemByCommand(uintptr_t Command) const;
+
+private:
+    friend class TPopupMenuEh;
+    friend class TPopupMenuWinEh;
+    std::vector<TPopupMenuEh*> FMenus;
+    std::vector<TPopupMenuWinEh*> FPopupMenuWins;
+};
+TPopupListEh* PopupListEh();
+
+class TPopupMenuEh : public TPopupMenu {
+    DOV_PERSISTENT(TPopupMenuEh, TPopupMenu)
+public:
+    explicit TPopupMenuEh(TComponent* AOwner);
+    ~TPopupMenuEh() override;
+
+protected:
+    // Items of the menu that keep it open run there; the others close it as usual.
+    void MenuBuilt(QMenu* Menu) override;
+};
+
+// The unit's process-wide objects (made once at start-up, freed at close-down).
+void InitToolCtrlsGlobals();
+void FreeToolCtrlsGlobals();
+// Puts the unit's controls into the class registry (by name).
+void RegisterToolCtrlsClasses();

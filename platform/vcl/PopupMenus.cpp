@@ -79,6 +79,7 @@ void TPopupMenu::Popup(int X, int Y)
         DoClose();
         return;
     }
+    MenuBuilt(menu.get());
     QPoint at(X, Y);
     const int w = menu->sizeHint().width();
     if (Alignment == paRight)

@@ -35,6 +35,8 @@ public:
 protected:
     virtual void DoPopup(TObject* Sender);
     virtual void DoClose();
+    // The Qt menu is built and about to show (descendants watch its input here).
+    virtual void MenuBuilt(QMenu* Menu) {}
 
 private:
     TPoint FPopupPoint;

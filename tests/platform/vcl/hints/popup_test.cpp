@@ -2,6 +2,7 @@
 
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/PopupMenus.h"
+#include "support/MenuWaiting.h"
 
 #include <QAction>
 #include <QKeyEvent>
@@ -9,24 +10,9 @@
 #include <QTimer>
 
 using namespace vcltest;
+using testsupport::WhenMenuShows;
 
 namespace {
-
-// Acts on the menu once it is up (Popup waits inside QMenu::exec).
-void WhenMenuShows(std::function<void(QMenu*)> act)
-{
-    auto tries = std::make_shared<int>(0);
-    auto step = std::make_shared<std::function<void()>>();
-    *step = [act, tries, step] {
-        if (auto* m = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
-            act(m);
-            return;
-        }
-        if (++*tries < 200)
-            QTimer::singleShot(5, *step);
-    };
-    QTimer::singleShot(0, *step);
-}
 
 // Chooses the action with the text (through the keyboard, as a user would).
 void Choose(QMenu* m, const QString& text)

@@ -1,0 +1,28 @@
+// Popup menus run their own loop inside Popup: tests act on a menu once it is up.
+#pragma once
+
+#include <QApplication>
+#include <QMenu>
+#include <QTimer>
+#include <functional>
+#include <memory>
+
+namespace testsupport {
+
+// Calls act with the menu as soon as one shows (polls for a second at most).
+inline void WhenMenuShows(std::function<void(QMenu*)> act)
+{
+    auto tries = std::make_shared<int>(0);
+    auto step = std::make_shared<std::function<void()>>();
+    *step = [act, tries, step] {
+        if (auto* m = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+            act(m);
+            return;
+        }
+        if (++*tries < 200)
+            QTimer::singleShot(5, *step);
+    };
+    QTimer::singleShot(0, *step);
+}
+
+}  // namespace testsupport
