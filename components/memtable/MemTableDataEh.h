@@ -721,6 +721,8 @@ public:
     // Writes the whole store to a component stream (binary) / reads it back into this store.
     void SaveToStream(TStream* Stream);
     void LoadFromStream(TStream* Stream);
+    // Replaces this store's structure and records by Source's, which is left empty.
+    void TakeOver(TMemTableDataEh* Source);
 
 protected:
     void DefineProperties(TFiler* Filer) override;

@@ -240,14 +240,38 @@ void TMemTableDataEh::SaveToStream(TStream* Stream)
 void TMemTableDataEh::LoadFromStream(TStream* Stream)
 {
     RegisterMemTableDataClasses();
-    DestroyTable();
-    // A broken stream leaves an empty store, never a half-read one.
-    auto undo = OnFailure([this] { DestroyTable(); });
     TMemoryStream bin;
     ObjectTextOrBinaryToBinary(Stream, &bin);
     bin.SetPosition(0);
-    TReader reader(&bin);
-    reader.ReadRootComponent(this);
+    // The stream is read whole into a store of its own first: a damaged or foreign stream
+    // raises there and this store keeps its structure and records.
+    auto read = CreateUnique<TMemTableDataEh>(nullptr);
+    read->AutoIncrement()->Assign(FAutoIncrement);
+    {
+        TReader reader(&bin);
+        reader.ReadRootComponent(read.get());
+    }
+    TakeOver(read.get());
+}
+
+void TMemTableDataEh::TakeOver(TMemTableDataEh* Source)
+{
+    const int counter = Source->FAutoIncrement->CurValue();
+    DestroyTable();
+    FDataStruct->Assign(Source->FDataStruct);
+    const size_t n = size_t(FDataStruct->Count());
+    {
+        TUpdateGuard<TRecordsListEh> update(FRecordsList);
+        for (TMemoryRecordEh* from : Source->FRecordsList->Records()) {
+            std::unique_ptr<TMemoryRecordEh> r(FRecordsList->NewRecord());
+            r->Data().swap(from->Data());
+            r->Data().resize(n, Variant::Null());
+            FRecordsList->FetchRecord(r.get());
+            r.release();
+        }
+    }
+    Source->ResetRecords();
+    FAutoIncrement->SetCurValue(counter);
 }
 
 // ---------------------------------------------------------------- registration

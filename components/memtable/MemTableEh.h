@@ -164,6 +164,13 @@ DOV_ENUM_INFO(TMasterDetailSideEh, mdsOnSelfEh, mdsOnProviderEh, mdsOnSelfAfterP
 enum TMemTableOptionEh { mtoPersistentStructEh, mtoTextFieldsCaseInsensitive };
 DOV_ENUM_INFO(TMemTableOptionEh, mtoPersistentStructEh, mtoTextFieldsCaseInsensitive)
 using TMemTableOptionsEh = TSet<TMemTableOptionEh>;
+enum TLoadMode { lmCopy, lmAppend, lmCopyStructureOnly };
+DOV_ENUM_INFO(TLoadMode, lmCopy, lmAppend, lmCopyStructureOnly)
+enum TMemTableLoadOptionEh { tloUseCachedUpdatesEh, tloDisregardFilterEh, tloOpenOnLoad };
+DOV_ENUM_INFO(TMemTableLoadOptionEh, tloUseCachedUpdatesEh, tloDisregardFilterEh, tloOpenOnLoad)
+using TMemTableLoadOptionsEh = TSet<TMemTableLoadOptionEh>;
+enum TDfmStreamFormatEh { dfmBinaryEh, dfmTextEh };
+DOV_ENUM_INFO(TDfmStreamFormatEh, dfmBinaryEh, dfmTextEh)
 
 using TMemTableChangeFieldValueEventEh = Delegate<void(TCustomMemTableEh* MemTable, TField* Field, Variant& Value)>;
 using TGetOrderVarValueProcEh = std::function<void(Variant& VarValue, int Index)>;
@@ -232,6 +239,18 @@ public:
     // Creates the table from its field definitions without a driver (an empty store).
     void CreateDataSet();
     void EmptyTable();
+
+    // ---- loading, saving, copying and files (MemTableEh_Files.cpp) ----
+    int LoadFromDataSet(TDataSet* Source, int RecordCount, TLoadMode Mode, bool UseCachedUpdates);
+    int LoadFromMemTableEh(TCustomMemTableEh* Source, int RecordCount, TLoadMode Mode,
+                           TMemTableLoadOptionsEh LoadOptions);
+    int SaveToDataSet(TDataSet* Dest, int RecordCount);
+    void CopyStructure(TDataSet* Source);
+    void DestroyTable();
+    void SaveToFile(const QString& FileName, TDfmStreamFormatEh Format = dfmBinaryEh);
+    void LoadFromFile(const QString& FileName);
+    // The key fields of the primary index of IndexDefs ("A;B"), empty without one.
+    QString ProviderKeyFields();
 
     // ---- the framework ----
     bool CanModify() const override { return !FReadOnly; }
@@ -393,6 +412,11 @@ protected:
     void DoOnNewRecord() override;
     void DefChanged(TObject* Sender) override { FStoreDefs = true; }
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    // The record store goes with the form (MemTableEh_Files.cpp).
+    void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+    void ReadState(TReader* Reader) override;
+    // Marks the default fields that make up the provider key.
+    void MarkProviderKeyFields();
 
     static TMTRecBuf* Buf(TRecordBuffer b) { return reinterpret_cast<TMTRecBuf*>(b); }
     void FillBufferFromRecord(TMTRecBuf* Buffer, TMemoryRecordEh* Rec, int ViewRow);

@@ -317,6 +317,7 @@ void TCustomMemTableEh::InternalOpen()
         for (TField* f : Fields()->List())
             if (TMTDataFieldEh* df = st->FindField(f->FieldName()))
                 df->AssignPropsTo(f);
+        MarkProviderKeyFields();
     }
     BindFields(true);
     if (FieldCount() == 0)

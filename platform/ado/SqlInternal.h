@@ -115,6 +115,9 @@ struct Translation {
     std::vector<TSqlColumn> columns;
     std::vector<QString> assignVars;   // SELECT @a = ..., @b = ...: variable per column
     bool changesSchema = false;
+    // An INSERT into a table with an identity column, or into one without: the session keeps
+    // SCOPE_IDENTITY() and @@IDENTITY as the server does after each.
+    enum InsertKind { NoInsert, IdentityInsert, PlainInsert } insertKind = NoInsert;
     // Work tables the statement reads (the right side of a FULL or RIGHT JOIN, copied so
     // that its join keys are indexed: SQLite builds no automatic index there). `setup`
     // creates them when the statement is compiled, `refresh` fills them before each run

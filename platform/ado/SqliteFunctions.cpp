@@ -866,6 +866,17 @@ static void fnTrancount(sqlite3_context* ctx, int, sqlite3_value**)
 }
 
 
+template <bool Scope>
+static void fnIdentity(sqlite3_context* ctx, int, sqlite3_value**)
+{
+    const auto* host = static_cast<FunctionHost*>(sqlite3_user_data(ctx));
+    int64_t v = 0;
+    if (Scope ? host->ScopeIdentity(v) : host->LastIdentity(v))
+        sqlite3_result_int64(ctx, v);
+    else
+        sqlite3_result_null(ctx);
+}
+
 static double addMonths(double dt, int64_t months)
 {
     double day = std::floor(dt);
@@ -996,6 +1007,7 @@ void RegisterFunctions(sqlite3* db, FunctionHost* host)
         {"tsql_ckint", 2, fnCheckInt, true},    {"tsql_mod", 2, fnMod, true},
         {"tsql_fit", 3, fnFit, true},           {"tsql_dectext", 2, fnDecText, true},
         {"tsql_round", 3, fnRound, true},       {"tsql_trancount", 0, fnTrancount, false},
+        {"tsql_scope_identity", 0, fnIdentity<true>, false}, {"tsql_identity", 0, fnIdentity<false>, false},
     };
     for (const F& f : fs)
         sqlite3_create_function_v2(db, f.name, f.n, f.deterministic ? det : SQLITE_UTF8, host, f.f, nullptr, nullptr, nullptr);

@@ -26,6 +26,9 @@ public:
     virtual const QString& DateFormat() const = 0;   // "dmy", "mdy", ...
     virtual int TranCount() const = 0;               // @@TRANCOUNT
     virtual double StatementTime() const = 0;        // GETDATE() of the running statement
+    // SCOPE_IDENTITY() and @@IDENTITY; False for NULL.
+    virtual bool ScopeIdentity(int64_t& Value) const = 0;
+    virtual bool LastIdentity(int64_t& Value) const = 0;
 };
 
 V ValueOf(sqlite3_value* v);

@@ -261,6 +261,13 @@ public:
     const QString& DateFormat() const override { return FDateFormat; }
     int TranCount() const override { return FTranCount; }
     double StatementTime() const override;
+    bool ScopeIdentity(int64_t& Value) const override { Value = FScopeIdentity; return FHasScopeIdentity; }
+    bool LastIdentity(int64_t& Value) const override { Value = FLastIdentity; return FHasLastIdentity; }
+    // After an INSERT ran: a table with an identity column gave the values, one without
+    // leaves SCOPE_IDENTITY() as it was and makes @@IDENTITY NULL.
+    void noteInsert(const Translation& tr, int64_t rows);
+    int64_t FScopeIdentity = 0, FLastIdentity = 0;
+    bool FHasScopeIdentity = false, FHasLastIdentity = false;
     // a statement starts: its GETDATE() is read when it first asks
     void stampStatement() { FStatementTime = 0; }
 
@@ -535,6 +542,16 @@ void SqliteSession::endFailedBatch(const RunCtx& ctx)
         FTranCount = 0;
         try { exec(QStringLiteral("ROLLBACK")); } catch (...) {}
     } else FTranCount = ctx.tranAtStart;
+}
+
+void SqliteSession::noteInsert(const Translation& tr, int64_t rows)
+{
+    if (tr.insertKind == Translation::PlainInsert) {
+        FHasLastIdentity = false;
+    } else if (tr.insertKind == Translation::IdentityInsert && rows > 0) {
+        FScopeIdentity = FLastIdentity = sqlite3_last_insert_rowid(FDb);
+        FHasScopeIdentity = FHasLastIdentity = true;
+    }
 }
 
 double SqliteSession::StatementTime() const
@@ -918,11 +935,13 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
                 ctx.rows = sqlite3_changes64(FDb);
                 sqlite3_finalize(st);
             }
+            noteInsert(n.tr, ctx.rows);
         }
         for (sqlite3_stmt* st : n.stmts) {
             bind(st, ctx, n.tr, &n);
             while (stepRow(st)) {}
             if (!n.tr.returnsRows && !n.tr.changesSchema) ctx.rows = sqlite3_changes64(FDb);
+            noteInsert(n.tr, sqlite3_changes64(FDb));
             sqlite3_reset(st);
         }
         if (n.tr.changesSchema) {

@@ -1247,8 +1247,13 @@ public:
             return r;
         }
         if (name == QLatin1String("isnumeric")) { need(1); return fn("tsql_isnumeric", a, {T::Int}); }
-        if (name == QLatin1String("scope_identity") || name == QLatin1String("ident_current")) {
-            r.s = QStringLiteral("nullif(last_insert_rowid(), 0)");   // NULL before any insert
+        if (name == QLatin1String("scope_identity")) {
+            r.s = QStringLiteral("tsql_scope_identity()");   // NULL before any insert
+            r.t = {T::BigInt};
+            return r;
+        }
+        if (name == QLatin1String("ident_current")) {
+            r.s = QStringLiteral("nullif(last_insert_rowid(), 0)");
             r.t = {T::BigInt};
             return r;
         }
@@ -1344,7 +1349,7 @@ public:
             fail();
         case Token::Ident:
             if (k.is("NULL")) { ++p; r.s = QStringLiteral("NULL"); r.nullLit = true; return r; }
-            if (k.is("@@IDENTITY")) { ++p; r.s = QStringLiteral("last_insert_rowid()"); r.t = {T::BigInt}; return r; }
+            if (k.is("@@IDENTITY")) { ++p; r.s = QStringLiteral("tsql_identity()"); r.t = {T::BigInt}; return r; }
             if (k.is("@@ROWCOUNT")) { ++p; r.s = QStringLiteral("changes()"); r.t = {T::Int}; return r; }
             if (k.is("@@ERROR")) { ++p; r.s = QStringLiteral("0"); r.t = {T::Int}; return r; }
             if (k.is("@@TRANCOUNT")) { ++p; r.s = QStringLiteral("tsql_trancount()"); r.t = {T::Int}; return r; }
@@ -1777,6 +1782,8 @@ public:
             types.push_back(c.TypeInfo());
         }
         Translation tr;
+        tr.insertKind = std::any_of(cols.begin(), cols.end(), [](const TSqlColumn& c) { return c.AutoIncrement; })
+                            ? Translation::IdentityInsert : Translation::PlainInsert;
         QString head = QStringLiteral("INSERT INTO ") + o.sql() + QStringLiteral(" (") + list + QStringLiteral(") ");
         if (kw("DEFAULT")) { expectKw("VALUES"); tr.sql = QStringLiteral("INSERT INTO ") + o.sql() + QStringLiteral(" DEFAULT VALUES"); return tr; }
         if (kw("VALUES")) {

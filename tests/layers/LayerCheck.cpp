@@ -20,6 +20,7 @@ const std::vector<Layer>& TreeLayers()
         {"platform/ado", {"platform/db"}, true},
         {"components/foundation/core", {"platform/db"}, true},
         {"components/memtable", {"components/foundation/core"}, true},
+        {"components/sqldriver", {"components/memtable", "platform/ado"}, true},
         {"components/foundation", {"components/foundation/core", "platform/vcl"}},
         {"components/editors", {"components/foundation", "components/memtable"}},
         {"components/axisgrid", {"components/foundation", "components/memtable"}},

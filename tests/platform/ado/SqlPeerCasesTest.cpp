@@ -151,6 +151,26 @@ TEST_F(PeerCases, Statements)
         });
 }
 
+TEST_F(PeerCases, Identity)
+{
+    // SQL Server: SCOPE_IDENTITY() is the last identity value inserted in the scope, which an
+    // insert into a table without identity leaves alone; after such an insert @@IDENTITY is
+    // NULL; several rows give the last value.
+    Run({"CREATE TABLE ident(id int IDENTITY(1,1), v varchar(10))",
+         "CREATE TABLE other(id int IDENTITY(1,1), v varchar(10))",
+         "INSERT INTO other(v) VALUES ('x'), ('y'), ('z'), ('w'), ('u')",
+         "CREATE TABLE plain(id int PRIMARY KEY, v varchar(10))",
+         "INSERT INTO plain VALUES (7, 'p'), (8, 'q'), (9, 'r')"},
+        {
+            {"INSERT INTO ident(v) VALUES ('a'); INSERT INTO plain VALUES (70, 'b'); SELECT SCOPE_IDENTITY(), @@IDENTITY", "1|NULL"},
+            {"INSERT INTO ident(v) VALUES ('c'), ('d'); SELECT SCOPE_IDENTITY(), @@IDENTITY", "3|3"},
+            {"INSERT INTO other(v) SELECT v FROM ident; SELECT SCOPE_IDENTITY(), @@IDENTITY", "8|8"},
+            {"INSERT INTO ident(v) SELECT v FROM ident WHERE 1 = 0; SELECT SCOPE_IDENTITY()", "8"},
+            {"INSERT INTO plain(id, v) SELECT id + 100, v FROM plain; SELECT SCOPE_IDENTITY(), @@IDENTITY", "8|NULL"},
+            {"INSERT INTO ident(v) VALUES ('e'); SELECT id FROM ident WHERE id = SCOPE_IDENTITY()", "4"},
+        });
+}
+
 TEST_F(PeerCases, Transactions)
 {
     s->Execute(QStringLiteral("CREATE TABLE t(id int PRIMARY KEY)"));

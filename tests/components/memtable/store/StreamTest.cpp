@@ -125,7 +125,7 @@ TEST_F(StreamTest, EmptyStoreWritesNoDataOrCounter)
     EXPECT_FALSE(text.contains("AutoIncCurValue")) << text.toStdString();
 }
 
-TEST_F(StreamTest, BrokenStreamsRaiseAndLeaveAnEmptyStore)
+TEST_F(StreamTest, BrokenStreamsRaiseAndLeaveTheStoreAsItWas)
 {
     for (int i = 0; i < 20; ++i)
         Add(i, QString("name %1").arg(i), Currency::FromInt(i));
@@ -135,6 +135,7 @@ TEST_F(StreamTest, BrokenStreamsRaiseAndLeaveAnEmptyStore)
     EXPECT_THROW(Load(&target, good.left(good.size() - 40)), Exception);
     EXPECT_EQ(target.RecordsList()->Count(), 0);
     EXPECT_EQ(target.DataStruct()->Count(), 0);
+    Load(&target, good);
     std::mt19937 rng(3);
     for (int round = 0; round < 300; ++round) {
         QByteArray bad = good;
@@ -143,11 +144,13 @@ TEST_F(StreamTest, BrokenStreamsRaiseAndLeaveAnEmptyStore)
         try {
             Load(&target, bad);
         } catch (const Exception&) {
-            EXPECT_EQ(target.RecordsList()->Count(), 0);
+            EXPECT_EQ(target.RecordsList()->Count(), 20);
+            EXPECT_EQ(target.DataStruct()->Count(), 3);
         }
     }
     Load(&target, good);
     EXPECT_EQ(target.RecordsList()->Count(), 20);
+    EXPECT_EQ(Save(&target), good);
 }
 
 TEST_F(StreamTest, BinaryFieldNeedsBinaryValue)
