@@ -1,5 +1,7 @@
 #include "ExtCtrls.h"
 
+#include <QTimer>
+
 DOV_PUBLISHED(TPanel)
 {
     P.Prop("Caption", &TControl::Caption, &TControl::SetCaption);
@@ -28,4 +30,65 @@ void TPanel::Paint()
     TRect r = ClientRect();
     QString text = FText;
     c->TextRect(r, text, TTextFormat{tfCenter, tfVerticalCenter, tfSingleLine});
+}
+
+// ---------------------------------------------------------------- TTimer
+
+DOV_PUBLISHED(TTimer)
+{
+    P.Prop("Enabled", &TTimer::Enabled, &TTimer::SetEnabled).Default(true);
+    P.Prop("Interval", &TTimer::Interval, &TTimer::SetInterval).Default(1000);
+    P.Prop("OnTimer", &TTimer::OnTimer, &TTimer::SetOnTimer);
+}
+
+TTimer::TTimer(TComponent* AOwner) : TComponent(AOwner) {}
+TTimer::~TTimer() = default;
+
+void TTimer::SetEnabled(bool Value)
+{
+    if (Value != FEnabled) {
+        FEnabled = Value;
+        UpdateTimer();
+    }
+}
+
+void TTimer::SetInterval(unsigned Value)
+{
+    if (Value != FInterval) {
+        FInterval = Value;
+        UpdateTimer();
+    }
+}
+
+void TTimer::SetOnTimer(TNotifyEvent Value)
+{
+    FOnTimer = Value;
+    UpdateTimer();
+}
+
+bool TTimer::Running() const { return FTimer && FTimer->isActive(); }
+
+void TTimer::Loaded()
+{
+    TComponent::Loaded();
+    UpdateTimer();
+}
+
+void TTimer::Timer()
+{
+    if (FOnTimer)
+        FOnTimer(this);
+}
+
+void TTimer::UpdateTimer()
+{
+    if (FTimer)
+        FTimer->stop();
+    if (!FEnabled || FInterval == 0 || !FOnTimer || ComponentState().Contains(csLoading))
+        return;
+    if (!FTimer) {
+        FTimer = std::make_unique<QTimer>();
+        QObject::connect(FTimer.get(), &QTimer::timeout, [this] { GuardedCall([this] { Timer(); }); });
+    }
+    FTimer->start(int(std::clamp(FInterval, 10u, unsigned(INT_MAX))));
 }

@@ -1,4 +1,4 @@
-// Extra controls: the panel.
+// Extra controls: the panel and the timer.
 #pragma once
 
 #include "Controls.h"
@@ -16,4 +16,35 @@ public:
 
 protected:
     void Paint() override;
+};
+
+class QTimer;
+
+// Fires OnTimer every Interval milliseconds while enabled, on the UI thread. It runs only with an
+// interval above 0 and a handler; intervals below 10 ms run at 10 ms. Changing the interval
+// restarts the count. An exception from the handler goes to the application's error box.
+class TTimer : public TComponent {
+    DOV_PERSISTENT(TTimer, TComponent)
+public:
+    explicit TTimer(TComponent* AOwner);
+    ~TTimer() override;
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool Value);
+    unsigned Interval() const { return FInterval; }
+    void SetInterval(unsigned Value);
+    TNotifyEvent OnTimer() const { return FOnTimer; }
+    void SetOnTimer(TNotifyEvent Value);
+    // True while the timer is counting.
+    bool Running() const;
+
+protected:
+    void Loaded() override;
+    virtual void Timer();
+
+private:
+    void UpdateTimer();
+    bool FEnabled = true;
+    unsigned FInterval = 1000;
+    TNotifyEvent FOnTimer;
+    std::unique_ptr<QTimer> FTimer;
 };
