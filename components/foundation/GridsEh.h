@@ -1160,17 +1160,6 @@ protected:
     bool FIsMouseUpCloseListbox = false;
 };
 
-// The message the placement routine sends a drop-down: which way it opened (WParam).
-#ifndef DOV_WM_SIZEGRIPNOTIFY_DECLARED
-#define DOV_WM_SIZEGRIPNOTIFY_DECLARED
-enum : UINT { WM_SIZEGRIPNOTIFY_EH = 0x0400 + 100 };
-#endif
-#ifndef DOV_TSIZEGRIPCHANGEPOSITION_DECLARED
-#define DOV_TSIZEGRIPCHANGEPOSITION_DECLARED
-enum TSizeGripChangePosition { sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom };
-DOV_ENUM_INFO(TSizeGripChangePosition, sgcpToLeft, sgcpToRight, sgcpToTop, sgcpToBottom)
-#endif
-
 // The drop-down list of recently used texts, with its own scroll bar at the right.
 class TMRUListboxEh : public TPopupListboxEh {
     DOV_PERSISTENT(TMRUListboxEh, TPopupListboxEh)

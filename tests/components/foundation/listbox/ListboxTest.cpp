@@ -357,3 +357,25 @@ TEST_F(ListFixture, MRUListScrollsThroughItsOwnBar)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ListFixture, PlacedAboveAnOwnerAtTheBottomTheGripGoesToTheTop)
+{
+    const TRect wa = Screen->WorkAreaRect();
+    List->SetSizeGripPostion(sgpBottomRight);
+    List->SetBounds(0, 0, 120, 5 * 16 + 4);
+    // An owner whose bottom edge is the work area's: no room below.
+    const TRect owner(wa.Left + 30, wa.Bottom - 22, wa.Left + 180, wa.Bottom);
+    TPoint pos;
+    PlaceDropDownInWorkArea(owner, List, taLeftJustify, pos);
+    EXPECT_EQ(pos, TPoint(owner.Left, owner.Top - List->Height()));
+    EXPECT_EQ(List->SizeGripPostion(), sgpTopRight);
+    // Against the right edge it opens to the left: the grip follows.
+    const TRect right(wa.Right - 40, wa.Top + 10, wa.Right, wa.Top + 30);
+    PlaceDropDownInWorkArea(right, List, taLeftJustify, pos);
+    EXPECT_EQ(pos.X, wa.Right - List->Width());
+    EXPECT_EQ(List->SizeGripPostion(), sgpBottomLeft);
+}
+
+}  // namespace
