@@ -410,11 +410,35 @@ void TDataDriverEh::RefreshReader()
     }
 }
 
-bool TDataDriverEh::RefreshReaderParamsFromCursor(TDataSet*)
+bool TDataDriverEh::RefreshReaderParamsFromCursor(TDataSet* DataSet)
 {
+    auto* ps = dynamic_cast<IProviderSupportNG*>(FProviderDataSet);
+    TParams* params = ps && DataSet ? ps->PSGetParams() : nullptr;
+    if (!params)
+        return false;
+    for (int i = 0; i < params->Count(); ++i) {
+        TParam* p = params->Items(i);
+        if (TField* f = DataSet->FindField(p->Name()))
+            if (!VarEqualsEh(p->Value(), f->AsVariant()))
+                return true;
+    }
     return false;
 }
 
-void TDataDriverEh::SetReaderParamsFromCursor(TDataSet*)
+void TDataDriverEh::SetReaderParamsFromCursor(TDataSet* DataSet)
 {
+    auto* ps = dynamic_cast<IProviderSupportNG*>(FProviderDataSet);
+    TParams* params = ps && DataSet ? ps->PSGetParams() : nullptr;
+    if (!params)
+        return;
+    for (int i = 0; i < params->Count(); ++i) {
+        TParam* p = params->Items(i);
+        if (p->Bound())
+            continue;
+        // a parameter the master has no field for is an error in the link, not a Null key
+        TField* f = DataSet->FieldByName(p->Name());
+        p->AssignFieldValue(f, f->AsVariant());
+        p->SetBound(false);
+    }
+    ps->PSSetParams(params);
 }

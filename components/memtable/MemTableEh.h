@@ -175,6 +175,56 @@ DOV_ENUM_INFO(TDfmStreamFormatEh, dfmBinaryEh, dfmTextEh)
 using TMemTableChangeFieldValueEventEh = Delegate<void(TCustomMemTableEh* MemTable, TField* Field, Variant& Value)>;
 using TGetOrderVarValueProcEh = std::function<void(Variant& VarValue, int Index)>;
 
+// ---- master-detail (MemTableEh_MasterDetail.cpp) ----
+
+// The link of a detail table to its master's data source: keeps the master's fields named by
+// FieldNames and tells the table when the master's current record or state changed.
+class TMasterDataLinkEh : public TDataLink {
+public:
+    explicit TMasterDataLinkEh(TDataSet* ADataSet) : FDataSet(ADataSet) {}
+    QString FieldNames() const { return FFieldNames; }
+    // Raises the framework's field-not-found error, keeping the former names, when the master
+    // lacks a field.
+    void SetFieldNames(const QString& Value);
+    const std::vector<TField*>& Fields() const { return FFields; }
+    TDataSet* DetailDataSet() const { return FDataSet; }
+    TNotifyEvent OnMasterChange, OnMasterDisable;
+
+protected:
+    void ActiveChanged() override;
+    void CheckBrowseMode() override;
+    void LayoutChanged() override { ActiveChanged(); }
+    void RecordChanged(TField* Field) override;
+    TDataSet* GetDetailDataSet() const override { return FDataSet; }
+
+private:
+    void ResolveFields();
+    TDataSet* FDataSet;
+    QString FFieldNames;
+    std::vector<TField*> FFields;
+};
+
+class TSortedVarItemEh : public TObject {
+public:
+    explicit TSortedVarItemEh(const Variant& NewValue) : Value(NewValue) {}
+    Variant Value;
+};
+
+// Values kept in ascending order (Null lowest, arrays element by element).
+class TSortedVarlistEh {
+public:
+    bool FindKeyValueIndex(const Variant& Value, int& Index) const;
+    bool Contains(const Variant& Value) const;
+    int Add(TSortedVarItemEh* Item);
+    int Insert(int, TSortedVarItemEh* Item) { return Add(Item); }
+    int Count() const { return int(FItems.size()); }
+    TSortedVarItemEh* Items(int Index) const { return FItems[size_t(Index)].get(); }
+    void Clear() { FItems.clear(); }
+
+private:
+    std::vector<std::unique_ptr<TSortedVarItemEh>> FItems;
+};
+
 // A record buffer of the table: reads go straight to the memory record of its view row until a
 // data field is written, then to its own copy of the values.
 class TMTRecBuf : public TObject {
@@ -347,6 +397,24 @@ public:
     // The view's aggregate object computing an aggregate field of the table; nullptr when none.
     TMTAggregateEh* AggregateOfField(TField* Field) const;
 
+    // ---- master-detail (MemTableEh_MasterDetail.cpp) ----
+    TDataSource* MasterSource() const { return FMasterDataLink->DataSource(); }
+    void SetMasterSource(TDataSource* Value);
+    QString MasterFields() const { return FMasterDataLink->FieldNames(); }
+    void SetMasterFields(const QString& Value);
+    QString DetailFields() const { return FDetailFields; }
+    void SetDetailFields(const QString& Value);
+    TMasterDetailSideEh MasterDetailSide() const { return FMasterDetailSide; }
+    void SetMasterDetailSide(TMasterDetailSideEh Value);
+    bool DetailMode() const { return FDetailMode; }
+    const Variant& MasterValues() const { return FMasterValues; }
+    const TSortedVarlistEh& MasterValList() const { return FMasterValList; }
+    TMasterDataLinkEh* MasterDataLink() const { return FMasterDataLink.get(); }
+    TDataSource* GetDataSource() const override { return MasterSource(); }
+    void UpdateDetailMode(bool Refresh);
+    void SetReaderParamsFromMaster();
+    void RefreshDetailFromProvider();
+
     // ---- IMemTableEh ----
     int FetchRecords(int Count) override;
     int GetInstantReadCurRow() override;
@@ -495,6 +563,36 @@ private:
     std::thread::id FNoticeThread;
     bool FInRefilter = false;   // a refilter pass: the first failure stops it
     std::exception_ptr FFilterError;
+
+    // ---- master-detail (MemTableEh_MasterDetail.cpp) ----
+    void InitMasterDetail();
+    void MasterChanged(TObject* Sender);
+    void CloseMasterDetail();
+    // Raises, naming them, when the master lacks a field, a detail field is not a data field or
+    // the two lists differ in length.
+    void CheckDetailLink(TDataSet* Master, const QString& MasterNames, const QString& DetailNames);
+    Variant MasterFieldValues() const;
+    bool MasterHasRecord() const;
+    bool LocalDetailFilter() const { return FDetailMode && FMasterDetailSide != mdsOnProviderEh; }
+    bool RecordMatchesMaster(TMemoryRecordEh* Rec) const;
+    void PrepareDetailRecList();
+    const std::vector<TMemoryRecordEh*>* DetailPrefilteredList();
+    void AssignMasterValuesToNewRecord();
+    void DropOwnDetailIndex();
+    std::unique_ptr<TMasterDataLinkEh> FMasterDataLink;
+    std::vector<TField*> FDetailFieldList;
+    std::vector<int> FDetailDataIdx;            // store positions of the detail fields
+    QString FDetailFields;
+    bool FDetailMode = false;
+    TMasterDetailSideEh FMasterDetailSide = mdsOnSelfEh;
+    Variant FMasterValues;
+    TSortedVarlistEh FMasterValList;
+    std::vector<TMemoryRecordEh*> FDetailRecList;
+    bool FDetailRecListActive = false;
+    // Without a store index over the detail fields the table keeps its own, so a master step
+    // reads only the matching records.
+    std::unique_ptr<TMTIndexEh> FOwnDetailIndex;
+    std::unique_ptr<TRecordsListNotificatorEh> FOwnDetailIndexKeeper;
 
     friend class TMemTableFiltersEh;
     friend class TMemTableFilterItemEh;

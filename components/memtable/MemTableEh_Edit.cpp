@@ -120,6 +120,7 @@ void TCustomMemTableEh::DoOnNewRecord()
     for (TField* f : Fields()->List())
         if (!f->DefaultExpression().isEmpty() && f->CanModify())
             f->SetAsString(f->DefaultExpression());
+    AssignMasterValuesToNewRecord();
     TDataSet::DoOnNewRecord();
 }
 
@@ -201,6 +202,8 @@ void TCustomMemTableEh::InternalRefresh()
     TDisableControlsGuard controls(this);
     if (FDataDriver) {
         FDataDriver->RefreshReader();
+        if (MasterSource() && FMasterDetailSide != mdsOnSelfEh)
+            SetReaderParamsFromMaster();
         FDataSetReader = FDataDriver->GetDataReader();
         BeginViewUpdate();
         auto endUpdate = Finally([this] { EndViewUpdate(false); });

@@ -263,7 +263,8 @@ bool TCustomMemTableEh::FilterRecordForView(TMemoryRecordEh* R)
         return true;
     const bool own = Filtered() && (OnFilterRecord() || (FFilterExpr && FFilterExpr->HasData()));
     const bool extra = FExtraFilters->ActiveFilterCount() > 0;
-    if (!own && !extra)
+    const bool detail = LocalDetailFilter();
+    if (!own && !extra && !detail)
         return true;
     bool accept = true;
     const bool needBuf = ((Filtered() && OnFilterRecord()) || FExtraFilters->HasEventActiveFilter()) && TempBuffer();
@@ -281,6 +282,9 @@ bool TCustomMemTableEh::FilterRecordForView(TMemoryRecordEh* R)
             accept = FFilterExpr->IsCurRecordInFilter(R);
         if (Filtered() && OnFilterRecord())
             OnFilterRecord()(this, accept);
+        // the detail record list holds exactly the matching records
+        if (accept && detail)
+            accept = FDetailRecListActive || RecordMatchesMaster(R);
         if (accept && extra)
             accept = FExtraFilters->IsCurRecordInFilter(R);
     } catch (...) {
@@ -310,6 +314,7 @@ void TCustomMemTableEh::RaiseFilterError()
 void TCustomMemTableEh::RefilterView()
 {
     FFilterError = nullptr;
+    PrepareDetailRecList();
     const TRecordsViewEh::TViewSnapshot before = FRecordsView->TakeSnapshot();
     std::exception_ptr failure;
     BeginViewUpdate();
@@ -319,6 +324,8 @@ void TCustomMemTableEh::RefilterView()
     } catch (...) {
         failure = std::current_exception();
     }
+    FDetailRecListActive = false;
+    FDetailRecList.clear();
     FInRefilter = false;
     FFilterError = nullptr;
     // A half-done refilter is worse than none: show what was shown before.

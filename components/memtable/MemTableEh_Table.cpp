@@ -130,6 +130,7 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
     v->OnStructChanged = TRecordsListApplyUpdatesEventEh(this, &TCustomMemTableEh::StoreStructChanged);
     FParams = std::make_unique<TParams>(this);
     FExtraFilters = std::make_unique<TMemTableFiltersEh>(this);
+    InitMasterDetail();
     FInstantBuffers.reserve(8);
 }
 
@@ -146,6 +147,7 @@ TCustomMemTableEh::~TCustomMemTableEh()
 {
     Destroying();
     Close();
+    FMasterDataLink.reset();
     if (FDataDriver) {
         FDataDriver->SetDataDriverConsumer(nullptr);
         FDataDriver->RemoveFreeNotification(this);
@@ -248,6 +250,8 @@ void TCustomMemTableEh::OpenCursor(bool InfoQuery)
     if (!InfoQuery) {
         TMTDataStructEh* st = FInternMemTableData->DataStruct();
         if (FDataDriver) {
+            if (MasterSource() && FMasterDetailSide != mdsOnSelfEh)
+                SetReaderParamsFromMaster();
             FDataSetReader = FDataDriver->GetDataReader();
             if (FDataSetReader)
                 FDataSetReader->FreeNotification(this);
@@ -284,6 +288,7 @@ void TCustomMemTableEh::OpenCursor(bool InfoQuery)
         TDataSet::OpenCursor(InfoQuery);
     }
     if (!InfoQuery) {
+        UpdateDetailMode(false);
         RefilterView();
     }
 }
@@ -350,6 +355,7 @@ void TCustomMemTableEh::UpdateCalcSlots()
 
 void TCustomMemTableEh::InternalClose()
 {
+    CloseMasterDetail();
     FActive = false;
     FFilterExpr.reset();
     FAutoInc = 1;
@@ -1137,10 +1143,14 @@ DOV_PUBLISHED(TMemTableEh)
     P.Prop("AutoCalcFields", &TMemTableEh::AutoCalcFields, &TMemTableEh::SetAutoCalcFields).Default(true);
     P.Prop("CachedUpdates", &TMemTableEh::CachedUpdates, &TMemTableEh::SetCachedUpdates).Default(false);
     P.Prop("DataDriver", &TMemTableEh::GetDataDriverProp, &TMemTableEh::SetDataDriver);
+    P.Prop("DetailFields", &TMemTableEh::DetailFields, &TMemTableEh::SetDetailFields);
     P.Prop("FieldDefs", &TMemTableEh::FieldDefsProp).Stored(&TMemTableEh::IsFieldDefsStored);
     P.Prop("FetchAllOnOpen", &TMemTableEh::FetchAllOnOpen, &TMemTableEh::SetFetchAllOnOpen).Default(false);
     P.Prop("Filter", &TMemTableEh::Filter, &TMemTableEh::SetFilter);
     P.Prop("Filtered", &TMemTableEh::Filtered, &TMemTableEh::SetFiltered).Default(false);
+    P.Prop("MasterDetailSide", &TMemTableEh::MasterDetailSide, &TMemTableEh::SetMasterDetailSide).Default(mdsOnSelfEh);
+    P.Prop("MasterFields", &TMemTableEh::MasterFields, &TMemTableEh::SetMasterFields);
+    P.Prop("MasterSource", &TMemTableEh::MasterSource, &TMemTableEh::SetMasterSource);
     P.Prop("Options", &TMemTableEh::Options, &TMemTableEh::SetOptions).Default(TMemTableOptionsEh{});
     P.Prop("ReadOnly", &TMemTableEh::ReadOnly, &TMemTableEh::SetReadOnly).Default(false);
     P.Prop("SortOrder", &TMemTableEh::SortOrder, &TMemTableEh::SetSortOrder);

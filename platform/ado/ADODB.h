@@ -186,7 +186,7 @@ public:
 
 // ---------------------------------------------------------------- datasets
 
-class TCustomADODataSet : public TDataSet {
+class TCustomADODataSet : public TDataSet, public IProviderSupportNG {
     DOV_PERSISTENT(TCustomADODataSet, TDataSet)
 public:
     explicit TCustomADODataSet(TComponent* AOwner);
@@ -238,8 +238,8 @@ public:
     void Requery();
 
     // Provider-style access for data drivers.
-    TParams* PSGetParams();                 // a copy of Parameters, owned by the dataset
-    void PSSetParams(TParams* AParams);     // values (and types) by name
+    TParams* PSGetParams() override;                 // a copy of Parameters, owned by the dataset
+    void PSSetParams(TParams* AParams) override;     // values (and types) by name
     QString PSGetTableName() const;         // the table a single-table result reads ("" otherwise)
     QString PSGetKeyFields() const;         // the key columns of that table, ";"-separated
     int64_t PSExecuteStatement(const QString& SQL, TParams* AParams);

@@ -1019,6 +1019,7 @@ TParams* TCustomADODataSet::PSGetParams()
         q->SetNumericScale(p->NumericScale());
         if (!p->Value().IsEmpty())
             q->SetValue(p->Value());
+        q->SetBound(false);
     }
     return FPSParams->Count() ? FPSParams : nullptr;
 }

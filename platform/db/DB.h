@@ -1084,6 +1084,18 @@ private:
     void UpdateField();
 };
 
+// ---------------------------------------------------------------- provider support
+
+// What a provider dataset offers a data driver beside its rows: its parameters. PSGetParams
+// hands a copy (nullptr without parameters) whose values are the provider's own, so none is
+// marked bound; PSSetParams takes values back by name.
+class IProviderSupportNG {
+public:
+    virtual ~IProviderSupportNG() = default;
+    virtual TParams* PSGetParams() = 0;
+    virtual void PSSetParams(TParams* AParams) = 0;
+};
+
 // ---------------------------------------------------------------- the dataset
 
 class TDataSet : public TComponent {
