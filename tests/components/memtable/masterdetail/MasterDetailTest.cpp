@@ -4,6 +4,7 @@
 #include "components/memtable/DataDriverEh.h"
 #include "components/memtable/MemTableEh.h"
 #include "platform/ado/query/QueryFixture.h"
+#include "platform/rtl/DataModule.h"
 #include "support/ErrorCapture.h"
 
 namespace {
@@ -207,6 +208,27 @@ TEST_F(MasterDetailTest, ClearingTheLinkShowsEveryRecordAndSettingItAgainFilters
     detail->SetDetailFields(QStringLiteral("OrderId"));
     detail->SetMasterSource(nullptr);
     EXPECT_EQ(Items(), QStringLiteral("a1,b1,a2,b2,x1"));
+}
+
+TEST_F(MasterDetailTest, SortingAndEmptyingTheDetailKeepTheRestrictionRight)
+{
+    TDataSet* m = OpenMaster(false);
+    OpenLocalDetail(false);
+    Link();
+    detail->SortByFields(QStringLiteral("Item DESC"));
+    EXPECT_EQ(Items(), QStringLiteral("x1,a2,a1"));
+    m->Next();
+    EXPECT_EQ(Items(), QStringLiteral("b2,b1"));
+    detail->EmptyTable();
+    EXPECT_EQ(Items(), QString());
+    m->Prior();
+    EXPECT_EQ(Items(), QString());
+    detail->Append();
+    detail->FieldByName("Item")->SetAsString("a9");
+    detail->Post();
+    m->Next();
+    m->Prior();
+    EXPECT_EQ(Items(), QStringLiteral("a9"));
 }
 
 TEST_F(MasterDetailTest, AReopenedDetailFiltersAtOnce)
@@ -432,6 +454,55 @@ TEST_F(ProviderSideTest, AProviderParameterTheMasterLacksIsAnError)
     Link();
     EXPECT_TRUE(ErrorOf([&] { detail->Open(); }).contains(QStringLiteral("OrderNo")));
     EXPECT_FALSE(detail->Active());
+}
+
+TEST_F(ProviderSideTest, TheLinkComesFromAFormResource)
+{
+    const QByteArray form = QStringLiteral(R"(object OrdersDM: TDataModule
+  object OrdersQ: TADOQuery
+    CursorType = ctStatic
+    SQL.Strings = (
+      'SELECT Id, Region, Name FROM Orders ORDER BY Id')
+  end
+  object OrdersDS: TDataSource
+    DataSet = OrdersQ
+  end
+  object LinesFQ: TADOQuery
+    CursorType = ctStatic
+    SQL.Strings = (
+      'SELECT LineId, OrderId, Item FROM Lines WHERE OrderId = :Id')
+  end
+  object LinesDrv: TDataSetDriverEh
+    ProviderDataSet = LinesFQ
+  end
+  object LinesMT: TMemTableEh
+    DataDriver = LinesDrv
+    DetailFields = 'OrderId'
+    FetchAllOnOpen = True
+    MasterDetailSide = mdsOnProviderEh
+    MasterFields = 'Id'
+    MasterSource = OrdersDS
+  end
+end
+)").toUtf8();
+    RegisterClasses<TDataModule, TADOQuery, TDataSource, TDataSetDriverEh, TMemTableEh>();
+    auto* dm = Create<TDataModule>(&owner);
+    ReadComponentRes(form, dm, QStringLiteral("OrdersDM"));
+    auto* orders = dynamic_cast<TADOQuery*>(dm->FindComponent(QStringLiteral("OrdersQ")));
+    auto* linesQ = dynamic_cast<TADOQuery*>(dm->FindComponent(QStringLiteral("LinesFQ")));
+    auto* mt = dynamic_cast<TMemTableEh*>(dm->FindComponent(QStringLiteral("LinesMT")));
+    ASSERT_TRUE(orders && linesQ && mt);
+    EXPECT_EQ(mt->MasterDetailSide(), mdsOnProviderEh);
+    EXPECT_EQ(mt->MasterSource(), dm->FindComponent(QStringLiteral("OrdersDS")));
+    orders->SetConnection(conn);
+    linesQ->SetConnection(conn);
+    orders->Open();
+    orders->Next();
+    mt->Open();
+    QStringList items;
+    for (mt->First(); !mt->Eof(); mt->Next())
+        items << mt->FieldByName("Item")->AsString();
+    EXPECT_EQ(items.join(u','), QStringLiteral("b1,b2"));
 }
 
 } // namespace
