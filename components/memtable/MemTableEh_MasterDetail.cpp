@@ -415,15 +415,17 @@ void TCustomMemTableEh::PrepareDetailRecList()
         if (!FOwnDetailIndex) {
             std::unique_ptr<TMTIndexEh> own(TMTIndexEh::CreateApart(list));
             own->SetActive(true);
-            own->SetFields(names);
             FOwnDetailIndexKeeper = CreateUnique<TDetailIndexKeeperEh>(nullptr, own.get());
             FOwnDetailIndexKeeper->SetDataObject(FInternMemTableData);
             FOwnDetailIndex = std::move(own);
+            // built once, after the keeper's attach notice
+            FOwnDetailIndex->SetFields(names);
         }
         index = FOwnDetailIndex.get();
     }
     // the view shows the matching records in the order of the records list
     std::vector<TIndexItemEh*> items;
+    items.reserve(128);
     index->FillMatchedKeyList(FMasterValues, items);
     std::sort(items.begin(), items.end(), [](const TIndexItemEh* a, const TIndexItemEh* b) { return a->RecIndex < b->RecIndex; });
     FDetailRecList.reserve(items.size());
