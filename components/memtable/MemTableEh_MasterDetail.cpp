@@ -189,6 +189,8 @@ void TCustomMemTableEh::SetMasterSource(TDataSource* Value)
 {
     if (Value == MasterSource())
         return;
+    if (Value && Value->IsLinkedTo(this))
+        DatabaseError(QString::fromLatin1(DBMsg::CircularDataLink), this);
     CheckDetailLink(Value ? Value->DataSet() : nullptr, MasterFields(), FDetailFields);
     FMasterDataLink->SetDataSource(Value);
     UpdateDetailMode(true);

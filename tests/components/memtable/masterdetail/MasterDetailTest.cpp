@@ -265,6 +265,18 @@ TEST_F(MasterDetailTest, FieldsTheMasterOrTheDetailLackAreNamedAndNothingChanges
     EXPECT_EQ(Items(), QStringLiteral("a1,a2,x1"));
 }
 
+TEST_F(MasterDetailTest, ATableCannotBeItsOwnMaster)
+{
+    OpenMaster(false);
+    OpenLocalDetail(false);
+    Link();
+    auto* own = Create<TDataSource>(&owner);
+    own->SetDataSet(detail);
+    EXPECT_EQ(ErrorOf([&] { detail->SetMasterSource(own); }), QStringLiteral("Lines: Circular datalinks are not allowed"));
+    EXPECT_EQ(detail->MasterSource(), src);
+    EXPECT_EQ(Items(), QStringLiteral("a1,a2,x1"));
+}
+
 TEST_F(MasterDetailTest, ListsOfDifferentLengthAreRefusedNamingBoth)
 {
     OpenMaster(false);
