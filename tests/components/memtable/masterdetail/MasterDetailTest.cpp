@@ -415,6 +415,19 @@ TEST_F(ProviderSideTest, TheProviderIsQueriedWithEachMastersKey)
     EXPECT_EQ(Items(), QStringLiteral("a1,a2,x1"));
 }
 
+TEST_F(ProviderSideTest, AnEditPendingWhenTheMasterMovesReachesTheProviderFirst)
+{
+    TDataSet* m = OpenMaster(true);
+    detail->SetMasterDetailSide(mdsOnProviderEh);
+    Link();
+    detail->Open();
+    detail->Edit();
+    detail->FieldByName("Item")->SetAsString("a1*");
+    m->Next();
+    EXPECT_EQ(Db().first(), QStringLiteral("1|1|a1*"));
+    EXPECT_EQ(Items(), QStringLiteral("b1,b2"));
+}
+
 TEST_F(ProviderSideTest, AMasterRecordWithTheSameKeyDoesNotReopenTheDetail)
 {
     auto* m = static_cast<TMemTableEh*>(OpenMaster(false));
