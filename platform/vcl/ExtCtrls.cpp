@@ -403,7 +403,7 @@ TSplitter::TSplitter(TComponent* AOwner) : TGraphicControl(AOwner)
 TSplitter::~TSplitter()
 {
     if (FLine)
-        FLine->deleteLater();
+        delete FLine.data();
 }
 
 void TSplitter::Loaded()

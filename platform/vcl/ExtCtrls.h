@@ -3,6 +3,8 @@
 
 #include "StdCtrls.h"
 
+#include <QPointer>
+
 class QWidget;
 
 enum TBevelCut { bvNone, bvLowered, bvRaised, bvSpace };
@@ -184,5 +186,6 @@ protected:
     int FNewSize = 0;
     int FMaxSize = 0;
     bool FDragging = false;
-    QWidget* FLine = nullptr;
+    // Lives in the parent's window, which may go first.
+    QPointer<QWidget> FLine;
 };
