@@ -175,10 +175,12 @@ void TCustomAction::Set(T& field, const T& value, F notify)
 {
     if (field == value)
         return;
-    field = value;
+    // Links hear the new value while the action still holds the old one: a link tells a
+    // client that kept the action's value from one that was changed by hand.
     for (TBasicActionLink* link : std::vector<TBasicActionLink*>(FClients))
         if (auto* l = dynamic_cast<TActionLink*>(link))
             notify(l);
+    field = value;
     Change();
 }
 

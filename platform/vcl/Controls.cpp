@@ -461,7 +461,9 @@ void TVclWidget::Key(QKeyEvent* e, bool press)
         if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) {
             if (vk >= 'A' && vk <= 'Z')
                 ch = QChar(vk - 'A' + 1);
-        } else if (!e->text().isEmpty() && !(mods & Qt::AltModifier) && e->text()[0] >= QChar(32) && e->text()[0] != QChar(127)) {
+        } else if (!e->text().isEmpty() && !(mods & Qt::ControlModifier) && e->text()[0] >= QChar(32) &&
+                   e->text()[0] != QChar(127)) {
+            // With Alt the character still comes, as WM_SYSCHAR: accelerators take it.
             ch = e->text()[0];
         }
     }
@@ -586,6 +588,17 @@ void TControl::DefaultHandler(TMessage& M)
 {
     switch (M.Msg) {
     case WM_GETTEXTLENGTH: M.Result = FText.size(); break;
+    // The text travels as a QString pointer; WM_GETTEXT copies at most WParam characters.
+    case WM_SETTEXT:
+        SetText(M.LParam ? *reinterpret_cast<const QString*>(M.LParam) : QString());
+        M.Result = 1;
+        break;
+    case WM_GETTEXT:
+        if (auto* out = reinterpret_cast<QString*>(M.LParam)) {
+            *out = FText.left(qsizetype(M.WParam));
+            M.Result = out->size();
+        }
+        break;
     default: break;
     }
 }
@@ -1852,7 +1865,20 @@ void TWinControl::CNChar(TMessage& M)
         const LRESULT mask = key == VK_TAB ? DLGC_WANTTAB : DLGC_WANTALLKEYS;
         if (Perform(CM_WANTSPECIALKEY, key, 0) == 0 && (Perform(WM_GETDLGCODE, 0, 0) & (mask | DLGC_WANTCHARS)) == 0)
             M.Result = 1;
+        return;
     }
+    // Accelerators: a character with Alt, or a plain one on a button-like control that takes
+    // no characters, is offered to the form's controls first.
+    if (M.WParam < 32)
+        return;
+    const bool alt = (M.LParam & 0x20000000) != 0;
+    if (!alt) {
+        const LRESULT code = Perform(WM_GETDLGCODE, 0, 0);
+        if ((code & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) != 0 || (code & (DLGC_BUTTON | DLGC_RADIOBUTTON | DLGC_STATIC)) == 0)
+            return;
+    }
+    if (TCustomForm* f = ::GetParentForm(this); f && f->Perform(CM_DIALOGCHAR, M.WParam, M.LParam) != 0)
+        M.Result = 1;
 }
 
 // A form that previews keys sees the key first; a key it clears goes no further.
@@ -1913,9 +1939,16 @@ void TWinControl::WMKeyUp(TMessage& M) { DoKeyUp(M); }
 void TWinControl::WMChar(TMessage& M) { DoKeyPress(M); }
 
 // Dialog keys and characters are offered to every shown, enabled child until one takes them.
+// Characters go to graphic controls too (a label's accelerator focuses its control).
 static void OfferToChildren(const std::vector<TControl*>& Controls, UINT Msg, TMessage& M)
 {
     for (TControl* c : Controls) {
+        if (Msg == CM_DIALOGCHAR && c->GetVisible() && c->GetEnabled() && !dynamic_cast<TWinControl*>(c)) {
+            M.Result = c->Perform(Msg, M.WParam, M.LParam);
+            if (M.Result != 0)
+                return;
+            continue;
+        }
         if (auto* w = dynamic_cast<TWinControl*>(c); w && w->GetVisible() && w->GetEnabled()) {
             M.Result = w->Perform(Msg, M.WParam, M.LParam);
             if (M.Result != 0)

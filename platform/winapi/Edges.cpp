@@ -140,6 +140,29 @@ bool DrawFrameControl(HDC dc, TRect& rect, UINT type, UINT state)
         return true;
     }
 
+    if (type == DFC_BUTTON && (state & 0x1F) == DFCS_BUTTONRADIO) {
+        // The classic 12 x 12 circle, row by row: the ring's upper half in shadow, its lower
+        // half in highlight, the inside in the window colour, a 4 x 4 dot when checked.
+        static const int outer[12][2] = {{4, 8}, {2, 10}, {1, 11}, {1, 11}, {0, 12}, {0, 12},
+                                         {0, 12}, {0, 12}, {1, 11}, {1, 11}, {2, 10}, {4, 8}};
+        static const int inner[12][2] = {{0, 0}, {4, 8}, {2, 10}, {2, 10}, {1, 11}, {1, 11},
+                                         {1, 11}, {1, 11}, {2, 10}, {2, 10}, {4, 8}, {0, 0}};
+        static const int dot[12][2] = {{0, 0}, {0, 0}, {0, 0}, {0, 0}, {5, 7}, {4, 8},
+                                       {4, 8}, {5, 7}, {0, 0}, {0, 0}, {0, 0}, {0, 0}};
+        const int x0 = rect.Left + (rect.Width() - 12) / 2, y0 = rect.Top + (rect.Height() - 12) / 2;
+        const COLORREF face = Sys(pushed || inactive ? COLOR_BTNFACE : COLOR_WINDOW);
+        const COLORREF mark = Sys(inactive ? COLOR_BTNSHADOW : COLOR_WINDOWTEXT);
+        for (int y = 0; y < 12; ++y) {
+            const COLORREF ring = flat ? Sys(COLOR_BTNSHADOW) : Sys(y < 6 ? COLOR_BTNSHADOW : COLOR_BTNHIGHLIGHT);
+            dc->FillDev(dc->DevRect(TRect(x0 + outer[y][0], y0 + y, x0 + outer[y][1], y0 + y + 1)), ring);
+            if (inner[y][1] > inner[y][0])
+                dc->FillDev(dc->DevRect(TRect(x0 + inner[y][0], y0 + y, x0 + inner[y][1], y0 + y + 1)), face);
+            if ((state & DFCS_CHECKED) && dot[y][1] > dot[y][0])
+                dc->FillDev(dc->DevRect(TRect(x0 + dot[y][0], y0 + y, x0 + dot[y][1], y0 + y + 1)), mark);
+        }
+        return true;
+    }
+
     if (type == DFC_BUTTON && (state & 0x1F) == DFCS_BUTTONPUSH) {
         TRect r = rect;
         if (flat) {
