@@ -5,7 +5,6 @@
 
 #include "components/foundation/core/ToolCtrlsEh_Core.h"
 #include "platform/vcl/Controls.h"
-#include "platform/vcl/ActnList.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/PopupMenus.h"
 
@@ -364,26 +363,6 @@ class TEditButtonControlEh;
 
 // One button of an editor: style, width, glyph or image lists, hint, shortcut, visibility,
 // drop-down menu and its events. In a collection, or bound to one edit control.
-// Binds an action to an edit button: enabled, hint, shortcut and visibility follow the action
-// while the button still shows the action's value (a button changed by hand keeps its own).
-class TEditButtonActionLinkEh : public TActionLink {
-public:
-    explicit TEditButtonActionLinkEh(TObject* AClient);
-    bool IsEnabledLinked() override;
-    bool IsHintLinked() override;
-    bool IsShortCutLinked() override;
-    bool IsVisibleLinked() override;
-    void SetEnabled(bool Value) override;
-    void SetHint(const QString& Value) override;
-    void SetShortCut(TShortCut Value) override;
-    void SetVisible(bool Value) override;
-
-protected:
-    virtual void AssignClient(TObject* AClient);
-    TCustomAction* LinkedAction() const { return dynamic_cast<TCustomAction*>(FAction); }
-    TEditButtonEh* FClient = nullptr;
-};
-
 class TEditButtonEh : public TCollectionItem {
     DOV_PERSISTENT(TEditButtonEh, TCollectionItem)
 public:
@@ -429,25 +408,13 @@ public:
     void SetOnClick(const TButtonClickEventEh& Value);
     TButtonDownEventEh OnDown() const { return FOnButtonDown; }
     void SetOnDown(const TButtonDownEventEh& Value);
-    // The action whose state the button follows and which a click without OnClick runs.
-    TBasicAction* Action() const { return FActionLink ? FActionLink->Action() : nullptr; }
-    void SetAction(TBasicAction* Value);
-    // Lets the action refresh its state (and so the button's).
-    virtual void InitiateAction();
 
     TNotifyEvent OnChanged;
     TRefComponentNotifyEventEh OnRefComponentChanged;
 
 protected:
     void Init();
-    // The link a button makes to its action (descendants may make their own kind).
-    virtual TEditButtonActionLinkEh* CreateActionLink();
-    // Takes the action's enabled, hint, shortcut and visibility; with CheckDefaults only those
-    // the button still has at their defaults.
-    virtual void ActionChange(TObject* Sender, bool CheckDefaults);
-    void DoActionChange(TObject* Sender);
 
-    std::unique_ptr<TEditButtonActionLinkEh> FActionLink;
     TPopupMenu* FDropdownMenu = nullptr;
     TWinControl* FEditControl = nullptr;
     bool FEnabled = true;

@@ -121,7 +121,6 @@ void TEditButtonEh::Init()
 
 TEditButtonEh::~TEditButtonEh()
 {
-    FActionLink.reset();
     delete FGlyph;
     delete FImages;
 }
@@ -231,118 +230,8 @@ void TEditButtonEh::SetOnDown(const TButtonDownEventEh& Value)
 
 void TEditButtonEh::Click(TObject* Sender, bool& Handled)
 {
-    if (FOnButtonClick) {
+    if (FOnButtonClick)
         FOnButtonClick(Sender, Handled);
-        return;
-    }
-    if (!FActionLink || !FActionLink->Action())
-        return;
-    // The action runs for the edit control, or for the collection's owner.
-    TComponent* target = FEditControl;
-    if (!target && Collection())
-        target = dynamic_cast<TComponent*>(Collection()->GetOwner());
-    FActionLink->Execute(target);
-    Handled = true;
-}
-
-TEditButtonActionLinkEh* TEditButtonEh::CreateActionLink() { return new TEditButtonActionLinkEh(this); }
-
-void TEditButtonEh::SetAction(TBasicAction* Value)
-{
-    if (!Value) {
-        FActionLink.reset();
-        return;
-    }
-    if (!FActionLink) {
-        FActionLink.reset(CreateActionLink());
-        FActionLink->OnChange = TNotifyEvent(this, &TEditButtonEh::DoActionChange);
-    }
-    FActionLink->SetAction(Value);
-    ActionChange(Value, Value->ComponentState().Contains(csLoading));
-}
-
-void TEditButtonEh::DoActionChange(TObject* Sender)
-{
-    if (Sender == Action())
-        ActionChange(Sender, false);
-}
-
-void TEditButtonEh::ActionChange(TObject* Sender, bool CheckDefaults)
-{
-    auto* action = dynamic_cast<TCustomAction*>(Sender);
-    if (!action)
-        return;
-    if (!CheckDefaults || FEnabled)
-        SetEnabled(action->Enabled());
-    if (!CheckDefaults || FHint.isEmpty())
-        SetHint(action->Hint());
-    if (!CheckDefaults || FShortCut == 0)
-        SetShortCut(action->ShortCut());
-    if (!CheckDefaults || GetVisible())
-        SetVisible(action->Visible());
-}
-
-void TEditButtonEh::InitiateAction()
-{
-    if (FActionLink)
-        FActionLink->Update();
-}
-
-// ---------------------------------------------------------------- TEditButtonActionLinkEh
-
-TEditButtonActionLinkEh::TEditButtonActionLinkEh(TObject* AClient) : TActionLink(AClient)
-{
-    AssignClient(AClient);
-}
-
-void TEditButtonActionLinkEh::AssignClient(TObject* AClient) { FClient = dynamic_cast<TEditButtonEh*>(AClient); }
-
-bool TEditButtonActionLinkEh::IsEnabledLinked()
-{
-    TCustomAction* a = LinkedAction();
-    return TActionLink::IsEnabledLinked() && FClient && a && FClient->Enabled() == a->Enabled();
-}
-
-bool TEditButtonActionLinkEh::IsHintLinked()
-{
-    TCustomAction* a = LinkedAction();
-    return TActionLink::IsHintLinked() && FClient && a && FClient->Hint() == a->Hint();
-}
-
-bool TEditButtonActionLinkEh::IsShortCutLinked()
-{
-    TCustomAction* a = LinkedAction();
-    return TActionLink::IsShortCutLinked() && FClient && a && FClient->ShortCut() == a->ShortCut();
-}
-
-bool TEditButtonActionLinkEh::IsVisibleLinked()
-{
-    TCustomAction* a = LinkedAction();
-    return TActionLink::IsVisibleLinked() && FClient && a && FClient->GetVisible() == a->Visible();
-}
-
-void TEditButtonActionLinkEh::SetEnabled(bool Value)
-{
-    if (IsEnabledLinked())
-        FClient->SetEnabled(Value);
-}
-
-void TEditButtonActionLinkEh::SetHint(const QString& Value)
-{
-    if (IsHintLinked())
-        FClient->SetHint(Value);
-}
-
-void TEditButtonActionLinkEh::SetShortCut(TShortCut Value)
-{
-    if (IsShortCutLinked())
-        FClient->SetShortCut(Value);
-}
-
-void TEditButtonActionLinkEh::SetVisible(bool Value)
-{
-    if (IsVisibleLinked())
-        FClient->SetVisible(Value);
 }
 
 void TEditButtonEh::Assign(TPersistent* Source)
@@ -353,7 +242,6 @@ void TEditButtonEh::Assign(TPersistent* Source)
         return;
     }
     // The drop-down form settings and the default action stay the target's own.
-    SetAction(src->Action());
     SetDropdownMenu(src->FDropdownMenu);
     SetEnabled(src->FEnabled);
     SetGlyph(src->FGlyph);
