@@ -130,6 +130,7 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
     v->OnStructChanged = TRecordsListApplyUpdatesEventEh(this, &TCustomMemTableEh::StoreStructChanged);
     FParams = std::make_unique<TParams>(this);
     FExtraFilters = std::make_unique<TMemTableFiltersEh>(this);
+    FTreeList = std::make_unique<TMemTableTreeListEh>(this);
     FInstantBuffers.reserve(8);
 }
 
@@ -1011,7 +1012,10 @@ int TCustomMemTableEh::SetTreeNodeExpandedAtRow(int RowNum, bool Value)
     }
     if (!node)
         return -1;
-    node->SetNodeExpanded(Value);
+    {
+        TRestoreGuard<bool> quiet(FTreeRowsQuiet, true);
+        node->SetNodeExpanded(Value);
+    }
     FRecordsView->MemoryTreeList()->BuildVisibleItems();
     int result = -1;
     if (cur && FRecordsView->IndexOf(cur->Rec()) < 0) {
@@ -1050,12 +1054,6 @@ IMemTableDataFieldValueListEh* TCustomMemTableEh::GetFieldValueList(const QStrin
 {
     // Value lists of a field are not offered yet; callers fall back to reading the rows.
     return nullptr;
-}
-
-bool TCustomMemTableEh::MoveRecords(TBMListEh*, int, int, bool)
-{
-    // Records are not moved by hand in this program.
-    return false;
 }
 
 void TCustomMemTableEh::GetAggregatedValuesForRange(const TBookmark& FromBM, const TBookmark& ToBM,
@@ -1145,6 +1143,7 @@ DOV_PUBLISHED(TMemTableEh)
     P.Prop("ReadOnly", &TMemTableEh::ReadOnly, &TMemTableEh::SetReadOnly).Default(false);
     P.Prop("SortOrder", &TMemTableEh::SortOrder, &TMemTableEh::SetSortOrder);
     P.Prop("StoreDefs", &TMemTableEh::StoreDefs, &TMemTableEh::SetStoreDefs).Default(false);
+    P.Prop("TreeList", &TMemTableEh::TreeList);
     P.Event("AfterCancel", &TMemTableEh::AfterCancel);
     P.Event("AfterClose", &TMemTableEh::AfterClose);
     P.Event("AfterDelete", &TMemTableEh::AfterDelete);
