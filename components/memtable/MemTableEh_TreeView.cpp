@@ -286,11 +286,12 @@ bool TCustomMemTableEh::TreeNodeExpanding(TBaseTreeNodeEh* Node)
         OnRecordsViewTreeNodeExpanding(this, node, allow);
     if (!Active() || !OnTreeNodeExpanding)
         return allow;
+    // The row as shown now: the cursor's buffer may not have caught up with earlier changes.
+    const int row = TreeRowOfNode(node);
     if (node == RecView()) {
-        OnTreeNodeExpanding(this, RecNo(), allow);
+        OnTreeNodeExpanding(this, row >= 0 ? row + 1 : RecNo(), allow);
         return allow;
     }
-    const int row = TreeRowOfNode(node);
     if (row >= 0 && ViewNodeAt(row) == node) {
         TInstantReadGuardEh g(this, row);
         OnTreeNodeExpanding(this, row + 1, allow);
