@@ -494,6 +494,8 @@ private:
     int TreeRowOfNode(TMemRecViewEh* Node);
     // Rebuilds the displayed rows and keeps the cursor on Current (or its nearest shown ancestor).
     void TreeRowsChanged(TMemoryRecordEh* Current);
+    // A posted new record's node takes the state asked for while it had none.
+    void ApplyNewTreeNodeState(TMTRecBuf* Buffer, TMemoryRecordEh* Rec);
     // 1 moved (or would move), 0 nothing to move, -1 refused.
     int MoveRecordStep(int FromIndex, int ToIndex, int TreeLevel, bool CheckOnly);
     std::unique_ptr<TMemTableTreeListEh> FTreeList;

@@ -566,6 +566,7 @@ void TCustomMemTableEh::InternalInitRecord(TRecordBuffer Buffer)
     b->MemRec = nullptr;
     b->UseMemRec = false;
     b->IsInsertRow = false;
+    b->NewTreeNodeExpanded = b->NewTreeNodeHasChildren = false;
     b->Bookmark = INT_MIN;
     b->BookmarkFlag = bfInserted;
     b->RecordNumber = -1;

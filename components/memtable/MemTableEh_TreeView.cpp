@@ -274,6 +274,21 @@ void TCustomMemTableEh::SetTreeNodeHasVisibleChildren(bool Value)
     Resync({});
 }
 
+void TCustomMemTableEh::ApplyNewTreeNodeState(TMTRecBuf* Buffer, TMemoryRecordEh* Rec)
+{
+    if (!FRecordsView->ViewAsTreeList() || !Buffer)
+        return;
+    TMemRecViewEh* node = FRecordsView->MemoryTreeList()->GetNode(nullptr, Rec);
+    if (!node)
+        return;
+    if (Buffer->NewTreeNodeHasChildren)
+        node->SetNodeHasVisibleChildren(true);
+    if (Buffer->NewTreeNodeExpanded) {
+        TRestoreGuard<bool> quiet(FTreeRowsQuiet, true);
+        node->SetNodeExpanded(true);
+    }
+}
+
 // ---------------------------------------------------------------- expansion callbacks
 
 bool TCustomMemTableEh::TreeNodeExpanding(TBaseTreeNodeEh* Node)

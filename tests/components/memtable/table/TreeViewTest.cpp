@@ -300,3 +300,38 @@ TEST_F(TreeView, MovingRecordsOfAPlainView)
     EXPECT_EQ(Rows(), "n4,n1,n5,n2,n3");
     EXPECT_EQ(Cur(), "n1");
 }
+
+TEST_F(TreeView, ANewRecordTakesTheNodeStateAskedBeforeItsPost)
+{
+    Show(kTree, true);
+    t->TreeList()->SetDefaultNodeExpanded(false);
+    t->Append();
+    t->SetTreeNodeExpanded(true);
+    EXPECT_FALSE(t->TreeNodeExpanded());   // no node yet
+    t->FieldByName("Id")->SetAsInteger(7);
+    t->FieldByName("ParentId")->SetAsInteger(6);
+    t->FieldByName("Name")->SetAsString("g");
+    t->Post();
+    EXPECT_EQ(Rows(), "a,.b,..c,.d,e,.f,..g");
+    GoTo("g");
+    EXPECT_TRUE(t->TreeNodeExpanded());
+    t->AppendRecord({Variant(8), Variant(7), Variant("h")});
+    EXPECT_EQ(Rows(), "a,.b,..c,.d,e,.f,..g,...h");
+}
+
+TEST_F(TreeView, TheTreeSwitchedOnInAFormComesOnAfterLoading)
+{
+    Show(kTree, true);
+    t->SetName("Tree");
+    const QString form = ComponentToText(t);
+    // Active comes before the linking fields in the form: it waits for the end of loading.
+    EXPECT_LT(form.indexOf("TreeList.Active = True"), form.indexOf("TreeList.KeyFieldName")) << form.toStdString();
+    auto* copy = Create<TMemTableEh>(&owner);
+    ReadComponentRes(form.toUtf8(), copy);
+    EXPECT_TRUE(copy->Active());
+    EXPECT_TRUE(copy->TreeList()->Active());
+    EXPECT_EQ(copy->RecordCount(), 6);
+    EXPECT_EQ(copy->TreeList()->KeyFieldName(), "Id");
+    t = copy;
+    EXPECT_EQ(Rows(), "a,.b,..c,.d,e,.f");
+}
