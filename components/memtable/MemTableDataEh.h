@@ -1029,6 +1029,11 @@ public:
     TMemRecViewEh* AddChildAtKey(const QString& Name, const QString& KeyFieldNames, const QString& ParentFieldNames,
                                  TMemoryRecordEh* MemRecord);
     TMemRecViewEh* AddChild(const QString& Name, TMemRecViewEh* Parent, TMemoryRecordEh* MemRecord);
+    // Builds the tree anew from the records in list order, as adding them one by one would
+    // (with FullBuildCheck: every record under the record its reference names), in O(n log n).
+    // A reference loop is cut at the record of the loop that comes first in the list, which
+    // hangs at the root; a chain deeper than MaxLevel goes on from the root.
+    void BuildFromRecords(const std::vector<TMemoryRecordEh*>& Recs);
     TMemRecViewEh* UpdateParent(TMemRecViewEh* Node, const QString& KeyFieldNames, const QString& ParentFieldNames,
                                 TMemoryRecordEh* MemRecord, bool ReIndex);
     bool CheckReferenceLoop(TMemoryRecordEh* MemRecord, const Variant& NewRefValue);

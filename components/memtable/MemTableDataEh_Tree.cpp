@@ -3,6 +3,8 @@
 // are rebuilt lazily.
 #include "MemTableDataEh.h"
 
+#include <algorithm>
+
 namespace {
 
 Variant ValuesAt(TMemoryRecordEh* Rec, const TIntArray& Fields)
@@ -275,6 +277,108 @@ TMemRecViewEh* TMemoryTreeListEh::AddChild(const QString& Name, TMemRecViewEh* P
     node->SetNodeHasVisibleChildren(DefaultNodeHasChildren);
     FVisibleItemsObsolete = true;
     return node;
+}
+
+void TMemoryTreeListEh::BuildFromRecords(const std::vector<TMemoryRecordEh*>& Recs)
+{
+    FInsertedNodeStack.clear();
+    Clear();
+    FNodeOfRec.clear();
+    const int n = int(Recs.size());
+    const TIntArray& keys = FRecordsViewEh->TreeViewKeyFields();
+    const TIntArray& parents = FRecordsViewEh->TreeViewRefParentFields();
+    // The parent of each record by position in Recs, -1 for the root.
+    std::vector<int> parentOf(static_cast<size_t>(n), -1);
+    if (!keys.empty() && keys.size() == parents.size()) {
+        std::vector<Variant> keyVals;
+        keyVals.resize(size_t(n));
+        std::vector<int> byKey;
+        byKey.reserve(size_t(n));
+        for (int i = 0; i < n; ++i) {
+            keyVals[size_t(i)] = ValuesAt(Recs[size_t(i)], keys);
+            if (!IsNullRef(keyVals[size_t(i)]))
+                byKey.push_back(i);
+        }
+        std::stable_sort(byKey.begin(), byKey.end(),
+                         [&](int a, int b) { return CompareValuesEh(keyVals[size_t(a)], keyVals[size_t(b)]) < 0; });
+        for (int i = 0; i < n; ++i) {
+            const Variant ref = ValuesAt(Recs[size_t(i)], parents);
+            if (IsNullRef(ref))
+                continue;
+            auto it = std::lower_bound(byKey.begin(), byKey.end(), ref, [&](int a, const Variant& v) {
+                return CompareValuesEh(keyVals[size_t(a)], v) < 0;
+            });
+            for (; it != byKey.end() && CompareValuesEh(keyVals[size_t(*it)], ref) == 0; ++it)
+                if (*it != i && VarEqualsEh(keyVals[size_t(*it)], ref)) {
+                    parentOf[size_t(i)] = *it;
+                    break;
+                }
+            // Without the check a record finds only a parent that came before it.
+            if (!FullBuildCheck && parentOf[size_t(i)] > i)
+                parentOf[size_t(i)] = -1;
+        }
+        // Cut every loop of references at its first record in the list.
+        std::vector<char> state(static_cast<size_t>(n), 0);   // 0 unseen, 1 on the current path, 2 done
+        std::vector<int> path;
+        for (int s = 0; s < n; ++s) {
+            if (state[size_t(s)])
+                continue;
+            path.clear();
+            int c = s;
+            while (c >= 0 && state[size_t(c)] == 0) {
+                state[size_t(c)] = 1;
+                path.push_back(c);
+                c = parentOf[size_t(c)];
+            }
+            if (c >= 0 && state[size_t(c)] == 1) {
+                const auto from = std::find(path.begin(), path.end(), c);
+                parentOf[size_t(*std::min_element(from, path.end()))] = -1;
+            }
+            for (int p : path)
+                state[size_t(p)] = 2;
+        }
+    }
+    // Children of each record (slot n: the root's) in list order, then in the sort order.
+    std::vector<int> start(size_t(n) + 2, 0);
+    for (int i = 0; i < n; ++i)
+        ++start[size_t(parentOf[size_t(i)] < 0 ? n : parentOf[size_t(i)]) + 1];
+    for (int i = 0; i <= n; ++i)
+        start[size_t(i) + 1] += start[size_t(i)];
+    std::vector<int> children(static_cast<size_t>(n));
+    {
+        std::vector<int> fill(start.begin(), start.end() - 1);
+        for (int i = 0; i < n; ++i)
+            children[size_t(fill[size_t(parentOf[size_t(i)] < 0 ? n : parentOf[size_t(i)])]++)] = i;
+    }
+    if (HasSortOrder())
+        for (int p = 0; p <= n; ++p)
+            std::stable_sort(children.begin() + start[size_t(p)], children.begin() + start[size_t(p) + 1],
+                             [&](int a, int b) {
+                                 return FRecordsViewEh->CompareViewRecords(Recs[size_t(a)], Recs[size_t(b)]) < 0;
+                             });
+    // Nodes top-down, so every attach is of a leaf to a placed parent.
+    std::vector<TMemRecViewEh*> nodeOf(static_cast<size_t>(n), nullptr);
+    std::vector<int> queue;
+    queue.reserve(size_t(n));
+    auto attach = [&](int i, TBaseTreeNodeEh* parent) {
+        if (parent->Level() >= FMaxLevel)
+            parent = FRoot;
+        auto* node = static_cast<TMemRecViewEh*>(CreateNodeApart(QString(), Recs[size_t(i)]));
+        AddNode(node, parent, naAddChildEh, false);
+        nodeOf[size_t(i)] = node;
+        FNodeOfRec.insert(Recs[size_t(i)], node);
+        node->SetExpanded(DefaultNodeExpanded);
+        node->SetNodeHasVisibleChildren(DefaultNodeHasChildren);
+        queue.push_back(i);
+    };
+    for (int k = start[size_t(n)]; k < start[size_t(n) + 1]; ++k)
+        attach(children[size_t(k)], FRoot);
+    for (size_t q = 0; q < queue.size(); ++q) {
+        const int p = queue[q];
+        for (int k = start[size_t(p)]; k < start[size_t(p) + 1]; ++k)
+            attach(children[size_t(k)], nodeOf[size_t(p)]);
+    }
+    FVisibleItemsObsolete = true;
 }
 
 TMemRecViewEh* TMemoryTreeListEh::AddChildAtKey(const QString& Name, const QString& KeyFieldNames,

@@ -462,12 +462,11 @@ void TRecordsViewEh::SetViewAsTreeList(bool Value)
 
 void TRecordsViewEh::RebuildMemoryTreeList()
 {
-    FMemoryTreeList->Clear();
-    if (!FMemTableData)
+    if (!FMemTableData) {
+        FMemoryTreeList->Clear();
         return;
-    for (TMemoryRecordEh* r : FMemTableData->RecordsList()->Records())
-        FMemoryTreeList->AddChildAtKey(QString(), FTreeViewKeyFieldName, FTreeViewRefParentFieldName, r);
-    FMemoryTreeList->VisibleItemsBecomeObsolete();
+    }
+    FMemoryTreeList->BuildFromRecords(FMemTableData->RecordsList()->Records());
 }
 
 void TRecordsViewEh::SetTreeViewKeyFieldName(const QString& Value)

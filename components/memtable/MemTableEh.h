@@ -225,6 +225,49 @@ private:
     std::vector<std::unique_ptr<TSortedVarItemEh>> FItems;
 };
 
+// ---- tree view of the table (MemTableEh_TreeView.cpp) ----
+
+using TMTTreeNodeExpandingEventEh = Delegate<void(TObject* Sender, int RecNo, bool& AllowExpansion)>;
+using TRecordsViewTreeNodeExpandingEventEh = Delegate<void(TObject* Sender, TMemRecViewEh* Node, bool& AllowExpansion)>;
+using TRecordsViewTreeNodeExpandedEventEh = Delegate<void(TObject* Sender, TMemRecViewEh* Node)>;
+using TRecordsViewCheckMoveNodeEventEh = Delegate<bool(TObject* Sender, TMemRecViewEh* SourceNode,
+                                                       TMemRecViewEh* AppointedParent, int AppointedIndex)>;
+
+// The table's TreeList: switches the tree view of its records on and forwards the tree settings.
+class TMemTableTreeListEh : public TPersistent {
+    DOV_PERSISTENT(TMemTableTreeListEh, TPersistent)
+public:
+    explicit TMemTableTreeListEh(TCustomMemTableEh* AMemTable);
+
+    bool Active() const;
+    void SetActive(bool Value);
+    QString KeyFieldName() const;
+    void SetKeyFieldName(const QString& Value);
+    QString RefParentFieldName() const;
+    void SetRefParentFieldName(const QString& Value);
+    bool DefaultNodeExpanded() const;
+    void SetDefaultNodeExpanded(bool Value);
+    bool DefaultNodeHasChildren() const;
+    void SetDefaultNodeHasChildren(bool Value);
+    bool FullBuildCheck() const;
+    void SetFullBuildCheck(bool Value);
+    bool FilterNodeIfParentVisible() const;
+    void SetFilterNodeIfParentVisible(bool Value);
+    void FullCollapse();
+    void FullExpand();
+    bool Locate(const QString& KeyFields, const Variant& KeyValues, TLocateOptions Options);
+    TPersistent* GetOwner() const override;
+    void Assign(TPersistent* Source) override;
+
+private:
+    TMemoryTreeListEh* Tree() const;
+    void ExpandAll(bool Expand);
+
+    TCustomMemTableEh* FMemTable;
+    bool FLoadingActive = false;
+    friend class TCustomMemTableEh;
+};
+
 // A record buffer of the table: reads go straight to the memory record of its view row until a
 // data field is written, then to its own copy of the values.
 class TMTRecBuf : public TObject {
@@ -414,6 +457,24 @@ public:
     void UpdateDetailMode(bool Refresh);
     void SetReaderParamsFromMaster();
     void RefreshDetailFromProvider();
+    // ---- tree view and moving records (MemTableEh_TreeView.cpp) ----
+    TMemTableTreeListEh* TreeList() const { return FTreeList.get(); }
+    void SetTreeList(TMemTableTreeListEh* Value) { FTreeList->Assign(Value); }
+    TMemRecViewEh* TreeNode();
+    int TreeNodeLevel() { return GetTreeNodeLevel(); }
+    int TreeNodeChildCount();
+    bool TreeNodeHasChildren();
+    bool TreeNodeExpanded() { return GetTreeNodeExpanded(); }
+    void SetTreeNodeExpanded(bool Value);
+    bool TreeNodeHasVisibleChildren() { return GetTreeNodeHasVisibleChildren(); }
+    void SetTreeNodeHasVisibleChildren(bool Value);
+    // Moves the record at view row FromIndex to row ToIndex (in a tree view by re-parenting it
+    // under level TreeLevel). False when the move is refused or nothing would move.
+    bool MoveRecord(int FromIndex, int ToIndex, int TreeLevel, bool CheckOnly);
+    TMTTreeNodeExpandingEventEh OnTreeNodeExpanding;
+    TRecordsViewTreeNodeExpandingEventEh OnRecordsViewTreeNodeExpanding;
+    TRecordsViewTreeNodeExpandedEventEh OnRecordsViewTreeNodeExpanded;
+    TRecordsViewCheckMoveNodeEventEh OnRecordsViewCheckMoveNode;
 
     // ---- IMemTableEh ----
     int FetchRecords(int Count) override;
@@ -478,6 +539,7 @@ protected:
     void ClearCalcFields(TRecordBuffer Buffer) override;
     void CalculateFields(TRecordBuffer Buffer) override;
     void DoOnNewRecord() override;
+    void Loaded() override;
     void DefChanged(TObject* Sender) override { FStoreDefs = true; }
     void Notification(TComponent* AComponent, TOperation Operation) override;
     // The record store goes with the form (MemTableEh_Files.cpp).
@@ -492,6 +554,20 @@ protected:
     int ViewRowCount() const { return FRecordsView->ViewItemsCount(); }
 
 private:
+    // tree view (MemTableEh_TreeView.cpp)
+    bool TreeNodeExpanding(TBaseTreeNodeEh* Node);
+    void TreeNodeExpandedChanged(TBaseTreeNodeEh* Node);
+    // The displayed row of Node, or of its nearest displayed ancestor; -1 when none.
+    int TreeRowOfNode(TMemRecViewEh* Node);
+    // Rebuilds the displayed rows and keeps the cursor on Current (or its nearest shown ancestor).
+    void TreeRowsChanged(TMemoryRecordEh* Current);
+    // A posted new record's node takes the state asked for while it had none.
+    void ApplyNewTreeNodeState(TMTRecBuf* Buffer, TMemoryRecordEh* Rec);
+    // 1 moved (or would move), 0 nothing to move, -1 refused.
+    int MoveRecordStep(int FromIndex, int ToIndex, int TreeLevel, bool CheckOnly);
+    std::unique_ptr<TMemTableTreeListEh> FTreeList;
+    bool FTreeRowsQuiet = false;   // expansion changes only mark the rows obsolete
+
     // view callbacks
     void ViewDataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action);
     void ViewRecordMoved(TMemoryRecordEh* MemRec, int OldIndex, int NewIndex);
@@ -597,6 +673,7 @@ private:
     friend class TMemTableFiltersEh;
     friend class TMemTableFilterItemEh;
     friend class TMTOrderByList;
+    friend class TMemTableTreeListEh;
 };
 
 // A sort list over the table's fields (FieldIndex: position in the table's field list).

@@ -163,6 +163,7 @@ void TCustomMemTableEh::InternalAddRecord(TRecordBuffer Buffer, bool Append)
         else
             FRecordsView->InsertRecord(std::max(FRecordPos, 0), r);
     }
+    ApplyNewTreeNodeState(Buf(Buffer), r);
     const int pos = FRecordsView->IndexOf(r);
     if (pos >= 0)
         FRecordPos = pos;

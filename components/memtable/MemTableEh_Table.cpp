@@ -131,6 +131,7 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
     FParams = std::make_unique<TParams>(this);
     FExtraFilters = std::make_unique<TMemTableFiltersEh>(this);
     InitMasterDetail();
+    FTreeList = std::make_unique<TMemTableTreeListEh>(this);
     FInstantBuffers.reserve(8);
 }
 
@@ -571,6 +572,7 @@ void TCustomMemTableEh::InternalInitRecord(TRecordBuffer Buffer)
     b->MemRec = nullptr;
     b->UseMemRec = false;
     b->IsInsertRow = false;
+    b->NewTreeNodeExpanded = b->NewTreeNodeHasChildren = false;
     b->Bookmark = INT_MIN;
     b->BookmarkFlag = bfInserted;
     b->RecordNumber = -1;
@@ -1017,7 +1019,10 @@ int TCustomMemTableEh::SetTreeNodeExpandedAtRow(int RowNum, bool Value)
     }
     if (!node)
         return -1;
-    node->SetNodeExpanded(Value);
+    {
+        TRestoreGuard<bool> quiet(FTreeRowsQuiet, true);
+        node->SetNodeExpanded(Value);
+    }
     FRecordsView->MemoryTreeList()->BuildVisibleItems();
     int result = -1;
     if (cur && FRecordsView->IndexOf(cur->Rec()) < 0) {
@@ -1056,12 +1061,6 @@ IMemTableDataFieldValueListEh* TCustomMemTableEh::GetFieldValueList(const QStrin
 {
     // Value lists of a field are not offered yet; callers fall back to reading the rows.
     return nullptr;
-}
-
-bool TCustomMemTableEh::MoveRecords(TBMListEh*, int, int, bool)
-{
-    // Records are not moved by hand in this program.
-    return false;
 }
 
 void TCustomMemTableEh::GetAggregatedValuesForRange(const TBookmark& FromBM, const TBookmark& ToBM,
@@ -1155,6 +1154,7 @@ DOV_PUBLISHED(TMemTableEh)
     P.Prop("ReadOnly", &TMemTableEh::ReadOnly, &TMemTableEh::SetReadOnly).Default(false);
     P.Prop("SortOrder", &TMemTableEh::SortOrder, &TMemTableEh::SetSortOrder);
     P.Prop("StoreDefs", &TMemTableEh::StoreDefs, &TMemTableEh::SetStoreDefs).Default(false);
+    P.Prop("TreeList", &TMemTableEh::TreeList);
     P.Event("AfterCancel", &TMemTableEh::AfterCancel);
     P.Event("AfterClose", &TMemTableEh::AfterClose);
     P.Event("AfterDelete", &TMemTableEh::AfterDelete);

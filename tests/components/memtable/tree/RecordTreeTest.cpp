@@ -264,3 +264,19 @@ TEST_F(RecordTree, IncrementalTreeMatchesARebuild)
         ASSERT_EQ(view->AccountableItemsCount(), list->Count());
     }
 }
+
+TEST_F(RecordTree, AChainDeeperThanTheLevelLimitGoesOnFromTheRoot)
+{
+    // Records arrive deepest first, so the tree is built from existing records in one pass.
+    for (int id = 1005; id >= 1; --id)
+        Add(id, id == 1 ? Variant::Null() : Variant(id - 1));
+    view->MemoryTreeList()->FullBuildCheck = true;
+    view->SetViewAsTreeList(true);
+    TMemoryTreeListEh* tree = view->MemoryTreeList();
+    ASSERT_EQ(tree->Root()->NodesCount(), 2);
+    EXPECT_EQ(VarToStr(tree->Root()->NodeItems(0)->Rec()->GetDataValue(0, dvvValueEh)), "1");
+    EXPECT_EQ(VarToStr(tree->Root()->NodeItems(1)->Rec()->GetDataValue(0, dvvValueEh)), "1001");
+    EXPECT_EQ(tree->AccountableCount(), 1005);
+    EXPECT_EQ(tree->GetAccountableItem(999)->NodeLevel(), 1000);
+    EXPECT_EQ(tree->GetAccountableItem(1004)->NodeLevel(), 5);
+}
