@@ -60,7 +60,8 @@ TEST(DropDownOnXServer, CalendarLooksAsPaintedAndLeavesTheFocusWithTheEdit)
     if (!testsupport::XvfbEnvironment::Available())
         GTEST_SKIP() << "no display server";
     auto form = CreateUnique<TForm>(nullptr);
-    form->SetBounds(60, 60, 360, 300);
+    // Clear of the list's picture test, which may run at the same time on the same server.
+    form->SetBounds(700, 500, 360, 300);
     auto* edit = Create<TDateEdit>(form.get());
     edit->SetParent(form.get());
     edit->SetBounds(10, 10, 150, 22);
