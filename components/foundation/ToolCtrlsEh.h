@@ -3,7 +3,9 @@
 // ToolCtrlsEh_<Section>.cpp; add new sections at the end, each with its own banner.
 #pragma once
 
+#include "components/foundation/PlatformBridgeEh.h"
 #include "components/foundation/core/ToolCtrlsEh_Core.h"
+#include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/PopupMenus.h"
@@ -675,3 +677,109 @@ void InitToolCtrlsGlobals();
 void FreeToolCtrlsGlobals();
 // Puts the unit's controls into the class registry (by name).
 void RegisterToolCtrlsClasses();
+
+// ============================================================================================
+// The size grip of drop-down windows (ToolCtrlsEh_SizeGrip.cpp) and the drop-down month
+// calendar (ToolCtrlsEh_Calendar.cpp).
+// ============================================================================================
+
+// The triangular grip in a corner of a drop-down window; dragging it resizes the window,
+// which stays inside the work area of its monitor.
+class TSizeGripEh : public TCustomControlEh {
+    DOV_PERSISTENT(TSizeGripEh, TCustomControlEh)
+public:
+    explicit TSizeGripEh(TComponent* AOwner);
+
+    // The window resized (the parent when none is set).
+    TWinControl* HostControl() const { return FHostControl ? FHostControl : Parent(); }
+    void SetHostControl(TWinControl* Value) { FHostControl = Value; }
+    TSizeGripPosition Position() const { return FPosition; }
+    void SetPosition(TSizeGripPosition Value);
+    bool TriangleWindow() const { return FTriangleWindow; }
+    void SetTriangleWindow(bool Value);
+    // With a window these show and hide the window itself.
+    bool GetVisible() const;
+    void SetVisible(bool Value);
+    // To its corner of the host's client area.
+    void UpdatePosition();
+    // The triangle (or the whole square), then the position and the cursor.
+    void UpdateWindowRegion();
+    // To the mirrored corner on that side; a grip already there stays.
+    void ChangePosition(TSizeGripChangePosition NewPosition);
+    void SetBounds(int ALeft, int ATop, int AWidth, int AHeight) override;
+
+    // After a drag changed the host's client size.
+    TNotifyEvent OnParentResized;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void Paint() override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    virtual void ParentResized();
+
+    TPoint FInitScreenMousePos;
+    bool FInternalMove = false;
+    TPoint FOldMouseMovePos;
+    // At the press: Left, Top the host's client width and height; Right, Bottom its width and height.
+    TRect FParentRect;
+    TSizeGripPosition FPosition = sgpBottomRight;
+    bool FTriangleWindow = true;
+    TWinControl* FHostControl = nullptr;
+    bool FDragging = false;
+};
+
+// Implemented by the owner of a drop-down calendar: closes the drop-down, taking the
+// calendar's date when Accept.
+class IComboEditEh {
+public:
+    virtual void CloseUp(bool Accept) = 0;
+
+protected:
+    ~IComboEditEh() = default;
+};
+
+// The month calendar that date editors drop down: a non-activating top-level window with a
+// raised border; it closes through its owner's IComboEditEh.
+class TPopupMonthCalendarEh : public TMonthCalendar {
+    DOV_PERSISTENT(TPopupMonthCalendarEh, TMonthCalendar)
+public:
+    explicit TPopupMonthCalendarEh(TComponent* AOwner);
+
+    // The day chosen in the window (no time of day); the stored date without a window.
+    TDateTime Date();
+    bool CanFocus() const override { return false; }
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool Value);
+    int BorderWidthEh() const { return FBorderWidth; }
+    // The view at the last mouse press (MCMV_MONTH ... MCMV_CENTURY).
+    int DownViewType() const { return FDownViewType; }
+
+    enum : UINT { WM_CLOSEUP_ON_FOCUS_LOST = 0x0400 + 101 };
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void CreateWnd() override;
+    void WndProc(TMessage& Message) override;
+    bool CanAutoSize(int& NewWidth, int& NewHeight) override;
+    void WMNCCalcSize(TMessage& M) override;
+    void WMNCPaint(TMessage& M) override;
+    void WMGetDlgCode(TMessage& M) override;
+    void WMKillFocus(TMessage& M) override;
+    void CMWantSpecialKey(TMessage& M) override;
+    void CMCancelMode(TMessage& M) override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+    virtual void PaintBorder(HDC DC);
+    // Through the owner's IComboEditEh, when it has one.
+    void OwnerCloseUp(bool Accept);
+
+    int FBorderWidth = 2;
+    int FDownViewType = MCMV_MONTH;
+    bool FCtl3D = true;
+};

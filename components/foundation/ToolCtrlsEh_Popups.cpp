@@ -422,7 +422,7 @@ void TPopupMenuEh::MenuBuilt(QMenu* Menu)
 
 void RegisterToolCtrlsClasses()
 {
-    RegisterClasses<TMenuItemEh, TPopupMenuEh>();
+    RegisterClasses<TMenuItemEh, TPopupMenuEh, TSizeGripEh>();
 }
 
 void InitToolCtrlsGlobals()
