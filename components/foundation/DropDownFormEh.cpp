@@ -175,8 +175,8 @@ TCustomDropDownFormEh::TCustomDropDownFormEh(TComponent* AOwner) : TForm(AOwner)
 TCustomDropDownFormEh::~TCustomDropDownFormEh()
 {
     FKeyRedirect.reset();
-    if (DropDownFormGlobalRef(ClassInfo()) == this)
-        SetDropDownFormGlobalRef(ClassInfo(), nullptr);
+    if (FGlobalRefClass && DropDownFormGlobalRef(*FGlobalRefClass) == this)
+        SetDropDownFormGlobalRef(*FGlobalRefClass, nullptr);
 }
 
 void TCustomDropDownFormEh::AfterConstruction()
@@ -199,8 +199,11 @@ void TCustomDropDownFormEh::AfterConstruction()
     SetBorderStyle(bsNone);
     FDropDownMode = true;
     TForm::AfterConstruction();
-    if (KeepsGlobalRef() && !DropDownFormGlobalRef(ClassInfo()))
+    if (KeepsGlobalRef() && !DropDownFormGlobalRef(ClassInfo())) {
+        // Kept apart: the destructor no longer knows the most derived class.
+        FGlobalRefClass = &ClassInfo();
         SetDropDownFormGlobalRef(ClassInfo(), this);
+    }
 }
 
 TCustomDropDownFormEh* TCustomDropDownFormEh::GetGlobalRef(const TClassInfo& FormClass)

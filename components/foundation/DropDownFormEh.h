@@ -170,6 +170,7 @@ protected:
     TSizeGripPosition FLeftGripPosition = sgpBottomLeft;
     bool FModalCancelled = false;   // a press outside ended the modal run
     TWinControl* FKeyOwner = nullptr;
+    const TClassInfo* FGlobalRefClass = nullptr;   // the class this form is the shared instance of
     std::unique_ptr<TDropDownKeyRedirectEh> FKeyRedirect;
 };
 
