@@ -196,8 +196,11 @@ void TEditButtonEh::SetAction(TBasicAction* Value)
 
 void TEditButtonEh::DoActionChange(TObject* Sender)
 {
-    if (Sender == Action())
-        ActionChange(Sender, false);
+    if (Sender != Action())
+        return;
+    ActionChange(Sender, false);
+    // The button now shows the action's state again.
+    FActionLink->Synchronize();
 }
 
 void TEditButtonEh::ActionChange(TObject* Sender, bool CheckDefaults)
