@@ -2,6 +2,8 @@
 
 #include "platform/winapi/Windows.h"
 
+#include <QWidget>
+
 namespace {
 
 struct TInterceptorEntry {
@@ -48,6 +50,21 @@ int StoragePropertyInterceptorCount()
     return int(Registry().size());
 }
 
+DOV_PUBLISHED(TStoragePropertyInterceptor) {}
+
+// The stored values a reader writes into the interceptor by name.
+DOV_PUBLISHED(TFormStoragePropertyInterceptor)
+{
+    P.Prop("Left", &TFormStoragePropertyInterceptor::Left, &TFormStoragePropertyInterceptor::SetLeft);
+    P.Prop("Top", &TFormStoragePropertyInterceptor::Top, &TFormStoragePropertyInterceptor::SetTop);
+    P.Prop("Width", &TFormStoragePropertyInterceptor::Width, &TFormStoragePropertyInterceptor::SetWidth);
+    P.Prop("Height", &TFormStoragePropertyInterceptor::Height, &TFormStoragePropertyInterceptor::SetHeight);
+    P.Prop("WindowState", &TFormStoragePropertyInterceptor::WindowState,
+           &TFormStoragePropertyInterceptor::SetWindowState);
+    P.Prop("PixelsPerInch", &TFormStoragePropertyInterceptor::PixelsPerInch,
+           &TFormStoragePropertyInterceptor::SetPixelsPerInch);
+}
+
 TStoragePropertyInterceptor* TStoragePropertyInterceptor::CreateFor(TPersistent* ATarget)
 {
     return new TStoragePropertyInterceptor(ATarget);
@@ -55,7 +72,12 @@ TStoragePropertyInterceptor* TStoragePropertyInterceptor::CreateFor(TPersistent*
 
 TRect GetFormNormalPlacement(TCustomForm* Form)
 {
-    // The platform keeps no separate restored rectangle: the bounds are the normal placement.
+    // A maximized or minimized window remembers where it restores to; its bounds are not that.
+    if (Form->GetWindowState() != wsNormal && Form->HandleAllocated()) {
+        const QRect g = Form->Widget()->normalGeometry();
+        if (g.isValid())
+            return TRect(g.left(), g.top(), g.left() + g.width(), g.top() + g.height());
+    }
     return TRect(Form->Left(), Form->Top(), Form->Left() + Form->Width(), Form->Top() + Form->Height());
 }
 

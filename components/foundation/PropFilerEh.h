@@ -14,6 +14,7 @@ class TStoragePropertyInterceptor;
 using TStoragePropertyInterceptorClass = TStoragePropertyInterceptor* (*)(TPersistent* ATarget);
 
 class TStoragePropertyInterceptor : public TPersistent {
+    DOV_PERSISTENT(TStoragePropertyInterceptor, TPersistent)
 public:
     explicit TStoragePropertyInterceptor(TPersistent* ATarget) : FTarget(ATarget) {}
     static TStoragePropertyInterceptor* CreateFor(TPersistent* ATarget);
@@ -27,6 +28,7 @@ protected:
 };
 
 class TFormStoragePropertyInterceptor : public TStoragePropertyInterceptor {
+    DOV_PERSISTENT(TFormStoragePropertyInterceptor, TStoragePropertyInterceptor)
 public:
     explicit TFormStoragePropertyInterceptor(TPersistent* ATarget);
     static TStoragePropertyInterceptor* CreateFor(TPersistent* ATarget);

@@ -6,6 +6,7 @@
 #include "components/foundation/PlatformBridgeEh.h"
 #include "components/foundation/core/ToolCtrlsEh_Core.h"
 #include "platform/vcl/ComCtrls.h"
+#include "platform/vcl/ActnList.h"
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/ImgList.h"
 #include "platform/vcl/PopupMenus.h"
@@ -107,6 +108,9 @@ public:
     void Clear() override;
 };
 TButtonsBitmapCache* ButtonsBitmapCache();
+// Made at the unit's start-up and freed at its close-down (on first use again after that).
+void FreeButtonsBitmapCache();
+bool ButtonsBitmapCacheExists();
 
 bool ThemesEnabledEh();
 bool CustomStyleActive();
@@ -362,6 +366,10 @@ private:
 };
 
 class TEditButtonControlEh;
+class TEditButtonActionLinkEh;
+class TDropDownFormCallParamsEh;
+// The "class" of an edit button's action link: the function that makes one for a button.
+using TEditButtonActionLinkClassEh = TEditButtonActionLinkEh* (*)(TEditButtonEh* Client);
 
 // One button of an editor: style, width, glyph or image lists, hint, shortcut, visibility,
 // drop-down menu and its events. In a collection, or bound to one edit control.
@@ -376,9 +384,24 @@ public:
     virtual TEditButtonControlEh* CreateEditButtonControl();
     virtual bool GetVisible() const { return FVisible; }
     virtual void SetVisible(bool Value);
+    virtual TEditButtonActionLinkClassEh GetActionLinkClass() const;
+    // OnClick when assigned; else the linked action runs, aimed at the edit control.
     virtual void Click(TObject* Sender, bool& Handled);
+    virtual void InitiateAction();
     void RefComponentChanged(TComponent* RefComponent);
     void Changed();
+
+    TBasicAction* Action() const;
+    // nullptr frees the link.
+    void SetAction(TBasicAction* Value);
+    TDropDownFormCallParamsEh* DropDownFormParams() const { return FDropDownFormParams; }
+    void SetDropDownFormParams(TDropDownFormCallParamsEh* Value);
+    TEditButtonActionLinkEh* ActionLink() const { return FActionLink; }
+    // What the action link supplies is not stored with the button.
+    bool IsEnabledStored() const;
+    bool IsHintStored() const;
+    bool IsShortCutStored() const;
+    bool IsVisibleStored() const;
 
     TWinControl* EditControl() const { return FEditControl; }
     bool Enabled() const { return FEnabled; }
@@ -416,7 +439,12 @@ public:
 
 protected:
     void Init();
+    // Takes the action's state; with CheckDefaults only where the button still has its default.
+    virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+    void DoActionChange(TObject* Sender);
 
+    TEditButtonActionLinkEh* FActionLink = nullptr;
+    TDropDownFormCallParamsEh* FDropDownFormParams = nullptr;
     TPopupMenu* FDropdownMenu = nullptr;
     TWinControl* FEditControl = nullptr;
     bool FEnabled = true;
@@ -433,6 +461,30 @@ protected:
     bool FDefaultAction = false;
     bool FDefaultActionStored = false;
     bool FParentDefinedDefaultAction = false;
+};
+
+// Binds an action to an edit button. Enabled, hint, shortcut and visibility follow the action
+// only while the button still shows what the action last gave it.
+class TEditButtonActionLinkEh : public TActionLink {
+public:
+    explicit TEditButtonActionLinkEh(TEditButtonEh* AClient);
+    bool IsEnabledLinked() override;
+    bool IsHintLinked() override;
+    bool IsShortCutLinked() override;
+    bool IsVisibleLinked() override;
+    void SetEnabled(bool Value) override;
+    void SetHint(const QString& Value) override;
+    void SetShortCut(TShortCut Value) override;
+    void SetVisible(bool Value) override;
+    // Takes the action's current state as what the button was given.
+    void Synchronize();
+
+protected:
+    TEditButtonEh* FClient;
+    bool FEnabled = true;
+    QString FHint;
+    TShortCut FShortCut = 0;
+    bool FVisible = true;
 };
 
 // The drop-down button of an editor: Alt+Down presses it.
@@ -675,6 +727,12 @@ protected:
 // The unit's process-wide objects (made once at start-up, freed at close-down).
 void InitToolCtrlsGlobals();
 void FreeToolCtrlsGlobals();
+// The unit's start-up: the button cache, the globals above, the held shared work bitmap and
+// the class registrations; its close-down frees them. Both run once (the close-down when the
+// application object goes, whose windowing the cached bitmaps belong to).
+void ToolCtrlsUnitStartUp();
+void ToolCtrlsUnitCloseDown();
+bool ToolCtrlsUnitStarted();
 // Puts the unit's controls into the class registry (by name).
 void RegisterToolCtrlsClasses();
 

@@ -370,6 +370,14 @@ TButtonsBitmapCache* ButtonsBitmapCache()
 
 void ResetButtonsBitmapCache() { ButtonsBitmapCache()->Clear(); }
 
+void FreeButtonsBitmapCache()
+{
+    delete gCache;
+    gCache = nullptr;
+}
+
+bool ButtonsBitmapCacheExists() { return gCache != nullptr; }
+
 // ---------------------------------------------------------------- edit buttons
 
 namespace {

@@ -1,4 +1,5 @@
 #include "ToolCtrlsEh.h"
+#include "ToolCtrlsEh_DropDowns.h"
 
 #include "platform/rtl/Guards.h"
 #include "platform/vcl/PopupMenus.h"
@@ -97,9 +98,34 @@ int TEditButtonImagesEh::GetStateIndex(TEditButtonStateEh State) const
 
 // ---------------------------------------------------------------- TEditButtonEh
 
-DOV_PUBLISHED(TEditButtonEh) {}
-DOV_PUBLISHED(TDropDownEditButtonEh) {}
-DOV_PUBLISHED(TVisibleEditButtonEh) {}
+DOV_PUBLISHED(TEditButtonEh)
+{
+    P.Prop("DefaultAction", &TEditButtonEh::DefaultAction, &TEditButtonEh::SetDefaultAction)
+        .Stored(&TEditButtonEh::IsDefaultActionStored);
+    P.Prop("DropDownFormParams", &TEditButtonEh::DropDownFormParams);
+    P.Prop("Enabled", &TEditButtonEh::Enabled, &TEditButtonEh::SetEnabled).Default(true)
+        .Stored(&TEditButtonEh::IsEnabledStored);
+    P.Prop("Glyph", &TEditButtonEh::Glyph);
+    P.Prop("Hint", &TEditButtonEh::Hint, &TEditButtonEh::SetHint).Stored(&TEditButtonEh::IsHintStored);
+    P.Prop("Images", &TEditButtonEh::Images);
+    P.Prop("NumGlyphs", &TEditButtonEh::NumGlyphs, &TEditButtonEh::SetNumGlyphs).Default(1);
+    P.Prop("ShortCut", &TEditButtonEh::ShortCut, &TEditButtonEh::SetShortCut).Default(0)
+        .Stored(&TEditButtonEh::IsShortCutStored);
+    P.Prop("Style", &TEditButtonEh::Style, &TEditButtonEh::SetStyle).Default(ebsDropDownEh);
+    P.Prop("Visible", &TEditButtonEh::GetVisible, &TEditButtonEh::SetVisible).Default(false)
+        .Stored(&TEditButtonEh::IsVisibleStored);
+    P.Prop("Width", &TEditButtonEh::Width, &TEditButtonEh::SetWidth).Default(0);
+}
+DOV_PUBLISHED(TDropDownEditButtonEh)
+{
+    P.Prop("ShortCut", &TEditButtonEh::ShortCut, &TEditButtonEh::SetShortCut).Default(32808)
+        .Stored(&TEditButtonEh::IsShortCutStored);
+}
+DOV_PUBLISHED(TVisibleEditButtonEh)
+{
+    P.Prop("Visible", &TEditButtonEh::GetVisible, &TEditButtonEh::SetVisible).Default(true)
+        .Stored(&TEditButtonEh::IsVisibleStored);
+}
 DOV_PUBLISHED(TEditButtonsEh) {}
 
 TEditButtonEh::TEditButtonEh(TCollection* ACollection) : TCollectionItem(ACollection)
@@ -117,12 +143,169 @@ void TEditButtonEh::Init()
     FGlyph = new TBitmap;
     FGlyph->SetTransparent(true);
     FImages = new TEditButtonImagesEh(this);
+    FDropDownFormParams = new TDropDownFormCallParamsEh;
 }
 
 TEditButtonEh::~TEditButtonEh()
 {
+    delete FActionLink;
     delete FGlyph;
     delete FImages;
+    delete FDropDownFormParams;
+}
+
+void TEditButtonEh::SetDropDownFormParams(TDropDownFormCallParamsEh* Value)
+{
+    FDropDownFormParams->Assign(Value);
+}
+
+// ---- the action ----
+
+namespace {
+TEditButtonActionLinkEh* MakeEditButtonActionLink(TEditButtonEh* Client)
+{
+    return new TEditButtonActionLinkEh(Client);
+}
+}
+
+TEditButtonActionLinkClassEh TEditButtonEh::GetActionLinkClass() const
+{
+    return &MakeEditButtonActionLink;
+}
+
+TBasicAction* TEditButtonEh::Action() const
+{
+    return FActionLink ? FActionLink->Action() : nullptr;
+}
+
+void TEditButtonEh::SetAction(TBasicAction* Value)
+{
+    if (!Value) {
+        delete FActionLink;
+        FActionLink = nullptr;
+        return;
+    }
+    if (!FActionLink) {
+        FActionLink = GetActionLinkClass()(this);
+        FActionLink->OnChange = TNotifyEvent(this, &TEditButtonEh::DoActionChange);
+    }
+    FActionLink->SetAction(Value);
+    ActionChange(Value, Value->ComponentState().Contains(csLoading));
+    FActionLink->Synchronize();
+}
+
+void TEditButtonEh::DoActionChange(TObject* Sender)
+{
+    if (Sender != Action())
+        return;
+    ActionChange(Sender, false);
+    // The button now shows the action's state again.
+    FActionLink->Synchronize();
+}
+
+void TEditButtonEh::ActionChange(TObject* Sender, bool CheckDefaults)
+{
+    auto* a = dynamic_cast<TCustomAction*>(Sender);
+    if (!a)
+        return;
+    if (!CheckDefaults || FEnabled)
+        SetEnabled(a->Enabled());
+    if (!CheckDefaults || FHint.isEmpty())
+        SetHint(a->Hint());
+    if (!CheckDefaults || FShortCut == 0)
+        SetShortCut(a->ShortCut());
+    if (!CheckDefaults || GetVisible())
+        SetVisible(a->Visible());
+}
+
+void TEditButtonEh::InitiateAction()
+{
+    if (FActionLink)
+        FActionLink->Update();
+}
+
+bool TEditButtonEh::IsEnabledStored() const
+{
+    return !FActionLink || !FActionLink->IsEnabledLinked();
+}
+
+bool TEditButtonEh::IsHintStored() const
+{
+    return !FActionLink || !FActionLink->IsHintLinked();
+}
+
+bool TEditButtonEh::IsShortCutStored() const
+{
+    return !FActionLink || !FActionLink->IsShortCutLinked();
+}
+
+bool TEditButtonEh::IsVisibleStored() const
+{
+    return !FActionLink || !FActionLink->IsVisibleLinked();
+}
+
+// ---------------------------------------------------------------- TEditButtonActionLinkEh
+
+TEditButtonActionLinkEh::TEditButtonActionLinkEh(TEditButtonEh* AClient) : TActionLink(AClient), FClient(AClient) {}
+
+void TEditButtonActionLinkEh::Synchronize()
+{
+    if (auto* a = dynamic_cast<TCustomAction*>(FAction)) {
+        FEnabled = a->Enabled();
+        FHint = a->Hint();
+        FShortCut = a->ShortCut();
+        FVisible = a->Visible();
+    }
+}
+
+bool TEditButtonActionLinkEh::IsEnabledLinked()
+{
+    return TActionLink::IsEnabledLinked() && FClient->Enabled() == FEnabled;
+}
+
+bool TEditButtonActionLinkEh::IsHintLinked()
+{
+    return TActionLink::IsHintLinked() && FClient->Hint() == FHint;
+}
+
+bool TEditButtonActionLinkEh::IsShortCutLinked()
+{
+    return TActionLink::IsShortCutLinked() && FClient->ShortCut() == FShortCut;
+}
+
+bool TEditButtonActionLinkEh::IsVisibleLinked()
+{
+    return TActionLink::IsVisibleLinked() && FClient->GetVisible() == FVisible;
+}
+
+// The action tells its links after it has changed: the button follows when it still showed the
+// action's previous value.
+void TEditButtonActionLinkEh::SetEnabled(bool Value)
+{
+    if (IsEnabledLinked())
+        FClient->SetEnabled(Value);
+    FEnabled = Value;
+}
+
+void TEditButtonActionLinkEh::SetHint(const QString& Value)
+{
+    if (IsHintLinked())
+        FClient->SetHint(Value);
+    FHint = Value;
+}
+
+void TEditButtonActionLinkEh::SetShortCut(TShortCut Value)
+{
+    if (IsShortCutLinked())
+        FClient->SetShortCut(Value);
+    FShortCut = Value;
+}
+
+void TEditButtonActionLinkEh::SetVisible(bool Value)
+{
+    if (IsVisibleLinked())
+        FClient->SetVisible(Value);
+    FVisible = Value;
 }
 
 void TEditButtonEh::Changed()
@@ -230,8 +413,17 @@ void TEditButtonEh::SetOnDown(const TButtonDownEventEh& Value)
 
 void TEditButtonEh::Click(TObject* Sender, bool& Handled)
 {
-    if (FOnButtonClick)
+    if (FOnButtonClick) {
         FOnButtonClick(Sender, Handled);
+        return;
+    }
+    if (!FActionLink || !FActionLink->Action())
+        return;
+    TComponent* target = FEditControl;
+    if (!target && Collection())
+        target = dynamic_cast<TComponent*>(Collection()->GetOwner());
+    FActionLink->Execute(target);
+    Handled = true;
 }
 
 void TEditButtonEh::Assign(TPersistent* Source)
@@ -242,6 +434,7 @@ void TEditButtonEh::Assign(TPersistent* Source)
         return;
     }
     // The drop-down form settings and the default action stay the target's own.
+    SetAction(src->Action());
     SetDropdownMenu(src->FDropdownMenu);
     SetEnabled(src->FEnabled);
     SetGlyph(src->FGlyph);

@@ -7,6 +7,7 @@
 #include "platform/vcl/Forms.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMenu>
@@ -443,15 +444,45 @@ void FreeToolCtrlsGlobals()
 }
 
 namespace {
-// The unit's process-wide objects exist from start-up on; the lazily made ones of the
-// drawing sections (button cache, work bitmap) are not forced here.
+bool gUnitStarted = false;
+bool gUnitClosed = false;
+}
+
+void ToolCtrlsUnitStartUp()
+{
+    if (gUnitStarted)
+        return;
+    gUnitStarted = true;
+    ButtonsBitmapCache();
+    InitToolCtrlsGlobals();
+    AcquireSharedWorkBitmap();
+    RegisterToolCtrlsClasses();
+    // Cached bitmaps go while the application's windowing still exists.
+    qAddPostRoutine(&ToolCtrlsUnitCloseDown);
+}
+
+void ToolCtrlsUnitCloseDown()
+{
+    if (!gUnitStarted || gUnitClosed)
+        return;
+    gUnitClosed = true;
+    FreeButtonsBitmapCache();
+    FreeToolCtrlsGlobals();
+    ReleaseSharedWorkBitmap();
+}
+
+bool ToolCtrlsUnitStarted()
+{
+    return gUnitStarted && !gUnitClosed;
+}
+
+namespace {
+// The unit's start-up and close-down. The measurements that need the windowing (the default
+// edit-button width, the check-box glyph) are taken on first use, after the application
+// exists.
 struct TToolCtrlsUnit {
-    TToolCtrlsUnit()
-    {
-        InitToolCtrlsGlobals();
-        RegisterToolCtrlsClasses();
-    }
-    ~TToolCtrlsUnit() { FreeToolCtrlsGlobals(); }
+    TToolCtrlsUnit() { ToolCtrlsUnitStartUp(); }
+    ~TToolCtrlsUnit() { ToolCtrlsUnitCloseDown(); }
 };
 const TToolCtrlsUnit gToolCtrlsUnit;
 }

@@ -179,6 +179,7 @@ int GetSystemMetrics(int index)
     case SM_CXEDGE: case SM_CYEDGE: return 2;
     case SM_CXICON: case SM_CYICON: case SM_CXCURSOR: case SM_CYCURSOR: return 32;
     case SM_CXSMICON: case SM_CYSMICON: return 16;
+    case SM_CXSMSIZE: case SM_CYSMSIZE: return 16;   // small caption buttons
     case SM_CYMENU: return 20;
     case SM_CXSIZE: case SM_CYSIZE: return 18;
     case SM_CXMIN: return 136;

@@ -211,19 +211,23 @@ TEST(DrawClippedImage, ClipsToTheCellAndSkipsInvisibleCells)
     EXPECT_EQ(target.Canvas()->ClipRect(), TRect(0, 0, 60, 40));
 }
 
-TEST(SharedWorkBitmap, CountedAndOnlyGrows)
+TEST(SharedWorkBitmap, HeldFromStartUpCountedAndOnlyGrows)
 {
-    EXPECT_EQ(SharedWorkBitmap(), nullptr);
-    AcquireSharedWorkBitmap();
-    AcquireSharedWorkBitmap();
+    // The unit's start-up holds one reference for the life of the application.
+    ASSERT_TRUE(ToolCtrlsUnitStarted());
+    EXPECT_EQ(SharedWorkBitmapRefCount(), 1);
     TBitmap* b = SharedWorkBitmap();
     ASSERT_NE(b, nullptr);
+    AcquireSharedWorkBitmap();
+    EXPECT_EQ(SharedWorkBitmapRefCount(), 2);
     ReleaseSharedWorkBitmap();
     EXPECT_EQ(SharedWorkBitmap(), b);
+    // The last reference frees it; the count never goes below zero.
     ReleaseSharedWorkBitmap();
     EXPECT_EQ(SharedWorkBitmap(), nullptr);
-    ReleaseSharedWorkBitmap();   // never below zero
+    ReleaseSharedWorkBitmap();
     EXPECT_EQ(SharedWorkBitmapRefCount(), 0);
+    AcquireSharedWorkBitmap();   // the unit's reference back
 }
 
 TEST(WriteRotatedText, MeasureOnlyDrawsNothing)

@@ -1,6 +1,8 @@
 #include "platform/vcl/VclTestSupport.h"
 
 #include "components/foundation/ToolCtrlsEh.h"
+#include "components/foundation/ToolCtrlsEh_DropDowns.h"
+#include "platform/vcl/ActnList.h"
 #include "platform/vcl/Forms.h"
 #include "platform/winapi/WinUser.h"
 
@@ -343,6 +345,14 @@ TEST(EditButton, AssignKeepsTheTargetsDefaultAction)
     EXPECT_EQ(b.Images()->PressedIndex(), 4);
     EXPECT_FALSE(b.DefaultAction());
     EXPECT_FALSE(b.IsDefaultActionStored());
+    // The drop-down form settings stay the target's own too.
+    a.DropDownFormParams()->SetDropDownFormClassName("TSomeFormEh");
+    a.DropDownFormParams()->SetAlign(daRight);
+    b.Assign(&a);
+    EXPECT_EQ(b.DropDownFormParams()->DropDownFormClassName(), QString());
+    EXPECT_EQ(b.DropDownFormParams()->Align(), daCenter);
+    b.SetDropDownFormParams(a.DropDownFormParams());
+    EXPECT_EQ(b.DropDownFormParams()->DropDownFormClassName(), QStringLiteral("TSomeFormEh"));
     bool handled = false;
     b.Click(&b, handled);
     EXPECT_TRUE(handled);
@@ -360,6 +370,77 @@ TEST(EditButton, ControlMadeForTheEditControl)
     EXPECT_EQ(c->Height(), 17);
     EXPECT_TRUE(c->GetVisible());
     EXPECT_TRUE(c->ControlStyle.Contains(csReplicatable));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(EditButton, ActionRunsAimedAtTheEditControlAndLendsItsState)
+{
+    auto edit = CreateUnique<TCustomControl>(nullptr);
+    auto action = CreateUnique<TAction>(nullptr);
+    TComponent* target = nullptr;
+    int runs = 0;
+    action->OnExecute = [&](TObject* Sender) {
+        ++runs;
+        target = static_cast<TBasicAction*>(Sender)->ActionComponent;
+    };
+    action->SetHint("from the action");
+    action->SetShortCut(TShortCut(0x4000 | 'F'));
+    TEditButtonEh b(edit.get());
+    b.SetAction(action.get());
+    EXPECT_EQ(b.Action(), action.get());
+    EXPECT_EQ(b.Hint(), QStringLiteral("from the action"));
+    EXPECT_EQ(b.ShortCut(), TShortCut(0x4000 | 'F'));
+    EXPECT_TRUE(b.GetVisible());
+    // Linked values are the action's business, not stored with the button.
+    EXPECT_FALSE(b.IsHintStored());
+    EXPECT_FALSE(b.IsEnabledStored());
+
+    bool handled = false;
+    b.Click(&b, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(target, edit.get());
+
+    // A hint of its own is stored with the button; any change of the action brings the
+    // action's state back.
+    action->SetEnabled(false);
+    EXPECT_FALSE(b.Enabled());
+    b.SetHint("own hint");
+    EXPECT_TRUE(b.IsHintStored());
+    action->SetHint("changed");
+    EXPECT_EQ(b.Hint(), QStringLiteral("changed"));
+    EXPECT_FALSE(b.IsHintStored());
+    action->SetEnabled(true);
+    EXPECT_TRUE(b.Enabled());
+
+    // OnClick, when set, is all a click does.
+    b.SetOnClick([](TObject*, bool& h) { h = true; });
+    b.Click(&b, handled);
+    EXPECT_EQ(runs, 1);
+    b.SetAction(nullptr);
+    EXPECT_EQ(b.Action(), nullptr);
+    EXPECT_TRUE(b.IsHintStored());
+}
+
+TEST(EditButton, ActionOfAButtonInACollectionAimsAtTheCollectionsOwner)
+{
+    auto owner = CreateUnique<TCustomControl>(nullptr);
+    auto action = CreateUnique<TAction>(nullptr);
+    TComponent* target = nullptr;
+    action->OnExecute = [&](TObject* Sender) { target = static_cast<TBasicAction*>(Sender)->ActionComponent; };
+    TEditButtonsEh buttons(owner.get(), TEditButtonEh::StaticClassInfo());
+    TEditButtonEh* b = buttons.Add();
+    b->SetAction(action.get());
+    bool handled = false;
+    b->Click(b, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(target, owner.get());
+    // Freeing the action leaves the button without one.
+    action.reset();
+    EXPECT_EQ(b->Action(), nullptr);
 }
 
 }  // namespace

@@ -160,6 +160,23 @@ TEST(GraphicProviders, BitmapSignatureNeedsItsTwoBytes)
     EXPECT_EQ(p.GetImageClassForStream("MB", 2), nullptr);
 }
 
+TEST(UnitStartUp, ProcessWideObjectsExistFromTheStart)
+{
+    ASSERT_TRUE(ToolCtrlsUnitStarted());
+    EXPECT_TRUE(ButtonsBitmapCacheExists());
+    EXPECT_NE(PopupListEh(), nullptr);
+    EXPECT_GE(GraphicProvidersCount(), 1);
+    EXPECT_GE(SharedWorkBitmapRefCount(), 1);
+    EXPECT_NE(GetClass("TMenuItemEh"), nullptr);
+    EXPECT_NE(GetClass("TPopupMenuEh"), nullptr);
+    // Starting again makes nothing twice.
+    const int providers = GraphicProvidersCount();
+    const int refs = SharedWorkBitmapRefCount();
+    ToolCtrlsUnitStartUp();
+    EXPECT_EQ(GraphicProvidersCount(), providers);
+    EXPECT_EQ(SharedWorkBitmapRefCount(), refs);
+}
+
 TEST(GraphicProviders, RegisteredOnceAtTheFrontAndAskedInOrder)
 {
     const int before = GraphicProvidersCount();

@@ -3,6 +3,7 @@
 #include "components/foundation/PropFilerEh.h"
 #include "platform/vcl/ExtCtrls.h"
 
+#include <QCoreApplication>
 #include <memory>
 
 namespace {
@@ -101,6 +102,27 @@ TEST_F(FormFixture, MaximizedFormKeepsItsStateWithTheStoredRectangleBehind)
     Form->SetWindowState(wsNormal);
     EXPECT_EQ(Form->Width(), 250);
     EXPECT_EQ(Form->Left(), 5);
+}
+
+TEST_F(FormFixture, StoredValuesArriveByNameAndAMaximizedFormReportsWhereItRestoresTo)
+{
+    TFormStoragePropertyInterceptor i(Form.get());
+    SetOrdProp(&i, "Left", 44);
+    SetOrdProp(&i, "Width", 280);
+    SetEnumProp(&i, "WindowState", "wsNormal");
+    i.Readed();
+    EXPECT_EQ(Form->Left(), 44);
+    EXPECT_EQ(Form->Width(), 280);
+
+    Form->Show();
+    Form->SetWindowState(wsMaximized);
+    QCoreApplication::processEvents();
+    const TRect normal = GetFormNormalPlacement(Form.get());
+    EXPECT_EQ(normal.Width(), 280);
+    EXPECT_EQ(normal.Height(), 200);
+    TFormStoragePropertyInterceptor fromMaximized(Form.get());
+    EXPECT_EQ(GetOrdProp(&fromMaximized, "Width"), 280);
+    EXPECT_EQ(fromMaximized.WindowState(), wsMaximized);
 }
 
 TEST_F(FormFixture, CentredFormStaysWhereAStoredPositionPutsIt)

@@ -54,9 +54,12 @@ TEST(DropDownOnXServer, ListLooksAsPaintedAndLeavesTheFocusWithTheEdit)
     edit->SetBounds(10, 10, 150, 22);
     form->Show();
     Wait(300);
-    form->Widget()->activateWindow();
-    edit->SetFocus();
-    Wait(200);
+    // A server that has just started may take a moment to hand out the activation.
+    for (int i = 0; i < 30 && QApplication::focusWidget() != edit->Widget(); ++i) {
+        form->Widget()->activateWindow();
+        edit->SetFocus();
+        Wait(100);
+    }
     ASSERT_EQ(QApplication::focusWidget(), edit->Widget());
 
     auto* list = Create<TWatchedList>(form.get());

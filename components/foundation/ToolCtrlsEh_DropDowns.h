@@ -1,0 +1,188 @@
+// Drop-down forms as edit controls see them: what a drop-down form offers, the system
+// parameters of a non-modal run, and the call parameters with which an edit button opens its
+// form and writes the results back (ToolCtrlsEh_DropDowns.cpp).
+#pragma once
+
+#include "ToolCtrlsEh.h"
+
+class TCustomForm;
+class TDataLink;
+class TDataSet;
+class TDynVarsEh;
+class TField;
+
+enum TDropDownAlign { daLeft, daRight, daCenter };
+DOV_ENUM_INFO(TDropDownAlign, daLeft, daRight, daCenter)
+enum TDropDownPassParamsEh { pspByFieldNamesEh, pspFieldValueEh, pspRecordValuesEh, pspCustomValuesEh };
+DOV_ENUM_INFO(TDropDownPassParamsEh, pspByFieldNamesEh, pspFieldValueEh, pspRecordValuesEh, pspCustomValuesEh)
+
+// The caller's side of a non-modal run.
+class TDropDownFormSysParams : public TPersistent {
+    DOV_PERSISTENT(TDropDownFormSysParams, TPersistent)
+public:
+    TDropDownFormSysParams() = default;
+    bool FreeFormOnClose() const { return FFreeFormOnClose; }
+    void SetFreeFormOnClose(bool Value) { FFreeFormOnClose = Value; }
+
+protected:
+    bool FFreeFormOnClose = false;
+};
+
+// The same for a form opened from an edit control's button.
+class TEditControlDropDownFormSysParams : public TDropDownFormSysParams {
+    DOV_PERSISTENT(TEditControlDropDownFormSysParams, TDropDownFormSysParams)
+public:
+    TEditControlDropDownFormSysParams() = default;
+    TControl* EditControl() const { return FEditControl; }
+    void SetEditControl(TControl* Value) { FEditControl = Value; }
+    TEditButtonEh* EditButton() const { return FEditButton; }
+    void SetEditButton(TEditButtonEh* Value) { FEditButton = Value; }
+    TObject* EditButtonObj() const { return FEditButtonObj; }
+    void SetEditButtonObj(TObject* Value) { FEditButtonObj = Value; }
+
+protected:
+    TControl* FEditControl = nullptr;
+    TEditButtonEh* FEditButton = nullptr;
+    TObject* FEditButtonObj = nullptr;
+};
+
+// Called once when a non-modal run ends; Accept is True for a close with OK.
+using TDropDownFormCallbackProcEh =
+    Delegate<void(TCustomForm* DropDownForm, bool Accept, TDynVarsEh* DynParams, TDropDownFormSysParams* SysParams)>;
+
+class IDynParamsInteractableEh {
+public:
+    virtual ~IDynParamsInteractableEh() = default;
+    virtual void SetDynParams(TDynVarsEh* DynParams) = 0;
+    virtual void GetDynParams(TDynVarsEh*& DynParams) = 0;
+};
+
+class IDropDownFormEh {
+public:
+    virtual ~IDropDownFormEh() = default;
+    // A run with a loop of its own; True when the form closed with OK.
+    virtual bool Execute(TControl* RelativePosControl, TControl* DownStateControl, TDropDownAlign Align,
+                         TDynVarsEh* DynParams) = 0;
+    virtual bool GetReadOnly() const = 0;
+    // Opens the form and returns at once; CallbackProc hears how it ended.
+    virtual void ExecuteNomodal(const TRect& RelativePosRect, TControl* DownStateControl, TDropDownAlign Align,
+                                TDynVarsEh* DynParams, TDropDownFormSysParams* SysParams,
+                                const TDropDownFormCallbackProcEh& CallbackProc) = 0;
+    virtual void Close() = 0;
+    virtual void SetReadOnly(bool Value) = 0;
+};
+
+// The shared instance of a form class: forms that keep one put themselves here when made.
+TCustomForm* DropDownFormGlobalRef(const TClassInfo& FormClass);
+void SetDropDownFormGlobalRef(const TClassInfo& FormClass, TCustomForm* Form);
+
+// Posted to the edit control's window when its drop-down form has closed: WParam is that
+// window, LParam the edit button (or the edit control without one). The edit control releases
+// its button on it; a press that arrives while it waits does not reopen the form.
+inline constexpr UINT WM_DROPDOWNFORMCLOSED_EH = WM_USER;
+
+using TCheckDataIsReadOnlyEventEh = Delegate<void(TObject* Sender, bool& ReadOnly)>;
+using TEditControlShowDropDownFormEventEh =
+    Delegate<void(TControl* EditControl, TEditButtonEh* Button, TCustomForm*& DropDownForm, TDynVarsEh* DynParams)>;
+using TEditControlCloseDropDownFormEventEh = Delegate<void(TControl* EditControl, TEditButtonEh* Button, bool Accept,
+                                                           TCustomForm* DropDownForm, TDynVarsEh* DynParams)>;
+using TSetVarValueProcEh = Delegate<void(const Variant& VarValue)>;
+using TGetVarValueProcEh = Delegate<void(Variant& VarValue)>;
+using TGetDropDownFormEventEh = Delegate<void(TCustomForm*& DropDownForm, bool& FreeFormOnClose)>;
+
+// What an edit button opens and how values go in and come back; runs the whole
+// open-and-close cycle for an edit control.
+class TDropDownFormCallParamsEh : public TPersistent {
+    DOV_PERSISTENT(TDropDownFormCallParamsEh, TPersistent)
+public:
+    TDropDownFormCallParamsEh() = default;
+    void Assign(TPersistent* Source) override;
+
+    virtual TWinControl* GetEditControl() const { return FEditControl; }
+    virtual TEditButtonEh* GetEditButton() const { return FEditButton; }
+    virtual TEditButtonControlEh* GetEditButtonControl() const { return FEditButtonControl; }
+    // The form to open, and whether it goes when it closes. Raises for a class name that is
+    // not registered.
+    virtual TCustomForm* GetActualDropDownForm(bool& FreeFormOnClose);
+    virtual TEditControlShowDropDownFormEventEh GetOnOpenDropDownFormProc() const { return FOnOpenDropDownFormProc; }
+    virtual TEditControlCloseDropDownFormEventEh GetOnCloseDropDownFormProc() const { return FOnCloseDropDownFormProc; }
+    virtual TSetVarValueProcEh GetOnSetVarValueProc() const { return FOnSetVarValueProc; }
+    virtual TGetVarValueProcEh GetOnGetVarValueProc() const { return FOnGetVarValueProc; }
+    virtual TDataLink* GetDataLink() const { return FDataLink; }
+    virtual TField* GetField() const { return FField; }
+    virtual void GetVarValue(Variant& Value);
+    virtual bool CheckDataIsReadOnly();
+    virtual void InitDynParams(TDynVarsEh* DynParams);
+    virtual void AssignBackDynParams(TDynVarsEh* DynParams);
+    // The open half of the cycle.
+    virtual void ShowDropDownForm(bool& Handled);
+    // The close half: writes back on Accept, hides the form, tells the caller and releases the
+    // button, also when writing back fails.
+    virtual void DropDownFormCallbackProc(TCustomForm* Form, bool Accept, TDynVarsEh* DynParams,
+                                          TDropDownFormSysParams* SysParams);
+    virtual void SetVarValue(const Variant& Value);
+
+    // ---- the settings ----
+    QString DropDownFormClassName() const { return FDropDownFormClassName; }
+    void SetDropDownFormClassName(const QString& Value);
+    QString AssignBackFieldNames() const { return FAssignBackFieldNames; }
+    void SetAssignBackFieldNames(const QString& Value) { FAssignBackFieldNames = Value; }
+    TDropDownAlign Align() const { return FAlign; }
+    void SetAlign(TDropDownAlign Value) { FAlign = Value; }
+    TDropDownPassParamsEh PassParams() const { return FPassParams; }
+    void SetPassParams(TDropDownPassParamsEh Value) { FPassParams = Value; }
+    QString PassFieldNames() const { return FPassFieldNames; }
+    void SetPassFieldNames(const QString& Value) { FPassFieldNames = Value; }
+    TCustomForm* DropDownForm() const { return FDropDownForm; }
+    void SetDropDownForm(TCustomForm* Value);
+    int FormHeight() const { return FFormHeight; }
+    void SetFormHeight(int Value) { FFormHeight = Value; }
+    bool SaveFormSize() const { return FSaveFormSize; }
+    void SetSaveFormSize(bool Value) { FSaveFormSize = Value; }
+    int FormWidth() const { return FFormWidth; }
+    void SetFormWidth(int Value) { FFormWidth = Value; }
+
+    // ---- filled by the caller before each open ----
+    void SetEditButton(TEditButtonEh* Value) { FEditButton = Value; }
+    void SetEditButtonControl(TEditButtonControlEh* Value) { FEditButtonControl = Value; }
+    void SetEditControl(TWinControl* Value) { FEditControl = Value; }
+    void SetDataLink(TDataLink* Value) { FDataLink = Value; }
+    void SetField(TField* Value) { FField = Value; }
+    void SetOnOpenDropDownFormProc(const TEditControlShowDropDownFormEventEh& Value) { FOnOpenDropDownFormProc = Value; }
+    void SetOnCloseDropDownFormProc(const TEditControlCloseDropDownFormEventEh& Value)
+    {
+        FOnCloseDropDownFormProc = Value;
+    }
+    void SetOnSetVarValueProc(const TSetVarValueProcEh& Value) { FOnSetVarValueProc = Value; }
+    void SetOnGetVarValueProc(const TGetVarValueProcEh& Value) { FOnGetVarValueProc = Value; }
+    void SetOnGetActualDropDownFormProc(const TGetDropDownFormEventEh& Value) { FOnGetActualDropDownFormProc = Value; }
+
+    TNotifyEvent OnChanged;
+    TCheckDataIsReadOnlyEventEh OnCheckDataIsReadOnly;
+
+protected:
+    void Changed();
+    TDataSet* DataSet() const;
+
+    QString FDropDownFormClassName;
+    QString FAssignBackFieldNames;
+    TDropDownAlign FAlign = daCenter;
+    TDropDownPassParamsEh FPassParams = pspFieldValueEh;
+    QString FPassFieldNames;
+    TCustomForm* FDropDownForm = nullptr;
+    int FFormHeight = -1;
+    bool FSaveFormSize = true;
+    int FFormWidth = -1;
+    int FOldFormWidth = -1;
+    int FOldFormHeight = -1;
+    TEditButtonEh* FEditButton = nullptr;
+    TEditButtonControlEh* FEditButtonControl = nullptr;
+    TWinControl* FEditControl = nullptr;
+    TEditControlShowDropDownFormEventEh FOnOpenDropDownFormProc;
+    TEditControlCloseDropDownFormEventEh FOnCloseDropDownFormProc;
+    TDataLink* FDataLink = nullptr;
+    TField* FField = nullptr;
+    TSetVarValueProcEh FOnSetVarValueProc;
+    TGetVarValueProcEh FOnGetVarValueProc;
+    TGetDropDownFormEventEh FOnGetActualDropDownFormProc;
+};
