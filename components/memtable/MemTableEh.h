@@ -570,6 +570,8 @@ private:
     TBlobField* FField;
     TCustomMemTableEh* FDataSet;
     TMTRecBuf* FBuffer = nullptr;
+    TMemoryRecordEh* FRec = nullptr;   // the record of FBuffer when the stream was made
+    TDataSetState FState;
     int FFieldNo;
     bool FModified = false;
 };

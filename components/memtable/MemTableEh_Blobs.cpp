@@ -51,8 +51,10 @@ TMemBlobStreamEh::TMemBlobStreamEh(TBlobField* Field, TBlobStreamMode Mode)
 {
     if (!FDataSet->GetCurrentRecBuf(FBuffer))
         FBuffer = nullptr;
+    FState = FDataSet->State();
     if (!FBuffer)
         return;
+    FRec = FBuffer->MemRec;
     if (Mode != bmRead) {
         if (FField->ReadOnly())
             DatabaseErrorFmt(QString::fromLatin1(DBMsg::FieldReadOnly), {FField->DisplayName()}, FDataSet);
@@ -60,9 +62,8 @@ TMemBlobStreamEh::TMemBlobStreamEh(TBlobField* Field, TBlobStreamMode Mode)
         if (s != dsEdit && s != dsInsert)
             DatabaseError(QString::fromLatin1(DBMsg::NotEditing), FDataSet);
     }
-    if (Mode == bmWrite)
-        Truncate();
-    else
+    // A stream opened for writing starts empty; the field changes only once it is written.
+    if (Mode != bmWrite)
         LoadFieldData();
 }
 
@@ -112,14 +113,15 @@ Variant TMemBlobStreamEh::StreamAsFieldValue() const
     return VarArrayFromBytes(QByteArray(p, int(size)));
 }
 
-// The bytes go to the record buffer the stream was opened on, and only while it is still the
-// table's current one in edit or insert state: after a cancel or a move they would land in
-// another record.
+// The bytes go to the record buffer the stream was opened on, and only while it still stands
+// for the same record in the same edit state: after a cancel and a move the framework hands
+// the buffer to another record, where they must not land.
 void TMemBlobStreamEh::StoreFieldData()
 {
     TMTRecBuf* cur = nullptr;
     const TDataSetState s = FDataSet->State();
-    if (!FBuffer || (s != dsEdit && s != dsInsert) || !FDataSet->GetCurrentRecBuf(cur) || cur != FBuffer)
+    if (!FBuffer || (s != dsEdit && s != dsInsert) || s != FState || !FDataSet->GetCurrentRecBuf(cur) || cur != FBuffer
+        || cur->MemRec != FRec)
         DatabaseError(QString::fromLatin1(DBMsg::NotEditing), FDataSet);
     const TFieldType t = FField->DataType();
     if (t == ftFmtMemo || t == ftParadoxOle || t == ftDBaseOle || t == ftTypedBinary)
