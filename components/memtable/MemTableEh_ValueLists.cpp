@@ -182,17 +182,18 @@ void TMemTableDataFieldValueListEh::RefreshFromStore(TMemTableDataEh* Store)
         }
         return;
     }
-    std::vector<const Variant*> values;
+    // Values copied side by side sort much faster than through pointers into the records.
+    std::vector<Variant> values;
     values.reserve(recs.size());
     for (TMemoryRecordEh* r : recs)
         if (passes(r) && !r->ValueRef(FFieldIndex).IsNull() && !r->ValueRef(FFieldIndex).IsEmpty())
-            values.push_back(&r->ValueRef(FFieldIndex));
-    std::sort(values.begin(), values.end(), [](const Variant* a, const Variant* b) { return CompareValuesEh(*a, *b) < 0; });
-    for (const Variant* v : values) {
-        if (!FKeys.empty() && CompareValuesEh(FKeys.back().first, *v) == 0)
+            values.push_back(r->ValueRef(FFieldIndex));
+    std::sort(values.begin(), values.end(), [](const Variant& a, const Variant& b) { return CompareValuesEh(a, b) < 0; });
+    for (Variant& v : values) {
+        if (!FKeys.empty() && CompareValuesEh(FKeys.back().first, v) == 0)
             ++FKeys.back().second;
         else
-            FKeys.emplace_back(*v, 1);
+            FKeys.emplace_back(std::move(v), 1);
     }
     LoadKeyTexts();
 }
