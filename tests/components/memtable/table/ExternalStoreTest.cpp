@@ -11,16 +11,6 @@ namespace {
 
 struct ExternalStoreTest : TableFixture {
     TMemTableEh* other = Create<TMemTableEh>(&owner);
-
-    static QString Codes(TCustomMemTableEh* m)
-    {
-        QStringList s;
-        for (int i = 0; i < m->InstantReadRowCount(); ++i) {
-            TInstantReadGuardEh g(m, i);
-            s << m->FieldByName("Code")->AsString();
-        }
-        return s.join(u',');
-    }
 };
 
 TEST_F(ExternalStoreTest, AttachedTableSharesTheRecords)
