@@ -330,7 +330,8 @@ public:
     explicit TMTRefObjectFieldEh(TComponent* AOwner);
     TFieldType GetDataType() const override { return ftUnknown; }
     bool CanDinaSize() const override { return true; }
-    TVarType GetVarDataType() const override { return varInteger; }
+    // Pointer wide: an object reference squeezed into 32 bits would point elsewhere.
+    TVarType GetVarDataType() const override { return varObject; }
     void AssignDataType(TFieldType FieldType) override;
 };
 

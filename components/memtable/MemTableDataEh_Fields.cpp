@@ -106,6 +106,9 @@ Variant ConvertRestructValueEh(TMTDataFieldEh* OldField, const Variant& Value, T
 TVarType DataTypeToVarTypeEh(TFieldType DataType)
 {
     // The store keeps no single-precision slot: such a field has no variant type here.
+    // An object reference keeps its full width (never a 32-bit integer).
+    if (DataType == ftUnknown)
+        return varObject;
     return DataType == ftSingle ? varEmpty : FieldTypeVarType(DataType);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "MemTableDataEh.h"
+#include "platform/rtl/Streams.h"
 
 #include <array>
 #include <atomic>
@@ -307,7 +308,7 @@ public:
     ~TCustomMemTableEh() override;
 
     // ---- structure and data ----
-    TMemTableDataEh* RecordsStore() const { return FInternMemTableData; }
+    TMemTableDataEh* RecordsStore() const { return FMemData; }
     TRecordsViewEh* RecordsView() const { return FRecordsView.get(); }
     TDataDriverEh* DataDriver() const { return FDataDriver; }
     void SetDataDriver(TDataDriverEh* Value);
@@ -323,8 +324,8 @@ public:
     void SetIndexDefs(TIndexDefs* Value) { IndexDefs()->Assign(Value); }
     bool StoreDefs() const { return FStoreDefs; }
     void SetStoreDefs(bool v) { FStoreDefs = v; }
-    TAutoIncrementEh* AutoIncrement() const { return FInternMemTableData->AutoIncrement(); }
-    void SetAutoIncrement(TAutoIncrementEh* v) { FInternMemTableData->SetAutoIncrement(v); }
+    TAutoIncrementEh* AutoIncrement() const { return FMemData->AutoIncrement(); }
+    void SetAutoIncrement(TAutoIncrementEh* v) { FMemData->AutoIncrement()->Assign(v); }
     bool CachedUpdates() const;
     void SetCachedUpdates(bool Value);
     bool HasCachedChanges() const;
@@ -511,6 +512,29 @@ public:
 
     TMemTableChangeFieldValueEventEh OnGetFieldValue, OnSetFieldValue;
 
+    // ---- blob streams, value lists, an attached store, the postponed open
+    //      (MemTableEh_Blobs.cpp, MemTableEh_ValueLists.cpp, MemTableEh_External.cpp) ----
+    TStream* CreateBlobStream(TField* Field, TBlobStreamMode Mode) override;
+    // Another table whose record store this one shows instead of its own.
+    TCustomMemTableEh* ExternalMemData() const { return FExternalMemData; }
+    void SetExternalMemData(TCustomMemTableEh* Value);
+    // The store the view shows: the attached table's, else the own one.
+    TMemTableDataEh* MemData() const { return FMemData; }
+    // Switched on while a form is read at design time, the open waits for the event loop.
+    void SetActive(bool Value);
+
+protected:
+    const TClassInfo* GetFieldClass(TFieldType FieldType) const override;
+    void InternalHandleException() override;
+    void PostponedOpen();
+
+private:
+    TCustomMemTableEh* FExternalMemData = nullptr;
+    TMemTableDataEh* FMemData = nullptr;
+    std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
+    // Tables showing this table's store; they go back to their own before the store goes.
+    std::vector<TCustomMemTableEh*> FAttachedTables;
+
 protected:
     // ---- the record-buffer protocol ----
     TRecordBuffer AllocRecordBuffer() override;
@@ -693,4 +717,106 @@ public:
     TDataDriverEh* GetDataDriverProp() const { return DataDriver(); }
     TFieldDefs* FieldDefsProp() const { return FieldDefs(); }
     bool IsFieldDefsStored() const { return StoreDefs(); }
+    TIndexDefs* IndexDefsProp() const { return const_cast<TMemTableEh*>(this)->IndexDefs(); }
+};
+
+// ============================================================================================
+// Blob streams, object fields and field value lists (MemTableEh_Blobs.cpp, MemTableEh_ValueLists.cpp)
+// ============================================================================================
+
+// The bytes of one blob or memo field of the table's current record. Memo texts travel as
+// CP1251 bytes, wide memo texts as UTF-16 (two bytes a character), other blobs as they are
+// stored. A stream that was written hands its bytes back to the record it was opened on when
+// it is destroyed.
+class TMemBlobStreamEh : public TMemoryStream {
+public:
+    TMemBlobStreamEh(TBlobField* Field, TBlobStreamMode Mode);
+    ~TMemBlobStreamEh() override;
+    int64_t Write(const void* Buffer, int64_t Count) override;
+    void SetSize(int64_t NewSize) override;
+    void Truncate();
+    bool Modified() const { return FModified; }
+
+private:
+    void LoadFieldData();
+    void StoreFieldData();
+    Variant StreamAsFieldValue() const;
+
+    TBlobField* FField;
+    TCustomMemTableEh* FDataSet;
+    TMTRecBuf* FBuffer = nullptr;
+    TMemoryRecordEh* FRec = nullptr;   // the record of FBuffer when the stream was made
+    TDataSetState FState;
+    int FFieldNo;
+    bool FModified = false;
+};
+
+// A field that holds an object reference (a data type of ftUnknown).
+class TRefObjectField : public TField {
+    DOV_PERSISTENT(TRefObjectField, TField)
+public:
+    explicit TRefObjectField(TComponent* AOwner);
+    TObject* Value() const;
+    void SetValue(TObject* Value);
+
+protected:
+    Variant GetAsVariant() const override;
+    void SetAsVariantImpl(const Variant& v) override;
+    void CheckSize(int) const override {}
+};
+
+// The distinct texts of one field of a record store (or of a records view), for filter
+// drop-downs. Over a store the list follows added, changed and deleted records by counting
+// how many records hold each value, so an edit costs a lookup, not a pass over the records;
+// anything wider (a filter with a changed record, a reordered or cleared list) rebuilds it at
+// the next read. The caller owns the list.
+class TMemTableDataFieldValueListEh : public TObject, public IMemTableDataFieldValueListEh {
+public:
+    explicit TMemTableDataFieldValueListEh(TCustomMemTableEh* ADataSet);
+    ~TMemTableDataFieldValueListEh() override;
+
+    virtual void Invalidate();
+    TStrings* GetValues() override;
+    void SetFilter(const QString& Filter) override;
+    QString FieldName() const { return FFieldName; }
+    void SetFieldName(const QString& Value);
+    TComponent* DataObject() const;
+    void SetDataObject(TComponent* Value);
+    bool DataObsoleted() const { return FDataObsoleted; }
+
+protected:
+    void RefreshValues();
+
+private:
+    struct Share {
+        bool Counted = false;
+        Variant Key;
+        QString Text;
+    };
+    void DataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action);
+    Share ShareOf(TMemoryRecordEh* Rec, TDataValueVersionEh Version);
+    void AddShare(const Share& S);
+    void RemoveShare(const Share& S);
+    bool CaseInsensitive() const;
+    void RefreshFromStore(TMemTableDataEh* Store);
+    void RefreshFromView(TRecordsViewEh* View);
+    void LoadKeyTexts();
+
+    TStringList* FValues;
+    bool FDataObsoleted = true;
+    QString FFieldName;
+    std::unique_ptr<TRecordsListNotificatorEh> FNotificator;
+    std::unique_ptr<TDataSetExprParserEh> FFilterExpr;
+    QString FFilter;
+    TCustomMemTableEh* FDataSet;
+    // The counted state: texts of a text field (a count per line of FValues), or the sorted
+    // distinct values of another field with their counts (FValues follows them).
+    int FFieldIndex = -1;
+    bool FTextField = false;
+    bool FBuiltCaseInsensitive = false;
+    bool FKeysChanged = false;
+    std::vector<int> FTextCounts;
+    std::vector<std::pair<Variant, int>> FKeys;
+    // Shares of records between the changing and the changed notice.
+    std::vector<std::pair<TMemoryRecordEh*, Share>> FPending;
 };

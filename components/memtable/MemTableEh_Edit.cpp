@@ -31,7 +31,7 @@ int TCustomMemTableEh::FetchRecords(int Count)
     BeginViewUpdate();
     int n = 0;
     auto endUpdate = Finally([&] { EndViewUpdate(n > 0); });
-    n = FInternMemTableData->FetchRecords(Count);
+    n = FMemData->FetchRecords(Count);
     return n;
 }
 
@@ -208,8 +208,8 @@ void TCustomMemTableEh::InternalRefresh()
         FDataSetReader = FDataDriver->GetDataReader();
         BeginViewUpdate();
         auto endUpdate = Finally([this] { EndViewUpdate(false); });
-        FInternMemTableData->RecordsList()->Clear();
-        FInternMemTableData->AutoIncrement()->Reset();
+        FMemData->RecordsList()->Clear();
+        FMemData->AutoIncrement()->Reset();
         FRecordPos = -1;
         FInstantReadCurRowNum = -1;
         FetchFromDriver(FFetchAllOnOpen ? -1 : 1);

@@ -55,8 +55,8 @@ int TCustomMemTableEh::LoadFromDataSet(TDataSet* Source, int RecordCount, TLoadM
 
     if (Mode == lmCopy || Mode == lmCopyStructureOnly) {
         Close();
-        FInternMemTableData->DestroyTable();
-        FInternMemTableData->DataStruct()->BuildStructFromFields(Source->Fields());
+        FMemData->DestroyTable();
+        FMemData->DataStruct()->BuildStructFromFields(Source->Fields());
         InternalInitFieldDefs();
     }
     if (Mode == lmCopyStructureOnly)
@@ -68,7 +68,7 @@ int TCustomMemTableEh::LoadFromDataSet(TDataSet* Source, int RecordCount, TLoadM
     if (RecordCount <= 0)
         Source->First();
 
-    TMTDataStructEh* st = FInternMemTableData->DataStruct();
+    TMTDataStructEh* st = FMemData->DataStruct();
     const int n = st->Count();
     // Source field per data field of the store, matched by name once.
     std::vector<TField*> from(size_t(n), nullptr);
@@ -83,7 +83,7 @@ int TCustomMemTableEh::LoadFromDataSet(TDataSet* Source, int RecordCount, TLoadM
     }
     // Copied auto-increment values move the counter past them, so records added later
     // never repeat one.
-    TAutoIncrementEh* counter = FInternMemTableData->AutoIncrement();
+    TAutoIncrementEh* counter = FMemData->AutoIncrement();
     auto passCounter = [counter](const Variant& v) {
         if (v.IsNull() || v.IsEmpty())
             return;
@@ -111,7 +111,7 @@ int TCustomMemTableEh::LoadFromDataSet(TDataSet* Source, int RecordCount, TLoadM
                 if (!rec->Attached())
                     delete rec;
             });
-            const Variant nextInc = anyAutoInc ? Variant(FInternMemTableData->AutoIncrement()->Promote()) : Variant();
+            const Variant nextInc = anyAutoInc ? Variant(FMemData->AutoIncrement()->Promote()) : Variant();
             for (int i = 0; i < n; ++i) {
                 if (autoInc[size_t(i)]) {
                     rec->SetDataValue(i, dvvValueEh, nextInc);
@@ -124,7 +124,7 @@ int TCustomMemTableEh::LoadFromDataSet(TDataSet* Source, int RecordCount, TLoadM
                     rec->SetDataValue(i, dvvValueEh, v);
                 }
             }
-            FInternMemTableData->RecordsList()->FetchRecord(rec);
+            FMemData->RecordsList()->FetchRecord(rec);
         }
         ++count;
         if (RecordCount > 0 && count >= RecordCount)
@@ -140,16 +140,16 @@ int TCustomMemTableEh::LoadFromMemTableEh(TCustomMemTableEh* Source, int RecordC
 {
     // A table loaded from itself (or from a table showing the same store) would destroy the
     // records it is reading.
-    if (!Source || Source == this || Source->FInternMemTableData == FInternMemTableData)
+    if (!Source || Source == this || Source->FMemData == FMemData)
         return 0;
     const bool wasActive = Active();
     TDisableControlsGuard<TDataSet> controls(this);
-    TMTDataStructEh* st = FInternMemTableData->DataStruct();
-    TMemTableDataEh* srcData = Source->FInternMemTableData;
+    TMTDataStructEh* st = FMemData->DataStruct();
+    TMemTableDataEh* srcData = Source->FMemData;
 
     if (Mode == lmCopy || Mode == lmCopyStructureOnly) {
         Close();
-        FInternMemTableData->DestroyTable();
+        FMemData->DestroyTable();
         st->Assign(srcData->DataStruct());
         for (TField* f : Source->Fields()->List())
             if (TMTDataFieldEh* df = st->FindField(f->FieldName())) {
@@ -203,7 +203,7 @@ int TCustomMemTableEh::LoadFromMemTableEh(TCustomMemTableEh* Source, int RecordC
 
     int count = 0;
     {
-        TRecordsListEh* list = FInternMemTableData->RecordsList();
+        TRecordsListEh* list = FMemData->RecordsList();
         TUpdateGuard<TRecordsListEh> update(list);
         const bool logged = LoadOptions.Contains(tloUseCachedUpdatesEh);
         for (TMemoryRecordEh* from : recs) {
@@ -285,7 +285,7 @@ void TCustomMemTableEh::CopyStructure(TDataSet* Source)
 void TCustomMemTableEh::DestroyTable()
 {
     Close();
-    FInternMemTableData->DestroyTable();
+    FMemData->DestroyTable();
 }
 
 // ---------------------------------------------------------------- files
@@ -293,7 +293,7 @@ void TCustomMemTableEh::DestroyTable()
 void TCustomMemTableEh::SaveToFile(const QString& FileName, TDfmStreamFormatEh Format)
 {
     TMemoryStream bin;
-    FInternMemTableData->SaveToStream(&bin);
+    FMemData->SaveToStream(&bin);
     if (Format == dfmTextEh) {
         bin.SetPosition(0);
         TMemoryStream text;
@@ -320,7 +320,7 @@ void TCustomMemTableEh::LoadFromFile(const QString& FileName)
     auto read = CreateUnique<TMemTableDataEh>(nullptr);
     read->LoadFromStream(&file);
     Close();
-    FInternMemTableData->TakeOver(read.get());
+    FMemData->TakeOver(read.get());
     if (wasActive)
         Open();
 }
@@ -331,6 +331,8 @@ void TCustomMemTableEh::GetChildren(const TGetChildProc& Proc, TComponent* Root)
 {
     TDataSet::GetChildren(Proc, Root);
     TMemTableDataEh* d = FInternMemTableData;
+    if (FExternalMemData)
+        return;
     if (FDataDriver ? !FOptions.Contains(mtoPersistentStructEh) : d->DataStruct()->Count() == 0)
         return;
     TRestoreGuard<bool> st(d->StoreStructInStream, true);

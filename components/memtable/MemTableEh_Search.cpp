@@ -182,7 +182,7 @@ void TCustomMemTableEh::RecreateFilterExpr()
     FFilterExpr.reset();
     if (FActive && Filtered() && !Filter().isEmpty()) {
         auto p = std::make_unique<TDataSetExprParserEh>(this, dsptFilterEh);
-        p->DataStruct = FInternMemTableData->DataStruct();
+        p->DataStruct = FMemData->DataStruct();
         p->ParseExpression(Filter());
         FFilterExpr = std::move(p);
     }
@@ -434,7 +434,7 @@ int TCustomMemTableEh::FindRec(const QString& KeyFields, const Variant& KeyValue
             if (RecordMatchesKeys(row, fields, KeyValues, Options))
                 result = row;
     } else {
-        TMTIndexEh* idx = TryUseIndex ? FInternMemTableData->RecordsList()->Indexes()->GetIndexForFields(KeyFields) : nullptr;
+        TMTIndexEh* idx = TryUseIndex ? FMemData->RecordsList()->Indexes()->GetIndexForFields(KeyFields) : nullptr;
         if (idx && idx->Active()) {
             // every record with the key: a hidden one must not hide a visible one
             std::vector<TMemoryRecordEh*> matches;

@@ -169,7 +169,7 @@ void TCustomMemTableEh::SortWithExternalProc(const TGetOrderVarValueProcEh& Orde
         it->ExtObjIndex = i;
         list->Add(it);
     }
-    TRecordsListEh* rl = FInternMemTableData->RecordsList();
+    TRecordsListEh* rl = FMemData->RecordsList();
     FSortingValues.assign(size_t(rl->Count()), Variant::Null());
     for (int r = 0; r < rl->Count(); ++r) {
         TMemoryRecordEh* rec = rl->Rec(r);
@@ -222,7 +222,7 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
         }
     }
     if (computed) {
-        TRecordsListEh* rl = FInternMemTableData->RecordsList();
+        TRecordsListEh* rl = FMemData->RecordsList();
         FSortingValues.assign(size_t(rl->Count()), Variant::Null());
         const int n = ml->Count();
         std::vector<char> done(size_t(rl->Count()), 0);
@@ -263,7 +263,7 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
     // rank among the distinct texts; without case each text is folded once), then the sort
     // compares prepared keys.
     std::unique_ptr<PreparedSort> prepared;
-    TRecordsListEh* list = FInternMemTableData->RecordsList();
+    TRecordsListEh* list = FMemData->RecordsList();
     if (!computed && !FGetOrderVarValueProc && ml && !FRecordsView->ViewAsTreeList() && list->Count() >= 512
         && OwnRecordComparison()) {
         prepared = std::make_unique<PreparedSort>();
@@ -323,7 +323,7 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
             FRecordsView->MemoryTreeList()->SortData(
                 TCompareNodesEh(this, &TCustomMemTableEh::CompareTreeNodes), OrderList, true);
         else
-            FInternMemTableData->RecordsList()->SortData(TCompareRecords(this, &TCustomMemTableEh::CompareRecords),
+            FMemData->RecordsList()->SortData(TCompareRecords(this, &TCustomMemTableEh::CompareRecords),
                                                          OrderList);
     }
     ClearBuffers();
@@ -376,8 +376,8 @@ int TCustomMemTableEh::CompareRecords(TMemoryRecordEh* Rec1, TMemoryRecordEh* Re
             TField* f = Fields()->Fields(it->FieldIndex);
             di = f->FieldNo() - 1;
             text = IsTextType(f->DataType());
-        } else if (di >= 0 && di < FInternMemTableData->DataStruct()->Count()) {
-            text = IsTextType(FInternMemTableData->DataStruct()->DataFields(di)->DataType());
+        } else if (di >= 0 && di < FMemData->DataStruct()->Count()) {
+            text = IsTextType(FMemData->DataStruct()->DataFields(di)->DataType());
         }
         if (di < 0)
             continue;
@@ -400,7 +400,7 @@ void TCustomMemTableEh::CreateIndexesFromDefs()
 {
     if (!FIndexDefs || FIndexDefs->Count() == 0)
         return;
-    TMTIndexesEh* idx = FInternMemTableData->RecordsList()->Indexes();
+    TMTIndexesEh* idx = FMemData->RecordsList()->Indexes();
     for (int i = 0; i < FIndexDefs->Count(); ++i) {
         TIndexDef* d = FIndexDefs->Items(i);
         TMTIndexEh* existing = idx->GetIndexForFields(d->Fields);

@@ -116,6 +116,7 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
     FNoticeThread = std::this_thread::get_id();
     FInternMemTableData = Create<TMemTableDataEh>(nullptr);
     FInternMemTableData->SetName(QStringLiteral("MemTableData"));
+    FMemData = FInternMemTableData;
     FRecordsView = CreateUnique<TRecordsViewEh>(this);
     TRecordsViewEh* v = FRecordsView.get();
     v->OnFilterRecord = TFilterRecordEventEh(this, &TCustomMemTableEh::FilterRecordForView);
@@ -146,9 +147,13 @@ void TCustomMemTableEh::AfterConstruction()
 
 TCustomMemTableEh::~TCustomMemTableEh()
 {
+    *FAlive = false;
     Destroying();
     Close();
     FMasterDataLink.reset();
+    SetExternalMemData(nullptr);
+    while (!FAttachedTables.empty())
+        FAttachedTables.back()->SetExternalMemData(nullptr);
     if (FDataDriver) {
         FDataDriver->SetDataDriverConsumer(nullptr);
         FDataDriver->RemoveFreeNotification(this);
@@ -173,6 +178,8 @@ void TCustomMemTableEh::SetDataDriver(TDataDriverEh* Value)
 {
     if (Value == FDataDriver)
         return;
+    if (Value && FExternalMemData)
+        throw Exception(QStringLiteral("Assigning to DataDriver is not allowed if ExternalMemData is assigned"));
     if (FDataDriver) {
         FDataDriver->SetDataDriverConsumer(nullptr);
         FDataDriver->RemoveFreeNotification(this);
@@ -213,7 +220,7 @@ void TCustomMemTableEh::SetOptions(TMemTableOptionsEh Value)
 
 bool TCustomMemTableEh::CachedUpdates() const
 {
-    return FInternMemTableData->RecordsList()->CachedUpdates();
+    return FMemData->RecordsList()->CachedUpdates();
 }
 
 void TCustomMemTableEh::SetCachedUpdates(bool Value)
@@ -223,7 +230,7 @@ void TCustomMemTableEh::SetCachedUpdates(bool Value)
 
 bool TCustomMemTableEh::HasCachedChanges() const
 {
-    return FInternMemTableData->RecordsList()->HasCachedChanges();
+    return FMemData->RecordsList()->HasCachedChanges();
 }
 
 void TCustomMemTableEh::DriverStructChanged()
@@ -240,6 +247,8 @@ void TCustomMemTableEh::Notification(TComponent* AComponent, TOperation Operatio
         SetDataDriver(nullptr);
     if (AComponent == FDataSetReader)
         FDataSetReader = nullptr;
+    if (AComponent == FExternalMemData)
+        SetExternalMemData(nullptr);
     // a receiver that forgot to unregister is not called after it is gone
     UnregisterEventReceiver(AComponent);
 }
@@ -249,7 +258,7 @@ void TCustomMemTableEh::Notification(TComponent* AComponent, TOperation Operatio
 void TCustomMemTableEh::OpenCursor(bool InfoQuery)
 {
     if (!InfoQuery) {
-        TMTDataStructEh* st = FInternMemTableData->DataStruct();
+        TMTDataStructEh* st = FMemData->DataStruct();
         if (FDataDriver) {
             if (MasterSource() && FMasterDetailSide != mdsOnSelfEh)
                 SetReaderParamsFromMaster();
@@ -257,9 +266,9 @@ void TCustomMemTableEh::OpenCursor(bool InfoQuery)
             if (FDataSetReader)
                 FDataSetReader->FreeNotification(this);
             if (FOptions.Contains(mtoPersistentStructEh)) {
-                FInternMemTableData->ResetRecords();
+                FMemData->ResetRecords();
             } else {
-                FInternMemTableData->ResetRecords();
+                FMemData->ResetRecords();
                 bool persistent = false;
                 for (TField* f : Fields()->List())
                     if (f->FieldKind() == fkData)
@@ -297,7 +306,7 @@ void TCustomMemTableEh::OpenCursor(bool InfoQuery)
 void TCustomMemTableEh::InternalInitFieldDefs()
 {
     FieldDefs()->Clear();
-    FInternMemTableData->DataStruct()->BuildFieldDefsFromStruct(FieldDefs());
+    FMemData->DataStruct()->BuildFieldDefsFromStruct(FieldDefs());
 }
 
 void TCustomMemTableEh::InternalOpen()
@@ -319,7 +328,7 @@ void TCustomMemTableEh::InternalOpen()
             for (TField* f : own)
                 f->SetIndex(FieldCount() - 1);
         }
-        TMTDataStructEh* st = FInternMemTableData->DataStruct();
+        TMTDataStructEh* st = FMemData->DataStruct();
         for (TField* f : Fields()->List())
             if (TMTDataFieldEh* df = st->FindField(f->FieldName()))
                 df->AssignPropsTo(f);
@@ -343,7 +352,7 @@ void TCustomMemTableEh::InternalOpen()
 
 void TCustomMemTableEh::UpdateCalcSlots()
 {
-    FDataCount = FInternMemTableData->DataStruct()->Count();
+    FDataCount = FMemData->DataStruct()->Count();
     FCalcCount = CalcFieldsCount();
     FCalcFieldIndexes.assign(size_t(FieldCount()), -1);
     int n = 0;
@@ -381,15 +390,15 @@ void TCustomMemTableEh::InternalClose()
 void TCustomMemTableEh::CreateDataSet()
 {
     CheckInactive();
-    TMTDataStructEh* st = FInternMemTableData->DataStruct();
+    TMTDataStructEh* st = FMemData->DataStruct();
     if (FieldDefs()->Count() > 0) {
-        FInternMemTableData->ResetRecords();
+        FMemData->ResetRecords();
         st->BeginUpdate();
         st->Clear();
         st->BuildStructFromFieldDefs(FieldDefs());
         st->EndUpdate(true);
     } else if (FieldCount() > 0) {
-        FInternMemTableData->ResetRecords();
+        FMemData->ResetRecords();
         st->BeginUpdate();
         st->Clear();
         st->BuildStructFromFields(Fields());
@@ -406,8 +415,8 @@ void TCustomMemTableEh::EmptyTable()
         BeginViewUpdate();
         bool done = false;
         auto endUpdate = Finally([&] { EndViewUpdate(done); });
-        FInternMemTableData->RecordsList()->Clear();
-        FInternMemTableData->AutoIncrement()->Reset();
+        FMemData->RecordsList()->Clear();
+        FMemData->AutoIncrement()->Reset();
         FRecordPos = -1;
         done = true;
     }
@@ -423,7 +432,7 @@ void TCustomMemTableEh::StoreStructChanged(TMemTableDataEh*)
         return;
     TRestoreGuard<TDataDriverEh*> keepDriver(FDataDriver, nullptr);
     Close();
-    if (FInternMemTableData->DataStruct()->Count() > 0)
+    if (FMemData->DataStruct()->Count() > 0)
         Open();
 }
 
@@ -448,7 +457,7 @@ TRecordBuffer TCustomMemTableEh::AllocRecordBuffer()
     b->UseMemRec = false;
     b->IsInsertRow = false;
     b->NeedUpdateCalcFields = false;
-    b->SetLength(FInternMemTableData->DataStruct()->Count(), CalcFieldsCount());
+    b->SetLength(FMemData->DataStruct()->Count(), CalcFieldsCount());
     return reinterpret_cast<TRecordBuffer>(b);
 }
 
@@ -843,13 +852,13 @@ bool TCustomMemTableEh::GetFieldDataAsObject(TField* Field, TObject*& Value)
 {
     Variant v;
     const bool r = GetFieldData(Field, v);
-    Value = r ? reinterpret_cast<TObject*>(intptr_t(v.AsInt64())) : nullptr;
+    Value = r ? static_cast<TObject*>(v.AsObject()) : nullptr;
     return r;
 }
 
 void TCustomMemTableEh::SetFieldDataAsObject(TField* Field, TObject* Value)
 {
-    SetFieldData(Field, Value ? Variant(int64_t(intptr_t(Value))) : Variant::Null());
+    SetFieldData(Field, Value ? Variant::FromObject(Value) : Variant::Null());
 }
 
 // ---------------------------------------------------------------- instant reading
@@ -1057,10 +1066,6 @@ bool TCustomMemTableEh::GotoRec(TMemoryRecordEh* ARec)
     return false;
 }
 
-IMemTableDataFieldValueListEh* TCustomMemTableEh::GetFieldValueList(const QString&)
-{
-    // Value lists of a field are not offered yet; callers fall back to reading the rows.
-    return nullptr;
 }
 
 void TCustomMemTableEh::GetAggregatedValuesForRange(const TBookmark& FromBM, const TBookmark& ToBM,
@@ -1090,7 +1095,7 @@ void TCustomMemTableEh::GetAggregatedValuesForRange(const TBookmark& FromBM, con
         R[agfCountEh] = Variant(to - from + 1);
         return;
     }
-    TMTDataFieldEh* df = FInternMemTableData->DataStruct()->FindField(FieldName);
+    TMTDataFieldEh* df = FMemData->DataStruct()->FindField(FieldName);
     if (!df)
         return;
     const int fi = df->Index();
@@ -1140,9 +1145,12 @@ DOV_PUBLISHED(TMemTableEh)
 {
     P.Prop("Active", &TMemTableEh::Active, &TMemTableEh::SetActive).Default(false);
     P.Prop("AutoCalcFields", &TMemTableEh::AutoCalcFields, &TMemTableEh::SetAutoCalcFields).Default(true);
+    P.Prop("AggregatesActive", &TMemTableEh::AggregatesActive, &TMemTableEh::SetAggregatesActive).Default(false);
+    P.Prop("AutoIncrement", &TMemTableEh::AutoIncrement);
     P.Prop("CachedUpdates", &TMemTableEh::CachedUpdates, &TMemTableEh::SetCachedUpdates).Default(false);
     P.Prop("DataDriver", &TMemTableEh::GetDataDriverProp, &TMemTableEh::SetDataDriver);
     P.Prop("DetailFields", &TMemTableEh::DetailFields, &TMemTableEh::SetDetailFields);
+    P.Prop("ExternalMemData", &TMemTableEh::ExternalMemData, &TMemTableEh::SetExternalMemData);
     P.Prop("FieldDefs", &TMemTableEh::FieldDefsProp).Stored(&TMemTableEh::IsFieldDefsStored);
     P.Prop("FetchAllOnOpen", &TMemTableEh::FetchAllOnOpen, &TMemTableEh::SetFetchAllOnOpen).Default(false);
     P.Prop("Filter", &TMemTableEh::Filter, &TMemTableEh::SetFilter);
@@ -1150,7 +1158,9 @@ DOV_PUBLISHED(TMemTableEh)
     P.Prop("MasterDetailSide", &TMemTableEh::MasterDetailSide, &TMemTableEh::SetMasterDetailSide).Default(mdsOnSelfEh);
     P.Prop("MasterFields", &TMemTableEh::MasterFields, &TMemTableEh::SetMasterFields);
     P.Prop("MasterSource", &TMemTableEh::MasterSource, &TMemTableEh::SetMasterSource);
+    P.Prop("IndexDefs", &TMemTableEh::IndexDefsProp).Stored(&TMemTableEh::IsFieldDefsStored);
     P.Prop("Options", &TMemTableEh::Options, &TMemTableEh::SetOptions).Default(TMemTableOptionsEh{});
+    P.Prop("Params", &TMemTableEh::Params);
     P.Prop("ReadOnly", &TMemTableEh::ReadOnly, &TMemTableEh::SetReadOnly).Default(false);
     P.Prop("SortOrder", &TMemTableEh::SortOrder, &TMemTableEh::SetSortOrder);
     P.Prop("StoreDefs", &TMemTableEh::StoreDefs, &TMemTableEh::SetStoreDefs).Default(false);
@@ -1174,5 +1184,11 @@ DOV_PUBLISHED(TMemTableEh)
     P.Event("BeforeRefresh", &TMemTableEh::BeforeRefresh);
     P.Event("BeforeScroll", &TMemTableEh::BeforeScroll);
     P.Event("OnCalcFields", &TMemTableEh::OnCalcFields);
+    P.Event("OnDeleteError", &TMemTableEh::OnDeleteError);
+    P.Event("OnEditError", &TMemTableEh::OnEditError);
+    P.Prop("OnFilterRecord", &TMemTableEh::OnFilterRecord, &TMemTableEh::SetOnFilterRecord);
+    P.Event("OnGetFieldValue", &TMemTableEh::OnGetFieldValue);
     P.Event("OnNewRecord", &TMemTableEh::OnNewRecord);
+    P.Event("OnPostError", &TMemTableEh::OnPostError);
+    P.Event("OnSetFieldValue", &TMemTableEh::OnSetFieldValue);
 }

@@ -901,3 +901,5 @@ void TStringList::PutInteger(int index, NativeInt value)
     FList[size_t(index)].Obj = nullptr;
     Changed();
 }
+
+TNotifyEvent ApplicationHandleException;

@@ -266,3 +266,7 @@ private:
     bool FCaseSensitive = false;
     bool FOwnsObjects = false;
 };
+
+// Reports the exception being handled where it may not propagate (a destructor, a deferred
+// step); the application object installs its error box here. Unset, the exception is dropped.
+extern TNotifyEvent ApplicationHandleException;

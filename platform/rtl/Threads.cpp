@@ -95,6 +95,12 @@ std::thread::id UIThreadId()
 
 }  // namespace
 
+void QueueOnUIThread(std::function<void()> Proc)
+{
+    if (QCoreApplication* app = QCoreApplication::instance())
+        QMetaObject::invokeMethod(app, std::move(Proc), Qt::QueuedConnection);
+}
+
 bool IsUIThread()
 {
     if (QCoreApplication* app = QCoreApplication::instance())

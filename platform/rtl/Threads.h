@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -82,6 +83,9 @@ private:
 // Runs the pending synchronize requests when called on the UI thread; waits up to
 // timeoutMs for one to arrive. Returns whether any ran. Does nothing on other threads.
 bool CheckSynchronize(int timeoutMs = 0);
+// Runs Proc later on the UI thread, from its event loop (a posted message of the platform).
+// Without an application object nothing runs.
+void QueueOnUIThread(std::function<void()> Proc);
 // True on the UI thread: the thread of the QCoreApplication, or without one the thread
 // that started the program.
 bool IsUIThread();

@@ -503,6 +503,7 @@ DOV_PUBLISHED(TApplication) {}
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner)
 {
     HintMessageListener = HintManager();
+    ApplicationHandleException = TNotifyEvent(this, &TApplication::HandleException);
 }
 
 THintManager* TApplication::HintManager()
@@ -522,6 +523,7 @@ void TApplication::CancelHint()
 }
 TApplication::~TApplication()
 {
+    ApplicationHandleException = TNotifyEvent();
     // Forms still owned by the application go before Qt does.
     DestroyComponents();
 }

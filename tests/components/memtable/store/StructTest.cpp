@@ -59,7 +59,7 @@ TEST_F(StructTest, VariantTypesFollowDataType)
         {ftString, varString}, {ftWideString, varOleStr}, {ftInteger, varInteger}, {ftLargeint, varInt64},
         {ftCurrency, varCurrency}, {ftBCD, varCurrency}, {ftFMTBcd, varFMTBcd}, {ftDate, varDate},
         {ftBoolean, varBoolean}, {ftFloat, varDouble}, {ftBlob, varByteArrayEh}, {ftMemo, varString},
-        {ftTimeStamp, varSQLTimeStamp}, {ftVariant, varVariant}, {ftUnknown, varInteger}};
+        {ftTimeStamp, varSQLTimeStamp}, {ftVariant, varVariant}, {ftUnknown, varObject}};   // object references stay pointer wide
     for (const Case& c : cases) {
         TMTDataFieldEh* f = ds()->BuildDataFieldForDef(QStringLiteral("F%1").arg(int(c.type)), c.type, 10, 0);
         EXPECT_EQ(f->DataType(), c.type) << FieldTypeName(c.type);

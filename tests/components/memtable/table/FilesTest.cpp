@@ -34,17 +34,6 @@ struct FilesTest : TableFixture {
     QTemporaryDir dir;
 
     QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-
-    // Codes of the table's rows in view order.
-    QString Codes(TCustomMemTableEh* m)
-    {
-        QStringList s;
-        for (int i = 0; i < m->InstantReadRowCount(); ++i) {
-            TInstantReadGuardEh g(m, i);
-            s << m->FieldByName("Code")->AsString();
-        }
-        return s.join(u',');
-    }
 };
 
 // ---------------------------------------------------------------- from datasets

@@ -70,4 +70,15 @@ struct TableFixture : ::testing::Test {
     }
 
     QString Cur() { return t->FieldByName("Name")->AsString(); }
+
+    // Codes of a table's rows in view order.
+    static QString Codes(TCustomMemTableEh* m)
+    {
+        QStringList s;
+        for (int i = 0; i < m->InstantReadRowCount(); ++i) {
+            TInstantReadGuardEh g(m, i);
+            s << m->FieldByName("Code")->AsString();
+        }
+        return s.join(u',');
+    }
 };
