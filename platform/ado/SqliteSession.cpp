@@ -114,12 +114,12 @@ V variantToV(const Variant& v)
         r.k = V::Int; r.i = v.AsInt64(); return r;
     case varUInt64: {
         uint64_t u = v.AsUInt64();
-        if (u > uint64_t(INT64_MAX)) { r.k = V::Dec; r.d.v = i128(u) * Pow10(kDecScale); }
+        if (u > uint64_t(INT64_MAX)) { r.k = V::Dec; r.d.c = i128(u); }
         else { r.k = V::Int; r.i = int64_t(u); }
         return r;
     }
     case varSingle: case varDouble: r.k = V::Real; r.r = v.AsDouble(); return r;
-    case varCurrency: r.k = V::Dec; r.d.v = i128(v.AsCurrency().Value) * 10000; r.d.scale = 4; return r;
+    case varCurrency: r.k = V::Dec; r.d.c = v.AsCurrency().Value; r.d.scale = 4; return r;
     case varDate: r.k = V::Text; r.s = DateToCanon(v.AsDateTime()); return r;
     case varSQLTimeStamp: r.k = V::Text; r.s = DateToCanon(timeStampToDate(v.AsSQLTimeStamp())); return r;
     case varFMTBcd: r.k = V::Dec; r.d = BcdToDec(v.AsBcd()); return r;
@@ -151,16 +151,18 @@ Variant toVariant(sqlite3_stmt* st, int i, const TSqlColumn& c)
     case T::BigInt: return Variant((long long)(type == SQLITE_INTEGER ? sqlite3_column_int64(st, i) : ToInt64(asV(), T::BigInt)));
     case T::Decimal: {
         Dec d = type == SQLITE_BLOB && IsDecBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
-                    ? DecFromBlob(sqlite3_column_blob(st, i))
+                    ? DecFromBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
                     : ToDec(asV());
         return Variant(DecToBcd(d, std::max(c.Scale, d.scale)));   // never drop places the value has
     }
     case T::Money: {
-        Dec d = type == SQLITE_BLOB && IsDecBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
-                    ? DecFromBlob(sqlite3_column_blob(st, i))
-                    : ToDec(asV());
-        i128 raw = RoundToScale(d.v, 4) / 10000;
-        return Variant(Currency::FromRaw(int64_t(raw)));
+        const Dec d = type == SQLITE_BLOB && IsDecBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
+                          ? DecFromBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
+                          : ToDec(asV());
+        Dec raw;
+        if (!DecRescale(d, 4, raw) || raw.c > INT64_MAX || raw.c < INT64_MIN)
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting numeric to data type money."), 8115);
+        return Variant(Currency::FromRaw(int64_t(raw.c)));
     }
     case T::Float: return Variant(type == SQLITE_FLOAT ? sqlite3_column_double(st, i) : ToReal(asV()));
     case T::Char: case T::VarChar: return Variant::FromString(type == SQLITE_TEXT ? columnText(st, i) : ToText(asV()));
