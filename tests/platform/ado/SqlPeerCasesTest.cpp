@@ -128,6 +128,11 @@ TEST_F(PeerCases, Numbers)
             {"SELECT CAST(1.5 AS decimal(38, 20)) + CAST(1 AS decimal(38, 0))", "2.500000"},   // 59 digits: decimal(38, 6)
             {"SELECT CAST(0.123456789 AS decimal(38, 20)) * CAST(0.5 AS decimal(38, 20))", "0.061728"},   // 77: decimal(38, 6)
             {"SELECT CAST('12345678901234567890123456789012345' AS decimal(38, 0)) + 1", "12345678901234567890123456789012346"},
+            // operands whose digits together pass 38: 107 and 95 digits give decimal(38, 6), 76 too
+            {"SELECT CAST('12345678901234567890' AS decimal(38, 0)) / CAST(3 AS decimal(38, 30)), "
+             "CAST('12345678901234567890' AS decimal(38, 0)) / CAST(3 AS decimal(38, 18)), CAST(-7 AS decimal(38, 0)) / CAST(2 AS decimal(38, 30))",
+             "4115226300411522630.000000|4115226300411522630.000000|-3.500000"},
+            {"SELECT CAST(1 AS decimal(38, 37)) + CAST('10000000000000000000' AS decimal(38, 0))", "10000000000000000001.000000"},
             {"SELECT SUM(v) FROM big35", "100000000000000000000000000000000000"},   // SUM of decimal(38, 0) is decimal(38, 0)
             {"SELECT MIN(v), MAX(v), COUNT(DISTINCT v) FROM big35", "12345678901234567890123456789012345|87654321098765432109876543210987655|2"},
             {"SELECT CAST('99999999999999999999999999999999999999' AS decimal(38, 0)) * 10", "!Arithmetic overflow error converting expression to data type numeric."},

@@ -89,3 +89,56 @@ TEST_F(Reuse, DateColumnsReadTheirCanonicalTextAsDates)
 }
 
 }  // namespace
+
+namespace {
+
+// The stored decimal compares by its bytes: byte order must be numeric order across the
+// sizes of the integer part and the lengths of the fraction, and equal values must be equal
+// bytes whatever their places.
+TEST(DecimalStorage, ByteOrderIsNumericOrderAndValuesRoundTrip)
+{
+    const char* const ascending[] = {
+        "-99999999999999999999999999999999999999", "-9223372036854775809", "-9223372036854775808.5", "-9223372036854775808",
+        "-1.0000000000000000000000000000000000001", "-1", "-0.99999999999999999999999999999999999999", "-0.5",
+        "-0.00000000000000000000000000000000000001", "0", "0.00000000000000000000000000000000000001", "0.01", "0.1",
+        "0.10000000000000000000000000000000000001", "0.123", "0.5", "1", "1.05", "1.5", "9223372036854775807.99",
+        "9223372036854775808", "9223372036854775808.0000000000000000001", "99999999999999999999999999999999999999",
+    };
+    std::vector<QByteArray> blobs;
+    for (const char* text : ascending) {
+        SCOPED_TRACE(text);
+        sqlimpl::Dec d;
+        ASSERT_TRUE(sqlimpl::DecFromText(QString::fromLatin1(text), d));
+        const QByteArray b = sqlimpl::DecToBlob(d);
+        ASSERT_TRUE(sqlimpl::IsDecBlob(b.constData(), int(b.size())));
+        const sqlimpl::Dec back = sqlimpl::DecFromBlob(b.constData(), int(b.size()));
+        EXPECT_EQ(sqlimpl::DecToText(back), QString::fromLatin1(text));
+        sqlimpl::Dec wider;   // more places, same value, same bytes
+        if (sqlimpl::DecRescale(d, d.scale + 1, wider)) {
+            EXPECT_EQ(sqlimpl::DecToBlob(wider), b);
+        }
+        if (!blobs.empty()) {
+            EXPECT_LT(blobs.back(), b) << "after " << blobs.size();
+        }
+        blobs.push_back(b);
+    }
+}
+
+// Catalogs written by earlier builds hold the value times 10^8 in 18 bytes.
+TEST(DecimalStorage, TheEarlierFormIsRead)
+{
+    auto old = [](sqlimpl::i128 scaled) {
+        QByteArray b(18, '\0');
+        b[0] = 'D';
+        unsigned __int128 u = static_cast<unsigned __int128>(scaled) ^ (static_cast<unsigned __int128>(1) << 127);
+        for (int i = 16; i >= 1; --i, u >>= 8) b[i] = char(uint8_t(u & 0xFF));
+        return b;
+    };
+    for (auto [scaled, text] : {std::pair<sqlimpl::i128, const char*>{123450000000, "1234.5"}, {-1, "-0.00000001"}, {0, "0"}}) {
+        const QByteArray b = old(scaled);
+        ASSERT_TRUE(sqlimpl::IsDecBlob(b.constData(), int(b.size())));
+        EXPECT_EQ(sqlimpl::DecToText(sqlimpl::DecFromBlob(b.constData(), int(b.size()))), QString::fromLatin1(text));
+    }
+}
+
+} // namespace
