@@ -33,6 +33,8 @@ struct Dec {
     int scale = 0;  // places, 0..38
 };
 i128 Pow10(int n);                                   // n in 0..38
+constexpr int kDecBlobMax = 36;                      // tag, 16 integer bytes, 19 fraction bytes
+int DecToBytes(const Dec& d, char* out);             // the stored form into kDecBlobMax bytes; returns its length
 QByteArray DecToBlob(const Dec& d);
 bool IsDecBlob(const void* p, int n);
 Dec DecFromBlob(const void* p, int n);               // the fewest places that show the value

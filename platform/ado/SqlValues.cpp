@@ -225,9 +225,8 @@ std::string digitsOf(i128 v)
 
 } // namespace
 
-QByteArray DecToBlob(const Dec& d)
+int DecToBytes(const Dec& d, char* buf)
 {
-    char buf[40];
     int n = 0;
     i128 ip;        // floor of the value
     u128 frac = 0;  // the rest times 10^scale
@@ -269,7 +268,13 @@ QByteArray DecToBlob(const Dec& d)
         while (bytes > 0 && fb[bytes - 1] == 0) --bytes;
         for (int i = 0; i < bytes; ++i) buf[n++] = char(fb[i]);
     }
-    return QByteArray(buf, n);
+    return n;
+}
+
+QByteArray DecToBlob(const Dec& d)
+{
+    char buf[kDecBlobMax];
+    return QByteArray(buf, DecToBytes(d, buf));
 }
 
 bool IsDecBlob(const void* p, int n)

@@ -111,8 +111,8 @@ void SetResult(sqlite3_context* ctx, const V& v)
         break;
     }
     case V::Dec: {
-        QByteArray b = DecToBlob(v.d);
-        sqlite3_result_blob(ctx, b.constData(), b.size(), SQLITE_TRANSIENT);
+        char b[kDecBlobMax];
+        sqlite3_result_blob(ctx, b, DecToBytes(v.d, b), SQLITE_TRANSIENT);
         break;
     }
     case V::Blob: sqlite3_result_blob(ctx, v.b.constData(), v.b.size(), SQLITE_TRANSIENT); break;
@@ -505,6 +505,14 @@ static void fnDecText(sqlite3_context* ctx, int, sqlite3_value** a)
     if (DecRescale(v.d, sqlite3_value_int(a[1]), shown)) v.d = shown;
     QByteArray u = DecToText(v.d).toUtf8();
     sqlite3_result_text(ctx, u.constData(), u.size(), SQLITE_TRANSIENT);
+}
+
+// A stored decimal in the present form (catalogs of earlier builds hold another).
+static void fnDecForm(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    const V v = ValueOf(a[0]);
+    if (v.k == V::Dec) SetResult(ctx, v);
+    else sqlite3_result_value(ctx, a[0]);
 }
 
 // A scalar subquery: one value, NULL for none, the server's error 512 for more.
@@ -1004,7 +1012,7 @@ void RegisterFunctions(sqlite3* db, FunctionHost* host)
         {"tsql_datepart", 2, fnDatepart, true}, {"tsql_datename", 2, fnDatename, true},
         {"tsql_ckint", 2, fnCheckInt, true},    {"tsql_mod", 2, fnMod, true},
         {"tsql_fit", 3, fnFit, true},           {"tsql_dectext", 2, fnDecText, true},
-        {"tsql_round", 3, fnRound, true},       {"tsql_trancount", 0, fnTrancount, false},
+        {"tsql_round", 3, fnRound, true},       {"tsql_decform", 1, fnDecForm, true},       {"tsql_trancount", 0, fnTrancount, false},
         {"tsql_scope_identity", 0, fnIdentity<true>, false}, {"tsql_identity", 0, fnIdentity<false>, false},
     };
     for (const F& f : fs)
