@@ -9,8 +9,8 @@
 //   digits, one a byte, without trailing zero bytes. Byte order is numeric order, so
 //   comparisons, joins, MIN/MAX and DISTINCT stay exact and native; SUM, AVG and arithmetic
 //   go through registered functions. Catalogs of earlier builds hold 18-byte blobs (tag 'D',
-//   the value times 10^8 as a flipped 128-bit integer, a zero byte): they are read, but do
-//   not order against the new form;
+//   the value times 10^8 as a flipped 128-bit integer, a zero byte): they are read, and
+//   rewritten into this form when the catalog is first opened;
 // - date-times: TEXT "yyyy-mm-dd hh:mm:ss.zzz", so text order is time order;
 // - integers and bits: INTEGER; float: REAL.
 #pragma once

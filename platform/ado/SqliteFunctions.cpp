@@ -266,7 +266,8 @@ V Convert(const V& v, const TSqlTypeInfo& t, bool assign, const QString& dateFor
         const int prec = t.Type == T::Money ? 19 : (t.Precision ? t.Precision : 18);
         Dec d;
         if (!DecRescale(x, scale, d) || !DecFits(d, prec, scale))
-            throw ESqlError(QStringLiteral("Arithmetic overflow error converting %1 to data type numeric.").arg(textName(v)), 8115);
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting %1 to data type %2.")
+                                .arg(textName(v), t.Type == T::Money ? QStringLiteral("money") : QStringLiteral("numeric")), 8115);
         r.k = V::Dec; r.d = d;
         return r;
     }

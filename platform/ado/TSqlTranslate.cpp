@@ -926,7 +926,7 @@ public:
         if (text.contains(u'e', Qt::CaseInsensitive)) { r.s = s; r.t = {T::Float}; return r; }
         // a literal with a point, or an integer past bigint, is numeric(p, s) by its digits
         auto exactLiteral = [&](int scale) {
-            const int dot = scale ? int(text.indexOf(u'.')) : int(text.size());
+            const int dot = text.contains(u'.') ? int(text.indexOf(u'.')) : int(text.size());
             int zeros = 0;
             for (QChar c : text.left(dot)) if (c != u'0') break; else ++zeros;   // leading zeros do not count
             const int precision = std::max(std::max(1, scale), dot - zeros + scale);

@@ -140,6 +140,7 @@ TEST_F(PeerCases, Numbers)
             {"SELECT SUM(v) FROM (SELECT v FROM nines UNION ALL SELECT v FROM nines) x", "!Arithmetic overflow error converting expression to data type numeric."},
             {"SELECT CAST('123456789012345678901234567890123456789' AS decimal(38, 0))", "!Arithmetic overflow error converting varchar to data type numeric."},
             {"SELECT CAST(123.45 AS decimal(4, 2))", "!Arithmetic overflow error converting numeric to data type numeric."},
+            {"SELECT CAST(1e16 AS money)", "!Arithmetic overflow error converting float to data type money."},
             {"SELECT 123456789012345678901234567890123456789", "!The number '123456789012345678901234567890123456789' is out of the range for numeric representation (maximum precision 38)."},
             {"SELECT CAST(1 AS money) / 3, CAST(10 AS money) / 3, CAST(1 AS money) / 3 * 3", "0.3333|3.3333|0.9999"},   // money / int is money
             {"SELECT SUM(m), AVG(m) FROM cash", "1.0000|0.3333"},   // SUM and AVG of money are money
