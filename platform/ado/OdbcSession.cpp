@@ -192,7 +192,7 @@ public:
         } else if (t == varCurrency || t == varFMTBcd) {
             QString text;
             if (t == varCurrency) {
-                Dec d; d.v = i128(v.AsCurrency().Value) * 10000; d.scale = 4;
+                Dec d; d.c = v.AsCurrency().Value; d.scale = 4;
                 text = DecToText(d);
             } else {
                 text = DecToText(BcdToDec(v.AsBcd()));
@@ -324,7 +324,11 @@ private:
         if (c.Type == T::Decimal || c.Type == T::Money) {
             Dec d;
             if (!DecFromText(text, d)) return Variant(text);
-            if (c.Type == T::Money) return Variant(Currency::FromRaw(int64_t(RoundToScale(d.v, 4) / 10000)));
+            if (c.Type == T::Money) {
+                Dec raw;
+                if (!DecRescale(d, 4, raw) || raw.c > INT64_MAX || raw.c < INT64_MIN) return Variant(text);
+                return Variant(Currency::FromRaw(int64_t(raw.c)));
+            }
             return Variant(DecToBcd(d, c.Scale));
         }
         if (c.Type == T::NChar || c.Type == T::NVarChar) return Variant::FromOleStr(text);

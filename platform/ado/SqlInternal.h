@@ -2,10 +2,15 @@
 //
 // Storage on SQLite (what the translator emits and the functions expect):
 // - text: TEXT in columns declared COLLATE TSQL (case-insensitive, trailing blanks ignored);
-// - exact numbers (decimal, numeric, money): an 18-byte BLOB: tag 'D', the value times 10^8
-//   as a big-endian 128-bit integer with its sign bit flipped, then the scale. Byte order
-//   is numeric order, so comparisons, joins, MIN/MAX and DISTINCT stay exact and native;
-//   SUM, AVG and arithmetic go through registered functions;
+// - exact numbers (decimal, numeric, money): a BLOB of the value alone (1.5 and 1.50 are
+//   the same bytes): a tag by the size of the integer part (floor of the value), 'N' for one
+//   that fits 64 bits, 'M' below and 'O' above those, then that integer big-endian with its
+//   sign bit flipped (8 bytes for 'N', 16 for the others), then the fraction as base-100
+//   digits, one a byte, without trailing zero bytes. Byte order is numeric order, so
+//   comparisons, joins, MIN/MAX and DISTINCT stay exact and native; SUM, AVG and arithmetic
+//   go through registered functions. Catalogs of earlier builds hold 18-byte blobs (tag 'D',
+//   the value times 10^8 as a flipped 128-bit integer, a zero byte): they are read, and
+//   rewritten into this form when the catalog is first opened;
 // - date-times: TEXT "yyyy-mm-dd hh:mm:ss.zzz", so text order is time order;
 // - integers and bits: INTEGER; float: REAL.
 #pragma once
@@ -20,24 +25,34 @@
 namespace sqlimpl {
 
 // ---- exact decimals ----
+// A decimal(p, s) value with p <= 38: a coefficient of at most 38 digits and its places.
 using i128 = __int128;
-constexpr int kDecScale = 8;           // fixed internal scale
-constexpr int kDecBlobSize = 18;
+constexpr int kDecMaxDigits = 38;
 struct Dec {
-    i128 v = 0;     // value * 10^8
-    int scale = 0;  // display scale
+    i128 c = 0;     // value * 10^scale
+    int scale = 0;  // places, 0..38
 };
-i128 Pow10(int n);
+i128 Pow10(int n);                                   // n in 0..38
+constexpr int kDecBlobMax = 36;                      // tag, 16 integer bytes, 19 fraction bytes
+int DecToBytes(const Dec& d, char* out);             // the stored form into kDecBlobMax bytes; returns its length
 QByteArray DecToBlob(const Dec& d);
 bool IsDecBlob(const void* p, int n);
-Dec DecFromBlob(const void* p);
-bool DecFromText(const QString& s, Dec& d);          // "-12.345", "1e3" not accepted
+Dec DecFromBlob(const void* p, int n);               // the fewest places that show the value
+bool DecFromText(const QString& s, Dec& d);          // "-12.345"; "1e3" not accepted; false past 38 integer digits
 QString DecToText(const Dec& d);                     // with d.scale places
 Dec DecFromInt(int64_t v);
 Dec DecFromDouble(double v);
 double DecToDouble(const Dec& d);
-i128 RoundToScale(i128 v, int scale);                 // half away from zero
+// The value with `scale` places, rounded half away from zero (or cut); false when that
+// needs more than 38 digits.
+bool DecRescale(const Dec& d, int scale, Dec& out, bool cut = false);
 bool DecFits(const Dec& d, int precision, int scale); // integer digits within precision-scale
+// Arithmetic giving `scale` places (sums and products rounded, quotients cut); false when
+// the result needs more than 38 digits. The divisor of DecDiv and DecMod is not zero.
+bool DecAdd(const Dec& a, const Dec& b, int scale, Dec& r);
+bool DecMul(const Dec& a, const Dec& b, int scale, Dec& r);
+bool DecDiv(const Dec& a, const Dec& b, int scale, Dec& r);
+bool DecMod(const Dec& a, const Dec& b, Dec& r);     // places of the finer operand
 TBcd DecToBcd(const Dec& d, int scale);              // the runtime's BCD with that many places
 Dec BcdToDec(const TBcd& b);
 

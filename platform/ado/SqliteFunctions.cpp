@@ -91,7 +91,7 @@ V ValueOf(sqlite3_value* v)
     case SQLITE_BLOB: {
         const void* p = sqlite3_value_blob(v);
         int n = sqlite3_value_bytes(v);
-        if (IsDecBlob(p, n)) { r.k = V::Dec; r.d = DecFromBlob(p); }
+        if (IsDecBlob(p, n)) { r.k = V::Dec; r.d = DecFromBlob(p, n); }
         else { r.k = V::Blob; r.b = QByteArray(static_cast<const char*>(p), n); }
         break;
     }
@@ -111,8 +111,8 @@ void SetResult(sqlite3_context* ctx, const V& v)
         break;
     }
     case V::Dec: {
-        QByteArray b = DecToBlob(v.d);
-        sqlite3_result_blob(ctx, b.constData(), b.size(), SQLITE_TRANSIENT);
+        char b[kDecBlobMax];
+        sqlite3_result_blob(ctx, b, DecToBytes(v.d, b), SQLITE_TRANSIENT);
         break;
     }
     case V::Blob: sqlite3_result_blob(ctx, v.b.constData(), v.b.size(), SQLITE_TRANSIENT); break;
@@ -130,7 +130,15 @@ static const char* intName(TSqlDataType t)
     }
 }
 
-static QString textName(const V& v) { return v.k == V::Text ? QStringLiteral("varchar") : QStringLiteral("numeric"); }
+static QString textName(const V& v)
+{
+    switch (v.k) {
+    case V::Text: return QStringLiteral("varchar");
+    case V::Int: return v.i >= INT32_MIN && v.i <= INT32_MAX ? QStringLiteral("int") : QStringLiteral("bigint");
+    case V::Real: return QStringLiteral("float");
+    default: return QStringLiteral("numeric");
+    }
+}
 
 int64_t ToInt64(const V& v, TSqlDataType to)
 {
@@ -141,7 +149,7 @@ int64_t ToInt64(const V& v, TSqlDataType to)
             throw ESqlError(QStringLiteral("Arithmetic overflow error converting float to data type %1.").arg(QLatin1String(intName(to))));
         return int64_t(v.r);
     case V::Dec: {
-        i128 q = v.d.v / Pow10(kDecScale);
+        const i128 q = v.d.c / Pow10(v.d.scale);
         if (q > INT64_MAX || q < INT64_MIN)
             throw ESqlError(QStringLiteral("Arithmetic overflow error converting numeric to data type %1.").arg(QLatin1String(intName(to))));
         return int64_t(q);
@@ -175,8 +183,8 @@ Dec ToDec(const V& v)
         Dec d;
         if (DecFromText(v.s, d)) return d;
         static const QRegularExpression number(QStringLiteral("^\\s*[-+]?\\d+(\\.\\d*)?\\s*$"));
-        if (number.match(v.s).hasMatch())   // a number, but more digits than the stored form keeps
-            throw ESqlError(QStringLiteral("construct decimal value of more than %1 integer digits is not supported by the embedded engine").arg(38 - kDecScale));
+        if (number.match(v.s).hasMatch())   // a number of more than 38 integer digits
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting varchar to data type numeric."), 8115);
         throw ESqlError(QStringLiteral("Error converting data type varchar to numeric."));
     }
     default: throw ESqlError(QStringLiteral("Error converting data type varbinary to numeric."));
@@ -253,13 +261,13 @@ V Convert(const V& v, const TSqlTypeInfo& t, bool assign, const QString& dateFor
         return r;
     }
     case T::Decimal: case T::Money: {
-        Dec d = ToDec(v);
-        int scale = t.Type == T::Money ? 4 : t.Scale;
-        int prec = t.Type == T::Money ? 19 : (t.Precision ? t.Precision : 18);
-        d.v = RoundToScale(d.v, scale);
-        d.scale = scale;
-        if (!DecFits(d, prec, scale))
-            throw ESqlError(QStringLiteral("Arithmetic overflow error converting %1 to data type numeric.").arg(textName(v)));
+        const Dec x = ToDec(v);
+        const int scale = t.Type == T::Money ? 4 : t.Scale;
+        const int prec = t.Type == T::Money ? 19 : (t.Precision ? t.Precision : 18);
+        Dec d;
+        if (!DecRescale(x, scale, d) || !DecFits(d, prec, scale))
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting %1 to data type %2.")
+                                .arg(textName(v), t.Type == T::Money ? QStringLiteral("money") : QStringLiteral("numeric")), 8115);
         r.k = V::Dec; r.d = d;
         return r;
     }
@@ -376,14 +384,10 @@ static void fnConvert(sqlite3_context* ctx, int, sqlite3_value** a)
     throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type numeric."), 8115);
 }
 
-static i128 checkedMul(i128 a, i128 b)
-{
-    i128 r;
-    if (__builtin_mul_overflow(a, b, &r)) numericOverflow();
-    return r;
-}
 
-static V arith(char op, const V& a, const V& b)
+// An exact result gets `scale` places (-1: the operands decide): sums and products are
+// rounded to them, quotients cut.
+static V arith(char op, const V& a, const V& b, int scale = -1)
 {
     V r;
     if (a.k == V::Null || b.k == V::Null) return r;
@@ -404,29 +408,20 @@ static V arith(char op, const V& a, const V& b)
         return r;
     }
     if (dec) {
-        Dec x = ToDec(a), y = ToDec(b);
+        const Dec x = ToDec(a), y = ToDec(b);
+        // without the result's type: the server's rule for operands of precision 38
+        if (scale < 0) scale = op == '*' ? std::min(x.scale + y.scale, kDecMaxDigits) : op == '/' ? std::max(6, x.scale - y.scale) : std::max(x.scale, y.scale);
         r.k = V::Dec;
+        bool ok;
         switch (op) {
-        case '+': if (__builtin_add_overflow(x.v, y.v, &r.d.v)) numericOverflow(); break;
-        case '-': if (__builtin_sub_overflow(x.v, y.v, &r.d.v)) numericOverflow(); break;
-        case '*': {
-            i128 p = checkedMul(x.v, y.v);
-            i128 f = Pow10(kDecScale);
-            i128 q = p / f, rem = p % f;
-            if ((rem < 0 ? -rem : rem) * 2 >= f) q += p < 0 ? -1 : 1;
-            r.d.v = q;
-            break;
+        case '+': ok = DecAdd(x, y, scale, r.d); break;
+        case '-': ok = DecAdd(x, Dec{-y.c, y.scale}, scale, r.d); break;
+        case '*': ok = DecMul(x, y, scale, r.d); break;
+        default:
+            if (y.c == 0) throw ESqlError(QStringLiteral("Divide by zero error encountered."));
+            ok = DecDiv(x, y, scale, r.d);
         }
-        default: {
-            if (y.v == 0) throw ESqlError(QStringLiteral("Divide by zero error encountered."));
-            i128 n = checkedMul(x.v, Pow10(kDecScale));
-            i128 q = n / y.v, rem = n % y.v;
-            i128 ay = y.v < 0 ? -y.v : y.v;
-            if ((rem < 0 ? -rem : rem) * 2 >= ay) q += ((n < 0) != (y.v < 0)) ? -1 : 1;
-            r.d.v = q;
-        }
-        }
-        r.d.scale = std::max(x.scale, y.scale);
+        if (!ok) numericOverflow();
         return r;
     }
     int64_t x = ToInt64(a, TSqlDataType::BigInt), y = ToInt64(b, TSqlDataType::BigInt);
@@ -444,20 +439,12 @@ static V arith(char op, const V& a, const V& b)
     return r;
 }
 
-// With a third argument, the places of the result's type: a product is rounded to them,
-// a quotient cut.
+// With a third argument, the places of the result's type.
 template <char Op>
 static void fnArith(sqlite3_context* ctx, int argc, sqlite3_value** a)
 {
     guarded(ctx, [&] {
-        V r = arith(Op, ValueOf(a[0]), ValueOf(a[1]));
-        if (argc > 2 && r.k == V::Dec) {
-            const int scale = std::clamp(sqlite3_value_int(a[2]), 0, kDecScale);
-            if (Op == '*') r.d.v = RoundToScale(r.d.v, scale);
-            else r.d.v -= r.d.v % Pow10(kDecScale - scale);
-            r.d.scale = scale;
-        }
-        SetResult(ctx, r);
+        SetResult(ctx, arith(Op, ValueOf(a[0]), ValueOf(a[1]), argc > 2 ? std::clamp(sqlite3_value_int(a[2]), 0, kDecMaxDigits) : -1));
     });
 }
 
@@ -485,11 +472,10 @@ static void fnMod(sqlite3_context* ctx, int, sqlite3_value** a)
             throw ESqlError(QStringLiteral("The data types float and int are incompatible in the modulo operator."));
         V r;
         if (x.k == V::Dec || y.k == V::Dec) {
-            Dec dx = ToDec(x), dy = ToDec(y);
-            if (dy.v == 0) throw ESqlError(QStringLiteral("Divide by zero error encountered."));
+            const Dec dx = ToDec(x), dy = ToDec(y);
+            if (dy.c == 0) throw ESqlError(QStringLiteral("Divide by zero error encountered."));
             r.k = V::Dec;
-            r.d.v = dx.v % dy.v;
-            r.d.scale = std::max(dx.scale, dy.scale);
+            if (!DecMod(dx, dy, r.d)) numericOverflow();
         } else {
             int64_t ix = ToInt64(x, TSqlDataType::BigInt), iy = ToInt64(y, TSqlDataType::BigInt);
             if (iy == 0) throw ESqlError(QStringLiteral("Divide by zero error encountered."));
@@ -506,7 +492,7 @@ static void fnFit(sqlite3_context* ctx, int, sqlite3_value** a)
     guarded(ctx, [&] {
         V v = ValueOf(a[0]);
         if (v.k == V::Dec && !DecFits(v.d, sqlite3_value_int(a[1]), sqlite3_value_int(a[2])))
-            throw ESqlError(QStringLiteral("Arithmetic overflow error converting expression to data type numeric."));
+            numericOverflow();
         sqlite3_result_value(ctx, a[0]);
     });
 }
@@ -516,9 +502,18 @@ static void fnDecText(sqlite3_context* ctx, int, sqlite3_value** a)
 {
     V v = ValueOf(a[0]);
     if (v.k != V::Dec) { sqlite3_result_value(ctx, a[0]); return; }
-    v.d.scale = sqlite3_value_int(a[1]);
+    Dec shown;
+    if (DecRescale(v.d, sqlite3_value_int(a[1]), shown)) v.d = shown;
     QByteArray u = DecToText(v.d).toUtf8();
     sqlite3_result_text(ctx, u.constData(), u.size(), SQLITE_TRANSIENT);
+}
+
+// A stored decimal in the present form (catalogs of earlier builds hold another).
+static void fnDecForm(sqlite3_context* ctx, int, sqlite3_value** a)
+{
+    const V v = ValueOf(a[0]);
+    if (v.k == V::Dec) SetResult(ctx, v);
+    else sqlite3_result_value(ctx, a[0]);
 }
 
 // A scalar subquery: one value, NULL for none, the server's error 512 for more.
@@ -579,10 +574,10 @@ static void sumStep(sqlite3_context* ctx, int, sqlite3_value** a)
         s->any = true;
         ++s->count;
         if (v.k == V::Real && s->kind != 1) {
-            s->r = s->kind == 0 ? double(s->i) : DecToDouble(Dec{getD(s), 8});
+            s->r = s->kind == 0 ? double(s->i) : DecToDouble(Dec{getD(s), s->scale});
             s->kind = 1;
         }
-        if (v.k == V::Dec && s->kind == 0) { setD(s, static_cast<i128>(s->i) * Pow10(kDecScale)); s->kind = 2; }
+        if (v.k == V::Dec && s->kind == 0) { setD(s, s->i); s->kind = 2; }
         switch (s->kind) {
         case 0:
             if (__builtin_add_overflow(s->i, v.i, &s->i)) {
@@ -592,9 +587,19 @@ static void sumStep(sqlite3_context* ctx, int, sqlite3_value** a)
             break;
         case 1: s->r += ToReal(v); break;
         default: {
-            Dec d = ToDec(v);
-            setD(s, getD(s) + d.v);
-            s->scale = std::max(s->scale, d.scale);
+            const Dec d = ToDec(v);
+            i128 sum = getD(s);
+            if (d.scale == s->scale && !__builtin_add_overflow(sum, d.c, &sum) && sum < Pow10(kDecMaxDigits) && sum > -Pow10(kDecMaxDigits)) {
+                setD(s, sum);
+                break;
+            }
+            Dec total;
+            if (!DecAdd(Dec{getD(s), s->scale}, d, std::max(s->scale, d.scale), total)) {
+                s->failed = true;
+                numericOverflow();
+            }
+            setD(s, total.c);
+            s->scale = total.scale;
         }
         }
     });
@@ -606,7 +611,7 @@ static V sumValue(const SumState* s)
     if (!s || !s->any) return r;
     if (s->kind == 0) { r.k = V::Int; r.i = s->i; }
     else if (s->kind == 1) { r.k = V::Real; r.r = s->r; }
-    else { r.k = V::Dec; r.d.v = getD(s); r.d.scale = s->scale; }
+    else { r.k = V::Dec; r.d.c = getD(s); r.d.scale = s->scale; }
     return r;
 }
 
@@ -816,7 +821,7 @@ static void fnAbs(sqlite3_context* ctx, int, sqlite3_value** a)
         V v = ValueOf(a[0]);
         if (v.k == V::Int) v.i = v.i < 0 ? -v.i : v.i;
         else if (v.k == V::Real) v.r = std::fabs(v.r);
-        else if (v.k == V::Dec) v.d.v = v.d.v < 0 ? -v.d.v : v.d.v;
+        else if (v.k == V::Dec) v.d.c = v.d.c < 0 ? -v.d.c : v.d.c;
         else if (v.k != V::Null) { v.r = std::fabs(ToReal(v)); v.k = V::Real; }
         SetResult(ctx, v);
     });
@@ -838,7 +843,8 @@ static void fnRound(sqlite3_context* ctx, int argc, sqlite3_value** a)
             v.k = V::Dec;
         }
         if (v.k == V::Dec) {
-            if (n < kDecScale) v.d.v = toStep(v.d.v, Pow10(std::min(kDecScale - n, 38)));
+            // past 38 digits every value rounds to zero; a carry past 38 digits is caught by tsql_fit
+            if (n < v.d.scale) v.d.c = v.d.scale - n > kDecMaxDigits ? 0 : toStep(v.d.c, Pow10(v.d.scale - n));
         } else if (v.k == V::Real) {
             double f = std::pow(10.0, n);
             v.r = cut ? std::trunc(v.r * f) / f : std::round(v.r * f) / f;
@@ -993,6 +999,7 @@ void RegisterFunctions(sqlite3* db, FunctionHost* host)
         {"tsql_add", 2, fnArith<'+'>, true},    {"tsql_sub", 2, fnArith<'-'>, true},
         {"tsql_mul", 2, fnArith<'*'>, true},    {"tsql_div", 2, fnArith<'/'>, true},
         {"tsql_mul", 3, fnArith<'*'>, true},    {"tsql_div", 3, fnArith<'/'>, true},
+        {"tsql_add", 3, fnArith<'+'>, true},    {"tsql_sub", 3, fnArith<'-'>, true},
         {"tsql_len", 1, fnLen, true},           {"tsql_substring", 3, fnSubstring, true},
         {"tsql_left", 2, fnLeft, true},         {"tsql_right", 2, fnRight, true},
         {"tsql_patindex", 2, fnPatindex, true}, {"tsql_charindex", 2, fnCharindex, true},
@@ -1006,7 +1013,7 @@ void RegisterFunctions(sqlite3* db, FunctionHost* host)
         {"tsql_datepart", 2, fnDatepart, true}, {"tsql_datename", 2, fnDatename, true},
         {"tsql_ckint", 2, fnCheckInt, true},    {"tsql_mod", 2, fnMod, true},
         {"tsql_fit", 3, fnFit, true},           {"tsql_dectext", 2, fnDecText, true},
-        {"tsql_round", 3, fnRound, true},       {"tsql_trancount", 0, fnTrancount, false},
+        {"tsql_round", 3, fnRound, true},       {"tsql_decform", 1, fnDecForm, true},       {"tsql_trancount", 0, fnTrancount, false},
         {"tsql_scope_identity", 0, fnIdentity<true>, false}, {"tsql_identity", 0, fnIdentity<false>, false},
     };
     for (const F& f : fs)

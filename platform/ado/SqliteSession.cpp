@@ -114,12 +114,12 @@ V variantToV(const Variant& v)
         r.k = V::Int; r.i = v.AsInt64(); return r;
     case varUInt64: {
         uint64_t u = v.AsUInt64();
-        if (u > uint64_t(INT64_MAX)) { r.k = V::Dec; r.d.v = i128(u) * Pow10(kDecScale); }
+        if (u > uint64_t(INT64_MAX)) { r.k = V::Dec; r.d.c = i128(u); }
         else { r.k = V::Int; r.i = int64_t(u); }
         return r;
     }
     case varSingle: case varDouble: r.k = V::Real; r.r = v.AsDouble(); return r;
-    case varCurrency: r.k = V::Dec; r.d.v = i128(v.AsCurrency().Value) * 10000; r.d.scale = 4; return r;
+    case varCurrency: r.k = V::Dec; r.d.c = v.AsCurrency().Value; r.d.scale = 4; return r;
     case varDate: r.k = V::Text; r.s = DateToCanon(v.AsDateTime()); return r;
     case varSQLTimeStamp: r.k = V::Text; r.s = DateToCanon(timeStampToDate(v.AsSQLTimeStamp())); return r;
     case varFMTBcd: r.k = V::Dec; r.d = BcdToDec(v.AsBcd()); return r;
@@ -151,16 +151,18 @@ Variant toVariant(sqlite3_stmt* st, int i, const TSqlColumn& c)
     case T::BigInt: return Variant((long long)(type == SQLITE_INTEGER ? sqlite3_column_int64(st, i) : ToInt64(asV(), T::BigInt)));
     case T::Decimal: {
         Dec d = type == SQLITE_BLOB && IsDecBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
-                    ? DecFromBlob(sqlite3_column_blob(st, i))
+                    ? DecFromBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
                     : ToDec(asV());
         return Variant(DecToBcd(d, std::max(c.Scale, d.scale)));   // never drop places the value has
     }
     case T::Money: {
-        Dec d = type == SQLITE_BLOB && IsDecBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
-                    ? DecFromBlob(sqlite3_column_blob(st, i))
-                    : ToDec(asV());
-        i128 raw = RoundToScale(d.v, 4) / 10000;
-        return Variant(Currency::FromRaw(int64_t(raw)));
+        const Dec d = type == SQLITE_BLOB && IsDecBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
+                          ? DecFromBlob(sqlite3_column_blob(st, i), sqlite3_column_bytes(st, i))
+                          : ToDec(asV());
+        Dec raw;
+        if (!DecRescale(d, 4, raw) || raw.c > INT64_MAX || raw.c < INT64_MIN)
+            throw ESqlError(QStringLiteral("Arithmetic overflow error converting numeric to data type money."), 8115);
+        return Variant(Currency::FromRaw(int64_t(raw.c)));
     }
     case T::Float: return Variant(type == SQLITE_FLOAT ? sqlite3_column_double(st, i) : ToReal(asV()));
     case T::Char: case T::VarChar: return Variant::FromString(type == SQLITE_TEXT ? columnText(st, i) : ToText(asV()));
@@ -280,6 +282,7 @@ public:
 
     [[noreturn]] void fail(int rc, const QString& context = QString());
     void exec(const QString& sql);
+    void upgradeDecimals(const QString& schema);
     void startDeadline(int seconds);
     void stopDeadline() { FDeadlineOn = false; }
 
@@ -442,6 +445,38 @@ SqliteSession::SqliteSession(const TSqlConnectionInfo& info)
         FCatalogs.insert(schema, schema);
         ++attached;
     }
+    for (const QString& schema : FCatalogs) upgradeDecimals(schema);
+}
+
+// Catalogs of earlier builds hold decimals in an 18-byte form that does not order against
+// the present one: they are rewritten once, and user_version 1 marks the catalog as done.
+void SqliteSession::upgradeDecimals(const QString& schema)
+{
+    const QString s = QuoteId(schema);
+    auto column = [&](const QString& sql, int col) {
+        QStringList out;
+        sqlite3_stmt* st = nullptr;
+        if (sqlite3_prepare_v2(FDb, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK)
+            while (sqlite3_step(st) == SQLITE_ROW)
+                out << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st, col)));
+        sqlite3_finalize(st);
+        return out;
+    };
+    if (sqlite3_db_readonly(FDb, schema.toUtf8().constData()) == 1) return;   // read as it is
+    if (column(QStringLiteral("PRAGMA %1.user_version").arg(s), 0).value(0).toInt() >= 1) return;
+    exec(QStringLiteral("BEGIN"));
+    auto rollback = OnFailure([&] { sqlite3_exec(FDb, "ROLLBACK", nullptr, nullptr, nullptr); });
+    for (const QString& table : column(QStringLiteral("SELECT name FROM %1.sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite%'").arg(s), 0)) {
+        const QString t = s + u'.' + QuoteId(table);
+        const QStringList names = column(QStringLiteral("PRAGMA %1.table_info(%2)").arg(s, QuoteId(table)), 1);
+        const QStringList types = column(QStringLiteral("PRAGMA %1.table_info(%2)").arg(s, QuoteId(table)), 2);
+        for (int i = 0; i < names.size() && i < types.size(); ++i)
+            if (ParseTypeName(types[i]).IsExact())
+                exec(QStringLiteral("UPDATE %1 SET %2 = tsql_decform(%2) WHERE typeof(%2) = 'blob' AND length(%2) = 18 AND substr(%2, 1, 1) = X'44'")
+                         .arg(t, QuoteId(names[i])));
+    }
+    exec(QStringLiteral("PRAGMA %1.user_version = 1").arg(s));
+    exec(QStringLiteral("COMMIT"));
 }
 
 SqliteSession::~SqliteSession()
@@ -790,7 +825,7 @@ void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, N
         case V::Int: rc = sqlite3_bind_int64(st, i, v.i); break;
         case V::Real: rc = sqlite3_bind_double(st, i, v.r); break;
         case V::Text: { QByteArray u = v.s.toUtf8(); rc = sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT); break; }
-        case V::Dec: { QByteArray b = DecToBlob(v.d); rc = sqlite3_bind_blob(st, i, b.constData(), int(b.size()), SQLITE_TRANSIENT); break; }
+        case V::Dec: { char b[kDecBlobMax]; rc = sqlite3_bind_blob(st, i, b, DecToBytes(v.d, b), SQLITE_TRANSIENT); break; }
         case V::Blob: rc = sqlite3_bind_blob(st, i, v.b.constData(), int(v.b.size()), SQLITE_TRANSIENT); break;
         }
         if (rc != SQLITE_OK) fail(rc);

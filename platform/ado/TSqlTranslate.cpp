@@ -818,10 +818,9 @@ public:
             Ty at = a.t.IsText() ? Ty{} : a.t, bt = b.t.IsText() ? Ty{} : b.t;
             r.t = merge(at, bt);
             if (r.t.IsExact()) {
+                // sums and products are rounded and quotients cut to the result's places
                 r.t = exactResult(o, a, b);
-                // products are rounded and quotients cut to the result's places
-                if (o == QLatin1String("*") || o == QLatin1String("/"))
-                    r.s = QStringLiteral("%1(%2, %3, %4)").arg(QLatin1String(fn), a.s, b.s).arg(r.t.Scale);
+                r.s = QStringLiteral("%1(%2, %3, %4)").arg(QLatin1String(fn), a.s, b.s).arg(r.t.Scale);
             }
         }
         return r;
@@ -856,7 +855,6 @@ public:
             s = std::max(minScale, 38 - (p - s));
             p = 38;
         }
-        if (s > kDecScale) refuse(QStringLiteral("decimal arithmetic with %1 places in the result").arg(s));
         return {T::Decimal, 0, p, s};
     }
 
@@ -926,27 +924,23 @@ public:
         r.numLit = true;
         QString s = negative ? u'-' + text : text;
         if (text.contains(u'e', Qt::CaseInsensitive)) { r.s = s; r.t = {T::Float}; return r; }
-        if (text.contains(u'.')) {
+        // a literal with a point, or an integer past bigint, is numeric(p, s) by its digits
+        auto exactLiteral = [&](int scale) {
+            const int dot = text.contains(u'.') ? int(text.indexOf(u'.')) : int(text.size());
+            int zeros = 0;
+            for (QChar c : text.left(dot)) if (c != u'0') break; else ++zeros;   // leading zeros do not count
+            const int precision = std::max(std::max(1, scale), dot - zeros + scale);
             Dec d;
-            if (!DecFromText(s, d)) throw ESqlError(QStringLiteral("Incorrect syntax near '%1'.").arg(text));
-            int dot = text.indexOf(u'.');
-            int scale = text.size() - dot - 1;
-            if (scale > kDecScale) refuse(QStringLiteral("decimal number with more than %1 places").arg(kDecScale));
+            if (precision > kDecMaxDigits || !DecFromText(s, d))
+                throw ESqlError(QStringLiteral("The number '%1' is out of the range for numeric representation (maximum precision 38).").arg(text), 1007);
             r.s = QStringLiteral("X'") + QString::fromLatin1(DecToBlob(d).toHex()) + u'\'';
-            int digits = 0;
-            for (QChar c : text.left(dot)) if (c != u'0') break; else ++digits;   // leading zeros do not count
-            r.t = {T::Decimal, 0, std::max(std::max(1, scale), int(text.size()) - 1 - digits), scale};
+            r.t = {T::Decimal, 0, precision, scale};
             return r;
-        }
+        };
+        if (text.contains(u'.')) return exactLiteral(int(text.size() - text.indexOf(u'.') - 1));
         bool ok;
         qlonglong v = s.toLongLong(&ok);
-        if (!ok) {
-            Dec d;
-            if (!DecFromText(s, d)) throw ESqlError(QStringLiteral("Arithmetic overflow error for the constant '%1'.").arg(text));
-            r.s = QStringLiteral("X'") + QString::fromLatin1(DecToBlob(d).toHex()) + u'\'';
-            r.t = {T::Decimal, 0, 38, 0};
-            return r;
-        }
+        if (!ok) return exactLiteral(0);
         r.s = QString::number(v);
         r.t = {(v > INT32_MAX || v < INT32_MIN) ? T::BigInt : T::Int};
         return r;
@@ -1012,17 +1006,11 @@ public:
         return r;
     }
 
-    // The type of a CAST or CONVERT: a decimal result with more places than the stored
-    // form keeps would show made-up digits.
+    // The type of a CAST or CONVERT.
     Ty typeSpec()
     {
         int i = p;
         Ty ty = typeAt(t, i, e);
-        if (ty.Type == T::Decimal && ty.Scale > kDecScale) {
-            QString text;
-            for (int k = p; k < i; ++k) text += t[k].text;
-            refuse(QStringLiteral("%1 with more than %2 places").arg(text).arg(kDecScale));
-        }
         p = i;
         return ty;
     }
@@ -1140,10 +1128,16 @@ public:
             Ex a = expr();
             expectOp(")");
             QString f = name == QLatin1String("sum") ? QStringLiteral("tsql_sum") : name == QLatin1String("avg") ? QStringLiteral("tsql_avg") : name;
-            r.s = f + u'(' + (distinct ? QStringLiteral("DISTINCT ") : QString()) + textCollated(a) + u')';
+            const QString arg = (distinct ? QStringLiteral("DISTINCT ") : QString()) + textCollated(a);
+            r.s = f + u'(' + arg + u')';
             r.t = a.t;
             if (name == QLatin1String("sum") || name == QLatin1String("avg")) {
-                if (a.t.IsExact()) { r.t.Type = T::Decimal; r.t.Precision = 38; if (name == QLatin1String("avg")) r.t.Scale = std::max(6, a.t.Scale); }
+                // SUM of decimal(p, s) is decimal(38, s), AVG decimal(38, max(s, 6)): the sum cut
+                // by the count; money stays money
+                if (a.t.Type == T::Money) r.t = {T::Money, 0, 19, 4};
+                else if (a.t.IsExact()) { r.t.Precision = 38; if (name == QLatin1String("avg")) r.t.Scale = std::max(6, a.t.Scale); }
+                if (a.t.IsExact() && name == QLatin1String("avg"))
+                    r.s = QStringLiteral("tsql_div(tsql_sum(%1), count(%1), %2)").arg(arg).arg(r.t.Scale);
                 else if (a.t.Type == T::Bit || a.t.Type == T::TinyInt || a.t.Type == T::SmallInt) r.t = {T::Int};
                 if (name == QLatin1String("sum")) r = checkedInt(r);   // SUM of int is an int
             }

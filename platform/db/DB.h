@@ -707,6 +707,7 @@ public:
     explicit TFMTBCDField(TComponent* AOwner);
 
 protected:
+    void CheckSize(int v) const override;   // the places a TBcd can carry (decimal(38, 38) included)
     QString GetAsString() const override;
     void SetAsStringImpl(const QString& v) override;
     void SetAsVariantImpl(const Variant& v) override;

@@ -845,6 +845,12 @@ TFMTBCDField::TFMTBCDField(TComponent* AOwner) : TBCDField(AOwner, ftFMTBcd)
     FSize = 8;
 }
 
+void TFMTBCDField::CheckSize(int v) const
+{
+    if (v < 0 || v > 63)
+        DatabaseError(QString::fromLatin1(DBMsg::InvalidFieldSize));
+}
+
 void TBCDField::SetCurrency(bool v)
 {
     if (v != FCurrency) {

@@ -37,7 +37,7 @@ inline QString Render(const Variant& v)
         return QString::number(v.AsInt64());
     case varDouble: case varSingle: return QString::number(v.AsDouble(), 'g', 15);
     case varCurrency: {
-        sqlimpl::Dec d; d.v = sqlimpl::i128(v.AsCurrency().Value) * 10000; d.scale = 4;
+        sqlimpl::Dec d; d.c = v.AsCurrency().Value; d.scale = 4;
         return sqlimpl::DecToText(d);
     }
     case varFMTBcd: {

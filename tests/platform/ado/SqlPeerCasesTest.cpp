@@ -79,7 +79,14 @@ TEST_F(PeerCases, Subqueries)
 
 TEST_F(PeerCases, Numbers)
 {
-    Run({"CREATE TABLE n(i int, b bigint, s smallint, t tinyint)", "INSERT INTO n VALUES (2147483647, 9223372036854775807, 32767, 255)"},
+    Run({"CREATE TABLE n(i int, b bigint, s smallint, t tinyint)", "INSERT INTO n VALUES (2147483647, 9223372036854775807, 32767, 255)",
+         "CREATE TABLE big35(v decimal(38, 0))",
+         "INSERT INTO big35 VALUES (12345678901234567890123456789012345), (87654321098765432109876543210987655)",
+         "CREATE TABLE nines(v decimal(38, 0))", "INSERT INTO nines VALUES (99999999999999999999999999999999999999)",
+         "CREATE TABLE cash(m money)", "INSERT INTO cash VALUES (1), (0), (0)",
+         "CREATE TABLE tenths(v decimal(38, 10))", "INSERT INTO tenths VALUES (1), (0), (0)",
+         "CREATE TABLE fine(a decimal(38, 20), b decimal(10, 2))",
+         "INSERT INTO fine VALUES (1.5, 1.50), (2, 2), (-0.00000000000000000001, 0), (123456789012345678.5, NULL), (-123456789012345678.5, NULL)"},
         {
             {"SELECT 2147483647 + 1", "!Arithmetic overflow error converting expression to data type int."},
             {"SELECT i + 1 FROM n", "!Arithmetic overflow error converting expression to data type int."},
@@ -104,10 +111,51 @@ TEST_F(PeerCases, Numbers)
             {"SELECT CAST(1.5 AS decimal(10, 2)) * CAST(2.25 AS decimal(10, 3))", "3.37500"},
             {"SELECT CAST(10 AS money) / 4, CAST(10 AS money) * 3", "2.5000|30.0000"},
             {"SELECT CAST(2.5 AS decimal(5, 1)) + CAST(1.25 AS decimal(5, 2))", "3.75"},
-            {"SELECT 0.123456789", "!construct decimal number with more than 8 places is not supported by the embedded engine"},
-            {"SELECT CAST(1 AS decimal(38, 20))", "!construct decimal(38,20) with more than 8 places is not supported by the embedded engine"},
-            {"SELECT CAST(1 AS decimal(10, 2)) / CAST(3 AS int)", "!construct decimal arithmetic with 13 places in the result is not supported by the embedded engine"},
-            {"SELECT CAST('12345678901234567890123456789012345' AS decimal(38, 0))", "!construct decimal value of more than 30 integer digits is not supported by the embedded engine"},
+            // decimals of up to 38 digits; each answer by the server's rules for the result's
+            // type: e1 + e2 has scale max(s1, s2) and precision max(s1, s2) + max(p1 - s1, p2 - s2) + 1,
+            // e1 * e2 scale s1 + s2 and precision p1 + p2 + 1, e1 / e2 scale max(6, s1 + p2 + 1) and
+            // precision p1 - s1 + s2 + scale; past 38 the precision is 38 and the scale gives way
+            // to the integer digits (down to min(scale, 6), for / to 6); an integer literal is
+            // numeric of its digits, an int column or CAST numeric(10, 0)
+            {"SELECT 1 / 3", "0"},   // int / int: integer division
+            {"SELECT CAST(1 AS decimal(10, 0)) / 3", "0.333333"},   // decimal(16, 6)
+            {"SELECT 0.123456789, -0.000000001", "0.123456789|-0.000000001"},   // numeric(9, 9)
+            {"SELECT CAST(1e-10 AS decimal(38, 20))", "0.00000000010000000000"},
+            {"SELECT CAST(1 AS decimal(38, 20))", "1.00000000000000000000"},
+            {"SELECT CAST(1 AS decimal(10, 2)) / CAST(3 AS int)", "0.3333333333333"},   // decimal(21, 13)
+            {"SELECT CAST(2 AS decimal(10, 2)) / CAST(3 AS int)", "0.6666666666666"},   // quotients are cut
+            {"SELECT CAST(1 AS decimal(38, 20)) / 3", "0.33333333333333333333"},   // 40 digits: decimal(38, 20)
+            {"SELECT CAST(1.5 AS decimal(38, 20)) + CAST(1 AS decimal(38, 0))", "2.500000"},   // 59 digits: decimal(38, 6)
+            {"SELECT CAST(0.123456789 AS decimal(38, 20)) * CAST(0.5 AS decimal(38, 20))", "0.061728"},   // 77: decimal(38, 6)
+            {"SELECT CAST('12345678901234567890123456789012345' AS decimal(38, 0)) + 1", "12345678901234567890123456789012346"},
+            // operands whose digits together pass 38: 107 and 95 digits give decimal(38, 6), 76 too
+            {"SELECT CAST('12345678901234567890' AS decimal(38, 0)) / CAST(3 AS decimal(38, 30)), "
+             "CAST('12345678901234567890' AS decimal(38, 0)) / CAST(3 AS decimal(38, 18)), CAST(-7 AS decimal(38, 0)) / CAST(2 AS decimal(38, 30))",
+             "4115226300411522630.000000|4115226300411522630.000000|-3.500000"},
+            {"SELECT CAST(1 AS decimal(38, 37)) + CAST('10000000000000000000' AS decimal(38, 0))", "10000000000000000001.000000"},
+            {"SELECT SUM(v) FROM big35", "100000000000000000000000000000000000"},   // SUM of decimal(38, 0) is decimal(38, 0)
+            {"SELECT MIN(v), MAX(v), COUNT(DISTINCT v) FROM big35", "12345678901234567890123456789012345|87654321098765432109876543210987655|2"},
+            {"SELECT CAST('99999999999999999999999999999999999999' AS decimal(38, 0)) * 10", "!Arithmetic overflow error converting expression to data type numeric."},
+            {"SELECT CAST('99999999999999999999999999999999999999' AS decimal(38, 0)) + 1", "!Arithmetic overflow error converting expression to data type numeric."},
+            {"SELECT SUM(v) FROM (SELECT v FROM nines UNION ALL SELECT v FROM nines) x", "!Arithmetic overflow error converting expression to data type numeric."},
+            {"SELECT CAST('123456789012345678901234567890123456789' AS decimal(38, 0))", "!Arithmetic overflow error converting varchar to data type numeric."},
+            {"SELECT CAST(123.45 AS decimal(4, 2))", "!Arithmetic overflow error converting numeric to data type numeric."},
+            {"SELECT CAST(1e16 AS money)", "!Arithmetic overflow error converting float to data type money."},
+            {"SELECT 123456789012345678901234567890123456789", "!The number '123456789012345678901234567890123456789' is out of the range for numeric representation (maximum precision 38)."},
+            {"SELECT CAST(1 AS money) / 3, CAST(10 AS money) / 3, CAST(1 AS money) / 3 * 3", "0.3333|3.3333|0.9999"},   // money / int is money
+            {"SELECT SUM(m), AVG(m) FROM cash", "1.0000|0.3333"},   // SUM and AVG of money are money
+            {"SELECT AVG(v) FROM tenths", "0.3333333333"},   // AVG of decimal(38, 10): decimal(38, 10), the sum cut by the count
+            {"SELECT CAST(10.5 AS decimal(38, 20)) % 3", "1.50000000000000000000"},   // scale max(s1, s2)
+            {"SELECT ROUND(CAST(2.123456789012345678905 AS decimal(38, 20)), 19)", "2.12345678901234567890"},   // CAST rounds: ...891
+            {"SELECT ABS(CAST('-12345678901234567890123456789012345' AS decimal(38, 0)))", "12345678901234567890123456789012345"},
+            {"SELECT CAST(CAST(0.123456789 AS decimal(38, 20)) AS float), CAST(CAST(2.99999999999 AS decimal(38, 20)) AS int)", "0.123456789|2"},
+            {"SELECT CAST(CAST(1.5 AS decimal(38, 20)) AS varchar(40)), CAST(CAST(2.5 AS decimal(10, 1)) AS decimal(38, 37))",
+             "1.50000000000000000000|2.5000000000000000000000000000000000000"},
+            // comparisons, order and equality by value, whatever the places
+            {"SELECT COUNT(*) FROM fine WHERE a = b", "2"},
+            {"SELECT a FROM fine ORDER BY a", "-123456789012345678.50000000000000000000;-0.00000000000000000001;1.50000000000000000000;"
+                                               "2.00000000000000000000;123456789012345678.50000000000000000000"},
+            {"SELECT COUNT(*) FROM fine WHERE a > 0.00000000000000000001 AND a < CAST('123456789012345678.6' AS decimal(38, 1))", "3"},
             {"SELECT CAST(3000000000 AS int)", "!Arithmetic overflow error converting expression to data type int."},
         });
 }

@@ -4,6 +4,8 @@
 
 #include "platform/ado/SqliteFunctions.h"
 
+#include <sqlite3.h>
+
 namespace {
 
 int Sign(int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
@@ -89,3 +91,90 @@ TEST_F(Reuse, DateColumnsReadTheirCanonicalTextAsDates)
 }
 
 }  // namespace
+
+namespace {
+
+// The stored decimal compares by its bytes: byte order must be numeric order across the
+// sizes of the integer part and the lengths of the fraction, and equal values must be equal
+// bytes whatever their places.
+TEST(DecimalStorage, ByteOrderIsNumericOrderAndValuesRoundTrip)
+{
+    const char* const ascending[] = {
+        "-99999999999999999999999999999999999999", "-9223372036854775809", "-9223372036854775808.5", "-9223372036854775808",
+        "-1.0000000000000000000000000000000000001", "-1", "-0.99999999999999999999999999999999999999", "-0.5",
+        "-0.00000000000000000000000000000000000001", "0", "0.00000000000000000000000000000000000001", "0.01", "0.1",
+        "0.10000000000000000000000000000000000001", "0.123", "0.5", "1", "1.05", "1.5", "9223372036854775807.99",
+        "9223372036854775808", "9223372036854775808.0000000000000000001", "99999999999999999999999999999999999999",
+    };
+    std::vector<QByteArray> blobs;
+    for (const char* text : ascending) {
+        SCOPED_TRACE(text);
+        sqlimpl::Dec d;
+        ASSERT_TRUE(sqlimpl::DecFromText(QString::fromLatin1(text), d));
+        const QByteArray b = sqlimpl::DecToBlob(d);
+        ASSERT_TRUE(sqlimpl::IsDecBlob(b.constData(), int(b.size())));
+        const sqlimpl::Dec back = sqlimpl::DecFromBlob(b.constData(), int(b.size()));
+        EXPECT_EQ(sqlimpl::DecToText(back), QString::fromLatin1(text));
+        sqlimpl::Dec wider;   // more places, same value, same bytes
+        if (sqlimpl::DecRescale(d, d.scale + 1, wider)) {
+            EXPECT_EQ(sqlimpl::DecToBlob(wider), b);
+        }
+        if (!blobs.empty()) {
+            EXPECT_LT(blobs.back(), b) << "after " << blobs.size();
+        }
+        blobs.push_back(b);
+    }
+}
+
+// Catalogs written by earlier builds hold the value times 10^8 in 18 bytes.
+TEST(DecimalStorage, TheEarlierFormIsRead)
+{
+    auto old = [](sqlimpl::i128 scaled) {
+        QByteArray b(18, '\0');
+        b[0] = 'D';
+        unsigned __int128 u = static_cast<unsigned __int128>(scaled) ^ (static_cast<unsigned __int128>(1) << 127);
+        for (int i = 16; i >= 1; --i, u >>= 8) b[i] = char(uint8_t(u & 0xFF));
+        return b;
+    };
+    for (auto [scaled, text] : {std::pair<sqlimpl::i128, const char*>{123450000000, "1234.5"}, {-1, "-0.00000001"}, {0, "0"}}) {
+        const QByteArray b = old(scaled);
+        ASSERT_TRUE(sqlimpl::IsDecBlob(b.constData(), int(b.size())));
+        EXPECT_EQ(sqlimpl::DecToText(sqlimpl::DecFromBlob(b.constData(), int(b.size()))), QString::fromLatin1(text));
+    }
+}
+
+} // namespace
+
+namespace {
+
+class DecimalUpgrade : public SqlFolder {};
+
+// A catalog written by an earlier build: its decimals are rewritten when it is opened, so they
+// order, compare and sum with the values written since.
+TEST_F(DecimalUpgrade, ACatalogOfTheEarlierFormIsRewrittenOnOpen)
+{
+    Create(QStringLiteral("maindatabase"))->Execute(QStringLiteral("CREATE TABLE t(id int, v decimal(18, 3))"));
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(QDir(Path()).absoluteFilePath(QStringLiteral("maindatabase.sqlite")).toUtf8().constData(), &db), SQLITE_OK);
+    // whole values times 10^8, big-endian with the sign bit flipped, then a zero byte
+    auto blob = [](long long scaled) {
+        unsigned __int128 u = static_cast<unsigned __int128>(static_cast<__int128>(scaled) * 100000000) ^ (static_cast<unsigned __int128>(1) << 127);
+        QByteArray b(18, '\0');
+        b[0] = 'D';
+        for (int i = 16; i >= 1; --i, u >>= 8) b[i] = char(uint8_t(u & 0xFF));
+        return QStringLiteral("X'%1'").arg(QString::fromLatin1(b.toHex()));
+    };
+    const QString sql = QStringLiteral("INSERT INTO t VALUES (1, %1), (2, %2), (3, %3), (4, %4); PRAGMA user_version = 0")
+                            .arg(blob(2), blob(10), blob(0), blob(-1));
+    ASSERT_EQ(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    auto s = Connect(QStringLiteral("maindatabase"));
+    s->Execute(QStringLiteral("INSERT INTO t VALUES (5, 2.5), (6, 2)"));
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT id, v FROM t ORDER BY v, id")),
+              (QStringList{"4|-1.000", "3|0.000", "1|2.000", "6|2.000", "5|2.500", "2|10.000"}));
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(DISTINCT v), SUM(v) FROM t")), QStringList{"5|15.500"});
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT COUNT(*) FROM t WHERE v = 2")), QStringList{"2"});
+}
+
+} // namespace

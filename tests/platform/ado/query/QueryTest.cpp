@@ -339,3 +339,43 @@ TEST_F(QueryTest, AStatementPastItsTimeOutIsInterrupted)
 }
 
 }  // namespace
+
+TEST_F(QueryTest, ThirtyEightDigitDecimalsRoundTripThroughParametersIntoFields)
+{
+    conn->Execute(QStringLiteral("CREATE TABLE #w(id int, n decimal(38, 10), f decimal(38, 38), m money)"));
+    TADOQuery* ins = Q("InsQ", {"INSERT INTO #w(id, n, f, m) VALUES (:id, :n, :f, :m)"});
+    ins->Parameters()->ParamByName("n")->SetDataType(ftFMTBcd);
+    ins->Parameters()->ParamByName("f")->SetDataType(ftFMTBcd);
+    ins->Parameters()->ParamByName("m")->SetDataType(ftCurrency);
+    // n, f, m, and n * 1: decimal(38, 10) * numeric(1, 0) has 40 digits, so the server makes it
+    // decimal(38, 8) (the scale gives way to the 30 integer digits), rounded
+    const char* const values[][4] = {
+        {"1234567890123456789012345678.9012345678", "0.12345678901234567890123456789012345678", "922337203685477.5807",
+         "1234567890123456789012345678.90123457"},
+        {"-9999999999999999999999999999.9999999999", "-0.99999999999999999999999999999999999999", "-0.0001",
+         "-10000000000000000000000000000.00000000"},
+    };
+    int id = 0;
+    for (const auto& v : values) {
+        ins->Parameters()->ParamByName("id")->SetValue(++id);
+        ins->Parameters()->ParamByName("n")->SetValue(Bcd(v[0]));
+        ins->Parameters()->ParamByName("f")->SetValue(Bcd(v[1]));
+        ins->Parameters()->ParamByName("m")->SetValue(Variant(Currency::FromRaw(QString::fromLatin1(v[2]).remove(u'.').toLongLong())));
+        EXPECT_EQ(ins->ExecSQL(), 1);
+    }
+    TADOQuery* sel = Q("SelQ", {"SELECT n, f, m, n * 1 AS product FROM #w ORDER BY id"});
+    sel->Open();
+    EXPECT_EQ(sel->FieldByName("n")->DataType(), ftFMTBcd);
+    EXPECT_EQ(static_cast<TBCDField*>(sel->FieldByName("n"))->Precision(), 38);
+    EXPECT_EQ(sel->FieldByName("n")->Size(), 10);
+    EXPECT_EQ(sel->FieldByName("m")->DataType(), ftCurrency);
+    for (const auto& v : values) {
+        SCOPED_TRACE(v[0]);
+        EXPECT_EQ(Render(sel->FieldByName("n")->AsVariant()), QString::fromLatin1(v[0]));
+        EXPECT_EQ(Render(sel->FieldByName("f")->AsVariant()), QString::fromLatin1(v[1]));
+        EXPECT_EQ(Render(sel->FieldByName("m")->AsVariant()), QString::fromLatin1(v[2]));
+        EXPECT_EQ(sel->FieldByName("n")->AsBCD(), Bcd(v[0]).AsBcd());
+        EXPECT_EQ(Render(sel->FieldByName("product")->AsVariant()), QString::fromLatin1(v[3]));
+        sel->Next();
+    }
+}
