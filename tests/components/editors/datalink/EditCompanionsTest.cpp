@@ -1,5 +1,6 @@
 // The edit's image, its empty-data hint text and the number-text helpers.
 #include "components/editors/DBCtrlsEh.h"
+#include "components/memtable/MemTableEh.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 #include "platform/vcl/ImgList.h"
@@ -163,6 +164,29 @@ TEST_F(EditCompanionsTest, HintAlignmentFollowsTheEditUntilStoredAndIsPaintedThe
     EXPECT_TRUE(info.AlignmentIsStored());
     info.SetAlignmentIsStored(false);
     EXPECT_EQ(info.Alignment(), taRightJustify);
+}
+
+TEST_F(EditCompanionsTest, FocusingABoundFieldFocusesTheEdit)
+{
+    auto* t = Create<TMemTableEh>(form.get());
+    t->FieldDefs()->Add(QStringLiteral("A"), ftInteger);
+    t->FieldDefs()->Add(QStringLiteral("B"), ftInteger);
+    t->CreateDataSet();
+    auto* src = Create<TDataSource>(form.get());
+    src->SetDataSet(t);
+    auto* other = Create<TCustomControl>(form.get());
+    other->SetParent(form.get());
+    other->SetBounds(10, 40, 50, 20);
+    TFieldDataLinkEh link;
+    link.SetControl(edit);
+    link.SetMultiFields(true);
+    link.SetDataSource(src);
+    link.SetFieldName(QStringLiteral("A;B"));
+    form->Show();
+    other->SetFocus();
+    ASSERT_TRUE(other->Focused());
+    t->FieldByName(QStringLiteral("B"))->FocusControl();
+    EXPECT_TRUE(edit->Focused());
 }
 
 // ---------------------------------------------------------------- number texts
