@@ -1066,8 +1066,6 @@ bool TCustomMemTableEh::GotoRec(TMemoryRecordEh* ARec)
     return false;
 }
 
-}
-
 void TCustomMemTableEh::GetAggregatedValuesForRange(const TBookmark& FromBM, const TBookmark& ToBM,
                                                     const QString& FieldName, TAggrResultArr& R,
                                                     TAggrFunctionsEh AggrFuncs)
