@@ -38,7 +38,7 @@ DOV_PUBLISHED(TCustomListboxEh) {}
 
 TCustomListboxEh::TCustomListboxEh(TComponent* AOwner) : TCustomGridEh(AOwner)
 {
-    FItems = new TStringList;
+    FItems = std::make_unique<TStringList>();
     FItems->OnChange = TNotifyEvent(this, &TCustomListboxEh::ItemsChanged);
 }
 
@@ -58,12 +58,12 @@ void TCustomListboxEh::AfterConstruction()
 TCustomListboxEh::~TCustomListboxEh()
 {
     FItems->OnChange = nullptr;
-    delete FItems;
+    FItems.reset();
 }
 
 TStrings* TCustomListboxEh::GetItems()
 {
-    return FItems;
+    return FItems.get();
 }
 
 void TCustomListboxEh::SetItems(TStrings* Value)

@@ -274,24 +274,18 @@ void TGridBackgroundDataEh::PaintBackgroundData()
 
 // ---------------------------------------------------------------- TGridDrawStyleEh
 
+// The default in use, and the one created here: it lives until program exit even when
+// replaced, since grids attached to it keep pointing at it.
 static TGridDrawStyleEh* GDefaultDrawStyle = nullptr;
+static std::unique_ptr<TGridDrawStyleEh> GCreatedDrawStyle;
 static bool GDefaultDrawStyleCreated = false;
-
-namespace {
-struct DefaultDrawStyleKeeper {
-    ~DefaultDrawStyleKeeper()
-    {
-        delete GDefaultDrawStyle;
-        GDefaultDrawStyle = nullptr;
-    }
-} GDefaultDrawStyleKeeper;
-}
 
 TGridDrawStyleEh* GetDefaultGridDrawStyle()
 {
     if (!GDefaultDrawStyleCreated) {
         GDefaultDrawStyleCreated = true;
-        GDefaultDrawStyle = Create<TGridDrawStyleEh>(nullptr);
+        GCreatedDrawStyle = CreateUnique<TGridDrawStyleEh>(nullptr);
+        GDefaultDrawStyle = GCreatedDrawStyle.get();
     }
     return GDefaultDrawStyle;
 }
@@ -313,6 +307,8 @@ TGridDrawStyleEh::~TGridDrawStyleEh()
 {
     if (GDefaultDrawStyle == this)
         GDefaultDrawStyle = nullptr;
+    if (GCreatedDrawStyle.get() == this)
+        (void)GCreatedDrawStyle.release();   // freed by someone else
     const std::vector<TCustomGridEh*> grids = FGrids;
     FGrids.clear();
     for (TCustomGridEh* g : grids)

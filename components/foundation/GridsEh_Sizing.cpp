@@ -71,8 +71,8 @@ void TCustomGridEh::CalcSizingState(int X, int Y, TGridStateEh& State, int& Sizi
     if (!opts.Contains(goRowSizingEh) && !opts.Contains(goColSizingEh))
         return;
     CheckUpdateCellPositions();
-    TGridAxisDataEh* h = FHorzAxis;
-    TGridAxisDataEh* v = FVertAxis;
+    TGridAxisDataEh* h = FHorzAxis.get();
+    TGridAxisDataEh* v = FVertAxis.get();
     const bool rtl = UseRightToLeftAlignment();
     const int xl = rtl ? ClientWidth() - X : X;
     const int colStart = CanSizeFixedCols() ? h->GridClientStart() : h->FixedBoundary() - h->FrozenLen();
@@ -225,7 +225,7 @@ void TCustomGridEh::BeginRowMove(int Index)
 
 void TCustomGridEh::TrackMoveLine(int Pos, int Target, TPoint Point, bool IsVert)
 {
-    TGridAxisDataEh* A = IsVert ? FVertAxis : FHorzAxis;
+    TGridAxisDataEh* A = IsVert ? FVertAxis.get() : FHorzAxis.get();
     if (!IsVert && UseRightToLeftAlignment())
         Pos = ClientWidth() - Pos;
     const int startCel = A->StartVisCel();

@@ -214,7 +214,7 @@ public:
     ~TCustomMemTableEh() override;
 
     // ---- structure and data ----
-    TMemTableDataEh* RecordsStore() const { return FInternMemTableData; }
+    TMemTableDataEh* RecordsStore() const { return FInternMemTableData.get(); }
     TRecordsViewEh* RecordsView() const { return FRecordsView.get(); }
     TDataDriverEh* DataDriver() const { return FDataDriver; }
     void SetDataDriver(TDataDriverEh* Value);
@@ -469,7 +469,7 @@ private:
     std::unique_ptr<TRecordsViewEh> FRecordsView;
     std::unique_ptr<TIndexDefs> FIndexDefs;
     bool FStoreDefs = false;
-    TMemTableDataEh* FInternMemTableData = nullptr;
+    std::unique_ptr<TMemTableDataEh> FInternMemTableData;
     int FRecordsViewUpdating = 0;
     bool FRecordsViewUpdated = false;
     QString FSortOrder;

@@ -145,7 +145,7 @@ int TCustomMemTableEh::LoadFromMemTableEh(TCustomMemTableEh* Source, int RecordC
     const bool wasActive = Active();
     TDisableControlsGuard<TDataSet> controls(this);
     TMTDataStructEh* st = FInternMemTableData->DataStruct();
-    TMemTableDataEh* srcData = Source->FInternMemTableData;
+    TMemTableDataEh* srcData = Source->FInternMemTableData.get();
 
     if (Mode == lmCopy || Mode == lmCopyStructureOnly) {
         Close();
@@ -330,7 +330,7 @@ void TCustomMemTableEh::LoadFromFile(const QString& FileName)
 void TCustomMemTableEh::GetChildren(const TGetChildProc& Proc, TComponent* Root)
 {
     TDataSet::GetChildren(Proc, Root);
-    TMemTableDataEh* d = FInternMemTableData;
+    TMemTableDataEh* d = FInternMemTableData.get();
     if (FDataDriver ? !FOptions.Contains(mtoPersistentStructEh) : d->DataStruct()->Count() == 0)
         return;
     TRestoreGuard<bool> st(d->StoreStructInStream, true);
@@ -344,7 +344,7 @@ void TCustomMemTableEh::ReadState(TReader* Reader)
     auto outer = Reader->OnCreateComponent;
     Reader->OnCreateComponent = [this, outer](TReader* r, TComponentClass cls, TComponent*& c) {
         if (cls && cls->InheritsFrom(&TMemTableDataEh::StaticClassInfo()))
-            c = FInternMemTableData;
+            c = FInternMemTableData.get();
         else if (outer)
             outer(r, cls, c);
     };

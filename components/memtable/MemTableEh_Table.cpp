@@ -114,7 +114,7 @@ DOV_PUBLISHED(TCustomMemTableEh) {}
 TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
 {
     FNoticeThread = std::this_thread::get_id();
-    FInternMemTableData = Create<TMemTableDataEh>(nullptr);
+    FInternMemTableData = CreateUnique<TMemTableDataEh>(nullptr);
     FInternMemTableData->SetName(QStringLiteral("MemTableData"));
     FRecordsView = CreateUnique<TRecordsViewEh>(this);
     TRecordsViewEh* v = FRecordsView.get();
@@ -138,7 +138,7 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
 void TCustomMemTableEh::AfterConstruction()
 {
     TDataSet::AfterConstruction();
-    FRecordsView->SetDataObject(FInternMemTableData);
+    FRecordsView->SetDataObject(FInternMemTableData.get());
     FRecordsView->SetCachedUpdates(false);
 }
 
@@ -153,8 +153,7 @@ TCustomMemTableEh::~TCustomMemTableEh()
     }
     FExtraFilters.reset();
     FRecordsView.reset();
-    delete FInternMemTableData;
-    FInternMemTableData = nullptr;
+    FInternMemTableData.reset();
     FRecordCache.clear();
     FEventReceivers.clear();
 }
