@@ -958,7 +958,6 @@ public:
     void Move(const TRect& Loc);
     void UpdateLoc(const TRect& Loc);
     bool PosEqual(const TRect& Rect);
-    bool Visible() const { return GetVisible(); }
     void SetFocus() override;
     void Deselect();
     virtual void BoundsChanged();

@@ -204,7 +204,7 @@ void TCustomListboxEh::GetItemDisplayText(int Index, QString& Text)
 void TCustomListboxEh::DrawCellContent(int, int ARow, TGridDrawState State, const TRect& ARect)
 {
     if (Count() == 0) {
-        Canvas()->Brush()->SetColor(GetColor());
+        Canvas()->Brush()->SetColor(Color());
         Canvas()->FillRect(ARect);
         return;
     }
@@ -227,7 +227,7 @@ void TCustomListboxEh::DefaultDrawItem(int Index, const TRect& ARect, TGridDrawS
     c->Font()->Assign(Font());
     const bool selected = State.Contains(gdSelected);
     auto colours = [&](bool highlight) {
-        c->Brush()->SetColor(highlight ? clHighlight : GetColor());
+        c->Brush()->SetColor(highlight ? clHighlight : Color());
         c->Font()->SetColor(highlight ? clHighlightText : Font()->GetColor());
     };
     QString text;
@@ -641,7 +641,7 @@ void TMRUListboxEh::UpdateScrollBar()
         FScrollBar->SetPageSize(page);
         FScrollBar->LargeChange = page;
     }
-    if (FScrollBar->GetVisible() != need) {
+    if (FScrollBar->Visible() != need) {
         FScrollBar->SetVisible(need);
         UpdateScrollBarPos();
     }
@@ -662,7 +662,7 @@ void TMRUListboxEh::UpdateScrollBarPos()
     const int top = gripRight && gripTop ? grip : 0;
     const int bottom = ClientHeight() - (gripRight && !gripTop ? grip : 0);
     FScrollBar->SetBounds(ClientWidth() - w, top, w, std::max(bottom - top, 0));
-    SetColWidths(0, std::max(ClientWidth() - (FScrollBar->GetVisible() ? w : 0), 0));
+    SetColWidths(0, std::max(ClientWidth() - (FScrollBar->Visible() ? w : 0), 0));
 }
 
 void TMRUListboxEh::Resize()

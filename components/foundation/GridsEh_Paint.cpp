@@ -60,7 +60,7 @@ void TCustomGridEh::PolylineRTL(const std::vector<TPoint>& Points)
 
 void TCustomGridEh::UpdateInternalColors()
 {
-    FInternalColor = GetColor();
+    FInternalColor = Color();
     FInternalFontColor = Font()->GetColor();
     FInternalFixedColor = FFixedColor;
     FInternalFixedFontColor = Font()->GetColor();
@@ -151,7 +151,7 @@ void TCustomGridEh::DrawCellContent(int ACol, int ARow, TGridDrawState State, co
 
 void TCustomGridEh::DrawEmptySpace(int, int, const TRect& ARect)
 {
-    Canvas()->Brush()->SetColor(GetColor());
+    Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(ARect);
 }
 

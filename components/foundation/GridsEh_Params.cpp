@@ -60,7 +60,7 @@ TColor TGridLineColorsEh::GetBrightColor()
     if (FBrightColor != clDefault)
         return FBrightColor;
     // Lines stay visible on a silver grid.
-    if (FGrid && TColor(ColorToRGB(FGrid->GetColor())) == SilverLine)
+    if (FGrid && TColor(ColorToRGB(FGrid->Color())) == SilverLine)
         return GrayLine;
     return SilverLine;
 }
@@ -257,7 +257,7 @@ void TGridBackgroundDataEh::PaintBackgroundData()
     TCanvas* c = FGrid->Canvas();
     c->Pen()->SetStyle(psSolid);
     c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(FGrid->GetColor());
+    c->Brush()->SetColor(FGrid->Color());
     c->FillRect(FGrid->ClientRect());
     if (!FPicture->Graphic())
         return;

@@ -123,7 +123,7 @@ public:
 protected:
     void Paint() override
     {
-        Canvas()->Brush()->SetColor(GetColor());
+        Canvas()->Brush()->SetColor(Color());
         Canvas()->FillRect(ClientRect());
     }
 };
@@ -156,7 +156,7 @@ void TCustomGridEh::DrawSizingLine()
 
 TRect TCustomGridEh::SizingLineRect() const
 {
-    if (!FSizingLineControl || !FSizingLineControl->GetVisible())
+    if (!FSizingLineControl || !FSizingLineControl->Visible())
         return TRect(0, 0, 0, 0);
     return FSizingLineControl->BoundsRect();
 }
