@@ -145,7 +145,7 @@ bool TSizeGripPanelEh::IsActive() const
     case gasAutoEh: break;
     }
     auto* host = dynamic_cast<TCustomForm*>(HostWindow());
-    if (!host || !Parent() || (host->GetBorderStyle() != bsSizeable && host->GetBorderStyle() != bsSizeToolWin))
+    if (!host || !Parent() || (host->BorderStyle() != bsSizeable && host->BorderStyle() != bsSizeToolWin))
         return false;
     auto* self = const_cast<TSizeGripPanelEh*>(this);
     const bool rtl = UseRightToLeftAlignment();
@@ -297,7 +297,7 @@ void TGridDragWinEh::SetAlphaBlendValue(uint8_t Value)
 
 void TGridDragWinEh::Paint()
 {
-    Canvas()->Brush()->SetColor(GetColor());
+    Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(ClientRect());
 }
 

@@ -91,7 +91,6 @@ public:
     virtual void MoveToFor(TControl* Control, TPoint NewPos, int NewWidth, int NewHeight);
     virtual void StartShow(TControl* Control, TPoint Pos, int AWidth, int AHeight);
     virtual void StartShow(TControl* Control, TPoint Pos, int AHeight);
-    bool Visible() const { return GetVisible(); }
     void Show() {}
     // Zero size at the same place: it stays visible, so a later move shows it again.
     void TemporaryHide();

@@ -15,6 +15,7 @@
 #include "platform/vcl/ScrollBars.h"
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class TCustomGridEh;
@@ -563,8 +564,8 @@ public:
     int GridClientHeight() { return FVertAxis->GridClientLen(); }
     void SafeSetTopRow(int ARow);
 
-    TGridAxisDataEh* HorzAxis() const { return FHorzAxis; }
-    TGridAxisDataEh* VertAxis() const { return FVertAxis; }
+    TGridAxisDataEh* HorzAxis() const { return FHorzAxis.get(); }
+    TGridAxisDataEh* VertAxis() const { return FVertAxis.get(); }
 
     // ---- current cell and selection ----
     int Col() const { return FCurCell.X; }
@@ -601,16 +602,16 @@ public:
     void SetSizeGripAlwaysShow(bool Value);
     TSizeGripPosition SizeGripPostion() const { return FSizeGripPostion; }
     void SetSizeGripPostion(TSizeGripPosition Value);
-    TGridScrollBarEh* VertScrollBar() const { return FVertScrollBar; }
-    TGridScrollBarEh* HorzScrollBar() const { return FHorzScrollBar; }
+    TGridScrollBarEh* VertScrollBar() const { return FVertScrollBar.get(); }
+    TGridScrollBarEh* HorzScrollBar() const { return FHorzScrollBar.get(); }
     void SetVertScrollBar(TGridScrollBarEh* Value) { FVertScrollBar->Assign(Value); }
     void SetHorzScrollBar(TGridScrollBarEh* Value) { FHorzScrollBar->Assign(Value); }
-    TGridLineColorsEh* GridLineColors() const { return FGridLineColors; }
+    TGridLineColorsEh* GridLineColors() const { return FGridLineColors.get(); }
     void SetGridLineColors(TGridLineColorsEh* Value) { FGridLineColors->Assign(Value); }
-    TGridSelectionDrawParamsEh* SelectionDrawParams() const { return FSelectionDrawParams; }
+    TGridSelectionDrawParamsEh* SelectionDrawParams() const { return FSelectionDrawParams.get(); }
     void SetSelectionDrawParams(TGridSelectionDrawParamsEh* Value) { FSelectionDrawParams->Assign(Value); }
-    TGridOutBoundaryDataEh* OutBoundaryData() const { return FOutBoundaryData; }
-    TGridBackgroundDataEh* BackgroundData() const { return FBackgroundData; }
+    TGridOutBoundaryDataEh* OutBoundaryData() const { return FOutBoundaryData.get(); }
+    TGridBackgroundDataEh* BackgroundData() const { return FBackgroundData.get(); }
     TGridDrawStyleEh* DrawStyle() const { return FDrawStyle; }
     void SetDrawStyle(TGridDrawStyleEh* Value);
     void UseDefaultDrawStyle();
@@ -886,20 +887,20 @@ protected:
     TRect FWinClientBoundary;
     TGridCoord FCurCell{0, 0};
     TGridCoord FAnchorCell{0, 0};
-    TGridAxisDataEh* FHorzAxis = nullptr;
-    TGridAxisDataEh* FVertAxis = nullptr;
+    std::unique_ptr<TGridAxisDataEh> FHorzAxis;
+    std::unique_ptr<TGridAxisDataEh> FVertAxis;
     TGridScrollBarPanelControlEh* FVertScrollBarPanelControl = nullptr;
     TGridScrollBarPanelControlEh* FHorzScrollBarPanelControl = nullptr;
     TSizeGripPanelEh* FCornerScrollBarPanelControl = nullptr;
     TSizeGripPanelEh* FExtraSizeGripControl = nullptr;
-    TGridScrollBarEh* FVertScrollBar = nullptr;
-    TGridScrollBarEh* FHorzScrollBar = nullptr;
+    std::unique_ptr<TGridScrollBarEh> FVertScrollBar;
+    std::unique_ptr<TGridScrollBarEh> FHorzScrollBar;
     bool FVertScrollBarIsShowing = false;
     bool FHorzScrollBarIsShowing = false;
     bool FEditorMode = false;
     TColor FFixedColor = clBtnFace;
     bool FFlat = false;
-    TGridLineColorsEh* FGridLineColors = nullptr;
+    std::unique_ptr<TGridLineColorsEh> FGridLineColors;
     int FGridLineWidth = 1;
     int FScrollBarSize = 0;
     TPoint FHitTest;
@@ -908,11 +909,11 @@ protected:
     TInplaceEdit* FInplaceEdit = nullptr;
     TGridOptionsEh FOptions;
     TPoint FPanPoint;
-    TGridOutBoundaryDataEh* FOutBoundaryData = nullptr;
-    TGridBackgroundDataEh* FBackgroundData = nullptr;
+    std::unique_ptr<TGridOutBoundaryDataEh> FOutBoundaryData;
+    std::unique_ptr<TGridBackgroundDataEh> FBackgroundData;
     bool FBufferedPaint = false;
     TGridDrawStyleEh* FDrawStyle = nullptr;
-    TGridSelectionDrawParamsEh* FSelectionDrawParams = nullptr;
+    std::unique_ptr<TGridSelectionDrawParamsEh> FSelectionDrawParams;
     bool FSizeGripAlwaysShow = false;
     TSizeGripPosition FSizeGripPostion = sgpBottomRight;
     bool FCanvasRightToLeftReflected = false;
@@ -930,8 +931,8 @@ protected:
     bool FMovePosRightSite = false;
     TColor FInternalColor = clWindow, FInternalFontColor = clWindowText;
     TColor FInternalFixedColor = clBtnFace, FInternalFixedFontColor = clWindowText;
-    TGridHotTrackSpotEh* FOldHotTrackSpot = nullptr;
-    TGridHotTrackSpotEh* FNewHotTrackSpot = nullptr;
+    std::unique_ptr<TGridHotTrackSpotEh> FOldHotTrackSpot;
+    std::unique_ptr<TGridHotTrackSpotEh> FNewHotTrackSpot;
     TRect FMoveLineRect;
     bool FTimerActive = false;
     int FLastClickTime = 0;
@@ -957,7 +958,6 @@ public:
     void Move(const TRect& Loc);
     void UpdateLoc(const TRect& Loc);
     bool PosEqual(const TRect& Rect);
-    bool Visible() const { return GetVisible(); }
     void SetFocus() override;
     void Deselect();
     virtual void BoundsChanged();
@@ -1074,7 +1074,7 @@ protected:
     // The owner of events that name a sender (the editor owning a drop-down list).
     TObject* EventSender() { return Owner() ? static_cast<TObject*>(Owner()) : this; }
 
-    TStringList* FItems = nullptr;
+    std::unique_ptr<TStringList> FItems;
     bool FSorted = false;
     bool FVirtualItems = false;
     int FVirtualRowCount = 0;

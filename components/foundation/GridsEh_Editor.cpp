@@ -50,7 +50,7 @@ void TInplaceEdit::Invalidate()
 
 void TInplaceEdit::Hide()
 {
-    if (!HandleAllocated() || !GetVisible())
+    if (!HandleAllocated() || !Visible())
         return;
     const bool hadFocus = Focused();
     Invalidate();
@@ -66,7 +66,7 @@ void TInplaceEdit::InternalMove(const TRect& Loc, bool Redraw)
         return;
     }
     HandleNeeded();
-    const bool wasVisible = GetVisible();
+    const bool wasVisible = Visible();
     Invalidate();
     SetBoundsRect(Loc);
     SetVisible(true);
@@ -94,14 +94,14 @@ void TInplaceEdit::BoundsChanged()
 
 void TInplaceEdit::SetFocus()
 {
-    if (GetVisible() && CanFocus())
+    if (Visible() && CanFocus())
         TCustomMaskEdit::SetFocus();
 }
 
 void TInplaceEdit::Deselect()
 {
     Perform(EM_SETSEL, WPARAM(0x7FFFFFFF), LPARAM(-1));
-    const int len = int(GetText().size());
+    const int len = int(Text().size());
     FSelStart = len;
     FSelLength = 0;
 }
@@ -129,7 +129,7 @@ bool TInplaceEdit::EditCanModify()
 void TInplaceEdit::Change()
 {
     TCustomMaskEdit::Change();
-    if (FGrid && GetVisible())
+    if (FGrid && Visible())
         FGrid->UpdateEditText();
 }
 
@@ -212,7 +212,7 @@ void TInplaceEdit::KeyPress(QChar& Key)
     }
     switch (Key.unicode()) {
     case 13: {
-        const int len = int(GetText().size());
+        const int len = int(Text().size());
         const int a = std::min(FSelStart, FSelStart + FSelLength), b = std::max(FSelStart, FSelStart + FSelLength);
         if (a == 0 && b == len)
             Deselect();

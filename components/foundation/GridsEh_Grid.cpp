@@ -17,8 +17,8 @@ DOV_PUBLISHED(TCustomGridEh) {}
 TCustomGridEh::TCustomGridEh(TComponent* AOwner) : TCustomControlEh(AOwner)
 {
     ControlStyle = TControlStyle{csCaptureMouse, csOpaque, csDoubleClicks, csGestures, csNeedsBorderPaint};
-    FHorzAxis = new TGridAxisDataEh(this);
-    FVertAxis = new TGridAxisDataEh(this);
+    FHorzAxis = std::make_unique<TGridAxisDataEh>(this);
+    FVertAxis = std::make_unique<TGridAxisDataEh>(this);
     FScrollBarSize = GetSystemMetrics(SM_CYHSCROLL);
     SetDefaultColWidth(50);
     SetDefaultRowHeight(20);
@@ -35,7 +35,7 @@ TCustomGridEh::TCustomGridEh(TComponent* AOwner) : TCustomControlEh(AOwner)
     FParentColor = false;
     FTabStop = true;
     FFixedLineColor = clBlack;
-    FOutBoundaryData = new TGridOutBoundaryDataEh(this);
+    FOutBoundaryData = std::make_unique<TGridOutBoundaryDataEh>(this);
     FSizeGripPostion = sgpBottomRight;
     SetRolColCount(5);
     SetRolRowCount(5);
@@ -43,7 +43,7 @@ TCustomGridEh::TCustomGridEh(TComponent* AOwner) : TCustomControlEh(AOwner)
     SetFixedRowCount(1);
     FWidth = ColCount() * DefaultColWidth();
     FHeight = RowCount() * DefaultRowHeight();
-    FSelectionDrawParams = new TGridSelectionDrawParamsEh(this);
+    FSelectionDrawParams = std::make_unique<TGridSelectionDrawParamsEh>(this);
 }
 
 // The parts a descendant may replace come from the factories here, once its own constructor
@@ -52,12 +52,12 @@ void TCustomGridEh::AfterConstruction()
 {
     TCustomControlEh::AfterConstruction();
     UseDefaultDrawStyle();
-    FHorzScrollBar = CreateScrollBar(sbHorizontal);
-    FVertScrollBar = CreateScrollBar(sbVertical);
-    FGridLineColors = CreateGridLineColors();
-    FOldHotTrackSpot = CreateHotTrackSpot();
-    FNewHotTrackSpot = CreateHotTrackSpot();
-    FBackgroundData = CreateBackgroundData();
+    FHorzScrollBar.reset(CreateScrollBar(sbHorizontal));
+    FVertScrollBar.reset(CreateScrollBar(sbVertical));
+    FGridLineColors.reset(CreateGridLineColors());
+    FOldHotTrackSpot.reset(CreateHotTrackSpot());
+    FNewHotTrackSpot.reset(CreateHotTrackSpot());
+    FBackgroundData.reset(CreateBackgroundData());
 
     FHorzScrollBarPanelControl = CreateHorzScrollBarPanel();
     FHorzScrollBarPanelControl->SetName(QStringLiteral("HorzScrollBarPanelControl"));
@@ -115,25 +115,19 @@ TCustomGridEh::~TCustomGridEh()
     delete FExtraSizeGripControl;
     FHorzScrollBarPanelControl = FVertScrollBarPanelControl = nullptr;
     FCornerScrollBarPanelControl = FExtraSizeGripControl = nullptr;
-    delete FSelectionDrawParams;
-    delete FOutBoundaryData;
-    delete FGridLineColors;
-    delete FOldHotTrackSpot;
-    delete FNewHotTrackSpot;
-    FSelectionDrawParams = nullptr;
-    FOutBoundaryData = nullptr;
-    FGridLineColors = nullptr;
+    FSelectionDrawParams.reset();
+    FOutBoundaryData.reset();
+    FGridLineColors.reset();
+    FOldHotTrackSpot.reset();
+    FNewHotTrackSpot.reset();
     // The axes and settings stay until the control is gone: the window layer may still ask
     // for the client geometry while it is being torn down.
     DestroyHandle();
-    delete FHorzAxis;
-    delete FVertAxis;
-    delete FHorzScrollBar;
-    delete FVertScrollBar;
-    delete FBackgroundData;
-    FHorzAxis = FVertAxis = nullptr;
-    FHorzScrollBar = FVertScrollBar = nullptr;
-    FBackgroundData = nullptr;
+    FHorzAxis.reset();
+    FVertAxis.reset();
+    FHorzScrollBar.reset();
+    FVertScrollBar.reset();
+    FBackgroundData.reset();
 }
 
 void TCustomGridEh::RaiseIndexError(const char* Msg)
@@ -509,7 +503,7 @@ void TCustomGridEh::AxisExtentChanged(TGridAxisDataEh* Axis, int Index)
 {
     if (Index < Axis->FixedCelCount() || Index >= Axis->CelCount())
         UpdateBoundaries();
-    if (Axis == FHorzAxis)
+    if (Axis == FHorzAxis.get())
         HorzAxisChanged();
     else
         VertAxisChanged();
@@ -530,7 +524,7 @@ void TCustomGridEh::VertAxisChanged()
 void TCustomGridEh::CelMoved(TGridAxisDataEh* Axis, int FromIndex, int ToIndex)
 {
     Invalidate();
-    if (Axis == FHorzAxis)
+    if (Axis == FHorzAxis.get())
         ColumnMoved(FromIndex, ToIndex);
     else
         RowMoved(FromIndex, ToIndex);
@@ -595,8 +589,8 @@ TRect TCustomGridEh::CalcCellRangeRect(const TGridRect& R, bool Clip)
 {
     CheckUpdateCellPositions();
     int64_t l, r, t, b;
-    if (!AxisSpan(FHorzAxis, HorzScrollPos(), R.Left, R.Right, Clip, l, r) ||
-        !AxisSpan(FVertAxis, VertScrollPos(), R.Top, R.Bottom, Clip, t, b))
+    if (!AxisSpan(FHorzAxis.get(), HorzScrollPos(), R.Left, R.Right, Clip, l, r) ||
+        !AxisSpan(FVertAxis.get(), VertScrollPos(), R.Top, R.Bottom, Clip, t, b))
         return TRect(0, 0, 0, 0);
     auto c = [](int64_t v) { return int(std::clamp<int64_t>(v, INT_MIN / 2, INT_MAX / 2)); };
     TRect rect(c(l), c(t), c(r), c(b));
@@ -679,7 +673,7 @@ TGridCoord TCustomGridEh::CellAtPoint(int X, int Y)
     CheckUpdateCellPositions();
     if (UseRightToLeftAlignment())
         X = FHorzAxis->RightToLeftReflect(X);
-    return GridCoord(AxisCellAt(FHorzAxis, X, false), AxisCellAt(FVertAxis, Y, true));
+    return GridCoord(AxisCellAt(FHorzAxis.get(), X, false), AxisCellAt(FVertAxis.get(), Y, true));
 }
 
 TGridCoord TCustomGridEh::MouseCoord(int X, int Y)
@@ -713,7 +707,7 @@ void TCustomGridEh::DefineProperties(TFiler* Filer)
         return;
     auto* ancestor = dynamic_cast<TCustomGridEh*>(Filer->Ancestor());
     auto defineAxis = [&](const QString& Name, TGridAxisDataEh* Axis, bool Horz) {
-        const bool hasData = !ancestor || !AxisCelLensEqual(Axis, Horz ? ancestor->FHorzAxis : ancestor->FVertAxis);
+        const bool hasData = !ancestor || !AxisCelLensEqual(Axis, Horz ? ancestor->FHorzAxis.get() : ancestor->FVertAxis.get());
         Filer->DefineProperty(
             Name,
             [this, Horz](TReader* Reader) {
@@ -738,6 +732,6 @@ void TCustomGridEh::DefineProperties(TFiler* Filer)
             },
             hasData);
     };
-    defineAxis(QStringLiteral("ColWidths"), FHorzAxis, true);
-    defineAxis(QStringLiteral("RowHeights"), FVertAxis, false);
+    defineAxis(QStringLiteral("ColWidths"), FHorzAxis.get(), true);
+    defineAxis(QStringLiteral("RowHeights"), FVertAxis.get(), false);
 }

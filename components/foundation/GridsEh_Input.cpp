@@ -18,7 +18,7 @@ void TCustomGridEh::KeyDown(Word& Key, TShiftState Shift)
         return;
     TGridCoord nc = FCurCell;
     const bool rtl = UseRightToLeftAlignment();
-    TGridAxisDataEh* v = FVertAxis;
+    TGridAxisDataEh* v = FVertAxis.get();
     const int fixedRows = FixedRowCount();
 
     auto pageDownRow = [&]() {
@@ -339,7 +339,7 @@ void TCustomGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y
         FGridState = gsNormalEh;
         if (state == gsColSizingEh && UseRightToLeftAlignment())
             FSizingPos = ClientWidth() - FSizingPos;
-        TGridAxisDataEh* axis = state == gsColSizingEh ? FHorzAxis : FVertAxis;
+        TGridAxisDataEh* axis = state == gsColSizingEh ? FHorzAxis.get() : FVertAxis.get();
         const int newLen = CalcSizingLength(axis);
         if (newLen > 1) {
             if (state == gsColSizingEh)
@@ -625,13 +625,13 @@ void TCustomGridEh::UpdateHotTrack(int X, int Y)
         const TRect r = CellRectEx(FHotTrackCell.X, FHotTrackCell.Y);
         FHotTrackInCellPos = TPoint(X - r.Left, Y - r.Top);
     }
-    GetHotTrackSpotAt(FNewHotTrackSpot, X, Y);
-    if (!SameHotTrackSpot(FOldHotTrackSpot, FNewHotTrackSpot)) {
+    GetHotTrackSpotAt(FNewHotTrackSpot.get(), X, Y);
+    if (!SameHotTrackSpot(FOldHotTrackSpot.get(), FNewHotTrackSpot.get())) {
         if (FNewHotTrackSpot->Col >= 0 && FNewHotTrackSpot->Row >= 0)
-            InvalidateSpotCell(FNewHotTrackSpot);
+            InvalidateSpotCell(FNewHotTrackSpot.get());
         if (FOldHotTrackSpot->Col >= 0 && FOldHotTrackSpot->Row >= 0)
-            InvalidateSpotCell(FOldHotTrackSpot);
-        FOldHotTrackSpot->Assign(FNewHotTrackSpot);
+            InvalidateSpotCell(FOldHotTrackSpot.get());
+        FOldHotTrackSpot->Assign(FNewHotTrackSpot.get());
     }
 }
 

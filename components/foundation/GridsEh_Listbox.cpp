@@ -38,7 +38,7 @@ DOV_PUBLISHED(TCustomListboxEh) {}
 
 TCustomListboxEh::TCustomListboxEh(TComponent* AOwner) : TCustomGridEh(AOwner)
 {
-    FItems = new TStringList;
+    FItems = std::make_unique<TStringList>();
     FItems->OnChange = TNotifyEvent(this, &TCustomListboxEh::ItemsChanged);
 }
 
@@ -58,12 +58,12 @@ void TCustomListboxEh::AfterConstruction()
 TCustomListboxEh::~TCustomListboxEh()
 {
     FItems->OnChange = nullptr;
-    delete FItems;
+    FItems.reset();
 }
 
 TStrings* TCustomListboxEh::GetItems()
 {
-    return FItems;
+    return FItems.get();
 }
 
 void TCustomListboxEh::SetItems(TStrings* Value)
@@ -204,7 +204,7 @@ void TCustomListboxEh::GetItemDisplayText(int Index, QString& Text)
 void TCustomListboxEh::DrawCellContent(int, int ARow, TGridDrawState State, const TRect& ARect)
 {
     if (Count() == 0) {
-        Canvas()->Brush()->SetColor(GetColor());
+        Canvas()->Brush()->SetColor(Color());
         Canvas()->FillRect(ARect);
         return;
     }
@@ -227,7 +227,7 @@ void TCustomListboxEh::DefaultDrawItem(int Index, const TRect& ARect, TGridDrawS
     c->Font()->Assign(Font());
     const bool selected = State.Contains(gdSelected);
     auto colours = [&](bool highlight) {
-        c->Brush()->SetColor(highlight ? clHighlight : GetColor());
+        c->Brush()->SetColor(highlight ? clHighlight : Color());
         c->Font()->SetColor(highlight ? clHighlightText : Font()->GetColor());
     };
     QString text;
@@ -641,7 +641,7 @@ void TMRUListboxEh::UpdateScrollBar()
         FScrollBar->SetPageSize(page);
         FScrollBar->LargeChange = page;
     }
-    if (FScrollBar->GetVisible() != need) {
+    if (FScrollBar->Visible() != need) {
         FScrollBar->SetVisible(need);
         UpdateScrollBarPos();
     }
@@ -662,7 +662,7 @@ void TMRUListboxEh::UpdateScrollBarPos()
     const int top = gripRight && gripTop ? grip : 0;
     const int bottom = ClientHeight() - (gripRight && !gripTop ? grip : 0);
     FScrollBar->SetBounds(ClientWidth() - w, top, w, std::max(bottom - top, 0));
-    SetColWidths(0, std::max(ClientWidth() - (FScrollBar->GetVisible() ? w : 0), 0));
+    SetColWidths(0, std::max(ClientWidth() - (FScrollBar->Visible() ? w : 0), 0));
 }
 
 void TMRUListboxEh::Resize()

@@ -60,7 +60,7 @@ void TCustomGridEh::PolylineRTL(const std::vector<TPoint>& Points)
 
 void TCustomGridEh::UpdateInternalColors()
 {
-    FInternalColor = GetColor();
+    FInternalColor = Color();
     FInternalFontColor = Font()->GetColor();
     FInternalFixedColor = FFixedColor;
     FInternalFixedFontColor = Font()->GetColor();
@@ -151,7 +151,7 @@ void TCustomGridEh::DrawCellContent(int ACol, int ARow, TGridDrawState State, co
 
 void TCustomGridEh::DrawEmptySpace(int, int, const TRect& ARect)
 {
-    Canvas()->Brush()->SetColor(GetColor());
+    Canvas()->Brush()->SetColor(Color());
     Canvas()->FillRect(ARect);
 }
 
@@ -228,7 +228,7 @@ void TCustomGridEh::DrawCellsInRect(int FirstCol, int FirstRow, int ColLimit, in
 // at ContraStart(v) per column band, each in the colour of the first contra cell's border.
 void TCustomGridEh::DrawRegionLines(bool Vert, int FirstIndex, int IndexLimit, int Start, int Limit)
 {
-    TGridAxisDataEh* along = Vert ? FVertAxis : FHorzAxis;
+    TGridAxisDataEh* along = Vert ? FVertAxis.get() : FHorzAxis.get();
     const int at = Vert ? FHorzAxis->ContraStart() : FVertAxis->ContraStart();
     int p = Start;
     for (int i = FirstIndex; i < IndexLimit && p < Limit; ++i) {
@@ -267,8 +267,8 @@ void TCustomGridEh::Paint()
         FBackgroundData->PaintBackgroundData();
     DrawOutBoundaryData();
 
-    TGridAxisDataEh* h = FHorzAxis;
-    TGridAxisDataEh* v = FVertAxis;
+    TGridAxisDataEh* h = FHorzAxis.get();
+    TGridAxisDataEh* v = FVertAxis.get();
     const int leftCol = LeftCol(), topRow = TopRow();
     const int rolX = h->FixedBoundary() - h->RolStartVisCelOfst();
     const int rolY = v->FixedBoundary() - v->RolStartVisCelOfst();
@@ -348,8 +348,8 @@ void TCustomGridEh::Paint()
 
 void TCustomGridEh::DrawEmptySpaceAreas()
 {
-    TGridAxisDataEh* h = FHorzAxis;
-    TGridAxisDataEh* v = FVertAxis;
+    TGridAxisDataEh* h = FHorzAxis.get();
+    TGridAxisDataEh* v = FVertAxis.get();
     const int ribH = h->RolInClientBoundary(), ribV = v->RolInClientBoundary();
     const int csH = h->ContraStart(), csV = v->ContraStart();
     const bool hLine = FOptions.Contains(goContraHorzBoundaryLineEh);

@@ -60,7 +60,7 @@ TColor TGridLineColorsEh::GetBrightColor()
     if (FBrightColor != clDefault)
         return FBrightColor;
     // Lines stay visible on a silver grid.
-    if (FGrid && TColor(ColorToRGB(FGrid->GetColor())) == SilverLine)
+    if (FGrid && TColor(ColorToRGB(FGrid->Color())) == SilverLine)
         return GrayLine;
     return SilverLine;
 }
@@ -257,7 +257,7 @@ void TGridBackgroundDataEh::PaintBackgroundData()
     TCanvas* c = FGrid->Canvas();
     c->Pen()->SetStyle(psSolid);
     c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(FGrid->GetColor());
+    c->Brush()->SetColor(FGrid->Color());
     c->FillRect(FGrid->ClientRect());
     if (!FPicture->Graphic())
         return;
@@ -274,24 +274,18 @@ void TGridBackgroundDataEh::PaintBackgroundData()
 
 // ---------------------------------------------------------------- TGridDrawStyleEh
 
+// The default in use, and the one created here: it lives until program exit even when
+// replaced, since grids attached to it keep pointing at it.
 static TGridDrawStyleEh* GDefaultDrawStyle = nullptr;
+static std::unique_ptr<TGridDrawStyleEh> GCreatedDrawStyle;
 static bool GDefaultDrawStyleCreated = false;
-
-namespace {
-struct DefaultDrawStyleKeeper {
-    ~DefaultDrawStyleKeeper()
-    {
-        delete GDefaultDrawStyle;
-        GDefaultDrawStyle = nullptr;
-    }
-} GDefaultDrawStyleKeeper;
-}
 
 TGridDrawStyleEh* GetDefaultGridDrawStyle()
 {
     if (!GDefaultDrawStyleCreated) {
         GDefaultDrawStyleCreated = true;
-        GDefaultDrawStyle = Create<TGridDrawStyleEh>(nullptr);
+        GCreatedDrawStyle = CreateUnique<TGridDrawStyleEh>(nullptr);
+        GDefaultDrawStyle = GCreatedDrawStyle.get();
     }
     return GDefaultDrawStyle;
 }
@@ -313,6 +307,8 @@ TGridDrawStyleEh::~TGridDrawStyleEh()
 {
     if (GDefaultDrawStyle == this)
         GDefaultDrawStyle = nullptr;
+    if (GCreatedDrawStyle.get() == this)
+        (void)GCreatedDrawStyle.release();   // freed by someone else
     const std::vector<TCustomGridEh*> grids = FGrids;
     FGrids.clear();
     for (TCustomGridEh* g : grids)

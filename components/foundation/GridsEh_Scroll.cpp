@@ -121,8 +121,8 @@ void TCustomGridEh::UpdateBoundaries()
     {
         BoundariesLock lock(FBoundariesUpdateCount);
         FWinClientBoundary = HandleAllocated() ? TRect(0, 0, ClientWidth(), ClientHeight()) : TRect(0, 0, Width(), Height());
-        TGridAxisDataEh* h = FHorzAxis;
-        TGridAxisDataEh* v = FVertAxis;
+        TGridAxisDataEh* h = FHorzAxis.get();
+        TGridAxisDataEh* v = FVertAxis.get();
         h->FWinClientBoundSta = FWinClientBoundary.Left;
         h->FWinClientBoundSto = FWinClientBoundary.Right;
         v->FWinClientBoundSta = FWinClientBoundary.Top;
@@ -194,9 +194,9 @@ void TCustomGridEh::CalcScrollToPos(bool AlignHorz, bool AlignVert, int64_t& X, 
     X = std::max<int64_t>(0, FHorzAxis->RolLen() - FHorzAxis->RolClientLen());
     Y = std::max<int64_t>(0, FVertAxis->RolLen() - FVertAxis->RolClientLen());
     if (AlignHorz)
-        X = AlignedScrollPos(FHorzAxis, X, true);
+        X = AlignedScrollPos(FHorzAxis.get(), X, true);
     if (AlignVert)
-        Y = AlignedScrollPos(FVertAxis, Y, true);
+        Y = AlignedScrollPos(FVertAxis.get(), Y, true);
 }
 
 void TCustomGridEh::ScrollToPos(bool AlignHorz, bool AlignVert)
@@ -245,8 +245,8 @@ void TCustomGridEh::UpdateScrollBars()
             barPage = 1;
         bar->SetScrollBarParams(bar->ToBar(pos), bar->ToBar(mn), bar->ToBar(mx), barPage);
     };
-    update(FHorzScrollBar, true);
-    update(FVertScrollBar, false);
+    update(FHorzScrollBar.get(), true);
+    update(FVertScrollBar.get(), false);
     LayoutScrollBarPanels();
 }
 
@@ -356,17 +356,17 @@ void TCustomGridEh::ScrollByCode(bool IsVert, int Code, int64_t Pos, bool Mirror
 void TCustomGridEh::ScrollHorz(int Code, int64_t Pos)
 {
     if (FHorzScrollBar->SmoothStep())
-        ScrollAxisByPixel(FHorzAxis, FHorzScrollBar, Code, Pos);
+        ScrollAxisByPixel(FHorzAxis.get(), FHorzScrollBar.get(), Code, Pos);
     else
-        ScrollAxisByCell(FHorzAxis, FHorzScrollBar, Code, Pos);
+        ScrollAxisByCell(FHorzAxis.get(), FHorzScrollBar.get(), Code, Pos);
 }
 
 void TCustomGridEh::ScrollVert(int Code, int64_t Pos)
 {
     if (FVertScrollBar->SmoothStep())
-        ScrollAxisByPixel(FVertAxis, FVertScrollBar, Code, Pos);
+        ScrollAxisByPixel(FVertAxis.get(), FVertScrollBar.get(), Code, Pos);
     else
-        ScrollAxisByCell(FVertAxis, FVertScrollBar, Code, Pos);
+        ScrollAxisByCell(FVertAxis.get(), FVertScrollBar.get(), Code, Pos);
 }
 
 void TCustomGridEh::ScrollAxisByPixel(TGridAxisDataEh* A, TGridScrollBarEh* Bar, int Code, int64_t Pos)
@@ -451,20 +451,20 @@ void TCustomGridEh::ScrollCellIntoView(TGridCoord ACoord, bool Horz, bool Vert)
         }
     };
     if (Horz && ACoord.X >= FixedColCount() && ACoord.X < ColCount())
-        intoView(FHorzAxis, ACoord.X, x);
+        intoView(FHorzAxis.get(), ACoord.X, x);
     if (Vert && ACoord.Y >= FixedRowCount() && ACoord.Y < RowCount())
-        intoView(FVertAxis, ACoord.Y, y);
+        intoView(FVertAxis.get(), ACoord.Y, y);
     if (!HorzSmoothStep())
-        x = AlignedScrollPos(FHorzAxis, x, false);
+        x = AlignedScrollPos(FHorzAxis.get(), x, false);
     FHorzAxis->SetRolStartVisPos(std::clamp<int64_t>(x, 0, FHorzAxis->RolLen()));
     if (!VertSmoothStep())
-        y = AlignedScrollPos(FVertAxis, y, true);
+        y = AlignedScrollPos(FVertAxis.get(), y, true);
     FVertAxis->SetRolStartVisPos(std::clamp<int64_t>(y, 0, FVertAxis->RolLen()));
 }
 
 void TCustomGridEh::AxisScrollPosChanged(TGridAxisDataEh* Axis, int64_t OldPos)
 {
-    if (Axis == FHorzAxis)
+    if (Axis == FHorzAxis.get())
         ScrollPositionChanged(OldPos, VertScrollPos());
     else
         ScrollPositionChanged(HorzScrollPos(), OldPos);
@@ -534,7 +534,7 @@ bool TCustomGridEh::DoMouseWheelDown(TShiftState Shift, TPoint MousePos)
         OnMouseWheelDown(this, Shift, MousePos, handled);
     if (handled)
         return true;
-    TGridAxisDataEh* A = FVertAxis;
+    TGridAxisDataEh* A = FVertAxis.get();
     if (VertSmoothStep()) {
         SetTopPos(VertScrollPos() + (Shift.Contains(ssCtrl) ? A->RolClientLen() : VertWheelStep()));
     } else {
@@ -557,7 +557,7 @@ bool TCustomGridEh::DoMouseWheelUp(TShiftState Shift, TPoint MousePos)
         OnMouseWheelUp(this, Shift, MousePos, handled);
     if (handled)
         return true;
-    TGridAxisDataEh* A = FVertAxis;
+    TGridAxisDataEh* A = FVertAxis.get();
     if (VertSmoothStep()) {
         SetTopPos(VertScrollPos() - (Shift.Contains(ssCtrl) ? A->RolClientLen() : VertWheelStep()));
     } else {

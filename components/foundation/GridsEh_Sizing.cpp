@@ -71,8 +71,8 @@ void TCustomGridEh::CalcSizingState(int X, int Y, TGridStateEh& State, int& Sizi
     if (!opts.Contains(goRowSizingEh) && !opts.Contains(goColSizingEh))
         return;
     CheckUpdateCellPositions();
-    TGridAxisDataEh* h = FHorzAxis;
-    TGridAxisDataEh* v = FVertAxis;
+    TGridAxisDataEh* h = FHorzAxis.get();
+    TGridAxisDataEh* v = FVertAxis.get();
     const bool rtl = UseRightToLeftAlignment();
     const int xl = rtl ? ClientWidth() - X : X;
     const int colStart = CanSizeFixedCols() ? h->GridClientStart() : h->FixedBoundary() - h->FrozenLen();
@@ -123,7 +123,7 @@ public:
 protected:
     void Paint() override
     {
-        Canvas()->Brush()->SetColor(GetColor());
+        Canvas()->Brush()->SetColor(Color());
         Canvas()->FillRect(ClientRect());
     }
 };
@@ -156,7 +156,7 @@ void TCustomGridEh::DrawSizingLine()
 
 TRect TCustomGridEh::SizingLineRect() const
 {
-    if (!FSizingLineControl || !FSizingLineControl->GetVisible())
+    if (!FSizingLineControl || !FSizingLineControl->Visible())
         return TRect(0, 0, 0, 0);
     return FSizingLineControl->BoundsRect();
 }
@@ -225,7 +225,7 @@ void TCustomGridEh::BeginRowMove(int Index)
 
 void TCustomGridEh::TrackMoveLine(int Pos, int Target, TPoint Point, bool IsVert)
 {
-    TGridAxisDataEh* A = IsVert ? FVertAxis : FHorzAxis;
+    TGridAxisDataEh* A = IsVert ? FVertAxis.get() : FHorzAxis.get();
     if (!IsVert && UseRightToLeftAlignment())
         Pos = ClientWidth() - Pos;
     const int startCel = A->StartVisCel();

@@ -91,7 +91,7 @@ TFormStoragePropertyInterceptor::TFormStoragePropertyInterceptor(TPersistent* AT
         FWidth = r.Width();
         FHeight = r.Height();
         FPixelsPerInch = Screen ? Screen->PixelsPerInch : 96;
-        FWindowState = f->GetWindowState();
+        FWindowState = f->WindowState();
         FActiveControl = f->ActiveControl();
     }
 }

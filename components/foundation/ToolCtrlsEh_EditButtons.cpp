@@ -585,7 +585,7 @@ void TEditButtonControlEh::EditButtonDown(bool TopButton, bool& AutoRepeat)
 
 TEditButtonStateEh TEditButtonControlEh::GetState()
 {
-    if (!GetEnabled())
+    if (!Enabled())
         return ebstDisabledEh;
     if (FState == bsDownEh || FDown)
         return ebstPressedEh;
@@ -635,7 +635,7 @@ void TEditButtonControlEh::MouseDown(TMouseButton Button, TShiftState Shift, int
 {
     bool autoRepeat = IsAutoRepeatStyleEh(FStyle);
     // The speed button's press.
-    if (Button == mbLeft && GetEnabled()) {
+    if (Button == mbLeft && Enabled()) {
         if (!FDown) {
             FState = bsDownEh;
             Invalidate();
@@ -730,7 +730,7 @@ void TEditButtonControlEh::DoClick()
 void TEditButtonControlEh::CMMouseEnter(TMessage& M)
 {
     TCustomControl::CMMouseEnter(M);
-    if (!FMouseInControl && GetEnabled()) {
+    if (!FMouseInControl && Enabled()) {
         FMouseInControl = true;
         Invalidate();
     }
@@ -748,7 +748,7 @@ void TEditButtonControlEh::CMMouseLeave(TMessage& M)
 void TEditButtonControlEh::CMEnabledChanged(TMessage& M)
 {
     TCustomControl::CMEnabledChanged(M);
-    if (!GetEnabled()) {
+    if (!Enabled()) {
         FMouseInControl = false;
         StopTimer();
     }
@@ -770,7 +770,7 @@ void TEditButtonControlEh::DrawImages(const TRect& ARect)
         ++x;
         ++y;
     }
-    list->Draw(Canvas(), x, y, index, GetEnabled());
+    list->Draw(Canvas(), x, y, index, Enabled());
 }
 
 void TEditButtonControlEh::Paint()
@@ -790,14 +790,14 @@ void TEditButtonControlEh::DefaultPaint()
     const TRect r = ClientRect();
     if (FStyle == ebsGlyphEh) {
         if (FEditButtonImages && FEditButtonImages->NormalImages()) {
-            DrawEditButtonFace(Canvas(), r, clWindow, pressedPart > 0, FFlat, hot, GetEnabled(), 0);
+            DrawEditButtonFace(Canvas(), r, clWindow, pressedPart > 0, FFlat, hot, Enabled(), 0);
             DrawImages(r);
         } else {
             PaintGlyphButton();
         }
         return;
     }
-    DrawEditButtonControl(Canvas(), r, clWindow, EditButtonDrawStyleEh(FStyle), pressedPart, FFlat, hot, GetEnabled(),
+    DrawEditButtonControl(Canvas(), r, clWindow, EditButtonDrawStyleEh(FStyle), pressedPart, FFlat, hot, Enabled(),
                           cbUnchecked);
 }
 
@@ -823,7 +823,7 @@ void TEditButtonControlEh::PaintGlyphButton()
             // The glyph holds NumGlyphs images side by side: up, disabled, down, exclusive.
             const int w = FGlyph->Width() / FNumGlyphs, h = FGlyph->Height();
             int image = 0;
-            if (!GetEnabled() && FNumGlyphs > 1)
+            if (!Enabled() && FNumGlyphs > 1)
                 image = 1;
             else if (FState == bsDownEh && FNumGlyphs > 2)
                 image = 2;
@@ -841,7 +841,7 @@ void TEditButtonControlEh::PaintGlyphButton()
     if (FActive) {
         DrawEdge(c->Handle(), frame, down ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     } else {
-        c->Brush()->SetColor(Parent() ? Parent()->GetColor() : clBtnFace);
+        c->Brush()->SetColor(Parent() ? Parent()->Color() : clBtnFace);
         c->FrameRect(frame);
     }
 }

@@ -220,7 +220,7 @@ TFont* TSpecRowEh::DefaultFont() const
 TColor TSpecRowEh::DefaultColor() const
 {
     if (auto* c = dynamic_cast<TCustomControl*>(FOwner))
-        return c->GetColor();
+        return c->Color();
     return FColor;
 }
 

@@ -14,7 +14,6 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <algorithm>
-#include <cstring>
 #include <map>
 
 // ---------------------------------------------------------------- placement
@@ -267,11 +266,11 @@ std::unique_ptr<TGraphic> LoadGraphicFromBlobField(TField* Field)
     stream.SetPosition(0);
     int64_t start = 0;
     if (blob->GraphicHeader() && content.size() >= 8) {
-        uint16_t count = 0, type = 0;
-        uint32_t size = 0;
-        std::memcpy(&count, content.constData(), 2);
-        std::memcpy(&type, content.constData() + 2, 2);
-        std::memcpy(&size, content.constData() + 4, 4);
+        // The header is little-endian: count, type, then the size of what follows.
+        const auto byte = [&content](int i) { return uint32_t(uchar(content.at(i))); };
+        const uint32_t count = byte(0) | byte(1) << 8;
+        const uint32_t type = byte(2) | byte(3) << 8;
+        const uint32_t size = byte(4) | byte(5) << 8 | byte(6) << 16 | byte(7) << 24;
         if (count == 1 && type == 0x0100 && int64_t(size) == content.size() - 8)
             start = 8;
     }

@@ -442,11 +442,10 @@ enum TRecordEditStateEh { resBrowseEh, resEditEh, resInsertEh, resEditForRefresh
 class TUpdateErrorEh : public TObject {
 public:
     explicit TUpdateErrorEh(Exception* AException) : FException(AException) {}
-    ~TUpdateErrorEh() override { delete FException; }
-    Exception* GetException() const { return FException; }
+    Exception* GetException() const { return FException.get(); }
 
 private:
-    Exception* FException;
+    std::unique_ptr<Exception> FException;
 };
 
 class TMemoryRecordEh : public TPersistent {
@@ -468,7 +467,7 @@ public:
     TUpdateStatus UpdateStatus() const { return FUpdateStatus; }
     void SetUpdateStatus(TUpdateStatus v) { FUpdateStatus = v; }
     int UpdateIndex() const { return FUpdateIndex; }
-    TUpdateErrorEh* UpdateError() const { return FUpdateError; }
+    TUpdateErrorEh* UpdateError() const { return FUpdateError.get(); }
     void SetUpdateError(TUpdateErrorEh* v);
     // The position in the records list; kept lazily: a change of the list in front of the
     // record makes the next read find it again (O(log n)).
@@ -512,7 +511,7 @@ protected:
     std::unique_ptr<Extra> FExtra;
     TRecordsListEh* FRecordsList = nullptr;
     TMTDataStructEh* FDataStruct = nullptr;
-    TUpdateErrorEh* FUpdateError = nullptr;
+    std::unique_ptr<TUpdateErrorEh> FUpdateError;
     int FUpdateIndex = -1;
     mutable int FIndex = -1;
     mutable uint32_t FIndexStamp = 0;   // the list's stamp when FIndex was last right
@@ -551,7 +550,7 @@ public:
 
     TMemTableDataEh* MemTableData() const { return FMemTableData; }
     TMTDataStructEh* DataStruct() const;
-    TMTIndexesEh* Indexes() const { return FIndexes; }
+    TMTIndexesEh* Indexes() const { return FIndexes.get(); }
 
     TMemoryRecordEh* NewRecord();
     int AddRecord(TMemoryRecordEh* Rec);
@@ -639,7 +638,7 @@ protected:
     bool FCachedUpdates = false;
     int FUpdateCount = 0;
     uint32_t FNewHashCode = 1;
-    TMTIndexesEh* FIndexes = nullptr;
+    std::unique_ptr<TMTIndexesEh> FIndexes;
     TMemTableDataEh* FMemTableData = nullptr;
 
     friend class TMemoryRecordEh;
@@ -693,9 +692,9 @@ public:
     const TIntArray& IncFieldIndexes() const { return FIncFieldIndexes; }
     const std::vector<TRecordsListNotificatorEh*>& Notificators() const { return FNotificators; }
 
-    virtual TAutoIncrementEh* GetAutoIncrement() const { return FAutoIncrement; }
+    virtual TAutoIncrementEh* GetAutoIncrement() const { return FAutoIncrement.get(); }
     virtual TMTDataStructEh* GetDataStruct() const { return FDataStruct; }
-    virtual TRecordsListEh* GetRecordsList() const { return FRecordsList; }
+    virtual TRecordsListEh* GetRecordsList() const { return FRecordsList.get(); }
     virtual void AddNotificator(TRecordsListNotificatorEh* RecordsListNotificator);
     virtual void NotifyApplyUpdates(TMemTableDataEh* AMemTableData);
     virtual void BeforeFieldNameChange() {}
@@ -730,8 +729,8 @@ protected:
 
     TMTDataStructEh* FDataStruct = nullptr;
     TMTDataStructEh* FNewDataStruct = nullptr;
-    TRecordsListEh* FRecordsList = nullptr;
-    TAutoIncrementEh* FAutoIncrement = nullptr;
+    std::unique_ptr<TRecordsListEh> FRecordsList;
+    std::unique_ptr<TAutoIncrementEh> FAutoIncrement;
     std::vector<TRecordsListNotificatorEh*> FNotificators;
     TIntArray FIncFieldIndexes;
     bool FRestructMode = false;

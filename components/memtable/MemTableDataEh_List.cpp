@@ -13,7 +13,7 @@ TRecordsListEh::TRecordsListEh(TComponent* AMemTableData) : TComponent(nullptr)
     if (!FMemTableData)
         throw Exception(AMemTableData ? AMemTableData->ClassName() : QStringLiteral("nil"));
     ChangeName(QStringLiteral("RecordsList"));
-    FIndexes = new TMTIndexesEh(this);
+    FIndexes = std::make_unique<TMTIndexesEh>(this);
 }
 
 TRecordsListEh::~TRecordsListEh()
@@ -22,8 +22,7 @@ TRecordsListEh::~TRecordsListEh()
         if (r)
             r->FUpdateIndex = -1;
     FDeltaList.clear();
-    delete FIndexes;
-    FIndexes = nullptr;
+    FIndexes.reset();
     std::vector<TMemoryRecordEh*> recs = Records();
     FRecSeq.Clear();
     for (TMemoryRecordEh* r : recs)
@@ -588,21 +587,20 @@ TMemTableDataEh::TMemTableDataEh(TComponent* AOwner) : TComponent(AOwner)
     FDataStruct = Create<TMTDataStructEh>(this);
     FDataStruct->SetName(QStringLiteral("DataStruct"));
     FNewDataStruct = Create<TMTDataStructEh>(this);
-    FRecordsList = Create<TRecordsListEh>(this);
-    FAutoIncrement = new TAutoIncrementEh();
+    FRecordsList = CreateUnique<TRecordsListEh>(this);
+    FAutoIncrement = std::make_unique<TAutoIncrementEh>();
 }
 
 TMemTableDataEh::~TMemTableDataEh()
 {
     while (!FNotificators.empty())
         FNotificators.back()->SetDataObject(nullptr);
-    delete FRecordsList;
-    FRecordsList = nullptr;
+    FRecordsList.reset();
     delete FDataStruct;
     FDataStruct = nullptr;
     delete FNewDataStruct;
     FNewDataStruct = nullptr;
-    delete FAutoIncrement;
+    FAutoIncrement.reset();
 }
 
 void TMemTableDataEh::AddNotificator(TRecordsListNotificatorEh* RecordsListNotificator)

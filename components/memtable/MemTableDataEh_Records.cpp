@@ -3,10 +3,7 @@
 
 TMemoryRecordEh::TMemoryRecordEh() = default;
 
-TMemoryRecordEh::~TMemoryRecordEh()
-{
-    delete FUpdateError;
-}
+TMemoryRecordEh::~TMemoryRecordEh() = default;
 
 TMemoryRecordEh::Extra& TMemoryRecordEh::Ext()
 {
@@ -41,10 +38,9 @@ const TRecDataValues& TMemoryRecordEh::OldData() const
 
 void TMemoryRecordEh::SetUpdateError(TUpdateErrorEh* v)
 {
-    if (v == FUpdateError)
+    if (v == FUpdateError.get())
         return;
-    delete FUpdateError;
-    FUpdateError = v;
+    FUpdateError.reset(v);
 }
 
 const TRecDataValues& TMemoryRecordEh::ArrayFor(TDataValueVersionEh Version) const

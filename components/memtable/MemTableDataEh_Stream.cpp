@@ -209,7 +209,7 @@ void TMemTableDataEh::GetChildren(const TGetChildProc& Proc, TComponent*)
     if (StoreStructInStream)
         Proc(FDataStruct);
     if (StoreRecordsInStream)
-        Proc(FRecordsList);
+        Proc(FRecordsList.get());
 }
 
 void TMemTableDataEh::ReadState(TReader* Reader)
@@ -221,7 +221,7 @@ void TMemTableDataEh::ReadState(TReader* Reader)
         if (cls && cls->InheritsFrom(&TMTDataStructEh::StaticClassInfo()))
             c = FDataStruct;
         else if (cls && cls->InheritsFrom(&TRecordsListEh::StaticClassInfo()))
-            c = FRecordsList;
+            c = FRecordsList.get();
         else if (savedCreate)
             savedCreate(r, cls, c);
     };
@@ -246,7 +246,7 @@ void TMemTableDataEh::LoadFromStream(TStream* Stream)
     // The stream is read whole into a store of its own first: a damaged or foreign stream
     // raises there and this store keeps its structure and records.
     auto read = CreateUnique<TMemTableDataEh>(nullptr);
-    read->AutoIncrement()->Assign(FAutoIncrement);
+    read->AutoIncrement()->Assign(FAutoIncrement.get());
     {
         TReader reader(&bin);
         reader.ReadRootComponent(read.get());
@@ -261,7 +261,7 @@ void TMemTableDataEh::TakeOver(TMemTableDataEh* Source)
     FDataStruct->Assign(Source->FDataStruct);
     const size_t n = size_t(FDataStruct->Count());
     {
-        TUpdateGuard<TRecordsListEh> update(FRecordsList);
+        TUpdateGuard<TRecordsListEh> update(FRecordsList.get());
         for (TMemoryRecordEh* from : Source->FRecordsList->Records()) {
             std::unique_ptr<TMemoryRecordEh> r(FRecordsList->NewRecord());
             r->Data().swap(from->Data());

@@ -637,7 +637,7 @@ private:
     std::unique_ptr<TRecordsViewEh> FRecordsView;
     std::unique_ptr<TIndexDefs> FIndexDefs;
     bool FStoreDefs = false;
-    TMemTableDataEh* FInternMemTableData = nullptr;
+    std::unique_ptr<TMemTableDataEh> FInternMemTableData;
     int FRecordsViewUpdating = 0;
     bool FRecordsViewUpdated = false;
     QString FSortOrder;

@@ -11,10 +11,10 @@ int TCustomMemTableEh::FetchFromDriver(int Count)
         return 0;
     FFilterError = nullptr;
     const int before = ViewRowCount();
-    int n = FDataDriver->ReadData(FInternMemTableData, Count);
+    int n = FDataDriver->ReadData(FInternMemTableData.get(), Count);
     // records the view filters out do not count
     while (Count > 0 && !FDataDriver->ProviderEOF() && ViewRowCount() < before + Count)
-        n += FDataDriver->ReadData(FInternMemTableData, 1);
+        n += FDataDriver->ReadData(FInternMemTableData.get(), 1);
     RaiseFilterError();
     return n;
 }
@@ -51,7 +51,7 @@ void TCustomMemTableEh::ViewApplyUpdates(TMemTableDataEh* Store)
 int TCustomMemTableEh::ApplyUpdates(int MaxErrors)
 {
     CheckActive();
-    const int n = ApplyUpdatesToDriver(FInternMemTableData, MaxErrors);
+    const int n = ApplyUpdatesToDriver(FInternMemTableData.get(), MaxErrors);
     UpdateCursorPos();
     Resync({});
     return n;

@@ -330,7 +330,7 @@ void TCustomMemTableEh::LoadFromFile(const QString& FileName)
 void TCustomMemTableEh::GetChildren(const TGetChildProc& Proc, TComponent* Root)
 {
     TDataSet::GetChildren(Proc, Root);
-    TMemTableDataEh* d = FInternMemTableData;
+    TMemTableDataEh* d = FInternMemTableData.get();
     if (FExternalMemData)
         return;
     if (FDataDriver ? !FOptions.Contains(mtoPersistentStructEh) : d->DataStruct()->Count() == 0)
@@ -346,7 +346,7 @@ void TCustomMemTableEh::ReadState(TReader* Reader)
     auto outer = Reader->OnCreateComponent;
     Reader->OnCreateComponent = [this, outer](TReader* r, TComponentClass cls, TComponent*& c) {
         if (cls && cls->InheritsFrom(&TMemTableDataEh::StaticClassInfo()))
-            c = FInternMemTableData;
+            c = FInternMemTableData.get();
         else if (outer)
             outer(r, cls, c);
     };

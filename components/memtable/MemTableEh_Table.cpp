@@ -114,7 +114,7 @@ DOV_PUBLISHED(TCustomMemTableEh) {}
 TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
 {
     FNoticeThread = std::this_thread::get_id();
-    FInternMemTableData = Create<TMemTableDataEh>(nullptr);
+    FInternMemTableData = CreateUnique<TMemTableDataEh>(nullptr);
     FInternMemTableData->SetName(QStringLiteral("MemTableData"));
     FMemData = FInternMemTableData;
     FRecordsView = CreateUnique<TRecordsViewEh>(this);
@@ -141,7 +141,7 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
 void TCustomMemTableEh::AfterConstruction()
 {
     TDataSet::AfterConstruction();
-    FRecordsView->SetDataObject(FInternMemTableData);
+    FRecordsView->SetDataObject(FInternMemTableData.get());
     FRecordsView->SetCachedUpdates(false);
 }
 
@@ -161,8 +161,7 @@ TCustomMemTableEh::~TCustomMemTableEh()
     }
     FExtraFilters.reset();
     FRecordsView.reset();
-    delete FInternMemTableData;
-    FInternMemTableData = nullptr;
+    FInternMemTableData.reset();
     FRecordCache.clear();
     FEventReceivers.clear();
 }

@@ -205,7 +205,8 @@ bool TBaseTreeNodeEh::HasAncestor(TBaseTreeNodeEh* Node) const
 
 TTreeListEh::TTreeListEh(const TTreeNodeClassEh& ItemClass) : TComponent(nullptr), FItemClass(ItemClass)
 {
-    FRoot = FItemClass();
+    FRootNode.reset(FItemClass());
+    FRoot = FRootNode.get();
     FRoot->FOwner = this;
     FRoot->FLevel = 0;
     FRoot->FExpanded = false;
@@ -213,7 +214,7 @@ TTreeListEh::TTreeListEh(const TTreeNodeClassEh& ItemClass) : TComponent(nullptr
 
 TTreeListEh::~TTreeListEh()
 {
-    delete FRoot;
+    FRootNode.reset();
 }
 
 bool TTreeListEh::ExpandedChanging(TBaseTreeNodeEh* Node)

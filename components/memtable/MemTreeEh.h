@@ -5,6 +5,7 @@
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/Persistent.h"
 
+#include <memory>
 #include <vector>
 
 class TTreeListEh;
@@ -138,9 +139,10 @@ public:
 protected:
     TTreeNodeClassEh FItemClass;
     int FMaxLevel = 1000;
-    TBaseTreeNodeEh* FRoot = nullptr;
+    TBaseTreeNodeEh* FRoot = nullptr;   // the node FRootNode holds
 
 private:
+    std::unique_ptr<TBaseTreeNodeEh> FRootNode;
     // The deepest level below Node (Node's own level when it has no children).
     static int SubtreeDepth(TBaseTreeNodeEh* Node);
 };

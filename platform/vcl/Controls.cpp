@@ -478,20 +478,20 @@ DOV_PUBLISHED(TControl)
     P.Prop("Top", &TControl::Top, &TControl::SetTop);
     P.Prop("Width", &TControl::Width, &TControl::SetWidth);
     P.Prop("Height", &TControl::Height, &TControl::SetHeight);
-    P.Prop("Align", &TControl::GetAlign, &TControl::SetAlign).Default(alNone);
-    P.Prop("Anchors", &TControl::GetAnchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
-    P.Prop("BiDiMode", &TControl::GetBiDiMode, &TControl::SetBiDiMode).Default(bdLeftToRight);
-    P.Prop("Caption", &TControl::GetText, &TControl::SetText);
-    P.Prop("Color", &TControl::GetColor, &TControl::SetColor).Stored(false);
-    P.Prop("Cursor", &TControl::GetCursor, &TControl::SetCursor).Default(crDefault);
-    P.Prop("Enabled", &TControl::GetEnabled, &TControl::SetEnabled).Default(true);
+    P.Prop("Align", &TControl::Align, &TControl::SetAlign).Default(alNone);
+    P.Prop("Anchors", &TControl::Anchors, &TControl::SetAnchors).Default(TAnchors{akLeft, akTop});
+    P.Prop("BiDiMode", &TControl::BiDiMode, &TControl::SetBiDiMode).Default(bdLeftToRight);
+    P.Prop("Caption", &TControl::Text, &TControl::SetText);
+    P.Prop("Color", &TControl::Color, &TControl::SetColor).Stored(false);
+    P.Prop("Cursor", &TControl::Cursor, &TControl::SetCursor).Default(crDefault);
+    P.Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
     P.Prop("Font", &TControl::Font);
     P.Prop("Hint", &TControl::Hint);
-    P.Prop("ParentColor", &TControl::GetParentColor, &TControl::SetParentColor).Default(true);
-    P.Prop("ParentFont", &TControl::GetParentFont, &TControl::SetParentFont).Default(true);
-    P.Prop("ParentShowHint", &TControl::GetParentShowHint, &TControl::SetParentShowHint).Default(true);
-    P.Prop("ShowHint", &TControl::GetShowHint, &TControl::SetShowHint).Default(false);
-    P.Prop("Visible", &TControl::GetVisible, &TControl::SetVisible).Default(true);
+    P.Prop("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
+    P.Prop("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
+    P.Prop("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);
+    P.Prop("ShowHint", &TControl::ShowHint, &TControl::SetShowHint).Default(false);
+    P.Prop("Visible", &TControl::Visible, &TControl::SetVisible).Default(true);
     P.Event("OnClick", &TControl::OnClick);
     P.Event("OnDblClick", &TControl::OnDblClick);
     P.Event("OnResize", &TControl::OnResize);
@@ -643,7 +643,7 @@ void TControl::CMParentShowHintChanged(TMessage&)
     // Follows the parent's setting while ParentShowHint holds (SetShowHint would clear it).
     if (!FParentShowHint || !FParent)
         return;
-    SetShowHint(FParent->GetShowHint());
+    SetShowHint(FParent->ShowHint());
     FParentShowHint = true;
 }
 
@@ -793,7 +793,7 @@ void TControl::SetParentColor(bool v)
 {
     FParentColor = v;
     if (v && FParent) {
-        FColor = FParent->GetColor();
+        FColor = FParent->Color();
         Perform(CM_COLORCHANGED, 0, 0);
     }
 }
@@ -1089,7 +1089,7 @@ void TControl::CMParentFontChanged(TMessage&)
 void TControl::CMParentColorChanged(TMessage&)
 {
     if (FParentColor && FParent) {
-        FColor = FParent->GetColor();
+        FColor = FParent->Color();
         Perform(CM_COLORCHANGED, 0, 0);
     }
 }
@@ -1104,8 +1104,8 @@ void TControl::CMHitTest(TMessage& M) { M.Result = HTCLIENT; }
 
 DOV_PUBLISHED(TWinControl)
 {
-    P.Prop("TabOrder", &TWinControl::GetTabOrder, &TWinControl::SetTabOrder).Default(-1);
-    P.Prop("TabStop", &TWinControl::GetTabStop, &TWinControl::SetTabStop).Default(false);
+    P.Prop("TabOrder", &TWinControl::TabOrder, &TWinControl::SetTabOrder).Default(-1);
+    P.Prop("TabStop", &TWinControl::TabStop, &TWinControl::SetTabStop).Default(false);
     P.Event("OnEnter", &TWinControl::OnEnter);
     P.Event("OnExit", &TWinControl::OnExit);
     P.Event("OnKeyDown", &TWinControl::OnKeyDown);
@@ -1435,7 +1435,7 @@ void TWinControl::PaintTo(TCanvas* Canvas, int X, int Y)
     IntersectClipRect(dc, 0, 0, cr.Width(), cr.Height());
     PaintHandler(dc);
     for (TControl* c : FControls)
-        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->GetVisible())
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Visible())
             w->PaintTo(Canvas, w->Left(), w->Top());
 }
 
@@ -1476,7 +1476,7 @@ void TWinControl::PaintControls(HDC DC, TControl* First)
                 continue;
         }
         auto* g = dynamic_cast<TGraphicControl*>(c);
-        if (!g || !g->GetVisible() || g->Width() <= 0 || g->Height() <= 0)
+        if (!g || !g->Visible() || g->Width() <= 0 || g->Height() <= 0)
             continue;
         const TSaveDCGuard saved(DC);
         OffsetViewportOrgEx(DC, g->Left(), g->Top(), nullptr);
@@ -1562,7 +1562,7 @@ TControl* TWinControl::ControlAtPos(TPoint Pos, bool AllowDisabled, bool AllowWi
         TControl* c = *it;
         if (!AllowWinControls && dynamic_cast<TWinControl*>(c))
             continue;
-        if (!c->GetVisible() || (!AllowDisabled && !c->GetEnabled()))
+        if (!c->Visible() || (!AllowDisabled && !c->Enabled()))
             continue;
         if (PtInRect(c->BoundsRect(), Pos)) {
             const TPoint local(Pos.X - c->Left(), Pos.Y - c->Top());
@@ -1667,7 +1667,7 @@ void TWinControl::AlignControls(TControl*, TRect& Rect)
     }
 }
 
-int TWinControl::GetTabOrder() const
+int TWinControl::TabOrder() const
 {
     if (!FParent)
         return -1;
@@ -1701,7 +1701,7 @@ bool TWinControl::CanFocus() const
 {
     const TControl* c = this;
     while (c) {
-        if (!c->GetVisible() || !c->GetEnabled())
+        if (!c->Visible() || !c->Enabled())
             return false;
         if (!c->Parent())
             break;
@@ -1775,7 +1775,7 @@ void TWinControl::WMKillFocus(TMessage&) {}
 
 void TWinControl::WMSetCursor(TMessage& M)
 {
-    TCursor c = Screen ? Screen->GetCursor() : TCursor(crDefault);
+    TCursor c = Screen ? Screen->Cursor() : TCursor(crDefault);
     if (c == crDefault)
         c = FCursor;
     ShowWindowCursor(c);
@@ -1943,13 +1943,13 @@ void TWinControl::WMChar(TMessage& M) { DoKeyPress(M); }
 static void OfferToChildren(const std::vector<TControl*>& Controls, UINT Msg, TMessage& M)
 {
     for (TControl* c : Controls) {
-        if (Msg == CM_DIALOGCHAR && c->GetVisible() && c->GetEnabled() && !dynamic_cast<TWinControl*>(c)) {
+        if (Msg == CM_DIALOGCHAR && c->Visible() && c->Enabled() && !dynamic_cast<TWinControl*>(c)) {
             M.Result = c->Perform(Msg, M.WParam, M.LParam);
             if (M.Result != 0)
                 return;
             continue;
         }
-        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->GetVisible() && w->GetEnabled()) {
+        if (auto* w = dynamic_cast<TWinControl*>(c); w && w->Visible() && w->Enabled()) {
             M.Result = w->Perform(Msg, M.WParam, M.LParam);
             if (M.Result != 0)
                 return;

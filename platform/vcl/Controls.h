@@ -138,43 +138,43 @@ public:
     TPoint ClientToParent(TPoint p, TWinControl* AParent = nullptr);
     TPoint ParentToClient(TPoint p, TWinControl* AParent = nullptr);
 
-    TAlign GetAlign() const { return FAlign; }
+    TAlign Align() const { return FAlign; }
     void SetAlign(TAlign v);
-    TAnchors GetAnchors() const { return FAnchors; }
+    TAnchors Anchors() const { return FAnchors; }
     void SetAnchors(TAnchors v) { FAnchors = v; UpdateAnchorRules(); }
 
     // ---- state ----
-    bool GetVisible() const { return FVisible; }
+    bool Visible() const { return FVisible; }
     void SetVisible(bool v);
     void Show() { SetVisible(true); }
     void Hide() { SetVisible(false); }
     // Visible with every parent up to a shown window.
     virtual bool Showing() const;
-    bool GetEnabled() const { return FEnabled; }
+    bool Enabled() const { return FEnabled; }
     virtual void SetEnabled(bool v);
-    QString GetText() const { return FText; }
+    QString Text() const { return FText; }
     void SetText(const QString& v);
     QString Caption() const { return FText; }
     void SetCaption(const QString& v) { SetText(v); }
     TFont* Font() const { return FFont.get(); }
     void SetFont(TFont* v) { FFont->Assign(v); }
-    bool GetParentFont() const { return FParentFont; }
+    bool ParentFont() const { return FParentFont; }
     void SetParentFont(bool v);
-    TColor GetColor() const { return FColor; }
+    TColor Color() const { return FColor; }
     void SetColor(TColor v);
-    bool GetParentColor() const { return FParentColor; }
+    bool ParentColor() const { return FParentColor; }
     void SetParentColor(bool v);
-    TCursor GetCursor() const { return FCursor; }
+    TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor v);
     QString Hint;
-    bool GetShowHint() const { return FShowHint; }
+    bool ShowHint() const { return FShowHint; }
     void SetShowHint(bool v);
-    bool GetParentShowHint() const { return FParentShowHint; }
+    bool ParentShowHint() const { return FParentShowHint; }
     void SetParentShowHint(bool v);
     TPopupMenu* PopupMenu = nullptr;
     // The menu a context request pops up (PopupMenu unless a descendant offers another).
     virtual TPopupMenu* GetPopupMenu() { return PopupMenu; }
-    TBiDiMode GetBiDiMode() const { return FBiDiMode; }
+    TBiDiMode BiDiMode() const { return FBiDiMode; }
     void SetBiDiMode(TBiDiMode v);
     bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
     bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
@@ -343,9 +343,9 @@ public:
     void ScaleBy(int M, int D) {}
 
     // ---- focus ----
-    bool GetTabStop() const { return FTabStop; }
+    bool TabStop() const { return FTabStop; }
     void SetTabStop(bool v) { FTabStop = v; }
-    int GetTabOrder() const;
+    int TabOrder() const;
     void SetTabOrder(int v);
     void GetTabOrderList(std::vector<TWinControl*>& List);
     virtual bool CanFocus() const;

@@ -45,13 +45,13 @@ void ShowMessage(const QString& Msg) { Application->MessageBox(Msg, Application-
 
 DOV_PUBLISHED(TCustomForm)
 {
-    P.Prop("BorderIcons", &TCustomForm::GetBorderIcons, &TCustomForm::SetBorderIcons)
+    P.Prop("BorderIcons", &TCustomForm::BorderIcons, &TCustomForm::SetBorderIcons)
         .Default(TBorderIcons{biSystemMenu, biMinimize, biMaximize});
-    P.Prop("BorderStyle", &TCustomForm::GetBorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable);
-    P.Prop("FormStyle", &TCustomForm::GetFormStyle, &TCustomForm::SetFormStyle).Default(fsNormal);
+    P.Prop("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable);
+    P.Prop("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle).Default(fsNormal);
     P.Prop("KeyPreview", &TCustomForm::KeyPreview).Default(false);
     P.Prop("Position", &TCustomForm::Position).Default(poDefaultPosOnly);
-    P.Prop("WindowState", &TCustomForm::GetWindowState, &TCustomForm::SetWindowState).Default(wsNormal);
+    P.Prop("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState).Default(wsNormal);
     P.Event("OnCreate", &TCustomForm::OnCreate);
     P.Event("OnDestroy", &TCustomForm::OnDestroy);
     P.Event("OnShow", &TCustomForm::OnShow);

@@ -44,19 +44,19 @@ public:
     virtual bool CloseQuery();
     // Frees the form once the messages queued before are handled.
     void Release();
-    TModalResult GetModalResult() const { return FModalResult; }
+    TModalResult ModalResult() const { return FModalResult; }
     void SetModalResult(TModalResult v) { FModalResult = v; }
     bool Modal() const { return FModal; }
     bool Active() const { return FActive; }
 
-    TBorderStyle GetBorderStyle() const { return FBorderStyle; }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle v);
-    TBorderIcons GetBorderIcons() const { return FBorderIcons; }
+    TBorderIcons BorderIcons() const { return FBorderIcons; }
     void SetBorderIcons(TBorderIcons v);
     TPosition Position = poDefaultPosOnly;
-    TFormStyle GetFormStyle() const { return FFormStyle; }
+    TFormStyle FormStyle() const { return FFormStyle; }
     void SetFormStyle(TFormStyle v);
-    TWindowState GetWindowState() const { return FWindowState; }
+    TWindowState WindowState() const { return FWindowState; }
     void SetWindowState(TWindowState v);
     bool KeyPreview = false;
 
@@ -218,7 +218,7 @@ public:
     int Height();
     int PixelsPerInch = 96;
     // The application-wide cursor (crDefault: each control's own).
-    TCursor GetCursor() const { return FCursor; }
+    TCursor Cursor() const { return FCursor; }
     void SetCursor(TCursor c);
     // A cursor loaded from resources, by id (positive ids).
     void SetCursors(TCursor id, const QString& resourceName);

@@ -245,7 +245,7 @@ void THintManager::ControlDestroying(TControl* Control)
 void THintManager::MouseMoved(TControl* Control, TPoint ScreenPos)
 {
     FCursorPos = ScreenPos;
-    if (!Application->ShowHint || !Control || !Control->GetShowHint()) {
+    if (!Application->ShowHint || !Control || !Control->ShowHint()) {
         if (FControl || HintShowing())
             CancelHint();
         return;
@@ -272,7 +272,7 @@ void THintManager::ActivateHint(TPoint CursorPos)
 {
     FCursorPos = CursorPos;
     if (TControl* c = FindDragTarget(CursorPos, true))
-        if (c->GetShowHint())
+        if (c->ShowHint())
             FControl = c;
     if (!FControl)
         return;

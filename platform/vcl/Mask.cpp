@@ -61,14 +61,14 @@ void TCustomEdit::SetCharCase(TEditCharCase Value)
 {
     FCharCase = Value;
     if (Value != ecNormal)
-        SetText(ApplyCase(GetText()));
+        SetText(ApplyCase(Text()));
 }
 
 QString TCustomEdit::DisplayText() const
 {
     if (FPasswordChar.isNull())
-        return GetText();
-    return QString(GetText().size(), FPasswordChar);
+        return Text();
+    return QString(Text().size(), FPasswordChar);
 }
 
 void TCustomEdit::SetEditText(const QString& Value)
@@ -83,7 +83,7 @@ void TCustomEdit::SetEditText(const QString& Value)
 
 void TCustomEdit::SetSelStart(int Value)
 {
-    FSelStart = std::clamp(Value, 0, int(GetText().size()));
+    FSelStart = std::clamp(Value, 0, int(Text().size()));
     FSelLength = 0;
     FCaretAtLineEnd = false;
     FCaretX = -1;
@@ -92,7 +92,7 @@ void TCustomEdit::SetSelStart(int Value)
 
 void TCustomEdit::SetSelLength(int Value)
 {
-    FSelLength = std::clamp(FSelStart + Value, 0, int(GetText().size())) - FSelStart;
+    FSelLength = std::clamp(FSelStart + Value, 0, int(Text().size())) - FSelStart;
     FCaretAtLineEnd = false;
     FCaretX = -1;
     Invalidate();
@@ -101,7 +101,7 @@ void TCustomEdit::SetSelLength(int Value)
 void TCustomEdit::SelectAll()
 {
     FSelStart = 0;
-    FSelLength = int(GetText().size());
+    FSelLength = int(Text().size());
     Invalidate();
 }
 
@@ -112,7 +112,7 @@ void TCustomEdit::ClearSelection()
 
 void TCustomEdit::RememberUndo()
 {
-    FUndoText = GetText();
+    FUndoText = Text();
     FUndoSelStart = FSelStart;
     FUndoSelLength = FSelLength;
     FCanUndo = true;
@@ -121,7 +121,7 @@ void TCustomEdit::RememberUndo()
 void TCustomEdit::ReplaceRange(int Start, int Length, const QString& With)
 {
     RememberUndo();
-    QString t = GetText();
+    QString t = Text();
     t.replace(Start, Length, With);
     FSelStart = Start + int(With.size());
     FSelLength = 0;
@@ -139,7 +139,7 @@ void TCustomEdit::SetSelText(const QString& Value)
     if (!FMultiLine)
         ins.replace(QLatin1Char('\n'), QString()).replace(QLatin1Char('\r'), QString());
     if (FMaxLength > 0) {
-        const int room = FMaxLength - (int(GetText().size()) - len);
+        const int room = FMaxLength - (int(Text().size()) - len);
         if (room < int(ins.size()))
             ins.truncate(std::max(0, room));
     }
@@ -184,7 +184,7 @@ void TCustomEdit::WMUndo(TMessage& M)
     if (!FCanUndo || FReadOnly)
         return;
     // Undoing twice redoes: the undo step swaps with the current text.
-    const QString t = GetText();
+    const QString t = Text();
     const int s = FSelStart, l = FSelLength;
     FSelStart = FUndoSelStart;
     FSelLength = FUndoSelLength;
@@ -209,7 +209,7 @@ void TCustomEdit::Dispatch(TMessage& M)
         return;
     }
     case EM_SETSEL: {
-        const int len = int(GetText().size());
+        const int len = int(Text().size());
         int a = int(M.WParam), b = int(M.LParam);
         if (a == -1) {
             FSelLength = 0;   // remove the selection, keep the caret
@@ -284,8 +284,8 @@ void TCustomEdit::CMTextChanged(TMessage& M)
     TCustomControl::CMTextChanged(M);
     FCaretAtLineEnd = false;
     FCaretX = -1;
-    FSelStart = std::min<int>(FSelStart, GetText().size());
-    FSelLength = std::clamp(FSelStart + FSelLength, 0, int(GetText().size())) - FSelStart;
+    FSelStart = std::min<int>(FSelStart, Text().size());
+    FSelLength = std::clamp(FSelStart + FSelLength, 0, int(Text().size())) - FSelStart;
     Invalidate();
     Change();
 }
@@ -298,7 +298,7 @@ void TCustomEdit::Change()
 
 void TCustomEdit::MoveCaret(int NewPos, bool Extend, bool AtLineEnd)
 {
-    NewPos = std::clamp(NewPos, 0, int(GetText().size()));
+    NewPos = std::clamp(NewPos, 0, int(Text().size()));
     if (Extend) {
         FSelLength = NewPos - FSelStart;
     } else {
@@ -444,7 +444,7 @@ int TCustomEdit::LineIndex(int Line)
 TPoint TCustomEdit::PosFromChar(int Pos)
 {
     const std::vector<TEditLine> lines = Layout();
-    Pos = std::clamp(Pos, 0, int(GetText().size()));
+    Pos = std::clamp(Pos, 0, int(Text().size()));
     const int i = LineOfPos(lines, Pos, Pos == CaretPos() && FCaretAtLineEnd);
     const TEditLine& l = lines[i];
     TCanvas* c = MeasureCanvas();
@@ -506,7 +506,7 @@ void TCustomEdit::KeyDown(Word& Key, TShiftState Shift)
             else
                 MoveCaret(l.Start + l.Length, ext, l.Soft);
         } else {
-            MoveCaret(Key == VK_HOME ? 0 : int(GetText().size()), ext);
+            MoveCaret(Key == VK_HOME ? 0 : int(Text().size()), ext);
         }
         break;
     case VK_UP:
@@ -521,7 +521,7 @@ void TCustomEdit::KeyDown(Word& Key, TShiftState Shift)
             CutToClipboard();
         } else if (FSelLength != 0) {
             ClearSelection();
-        } else if (FSelStart < GetText().size()) {
+        } else if (FSelStart < Text().size()) {
             ReplaceRange(FSelStart, 1, QString());
         }
         Key = 0;
@@ -602,7 +602,7 @@ void TCustomEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y
 void TCustomEdit::Paint()
 {
     TCanvas* c = Canvas();
-    c->Brush()->SetColor(GetColor());
+    c->Brush()->SetColor(Color());
     c->FillRect(ClientRect());
     c->Font()->Assign(Font());
     const TRect r = TextRect();
@@ -650,7 +650,7 @@ TCustomMaskEdit::TCustomMaskEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
 
 void TCustomMaskEdit::SetEditMask(const QString& Value)
 {
-    const QString oldValue = IsMasked() ? MaskedText() : GetText();
+    const QString oldValue = IsMasked() ? MaskedText() : Text();
     FEditMask = Value;
     FMask.clear();
     FSaveLiterals = true;
@@ -715,7 +715,7 @@ void TCustomMaskEdit::SetEditMask(const QString& Value)
         FSelLength = 0;
         SetMaskedText(oldValue);
     }
-    FOldValue = GetText();
+    FOldValue = Text();
 }
 
 QString TCustomMaskEdit::BlankText() const
@@ -761,8 +761,8 @@ int TCustomMaskEdit::NextEditable(int Pos, bool Forward) const
 QString TCustomMaskEdit::MaskedText() const
 {
     if (!IsMasked())
-        return GetText();
-    const QString t = GetText();
+        return Text();
+    const QString t = Text();
     QString out;
     for (int i = 0; i < int(FMask.size()) && i < t.size(); ++i) {
         const TMaskChar& m = FMask[size_t(i)];
@@ -819,7 +819,7 @@ void TCustomMaskEdit::SetEditText(const QString& Value)
 
 void TCustomMaskEdit::ClearRange(int Start, int Length)
 {
-    QString t = GetText();
+    QString t = Text();
     for (int i = Start; i < Start + Length && i < t.size(); ++i)
         if (!FMask[size_t(i)].Kind.isNull())
             t[i] = FBlank;
@@ -832,7 +832,7 @@ void TCustomMaskEdit::ClearRange(int Start, int Length)
 
 void TCustomMaskEdit::InsertMaskedChars(const QString& S)
 {
-    QString t = GetText();
+    QString t = Text();
     const int a = std::min(FSelStart, FSelStart + FSelLength), len = std::abs(FSelLength);
     RememberUndo();
     for (int i = a; i < a + len; ++i)
@@ -984,7 +984,7 @@ void TCustomMaskEdit::ValidateEdit()
 {
     if (!IsMasked())
         return;
-    const QString t = GetText();
+    const QString t = Text();
     for (int i = 0; i < int(FMask.size()); ++i) {
         const TMaskChar& m = FMask[size_t(i)];
         if (m.Required && (i >= t.size() || t[i] == FBlank)) {

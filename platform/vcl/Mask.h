@@ -17,14 +17,13 @@ class TCustomEdit : public TCustomControl {
 public:
     explicit TCustomEdit(TComponent* AOwner);
 
-    QString Text() const { return GetText(); }
     // Replaces the whole text (no undo step; Modified is left alone, as the platform does).
     void SetEditText(const QString& Value);
     int SelStart() const { return FSelStart; }
     int SelLength() const { return FSelLength; }
     void SetSelStart(int Value);
     void SetSelLength(int Value);
-    QString SelText() const { return GetText().mid(std::min(FSelStart, FSelStart + FSelLength), std::abs(FSelLength)); }
+    QString SelText() const { return Text().mid(std::min(FSelStart, FSelStart + FSelLength), std::abs(FSelLength)); }
     // Replaces the selection as typing would (one undo step); guarded by ReadOnly and MaxLength.
     void SetSelText(const QString& Value);
     void SelectAll();
@@ -145,7 +144,7 @@ public:
     void SetEditMask(const QString& Value);
     bool IsMasked() const { return !FMask.empty(); }
     // With a mask: the text the user sees (literals and blank characters).
-    QString EditText() const { return GetText(); }
+    QString EditText() const { return Text(); }
     void SetEditText(const QString& Value);
     // With a mask: the value (literals only when the mask saves them, blanks as spaces).
     QString MaskedText() const;

@@ -5,8 +5,8 @@
 DOV_PUBLISHED(TMenuItem)
 {
     P.Prop("Caption", &TMenuItem::Caption);
-    P.Prop("Enabled", &TMenuItem::GetEnabled, &TMenuItem::SetEnabled).Default(true);
-    P.Prop("Visible", &TMenuItem::GetVisible, &TMenuItem::SetVisible).Default(true);
+    P.Prop("Enabled", &TMenuItem::Enabled, &TMenuItem::SetEnabled).Default(true);
+    P.Prop("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible).Default(true);
     P.Prop("Checked", &TMenuItem::Checked).Default(false);
     P.Prop("ImageIndex", &TMenuItem::ImageIndex).Default(-1);
     P.Event("OnClick", &TMenuItem::OnClick);

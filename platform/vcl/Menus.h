@@ -12,9 +12,9 @@ public:
     ~TMenuItem() override;
 
     QString Caption;
-    bool GetEnabled() const { return FEnabled; }
+    bool Enabled() const { return FEnabled; }
     void SetEnabled(bool v) { FEnabled = v; }
-    bool GetVisible() const { return FVisible; }
+    bool Visible() const { return FVisible; }
     void SetVisible(bool v) { FVisible = v; }
     bool Checked = false;
     int ImageIndex = -1;

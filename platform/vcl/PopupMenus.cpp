@@ -35,7 +35,7 @@ void AddItems(QMenu* menu, const TMenuItem* parent)
 {
     for (int i = 0; i < parent->Count(); ++i) {
         TMenuItem* item = parent->Items(i);
-        if (!item->GetVisible())
+        if (!item->Visible())
             continue;
         if (item->Caption == QLatin1String("-")) {
             menu->addSeparator();
@@ -50,7 +50,7 @@ void AddItems(QMenu* menu, const TMenuItem* parent)
         } else {
             a = menu->addAction(item->Caption);
         }
-        a->setEnabled(item->GetEnabled());
+        a->setEnabled(item->Enabled());
         if (item->Checked) {
             a->setCheckable(true);
             a->setChecked(true);
@@ -90,6 +90,6 @@ void TPopupMenu::Popup(int X, int Y)
     TMenuItem* item = chosen ? static_cast<TMenuItem*>(chosen->data().value<void*>()) : nullptr;
     menu.reset();
     DoClose();
-    if (item && item->GetEnabled())
+    if (item && item->Enabled())
         item->Click();
 }

@@ -5,7 +5,7 @@
 
 DOV_PUBLISHED(TScrollBar)
 {
-    P.Prop("Kind", &TScrollBar::GetKind, &TScrollBar::SetKind).Default(sbHorizontal);
+    P.Prop("Kind", &TScrollBar::Kind, &TScrollBar::SetKind).Default(sbHorizontal);
     P.Prop("LargeChange", &TScrollBar::LargeChange).Default(1);
     P.Prop("SmallChange", &TScrollBar::SmallChange).Default(1);
     P.Prop("Max", &TScrollBar::Max, &TScrollBar::SetMax).Default(100);

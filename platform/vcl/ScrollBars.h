@@ -17,7 +17,7 @@ public:
     explicit TScrollBar(TComponent* AOwner);
     ~TScrollBar() override;
 
-    TScrollBarKind GetKind() const { return FKind; }
+    TScrollBarKind Kind() const { return FKind; }
     void SetKind(TScrollBarKind v);
     int Min() const { return FMin; }
     int Max() const { return FMax; }

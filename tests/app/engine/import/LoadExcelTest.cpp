@@ -179,11 +179,11 @@ protected:
     }
     void ExpectWindowRestored()
     {
-        EXPECT_TRUE(w->LoadExcelFileBtn->GetEnabled());
-        EXPECT_TRUE(w->UpdateBtn->GetEnabled());
-        EXPECT_TRUE(w->MainPageControl->GetEnabled());
-        EXPECT_TRUE(w->InstrumentsPanel->GetEnabled());
-        EXPECT_TRUE(w->StateMMBtn->GetEnabled());
+        EXPECT_TRUE(w->LoadExcelFileBtn->Enabled());
+        EXPECT_TRUE(w->UpdateBtn->Enabled());
+        EXPECT_TRUE(w->MainPageControl->Enabled());
+        EXPECT_TRUE(w->InstrumentsPanel->Enabled());
+        EXPECT_TRUE(w->StateMMBtn->Enabled());
         EXPECT_EQ(w->MainProgressBar->Style(), pbstNormal);
         EXPECT_EQ(w->MainStatusBar->SimpleText(), QStringLiteral("Обработка завершена"));
     }

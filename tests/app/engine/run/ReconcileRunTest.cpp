@@ -155,12 +155,12 @@ protected:
 
     void ExpectWindowRestored()
     {
-        EXPECT_TRUE(w->LoadExcelFileBtn->GetEnabled());
-        EXPECT_TRUE(w->UpdateBtn->GetEnabled());
-        EXPECT_TRUE(w->MainPageControl->GetEnabled());
-        EXPECT_TRUE(w->InstrumentsPanel->GetEnabled());
-        EXPECT_TRUE(w->StateMMBtn->GetEnabled());
-        EXPECT_TRUE(w->ExportMMBtn->GetEnabled());
+        EXPECT_TRUE(w->LoadExcelFileBtn->Enabled());
+        EXPECT_TRUE(w->UpdateBtn->Enabled());
+        EXPECT_TRUE(w->MainPageControl->Enabled());
+        EXPECT_TRUE(w->InstrumentsPanel->Enabled());
+        EXPECT_TRUE(w->StateMMBtn->Enabled());
+        EXPECT_TRUE(w->ExportMMBtn->Enabled());
         EXPECT_EQ(w->MainProgressBar->Style(), pbstNormal);
         for (TDataSet* ds : {static_cast<TDataSet*>(dm->CompareMemTableEh), static_cast<TDataSet*>(dm->TmpDararedInvMemTableEh),
                              static_cast<TDataSet*>(dm->SelectSvodDuplesFilial), static_cast<TDataSet*>(dm->SelectSvodDuplesOblpo),

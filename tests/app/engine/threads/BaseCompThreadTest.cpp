@@ -52,10 +52,10 @@ struct TEnabledView {
 
 TEnabledView Look(TMainWindowStandIn& w)
 {
-    return {w.LoadExcelFileBtn->GetEnabled(), w.UpdateBtn->GetEnabled(), w.MainPageControl->GetEnabled(),
-            w.InstrumentsPanel->GetEnabled(), w.StateMMBtn->GetEnabled(), w.ExportMMBtn->GetEnabled(),
-            w.SettingsMMBtn->GetEnabled(), w.SaveStateMMBtn->GetEnabled(), w.SearchBtn->GetEnabled(),
-            w.TopPanel->GetEnabled(), w.FiltersPanel->GetEnabled()};
+    return {w.LoadExcelFileBtn->Enabled(), w.UpdateBtn->Enabled(), w.MainPageControl->Enabled(),
+            w.InstrumentsPanel->Enabled(), w.StateMMBtn->Enabled(), w.ExportMMBtn->Enabled(),
+            w.SettingsMMBtn->Enabled(), w.SaveStateMMBtn->Enabled(), w.SearchBtn->Enabled(),
+            w.TopPanel->Enabled(), w.FiltersPanel->Enabled()};
 }
 
 }  // namespace
@@ -199,13 +199,13 @@ TEST(BaseCompThread, JobsPublishThroughTheWindowsStateObject)
     ASSERT_TRUE(PumpUntil([&] { return running.try_wait(); }));
     // what a command of the window asks before it starts another job
     EXPECT_TRUE(state->Running());
-    EXPECT_FALSE(w.UpdateBtn->GetEnabled());
+    EXPECT_FALSE(w.UpdateBtn->Enabled());
     EXPECT_EQ(w.MainStatusBar->SimpleText(), QStringLiteral("Сверка"));
     release.count_down();
     job->WaitFor();
     delete job;
     EXPECT_FALSE(state->Running());
-    EXPECT_TRUE(w.UpdateBtn->GetEnabled());
+    EXPECT_TRUE(w.UpdateBtn->Enabled());
     EXPECT_EQ(heard, (std::vector<bool>{true, false}));
 }
 
@@ -230,7 +230,7 @@ TEST(BaseCompThread, StateFreedUnderARunningJobIsNotReached)
     release.count_down();
     job->WaitFor();
     delete job;
-    EXPECT_FALSE(w.UpdateBtn->GetEnabled());   // nobody could enable it: the state was gone
+    EXPECT_FALSE(w.UpdateBtn->Enabled());   // nobody could enable it: the state was gone
     EXPECT_NE(w.MainStatusBar->SimpleText(), QStringLiteral("после"));
 }
 

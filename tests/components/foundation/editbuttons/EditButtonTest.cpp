@@ -368,7 +368,7 @@ TEST(EditButton, ControlMadeForTheEditControl)
     EXPECT_EQ(c->Parent(), form.get());
     EXPECT_EQ(c->Width(), 10);
     EXPECT_EQ(c->Height(), 17);
-    EXPECT_TRUE(c->GetVisible());
+    EXPECT_TRUE(c->Visible());
     EXPECT_TRUE(c->ControlStyle.Contains(csReplicatable));
 }
 

@@ -237,9 +237,9 @@ TEST_F(GridFixture, TriangleGripTakesOnlyTheMouseInsideItsTriangle)
         under->Log.clear();
         grip->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(k.Corner.X, k.Corner.Y));
         EXPECT_TRUE(under->Log.isEmpty()) << int(k.Pos);
-        EXPECT_EQ(grip->GetCursor(), k.Pos == sgpTopLeft || k.Pos == sgpBottomRight ? crSizeNWSE : crSizeNESW);
+        EXPECT_EQ(grip->Cursor(), k.Pos == sgpTopLeft || k.Pos == sgpBottomRight ? crSizeNWSE : crSizeNESW);
         grip->Perform(WM_MOUSEMOVE, 0, MAKELPARAM(k.Opposite.X, k.Opposite.Y));
-        EXPECT_EQ(grip->GetCursor(), crDefault);
+        EXPECT_EQ(grip->Cursor(), crDefault);
     }
     // A square grip takes the whole square.
     grip->SetTriangleWindow(false);

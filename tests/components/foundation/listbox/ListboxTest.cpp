@@ -333,12 +333,12 @@ TEST_F(ListFixture, MRUListScrollsThroughItsOwnBar)
     mru->SetVisible(true);
     Drain();
     mru->UpdateScrollBar();
-    EXPECT_FALSE(mru->ScrollBar()->GetVisible());
+    EXPECT_FALSE(mru->ScrollBar()->Visible());
     for (int i = 0; i < 10; ++i)
         mru->Items()->Add(QString::number(i));
     mru->UpdateScrollBar();
     TScrollBar* bar = mru->ScrollBar();
-    ASSERT_TRUE(bar->GetVisible());
+    ASSERT_TRUE(bar->Visible());
     EXPECT_EQ(bar->Max(), 9);
     EXPECT_EQ(bar->PageSize(), 4);
     EXPECT_EQ(bar->Left() + bar->Width(), mru->ClientWidth());

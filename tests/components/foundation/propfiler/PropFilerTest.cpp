@@ -93,7 +93,7 @@ TEST_F(FormFixture, MaximizedFormKeepsItsStateWithTheStoredRectangleBehind)
     i.SetWindowState(wsMaximized);
     i.SetActiveControl(edit);
     i.Readed();
-    EXPECT_EQ(Form->GetWindowState(), wsMaximized);
+    EXPECT_EQ(Form->WindowState(), wsMaximized);
     // Hidden, the form takes no active control and restores the rest.
     EXPECT_EQ(Form->ActiveControl(), nullptr);
     Form->Show();

@@ -292,7 +292,7 @@ TEST(Forms, ShowModalEndsWithModalResultAndCloseQuery)
     QTimer::singleShot(60, [&] { form.SetModalResult(mrOk); });
     EXPECT_EQ(form.ShowModal(), mrOk);
     EXPECT_EQ(asked, 2);   // the first close was refused
-    EXPECT_FALSE(form.GetVisible());
+    EXPECT_FALSE(form.Visible());
 }
 
 TEST(Forms, CloseActions)
@@ -303,10 +303,10 @@ TEST(Forms, CloseActions)
     TCloseAction action = caNone;
     form.OnClose = [&](TObject*, TCloseAction& a) { a = action; };
     form.Close();
-    EXPECT_TRUE(form.GetVisible());
+    EXPECT_TRUE(form.Visible());
     action = caHide;
     form.Close();
-    EXPECT_FALSE(form.GetVisible());
+    EXPECT_FALSE(form.Visible());
 }
 
 TEST(Forms, ScreenKnowsFormsAndMonitors)

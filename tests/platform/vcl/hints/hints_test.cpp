@@ -140,15 +140,15 @@ TEST_F(HintFixture, RealTimersShowAndHide)
 
 TEST_F(HintFixture, ShowHintFollowsParentUntilSetOwn)
 {
-    EXPECT_TRUE(A->GetShowHint());
-    EXPECT_TRUE(A->GetParentShowHint());
+    EXPECT_TRUE(A->ShowHint());
+    EXPECT_TRUE(A->ParentShowHint());
     Form->SetShowHint(false);
-    EXPECT_FALSE(A->GetShowHint());
+    EXPECT_FALSE(A->ShowHint());
     B->SetShowHint(true);
-    EXPECT_FALSE(B->GetParentShowHint());
+    EXPECT_FALSE(B->ParentShowHint());
     Form->SetShowHint(true);
     Form->SetShowHint(false);
-    EXPECT_TRUE(B->GetShowHint());   // its own setting stays
+    EXPECT_TRUE(B->ShowHint());   // its own setting stays
 
     // A control without ShowHint gets no hint, and the pending one goes.
     Move(B, 5, 5);
@@ -161,7 +161,7 @@ TEST_F(HintFixture, ShowHintFollowsParentUntilSetOwn)
     // A child placed later takes its parent's setting.
     auto* late = Create<THinted>(Form);
     late->SetParent(B);
-    EXPECT_TRUE(late->GetShowHint());
+    EXPECT_TRUE(late->ShowHint());
 }
 
 TEST_F(HintFixture, HintTextComesFromParentChain)
@@ -225,7 +225,7 @@ TEST_F(HintFixture, HintInfoDefaultsAndPosition)
     const TPoint corner = A->ClientToScreen(TPoint(0, A->Height()));
     EXPECT_EQ(M->Window()->Left(), corner.X);
     EXPECT_EQ(M->Window()->Top(), corner.Y);
-    EXPECT_EQ(M->Window()->GetColor(), clYellow);
+    EXPECT_EQ(M->Window()->Color(), clYellow);
 }
 
 TEST_F(HintFixture, CursorRectScopesTheHint)
