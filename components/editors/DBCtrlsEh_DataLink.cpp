@@ -452,7 +452,7 @@ void TControlEmptyDataInfoEh::PaintEmptyDataInfo()
     else if (alignment == taCenter)
         x = (r.Right - textWidth) / 2;
     if (c)
-        canvas->Brush()->SetColor(c->GetColor());
+        canvas->Brush()->SetColor(c->Color());
     canvas->TextRect(r, x, margins.Y, FText);
 }
 

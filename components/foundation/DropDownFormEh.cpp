@@ -117,9 +117,9 @@ void TDDFSizingBarEh::Resize()
 
 bool TDDFSizingBarEh::InSizingArea(int Y)
 {
-    if (GetAlign() == alBottom)
+    if (Align() == alBottom)
         return Y >= Height() - FSizingArea && Y < Height();
-    if (GetAlign() == alTop)
+    if (Align() == alTop)
         return Y >= 0 && Y < FSizingArea;
     return false;
 }
@@ -128,10 +128,10 @@ void TDDFSizingBarEh::Paint()
 {
     TCanvas* c = Canvas();
     TRect r = ClientRect();
-    c->Brush()->SetColor(GetColor());
+    c->Brush()->SetColor(Color());
     c->FillRect(r);
     // The bevel faces the form's content.
-    DrawEdge(c->Handle(), r, BDR_RAISEDINNER, GetAlign() == alTop ? BF_BOTTOM : BF_TOP);
+    DrawEdge(c->Handle(), r, BDR_RAISEDINNER, Align() == alTop ? BF_BOTTOM : BF_TOP);
 }
 
 void TDDFSizingBarEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
@@ -152,9 +152,9 @@ void TDDFSizingBarEh::MouseMove(TShiftState Shift, int X, int Y)
     const int dy = Y - FMouseDownPos.Y;
     if (dy == 0)
         return;
-    if (GetAlign() == alBottom)
+    if (Align() == alBottom)
         FHostControl->SetHeight(FHostControl->Height() + dy);
-    else if (GetAlign() == alTop)
+    else if (Align() == alTop)
         FHostControl->SetBounds(FHostControl->Left(), FHostControl->Top() + dy, FHostControl->Width(),
                                 FHostControl->Height() - dy);
 }
@@ -239,7 +239,7 @@ void TCustomDropDownFormEh::SetGripCorners(bool AtBottom)
 void TCustomDropDownFormEh::ShowGrips()
 {
     for (TWinControl* g : {FSizeGrip, FSizeGrip2})
-        if (g && g->GetVisible()) {
+        if (g && g->Visible()) {
             SetSizeGripPosition(g, g == FSizeGrip ? FRightGripPosition : FLeftGripPosition);
             g->BringToFront();
         }
@@ -359,11 +359,11 @@ bool TCustomDropDownFormEh::Execute(TControl* RelativePosControl, TControl*, TDr
     TForm::Show();
     StartKeyRedirect();
     // A press outside ends the run as a deactivation would.
-    while (Showing() && GetModalResult() == mrNone && !FModalCancelled && !Application->Terminated())
+    while (Showing() && ModalResult() == mrNone && !FModalCancelled && !Application->Terminated())
         Application->HandleMessage();
     StopKeyRedirect();
     Hide();
-    if (GetModalResult() != mrOk)
+    if (ModalResult() != mrOk)
         return false;
     ReturnParams(nullptr, DynParams);
     return true;
@@ -478,7 +478,7 @@ void TCustomDropDownFormEh::InitElements()
 TWinControl* TCustomDropDownFormEh::KeyTarget()
 {
     TWinControl* c = ActiveControl();
-    if (c && c != this && c->GetVisible() && c->GetEnabled() && ContainsControl(c))
+    if (c && c != this && c->Visible() && c->Enabled() && ContainsControl(c))
         return c;
     return this;
 }
@@ -508,7 +508,7 @@ void TCustomDropDownFormEh::DoClose(TCloseAction& Action)
         if (!FModalMode && FCallbackProc) {
             // Keys typed from here on belong to the owner again.
             StopKeyRedirect();
-            bool accept = GetModalResult() == mrOk;
+            bool accept = ModalResult() == mrOk;
             if (accept) {
                 try {
                     ReturnParams(nullptr, FDynParams);

@@ -94,7 +94,7 @@ public:
     // ---- state ----
     bool DropDownMode() const { return FDropDownMode; }
     void SetDropDownMode(bool Value);
-    TBorderStyle BorderStyle() const { return GetBorderStyle(); }
+    TBorderStyle BorderStyle() const { return BorderStyle(); }
     TDropDownFormElementsEh FormElements() const { return FFormElements; }
     void SetFormElements(TDropDownFormElementsEh Value) { FFormElements = Value; }
     TDropLayoutEh DropLayout() const { return FDropLayout; }

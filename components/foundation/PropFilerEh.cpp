@@ -73,7 +73,7 @@ TStoragePropertyInterceptor* TStoragePropertyInterceptor::CreateFor(TPersistent*
 TRect GetFormNormalPlacement(TCustomForm* Form)
 {
     // A maximized or minimized window remembers where it restores to; its bounds are not that.
-    if (Form->GetWindowState() != wsNormal && Form->HandleAllocated()) {
+    if (Form->WindowState() != wsNormal && Form->HandleAllocated()) {
         const QRect g = Form->Widget()->normalGeometry();
         if (g.isValid())
             return TRect(g.left(), g.top(), g.left() + g.width(), g.top() + g.height());

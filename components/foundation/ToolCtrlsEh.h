@@ -756,7 +756,7 @@ public:
     bool TriangleWindow() const { return FTriangleWindow; }
     void SetTriangleWindow(bool Value);
     // With a window these show and hide the window itself.
-    bool GetVisible() const;
+    bool Visible() const;
     void SetVisible(bool Value);
     // To its corner of the host's client area.
     void UpdatePosition();

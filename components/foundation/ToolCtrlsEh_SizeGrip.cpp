@@ -36,9 +36,9 @@ void TSizeGripEh::SetTriangleWindow(bool Value)
     UpdateWindowRegion();
 }
 
-bool TSizeGripEh::GetVisible() const
+bool TSizeGripEh::Visible() const
 {
-    return HandleAllocated() ? IsWindowVisible(HandleIfAllocated()) : TCustomControlEh::GetVisible();
+    return HandleAllocated() ? IsWindowVisible(HandleIfAllocated()) : TCustomControlEh::Visible();
 }
 
 void TSizeGripEh::SetVisible(bool Value)

@@ -22,7 +22,7 @@ void TCustomMemTableEh::SetExternalMemData(TCustomMemTableEh* Value)
         std::erase(FExternalMemData->FAttachedTables, this);
     }
     FExternalMemData = Value;
-    FMemData = Value ? Value->FMemData : FInternMemTableData;
+    FMemData = Value ? Value->FMemData : FInternMemTableData.get();
     if (Value) {
         Value->FreeNotification(this);
         Value->FAttachedTables.push_back(this);

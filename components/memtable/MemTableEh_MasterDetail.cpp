@@ -418,7 +418,7 @@ void TCustomMemTableEh::PrepareDetailRecList()
             std::unique_ptr<TMTIndexEh> own(TMTIndexEh::CreateApart(list));
             own->SetActive(true);
             FOwnDetailIndexKeeper = CreateUnique<TDetailIndexKeeperEh>(nullptr, own.get());
-            FOwnDetailIndexKeeper->SetDataObject(FInternMemTableData);
+            FOwnDetailIndexKeeper->SetDataObject(FInternMemTableData.get());
             FOwnDetailIndex = std::move(own);
             // built once, after the keeper's attach notice
             FOwnDetailIndex->SetFields(names);

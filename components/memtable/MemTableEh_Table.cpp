@@ -116,7 +116,7 @@ TCustomMemTableEh::TCustomMemTableEh(TComponent* AOwner) : TDataSet(AOwner)
     FNoticeThread = std::this_thread::get_id();
     FInternMemTableData = CreateUnique<TMemTableDataEh>(nullptr);
     FInternMemTableData->SetName(QStringLiteral("MemTableData"));
-    FMemData = FInternMemTableData;
+    FMemData = FInternMemTableData.get();
     FRecordsView = CreateUnique<TRecordsViewEh>(this);
     TRecordsViewEh* v = FRecordsView.get();
     v->OnFilterRecord = TFilterRecordEventEh(this, &TCustomMemTableEh::FilterRecordForView);

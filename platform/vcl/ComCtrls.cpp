@@ -1140,7 +1140,7 @@ void TDateTimePicker::CMCancelMode(TMessage& M)
         CloseUp(false);
 }
 
-bool TDateTimePicker::DroppedDown() const { return FCalendar && FCalendar->HandleAllocated() && FCalendar->GetVisible(); }
+bool TDateTimePicker::DroppedDown() const { return FCalendar && FCalendar->HandleAllocated() && FCalendar->Visible(); }
 
 void TDateTimePicker::DropDown()
 {
@@ -1192,10 +1192,10 @@ void TDateTimePicker::Paint()
 {
     TCanvas* c = Canvas();
     const TRect cr = ClientRect();
-    c->Brush()->SetColor(GetEnabled() ? FColor : clBtnFace);
+    c->Brush()->SetColor(Enabled() ? FColor : clBtnFace);
     c->FillRect(cr);
     c->Font()->Assign(Font());
-    if (!GetEnabled())
+    if (!Enabled())
         c->Font()->SetColor(clGrayText);
     const QString text = DisplayText();
     TRect tr(2, cr.Top, ButtonRect().Left, cr.Bottom);

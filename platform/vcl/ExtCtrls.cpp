@@ -432,7 +432,7 @@ TControl* TSplitter::FindNeighbour()
         return nullptr;
     for (int i = 0; i < FParent->ControlCount(); ++i) {
         TControl* c = FParent->Controls(i);
-        if (c == this || !c->GetVisible() || c->GetAlign() != FAlign)
+        if (c == this || !c->Visible() || c->Align() != FAlign)
             continue;
         bool touches = false;
         switch (FAlign) {
@@ -465,9 +465,9 @@ void TSplitter::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
     int taken = 0;
     for (int i = 0; i < FParent->ControlCount(); ++i) {
         TControl* c = FParent->Controls(i);
-        if (c == FNeighbour || !c->GetVisible())
+        if (c == FNeighbour || !c->Visible())
             continue;
-        const TAlign a = c->GetAlign();
+        const TAlign a = c->Align();
         if (Horizontal() && (a == alTop || a == alBottom))
             taken += c->Height();
         else if (!Horizontal() && (a == alLeft || a == alRight))

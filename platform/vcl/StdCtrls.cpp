@@ -678,7 +678,7 @@ void TCustomComboBox::ItemsChanged(TObject*)
     // In a list-only box the text is always the current item's.
     if (FStyle == csDropDownList)
         SetEditText(FItemIndex >= 0 ? FItems->Strings(FItemIndex) : QString(), 0, 0);
-    if (FList && FList->GetVisible())
+    if (FList && FList->Visible())
         FList->Place();
     Invalidate();
 }
@@ -782,7 +782,7 @@ void TCustomComboBox::ChooseItem(int Index)
     Select();
 }
 
-bool TCustomComboBox::DroppedDown() const { return FList && FList->GetVisible(); }
+bool TCustomComboBox::DroppedDown() const { return FList && FList->Visible(); }
 
 void TCustomComboBox::SetDroppedDown(bool Value)
 {
@@ -1230,7 +1230,7 @@ void TComboListWindow::Paint()
     TCanvas* c = Canvas();
     c->Font()->Assign(FCombo->Font());
     const TRect client = ClientRect();
-    const int barWidth = FScrollBar && FScrollBar->GetVisible() ? FScrollBar->Width() : 0;
+    const int barWidth = FScrollBar && FScrollBar->Visible() ? FScrollBar->Width() : 0;
     c->Brush()->SetColor(clWindow);
     c->FillRect(client);
     const int h = ItemHeight();
@@ -1275,7 +1275,7 @@ bool TComboListWindow::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint Mo
 void TComboListWindow::CMCancelMode(TMessage& M)
 {
     TCustomControl::CMCancelMode(M);
-    if (!GetVisible())
+    if (!Visible())
         return;
     if (reinterpret_cast<TWinControl*>(M.LParam) == FCombo)
         FCombo->FClosedByThisPress = true;
@@ -1343,7 +1343,7 @@ int TCustomListBox::VisibleRows() { return std::max((ClientHeight() - 4) / std::
 TRect TCustomListBox::ItemRect(int Index)
 {
     const int h = ItemHeight();
-    const int right = ClientWidth() - 2 - (FScrollBar && FScrollBar->GetVisible() ? FScrollBar->Width() : 0);
+    const int right = ClientWidth() - 2 - (FScrollBar && FScrollBar->Visible() ? FScrollBar->Width() : 0);
     const int top = 2 + (Index - FTopIndex) * h;
     return TRect(2, top, right, top + h);
 }

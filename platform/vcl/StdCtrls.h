@@ -195,7 +195,6 @@ public:
     void SetItems(TStrings* Value);
     int ItemIndex() const { return FItemIndex; }
     void SetItemIndex(int Value);
-    QString Text() const { return GetText(); }
     // In csDropDownList only a text of Items is taken (it selects that item); others clear it.
     void SetText(const QString& Value);
     int DropDownCount() const { return FDropDownCount; }

@@ -34,7 +34,7 @@ public:
         Calendar->SetBounds(p.X, p.Y, Calendar->Width(), Calendar->Height());
         Calendar->SetVisible(true);
     }
-    bool DroppedDown() const { return Calendar && Calendar->GetVisible(); }
+    bool DroppedDown() const { return Calendar && Calendar->Visible(); }
     void CloseUp(bool Accept) override
     {
         Closes.push_back(Accept);

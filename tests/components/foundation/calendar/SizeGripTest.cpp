@@ -84,7 +84,7 @@ TEST_F(SizeGrip, SitsInItsCornerWithItsSizeAndCursor)
     for (const Case& c : cases) {
         Grip->SetPosition(c.pos);
         EXPECT_EQ(TPoint(Grip->Left(), Grip->Top()), c.at) << int(c.pos);
-        EXPECT_EQ(Grip->GetCursor(), c.cursor) << int(c.pos);
+        EXPECT_EQ(Grip->Cursor(), c.cursor) << int(c.pos);
         // The window is the triangle of its corner.
         EXPECT_FALSE(Grip->Widget()->mask().isEmpty());
     }

@@ -573,23 +573,23 @@ TEST_F(FormPlacement, ElementsFollowTheLayout)
     Form->InitElements();
     TDDFSizingBarEh* bar = Form->SizingBar();
     TDDFCloseButtonEh* close = Form->CloseButton();
-    EXPECT_TRUE(bar->GetVisible());
-    EXPECT_EQ(bar->GetAlign(), alBottom);
+    EXPECT_TRUE(bar->Visible());
+    EXPECT_EQ(bar->Align(), alBottom);
     EXPECT_EQ(bar->Height(), GetSystemMetrics(SM_CYVSCROLL) + 3);
     EXPECT_EQ(close->Left(), 17);
     EXPECT_EQ(close->Top(), Form->ClientHeight() - close->Height() - 1);
-    EXPECT_EQ(close->GetAnchors(), (TAnchors{akLeft, akBottom}));
+    EXPECT_EQ(close->Anchors(), (TAnchors{akLeft, akBottom}));
 
     Run(Bounds(WA.Left + 50, WA.Bottom - 40, 100, 20), 200, 150, daLeft);
     EXPECT_EQ(Form->DropLayout(), dlAboveControlEh);
-    EXPECT_EQ(bar->GetAlign(), alTop);
+    EXPECT_EQ(bar->Align(), alTop);
     EXPECT_EQ(close->Left(), Form->ClientWidth() - close->Width() - 17);
     EXPECT_EQ(close->Top(), 1);
 
     Form->SetFormElements(TDropDownFormElementsEh{ddfeRightGripEh});
     Form->InitElements();
-    EXPECT_FALSE(bar->GetVisible());
-    EXPECT_FALSE(close->GetVisible());
+    EXPECT_FALSE(bar->Visible());
+    EXPECT_FALSE(close->Visible());
 }
 
 TEST_F(FormPlacement, SizingBarDragsTheFormsEdge)

@@ -40,14 +40,14 @@ public:
 protected:
     void KeyDown(Word& Key, TShiftState Shift) override
     {
-        if (Calendar && Calendar->GetVisible()) {
+        if (Calendar && Calendar->Visible()) {
             Calendar->Perform(WM_KEYDOWN, Key, 1);
             Key = 0;
             return;
         }
         TCustomEdit::KeyDown(Key, Shift);
     }
-    void CMWantSpecialKey(TMessage& M) override { M.Result = Calendar && Calendar->GetVisible(); }
+    void CMWantSpecialKey(TMessage& M) override { M.Result = Calendar && Calendar->Visible(); }
 };
 
 uint32_t Sys(TColor c)

@@ -468,7 +468,7 @@ TEST(ListBox, KeysMoveTheCurrentItemAndKeepItInView)
     l->SetFocus();
     const int rows = l->VisibleRows();
     ASSERT_LT(rows, 10);
-    EXPECT_TRUE(l->ScrollBar()->GetVisible());
+    EXPECT_TRUE(l->ScrollBar()->Visible());
     f.Key(Qt::Key_Down);
     EXPECT_EQ(l->ItemIndex(), 0);
     f.Key(Qt::Key_End);
@@ -746,7 +746,7 @@ TEST(StdControls, ModalFormWorkedFromTheKeyboardByTheScriptedUser)
         key(Qt::Key_F4, Qt::NoModifier, QString());
         key(Qt::Key_End, Qt::NoModifier, QString());
         key(Qt::Key_Return, Qt::NoModifier, U("\r"));   // closes the list, not the form
-        EXPECT_EQ(form->GetModalResult(), mrNone);
+        EXPECT_EQ(form->ModalResult(), mrNone);
         key(Qt::Key_Tab, Qt::NoModifier, U("\t"));
         key(Qt::Key_Space, Qt::NoModifier, U(" "));
         key(Qt::Key_Tab, Qt::NoModifier, U("\t"));
