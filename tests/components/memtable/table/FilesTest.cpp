@@ -56,7 +56,8 @@ TEST_F(FilesTest, LoadFromDataSetFromTheCurrentRecordOrFromTheFirst)
 
 TEST_F(FilesTest, LoadFromDataSetLeavesAClosedSourceClosed)
 {
-    TArrayDataSet src;
+    const auto srcOwner = CreateUnique<TArrayDataSet>(nullptr);
+    TArrayDataSet& src = *srcOwner;
     src.FieldDefs()->Add("Code", ftInteger);
     src.FieldDefs()->Add("Extra", ftString, 10);
     src.AddRow({Variant(1), Variant("a")});
@@ -182,7 +183,8 @@ TEST_F(FilesTest, AppendFromTableMatchesFieldsByName)
 TEST_F(FilesTest, SaveToDataSetCopiesCommonFieldsOnly)
 {
     OpenWith(3);
-    TArrayDataSet dest;
+    const auto destOwner = CreateUnique<TArrayDataSet>(nullptr);
+    TArrayDataSet& dest = *destOwner;
     dest.FieldDefs()->Add("Name", ftString, 40);
     dest.FieldDefs()->Add("Other", ftInteger);
     t->SetRecNo(2);
@@ -198,7 +200,8 @@ TEST_F(FilesTest, SaveToDataSetCopiesCommonFieldsOnly)
 
 TEST_F(FilesTest, CopyStructureDropsTypesTheStoreCannotHold)
 {
-    TArrayDataSet src;
+    const auto srcOwner = CreateUnique<TArrayDataSet>(nullptr);
+    TArrayDataSet& src = *srcOwner;
     src.FieldDefs()->Add("Code", ftInteger);
     src.FieldDefs()->Add("Cur", ftCursor);
     src.FieldDefs()->Add("Nested", ftDataSet);

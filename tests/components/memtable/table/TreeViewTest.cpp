@@ -65,7 +65,7 @@ struct TreeView : ::testing::Test {
 TEST_F(TreeView, ExpandingAndCollapsingChangesTheShownRows)
 {
     Show(kTree, false);
-    TNoticeReceiver rec;
+    TNoticeReceiver& rec = *Create<TNoticeReceiver>(&owner);
     t->RegisterEventReceiver(&rec);
     EXPECT_EQ(Rows(), "a,e");
     EXPECT_EQ(t->RecordCount(), 2);
@@ -228,7 +228,7 @@ TEST_F(TreeView, MovingARecordReparentsIt)
         t->TreeList()->SetActive(false);
         t->RecordsStore()->RecordsList()->Clear();
         Show(kTree, true);
-        TNoticeReceiver rec;
+        TNoticeReceiver& rec = *Create<TNoticeReceiver>(&owner);
         t->RegisterEventReceiver(&rec);
         EXPECT_EQ(t->MoveRecord(c.from, c.to, c.level, true), c.result);
         EXPECT_TRUE(rec.Got.empty());
