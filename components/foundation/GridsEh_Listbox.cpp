@@ -438,16 +438,7 @@ void TPopupListboxEh::WMNCPaint(TMessage& M)
 
 void TPopupListboxEh::PaintBorder(HDC DC)
 {
-    TRect r(0, 0, Width(), Height());
-    if (FCtl3D) {
-        DrawEdge(DC, r, BDR_RAISEDOUTER, BF_RECT);
-        InflateRect(r, -1, -1);
-        DrawEdge(DC, r, BDR_RAISEDINNER, BF_RECT);
-        return;
-    }
-    HBRUSH b = CreateSolidBrush(ColorToRGB(clWindowFrame));
-    FrameRect(DC, r, b);
-    DeleteObject(b);
+    PaintPopupBorderEh(DC, TRect(0, 0, Width(), Height()), FCtl3D);
 }
 
 void TPopupListboxEh::WMSize(TMessage& M)
@@ -460,26 +451,7 @@ void TPopupListboxEh::WMSize(TMessage& M)
 
 void TPopupListboxEh::WMSizeGripNotify(TMessage& M)
 {
-    TSizeGripPosition p = SizeGripPostion();
-    switch (TSizeGripChangePosition(M.WParam)) {
-    case sgcpToLeft:
-        if (p == sgpTopRight) p = sgpTopLeft;
-        else if (p == sgpBottomRight) p = sgpBottomLeft;
-        break;
-    case sgcpToRight:
-        if (p == sgpTopLeft) p = sgpTopRight;
-        else if (p == sgpBottomLeft) p = sgpBottomRight;
-        break;
-    case sgcpToTop:
-        if (p == sgpBottomRight) p = sgpTopRight;
-        else if (p == sgpBottomLeft) p = sgpTopLeft;
-        break;
-    case sgcpToBottom:
-        if (p == sgpTopRight) p = sgpBottomRight;
-        else if (p == sgpTopLeft) p = sgpBottomLeft;
-        break;
-    }
-    SetSizeGripPostion(p);
+    SetSizeGripPostion(MovedSizeGripPosition(SizeGripPostion(), TSizeGripChangePosition(M.WParam)));
 }
 
 void TPopupListboxEh::CMMouseEnter(TMessage& M)

@@ -631,6 +631,11 @@ DOV_ENUM_INFO(TSizeGripChangePosition, sgcpToLeft, sgcpToRight, sgcpToTop, sgcpT
 
 // Sent to a drop-down by the placement routines: WParam is a TSizeGripChangePosition.
 // A message of its own: nothing else of the library uses this number.
+// The corner a grip moves to when the placement routines ask it to change sides.
+TSizeGripPosition MovedSizeGripPosition(TSizeGripPosition Position, TSizeGripChangePosition Change);
+// The border of a drop-down window: raised double edge, or a window-frame line without Ctl3D.
+void PaintPopupBorderEh(HDC DC, const TRect& Bounds, bool Ctl3D);
+
 #ifndef DOV_WM_SIZEGRIPNOTIFY_DECLARED
 #define DOV_WM_SIZEGRIPNOTIFY_DECLARED
 enum : UINT { WM_SIZEGRIPNOTIFY_EH = 0x0400 + 100 };

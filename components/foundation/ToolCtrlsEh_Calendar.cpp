@@ -75,16 +75,7 @@ void TPopupMonthCalendarEh::WMNCPaint(TMessage& M) { PaintBorder(reinterpret_cas
 
 void TPopupMonthCalendarEh::PaintBorder(HDC DC)
 {
-    TRect r(0, 0, Width(), Height());
-    if (FCtl3D) {
-        DrawEdge(DC, r, BDR_RAISEDOUTER, BF_RECT);
-        InflateRect(r, -1, -1);
-        DrawEdge(DC, r, BDR_RAISEDINNER, BF_RECT);
-        return;
-    }
-    HBRUSH b = CreateSolidBrush(ColorToRGB(clWindowFrame));
-    FrameRect(DC, r, b);
-    DeleteObject(b);
+    PaintPopupBorderEh(DC, TRect(0, 0, Width(), Height()), FCtl3D);
 }
 
 void TPopupMonthCalendarEh::WMGetDlgCode(TMessage& M)

@@ -485,3 +485,40 @@ struct TToolCtrlsUnit {
 };
 const TToolCtrlsUnit gToolCtrlsUnit;
 }
+
+TSizeGripPosition MovedSizeGripPosition(TSizeGripPosition p, TSizeGripChangePosition Change)
+{
+    switch (Change) {
+    case sgcpToLeft:
+        if (p == sgpTopRight) return sgpTopLeft;
+        if (p == sgpBottomRight) return sgpBottomLeft;
+        break;
+    case sgcpToRight:
+        if (p == sgpTopLeft) return sgpTopRight;
+        if (p == sgpBottomLeft) return sgpBottomRight;
+        break;
+    case sgcpToTop:
+        if (p == sgpBottomRight) return sgpTopRight;
+        if (p == sgpBottomLeft) return sgpTopLeft;
+        break;
+    case sgcpToBottom:
+        if (p == sgpTopRight) return sgpBottomRight;
+        if (p == sgpTopLeft) return sgpBottomLeft;
+        break;
+    }
+    return p;
+}
+
+void PaintPopupBorderEh(HDC DC, const TRect& Bounds, bool Ctl3D)
+{
+    TRect r = Bounds;
+    if (Ctl3D) {
+        DrawEdge(DC, r, BDR_RAISEDOUTER, BF_RECT);
+        InflateRect(r, -1, -1);
+        DrawEdge(DC, r, BDR_RAISEDINNER, BF_RECT);
+        return;
+    }
+    HBRUSH b = CreateSolidBrush(ColorToRGB(clWindowFrame));
+    FrameRect(DC, r, b);
+    DeleteObject(b);
+}

@@ -118,26 +118,7 @@ void TSizeGripEh::UpdateWindowRegion()
 
 void TSizeGripEh::ChangePosition(TSizeGripChangePosition NewPosition)
 {
-    TSizeGripPosition p = FPosition;
-    switch (NewPosition) {
-    case sgcpToLeft:
-        if (p == sgpTopRight) p = sgpTopLeft;
-        else if (p == sgpBottomRight) p = sgpBottomLeft;
-        break;
-    case sgcpToRight:
-        if (p == sgpTopLeft) p = sgpTopRight;
-        else if (p == sgpBottomLeft) p = sgpBottomRight;
-        break;
-    case sgcpToTop:
-        if (p == sgpBottomRight) p = sgpTopRight;
-        else if (p == sgpBottomLeft) p = sgpTopLeft;
-        break;
-    case sgcpToBottom:
-        if (p == sgpTopRight) p = sgpBottomRight;
-        else if (p == sgpTopLeft) p = sgpBottomLeft;
-        break;
-    }
-    SetPosition(p);
+    SetPosition(MovedSizeGripPosition(FPosition, NewPosition));
 }
 
 void TSizeGripEh::ParentResized()
