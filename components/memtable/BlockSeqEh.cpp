@@ -161,7 +161,11 @@ void TBlockSeqEh::Assign(const std::vector<void*>& Elements)
 
 void TBlockSeqEh::Clear()
 {
-    ForEach([this](void* e) { FSetBlock(e, nullptr); });
+    ForEach([this](void* e) {
+        FSetBlock(e, nullptr);
+        if (FFree)
+            FFree(e);
+    });
     FBlocks.clear();
     FTree.clear();
     FSize = 0;

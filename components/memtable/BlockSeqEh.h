@@ -18,7 +18,12 @@ class TBlockSeqEh {
 public:
     // Tells an element which block now holds it (nullptr when it leaves the sequence).
     using SetBlockFn = void (*)(void* Element, TSeqBlockEh* Block);
-    explicit TBlockSeqEh(SetBlockFn SetBlock) : FSetBlock(SetBlock) {}
+    // Frees an element the sequence owns.
+    using FreeFn = void (*)(void* Element);
+    // With Free, the sequence owns its elements: Clear and destruction free those it holds;
+    // Erase hands the erased one to the caller.
+    explicit TBlockSeqEh(SetBlockFn SetBlock, FreeFn Free = nullptr) : FSetBlock(SetBlock), FFree(Free) {}
+    ~TBlockSeqEh() { Clear(); }
     TBlockSeqEh(const TBlockSeqEh&) = delete;
     TBlockSeqEh& operator=(const TBlockSeqEh&) = delete;
 
@@ -35,7 +40,7 @@ public:
     int PositionOf(const void* Element, const TSeqBlockEh* Block) const;
     bool Owns(const TSeqBlockEh* Block) const { return Block && Block->Owner == this; }
     // Replaces the whole content (elements of the old content that are not in the new one are
-    // not told: callers free or re-add them).
+    // neither told nor freed: callers free or re-add them).
     void Assign(const std::vector<void*>& Elements);
     void Clear();
     void ToVector(std::vector<void*>& Out) const;
@@ -91,4 +96,5 @@ private:
     std::vector<int> FTree;   // 1-based Fenwick tree over the block sizes
     int FSize = 0;
     SetBlockFn FSetBlock;
+    FreeFn FFree;
 };

@@ -146,23 +146,19 @@ int TDataDriverEh::ReadData(TMemTableDataEh* MemTableData, int Count)
     TRecordsListEh* list = MemTableData->RecordsList();
     int n = 0;
     for (;;) {
-        TMemoryRecordEh* rec = list->NewRecord();
-        auto drop = OnFailure([rec] {
-            if (!rec->Attached())
-                delete rec;
-        });
+        TNewRecordEh rec(list->NewRecord());
         bool eof = false;
         if (OnReadRecord)
-            OnReadRecord(this, MemTableData, rec, eof);
+            OnReadRecord(this, MemTableData, rec.get(), eof);
         else
-            DefaultReadRecord(MemTableData, rec, eof);
+            DefaultReadRecord(MemTableData, rec.get(), eof);
         if (eof) {
-            drop.Dismiss();
-            delete rec;
+            rec.reset();
             SetProviderEOF(true);
             break;
         }
-        list->FetchRecord(rec);
+        list->FetchRecord(rec.get());
+        rec.release();   // the list owns it now
         ++n;
         if (Count > 0 && n >= Count)
             break;

@@ -18,6 +18,7 @@
 #include <QHash>
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 class TMTDataStructEh;
@@ -448,6 +449,16 @@ private:
     std::unique_ptr<Exception> FException;
 };
 
+class TMemoryRecordEh;
+// Owns a record that has left, or not yet joined, the lists of its records list.
+using TMemoryRecordOwnerEh = std::unique_ptr<TMemoryRecordEh>;
+// Owns a new record until its records list takes it: frees it only while it is unattached,
+// so a failure between NewRecord and the attach leaks nothing. Release it once attached.
+struct TNewRecordDeleterEh {
+    void operator()(TMemoryRecordEh* Rec) const;
+};
+using TNewRecordEh = std::unique_ptr<TMemoryRecordEh, TNewRecordDeleterEh>;
+
 class TMemoryRecordEh : public TPersistent {
 public:
     TMemoryRecordEh();
@@ -462,18 +473,20 @@ public:
     void RevertRecord();
     void RefreshRecord(TMemoryRecordEh* Rec);
 
-    TRecordEditStateEh EditState() const { return FEditState; }
+    TRecordEditStateEh EditState() const { return TRecordEditStateEh(FEditState); }
     bool EditChanged() const { return FEditChanged; }
-    TUpdateStatus UpdateStatus() const { return FUpdateStatus; }
-    void SetUpdateStatus(TUpdateStatus v) { FUpdateStatus = v; }
+    TUpdateStatus UpdateStatus() const { return TUpdateStatus(FUpdateStatus); }
+    void SetUpdateStatus(TUpdateStatus v) { FUpdateStatus = uint8_t(v); }
     int UpdateIndex() const { return FUpdateIndex; }
-    TUpdateErrorEh* UpdateError() const { return FUpdateError.get(); }
+    TUpdateErrorEh* UpdateError() const { return FExtra ? FExtra->UpdateError.get() : nullptr; }
     void SetUpdateError(TUpdateErrorEh* v);
     // The position in the records list; kept lazily: a change of the list in front of the
     // record makes the next read find it again (O(log n)).
     int Index() const;
     bool Attached() const { return FBlock != nullptr; }
-    TMTDataStructEh* DataStruct() const { return FDataStruct; }
+    // The structure of the records list that made the record (a shadow list answers its
+    // master's).
+    TMTDataStructEh* DataStruct() const;
     TRecordsListEh* RecordsList() const { return FRecordsList; }
     uint32_t HashCode() const { return FHashCode; }
 
@@ -496,33 +509,37 @@ public:
     void WriteData(TWriter* Writer);
 
 protected:
-    // Old values and the edit copy are rare: one pointer instead of two arrays per record.
+    // Old values, the edit copy and an update error are rare: one pointer instead of two
+    // arrays and an owner per record.
     struct Extra {
         TRecDataValues OldData;
         TRecDataValues TmpOldRecValue;
+        std::unique_ptr<TUpdateErrorEh> UpdateError;
+        bool Empty() const { return OldData.empty() && TmpOldRecValue.empty() && !UpdateError; }
     };
     Extra& Ext();
+    // Frees the extra part once it holds nothing.
+    void TrimExtra();
     void DropEditCopy();
     void ClearOldData();
     TRecDataValues& ArrayFor(TDataValueVersionEh Version, bool ForWrite);
     const TRecDataValues& ArrayFor(TDataValueVersionEh Version) const;
 
+    // A million rows are a million of these: keep the fields few and packed.
     TRecDataValues FData;
     std::unique_ptr<Extra> FExtra;
     TRecordsListEh* FRecordsList = nullptr;
-    TMTDataStructEh* FDataStruct = nullptr;
-    std::unique_ptr<TUpdateErrorEh> FUpdateError;
-    int FUpdateIndex = -1;
+    TSeqBlockEh* FBlock = nullptr;      // the block of the records list holding the record
     mutable int FIndex = -1;
     mutable uint32_t FIndexStamp = 0;   // the list's stamp when FIndex was last right
-    TSeqBlockEh* FBlock = nullptr;      // the block of the records list holding the record
-    // The item showing the record in the flat view of its container's first view, valid while
-    // FViewGeneration is that view's current one (else the view does not show the record).
-    TMemRecViewEh* FViewItem = nullptr;
+    // The block of the flat view of its container's first view that holds the record, valid
+    // while FViewGeneration is that view's current one (else the view does not show it).
+    TSeqBlockEh* FViewBlock = nullptr;
     uint32_t FViewGeneration = 0;
     uint32_t FHashCode = 0;
-    TRecordEditStateEh FEditState = resInsertEh;
-    TUpdateStatus FUpdateStatus = usUnmodified;
+    int FUpdateIndex = -1;
+    uint8_t FEditState = resInsertEh;       // TRecordEditStateEh
+    uint8_t FUpdateStatus = usUnmodified;   // TUpdateStatus
     bool FEditChanged = false;
 
     friend class TRecordsListEh;
@@ -586,7 +603,7 @@ public:
     void SetCachedUpdates(bool v) { FCachedUpdates = v; }
     bool HasCachedChanges() const { return !FDeltaList.empty(); }
     const std::vector<TMemoryRecordEh*>& DeltaList() const { return FDeltaList; }
-    const std::vector<TMemoryRecordEh*>& DeletedList() const { return FDeletedList; }
+    const std::vector<TMemoryRecordOwnerEh>& DeletedList() const { return FDeletedList; }
     void CancelUpdates();
     void MergeChangeLog();
     void CleanupChangedRecs();
@@ -614,7 +631,11 @@ protected:
     void RenumberAll() const;
     int FindIndex(const TMemoryRecordEh* Rec) const;
     static void SetRecBlock(void* Rec, TSeqBlockEh* Block);
+    static void DeleteRec(void* Rec);
     void FreeRecord(TMemoryRecordEh* Rec);
+    // Puts the kept records in order; the others are freed when the returned owners go.
+    std::vector<TMemoryRecordOwnerEh> KeepOnly(const std::vector<TMemoryRecordEh*>& Keep,
+                                               const std::vector<TMemoryRecordEh*>& Gone);
     void AddToDelta(TMemoryRecordEh* Rec);
     void DropFromDelta(TMemoryRecordEh* Rec);
     // Texts that repeat in a column (branch names, statuses) are kept once: an attached
@@ -628,13 +649,14 @@ protected:
     };
     std::vector<TextIntern> FTextIntern;
 
-    TBlockSeqEh FRecSeq{&TRecordsListEh::SetRecBlock};
+    // The active records; the sequence owns them.
+    TBlockSeqEh FRecSeq{&TRecordsListEh::SetRecBlock, &TRecordsListEh::DeleteRec};
     mutable std::vector<TMemoryRecordEh*> FRecVec;
     mutable bool FRecVecValid = true;
     uint32_t FStamp = 1;
     mutable int FSlowIndexReads = 0;
     std::vector<TMemoryRecordEh*> FDeltaList;
-    std::vector<TMemoryRecordEh*> FDeletedList;
+    std::vector<TMemoryRecordOwnerEh> FDeletedList;
     bool FCachedUpdates = false;
     int FUpdateCount = 0;
     uint32_t FNewHashCode = 1;
@@ -644,6 +666,11 @@ protected:
     friend class TMemoryRecordEh;
     friend class TMemTableDataEh;
 };
+
+inline TMTDataStructEh* TMemoryRecordEh::DataStruct() const
+{
+    return FRecordsList ? FRecordsList->DataStruct() : nullptr;
+}
 
 inline int TMemoryRecordEh::Index() const
 {
@@ -799,6 +826,7 @@ public:
     Variant Value;
     int RecIndex;
 };
+using TIndexItemOwnerEh = std::unique_ptr<TIndexItemEh>;
 
 class TMTIndexEh : public TCollectionItem {
     DOV_PERSISTENT(TMTIndexEh, TCollectionItem)
@@ -829,19 +857,21 @@ public:
 
     void Notify(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action);
     virtual void RecordMoved(TMemoryRecordEh* MemRec, int OldIndex, int NewIndex);
-    virtual void InsertItem(int Pos, TIndexItemEh* Item);
+    virtual void InsertItem(int Pos, TIndexItemOwnerEh Item);
 
 private:
     Variant KeyOf(TMemoryRecordEh* Rec, TDataValueVersionEh Version) const;
     int FindItemOfRecord(const Variant& Key, int RecIndex) const;
     void RemoveAt(int Pos);
     void ShiftRecIndexes(int FromRecIndex, int Delta);
+    // Inserts at the item's place in key order (equal keys by record position).
+    void InsertSorted(TIndexItemOwnerEh Item);
 
     bool FActive = false;
     QString FFields;
     bool FPrimary = false;
     bool FUnical = false;
-    std::vector<TIndexItemEh*> FRecList;
+    std::vector<TIndexItemOwnerEh> FRecList;
     Variant FOldValue;
     TRecordsListEh* FRecordsList = nullptr;
 };
@@ -994,7 +1024,6 @@ public:
 
 private:
     TRecDataValues FLookupBuffer;
-    TSeqBlockEh* FViewBlock = nullptr;   // the block of the flat view holding the item
     friend class TRecordsViewEh;
 };
 
@@ -1176,8 +1205,13 @@ public:
     bool CatchChanged() const { return FCatchChanged; }
     void SetCatchChanged(bool v) { FCatchChanged = v; }
     const std::vector<TRecordsListNotificatorEh*>& ViewNotificators() const { return FNotificators; }
-    // The items of the flat view in order (a copy).
-    std::vector<TMemRecViewEh*> MemoryViewList() const;
+    // The records of the flat view in order (a copy).
+    std::vector<TMemoryRecordEh*> MemoryViewList() const;
+    // The item of a record of the flat view, made when first asked for (its lookup buffer
+    // computed then); the flat view itself holds only the records.
+    TMemRecViewEh* RowItem(TMemoryRecordEh* Rec);
+    // The record's item if one was made, else nullptr.
+    TMemRecViewEh* FindRowItem(TMemoryRecordEh* Rec) const;
 
     TFilterRecordEventEh OnFilterRecord;
     // When unassigned, a non-empty sort order compares the store's values (CompareRecordsByOrderEh).
@@ -1208,28 +1242,30 @@ public:
 
 protected:
     void FreeViewItems();
-    TMemRecViewEh* NewViewItem(TMemoryRecordEh* Rec);
     int FindViewItem(TMemoryRecordEh* Rec) const;
     void TreeDataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action);
     void FlatDataEvent(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action);
     void CheckTreeReferenceLoop(TMemoryRecordEh* MemRec);
 
-    void ViewInsert(int Pos, TMemRecViewEh* Item);
-    TMemRecViewEh* ViewErase(int Pos);
-    // Makes the flat view hold these items in this order.
-    void AssignView(const std::vector<TMemRecViewEh*>& Items);
-    // Whether this view keeps its items' places in the records (one view per container does).
+    void ViewInsert(int Pos, TMemoryRecordEh* Rec);
+    TMemoryRecordEh* ViewErase(int Pos);
+    // Makes the flat view hold these records in this order.
+    void AssignView(const std::vector<TMemoryRecordEh*>& Recs);
+    // Whether this view keeps its rows' places in the records (one view per container does).
     bool UsesRecTags() const;
-    void TagRec(TMemRecViewEh* Item);
-    static void SetItemBlock(void* Item, TSeqBlockEh* Block);
+    void TagRec(TMemoryRecordEh* Rec);
+    static void SetItemBlock(void* Rec, TSeqBlockEh* Block);
+    void DropRowItem(TMemoryRecordEh* Rec);
     // Sorts the flat view by the store's own comparison over a snapshot of the sort keys.
     void SortByKeySnapshot(TOrderByList* OrderBy);
 
-    // The flat view: items in blocks, so that placing or removing one row moves one block, and
-    // a record finds its row through the item it remembers (TagRec).
+    // The flat view: the shown records in blocks, so that placing or removing one row moves one
+    // block, and a record finds its row through the block it remembers (TagRec). A row costs
+    // one pointer; an item (TMemRecViewEh) is made only for rows asked for one.
     TBlockSeqEh FMemoryViewList{&TRecordsViewEh::SetItemBlock};
-    // Drawn anew whenever the items are freed together: a record's remembered item counts only
-    // when it was remembered under the current draw.
+    std::unordered_map<TMemoryRecordEh*, std::unique_ptr<TMemRecViewEh>> FRowItems;
+    // Drawn anew whenever the rows are dropped together: a record's remembered block counts
+    // only when it was remembered under the current draw.
     uint32_t FItemsGeneration = 0;
     std::unique_ptr<TMemoryTreeListEh> FMemoryTreeList;
     std::unique_ptr<TRecordsViewOrderByList> FOrderByList;

@@ -31,10 +31,7 @@ TMTIndexEh* TMTIndexEh::CreateApart(TRecordsListEh* ARecordsList)
     return i;
 }
 
-TMTIndexEh::~TMTIndexEh()
-{
-    ClearIndex();
-}
+TMTIndexEh::~TMTIndexEh() = default;
 
 TRecordsListEh* TMTIndexEh::RecordsList() const
 {
@@ -81,8 +78,6 @@ void TMTIndexEh::SetUnical(bool Value)
 
 void TMTIndexEh::ClearIndex()
 {
-    for (TIndexItemEh* i : FRecList)
-        delete i;
     FRecList.clear();
 }
 
@@ -102,9 +97,9 @@ void TMTIndexEh::RebuildIndex()
     for (TMemoryRecordEh* r : list->Records()) {
         const Variant key = fields.size() == 1 && !FFields.contains(u';') ? r->GetDataValue(fields[0], dvvValueEh)
                                                                        : KeyOf(r, dvvValueEh);
-        FRecList.push_back(new TIndexItemEh(key, r->Index()));
+        FRecList.push_back(std::make_unique<TIndexItemEh>(key, r->Index()));
     }
-    std::stable_sort(FRecList.begin(), FRecList.end(), [](const TIndexItemEh* a, const TIndexItemEh* b) {
+    std::stable_sort(FRecList.begin(), FRecList.end(), [](const TIndexItemOwnerEh& a, const TIndexItemOwnerEh& b) {
         return CompareKeys(a->Value, b->Value) < 0;
     });
 }
@@ -113,7 +108,7 @@ TIndexItemEh* TMTIndexEh::Items(int Index) const
 {
     if (Index < 0 || Index >= Count())
         throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
-    return FRecList[size_t(Index)];
+    return FRecList[size_t(Index)].get();
 }
 
 bool TMTIndexEh::FindKeyValueIndex(const Variant& Value, int& Index) const
@@ -152,9 +147,9 @@ void TMTIndexEh::FillMatchedKeyList(const Variant& Value, std::vector<TIndexItem
     if (!FindKeyValueIndex(Value, i))
         return;
     for (int j = i - 1; j >= 0 && CompareKeys(FRecList[size_t(j)]->Value, Value) == 0; --j)
-        List.push_back(FRecList[size_t(j)]);
+        List.push_back(FRecList[size_t(j)].get());
     for (int j = i; j < Count() && CompareKeys(FRecList[size_t(j)]->Value, Value) == 0; ++j)
-        List.push_back(FRecList[size_t(j)]);
+        List.push_back(FRecList[size_t(j)].get());
 }
 
 void TMTIndexEh::FillMatchedRecsList(const Variant& Value, std::vector<TMemoryRecordEh*>& List) const
@@ -186,23 +181,31 @@ int TMTIndexEh::FindItemOfRecord(const Variant& Key, int RecIndex) const
 
 void TMTIndexEh::RemoveAt(int Pos)
 {
-    delete FRecList[size_t(Pos)];
     FRecList.erase(FRecList.begin() + Pos);
 }
 
 void TMTIndexEh::ShiftRecIndexes(int FromRecIndex, int Delta)
 {
-    for (TIndexItemEh* i : FRecList)
+    for (const TIndexItemOwnerEh& i : FRecList)
         if (i->RecIndex >= FromRecIndex)
             i->RecIndex += Delta;
 }
 
-void TMTIndexEh::InsertItem(int Pos, TIndexItemEh* Item)
+void TMTIndexEh::InsertItem(int Pos, TIndexItemOwnerEh Item)
 {
     if (Pos >= Count())
-        FRecList.push_back(Item);
+        FRecList.push_back(std::move(Item));
     else
-        FRecList.insert(FRecList.begin() + Pos, Item);
+        FRecList.insert(FRecList.begin() + Pos, std::move(Item));
+}
+
+void TMTIndexEh::InsertSorted(TIndexItemOwnerEh Item)
+{
+    const auto it = std::lower_bound(FRecList.begin(), FRecList.end(), Item,
+                                     [](const TIndexItemOwnerEh& x, const TIndexItemOwnerEh& k) {
+                                         return ItemLess(x.get(), k->Value, k->RecIndex);
+                                     });
+    InsertItem(int(it - FRecList.begin()), std::move(Item));
 }
 
 void TMTIndexEh::Notify(TMemoryRecordEh* MemRec, int Index, TRecordsListNotification Action)
@@ -223,13 +226,7 @@ void TMTIndexEh::Notify(TMemoryRecordEh* MemRec, int Index, TRecordsListNotifica
         TRecordsListEh* list = RecordsList();
         if (!list || Index < list->Count() - 1)
             ShiftRecIndexes(Index, 1);
-        const Variant key = KeyOf(MemRec, dvvValueEh);
-        auto* item = new TIndexItemEh(key, Index);
-        const auto it = std::lower_bound(FRecList.begin(), FRecList.end(), item,
-                                         [](const TIndexItemEh* x, const TIndexItemEh* k) {
-                                             return ItemLess(x, k->Value, k->RecIndex);
-                                         });
-        InsertItem(int(it - FRecList.begin()), item);
+        InsertSorted(std::make_unique<TIndexItemEh>(KeyOf(MemRec, dvvValueEh), Index));
         break;
     }
     case rlnRecChangingEh:
@@ -244,19 +241,15 @@ void TMTIndexEh::Notify(TMemoryRecordEh* MemRec, int Index, TRecordsListNotifica
     case rlnRecChangedEh: {
         const int recIndex = MemRec->Index();
         const int at = FindItemOfRecord(FOldValue, recIndex);
-        TIndexItemEh* item = nullptr;
+        TIndexItemOwnerEh item;
         if (at >= 0) {
-            item = FRecList[size_t(at)];
+            item = std::move(FRecList[size_t(at)]);
             FRecList.erase(FRecList.begin() + at);
             item->Value = KeyOf(MemRec, dvvValueEh);
         } else {
-            item = new TIndexItemEh(KeyOf(MemRec, dvvValueEh), recIndex);
+            item = std::make_unique<TIndexItemEh>(KeyOf(MemRec, dvvValueEh), recIndex);
         }
-        const auto it = std::lower_bound(FRecList.begin(), FRecList.end(), item,
-                                         [](const TIndexItemEh* x, const TIndexItemEh* k) {
-                                             return ItemLess(x, k->Value, k->RecIndex);
-                                         });
-        InsertItem(int(it - FRecList.begin()), item);
+        InsertSorted(std::move(item));
         break;
     }
     case rlnRecDeletedEh: {
@@ -284,7 +277,7 @@ void TMTIndexEh::RecordMoved(TMemoryRecordEh*, int OldIndex, int NewIndex)
 {
     if (!FActive)
         return;
-    for (TIndexItemEh* i : FRecList) {
+    for (const TIndexItemOwnerEh& i : FRecList) {
         if (i->RecIndex == OldIndex)
             i->RecIndex = NewIndex;
         else if (NewIndex < OldIndex && i->RecIndex >= NewIndex && i->RecIndex < OldIndex)

@@ -23,13 +23,7 @@ TRecordsListEh::~TRecordsListEh()
             r->FUpdateIndex = -1;
     FDeltaList.clear();
     FIndexes.reset();
-    std::vector<TMemoryRecordEh*> recs = Records();
-    FRecSeq.Clear();
-    for (TMemoryRecordEh* r : recs)
-        delete r;
-    for (TMemoryRecordEh* r : FDeletedList)
-        delete r;
-    FDeletedList.clear();
+    // the active and the deleted records go with their owners
 }
 
 TMTDataStructEh* TRecordsListEh::DataStruct() const
@@ -47,7 +41,6 @@ TMemoryRecordEh* TRecordsListEh::NewRecord()
     auto* r = new TMemoryRecordEh();
     r->FHashCode = FNewHashCode++;
     r->FRecordsList = this;
-    r->FDataStruct = DataStruct();
     r->FData.assign(size_t(RecValCount()), Variant::Null());
     return r;
 }
@@ -64,6 +57,26 @@ void TRecordsListEh::Notify(TMemoryRecordEh* MemRec, int Index, TRecordsListNoti
 void TRecordsListEh::SetRecBlock(void* Rec, TSeqBlockEh* Block)
 {
     static_cast<TMemoryRecordEh*>(Rec)->FBlock = Block;
+}
+
+void TRecordsListEh::DeleteRec(void* Rec)
+{
+    TMemoryRecordOwnerEh gone(static_cast<TMemoryRecordEh*>(Rec));
+}
+
+std::vector<TMemoryRecordOwnerEh> TRecordsListEh::KeepOnly(const std::vector<TMemoryRecordEh*>& Keep,
+                                                            const std::vector<TMemoryRecordEh*>& Gone)
+{
+    std::vector<TMemoryRecordOwnerEh> owners;
+    owners.reserve(Gone.size());
+    for (TMemoryRecordEh* r : Gone) {
+        r->FIndex = -1;
+        r->FBlock = nullptr;
+        DropFromDelta(r);
+        owners.emplace_back(r);
+    }
+    AssignOrder(Keep);
+    return owners;
 }
 
 void TRecordsListEh::Shifted()
@@ -132,13 +145,13 @@ void TRecordsListEh::DropFromDelta(TMemoryRecordEh* Rec)
 
 void TRecordsListEh::FreeRecord(TMemoryRecordEh* Rec)
 {
-    if (std::find(FDeletedList.begin(), FDeletedList.end(), Rec) != FDeletedList.end())
+    if (std::any_of(FDeletedList.begin(), FDeletedList.end(), [Rec](const TMemoryRecordOwnerEh& d) { return d.get() == Rec; }))
         throw Exception(QStringLiteral("Can not delete Record if it present in DeletedList."));
     if (Rec->FUpdateIndex >= 0)
         throw Exception(QStringLiteral("Can not delete Record if it present in CachedUpdate pending list."));
     if (FRecSeq.Owns(Rec->FBlock))
         throw Exception(QStringLiteral("Can not delete Record if it present in active list."));
-    delete Rec;
+    TMemoryRecordOwnerEh gone(Rec);
 }
 
 void TRecordsListEh::ApplyImmediate(TMemoryRecordEh* Rec, TUpdateKind Kind)
@@ -148,31 +161,28 @@ void TRecordsListEh::ApplyImmediate(TMemoryRecordEh* Rec, TUpdateKind Kind)
     auto shadow = CreateUnique<TMemTableDataShadowEh>(FMemTableData);
     TRecordsListEh* sl = shadow->RecordsList();
     sl->SetCachedUpdates(true);
-    TMemoryRecordEh* s = sl->NewRecord();
-    {
-        auto drop = OnFailure([s] {
-            if (!s->Attached())
-                delete s;
-        });
-        switch (Kind) {
-        case ukModify:
-            s->FData = Rec->ArrayFor(dvvOldestValue);
-            sl->FetchRecord(s);
-            s->Edit();
-            s->FData = Rec->FData;
-            s->Post();
-            break;
-        case ukInsert:
-            s->FData = Rec->FData;
-            s->Post();
-            break;
-        case ukDelete:
-            s->FData = Rec->ArrayFor(dvvOldestValue);
-            sl->FetchRecord(s);
-            sl->DeleteRecord(s->Index());
-            break;
-        }
+    TNewRecordEh owned(sl->NewRecord());
+    TMemoryRecordEh* s = owned.get();
+    switch (Kind) {
+    case ukModify:
+        s->FData = Rec->ArrayFor(dvvOldestValue);
+        sl->FetchRecord(s);
+        s->Edit();
+        s->FData = Rec->FData;
+        s->Post();
+        break;
+    case ukInsert:
+        s->FData = Rec->FData;
+        s->Post();
+        break;
+    case ukDelete:
+        s->FData = Rec->ArrayFor(dvvOldestValue);
+        sl->FetchRecord(s);
+        sl->DeleteRecord(s->Index());
+        break;
     }
+    // attached: the shadow's list owns it now (and may free it while applying)
+    owned.release();
     FMemTableData->NotifyApplyUpdates(shadow.get());
     if (Kind != ukDelete && s->Attached())
         Rec->FData = s->FData;
@@ -349,7 +359,7 @@ void TRecordsListEh::PersistRemoveRecord(int Index)
 {
     TMemoryRecordEh* r = GetRec(Index);
     Notify(r, Index, rlnRecDeletingEh);
-    FDeletedList.push_back(r);
+    FDeletedList.emplace_back(r);
     FRecSeq.Erase(Index);
     Shifted();
     r->FIndex = -1;
@@ -387,20 +397,12 @@ void TRecordsListEh::PersistDeleteRecords(const TRecordsRangesEh& RecordsRanges)
 {
     const std::vector<char> marks = MarkRanges(RecordsRanges, Count());
     const std::vector<TMemoryRecordEh*> all = Records();
-    std::vector<TMemoryRecordEh*> keep;
+    std::vector<TMemoryRecordEh*> keep, gone;
     keep.reserve(all.size());
-    for (size_t i = 0; i < all.size(); ++i) {
-        TMemoryRecordEh* r = all[i];
-        if (marks[i]) {
-            r->FIndex = -1;
-            r->FBlock = nullptr;
-            DropFromDelta(r);
-            delete r;
-        } else {
-            keep.push_back(r);
-        }
-    }
-    AssignOrder(keep);
+    for (size_t i = 0; i < all.size(); ++i)
+        (marks[i] ? gone : keep).push_back(all[i]);
+    // freed once the listeners have let go of them
+    const std::vector<TMemoryRecordOwnerEh> freed = KeepOnly(keep, gone);
     Notify(nullptr, -1, rlnListChangedEh);
 }
 
@@ -437,7 +439,7 @@ void TRecordsListEh::SortData(const TCompareRecords& Compare, TObject* ParamSort
 void TRecordsListEh::CancelUpdates()
 {
     const std::vector<TMemoryRecordEh*> all = Records();
-    std::vector<TMemoryRecordEh*> keep;
+    std::vector<TMemoryRecordEh*> keep, gone;
     keep.reserve(all.size());
     for (int i = int(all.size()) - 1; i >= 0; --i) {
         TMemoryRecordEh* r = all[size_t(i)];
@@ -450,10 +452,7 @@ void TRecordsListEh::CancelUpdates()
             r->FUpdateIndex = -1;
             break;
         case usInserted:
-            DropFromDelta(r);
-            r->FIndex = -1;
-            r->FBlock = nullptr;
-            delete r;
+            gone.push_back(r);
             continue;
         case usDeleted:
             r->FUpdateStatus = usUnmodified;
@@ -466,7 +465,8 @@ void TRecordsListEh::CancelUpdates()
         keep.push_back(r);
     }
     std::reverse(keep.begin(), keep.end());
-    AssignOrder(keep);
+    // freed once the listeners have let go of them
+    const std::vector<TMemoryRecordOwnerEh> freed = KeepOnly(keep, gone);
     for (TMemoryRecordEh* r : FDeltaList)
         if (r)
             r->FUpdateIndex = -1;
@@ -479,21 +479,16 @@ void TRecordsListEh::MergeChangeLog()
     for (size_t i = 0; i < FDeltaList.size(); ++i)
         if (TMemoryRecordEh* r = FDeltaList[i])
             r->MergeChanges();
-    std::vector<TMemoryRecordEh*> deleted;
-    deleted.swap(FDeletedList);
-    for (TMemoryRecordEh* r : deleted)
-        delete r;
+    FDeletedList.clear();
     FDeltaList.clear();
 }
 
 void TRecordsListEh::CleanupChangedRecs()
 {
-    std::vector<TMemoryRecordEh*> deleted;
+    std::vector<TMemoryRecordOwnerEh> deleted;
     deleted.swap(FDeletedList);
-    for (TMemoryRecordEh* r : deleted) {
-        DropFromDelta(r);
-        delete r;
-    }
+    for (const TMemoryRecordOwnerEh& r : deleted)
+        DropFromDelta(r.get());
     std::vector<TMemoryRecordEh*> keep;
     for (TMemoryRecordEh* r : FDeltaList)
         if (r) {
@@ -521,21 +516,15 @@ void TRecordsListEh::RefreshRecord(int Index, TMemoryRecordEh* FromRec)
 
 void TRecordsListEh::Clear()
 {
-    std::vector<TMemoryRecordEh*> deleted;
-    deleted.swap(FDeletedList);
-    for (TMemoryRecordEh* r : deleted)
-        delete r;
+    FDeletedList.clear();
     for (TMemoryRecordEh* r : FDeltaList)
         if (r)
             r->FUpdateIndex = -1;
     FDeltaList.clear();
     for (int i = 0; i < FIndexes->Count(); ++i)
         FIndexes->Items(i)->ClearIndex();
-    std::vector<TMemoryRecordEh*> recs = Records();
-    FRecSeq.Clear();
+    FRecSeq.Clear();   // frees the records
     Shifted();
-    for (TMemoryRecordEh* r : recs)
-        delete r;
     ResetTextIntern();
     Notify(nullptr, -1, rlnListChangedEh);
 }

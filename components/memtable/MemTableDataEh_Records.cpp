@@ -1,6 +1,12 @@
 // Memory records: value arrays by version, edit states, post, cancel, merge and revert.
 #include "MemTableDataEh.h"
 
+void TNewRecordDeleterEh::operator()(TMemoryRecordEh* Rec) const
+{
+    if (!Rec->Attached())
+        delete Rec;
+}
+
 TMemoryRecordEh::TMemoryRecordEh() = default;
 
 TMemoryRecordEh::~TMemoryRecordEh() = default;
@@ -12,12 +18,17 @@ TMemoryRecordEh::Extra& TMemoryRecordEh::Ext()
     return *FExtra;
 }
 
+void TMemoryRecordEh::TrimExtra()
+{
+    if (FExtra && FExtra->Empty())
+        FExtra.reset();
+}
+
 void TMemoryRecordEh::DropEditCopy()
 {
     if (FExtra) {
         TRecDataValues().swap(FExtra->TmpOldRecValue);
-        if (FExtra->OldData.empty())
-            FExtra.reset();
+        TrimExtra();
     }
 }
 
@@ -25,8 +36,7 @@ void TMemoryRecordEh::ClearOldData()
 {
     if (FExtra) {
         TRecDataValues().swap(FExtra->OldData);
-        if (FExtra->TmpOldRecValue.empty())
-            FExtra.reset();
+        TrimExtra();
     }
 }
 
@@ -38,9 +48,12 @@ const TRecDataValues& TMemoryRecordEh::OldData() const
 
 void TMemoryRecordEh::SetUpdateError(TUpdateErrorEh* v)
 {
-    if (v == FUpdateError.get())
+    if (v == UpdateError())
         return;
-    FUpdateError.reset(v);
+    if (!v && !FExtra)
+        return;
+    Ext().UpdateError.reset(v);
+    TrimExtra();
 }
 
 const TRecDataValues& TMemoryRecordEh::ArrayFor(TDataValueVersionEh Version) const
@@ -86,8 +99,8 @@ void TMemoryRecordEh::SetDataValue(int FieldIndex, TDataValueVersionEh Version, 
     TRecDataValues& a = ArrayFor(Version, true);
     if (FieldIndex < 0 || size_t(FieldIndex) >= a.size())
         throw EListError(QStringLiteral("List index out of bounds (%d)"), {FieldIndex});
-    const TVarType vt = FDataStruct && FieldIndex < FDataStruct->Count()
-        ? FDataStruct->GetDataField(FieldIndex)->VarDataType() : varVariant;
+    const TMTDataStructEh* ds = DataStruct();
+    const TVarType vt = ds && FieldIndex < ds->Count() ? ds->GetDataField(FieldIndex)->VarDataType() : varVariant;
     CastToFieldVarTypeEh(a[size_t(FieldIndex)], Value, vt);
 }
 
@@ -97,26 +110,26 @@ Variant TMemoryRecordEh::GetDataValues(const QString& FieldNames, TDataValueVers
         throw Exception(QStringLiteral("TMemoryRecordEh.GetDataValues: Old values is not accessible."));
     if (FieldNames.contains(u';')) {
         std::vector<TMTDataFieldEh*> fields;
-        FDataStruct->GetFieldList(fields, FieldNames);
+        DataStruct()->GetFieldList(fields, FieldNames);
         Variant r = VarArrayCreate(0, int(fields.size()) - 1, varVariant);
         for (size_t i = 0; i < fields.size(); ++i)
             r.SetElement(int(i), GetDataValue(fields[i]->Index(), Version));
         return r;
     }
-    return GetDataValue(FDataStruct->FieldByName(FieldNames)->Index(), Version);
+    return GetDataValue(DataStruct()->FieldByName(FieldNames)->Index(), Version);
 }
 
 void TMemoryRecordEh::SetDataValues(const QString& FieldNames, TDataValueVersionEh Version, const Variant& VarValue)
 {
     if (FieldNames.contains(u';')) {
         std::vector<TMTDataFieldEh*> fields;
-        FDataStruct->GetFieldList(fields, FieldNames);
+        DataStruct()->GetFieldList(fields, FieldNames);
         const int lo = VarValue.ArrayLowBound();
         for (size_t i = 0; i < fields.size(); ++i)
             SetDataValue(fields[i]->Index(), Version, VarValue.GetElement(lo + int(i)));
         return;
     }
-    SetDataValue(FDataStruct->FieldIndex(FieldNames), Version, VarValue);
+    SetDataValue(DataStruct()->FieldIndex(FieldNames), Version, VarValue);
 }
 
 Variant TMemoryRecordEh::GetDataIndexValues(const TIntArray& FieldIndexes, TDataValueVersionEh Version) const

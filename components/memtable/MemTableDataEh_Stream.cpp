@@ -142,17 +142,18 @@ void TMemoryRecordEh::WriteData(TWriter* Writer)
 {
     Writer->WriteListBegin();
     for (size_t i = 0; i < FData.size(); ++i)
-        FDataStruct->GetDataField(int(i))->WriteDataToWriter(FData[i], Writer);
+        DataStruct()->GetDataField(int(i))->WriteDataToWriter(FData[i], Writer);
     Writer->WriteListEnd();
 }
 
 void TMemoryRecordEh::ReadData(TReader* Reader)
 {
     Reader->ReadListBegin();
-    const int n = FDataStruct->Count();
+    TMTDataStructEh* ds = DataStruct();
+    const int n = ds->Count();
     FData.resize(size_t(n));
     for (int i = 0; i < n; ++i)
-        FDataStruct->GetDataField(i)->ReadDataFromReader(FData[size_t(i)], Reader);
+        ds->GetDataField(i)->ReadDataFromReader(FData[size_t(i)], Reader);
     Reader->ReadListEnd();
 }
 

@@ -62,14 +62,40 @@ TMemRecViewEh* TRecordsViewEh::GetRecordView(int Index)
             throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
         return n;
     }
-    if (Index < 0 || Index >= FMemoryViewList.Size())
-        throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
-    return static_cast<TMemRecViewEh*>(FMemoryViewList.At(Index));
+    return RowItem(GetViewRecord(Index));
 }
 
 TMemoryRecordEh* TRecordsViewEh::GetViewRecord(int Index)
 {
-    return GetRecordView(Index)->Rec();
+    if (FViewAsTreeList)
+        return GetRecordView(Index)->Rec();
+    if (Index < 0 || Index >= FMemoryViewList.Size())
+        throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
+    return static_cast<TMemoryRecordEh*>(FMemoryViewList.At(Index));
+}
+
+TMemRecViewEh* TRecordsViewEh::RowItem(TMemoryRecordEh* Rec)
+{
+    std::unique_ptr<TMemRecViewEh>& slot = FRowItems[Rec];
+    if (!slot) {
+        slot = std::make_unique<TMemRecViewEh>();
+        slot->SetRec(Rec);
+        auto forget = OnFailure([&] { FRowItems.erase(Rec); });
+        DoCalcLookupBuffer(slot.get());
+    }
+    return slot.get();
+}
+
+TMemRecViewEh* TRecordsViewEh::FindRowItem(TMemoryRecordEh* Rec) const
+{
+    const auto it = FRowItems.find(Rec);
+    return it == FRowItems.end() ? nullptr : it->second.get();
+}
+
+void TRecordsViewEh::DropRowItem(TMemoryRecordEh* Rec)
+{
+    if (!FRowItems.empty())
+        FRowItems.erase(Rec);
 }
 
 TMemoryRecordEh* TRecordsViewEh::GetAccountableRecord(int Index)
@@ -80,7 +106,7 @@ TMemoryRecordEh* TRecordsViewEh::GetAccountableRecord(int Index)
             throw EListError(QStringLiteral("List index out of bounds (%d)"), {Index});
         return n->Rec();
     }
-    return GetRecordView(Index)->Rec();
+    return GetViewRecord(Index);
 }
 
 bool TRecordsViewEh::UsesRecTags() const
@@ -88,17 +114,23 @@ bool TRecordsViewEh::UsesRecTags() const
     return FMemTableData && FMemTableData->TagView() == this;
 }
 
-void TRecordsViewEh::TagRec(TMemRecViewEh* Item)
+void TRecordsViewEh::TagRec(TMemoryRecordEh* Rec)
 {
-    if (UsesRecTags()) {
-        Item->Rec()->FViewItem = Item;
-        Item->Rec()->FViewGeneration = FItemsGeneration;
-    }
+    if (UsesRecTags())
+        Rec->FViewGeneration = FItemsGeneration;
 }
 
-void TRecordsViewEh::SetItemBlock(void* Item, TSeqBlockEh* Block)
+void TRecordsViewEh::SetItemBlock(void* Rec, TSeqBlockEh* Block)
 {
-    static_cast<TMemRecViewEh*>(Item)->FViewBlock = Block;
+    // A record leaving the view may be gone already (a cleared list): it is not touched then.
+    if (!Block)
+        return;
+    auto* r = static_cast<TMemoryRecordEh*>(Rec);
+    // Only the view the record is tagged for writes its block: other views hold it too.
+    const TMemTableDataEh* d = r->FRecordsList ? r->FRecordsList->MemTableData() : nullptr;
+    const TRecordsViewEh* tag = d ? d->TagView() : nullptr;
+    if (tag && Block->Owner == &tag->FMemoryViewList)
+        r->FViewBlock = Block;
 }
 
 int TRecordsViewEh::FindViewItem(TMemoryRecordEh* Rec) const
@@ -106,49 +138,49 @@ int TRecordsViewEh::FindViewItem(TMemoryRecordEh* Rec) const
     if (FMemoryViewList.Empty())
         return -1;
     if (UsesRecTags()) {
-        if (Rec->FViewGeneration != FItemsGeneration || !Rec->FViewItem)
+        if (Rec->FViewGeneration != FItemsGeneration || !Rec->FViewBlock)
             return -1;
-        return FMemoryViewList.PositionOf(Rec->FViewItem, Rec->FViewItem->FViewBlock);
+        return FMemoryViewList.PositionOf(Rec, Rec->FViewBlock);
     }
-    if (static_cast<TMemRecViewEh*>(FMemoryViewList.Back())->Rec() == Rec)
+    if (FMemoryViewList.Back() == Rec)
         return FMemoryViewList.Size() - 1;
     int i = 0, found = -1;
-    FMemoryViewList.ForEach([&](void* item) {
-        if (found < 0 && static_cast<TMemRecViewEh*>(item)->Rec() == Rec)
+    FMemoryViewList.ForEach([&](void* r) {
+        if (found < 0 && r == Rec)
             found = i;
         ++i;
     });
     return found;
 }
 
-void TRecordsViewEh::ViewInsert(int Pos, TMemRecViewEh* Item)
+void TRecordsViewEh::ViewInsert(int Pos, TMemoryRecordEh* Rec)
 {
-    FMemoryViewList.Insert(Pos, Item);
-    TagRec(Item);
+    FMemoryViewList.Insert(Pos, Rec);
+    TagRec(Rec);
 }
 
-TMemRecViewEh* TRecordsViewEh::ViewErase(int Pos)
+TMemoryRecordEh* TRecordsViewEh::ViewErase(int Pos)
 {
-    auto* item = static_cast<TMemRecViewEh*>(FMemoryViewList.Erase(Pos));
+    auto* rec = static_cast<TMemoryRecordEh*>(FMemoryViewList.Erase(Pos));
     // the record is alive here: it is being changed or deleted
-    if (UsesRecTags() && item->Rec()->FViewItem == item)
-        item->Rec()->FViewItem = nullptr;
-    return item;
+    if (UsesRecTags())
+        rec->FViewBlock = nullptr;
+    return rec;
 }
 
-void TRecordsViewEh::AssignView(const std::vector<TMemRecViewEh*>& Items)
+void TRecordsViewEh::AssignView(const std::vector<TMemoryRecordEh*>& Recs)
 {
-    FMemoryViewList.Assign(reinterpret_cast<const std::vector<void*>&>(Items));
-    for (TMemRecViewEh* item : Items)
-        TagRec(item);
+    FMemoryViewList.Assign(reinterpret_cast<const std::vector<void*>&>(Recs));
+    for (TMemoryRecordEh* r : Recs)
+        TagRec(r);
 }
 
-std::vector<TMemRecViewEh*> TRecordsViewEh::MemoryViewList() const
+std::vector<TMemoryRecordEh*> TRecordsViewEh::MemoryViewList() const
 {
-    std::vector<TMemRecViewEh*> items;
-    items.reserve(size_t(FMemoryViewList.Size()));
-    FMemoryViewList.ForEach([&](void* item) { items.push_back(static_cast<TMemRecViewEh*>(item)); });
-    return items;
+    std::vector<TMemoryRecordEh*> recs;
+    recs.reserve(size_t(FMemoryViewList.Size()));
+    FMemoryViewList.ForEach([&](void* r) { recs.push_back(static_cast<TMemoryRecordEh*>(r)); });
+    return recs;
 }
 
 int TRecordsViewEh::IndexOf(TMemoryRecordEh* Rec)
@@ -266,20 +298,10 @@ bool TRecordsViewEh::RecordPassesFilter(TMemoryRecordEh* Rec)
 
 void TRecordsViewEh::FreeViewItems()
 {
-    // Records may already be gone (a cleared list): forget every remembered item at once.
+    // Records may already be gone (a cleared list): forget every remembered block at once.
     FItemsGeneration = NextItemsGeneration();
-    std::vector<TMemRecViewEh*> items = MemoryViewList();
     FMemoryViewList.Clear();
-    for (TMemRecViewEh* i : items)
-        delete i;
-}
-
-TMemRecViewEh* TRecordsViewEh::NewViewItem(TMemoryRecordEh* Rec)
-{
-    auto* item = new TMemRecViewEh();
-    item->SetRec(Rec);
-    DoCalcLookupBuffer(item);
-    return item;
+    FRowItems.clear();
 }
 
 void TRecordsViewEh::DoCalcLookupBuffer(TMemRecViewEh* Item)
@@ -290,13 +312,23 @@ void TRecordsViewEh::DoCalcLookupBuffer(TMemRecViewEh* Item)
 
 void TRecordsViewEh::UpdateAllLookupBuffer()
 {
-    const int n = ViewItemsCount();
-    for (int i = 0; i < n; ++i) {
-        TMemRecViewEh* item = GetRecordView(i);
+    auto recalc = [this](TMemRecViewEh* item) {
         for (Variant& v : item->LookupBuffer())
             v.Clear();
         DoCalcLookupBuffer(item);
+    };
+    if (FViewAsTreeList) {
+        const int n = ViewItemsCount();
+        for (int i = 0; i < n; ++i)
+            recalc(GetRecordView(i));
+        return;
     }
+    // Rows without an item compute their buffer when the item is made.
+    if (FRowItems.empty())
+        return;
+    for (TMemoryRecordEh* r : MemoryViewList())
+        if (TMemRecViewEh* item = FindRowItem(r))
+            recalc(item);
 }
 
 void TRecordsViewEh::RefreshFilteredRecsList()
@@ -308,18 +340,12 @@ void TRecordsViewEh::RefreshFilteredRecsList()
             candidates = OnGetPrefilteredList();
         if (!candidates)
             candidates = &FMemTableData->RecordsList()->Records();
-        std::vector<TMemRecViewEh*> items;
-        items.reserve(candidates->size());
-        {
-            auto drop = OnFailure([&] {
-                for (TMemRecViewEh* i : items)
-                    delete i;
-            });
-            for (TMemoryRecordEh* r : *candidates)
-                if (RecordPassesFilter(r))
-                    items.push_back(NewViewItem(r));
-        }
-        AssignView(items);
+        std::vector<TMemoryRecordEh*> recs;
+        recs.reserve(candidates->size());
+        for (TMemoryRecordEh* r : *candidates)
+            if (RecordPassesFilter(r))
+                recs.push_back(r);
+        AssignView(recs);
     }
     if (FViewAsTreeList) {
         FMemoryTreeList->UpdateNodesState(nullptr);
@@ -336,7 +362,7 @@ void TRecordsViewEh::RefreshFilteredRecsList()
 TRecordsViewEh::TViewSnapshot TRecordsViewEh::TakeSnapshot()
 {
     TViewSnapshot s;
-    FMemoryViewList.ForEach([&](void* item) { s.Flat.push_back(static_cast<TMemRecViewEh*>(item)->Rec()); });
+    s.Flat = MemoryViewList();
     if (FViewAsTreeList) {
         std::vector<TBaseTreeNodeEh*> stack(FMemoryTreeList->Root()->Items().begin(), FMemoryTreeList->Root()->Items().end());
         while (!stack.empty()) {
@@ -352,11 +378,7 @@ TRecordsViewEh::TViewSnapshot TRecordsViewEh::TakeSnapshot()
 void TRecordsViewEh::RestoreSnapshot(const TViewSnapshot& Snapshot)
 {
     FreeViewItems();
-    std::vector<TMemRecViewEh*> items;
-    items.reserve(Snapshot.Flat.size());
-    for (TMemoryRecordEh* r : Snapshot.Flat)
-        items.push_back(NewViewItem(r));
-    AssignView(items);
+    AssignView(Snapshot.Flat);
     if (FViewAsTreeList) {
         for (const auto& [node, visible] : Snapshot.TreeVisible)
             node->SetVisible(visible);
@@ -415,9 +437,9 @@ void TRecordsViewEh::SortData(const TCompareRecords& Compare, TObject* ParamSort
 {
     // A stable sort over a snapshot of the items; the comparison is only ever asked "less".
     if (FMemoryViewList.Size() > 1) {
-        std::vector<TMemRecViewEh*> snapshot = MemoryViewList();
-        std::stable_sort(snapshot.begin(), snapshot.end(), [&](TMemRecViewEh* a, TMemRecViewEh* b) {
-            return Compare(a->Rec(), b->Rec(), ParamSort) < 0;
+        std::vector<TMemoryRecordEh*> snapshot = MemoryViewList();
+        std::stable_sort(snapshot.begin(), snapshot.end(), [&](TMemoryRecordEh* a, TMemoryRecordEh* b) {
+            return Compare(a, b, ParamSort) < 0;
         });
         AssignView(snapshot);
     }
@@ -427,7 +449,7 @@ void TRecordsViewEh::SortData(const TCompareRecords& Compare, TObject* ParamSort
 int TRecordsViewEh::FindInsertPosition(TMemoryRecordEh* Rec, int Hint)
 {
     const int n = FMemoryViewList.Size();
-    auto recAt = [this](int i) { return static_cast<TMemRecViewEh*>(FMemoryViewList.At(i))->Rec(); };
+    auto recAt = [this](int i) { return static_cast<TMemoryRecordEh*>(FMemoryViewList.At(i)); };
     if (n == 0)
         return 0;
     // a changed record whose key did not move keeps its place without a search
@@ -435,7 +457,7 @@ int TRecordsViewEh::FindInsertPosition(TMemoryRecordEh* Rec, int Hint)
         && (Hint == n || CompareViewRecords(Rec, recAt(Hint)) <= 0))
         return Hint;
     return FMemoryViewList.PartitionPoint(
-        [&](void* item) { return CompareViewRecords(static_cast<TMemRecViewEh*>(item)->Rec(), Rec) < 0; });
+        [&](void* r) { return CompareViewRecords(static_cast<TMemoryRecordEh*>(r), Rec) < 0; });
 }
 
 void TRecordsViewEh::SetStatusFilter(TUpdateStatusSet Value)
@@ -544,26 +566,22 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, int, TRecordsListNot
     case rlnRecAddedEh:
         if (RecordPassesFilter(MemRec)) {
             const int pos = FindInsertPosition(MemRec, -1);
-            ViewInsert(pos, NewViewItem(MemRec));
+            ViewInsert(pos, MemRec);
             ViewDataEvent(MemRec, pos, rlnRecAddedEh);
         }
         break;
     case rlnRecChangedEh:
     case rlnRecMarkedForDelEh: {
         const int oldPos = FindViewItem(MemRec);
-        TMemRecViewEh* item = nullptr;
-        if (oldPos >= 0) {
-            item = ViewErase(oldPos);
-        }
+        if (oldPos >= 0)
+            ViewErase(oldPos);
         const bool passes = RecordPassesFilter(MemRec);
         int newPos = -1;
         if (passes) {
             newPos = FindInsertPosition(MemRec, oldPos);
-            if (!item)
-                item = NewViewItem(MemRec);
-            ViewInsert(newPos, item);
+            ViewInsert(newPos, MemRec);
         } else {
-            delete item;
+            DropRowItem(MemRec);
         }
         if (oldPos >= 0 && passes) {
             if (oldPos != newPos)
@@ -579,7 +597,8 @@ void TRecordsViewEh::FlatDataEvent(TMemoryRecordEh* MemRec, int, TRecordsListNot
     case rlnRecDeletedEh: {
         const int oldPos = FindViewItem(MemRec);
         if (oldPos >= 0) {
-            delete ViewErase(oldPos);
+            ViewErase(oldPos);
+            DropRowItem(MemRec);
             ViewDataEvent(MemRec, oldPos, rlnRecDeletedEh);
         }
         break;
@@ -692,9 +711,9 @@ void TRecordsViewEh::RecordMoved(TMemoryRecordEh* MemRec, int OldIndex, int NewI
     const int oldPos = FindViewItem(MemRec);
     if (oldPos < 0)
         return;
-    TMemRecViewEh* item = ViewErase(oldPos);
+    ViewErase(oldPos);
     const int newPos = FindInsertPosition(MemRec, oldPos);
-    ViewInsert(newPos, item);
+    ViewInsert(newPos, MemRec);
     ViewDataEvent(nullptr, -1, rlnListChangingEh);
 }
 
@@ -828,13 +847,10 @@ struct KeyColumn {
 
 void TRecordsViewEh::SortByKeySnapshot(TOrderByList* OrderBy)
 {
-    const std::vector<TMemRecViewEh*> items = MemoryViewList();
-    const size_t n = items.size();
+    const std::vector<TMemoryRecordEh*> recs = MemoryViewList();
+    const size_t n = recs.size();
     if (n < 2)
         return;
-    std::vector<TMemoryRecordEh*> recs(n);
-    for (size_t i = 0; i < n; ++i)
-        recs[i] = items[i]->Rec();
     // Same order as CompareRecordsByOrderEh, on keys copied once into contiguous columns, so
     // the sort touches no record; ties fall back to the list positions, which stay put here.
     std::vector<KeyColumn> cols(size_t(OrderBy ? OrderBy->Count() : 0));
@@ -874,9 +890,9 @@ void TRecordsViewEh::SortByKeySnapshot(TOrderByList* OrderBy)
                 return r < 0;
         return listIndex[size_t(a)] < listIndex[size_t(b)];
     });
-    std::vector<TMemRecViewEh*> sorted(n);
+    std::vector<TMemoryRecordEh*> sorted(n);
     for (size_t i = 0; i < n; ++i)
-        sorted[i] = items[size_t(perm[i])];
+        sorted[i] = recs[size_t(perm[i])];
     AssignView(sorted);
 }
 

@@ -575,6 +575,10 @@ protected:
     static TMTRecBuf* Buf(TRecordBuffer b) { return reinterpret_cast<TMTRecBuf*>(b); }
     void FillBufferFromRecord(TMTRecBuf* Buffer, TMemoryRecordEh* Rec, int ViewRow);
     TMemRecViewEh* ViewNodeAt(int Row);
+    // Points a buffer at the record of a view row (and at its item where the row needs one).
+    void FillBufferFromRow(TMTRecBuf* B, int Row);
+    // The buffer's view item, made for a flat row when first asked for.
+    TMemRecViewEh* BufNode(TMTRecBuf* B);
     int ViewRowCount() const { return FRecordsView->ViewItemsCount(); }
 
 private:

@@ -252,8 +252,8 @@ void TCustomMemTableEh::SortRecords(TOrderByList* OrderList)
             done[size_t(rec->Index())] = 1;
         };
         if (!FRecordsView->ViewAsTreeList())
-            for (TMemRecViewEh* node : FRecordsView->MemoryViewList())
-                readOne(node->Rec(), node);
+            for (TMemoryRecordEh* rec : FRecordsView->MemoryViewList())
+                readOne(rec, FRecordsView->FindRowItem(rec));
         for (int r = 0; r < rl->Count(); ++r)
             if (!done[size_t(r)])
                 readOne(rl->Rec(r), nullptr);

@@ -500,6 +500,22 @@ TMemRecViewEh* TCustomMemTableEh::ViewNodeAt(int Row)
     return FRecordsView->GetRecordView(Row);
 }
 
+void TCustomMemTableEh::FillBufferFromRow(TMTRecBuf* B, int Row)
+{
+    FillBufferFromRecord(B, FRecordsView->GetViewRecord(Row), Row);
+    // A flat row gets its item only for calculated values; the others on demand (BufNode).
+    if (FRecordsView->ViewAsTreeList() || CalcFieldsCount() > 0)
+        B->RecView = ViewNodeAt(Row);
+}
+
+TMemRecViewEh* TCustomMemTableEh::BufNode(TMTRecBuf* B)
+{
+    if (B && !B->RecView && B->MemRec && !B->IsInsertRow && !FRecordsView->ViewAsTreeList()
+        && FRecordsView->IndexOf(B->MemRec) >= 0)
+        B->RecView = FRecordsView->RowItem(B->MemRec);
+    return B ? B->RecView : nullptr;
+}
+
 TGetResult TCustomMemTableEh::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, bool DoCheck)
 {
     TGetResult result = grOK;
@@ -543,10 +559,7 @@ TGetResult TCustomMemTableEh::GetRecord(TRecordBuffer Buffer, TGetMode GetMode, 
     if (FRecordPos >= 0)
         FInstantReadCurRowNum = FRecordPos;
     if (result == grOK) {
-        TMemRecViewEh* node = ViewNodeAt(FRecordPos);
-        TMTRecBuf* b = Buf(Buffer);
-        FillBufferFromRecord(b, node->Rec(), FRecordPos);
-        b->RecView = node;
+        FillBufferFromRow(Buf(Buffer), FRecordPos);
     } else if (result == grError && DoCheck) {
         DatabaseError(QString::fromLatin1(DBMsg::NoDataFound), this);
     }
@@ -769,7 +782,7 @@ TMemoryRecordEh* TCustomMemTableEh::Rec()
 TMemRecViewEh* TCustomMemTableEh::RecView()
 {
     TMTRecBuf* b = nullptr;
-    return GetCurrentRecBuf(b) && b ? b->RecView : nullptr;
+    return GetCurrentRecBuf(b) && b ? BufNode(b) : nullptr;
 }
 
 TUpdateErrorEh* TCustomMemTableEh::UpdateError()
@@ -895,9 +908,7 @@ void TCustomMemTableEh::InstantReadEnter(int RowNum)
         row = RowNum - 1;
     if (row < 0 || row >= rows)
         return;
-    TMemRecViewEh* node = ViewNodeAt(row);
-    FillBufferFromRecord(b, node->Rec(), row);
-    b->RecView = node;
+    FillBufferFromRow(b, row);
 }
 
 void TCustomMemTableEh::InstantReadLeave()

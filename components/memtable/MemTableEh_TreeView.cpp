@@ -247,7 +247,8 @@ void TCustomMemTableEh::SetTreeNodeExpanded(bool Value)
     TMTRecBuf* b = nullptr;
     if (!GetCurrentRecBuf(b) || !b)
         return;
-    if (!b->RecView) {
+    TMemRecViewEh* node = BufNode(b);
+    if (!node) {
         b->NewTreeNodeExpanded = Value;
         return;
     }
@@ -255,7 +256,7 @@ void TCustomMemTableEh::SetTreeNodeExpanded(bool Value)
     // The expansion events run once, from the node's own change.
     {
         TRestoreGuard<bool> quiet(FTreeRowsQuiet, true);
-        b->RecView->SetNodeExpanded(Value);
+        node->SetNodeExpanded(Value);
     }
     TreeRowsChanged(cur);
 }
@@ -266,11 +267,12 @@ void TCustomMemTableEh::SetTreeNodeHasVisibleChildren(bool Value)
     TMTRecBuf* b = nullptr;
     if (!GetCurrentRecBuf(b) || !b)
         return;
-    if (!b->RecView) {
+    TMemRecViewEh* node = BufNode(b);
+    if (!node) {
         b->NewTreeNodeHasChildren = Value;
         return;
     }
-    b->RecView->SetNodeHasVisibleChildren(Value);
+    node->SetNodeHasVisibleChildren(Value);
     Resync({});
 }
 
