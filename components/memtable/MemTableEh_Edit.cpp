@@ -151,18 +151,14 @@ void TCustomMemTableEh::InternalPost()
 
 void TCustomMemTableEh::InternalAddRecord(TRecordBuffer Buffer, bool Append)
 {
-    TMemoryRecordEh* r = FRecordsView->NewRecord();
-    {
-        auto drop = OnFailure([r] {
-            if (!r->Attached())
-                delete r;
-        });
-        CopyBufferToRecord(Buf(Buffer), r);
-        if (Append)
-            FRecordsView->AddRecord(r);
-        else
-            FRecordsView->InsertRecord(std::max(FRecordPos, 0), r);
-    }
+    TNewRecordEh owned(FRecordsView->NewRecord());
+    TMemoryRecordEh* r = owned.get();
+    CopyBufferToRecord(Buf(Buffer), r);
+    if (Append)
+        FRecordsView->AddRecord(r);
+    else
+        FRecordsView->InsertRecord(std::max(FRecordPos, 0), r);
+    owned.release();   // the records list owns it now
     ApplyNewTreeNodeState(Buf(Buffer), r);
     const int pos = FRecordsView->IndexOf(r);
     if (pos >= 0)

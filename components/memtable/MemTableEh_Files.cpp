@@ -106,11 +106,8 @@ int TCustomMemTableEh::LoadFromDataSet(TDataSet* Source, int RecordCount, TLoadM
             }
             Post();
         } else {
-            TMemoryRecordEh* rec = FRecordsView->NewRecord();
-            auto drop = OnFailure([&] {
-                if (!rec->Attached())
-                    delete rec;
-            });
+            TNewRecordEh owned(FRecordsView->NewRecord());
+            TMemoryRecordEh* rec = owned.get();
             const Variant nextInc = anyAutoInc ? Variant(FMemData->AutoIncrement()->Promote()) : Variant();
             for (int i = 0; i < n; ++i) {
                 if (autoInc[size_t(i)]) {
@@ -125,6 +122,7 @@ int TCustomMemTableEh::LoadFromDataSet(TDataSet* Source, int RecordCount, TLoadM
                 }
             }
             FMemData->RecordsList()->FetchRecord(rec);
+            owned.release();   // the records list owns it now
         }
         ++count;
         if (RecordCount > 0 && count >= RecordCount)
@@ -207,11 +205,8 @@ int TCustomMemTableEh::LoadFromMemTableEh(TCustomMemTableEh* Source, int RecordC
         TUpdateGuard<TRecordsListEh> update(list);
         const bool logged = LoadOptions.Contains(tloUseCachedUpdatesEh);
         for (TMemoryRecordEh* from : recs) {
-            TMemoryRecordEh* rec = list->NewRecord();
-            auto drop = OnFailure([&] {
-                if (!rec->Attached())
-                    delete rec;
-            });
+            TNewRecordEh owned(list->NewRecord());
+            TMemoryRecordEh* rec = owned.get();
             for (int i = 0; i < srcCount; ++i)
                 if (to[size_t(i)] >= 0)
                     rec->SetDataValue(to[size_t(i)], dvvValueEh, from->ValueRef(i));
@@ -219,6 +214,7 @@ int TCustomMemTableEh::LoadFromMemTableEh(TCustomMemTableEh* Source, int RecordC
                 FRecordsView->AddRecord(rec);
             else
                 list->FetchRecord(rec);
+            owned.release();   // the records list owns it now
             ++count;
         }
     }
