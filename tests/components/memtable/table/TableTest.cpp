@@ -21,6 +21,15 @@ void* operator new(std::size_t n)
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+// The non-throwing pair too (std::stable_sort takes its buffer from it): left alone, it is the
+// address sanitizer's own, and its blocks would reach the free above.
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept
+{
+    if (gCounting.load(std::memory_order_relaxed))
+        gAllocs.fetch_add(1, std::memory_order_relaxed);
+    return std::malloc(n ? n : 1);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
 
 namespace {
 
