@@ -255,6 +255,33 @@ TEST_F(TableFixture, CalculatedValuesAreComputedOncePerRowAndReadThroughTheNode)
     EXPECT_EQ(t->FieldByName("Label")->AsString(), QStringLiteral("#2"));
 }
 
+TEST_F(TableFixture, AFlatRowGetsItsNodeOnlyWhenAskedAndLosesItWithTheRow)
+{
+    OpenWith(3);
+    TRecordsViewEh* v = t->RecordsView();
+    std::vector<TMemoryRecordEh*> recs = v->MemoryViewList();
+    ASSERT_EQ(recs.size(), 3u);
+    // reading every row goes straight to the records
+    for (t->First(); !t->Eof(); t->Next())
+        Cur();
+    EXPECT_EQ(Names(), QStringLiteral("n1,n2,n3"));
+    for (TMemoryRecordEh* r : recs)
+        EXPECT_EQ(v->FindRowItem(r), nullptr);
+    // asking the current row for its node makes one, as flat as before
+    t->SetRecNo(2);
+    TMemRecViewEh* node = t->TreeNode();
+    ASSERT_NE(node, nullptr);
+    EXPECT_EQ(node->Rec(), recs[1]);
+    EXPECT_EQ(t->TreeNodeLevel(), 0);
+    EXPECT_EQ(v->FindRowItem(recs[1]), node);
+    EXPECT_EQ(v->FindRowItem(recs[0]), nullptr);
+    // a row that leaves the view takes its node along; the others keep their places
+    t->Delete();
+    EXPECT_EQ(v->FindRowItem(recs[1]), nullptr);
+    EXPECT_EQ(Names(), QStringLiteral("n1,n3"));
+    EXPECT_EQ(v->IndexOf(recs[2]), 1);
+}
+
 TEST_F(TableFixture, RangeAggregatesSkipNullsAndCountRowsWithoutAField)
 {
     t->Open();
