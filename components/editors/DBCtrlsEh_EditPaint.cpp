@@ -116,6 +116,7 @@ void TCustomDBEditEh::UpdateEditButtons()
 {
     if (!FButtonsBox)
         return;
+    FButtonsChangePending = false;
     FButtonsBox->BeginLayout();
     {
         auto end = Finally([&] { FButtonsBox->EndLayout(); });
@@ -554,6 +555,7 @@ void TCustomDBEditEh::PaintImage(TCanvas* ACanvas)
 
 void TCustomDBEditEh::PaintEditWindow(HDC DC)
 {
+    FlushEditButtonsChange();
     TCanvas* canvas = GetCanvas();
     TCanvasPaintScope scope(canvas, DC);
     PaintImage(canvas);
