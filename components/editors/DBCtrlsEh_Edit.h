@@ -302,6 +302,7 @@ protected:
     // ---- the platform's steps ----
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
+    void ApplyWindowStyle() override;
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void WndProc(TMessage& Message) override;
