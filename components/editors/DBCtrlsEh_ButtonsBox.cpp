@@ -139,9 +139,13 @@ void TEditButtonsBoxEh::UpdateEditButtonControlList()
             FButtonsWidth += line.ButtonLine->Width();
     }
 
+    // The last separator falls on the edit's border and is not counted.
+    const bool dropLastSeparator = FFlat && FButtonsWidth > 0 && !ThemesEnabledEh();
     if (rowHeight != INT_MAX) {
         const bool rtl = UseRightToLeftAlignment();
-        int x = rtl ? FButtonsWidth : 0;
+        // Right to left the row is the mirror image: the dropped separator is the leftmost
+        // pixel, never a column of the first button.
+        int x = rtl ? FButtonsWidth - (dropLastSeparator ? 1 : 0) : 0;
         for (const TEditButtonControlLineRec& line : FBtnCtlList) {
             for (TControl* c : {static_cast<TControl*>(line.EditButtonControl), static_cast<TControl*>(line.ButtonLine)}) {
                 if (!c)
@@ -155,8 +159,7 @@ void TEditButtonsBoxEh::UpdateEditButtonControlList()
         }
     }
 
-    // The last separator falls on the edit's border and is not counted.
-    if (FFlat && FButtonsWidth > 0 && !ThemesEnabledEh())
+    if (dropLastSeparator)
         --FButtonsWidth;
     FButtonHeight = rowHeight;
 }

@@ -160,12 +160,16 @@ TEST_F(ButtonsBoxTest, RightToLeftPutsTheFirstButtonAtTheRightEnd)
     EXPECT_EQ(Ctl(0)->Left() + Ctl(0)->Width(), 36);
     EXPECT_EQ(Ctl(1)->Left(), 0);
 
-    // Flat: each separator stands before (left of) its button.
+    // Flat: each separator stands before (left of) its button; the row mirrors the left to
+    // right one, so the uncounted last separator lies outside the box and the first button
+    // keeps all its columns.
     Layout({Button(16), Button(20)}, true, 20);
-    EXPECT_EQ(Ctl(0)->Left(), 22);
-    EXPECT_EQ(Sep(0)->Left(), 21);
-    EXPECT_EQ(Ctl(1)->Left(), 1);
-    EXPECT_EQ(Sep(1)->Left(), 0);
+    EXPECT_EQ(box->ButtonsWidth(), 37);
+    EXPECT_EQ(Ctl(0)->Left(), 21);
+    EXPECT_EQ(Ctl(0)->Left() + Ctl(0)->Width(), box->ButtonsWidth());
+    EXPECT_EQ(Sep(0)->Left(), 20);
+    EXPECT_EQ(Ctl(1)->Left(), 0);
+    EXPECT_EQ(Sep(1)->Left(), -1);
 }
 
 TEST_F(ButtonsBoxTest, NoVisibleButtonLeavesTheRowEmptyAndUnplaced)
