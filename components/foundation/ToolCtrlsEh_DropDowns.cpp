@@ -141,6 +141,26 @@ void TDropDownFormCallParamsEh::SetVarValue(const Variant& Value)
         FOnSetVarValueProc(Value);
 }
 
+void TDropDownFormCallParamsEh::RememberFormSize(TCustomForm* Form)
+{
+    FOldFormWidth = Form->Width();
+    FOldFormHeight = Form->Height();
+    if (FFormWidth > 0)
+        Form->SetWidth(FFormWidth);
+    if (FFormHeight > 0)
+        Form->SetHeight(FFormHeight);
+}
+
+void TDropDownFormCallParamsEh::StoreFormSize(TCustomForm* Form)
+{
+    FFormWidth = Form->Width();
+    FFormHeight = Form->Height();
+    if (FOldFormWidth > 0)
+        Form->SetWidth(FOldFormWidth);
+    if (FOldFormHeight > 0)
+        Form->SetHeight(FOldFormHeight);
+}
+
 bool TDropDownFormCallParamsEh::CheckDataIsReadOnly()
 {
     TField* f = GetField();
@@ -217,6 +237,31 @@ void TDropDownFormCallParamsEh::AssignBackDynParams(TDynVarsEh* DynParams)
 
 // ---------------------------------------------------------------- the cycle
 
+bool DropDownFormClosedNoticePending(TWinControl* EditControl, TEditButtonEh* Button)
+{
+    if (!EditControl || !EditControl->HandleAllocated())
+        return false;
+    TMsg msg;
+    const HWND wnd = EditControl->Handle();
+    const LPARAM tag = Button ? LPARAM(Button) : LPARAM(EditControl);
+    return PeekMessage(msg, wnd, WM_DROPDOWNFORMCLOSED_EH, WM_DROPDOWNFORMCLOSED_EH, PM_NOREMOVE) &&
+           msg.wParam == WPARAM(wnd) && msg.lParam == tag;
+}
+
+void ReportDropDownFormError(TCustomForm* Form, TObject* Sender)
+{
+    // The message box must not close the form under it.
+    auto* dd = dynamic_cast<TCustomDropDownFormEh*>(Form);
+    const bool keep = dd && dd->KeepFormVisible();
+    if (dd)
+        dd->SetKeepFormVisible(true);
+    auto restore = Finally([&] {
+        if (dd)
+            dd->SetKeepFormVisible(keep);
+    });
+    Application->HandleException(Sender);
+}
+
 void TDropDownFormCallParamsEh::ShowDropDownForm(bool& Handled)
 {
     TEditButtonControlEh* buttonControl = GetEditButtonControl();
@@ -224,16 +269,9 @@ void TDropDownFormCallParamsEh::ShowDropDownForm(bool& Handled)
         return;   // the form is open
     TWinControl* edit = GetEditControl();
     TEditButtonEh* button = GetEditButton();
-    if (edit && edit->HandleAllocated()) {
-        // The press that has just closed the form must not open it again.
-        TMsg msg;
-        const HWND wnd = edit->Handle();
-        const LPARAM tag = button ? LPARAM(button) : LPARAM(edit);
-        if (PeekMessage(msg, wnd, WM_DROPDOWNFORMCLOSED_EH, WM_DROPDOWNFORMCLOSED_EH, PM_NOREMOVE) &&
-            msg.wParam == WPARAM(wnd) && msg.lParam == tag) {
-            Handled = true;
-            return;
-        }
+    if (DropDownFormClosedNoticePending(edit, button)) {
+        Handled = true;
+        return;
     }
     bool freeFormOnClose = false;
     TCustomForm* form = GetActualDropDownForm(freeFormOnClose);
@@ -256,14 +294,8 @@ void TDropDownFormCallParamsEh::ShowDropDownForm(bool& Handled)
     auto* dd = dynamic_cast<IDropDownFormEh*>(form);
     if (!dd)
         return;
-    if (FSaveFormSize) {
-        FOldFormWidth = form->Width();
-        FOldFormHeight = form->Height();
-        if (FFormWidth > 0)
-            form->SetWidth(FFormWidth);
-        if (FFormHeight > 0)
-            form->SetHeight(FFormHeight);
-    }
+    if (FSaveFormSize)
+        RememberFormSize(form);
     if (buttonControl)
         buttonControl->SetAlwaysDown(true);
     auto releaseButton = OnFailure([&] {
@@ -310,26 +342,11 @@ void TDropDownFormCallParamsEh::DropDownFormCallbackProc(TCustomForm* Form, bool
         if (Accept)
             AssignBackDynParams(DynParams);
         Form->Hide();
-        if (FSaveFormSize) {
-            FFormWidth = Form->Width();
-            FFormHeight = Form->Height();
-            if (FOldFormWidth > 0)
-                Form->SetWidth(FOldFormWidth);
-            if (FOldFormHeight > 0)
-                Form->SetHeight(FOldFormHeight);
-        }
+        if (FSaveFormSize)
+            StoreFormSize(Form);
         if (FOnCloseDropDownFormProc)
             FOnCloseDropDownFormProc(edit, nullptr, Accept, Form, DynParams);
     } catch (...) {
-        // The message box must not close the form under it.
-        auto* dd = dynamic_cast<TCustomDropDownFormEh*>(Form);
-        const bool keep = dd && dd->KeepFormVisible();
-        if (dd)
-            dd->SetKeepFormVisible(true);
-        auto restore = Finally([&] {
-            if (dd)
-                dd->SetKeepFormVisible(keep);
-        });
-        Application->HandleException(this);
+        ReportDropDownFormError(Form, this);
     }
 }
