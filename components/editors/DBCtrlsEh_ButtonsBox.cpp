@@ -56,10 +56,25 @@ void TEditButtonsBoxEh::SetButtonsCount(int Value)
         if (!ctl)
             ctl = Create<TEditButtonControlEh>(this);
         ctl->SetParent(this);
+        // The owner may free its controls first (the edit going away).
+        ctl->FreeNotification(this);
         line.EditButtonControl = ctl;
         auto* sep = Create<TShape>(this);
         sep->SetParent(this);
         line.ButtonLine = sep;
+    }
+}
+
+void TEditButtonsBoxEh::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation != opRemove)
+        return;
+    for (TEditButtonControlLineRec& line : FBtnCtlList) {
+        if (line.EditButtonControl == AComponent)
+            line.EditButtonControl = nullptr;
+        if (line.ButtonLine == AComponent)
+            line.ButtonLine = nullptr;
     }
 }
 
@@ -77,37 +92,35 @@ void LayoutEditButtonLine(TEditButtonControlLineRec& Line, int Index, bool Flat,
     (void)Index;
     TEditButtonControlEh* ctl = Line.EditButtonControl;
     TEditButtonEh* btn = Line.EditButton;
-    if (!ctl)
-        return;
-    const bool visible = btn && btn->GetVisible();
-    if (btn) {
-        ctl->SetVisible(visible);
-        ctl->SetEnabled(btn->Enabled());
-        ctl->SetStyle(btn->Style());
-        ctl->SetGlyph(btn->Glyph());
-        ctl->SetNumGlyphs(btn->NumGlyphs());
-        ctl->Hint = btn->Hint();
-        ctl->SetEditButtonImages(btn->Images());
-    } else {
-        ctl->SetVisible(false);
-    }
-    ctl->SetFlat(Flat);
+    const bool visible = ctl && btn && btn->GetVisible();
+    if (ctl) {
+        if (btn) {
+            ctl->SetVisible(visible);
+            ctl->SetEnabled(btn->Enabled());
+            ctl->SetStyle(btn->Style());
+            ctl->SetGlyph(btn->Glyph());
+            ctl->SetNumGlyphs(btn->NumGlyphs());
+            ctl->Hint = btn->Hint();
+            ctl->SetEditButtonImages(btn->Images());
+        } else {
+            ctl->SetVisible(false);
+        }
+        ctl->SetFlat(Flat);
 
-    int width = 0;
-    if (visible) {
-        width = btn->Width();
-        if (width < 1)
-            width = Flat ? DefaultEditButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
+        int width = 0;
+        int height = ctl->Height();
+        if (visible) {
+            width = btn->Width();
+            if (width < 1)
+                width = Flat ? DefaultEditButtonWidth() : GetSystemMetrics(SM_CXVSCROLL);
+            height = MaxButtonHeight;
+            // A tall control does not stretch its buttons into bars.
+            if (MaxButtonHeight > RoundEh(width * 1.5))
+                height = ScaleByFourThirds(width, Flat);
+            RowHeight = std::min(RowHeight, height);
+        }
+        ctl->SetBounds(ctl->Left(), ctl->Top(), width, height);
     }
-    int height = ctl->Height();
-    if (visible) {
-        height = MaxButtonHeight;
-        // A tall control does not stretch its buttons into bars.
-        if (MaxButtonHeight > RoundEh(width * 1.5))
-            height = ScaleByFourThirds(width, Flat);
-        RowHeight = std::min(RowHeight, height);
-    }
-    ctl->SetBounds(ctl->Left(), ctl->Top(), width, height);
 
     if (TShape* sep = Line.ButtonLine) {
         const bool shown = Flat && visible && !ThemesEnabledEh();
@@ -147,7 +160,8 @@ void TEditButtonsBoxEh::UpdateEditButtonControlList()
         // pixel, never a column of the first button.
         int x = rtl ? FButtonsWidth - (dropLastSeparator ? 1 : 0) : 0;
         for (const TEditButtonControlLineRec& line : FBtnCtlList) {
-            for (TControl* c : {static_cast<TControl*>(line.EditButtonControl), static_cast<TControl*>(line.ButtonLine)}) {
+            for (TControl* c : {static_cast<TControl*>(line.EditButtonControl),
+                                static_cast<TControl*>(line.ButtonLine)}) {
                 if (!c)
                     continue;
                 if (rtl)
@@ -268,7 +282,7 @@ IControlLabelOwnerEh* TControlLabelEh::LabelOwner() const
 void TControlLabelEh::AdjustBounds()
 {
     TCustomLabel::AdjustBounds();
-    if (ComponentState().Contains(csDestroying))
+    if (ComponentState().Contains(csDestroying) || (Owner() && Owner()->ComponentState().Contains(csDestroying)))
         return;
     if (auto* owner = dynamic_cast<IControlLabelOwnerEh*>(Owner()))
         owner->AdjustLabelBounds();

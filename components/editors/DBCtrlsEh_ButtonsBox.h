@@ -76,6 +76,7 @@ public:
 
 protected:
     virtual void LayoutChanged();
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
     int FLayoutCount = 0;
     TEditButtonControlList FBtnCtlList;

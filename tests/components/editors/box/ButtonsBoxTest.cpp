@@ -29,7 +29,10 @@ public:
     }
     void Down(TObject* Sender, bool, bool&, bool&) { Downs.push_back(static_cast<TComponent*>(Sender)->Tag()); }
     void Click(TObject* Sender) { Clicks.push_back(static_cast<TComponent*>(Sender)->Tag()); }
-    void Up(TObject* Sender, TMouseButton, TShiftState, int, int) { Ups.push_back(static_cast<TComponent*>(Sender)->Tag()); }
+    void Up(TObject* Sender, TMouseButton, TShiftState, int, int)
+    {
+        Ups.push_back(static_cast<TComponent*>(Sender)->Tag());
+    }
     void Move(TObject* Sender, TShiftState, int, int) { Moves.push_back(static_cast<TComponent*>(Sender)->Tag()); }
 };
 
@@ -216,6 +219,20 @@ TEST_F(ButtonsBoxTest, GrowingAsksTheOwnerForControlsAndShrinkingFreesThem)
     box->SetButtonsCount(2);
     EXPECT_EQ(owner->Created, 4);
     EXPECT_EQ(box->ControlCount(), 4);
+}
+
+TEST_F(ButtonsBoxTest, AControlFreedByItsOwnerLeavesNoDanglingLine)
+{
+    Layout({Button(16), Button(16)}, true, 20);
+    delete Ctl(1);
+    EXPECT_EQ(Ctl(1), nullptr);
+    // The row still lays out, and shrinking does not free the control twice.
+    box->BeginLayout();
+    box->EndLayout();
+    EXPECT_EQ(box->ButtonsWidth(), 16);
+    EXPECT_FALSE(Sep(1)->Visible());
+    box->SetButtonsCount(0);
+    EXPECT_EQ(box->ControlCount(), 0);
 }
 
 TEST_F(ButtonsBoxTest, WithoutAFactoryTheBoxMakesItsOwnControls)

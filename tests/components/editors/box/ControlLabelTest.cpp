@@ -2,6 +2,8 @@
 // through a small owner that does what an edit does for its label.
 #include "components/editors/DBCtrlsEh.h"
 #include "platform/vcl/Forms.h"
+#include "platform/rtl/Classes.h"
+#include "platform/rtl/Filer.h"
 #include "platform/vcl/Graphics.h"
 #include "support/AppEnvironment.h"
 
@@ -333,6 +335,33 @@ TEST_F(ControlLabelTest, LocationIsAssignedFromAnotherLocation)
 
     TFont font;
     EXPECT_THROW(edit->Location->Assign(&font), EConvertError);
+}
+
+TEST_F(ControlLabelTest, FormKeepsOnlyWhatWasSetOnTheLabel)
+{
+    auto written = [&] {
+        TMemoryStream s;
+        TWriter w(&s);
+        w.WriteComponent(label);
+        return QByteArray(static_cast<const char*>(s.Memory()), int(s.Size()));
+    };
+    // Property names go as short strings: their length byte first ("Font.Height" is another).
+    auto has = [](const QByteArray& bytes, const char* name) {
+        return bytes.contains(char(qstrlen(name)) + QByteArray(name));
+    };
+    QByteArray bytes = written();
+    EXPECT_FALSE(has(bytes, "Caption"));
+    EXPECT_FALSE(has(bytes, "Visible"));
+    EXPECT_FALSE(has(bytes, "Width"));
+    EXPECT_FALSE(has(bytes, "Height"));
+
+    label->SetCaption(QStringLiteral("Сумма"));
+    label->SetVisible(true);
+    bytes = written();
+    EXPECT_TRUE(has(bytes, "Caption"));
+    EXPECT_TRUE(has(bytes, "Visible"));
+    EXPECT_TRUE(has(bytes, "Width"));
+    EXPECT_TRUE(has(bytes, "Height"));
 }
 
 }  // namespace

@@ -187,6 +187,17 @@ TEST_F(DBCheckBoxTest, DataIndependentBoxKeepsABooleanOrNull)
     EXPECT_FALSE(box->IsStateStored());
 }
 
+TEST_F(DBCheckBoxTest, FieldNameWithoutADataSourceOnlyChangesTheFace)
+{
+    box->SetDataField(QStringLiteral("Paid"));
+    ASSERT_FALSE(box->DataLink()->DataIndepended());
+    EXPECT_EQ(box->State(), cbUnchecked);
+    EXPECT_EQ(ErrorOf([&] { box->SetState(cbChecked); }), QStringLiteral("<no error>"));
+    EXPECT_EQ(box->State(), cbChecked);
+    EXPECT_EQ(t->State(), dsBrowse);
+    EXPECT_TRUE(F("Paid")->AsBoolean());
+}
+
 TEST_F(DBCheckBoxTest, ClicksCycleThroughGrayedOnlyWhenAllowed)
 {
     BindTo("Count");

@@ -7,34 +7,12 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/VclImageCompare.h"
 
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
+#include "support/ScreenPictures.h"
 
 using namespace vcltest;
+using namespace testsupport;
 
 namespace {
-
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-uint32_t Sys(TColor c) { return ToRgb(ColorToRGB(c)); }
-
-QImage Shot(TWinControl* c)
-{
-    QWidget* w = c->Widget();
-    const QPoint g = w->mapToGlobal(QPoint(0, 0));
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, g.x(), g.y(), w->width(), w->height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
 
 QRect Q(const TControl* c) { return QRect(c->Left(), c->Top(), c->Width(), c->Height()); }
 
@@ -87,19 +65,17 @@ TEST(ButtonsBoxOnXServer, FlatButtonsStandInARowWithSeparatorsAtTheirSide)
     Row ltr(form.get(), 10, false);
     Row rtl(form.get(), 50, true);
     form->Show();
-    Wait(400);
+    WaitEvents(400);
 
     for (const Row* r : {&ltr, &rtl}) {
-        const QImage shot = Shot(r->Box);
+        const QImage shot = ScreenShot(r->Box);
         const QImage own = r->Box->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
         ASSERT_EQ(shot.size(), QSize(r->Box->ButtonsWidth(), r->Box->ButtonHeight()));
         EXPECT_LE(MaxDiff(shot, own), 8);
     }
-    const QImage l = Shot(ltr.Box), r = Shot(rtl.Box);
-    if (const QByteArray dir = qgetenv("DOV_PICTURE_DIR"); !dir.isEmpty()) {
-        l.save(QString::fromLocal8Bit(dir) + QStringLiteral("/buttonsbox-ltr.png"));
-        r.save(QString::fromLocal8Bit(dir) + QStringLiteral("/buttonsbox-rtl.png"));
-    }
+    const QImage l = ScreenShot(ltr.Box), r = ScreenShot(rtl.Box);
+    SavePicture(l, QStringLiteral("buttonsbox-ltr.png"));
+    SavePicture(r, QStringLiteral("buttonsbox-rtl.png"));
 
     // Left to right: drop-down, separator, ellipsis; the last separator lies outside the box.
     const int w0 = ltr.Ctl(0)->Width(), w1 = ltr.Ctl(1)->Width();
@@ -110,7 +86,7 @@ TEST(ButtonsBoxOnXServer, FlatButtonsStandInARowWithSeparatorsAtTheirSide)
     const int h = ltr.Box->ButtonHeight();
     EXPECT_EQ(h, std::min(21, ScaleByFourThirds(w0, true)));
     for (int y = 0; y < h; ++y)
-        EXPECT_EQ(Rgb(l, w0, y), Sys(clBtnFace)) << y;
+        EXPECT_EQ(Rgb(l, w0, y), PixelOf(clBtnFace)) << y;
     // Each face carries its glyph: ink on the face colour, and the two glyphs differ.
     const QImage face0 = l.copy(Q(ltr.Ctl(0))), face1 = l.copy(Q(ltr.Ctl(1)));
     EXPECT_TRUE(InkBox(face0, QColor::fromRgb(Rgb(face0, 1, 1))).isValid());
@@ -124,11 +100,11 @@ TEST(ButtonsBoxOnXServer, FlatButtonsStandInARowWithSeparatorsAtTheirSide)
     EXPECT_EQ(r.copy(Q(rtl.Ctl(0))), face0);
     EXPECT_EQ(r.copy(Q(rtl.Ctl(1))), face1);
     for (int y = 0; y < h; ++y)
-        EXPECT_EQ(Rgb(r, rtl.Sep(0)->Left(), y), Sys(clBtnFace)) << y;
+        EXPECT_EQ(Rgb(r, rtl.Sep(0)->Left(), y), PixelOf(clBtnFace)) << y;
 
     form.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Wait(200);
+    WaitEvents(200);
 }
 
 }  // namespace

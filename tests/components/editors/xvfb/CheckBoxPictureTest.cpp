@@ -7,51 +7,14 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/VclImageCompare.h"
 
-#include <QElapsedTimer>
-#include <QGuiApplication>
+#include "support/ScreenPictures.h"
+
 #include <QMouseEvent>
-#include <QScreen>
-#include <QWidget>
 
 using namespace vcltest;
+using namespace testsupport;
 
 namespace {
-
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-uint32_t Sys(TColor c) { return ToRgb(ColorToRGB(c)); }
-
-QImage Shot(TWinControl* c)
-{
-    QWidget* w = c->Widget();
-    const QPoint g = w->mapToGlobal(QPoint(0, 0));
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, g.x(), g.y(), w->width(), w->height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
-
-// Pixels of the screen that differ from what the control paints for itself.
-int OffFromOwnPainting(TWinControl* c, const QImage& shot)
-{
-    const QImage own = c->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    if (own.size() != shot.size())
-        return -1;
-    int differing = 0;
-    for (int y = 0; y < own.height(); ++y)
-        for (int x = 0; x < own.width(); ++x) {
-            const QColor a = own.pixelColor(x, y), b = shot.pixelColor(x, y);
-            differing += std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
-                                   std::abs(a.blue() - b.blue())}) > 8;
-        }
-    return differing;
-}
 
 QRect Q(const TRect& r) { return QRect(r.Left, r.Top, r.Width(), r.Height()); }
 
@@ -90,7 +53,7 @@ protected:
     {
         form.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Wait(100);
+        WaitEvents(100);
     }
 
     TDBCheckBoxEh* Box(int Top, TCheckBoxState State, const QString& Caption = QStringLiteral("Оплачен"))
@@ -105,10 +68,10 @@ protected:
     void ShowAndSettle()
     {
         form->Show();
-        Wait(300);
+        WaitEvents(300);
         for (int i = 0; i < 30 && !form->Widget()->isActiveWindow(); ++i) {
             form->Widget()->activateWindow();
-            Wait(100);
+            WaitEvents(100);
         }
     }
     TRect Glyph(TDBCheckBoxEh* b, TAlignment Side)
@@ -126,11 +89,7 @@ protected:
         DrawText(bmp.Canvas()->Handle(), b->Caption(), -1, r, DT_SINGLELINE | DT_CALCRECT);
         return TSize{r.Width(), r.Height()};
     }
-    void Save(const QImage& img, const char* name)
-    {
-        if (const QByteArray dir = qgetenv("DOV_PICTURE_DIR"); !dir.isEmpty())
-            img.save(QString::fromLocal8Bit(dir) + QStringLiteral("/") + QString::fromUtf8(name));
-    }
+    void Save(const QImage& img, const char* name) { SavePicture(img, QString::fromUtf8(name)); }
 };
 
 TEST_F(CheckBoxOnXServer, FacesLookAsPaintedWithTheGlyphAndCaptionInTheirPlaces)
@@ -144,15 +103,15 @@ TEST_F(CheckBoxOnXServer, FacesLookAsPaintedWithTheGlyphAndCaptionInTheirPlaces)
     disabled->SetEnabled(false);
     ShowAndSettle();
 
-    const uint32_t back = Sys(plain->Color());
+    const uint32_t back = PixelOf(plain->Color());
     const QColor backColor = QColor::fromRgb(back);
     for (TDBCheckBoxEh* b : {plain, checked, rtl, grayed, disabled}) {
-        const QImage shot = Shot(b);
+        const QImage shot = ScreenShot(b);
         ASSERT_EQ(shot.size(), QSize(140, 21));
         EXPECT_LE(OffFromOwnPainting(b, shot), 4);
     }
-    const QImage pPlain = Shot(plain), pChecked = Shot(checked), pRtl = Shot(rtl), pGrayed = Shot(grayed),
-                 pDisabled = Shot(disabled);
+    const QImage pPlain = ScreenShot(plain), pChecked = ScreenShot(checked), pRtl = ScreenShot(rtl);
+    const QImage pGrayed = ScreenShot(grayed), pDisabled = ScreenShot(disabled);
     Save(pPlain, "checkbox-plain.png");
     Save(pChecked, "checkbox-checked.png");
     Save(pRtl, "checkbox-rtl.png");
@@ -188,8 +147,8 @@ TEST_F(CheckBoxOnXServer, FacesLookAsPaintedWithTheGlyphAndCaptionInTheirPlaces)
     bool grayInk = false, shadowInk = false;
     for (int y = 0; y < 21; ++y)
         for (int x = g.Right; x < 140; ++x) {
-            grayInk = grayInk || Rgb(pDisabled, x, y) == Sys(clGrayText);
-            shadowInk = shadowInk || Rgb(pDisabled, x, y) == Sys(clBtnHighlight);
+            grayInk = grayInk || Rgb(pDisabled, x, y) == PixelOf(clGrayText);
+            shadowInk = shadowInk || Rgb(pDisabled, x, y) == PixelOf(clBtnHighlight);
         }
     EXPECT_TRUE(grayInk);
     EXPECT_TRUE(shadowInk);
@@ -202,9 +161,9 @@ TEST_F(CheckBoxOnXServer, FocusedFaceFramesTheCaptionOnly)
     TDBCheckBoxEh* plain = Box(40, cbChecked);
     ShowAndSettle();
     focused->SetFocus();
-    Wait(200);
+    WaitEvents(200);
     ASSERT_TRUE(focused->Focused());
-    const QImage pFocused = Shot(focused), pPlain = Shot(plain);
+    const QImage pFocused = ScreenShot(focused), pPlain = ScreenShot(plain);
     Save(pFocused, "checkbox-focused.png");
     EXPECT_LE(OffFromOwnPainting(focused, pFocused), 4);
 
@@ -231,7 +190,7 @@ TEST_F(CheckBoxOnXServer, ReadOnlyFaceDoesNotChangeUnderTheMouse)
     ro->SetReadOnly(true);
     ShowAndSettle();
     ASSERT_EQ(ro->State(), cbChecked);
-    const QImage before = Shot(ro);
+    const QImage before = ScreenShot(ro);
     Save(before, "checkbox-readonly.png");
     EXPECT_LE(OffFromOwnPainting(ro, before), 4);
 
@@ -242,7 +201,7 @@ TEST_F(CheckBoxOnXServer, ReadOnlyFaceDoesNotChangeUnderTheMouse)
     QMouseEvent release(QEvent::MouseButtonRelease, p, w->mapToGlobal(p), Qt::LeftButton, Qt::NoButton,
                         Qt::NoModifier);
     QApplication::sendEvent(w, &release);
-    Wait(200);
+    WaitEvents(200);
     EXPECT_EQ(ro->State(), cbChecked);
     EXPECT_EQ(t->State(), dsBrowse);
     // With the focus and the mouse gone again the face is as before the click.
@@ -252,9 +211,9 @@ TEST_F(CheckBoxOnXServer, ReadOnlyFaceDoesNotChangeUnderTheMouse)
     other->SetBounds(10, 200, 50, 20);
     other->SetFocus();
     ro->Perform(CM_MOUSELEAVE, 0, 0);
-    Wait(200);
+    WaitEvents(200);
     EXPECT_FALSE(ro->Focused());
-    EXPECT_EQ(Shot(ro), before);
+    EXPECT_EQ(ScreenShot(ro), before);
 }
 
 }  // namespace
