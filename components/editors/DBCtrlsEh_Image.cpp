@@ -65,6 +65,7 @@ void TCustomDBImageEh::AfterConstruction()
     FEditButtonControl->SetParent(this);
     EditButtonControlLineRec.EditButton = FEditButton;
     EditButtonControlLineRec.EditButtonControl = FEditButtonControl;
+    UpdateEditButtonControl();
     FControlLabel = Create<TControlLabelEh>(this);
     FControlLabel->FreeNotification(this);
     FControlLabel->SetFocusControl(this);
@@ -354,6 +355,18 @@ void TCustomDBImageEh::CMVisibleChanged(TMessage& M)
     TCustomControlEh::CMVisibleChanged(M);
     if (FControlLabel)
         FControlLabel->UpdateVisibility();
+}
+
+void TCustomDBImageEh::CMWantSpecialKey(TMessage& M)
+{
+    // Enter and Esc stay here while they have work to do (a picture to load, a change to drop);
+    // otherwise they go on to the form's default and cancel buttons.
+    if (M.WParam == VK_RETURN)
+        M.Result = !FPictureLoaded;
+    else if (M.WParam == VK_ESCAPE)
+        M.Result = FDataLink->IsModified();
+    else
+        TCustomControlEh::CMWantSpecialKey(M);
 }
 
 void TCustomDBImageEh::CMBiDiModeChanged(TMessage& M)
@@ -714,11 +727,22 @@ void TCustomDBImageEh::EditButtonMouseUp(TObject*, TMouseButton, TShiftState, in
 
 void TCustomDBImageEh::CloseUp(bool) { SetDropDownState(false); }
 
-void TCustomDBImageEh::ShowImageDropDownForm(bool& Handled) { (void)Handled; }
+void TCustomDBImageEh::ShowImageDropDownForm(bool& Handled)
+{
+    ShowEditButtonDropDownForm(this, FDataLink, Field(), Handled,
+                               TDropDownFormCallbackProcEh(this, &TCustomDBImageEh::CloseDropDownForm),
+                               OnOpenDropDownForm, FEditButtonControl, FEditButton, Variant(Text()));
+    if (Handled && FEditButtonControl->AlwaysDown())
+        FDroppedDown = true;
+}
 
-void TCustomDBImageEh::CloseDropDownForm(TControl*, TEditButtonEh*, bool, TCustomForm*, TDynVarsEh*)
+void TCustomDBImageEh::CloseDropDownForm(TCustomForm* DropDownForm, bool Accept, TDynVarsEh* DynParams,
+                                         TDropDownFormSysParams* SysParams)
 {
     SetDropDownState(false);
+    CloseEditButtonDropDownForm(this, FDataLink, DropDownForm, OnCloseDropDownForm,
+                                TSetVarValueProcEh(this, &TCustomDBImageEh::IgnoreFormValue), SysParams, DynParams,
+                                Accept, !CanModify());
 }
 
 // ---------------------------------------------------------------- default action

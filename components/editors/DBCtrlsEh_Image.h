@@ -121,8 +121,12 @@ protected:
     virtual TEditButtonEh* CreateEditButton();
     virtual TEditButtonControlEh* CreateEditButtonControl();
     virtual void SetDropDownState(bool Value);
-    void CloseDropDownForm(TControl* EditControl, TEditButtonEh* Button, bool Accept, TCustomForm* DropDownForm,
-                           TDynVarsEh* DynParams);
+    // The close callback of the button's drop-down form: an accepted form puts the record into
+    // edit state and posts it (with the fields named to be assigned back); the picture itself
+    // takes no value from the form.
+    void CloseDropDownForm(TCustomForm* DropDownForm, bool Accept, TDynVarsEh* DynParams,
+                           TDropDownFormSysParams* SysParams);
+    void IgnoreFormValue(const Variant&) {}
 
     void DataChange(TObject* Sender);
     void PictureChanged(TObject* Sender);
@@ -143,6 +147,7 @@ protected:
     void WMSize(TMessage& M) override;
     void CMTextChanged(TMessage& M) override;
     void CMVisibleChanged(TMessage& M) override;
+    void CMWantSpecialKey(TMessage& M) override;
     void CMBiDiModeChanged(TMessage& M) override;
     void WndProc(TMessage& Message) override;
     void Notification(TComponent* AComponent, TOperation Operation) override;

@@ -167,7 +167,6 @@ bool TPictureEditorDialog::Edit(TPicture* Picture, uint8_t AllowsOperations)
     bZoomIn->SetEnabled(AllowsOperations & peoZoomEh);
     bZoomOut->SetEnabled(AllowsOperations & peoZoomEh);
     bReset->SetEnabled(AllowsOperations & (peoZoomEh | peoResetEh));
-    SetActiveControl(OKButton);
     SetModalResult(mrNone);
     if (ShowModal() != mrOk)
         return false;

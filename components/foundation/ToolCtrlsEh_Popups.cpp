@@ -281,6 +281,10 @@ std::unique_ptr<TGraphic> LoadGraphicFromBlobField(TField* Field)
     stream.SetPosition(start);
     if (!cls)
         cls = GetGraphicClassForStream(content.constData() + start, content.size() - start);
+    // Formats the graphics layer keeps in classes of their own (PNG, JPEG) stay in them, so a
+    // picture written back keeps its format.
+    if (!cls)
+        cls = GraphicClassForData(content.constData() + start, content.size() - start);
     if (!cls || !cls->CreatePersistent || !cls->InheritsFrom(&TGraphic::StaticClassInfo()))
         cls = &TBitmap::StaticClassInfo();
     std::unique_ptr<TGraphic> graphic(static_cast<TGraphic*>(cls->CreatePersistent()));

@@ -209,7 +209,8 @@ TEST_F(ImageControlTest, PlacementsDrawWhereTheyShould)
         {ipStretchEh, 100, QRect(0, 0, 100, 100)},
         {ipFitEh, 100, QRect(0, 25, 100, 50)},          // proportional
         {ipTopLeftEh, 100, QRect(0, 0, 20, 10)},
-        {ipReduceFitEh, 200, QRect(40, 45, 40, 10 + 45)},   // right and bottom doubled from the origin
+        // Right and bottom of the centred box doubled from the origin, the picture fitted in.
+        {ipReduceFitEh, 200, QRect(40, 57, 60, 40)},
         {ipStretchEh, 0, QRect()},                          // zoomed to nothing
     };
     for (const Case& c : cases) {
