@@ -343,6 +343,20 @@ void TCustomDBImageEh::WMSize(TMessage& M)
     UpdateEditButtonControl();
 }
 
+void TCustomDBImageEh::WMNCCalcSize(TMessage& M)
+{
+    if (FBorderStyle == bsSingle)
+        InflateRect(*reinterpret_cast<TRect*>(M.LParam), -2, -2);
+}
+
+void TCustomDBImageEh::WMNCPaint(TMessage& M)
+{
+    if (FBorderStyle != bsSingle)
+        return;
+    TRect r(0, 0, Width(), Height());
+    DrawEdge(reinterpret_cast<HDC>(M.LParam), r, EDGE_SUNKEN, BF_RECT);
+}
+
 void TCustomDBImageEh::CMTextChanged(TMessage& M)
 {
     TCustomControlEh::CMTextChanged(M);

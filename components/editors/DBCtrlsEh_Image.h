@@ -145,6 +145,9 @@ protected:
     void DoEnter() override;
     void DoExit() override;
     void WMSize(TMessage& M) override;
+    // The single border is a sunken client edge, two pixels wide.
+    void WMNCCalcSize(TMessage& M) override;
+    void WMNCPaint(TMessage& M) override;
     void CMTextChanged(TMessage& M) override;
     void CMVisibleChanged(TMessage& M) override;
     void CMWantSpecialKey(TMessage& M) override;
