@@ -161,6 +161,19 @@ TEST_F(ImageControlTest, LoadAndSaveGoThroughTheFileDialogs)
     script.Then(IDCANCEL);
     image->MenuItemLoad(nullptr);
     EXPECT_EQ(table->State(), dsBrowse);
+
+    // A file that is no picture is refused with a clear error; picture and field stay.
+    const QByteArray before = Photo()->AsBytes();
+    const QString bad = dir.filePath("bad.png");
+    QFile badFile(bad);
+    ASSERT_TRUE(badFile.open(QIODevice::WriteOnly));
+    badFile.write("not a picture");
+    badFile.close();
+    script.ThenFiles({bad});
+    EXPECT_THROW(image->MenuItemLoad(nullptr), EInvalidGraphic);
+    EXPECT_EQ(image->Picture()->Width(), 8);
+    table->Cancel();
+    EXPECT_EQ(Photo()->AsBytes(), before);
 }
 
 TEST_F(ImageControlTest, BadBlobsGiveAnEmptyPictureAndLeaveTheFieldAlone)
