@@ -8,6 +8,7 @@
 #include "platform/vcl/StdCtrls.h"
 #include "support/AppEnvironment.h"
 #include "support/DialogScript.h"
+#include "platform/rtl/Filer.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -424,4 +425,58 @@ TEST(PictureEditor, TheMaskEnablesTheOperations)
         EXPECT_FALSE(dlg->Edit(&pic, c.Mask));
         EXPECT_EQ(seen, c.Enabled) << int(c.Mask);
     }
+}
+
+TEST(ImageStreaming, OwnPictureGoesWithTheFormAndABoundOneDoesNot)
+{
+    RegisterClasses<TForm, TDBImageEh>();
+    auto form = CreateUnique<TForm>(nullptr);
+    form->SetName(QStringLiteral("PhotoForm"));
+    auto* image = Create<TDBImageEh>(form.get());
+    image->SetName(QStringLiteral("Logo"));
+    image->SetParent(form.get());
+    TPngImage png;
+    TMemoryStream s;
+    {
+        QImage img(5, 3, QImage::Format_RGB32);
+        img.fill(Qt::red);
+        s.WriteBytes(Encode(img, "PNG"));
+        s.SetPosition(0);
+    }
+    png.LoadFromStream(&s);
+    image->Picture()->Assign(&png);
+    image->SetPicturePlacement(ipStretchEh);
+    const QString text = ComponentToText(form.get());
+    EXPECT_TRUE(text.contains(QStringLiteral("Picture.Data = {"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("PicturePlacement = ipStretchEh")));
+
+    auto back = CreateUnique<TForm>(nullptr);
+    ReadComponentRes(ComponentToBinary(form.get()), back.get());
+    auto* read = dynamic_cast<TDBImageEh*>(back->FindComponent(QStringLiteral("Logo")));
+    ASSERT_NE(read, nullptr);
+    EXPECT_TRUE(dynamic_cast<TPngImage*>(read->Picture()->Graphic()));
+    EXPECT_EQ(read->Picture()->Width(), 5);
+    EXPECT_EQ(read->PicturePlacement(), ipStretchEh);
+
+    // Bound to a field, the picture is the field's business.
+    auto* table = Create<TMemTableEh>(form.get());
+    table->FieldDefs()->Add(QStringLiteral("Photo"), ftBlob);
+    table->CreateDataSet();
+    auto* source = Create<TDataSource>(form.get());
+    source->SetDataSet(table);
+    image->SetDataSource(source);
+    image->SetDataField(QStringLiteral("Photo"));
+    EXPECT_FALSE(ComponentToText(form.get()).contains(QStringLiteral("Picture.Data")));
+}
+
+TEST_F(ImageControlTest, TheLabelShowsTheFieldsName)
+{
+    table->FieldByName(QStringLiteral("Photo"))->SetDisplayLabel(QStringLiteral("Фото"));
+    EXPECT_EQ(image->GetControlLabelCaption(), QStringLiteral("Фото"));
+    image->ControlLabel()->SetVisible(true);
+    image->ControlLabel()->UpdateCaption();
+    EXPECT_EQ(image->ControlLabel()->Caption(), QStringLiteral("Фото"));
+    EXPECT_EQ(image->ControlLabel()->Parent(), form.get());
+    image->SetDataField(QString());
+    EXPECT_EQ(image->GetControlLabelCaption(), QStringLiteral("PhotoImage"));
 }
