@@ -11,6 +11,7 @@
 #include "platform/rtl/Filer.h"
 
 #include <QBuffer>
+#include <climits>
 #include <QImage>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -243,6 +244,8 @@ TEST_F(ImageControlTest, PlacementsDrawWhereTheyShould)
 TEST_F(ImageControlTest, WheelZoomsInStepsAndDragPans)
 {
     EXPECT_EQ(image->ScaleRect(TRect(10, 20, 30, 41), 150), TRect(10, 20, 45, 61));
+    // A deep zoom of a large rectangle stays in range instead of wrapping around.
+    EXPECT_EQ(image->ScaleRect(TRect(0, 0, 3000000, -3000000), 100000), TRect(0, 0, INT_MAX, INT_MIN));
     image->Perform(WM_MOUSEWHEEL, MAKEWPARAM(0, 120), MAKELPARAM(5, 5));
     EXPECT_EQ(image->Zoom(), 110);
     EXPECT_TRUE(image->ZoomIsTemporary());
@@ -388,6 +391,17 @@ TEST(PictureEditor, CancelKeepsThePictureAndOkTakesTheEdit)
     });
     EXPECT_TRUE(EditPictureHook(&pic));
     EXPECT_FALSE(pic.HasImage());
+
+    // The shared dialog belongs to the application; free it while the window system is there.
+    for (int i = Application->ComponentCount() - 1; i >= 0; --i)
+        if (dynamic_cast<TPictureEditorDialog*>(Application->Components(i)))
+            delete Application->Components(i);
+    // The hook makes a new one when asked again.
+    script.Then(mrCancel);
+    EXPECT_FALSE(EditPictureHook(&pic));
+    for (int i = Application->ComponentCount() - 1; i >= 0; --i)
+        if (dynamic_cast<TPictureEditorDialog*>(Application->Components(i)))
+            delete Application->Components(i);
 }
 
 TEST(PictureEditor, TheMaskEnablesTheOperations)
