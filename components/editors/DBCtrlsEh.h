@@ -209,5 +209,6 @@ QString InsertThousandSeparators(const QString& NumberText, bool UseSeparators);
 // ",#." and as many "0" as the currency has decimals.
 QString DefaultNumberDisplayFormat();
 #include "components/editors/DBCtrlsEh_ButtonsBox.h"
+#include "components/editors/DBCtrlsEh_Image.h"
 #include "components/editors/DBCtrlsEh_Edit.h"
 #include "components/editors/DBCtrlsEh_CheckBox.h"

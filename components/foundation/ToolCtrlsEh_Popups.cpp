@@ -274,8 +274,17 @@ std::unique_ptr<TGraphic> LoadGraphicFromBlobField(TField* Field)
         if (count == 1 && type == 0x0100 && int64_t(size) == content.size() - 8)
             start = 8;
     }
+    // A picture stored by its own streaming names its graphic's class in front of the data.
+    int64_t named = 0;
+    TPersistentClass cls = StoredPictureClass(content.constData() + start, content.size() - start, named);
+    start += named;
     stream.SetPosition(start);
-    TPersistentClass cls = GetGraphicClassForStream(content.constData() + start, content.size() - start);
+    if (!cls)
+        cls = GetGraphicClassForStream(content.constData() + start, content.size() - start);
+    // Formats the graphics layer keeps in classes of their own (PNG, JPEG) stay in them, so a
+    // picture written back keeps its format.
+    if (!cls)
+        cls = GraphicClassForData(content.constData() + start, content.size() - start);
     if (!cls || !cls->CreatePersistent || !cls->InheritsFrom(&TGraphic::StaticClassInfo()))
         cls = &TBitmap::StaticClassInfo();
     std::unique_ptr<TGraphic> graphic(static_cast<TGraphic*>(cls->CreatePersistent()));

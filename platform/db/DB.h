@@ -823,9 +823,14 @@ public:
     bool IsBlob() const { return true; }
     QByteArray AsBytes() const;
     void SetAsBytes(const QByteArray& v);
+    // Another blob's bytes, or an object that streams itself as binary data (a picture: its
+    // graphic's class name, then the graphic's data; a graphic: its data alone).
+    void Assign(TPersistent* Source) override;
 
 protected:
     TBlobField(TComponent* AOwner, TFieldType Type);
+    // Loads the bytes into an object that streams itself as binary data.
+    void AssignTo(TPersistent* Dest) const override;
     QString GetAsString() const override;
     void SetAsStringImpl(const QString& v) override;
     void SetAsVariantImpl(const Variant& v) override;

@@ -1,6 +1,7 @@
 #include "DB.h"
 #include "platform/rtl/VarOrder.h"
 #include "platform/rtl/Guards.h"
+#include "platform/rtl/Filer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -1281,6 +1282,35 @@ void TBlobField::SetAsBytes(const QByteArray& v)
         SetData(Variant::FromOleStr(QString::fromUtf8(v)));
     else
         SetData(BytesToVar(v));
+}
+
+void TBlobField::Assign(TPersistent* Source)
+{
+    if (auto* b = dynamic_cast<TBlobField*>(Source)) {
+        SetAsBytes(b->AsBytes());
+        return;
+    }
+    if (!Source || dynamic_cast<TField*>(Source)) {
+        TField::Assign(Source);
+        return;
+    }
+    TMemoryStream data;
+    if (!WritePersistentData(Source, &data)) {
+        TField::Assign(Source);
+        return;
+    }
+    SetAsBytes(QByteArray(static_cast<const char*>(data.Memory()), qsizetype(data.Size())));
+}
+
+void TBlobField::AssignTo(TPersistent* Dest) const
+{
+    const QByteArray bytes = AsBytes();
+    TMemoryStream data;
+    if (!bytes.isEmpty())
+        data.WriteBuffer(bytes.constData(), bytes.size());
+    data.SetPosition(0);
+    if (!ReadPersistentData(Dest, &data))
+        TField::AssignTo(Dest);
 }
 
 QString TBlobField::GetAsString() const

@@ -1525,3 +1525,46 @@ TComponent* ReadComponentRes(const QByteArray& Data, TComponent* Root, const QSt
     r.SourceName = SourceName;
     return r.ReadRootComponent(Root);
 }
+
+// ---------------------------------------------------------------- bare binary data
+
+namespace {
+// Takes the first binary property defined and runs its reader or writer on the stream.
+class TPersistentDataFiler : public TFiler {
+public:
+    TPersistentDataFiler(TStream* Stream, bool Writing) : TFiler(Stream), FWriting(Writing) {}
+    bool Run(TPersistent* Instance)
+    {
+        CallDefineProperties(Instance, this);
+        return FDone;
+    }
+    void DefineProperty(const QString&, const TReaderProc&, const TWriterProc&, bool) override {}
+    void DefineBinaryProperty(const QString&, const TStreamProc& ReadData, const TStreamProc& WriteData,
+                              bool HasData) override
+    {
+        if (FDone)
+            return;
+        FDone = true;
+        if (FWriting) {
+            if (HasData && WriteData)
+                WriteData(FStream);
+        } else if (ReadData) {
+            ReadData(FStream);
+        }
+    }
+
+private:
+    bool FWriting;
+    bool FDone = false;
+};
+}
+
+bool WritePersistentData(TPersistent* Instance, TStream* Stream)
+{
+    return Instance && TPersistentDataFiler(Stream, true).Run(Instance);
+}
+
+bool ReadPersistentData(TPersistent* Instance, TStream* Stream)
+{
+    return Instance && TPersistentDataFiler(Stream, false).Run(Instance);
+}

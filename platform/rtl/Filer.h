@@ -57,6 +57,9 @@ public:
                                       const TStreamProc& WriteData, bool HasData) = 0;
 
 protected:
+    // Lets a filer of any kind ask an instance for its defined properties.
+    static void CallDefineProperties(TPersistent* Instance, TFiler* Filer) { Instance->DefineProperties(Filer); }
+
     TStream* FStream;
     TComponent* FRoot = nullptr;
     TComponent* FLookupRoot = nullptr;
@@ -279,3 +282,8 @@ TComponent* ReadComponentRes(const QByteArray& Data, TComponent* Root, const QSt
 // finders (data modules register one) after the reading root's own components.
 void RegisterFindGlobalComponent(const std::function<TComponent*(const QString& Name)>& Finder);
 TComponent* FindGlobalComponent(const QString& Name);
+
+// The first binary property an instance defines (pictures, graphics), moved as bare data: the
+// way a blob field holds such an object. False when the instance defines no binary property.
+bool WritePersistentData(TPersistent* Instance, TStream* Stream);
+bool ReadPersistentData(TPersistent* Instance, TStream* Stream);

@@ -436,7 +436,8 @@ void TCanvas::Draw(int x, int y, TGraphic* graphic, uint8_t opacity)
 
 void TCanvas::StretchDraw(const TRect& r, TGraphic* graphic)
 {
-    if (graphic && !graphic->Empty())
+    // Nothing fits an empty or inverted rectangle (Qt would mirror an inverted one).
+    if (graphic && !graphic->Empty() && r.Width() > 0 && r.Height() > 0)
         graphic->Draw(this, r);
 }
 
@@ -604,7 +605,7 @@ void TBitmap::LoadFromStream(TStream* stream)
 {
     const QByteArray bytes = stream->ReadBytes(stream->Size() - stream->Position());
     QImage img;
-    if (!img.loadFromData(bytes))
+    if (!DecodeImageData(bytes, img))
         throw EInvalidGraphic(QStringLiteral("Bitmap image is not valid"));
     SetImage(img);
 }
@@ -674,7 +675,7 @@ void TIcon::LoadFromStream(TStream* stream)
 {
     const QByteArray bytes = stream->ReadBytes(stream->Size() - stream->Position());
     QImage img;
-    if (!img.loadFromData(bytes))
+    if (!DecodeImageData(bytes, img))
         throw EInvalidGraphic(QStringLiteral("Icon image is not valid"));
     SetImage(img);
 }
@@ -700,66 +701,6 @@ void TIcon::Assign(TPersistent* Source)
         return;
     }
     TGraphic::Assign(Source);
-}
-
-DOV_PUBLISHED(TPicture) {}
-TPicture::TPicture() = default;
-TPicture::~TPicture() = default;
-
-void TPicture::SetGraphic(TGraphic* g)
-{
-    if (!g) {
-        FGraphic.reset();
-    } else {
-        std::unique_ptr<TGraphic> copy;
-        if (dynamic_cast<TIcon*>(g))
-            copy = std::make_unique<TIcon>();
-        else
-            copy = std::make_unique<TBitmap>();
-        copy->Assign(g);
-        FGraphic = std::move(copy);
-        FGraphic->OnChange = TNotifyEvent(this, &TPicture::Changed);
-    }
-    Changed(this);
-}
-
-TBitmap* TPicture::Bitmap()
-{
-    if (!dynamic_cast<TBitmap*>(FGraphic.get())) {
-        FGraphic = std::make_unique<TBitmap>();
-        FGraphic->OnChange = TNotifyEvent(this, &TPicture::Changed);
-    }
-    return static_cast<TBitmap*>(FGraphic.get());
-}
-
-void TPicture::Assign(TPersistent* Source)
-{
-    if (!Source) {
-        SetGraphic(nullptr);
-        return;
-    }
-    if (auto* p = dynamic_cast<TPicture*>(Source)) {
-        SetGraphic(p->Graphic());
-        return;
-    }
-    if (auto* g = dynamic_cast<TGraphic*>(Source)) {
-        SetGraphic(g);
-        return;
-    }
-    TPersistent::Assign(Source);
-}
-
-void TPicture::LoadFromFile(const QString& fileName)
-{
-    auto b = std::make_unique<TBitmap>();
-    b->LoadFromFile(fileName);
-    SetGraphic(b.get());
-}
-
-void TPicture::SaveToFile(const QString& fileName)
-{
-    if (FGraphic)
-        FGraphic->SaveToFile(fileName);
 }
 
 TRecordingCanvas::TRecordingCanvas(int width, int height) : FBitmap(width, height)

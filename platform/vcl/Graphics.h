@@ -5,6 +5,7 @@
 #include "platform/winapi/WinGdi.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -307,8 +308,16 @@ public:
 
 protected:
     virtual void Changed() { if (OnChange) OnChange(this); }
+    // Streamed (and held by blob fields) as "Data": the graphic's file data.
+    void DefineProperties(TFiler* Filer) override;
     bool FTransparent = false;
 };
+
+using TGraphicClass = const TClassInfo*;
+
+// Decodes image file data. PNG without its end chunk and JPEG without its end marker are
+// refused rather than shown half decoded; so is anything that decodes to no pixels.
+bool DecodeImageData(const QByteArray& Data, QImage& Image);
 
 enum TTransparentMode { tmAuto, tmFixed };
 DOV_ENUM_INFO(TTransparentMode, tmAuto, tmFixed)
@@ -355,6 +364,76 @@ private:
     TColor FTransparentColor = clDefault;
 };
 
+// An image kept in a file format of its own (PNG, JPEG): the file data it was loaded from is
+// written back unchanged until the image is changed, so storing it again loses nothing.
+class TEncodedImage : public TGraphic {
+    DOV_PERSISTENT(TEncodedImage, TGraphic)
+public:
+    TEncodedImage();
+    ~TEncodedImage() override;
+    int Width() const override;
+    int Height() const override;
+    void SetWidth(int v) override;
+    void SetHeight(int v) override;
+    void LoadFromStream(TStream* stream) override;
+    void SaveToStream(TStream* stream) override;
+    QImage ToImage() const override;
+    void SetImage(const QImage& img);
+    void Assign(TPersistent* Source) override;
+
+protected:
+    // The format written ("PNG", "JPG") and the quality asked of the writer (-1: its default).
+    virtual const char* FormatName() const = 0;
+    virtual int Quality() const { return -1; }
+    // True when the data is of this class's format (its signature).
+    virtual bool IsOwnFormat(const QByteArray& Data) const = 0;
+
+private:
+    std::unique_ptr<QImage> FImage;
+    QByteArray FSource;
+};
+
+class TPngImage : public TEncodedImage {
+    DOV_PERSISTENT(TPngImage, TEncodedImage)
+public:
+    TPngImage() = default;
+
+protected:
+    const char* FormatName() const override { return "PNG"; }
+    bool IsOwnFormat(const QByteArray& Data) const override;
+};
+
+class TJPEGImage : public TEncodedImage {
+    DOV_PERSISTENT(TJPEGImage, TEncodedImage)
+public:
+    TJPEGImage() = default;
+    // 1..100.
+    int CompressionQuality() const { return FCompressionQuality; }
+    void SetCompressionQuality(int v) { FCompressionQuality = std::clamp(v, 1, 100); }
+
+protected:
+    const char* FormatName() const override { return "JPG"; }
+    int Quality() const override { return FCompressionQuality; }
+    bool IsOwnFormat(const QByteArray& Data) const override;
+
+private:
+    int FCompressionQuality = 90;
+};
+
+// File formats by extension (without the dot, any case). Bitmaps, PNG, JPEG and icons are
+// registered from the start; a later registration of an extension replaces the earlier one.
+void RegisterFileFormat(const QString& Extension, const QString& Description, TGraphicClass GraphicClass);
+TGraphicClass FileFormatClass(const QString& Extension);
+// The first extension registered for the class ("bmp"), empty when none.
+QString GraphicExtension(TGraphicClass GraphicClass);
+// "Description (*.a;*.b)|*.a;*.b" for the class's extensions, with an "All" entry in front.
+QString GraphicFilter(TGraphicClass GraphicClass);
+// The class for image file data by its signature (BMP, PNG, JPEG), nullptr for other data.
+TGraphicClass GraphicClassForData(const char* Data, int64_t Size);
+// Data that starts with a stored picture's class name (a length byte, then the name of a
+// registered graphic class): that class, with DataStart set after the name. Else nullptr.
+TGraphicClass StoredPictureClass(const char* Data, int64_t Size, int64_t& DataStart);
+
 class TIcon : public TGraphic {
     DOV_PERSISTENT(TIcon, TGraphic)
 public:
@@ -374,24 +453,36 @@ private:
     std::unique_ptr<QImage> FImage;
 };
 
-// Holds one graphic of whatever class.
+// Holds one graphic of whatever class. Streamed (and held by blob fields) as "Data": the
+// graphic's class name as a short string, then the graphic's data.
 class TPicture : public TPersistent {
     DOV_PERSISTENT(TPicture, TPersistent)
 public:
     TPicture();
     ~TPicture() override;
     TGraphic* Graphic() const { return FGraphic.get(); }
-    void SetGraphic(TGraphic* g);            // copied
+    void SetGraphic(TGraphic* g);            // copied, keeping the graphic's class
     TBitmap* Bitmap();                       // replaces a non-bitmap graphic with an empty bitmap
     int Width() const { return FGraphic ? FGraphic->Width() : 0; }
     int Height() const { return FGraphic ? FGraphic->Height() : 0; }
+    // A graphic with pixels (an emptied or failed graphic does not count).
+    bool HasImage() const { return FGraphic && !FGraphic->Empty(); }
     void Assign(TPersistent* Source) override;
+    // The class comes from the extension (an unknown one: any image Qt reads, as a bitmap).
+    // A file that is no image of its class raises EInvalidGraphic and leaves the picture as it was.
     void LoadFromFile(const QString& fileName);
     void SaveToFile(const QString& fileName);
+    // Bare image data (the class by its signature) or a stored picture (class name, then data).
+    void LoadFromStream(TStream* stream);
+    void SaveToStream(TStream* stream);
     TNotifyEvent OnChange;
+
+protected:
+    void DefineProperties(TFiler* Filer) override;
 
 private:
     void Changed(TObject*) { if (OnChange) OnChange(this); }
+    void TakeGraphic(std::unique_ptr<TGraphic> g);
     std::unique_ptr<TGraphic> FGraphic;
 };
 
