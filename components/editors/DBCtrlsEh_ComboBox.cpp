@@ -462,10 +462,12 @@ void TCustomDBComboBoxEh::UpdateData()
 {
     if (FOnNotInList && FItemIndex == -1) {
         bool recheck = false;
-        FOnNotInList(this, Text(), recheck);
-        // The handler may have added the text to the lists: then it is a value like any other.
+        const QString typed = Text();
+        FOnNotInList(this, typed, recheck);
+        // The handler may have added the text to the lists (which shows the held value again):
+        // then the typed text is a value like any other.
         if (recheck) {
-            const int index = FindItem(EditText(), false, FCaseInsensitiveTextSearch);
+            const int index = FindItem(typed, false, FCaseInsensitiveTextSearch);
             if (index >= 0) {
                 FItemIndex = -1;
                 InternalSetItemIndex(index);
@@ -915,7 +917,9 @@ void TCustomDBComboBoxEh::DropDown(TEditButtonEh* AEditButton)
     int rows = FDropDownBox->Rows();
     int width;
     if (FDropDownBox->Width() == -1) {
-        TCanvas* c = GetCanvas();
+        // Measured off screen: the control's canvas has a device only while it paints.
+        TBitmap probe(1, 1);
+        TCanvas* c = probe.Canvas();
         c->Font()->Assign(Font());
         int widest = 0;
         for (int i = 0; i < FItemsCount; ++i)
