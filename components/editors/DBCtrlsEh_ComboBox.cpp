@@ -3,6 +3,7 @@
 #include "components/editors/DBCtrlsEh.h"
 
 #include "components/foundation/GridsEh.h"
+#include "platform/rtl/Guards.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Clipbrd.h"
 #include "platform/vcl/Graphics.h"
@@ -263,6 +264,13 @@ void TCustomDBComboBoxEh::PopupListboxGetImageIndex(TObject*, int ItemIndex, int
 
 void TCustomDBComboBoxEh::ItemsChanged(TObject*)
 {
+    // New lists are no edit of the user's: leaving the control must not write them back.
+    const bool linkModified = FDataLink->IsModified();
+    const bool modified = Modified;
+    auto restore = Finally([&] {
+        FDataLink->SetModified(linkModified);
+        Modified = modified;
+    });
     FItemsCount = FItems->Count();
     FKeyBased = FKeyItems->Count() > 0;
     if (FKeyBased) {

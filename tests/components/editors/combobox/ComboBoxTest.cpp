@@ -118,6 +118,18 @@ TEST_F(ComboBoxTest, KeyBasedControlShowsTheItemAndWritesTheKey)
     EXPECT_TRUE(Kind()->IsNull());
 }
 
+TEST_F(ComboBoxTest, ListsFilledInCodeAreNoEditOfTheRecord)
+{
+    BindKinds();
+    Focus(combo);
+    combo->Items()->Add(QStringLiteral("Вексель"));
+    combo->KeyItems()->Add(QStringLiteral("4"));
+    EXPECT_EQ(combo->Text(), QStringLiteral("Безналичные"));
+    EXPECT_NO_THROW(Focus(other));
+    EXPECT_EQ(table->State(), dsBrowse);
+    EXPECT_EQ(Kind()->AsInteger(), 2);
+}
+
 TEST_F(ComboBoxTest, DeleteLeavesARequiredFieldAlone)
 {
     BindKinds();
