@@ -130,6 +130,24 @@ TEST_F(ComboBoxTest, ListsFilledInCodeAreNoEditOfTheRecord)
     EXPECT_EQ(Kind()->AsInteger(), 2);
 }
 
+TEST_F(ComboBoxTest, NoKeyIsNullAndShowsNothing)
+{
+    BindKinds();
+    // A Null field stays Null through a visit: no empty text is written in its place.
+    table->Last();
+    EXPECT_TRUE(combo->Value().IsNull());
+    Focus(combo);
+    Focus(other);
+    EXPECT_TRUE(Kind()->IsNull());
+    // Choosing no item empties the text along with the value.
+    table->First();
+    Focus(combo);
+    combo->SetItemIndex(-1);
+    EXPECT_EQ(combo->Text(), QString());
+    EXPECT_TRUE(combo->Value().IsNull());
+    EXPECT_TRUE(Kind()->IsNull());
+}
+
 TEST_F(ComboBoxTest, DeleteLeavesARequiredFieldAlone)
 {
     BindKinds();
