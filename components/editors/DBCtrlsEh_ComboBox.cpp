@@ -160,20 +160,7 @@ void TCustomDBComboBoxEh::SetDropDownBox(TDropDownBoxEh* Value)
 
 void TCustomDBComboBoxEh::SetItemIndex(int Value)
 {
-    if (ComponentState().Contains(csDesigning) && !DataIndepended())
-        return;
-    if (!DataIndepended())
-        if (TDataSet* ds = FDataLink->DataSet())
-            ds->Edit();
-    InternalSetItemIndex(Value);
-    if (FDataPosting)
-        return;
-    try {
-        UpdateData();
-    } catch (...) {
-        FDataLink->Reset();
-        throw;
-    }
+    EditPutAndUpdate([&] { InternalSetItemIndex(Value); }, true, false);
 }
 
 bool TCustomDBComboBoxEh::LimitTextToListValues() const
