@@ -212,3 +212,4 @@ QString DefaultNumberDisplayFormat();
 #include "components/editors/DBCtrlsEh_Image.h"
 #include "components/editors/DBCtrlsEh_Edit.h"
 #include "components/editors/DBCtrlsEh_CheckBox.h"
+#include "components/editors/DBCtrlsEh_ComboBox.h"
