@@ -494,10 +494,17 @@ void TEditButtonsEh::Update(TCollectionItem* Item)
 
 DOV_PUBLISHED(TEditButtonControlEh) {}
 
+DOV_PUBLISHED(TSpeedButtonEh)
+{
+    P.Prop("Flat", &TSpeedButtonEh::Flat, &TSpeedButtonEh::SetFlat).Default(false);
+}
+
 TEditButtonControlEh::TEditButtonControlEh(TComponent* AOwner) : TCustomControl(AOwner)
 {
     FGlyph = new TBitmap;
     FTabStop = false;
+    // The button clicks in its own MouseUp; the control's click on release would come twice.
+    ControlStyle.Exclude(csClickEvents);
 }
 
 TEditButtonControlEh::~TEditButtonControlEh()
@@ -835,6 +842,16 @@ void TEditButtonControlEh::PaintGlyphButton()
             const int x = r.Left + (r.Width() - w) / 2 + (down ? 1 : 0);
             const int y = r.Top + (r.Height() - h) / 2 + (down ? 1 : 0);
             c->Draw(x, y, &part);
+        }
+        if (!Caption().isEmpty()) {
+            TRect textRect = face;
+            if (down)
+                OffsetRect(textRect, 1, 1);
+            c->Brush()->SetStyle(bsClear);
+            if (!Enabled())
+                c->Font()->SetColor(clGrayText);
+            DrawText(c->Handle(), Caption(), -1, textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            c->Brush()->SetStyle(bsSolid);
         }
     }
     TRect frame = r;
