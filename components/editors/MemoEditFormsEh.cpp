@@ -1,11 +1,13 @@
 #include "MemoEditFormsEh.h"
 
+#include "components/editors/DBCtrlsEh.h"
 #include "components/foundation/core/DynVarsEh.h"
 #include "platform/rtl/Guards.h"
 #include "platform/vcl/Buttons.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/StdCtrls.h"
 
+#include <QCoreApplication>
 #include <memory>
 
 static void InitMemoEditFormsResource() { Q_INIT_RESOURCE(MemoEditFormsEh); }
@@ -77,11 +79,21 @@ void TMemoEditWinEh::AfterConstruction()
         PaintGlyph(SpeedButton2->Glyph(), false);
 }
 
+namespace {
+// The shared form's window belongs to the windowing system, so the form goes with it.
+void FreeSharedMemoEditForm()
+{
+    delete TCustomDropDownFormEh::GetGlobalRef(TMemoEditWinEh::StaticClassInfo());
+}
+}  // namespace
+
 TMemoEditWinEh* TMemoEditWinEh::GetGlobalRef()
 {
     if (auto* f = dynamic_cast<TMemoEditWinEh*>(TCustomDropDownFormEh::GetGlobalRef(StaticClassInfo())))
         return f;
-    return Create<TMemoEditWinEh>(Application);
+    auto* form = Create<TMemoEditWinEh>(Application);
+    qAddPostRoutine(&FreeSharedMemoEditForm);
+    return form;
 }
 
 void TMemoEditWinEh::CustomDropDownFormEhInitForm(TCustomDropDownFormEh*, TDynVarsEh* DynParams)
@@ -160,6 +172,7 @@ void MemoEditFormsUnitStartUp()
         InitMemoEditFormsResource();
         RegisterClasses<TMemo, TBevel, TPanel, TSpeedButton, TMemoEditWinEh>();
         EditMemoTextHook = &ShowMemoEditor;
+        DBEditEhMemoEditFormClass = &TMemoEditWinEh::StaticClassInfo();
         return true;
     }();
     (void)done;

@@ -5,6 +5,7 @@
 #include "platform/winapi/WinUser.h"
 #include "support/DialogScript.h"
 
+#include "components/editors/DBCtrlsEh.h"
 #include "components/editors/MemoEditFormsEh.h"
 #include "components/foundation/core/DynVarsEh.h"
 #include "platform/vcl/Buttons.h"
@@ -275,6 +276,46 @@ TEST_F(MemoDropDownTest, ModalDropDownRunReturnsOnOkOnly)
     });
     EXPECT_FALSE(Form->Execute(Edit, nullptr, daLeft, Params.get()));
     EXPECT_EQ(Params->GetItem(0)->AsString(), "через цикл");
+}
+
+}  // namespace
+
+namespace {
+
+// The edit's ellipsis button opens the shared memo editor on the edit's text.
+TEST(MemoEditForm, EllipsisButtonOfAnEditUsesTheSharedForm)
+{
+    EXPECT_EQ(DBEditEhMemoEditFormClass, &TMemoEditWinEh::StaticClassInfo());
+    TMemoEditWinEh::GetGlobalRef();
+    auto form = CreateUnique<TForm>(nullptr);
+    auto* edit = Create<TDBEditEh>(form.get());
+    edit->SetParent(form.get());
+    edit->SetBounds(10, 10, 200, 21);
+    edit->EditButton()->SetStyle(ebsEllipsisEh);
+    edit->EditButton()->SetVisible(true);
+    form->Show();
+    Pump();
+    edit->SetText(QStringLiteral("до"));
+    TEditButtonControlEh* button = edit->GetEditButtonControlByEditButton(edit->EditButton());
+    ASSERT_NE(button, nullptr);
+    testsupport::TDialogScript script;
+    script
+        .Then([](TDialogCall& call) {
+            auto* memoForm = static_cast<TMemoEditWinEh*>(call.Form);
+            EXPECT_EQ(memoForm->Memo1->Text(), "до");
+            memoForm->Memo1->SetText(QStringLiteral("отменено"));
+            return int(mrCancel);
+        })
+        .Then([](TDialogCall& call) {
+            auto* memoForm = static_cast<TMemoEditWinEh*>(call.Form);
+            memoForm->Memo1->SetText(QStringLiteral("после"));
+            ClickButton(memoForm->sbOk);
+            return int(memoForm->ModalResult());
+        });
+    button->Click();
+    EXPECT_EQ(edit->Text(), "до");
+    button->Click();
+    EXPECT_EQ(edit->Text(), "после");
 }
 
 }  // namespace
