@@ -460,6 +460,7 @@ TPopupCalculatorEh::TPopupCalculatorEh(TComponent* AOwner) : TCalculatorEh(AOwne
 {
     ControlStyle.Include(csReplicatable);
     FTabStop = false;
+    FVisible = false;   // its owner shows it
     FCtl3D = true;
     FBorderWidth = 2;
     FFlat = true;

@@ -844,13 +844,13 @@ void TEditButtonControlEh::PaintGlyphButton()
             c->Draw(x, y, &part);
         }
         if (!Caption().isEmpty()) {
-            TRect textRect = face;
-            if (down)
-                OffsetRect(textRect, 1, 1);
+            const TSize extent = c->TextExtent(Caption());
+            const int shift = down ? 1 : 0;
             c->Brush()->SetStyle(bsClear);
             if (!Enabled())
                 c->Font()->SetColor(clGrayText);
-            DrawText(c->Handle(), Caption(), -1, textRect, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+            c->TextOut(r.Left + (r.Width() - extent.cx) / 2 + shift, r.Top + (r.Height() - extent.cy) / 2 + shift,
+                       Caption());
             c->Brush()->SetStyle(bsSolid);
         }
     }
