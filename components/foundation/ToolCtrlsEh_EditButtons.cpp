@@ -503,7 +503,8 @@ TEditButtonControlEh::TEditButtonControlEh(TComponent* AOwner) : TCustomControl(
 {
     FGlyph = new TBitmap;
     FTabStop = false;
-    // The button clicks in its own MouseUp; the control's click on release would come twice.
+    // The button clicks from its own MouseUp (a spin half let go elsewhere is no click); the
+    // control's generic click on release would click twice.
     ControlStyle.Exclude(csClickEvents);
 }
 
