@@ -35,12 +35,16 @@ DOV_PUBLISHED(TCustomDBNumberEditEh) {}
 DOV_PUBLISHED(TDBNumberEditEh)
 {
     P.Prop("currency", &TDBNumberEditEh::currency, &TDBNumberEditEh::SetCurrency)
-        .Stored(false);
+        .Stored(&TDBNumberEditEh::IsCurrencyStored);
     P.Prop("DecimalPlaces", &TDBNumberEditEh::DecimalPlaces, &TDBNumberEditEh::SetDecimalPlaces).Default(2);
-    P.Prop("DisplayFormat", &TDBNumberEditEh::DisplayFormat, &TDBNumberEditEh::SetDisplayFormat).Stored(false);
-    P.Prop("Increment", &TDBNumberEditEh::Increment, &TDBNumberEditEh::SetIncrement);
-    P.Prop("MaxValue", &TDBNumberEditEh::MaxValue, &TDBNumberEditEh::SetMaxValue).Stored(false);
-    P.Prop("MinValue", &TDBNumberEditEh::MinValue, &TDBNumberEditEh::SetMinValue).Stored(false);
+    P.Prop("DisplayFormat", &TDBNumberEditEh::DisplayFormat, &TDBNumberEditEh::SetDisplayFormat)
+        .Stored(&TDBNumberEditEh::IsDisplayFormatStored);
+    P.Prop("Increment", &TDBNumberEditEh::Increment, &TDBNumberEditEh::SetIncrement)
+        .Stored(&TDBNumberEditEh::IsIncrementStored);
+    P.Prop("MaxValue", &TDBNumberEditEh::MaxValue, &TDBNumberEditEh::SetMaxValue)
+        .Stored(&TDBNumberEditEh::IsMaxValueStored);
+    P.Prop("MinValue", &TDBNumberEditEh::MinValue, &TDBNumberEditEh::SetMinValue)
+        .Stored(&TDBNumberEditEh::IsMinValueStored);
     P.Prop("EditButton", &TDBNumberEditEh::EditButton, &TDBNumberEditEh::SetEditButton);
     P.Event("OnButtonClick", &TDBNumberEditEh::OnButtonClick);
     P.Event("OnButtonDown", &TDBNumberEditEh::OnButtonDown);

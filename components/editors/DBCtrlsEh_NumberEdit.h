@@ -35,6 +35,12 @@ public:
     double Increment() const { return FIncrement; }
     void SetIncrement(double Value) { FIncrement = Value; }
     TDBNumberValues AssignedValues() const { return FAssignedValues; }
+    // Only what was set on the control itself is stored with a form.
+    bool IsCurrencyStored() const { return FAssignedValues.Contains(evCurrencyEh); }
+    bool IsDisplayFormatStored() const { return FAssignedValues.Contains(evDisplayFormatEh); }
+    bool IsMaxValueStored() const { return FAssignedValues.Contains(evMaxValueEh); }
+    bool IsMinValueStored() const { return FAssignedValues.Contains(evMinValueEh); }
+    bool IsIncrementStored() const { return FIncrement != 1; }
     // The format used while the control has the focus (derived from the display format).
     QString EditFormat() const { return FEditFormat; }
 

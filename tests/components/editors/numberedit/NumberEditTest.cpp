@@ -432,3 +432,22 @@ TEST_F(NumberEditTest, FieldFallbacksAndAlignment)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(NumberEditTest, OnlyOwnSettingsAreStored)
+{
+    Bind(QStringLiteral("Sum"));
+    edit->SetDisplayFormat(QStringLiteral("0.00"));
+    edit->SetMaxValue(99);
+    const QString text = ComponentToText(edit);
+    EXPECT_TRUE(text.contains(QStringLiteral("DisplayFormat = '0.00'"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("MaxValue = 99"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("MinValue"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("currency"))) << text.toStdString();
+    EXPECT_FALSE(text.contains(QStringLiteral("Increment"))) << text.toStdString();
+    edit->SetIncrement(0.5);
+    EXPECT_TRUE(ComponentToText(edit).contains(QStringLiteral("Increment = 0.5")));
+}
+
+}  // namespace

@@ -5,24 +5,13 @@
 #include "components/editors/CalculatorEh.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Forms.h"
+#include "EditorScreenShots.h"
 #include "platform/vcl/VclImageCompare.h"
 
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QScreen>
-#include <QWidget>
-
 using namespace vcltest;
+using namespace editorpictures;
 
 namespace {
-
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
 
 uint32_t Sys(TColor c)
 {
@@ -31,14 +20,7 @@ uint32_t Sys(TColor c)
 
 QImage Shot(QWidget* w)
 {
-    const QPoint at = w->mapToGlobal(QPoint(0, 0));
-    QImage img = QGuiApplication::primaryScreen()
-                     ->grabWindow(0, at.x(), at.y(), w->width(), w->height())
-                     .toImage()
-                     .convertToFormat(QImage::Format_RGB32);
-    if (const QByteArray dir = qgetenv("DOV_PICTURE_DIR"); !dir.isEmpty())
-        img.save(QString::fromLocal8Bit(dir) + QStringLiteral("/calculator-%1.png").arg(quintptr(w)));
-    return img;
+    return ScreenShot(w, QStringLiteral("calculator-%1").arg(quintptr(w)));
 }
 
 // The box of pixels of (nearly) one colour inside a rectangle of the picture; text is smoothed,

@@ -5,36 +5,20 @@
 #include "components/editors/CalculatorEh.h"
 #include "components/editors/DBCtrlsEh.h"
 #include "platform/vcl/Forms.h"
+#include "EditorScreenShots.h"
 #include "platform/vcl/VclImageCompare.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
 using namespace vcltest;
+using namespace editorpictures;
 
 namespace {
 
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
 QImage Shot(QWidget* w, const char* name)
 {
-    const QPoint at = w->mapToGlobal(QPoint(0, 0));
-    QImage img = QGuiApplication::primaryScreen()
-                     ->grabWindow(0, at.x(), at.y(), w->width(), w->height())
-                     .toImage()
-                     .convertToFormat(QImage::Format_RGB32);
-    if (const QByteArray dir = qgetenv("DOV_PICTURE_DIR"); !dir.isEmpty())
-        img.save(QString::fromLocal8Bit(dir) + QStringLiteral("/numberedit-%1.png").arg(QLatin1String(name)));
-    return img;
+    return ScreenShot(w, QStringLiteral("numberedit-") + QLatin1String(name));
 }
 
 // Where the text is: the box of dark pixels.
