@@ -213,3 +213,4 @@ QString DefaultNumberDisplayFormat();
 #include "components/editors/DBCtrlsEh_Edit.h"
 #include "components/editors/DBCtrlsEh_CheckBox.h"
 #include "components/editors/DBCtrlsEh_ComboBox.h"
+#include "components/editors/DBCtrlsEh_NumberEdit.h"

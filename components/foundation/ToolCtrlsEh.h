@@ -607,9 +607,12 @@ protected:
     TEditButtonImagesEh* FEditButtonImages = nullptr;
 };
 
+// A free-standing button of the library's look; with the glyph style it shows its caption
+// (in its font) over the glyph's place.
 class TSpeedButtonEh : public TEditButtonControlEh {
+    DOV_PERSISTENT(TSpeedButtonEh, TEditButtonControlEh)
 public:
-    using TEditButtonControlEh::TEditButtonControlEh;
+    explicit TSpeedButtonEh(TComponent* AOwner) : TEditButtonControlEh(AOwner) {}
 };
 
 // ============================================================================================

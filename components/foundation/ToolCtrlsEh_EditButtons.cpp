@@ -494,6 +494,11 @@ void TEditButtonsEh::Update(TCollectionItem* Item)
 
 DOV_PUBLISHED(TEditButtonControlEh) {}
 
+DOV_PUBLISHED(TSpeedButtonEh)
+{
+    P.Prop("Flat", &TSpeedButtonEh::Flat, &TSpeedButtonEh::SetFlat).Default(false);
+}
+
 TEditButtonControlEh::TEditButtonControlEh(TComponent* AOwner) : TCustomControl(AOwner)
 {
     FGlyph = new TBitmap;
@@ -838,6 +843,16 @@ void TEditButtonControlEh::PaintGlyphButton()
             const int x = r.Left + (r.Width() - w) / 2 + (down ? 1 : 0);
             const int y = r.Top + (r.Height() - h) / 2 + (down ? 1 : 0);
             c->Draw(x, y, &part);
+        }
+        if (!Caption().isEmpty()) {
+            const TSize extent = c->TextExtent(Caption());
+            const int shift = down ? 1 : 0;
+            c->Brush()->SetStyle(bsClear);
+            if (!Enabled())
+                c->Font()->SetColor(clGrayText);
+            c->TextOut(r.Left + (r.Width() - extent.cx) / 2 + shift, r.Top + (r.Height() - extent.cy) / 2 + shift,
+                       Caption());
+            c->Brush()->SetStyle(bsSolid);
         }
     }
     TRect frame = r;

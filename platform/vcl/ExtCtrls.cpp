@@ -4,6 +4,81 @@
 #include <QTimer>
 #include <QWidget>
 
+DOV_PUBLISHED(TBevel)
+{
+    P.Prop("Shape", &TBevel::Shape, &TBevel::SetShape).Default(bsBox);
+    P.Prop("Style", &TBevel::Style, &TBevel::SetStyle).Default(bsLowered);
+}
+
+TBevel::TBevel(TComponent* AOwner) : TGraphicControl(AOwner)
+{
+    ControlStyle.Include(csReplicatable);
+    FWidth = 50;
+    FHeight = 50;
+}
+
+void TBevel::SetShape(TBevelShape Value)
+{
+    if (FShape == Value)
+        return;
+    FShape = Value;
+    Invalidate();
+}
+
+void TBevel::SetStyle(TBevelStyle Value)
+{
+    if (FStyle == Value)
+        return;
+    FStyle = Value;
+    Invalidate();
+}
+
+void TBevel::Paint()
+{
+    TCanvas* c = Canvas();
+    const TColor first = FStyle == bsLowered ? clBtnShadow : clBtnHighlight;
+    const TColor second = FStyle == bsLowered ? clBtnHighlight : clBtnShadow;
+    const int w = Width(), h = Height();
+    auto fill = [c](TColor color, const TRect& r) {
+        c->Brush()->SetColor(color);
+        c->FillRect(r);
+    };
+    // The top and left sides of a box in one shade, the bottom and right in the other.
+    auto box = [&](const TRect& r, TColor topLeft, TColor bottomRight) {
+        fill(topLeft, TRect(r.Left, r.Top, r.Right, r.Top + 1));
+        fill(topLeft, TRect(r.Left, r.Top, r.Left + 1, r.Bottom));
+        fill(bottomRight, TRect(r.Left, r.Bottom - 1, r.Right, r.Bottom));
+        fill(bottomRight, TRect(r.Right - 1, r.Top, r.Right, r.Bottom));
+    };
+    switch (FShape) {
+    case bsBox:
+        box(TRect(0, 0, w, h), first, second);
+        break;
+    case bsFrame:
+        box(TRect(0, 0, w - 1, h - 1), first, first);
+        box(TRect(1, 1, w, h), second, second);
+        break;
+    case bsTopLine:
+        fill(first, TRect(0, 0, w, 1));
+        fill(second, TRect(0, 1, w, 2));
+        break;
+    case bsBottomLine:
+        fill(first, TRect(0, h - 2, w, h - 1));
+        fill(second, TRect(0, h - 1, w, h));
+        break;
+    case bsLeftLine:
+        fill(first, TRect(0, 0, 1, h));
+        fill(second, TRect(1, 0, 2, h));
+        break;
+    case bsRightLine:
+        fill(first, TRect(w - 2, 0, w - 1, h));
+        fill(second, TRect(w - 1, 0, w, h));
+        break;
+    case bsSpacer:
+        break;
+    }
+}
+
 DOV_PUBLISHED(TPanel)
 {
     P.Prop("Caption", &TControl::Caption, &TControl::SetCaption);

@@ -1,4 +1,4 @@
-// Extra controls: the panel, the timer, the radio group, the image and the splitter.
+// Extra controls: the panel, the bevel, the timer, the radio group, the image and the splitter.
 #pragma once
 
 #include "StdCtrls.h"
@@ -20,6 +20,31 @@ public:
 
 protected:
     void Paint() override;
+};
+
+// ---------------------------------------------------------------- TBevel
+
+enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+DOV_ENUM_INFO(TBevelShape, bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer)
+enum TBevelStyle { bsLowered, bsRaised };
+DOV_ENUM_INFO(TBevelStyle, bsLowered, bsRaised)
+
+// A sunken or raised line, box or frame of two shades: the shadow on the side the light
+// does not reach, the highlight on the other.
+class TBevel : public TGraphicControl {
+    DOV_PERSISTENT(TBevel, TGraphicControl)
+public:
+    explicit TBevel(TComponent* AOwner);
+    TBevelShape Shape() const { return FShape; }
+    void SetShape(TBevelShape Value);
+    TBevelStyle Style() const { return FStyle; }
+    void SetStyle(TBevelStyle Value);
+
+protected:
+    void Paint() override;
+
+    TBevelShape FShape = bsBox;
+    TBevelStyle FStyle = bsLowered;
 };
 
 class QTimer;

@@ -1,9 +1,11 @@
 // Standard controls: the push button, the label, the check box, the group box, the combo box and
 // the list box. All are drawn by us; they take the keyboard as a dialog does (Tab order, space,
-// arrows, F4 and Alt+Down, type-ahead) and answer the window system's item messages.
+// arrows, F4 and Alt+Down, type-ahead) and answer the window system's item messages. The memo
+// is the multi-line edit.
 #pragma once
 
 #include "Controls.h"
+#include "Mask.h"
 
 class TStringList;
 class TStrings;
@@ -397,4 +399,57 @@ class TListBox : public TCustomListBox {
     DOV_PERSISTENT(TListBox, TCustomListBox)
 public:
     using TCustomListBox::TCustomListBox;
+};
+
+// ---------------------------------------------------------------- TCustomMemo
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+DOV_ENUM_INFO(TScrollStyle, ssNone, ssHorizontal, ssVertical, ssBoth)
+
+// A multi-line edit. Its text keeps line breaks as CR LF; Lines shows it as one line per
+// paragraph. Enter makes a new line with WantReturns (else it goes to the form's default
+// button), Tab types a tab with WantTabs (else it moves the focus).
+class TCustomMemo : public TCustomEdit {
+    DOV_PERSISTENT(TCustomMemo, TCustomEdit)
+public:
+    explicit TCustomMemo(TComponent* AOwner);
+    ~TCustomMemo() override;
+
+    TStrings* Lines() const;
+    void SetLines(TStrings* Value);
+    bool WordWrap() const { return TCustomEdit::WordWrap; }
+    void SetWordWrap(bool Value);
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value);
+    bool WantReturns() const { return FWantReturns; }
+    void SetWantReturns(bool Value) { FWantReturns = Value; }
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool Value) { FWantTabs = Value; }
+    // The caret as line (paragraph) and column.
+    TPoint CaretPos() const;
+    // The vertical scroll bar (null until ScrollBars asks for one).
+    TScrollBar* VertScrollBar() const { return FVertBar; }
+
+protected:
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    void WMGetDlgCode(TMessage& M) override;
+    void Resize() override;
+    void Paint() override;
+    void CMTextChanged(TMessage& M) override;
+    // A caret left between CR and LF steps on in the direction it came from.
+    void KeepOffLineBreak(int OldCaret);
+    void UpdateScrollBar();
+
+    std::unique_ptr<TStrings> FLines;
+    TScrollStyle FScrollBars = ssNone;
+    bool FWantReturns = true;
+    bool FWantTabs = false;
+    TScrollBar* FVertBar = nullptr;
+};
+
+class TMemo : public TCustomMemo {
+    DOV_PERSISTENT(TMemo, TCustomMemo)
+public:
+    using TCustomMemo::TCustomMemo;
 };
