@@ -248,14 +248,12 @@ void TReader::ControlWord()
             auto hex = [](int h) {
                 return h >= '0' && h <= '9' ? h - '0' : h >= 'a' && h <= 'f' ? h - 'a' + 10 : h >= 'A' && h <= 'F' ? h - 'A' + 10 : -1;
             };
+            // A bad escape is dropped; the characters after it read as text.
             const int h1 = hex(Peek());
-            if (h1 < 0)
-                break;                                    // a bad escape is dropped
-            ++P;
-            const int h2 = hex(Peek());
-            if (h2 < 0)
+            const int h2 = P + 1 < D.size() ? hex(static_cast<unsigned char>(D[P + 1])) : -1;
+            if (h1 < 0 || h2 < 0)
                 break;
-            ++P;
+            P += 2;
             Text(DecodeByte(static_cast<unsigned char>(h1 * 16 + h2), CurrentCodePage()));
             break;
         }
@@ -466,7 +464,7 @@ QByteArray Escaped(const QString& Text)
             if (u >= 0x20 && u < 0x80) {
                 out += char(u);
             } else if (u < 0x20) {
-                // other control characters carry nothing a reader could use
+                out += "\\u" + QByteArray::number(int(u)) + '?';
             } else {
                 // Unicode for readers that know it, the 8-bit form for those that do not.
                 const QByteArray b = UnicodeToCP1251(QString(ch));
@@ -550,6 +548,8 @@ QByteArray WriteRtf(const QTextDocument* Doc, int From, int To)
         firstBlock = false;
         const QTextBlockFormat bf = b.blockFormat();
         body += "\\pard";
+        if (bf.boolProperty(BulletProperty))
+            body += "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}";
         if (bf.layoutDirection() == Qt::RightToLeft)
             body += "\\rtlpar";
         const Qt::Alignment a = bf.alignment() & Qt::AlignHorizontal_Mask;
@@ -557,8 +557,6 @@ QByteArray WriteRtf(const QTextDocument* Doc, int From, int To)
         body += "\\li" + QByteArray::number(qRound(bf.leftMargin() * TwipsPerPixel));
         body += "\\ri" + QByteArray::number(qRound(bf.rightMargin() * TwipsPerPixel));
         body += "\\fi" + QByteArray::number(qRound(bf.textIndent() * TwipsPerPixel));
-        if (bf.boolProperty(BulletProperty))
-            body += "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}";
         body += ' ';
         for (auto it = b.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
