@@ -208,3 +208,5 @@ inline constexpr int MaxTextToFloatLengthEh = 127;
 QString InsertThousandSeparators(const QString& NumberText, bool UseSeparators);
 // ",#." and as many "0" as the currency has decimals.
 QString DefaultNumberDisplayFormat();
+#include "components/editors/DBCtrlsEh_ButtonsBox.h"
+#include "components/editors/DBCtrlsEh_Edit.h"
