@@ -210,3 +210,4 @@ QString InsertThousandSeparators(const QString& NumberText, bool UseSeparators);
 QString DefaultNumberDisplayFormat();
 #include "components/editors/DBCtrlsEh_ButtonsBox.h"
 #include "components/editors/DBCtrlsEh_Edit.h"
+#include "components/editors/DBCtrlsEh_RichEdit.h"
