@@ -188,7 +188,10 @@ void TCustomDBRichEditEh::DataChange(TObject*)
 {
     TField* f = Field();
     if (f && !IsBlob()) {
-        TCustomRichEdit::SetText(FFocused && FDataLink->CanModify() ? f->Text() : f->DisplayText());
+        // The same text again (our own entry into edit state) keeps the caret where the user types.
+        const QString t = FFocused && FDataLink->CanModify() ? f->Text() : f->DisplayText();
+        if (t != Text())
+            TCustomRichEdit::SetText(t);
         FMemoLoaded = true;
     } else if (f && (FAutoDisplay || (FDataLink->Editing() && FMemoLoaded))) {
         // Our own entry into edit state announces the same value again: the typing stays.
