@@ -18,7 +18,13 @@ DOV_PUBLISHED(TCustomDBRichEditEh) {}
 DOV_PUBLISHED(TDBRichEditEh) {}
 
 TDefaultEditButtonActionProcEh DefaultDBRichEditButtonActionHook = &DefaultDBRichEditButtonAction;
-const TClassInfo* DBRichEditEhEditFormClass = nullptr;
+TCustomForm* (*DBRichEditEhEditForm)() = nullptr;
+
+namespace {
+// Posted when the buttons change: a button being added tells its collection before it is
+// fully made, so the layout waits for the message.
+constexpr UINT CM_RICHBUTTONSCHANGED = WM_USER + 150;
+}  // namespace
 
 bool IsRtfTextEh(const QString& Value)
 {
@@ -136,22 +142,21 @@ QString TCustomDBRichEditEh::RtfText()
     return QString::fromLatin1(RichEditRtf::WriteRtf(Document()));
 }
 
-void TCustomDBRichEditEh::SetDocumentText(const QString& Value)
+void LoadRichEditDocument(TCustomRichEdit* Edit, const QString& Value)
 {
     if (IsRtfTextEh(Value)) {
-        // 8-bit characters of a stored stream are the code page's bytes.
         QByteArray bytes = UnicodeToCP1251(Value);
         if (bytes.startsWith("{urtf"))
             bytes.replace(0, 5, "{\\rtf");
-        FDoc->clear();
-        FDoc->setDefaultFont(Document()->defaultFont());
-        RichEditRtf::ReadRtf(bytes, Document());
-        SetSelStart(0);
-        SetModified(false);
+        RichEditRtf::ReadRtf(bytes, Edit->Document());
     } else {
-        TCustomRichEdit::SetText(Value);
+        Edit->SetText(Value);
     }
+    Edit->SetSelStart(0);
+    Edit->SetModified(false);
 }
+
+void TCustomDBRichEditEh::SetDocumentText(const QString& Value) { LoadRichEditDocument(this, Value); }
 
 void TCustomDBRichEditEh::SetRtfText(const QString& Value)
 {
@@ -374,6 +379,10 @@ void TCustomDBRichEditEh::EMSetParaFormat(TMessage& M)
 
 void TCustomDBRichEditEh::Dispatch(TMessage& M)
 {
+    if (M.Msg == CM_RICHBUTTONSCHANGED) {
+        UpdateEditButtons();
+        return;
+    }
     if (M.Msg == WM_DROPDOWNFORMCLOSED_EH) {
         FDroppedDown = false;
         for (int i = 0; i < FButtonsBox->ButtonsCount(); ++i)
@@ -466,7 +475,11 @@ void TCustomDBRichEditEh::CreateEditButtonControlEvent(TEditButtonControlEh*& Ed
     EditButtonControl = CreateEditButtonControl();
 }
 
-void TCustomDBRichEditEh::UpdateButtonsChanged(TObject*) { UpdateEditButtons(); }
+void TCustomDBRichEditEh::UpdateButtonsChanged(TObject*)
+{
+    if (HandleAllocated())
+        PostMessage(Handle(), CM_RICHBUTTONSCHANGED, 0, 0);
+}
 
 void TCustomDBRichEditEh::Resize()
 {
@@ -632,7 +645,7 @@ void TCustomDBRichEditEh::CloseDropDownFormProc(TControl*, TEditButtonEh* Button
 
 void TCustomDBRichEditEh::GetActualDropDownForm(TCustomForm*& Form, bool& FreeFormOnClose)
 {
-    Form = DBRichEditEhEditFormClass ? DropDownFormGlobalRef(*DBRichEditEhEditFormClass) : nullptr;
+    Form = DBRichEditEhEditForm ? DBRichEditEhEditForm() : nullptr;
     if (Form)
         FreeFormOnClose = false;
 }
@@ -687,7 +700,7 @@ void DefaultDBRichEditButtonAction(TWinControl* EditControl, TEditButtonEh* Butt
                             TSetVarValueProcEh(edit, &TCustomDBRichEditEh::SetVarValue),
                             TGetVarValueProcEh(edit, &TCustomDBRichEditEh::GetVarValue));
     } else if (style == ebsEllipsisEh && !FromDown) {
-        TCustomForm* form = DBRichEditEhEditFormClass ? DropDownFormGlobalRef(*DBRichEditEhEditFormClass) : nullptr;
+        TCustomForm* form = DBRichEditEhEditForm ? DBRichEditEhEditForm() : nullptr;
         auto* interact = dynamic_cast<IDynParamsInteractableEh*>(form);
         if (!interact)
             return;

@@ -14,14 +14,17 @@ class TField;
 // The default action of a rich edit's buttons: the ellipsis opens the rich-text editor form
 // modally, a drop-down button drops it down. Set by the unit's start-up.
 extern TDefaultEditButtonActionProcEh DefaultDBRichEditButtonActionHook;
-// The editor form class whose shared instance the rich edit's buttons open; set by the unit
-// that defines the form.
-extern const TClassInfo* DBRichEditEhEditFormClass;
+// The shared rich-text editor form the rich edit's buttons open (made on first use); set by
+// the unit that defines the form.
+extern TCustomForm* (*DBRichEditEhEditForm)();
 void DefaultDBRichEditButtonAction(TWinControl* EditControl, TEditButtonEh* Button, TEditButtonControlEh* ButtonControl,
                                    bool& Handled, bool FromDown);
 
 // A stored value counts as RTF exactly when it starts with "{\rtf" or "{urtf".
 bool IsRtfTextEh(const QString& Value);
+// Sets a rich edit's document from a stored value: RTF by its prefix (8-bit characters are
+// the code page's bytes), else plain text; the caret goes to the start, unmodified.
+void LoadRichEditDocument(TCustomRichEdit* Edit, const QString& Value);
 
 class TCustomDBRichEditEh : public TCustomRichEdit, public IControlLabelOwnerEh {
     DOV_PERSISTENT(TCustomDBRichEditEh, TCustomRichEdit)
