@@ -463,7 +463,7 @@ public:
     bool WantReturns() const { return FWantReturns; }
     void SetWantReturns(bool Value) { FWantReturns = Value; }
     TBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TBorderStyle Value) { FBorderStyle = Value; Invalidate(); }
+    void SetBorderStyle(TBorderStyle Value) { FBorderStyle = Value; UpdateLayoutWidth(); Invalidate(); }
     bool Modified() const;
     void SetModified(bool Value);
 

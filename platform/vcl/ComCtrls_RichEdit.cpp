@@ -9,6 +9,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/winapi/DeviceContext.h"
 #include "platform/winapi/Messages.h"
+#include "platform/winapi/WinGdi.h"
 #include "platform/winapi/WinUser.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -467,8 +468,15 @@ TRect TCustomRichEdit::FormatRect() const
     if (FFormatRectSet)
         return FFormatRect;
     TRect r = const_cast<TCustomRichEdit*>(this)->ClientRect();
-    if (FVertBar && FVertBar->Visible())
-        r.Right -= FVertBar->Width();
+    // Inside the sunken border, one pixel off it.
+    const int inset = FBorderStyle == bsSingle ? 3 : 1;
+    r = TRect(r.Left + inset, r.Top + inset, r.Right - inset, r.Bottom - inset);
+    if (FVertBar && FVertBar->Visible()) {
+        if (UseRightToLeftAlignment())
+            r.Left += FVertBar->Width();
+        else
+            r.Right -= FVertBar->Width();
+    }
     return r;
 }
 
@@ -544,7 +552,8 @@ void TCustomRichEdit::UpdateScrollBar()
         UpdateLayoutWidth();
     }
     const int w = GetSystemMetrics(SM_CXVSCROLL);
-    FVertBar->SetBounds(UseRightToLeftAlignment() ? 0 : ClientWidth() - w, 0, w, ClientHeight());
+    const int b = FBorderStyle == bsSingle ? 2 : 0;
+    FVertBar->SetBounds(UseRightToLeftAlignment() ? b : ClientWidth() - w - b, b, w, ClientHeight() - 2 * b);
     if (!need) {
         FTopY = 0;
         return;
@@ -1268,6 +1277,10 @@ void TCustomRichEdit::Paint()
     TCanvas* c = Canvas();
     c->Brush()->SetColor(Color());
     c->FillRect(ClientRect());
+    if (FBorderStyle == bsSingle) {
+        TRect edge = ClientRect();
+        DrawEdge(c->Handle(), edge, EDGE_SUNKEN, BF_RECT);
+    }
     HDC dc = c->Handle();
     QPainter* p = dc ? dc->Painter : nullptr;
     if (!p)
