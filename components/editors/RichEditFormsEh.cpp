@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QTextDocument>
 #include <cmath>
+#include <cstdlib>
 
 DOV_PUBLISHED(TRichEditWinEh) {}
 
@@ -206,7 +207,11 @@ TRichEditWinEh* TRichEditWinEh::GetGlobalRef()
 {
     if (auto* f = dynamic_cast<TRichEditWinEh*>(DropDownFormGlobalRef(StaticClassInfo())))
         return f;
-    return Create<TRichEditWinEh>(Application);
+    auto* form = Create<TRichEditWinEh>(Application);
+    // Freed at exit before the registry of shared forms is gone, which the application's own
+    // clean-up comes too late for.
+    std::atexit([] { delete DropDownFormGlobalRef(TRichEditWinEh::StaticClassInfo()); });
+    return form;
 }
 
 // ---- parameters
