@@ -10,6 +10,7 @@
 #include "platform/winapi/Messages.h"
 #include "platform/winapi/WinUser.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextDocument>
 #include <cmath>
@@ -210,7 +211,19 @@ TRichEditWinEh* TRichEditWinEh::GetGlobalRef()
     auto* form = Create<TRichEditWinEh>(Application);
     // Freed at exit before the registry of shared forms is gone, which the application's own
     // clean-up comes too late for.
-    std::atexit([] { delete DropDownFormGlobalRef(TRichEditWinEh::StaticClassInfo()); });
+    // Without the toolkit left a window cannot go: the form is then only given up.
+    std::atexit([] {
+        TCustomForm* f = DropDownFormGlobalRef(TRichEditWinEh::StaticClassInfo());
+        if (!f)
+            return;
+        if (QCoreApplication::instance()) {
+            delete f;
+            return;
+        }
+        if (f->Owner())
+            f->Owner()->RemoveComponent(f);
+        SetDropDownFormGlobalRef(TRichEditWinEh::StaticClassInfo(), nullptr);
+    });
     return form;
 }
 
