@@ -214,3 +214,4 @@ QString DefaultNumberDisplayFormat();
 #include "components/editors/DBCtrlsEh_CheckBox.h"
 #include "components/editors/DBCtrlsEh_ComboBox.h"
 #include "components/editors/DBCtrlsEh_NumberEdit.h"
+#include "components/editors/DBCtrlsEh_RichEdit.h"

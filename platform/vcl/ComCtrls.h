@@ -304,3 +304,268 @@ private:
     TMonthCalendar* FCalendar = nullptr;
     TDateTime FDropDate = 0;
 };
+
+// ---------------------------------------------------------------- TCustomRichEdit
+
+class QTextDocument;
+class QTextCursor;
+class TCustomRichEdit;
+class TStringList;
+class TStrings;
+class TScrollBar;
+class TFont;
+
+// The rich edit's messages and their records, numbered as the window system's.
+enum : UINT {
+    EM_EXGETSEL = WM_USER + 52, EM_EXLIMITTEXT = WM_USER + 53, EM_EXSETSEL = WM_USER + 55,
+    EM_FORMATRANGE = WM_USER + 57, EM_GETCHARFORMAT = WM_USER + 58, EM_GETEVENTMASK = WM_USER + 59,
+    EM_GETPARAFORMAT = WM_USER + 61, EM_HIDESELECTION = WM_USER + 63, EM_SETCHARFORMAT = WM_USER + 68,
+    EM_SETEVENTMASK = WM_USER + 69, EM_SETPARAFORMAT = WM_USER + 71, EM_STREAMIN = WM_USER + 73,
+    EM_STREAMOUT = WM_USER + 74, EM_GETTEXTLENGTHEX = WM_USER + 95
+};
+enum : DWORD { SF_TEXT = 0x0001, SF_RTF = 0x0002, SF_UNICODE = 0x0010, SFF_PLAINRTF = 0x4000, SFF_SELECTION = 0x8000 };
+enum : DWORD { GTL_DEFAULT = 0, GTL_USECRLF = 1, GTL_PRECISE = 2, GTL_CLOSE = 4, GTL_NUMCHARS = 8, GTL_NUMBYTES = 16 };
+enum : DWORD { ENM_CHANGE = 0x0001, ENM_SELCHANGE = 0x00080000 };
+enum : DWORD { SCF_DEFAULT = 0x0000, SCF_SELECTION = 0x0001 };
+enum : DWORD {
+    CFM_BOLD = 0x0001, CFM_ITALIC = 0x0002, CFM_UNDERLINE = 0x0004, CFM_STRIKEOUT = 0x0008,
+    CFM_CHARSET = 0x08000000, CFM_FACE = 0x20000000, CFM_COLOR = 0x40000000, CFM_SIZE = 0x80000000
+};
+enum : DWORD { CFE_BOLD = 0x0001, CFE_ITALIC = 0x0002, CFE_UNDERLINE = 0x0004, CFE_STRIKEOUT = 0x0008, CFE_AUTOCOLOR = 0x40000000 };
+enum : DWORD { PFM_STARTINDENT = 0x0001, PFM_RIGHTINDENT = 0x0002, PFM_OFFSET = 0x0004, PFM_ALIGNMENT = 0x0008,
+               PFM_NUMBERING = 0x0020, PFM_RTLPARA = 0x00010000 };
+enum : WORD { PFA_LEFT = 1, PFA_RIGHT = 2, PFA_CENTER = 3, PFN_BULLET = 1, PFE_RTLPARA = 1 };
+
+struct CHARRANGE {
+    LONG cpMin = 0;
+    LONG cpMax = 0;
+};
+// A range of the text laid out on a device: rc and rcPage in twips of that device.
+struct FORMATRANGE {
+    HDC hdc = nullptr;
+    HDC hdcTarget = nullptr;
+    TRect rc;
+    TRect rcPage;
+    CHARRANGE chrg;
+};
+// The callback gets or takes up to cb bytes; a non-zero result stops the stream with it as
+// the error.
+using EDITSTREAMCALLBACK = DWORD (*)(uintptr_t dwCookie, BYTE* pbBuff, LONG cb, LONG* pcb);
+struct EDITSTREAM {
+    uintptr_t dwCookie = 0;
+    DWORD dwError = 0;
+    EDITSTREAMCALLBACK pfnCallback = nullptr;
+};
+struct GETTEXTLENGTHEX {
+    DWORD flags = GTL_DEFAULT;
+    UINT codepage = 1200;
+};
+// Heights in twips; the face name as text.
+struct CHARFORMATW {
+    DWORD dwMask = 0;
+    DWORD dwEffects = 0;
+    LONG yHeight = 0;
+    COLORREF crTextColor = 0;
+    BYTE bCharSet = 1;
+    QString szFaceName;
+};
+// Indents in twips: the first line starts at dxStartIndent, the others dxOffset further.
+struct PARAFORMAT {
+    DWORD dwMask = 0;
+    WORD wNumbering = 0;
+    WORD wEffects = 0;
+    LONG dxStartIndent = 0;
+    LONG dxRightIndent = 0;
+    LONG dxOffset = 0;
+    WORD wAlignment = PFA_LEFT;
+};
+
+enum TAttributeType { atSelected, atDefaultText };
+enum TNumberingStyle { nsNone, nsBullet };
+DOV_ENUM_INFO(TNumberingStyle, nsNone, nsBullet)
+
+// The character formatting of the selection (or of the text typed by default), read and
+// written through EM_GETCHARFORMAT and EM_SETCHARFORMAT so that descendants see every change.
+class TTextAttributes : public TPersistent {
+    DOV_PERSISTENT(TTextAttributes, TPersistent)
+public:
+    TTextAttributes(TCustomRichEdit* AOwner, TAttributeType AttributeType);
+    QString Name() const;
+    void SetName(const QString& Value);
+    int Size() const;
+    void SetSize(int Value);
+    TFontStyles Style() const;
+    void SetStyle(TFontStyles Value);
+    TColor Color() const;
+    void SetColor(TColor Value);
+    TFontCharset Charset() const;
+    void SetCharset(TFontCharset Value);
+    void Assign(TPersistent* Source) override;
+    void AssignTo(TPersistent* Dest) const;
+
+private:
+    CHARFORMATW Get() const;
+    void Set(const CHARFORMATW& Format);
+    TCustomRichEdit* FRichEdit;
+    TAttributeType FType;
+};
+
+// The paragraph formatting of the selection, in points.
+class TParaAttributes : public TPersistent {
+    DOV_PERSISTENT(TParaAttributes, TPersistent)
+public:
+    explicit TParaAttributes(TCustomRichEdit* AOwner) : FRichEdit(AOwner) {}
+    TAlignment Alignment() const;
+    void SetAlignment(TAlignment Value);
+    int FirstIndent() const;
+    void SetFirstIndent(int Value);
+    int LeftIndent() const;
+    void SetLeftIndent(int Value);
+    int RightIndent() const;
+    void SetRightIndent(int Value);
+    TNumberingStyle Numbering() const;
+    void SetNumbering(TNumberingStyle Value);
+
+private:
+    PARAFORMAT Get() const;
+    void Set(DWORD Mask, const PARAFORMAT& Format);
+    TCustomRichEdit* FRichEdit;
+};
+
+// A formatted-text edit over a text document. Character positions count a paragraph break as
+// one character; Text gives paragraphs joined by CR LF. Lines load and save RTF unless
+// PlainText is set.
+class TCustomRichEdit : public TCustomControl {
+    DOV_PERSISTENT(TCustomRichEdit, TCustomControl)
+public:
+    explicit TCustomRichEdit(TComponent* AOwner);
+    ~TCustomRichEdit() override;
+    void AfterConstruction() override;
+
+    QTextDocument* Document() const { return FDoc.get(); }
+    TStrings* Lines() const;
+    void SetLines(TStrings* Value);
+    TTextAttributes* SelAttributes() const { return FSelAttributes.get(); }
+    TTextAttributes* DefAttributes() const { return FDefAttributes.get(); }
+    TParaAttributes* Paragraph() const { return FParagraph.get(); }
+    bool PlainText() const { return FPlainText; }
+    void SetPlainText(bool Value) { FPlainText = Value; }
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool Value);
+    int MaxLength() const { return FMaxLength; }
+    void SetMaxLength(int Value) { FMaxLength = std::max(0, Value); }
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
+    bool HideSelection() const { return FHideSelection; }
+    void SetHideSelection(bool Value);
+    bool WantTabs() const { return FWantTabs; }
+    void SetWantTabs(bool Value) { FWantTabs = Value; }
+    bool WantReturns() const { return FWantReturns; }
+    void SetWantReturns(bool Value) { FWantReturns = Value; }
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle Value) { FBorderStyle = Value; UpdateLayoutWidth(); Invalidate(); }
+    bool Modified() const;
+    void SetModified(bool Value);
+
+    int SelStart() const;
+    void SetSelStart(int Value);
+    int SelLength() const;
+    void SetSelLength(int Value);
+    QString SelText() const;
+    void SetSelText(const QString& Value);
+    void SelectAll();
+    void ClearSelection();
+    void CopyToClipboard();
+    void CutToClipboard();
+    void PasteFromClipboard();
+    void Undo();
+    bool CanUndo() const;
+    void Clear();
+    // The text, paragraphs joined by CR LF; setting it replaces the document with plain text.
+    void SetText(const QString& Value);
+    // The caret as paragraph (Y) and position in it (X).
+    TPoint CaretPos() const;
+    // The formatting rectangle (client coordinates) and the first line shown.
+    TRect FormatRect() const;
+    int LineFromChar(int Pos) const;
+    int LineIndex(int Line) const;
+    // Prints the document on the printer, one page after another; Caption is the job's title.
+    void Print(const QString& Caption);
+
+    TNotifyEvent OnChange;
+    TNotifyEvent OnSelectionChange;
+
+    void Dispatch(TMessage& Message) override;
+
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void Paint() override;
+    void Resize() override;
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    bool DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint MousePos) override;
+    void WMGetDlgCode(TMessage& M) override;
+    void WMSetFocus(TMessage& M) override;
+    void WMKillFocus(TMessage& M) override;
+    void CMTextChanged(TMessage& M) override;
+    void CMFontChanged(TMessage& M) override;
+    void CMBiDiModeChanged(TMessage& M) override;
+    virtual void Change();
+    virtual void SelectionChange();
+    virtual void WMCut(TMessage& M);
+    virtual void WMPaste(TMessage& M);
+    virtual void WMClear(TMessage& M);
+    // Character and paragraph formatting messages: descendants check before they run.
+    virtual void EMSetCharFormat(TMessage& M);
+    virtual void EMSetParaFormat(TMessage& M);
+    virtual void EMStreamIn(TMessage& M);
+    virtual void EMStreamOut(TMessage& M);
+    virtual void EMFormatRange(TMessage& M);
+    void EMGetTextLengthEx(TMessage& M);
+
+    // Inserts typed or pasted text at the selection, within MaxLength.
+    void InsertText(const QString& S);
+    void MoveCursor(int Operation, bool Extend, int Count = 1);
+    int PosAt(int X, int Y) const;
+    void ScrollCaretIntoView();
+    void UpdateLayoutWidth();
+    void UpdateScrollBar();
+    void ApplyCharFormat(DWORD Mask, const CHARFORMATW& Format, bool Selection);
+    CHARFORMATW CharFormatOf(bool Selection) const;
+    void DocumentChanged();
+    void EditCommand(const std::function<void()>& Edit);
+
+    std::unique_ptr<QTextDocument> FDoc;
+    std::unique_ptr<QTextCursor> FTextCursor;
+    std::unique_ptr<TStrings> FLines;
+    std::unique_ptr<TTextAttributes> FSelAttributes;
+    std::unique_ptr<TTextAttributes> FDefAttributes;
+    std::unique_ptr<TParaAttributes> FParagraph;
+    TScrollBar* FVertBar = nullptr;
+    bool FPlainText = false;
+    bool FReadOnly = false;
+    int FMaxLength = 0;
+    bool FWordWrap = true;
+    bool FHideSelection = true;
+    bool FWantTabs = false;
+    bool FWantReturns = true;
+    TBorderStyle FBorderStyle = bsSingle;
+    DWORD FEventMask = ENM_CHANGE | ENM_SELCHANGE;
+    TRect FFormatRect;
+    bool FFormatRectSet = false;
+    int FTopY = 0;           // pixels of the document scrolled off the top
+    bool FSyncing = false;   // the caption is being set from the document
+    bool FSelecting = false; // a mouse drag selects
+    int FLastSelStart = -1, FLastSelEnd = -1;
+    friend class TTextAttributes;
+    friend class TParaAttributes;
+};
+
+class TRichEdit : public TCustomRichEdit {
+    DOV_PERSISTENT(TRichEdit, TCustomRichEdit)
+public:
+    using TCustomRichEdit::TCustomRichEdit;
+};

@@ -1,0 +1,195 @@
+// The rich-text editor form: the document in and out through its named values (back only on
+// OK), the rich edit's ellipsis button running it, the ruler's markers, the status bar and
+// saving under a file name.
+#include "components/editors/DBCtrlsEh.h"
+#include "components/editors/RichEditFormsEh.h"
+#include "components/foundation/core/DynVarsEh.h"
+#include "platform/rtl/SysUtils.h"
+#include "platform/vcl/Buttons.h"
+#include "platform/vcl/RichEditRtf.h"
+#include "platform/vcl/StdCtrls.h"
+#include "support/AppEnvironment.h"
+#include "support/DialogScript.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString U(const char* s) { return QString::fromUtf8(s); }
+
+QString RtfOf(const QString& plain, bool bold)
+{
+    QTextDocument d;
+    d.setPlainText(plain);
+    if (bold) {
+        QTextCursor c(&d);
+        c.select(QTextCursor::Document);
+        QTextCharFormat f;
+        f.setFontWeight(QFont::Bold);
+        c.mergeCharFormat(f);
+    }
+    return QString::fromLatin1(RichEditRtf::WriteRtf(&d));
+}
+
+QString PlainOf(const QString& rtf)
+{
+    QTextDocument d;
+    RichEditRtf::ReadRtf(UnicodeToCP1251(rtf), &d);
+    return d.toPlainText();
+}
+
+struct FormFixture : ::testing::Test {
+    TRichEditWinEh* Form = TRichEditWinEh::GetGlobalRef();
+    void SetUp() override
+    {
+        for (int vk : {VK_SHIFT, VK_CONTROL, VK_MENU})
+            SetKeyStateForInput(vk, false);
+        Form->SetReadOnly(false);
+    }
+};
+
+}  // namespace
+
+TEST_F(FormFixture, OneSharedInstanceRegisteredByName)
+{
+    EXPECT_EQ(TRichEditWinEh::GetGlobalRef(), Form);
+    EXPECT_EQ(Form->Caption(), "Rich Editor");
+    EXPECT_NE(FindClass("TRichEditWinEh"), nullptr);
+}
+
+TEST_F(FormFixture, DocumentComesBackThroughTheNamedValuesOnlyOnOk)
+{
+    auto params = CreateUnique<TDynVarsEh>(nullptr);
+    params->CreateDynVar(QString(), Variant(RtfOf(U("Счёт"), true)));
+    testsupport::TDialogScript user;
+    user.Then([&](TDialogCall&) {
+        EXPECT_EQ(Form->Editor->Document()->toPlainText(), U("Счёт"));
+        Form->Editor->SetSelStart(1);
+        EXPECT_TRUE(Form->BoldButton->Down());
+        EXPECT_EQ(Form->CursorPositionText(), "Line:   1   Col:   2");
+        Form->Editor->SetSelStart(4);
+        Form->Editor->SetSelText(U(" 15"));
+        EXPECT_EQ(Form->ModifiedText(), "Modified");
+        Form->OKButton->Click();
+        return 0;
+    });
+    Form->SetDynParams(params.get());
+    EXPECT_EQ(Form->ShowModal(), mrOk);
+    EXPECT_EQ(Form->PassParams(), pspFieldValueEh);
+    EXPECT_EQ(PlainOf(params->GetItem(0)->AsString()), U("Счёт 15"));
+
+    // Cancel leaves the values as they were, a plain value loads as plain text.
+    params->GetItem(0)->SetAsString(U("просто"));
+    user.Then([&](TDialogCall&) {
+        EXPECT_EQ(Form->Editor->Document()->toPlainText(), U("просто"));
+        Form->Editor->SetSelText("xx");
+        Form->CancelButton->Click();
+        return 0;
+    });
+    EXPECT_EQ(Form->ShowModal(), mrCancel);
+    EXPECT_EQ(params->GetItem(0)->AsString(), U("просто"));
+    Form->SetDynParams(nullptr);
+}
+
+TEST_F(FormFixture, ReadOnlyFormOffersNoOk)
+{
+    auto params = CreateUnique<TDynVarsEh>(nullptr);
+    params->CreateDynVar(QString(), Variant(QString("a")));
+    Form->SetDynParams(params.get());
+    Form->SetReadOnly(true);
+    testsupport::TDialogScript user;
+    user.Then([&](TDialogCall&) {
+        EXPECT_FALSE(Form->OKButton->Enabled());
+        EXPECT_TRUE(Form->Editor->ReadOnly());
+        return mrCancel;
+    });
+    Form->ShowModal();
+    Form->SetDynParams(nullptr);
+}
+
+TEST_F(FormFixture, EllipsisButtonOfTheRichEditRunsTheForm)
+{
+    auto owner = CreateUnique<TForm>(nullptr);
+    auto* edit = Create<TDBRichEditEh>(owner.get());
+    edit->SetParent(owner.get());
+    edit->SetBounds(0, 0, 200, 80);
+    edit->SetRtfText(RtfOf("one", false));
+    TEditButtonEh* b = edit->EditButtons()->Add();
+    b->SetStyle(ebsEllipsisEh);
+    b->SetVisible(true);
+    owner->Show();
+    Application->ProcessMessages();
+    ASSERT_GT(edit->ButtonsBox()->ButtonsCount(), 0);
+    TEditButtonControlEh* control = edit->ButtonsBox()->BtnCtlLine(0).EditButtonControl;
+    ASSERT_NE(control, nullptr);
+    EXPECT_LT(edit->FormatRect().Right, edit->ClientWidth());   // the text leaves room for the button
+
+    testsupport::TDialogScript user;
+    user.Then([&](TDialogCall&) {
+        EXPECT_EQ(Form->Editor->Document()->toPlainText(), "one");
+        Form->Editor->SelectAll();
+        Form->Editor->SetSelText("two");
+        Form->OKButton->Click();
+        return 0;
+    });
+    edit->EditButtonClick(control);
+    EXPECT_EQ(edit->Document()->toPlainText(), "two");
+}
+
+TEST_F(FormFixture, RulerMarkersSetTheirOwnIndents)
+{
+    Form->Editor->SetText(U("Абзац"));
+    Form->Editor->SetSelStart(0);
+    Form->Editor->Paragraph()->SetFirstIndent(0);
+    Form->Editor->Paragraph()->SetLeftIndent(0);
+    Form->SelectionChange(Form);
+    // The left marker moves 30 pixels right: the left indent grows, the first line stays.
+    Form->RulerItemMouseDown(Form->LeftInd, mbLeft, TShiftState(), 5, 5);
+    Form->RulerItemMouseMove(Form->LeftInd, TShiftState{ssLeft}, 35, 5);
+    Form->LeftIndMouseUp(Form->LeftInd, mbLeft, TShiftState(), 35, 5);
+    EXPECT_EQ(Form->Editor->Paragraph()->FirstIndent(), 0);
+    EXPECT_EQ(Form->Editor->Paragraph()->LeftIndent(), 23);   // trunc((32 + 5 - 6) * 3 / 4) - 0
+    const int leftMarker = Form->LeftInd->Left();
+    // The first-line marker moves: the first indent changes, the left marker stays put.
+    Form->RulerItemMouseDown(Form->FirstInd, mbLeft, TShiftState(), 5, 4);
+    Form->RulerItemMouseMove(Form->FirstInd, TShiftState{ssLeft}, 17, 4);
+    Form->FirstIndMouseUp(Form->FirstInd, mbLeft, TShiftState(), 17, 4);
+    EXPECT_EQ(Form->Editor->Paragraph()->FirstIndent(), 9);   // trunc((14 + 5 - 6) * 3 / 4)
+    EXPECT_EQ(Form->Editor->Paragraph()->FirstIndent() + Form->Editor->Paragraph()->LeftIndent(), 23);
+    EXPECT_EQ(Form->LeftInd->Left(), leftMarker);
+}
+
+TEST_F(FormFixture, SavingAppendsRtfUnlessTheNameHasItAndAsksBeforeOverwriting)
+{
+    QTemporaryDir dir;
+    Form->Editor->SetText(U("Итог"));
+    struct Case { QString Chosen, Written; };
+    const Case cases[] = {
+        {dir.filePath("report"), dir.filePath("report.rtf")},
+        {dir.filePath("upper.RTF"), dir.filePath("upper.RTF")},
+        {dir.filePath("mixed.Rtf"), dir.filePath("mixed.Rtf")},
+    };
+    testsupport::TDialogScript user;
+    for (const Case& c : cases) {
+        user.ThenFiles({c.Chosen});
+        Form->FileSave(Form);
+        ASSERT_TRUE(QFile::exists(c.Written)) << c.Written.toStdString();
+        QFile f(c.Written);
+        ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+        EXPECT_EQ(PlainOf(QString::fromLatin1(f.readAll())), U("Итог"));
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("upper.RTF.rtf")));
+    // An existing file needs Yes.
+    Form->Editor->SetText(U("другой"));
+    user.ThenFiles({dir.filePath("report")}).Then(mrNo);
+    Form->FileSave(Form);
+    EXPECT_EQ(user.Calls.back().Text, "OK to overwrite " + dir.filePath("report.rtf"));
+    QFile f(dir.filePath("report.rtf"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(PlainOf(QString::fromLatin1(f.readAll())), U("Итог"));
+}
