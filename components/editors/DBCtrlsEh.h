@@ -208,3 +208,4 @@ inline constexpr int MaxTextToFloatLengthEh = 127;
 QString InsertThousandSeparators(const QString& NumberText, bool UseSeparators);
 // ",#." and as many "0" as the currency has decimals.
 QString DefaultNumberDisplayFormat();
+#include "DBCtrlsEh_DateTime.h"
