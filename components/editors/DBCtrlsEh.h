@@ -208,4 +208,6 @@ inline constexpr int MaxTextToFloatLengthEh = 127;
 QString InsertThousandSeparators(const QString& NumberText, bool UseSeparators);
 // ",#." and as many "0" as the currency has decimals.
 QString DefaultNumberDisplayFormat();
-#include "DBCtrlsEh_DateTime.h"
+#include "components/editors/DBCtrlsEh_ButtonsBox.h"
+#include "components/editors/DBCtrlsEh_Edit.h"
+#include "components/editors/DBCtrlsEh_DateTime.h"

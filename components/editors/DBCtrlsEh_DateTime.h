@@ -3,7 +3,7 @@
 // and picked from a drop-down month calendar.
 #pragma once
 
-#include "DBCtrlsEh.h"
+#include "components/editors/DBCtrlsEh.h"
 
 enum TDateTimeKindEh { dtkDateEh, dtkTimeEh, dtkDateTimeEh, dtkCustomEh };
 DOV_ENUM_INFO(TDateTimeKindEh, dtkDateEh, dtkTimeEh, dtkDateTimeEh, dtkCustomEh)

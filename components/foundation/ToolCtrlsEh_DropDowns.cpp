@@ -141,6 +141,26 @@ void TDropDownFormCallParamsEh::SetVarValue(const Variant& Value)
         FOnSetVarValueProc(Value);
 }
 
+void TDropDownFormCallParamsEh::RememberFormSize(TCustomForm* Form)
+{
+    FOldFormWidth = Form->Width();
+    FOldFormHeight = Form->Height();
+    if (FFormWidth > 0)
+        Form->SetWidth(FFormWidth);
+    if (FFormHeight > 0)
+        Form->SetHeight(FFormHeight);
+}
+
+void TDropDownFormCallParamsEh::StoreFormSize(TCustomForm* Form)
+{
+    FFormWidth = Form->Width();
+    FFormHeight = Form->Height();
+    if (FOldFormWidth > 0)
+        Form->SetWidth(FOldFormWidth);
+    if (FOldFormHeight > 0)
+        Form->SetHeight(FOldFormHeight);
+}
+
 bool TDropDownFormCallParamsEh::CheckDataIsReadOnly()
 {
     TField* f = GetField();
@@ -256,14 +276,8 @@ void TDropDownFormCallParamsEh::ShowDropDownForm(bool& Handled)
     auto* dd = dynamic_cast<IDropDownFormEh*>(form);
     if (!dd)
         return;
-    if (FSaveFormSize) {
-        FOldFormWidth = form->Width();
-        FOldFormHeight = form->Height();
-        if (FFormWidth > 0)
-            form->SetWidth(FFormWidth);
-        if (FFormHeight > 0)
-            form->SetHeight(FFormHeight);
-    }
+    if (FSaveFormSize)
+        RememberFormSize(form);
     if (buttonControl)
         buttonControl->SetAlwaysDown(true);
     auto releaseButton = OnFailure([&] {
@@ -310,14 +324,8 @@ void TDropDownFormCallParamsEh::DropDownFormCallbackProc(TCustomForm* Form, bool
         if (Accept)
             AssignBackDynParams(DynParams);
         Form->Hide();
-        if (FSaveFormSize) {
-            FFormWidth = Form->Width();
-            FFormHeight = Form->Height();
-            if (FOldFormWidth > 0)
-                Form->SetWidth(FOldFormWidth);
-            if (FOldFormHeight > 0)
-                Form->SetHeight(FOldFormHeight);
-        }
+        if (FSaveFormSize)
+            StoreFormSize(Form);
         if (FOnCloseDropDownFormProc)
             FOnCloseDropDownFormProc(edit, nullptr, Accept, Form, DynParams);
     } catch (...) {

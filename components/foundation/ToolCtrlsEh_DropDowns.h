@@ -121,6 +121,10 @@ public:
     virtual void DropDownFormCallbackProc(TCustomForm* Form, bool Accept, TDynVarsEh* DynParams,
                                           TDropDownFormSysParams* SysParams);
     virtual void SetVarValue(const Variant& Value);
+    // With SaveFormSize: the form's size is remembered and the saved one applied before it
+    // opens; the size it closes with is saved and the remembered one restored.
+    void RememberFormSize(TCustomForm* Form);
+    void StoreFormSize(TCustomForm* Form);
 
     // ---- the settings ----
     QString DropDownFormClassName() const { return FDropDownFormClassName; }

@@ -382,6 +382,52 @@ void TImage::Paint()
         Canvas()->StretchDraw(r, g);
 }
 
+// ---------------------------------------------------------------- TShape
+
+DOV_PUBLISHED(TShape)
+{
+    P.Prop("Brush", &TShape::Brush);
+    P.Prop("Pen", &TShape::Pen);
+    P.Prop("Shape", &TShape::Shape, &TShape::SetShape).Default(stRectangle);
+}
+
+TShape::TShape(TComponent* AOwner)
+    : TGraphicControl(AOwner), FPen(std::make_unique<TPen>()), FBrush(std::make_unique<TBrush>())
+{
+    FWidth = 65;
+    FHeight = 65;
+    ControlStyle << csReplicatable;
+    FPen->OnChange = TNotifyEvent(this, &TShape::StyleChanged);
+    FBrush->OnChange = TNotifyEvent(this, &TShape::StyleChanged);
+}
+
+TShape::~TShape() = default;
+
+void TShape::SetShape(TShapeType Value)
+{
+    if (FShape == Value)
+        return;
+    FShape = Value;
+    Invalidate();
+}
+
+void TShape::StyleChanged(TObject*) { Invalidate(); }
+
+void TShape::Paint()
+{
+    TCanvas* c = Canvas();
+    c->Pen()->Assign(FPen.get());
+    c->Brush()->Assign(FBrush.get());
+    // The pen is drawn inside the bounds, as a one-pixel line is.
+    const int half = FPen->GetWidth() / 2;
+    TRect r(half, half, FWidth - half, FHeight - half);
+    if (FPen->GetWidth() == 0) {
+        r.Right += 1;
+        r.Bottom += 1;
+    }
+    c->Rectangle(r);
+}
+
 // ---------------------------------------------------------------- TSplitter
 
 DOV_PUBLISHED(TSplitter)

@@ -141,6 +141,35 @@ protected:
     bool FAutoSize = false;
 };
 
+// ---------------------------------------------------------------- TShape
+
+enum TShapeType { stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle };
+DOV_ENUM_INFO(TShapeType, stRectangle, stSquare, stRoundRect, stRoundSquare, stEllipse, stCircle)
+
+// A figure drawn with its pen and filled with its brush; only rectangles are drawn here (the
+// other kinds draw as their bounding rectangle).
+class TShape : public TGraphicControl {
+    DOV_PERSISTENT(TShape, TGraphicControl)
+public:
+    explicit TShape(TComponent* AOwner);
+    ~TShape() override;
+
+    TPen* Pen() const { return FPen.get(); }
+    void SetPen(TPen* Value) { FPen->Assign(Value); }
+    TBrush* Brush() const { return FBrush.get(); }
+    void SetBrush(TBrush* Value) { FBrush->Assign(Value); }
+    TShapeType Shape() const { return FShape; }
+    void SetShape(TShapeType Value);
+
+protected:
+    void Paint() override;
+    void StyleChanged(TObject* Sender);
+
+    std::unique_ptr<TPen> FPen;
+    std::unique_ptr<TBrush> FBrush;
+    TShapeType FShape = stRectangle;
+};
+
 // ---------------------------------------------------------------- TSplitter
 
 enum TResizeStyle { rsNone, rsPattern, rsUpdate, rsLine };

@@ -118,6 +118,11 @@ void TCustomEdit::RememberUndo()
     FCanUndo = true;
 }
 
+void TCustomEdit::NotifyUserChange()
+{
+    Perform(CN_COMMAND, WPARAM(MAKELONG(0, EN_CHANGE)), 0);
+}
+
 void TCustomEdit::ReplaceRange(int Start, int Length, const QString& With)
 {
     RememberUndo();
@@ -127,6 +132,7 @@ void TCustomEdit::ReplaceRange(int Start, int Length, const QString& With)
     FSelLength = 0;
     Modified = true;
     SetText(t);
+    NotifyUserChange();
 }
 
 void TCustomEdit::SetSelText(const QString& Value)
@@ -193,6 +199,7 @@ void TCustomEdit::WMUndo(TMessage& M)
     FUndoSelStart = s;
     FUndoSelLength = l;
     Modified = true;
+    NotifyUserChange();
     M.Result = 1;
 }
 
@@ -256,6 +263,12 @@ void TCustomEdit::Dispatch(TMessage& M)
     case EM_LINELENGTH: {
         const std::vector<TEditLine> lines = Layout();
         M.Result = lines[LineOfPos(lines, int(M.WParam), false)].Length;
+        return;
+    }
+    case EM_CHARFROMPOS: {
+        // The character nearest to the point (low word) and its visual line (high word).
+        const int pos = CharAt(GET_X_LPARAM(M.LParam), GET_Y_LPARAM(M.LParam));
+        M.Result = LRESULT(MAKELONG(WORD(pos), WORD(LineFromChar(pos))));
         return;
     }
     case EM_POSFROMCHAR: {
@@ -634,7 +647,7 @@ void TCustomEdit::Paint()
         c->Brush()->SetStyle(bsSolid);
     }
     c->RestoreClipRegion(saved);
-    if (Focused() && FSelLength == 0) {
+    if (Focused() && FSelLength == 0 && FCaretHideCount == 0) {
         const TPoint p = PosFromChar(FSelStart);
         if (p.Y >= r.Top && p.Y < r.Bottom) {
             c->Pen()->SetColor(clWindowText);
@@ -642,6 +655,46 @@ void TCustomEdit::Paint()
             c->LineTo(p.X, p.Y + lh);
         }
     }
+}
+
+void TCustomEdit::SetCaretHideCount(int Value)
+{
+    FCaretHideCount = std::max(0, Value);
+    Invalidate();
+}
+
+namespace {
+TCustomEdit* EditOf(HWND Wnd)
+{
+    return dynamic_cast<TCustomEdit*>(FindControl(Wnd));
+}
+}
+
+bool GetCaretPos(TPoint& Point)
+{
+    TCustomEdit* e = EditOf(GetFocus());
+    if (!e)
+        return false;
+    Point = e->PosFromChar(e->CaretPos());
+    return true;
+}
+
+bool HideCaret(HWND Wnd)
+{
+    TCustomEdit* e = EditOf(Wnd ? Wnd : GetFocus());
+    if (!e)
+        return false;
+    e->SetCaretHideCount(e->CaretHideCount() + 1);
+    return true;
+}
+
+bool ShowCaret(HWND Wnd)
+{
+    TCustomEdit* e = EditOf(Wnd ? Wnd : GetFocus());
+    if (!e || e->CaretHideCount() == 0)
+        return false;
+    e->SetCaretHideCount(e->CaretHideCount() - 1);
+    return true;
 }
 
 // ---------------------------------------------------------------- TCustomMaskEdit
@@ -828,6 +881,7 @@ void TCustomMaskEdit::ClearRange(int Start, int Length)
     FSelLength = 0;
     Modified = true;
     SetText(t);
+    NotifyUserChange();
 }
 
 void TCustomMaskEdit::InsertMaskedChars(const QString& S)
@@ -874,6 +928,7 @@ void TCustomMaskEdit::InsertMaskedChars(const QString& S)
     FSelLength = 0;
     Modified = true;
     SetText(t);
+    NotifyUserChange();
 }
 
 void TCustomMaskEdit::KeyDown(Word& Key, TShiftState Shift)

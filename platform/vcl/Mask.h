@@ -10,7 +10,18 @@ DOV_ENUM_INFO(TEditCharCase, ecNormal, ecUpperCase, ecLowerCase)
 
 DOV_DECLARE_EXCEPTION(EDBEditError, Exception);
 
-enum : DWORD { ES_MULTILINE = 0x0004, ES_AUTOHSCROLL = 0x0080, ES_WANTRETURN = 0x1000 };
+enum : DWORD {
+    ES_LEFT = 0x0000, ES_CENTER = 0x0001, ES_RIGHT = 0x0002, ES_MULTILINE = 0x0004, ES_AUTOHSCROLL = 0x0080,
+    ES_WANTRETURN = 0x1000
+};
+// The edit's notification of a user edit, sent to itself as CN_COMMAND (high word of WParam).
+enum : WORD { EN_CHANGE = 0x0300 };
+
+// The caret of the focused edit: its position in client coordinates (False when no edit has
+// the focus), and hiding it (nested: as many shows as hides bring it back).
+bool GetCaretPos(TPoint& Point);
+bool HideCaret(HWND Wnd);
+bool ShowCaret(HWND Wnd);
 
 class TCustomEdit : public TCustomControl {
     DOV_PERSISTENT(TCustomEdit, TCustomControl)
@@ -65,6 +76,9 @@ public:
     int LineIndex(int Line);
     TPoint PosFromChar(int Pos);
     int TopLine() const { return FTopLine; }
+    // The caret is drawn only while this is 0 (HideCaret and ShowCaret count it).
+    int CaretHideCount() const { return FCaretHideCount; }
+    void SetCaretHideCount(int Value);
 
     TNotifyEvent OnChange;
 
@@ -90,6 +104,8 @@ protected:
     // One edit with an undo step: the text, then the caret (no selection).
     void ReplaceRange(int Start, int Length, const QString& With);
     void RememberUndo();
+    // Tells the window's owner of a user edit (CN_COMMAND with EN_CHANGE).
+    void NotifyUserChange();
     QString ApplyCase(const QString& S) const;
     int CharAt(int X, int Y, bool* AtLineEnd = nullptr);
     void MoveCaret(int NewPos, bool Extend, bool AtLineEnd = false);
@@ -125,6 +141,7 @@ protected:
     bool FCaretAtLineEnd = false;   // the caret sits at the end of a wrapped line, not at the start of the next
     int FCaretX = -1;               // the column kept while moving up and down
     int FTopLine = 0;
+    int FCaretHideCount = 0;
     QString FUndoText;
     int FUndoSelStart = 0, FUndoSelLength = 0;
     bool FCanUndo = false;
