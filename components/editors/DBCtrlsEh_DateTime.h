@@ -57,3 +57,95 @@ bool IsDateTimeInRangeEh(double Value);
 bool FindDateTimeElement(const QString& Template, int P, QChar& Letter, int& S, int& R);
 // Text with the element at (S, R) stepped up or down, wrapping within the element's range.
 QString StepDateTimeElementText(const QString& Text, QChar Letter, int S, int R, bool Up);
+
+class TPopupMonthCalendarEh;
+
+using TCloseUpEventEh = Delegate<void(TObject* Sender, bool Accept)>;
+
+class TCustomDBDateTimeEditEh : public TCustomDBEditEh {
+    DOV_PERSISTENT(TCustomDBDateTimeEditEh, TCustomDBEditEh)
+public:
+    explicit TCustomDBDateTimeEditEh(TComponent* AOwner);
+    ~TCustomDBDateTimeEditEh() override;
+    void AfterConstruction() override;
+
+    TDateTimeKindEh Kind() const { return FKind; }
+    void SetKind(TDateTimeKindEh Value);
+    bool IsKindStored() const { return FKind != dtkCustomEh; }
+    QString EditFormat() const { return FEditFormat; }
+    void SetEditFormat(const QString& Value);
+    bool IsEditFormatStored() const { return FKind == dtkCustomEh; }
+    // The edit format in the platform's date-time formatting language.
+    QString DateTimeFormat() const { return FDateTimeFormat; }
+    const TDateTimeElementsMaskPosEh& DateTimeMaskPos() const { return FDateTimeMaskPos; }
+    bool FourDigitYear() const { return FFourDigitYear; }
+
+    virtual void DropDown();
+    void CloseUp(bool Accept) override;
+    virtual void UpdateMask();
+    void ValidateEdit() override;
+    bool IsEmpty() override;
+    bool CalendarVisible() const { return FCalendarVisible; }
+    // The drop-down calendar; nil until it first drops down.
+    TPopupMonthCalendarEh* DropDownCalendar() const;
+
+    TCloseUpEventEh OnCloseUp;
+    TNotifyEvent OnDropDown;
+
+protected:
+    virtual void UpdateFourDigitYear();
+    // Steps the element at the caret (the day, month, year, hour, minute or second).
+    void StepDateTimeElement(bool Up);
+
+    TEditButtonEh* CreateEditButton() override;
+    QString GetDisplayTextForPaintCopy() override;
+    Variant InternalGetValue() override { return FValue; }
+    void UpdateState() override;
+    void DataChanged() override;
+    void DropDownButtonDown(TEditButtonControlEh* ButtonControl) override;
+    void EditButtonDownDefaultAction(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl,
+                                     bool TopButton, bool& AutoRepeat, bool& Handled) override;
+    void EditButtonClickDefaultAction(TEditButtonEh* EditButton, TEditButtonControlEh* EditButtonControl,
+                                      bool& Handled) override;
+    void EditButtonMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) override;
+    void FilterMRUItem(const QString& AText, bool& Accept) override;
+    void InternalSetText(const QString& AText) override;
+    void InternalSetValue(const Variant& AValue) override;
+    void UpdateFieldFromText() override;
+    void SetValueAndPost(const Variant& Value) override;
+    void Change() override;
+
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void KeyPress(QChar& Key) override;
+    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+    void CMMouseWheel(TMessage& M) override;
+    void CMWantSpecialKey(TMessage& M) override;
+    void CMEnter(TMessage& M) override;
+    void WMKillFocus(TMessage& M) override;
+    void CMCancelMode(TMessage& M) override;
+
+    // The text, set without reading it back.
+    void SetTextInternally(const QString& AText);
+    // May the user change the value now (stepping, the wheel, the calendar).
+    bool CanStep();
+    bool IsCalendarWindow(TControl* Control) const;
+
+    bool FCalendarVisible = false;
+    TWinControl* FDropDownCalendar = nullptr;
+    bool FEditValidating = false;
+    bool FInternalTextSetting = false;
+    TDateTimeKindEh FKind = dtkDateEh;
+    Variant FValue = Variant::Null();
+    QString FEditFormat;
+    QString FDateTimeFormat;
+    QString FStepTemplate;
+    TDateTimeElementsMaskPosEh FDateTimeMaskPos;
+    bool FFourDigitYear = false;
+};
+
+class TDBDateTimeEditEh : public TCustomDBDateTimeEditEh {
+    DOV_PERSISTENT(TDBDateTimeEditEh, TCustomDBDateTimeEditEh)
+public:
+    explicit TDBDateTimeEditEh(TComponent* AOwner);
+};
