@@ -653,6 +653,12 @@ void TCustomDBEditEh::KeyPress(QChar& Key)
         Key = QChar(0);
         return;
     }
+    // Enter without WantReturns, Tab without WantTabs and line feed never reach the window
+    // (its events still see them).
+    if ((c == 13 && !FWantReturns) || (c == 9 && !FWantTabs) || c == 10) {
+        TWinControl::KeyPress(Key);
+        return;
+    }
     const bool control = c < 32 && c != 8 && c != 22 && c != 24;
     if (!control && !FReadOnly)
         FDataLink->Edit();

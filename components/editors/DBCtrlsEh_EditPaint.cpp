@@ -24,7 +24,7 @@ TRect TToolTipsWindow::CalcHintRect(int MaxWidth, const QString& AHint, void* AD
 namespace {
 int FontTextHeight(TFont* Font)
 {
-    TBitmap b;
+    TBitmap b(1, 1);
     b.Canvas()->Font()->Assign(Font);
     return b.Canvas()->TextHeight(QStringLiteral("Wg"));
 }
@@ -833,9 +833,8 @@ void TCustomDBEditEh::SetShowHint(bool Value)
 
 void TCustomDBEditEh::UpdateHintShowing()
 {
-    const bool parentShowHint = ParentShowHint();
-    TControl::SetShowHint(FTooltips || FShowHint);
-    TControl::SetParentShowHint(parentShowHint);
+    // The platform's flag directly: its writer would drop ParentShowHint and notify again.
+    TControl::FShowHint = FTooltips || FShowHint;
 }
 
 void TCustomDBEditEh::CMParentShowHintChanged(TMessage& M)
@@ -843,13 +842,12 @@ void TCustomDBEditEh::CMParentShowHintChanged(TMessage& M)
     if (ParentShowHint() && Parent())
         FShowHint = Parent()->ShowHint();
     UpdateHintShowing();
-    M.Result = 0;
 }
 
 bool TCustomDBEditEh::TextFitsCheck()
 {
     const TRect r = GetEditRect();
-    TBitmap b;
+    TBitmap b(1, 1);
     b.Canvas()->Font()->Assign(Font());
     TRect m(0, 0, std::max(1, r.Width()), 0);
     UINT flags = DT_CALCRECT | DT_NOPREFIX;
