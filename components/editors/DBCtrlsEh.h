@@ -210,4 +210,5 @@ QString InsertThousandSeparators(const QString& NumberText, bool UseSeparators);
 QString DefaultNumberDisplayFormat();
 #include "components/editors/DBCtrlsEh_ButtonsBox.h"
 #include "components/editors/DBCtrlsEh_Edit.h"
+#include "components/editors/DBCtrlsEh_CheckBox.h"
 #include "components/editors/DBCtrlsEh_DateTime.h"

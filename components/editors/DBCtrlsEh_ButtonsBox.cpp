@@ -1,5 +1,6 @@
 #include "components/editors/DBCtrlsEh.h"
 
+#include "platform/rtl/Guards.h"
 #include "platform/vcl/ExtCtrls.h"
 
 #include <climits>
@@ -138,9 +139,13 @@ void TEditButtonsBoxEh::UpdateEditButtonControlList()
             FButtonsWidth += line.ButtonLine->Width();
     }
 
+    // The last separator falls on the edit's border and is not counted.
+    const bool dropLastSeparator = FFlat && FButtonsWidth > 0 && !ThemesEnabledEh();
     if (rowHeight != INT_MAX) {
         const bool rtl = UseRightToLeftAlignment();
-        int x = rtl ? FButtonsWidth : 0;
+        // Right to left the row is the mirror image: the dropped separator is the leftmost
+        // pixel, never a column of the first button.
+        int x = rtl ? FButtonsWidth - (dropLastSeparator ? 1 : 0) : 0;
         for (const TEditButtonControlLineRec& line : FBtnCtlList) {
             for (TControl* c : {static_cast<TControl*>(line.EditButtonControl), static_cast<TControl*>(line.ButtonLine)}) {
                 if (!c)
@@ -154,8 +159,7 @@ void TEditButtonsBoxEh::UpdateEditButtonControlList()
         }
     }
 
-    // The last separator falls on the edit's border and is not counted.
-    if (FFlat && FButtonsWidth > 0 && !ThemesEnabledEh())
+    if (dropLastSeparator)
         --FButtonsWidth;
     FButtonHeight = rowHeight;
 }
@@ -189,29 +193,97 @@ DOV_PUBLISHED(TControlLabelEh)
     P.Prop("WordWrap", &TCustomLabel::WordWrap, &TCustomLabel::SetWordWrap).Default(false);
 }
 
-TControlLabelEh::TControlLabelEh(TComponent* AOwner) : TCustomLabel(AOwner) {}
+TControlLabelEh::TControlLabelEh(TComponent* AOwner) : TCustomLabel(AOwner)
+{
+    TControl::FVisible = false;
+}
 
 void TControlLabelEh::AfterConstruction()
 {
     TCustomLabel::AfterConstruction();
+    SetName(QStringLiteral("SubLabel"));
+    UpdateCaption();
 }
 
-void TControlLabelEh::SetCaption(const QString& Value) { TControl::SetCaption(Value); }
+void TControlLabelEh::SetCaption(const QString& Value)
+{
+    if (Value.isEmpty()) {
+        FCaptionStored = false;
+        TControl::SetCaption(QString());
+        UpdateCaption();
+        return;
+    }
+    TControl::SetCaption(Value);
+    FCaptionStored = true;
+    Invalidate();
+}
 
-void TControlLabelEh::SetVisible(bool Value) { FVisible = Value; }
+void TControlLabelEh::UpdateCaption()
+{
+    if (FCaptionStored)
+        return;
+    if (IControlLabelOwnerEh* owner = LabelOwner())
+        TControl::SetCaption(owner->GetControlLabelCaption());
+}
 
-void TControlLabelEh::UpdateVisibility() {}
+void TControlLabelEh::SetVisible(bool Value)
+{
+    if (FVisible == Value)
+        return;
+    FVisible = Value;
+    UpdateParent();
+    UpdateVisibility();
+    Invalidate();
+}
 
-void TControlLabelEh::UpdateCaption() {}
+void TControlLabelEh::UpdateVisibility()
+{
+    if (ComponentState().Contains(csDesigning)) {
+        if (FVisible)
+            ControlStyle.Exclude(csNoDesignVisible);
+        else
+            ControlStyle.Include(csNoDesignVisible);
+    }
+    TWinControl* edit = FocusControl();
+    const bool shown = FVisible && edit && edit->Visible();
+    if (shown == TControl::Visible())
+        Perform(CM_VISIBLECHANGED, shown, 0);
+    else
+        TControl::SetVisible(shown);
+}
 
-void TControlLabelEh::UpdateParent() {}
+void TControlLabelEh::UpdateParent()
+{
+    TWinControl* edit = FocusControl();
+    TWinControl* parent = FVisible && edit ? edit->Parent() : nullptr;
+    if (parent != Parent())
+        SetParent(parent);
+}
 
 IControlLabelOwnerEh* TControlLabelEh::LabelOwner() const
 {
     return dynamic_cast<IControlLabelOwnerEh*>(FocusControl());
 }
 
-void TControlLabelEh::AdjustBounds() { TCustomLabel::AdjustBounds(); }
+void TControlLabelEh::AdjustBounds()
+{
+    TCustomLabel::AdjustBounds();
+    if (ComponentState().Contains(csDestroying))
+        return;
+    if (auto* owner = dynamic_cast<IControlLabelOwnerEh*>(Owner()))
+        owner->AdjustLabelBounds();
+}
+
+void TControlLabelEh::Paint()
+{
+    // A label reads as part of its control: greyed while the control is disabled.
+    TWinControl* edit = FocusControl();
+    const bool ownEnabled = FEnabled;
+    if (edit && !edit->Enabled())
+        FEnabled = false;
+    auto restore = Finally([&] { FEnabled = ownEnabled; });
+    TCustomLabel::Paint();
+}
 
 // ============================================================================================
 // TControlLabelLocationEh
@@ -230,15 +302,99 @@ DOV_PUBLISHED(TControlLabelLocationEh)
 
 TControlLabelLocationEh::TControlLabelLocationEh(TControl* EditControl) : FEditControl(EditControl) {}
 
-void TControlLabelLocationEh::Assign(TPersistent* Source) { TPersistent::Assign(Source); }
+void TControlLabelLocationEh::Assign(TPersistent* Source)
+{
+    auto* src = dynamic_cast<TControlLabelLocationEh*>(Source);
+    if (!src) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    if (src == this)
+        return;
+    const bool changed = FSpacing != src->FSpacing || FOffset != src->FOffset || FPosition != src->FPosition
+        || FLabelSpacingBound != src->FLabelSpacingBound;
+    FSpacing = src->FSpacing;
+    FOffset = src->FOffset;
+    FPosition = src->FPosition;
+    FLabelSpacingBound = src->FLabelSpacingBound;
+    if (changed)
+        Changed();
+}
 
 TPersistent* TControlLabelLocationEh::GetOwner() const { return FEditControl; }
 
-void TControlLabelLocationEh::Changed() {}
+void TControlLabelLocationEh::Changed()
+{
+    if (auto* owner = dynamic_cast<IControlLabelOwnerEh*>(FEditControl))
+        owner->LabelLocationChanged();
+}
 
-void TControlLabelLocationEh::SetSpacing(int Value) { FSpacing = Value; }
-void TControlLabelLocationEh::SetOffset(int Value) { FOffset = Value; }
-void TControlLabelLocationEh::SetPosition(TLabelPositionEh Value) { FPosition = Value; }
-void TControlLabelLocationEh::SetLabelSpacingBound(TSpacingBoundEh Value) { FLabelSpacingBound = Value; }
+void TControlLabelLocationEh::SetSpacing(int Value)
+{
+    if (FSpacing == Value)
+        return;
+    FSpacing = Value;
+    Changed();
+}
 
-void TControlLabelLocationEh::CalcLabelPosForControl(int, int, TPoint& LabelPos) { LabelPos = TPoint(0, 0); }
+void TControlLabelLocationEh::SetOffset(int Value)
+{
+    if (FOffset == Value)
+        return;
+    FOffset = Value;
+    Changed();
+}
+
+void TControlLabelLocationEh::SetPosition(TLabelPositionEh Value)
+{
+    if (FPosition == Value)
+        return;
+    FPosition = Value;
+    Changed();
+}
+
+void TControlLabelLocationEh::SetLabelSpacingBound(TSpacingBoundEh Value)
+{
+    if (FLabelSpacingBound == Value)
+        return;
+    FLabelSpacingBound = Value;
+    Changed();
+}
+
+void TControlLabelLocationEh::CalcLabelPosForControl(int LabelWidth, int LabelHeight, TPoint& LabelPos)
+{
+    const int L = FEditControl ? FEditControl->Left() : 0;
+    const int T = FEditControl ? FEditControl->Top() : 0;
+    const int W = FEditControl ? FEditControl->Width() : 0;
+    const int H = FEditControl ? FEditControl->Height() : 0;
+    const int S = FSpacing;
+    const int O = FOffset;
+    const int LW = LabelWidth;
+    const int LH = LabelHeight;
+    const bool aboveBelow = FPosition <= lpBelowRightEh;
+    const int adj = FLabelSpacingBound == sbFarBoundEh ? (aboveBelow ? LH : LW) : 0;
+    auto baseLine = [&] {
+        auto* owner = dynamic_cast<IControlLabelOwnerEh*>(FEditControl);
+        return owner ? owner->GetControlTextBaseLine() : H;
+    };
+    const int above = T - LH - S + adj;
+    const int below = T + H + S + adj;
+    const int left = L - LW - S + adj;
+    const int right = L + W + S + adj;
+    switch (FPosition) {
+    case lpAboveLeftEh: LabelPos = TPoint(L + O, above); break;
+    case lpAboveCenterEh: LabelPos = TPoint(L + (W - LW) / 2 + O, above); break;
+    case lpAboveRightEh: LabelPos = TPoint(L + W - LW + O, above); break;
+    case lpBelowLeftEh: LabelPos = TPoint(L + O, below); break;
+    case lpBelowCenterEh: LabelPos = TPoint(L + (W - LW) / 2 + O, below); break;
+    case lpBelowRightEh: LabelPos = TPoint(L + W - LW + O, below); break;
+    case lpLeftTopEh: LabelPos = TPoint(left, T + O); break;
+    case lpLeftTextBaselineEh: LabelPos = TPoint(left, T + baseLine() - LH + O); break;
+    case lpLeftCenterEh: LabelPos = TPoint(left, T + (H - LH) / 2 + O); break;
+    case lpLeftBottomEh: LabelPos = TPoint(left, T + H - LH + O); break;
+    case lpRightTopEh: LabelPos = TPoint(right, T + O); break;
+    case lpRightTextBaselineEh: LabelPos = TPoint(right, T + baseLine() - LH + O); break;
+    case lpRightCenterEh: LabelPos = TPoint(right, T + (H - LH) / 2 + O); break;
+    case lpRightBottomEh: LabelPos = TPoint(right, T + H - LH + O); break;
+    }
+}

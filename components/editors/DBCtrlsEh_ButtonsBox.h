@@ -151,7 +151,9 @@ public:
     IControlLabelOwnerEh* LabelOwner() const;
 
 protected:
+    // The automatic size step, then the owner places the label.
     void AdjustBounds() override;
+    void Paint() override;
 
     bool FCaptionStored = false;
     bool FVisible = false;
@@ -178,9 +180,9 @@ public:
 
     // The label's top-left corner in the control's parent.
     void CalcLabelPosForControl(int LabelWidth, int LabelHeight, TPoint& LabelPos);
+    TPersistent* GetOwner() const override;
 
 protected:
-    TPersistent* GetOwner() const override;
     void Changed();
 
     int FSpacing = 3;

@@ -497,17 +497,22 @@ void TCustomDBEditEh::DataChanged()
             if (!ComponentState().Contains(csDesigning) && IsStringField(f) && MaxLength() == 0)
                 SetMaxLength(f->Size());
         }
-        if (editable)
-            InternalSetText(SafeVarToStr(value));
-        else
-            TCustomMaskEdit::SetEditText(SafeVarToStr(value));
+        // The same text again leaves the window alone: the first keystroke of a record puts
+        // the dataset into edit state, which reloads the text, and must not lose the
+        // selection it is about to replace.
+        const QString text = SafeVarToStr(value);
+        if (editable) {
+            if (text != Text())
+                InternalSetText(text);
+        } else if (text != EditText()) {
+            TCustomMaskEdit::SetEditText(text);
+        }
     } else {
         if (!FAssignedValues.Contains(evEditMaskEh))
             TCustomMaskEdit::SetEditMask(QString());
-        if (DataIndepended())
-            TCustomMaskEdit::SetEditText(SafeVarToStr(FDataLink->DataIndependentValue));
-        else
-            TCustomMaskEdit::SetEditText(QString());
+        const QString text = DataIndepended() ? SafeVarToStr(FDataLink->DataIndependentValue) : QString();
+        if (text != EditText())
+            TCustomMaskEdit::SetEditText(text);
     }
     UpdateReadOnlyState();
     Modified = false;

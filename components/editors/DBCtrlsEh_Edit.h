@@ -302,6 +302,7 @@ protected:
     // ---- the platform's steps ----
     void CreateParams(TCreateParams& Params) override;
     void CreateWnd() override;
+    void ApplyWindowStyle() override;
     void Loaded() override;
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void WndProc(TMessage& Message) override;
@@ -377,7 +378,9 @@ protected:
                                         TDropDownFormSysParams* SysParams);
     void CreateEditButtonControlEvent(TEditButtonControlEh*& EditButtonControl);
     TEditButtonEh* ButtonOfLine(int Line) const;
-    int LineOfButtonControl(TObject* ButtonControl) const;
+    int LineOfButtonControl(TObject* ButtonControl);
+    // Rebuilds the buttons box after button changes (see EditButtonChanged).
+    void FlushEditButtonsChange();
     void ClearButtonImagesOf(TComponent* AComponent);
     void ReleaseButtonControls();
     // Forms take nothing back into read-only data, a closed dataset or a field that went away.
@@ -435,6 +438,7 @@ protected:
     TEditButtonsBoxEh* FButtonsBox = nullptr;
     TDataSource* FInternalDataSourceRef = nullptr;
     bool FMRUSizeGripResized = false;
+    bool FButtonsChangePending = false;
 
     friend void DefaultEditButtonAction(TWinControl*, TEditButtonEh*, TEditButtonControlEh*, bool&, bool);
 };

@@ -49,8 +49,9 @@ TEditButtonEh* TCustomDBEditEh::ButtonOfLine(int Line) const
     return nullptr;
 }
 
-int TCustomDBEditEh::LineOfButtonControl(TObject* ButtonControl) const
+int TCustomDBEditEh::LineOfButtonControl(TObject* ButtonControl)
 {
+    FlushEditButtonsChange();
     for (int i = 0; i < FButtonsBox->ButtonsCount(); ++i)
         if (FButtonsBox->BtnCtlList()[size_t(i)].EditButtonControl == ButtonControl)
             return i;
@@ -59,6 +60,7 @@ int TCustomDBEditEh::LineOfButtonControl(TObject* ButtonControl) const
 
 TEditButtonControlEh* TCustomDBEditEh::GetEditButtonControlByEditButton(TEditButtonEh* EditButton)
 {
+    FlushEditButtonsChange();
     for (int i = 0; i < FButtonsBox->ButtonsCount(); ++i)
         if (FButtonsBox->BtnCtlList()[size_t(i)].EditButton == EditButton)
             return FButtonsBox->BtnCtlList()[size_t(i)].EditButtonControl;
@@ -67,6 +69,7 @@ TEditButtonControlEh* TCustomDBEditEh::GetEditButtonControlByEditButton(TEditBut
 
 TEditButtonEh* TCustomDBEditEh::GetFirstDefaultActionEditButton()
 {
+    FlushEditButtonsChange();
     if (FEditButton->DefaultAction() && FEditButton->GetVisible())
         return FEditButton;
     for (int i = 0; i < FEditButtons->Count(); ++i) {
@@ -90,6 +93,7 @@ void TCustomDBEditEh::UpdateEditButtonsState()
 {
     if (!FButtonsBox)
         return;
+    FlushEditButtonsChange();
     FButtonsBox->SetBorderActive(FBorderActive);
     FButtonsBox->UpdateEditButtonControlsState();
     FEditButton->SetParentDefinedDefaultAction(DefaultActionForButton(FEditButton));
@@ -99,12 +103,20 @@ void TCustomDBEditEh::UpdateEditButtonsState()
 
 void TCustomDBEditEh::EditButtonChanged(TObject*)
 {
-    if (!HandleAllocated())
+    // A new collection item reports itself from inside its construction: the box is rebuilt
+    // when the buttons are next needed, not from here.
+    FButtonsChangePending = true;
+    Invalidate();
+}
+
+void TCustomDBEditEh::FlushEditButtonsChange()
+{
+    if (!FButtonsChangePending || !HandleAllocated())
         return;
+    FButtonsChangePending = false;
     UpdateEditButtons();
     UpdateEditButtonsState();
     UpdateTextRect();
-    Invalidate();
 }
 
 namespace {
@@ -186,10 +198,14 @@ void TCustomDBEditEh::EditButtonDown(TObject* Sender, bool TopButton, bool& Auto
     } else if (button->OnDown()) {
         button->OnDown()(button, TopButton, AutoRepeat, Handled);
     }
+    // The open event goes through the edit's opening step, so that a read-only edit opens
+    // the form read-only here too.
     if (!Handled)
-        ShowEditButtonDropDownForm(this, FDataLink, Field(), Handled,
-                                   TDropDownFormCallbackProcEh(this, &TCustomDBEditEh::EditButtonDropDownFormCallback),
-                                   OnOpenDropDownForm, control, button, Variant(Text()));
+        ShowEditButtonDropDownForm(
+            this, FDataLink, Field(), Handled,
+            TDropDownFormCallbackProcEh(this, &TCustomDBEditEh::EditButtonDropDownFormCallback),
+            TEditControlShowDropDownFormEventEh(this, &TCustomDBEditEh::EditButtonDropDownFormOpening), control,
+            button, Variant(Text()));
     if (Handled)
         return;
     if (button->DropdownMenu()) {

@@ -116,6 +116,7 @@ void TCustomDBEditEh::UpdateEditButtons()
 {
     if (!FButtonsBox)
         return;
+    FButtonsChangePending = false;
     FButtonsBox->BeginLayout();
     {
         auto end = Finally([&] { FButtonsBox->EndLayout(); });
@@ -178,6 +179,20 @@ void TCustomDBEditEh::RecreateWindow()
 {
     if (HandleAllocated())
         RecreateWnd();
+}
+
+void TCustomDBEditEh::ApplyWindowStyle()
+{
+    TCustomMaskEdit::ApplyWindowStyle();
+    if (!ControlState.Contains(csRecreating))
+        return;
+    // The window keeps its widget: the edit styles and the layout are applied again.
+    TCreateParams p;
+    CreateParams(p);
+    SetMultiLine((p.Style & ES_MULTILINE) != 0);
+    if (MultiLine())
+        TCustomEdit::WordWrap = (p.Style & ES_AUTOHSCROLL) == 0;
+    AfterCreateWnd();
 }
 
 void TCustomDBEditEh::WMSize(TMessage& M)
@@ -554,6 +569,7 @@ void TCustomDBEditEh::PaintImage(TCanvas* ACanvas)
 
 void TCustomDBEditEh::PaintEditWindow(HDC DC)
 {
+    FlushEditButtonsChange();
     TCanvas* canvas = GetCanvas();
     TCanvasPaintScope scope(canvas, DC);
     PaintImage(canvas);
@@ -795,20 +811,24 @@ bool TCustomDBEditEh::RouteKeyToMRUList(TMessage& Message)
     const Word key = Word(Message.WParam);
     const bool alt = GetKeyState(VK_MENU) < 0;
     const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    auto* list = static_cast<TMRUListboxEh*>(FMRUListControl);
     if (((key == VK_PRIOR || key == VK_NEXT || key == VK_UP || key == VK_DOWN) && !alt) ||
         ((key == VK_HOME || key == VK_END) && ctrl)) {
-        FMRUListControl->Perform(Message.Msg, Message.WParam, Message.LParam);
-        return true;
-    }
-    if (key == VK_RETURN) {
+        const int count = list->Items()->Count();
+        // The first step into a list with nothing selected lands on its first or last item.
+        if (list->ItemIndex() < 0 && count > 0)
+            list->SetItemIndex(key == VK_UP || key == VK_PRIOR || key == VK_HOME ? count - 1 : 0);
+        else
+            FMRUListControl->Perform(Message.Msg, Message.WParam, Message.LParam);
+    } else if (key == VK_RETURN) {
         FMRUList->CloseUp(true);
-        return true;
-    }
-    if (key == VK_ESCAPE) {
+    } else if (key == VK_ESCAPE) {
         FMRUList->CloseUp(false);
-        return true;
+    } else {
+        return false;
     }
-    return false;
+    Message.WParam = 0;   // taken here: no character follows
+    return true;
 }
 
 // ============================================================================================

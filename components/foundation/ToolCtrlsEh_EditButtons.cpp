@@ -498,6 +498,9 @@ TEditButtonControlEh::TEditButtonControlEh(TComponent* AOwner) : TCustomControl(
 {
     FGlyph = new TBitmap;
     FTabStop = false;
+    // The button clicks from its own MouseUp (a spin half let go elsewhere is no click); the
+    // control's generic click on release would click twice.
+    ControlStyle.Exclude(csClickEvents);
 }
 
 TEditButtonControlEh::~TEditButtonControlEh()

@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include "ScrollBars.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/Guards.h"
 
 #include <QElapsedTimer>
 
@@ -392,6 +393,31 @@ void PaintCaption(TCanvas* C, TRect Text, const QString& Caption, bool Enabled, 
     }
 }
 }  // namespace
+
+// ---------------------------------------------------------------- TButtonControl
+
+DOV_PUBLISHED(TButtonControl) {}
+
+TButtonControl::TButtonControl(TComponent* AOwner) : TCustomControl(AOwner)
+{
+    FTabStop = true;
+}
+
+void TButtonControl::WndProc(TMessage& Message)
+{
+    if ((Message.Msg == WM_LBUTTONDOWN || Message.Msg == WM_LBUTTONDBLCLK)
+        && !ComponentState().Contains(csDesigning) && !Focused()) {
+        FClicksDisabled = true;
+        {
+            auto restore = Finally([this] { FClicksDisabled = false; });
+            if (CanFocus())
+                SetFocus();
+        }
+        if (!Focused())
+            return;
+    }
+    TCustomControl::WndProc(Message);
+}
 
 DOV_PUBLISHED(TCustomCheckBox) {}
 

@@ -98,6 +98,30 @@ public:
     using TCustomLabel::TCustomLabel;
 };
 
+// ---------------------------------------------------------------- TButtonControl
+
+// The base of button-like controls that paint themselves: a press on an unfocused control
+// first takes the focus (with clicks disabled meanwhile) and is dropped when the focus did not
+// come; Checked is virtual for the descendants that hold a state.
+class TButtonControl : public TCustomControl {
+    DOV_PERSISTENT(TButtonControl, TCustomControl)
+public:
+    explicit TButtonControl(TComponent* AOwner);
+
+    bool Checked() const { return GetChecked(); }
+    virtual void SetChecked(bool Value) {}
+
+    void WndProc(TMessage& Message) override;
+
+protected:
+    virtual bool GetChecked() const { return false; }
+    bool ClicksDisabled() const { return FClicksDisabled; }
+    void SetClicksDisabled(bool Value) { FClicksDisabled = Value; }
+    void WMGetDlgCode(TMessage& M) override { M.Result = DLGC_BUTTON; }
+
+    bool FClicksDisabled = false;
+};
+
 // ---------------------------------------------------------------- TCustomCheckBox
 
 // A check box: click, space or its accelerator step unchecked -> checked (-> grayed with

@@ -329,3 +329,20 @@ TEST_F(EditDataTest, LeavingWithRefusedTextKeepsTheFocusInTheEdit)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(EditDataTest, PostingTheDatasetWritesTheTypedText)
+{
+    Bind(QStringLiteral("Name"));
+    Focus(edit);
+    edit->SelectAll();
+    Type(QStringLiteral("Рожки"));
+    EXPECT_EQ(edit->Text(), QStringLiteral("Рожки"));
+    t->Post();
+    EXPECT_EQ(t->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Рожки"));
+    EXPECT_EQ(edit->Text(), QStringLiteral("Рожки"));
+    EXPECT_FALSE(edit->Modified);
+}
+
+}  // namespace
