@@ -429,3 +429,82 @@ TEST_F(DateTimeEditTest, ClosingTheDatasetUnderTheCalendarClosesIt)
     Key(edit, Qt::Key_Return);   // nothing left to take it
     EXPECT_TRUE(edit->IsEmpty());
 }
+
+TEST_F(DateTimeEditTest, ButtonsDropTheCalendarAndStepTheElement)
+{
+    TEditButtonEh* spin = edit->EditButtons()->Add();
+    spin->SetStyle(ebsUpDownEh);
+    spin->SetVisible(true);
+    Enter();
+    TEditButtonControlEh* main = edit->GetEditButtonControlByEditButton(edit->EditButton());
+    TEditButtonControlEh* updown = edit->GetEditButtonControlByEditButton(spin);
+    ASSERT_NE(main, nullptr);
+    ASSERT_NE(updown, nullptr);
+
+    Click(main, TPoint(main->Width() / 2, main->Height() / 2));
+    EXPECT_TRUE(edit->CalendarVisible());
+    EXPECT_TRUE(main->AlwaysDown());
+    Click(main, TPoint(main->Width() / 2, main->Height() / 2));
+    EXPECT_FALSE(edit->CalendarVisible());
+    EXPECT_FALSE(main->AlwaysDown());
+    EXPECT_EQ(edit->EditText(), QStringLiteral("15.03.2024"));
+
+    edit->SetSelStart(3);   // the month
+    Click(updown, TPoint(updown->Width() / 2, 2));
+    EXPECT_EQ(edit->EditText(), QStringLiteral("15.04.2024"));
+    Click(updown, TPoint(updown->Width() / 2, updown->Height() - 3));
+    Click(updown, TPoint(updown->Width() / 2, updown->Height() - 3));
+    EXPECT_EQ(edit->EditText(), QStringLiteral("15.02.2024"));
+    Leave();
+    EXPECT_DOUBLE_EQ(Stamp()->AsDateTime(), Dt(2024, 2, 15, 13, 45, 10));
+}
+
+TEST_F(DateTimeEditTest, WithoutAFormatTheTextIsThePlatformsDateTimeText)
+{
+    edit->SetEditFormat(QString());
+    EXPECT_EQ(edit->EditMask(), QString());
+    EXPECT_EQ(edit->EditText(), QStringLiteral("15.03.2024 13:45:10"));
+    edit->SetText(QStringLiteral("01.02.2023 10:00"));
+    EXPECT_DOUBLE_EQ(Stamp()->AsDateTime(), Dt(2023, 2, 1, 10, 0, 0));
+    // the platform's conversion error; the field keeps its value
+    EXPECT_EQ(Error([&] { edit->SetText(QStringLiteral("abc")); }),
+              QStringLiteral("'abc' is not a valid date and time"));
+    EXPECT_DOUBLE_EQ(Stamp()->AsDateTime(), Dt(2023, 2, 1, 10, 0, 0));
+    EXPECT_DOUBLE_EQ(edit->Value().AsDateTime(), Dt(2023, 2, 1, 10, 0, 0));
+    table->Cancel();
+}
+
+TEST_F(DateTimeEditTest, TwoDigitYearLocaleIsTakenOnFocus)
+{
+    const TFormatSettings saved = FormatSettings;
+    FormatSettings.ShortDateFormat = QStringLiteral("dd.MM.yy");
+    Enter();
+    EXPECT_EQ(edit->EditFormat(), QStringLiteral("DD/MM/YY"));
+    EXPECT_EQ(edit->EditMask(), QStringLiteral("!99/99/99;1; "));
+    EXPECT_EQ(edit->EditText(), QStringLiteral("15.03.24"));
+    Leave();
+    FormatSettings = saved;
+}
+
+namespace {
+class TFilterProbe : public TDBDateTimeEditEh {
+public:
+    using TDBDateTimeEditEh::TDBDateTimeEditEh;
+    bool Filter(const QString& Item)
+    {
+        bool accept = false;
+        FilterMRUItem(Item, accept);
+        return accept;
+    }
+};
+} // namespace
+
+TEST_F(DateTimeEditTest, RecentItemsAreFilteredByTheTypedStart)
+{
+    auto* probe = Create<TFilterProbe>(form.get());
+    probe->SetParent(form.get());
+    probe->SetValue(Variant::FromDate(Dt(2024, 3, 15)));
+    probe->SetEditText(QStringLiteral("15.03.    "));
+    EXPECT_TRUE(probe->Filter(QStringLiteral("15.03.2023")));
+    EXPECT_FALSE(probe->Filter(QStringLiteral("16.03.2023")));
+}
