@@ -210,22 +210,24 @@ QString TCustomDBEditEh::GetText() const
     return IsMasked() ? MaskedText() : TControl::Text();
 }
 
-void TCustomDBEditEh::SetText(const QString& Value)
+void TCustomDBEditEh::EditPutAndUpdate(const std::function<void()>& Put, bool Designing, bool SkipWhenFocused)
 {
-    if (ComponentState().Contains(csDesigning) && !DataIndepended())
+    if (Designing && ComponentState().Contains(csDesigning) && !DataIndepended())
         return;
     if (!DataIndepended())
         if (TDataSet* ds = FDataLink->DataSet())
             ds->Edit();
-    InternalSetText(Value);
-    if (FDataPosting)
+    Put();
+    if (FDataPosting || (SkipWhenFocused && FFocused))
         return;
-    try {
-        UpdateData();
-    } catch (...) {
-        FDataLink->Reset();
-        throw;
-    }
+    // A value the field refuses: the control shows the field's value again.
+    auto reset = OnFailure([&] { FDataLink->Reset(); });
+    UpdateData();
+}
+
+void TCustomDBEditEh::SetText(const QString& Value)
+{
+    EditPutAndUpdate([&] { InternalSetText(Value); }, true, false);
 }
 
 void TCustomDBEditEh::SetValue(const Variant& Value)
@@ -235,20 +237,7 @@ void TCustomDBEditEh::SetValue(const Variant& Value)
 
 void TCustomDBEditEh::SetValueAndPost(const Variant& Value)
 {
-    if (ComponentState().Contains(csDesigning) && !DataIndepended())
-        return;
-    if (!DataIndepended())
-        if (TDataSet* ds = FDataLink->DataSet())
-            ds->Edit();
-    InternalSetValue(Value);
-    if (FDataPosting)
-        return;
-    try {
-        UpdateData();
-    } catch (...) {
-        FDataLink->Reset();
-        throw;
-    }
+    EditPutAndUpdate([&] { InternalSetValue(Value); }, true, false);
 }
 
 Variant TCustomDBEditEh::InternalGetValue()
@@ -281,18 +270,7 @@ bool TCustomDBEditEh::IsEmpty()
 
 void TCustomDBEditEh::Undo()
 {
-    if (!DataIndepended())
-        if (TDataSet* ds = FDataLink->DataSet())
-            ds->Edit();
-    TCustomMaskEdit::Undo();
-    if (FDataPosting || FFocused)
-        return;
-    try {
-        UpdateData();
-    } catch (...) {
-        FDataLink->Reset();
-        throw;
-    }
+    EditPutAndUpdate([&] { TCustomMaskEdit::Undo(); }, false, true);
 }
 
 void TCustomDBEditEh::Reset()

@@ -356,6 +356,10 @@ protected:
     void SetEditReadOnly(bool Value);
     void RecreateWindow();
     void DoUpdateData(bool& Handled);
+    // The writers' common steps: the dataset into edit state, Put, then UpdateData unless
+    // posting (or focused, with SkipWhenFocused); Designing: a bound control ignores it at
+    // design time.
+    void EditPutAndUpdate(const std::function<void()>& Put, bool Designing, bool SkipWhenFocused);
     void AfterCreateWnd();
     void PaintImage(TCanvas* ACanvas);
     // The link's four handlers.

@@ -409,33 +409,18 @@ void ShowEditButtonDropDownForm(TWinControl* EditControl, TFieldDataLinkEh* Data
 {
     if (ButtonControl && ButtonControl->AlwaysDown())
         return;
-    if (EditControl->HandleAllocated()) {
-        // The press that has just closed the form must not open it again.
-        TMsg msg;
-        const HWND wnd = EditControl->Handle();
-        const LPARAM tag = Button ? LPARAM(Button) : LPARAM(EditControl);
-        if (PeekMessage(msg, wnd, WM_DROPDOWNFORMCLOSED_EH, WM_DROPDOWNFORMCLOSED_EH, PM_NOREMOVE) &&
-            msg.wParam == WPARAM(wnd) && msg.lParam == tag) {
-            Handled = true;
-            return;
-        }
+    if (DropDownFormClosedNoticePending(EditControl, Button)) {
+        Handled = true;
+        return;
     }
     TDropDownFormCallParamsEh* q = Button ? Button->DropDownFormParams() : nullptr;
     if (!q)
         return;
+    // The button's own form or form class (a default action may have left its own getter).
+    q->SetEditControl(EditControl);
+    q->SetOnGetActualDropDownFormProc(TGetDropDownFormEventEh());
     bool freeFormOnClose = false;
-    TCustomForm* form = q->DropDownForm();
-    if (!form && !q->DropDownFormClassName().isEmpty()) {
-        TPersistentClass cls = GetClass(q->DropDownFormClassName());
-        if (!cls || !cls->InheritsFrom(&TCustomForm::StaticClassInfo()) || !cls->CreateComponent)
-            throw Exception(QStringLiteral("Class '") + q->DropDownFormClassName() +
-                            QStringLiteral("' is not registered"));
-        form = DropDownFormGlobalRef(*cls);
-        if (!form) {
-            form = static_cast<TCustomForm*>(cls->CreateComponent(EditControl));
-            freeFormOnClose = DropDownFormGlobalRef(*cls) == nullptr;
-        }
-    }
+    TCustomForm* form = q->GetActualDropDownForm(freeFormOnClose);
     // A form made for this run goes again when the run does not start.
     TCustomForm* madeHere = freeFormOnClose ? form : nullptr;
     auto dropMade = Finally([&] { delete madeHere; });
@@ -495,7 +480,6 @@ void CloseEditButtonDropDownForm(TWinControl* EditControl, TFieldDataLinkEh* Dat
         delete DynParams;
         delete SysParams;
     });
-    auto* ddForm = dynamic_cast<TCustomDropDownFormEh*>(DropDownForm);
     try {
         // Hidden in every case, also when writing back fails.
         auto hide = Finally([&] {
@@ -511,15 +495,7 @@ void CloseEditButtonDropDownForm(TWinControl* EditControl, TFieldDataLinkEh* Dat
             q->AssignBackDynParams(DynParams);
         }
     } catch (...) {
-        // The message box must not close the form under it.
-        const bool keep = ddForm && ddForm->KeepFormVisible();
-        if (ddForm)
-            ddForm->SetKeepFormVisible(true);
-        auto restore = Finally([&] {
-            if (ddForm)
-                ddForm->SetKeepFormVisible(keep);
-        });
-        Application->HandleException(EditControl);
+        ReportDropDownFormError(DropDownForm, EditControl);
     }
     try {
         if (CloseEvent)

@@ -237,6 +237,31 @@ void TDropDownFormCallParamsEh::AssignBackDynParams(TDynVarsEh* DynParams)
 
 // ---------------------------------------------------------------- the cycle
 
+bool DropDownFormClosedNoticePending(TWinControl* EditControl, TEditButtonEh* Button)
+{
+    if (!EditControl || !EditControl->HandleAllocated())
+        return false;
+    TMsg msg;
+    const HWND wnd = EditControl->Handle();
+    const LPARAM tag = Button ? LPARAM(Button) : LPARAM(EditControl);
+    return PeekMessage(msg, wnd, WM_DROPDOWNFORMCLOSED_EH, WM_DROPDOWNFORMCLOSED_EH, PM_NOREMOVE) &&
+           msg.wParam == WPARAM(wnd) && msg.lParam == tag;
+}
+
+void ReportDropDownFormError(TCustomForm* Form, TObject* Sender)
+{
+    // The message box must not close the form under it.
+    auto* dd = dynamic_cast<TCustomDropDownFormEh*>(Form);
+    const bool keep = dd && dd->KeepFormVisible();
+    if (dd)
+        dd->SetKeepFormVisible(true);
+    auto restore = Finally([&] {
+        if (dd)
+            dd->SetKeepFormVisible(keep);
+    });
+    Application->HandleException(Sender);
+}
+
 void TDropDownFormCallParamsEh::ShowDropDownForm(bool& Handled)
 {
     TEditButtonControlEh* buttonControl = GetEditButtonControl();
@@ -244,16 +269,9 @@ void TDropDownFormCallParamsEh::ShowDropDownForm(bool& Handled)
         return;   // the form is open
     TWinControl* edit = GetEditControl();
     TEditButtonEh* button = GetEditButton();
-    if (edit && edit->HandleAllocated()) {
-        // The press that has just closed the form must not open it again.
-        TMsg msg;
-        const HWND wnd = edit->Handle();
-        const LPARAM tag = button ? LPARAM(button) : LPARAM(edit);
-        if (PeekMessage(msg, wnd, WM_DROPDOWNFORMCLOSED_EH, WM_DROPDOWNFORMCLOSED_EH, PM_NOREMOVE) &&
-            msg.wParam == WPARAM(wnd) && msg.lParam == tag) {
-            Handled = true;
-            return;
-        }
+    if (DropDownFormClosedNoticePending(edit, button)) {
+        Handled = true;
+        return;
     }
     bool freeFormOnClose = false;
     TCustomForm* form = GetActualDropDownForm(freeFormOnClose);
@@ -329,15 +347,6 @@ void TDropDownFormCallParamsEh::DropDownFormCallbackProc(TCustomForm* Form, bool
         if (FOnCloseDropDownFormProc)
             FOnCloseDropDownFormProc(edit, nullptr, Accept, Form, DynParams);
     } catch (...) {
-        // The message box must not close the form under it.
-        auto* dd = dynamic_cast<TCustomDropDownFormEh*>(Form);
-        const bool keep = dd && dd->KeepFormVisible();
-        if (dd)
-            dd->SetKeepFormVisible(true);
-        auto restore = Finally([&] {
-            if (dd)
-                dd->SetKeepFormVisible(keep);
-        });
-        Application->HandleException(this);
+        ReportDropDownFormError(Form, this);
     }
 }

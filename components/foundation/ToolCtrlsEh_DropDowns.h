@@ -81,6 +81,12 @@ void SetDropDownFormGlobalRef(const TClassInfo& FormClass, TCustomForm* Form);
 // its button on it; a press that arrives while it waits does not reopen the form.
 inline constexpr UINT WM_DROPDOWNFORMCLOSED_EH = WM_USER;
 
+// The closed notice for this edit and button is still waiting: the press that has just closed
+// the form must not open it again.
+bool DropDownFormClosedNoticePending(TWinControl* EditControl, TEditButtonEh* Button);
+// Reports an error of a closing form through the application, keeping the form up meanwhile.
+void ReportDropDownFormError(TCustomForm* Form, TObject* Sender);
+
 using TCheckDataIsReadOnlyEventEh = Delegate<void(TObject* Sender, bool& ReadOnly)>;
 using TEditControlShowDropDownFormEventEh =
     Delegate<void(TControl* EditControl, TEditButtonEh* Button, TCustomForm*& DropDownForm, TDynVarsEh* DynParams)>;
