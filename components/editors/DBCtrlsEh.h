@@ -215,3 +215,4 @@ QString DefaultNumberDisplayFormat();
 #include "components/editors/DBCtrlsEh_ComboBox.h"
 #include "components/editors/DBCtrlsEh_NumberEdit.h"
 #include "components/editors/DBCtrlsEh_RichEdit.h"
+#include "components/editors/DBCtrlsEh_DateTime.h"
