@@ -34,8 +34,10 @@ DOV_PUBLISHED(TDropDownFormCallParamsEh)
 namespace {
 std::map<const TClassInfo*, TCustomForm*>& GlobalRefs()
 {
-    static std::map<const TClassInfo*, TCustomForm*> refs;
-    return refs;
+    // Never destroyed: shared forms are freed by the application, which outlives every
+    // function-local static, and their destructors still clear their slot here.
+    static auto* refs = new std::map<const TClassInfo*, TCustomForm*>;
+    return *refs;
 }
 }
 
