@@ -4,11 +4,57 @@
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/StdCtrls.h"
 
+static void InitPictureEditFormsResource() { Q_INIT_RESOURCE(PictureEditFormsEh); }
+
 TEditPictureProcEh EditPictureHook = ShowPictureEditorDialog;
 TPictureEditorDialogClass PictureEditorDialogClass = &TPictureEditorDialog::StaticClassInfo();
 
 DOV_PUBLISHED(TCustomPictureEditorDialog) {}
-DOV_PUBLISHED(TPictureEditorDialog) {}
+DOV_PUBLISHED(TPictureEditorDialog)
+{
+    P.Prop("ClientHeight", [](TPictureEditorDialog* f) { return f->ClientHeight(); },
+           [](TPictureEditorDialog* f, int v) { f->SetClientHeight(v); })
+        .Stored(false);
+    P.Prop("ClientWidth", [](TPictureEditorDialog* f) { return f->ClientWidth(); },
+           [](TPictureEditorDialog* f, int v) { f->SetClientWidth(v); })
+        .Stored(false);
+    P.Field("OpenDialog", &TPictureEditorDialog::OpenDialog);
+    P.Field("SaveDialog", &TPictureEditorDialog::SaveDialog);
+    P.Field("OKButton", &TPictureEditorDialog::OKButton);
+    P.Field("CancelButton", &TPictureEditorDialog::CancelButton);
+    P.Field("GroupBox1", &TPictureEditorDialog::GroupBox1);
+    P.Field("Load", &TPictureEditorDialog::Load);
+    P.Field("Save", &TPictureEditorDialog::Save);
+    P.Field("Clear", &TPictureEditorDialog::Clear);
+    P.Field("bCut", &TPictureEditorDialog::bCut);
+    P.Field("bCopy", &TPictureEditorDialog::bCopy);
+    P.Field("bPaste", &TPictureEditorDialog::bPaste);
+    P.Field("bZoomIn", &TPictureEditorDialog::bZoomIn);
+    P.Field("bZoomOut", &TPictureEditorDialog::bZoomOut);
+    P.Field("bReset", &TPictureEditorDialog::bReset);
+    P.Field("ImageShape", &TPictureEditorDialog::ImageShape);
+    P.Method("FormCreate", &TPictureEditorDialog::FormCreate);
+    P.Method("FormDestroy", &TPictureEditorDialog::FormDestroy);
+    P.Method("LoadClick", &TPictureEditorDialog::LoadClick);
+    P.Method("SaveClick", &TPictureEditorDialog::SaveClick);
+    P.Method("ClearClick", &TPictureEditorDialog::ClearClick);
+    P.Method("bCutClick", &TPictureEditorDialog::bCutClick);
+    P.Method("bCopyClick", &TPictureEditorDialog::bCopyClick);
+    P.Method("bPasteClick", &TPictureEditorDialog::bPasteClick);
+    P.Method("bZoomInClick", &TPictureEditorDialog::bZoomInClick);
+    P.Method("bZoomOutClick", &TPictureEditorDialog::bZoomOutClick);
+    P.Method("bResetClick", &TPictureEditorDialog::bResetClick);
+}
+
+void PictureEditFormsUnitStartUp()
+{
+    static const bool done = [] {
+        InitPictureEditFormsResource();
+        RegisterClasses<TButton, TGroupBox, TShape, TOpenPictureDialog, TSavePictureDialog, TPictureEditorDialog>();
+        return true;
+    }();
+    (void)done;
+}
 
 namespace {
 TCustomPictureEditorDialog*& SharedDialog()
@@ -52,80 +98,9 @@ TPictureEditorDialog::TPictureEditorDialog(TComponent* AOwner) : TCustomPictureE
 
 TPictureEditorDialog::~TPictureEditorDialog() = default;
 
-namespace {
-TButton* NewButton(TComponent* Owner, TWinControl* Parent, const char* Name, const QString& Caption, int Left,
-                   int Top, int Height, TAnchors Anchors)
-{
-    auto* b = Create<TButton>(Owner);
-    b->SetName(QString::fromLatin1(Name));
-    b->SetParent(Parent);
-    b->SetCaption(Caption);
-    b->SetBounds(Left, Top, 75, Height);
-    b->SetAnchors(Anchors);
-    return b;
-}
-}
-
 void TPictureEditorDialog::AfterConstruction()
 {
-    SetText(QStringLiteral("Picture Editor"));
-    SetBorderStyle(bsDialog);
-    SetBorderIcons(TBorderIcons{biSystemMenu});
-    Position = poScreenCenter;
-    SetColor(clBtnFace);
-    SetBounds(0, 0, 392, 321);
-    SetClientWidth(392);
-    SetClientHeight(321);
-
-    OpenDialog = Create<TOpenPictureDialog>(this);
-    OpenDialog->SetName(QStringLiteral("OpenDialog"));
-    SaveDialog = Create<TSavePictureDialog>(this);
-    SaveDialog->SetName(QStringLiteral("SaveDialog"));
-    SaveDialog->SetFilter(QStringLiteral("All (*.bmp;*.ico;*.emf;*.wmf)|*.bmp;*.ico;*.emf;*.wmf|Bitmaps (*.bmp)|*.bmp|"
-                                         "Icons (*.ico)|*.ico|Enhanced Metafiles (*.emf)|*.emf|Metafiles (*.wmf)|*.wmf"));
-    SaveDialog->SetOptions(SaveDialog->Options() | TOpenOptions{ofOverwritePrompt, ofEnableSizing});
-
-    const TAnchors topRight{akTop, akRight}, bottomLeft{akLeft, akBottom};
-    OKButton = NewButton(this, this, "OKButton", QStringLiteral("OK"), 308, 12, 25, topRight);
-    OKButton->Default = true;
-    OKButton->ModalResult = mrOk;
-    CancelButton = NewButton(this, this, "CancelButton", QStringLiteral("Cancel"), 308, 41, 25, topRight);
-    CancelButton->Cancel = true;
-    CancelButton->ModalResult = mrCancel;
-
-    GroupBox1 = Create<TGroupBox>(this);
-    GroupBox1->SetName(QStringLiteral("GroupBox1"));
-    GroupBox1->SetParent(this);
-    GroupBox1->SetBounds(10, 7, 289, 306);
-    GroupBox1->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
-
-    ImageShape = Create<TShape>(this);
-    ImageShape->SetName(QStringLiteral("ImageShape"));
-    ImageShape->SetParent(GroupBox1);
-    ImageShape->SetBounds(8, 8, 274, 254);
-    ImageShape->SetAnchors(TAnchors{akLeft, akTop, akRight, akBottom});
-
-    Load = NewButton(this, GroupBox1, "Load", QStringLiteral("&Load..."), 10, 270, 23, bottomLeft);
-    Save = NewButton(this, GroupBox1, "Save", QStringLiteral("&Save..."), 90, 270, 23, bottomLeft);
-    Clear = NewButton(this, GroupBox1, "Clear", QStringLiteral("&Clear"), 170, 270, 23, bottomLeft);
-    bCut = NewButton(this, this, "bCut", QStringLiteral("Cut"), 308, 86, 23, topRight);
-    bCopy = NewButton(this, this, "bCopy", QStringLiteral("Copy"), 308, 113, 23, topRight);
-    bPaste = NewButton(this, this, "bPaste", QStringLiteral("Paste"), 308, 140, 23, topRight);
-    bZoomIn = NewButton(this, this, "bZoomIn", QStringLiteral("Zoom In"), 308, 182, 23, topRight);
-    bZoomOut = NewButton(this, this, "bZoomOut", QStringLiteral("Zoom Out"), 308, 209, 23, topRight);
-    bReset = NewButton(this, this, "bReset", QStringLiteral("Reset"), 308, 236, 23, topRight);
-
-    Load->OnClick = TNotifyEvent(this, &TPictureEditorDialog::LoadClick);
-    Save->OnClick = TNotifyEvent(this, &TPictureEditorDialog::SaveClick);
-    Clear->OnClick = TNotifyEvent(this, &TPictureEditorDialog::ClearClick);
-    bCut->OnClick = TNotifyEvent(this, &TPictureEditorDialog::bCutClick);
-    bCopy->OnClick = TNotifyEvent(this, &TPictureEditorDialog::bCopyClick);
-    bPaste->OnClick = TNotifyEvent(this, &TPictureEditorDialog::bPasteClick);
-    bZoomIn->OnClick = TNotifyEvent(this, &TPictureEditorDialog::bZoomInClick);
-    bZoomOut->OnClick = TNotifyEvent(this, &TPictureEditorDialog::bZoomOutClick);
-    bReset->OnClick = TNotifyEvent(this, &TPictureEditorDialog::bResetClick);
-    OnCreate = TNotifyEvent(this, &TPictureEditorDialog::FormCreate);
-    OnDestroy = TNotifyEvent(this, &TPictureEditorDialog::FormDestroy);
+    PictureEditFormsUnitStartUp();
     TCustomPictureEditorDialog::AfterConstruction();
 }
 

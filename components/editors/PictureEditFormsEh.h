@@ -77,3 +77,6 @@ private:
 // The dialog class the editor hook creates (TPictureEditorDialog unless replaced).
 using TPictureEditorDialogClass = const TClassInfo*;
 extern TPictureEditorDialogClass PictureEditorDialogClass;
+
+// The unit's start-up: the form resource and the classes it names registered; once.
+void PictureEditFormsUnitStartUp();

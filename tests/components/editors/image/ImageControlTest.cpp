@@ -441,6 +441,37 @@ TEST(PictureEditor, TheMaskEnablesTheOperations)
     }
 }
 
+TEST(PictureEditor, LaysItselfOutFromItsFormResource)
+{
+    auto dlg = CreateUnique<TPictureEditorDialog>(nullptr);
+    EXPECT_EQ(dlg->Text(), QStringLiteral("Picture Editor"));
+    EXPECT_EQ(dlg->BorderStyle(), bsDialog);
+    EXPECT_EQ(dlg->Position, poScreenCenter);
+    EXPECT_EQ(dlg->ClientWidth(), 392);
+    EXPECT_EQ(dlg->ClientHeight(), 321);
+    ASSERT_TRUE(dlg->OKButton && dlg->CancelButton && dlg->GroupBox1 && dlg->ImageShape && dlg->bReset);
+    EXPECT_TRUE(dlg->OKButton->Default);
+    EXPECT_EQ(dlg->OKButton->ModalResult, mrOk);
+    EXPECT_TRUE(dlg->CancelButton->Cancel);
+    EXPECT_EQ(dlg->CancelButton->ModalResult, mrCancel);
+    EXPECT_EQ(dlg->Load->Parent(), dlg->GroupBox1);
+    EXPECT_EQ(dlg->bReset->BoundsRect(), TRect(308, 236, 383, 259));
+    EXPECT_EQ(dlg->Clear->Caption(), QStringLiteral("&Clear"));
+    // The image stands where the shape is, with its anchors.
+    ASSERT_TRUE(dlg->Image);
+    EXPECT_EQ(dlg->Image->Parent(), dlg->GroupBox1);
+    EXPECT_EQ(dlg->Image->BoundsRect(), TRect(8, 8, 282, 262));
+    EXPECT_EQ(dlg->Image->Anchors(), (TAnchors{akLeft, akTop, akRight, akBottom}));
+    EXPECT_TRUE(dlg->SaveDialog->Options().Contains(ofOverwritePrompt));
+    EXPECT_TRUE(dlg->SaveDialog->Filter().startsWith(QStringLiteral("All (*.bmp;*.ico;*.emf;*.wmf)|")));
+    // The handlers are bound by name: Clear empties the picture.
+    TBitmap b;
+    b.SetImage(Solid(2, 2, Qt::red));
+    dlg->Image->Picture()->Assign(&b);
+    dlg->Clear->Click();
+    EXPECT_FALSE(dlg->Image->Picture()->HasImage());
+}
+
 TEST(ImageStreaming, OwnPictureGoesWithTheFormAndABoundOneDoesNot)
 {
     RegisterClasses<TForm, TDBImageEh>();
