@@ -7,6 +7,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 #include "support/AppEnvironment.h"
+#include "support/EditorFixtures.h"
 
 #include <QKeyEvent>
 #include <QWidget>
@@ -14,13 +15,7 @@
 
 namespace {
 
-void Key(TWinControl* c, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
-{
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(c->Widget(), &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(c->Widget(), &release);
-}
+using testsupport::Key;
 
 // Types the text one character at a time, as the keyboard would.
 void Type(TWinControl* c, const QString& text)

@@ -6,6 +6,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
 #include "support/AppEnvironment.h"
+#include "support/EditorFixtures.h"
 
 #include <QDate>
 #include <QKeyEvent>
@@ -17,17 +18,11 @@
 
 namespace {
 
+using testsupport::Key;
+
 TDateTime Dt(int y, int m, int d, int h = 0, int n = 0, int s = 0)
 {
     return EncodeDate(y, m, d) + EncodeTime(h, n, s, 0);
-}
-
-void Key(TWinControl* c, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
-{
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(c->Widget(), &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(c->Widget(), &release);
 }
 
 void Type(TWinControl* c, const QString& text)
