@@ -31,6 +31,24 @@ inline void Key(TWinControl* c, int key, Qt::KeyboardModifiers mods = Qt::NoModi
     QApplication::sendEvent(c->Widget(), &release);
 }
 
+// A new control of the form, at its place.
+template <class TPlaced>
+TPlaced* PlaceOn(TForm* form, int left, int top, int width, int height)
+{
+    auto* c = Create<TPlaced>(form);
+    c->SetParent(form);
+    c->SetBounds(left, top, width, height);
+    return c;
+}
+
+// Shows the form as the active window and lets it settle once.
+inline void ShowActive(TForm* form)
+{
+    form->Show();
+    form->Widget()->activateWindow();
+    QApplication::processEvents();
+}
+
 template <class TEditor>
 class EditorOnForm : public ::testing::Test {
 public:
@@ -48,9 +66,7 @@ public:
             edit->SetName(name);
         edit->SetParent(form.get());
         edit->SetBounds(10, 10, 200, 21);
-        other = Create<TDBEditEh>(form.get());
-        other->SetParent(form.get());
-        other->SetBounds(10, 60, 200, 21);
+        other = PlaceOn<TDBEditEh>(form.get(), 10, 60, 200, 21);
         form->Show();
         Pump();
     }

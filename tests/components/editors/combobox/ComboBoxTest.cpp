@@ -16,6 +16,8 @@
 namespace {
 
 using testsupport::Key;
+using testsupport::PlaceOn;
+using testsupport::ShowActive;
 
 // Types the text one character at a time, as the keyboard would.
 void Type(TWinControl* c, const QString& text)
@@ -51,15 +53,9 @@ public:
         source->SetDataSet(table);
 
         form->SetBounds(100, 100, 400, 300);
-        combo = Create<TDBComboBoxEh>(form.get());
-        combo->SetParent(form.get());
-        combo->SetBounds(10, 10, 160, 22);
-        other = Create<TDBEditEh>(form.get());
-        other->SetParent(form.get());
-        other->SetBounds(10, 60, 160, 22);
-        form->Show();
-        form->Widget()->activateWindow();
-        QApplication::processEvents();
+        combo = PlaceOn<TDBComboBoxEh>(form.get(), 10, 10, 160, 22);
+        other = PlaceOn<TDBEditEh>(form.get(), 10, 60, 160, 22);
+        ShowActive(form.get());
     }
 
     // Kinds of payment: the field holds 1, 2 or 3, the control shows their names.
