@@ -7,6 +7,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/Graphics.h"
 #include "support/AppEnvironment.h"
+#include "support/EditorFixtures.h"
 
 #include <QKeyEvent>
 #include <QWidget>
@@ -14,13 +15,9 @@
 
 namespace {
 
-void Key(TWinControl* c, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
-{
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(c->Widget(), &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(c->Widget(), &release);
-}
+using testsupport::Key;
+using testsupport::PlaceOn;
+using testsupport::ShowActive;
 
 // Types the text one character at a time, as the keyboard would.
 void Type(TWinControl* c, const QString& text)
@@ -56,15 +53,9 @@ public:
         source->SetDataSet(table);
 
         form->SetBounds(100, 100, 400, 300);
-        combo = Create<TDBComboBoxEh>(form.get());
-        combo->SetParent(form.get());
-        combo->SetBounds(10, 10, 160, 22);
-        other = Create<TDBEditEh>(form.get());
-        other->SetParent(form.get());
-        other->SetBounds(10, 60, 160, 22);
-        form->Show();
-        form->Widget()->activateWindow();
-        QApplication::processEvents();
+        combo = PlaceOn<TDBComboBoxEh>(form.get(), 10, 10, 160, 22);
+        other = PlaceOn<TDBEditEh>(form.get(), 10, 60, 160, 22);
+        ShowActive(form.get());
     }
 
     // Kinds of payment: the field holds 1, 2 or 3, the control shows their names.

@@ -6,6 +6,7 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
 #include "support/AppEnvironment.h"
+#include "support/EditorFixtures.h"
 
 #include <QDate>
 #include <QKeyEvent>
@@ -17,17 +18,13 @@
 
 namespace {
 
+using testsupport::Key;
+using testsupport::PlaceOn;
+using testsupport::ShowActive;
+
 TDateTime Dt(int y, int m, int d, int h = 0, int n = 0, int s = 0)
 {
     return EncodeDate(y, m, d) + EncodeTime(h, n, s, 0);
-}
-
-void Key(TWinControl* c, int key, Qt::KeyboardModifiers mods = Qt::NoModifier, const QString& text = QString())
-{
-    QKeyEvent press(QEvent::KeyPress, key, mods, text);
-    QApplication::sendEvent(c->Widget(), &press);
-    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
-    QApplication::sendEvent(c->Widget(), &release);
 }
 
 void Type(TWinControl* c, const QString& text)
@@ -89,17 +86,11 @@ protected:
         src->SetDataSet(table);
 
         form->SetBounds(100, 100, 400, 300);
-        edit = Create<TDBDateTimeEditEh>(form.get());
-        edit->SetParent(form.get());
-        edit->SetBounds(10, 10, 160, 22);
+        edit = PlaceOn<TDBDateTimeEditEh>(form.get(), 10, 10, 160, 22);
         edit->SetDataSource(src);
         edit->SetDataField(QStringLiteral("Stamp"));
-        other = Create<TDBEditEh>(form.get());
-        other->SetParent(form.get());
-        other->SetBounds(10, 60, 160, 22);
-        form->Show();
-        form->Widget()->activateWindow();
-        QApplication::processEvents();
+        other = PlaceOn<TDBEditEh>(form.get(), 10, 60, 160, 22);
+        ShowActive(form.get());
     }
 
     TField* Stamp() { return table->FieldByName(QStringLiteral("Stamp")); }

@@ -2,6 +2,7 @@
 // style, and drop-down forms that take the value or the record and write it back into the
 // right fields (never into read-only data, a closed dataset or a field that went away).
 #include "support/AppEnvironment.h"
+#include "support/EditorFixtures.h"
 #include "platform/winapi/WinUser.h"
 #include "support/DialogScript.h"
 #include "support/ErrorCapture.h"
@@ -17,13 +18,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-namespace {
+using namespace testsupport;
 
-void Pump()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+namespace {
 
 // A drop-down form that sets the named values it is told to on OK.
 class TSetFormEh : public TCustomDropDownFormEh {

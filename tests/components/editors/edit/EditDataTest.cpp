@@ -2,6 +2,7 @@
 // and assigning write through the link, the input the field refuses, read-only data, and the
 // keys the edit handles itself.
 #include "support/AppEnvironment.h"
+#include "support/EditorFixtures.h"
 #include "support/ErrorCapture.h"
 
 #include "components/editors/DBCtrlsEh.h"
@@ -13,21 +14,13 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+using namespace testsupport;
+
 namespace {
 
-void Pump()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-class EditDataTest : public ::testing::Test {
+class EditDataTest : public EditorOnForm<TDBEditEh> {
 public:
-    std::unique_ptr<TForm> form = CreateUnique<TForm>(nullptr);
     TMemTableEh* t = nullptr;
-    TDataSource* src = nullptr;
-    TDBEditEh* edit = nullptr;
-    TDBEditEh* other = nullptr;   // takes the focus away
 
     void SetUp() override
     {
@@ -45,33 +38,9 @@ public:
         t->First();
         src = Create<TDataSource>(form.get());
         src->SetDataSet(t);
-        form->SetBounds(0, 0, 400, 200);
-        edit = Create<TDBEditEh>(form.get());
-        edit->SetName(QStringLiteral("SumEdit"));
-        edit->SetParent(form.get());
-        edit->SetBounds(10, 10, 200, 21);
-        other = Create<TDBEditEh>(form.get());
-        other->SetParent(form.get());
-        other->SetBounds(10, 60, 200, 21);
-        form->Show();
-        Pump();
+        ShowEditors(QStringLiteral("SumEdit"));
     }
 
-    void Bind(const QString& field)
-    {
-        edit->SetDataSource(src);
-        edit->SetDataField(field);
-    }
-    void Focus(TWinControl* c)
-    {
-        c->SetFocus();
-        Pump();
-    }
-    void Type(const QString& s)
-    {
-        for (QChar c : s)
-            edit->HandleKeyPress(0, c, {});
-    }
     void Key(Word key, TShiftState shift = {}, QChar ch = QChar())
     {
         edit->HandleKeyPress(key, ch, shift);

@@ -2,6 +2,7 @@
 // underline, the image and its index, the height an image list asks for, the MRU list that
 // drops down while typing, and the tool tip of a text too long for the edit.
 #include "support/AppEnvironment.h"
+#include "support/EditorFixtures.h"
 
 #include "components/editors/DBCtrlsEh.h"
 #include "components/foundation/GridsEh.h"
@@ -15,13 +16,9 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-namespace {
+using namespace testsupport;
 
-void Pump()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+namespace {
 
 // An edit whose value is a number, as the number edits have.
 class TNumberValueEdit : public TDBEditEh {
@@ -33,24 +30,9 @@ protected:
     Variant InternalGetValue() override { return Variant(Number); }
 };
 
-class EditLookTest : public ::testing::Test {
+class EditLookTest : public EditorOnForm<TDBEditEh> {
 public:
-    std::unique_ptr<TForm> form = CreateUnique<TForm>(nullptr);
-    TDBEditEh* edit = nullptr;
-    TDBEditEh* other = nullptr;
-
-    void SetUp() override
-    {
-        form->SetBounds(0, 0, 400, 200);
-        edit = Create<TDBEditEh>(form.get());
-        edit->SetParent(form.get());
-        edit->SetBounds(10, 10, 200, 21);
-        other = Create<TDBEditEh>(form.get());
-        other->SetParent(form.get());
-        other->SetBounds(10, 60, 200, 21);
-        form->Show();
-        Pump();
-    }
+    void SetUp() override { ShowEditors(); }
 
     QImage Render(TDBEditEh* e)
     {

@@ -1,6 +1,7 @@
 // What the edit asks of its window: the formatting rectangle, the character under a point,
 // the caret (where it is, hidden and shown again) and the notice of a user edit.
 #include "support/AppEnvironment.h"
+#include "support/EditorFixtures.h"
 
 #include "components/editors/DBCtrlsEh.h"
 #include "platform/vcl/Forms.h"
@@ -8,13 +9,9 @@
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 
-namespace {
+using namespace testsupport;
 
-void Pump()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+namespace {
 
 class TNoticeEdit : public TCustomMaskEdit {
 public:

@@ -2,6 +2,7 @@
 // keys, buttons and the wheel; display format vs edit format; bad input against a field; the
 // drop-down calculator.
 #include "support/AppEnvironment.h"
+#include "support/EditorFixtures.h"
 #include "support/ErrorCapture.h"
 
 #include "components/editors/CalculatorEh.h"
@@ -19,23 +20,15 @@
 #include <cmath>
 #include <memory>
 
-namespace {
+using namespace testsupport;
 
-void Pump()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
+namespace {
 
 const QString NB = QString(QChar(0x00A0));   // the thousands separator
 
-class NumberEditTest : public ::testing::Test {
+class NumberEditTest : public EditorOnForm<TDBNumberEditEh> {
 public:
-    std::unique_ptr<TForm> form = CreateUnique<TForm>(nullptr);
     TMemTableEh* t = nullptr;
-    TDataSource* src = nullptr;
-    TDBNumberEditEh* edit = nullptr;
-    TDBEditEh* other = nullptr;
 
     void SetUp() override
     {
@@ -49,30 +42,7 @@ public:
         t->First();
         src = Create<TDataSource>(form.get());
         src->SetDataSet(t);
-        form->SetBounds(0, 0, 400, 200);
-        edit = Create<TDBNumberEditEh>(form.get());
-        edit->SetParent(form.get());
-        edit->SetBounds(10, 10, 200, 21);
-        other = Create<TDBEditEh>(form.get());
-        other->SetParent(form.get());
-        other->SetBounds(10, 60, 200, 21);
-        form->Show();
-        Pump();
-    }
-    void Bind(const QString& field)
-    {
-        edit->SetDataSource(src);
-        edit->SetDataField(field);
-    }
-    void Focus(TWinControl* c)
-    {
-        c->SetFocus();
-        Pump();
-    }
-    void Type(const QString& s)
-    {
-        for (QChar c : s)
-            edit->HandleKeyPress(0, c, {});
+        ShowEditors();
     }
     void Key(Word key, TShiftState shift = {}) { edit->HandleKeyPress(key, QChar(), shift); }
     double Val() { return edit->Value().AsDouble(); }

@@ -1,22 +1,17 @@
 // The calculator's face on a real X server: the display and the buttons as the form resource
 // lays them out, the right-to-left display, and the drop-down's frame as it reaches the screen.
+#include "support/ScreenPictures.h"
 #include "support/XvfbEnvironment.h"
 
 #include "components/editors/CalculatorEh.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Forms.h"
-#include "EditorScreenShots.h"
 #include "platform/vcl/VclImageCompare.h"
 
+using namespace testsupport;
 using namespace vcltest;
-using namespace editorpictures;
 
 namespace {
-
-uint32_t Sys(TColor c)
-{
-    return ToRgb(ColorToRGB(c));
-}
 
 QImage Shot(QWidget* w)
 {
@@ -59,12 +54,12 @@ protected:
         Calc->SetParent(Form.get());
         Calc->SetBounds(10, 10, Calc->Width(), Calc->Height());
         Form->Show();
-        Wait(300);
+        WaitEvents(300);
     }
     void TearDown() override
     {
         Form.reset();
-        Wait(100);
+        WaitEvents(100);
     }
     std::unique_ptr<TForm> Form;
     TCalculatorEh* Calc = nullptr;
@@ -76,13 +71,13 @@ TEST_F(CalculatorPicture, DisplayAndButtonsAsLaidOut)
     ASSERT_EQ(face.size(), QSize(184, 127));
     // The display: window colour, the "0" at its right end in the window text colour.
     const QRect display = AreaOf(Calc->Panel1, Calc);
-    EXPECT_EQ(Rgb(face, display.left() + 3, display.center().y()), Sys(clWindow));
+    EXPECT_EQ(Rgb(face, display.left() + 3, display.center().y()), PixelOf(clWindow));
     const QRect zero = InkOf(face, display, 0x000000);
     ASSERT_TRUE(zero.isValid());
     EXPECT_GT(zero.left(), display.left() + display.width() / 2);
     EXPECT_GE(display.right() - zero.right(), 1);
     // Between the buttons the face colour.
-    EXPECT_EQ(Rgb(face, 2, 60), Sys(clBtnFace));
+    EXPECT_EQ(Rgb(face, 2, 60), PixelOf(clBtnFace));
     // Digits in blue, operators in red, each inside its own button.
     for (TSpeedButtonEh* b : {Calc->SpeedButton1, Calc->SpeedButton4, Calc->SpeedButton20})
         EXPECT_TRUE(InkOf(face, AreaOf(b, Calc), ToRgb(ColorToRGB(clBlue))).isValid())
@@ -91,12 +86,12 @@ TEST_F(CalculatorPicture, DisplayAndButtonsAsLaidOut)
         EXPECT_TRUE(InkOf(face, AreaOf(b, Calc), ToRgb(ColorToRGB(clRed))).isValid()) << b->Caption().toStdString();
     // Flat buttons show no edge until the mouse is over them.
     const QRect seven = AreaOf(Calc->SpeedButton1, Calc);
-    EXPECT_EQ(Rgb(face, seven.left() + 1, seven.top() + 1), Sys(clBtnFace));
+    EXPECT_EQ(Rgb(face, seven.left() + 1, seven.top() + 1), PixelOf(clBtnFace));
 
     // Typed digits reach the screen.
     Calc->ProcessKey(u'7');
     Calc->ProcessKey(u'5');
-    Wait(100);
+    WaitEvents(100);
     const QImage typed = Shot(Calc->Widget());
     const QRect digits = InkOf(typed, display, 0x000000);
     EXPECT_GT(digits.width(), zero.width());
@@ -107,14 +102,14 @@ TEST_F(CalculatorPicture, FocusedAndRightToLeft)
     const QImage plain = Shot(Calc->Widget());
     Form->Widget()->activateWindow();
     Calc->SetFocus();
-    Wait(200);
+    WaitEvents(200);
     const QImage focused = Shot(Calc->Widget());
     // Keys typed while focused show in the display; the face around it does not change.
-    EXPECT_EQ(Rgb(focused, 2, 60), Sys(clBtnFace));
+    EXPECT_EQ(Rgb(focused, 2, 60), PixelOf(clBtnFace));
     EXPECT_LE(MaxDiff(plain.copy(0, 28, 184, 99), focused.copy(0, 28, 184, 99)), 8);
 
     Calc->SetBiDiMode(bdRightToLeft);
-    Wait(150);
+    WaitEvents(150);
     const QImage rtl = Shot(Calc->Widget());
     const QRect display = AreaOf(Calc->Panel1, Calc);
     const QRect zero = InkOf(rtl, display, 0x000000);
@@ -129,25 +124,25 @@ TEST_F(CalculatorPicture, DropDownFrame)
     TPoint p = Calc->ClientToScreen(TPoint(0, Calc->Height()));
     popup->SetBounds(p.X, p.Y, popup->Width(), popup->Height());
     popup->SetVisible(true);
-    Wait(300);
+    WaitEvents(300);
     QWidget* w = popup->Widget();
     ASSERT_TRUE(w->isWindow());
     const QImage shot = Shot(w);
     ASSERT_EQ(shot.size(), QSize(188, 131));
     const int mid = shot.height() / 2, right = shot.width() - 1, bottom = shot.height() - 1;
-    EXPECT_EQ(Rgb(shot, 0, mid), Sys(cl3DDkShadow));
-    EXPECT_EQ(Rgb(shot, right, mid), Sys(cl3DDkShadow));
-    EXPECT_EQ(Rgb(shot, mid, bottom), Sys(cl3DDkShadow));
-    EXPECT_EQ(Rgb(shot, 1, mid), Sys(clBtnHighlight));
-    EXPECT_EQ(Rgb(shot, right - 1, mid), Sys(clBtnShadow));
-    EXPECT_EQ(Rgb(shot, 2 + 2, 2 + 60), Sys(clBtnFace));
+    EXPECT_EQ(Rgb(shot, 0, mid), PixelOf(cl3DDkShadow));
+    EXPECT_EQ(Rgb(shot, right, mid), PixelOf(cl3DDkShadow));
+    EXPECT_EQ(Rgb(shot, mid, bottom), PixelOf(cl3DDkShadow));
+    EXPECT_EQ(Rgb(shot, 1, mid), PixelOf(clBtnHighlight));
+    EXPECT_EQ(Rgb(shot, right - 1, mid), PixelOf(clBtnShadow));
+    EXPECT_EQ(Rgb(shot, 2 + 2, 2 + 60), PixelOf(clBtnFace));
     // Not flat: the buttons show their raised edges.
     IPopupCalculatorEh* intf = popup;
     intf->SetFlat(false);
-    Wait(150);
+    WaitEvents(150);
     const QImage raised = Shot(w);
     const QRect seven = AreaOf(popup->SpeedButton1, popup);
-    EXPECT_NE(Rgb(raised, 2 + seven.left(), 2 + seven.top()), Sys(clBtnFace));
+    EXPECT_NE(Rgb(raised, 2 + seven.left(), 2 + seven.top()), PixelOf(clBtnFace));
     popup->SetVisible(false);
 }
 

@@ -1,5 +1,6 @@
 // The combo box edit's face on a real X server: plain, focused, read-only and right to left,
 // each grabbed from the screen and compared with what the control paints; and its open list.
+#include "support/ScreenPictures.h"
 #include "support/XvfbEnvironment.h"
 
 #include "components/editors/DBCtrlsEh.h"
@@ -8,42 +9,13 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/VclImageCompare.h"
 
-#include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QWidget>
 
+using namespace testsupport;
 using namespace vcltest;
 
 namespace {
-
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-uint32_t Sys(TColor c)
-{
-    return ToRgb(ColorToRGB(c));
-}
-
-// Leftmost and rightmost columns with dark ink inside the rows [top, bottom).
-std::pair<int, int> InkColumns(const QImage& img, int top, int bottom, int fromX, int toX)
-{
-    int first = -1, last = -1;
-    for (int x = fromX; x < toX; ++x)
-        for (int y = top; y < bottom; ++y)
-            if (qGray(img.pixel(x, y)) < 110) {
-                if (first < 0)
-                    first = x;
-                last = x;
-            }
-    return {first, last};
-}
 
 // Share of the pixels of row y in [fromX, toX) that have the colour.
 double ShareOf(const QImage& img, int y, int fromX, int toX, uint32_t rgb)
@@ -52,15 +24,6 @@ double ShareOf(const QImage& img, int y, int fromX, int toX, uint32_t rgb)
     for (int x = fromX; x < toX; ++x)
         n += Rgb(img, x, y) == rgb;
     return double(n) / std::max(toX - fromX, 1);
-}
-
-QImage ScreenOf(QWidget* w)
-{
-    const QPoint g = w->mapToGlobal(QPoint(0, 0));
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, g.x(), g.y(), w->width(), w->height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
 }
 
 class ComboBoxPicture : public ::testing::Test {
@@ -95,29 +58,14 @@ public:
         other = Create<TDBEditEh>(form.get());
         other->SetParent(form.get());
         other->SetBounds(20, 200, 220, 24);
-        form->Show();
-        Wait(300);
-        for (int i = 0; i < 30 && QApplication::focusWidget() != other->Widget(); ++i) {
-            form->Widget()->activateWindow();
-            other->SetFocus();
-            Wait(100);
-        }
+        ShowAndFocus(form.get(), other);
     }
 
     // The control as the screen shows it, checked against the control's own painting.
     QImage Shot(const char* name)
     {
-        Wait(150);
-        QWidget* w = combo->Widget();
-        const QImage shot = ScreenOf(w);
-        if (const QByteArray dir = qgetenv("DOV_PICTURE_DIR"); !dir.isEmpty())
-            shot.save(QString::fromLocal8Bit(dir) + QStringLiteral("/combo-%1.png").arg(QLatin1String(name)));
-        const QImage own = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(own.size(), shot.size()) << name;
-        if (own.size() == shot.size()) {
-            EXPECT_LE(MaxDiff(own, shot), 8) << name;
-        }
-        return shot;
+        WaitEvents(150);
+        return ShotAsPainted(combo->Widget(), QStringLiteral("combo-") + QLatin1String(name));
     }
 };
 
@@ -128,29 +76,29 @@ TEST_F(ComboBoxPicture, PlainFaceShowsTheItemLeftAndTheDropDownButtonRight)
     const int bw = combo->ButtonsBox()->Width();
     ASSERT_GT(bw, 0);
     const int textRight = s.width() - bw;
-    EXPECT_EQ(Rgb(s, textRight - 4, s.height() / 2), Sys(clWindow));
+    EXPECT_EQ(Rgb(s, textRight - 4, s.height() / 2), PixelOf(clWindow));
     auto [first, last] = InkColumns(s, 2, s.height() - 2, 0, textRight);
     EXPECT_GE(first, 0);
     EXPECT_LT(first, 10);
     EXPECT_LT(last, textRight - 20);
-    EXPECT_EQ(Rgb(s, textRight + 2, 3), Sys(clBtnFace));
-    EXPECT_TRUE(InkBox(s.copy(textRight, 0, bw, s.height()), QColor::fromRgb(Sys(clBtnFace))).isValid());
+    EXPECT_EQ(Rgb(s, textRight + 2, 3), PixelOf(clBtnFace));
+    EXPECT_TRUE(InkBox(s.copy(textRight, 0, bw, s.height()), QColor::fromRgb(PixelOf(clBtnFace))).isValid());
 }
 
 TEST_F(ComboBoxPicture, FocusedFaceShowsTheSelectedItem)
 {
     const QImage plain = Shot("plain-before-focus");
     combo->SetFocus();
-    Wait(200);
+    WaitEvents(200);
     ASSERT_TRUE(combo->Focused());
     const QImage s = Shot("focused");
     EXPECT_NE(s, plain);
     // Entering selects the whole item: the highlight lies behind it.
     auto [first, last] = InkColumns(s, 2, s.height() - 2, 0, s.width() - combo->ButtonsBox()->Width());
     ASSERT_GT(last, first);
-    EXPECT_GT(ShareOf(s, s.height() / 2, first, last, Sys(clHighlight)), 0.25);
-    EXPECT_EQ(ShareOf(plain, plain.height() / 2, first, last, Sys(clHighlight)), 0.0);
-    EXPECT_EQ(Rgb(s, s.width() - combo->ButtonsBox()->Width() - 4, s.height() / 2), Sys(clWindow));
+    EXPECT_GT(ShareOf(s, s.height() / 2, first, last, PixelOf(clHighlight)), 0.25);
+    EXPECT_EQ(ShareOf(plain, plain.height() / 2, first, last, PixelOf(clHighlight)), 0.0);
+    EXPECT_EQ(Rgb(s, s.width() - combo->ButtonsBox()->Width() - 4, s.height() / 2), PixelOf(clWindow));
 }
 
 TEST_F(ComboBoxPicture, ReadOnlyFaceLooksLikeThePlainOneAndTakesNoValue)
@@ -161,7 +109,7 @@ TEST_F(ComboBoxPicture, ReadOnlyFaceLooksLikeThePlainOneAndTakesNoValue)
     const QImage s = Shot("read-only");
     EXPECT_LE(MaxDiff(plain, s), 8);
     combo->SetFocus();
-    Wait(200);
+    WaitEvents(200);
     QKeyEvent down(QEvent::KeyPress, Qt::Key_Down, Qt::NoModifier);
     QApplication::sendEvent(combo->Widget(), &down);
     EXPECT_EQ(combo->Text(), QStringLiteral("Безналичный расчёт"));
@@ -180,12 +128,12 @@ TEST_F(ComboBoxPicture, RightToLeftFacePutsTheButtonLeftAndTheItemRight)
     combo->SetBiDiMode(bdRightToLeft);
     combo->RecreateWnd();
     combo->SetBounds(20, 20, 220, 24);
-    Wait(200);
+    WaitEvents(200);
     const QImage s = Shot("right-to-left");
     const int bw = combo->ButtonsBox()->Width();
     ASSERT_GT(bw, 0);
     EXPECT_EQ(combo->ButtonsBox()->Left(), 0);
-    EXPECT_EQ(Rgb(s, bw - 3, 3), Sys(clBtnFace));
+    EXPECT_EQ(Rgb(s, bw - 3, 3), PixelOf(clBtnFace));
     auto [first, last] = InkColumns(s, 2, s.height() - 2, bw, s.width());
     EXPECT_GT(first, bw + 20);
     EXPECT_GT(last, s.width() - 12);
@@ -194,10 +142,10 @@ TEST_F(ComboBoxPicture, RightToLeftFacePutsTheButtonLeftAndTheItemRight)
 TEST_F(ComboBoxPicture, OpenListLiesUnderTheControlWithTheCurrentItemHighlighted)
 {
     combo->SetFocus();
-    Wait(200);
+    WaitEvents(200);
     QKeyEvent altDown(QEvent::KeyPress, Qt::Key_Down, Qt::AltModifier);
     QApplication::sendEvent(combo->Widget(), &altDown);
-    Wait(300);
+    WaitEvents(300);
     ASSERT_TRUE(combo->ListVisible());
     auto* list = dynamic_cast<TPopupListboxEh*>(combo->PopupListbox());
     QWidget* w = list->Widget();
@@ -207,20 +155,18 @@ TEST_F(ComboBoxPicture, OpenListLiesUnderTheControlWithTheCurrentItemHighlighted
     EXPECT_EQ(QApplication::focusWidget(), combo->Widget());
     const QPoint under = combo->Widget()->mapToGlobal(QPoint(0, combo->Height()));
     EXPECT_EQ(w->y(), under.y());
-    const QImage shot = ScreenOf(w);
-    if (const QByteArray dir = qgetenv("DOV_PICTURE_DIR"); !dir.isEmpty())
-        shot.save(QString::fromLocal8Bit(dir) + QStringLiteral("/combo-list.png"));
+    const QImage shot = ScreenShot(w, QStringLiteral("combo-list"));
     // The list window's own grab is not compared here: its size grip and last client columns
     // reach the screen later than its rows (a matter of the list window, not of the combo box).
     ASSERT_EQ(shot.size(), QSize(list->Width(), list->Height()));
-    EXPECT_EQ(Rgb(shot, shot.width() - 1, shot.height() / 2), Sys(cl3DDkShadow));
+    EXPECT_EQ(Rgb(shot, shot.width() - 1, shot.height() / 2), PixelOf(cl3DDkShadow));
     const int h = list->ItemHeight();
-    EXPECT_EQ(Rgb(shot, shot.width() - 6, 2 + h + h / 2), Sys(clHighlight));
-    EXPECT_EQ(Rgb(shot, shot.width() - 6, 2 + h / 2), Sys(clWindow));
+    EXPECT_EQ(Rgb(shot, shot.width() - 6, 2 + h + h / 2), PixelOf(clHighlight));
+    EXPECT_EQ(Rgb(shot, shot.width() - 6, 2 + h / 2), PixelOf(clWindow));
     EXPECT_TRUE(InkBox(shot.copy(2, 2 + 2 * h, shot.width() - 4, h)).isValid());   // "Взаимозачёт"
     QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QStringLiteral("\x1b"));
     QApplication::sendEvent(combo->Widget(), &esc);
-    Wait(100);
+    WaitEvents(100);
     EXPECT_FALSE(w->isVisible());
     EXPECT_EQ(combo->Text(), QStringLiteral("Безналичный расчёт"));
 }

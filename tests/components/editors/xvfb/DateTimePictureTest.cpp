@@ -1,6 +1,7 @@
 // The date edit's face on a real X server: plain, focused, read-only and right to left. What
 // reaches the screen is what the control painted; the text, the drop-down button and the
 // selection sit where a user expects them.
+#include "support/ScreenPictures.h"
 #include "support/XvfbEnvironment.h"
 
 #include "components/editors/DBCtrlsEh.h"
@@ -8,27 +9,12 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/VclImageCompare.h"
 
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
+using namespace testsupport;
 using namespace vcltest;
 
 namespace {
-
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-uint32_t Sys(TColor c)
-{
-    return ToRgb(ColorToRGB(c));
-}
 
 // Columns of the image holding a pixel of the colour.
 std::pair<int, int> ColumnsOf(const QImage& img, uint32_t rgb)
@@ -76,21 +62,15 @@ TEST(DateTimeEditPicture, FacesAsPainted)
         if (f.RightToLeft)
             edit->SetBiDiMode(bdRightToLeft);
         form->Show();
-        Wait(300);
+        WaitEvents(300);
         form->Widget()->activateWindow();
         (f.Focused ? static_cast<TWinControl*>(edit) : other)->SetFocus();
-        Wait(200);
+        WaitEvents(200);
         ASSERT_EQ(edit->Focused(), f.Focused) << f.Name;
 
         QWidget* w = edit->Widget();
-        const QPoint g = w->mapToGlobal(QPoint(0, 0));
         const QImage own = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const QImage shot = QGuiApplication::primaryScreen()
-                                ->grabWindow(0, g.x(), g.y(), w->width(), w->height())
-                                .toImage()
-                                .convertToFormat(QImage::Format_RGB32);
-        if (const QByteArray dir = qgetenv("DOV_PICTURE_DIR"); !dir.isEmpty())
-            shot.save(QString::fromLocal8Bit(dir) + QStringLiteral("/datetime-edit-%1.png").arg(QLatin1String(f.Name)));
+        const QImage shot = ScreenShot(w, QStringLiteral("datetime-edit-") + QLatin1String(f.Name));
         ASSERT_EQ(shot.size(), own.size()) << f.Name;
         // The caret may blink between the two pictures.
         int differing = 0;
@@ -100,7 +80,7 @@ TEST(DateTimeEditPicture, FacesAsPainted)
         EXPECT_LE(differing, own.height()) << f.Name;
 
         // The drop-down button in the face colour at the right end (the left end right to left).
-        const auto face = ColumnsOf(shot, Sys(clBtnFace));
+        const auto face = ColumnsOf(shot, PixelOf(clBtnFace));
         ASSERT_GE(face.first, 0) << f.Name;
         if (f.RightToLeft)
             EXPECT_LT(face.second, shot.width() / 3) << f.Name;
@@ -108,11 +88,11 @@ TEST(DateTimeEditPicture, FacesAsPainted)
             EXPECT_GT(face.first, shot.width() * 2 / 3) << f.Name;
 
         // The text: selected when focused; ink beside the button otherwise.
-        const auto sel = ColumnsOf(shot, Sys(clHighlight));
+        const auto sel = ColumnsOf(shot, PixelOf(clHighlight));
         EXPECT_EQ(sel.first >= 0, f.Focused) << f.Name;
         const QRect textArea = f.RightToLeft ? QRect(face.second + 4, 2, shot.width() - face.second - 7, shot.height() - 4)
                                              : QRect(2, 2, face.first - 3, shot.height() - 4);
-        const QRect ink = InkBox(shot.copy(textArea), QColor(QRgb(Sys(f.Focused ? clHighlight : clWindow))));
+        const QRect ink = InkBox(shot.copy(textArea), QColor(QRgb(PixelOf(f.Focused ? clHighlight : clWindow))));
         ASSERT_TRUE(ink.isValid()) << f.Name;
         if (f.RightToLeft)
             EXPECT_GT(ink.left(), textArea.width() / 4) << f.Name;   // right-aligned text
@@ -122,7 +102,7 @@ TEST(DateTimeEditPicture, FacesAsPainted)
 
         form.reset();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        Wait(100);
+        WaitEvents(100);
     }
 }
 

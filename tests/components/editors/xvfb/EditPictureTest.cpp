@@ -1,5 +1,6 @@
 // The data-aware edit's face on a real X server: plain, focused, read-only and right to left,
 // each grabbed from the screen and compared with what the edit paints.
+#include "support/ScreenPictures.h"
 #include "support/XvfbEnvironment.h"
 
 #include "components/editors/DBCtrlsEh.h"
@@ -7,41 +8,12 @@
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/VclImageCompare.h"
 
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
+using namespace testsupport;
 using namespace vcltest;
 
 namespace {
-
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-uint32_t Sys(TColor c)
-{
-    return ToRgb(ColorToRGB(c));
-}
-
-// Leftmost and rightmost columns with dark ink inside the rows [top, bottom).
-std::pair<int, int> InkColumns(const QImage& img, int top, int bottom, int fromX, int toX)
-{
-    int first = -1, last = -1;
-    for (int x = fromX; x < toX; ++x)
-        for (int y = top; y < bottom; ++y)
-            if (qGray(img.pixel(x, y)) < 110) {
-                if (first < 0)
-                    first = x;
-                last = x;
-            }
-    return {first, last};
-}
 
 class EditPicture : public ::testing::Test {
 public:
@@ -75,30 +47,17 @@ public:
         other->SetParent(form.get());
         other->SetBounds(20, 90, 220, 24);
         form->Show();
-        Wait(300);
+        WaitEvents(300);
         form->Widget()->activateWindow();
         other->SetFocus();
-        Wait(200);
+        WaitEvents(200);
     }
 
     // The edit as the screen shows it, checked against the edit's own painting.
     QImage Shot(const char* name)
     {
-        Wait(150);
-        QWidget* w = edit->Widget();
-        const QPoint g = w->mapToGlobal(QPoint(0, 0));
-        const QImage shot = QGuiApplication::primaryScreen()
-                                ->grabWindow(0, g.x(), g.y(), w->width(), w->height())
-                                .toImage()
-                                .convertToFormat(QImage::Format_RGB32);
-        if (const QByteArray dir = qgetenv("DOV_PICTURE_DIR"); !dir.isEmpty())
-            shot.save(QString::fromLocal8Bit(dir) + QStringLiteral("/edit-%1.png").arg(QLatin1String(name)));
-        const QImage own = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        EXPECT_EQ(own.size(), shot.size()) << name;
-        if (own.size() == shot.size()) {
-            EXPECT_LE(MaxDiff(own, shot), 8) << name;
-        }
-        return shot;
+        WaitEvents(150);
+        return ShotAsPainted(edit->Widget(), QStringLiteral("edit-") + QLatin1String(name));
     }
 };
 
@@ -108,27 +67,27 @@ TEST_F(EditPicture, PlainFaceShowsTheTextLeftAndTheButtonRight)
     const int bw = edit->ButtonsBox()->Width();
     ASSERT_GT(bw, 0);
     const int textRight = s.width() - bw;
-    EXPECT_EQ(Rgb(s, textRight - 4, s.height() / 2), Sys(clWindow));
+    EXPECT_EQ(Rgb(s, textRight - 4, s.height() / 2), PixelOf(clWindow));
     auto [first, last] = InkColumns(s, 2, s.height() - 2, 0, textRight);
     EXPECT_GE(first, 0);
     EXPECT_LT(first, 10);
     EXPECT_LT(last, textRight - 40);
     // The drop-down button's face with its arrow.
-    EXPECT_EQ(Rgb(s, textRight + 2, 3), Sys(clBtnFace));
-    EXPECT_TRUE(InkBox(s.copy(textRight, 0, bw, s.height()), QColor::fromRgb(Sys(clBtnFace))).isValid());
+    EXPECT_EQ(Rgb(s, textRight + 2, 3), PixelOf(clBtnFace));
+    EXPECT_TRUE(InkBox(s.copy(textRight, 0, bw, s.height()), QColor::fromRgb(PixelOf(clBtnFace))).isValid());
 }
 
 TEST_F(EditPicture, FocusedFaceShowsTheSelectedText)
 {
     const QImage plain = Shot("plain-before-focus");
     edit->SetFocus();
-    Wait(200);
+    WaitEvents(200);
     ASSERT_TRUE(edit->Focused());
     const QImage s = Shot("focused");
     EXPECT_NE(s, plain);
     // Entering selects the whole text: its background is the highlight colour.
-    EXPECT_EQ(Rgb(s, 3, s.height() / 2), Sys(clHighlight));
-    EXPECT_EQ(Rgb(s, s.width() - edit->ButtonsBox()->Width() - 4, s.height() / 2), Sys(clWindow));
+    EXPECT_EQ(Rgb(s, 3, s.height() / 2), PixelOf(clHighlight));
+    EXPECT_EQ(Rgb(s, s.width() - edit->ButtonsBox()->Width() - 4, s.height() / 2), PixelOf(clWindow));
 }
 
 TEST_F(EditPicture, ReadOnlyFaceLooksLikeThePlainOne)
@@ -139,7 +98,7 @@ TEST_F(EditPicture, ReadOnlyFaceLooksLikeThePlainOne)
     const QImage s = Shot("read-only");
     EXPECT_LE(MaxDiff(plain, s), 8);
     edit->SetFocus();
-    Wait(200);
+    WaitEvents(200);
     const QImage focused = Shot("read-only-focused");
     auto [first, last] = InkColumns(focused, 2, focused.height() - 2, 0, focused.width() - edit->ButtonsBox()->Width());
     EXPECT_GE(first, 0);   // the text is there, selectable, not editable
@@ -152,12 +111,12 @@ TEST_F(EditPicture, RightToLeftFacePutsTheButtonLeftAndTheTextRight)
     edit->SetBiDiMode(bdRightToLeft);
     edit->RecreateWnd();
     edit->SetBounds(20, 20, 220, 24);
-    Wait(200);
+    WaitEvents(200);
     const QImage s = Shot("right-to-left");
     const int bw = edit->ButtonsBox()->Width();
     ASSERT_GT(bw, 0);
     EXPECT_EQ(edit->ButtonsBox()->Left(), 0);
-    EXPECT_EQ(Rgb(s, bw - 3, 3), Sys(clBtnFace));
+    EXPECT_EQ(Rgb(s, bw - 3, 3), PixelOf(clBtnFace));
     auto [first, last] = InkColumns(s, 2, s.height() - 2, bw, s.width());
     EXPECT_GT(first, bw + 40);
     EXPECT_GT(last, s.width() - 12);

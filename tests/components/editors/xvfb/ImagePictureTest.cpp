@@ -1,5 +1,6 @@
 // The image control's face on a real X server: plain, focused, read-only and right to left,
 // as the screen shows it.
+#include "support/ScreenPictures.h"
 #include "support/XvfbEnvironment.h"
 
 #include "components/editors/DBCtrlsEh.h"
@@ -8,34 +9,12 @@
 #include "platform/vcl/VclImageCompare.h"
 
 #include <QBuffer>
-#include <QElapsedTimer>
-#include <QGuiApplication>
-#include <QScreen>
 #include <QWidget>
 
+using namespace testsupport;
 using namespace vcltest;
 
 namespace {
-
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-uint32_t Sys(TColor c) { return ToRgb(ColorToRGB(c)); }
-
-QImage Shot(TWinControl* c)
-{
-    QWidget* w = c->Widget();
-    const QPoint at = w->mapToGlobal(QPoint(0, 0));
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, at.x(), at.y(), w->width(), w->height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
 
 // The box of red pixels.
 QRect RedBox(const QImage& img)
@@ -85,25 +64,22 @@ TEST(ImageOnXServer, PlainFocusedReadOnlyAndRightToLeftFaces)
     images[3]->SetBiDiMode(bdRightToLeft);
     images[3]->EditButton()->SetVisible(true);
     form->Show();
-    Wait(300);
+    WaitEvents(300);
     form->Widget()->activateWindow();
     images[1]->SetFocus();
-    Wait(300);
+    WaitEvents(300);
     ASSERT_EQ(form->ActiveControl(), images[1]);
 
     std::vector<QImage> shots;
     for (TDBImageEh* img : images) {
-        shots.push_back(Shot(img));
-        if (const QByteArray dir = qgetenv("DOV_PICTURE_DIR"); !dir.isEmpty())
-            shots.back().save(QString::fromLocal8Bit(dir) + QStringLiteral("/image-") + img->Name() +
-                              QStringLiteral(".png"));
+        shots.push_back(ScreenShot(img->Widget(), QStringLiteral("image-") + img->Name()));
     }
     for (int i = 0; i < 4; ++i) {
         SCOPED_TRACE(names[i]);
         const QImage& s = shots[size_t(i)];
         ASSERT_EQ(s.size(), QSize(110, 90));
         // Sunken client edge, then the picture centred in the client area at its own size.
-        EXPECT_EQ(Rgb(s, 0, 45), Sys(clBtnShadow));
+        EXPECT_EQ(Rgb(s, 0, 45), PixelOf(clBtnShadow));
         const TRect client = images[size_t(i)]->ClientRect();
         const QRect box = RedBox(s);
         EXPECT_EQ(box.size(), QSize(40, 20));
@@ -111,20 +87,20 @@ TEST(ImageOnXServer, PlainFocusedReadOnlyAndRightToLeftFaces)
         EXPECT_NEAR(box.center().y(), 2 + client.Height() / 2, 1);
     }
     // Only the focused one is framed in the window-frame colour; the others show the window colour there.
-    EXPECT_EQ(Rgb(shots[1], 2 + 10, 2), Sys(clWindowFrame));
+    EXPECT_EQ(Rgb(shots[1], 2 + 10, 2), PixelOf(clWindowFrame));
     for (int i : {0, 2, 3})
-        EXPECT_EQ(Rgb(shots[size_t(i)], 2 + 10, 2), Sys(clWindow)) << names[i];
+        EXPECT_EQ(Rgb(shots[size_t(i)], 2 + 10, 2), PixelOf(clWindow)) << names[i];
     // The right-to-left one shows its button at the top right corner, the others none.
     const TRect btn = images[3]->EditButtonControl()->BoundsRect();
     EXPECT_GT(btn.Width(), 0);
     EXPECT_EQ(btn.Right, images[3]->ClientRect().Right - 2);
     EXPECT_EQ(btn.Top, 2);
-    EXPECT_EQ(Rgb(shots[3], 2 + btn.Left + 3, 2 + btn.Top + 3), Sys(clBtnFace));
-    EXPECT_EQ(Rgb(shots[0], 2 + btn.Left + 3, 2 + btn.Top + 3), Sys(clWindow));
+    EXPECT_EQ(Rgb(shots[3], 2 + btn.Left + 3, 2 + btn.Top + 3), PixelOf(clBtnFace));
+    EXPECT_EQ(Rgb(shots[0], 2 + btn.Left + 3, 2 + btn.Top + 3), PixelOf(clWindow));
 
     form.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Wait(200);
+    WaitEvents(200);
 }
 
 }  // namespace

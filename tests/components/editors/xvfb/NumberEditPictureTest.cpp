@@ -1,18 +1,18 @@
 // The number edit's face on a real X server: the display format right-aligned when plain, the
 // edit format while focused, read-only, right to left, and the calculator dropped under it.
+#include "support/ScreenPictures.h"
 #include "support/XvfbEnvironment.h"
 
 #include "components/editors/CalculatorEh.h"
 #include "components/editors/DBCtrlsEh.h"
 #include "platform/vcl/Forms.h"
-#include "EditorScreenShots.h"
 #include "platform/vcl/VclImageCompare.h"
 
 #include <QApplication>
 #include <QWidget>
 
+using namespace testsupport;
 using namespace vcltest;
-using namespace editorpictures;
 
 namespace {
 
@@ -49,15 +49,15 @@ protected:
         Edit->SetDisplayFormat(QStringLiteral(",0.00 'руб.'"));
         Edit->SetValue(Variant(1234.5));
         Form->Show();
-        Wait(300);
+        WaitEvents(300);
         Form->Widget()->activateWindow();
         Other->SetFocus();
-        Wait(200);
+        WaitEvents(200);
     }
     void TearDown() override
     {
         Form.reset();
-        Wait(100);
+        WaitEvents(100);
     }
     std::unique_ptr<TForm> Form;
     TDBNumberEditEh* Edit = nullptr;
@@ -75,7 +75,7 @@ TEST_F(NumberEditPicture, PlainFocusedReadOnlyAndRightToLeft)
     EXPECT_EQ(Rgb(plain, 5, plain.height() / 2), ToRgb(ColorToRGB(clWindow)));
 
     Edit->SetFocus();
-    Wait(200);
+    WaitEvents(200);
     ASSERT_EQ(QApplication::focusWidget(), Edit->Widget());
     const QImage focused = Shot(Edit->Widget(), "focused");
     const QRect focusedInk = Ink(focused);
@@ -86,13 +86,13 @@ TEST_F(NumberEditPicture, PlainFocusedReadOnlyAndRightToLeft)
 
     Other->SetFocus();
     Edit->SetReadOnly(true);
-    Wait(200);
+    WaitEvents(200);
     const QImage readOnly = Shot(Edit->Widget(), "readonly");
     EXPECT_EQ(Ink(readOnly), plainInk);
 
     Edit->SetReadOnly(false);
     Edit->SetBiDiMode(bdRightToLeft);
-    Wait(200);
+    WaitEvents(200);
     const QImage rtl = Shot(Edit->Widget(), "rtl");
     const QRect rtlInk = Ink(rtl);
     ASSERT_TRUE(rtlInk.isValid());
@@ -103,12 +103,12 @@ TEST_F(NumberEditPicture, CalculatorDropsDownUnderTheEdit)
 {
     Edit->EditButton()->SetVisible(true);
     Edit->SetFocus();
-    Wait(200);
+    WaitEvents(200);
     TEditButtonControlEh* button = Edit->GetEditButtonControlByEditButton(Edit->EditButton());
     ASSERT_NE(button, nullptr);
     bool autoRepeat = false;
     button->EditButtonDown(false, autoRepeat);
-    Wait(300);
+    WaitEvents(300);
     auto* calc = dynamic_cast<TPopupCalculatorEh*>(Edit->GetDropDownCalculator());
     ASSERT_NE(calc, nullptr);
     QWidget* w = calc->Widget();
@@ -121,7 +121,7 @@ TEST_F(NumberEditPicture, CalculatorDropsDownUnderTheEdit)
     EXPECT_EQ(Rgb(shot, 0, shot.height() / 2), ToRgb(ColorToRGB(cl3DDkShadow)));
     EXPECT_EQ(calc->DisplayText(), "1234,5");
     Edit->CloseUp(false);
-    Wait(100);
+    WaitEvents(100);
     EXPECT_FALSE(w->isVisible());
 }
 

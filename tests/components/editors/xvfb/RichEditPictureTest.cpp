@@ -1,55 +1,27 @@
 // The data-aware rich edit's face on a real X server: plain, focused with a selection,
 // read-only and right to left, each as the screen shows it and as it paints itself.
+#include "support/ScreenPictures.h"
 #include "support/XvfbEnvironment.h"
 
 #include "components/editors/DBCtrlsEh.h"
 #include "platform/vcl/Forms.h"
 #include "platform/vcl/VclImageCompare.h"
 
-#include <QElapsedTimer>
-#include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
 #include <QWidget>
 
+using namespace testsupport;
 using namespace vcltest;
 
 namespace {
-
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
-
-uint32_t Sys(TColor c) { return ToRgb(ColorToRGB(c)); }
 
 const char* const Rtf = "{\\rtf1\\ansi\\ansicpg1251{\\fonttbl{\\f0\\fcharset204 DejaVu Sans;}}\\f0\\fs20 "
                         "\\b \\'c8\\'f2\\'ee\\'e3\\'ee\\b0  \\'ea \\'ee\\'ef\\'eb\\'e0\\'f2\\'e5\\par "
                         "\\qr 1 234,50}";
 
-struct TFace {
-    QImage Own, Shot;
-};
-
-// The control as the screen shows it and as it paints itself; they must agree.
-TFace Grab(TWinControl* c, const char* name)
+QImage Grab(TWinControl* c, const char* name)
 {
-    QWidget* w = c->Widget();
-    TFace f;
-    f.Own = w->grab().toImage().convertToFormat(QImage::Format_RGB32);
-    const QPoint g = w->mapToGlobal(QPoint(0, 0));
-    f.Shot = QGuiApplication::primaryScreen()->grabWindow(0, g.x(), g.y(), w->width(), w->height()).toImage().convertToFormat(
-        QImage::Format_RGB32);
-    if (const QByteArray dir = qgetenv("DOV_PICTURE_DIR"); !dir.isEmpty())
-        f.Shot.save(QString::fromLocal8Bit(dir) + QStringLiteral("/richedit-%1.png").arg(QLatin1String(name)));
-    EXPECT_EQ(f.Shot.size(), f.Own.size()) << name;
-    if (f.Shot.size() == f.Own.size()) {
-        EXPECT_LE(MaxDiff(f.Own, f.Shot), 8) << name;
-    }
-    return f;
+    return ShotAsPainted(c->Widget(), QStringLiteral("richedit-") + QLatin1String(name));
 }
 
 TEST(RichEditPicture, PlainFocusedReadOnlyAndRightToLeftFaces)
@@ -66,24 +38,24 @@ TEST(RichEditPicture, PlainFocusedReadOnlyAndRightToLeftFaces)
     edit->SetBounds(10, 10, 300, 80);
     edit->SetRtfText(QString::fromLatin1(Rtf));
     form->Show();
-    Wait(300);
+    WaitEvents(300);
     form->Widget()->activateWindow();
     other->SetFocus();
-    Wait(200);
+    WaitEvents(200);
 
     // Plain: sunken border, window colour, the bold first line on the left, the second line
     // right-aligned.
-    const TFace plain = Grab(edit, "plain");
-    const QImage& s = plain.Shot;
+    const QImage plain = Grab(edit, "plain");
+    const QImage& s = plain;
     const int mid = s.height() / 2;
-    EXPECT_EQ(Rgb(s, 0, mid), Sys(clBtnShadow));
-    EXPECT_EQ(Rgb(s, 1, mid), Sys(cl3DDkShadow));
-    EXPECT_EQ(Rgb(s, s.width() - 1, mid), Sys(clBtnHighlight));
-    EXPECT_EQ(Rgb(s, s.width() - 10, s.height() - 10), Sys(clWindow));
-    const QRect firstLine = InkBox(s.copy(3, 3, s.width() - 6, 16), QColor::fromRgb(Sys(clWindow)));
+    EXPECT_EQ(Rgb(s, 0, mid), PixelOf(clBtnShadow));
+    EXPECT_EQ(Rgb(s, 1, mid), PixelOf(cl3DDkShadow));
+    EXPECT_EQ(Rgb(s, s.width() - 1, mid), PixelOf(clBtnHighlight));
+    EXPECT_EQ(Rgb(s, s.width() - 10, s.height() - 10), PixelOf(clWindow));
+    const QRect firstLine = InkBox(s.copy(3, 3, s.width() - 6, 16), QColor::fromRgb(PixelOf(clWindow)));
     ASSERT_TRUE(firstLine.isValid());
     EXPECT_LT(firstLine.left(), 4);
-    const QRect secondLine = InkBox(s.copy(3, 20, s.width() - 6, 16), QColor::fromRgb(Sys(clWindow)));
+    const QRect secondLine = InkBox(s.copy(3, 20, s.width() - 6, 16), QColor::fromRgb(PixelOf(clWindow)));
     ASSERT_TRUE(secondLine.isValid());
     EXPECT_GT(secondLine.left(), s.width() / 2);
 
@@ -91,22 +63,22 @@ TEST(RichEditPicture, PlainFocusedReadOnlyAndRightToLeftFaces)
     edit->SetFocus();
     edit->SetSelStart(0);
     edit->SetSelLength(5);
-    Wait(200);
+    WaitEvents(200);
     ASSERT_EQ(QApplication::focusWidget(), edit->Widget());
-    const TFace focused = Grab(edit, "focused");
-    EXPECT_EQ(Rgb(focused.Shot, 4, 5), Sys(clHighlight));
-    EXPECT_EQ(Rgb(focused.Shot, s.width() - 10, s.height() - 10), Sys(clWindow));
+    const QImage focused = Grab(edit, "focused");
+    EXPECT_EQ(Rgb(focused, 4, 5), PixelOf(clHighlight));
+    EXPECT_EQ(Rgb(focused, s.width() - 10, s.height() - 10), PixelOf(clWindow));
 
     // Read-only: keys change nothing, the face stays.
     edit->SetReadOnly(true);
     edit->SetSelLength(0);
-    Wait(100);
-    const TFace before = Grab(edit, "readonly");
+    WaitEvents(100);
+    const QImage before = Grab(edit, "readonly");
     QKeyEvent press(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
     QApplication::sendEvent(edit->Widget(), &press);
-    Wait(100);
+    WaitEvents(100);
     EXPECT_EQ(edit->Text(), QString::fromUtf8("Итого к оплате\r\n1 234,50"));
-    EXPECT_EQ(MaxDiff(before.Shot, Grab(edit, "readonly-after").Shot), 0);
+    EXPECT_EQ(MaxDiff(before, Grab(edit, "readonly-after")), 0);
 
     // Right to left: the ellipsis button on the left, the text runs from the right.
     edit->SetReadOnly(false);
@@ -115,18 +87,18 @@ TEST(RichEditPicture, PlainFocusedReadOnlyAndRightToLeftFaces)
     edit->SetRtfText(QStringLiteral("abc"));
     TEditButtonEh* b = edit->EditButtons()->Add();
     b->SetStyle(ebsEllipsisEh);
-    Wait(300);
-    const TFace rtl = Grab(edit, "rtl");
+    WaitEvents(300);
+    const QImage rtl = Grab(edit, "rtl");
     ASSERT_TRUE(edit->ButtonsBox()->Visible());
     EXPECT_LT(edit->ButtonsBox()->Left(), 5);
-    const QRect text = InkBox(rtl.Shot.copy(edit->ButtonsBox()->Width() + 4, 3, s.width() - edit->ButtonsBox()->Width() - 8, 16),
-                              QColor::fromRgb(Sys(clWindow)));
+    const QRect text = InkBox(rtl.copy(edit->ButtonsBox()->Width() + 4, 3, s.width() - edit->ButtonsBox()->Width() - 8, 16),
+                              QColor::fromRgb(PixelOf(clWindow)));
     ASSERT_TRUE(text.isValid());
     EXPECT_GT(text.left(), (s.width() - edit->ButtonsBox()->Width()) / 2);
 
     form.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    Wait(200);
+    WaitEvents(200);
 }
 
 }  // namespace

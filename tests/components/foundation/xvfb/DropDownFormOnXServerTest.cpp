@@ -1,26 +1,20 @@
 // A drop-down form on a real X server: a top-level window of its own that opens under the edit,
 // leaves the keyboard focus and the active window with the edit's form, takes the keys typed
 // there, and closes on Escape or on a press outside with the focus still on the edit.
+#include "support/ScreenPictures.h"
 #include "support/XvfbEnvironment.h"
 
 #include "components/foundation/DropDownFormEh.h"
 #include "components/foundation/core/DynVarsEh.h"
 #include "platform/vcl/Mask.h"
 
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
-namespace {
+using namespace testsupport;
 
-void Wait(int ms)
-{
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-}
+namespace {
 
 class TTypedFormEh : public TCustomDropDownFormEh {
 public:
@@ -50,14 +44,7 @@ TEST(DropDownFormOnXServer, OpensAsItsOwnWindowAndLeavesTheFocusWithTheEdit)
     auto* edit = Create<TCustomEdit>(host.get());
     edit->SetParent(host.get());
     edit->SetBounds(10, 10, 150, 22);
-    host->Show();
-    Wait(300);
-    // A server that has just started may take a moment to hand out the activation.
-    for (int i = 0; i < 30 && QApplication::focusWidget() != edit->Widget(); ++i) {
-        host->Widget()->activateWindow();
-        edit->SetFocus();
-        Wait(100);
-    }
+    ShowAndFocus(host.get(), edit);
     ASSERT_EQ(QApplication::focusWidget(), edit->Widget());
 
     auto form = CreateUnique<TTypedFormEh>(nullptr);
@@ -73,7 +60,7 @@ TEST(DropDownFormOnXServer, OpensAsItsOwnWindowAndLeavesTheFocusWithTheEdit)
                              [&](TCustomForm*, bool Accept, TDynVarsEh*, TDropDownFormSysParams*) {
                                  accepts.push_back(Accept);
                              });
-        Wait(300);
+        WaitEvents(300);
         QWidget* w = form->Widget();
         ASSERT_TRUE(w->isWindow());
         EXPECT_TRUE(w->isVisible());
@@ -92,7 +79,7 @@ TEST(DropDownFormOnXServer, OpensAsItsOwnWindowAndLeavesTheFocusWithTheEdit)
                               Qt::NoModifier);
             QApplication::sendEvent(host->Widget(), &press);
         }
-        Wait(200);
+        WaitEvents(200);
         EXPECT_FALSE(w->isVisible());
         EXPECT_EQ(QApplication::focusWidget(), edit->Widget());
         EXPECT_TRUE(host->Widget()->isActiveWindow());
