@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QKeyEvent>
+#include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
 
