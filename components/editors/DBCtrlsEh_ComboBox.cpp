@@ -487,6 +487,15 @@ TAlignment TCustomDBComboBoxEh::DefaultAlignment() const
     return FKeyBased ? taLeftJustify : TCustomDBEditEh::DefaultAlignment();
 }
 
+bool TCustomDBComboBoxEh::UseRightToLeftAlignment() const
+{
+    // A key-based box shows item texts, not the field's value: it mirrors by the alignment
+    // it shows, whatever the bound key field's own alignment.
+    if (!FKeyBased)
+        return TCustomDBEditEh::UseRightToLeftAlignment();
+    return TControl::UseRightToLeftAlignment() && Alignment() == taLeftJustify;
+}
+
 bool TCustomDBComboBoxEh::IsValidChar(QChar InputChar)
 {
     return FKeyBased || TCustomDBEditEh::IsValidChar(InputChar);

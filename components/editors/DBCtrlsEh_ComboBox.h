@@ -64,6 +64,7 @@ public:
     // Items usable for choosing: with keys, no more than there are keys.
     int ItemsCount() const { return FItemsCount; }
     bool KeyBased() const { return FKeyBased; }
+    bool UseRightToLeftAlignment() const override;
     bool ListVisible() const { return FListVisible; }
     // The explicit value when stored; else True exactly for a key-based control without
     // OnNotInList.

@@ -107,7 +107,7 @@ public:
     QString GetCompleteKeyPress() const { return FCompleteKeyPress; }
     bool ExecuteAction(TBasicAction* Action);
     bool UpdateAction(TBasicAction* Action);
-    bool UseRightToLeftAlignment() const;
+    virtual bool UseRightToLeftAlignment() const;
     void Deselect();
 
     // ---- data ----

@@ -67,12 +67,6 @@ void TMemoEditWinEh::AfterConstruction()
 {
     MemoEditFormsUnitStartUp();
     TCustomDropDownFormEh::AfterConstruction();
-    // The memo publishes none of these yet, so they are not in the resource.
-    if (Memo1) {
-        Memo1->SetBorderStyle(bsNone);
-        Memo1->SetScrollBars(ssVertical);
-        Memo1->Lines()->SetText(QStringLiteral("Memo1"));
-    }
     if (sbOk)
         PaintGlyph(sbOk->Glyph(), true);
     if (SpeedButton2)

@@ -6,7 +6,12 @@
 #include "platform/winapi/WinUser.h"
 
 DOV_PUBLISHED(TCustomMemo) {}
-DOV_PUBLISHED(TMemo) {}
+DOV_PUBLISHED(TMemo)
+{
+    P.Prop("BorderStyle", &TCustomEdit::BorderStyle, &TCustomEdit::SetBorderStyle).Default(bsSingle);
+    P.Prop("ScrollBars", &TCustomMemo::ScrollBars, &TCustomMemo::SetScrollBars).Default(ssNone);
+    P.Prop("Lines", &TCustomMemo::Lines);
+}
 
 namespace {
 

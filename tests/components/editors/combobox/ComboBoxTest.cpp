@@ -490,3 +490,40 @@ TEST_F(ComboBoxTest, WheelAndItemsRequestedLate)
 }
 
 }  // namespace
+
+// A key-based box shows its item texts left-aligned even on a number field, so a right-to-left
+// box mirrors them: the list then drops from the box's right edge.
+TEST_F(ComboBoxTest, KeyBasedBoxMirrorsRightToLeftByTheAlignmentItShows)
+{
+    TCustomDBEditEh* edit = combo;
+    combo->SetBiDiMode(bdRightToLeft);
+    combo->SetDataSource(source);
+    combo->SetDataField(QStringLiteral("Kind"));
+    ASSERT_FALSE(combo->KeyBased());
+    EXPECT_EQ(combo->Alignment(), taRightJustify);
+    EXPECT_FALSE(edit->UseRightToLeftAlignment());   // the number keeps its right alignment
+
+    BindKinds();
+    ASSERT_TRUE(combo->KeyBased());
+    EXPECT_EQ(combo->Alignment(), taLeftJustify);
+    EXPECT_TRUE(edit->UseRightToLeftAlignment());
+
+    combo->DropDownBox()->SetWidth(250);
+    Focus(combo);
+    combo->DropDown();
+    ASSERT_TRUE(combo->ListVisible());
+    const TPoint origin = combo->ClientToScreen(TPoint(0, 0));
+    const int border = (combo->Width() - combo->ClientWidth()) / 2;
+    EXPECT_EQ(List()->Left() + List()->Width(), origin.X - border + combo->Width());
+    combo->CloseUp(false);
+
+    // Shown right-aligned by choice, or left to right: nothing is mirrored.
+    combo->SetAlignment(taRightJustify);
+    EXPECT_FALSE(edit->UseRightToLeftAlignment());
+    combo->SetAlignment(taLeftJustify);
+    combo->SetBiDiMode(bdLeftToRight);
+    EXPECT_FALSE(edit->UseRightToLeftAlignment());
+    combo->DropDown();
+    EXPECT_EQ(List()->Left(), origin.X - border);
+    combo->CloseUp(false);
+}

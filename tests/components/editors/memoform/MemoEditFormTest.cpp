@@ -64,6 +64,7 @@ TEST(MemoEditForm, OneSharedInstanceFromItsResource)
     EXPECT_EQ(form->Memo1->Align(), alClient);
     EXPECT_EQ(form->Memo1->ScrollBars(), ssVertical);
     EXPECT_EQ(form->Memo1->BorderStyle(), bsNone);
+    ASSERT_EQ(form->Memo1->Lines()->Count(), 1);
     EXPECT_EQ(form->Memo1->Lines()->Strings(0), "Memo1");
     EXPECT_EQ(form->Panel1->Align(), alRight);
     EXPECT_EQ(form->Panel1->Width(), 80);

@@ -5,6 +5,7 @@
 #include "platform/vcl/ScrollBars.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/Filer.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -159,4 +160,35 @@ TEST_F(MemoFixture, WordWrapBreaksLongParagraphsAndTheScrollBarFollowsTheCaret)
     EXPECT_LE(Memo->FormatRect().Right, Memo->ClientWidth() - Memo->VertScrollBar()->Width());
     Memo->VertScrollBar()->SetPosition(0);
     EXPECT_EQ(Memo->TopLine(), 0);
+}
+
+// Border, scroll bars and lines go through a form resource; the defaults stay out of it.
+TEST(MemoStreaming, BorderScrollBarsAndLinesRoundTrip)
+{
+    RegisterClasses<TMemo>();
+    auto form = CreateUnique<TForm>(nullptr);
+    auto* source = Create<TMemo>(form.get());
+    source->SetName(QStringLiteral("Memo1"));
+    source->SetParent(form.get());
+    EXPECT_FALSE(ComponentToText(form.get()).contains(QStringLiteral("BorderStyle = bs")));
+    EXPECT_FALSE(ComponentToText(form.get()).contains(QStringLiteral("ScrollBars")));
+
+    source->SetBorderStyle(bsNone);
+    source->SetScrollBars(ssVertical);
+    source->Lines()->SetText(U("первая\r\n\r\nтретья"));
+    const QString text = ComponentToText(form.get());
+    EXPECT_TRUE(text.contains(QStringLiteral("BorderStyle = bsNone"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("ScrollBars = ssVertical"))) << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("Lines.Strings = ("))) << text.toStdString();
+
+    auto copyForm = CreateUnique<TForm>(nullptr);
+    ReadComponentRes(ComponentToBinary(form.get()), copyForm.get());
+    auto* copy = dynamic_cast<TMemo*>(copyForm->FindComponent(QStringLiteral("Memo1")));
+    ASSERT_NE(copy, nullptr);
+    EXPECT_EQ(copy->BorderStyle(), bsNone);
+    EXPECT_EQ(copy->ScrollBars(), ssVertical);
+    ASSERT_EQ(copy->Lines()->Count(), 3);
+    EXPECT_EQ(copy->Lines()->Strings(0), U("первая"));
+    EXPECT_EQ(copy->Lines()->Strings(1), QString());
+    EXPECT_EQ(copy->Lines()->Strings(2), U("третья"));
 }
