@@ -23,7 +23,7 @@ const std::vector<Layer>& TreeLayers()
         {"components/sqldriver", {"components/memtable", "platform/ado"}, true},
         {"components/foundation", {"components/foundation/core", "platform/vcl"}},
         {"components/editors", {"components/foundation", "components/memtable"}},
-        {"components/axisgrid", {"components/foundation", "components/memtable"}},
+        {"components/axisgrid", {"components/editors"}},
         {"components/dbgrid", {"components/editors", "components/axisgrid"}},
         {"components/lookup", {"components/dbgrid"}},
         {"components/gridtools", {"components/dbgrid"}},
