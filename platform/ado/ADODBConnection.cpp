@@ -264,7 +264,7 @@ TParameter* TParameters::FindParam(const QString& Name) const
         if (Items(i)->Name() == Name)
             return Items(i);
     for (int i = 0; i < n; ++i)
-        if (Items(i)->Name().compare(Name, Qt::CaseInsensitive) == 0)
+        if (Items(i)->Name().size() == Name.size() && Items(i)->Name().compare(Name, Qt::CaseInsensitive) == 0)
             return Items(i);
     return nullptr;
 }

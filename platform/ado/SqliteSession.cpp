@@ -13,6 +13,10 @@ namespace sqlimpl {
 
 namespace {
 
+// SQLite counts every allocation under one process-wide lock unless told not to; nothing here
+// reads those counts. Must run before the library initialises, hence at start-up.
+const int g_noMemStatus = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0);
+
 // How one parameter of a compiled statement is bound, worked out at its first binding: the
 // names stay as they are for the statement's life, so a run looks nothing up by text.
 struct BindSlot {
