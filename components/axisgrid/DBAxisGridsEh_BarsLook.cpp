@@ -1,7 +1,6 @@
 // The look of an axis bar: appearance settings, title, edit buttons, drop-down box and menus.
 #include "DBAxisGridsEh.h"
 
-#include "components/editors/DBCtrlsEh_ButtonsBox.h"
 #include "platform/db/DB.h"
 
 namespace {

@@ -3,6 +3,7 @@
 // Included at the top of DBAxisGridsEh_Bars.h, so the bar's own section can use them.
 #pragma once
 
+#include "components/editors/DBCtrlsEh.h"
 #include "components/foundation/ToolCtrlsEh_DropDowns.h"
 #include "platform/vcl/Controls.h"
 
@@ -29,9 +30,6 @@ enum TDBLookupGridEhOption {
 DOV_ENUM_INFO(TDBLookupGridEhOption, dlgColumnResizeEh, dlgColLinesEh, dlgRowLinesEh, dlgAutoSortMarkingEh,
               dlgMultiSortMarkingEh)
 using TDBLookupGridEhOptions = TSet<TDBLookupGridEhOption>;
-
-// Sender is the bar; RecheckInList asks the caller to look the text up again.
-using TNotInListEventEh = Delegate<void(TObject* Sender, const QString& NewText, bool& RecheckInList)>;
 
 // ============================================================================================
 // The drop-down data list
