@@ -7,6 +7,7 @@
 
 DOV_PUBLISHED(TAxisBarEh)
 {
+    PublishLookProperties(P);
 }
 
 DOV_PUBLISHED(TBaseColumnEh)
@@ -128,7 +129,6 @@ TComponent* TAxisBarEh::LookupGrid() const { return nullptr; }
 TDataSource* TAxisBarEh::LookupGridDataSource() const { return nullptr; }
 void TAxisBarEh::LookupDataChanged() {}
 TDBLookupDataEh* TAxisBarEh::CreateLookupParams() { return new TDBLookupDataEh(this); }
-void TAxisBarEh::DropDownSpecRowChangedEvent(TObject*) {}
 TDataSet* TAxisBarEh::GridDataSet() const { return nullptr; }
 bool TAxisBarEh::GridLinkActive() const { return false; }
 bool TAxisBarEh::GridDrawsMemo() const { return false; }

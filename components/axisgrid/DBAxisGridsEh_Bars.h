@@ -190,7 +190,6 @@ public:
 
 protected:
     virtual TDBLookupDataEh* CreateLookupParams();
-    void DropDownSpecRowChangedEvent(TObject* Sender);
     // The grid's data link has a dataset (the bar can look fields up).
     TDataSet* GridDataSet() const;
     bool GridLinkActive() const;
