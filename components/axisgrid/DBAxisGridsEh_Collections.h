@@ -6,10 +6,6 @@
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
 
-// TEMP until the title types land
-enum TTextOrientationEh { tohHorizontal, tohVertical };
-DOV_ENUM_INFO(TTextOrientationEh, tohHorizontal, tohVertical)
-
 class TStream;
 class TStrings;
 class TCustomDBAxisGridEh;

@@ -35,9 +35,7 @@ using TIncludeImageModulesEh = TSet<TIncludeImageModuleEh>;
 
 enum TSortMarkerStyleEh { smstDefaultEh, smstClassicEh, smst3DFrameEh, smstFrameEh, smstSolidEh, smstThemeDefinedEh };
 
-// Input-method settings the grid keeps for itself and takes from the selected bar.
-enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese, imSHanguel, imHanguel };
-using TImeName = QString;
+// Input-method settings (TImeMode, TImeName): platform/vcl/Controls.h, since bars use them too.
 
 // A lookup field that takes its value through key fields counts as read-only only when all
 // of its key fields are; any other field by its own ReadOnly.
