@@ -20,7 +20,8 @@ class TCustomDBAxisGridEh : public TCustomGridEh {
 
 
     // ==== in-place editor and its drop-downs ====
-
+    // The editor's lists write the chosen text and key straight into the edit state.
+    friend class TDBAxisGridInplaceEdit;
 
     // ==== end of in-place editor and its drop-downs ====
 };
