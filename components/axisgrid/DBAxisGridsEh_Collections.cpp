@@ -1,0 +1,370 @@
+#include "DBAxisGridsEh_Collections.h"
+
+#include "DBAxisGridsEh_Grid.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/Guards.h"
+#include "platform/rtl/Streams.h"
+
+// ---------------------------------------------------------------- TGridAxisBarsEh
+
+DOV_PUBLISHED(TGridAxisBarsEh) {}
+
+TGridAxisBarsEh::TGridAxisBarsEh(TCustomDBAxisGridEh* Grid, const TClassInfo& BarClass)
+    : TCollection(BarClass), FGrid(Grid)
+{
+}
+
+TPersistent* TGridAxisBarsEh::GetOwner() const
+{
+    return FGrid;
+}
+
+TAxisBarEh* TGridAxisBarsEh::Add()
+{
+    return static_cast<TAxisBarEh*>(TCollection::Add());
+}
+
+TAxisBarEh* TGridAxisBarsEh::AddDefaultBar()
+{
+    return Add();
+}
+
+TAxisBarEh* TGridAxisBarsEh::Items(int Index) const
+{
+    return static_cast<TAxisBarEh*>(TCollection::Items(Index));
+}
+
+void TGridAxisBarsEh::SetItems(int Index, TAxisBarEh* Value)
+{
+    Items(Index)->Assign(Value);
+}
+
+TDBGridBarsState TGridAxisBarsEh::State() const
+{
+    return csDefault;
+}
+
+void TGridAxisBarsEh::SetState(TDBGridBarsState Value)
+{
+    if (Value == State())
+        return;
+    if (Value == csCustomized)
+        RebuildBars();
+    else
+        Clear();
+}
+
+void TGridAxisBarsEh::AddAllBars(bool DeleteExisting)
+{
+    if (DeleteExisting)
+        Clear();
+}
+
+void TGridAxisBarsEh::RebuildBars()
+{
+    AddAllBars(true);
+}
+
+void TGridAxisBarsEh::RestoreDefaults()
+{
+}
+
+TAxisBarEh* TGridAxisBarsEh::FindBarByName(const QString& ColumnName) const
+{
+    Q_UNUSED(ColumnName);
+    return nullptr;
+}
+
+void TGridAxisBarsEh::GetBarNames(TStrings* List) const
+{
+    Q_UNUSED(List);
+}
+
+bool TGridAxisBarsEh::CheckItemInList(const TAxisBarEh* AxisBar) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (TCollection::Items(i) == AxisBar)
+            return true;
+    return false;
+}
+
+void TGridAxisBarsEh::ActiveChanged()
+{
+}
+
+void TGridAxisBarsEh::Assign(TPersistent* Source)
+{
+    TCollection::Assign(Source);
+}
+
+void TGridAxisBarsEh::SaveToStream(TStream* S)
+{
+    Q_UNUSED(S);
+}
+
+void TGridAxisBarsEh::SaveToFile(const QString& FileName)
+{
+    Q_UNUSED(FileName);
+}
+
+void TGridAxisBarsEh::LoadFromStream(TStream* S)
+{
+    Q_UNUSED(S);
+}
+
+void TGridAxisBarsEh::LoadFromFile(const QString& FileName)
+{
+    Q_UNUSED(FileName);
+}
+
+void TGridAxisBarsEh::Update(TCollectionItem* Item)
+{
+    Q_UNUSED(Item);
+}
+
+void TGridAxisBarsEh::Notify(TCollectionItem* Item, TCollectionNotification Action)
+{
+    Q_UNUSED(Item);
+    Q_UNUSED(Action);
+}
+
+// ---------------------------------------------------------------- TColumnsWrapper
+
+DOV_PUBLISHED(TColumnsWrapper)
+{
+    P.Prop("AxisBars", &TColumnsWrapper::AxisBars, &TColumnsWrapper::SetAxisBars);
+}
+
+// ---------------------------------------------------------------- TAxisBarCaptionDefValuesEh
+
+DOV_PUBLISHED(TAxisBarCaptionDefValuesEh)
+{
+    P.Prop("Alignment", &TAxisBarCaptionDefValuesEh::Alignment, &TAxisBarCaptionDefValuesEh::SetAlignment)
+        .NoDefault()
+        .Stored(&TAxisBarCaptionDefValuesEh::IsAlignmentStored);
+    P.Prop("Color", &TAxisBarCaptionDefValuesEh::Color, &TAxisBarCaptionDefValuesEh::SetColor)
+        .NoDefault()
+        .Stored(&TAxisBarCaptionDefValuesEh::IsColorStored);
+    P.Prop("EndEllipsis", &TAxisBarCaptionDefValuesEh::EndEllipsis, &TAxisBarCaptionDefValuesEh::SetEndEllipsis)
+        .Default(false);
+    P.Prop("Orientation", &TAxisBarCaptionDefValuesEh::Orientation, &TAxisBarCaptionDefValuesEh::SetOrientation)
+        .Default(tohHorizontal);
+    P.Prop("TitleButton", &TAxisBarCaptionDefValuesEh::TitleButton, &TAxisBarCaptionDefValuesEh::SetTitleButton)
+        .Default(false);
+    P.Prop("ToolTips", &TAxisBarCaptionDefValuesEh::ToolTips, &TAxisBarCaptionDefValuesEh::SetToolTips)
+        .Default(false);
+}
+
+TCustomDBAxisGridEh* TAxisBarCaptionDefValuesEh::Grid() const
+{
+    return FOwner ? FOwner->Grid() : nullptr;
+}
+
+TPersistent* TAxisBarCaptionDefValuesEh::GetOwner() const
+{
+    return FOwner;
+}
+
+TAlignment TAxisBarCaptionDefValuesEh::DefaultAlignment() const
+{
+    return taLeftJustify;
+}
+
+TColor TAxisBarCaptionDefValuesEh::DefaultColor() const
+{
+    return clBtnFace;
+}
+
+TAlignment TAxisBarCaptionDefValuesEh::Alignment() const
+{
+    return FAssignedValues.Contains(cvdpTitleAlignmentEh) ? FAlignment : DefaultAlignment();
+}
+
+void TAxisBarCaptionDefValuesEh::SetAlignment(TAlignment Value)
+{
+    if (FAssignedValues.Contains(cvdpTitleAlignmentEh) && Value == FAlignment)
+        return;
+    FAlignment = Value;
+    FAssignedValues.Include(cvdpTitleAlignmentEh);
+    if (TCustomDBAxisGridEh* g = Grid())
+        g->LayoutChanged();
+}
+
+TColor TAxisBarCaptionDefValuesEh::Color() const
+{
+    return FAssignedValues.Contains(cvdpTitleColorEh) ? FColor : DefaultColor();
+}
+
+void TAxisBarCaptionDefValuesEh::SetColor(TColor Value)
+{
+    if (FAssignedValues.Contains(cvdpTitleColorEh) && Value == FColor)
+        return;
+    FColor = Value;
+    FAssignedValues.Include(cvdpTitleColorEh);
+    if (FOwner)
+        FOwner->RepaintGrid();
+}
+
+bool TAxisBarCaptionDefValuesEh::IsAlignmentStored() const
+{
+    return FAssignedValues.Contains(cvdpTitleAlignmentEh) && FAlignment != DefaultAlignment();
+}
+
+bool TAxisBarCaptionDefValuesEh::IsColorStored() const
+{
+    return FAssignedValues.Contains(cvdpTitleColorEh) && FColor != DefaultColor();
+}
+
+void TAxisBarCaptionDefValuesEh::SetEndEllipsis(bool Value)
+{
+    if (Value == FEndEllipsis)
+        return;
+    FEndEllipsis = Value;
+    if (FOwner)
+        FOwner->RepaintGrid();
+}
+
+void TAxisBarCaptionDefValuesEh::SetOrientation(TTextOrientationEh Value)
+{
+    if (Value == FOrientation)
+        return;
+    FOrientation = Value;
+    if (TCustomDBAxisGridEh* g = Grid())
+        g->LayoutChanged();
+}
+
+void TAxisBarCaptionDefValuesEh::Assign(TPersistent* Source)
+{
+    auto* src = dynamic_cast<TAxisBarCaptionDefValuesEh*>(Source);
+    if (!src) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    // A value that follows the grid keeps following it.
+    if (FAssignedValues.Contains(cvdpTitleAlignmentEh))
+        SetAlignment(src->Alignment());
+    if (FAssignedValues.Contains(cvdpTitleColorEh))
+        SetColor(src->Color());
+    SetEndEllipsis(src->EndEllipsis());
+    FTitleButton = src->TitleButton();
+    FToolTips = src->ToolTips();
+    SetOrientation(src->Orientation());
+}
+
+// ---------------------------------------------------------------- TAxisBarDefValuesEh
+
+DOV_PUBLISHED(TAxisBarDefValuesEh)
+{
+    P.Prop("AlwaysShowEditButton", &TAxisBarDefValuesEh::AlwaysShowEditButton,
+           &TAxisBarDefValuesEh::SetAlwaysShowEditButton).Default(false);
+    P.Prop("AutoDropDown", &TAxisBarDefValuesEh::AutoDropDown, &TAxisBarDefValuesEh::SetAutoDropDown).Default(false);
+    P.Prop("DblClickNextVal", &TAxisBarDefValuesEh::DblClickNextVal, &TAxisBarDefValuesEh::SetDblClickNextVal)
+        .Default(false);
+    P.Prop("DropDownShowTitles", &TAxisBarDefValuesEh::DropDownShowTitles,
+           &TAxisBarDefValuesEh::SetDropDownShowTitles).Default(false);
+    P.Prop("DropDownSizing", &TAxisBarDefValuesEh::DropDownSizing, &TAxisBarDefValuesEh::SetDropDownSizing)
+        .Default(false);
+    P.Prop("EndEllipsis", &TAxisBarDefValuesEh::EndEllipsis, &TAxisBarDefValuesEh::SetEndEllipsis).Default(false);
+    P.Prop("Layout", &TAxisBarDefValuesEh::Layout, &TAxisBarDefValuesEh::SetLayout).Default(tlTop);
+    P.Prop("HighlightRequired", &TAxisBarDefValuesEh::HighlightRequired, &TAxisBarDefValuesEh::SetHighlightRequired)
+        .Default(false);
+    P.Prop("Title", &TAxisBarDefValuesEh::Title);
+    P.Prop("ToolTips", &TAxisBarDefValuesEh::ToolTips, &TAxisBarDefValuesEh::SetToolTips).Default(false);
+}
+
+TAxisBarDefValuesEh::~TAxisBarDefValuesEh()
+{
+    delete FTitle;
+}
+
+void TAxisBarDefValuesEh::AfterConstruction()
+{
+    inherited::AfterConstruction();
+    FTitle = CreateTitleDefValues();
+}
+
+TAxisBarCaptionDefValuesEh* TAxisBarDefValuesEh::CreateTitleDefValues()
+{
+    return Create<TAxisBarCaptionDefValuesEh>(this);
+}
+
+TPersistent* TAxisBarDefValuesEh::GetOwner() const
+{
+    return FGrid;
+}
+
+void TAxisBarDefValuesEh::RepaintGrid() const
+{
+    if (FGrid)
+        FGrid->Invalidate();
+}
+
+void TAxisBarDefValuesEh::SetAlwaysShowEditButton(bool Value)
+{
+    if (Value == FAlwaysShowEditButton)
+        return;
+    FAlwaysShowEditButton = Value;
+    RepaintGrid();
+}
+
+void TAxisBarDefValuesEh::SetEndEllipsis(bool Value)
+{
+    if (Value == FEndEllipsis)
+        return;
+    FEndEllipsis = Value;
+    RepaintGrid();
+}
+
+void TAxisBarDefValuesEh::SetLayout(TTextLayout Value)
+{
+    if (Value == FLayout)
+        return;
+    FLayout = Value;
+    RepaintGrid();
+}
+
+void TAxisBarDefValuesEh::SetHighlightRequired(bool Value)
+{
+    if (Value == FHighlightRequired)
+        return;
+    FHighlightRequired = Value;
+    RepaintGrid();
+}
+
+void TAxisBarDefValuesEh::SetTitle(TAxisBarCaptionDefValuesEh* Value)
+{
+    FTitle->Assign(Value);
+}
+
+void TAxisBarDefValuesEh::Assign(TPersistent* Source)
+{
+    auto* src = dynamic_cast<TAxisBarDefValuesEh*>(Source);
+    if (!src) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    SetTitle(src->Title());
+    SetAlwaysShowEditButton(src->AlwaysShowEditButton());
+    SetEndEllipsis(src->EndEllipsis());
+    FAutoDropDown = src->AutoDropDown();
+    FDblClickNextVal = src->DblClickNextVal();
+    FToolTips = src->ToolTips();
+    FDropDownSizing = src->DropDownSizing();
+    FDropDownShowTitles = src->DropDownShowTitles();
+}
+
+// ---------------------------------------------------------------- TColumnFooterDefValuesEh
+
+DOV_PUBLISHED(TColumnFooterDefValuesEh)
+{
+    P.Prop("ToolTips", &TColumnFooterDefValuesEh::ToolTips, &TColumnFooterDefValuesEh::SetToolTips).Default(false);
+}
+
+void TColumnFooterDefValuesEh::Assign(TPersistent* Source)
+{
+    if (auto* src = dynamic_cast<TColumnFooterDefValuesEh*>(Source)) {
+        FToolTips = src->ToolTips();
+        return;
+    }
+    TPersistent::Assign(Source);
+}
