@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DBAxisGridsEh_BarsLook.h"
+#include "DBAxisGridsEh_CellParams.h"
 #include "components/editors/DBLookupUtilsEh.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Variants.h"
@@ -9,7 +10,6 @@
 
 class TCustomDBAxisGridEh;
 class TGridAxisBarsEh;
-class TAxisColCellParamsEh;
 class TCustomImageList;
 class TDynVarsEh;
 class TMRUListEh;
@@ -190,18 +190,23 @@ public:
 
 protected:
     virtual TDBLookupDataEh* CreateLookupParams();
-    void DropDownSpecRowChangedEvent(TObject* Sender);
     // The grid's data link has a dataset (the bar can look fields up).
     TDataSet* GridDataSet() const;
     bool GridLinkActive() const;
     bool GridDrawsMemo() const;
     // First part of CanModify and SetNextFieldValue: the grid and the bar allow editing.
     bool GridAndBarAllowEdit() const;
+    // The value of the lookup's key fields in the grid's dataset (an array for several).
     Variant KeyFieldsValue() const;
+    // The check-modify cell parameters with their read-only flag set, after the application's
+    // cell-parameter event: True when the cell stays read-only.
+    bool CellParamsReadOnly(TAxisColCellParamsEh* Params, bool ReadOnly);
 
 private:
-    TGridAxisBarsEh* FOwnerBars = nullptr;
-    TCustomDBAxisGridEh* FGrid = nullptr;
+    class TFieldWatcher;
+    // Forgets the bound field when it is freed, so the bar never reads a dead field.
+    TFieldWatcher* FFieldWatcher = nullptr;
+    bool FLayoutLockTaken = false;
     mutable TField* FField = nullptr;
     mutable QString FFieldName;
     TAxisBarEhValues FAssignedValues;
@@ -292,6 +297,9 @@ public:
     void SetEditButtons(TEditButtonsEh* Value);
     TColumnDropDownBoxEh* DropDownBox() const;
     void SetDropDownBox(TColumnDropDownBoxEh* Value);
+    // Tells the bar of its changes and asks it whether its data is read-only.
+    TDropDownFormCallParamsEh* DropDownFormParams() const;
+    void SetDropDownFormParams(TDropDownFormCallParamsEh* Value);
 
     TButtonClickEventEh OnEditButtonClick;
     TButtonDownEventEh OnEditButtonDown;
@@ -393,6 +401,8 @@ protected:
     virtual TEditButtonsEh* CreateEditButtons();
     void FontChanged(TObject* Sender);
     void EditButtonChanged(TObject* Sender);
+    // The grid's default action of an edit button of the bar.
+    void RunEditButtonDefaultAction(TObject* Control, TEditButtonEh* Button, bool IsMouseDown, bool& Handled);
 
 private:
     friend class TAxisBarLookupGridOwnerEh;
@@ -433,6 +443,7 @@ private:
     mutable std::unique_ptr<TEditButtonsEh> FEditButtons;
     mutable std::unique_ptr<TAxisBarLookupGridOwnerEh> FLookGridOwner;
     mutable std::unique_ptr<TColumnDropDownBoxEh> FDropDownBox;
+    mutable std::unique_ptr<TDropDownFormCallParamsEh> FDropDownFormParams;
     mutable std::unique_ptr<TCustomControl> FDataListControl;
     mutable ILookupListGridEh* FDataList = nullptr;
     std::unique_ptr<TPopupMenu> FSystemPopupMenu;
