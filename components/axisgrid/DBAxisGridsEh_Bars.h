@@ -2,6 +2,7 @@
 #pragma once
 
 #include "DBAxisGridsEh_BarsLook.h"
+#include "DBAxisGridsEh_CellParams.h"
 #include "components/editors/DBLookupUtilsEh.h"
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Variants.h"
@@ -9,7 +10,6 @@
 
 class TCustomDBAxisGridEh;
 class TGridAxisBarsEh;
-class TAxisColCellParamsEh;
 class TCustomImageList;
 class TDynVarsEh;
 class TMRUListEh;
@@ -190,18 +190,23 @@ public:
 
 protected:
     virtual TDBLookupDataEh* CreateLookupParams();
-    void DropDownSpecRowChangedEvent(TObject* Sender);
     // The grid's data link has a dataset (the bar can look fields up).
     TDataSet* GridDataSet() const;
     bool GridLinkActive() const;
     bool GridDrawsMemo() const;
     // First part of CanModify and SetNextFieldValue: the grid and the bar allow editing.
     bool GridAndBarAllowEdit() const;
+    // The value of the lookup's key fields in the grid's dataset (an array for several).
     Variant KeyFieldsValue() const;
+    // The check-modify cell parameters with their read-only flag set, after the application's
+    // cell-parameter event: True when the cell stays read-only.
+    bool CellParamsReadOnly(TAxisColCellParamsEh* Params, bool ReadOnly);
 
 private:
-    TGridAxisBarsEh* FOwnerBars = nullptr;
-    TCustomDBAxisGridEh* FGrid = nullptr;
+    class TFieldWatcher;
+    // Forgets the bound field when it is freed, so the bar never reads a dead field.
+    TFieldWatcher* FFieldWatcher = nullptr;
+    bool FLayoutLockTaken = false;
     mutable TField* FField = nullptr;
     mutable QString FFieldName;
     TAxisBarEhValues FAssignedValues;

@@ -5,6 +5,7 @@
 #include "components/foundation/GridsEh.h"
 #include "platform/db/DB.h"
 #include "DBAxisGridsEh_Bars.h"
+#include "DBAxisGridsEh_DrawTypes.h"
 
 #include <vector>
 
@@ -352,8 +353,77 @@ protected:
 
 
     // ==== data cell drawing, hints, line parameters, border and default actions ====
+public:
+    // ---- drawing services the data grid paints its cells with ----
+    // Text in a cell rectangle, mirrored for a right-to-left grid.
+    void WriteCellText(TAxisBarEh* Bar, TCanvas* ACanvas, bool SingleLine, int TextLeftMargin, int TextRightMargin,
+                       bool EndEllipsis, bool WordWrap, TTextLayout Layout, TAlignment Alignment, const QString& Text,
+                       int TopMargin, int LeftMargin, bool FillRect, const TRect& ARect);
+    // A button-like control (the check box of a data cell), mirrored for a right-to-left grid.
+    void CanvasDrawTextRTL(TCanvas* ACanvas, const TRect& ARect, TCheckBoxState State, bool Enabled, bool Pressed,
+                           bool IsFlat, bool Hot, TDrawButtonControlStyleEh Style, TColor AColor);
+    void DrawCellEdge(TCanvas* ACanvas, const TRect& ARect, bool IsFlat, bool RightSide, bool LeftSide,
+                      bool Selected, bool Sunken);
+    // One edit button inside a data cell; Transparency (percent) above 0 blends it over the cell.
+    void PaintCellEditButton(TAxisBarEh* Bar, TCanvas* ACanvas, int ImageIndex, TCustomImageList* Images,
+                             int Transparency, TBitmap* Glyph, TColor AColor, bool Active, bool IsFlat, bool Hot,
+                             bool Pressed, const TRect& CellRect, const TRect& ButtonRect,
+                             TEditButtonStyleEh ButtonStyle);
+    // A new picture loaded from a blob field (empty for other fields).
+    std::unique_ptr<TPicture> GetPictureFromBlob(TField* Field);
+    virtual void FillCell(TGridCellFillStyleEh FillStyle, const TRect& ARect, TColor GradientColor, bool Focused,
+                          bool Frame3D, const TRect& ClipRect, bool Selected, bool Hot);            // 22
+    // The picture of the bar's blob field scaled into the rectangle, or the field's text.
+    virtual void DrawGraphicFieldData(TAxisBarEh* Bar, const TRect& ARect, bool FillRect, TColor AColor);  // 23
+    virtual TGridCellFillStyleEh GetFixedCellFillStyle();                                    // 15
+    // Transparency in percent of the buttons painted in a data cell (0: opaque).
+    virtual int GetEditButtonTransparency(int ACol, int ARow, TAxisColCellParamsEh* Params,
+                                          const TRect& ARect);                                   // 54
+    // A cell drawn empty, in the fixed colour.
+    virtual void DrawBlankCell(int ACol, int ARow, const TRect& ARect, TGridDrawState State);  // 55
+    // The colours of a custom style of the toolkit; none is active here: the arguments stay.
+    virtual void GetStyleGradientColors(TColor& StartColor, TColor& EndColor);              // 56
+    virtual void GetStyleElementColors(TColor& FaceColor, TColor& FontColor);               // 57
+    // The default action of an edit button of the selected bar, by the center.
+    virtual void EditButtonDefaultAction(TAxisBarEh* AxisBar, bool& Handled, bool IsMouseDown,
+                                         TEditButtonControlEh* EditButtonControl, TEditButtonEh* EditButton,
+                                         TWinControl* EditControl);                             // 67
+    virtual void FormColumnSystemPopupMenu(TAxisBarEh* AxisBar, TPopupMenu* APopupMenu);       // 68
+    // Fills the data cell's background; True when it did.
+    virtual bool CheckFillDataCell(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* Column, const TRect& AreaRect,
+                                   TAxisColCellParamsEh* Params);                                // 69
+    // Whether the cell is drawn highlighted; may change the colour and the font colour.
+    virtual bool HighlightDataCellColor(int DataCol, int DataRow, const QString& Value, TGridDrawState State,
+                                        TColor& AColor, TFont* AFont);                           // 71
+    // The bar's display text in the cell, aligned by the bar, with a margin of 2 pixels.
+    virtual void DefaultDrawDataCell(const TRect& ARect, TAxisBarEh* Bar, TGridDrawState State);  // 73
+    // The data hint of a data cell: Params.CursorRect holds the cell on entry.
+    virtual void DefaultFillDataHintShowInfo(TPoint CursorPos, TGridCoord Cell, TDBAxisGridDataHintParamsEh& Params,
+                                             TAxisBarEh* AxisBar);                               // 74
+    TGridLineColorsEh* CreateGridLineColors() override;
+    // The line parameters the grid made (CreateGridLineColors).
+    TDBAxisGridLineParamsEh* GridLineParams() const;
 
+    // ---- border ----
+    // Draws the self-drawn border on the window's context (the whole window, from (0, 0)).
+    virtual void PaintBorder(HDC WindowDC);                                                  // 21
+    bool Ctl3D() const { return FCtl3D; }
+    void SetCtl3D(bool Value);
+    int BorderWidthDrawn() const { return FBorderWidth; }
+    // The frame is recomputed after a border setting changed (window kept).
+    void BorderFrameChanged();
+    // The window is made again with the border's style.
+    void RecreateBorderWnd();
 
+protected:
+    void CreateParams(TCreateParams& Params) override;
+    void WMNCCalcSize(TMessage& M) override;
+    void WMNCPaint(TMessage& M) override;
+    void UpdateBorderWidth();
+
+    bool FCtl3D = true;
+
+public:
     // ==== end of data cell drawing, hints, line parameters, border and default actions ====
 
 
