@@ -297,6 +297,9 @@ public:
     void SetEditButtons(TEditButtonsEh* Value);
     TColumnDropDownBoxEh* DropDownBox() const;
     void SetDropDownBox(TColumnDropDownBoxEh* Value);
+    // Tells the bar of its changes and asks it whether its data is read-only.
+    TDropDownFormCallParamsEh* DropDownFormParams() const;
+    void SetDropDownFormParams(TDropDownFormCallParamsEh* Value);
 
     TButtonClickEventEh OnEditButtonClick;
     TButtonDownEventEh OnEditButtonDown;
@@ -398,6 +401,8 @@ protected:
     virtual TEditButtonsEh* CreateEditButtons();
     void FontChanged(TObject* Sender);
     void EditButtonChanged(TObject* Sender);
+    // The grid's default action of an edit button of the bar.
+    void RunEditButtonDefaultAction(TObject* Control, TEditButtonEh* Button, bool IsMouseDown, bool& Handled);
 
 private:
     friend class TAxisBarLookupGridOwnerEh;
@@ -438,6 +443,7 @@ private:
     mutable std::unique_ptr<TEditButtonsEh> FEditButtons;
     mutable std::unique_ptr<TAxisBarLookupGridOwnerEh> FLookGridOwner;
     mutable std::unique_ptr<TColumnDropDownBoxEh> FDropDownBox;
+    mutable std::unique_ptr<TDropDownFormCallParamsEh> FDropDownFormParams;
     mutable std::unique_ptr<TCustomControl> FDataListControl;
     mutable ILookupListGridEh* FDataList = nullptr;
     std::unique_ptr<TPopupMenu> FSystemPopupMenu;
