@@ -1,178 +1,528 @@
-// The axis grid: construction, locks, data source, data link and editing protocol.
+// The axis grid: construction, the update and layout locks, the rebuild of the bars from the
+// dataset, properties, timer and the window messages the grid handles itself.
 #include "DBAxisGridsEh_Grid.h"
 
 #include "DBAxisGridsEh_Collections.h"
 #include "DBAxisGridsEh_Draw.h"
 #include "DBAxisGridsEh_Inplace.h"
+#include "components/foundation/core/DynVarsEh.h"
+#include "platform/rtl/Filer.h"
+#include "platform/rtl/Guards.h"
+#include "platform/rtl/Streams.h"
+#include "platform/winapi/WinUser.h"
 
 DOV_PUBLISHED(TCustomDBAxisGridEh) {}
 
-bool IsFieldReadOnlyEh(TField*) { return false; }
+// ---------------------------------------------------------------- construction
 
-// ---------------------------------------------------------------- TAxisGridDataLinkEh
-
-TAxisGridDataLinkEh::TAxisGridDataLinkEh(TCustomDBAxisGridEh* AGrid) : FGrid(AGrid) {}
-TAxisGridDataLinkEh::~TAxisGridDataLinkEh() { ClearMapping(); }
-bool TAxisGridDataLinkEh::AddMapping(const QString&) { return false; }
-void TAxisGridDataLinkEh::ClearMapping() {}
-void TAxisGridDataLinkEh::Reset() {}
-TField* TAxisGridDataLinkEh::GetFields(int) const { return nullptr; }
-int TAxisGridDataLinkEh::GetMappedIndex(int) const { return -1; }
-bool TAxisGridDataLinkEh::DefaultFields() const { return true; }
-void TAxisGridDataLinkEh::UpdateData() {}
-void TAxisGridDataLinkEh::CheckBrowseMode() {}
-void TAxisGridDataLinkEh::ActiveChanged() {}
-void TAxisGridDataLinkEh::DataSetChanged() {}
-void TAxisGridDataLinkEh::DataSetScrolled(int) {}
-void TAxisGridDataLinkEh::FocusControl(TField**) {}
-void TAxisGridDataLinkEh::EditingChanged() {}
-void TAxisGridDataLinkEh::LayoutChanged() {}
-void TAxisGridDataLinkEh::RecordChanged(TField*) {}
-void TAxisGridDataLinkEh::StoreBookmark() {}
-
-// ---------------------------------------------------------------- TCustomDBAxisGridEh
-
-TCustomDBAxisGridEh::TCustomDBAxisGridEh(TComponent* AOwner) : TCustomGridEh(AOwner) {}
-TCustomDBAxisGridEh::~TCustomDBAxisGridEh() = default;
-void TCustomDBAxisGridEh::AfterConstruction() { TCustomGridEh::AfterConstruction(); }
-
-void TCustomDBAxisGridEh::BeginUpdate() {}
-void TCustomDBAxisGridEh::EndUpdate() {}
-void TCustomDBAxisGridEh::BeginLayout() {}
-void TCustomDBAxisGridEh::EndLayout() {}
-bool TCustomDBAxisGridEh::TryBeginLayout() { return false; }
-void TCustomDBAxisGridEh::EndLayoutNoNotify() {}
-void TCustomDBAxisGridEh::EndLayoutDeferred() {}
-void TCustomDBAxisGridEh::LayoutChanged() {}
-void TCustomDBAxisGridEh::WMDeferredLayout(TMessage&) {}
-
-TDataSource* TCustomDBAxisGridEh::DataSource() const { return nullptr; }
-int TCustomDBAxisGridEh::FieldCount() const { return 0; }
-TField* TCustomDBAxisGridEh::GetFields(int) const { return nullptr; }
-bool TCustomDBAxisGridEh::ValidFieldIndex(int) const { return false; }
-bool TCustomDBAxisGridEh::DataSetActive() const { return false; }
-TAxisBarEh* TCustomDBAxisGridEh::FindFieldColumn(const QString&) const { return nullptr; }
-TAxisBarEh* TCustomDBAxisGridEh::GetFieldAxisBars(const QString&) const { return nullptr; }
-TField* TCustomDBAxisGridEh::SelectedField() { return nullptr; }
-void TCustomDBAxisGridEh::SetSelectedField(TField*) {}
-
-void TCustomDBAxisGridEh::SetAllowedOperations(TDBGridEhAllowedOperations Value) { FAllowedOperations = Value; }
-void TCustomDBAxisGridEh::SetAxisBars(TGridAxisBarsEh*) {}
-void TCustomDBAxisGridEh::SetAxisBarDefValues(TAxisBarDefValuesEh*) {}
-void TCustomDBAxisGridEh::SetDynProps(TDynVarsEh*) {}
-void TCustomDBAxisGridEh::SetBorder(TControlBorderEh*) {}
-void TCustomDBAxisGridEh::SetReadOnly(bool Value) { FReadOnly = Value; }
-void TCustomDBAxisGridEh::SetDrawMemoText(bool Value) { FDrawMemoText = Value; }
-void TCustomDBAxisGridEh::SetDrawGraphicData(bool Value) { FDrawGraphicData = Value; }
-
-void TCustomDBAxisGridEh::StartTimer(int) {}
-void TCustomDBAxisGridEh::StopTimer() {}
-
-TRect TCustomDBAxisGridEh::CellRect(int, int) { return TRect(); }
-void TCustomDBAxisGridEh::InvalidateGridRect(const TGridRect&) {}
-void TCustomDBAxisGridEh::InvalidateCol(int) {}
-void TCustomDBAxisGridEh::InvalidateRow(int) {}
-void TCustomDBAxisGridEh::InvalidateCell(int, int) {}
-void TCustomDBAxisGridEh::Invalidate() { TCustomGridEh::Invalidate(); }
-bool TCustomDBAxisGridEh::IsMouseInRect(const TRect&) { return false; }
-bool TCustomDBAxisGridEh::InplaceEditorVisible() { return false; }
-TDBAxisGridEhCenter* TCustomDBAxisGridEh::GetCenter() { return nullptr; }
-void TCustomDBAxisGridEh::SetFocus() { TCustomGridEh::SetFocus(); }
-
-bool TCustomDBAxisGridEh::CanEditShow() { return false; }
-bool TCustomDBAxisGridEh::CanEditAcceptKey(QChar) { return false; }
-int TCustomDBAxisGridEh::GetEditLimit(int, int) { return 0; }
-QString TCustomDBAxisGridEh::GetEditMask(int, int) { return QStringLiteral("Must be rewrited in the inherited class"); }
-QString TCustomDBAxisGridEh::GetEditText(int, int) { return QStringLiteral("Must be rewrited in the inherited class"); }
-void TCustomDBAxisGridEh::SetEditText(int, int, const QString& Value) { FEditText = Value; }
-void TCustomDBAxisGridEh::InvalidateEditor() { TCustomGridEh::InvalidateEditor(); }
-TInplaceEdit* TCustomDBAxisGridEh::CreateEditor() { return TCustomGridEh::CreateEditor(); }
-void TCustomDBAxisGridEh::CurrentCellMoved(TGridCoord OldCurrent) { TCustomGridEh::CurrentCellMoved(OldCurrent); }
-void TCustomDBAxisGridEh::FlatChanged() {}
-void TCustomDBAxisGridEh::ScrollPositionChanged(int64_t OldHorzPos, int64_t OldVertPos)
+TCustomDBAxisGridEh::TCustomDBAxisGridEh(TComponent* AOwner) : TCustomGridEh(AOwner)
 {
-    TCustomGridEh::ScrollPositionChanged(OldHorzPos, OldVertPos);
+    FAllowedOperations = TDBGridEhAllowedOperations{alopInsertEh, alopUpdateEh, alopDeleteEh, alopAppendEh};
 }
 
-bool TCustomDBAxisGridEh::InplaceEditorCanModify(TWinControl*) { return true; }
-void TCustomDBAxisGridEh::GetDownMousePosAndTime(TPoint&, int&) {}
-void TCustomDBAxisGridEh::InplaceEditorKeyDown(TWinControl*, Word&, TShiftState) {}
-void TCustomDBAxisGridEh::InplaceEditorKeyPress(TWinControl*, QChar&) {}
-void TCustomDBAxisGridEh::InplaceEditorKeyUp(TWinControl*, Word&, TShiftState) {}
-bool TCustomDBAxisGridEh::InplaceEditorWndProc(TWinControl*, TMessage&) { return false; }
+void TCustomDBAxisGridEh::AfterConstruction()
+{
+    TCustomGridEh::AfterConstruction();
+    FAcquireFocus = true;
+    FColumnDefValues = CreateAxisBarDefValues();
+    FAxisBars = CreateAxisBars();
+    FVisibleAxisBars = new TAxisBarsEhList();
+    SetRowCount(2);
+    SetColCount(2);
+    FDataLink = CreateDataLink();
+    SetColor(clWindow);
+    SetParentColor(false);
+    FUserChange = true;
+    FDefaultDrawing = true;
+    FInterlinear = 4;
+    FColCellParamsEh = CreateColCellParams();
+    FDummiFont = new TFont();
+    FDynProps = Create<TDynVarsEh>(this);
+}
 
-bool TCustomDBAxisGridEh::AcquireFocus() { return true; }
-bool TCustomDBAxisGridEh::DataEditAllowed() { return false; }
-bool TCustomDBAxisGridEh::CanEditAxisBar(int) { return false; }
-bool TCustomDBAxisGridEh::CanEditModifyData() { return false; }
-bool TCustomDBAxisGridEh::IsAlwaysShowEditor() { return false; }
-bool TCustomDBAxisGridEh::CellHave3DFrame(int, int, TGridDrawState, const TRect&) { return false; }
-TAxisBarDefValuesEh* TCustomDBAxisGridEh::CreateAxisBarDefValues() { return nullptr; }
-TGridAxisBarsEh* TCustomDBAxisGridEh::CreateAxisBars() { return nullptr; }
+TCustomDBAxisGridEh::~TCustomDBAxisGridEh()
+{
+    Destroying();
+    // Detach first, so no notification of the link reaches bars that are being freed.
+    SetDataSource(nullptr);
+    FIntMemTable = nullptr;
+    delete FAxisBars;
+    FAxisBars = nullptr;
+    delete FColumnDefValues;
+    FColumnDefValues = nullptr;
+    delete FVisibleAxisBars;
+    FVisibleAxisBars = nullptr;
+    delete FDataLink;
+    FDataLink = nullptr;
+    delete FDynProps;
+    FDynProps = nullptr;
+    delete FEditButtonsBox;
+    FEditButtonsBox = nullptr;
+    delete FHintFont;
+    FHintFont = nullptr;
+    delete FDummiFont;
+    FDummiFont = nullptr;
+}
+
+bool TCustomDBAxisGridEh::BeingDestroyed() const { return ComponentState().Contains(csDestroying); }
+bool TCustomDBAxisGridEh::IsLoading() const { return ComponentState().Contains(csLoading); }
+
+// ---------------------------------------------------------------- update and layout locks
+
+void TCustomDBAxisGridEh::BeginUpdate()
+{
+    if (FUpdateLock == 0)
+        FLayoutChangedInUpdateLock = false;
+    ++FUpdateLock;
+}
+
+void TCustomDBAxisGridEh::EndUpdate()
+{
+    if (FUpdateLock > 0)
+        --FUpdateLock;
+    if (FUpdateLock == 0 && FLayoutChangedInUpdateLock && !BeingDestroyed()) {
+        LayoutChanged();
+        FLayoutChangedInUpdateLock = false;
+    }
+}
+
+void TCustomDBAxisGridEh::BeginLayout()
+{
+    BeginUpdate();
+    if (FLayoutLock == 0 && FAxisBars)
+        FAxisBars->BeginUpdate();
+    ++FLayoutLock;
+}
+
+void TCustomDBAxisGridEh::EndLayout()
+{
+    if (FLayoutLock == 0)
+        return;
+    // A failed rebuild still leaves both counters and the bars' update balanced.
+    auto release = Finally([this] {
+        if (FLayoutLock == 1) {
+            if (FAxisBars)
+                FAxisBars->EndUpdate();
+            FLayoutChangedInUpdateLock = false;
+        }
+        if (FLayoutLock > 0)
+            --FLayoutLock;
+        EndUpdate();
+        UpdateBoundaries();
+    });
+    if (FLayoutLock == 1)
+        InternalLayout();
+}
+
+bool TCustomDBAxisGridEh::TryBeginLayout()
+{
+    if (FUpdateLock != 0 || FLayoutLock != 0)
+        return false;
+    BeginLayout();
+    return true;
+}
+
+void TCustomDBAxisGridEh::LayoutChanged()
+{
+    if (TryBeginLayout())
+        EndLayout();
+    else if (FUpdateLock > 0 && FLayoutLock == 0)
+        FLayoutChangedInUpdateLock = true;
+}
+
+void TCustomDBAxisGridEh::EndLayoutNoNotify()
+{
+    if (FLayoutLock == 0)
+        return;
+    if (FLayoutLock == 1 && FAxisBars)
+        FAxisBars->EndUpdate();
+    --FLayoutLock;
+    EndUpdate();
+}
+
+void TCustomDBAxisGridEh::PostDeferredLayout()
+{
+    if (!HandleAllocated())
+        return;
+    TMsg msg{};
+    if (PeekMessage(msg, HandleIfAllocated(), WM_DEFERREDLAYOUT_EH, WM_DEFERREDLAYOUT_EH, PM_NOREMOVE))
+        return;
+    PostMessage(HandleIfAllocated(), WM_DEFERREDLAYOUT_EH, WPARAM(GetActiveDropDownListbox()), 0);
+}
+
+// Releases the one layout lock (with its update lock) that the caller took, and leaves the
+// rebuild to the message queue.
+void TCustomDBAxisGridEh::EndLayoutDeferred()
+{
+    PostDeferredLayout();
+    EndLayoutNoNotify();
+}
+
+void TCustomDBAxisGridEh::WMDeferredLayout(TMessage&)
+{
+    // The message holds no lock of its own: while someone else holds one, ask again later.
+    if (TryBeginLayout())
+        EndLayout();
+    else
+        PostDeferredLayout();
+}
+
+// ---------------------------------------------------------------- rebuilding the bars
+
+void TCustomDBAxisGridEh::InternalLayout()
+{
+    if (IsLoading() || BeingDestroyed())
+        return;
+    // The rebuild in progress satisfies a request still waiting in the queue.
+    if (HandleAllocated()) {
+        TMsg msg{};
+        while (PeekMessage(msg, HandleIfAllocated(), WM_DEFERREDLAYOUT_EH, WM_DEFERREDLAYOUT_EH, PM_REMOVE)) {
+        }
+    }
+    LockPaint();
+    auto unlock = Finally([this] { UnlockPaint(); });
+
+    // Automatic bars placed before a stored one: the collection is no longer a default one.
+    bool seenAuto = false;
+    for (int i = 0; i < FAxisBars->Count(); ++i) {
+        TAxisBarEh* bar = FAxisBars->Items(i);
+        if (!bar->Stored()) {
+            seenAuto = true;
+        } else if (seenAuto) {
+            for (int j = FAxisBars->Count() - 1; j >= 0; --j)
+                if (!FAxisBars->Items(j)->Stored())
+                    delete FAxisBars->Items(j);
+            break;
+        }
+    }
+
+    FDataLink->ClearMapping();
+    if (FDataLink->Active())
+        DefineFieldMap();
+
+    const bool bind = FDataLink->Active() || !FDataLink->DefaultFields();
+    if (FAxisBars->State() == csCustomized) {
+        for (int i = 0; i < FAxisBars->Count(); ++i) {
+            TAxisBarEh* bar = FAxisBars->Items(i);
+            if (bind)
+                bar->BindField();
+            else
+                bar->SetField(nullptr);
+        }
+    } else {
+        if (bind) {
+            for (int i = FAxisBars->Count() - 1; i >= 0; --i) {
+                TAxisBarEh* bar = FAxisBars->Items(i);
+                TField* f = bar->Field();
+                bool mapped = false;
+                for (int k = 0; f && k < FDataLink->FieldCount() && !mapped; ++k)
+                    mapped = FDataLink->GetFields(k) == f;
+                if (!mapped)
+                    delete bar;
+            }
+        } else {
+            FAxisBars->Clear();
+        }
+        int positions = FDataLink->FieldCount();
+        if (positions == 0 && FAxisBars->Count() == 0)
+            positions = 1;
+        for (int i = 0; i < positions; ++i) {
+            TField* f = FDataLink->GetFields(i);
+            TAxisBarEh* bar = nullptr;
+            if (f) {
+                for (int j = i; j < FAxisBars->Count() && !bar; ++j)
+                    if (FAxisBars->Items(j)->Field() == f)
+                        bar = FAxisBars->Items(j);
+                if (!bar) {
+                    bar = FAxisBars->AddDefaultBar();
+                    bar->SetField(f);
+                }
+            } else {
+                bar = FAxisBars->AddDefaultBar();
+            }
+            bar->SetIndex(i);
+        }
+    }
+    FVisibleAxisBars->Clear();
+}
+
+void TCustomDBAxisGridEh::DefineFieldMap()
+{
+    if (FAxisBars->State() == csCustomized) {
+        FDataLink->SetSparseMap(true);
+        for (int i = 0; i < FAxisBars->Count(); ++i)
+            FDataLink->AddMapping(FAxisBars->Items(i)->FieldName());
+    } else {
+        FDataLink->SetSparseMap(false);
+        TDataSet* ds = FDataLink->DataSet();
+        for (int i = 0; i < ds->Fields()->Count(); ++i) {
+            TField* f = ds->Fields()->Fields(i);
+            if (f->Visible())
+                FDataLink->AddMapping(f->FieldName());
+        }
+    }
+}
+
+void TCustomDBAxisGridEh::GetBarFieldList(std::vector<TField*>& List)
+{
+    if (TDataSet* ds = FDataLink->DataSet())
+        for (int i = 0; i < ds->Fields()->Count(); ++i)
+            List.push_back(ds->Fields()->Fields(i));
+}
+
+// ---------------------------------------------------------------- properties
+
+void TCustomDBAxisGridEh::SetAllowedOperations(TDBGridEhAllowedOperations Value)
+{
+    if (FAllowedOperations == Value)
+        return;
+    FAllowedOperations = Value;
+    if (!BeingDestroyed())
+        FDataLink->LayoutChanged();
+}
+
+void TCustomDBAxisGridEh::SetAxisBars(TGridAxisBarsEh* Value) { FAxisBars->Assign(Value); }
+void TCustomDBAxisGridEh::SetAxisBarDefValues(TAxisBarDefValuesEh* Value) { FColumnDefValues->Assign(Value); }
+void TCustomDBAxisGridEh::SetDynProps(TDynVarsEh* Value) { FDynProps->Assign(Value); }
+void TCustomDBAxisGridEh::SetBorder(TControlBorderEh*) {}
+
+void TCustomDBAxisGridEh::SetReadOnly(bool Value)
+{
+    if (FReadOnly == Value)
+        return;
+    FReadOnly = Value;
+    DataChanged();
+    UpdateColWidths();
+}
+
+void TCustomDBAxisGridEh::SetDrawMemoText(bool Value)
+{
+    if (FDrawMemoText == Value)
+        return;
+    FDrawMemoText = Value;
+    LayoutChanged();
+}
+
+void TCustomDBAxisGridEh::SetDrawGraphicData(bool Value)
+{
+    if (FDrawGraphicData == Value)
+        return;
+    FDrawGraphicData = Value;
+    LayoutChanged();
+}
+
+// ---------------------------------------------------------------- timer 1
+
+void TCustomDBAxisGridEh::StartTimer(int Interval)
+{
+    if (!FTimerActive) {
+        SetTimer(Handle(), 1, UINT(Interval));
+    } else if (Interval != FTimerInterval) {
+        KillTimer(Handle(), 1);
+        SetTimer(Handle(), 1, UINT(Interval));
+        FTimerInterval = Interval;
+    }
+    FTimerActive = true;
+}
+
+void TCustomDBAxisGridEh::StopTimer()
+{
+    if (FTimerActive && HandleAllocated())
+        KillTimer(HandleIfAllocated(), 1);
+    FTimerActive = false;
+    FTimerInterval = -1;
+}
+
+// ---------------------------------------------------------------- small operations
+
+void TCustomDBAxisGridEh::Invalidate()
+{
+    if (BeingDestroyed())
+        return;
+    TCustomGridEh::Invalidate();
+    for (int i = 0; i < ControlCount(); ++i)
+        Controls(i)->Invalidate();
+}
+
+bool TCustomDBAxisGridEh::IsMouseInRect(const TRect& ARect)
+{
+    TPoint p;
+    GetCursorPos(p);
+    p = ScreenToClient(p);
+    return PtInRect(ARect, p);
+}
+
+bool TCustomDBAxisGridEh::InplaceEditorVisible() { return InplaceEditor() && InplaceEditor()->Visible(); }
+
+TDBAxisGridEhCenter* TCustomDBAxisGridEh::GetCenter() { return nullptr; }
+
+void TCustomDBAxisGridEh::SetFocus() { TCustomGridEh::SetFocus(); }
+
 TSortMarkerStyleEh TCustomDBAxisGridEh::GetSortMarkerStyle() { return smstDefaultEh; }
-bool TCustomDBAxisGridEh::GetSelectionActive() { return false; }
-void TCustomDBAxisGridEh::AxisBarRemoving(TAxisBarEh*) {}
-void TCustomDBAxisGridEh::DataChanged() {}
-void TCustomDBAxisGridEh::DefineFieldMap() {}
-void TCustomDBAxisGridEh::EditButtonClick() {}
-void TCustomDBAxisGridEh::GetCellParams(TAxisBarEh*, TFont*, TColor&, TGridDrawState&) {}
-void TCustomDBAxisGridEh::GetBarFieldList(std::vector<TField*>&) {}
-void TCustomDBAxisGridEh::LinkActive(bool) {}
-void TCustomDBAxisGridEh::SelectionActiveChanged() {}
-void TCustomDBAxisGridEh::DataSetScrolled(int) {}
-void TCustomDBAxisGridEh::UpdateColWidths() {}
-void TCustomDBAxisGridEh::UpdateActiveRow() {}
-TAxisGridDataLinkEh* TCustomDBAxisGridEh::CreateDataLink() { return new TAxisGridDataLinkEh(this); }
-TAxisColCellParamsEh* TCustomDBAxisGridEh::GetSharedColCellParams() { return FColCellParamsEh; }
-TAxisColCellParamsEh* TCustomDBAxisGridEh::CreateColCellParams() { return nullptr; }
-void TCustomDBAxisGridEh::EditingChanged() {}
-void TCustomDBAxisGridEh::InternalLayout() {}
-void TCustomDBAxisGridEh::RecordChanged(TField*) {}
-void TCustomDBAxisGridEh::UpdateIme() {}
-void TCustomDBAxisGridEh::GetAxisBarCurrentCell(TAxisBarEh*, int&, int&) {}
-int TCustomDBAxisGridEh::GetEditorTextIndent(TAxisBarEh*) { return 3; }
-int TCustomDBAxisGridEh::GetSelectedIndex() { return -1; }
-void TCustomDBAxisGridEh::SetSelectedIndex(int) {}
-void TCustomDBAxisGridEh::SetDataSource(TDataSource*) {}
-void TCustomDBAxisGridEh::SetTitleFont(TFont*) {}
-TFont* TCustomDBAxisGridEh::GetTitleFont() { return nullptr; }
 TAlignment TCustomDBAxisGridEh::GetDefaultTitleAlignment() { return taLeftJustify; }
 TColor TCustomDBAxisGridEh::GetDefaultTitleColor() { return FixedColor(); }
-TColor TCustomDBAxisGridEh::GetGrayHighlightColor() { return clHighlight; }
-void TCustomDBAxisGridEh::UpdateImeProps() {}
+
+TColor TCustomDBAxisGridEh::GetGrayHighlightColor() { return GrayColor(clHighlight); }
+
 QString TCustomDBAxisGridEh::GetAxisBarsPropertyName() { return QStringLiteral("<Define property Name>"); }
 bool TCustomDBAxisGridEh::IsFixed3D() { return true; }
-void TCustomDBAxisGridEh::GetThemeTitleFillRect(TRect&, bool, bool) {}
+
+void TCustomDBAxisGridEh::GetThemeTitleFillRect(TRect& ARect, bool IncVert, bool IncHorz)
+{
+    if (IncHorz)
+        ARect.Bottom += 2;
+    if (IncVert)
+        ARect.Right += 2;
+}
+
 bool TCustomDBAxisGridEh::IsCustomStyleActive() { return false; }
 TAxisBarEh* TCustomDBAxisGridEh::GetTitleAxisBarAt(int, int) { return nullptr; }
 TWinControl* TCustomDBAxisGridEh::GetActiveDropDownListbox() { return nullptr; }
 void TCustomDBAxisGridEh::ResetBarLookupValues(TAxisBarEh*) {}
-bool TCustomDBAxisGridEh::IsEditButtonsBoxVisible() { return false; }
-TEditButtonsBoxEh* TCustomDBAxisGridEh::GetEditButtonsBox() { return nullptr; }
-void TCustomDBAxisGridEh::CreateEditButtonControl(TEditButtonControlEh*&) {}
-void TCustomDBAxisGridEh::UpdateEditButtonsBox() {}
-void TCustomDBAxisGridEh::HideEditButtonsBox() {}
 int TCustomDBAxisGridEh::GetCellTreeElmentsAreaWidth() { return 0; }
-void TCustomDBAxisGridEh::CancelEditing() {}
-void TCustomDBAxisGridEh::UpdateData() {}
-
-void TCustomDBAxisGridEh::DefineProperties(TFiler* Filer) { TCustomGridEh::DefineProperties(Filer); }
-void TCustomDBAxisGridEh::Loaded() { TCustomGridEh::Loaded(); }
-void TCustomDBAxisGridEh::Notification(TComponent* AComponent, TOperation Operation)
+bool TCustomDBAxisGridEh::CellHave3DFrame(int ACol, int ARow, TGridDrawState, const TRect&)
 {
-    TCustomGridEh::Notification(AComponent, Operation);
+    return ACol < FixedColCount() || ARow < FixedRowCount();
 }
-void TCustomDBAxisGridEh::CreateWnd() { TCustomGridEh::CreateWnd(); }
-void TCustomDBAxisGridEh::WndProc(TMessage& Message) { TCustomGridEh::WndProc(Message); }
-void TCustomDBAxisGridEh::CMWantSpecialKey(TMessage& M) { TCustomGridEh::CMWantSpecialKey(M); }
-void TCustomDBAxisGridEh::WMSetFocus(TMessage& M) { TCustomGridEh::WMSetFocus(M); }
-void TCustomDBAxisGridEh::WMKillFocus(TMessage& M) { TCustomGridEh::WMKillFocus(M); }
-void TCustomDBAxisGridEh::CMFontChanged(TMessage& M) { TCustomGridEh::CMFontChanged(M); }
-void TCustomDBAxisGridEh::CMSysColorChange(TMessage& M) { TCustomGridEh::CMSysColorChange(M); }
-void TCustomDBAxisGridEh::DoEnter() { TCustomGridEh::DoEnter(); }
-void TCustomDBAxisGridEh::DoExit() { TCustomGridEh::DoExit(); }
-void TCustomDBAxisGridEh::ReadAxisBars(TReader*) {}
-void TCustomDBAxisGridEh::WriteAxisBars(TWriter*) {}
-void TCustomDBAxisGridEh::ReadDesignInfo(TReader*) {}
-bool TCustomDBAxisGridEh::BeingDestroyed() const { return ComponentState().Contains(csDestroying); }
-bool TCustomDBAxisGridEh::IsLoading() const { return ComponentState().Contains(csLoading); }
+void TCustomDBAxisGridEh::GetAxisBarCurrentCell(TAxisBarEh*, int& ACol, int& ARow)
+{
+    ACol = Col();
+    ARow = Row();
+}
+int TCustomDBAxisGridEh::GetEditorTextIndent(TAxisBarEh*) { return 3; }
+void TCustomDBAxisGridEh::AxisBarRemoving(TAxisBarEh*) {}
+void TCustomDBAxisGridEh::DataChanged() {}
+void TCustomDBAxisGridEh::DataSetScrolled(int) {}
+void TCustomDBAxisGridEh::UpdateColWidths() {}
+void TCustomDBAxisGridEh::UpdateActiveRow() {}
+void TCustomDBAxisGridEh::GetCellParams(TAxisBarEh*, TFont*, TColor&, TGridDrawState&) {}
+void TCustomDBAxisGridEh::CancelEditing() {}
+
+TAxisBarDefValuesEh* TCustomDBAxisGridEh::CreateAxisBarDefValues() { return Create<TAxisBarDefValuesEh>(this); }
+
+TGridAxisBarsEh* TCustomDBAxisGridEh::CreateAxisBars()
+{
+    return Create<TGridAxisBarsEh>(this, TAxisBarEh::StaticClassInfo());
+}
+
+TAxisGridDataLinkEh* TCustomDBAxisGridEh::CreateDataLink() { return Create<TAxisGridDataLinkEh>(this); }
+TAxisColCellParamsEh* TCustomDBAxisGridEh::GetSharedColCellParams() { return FColCellParamsEh; }
+TAxisColCellParamsEh* TCustomDBAxisGridEh::CreateColCellParams() { return nullptr; }
+
+void TCustomDBAxisGridEh::SetSelectedIndex(int)
+{
+    throw Exception(QStringLiteral(" TCustomDBAxisGridEh.SetSelectedIndex must be realized in the inherited class."));
+}
+int TCustomDBAxisGridEh::GetSelectedIndex() { return -1; }
+
+void TCustomDBAxisGridEh::SetTitleFont(TFont*)
+{
+    throw Exception(QStringLiteral("Write TCustomDBAxisGridEh.SetTitleFont in the inherited class"));
+}
+
+TFont* TCustomDBAxisGridEh::GetTitleFont()
+{
+    throw Exception(QStringLiteral("Write TCustomDBAxisGridEh.GetTitleFont in the inherited class"));
+}
+
+void TCustomDBAxisGridEh::FlatChanged() { FInterlinear = Flat() ? 2 : 4; }
+
+void TCustomDBAxisGridEh::CurrentCellMoved(TGridCoord OldCurrent)
+{
+    TCustomGridEh::CurrentCellMoved(OldCurrent);
+    UpdateEditButtonsBox();
+}
+
+void TCustomDBAxisGridEh::ScrollPositionChanged(int64_t OldHorzPos, int64_t OldVertPos)
+{
+    TCustomGridEh::ScrollPositionChanged(OldHorzPos, OldVertPos);
+    UpdateEditButtonsBox();
+}
+
+// ---------------------------------------------------------------- edit-buttons box
+
+bool TCustomDBAxisGridEh::IsEditButtonsBoxVisible() { return FEditButtonsBox && FEditButtonsBox->Visible(); }
+
+TEditButtonsBoxEh* TCustomDBAxisGridEh::GetEditButtonsBox()
+{
+    if (!FEditButtonsBox) {
+        FEditButtonsBox = Create<TEditButtonsBoxEh>(this);
+        FEditButtonsBox->SetBounds(0, 0, 0, 0);
+        FEditButtonsBox->SetVisible(false);
+        FEditButtonsBox->SetParent(this);
+        FEditButtonsBox->SetOnCreateEditButtonControl(
+            TCreateEditButtonControlEvent(this, &TCustomDBAxisGridEh::CreateEditButtonControl));
+    }
+    return FEditButtonsBox;
+}
+
+void TCustomDBAxisGridEh::CreateEditButtonControl(TEditButtonControlEh*& Control)
+{
+    Control = Create<TEditButtonControlEh>(this);
+    Control->ControlStyle.Include(csReplicatable);
+    Control->SetBounds(0, 0, 10, 17);
+    Control->SetVisible(true);
+}
+
+void TCustomDBAxisGridEh::UpdateEditButtonsBox()
+{
+    const int sel = SelectedIndex();
+    if (sel >= 0 && FAxisBars && sel < FAxisBars->Count()) {
+        TAxisBarEh* bar = FAxisBars->Items(sel);
+        if (bar->EditButtonsBoxNeeded()) {
+            bar->SetupEditButtonsBox(GetEditButtonsBox(), bar->GetEditButtonsBoxRect(CellRect(Col(), Row())));
+            return;
+        }
+    }
+    HideEditButtonsBox();
+}
+
+void TCustomDBAxisGridEh::HideEditButtonsBox()
+{
+    if (FEditButtonsBox && FEditButtonsBox->Visible())
+        FEditButtonsBox->SetVisible(false);
+}
+
+// ---------------------------------------------------------------- streaming
+
+// Equal contents: both collections stream to the same bytes.
+static bool SameBars(TGridAxisBarsEh* A, TGridAxisBarsEh* B)
+{
+    TMemoryStream sa, sb;
+    A->SaveToStream(&sa);
+    B->SaveToStream(&sb);
+    return sa.Size() == sb.Size() && memcmp(sa.Memory(), sb.Memory(), size_t(sa.Size())) == 0;
+}
+
+void TCustomDBAxisGridEh::DefineProperties(TFiler* Filer)
+{
+    TCustomGridEh::DefineProperties(Filer);
+    bool hasData;
+    auto* ancestor = dynamic_cast<TCustomDBAxisGridEh*>(Filer->Ancestor());
+    if (ancestor)
+        hasData = ancestor->FAxisBars->State() != FAxisBars->State() || !SameBars(FAxisBars, ancestor->FAxisBars);
+    else
+        hasData = FAxisBars->State() == csCustomized;
+    Filer->DefineProperty(GetAxisBarsPropertyName(), [this](TReader* R) { ReadAxisBars(R); },
+                          [this](TWriter* W) { WriteAxisBars(W); }, hasData);
+    Filer->DefineProperty(QStringLiteral("DesignInfoCollection"), [this](TReader* R) { ReadDesignInfo(R); },
+                          TWriterProc(), false);
+}
+
+void TCustomDBAxisGridEh::ReadAxisBars(TReader* Reader)
+{
+    FAxisBars->Clear();
+    Reader->ReadValue();
+    Reader->ReadCollection(FAxisBars);
+}
+
+void TCustomDBAxisGridEh::WriteAxisBars(TWriter* Writer) { Writer->WriteCollection(FAxisBars); }
+
+void TCustomDBAxisGridEh::ReadDesignInfo(TReader* Reader) { Reader->SkipValue(); }
+
+void TCustomDBAxisGridEh::Loaded()
+{
+    TCustomGridEh::Loaded();
+    LayoutChanged();
+    EndLayoutDeferred();
+}

@@ -71,6 +71,7 @@ public:
     void UpdateData() override;
     void CheckBrowseMode() override;
     void DataEvent(TDataEvent Event, NativeInt Info) override { TDataLink::DataEvent(Event, Info); }
+    void LayoutChanged() override;
 
 protected:
     void ActiveChanged() override;
@@ -78,7 +79,6 @@ protected:
     void DataSetScrolled(int Distance) override;
     void FocusControl(TField** Field) override;
     void EditingChanged() override;
-    void LayoutChanged() override;
     void RecordChanged(TField* Field) override;
 
     int FFieldCount = 0;
@@ -187,11 +187,8 @@ public:
     int TimerInterval() const { return FTimerInterval; }
 
     // ---- other operations ----
-    TRect CellRect(int ACol, int ARow);
-    void InvalidateGridRect(const TGridRect& ARect);
-    void InvalidateCol(int ACol);
-    void InvalidateRow(int ARow);
-    void InvalidateCell(int ACol, int ARow);
+    // The cell's rectangle without its lines.
+    TRect CellRect(int ACol, int ARow) { return CellRectEx(ACol, ARow); }
     void Invalidate() override;
     bool IsMouseInRect(const TRect& ARect);
     bool InplaceEditorVisible();
@@ -297,6 +294,8 @@ protected:
     void DoEnter() override;
     void DoExit() override;
 
+    // Posts one deferred layout request unless one already waits for the window.
+    void PostDeferredLayout();
     void ReadAxisBars(TReader* Reader);
     void WriteAxisBars(TWriter* Writer);
     void ReadDesignInfo(TReader* Reader);
