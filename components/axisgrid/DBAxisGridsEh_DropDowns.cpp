@@ -19,29 +19,10 @@ DOV_PUBLISHED(TAxisGridDropDownFormSysParams) {}
 
 namespace {
 
-bool IsPickListStyle(TEditStyle Style)
-{
-    return Style == esPickList || Style == esAltPickList;
-}
-
+// The lookup styles proper; the data-list styles take key and list fields from the drop-down box.
 bool IsLookupListStyle(TEditStyle Style)
 {
     return Style == esLookupDataList || Style == esAltLookupDataList;
-}
-
-bool IsDataListStyle(TEditStyle Style)
-{
-    return IsLookupListStyle(Style) || Style == esDataList || Style == esAltDataList;
-}
-
-bool IsCalendarStyle(TEditStyle Style)
-{
-    return Style == esDateCalendar || Style == esAltCalendar;
-}
-
-bool IsDropDownStyle(TEditStyle Style)
-{
-    return Style == esDropDown || Style == esAltDropDown;
 }
 
 IAxisBarDataListEh* DataListOf(TControl* List)
@@ -85,7 +66,7 @@ void TDBAxisGridInplaceEdit::InitActiveList()
 {
     TAxisBarEh* bar = GetAxisBar();
     FActiveList = nullptr;
-    if (IsPickListStyle(FEditStyle)) {
+    if (IsPickListEditStyle(FEditStyle)) {
         if (!FPickList) {
             FPickList = Create<TPopupListboxEh>(this);
             FPickList->SetVisible(false);
@@ -98,7 +79,7 @@ void TDBAxisGridInplaceEdit::InitActiveList()
         }
         FPickList->SetImageList(bar ? bar->ImageList() : nullptr);
         FActiveList = FPickList;
-    } else if (IsDataListStyle(FEditStyle)) {
+    } else if (IsLookupEditStyle(FEditStyle)) {
         ILookupListGridEh* lookupList = bar ? bar->DataList() : nullptr;
         TCustomControl* list = lookupList ? lookupList->ListControl() : nullptr;
         if (list && list != FDataList) {
@@ -115,7 +96,7 @@ void TDBAxisGridInplaceEdit::InitActiveList()
             FDataList = list;
         }
         FActiveList = list;
-    } else if (IsCalendarStyle(FEditStyle)) {
+    } else if (IsCalendarEditStyle(FEditStyle)) {
         if (!FPopupMonthCalendar) {
             FPopupMonthCalendar = Create<TPopupMonthCalendarEh>(this);
             FPopupMonthCalendar->SetVisible(false);
@@ -123,7 +104,7 @@ void TDBAxisGridInplaceEdit::InitActiveList()
             FPopupMonthCalendar->SetParentFont(false);
         }
         FActiveList = FPopupMonthCalendar;
-    } else if (IsDropDownStyle(FEditStyle) && bar && dynamic_cast<TNumericField*>(bar->Field())) {
+    } else if (IsDropDownEditStyle(FEditStyle) && bar && dynamic_cast<TNumericField*>(bar->Field())) {
         FActiveList = GetPopupCalculator();
     }
 }
@@ -242,7 +223,7 @@ void TDBAxisGridInplaceEdit::PreparePickList()
     } else {
         items->Assign(pick);
     }
-    const int shown = std::min(items->Count(), bar->DropDownRows());
+    const int shown = std::min(items->Count(), int(bar->DropDownRows()));
     FPickList->SetHeight(shown * FPickList->ItemHeight() + FPickList->GetBorderSize());
     if (bar->DropDownWidth() > 0)
         FPickList->SetWidth(bar->DropDownWidth());
@@ -383,7 +364,7 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept)
                 ds->Edit();
                 if (grid->DataLink()->Editing()) {
                     try {
-                        grid->DataLink()->SetModified();
+                        grid->DataLink()->Modified();
                         grid->FEditKeyValue = value;
                         if (located)
                             grid->FEditText = selectedItem;

@@ -30,6 +30,16 @@ public:
 // controls get, a number no other message of the library uses.
 inline constexpr UINT WM_AXISGRIDFORMCLOSED_EH = WM_DROPDOWNFORMCLOSED_EH;
 
+class TCustomDBAxisGridEh;
+class TDynVarsEh;
+// The bar's drop-down form events (Grid, Column, Button, DropDownForm, DynParams).
+using TDBAxisGridShowDropDownFormEventEh = Delegate<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* Column,
+                                                         TEditButtonEh* Button, TCustomForm*& DropDownForm,
+                                                         TDynVarsEh* DynParams)>;
+using TDBAxisGridCloseDropDownFormEventEh =
+    Delegate<void(TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button, bool Accept,
+                  TCustomForm* DropDownForm, TDynVarsEh* DynParams)>;
+
 using TDataListMouseCloseUpEventEh = Delegate<void(TObject* Sender, bool Accept)>;
 using TDataListColumnMovedEventEh = Delegate<void(TObject* Sender, int FromIndex, int ToIndex)>;
 
