@@ -171,8 +171,11 @@ void TGridAxisBarsEh::LoadFromStream(TStream* S)
 {
     // The reader would read any root's properties into the wrapper.
     const QString rootClass = RootClassName(S);
-    if (rootClass != TColumnsWrapper::StaticClassInfo().Name)
-        throw EReadError(QStringLiteral("Class %s not found"), {rootClass});
+    if (rootClass != TColumnsWrapper::StaticClassInfo().Name) {
+        if (!GetClass(rootClass))
+            throw EReadError(QStringLiteral("Class %s not found"), {rootClass});
+        throw EReadError(QStringLiteral("A %s stream holds no bar collection"), {rootClass});
+    }
     std::unique_ptr<TGridAxisBarsEh> bars(FGrid ? FGrid->CreateAxisBars() : nullptr);
     if (!bars)
         bars = std::make_unique<TGridAxisBarsEh>(FGrid, ItemClass());
