@@ -297,6 +297,9 @@ public:
     void SetEditButtons(TEditButtonsEh* Value);
     TColumnDropDownBoxEh* DropDownBox() const;
     void SetDropDownBox(TColumnDropDownBoxEh* Value);
+    // Tells the bar of its changes and asks it whether its data is read-only.
+    TDropDownFormCallParamsEh* DropDownFormParams() const;
+    void SetDropDownFormParams(TDropDownFormCallParamsEh* Value);
 
     TButtonClickEventEh OnEditButtonClick;
     TButtonDownEventEh OnEditButtonDown;
@@ -398,6 +401,8 @@ protected:
     virtual TEditButtonsEh* CreateEditButtons();
     void FontChanged(TObject* Sender);
     void EditButtonChanged(TObject* Sender);
+    // The grid's default action of an edit button of the bar.
+    void RunEditButtonDefaultAction(TObject* Control, TEditButtonEh* Button, bool IsMouseDown, bool& Handled);
 
 private:
     friend class TAxisBarLookupGridOwnerEh;
@@ -438,6 +443,7 @@ private:
     mutable std::unique_ptr<TEditButtonsEh> FEditButtons;
     mutable std::unique_ptr<TAxisBarLookupGridOwnerEh> FLookGridOwner;
     mutable std::unique_ptr<TColumnDropDownBoxEh> FDropDownBox;
+    mutable std::unique_ptr<TDropDownFormCallParamsEh> FDropDownFormParams;
     mutable std::unique_ptr<TCustomControl> FDataListControl;
     mutable ILookupListGridEh* FDataList = nullptr;
     std::unique_ptr<TPopupMenu> FSystemPopupMenu;
@@ -446,6 +452,21 @@ private:
     TLookCleanup FLookCleanup;   // last: runs first when the bar goes
 
     // ==== end of appearance, edit buttons, drop-down and menu settings ====
+
+
+
+    // ==== drop-down form events ====
+public:
+    // Before a drop-down form of the bar opens: may replace the form (Button nullptr for the
+    // main button).
+    Delegate<void(class TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button,
+                  TCustomForm*& DropDownForm, class TDynVarsEh* DynParams)>
+        OnOpenDropDownForm;
+    // After it closed, its values written back on Accept.
+    Delegate<void(class TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button, bool Accept,
+                  TCustomForm* DropDownForm, class TDynVarsEh* DynParams)>
+        OnCloseDropDownForm;
+    // ==== end of drop-down form events ====
 };
 
 // A bar of the data grid's kind: its width settings are the data grid column's.

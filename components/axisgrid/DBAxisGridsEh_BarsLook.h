@@ -8,8 +8,8 @@
 #include "platform/vcl/Controls.h"
 
 class TAxisBarEh;
-class TBaseColumnsEh;
-class TCustomColumnDefValuesEh;
+class TAxisBarDefValuesEh;
+class TGridAxisBarsEh;
 class TDataSet;
 class TDataSource;
 class TEditButtonsBoxEh;
@@ -45,8 +45,8 @@ public:
     virtual TCustomControl* ListControl() = 0;
     virtual TDBLookupGridEhOptions LookupOptions() const = 0;
     virtual void SetLookupOptions(TDBLookupGridEhOptions Value) = 0;
-    virtual TBaseColumnsEh* ListColumns() = 0;
-    virtual TCustomColumnDefValuesEh* ListColumnDefValues() = 0;
+    virtual TGridAxisBarsEh* ListColumns() = 0;
+    virtual TAxisBarDefValuesEh* ListColumnDefValues() = 0;
     virtual bool SortLocal() const = 0;
     virtual void SetSortLocal(bool Value) = 0;
     // The field the list shows (";"-separated for several).
@@ -228,11 +228,11 @@ public:
     void SetUseMultiTitle(bool Value) { FUseMultiTitle = Value; }
 
     // Through the owner's data list (made on first use); without one: nil, [] and False.
-    TBaseColumnsEh* Columns() const;
-    void SetColumns(TBaseColumnsEh* Value);
+    TGridAxisBarsEh* Columns() const;
+    void SetColumns(TGridAxisBarsEh* Value);
     bool IsColumnsStored() const;
-    TCustomColumnDefValuesEh* ColumnDefValues() const;
-    void SetColumnDefValues(TCustomColumnDefValuesEh* Value);
+    TAxisBarDefValuesEh* ColumnDefValues() const;
+    void SetColumnDefValues(TAxisBarDefValuesEh* Value);
     TDBLookupGridEhOptions Options() const;
     void SetOptions(TDBLookupGridEhOptions Value);
     bool SortLocal() const;

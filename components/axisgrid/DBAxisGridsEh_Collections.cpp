@@ -3,7 +3,11 @@
 #include "DBAxisGridsEh_Grid.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Guards.h"
+#include "platform/db/DB.h"
 #include "platform/rtl/Streams.h"
+
+#include <memory>
+#include <vector>
 
 // ---------------------------------------------------------------- TGridAxisBarsEh
 
@@ -26,7 +30,9 @@ TAxisBarEh* TGridAxisBarsEh::Add()
 
 TAxisBarEh* TGridAxisBarsEh::AddDefaultBar()
 {
-    return Add();
+    TAxisBarEh* bar = Add();
+    bar->SetStored(false);
+    return bar;
 }
 
 TAxisBarEh* TGridAxisBarsEh::Items(int Index) const
@@ -41,7 +47,7 @@ void TGridAxisBarsEh::SetItems(int Index, TAxisBarEh* Value)
 
 TDBGridBarsState TGridAxisBarsEh::State() const
 {
-    return csDefault;
+    return Count() > 0 && Items(0)->Stored() ? csCustomized : csDefault;
 }
 
 void TGridAxisBarsEh::SetState(TDBGridBarsState Value)
@@ -56,8 +62,21 @@ void TGridAxisBarsEh::SetState(TDBGridBarsState Value)
 
 void TGridAxisBarsEh::AddAllBars(bool DeleteExisting)
 {
+    TDataSource* source = FGrid ? FGrid->DataSource() : nullptr;
+    TDataSet* dataSet = source ? source->DataSet() : nullptr;
+    if (!dataSet) {
+        if (DeleteExisting)
+            Clear();
+        return;
+    }
+    FGrid->BeginLayout();
+    auto layout = Finally([this] { FGrid->EndLayout(); });
     if (DeleteExisting)
         Clear();
+    std::vector<TField*> fields;
+    FGrid->GetBarFieldList(fields);
+    for (TField* field : fields)
+        Add()->SetFieldName(field->FieldName());
 }
 
 void TGridAxisBarsEh::RebuildBars()
@@ -67,54 +86,132 @@ void TGridAxisBarsEh::RebuildBars()
 
 void TGridAxisBarsEh::RestoreDefaults()
 {
+    TUpdateGuard update(this);
+    for (int i = 0; i < Count(); ++i)
+        Items(i)->RestoreDefaults();
+}
+
+namespace {
+QString BarName(const TAxisBarEh* Bar, int Index)
+{
+    return QStringLiteral("Column_%1_%2").arg(Index).arg(Bar->FieldName());
+}
 }
 
 TAxisBarEh* TGridAxisBarsEh::FindBarByName(const QString& ColumnName) const
 {
-    Q_UNUSED(ColumnName);
+    for (int i = 0; i < Count(); ++i)
+        if (BarName(Items(i), i) == ColumnName)
+            return Items(i);
     return nullptr;
 }
 
 void TGridAxisBarsEh::GetBarNames(TStrings* List) const
 {
-    Q_UNUSED(List);
+    for (int i = 0; i < Count(); ++i)
+        List->Add(BarName(Items(i), i));
 }
 
 bool TGridAxisBarsEh::CheckItemInList(const TAxisBarEh* AxisBar) const
 {
-    for (int i = 0; i < Count(); ++i)
-        if (TCollection::Items(i) == AxisBar)
-            return true;
-    return false;
+    return AxisBar && AxisBar->Collection() == this;
 }
 
 void TGridAxisBarsEh::ActiveChanged()
 {
+    for (int i = 0; i < Count(); ++i)
+        if (TDBLookupDataEh* lookup = Items(i)->LookupParams())
+            lookup->UpdateLookupState();
 }
 
 void TGridAxisBarsEh::Assign(TPersistent* Source)
 {
+    if (!FGrid) {
+        TCollection::Assign(Source);
+        return;
+    }
+    // One layout rebuild for the whole copy.
+    FGrid->BeginLayout();
+    auto layout = Finally([this] { FGrid->EndLayout(); });
     TCollection::Assign(Source);
 }
 
 void TGridAxisBarsEh::SaveToStream(TStream* S)
 {
-    Q_UNUSED(S);
+    std::unique_ptr<TColumnsWrapper> wrapper = CreateUnique<TColumnsWrapper>(nullptr);
+    wrapper->SetAxisBars(this);
+    TWriter writer(S);
+    writer.WriteRootComponent(wrapper.get());
 }
 
 void TGridAxisBarsEh::SaveToFile(const QString& FileName)
 {
-    Q_UNUSED(FileName);
+    // Through memory and a rename: a failed save leaves an existing file whole.
+    TBytesStream stream;
+    SaveToStream(&stream);
+    SaveBytesToFile(FileName, stream.Bytes());
+}
+
+namespace {
+// The class name of the stream's root component; the stream is left where it was.
+QString RootClassName(TStream* S)
+{
+    const int64_t start = S->Position();
+    auto back = Finally([&] { S->SetPosition(start); });
+    TReader reader(S);
+    reader.ReadSignature();
+    TFilerFlags flags;
+    int childPos = 0;
+    reader.ReadPrefix(flags, childPos);
+    return reader.ReadStr();
+}
+}
+
+namespace {
+void ReadBars(TStream* S, TGridAxisBarsEh* Bars)
+{
+    std::unique_ptr<TColumnsWrapper> wrapper = CreateUnique<TColumnsWrapper>(nullptr);
+    wrapper->SetAxisBars(Bars);
+    TReader reader(S);
+    reader.ReadRootComponent(wrapper.get());
+}
 }
 
 void TGridAxisBarsEh::LoadFromStream(TStream* S)
 {
-    Q_UNUSED(S);
+    const int64_t start = S->Position();
+    // The reader would read any root's properties into the wrapper.
+    const QString rootClass = RootClassName(S);
+    if (rootClass != TColumnsWrapper::StaticClassInfo().Name) {
+        if (!GetClass(rootClass))
+            throw EReadError(QStringLiteral("Class %s not found"), {rootClass});
+        throw EReadError(QStringLiteral("A %s stream holds no bar collection"), {rootClass});
+    }
+    // First into a collection of the grid's own kind, so a stream that cannot be read leaves
+    // this one as it was.
+    std::unique_ptr<TGridAxisBarsEh> bars(FGrid ? FGrid->CreateAxisBars() : nullptr);
+    if (!bars)
+        bars = std::make_unique<TGridAxisBarsEh>(FGrid, ItemClass());
+    ReadBars(S, bars.get());
+    // Then the same stream again into this one: copying bars would turn every value that
+    // followed the grid's defaults into an own value, and drops what Assign does not copy.
+    // The second read meets the very bytes the first one accepted.
+    if (FGrid)
+        FGrid->BeginLayout();
+    auto layout = Finally([this] {
+        if (FGrid)
+            FGrid->EndLayout();
+    });
+    S->SetPosition(start);
+    // An empty collection is not written at all: the stream then holds no bars.
+    Clear();
+    ReadBars(S, this);
 }
 
 void TGridAxisBarsEh::LoadFromFile(const QString& FileName)
 {
-    Q_UNUSED(FileName);
+    TFileStream stream(FileName, fmOpenRead | fmShareDenyWrite);
+    LoadFromStream(&stream);
 }
 
 void TGridAxisBarsEh::Update(TCollectionItem* Item)
@@ -124,8 +221,9 @@ void TGridAxisBarsEh::Update(TCollectionItem* Item)
 
 void TGridAxisBarsEh::Notify(TCollectionItem* Item, TCollectionNotification Action)
 {
-    Q_UNUSED(Item);
-    Q_UNUSED(Action);
+    TCollection::Notify(Item, Action);
+    if (Action == cnExtracting && FGrid)
+        FGrid->AxisBarRemoving(static_cast<TAxisBarEh*>(Item));
 }
 
 // ---------------------------------------------------------------- TColumnsWrapper
@@ -167,12 +265,14 @@ TPersistent* TAxisBarCaptionDefValuesEh::GetOwner() const
 
 TAlignment TAxisBarCaptionDefValuesEh::DefaultAlignment() const
 {
-    return taLeftJustify;
+    TCustomDBAxisGridEh* g = Grid();
+    return g ? g->GetDefaultTitleAlignment() : taLeftJustify;
 }
 
 TColor TAxisBarCaptionDefValuesEh::DefaultColor() const
 {
-    return clBtnFace;
+    TCustomDBAxisGridEh* g = Grid();
+    return g ? g->GetDefaultTitleColor() : clBtnFace;
 }
 
 TAlignment TAxisBarCaptionDefValuesEh::Alignment() const

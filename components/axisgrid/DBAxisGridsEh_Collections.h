@@ -6,7 +6,6 @@
 #include "platform/vcl/Controls.h"
 #include "platform/vcl/Graphics.h"
 
-
 class TStream;
 class TStrings;
 class TCustomDBAxisGridEh;

@@ -2,6 +2,7 @@
 // the default actions of edit buttons and builds the system menu of a column.
 #include "DBAxisGridsEh.h"
 
+#include "components/editors/MemoEditFormsEh.h"
 #include "components/editors/PictureEditFormsEh.h"
 #include "platform/vcl/Clipbrd.h"
 #include "platform/rtl/Guards.h"
@@ -289,6 +290,14 @@ void TControlBorderEh::Assign(TPersistent* Source)
 // The grid's side of the border
 // ============================================================================================
 
+TCustomDBAxisGridEh::TBorderOwnerEh::TBorderOwnerEh(TCustomDBAxisGridEh* Grid)
+    : Border(std::make_unique<TControlBorderEh>(Grid))
+{
+    Grid->FBorder = Border.get();
+}
+
+TCustomDBAxisGridEh::TBorderOwnerEh::~TBorderOwnerEh() = default;
+
 void TCustomDBAxisGridEh::UpdateBorderWidth()
 {
     FBorderWidth = FBorder && FBorder->ExtendedDraw() && BorderStyle() == bsSingle ? 1 : 0;
@@ -547,3 +556,54 @@ void TDBAxisGridEhCenter::MenuItemSave(TObject* Sender)
     if (TAxisBarEh* bar = MenuItemBar(Sender))
         bar->SaveToFileDialog();
 }
+
+void TDBAxisGridEhCenter::EditButtonDefaultActionText(TCustomDBAxisGridEh* Grid, TAxisBarEh* AxisBar, bool& Handled,
+                                                      bool IsMouseDown, TEditButtonControlEh* EditButtonControl,
+                                                      TEditButtonEh* EditButton, TWinControl* EditControl)
+{
+    auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(EditControl);
+    if (!editor)
+        throw EInvalidCast(QStringLiteral("Invalid class typecast"));
+    if (IsDropDownStyle(EditButton) && IsMouseDown) {
+        TDropDownFormCallParamsEh* params = EditButton->DropDownFormParams();
+        if (!params)
+            return;
+        params->SetEditButton(EditButton);
+        params->SetEditButtonControl(EditButtonControl);
+        params->SetEditControl(editor);
+        params->SetDataLink(Grid->DataLink());
+        params->SetField(AxisBar->Field());
+        params->SetOnSetVarValueProc(TSetVarValueProcEh(editor, &TDBAxisGridInplaceEdit::SetVarValue));
+        params->SetOnGetVarValueProc(TGetVarValueProcEh(editor, &TDBAxisGridInplaceEdit::GetVarValue));
+        params->SetOnGetActualDropDownFormProc(
+            TGetDropDownFormEventEh(editor, &TDBAxisGridInplaceEdit::GetActualDropDownForm));
+        params->ShowDropDownForm(Handled);
+        return;
+    }
+    if (IsEllipsisStyle(EditButton) && !IsMouseDown) {
+        // Without the memo editor there is nothing to open.
+        if (!EditMemoTextHook)
+            return;
+        const bool readOnly = !AxisBar->CanModify(false);
+        QString text = editor->Text();
+        if (!EditMemoTextHook(text, TRect(), readOnly))
+            return;
+        // A text the user could only look at is not written back.
+        if (readOnly || !Grid->DataLink()->Edit())
+            return;
+        editor->SetText(text);
+        Grid->UpdateEditText();
+        Grid->UpdateData();
+        Handled = true;
+    }
+}
+
+// ============================================================================================
+// TBaseColumnsEh
+// ============================================================================================
+
+DOV_PUBLISHED(TBaseColumnsEh) {}
+
+TBaseColumnEh* TBaseColumnsEh::GetColumn(int Index) const { return static_cast<TBaseColumnEh*>(Items(Index)); }
+
+void TBaseColumnsEh::SetColumn(int Index, TBaseColumnEh* Value) { SetItems(Index, Value); }
