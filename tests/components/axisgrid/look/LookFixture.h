@@ -4,10 +4,12 @@
 
 #include "components/axisgrid/DBAxisGridsEh.h"
 #include "components/memtable/MemTableEh.h"
+#include "support/AppEnvironment.h"
 #include "platform/ado/query/QueryFixture.h"
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 
 // A bar that records the change notifications it sends.
 class TLookBar : public TAxisBarEh {
@@ -43,6 +45,8 @@ public:
         TCustomDBAxisGridEh::EditButtonClick();
     }
     void SetEditorButtonHeight(int Value) { FInplaceEditorButtonHeight = Value; }
+    // Components whose removal reached the grid.
+    std::multiset<const void*> Removed;
     void SetFlatForTest(bool Value) { SetFlat(Value); }
 
     TLookBar* AddBar(const QString& FieldName)
@@ -54,6 +58,14 @@ public:
 
     int Layouts = 0;
     QStringList Events;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        if (Operation == opRemove)
+            Removed.insert(AComponent);
+        TCustomDBAxisGridEh::Notification(AComponent, Operation);
+    }
 
 private:
     TFont FTitle;
