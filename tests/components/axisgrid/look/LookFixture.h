@@ -49,9 +49,12 @@ public:
     std::multiset<const void*> Removed;
     void SetFlatForTest(bool Value) { SetFlat(Value); }
 
+    // Added inside an update of the bars, as a form's loader adds them.
     TLookBar* AddBar(const QString& FieldName)
     {
+        AxisBars()->BeginUpdate();
         auto* bar = static_cast<TLookBar*>(AxisBars()->Add());
+        AxisBars()->EndUpdate();
         bar->SetFieldName(FieldName);
         return bar;
     }
