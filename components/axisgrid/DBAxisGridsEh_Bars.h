@@ -452,6 +452,21 @@ private:
     TLookCleanup FLookCleanup;   // last: runs first when the bar goes
 
     // ==== end of appearance, edit buttons, drop-down and menu settings ====
+
+
+
+    // ==== drop-down form events ====
+public:
+    // Before a drop-down form of the bar opens: may replace the form (Button nullptr for the
+    // main button).
+    Delegate<void(class TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button,
+                  TCustomForm*& DropDownForm, class TDynVarsEh* DynParams)>
+        OnOpenDropDownForm;
+    // After it closed, its values written back on Accept.
+    Delegate<void(class TCustomDBAxisGridEh* Grid, TAxisBarEh* Column, TEditButtonEh* Button, bool Accept,
+                  TCustomForm* DropDownForm, class TDynVarsEh* DynParams)>
+        OnCloseDropDownForm;
+    // ==== end of drop-down form events ====
 };
 
 // A bar of the data grid's kind: its width settings are the data grid column's.

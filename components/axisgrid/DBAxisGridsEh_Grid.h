@@ -428,7 +428,8 @@ public:
 
 
     // ==== in-place editor and its drop-downs ====
-
+    // The editor's lists write the chosen text and key straight into the edit state.
+    friend class TDBAxisGridInplaceEdit;
 
     // ==== end of in-place editor and its drop-downs ====
 };

@@ -589,3 +589,13 @@ void TDBAxisGridEhCenter::EditButtonDefaultActionText(TCustomDBAxisGridEh* Grid,
         Handled = true;
     }
 }
+
+// ============================================================================================
+// TBaseColumnsEh
+// ============================================================================================
+
+DOV_PUBLISHED(TBaseColumnsEh) {}
+
+TBaseColumnEh* TBaseColumnsEh::GetColumn(int Index) const { return static_cast<TBaseColumnEh*>(Items(Index)); }
+
+void TBaseColumnsEh::SetColumn(int Index, TBaseColumnEh* Value) { SetItems(Index, Value); }
