@@ -59,9 +59,11 @@ TEST_P(LookDataP, ADateFieldShowsTheButtonUnlessReadOnly)
     EXPECT_FALSE(id->EditButton()->GetVisible());
     born->SetReadOnly(true);
     EXPECT_FALSE(born->EditButton()->GetVisible());
+    TLookBar* again = grid->AddBar(QStringLiteral("Born"));
     grid->SetReadOnly(true);
+    EXPECT_FALSE(again->EditButton()->GetVisible()) << "a read-only grid makes the bar read-only";
     born->SetReadOnly(false);
-    EXPECT_FALSE(born->EditButton()->GetVisible()) << "a read-only grid makes the bar read-only";
+    EXPECT_TRUE(born->EditButton()->GetVisible()) << "an own value beats the grid's";
 }
 
 TEST_F(EditButtonsTest, ADropDownFormOrAListSourceShowsTheButton)

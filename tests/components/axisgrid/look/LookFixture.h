@@ -4,10 +4,12 @@
 
 #include "components/axisgrid/DBAxisGridsEh.h"
 #include "components/memtable/MemTableEh.h"
+#include "support/AppEnvironment.h"
 #include "platform/ado/query/QueryFixture.h"
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 
 // A bar that records the change notifications it sends.
 class TLookBar : public TAxisBarEh {
@@ -43,17 +45,30 @@ public:
         TCustomDBAxisGridEh::EditButtonClick();
     }
     void SetEditorButtonHeight(int Value) { FInplaceEditorButtonHeight = Value; }
+    // Components whose removal reached the grid.
+    std::multiset<const void*> Removed;
     void SetFlatForTest(bool Value) { SetFlat(Value); }
 
+    // Added inside an update of the bars, as a form's loader adds them.
     TLookBar* AddBar(const QString& FieldName)
     {
+        AxisBars()->BeginUpdate();
         auto* bar = static_cast<TLookBar*>(AxisBars()->Add());
+        AxisBars()->EndUpdate();
         bar->SetFieldName(FieldName);
         return bar;
     }
 
     int Layouts = 0;
     QStringList Events;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        if (Operation == opRemove)
+            Removed.insert(AComponent);
+        TCustomDBAxisGridEh::Notification(AComponent, Operation);
+    }
 
 private:
     TFont FTitle;
