@@ -42,6 +42,9 @@ public:
     TGridAxisBarsEh* CreateAxisBars() override { return new TGridAxisBarsEh(this, TDrawTestBar::StaticClassInfo()); }
     TAxisColCellParamsEh* CreateColCellParams() override { return new TAxisColCellParamsEh; }
     TGridLineColorsEh* CreateGridLineColors() override { return new TDrawLineParams(this); }
+    int Selected = -1;
+    int GetSelectedIndex() override { return Selected; }
+    void SetSelectedIndex(int Value) override { Selected = Value; }
     TFont* GetTitleFont() override { return &FTitleFont; }
     void SetTitleFont(TFont* Value) override { FTitleFont.Assign(Value); }
     // Where the mouse was last (the hint rules look at it).
