@@ -206,6 +206,100 @@ TEST_F(PictureColumnTest, TheDropDownButtonPopsUpTheColumnsMenuUnderItselfAndIsR
     EXPECT_FALSE(handled);
 }
 
+// The picture cell drawn into a white 140 x 120 bitmap; the box of non-white pixels.
+QRect DrawnPicture(TDrawTestGrid* Grid, TAxisBarEh* Bar, const TRect& Cell, QImage* Out = nullptr)
+{
+    TBitmap b(140, 120);
+    b.Canvas()->Brush()->SetColor(clWhite);
+    b.Canvas()->FillRect(TRect(0, 0, 140, 120));
+    Grid->Canvas()->SetHandle(b.Canvas()->Handle());
+    Grid->Canvas()->Font()->SetColor(clBlack);
+    Grid->DrawGraphicFieldData(Bar, Cell, true, clWhite);
+    Grid->Canvas()->SetHandle(nullptr);
+    const QImage img = b.Image().convertToFormat(QImage::Format_RGB32);
+    if (Out)
+        *Out = img;
+    QRect r;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if ((img.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
+                r |= QRect(x, y, 1, 1);
+    return r;
+}
+
+QByteArray BmpBytes(int W, int H)
+{
+    TBitmap b(W, H);
+    b.Canvas()->Brush()->SetColor(clRed);
+    b.Canvas()->FillRect(TRect(0, 0, W, H));
+    TMemoryStream s;
+    b.SaveToStream(&s);
+    return QByteArray(static_cast<const char*>(s.Memory()), int(s.Size()));
+}
+
+TEST_F(PictureColumnTest, ABigPictureShrinksProportionallyAndASmallOneKeepsItsSizeCentred)
+{
+    table->Edit();
+    Photo()->SetAsBytes(BmpBytes(200, 100));
+    table->Post();
+    EXPECT_EQ(DrawnPicture(grid, bar, TRect(10, 10, 110, 110)), QRect(10, 35, 100, 50));
+    table->Edit();
+    Photo()->SetAsBytes(BmpBytes(50, 40));
+    table->Post();
+    EXPECT_EQ(DrawnPicture(grid, bar, TRect(10, 10, 110, 110)), QRect(35, 40, 50, 40));
+}
+
+TEST_F(PictureColumnTest, AnEmptyCellGetsNoPictureAndNoDivisionByZero)
+{
+    table->Edit();
+    Photo()->SetAsBytes(BmpBytes(200, 100));
+    table->Post();
+    for (const TRect& r : {TRect(10, 10, 10, 110), TRect(10, 10, 110, 10), TRect(50, 50, 40, 40)})
+        EXPECT_TRUE(DrawnPicture(grid, bar, r).isEmpty());
+}
+
+TEST_F(PictureColumnTest, ABitmapBehindAnEightByteHeaderIsShownWhenTheFieldExpectsIt)
+{
+    const QByteArray bmp = BmpBytes(30, 20);
+    QByteArray withHeader;
+    const uint32_t rest = uint32_t(bmp.size());
+    withHeader.append(char(1)).append(char(0)).append(char(0)).append(char(1));
+    for (int i = 0; i < 4; ++i)
+        withHeader.append(char((rest >> (8 * i)) & 0xFF));
+    withHeader.append(bmp);
+    table->Edit();
+    Photo()->SetAsBytes(withHeader);
+    table->Post();
+    Photo()->SetGraphicHeader(true);
+    std::unique_ptr<TPicture> p = grid->GetPictureFromBlob(Photo());
+    ASSERT_TRUE(p->HasImage());
+    EXPECT_EQ(p->Width(), 30);
+    EXPECT_EQ(p->Height(), 20);
+    EXPECT_EQ(DrawnPicture(grid, bar, TRect(0, 0, 100, 100)), QRect(35, 40, 30, 20));
+}
+
+TEST_F(PictureColumnTest, BytesThatAreNoPictureDrawNothingAndDoNotStopThePainting)
+{
+    table->Edit();
+    Photo()->SetAsBytes(QByteArray("not a picture at all", 20));
+    table->Post();
+    QImage img;
+    EXPECT_NO_THROW(DrawnPicture(grid, bar, TRect(0, 0, 140, 120), &img));
+}
+
+TEST_F(PictureColumnTest, WithoutGraphicDataTheCellShowsTheFieldsTextCentred)
+{
+    grid->SetDrawGraphicData(false);
+    table->Edit();
+    Photo()->SetAsBytes(BmpBytes(200, 100));
+    table->Post();
+    const QRect ink = DrawnPicture(grid, bar, TRect(0, 0, 140, 120));
+    ASSERT_FALSE(ink.isEmpty()) << "the blob's text";
+    EXPECT_NEAR(ink.center().x(), 70, 3);
+    EXPECT_NEAR(ink.center().y(), 60, 4);
+    EXPECT_LT(ink.height(), 30) << "text, not the picture";
+}
+
 class TextColumnTest : public DrawDataTest {
 protected:
     HookScope hooks;
