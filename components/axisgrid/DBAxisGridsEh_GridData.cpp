@@ -3,6 +3,7 @@
 // the messages the grid answers itself.
 #include "DBAxisGridsEh_Grid.h"
 
+#include "DBAxisGridsEh_CellParams.h"
 #include "DBAxisGridsEh_Collections.h"
 #include "DBAxisGridsEh_Draw.h"
 #include "DBAxisGridsEh_Inplace.h"
@@ -398,7 +399,12 @@ bool TCustomDBAxisGridEh::CanEditShow()
     const int sel = SelectedIndex();
     if (sel < 0 || sel >= FAxisBars->Count())
         return false;
-    return FAxisBars->Items(sel)->CellTextEditing();
+    TAxisColCellParamsEh* params = GetSharedColCellParams();
+    TAxisBarEh* bar = FAxisBars->Items(sel);
+    bar->FillColCellParams(params);
+    if (!IsLoading())
+        bar->GetColCellParams(true, params);
+    return params->FTextEditing;
 }
 
 bool TCustomDBAxisGridEh::CanEditAcceptKey(QChar Key)
