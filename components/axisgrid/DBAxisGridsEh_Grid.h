@@ -182,6 +182,7 @@ public:
     void SetEditKeyValue(const Variant& Value) { FEditKeyValue = Value; }
     TNotifyEvent OnEditButtonClick;
     TNotifyEvent OnTopLeftChanged;
+    bool SelectionActive() const { return FSelectionActive; }
 
     // ---- timer 1 of the grid window ----
     void StartTimer(int Interval);
