@@ -8,6 +8,8 @@
 #pragma once
 
 #include "components/axisgrid/DBAxisGridsEh.h"
+#include "components/axisgrid/DBAxisGridsEh_CellParams.h"
+#include "components/axisgrid/DBAxisGridsEh_Collections.h"
 #include "components/memtable/MemTableEh.h"
 #include "platform/ado/ADODB.h"
 #include "platform/vcl/Forms.h"
@@ -22,6 +24,18 @@
 
 namespace testsupport {
 
+// A bar with what a descendant must give it: cell parameters (here left as filled).
+class TAxisBarProbeEh : public TAxisBarEh {
+    DOV_PERSISTENT(TAxisBarProbeEh, TAxisBarEh)
+public:
+    explicit TAxisBarProbeEh(TCollection* Collection) : TAxisBarEh(Collection) {}
+    void GetColCellParams(bool, TAxisColCellParamsEh*) override {}
+};
+
+// One source file of each test executable that uses these fixtures expands this once.
+#define AXIS_GRID_FIXTURES_PUBLISHED \
+    DOV_PUBLISHED(testsupport::TAxisBarProbeEh) {}
+
 // The axis grid with what a descendant must give it (the selected bar) and counters of the
 // rebuilds it makes, so tests see how often the layout was rebuilt.
 class TAxisGridProbeEh : public TCustomDBAxisGridEh {
@@ -34,6 +48,15 @@ public:
     int CancelEditingCalls = 0;
     bool AlwaysShowEditor = false;
     bool ThrowInLayout = false;  // the next rebuild fails
+
+    std::unique_ptr<TFont> Title = std::make_unique<TFont>();
+    TFont* GetTitleFont() override { return Title.get(); }
+    void SetTitleFont(TFont* Value) override { Title->Assign(Value); }
+
+    TGridAxisBarsEh* CreateAxisBars() override
+    {
+        return Create<TGridAxisBarsEh>(this, TAxisBarProbeEh::StaticClassInfo());
+    }
 
     int GetSelectedIndex() override { return Selected; }
     void SetSelectedIndex(int Value) override { Selected = Value; }

@@ -181,11 +181,11 @@ TYPED_TEST(GridEditing, CanEditModifyDataStartsTheEditOnlyWhenAllowed)
     EXPECT_EQ(ds->State(), dsBrowse);
     grid->SetReadOnly(false);
 
-    // A read-only bar over a modifiable field answers True but starts no edit.
-    this->Bar(1)->SetReadOnly(true);
+    // A bar without text editing over a modifiable field answers True but starts no edit.
+    this->Bar(1)->SetTextEditing(false);
     EXPECT_TRUE(grid->CanEditModifyData());
     EXPECT_EQ(ds->State(), dsBrowse);
-    this->Bar(1)->SetReadOnly(false);
+    this->Bar(1)->SetTextEditing(true);
 
     this->F("Name")->SetReadOnly(true);
     EXPECT_FALSE(grid->CanEditModifyData());

@@ -182,3 +182,5 @@ TEST_F(GridLocks, WithoutAWindowNothingIsPosted)
 }
 
 }  // namespace
+
+AXIS_GRID_FIXTURES_PUBLISHED

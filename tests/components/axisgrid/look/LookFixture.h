@@ -44,6 +44,14 @@ public:
         Events << QStringLiteral("grid click");
         TCustomDBAxisGridEh::EditButtonClick();
     }
+    void EditButtonDefaultAction(TAxisBarEh* AxisBar, bool& Handled, bool IsMouseDown,
+                                 TEditButtonControlEh* EditButtonControl, TEditButtonEh* EditButton,
+                                 TWinControl* EditControl) override
+    {
+        Events << QStringLiteral("default %1 %2")
+                      .arg(AxisBar->EditButton() == EditButton ? QStringLiteral("main") : QStringLiteral("extra"))
+                      .arg(IsMouseDown ? QStringLiteral("down") : QStringLiteral("click"));
+    }
     void SetEditorButtonHeight(int Value) { FInplaceEditorButtonHeight = Value; }
     // Components whose removal reached the grid.
     std::multiset<const void*> Removed;
