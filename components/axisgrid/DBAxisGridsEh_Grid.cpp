@@ -360,7 +360,7 @@ bool TCustomDBAxisGridEh::IsMouseInRect(const TRect& ARect)
 
 bool TCustomDBAxisGridEh::InplaceEditorVisible() { return InplaceEditor() && InplaceEditor()->Visible(); }
 
-TDBAxisGridEhCenter* TCustomDBAxisGridEh::GetCenter() { return nullptr; }
+TDBAxisGridEhCenter* TCustomDBAxisGridEh::GetCenter() { return DBAxisGridEhDefaultCenter(); }
 
 void TCustomDBAxisGridEh::SetFocus() { TCustomGridEh::SetFocus(); }
 
@@ -518,7 +518,6 @@ void TCustomDBAxisGridEh::DefineProperties(TFiler* Filer)
 void TCustomDBAxisGridEh::ReadAxisBars(TReader* Reader)
 {
     FAxisBars->Clear();
-    Reader->ReadValue();
     Reader->ReadCollection(FAxisBars);
 }
 

@@ -32,6 +32,15 @@ public:
     void GetColCellParams(bool, TAxisColCellParamsEh*) override {}
 };
 
+// Line parameters with what a descendant must give them: the classic colour scheme, all lines.
+class TAxisLineParamsProbeEh : public TDBAxisGridLineParamsEh {
+public:
+    using TDBAxisGridLineParamsEh::TDBAxisGridLineParamsEh;
+    bool DefaultDataHorzLines() override { return true; }
+    bool DefaultDataVertLines() override { return true; }
+    TDBGridLinesColorSchemeEh GetActualColorScheme() override { return glcsClassicEh; }
+};
+
 // One source file of each test executable that uses these fixtures expands this once.
 #define AXIS_GRID_FIXTURES_PUBLISHED \
     DOV_PUBLISHED(testsupport::TAxisBarProbeEh) {}
@@ -57,6 +66,9 @@ public:
     {
         return Create<TGridAxisBarsEh>(this, TAxisBarProbeEh::StaticClassInfo());
     }
+
+    QString GetAxisBarsPropertyName() override { return QStringLiteral("Columns"); }
+    TGridLineColorsEh* CreateGridLineColors() override { return new TAxisLineParamsProbeEh(this); }
 
     int GetSelectedIndex() override { return Selected; }
     void SetSelectedIndex(int Value) override { Selected = Value; }
