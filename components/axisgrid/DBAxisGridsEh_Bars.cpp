@@ -187,33 +187,37 @@ private:
 };
 
 namespace {
+// Whether the item being constructed took the grid's layout lock; set before the base class
+// adds the item to its collection, read by the constructor's body.
+thread_local bool LayoutLockTakenForNewBar = false;
+
 // Takes the grid's layout lock before the item joins the collection, so the whole
 // construction causes one layout pass.
-TCollection* LockLayoutFor(TCollection* Collection, bool& Taken)
+TCollection* LockLayoutFor(TCollection* Collection)
 {
-    Taken = false;
+    LayoutLockTakenForNewBar = false;
     if (auto* Bars = dynamic_cast<TGridAxisBarsEh*>(Collection))
         if (Bars->Grid() && Bars->UpdateCount() == 0) {
             Bars->Grid()->BeginLayout();
-            Taken = true;
+            LayoutLockTakenForNewBar = true;
         }
     return Collection;
 }
 }  // namespace
 
-TAxisBarEh::TAxisBarEh(TCollection* Collection)
-    : TCollectionItem(LockLayoutFor(Collection, FLayoutLockTaken))
+TAxisBarEh::TAxisBarEh(TCollection* Collection) : TCollectionItem(LockLayoutFor(Collection))
 {
+    FLayoutLockTaken = LayoutLockTakenForNewBar;
+    LayoutLockTakenForNewBar = false;
 }
 
 TAxisBarEh::~TAxisBarEh()
 {
     // Leave the collection first: the grid forgets the bar while it is still whole.
+    if (FLayoutLockTaken)   // construction failed before it finished
+        if (TCustomDBAxisGridEh* G = Grid())
+            G->EndLayout();
     SetCollection(nullptr);
-    if (FLayoutLockTaken) {
-        // Construction failed before it finished.
-        FLayoutLockTaken = false;
-    }
     delete FCheckModifyCellParams;
     delete FDynProps;
     delete FDropDownSpecRow;
@@ -471,6 +475,12 @@ void TAxisBarEh::Assign(TPersistent* Source)
     SetEditMask(Src->EditMask());
     SetShowImageAndText(Src->ShowImageAndText());
     SetLayout(Src->Layout());
+    // Loading a saved collection copies every bar through here: an own TextEditing would be
+    // lost on the way otherwise.
+    if (Flags.Contains(cvTextEditing)) {
+        FTextEditing = Src->TextEditing();
+        FAssignedValues.Include(cvTextEditing);
+    }
 }
 
 bool TAxisBarEh::DefaultReadOnly() const

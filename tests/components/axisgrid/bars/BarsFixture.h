@@ -36,6 +36,12 @@ public:
     TFont* GetTitleFont() override { return &FTitle; }
     void SetTitleFont(TFont* Value) override { FTitle.Assign(Value); }
     int GetSelectedIndex() override { return FSelected; }
+    void InternalLayout() override
+    {
+        ++LayoutPasses;
+        TCustomDBAxisGridEh::InternalLayout();
+    }
+    int LayoutPasses = 0;
     void SetSelectedIndex(int Value) override { FSelected = Value; }
 
 private:

@@ -276,3 +276,76 @@ TEST_P(BarLookupWriting, KeyOfSeveralFieldsIsWrittenWholeOrNotAtAll)
 INSTANTIATE_TEST_SUITE_P(Regimes, BarLookupWriting, BARS_REGIMES);
 
 }  // namespace
+
+namespace {
+
+using BarCellParams = BarsTest;
+
+TEST_P(BarCellParams, FilledFromTheBarThenLeftToTheApplication)
+{
+    TBarsTestBar* code = Bar(QStringLiteral("Code"));
+    code->KeyList()->Add(QStringLiteral("B"));
+    code->KeyList()->Add(QStringLiteral("A"));
+    code->PickList()->Add(QStringLiteral("Бета"));
+    code->PickList()->Add(QStringLiteral("Альфа"));
+    code->SetReadOnly(true);
+    TAxisColCellParamsEh p;
+    p.FBlankCell = true;
+    code->FillColCellParams(&p);
+    EXPECT_EQ(p.FText, QStringLiteral("Альфа"));
+    EXPECT_EQ(p.FImageIndex, 1);
+    EXPECT_TRUE(p.FReadOnly);
+    EXPECT_TRUE(p.FTextEditing);
+    EXPECT_FALSE(p.FBlankCell);
+    EXPECT_EQ(p.FFont, grid->DummiFont());
+
+    // The grid asks before it opens the editor; while loading the event is not asked.
+    EXPECT_TRUE(code->CellTextEditing());
+    code->CellParamsEvent = [](bool EditMode, TAxisColCellParamsEh* q) {
+        EXPECT_FALSE(EditMode);
+        q->FTextEditing = false;
+    };
+    EXPECT_FALSE(code->CellTextEditing());
+}
+
+TEST_P(BarCellParams, DatasetClosedDuringEditingStopsEveryWrite)
+{
+    TBarsTestBar* qty = Bar(QStringLiteral("Qty"));
+    BeginEdit(qty);
+    qty->GetInplaceEditText();
+    ds->Cancel();
+    ds->Close();
+    EXPECT_FALSE(qty->CanModify(true));
+    EXPECT_EQ(qty->GetInplaceEditText(), QString());
+    EXPECT_EQ(grid->EditText(), QString());
+    EXPECT_EQ(qty->GetInplaceEditMask(), QString());
+    qty->SetNextFieldValue(1);
+    qty->ClearValue();
+    qty->SetCheckboxState(cbChecked);
+    if (ds->DefaultFields()) {
+        // The fields went with the data: nothing to write to.
+        qty->SetValueAsText(QStringLiteral("3"));
+    } else {
+        // Fields stay, but the closed dataset refuses the write.
+        EXPECT_ANY_THROW(qty->SetValueAsText(QStringLiteral("3")));
+    }
+    ds->Open();
+    GoTo(1);
+    EXPECT_EQ(qty->DisplayText(), QStringLiteral("5"));
+}
+
+TEST_P(BarCellParams, ImageIndexOfANumberOutsideIntegersIsTheFallback)
+{
+    TBarsTestBar* amount = Bar(QStringLiteral("Amount"));
+    amount->SetNotInKeyListIndex(4);
+    ds->Edit();
+    F("Amount")->SetAsFloat(3e10);
+    EXPECT_EQ(amount->GetImageIndex(), 4);
+    F("Amount")->SetAsFloat(-2.0);
+    EXPECT_EQ(amount->GetImageIndex(), -2);
+    ds->Cancel();
+}
+
+INSTANTIATE_TEST_SUITE_P(Regimes, BarCellParams, BARS_REGIMES);
+
+}  // namespace
