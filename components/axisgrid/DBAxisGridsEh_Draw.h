@@ -1,6 +1,7 @@
 // Data cell drawing and hints; line parameters, border and the default edit-button actions.
 #pragma once
 
+#include "DBAxisGridsEh_Collections.h"
 #include "DBAxisGridsEh_Grid.h"
 #include "DBAxisGridsEh_Inplace.h"
 #include "platform/vcl/HintWindow.h"
@@ -229,6 +230,16 @@ class TAxisBarEhMenuItem : public TMenuItemEh {
 public:
     explicit TAxisBarEhMenuItem(TComponent* AOwner) : TMenuItemEh(AOwner) {}
     TAxisBarEh* AxisBar = nullptr;
+};
+
+// The data grid's column collection: typed access to its columns.
+class TBaseColumnsEh : public TGridAxisBarsEh {
+    DOV_PERSISTENT(TBaseColumnsEh, TGridAxisBarsEh)
+public:
+    using TGridAxisBarsEh::TGridAxisBarsEh;
+    TBaseColumnEh* GetColumn(int Index) const;
+    // Assigns Value into the column at Index.
+    void SetColumn(int Index, TBaseColumnEh* Value);
 };
 
 // ============================================================================================

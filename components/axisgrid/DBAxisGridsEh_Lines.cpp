@@ -290,6 +290,14 @@ void TControlBorderEh::Assign(TPersistent* Source)
 // The grid's side of the border
 // ============================================================================================
 
+TCustomDBAxisGridEh::TBorderOwnerEh::TBorderOwnerEh(TCustomDBAxisGridEh* Grid)
+    : Border(std::make_unique<TControlBorderEh>(Grid))
+{
+    Grid->FBorder = Border.get();
+}
+
+TCustomDBAxisGridEh::TBorderOwnerEh::~TBorderOwnerEh() = default;
+
 void TCustomDBAxisGridEh::UpdateBorderWidth()
 {
     FBorderWidth = FBorder && FBorder->ExtendedDraw() && BorderStyle() == bsSingle ? 1 : 0;
@@ -589,3 +597,13 @@ void TDBAxisGridEhCenter::EditButtonDefaultActionText(TCustomDBAxisGridEh* Grid,
         Handled = true;
     }
 }
+
+// ============================================================================================
+// TBaseColumnsEh
+// ============================================================================================
+
+DOV_PUBLISHED(TBaseColumnsEh) {}
+
+TBaseColumnEh* TBaseColumnsEh::GetColumn(int Index) const { return static_cast<TBaseColumnEh*>(Items(Index)); }
+
+void TBaseColumnsEh::SetColumn(int Index, TBaseColumnEh* Value) { SetItems(Index, Value); }
