@@ -1449,6 +1449,8 @@ void TAxisBarEh::FormSystemPopupMenu(TPopupMenu* Menu)
     TMenuItem* items = Menu->Items();
     while (items->Count() > 0)
         delete items->Items(items->Count() - 1);
+    if (TCustomDBAxisGridEh* grid = Grid())
+        grid->FormColumnSystemPopupMenu(this, Menu);
 }
 
 // ---- factories ----

@@ -167,8 +167,19 @@ QString RootClassName(TStream* S)
 }
 }
 
+namespace {
+void ReadBars(TStream* S, TGridAxisBarsEh* Bars)
+{
+    std::unique_ptr<TColumnsWrapper> wrapper = CreateUnique<TColumnsWrapper>(nullptr);
+    wrapper->SetAxisBars(Bars);
+    TReader reader(S);
+    reader.ReadRootComponent(wrapper.get());
+}
+}
+
 void TGridAxisBarsEh::LoadFromStream(TStream* S)
 {
+    const int64_t start = S->Position();
     // The reader would read any root's properties into the wrapper.
     const QString rootClass = RootClassName(S);
     if (rootClass != TColumnsWrapper::StaticClassInfo().Name) {
@@ -176,14 +187,25 @@ void TGridAxisBarsEh::LoadFromStream(TStream* S)
             throw EReadError(QStringLiteral("Class %s not found"), {rootClass});
         throw EReadError(QStringLiteral("A %s stream holds no bar collection"), {rootClass});
     }
+    // First into a collection of the grid's own kind, so a stream that cannot be read leaves
+    // this one as it was.
     std::unique_ptr<TGridAxisBarsEh> bars(FGrid ? FGrid->CreateAxisBars() : nullptr);
     if (!bars)
         bars = std::make_unique<TGridAxisBarsEh>(FGrid, ItemClass());
-    std::unique_ptr<TColumnsWrapper> wrapper = CreateUnique<TColumnsWrapper>(nullptr);
-    wrapper->SetAxisBars(bars.get());
-    TReader reader(S);
-    reader.ReadRootComponent(wrapper.get());
-    Assign(bars.get());
+    ReadBars(S, bars.get());
+    // Then the same stream again into this one: copying bars would turn every value that
+    // followed the grid's defaults into an own value, and drops what Assign does not copy.
+    // The second read meets the very bytes the first one accepted.
+    if (FGrid)
+        FGrid->BeginLayout();
+    auto layout = Finally([this] {
+        if (FGrid)
+            FGrid->EndLayout();
+    });
+    S->SetPosition(start);
+    // An empty collection is not written at all: the stream then holds no bars.
+    Clear();
+    ReadBars(S, this);
 }
 
 void TGridAxisBarsEh::LoadFromFile(const QString& FileName)

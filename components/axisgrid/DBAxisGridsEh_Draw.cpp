@@ -592,11 +592,94 @@ TDBAxisGridLineParamsEh* TCustomDBAxisGridEh::GridLineParams() const
 // Data hints
 // ============================================================================================
 
-void TCustomDBAxisGridEh::DefaultFillDataHintShowInfo(TPoint, TGridCoord, TDBAxisGridDataHintParamsEh& Params,
-                                                      TAxisBarEh*)
+namespace {
+
+// What a data hint shows for the current row of a bar.
+QString BarHintText(TAxisBarEh* Bar)
 {
-    // Filled once the cell parameters of the bars are there.
-    Params.HintStr.clear();
+    const TAxisBarEhType type = Bar->GetBarType();
+    if (type == ctKeyImageList || type == ctCheckboxes) {
+        int index = -1;
+        if (type == ctKeyImageList)
+            index = Bar->Field() ? Bar->KeyList()->IndexOf(Bar->Field()->Text()) : -1;
+        else
+            index = int(Bar->CheckboxState());
+        TStrings* pick = Bar->PickList();
+        return index >= 0 && index < pick->Count() ? pick->Strings(index) : QString();
+    }
+    return Bar->Field() ? Bar->DisplayText() : QString();
+}
+
+}  // namespace
+
+void TCustomDBAxisGridEh::DefaultFillDataHintShowInfo(TPoint /*CursorPos*/, TGridCoord Cell,
+                                                      TDBAxisGridDataHintParamsEh& Params, TAxisBarEh* AxisBar)
+{
+    QString text = BarHintText(AxisBar);
+    const TAxisBarEhType type = AxisBar->GetBarType();
+    const bool pictureLike = type == ctKeyImageList || type == ctCheckboxes;
+
+    TRect textArea = Params.CursorRect;
+    AxisBar->SetTextArea(textArea);
+    const int R = textArea.Right;
+    TRect hintRect = Params.CursorRect;
+    if (AxisBar->AlwaysShowEditButton()) {
+        hintRect.Right = std::min(hintRect.Right, R);
+        if (FHitTest.X > hintRect.Right)
+            text.clear();
+    }
+    hintRect.Left = textArea.Left;
+
+    TAlignment alignment = pictureLike ? taLeftJustify : AxisBar->Alignment();
+    const bool wordWrap = AxisBar->WordWrap() && AxisBar->CurLineWordWrap(textArea.Height());
+
+    if (!FHintFont)
+        FHintFont = new TFont();
+    FHintFont->Assign(AxisBar->Font());
+    TAxisColCellParamsEh* params = GetSharedColCellParams();
+    AxisBar->FillColCellParams(params);
+    params->FBackground = Canvas()->Brush()->GetColor();
+    params->FFont = FHintFont;
+    params->FState = TGridDrawState();
+    params->FAlignment = alignment;
+    params->FText = text;
+    params->FCol = Cell.X;
+    params->FRow = Cell.Y;
+    GetCellParams(AxisBar, FHintFont, params->FBackground, params->FState);
+    AxisBar->GetColCellParams(false, params);
+    FHintFont->SetColor(clWindowText);
+    text = params->FText;
+    alignment = params->FAlignment;
+    Canvas()->Font()->Assign(FHintFont);
+    // Hints are asked for between paints, when the grid's canvas has no context to measure on.
+    static TBitmap measuring(1, 1);
+    TCanvas* canvas = Canvas()->HandleAllocated() ? Canvas() : measuring.Canvas();
+    canvas->Font()->Assign(FHintFont);
+
+    int textWidth = 0, textHeight = 0;
+    const bool notFit = pictureLike ||
+        DrawGridText(AxisBar->DrawTextBiDiModeFlagsReadingOnly(), canvas, wordWrap ? 2 : 0, AxisBar->EndEllipsis(),
+                     alignment, textHeight, textWidth, !wordWrap, wordWrap, hintRect, text, FInterlinear);
+
+    if (!(notFit || (alignment == taRightJustify && R - hintRect.Right > 2))) {
+        Params.HintStr.clear();
+        return;
+    }
+    Params.HintStr = text;
+    Params.CursorRect = hintRect;
+    const int dy = Flat() ? 2 : 1;
+    int x;
+    if (alignment == taRightJustify)
+        x = R - textWidth - 6;
+    else if (alignment == taCenter)
+        x = R - textWidth + textWidth / 2 - (R - hintRect.Left - 4) / 2 - 5;
+    else
+        x = hintRect.Left - 1;
+    Params.HintPos = TPoint(x + 1, hintRect.Top - dy);
+    if (AxisBar->UseRightToLeftAlignment())
+        Params.HintPos.X = ClientWidth() - Params.HintPos.X;
+    if (wordWrap)
+        Params.HintMaxWidth = hintRect.Width() - 4;
 }
 
 // ============================================================================================

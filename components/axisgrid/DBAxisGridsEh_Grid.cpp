@@ -2,6 +2,7 @@
 // dataset, properties, timer and the window messages the grid handles itself.
 #include "DBAxisGridsEh_Grid.h"
 
+#include "DBAxisGridsEh_CellParams.h"
 #include "DBAxisGridsEh_Collections.h"
 #include "DBAxisGridsEh_Draw.h"
 #include "DBAxisGridsEh_Inplace.h"
@@ -38,6 +39,7 @@ void TCustomDBAxisGridEh::AfterConstruction()
     FColCellParamsEh = CreateColCellParams();
     FDummiFont = new TFont();
     FDynProps = Create<TDynVarsEh>(this);
+    FBorder = Create<TControlBorderEh>(this);
 }
 
 TCustomDBAxisGridEh::~TCustomDBAxisGridEh()
@@ -46,6 +48,8 @@ TCustomDBAxisGridEh::~TCustomDBAxisGridEh()
     // Detach first, so no notification of the link reaches bars that are being freed.
     SetDataSource(nullptr);
     FIntMemTable = nullptr;
+    delete FColCellParamsEh;
+    FColCellParamsEh = nullptr;
     delete FAxisBars;
     FAxisBars = nullptr;
     delete FColumnDefValues;
@@ -56,6 +60,8 @@ TCustomDBAxisGridEh::~TCustomDBAxisGridEh()
     FDataLink = nullptr;
     delete FDynProps;
     FDynProps = nullptr;
+    delete FBorder;
+    FBorder = nullptr;
     delete FEditButtonsBox;
     FEditButtonsBox = nullptr;
     delete FHintFont;
@@ -284,7 +290,7 @@ void TCustomDBAxisGridEh::SetAllowedOperations(TDBGridEhAllowedOperations Value)
 void TCustomDBAxisGridEh::SetAxisBars(TGridAxisBarsEh* Value) { FAxisBars->Assign(Value); }
 void TCustomDBAxisGridEh::SetAxisBarDefValues(TAxisBarDefValuesEh* Value) { FColumnDefValues->Assign(Value); }
 void TCustomDBAxisGridEh::SetDynProps(TDynVarsEh* Value) { FDynProps->Assign(Value); }
-void TCustomDBAxisGridEh::SetBorder(TControlBorderEh*) {}
+void TCustomDBAxisGridEh::SetBorder(TControlBorderEh* Value) { FBorder->Assign(Value); }
 
 void TCustomDBAxisGridEh::SetReadOnly(bool Value)
 {
@@ -407,7 +413,7 @@ TGridAxisBarsEh* TCustomDBAxisGridEh::CreateAxisBars()
 
 TAxisGridDataLinkEh* TCustomDBAxisGridEh::CreateDataLink() { return Create<TAxisGridDataLinkEh>(this); }
 TAxisColCellParamsEh* TCustomDBAxisGridEh::GetSharedColCellParams() { return FColCellParamsEh; }
-TAxisColCellParamsEh* TCustomDBAxisGridEh::CreateColCellParams() { return nullptr; }
+TAxisColCellParamsEh* TCustomDBAxisGridEh::CreateColCellParams() { return Create<TAxisColCellParamsEh>(); }
 
 void TCustomDBAxisGridEh::SetSelectedIndex(int)
 {

@@ -59,6 +59,8 @@ public:
     TField* GetFields(int I) const;
     int GetMappedIndex(int I) const;
     int FieldCount() const { return FFieldCount; }
+    // Whether a field object is one the map refers to (also while it is being freed).
+    bool MapsField(const TComponent* Field) const;
     bool DefaultFields() const;
     bool SparseMap() const { return FSparseMap; }
     void SetSparseMap(bool Value) { FSparseMap = Value; }
@@ -83,6 +85,7 @@ protected:
 
     int FFieldCount = 0;
     std::vector<int> FFieldMap;
+    std::vector<const TComponent*> FMappedFields;   // the field objects behind FFieldMap
     int FFieldMapSize = 0;
     TCustomDBAxisGridEh* FGrid;
     bool FInUpdateData = false;
@@ -179,6 +182,7 @@ public:
     void SetEditKeyValue(const Variant& Value) { FEditKeyValue = Value; }
     TNotifyEvent OnEditButtonClick;
     TNotifyEvent OnTopLeftChanged;
+    bool SelectionActive() const { return FSelectionActive; }
 
     // ---- timer 1 of the grid window ----
     void StartTimer(int Interval);
@@ -421,6 +425,13 @@ protected:
     void UpdateBorderWidth();
 
     bool FCtl3D = true;
+    // The border is made with the grid, before any window, and goes with it.
+    struct TBorderOwnerEh {
+        explicit TBorderOwnerEh(TCustomDBAxisGridEh* Grid);
+        ~TBorderOwnerEh();
+        std::unique_ptr<TControlBorderEh> Border;
+    };
+    TBorderOwnerEh FBorderOwner{this};
 
 public:
     // ==== end of data cell drawing, hints, line parameters, border and default actions ====

@@ -3,6 +3,7 @@
 // the messages the grid answers itself.
 #include "DBAxisGridsEh_Grid.h"
 
+#include "DBAxisGridsEh_CellParams.h"
 #include "DBAxisGridsEh_Collections.h"
 #include "DBAxisGridsEh_Draw.h"
 #include "DBAxisGridsEh_Inplace.h"
@@ -60,6 +61,7 @@ bool TAxisGridDataLinkEh::AddMapping(const QString& FieldName)
         FFieldMap.resize(size_t(grown));
         FFieldMapSize = grown;
     }
+    FMappedFields.push_back(field);
     if (field) {
         FFieldMap[size_t(FFieldCount)] = field->Index();
         field->FreeNotification(FGrid);
@@ -74,8 +76,14 @@ void TAxisGridDataLinkEh::ClearMapping()
 {
     FFieldMap.clear();
     FFieldMap.shrink_to_fit();
+    FMappedFields.clear();
     FFieldMapSize = 0;
     FFieldCount = 0;
+}
+
+bool TAxisGridDataLinkEh::MapsField(const TComponent* Field) const
+{
+    return Field && std::find(FMappedFields.begin(), FMappedFields.end(), Field) != FMappedFields.end();
 }
 
 TField* TAxisGridDataLinkEh::GetFields(int I) const
@@ -398,7 +406,12 @@ bool TCustomDBAxisGridEh::CanEditShow()
     const int sel = SelectedIndex();
     if (sel < 0 || sel >= FAxisBars->Count())
         return false;
-    return FAxisBars->Items(sel)->CellTextEditing();
+    TAxisColCellParamsEh* params = GetSharedColCellParams();
+    TAxisBarEh* bar = FAxisBars->Items(sel);
+    bar->FillColCellParams(params);
+    if (!IsLoading())
+        bar->GetColCellParams(true, params);
+    return params->FTextEditing;
 }
 
 bool TCustomDBAxisGridEh::CanEditAcceptKey(QChar Key)
@@ -565,41 +578,45 @@ void TCustomDBAxisGridEh::UpdateIme() { UpdateImeProps(); }
 
 // ---------------------------------------------------------------- notifications and messages
 
+// The removed component is told apart by address only: it may be in its base destructor
+// already, where its own class can no longer be recognised.
 void TCustomDBAxisGridEh::Notification(TComponent* AComponent, TOperation Operation)
 {
     TCustomGridEh::Notification(AComponent, Operation);
     if (Operation != opRemove || !FAxisBars)
         return;
-    if (dynamic_cast<TPopupMenu*>(AComponent) || dynamic_cast<TCustomImageList*>(AComponent) ||
-        dynamic_cast<TDataSource*>(AComponent)) {
-        for (int i = 0; i < FAxisBars->Count(); ++i) {
-            TAxisBarEh* bar = FAxisBars->Items(i);
-            if (bar->PopupMenu() == AComponent)
-                bar->SetPopupMenu(nullptr);
-            if (bar->Title()->PopupMenu() == AComponent)
-                bar->Title()->SetPopupMenu(nullptr);
-            if (bar->ImageList() == AComponent)
-                bar->SetImageList(nullptr);
-            if (bar->DropDownBox()->ListSource() == AComponent)
-                bar->DropDownBox()->SetListSource(nullptr);
-        }
-        if (AComponent == DataSource())
-            SetDataSource(nullptr);
+    auto same = [AComponent](const TComponent* C) { return C && C == AComponent; };
+    for (int i = 0; i < FAxisBars->Count(); ++i) {
+        TAxisBarEh* bar = FAxisBars->Items(i);
+        if (same(bar->PopupMenu()))
+            bar->SetPopupMenu(nullptr);
+        if (same(bar->Title()->PopupMenu()))
+            bar->Title()->SetPopupMenu(nullptr);
+        if (same(bar->ImageList()))
+            bar->SetImageList(nullptr);
+        if (same(bar->DropDownBox()->ListSource()))
+            bar->DropDownBox()->SetListSource(nullptr);
+    }
+    if (same(DataSource())) {
+        SetDataSource(nullptr);
         return;
     }
-    auto* field = dynamic_cast<TField*>(AComponent);
-    if (!field || !FDataLink)
+    if (!FDataLink)
         return;
     TDataSet* ds = FDataLink->DataSet();
-    bool bound = false;
+    // A bar may have let go of the field already; a field the map still refers to makes the
+    // map stale all the same.
+    bool bound = FDataLink->MapsField(AComponent);
     for (int i = 0; i < FAxisBars->Count() && !bound; ++i)
-        bound = FAxisBars->Items(i)->Field() == field;
+        bound = same(FAxisBars->Items(i)->Field());
     if (!bound || (ds && ds->ControlsDisabled()))
         return;
     BeginLayout();
     for (int i = 0; i < FAxisBars->Count(); ++i)
-        if (FAxisBars->Items(i)->Field() == field)
+        if (same(FAxisBars->Items(i)->Field()))
             FAxisBars->Items(i)->SetField(nullptr);
+    // The freed field may still be listed by its dataset; the map must not find it again.
+    FDataLink->ClearMapping();
     if (!ds || ds->ControlsDisabled())
         EndLayoutDeferred();
     else

@@ -46,6 +46,12 @@ public:
     }
     TAlignment GetDefaultTitleAlignment() override { return TitleAlignment; }
     TColor GetDefaultTitleColor() override { return TitleColor; }
+    // The data grid's part: a title font.
+    TFont* GetTitleFont() override { return &FTitleFont; }
+    void SetTitleFont(TFont* Value) override { FTitleFont.Assign(Value); }
+
+private:
+    TFont FTitleFont;
 };
 
 enum class Regime { MemTable, AdoQuery };

@@ -34,10 +34,13 @@ TEST_P(BarCollectionTest, TheFirstBarDecidesTheState)
 {
     TGridAxisBarsEh* bars = grid->AxisBars();
     ASSERT_EQ(bars->Count(), 3);
+    // Added while the collection is being changed, so no layout pass runs yet.
+    bars->BeginUpdate();
     TAxisBarEh* stored = bars->Add();
     stored->SetFieldName(QStringLiteral("NAME"));
     EXPECT_FALSE(stored->IsDefaultBar());
     EXPECT_EQ(bars->State(), csDefault);   // a default bar still comes first
+    bars->EndUpdate();
 
     // The next layout pass frees the default bars in front of the stored one.
     grid->LayoutChanged();
@@ -70,6 +73,12 @@ TEST_P(BarCollectionTest, AddAllBarsAddsOneStoredBarPerFieldAndNeedsADataSet)
     EXPECT_EQ(FieldNames(alone->AxisBars()), QStringLiteral("X"));
     alone->AxisBars()->AddAllBars(true);
     EXPECT_EQ(alone->AxisBars()->Count(), 0);
+    // With no field to show, the layout pass still leaves one unbound default bar.
+    alone->LayoutChanged();
+    ASSERT_EQ(alone->AxisBars()->Count(), 1);
+    EXPECT_TRUE(alone->AxisBars()->Items(0)->IsDefaultBar());
+    EXPECT_EQ(alone->AxisBars()->Items(0)->Field(), nullptr);
+    EXPECT_EQ(alone->AxisBars()->State(), csDefault);
 }
 
 TEST_P(BarCollectionTest, BarsAreFoundByTheirPositionAndFieldName)
