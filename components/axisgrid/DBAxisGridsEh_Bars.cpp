@@ -187,33 +187,37 @@ private:
 };
 
 namespace {
+// Whether the item being constructed took the grid's layout lock; set before the base class
+// adds the item to its collection, read by the constructor's body.
+thread_local bool LayoutLockTakenForNewBar = false;
+
 // Takes the grid's layout lock before the item joins the collection, so the whole
 // construction causes one layout pass.
-TCollection* LockLayoutFor(TCollection* Collection, bool& Taken)
+TCollection* LockLayoutFor(TCollection* Collection)
 {
-    Taken = false;
+    LayoutLockTakenForNewBar = false;
     if (auto* Bars = dynamic_cast<TGridAxisBarsEh*>(Collection))
         if (Bars->Grid() && Bars->UpdateCount() == 0) {
             Bars->Grid()->BeginLayout();
-            Taken = true;
+            LayoutLockTakenForNewBar = true;
         }
     return Collection;
 }
 }  // namespace
 
-TAxisBarEh::TAxisBarEh(TCollection* Collection)
-    : TCollectionItem(LockLayoutFor(Collection, FLayoutLockTaken))
+TAxisBarEh::TAxisBarEh(TCollection* Collection) : TCollectionItem(LockLayoutFor(Collection))
 {
+    FLayoutLockTaken = LayoutLockTakenForNewBar;
+    LayoutLockTakenForNewBar = false;
 }
 
 TAxisBarEh::~TAxisBarEh()
 {
     // Leave the collection first: the grid forgets the bar while it is still whole.
+    if (FLayoutLockTaken)   // construction failed before it finished
+        if (TCustomDBAxisGridEh* G = Grid())
+            G->EndLayout();
     SetCollection(nullptr);
-    if (FLayoutLockTaken) {
-        // Construction failed before it finished.
-        FLayoutLockTaken = false;
-    }
     delete FCheckModifyCellParams;
     delete FDynProps;
     delete FDropDownSpecRow;
@@ -471,6 +475,12 @@ void TAxisBarEh::Assign(TPersistent* Source)
     SetEditMask(Src->EditMask());
     SetShowImageAndText(Src->ShowImageAndText());
     SetLayout(Src->Layout());
+    // Loading a saved collection copies every bar through here: an own TextEditing would be
+    // lost on the way otherwise.
+    if (Flags.Contains(cvTextEditing)) {
+        FTextEditing = Src->TextEditing();
+        FAssignedValues.Include(cvTextEditing);
+    }
 }
 
 bool TAxisBarEh::DefaultReadOnly() const
@@ -654,23 +664,26 @@ Variant TAxisBarEh::KeyFieldsValue() const
     return GetFieldsArrayValues(DS, GetFieldsArrayByNames(DS, nullptr, Names));
 }
 
+bool TAxisBarEh::SpecRowStandsForKey(const Variant& Key, const Variant& LookupValue) const
+{
+    if (VarEqualsEh(Key, FDropDownSpecRow->Value()))
+        return true;
+    if (!FDropDownSpecRow->ShowIfNotInKeyList())
+        return false;
+    // The list the lookup reads, whether the bar's own settings or its lookup field's name it:
+    // a key it cannot show is not in the list.
+    TDataSet* List = FLookupParams->LookupDataSet();
+    return !List || !List->Active() || LookupValue.IsNull();
+}
+
 QString TAxisBarEh::DisplayText()
 {
     TField* F = Field();
     if (FLookupParams->LookupActive() && GridLinkActive()) {
-        if (FDropDownSpecRow->Visible()) {
-            const Variant Key = KeyFieldsValue();
-            bool Special = VarEqualsEh(Key, FDropDownSpecRow->Value());
-            // Without a bound field nothing says the key is missing from the list: the lookup
-            // value decides.
-            if (!Special && FDropDownSpecRow->ShowIfNotInKeyList() && F) {
-                TDataSet* List = F->LookupDataSet();
-                Special = !List || !List->Active() || F->IsNull();
-            }
-            if (Special)
-                return FDropDownSpecRow->GetCellText(0);
-        }
-        return VarToText(FLookupParams->GetLookupValue());
+        const Variant Shown = FLookupParams->GetLookupValue();
+        if (FDropDownSpecRow->Visible() && SpecRowStandsForKey(KeyFieldsValue(), Shown))
+            return FDropDownSpecRow->GetCellText(0);
+        return VarToText(Shown);
     }
     if (!F || GetBarType() == ctKeyImageList)
         return QString();
@@ -723,18 +736,8 @@ QString TAxisBarEh::GetInplaceEditText()
         TField* F = Field();
         if (FLookupParams->LookupIsSetUp() && !FLookupParams->KeyFieldNames().isEmpty()) {
             const Variant Key = KeyFieldsValue();
-            bool Special = FDropDownSpecRow->Visible() && VarEqualsEh(Key, FDropDownSpecRow->Value());
-            if (!Special && FDropDownSpecRow->ShowIfNotInKeyList()) {
-                TDataSet* List = F ? F->LookupDataSet() : nullptr;
-                bool Found = false;
-                if (F && List && List->Active()) {
-                    TDataSet* DS = F->DataSet();
-                    const Variant FieldKey =
-                        GetFieldsArrayValues(DS, GetFieldsArrayByNames(DS, nullptr, F->KeyFields()));
-                    Found = List->Locate(F->LookupKeyFields(), FieldKey, TLocateOptions{loCaseInsensitive});
-                }
-                Special = !Found;
-            }
+            const bool Special =
+                FDropDownSpecRow->Visible() && SpecRowStandsForKey(Key, FLookupParams->GetLookupValue());
             G->SetEditKeyValue(Special ? FDropDownSpecRow->Value() : Key);
             Text = DisplayText();
         } else if (F) {
@@ -799,9 +802,20 @@ void TAxisBarEh::UpdateDataValues(const QString& Text, const Variant& Value, boo
         TField* F = Field();
         const bool LookupActive = FLookupParams->LookupActive();
         if (!NewUseText) {
-            if (LookupActive)
-                SetFieldValuesByNames(G->DataLink()->DataSet(), FLookupParams->KeyFieldNames(), NewValue);
-            else if (F)
+            if (LookupActive) {
+                // Several key fields are written one by one: when one refuses its value, the
+                // ones already written take their old values back, so no key is half-changed.
+                TDataSet* DS = G->DataLink()->DataSet();
+                const TFieldsArrEh Keys = GetFieldsArrayByNames(DS, nullptr, FLookupParams->KeyFieldNames());
+                std::vector<Variant> OldValues;
+                for (TField* Key : Keys)
+                    OldValues.push_back(Key->Value());
+                auto Restore = OnFailure([&Keys, &OldValues] {
+                    for (size_t I = 0; I < Keys.size(); ++I)
+                        Keys[I]->SetValue(OldValues[I]);
+                });
+                SetFieldValuesByNames(DS, FLookupParams->KeyFieldNames(), NewValue);
+            } else if (F)
                 F->SetAsVariant(NewValue);
         } else if (F) {
             if (GridDrawsMemo() && IsMemoType(F->DataType()))
@@ -1062,13 +1076,13 @@ void TAxisBarEh::SetNextFieldValue(double Step)
         Allowed = !CellParamsReadOnly(G->GetSharedColCellParams(), !CanModify(false));
     if (!Allowed)
         return;
+    TInplaceEdit* Editor = G ? G->InplaceEditor() : nullptr;
     if (G) {
         G->DataLink()->Edit();
         if (!G->DataLink()->Editing())
             return;
         G->DataLink()->Modified();
     }
-    TInplaceEdit* Editor = G ? G->InplaceEditor() : nullptr;
     const QString CurText = Editor && Editor->Visible() ? Editor->Text() : F->Text();
 
     switch (GetBarType()) {

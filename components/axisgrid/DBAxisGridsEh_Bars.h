@@ -198,6 +198,8 @@ protected:
     bool GridAndBarAllowEdit() const;
     // The value of the lookup's key fields in the grid's dataset (an array for several).
     Variant KeyFieldsValue() const;
+    // Whether the special row shows for this key: its own value, or a key the list lacks.
+    bool SpecRowStandsForKey(const Variant& Key, const Variant& LookupValue) const;
     // The check-modify cell parameters with their read-only flag set, after the application's
     // cell-parameter event: True when the cell stays read-only.
     bool CellParamsReadOnly(TAxisColCellParamsEh* Params, bool ReadOnly);

@@ -564,17 +564,17 @@ void TColumnDropDownBoxEh::SetSortLocal(bool Value)
 namespace {
 bool LookFlag(const TAxisBarEh* Bar, TAxisBarEhValue Value) { return Bar->AssignedValues().Contains(Value); }
 
-// The grid's input-method settings (its own, before a bar's are taken).
-TImeMode GridImeMode(TCustomDBAxisGridEh* Grid, TImeMode Fallback)
+// The grid's input-method settings, read through its published properties; a grid that
+// publishes none keeps the platform's defaults (no preference, no named method).
+TImeMode GridImeMode(TCustomDBAxisGridEh* Grid)
 {
-    const TPropInfo* info = Grid ? GetPropInfo(Grid, QStringLiteral("ImeMode")) : nullptr;
-    return info ? TImeMode(GetOrdProp(Grid, QStringLiteral("ImeMode"))) : Fallback;
+    return GetPropInfo(Grid, QStringLiteral("ImeMode")) ? TImeMode(GetOrdProp(Grid, QStringLiteral("ImeMode")))
+                                                         : imDontCare;
 }
 
-TImeName GridImeName(TCustomDBAxisGridEh* Grid, const TImeName& Fallback)
+TImeName GridImeName(TCustomDBAxisGridEh* Grid)
 {
-    const TPropInfo* info = Grid ? GetPropInfo(Grid, QStringLiteral("ImeName")) : nullptr;
-    return info ? GetStrProp(Grid, QStringLiteral("ImeName")) : Fallback;
+    return GetPropInfo(Grid, QStringLiteral("ImeName")) ? GetStrProp(Grid, QStringLiteral("ImeName")) : TImeName();
 }
 
 // The edit button that a control of a box shows, and its position (0 the main button).
@@ -711,7 +711,7 @@ void TAxisBarEh::SetAlignment(TAlignment Value)
         Changed(false);
 }
 
-TImeMode TAxisBarEh::DefaultImeMode() const { return GridImeMode(Grid(), FImeMode); }
+TImeMode TAxisBarEh::DefaultImeMode() const { return Grid() ? GridImeMode(Grid()) : FImeMode; }
 TImeMode TAxisBarEh::ImeMode() const { return LookFlag(this, cvImeMode) ? FImeMode : DefaultImeMode(); }
 
 void TAxisBarEh::SetImeMode(TImeMode Value)
@@ -723,7 +723,7 @@ void TAxisBarEh::SetImeMode(TImeMode Value)
     Changed(false);
 }
 
-TImeName TAxisBarEh::DefaultImeName() const { return GridImeName(Grid(), FImeName); }
+TImeName TAxisBarEh::DefaultImeName() const { return Grid() ? GridImeName(Grid()) : FImeName; }
 TImeName TAxisBarEh::ImeName() const { return LookFlag(this, cvImeName) ? FImeName : DefaultImeName(); }
 
 void TAxisBarEh::SetImeName(const TImeName& Value)
@@ -1113,20 +1113,13 @@ bool TAxisBarEh::CurLineWordWrap(int RowHeight)
     TCustomDBAxisGridEh* grid = Grid();
     if (!grid)
         return true;
-    TCanvas* canvas = grid->Canvas();
-    TFont* font = Font();
-    std::unique_ptr<TFont> saved;
-    if (!canvas->Font()->Equals(font)) {
-        saved = std::make_unique<TFont>();
-        saved->Assign(canvas->Font());
-        canvas->Font()->Assign(font);
-    }
-    auto restore = Finally([&] {
-        if (saved)
-            canvas->Font()->Assign(saved.get());
-    });
+    // Measured on a scratch bitmap: the grid's canvas has no device outside painting, and the
+    // screen font measures the same on both.
+    TBitmap probe(1, 1);
+    probe.Canvas()->Font()->Assign(Font());
+    probe.Canvas()->RequireFont();
     TTextMetric tm;
-    GetTextMetrics(canvas->Handle(), tm);
+    GetTextMetrics(probe.Canvas()->Handle(), tm);
     return RowHeight > grid->Interlinear() + tm.tmHeight + tm.tmExternalLeading;
 }
 
@@ -1252,7 +1245,9 @@ void TAxisBarEh::UpdateEditButtonsBoxState(TEditButtonsBoxEh* Box)
 
 void TAxisBarEh::RunEditButtonDefaultAction(TObject* Control, TEditButtonEh* Button, bool IsMouseDown, bool& Handled)
 {
-    (void)Control; (void)Button; (void)IsMouseDown; (void)Handled;
+    if (TCustomDBAxisGridEh* grid = Grid())
+        grid->EditButtonDefaultAction(this, Handled, IsMouseDown, dynamic_cast<TEditButtonControlEh*>(Control), Button,
+                                      nullptr);
 }
 
 void TAxisBarEh::EditButtonsBoxClick(TObject* Sender)

@@ -7,6 +7,7 @@
 #include "platform/ado/ADODB.h"
 #include "platform/ado/SqlFixture.h"
 #include "platform/vcl/ImgList.h"
+#include "support/AppEnvironment.h"
 
 #include <QTemporaryDir>
 #include <functional>
@@ -30,8 +31,22 @@ class TBarsTestGrid : public TCustomDBAxisGridEh {
     DOV_PERSISTENT(TBarsTestGrid, TCustomDBAxisGridEh)
 public:
     explicit TBarsTestGrid(TComponent* AOwner) : TCustomDBAxisGridEh(AOwner) {}
-    TGridAxisBarsEh* CreateAxisBars() override { return new TGridAxisBarsEh(this, TBarsTestBar::StaticClassInfo()); }
+    TGridAxisBarsEh* CreateAxisBars() override { return Create<TGridAxisBarsEh>(this, TBarsTestBar::StaticClassInfo()); }
     TAxisColCellParamsEh* CreateColCellParams() override { return new TAxisColCellParamsEh; }
+    TFont* GetTitleFont() override { return &FTitle; }
+    void SetTitleFont(TFont* Value) override { FTitle.Assign(Value); }
+    int GetSelectedIndex() override { return FSelected; }
+    void InternalLayout() override
+    {
+        ++LayoutPasses;
+        TCustomDBAxisGridEh::InternalLayout();
+    }
+    int LayoutPasses = 0;
+    void SetSelectedIndex(int Value) override { FSelected = Value; }
+
+private:
+    TFont FTitle;
+    int FSelected = 0;
 };
 
 enum class DataRegime { Memory, Ado };
@@ -107,6 +122,15 @@ protected:
     void GoTo(int Id)
     {
         ASSERT_TRUE(ds->Locate(QStringLiteral("Id"), Variant(Id), TLocateOptions()));
+    }
+
+    // Edit state as a program enters it around a bar's write; the grid's own editing start
+    // (CanModify with TryEdit) also marks its editor text for writing back, which these tests
+    // have no editor for.
+    void BeginEdit(TAxisBarEh* Bar)
+    {
+        ASSERT_TRUE(Bar->CanModify(false));
+        ds->Edit();
     }
 
     TField* F(const char* Name) { return ds->FieldByName(QString::fromLatin1(Name)); }

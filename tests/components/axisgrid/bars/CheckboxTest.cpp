@@ -33,11 +33,11 @@ TEST_P(BarCheckboxes, BooleanFieldReadsAndWritesItsValueAndNull)
     GoTo(3);
     EXPECT_EQ(bar->CheckboxState(), cbUnchecked);
 
-    ASSERT_TRUE(bar->CanModify(true));
+    BeginEdit(bar);
     bar->SetCheckboxState(cbGrayed);
     EXPECT_TRUE(F("Flag")->IsNull());
     EXPECT_EQ(Stored(3, "Flag"), QStringLiteral("NULL"));
-    ASSERT_TRUE(bar->CanModify(true));
+    BeginEdit(bar);
     bar->SetNextFieldValue(1);   // grayed toggles to checked
     EXPECT_EQ(bar->CheckboxState(), cbChecked);
     bar->SetNextFieldValue(-1);
@@ -53,7 +53,7 @@ TEST_P(BarCheckboxes, NumberFieldIsCheckedByOneOnly)
     EXPECT_EQ(bar->CheckboxState(), cbUnchecked);
     GoTo(2);
     EXPECT_EQ(bar->CheckboxState(), cbGrayed);
-    ASSERT_TRUE(bar->CanModify(true));
+    BeginEdit(bar);
     bar->SetCheckboxState(cbChecked);
     EXPECT_EQ(F("Qty")->AsInteger(), 1);
     EXPECT_EQ(bar->CheckboxState(), cbChecked);
@@ -79,7 +79,7 @@ TEST_P(BarCheckboxes, TextFieldMatchesValueListsOfTheKeyList)
     GoTo(3);   // "y"
     EXPECT_EQ(bar->CheckboxState(), cbChecked);
 
-    ASSERT_TRUE(bar->CanModify(true));
+    BeginEdit(bar);
     bar->SetCheckboxState(cbUnchecked);   // the first value of entry 1
     EXPECT_EQ(F("Code")->AsString(), QStringLiteral("N"));
     bar->SetCheckboxState(cbChecked);
@@ -100,7 +100,7 @@ TEST_P(BarCheckboxes, KeyListWithOneEntryUncheckedWritesEmpty)
     bar->KeyList()->Add(QStringLiteral("A"));
     GoTo(2);
     EXPECT_EQ(bar->CheckboxState(), cbGrayed);
-    ASSERT_TRUE(bar->CanModify(true));
+    BeginEdit(bar);
     bar->SetCheckboxState(cbUnchecked);
     EXPECT_EQ(F("Code")->AsString(), QString());
 }
@@ -115,9 +115,23 @@ TEST_P(BarCheckboxes, IntegerWithKeyListUsesTheValueLists)
     EXPECT_EQ(bar->CheckboxState(), cbChecked);
     GoTo(3);
     EXPECT_EQ(bar->CheckboxState(), cbUnchecked);
-    ASSERT_TRUE(bar->CanModify(true));
+    BeginEdit(bar);
     bar->SetNextFieldValue(1);
     EXPECT_EQ(Stored(3, "Qty"), QStringLiteral("5"));
+}
+
+TEST_P(BarCheckboxes, ToggledWithoutAnEditorSurvivesPosting)
+{
+    // A double click toggles a check box cell, which has no text editor: posting the record
+    // must keep the toggled value, not write back an editor text from another time.
+    TBarsTestBar* bar = Bar(QStringLiteral("Flag"));
+    GoTo(3);
+    bar->SetNextFieldValue(1);
+    EXPECT_EQ(bar->CheckboxState(), cbChecked);
+    ds->Post();
+    EXPECT_EQ(bar->CheckboxState(), cbChecked);
+    EXPECT_EQ(Stored(3, "Flag"), F("Flag")->AsString());
+    EXPECT_TRUE(F("Flag")->AsBoolean());
 }
 
 INSTANTIATE_TEST_SUITE_P(Regimes, BarCheckboxes, BARS_REGIMES);

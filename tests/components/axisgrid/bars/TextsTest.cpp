@@ -167,17 +167,37 @@ TEST_F(BarMemoAndLookup, LookupShowsTheListNameAndTheSpecialRowForItsKey)
     items->Next();
     EXPECT_EQ(bar->DisplayText(), QString());   // key 0 is not in the list
 
+    // Key per row: 2 (in the list), 0 (the special row's value), 9 (not in the list).
     TSpecRowEh* spec = bar->DropDownSpecRow();
     spec->SetCellsText(QStringLiteral("(нет)"));
     spec->SetValue(Variant(0));
     spec->SetVisible(true);
-    EXPECT_EQ(bar->DisplayText(), QStringLiteral("(нет)"));
-    EXPECT_EQ(bar->GetInplaceEditText(), QStringLiteral("(нет)"));
-    EXPECT_EQ(grid->EditKeyValue().AsInteger(), 0);
+    const struct {
+        bool ShowIfNotInKeyList;
+        const char* Texts;
+        const char* Keys;   // the editor's key value per row
+    } cases[] = {
+        {true, "ИП Иванов|(нет)|(нет)", "2|0|0"},
+        {false, "ИП Иванов|(нет)|", "2|0|9"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.ShowIfNotInKeyList);
+        spec->SetShowIfNotInKeyList(c.ShowIfNotInKeyList);
+        QStringList texts, editTexts, keys;
+        for (items->First(); !items->Eof(); items->Next()) {
+            texts << bar->DisplayText();
+            editTexts << bar->GetInplaceEditText();
+            keys << grid->EditKeyValue().AsString();
+        }
+        EXPECT_EQ(texts.join('|'), QString::fromUtf8(c.Texts));
+        EXPECT_EQ(editTexts.join('|'), QString::fromUtf8(c.Texts));
+        EXPECT_EQ(keys.join('|'), QString::fromUtf8(c.Keys));
+    }
+    // An invisible special row stands for nothing.
+    spec->SetVisible(false);
     items->First();
-    EXPECT_EQ(bar->DisplayText(), QStringLiteral("ИП Иванов"));
-    EXPECT_EQ(bar->GetInplaceEditText(), QStringLiteral("ИП Иванов"));
-    EXPECT_EQ(grid->EditKeyValue().AsInteger(), 2);
+    items->Next();
+    EXPECT_EQ(bar->DisplayText(), QString());
 }
 
 TEST_F(BarMemoAndLookup, WritingALookupValueWritesTheKey)

@@ -19,7 +19,7 @@ TEST_P(BarWriting, TextAndValuesReachTheFieldThroughOnePath)
     TBarsTestBar* qty = Bar(QStringLiteral("Qty"));
     TBarsTestBar* amount = Bar(QStringLiteral("Amount"));
     GoTo(2);
-    ASSERT_TRUE(name->CanModify(true));
+    BeginEdit(name);
     name->SetValueAsText(QStringLiteral("Бета-2"));
     qty->SetValueAsText(QStringLiteral("12"));
     amount->SetValueAsVariant(Variant(0.75));
@@ -42,7 +42,7 @@ TEST_P(BarWriting, ApplicationMayChangeOrTakeOverTheWrite)
             Handled = true;
         }
     };
-    ASSERT_TRUE(qty->CanModify(true));
+    BeginEdit(qty);
     qty->SetValueAsText(QStringLiteral("дюжина"));
     EXPECT_TRUE(flagDuringEvent);
     EXPECT_FALSE(LinkFlag::Get(grid->DataLink()));
@@ -63,7 +63,7 @@ TEST_P(BarWriting, RefusedTextRaisesTheFieldsErrorAndKeepsTheValue)
         TBarsTestBar* bar = Bar(QString::fromLatin1(c.Field));
         GoTo(1);
         const QString before = F(c.Field)->AsString();
-        ASSERT_TRUE(bar->CanModify(true));
+        BeginEdit(bar);
         EXPECT_ANY_THROW(bar->SetValueAsText(QString::fromUtf8(c.Text)));
         EXPECT_FALSE(LinkFlag::Get(grid->DataLink()));
         EXPECT_EQ(F(c.Field)->AsString(), before);
@@ -79,7 +79,7 @@ TEST_P(BarWriting, FailingApplicationHookStillClearsTheFlag)
     bar->OnUpdateData = [](TObject*, QString&, Variant&, bool&, bool&) {
         throw Exception(QStringLiteral("нельзя"));
     };
-    ASSERT_TRUE(bar->CanModify(true));
+    BeginEdit(bar);
     EXPECT_THROW(bar->SetValueAsText(QStringLiteral("x")), Exception);
     EXPECT_FALSE(LinkFlag::Get(grid->DataLink()));
     EXPECT_EQ(F("Name")->AsString(), QStringLiteral("Alpha"));
@@ -146,10 +146,12 @@ TEST_P(BarWriting, ModificationRules)
     EXPECT_FALSE(qty->IsEditable());
     qty->SetReadOnly(false);
 
+    TBarsTestBar* fresh = Bar(QStringLiteral("Qty"));
     F("Qty")->SetReadOnly(true);
-    EXPECT_TRUE(qty->ReadOnly());   // follows the field while not set on the bar
-    EXPECT_FALSE(qty->CanModify(false));
-    EXPECT_FALSE(qty->IsEditable());
+    EXPECT_TRUE(fresh->ReadOnly());   // follows the field while not set on the bar
+    EXPECT_FALSE(fresh->CanModify(false));
+    EXPECT_FALSE(fresh->IsEditable());
+    EXPECT_FALSE(qty->ReadOnly());    // an own value stays, whatever the field says
     F("Qty")->SetReadOnly(false);
 
     grid->SetReadOnly(true);
@@ -176,9 +178,11 @@ TEST_P(BarWriting, ModificationRules)
     EXPECT_EQ(ds->State(), dsBrowse);
 
     qty->CellParamsEvent = nullptr;
+    EXPECT_FALSE(grid->DataLink()->IsModified());
     EXPECT_TRUE(qty->CanModify(true));
     EXPECT_EQ(ds->State(), dsEdit);
     EXPECT_TRUE(grid->DataLink()->IsModified());
+    ds->Cancel();
 }
 
 TEST_P(BarWriting, AcceptedKeysFollowTheField)
@@ -230,5 +234,118 @@ TEST_P(BarWriting, ClipboardCopiesEditTextAndPastesIntoTheField)
 }
 
 INSTANTIATE_TEST_SUITE_P(Regimes, BarWriting, BARS_REGIMES);
+
+}  // namespace
+
+namespace {
+
+using BarLookupWriting = BarsTest;
+
+TEST_P(BarLookupWriting, KeyOfSeveralFieldsIsWrittenWholeOrNotAtAll)
+{
+    auto* list = Create<TMemTableEh>(owner);
+    list->FieldDefs()->Add(QStringLiteral("Qty"), ftInteger);
+    list->FieldDefs()->Add(QStringLiteral("Amount"), ftFloat);
+    list->FieldDefs()->Add(QStringLiteral("Title"), ftString, 20);
+    list->CreateDataSet();
+    list->AppendRecord({Variant(5), Variant(12.5), Variant("пять")});
+    list->AppendRecord({Variant(8), Variant(1.5), Variant("восемь")});
+    TBarsTestBar* bar = Bar(QStringLiteral("Qty"));
+    TDBLookupDataEh* l = bar->LookupParams();
+    l->SetKeyFieldNames(QStringLiteral("Qty;Amount"));
+    l->SetLookupDataSet(list);
+    l->SetLookupKeyFieldNames(QStringLiteral("Qty;Amount"));
+    l->SetLookupDisplayFieldName(QStringLiteral("Title"));
+    ASSERT_TRUE(l->LookupActive());
+    EXPECT_EQ(bar->DisplayText(), QStringLiteral("пять"));
+
+    BeginEdit(bar);
+    // The second key refuses its value after the first was written: the first takes its old
+    // value back.
+    EXPECT_ANY_THROW(bar->SetValueAsVariant(VarArrayOf({Variant(8), Variant("много")})));
+    EXPECT_EQ(F("Qty")->AsInteger(), 5);
+    EXPECT_EQ(F("Amount")->AsFloat(), 12.5);
+    EXPECT_EQ(bar->DisplayText(), QStringLiteral("пять"));
+
+    bar->SetValueAsVariant(VarArrayOf({Variant(8), Variant(1.5)}));
+    EXPECT_EQ(bar->DisplayText(), QStringLiteral("восемь"));
+    EXPECT_EQ(Stored(1, "Qty"), QStringLiteral("8"));
+    EXPECT_EQ(F("Amount")->AsString(), QStringLiteral("1,5"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Regimes, BarLookupWriting, BARS_REGIMES);
+
+}  // namespace
+
+namespace {
+
+using BarCellParams = BarsTest;
+
+TEST_P(BarCellParams, FilledFromTheBarThenLeftToTheApplication)
+{
+    TBarsTestBar* code = Bar(QStringLiteral("Code"));
+    code->KeyList()->Add(QStringLiteral("B"));
+    code->KeyList()->Add(QStringLiteral("A"));
+    code->PickList()->Add(QStringLiteral("Бета"));
+    code->PickList()->Add(QStringLiteral("Альфа"));
+    code->SetReadOnly(true);
+    TAxisColCellParamsEh p;
+    p.FBlankCell = true;
+    code->FillColCellParams(&p);
+    EXPECT_EQ(p.FText, QStringLiteral("Альфа"));
+    EXPECT_EQ(p.FImageIndex, 1);
+    EXPECT_TRUE(p.FReadOnly);
+    EXPECT_TRUE(p.FTextEditing);
+    EXPECT_FALSE(p.FBlankCell);
+    EXPECT_EQ(p.FFont, grid->DummiFont());
+
+    // The grid asks before it opens the editor; while loading the event is not asked.
+    EXPECT_TRUE(code->CellTextEditing());
+    code->CellParamsEvent = [](bool EditMode, TAxisColCellParamsEh* q) {
+        EXPECT_FALSE(EditMode);
+        q->FTextEditing = false;
+    };
+    EXPECT_FALSE(code->CellTextEditing());
+}
+
+TEST_P(BarCellParams, DatasetClosedDuringEditingStopsEveryWrite)
+{
+    TBarsTestBar* qty = Bar(QStringLiteral("Qty"));
+    BeginEdit(qty);
+    qty->GetInplaceEditText();
+    ds->Cancel();
+    ds->Close();
+    EXPECT_FALSE(qty->CanModify(true));
+    EXPECT_EQ(qty->GetInplaceEditText(), QString());
+    EXPECT_EQ(grid->EditText(), QString());
+    EXPECT_EQ(qty->GetInplaceEditMask(), QString());
+    qty->SetNextFieldValue(1);
+    qty->ClearValue();
+    qty->SetCheckboxState(cbChecked);
+    if (ds->DefaultFields()) {
+        // The fields went with the data: nothing to write to.
+        qty->SetValueAsText(QStringLiteral("3"));
+    } else {
+        // Fields stay, but the closed dataset refuses the write.
+        EXPECT_ANY_THROW(qty->SetValueAsText(QStringLiteral("3")));
+    }
+    ds->Open();
+    GoTo(1);
+    EXPECT_EQ(qty->DisplayText(), QStringLiteral("5"));
+}
+
+TEST_P(BarCellParams, ImageIndexOfANumberOutsideIntegersIsTheFallback)
+{
+    TBarsTestBar* amount = Bar(QStringLiteral("Amount"));
+    amount->SetNotInKeyListIndex(4);
+    ds->Edit();
+    F("Amount")->SetAsFloat(3e10);
+    EXPECT_EQ(amount->GetImageIndex(), 4);
+    F("Amount")->SetAsFloat(-2.0);
+    EXPECT_EQ(amount->GetImageIndex(), -2);
+    ds->Cancel();
+}
+
+INSTANTIATE_TEST_SUITE_P(Regimes, BarCellParams, BARS_REGIMES);
 
 }  // namespace

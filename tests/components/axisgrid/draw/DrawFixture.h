@@ -42,8 +42,16 @@ public:
     TGridAxisBarsEh* CreateAxisBars() override { return new TGridAxisBarsEh(this, TDrawTestBar::StaticClassInfo()); }
     TAxisColCellParamsEh* CreateColCellParams() override { return new TAxisColCellParamsEh; }
     TGridLineColorsEh* CreateGridLineColors() override { return new TDrawLineParams(this); }
+    int Selected = -1;
+    int GetSelectedIndex() override { return Selected; }
+    void SetSelectedIndex(int Value) override { Selected = Value; }
+    TFont* GetTitleFont() override { return &FTitleFont; }
+    void SetTitleFont(TFont* Value) override { FTitleFont.Assign(Value); }
     // Where the mouse was last (the hint rules look at it).
     void SetHitTest(TPoint P) { FHitTest = P; }
+
+private:
+    TFont FTitleFont;
 };
 
 enum class DrawRegime { Memory, Ado };
@@ -103,6 +111,7 @@ protected:
     {
         auto* b = static_cast<TDrawTestBar*>(grid->AxisBars()->Add());
         b->SetFieldName(FieldName);
+        b->SetWordWrap(false);
         b->Font()->SetName(QStringLiteral("DejaVu Sans"));
         b->Font()->SetHeight(-12);
         return b;

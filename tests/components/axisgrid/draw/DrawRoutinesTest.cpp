@@ -205,3 +205,42 @@ TEST(EditStyleButtons, EveryEditStyleHasItsButtonFace)
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AxisGridCursors, TheSelectionArrowsComeFromTheProgramsResources)
+{
+    ASSERT_NE(Screen, nullptr);
+    LoadDBAxisGridsEhCursors({QStringLiteral("DOWNCUREH"), QStringLiteral("RIGHTCUREH"), QStringLiteral("LEFTCUREH")});
+    EXPECT_EQ(Screen->CursorResource(crDownArrowEh), QStringLiteral(":/cursors/DOWNCUREH.png"));
+    EXPECT_EQ(Screen->CursorResource(crRightArrowEh), QStringLiteral(":/cursors/RIGHTCUREH.png"));
+    EXPECT_EQ(Screen->CursorResource(crLeftArrowEh), QStringLiteral(":/cursors/LEFTCUREH.png"));
+    // A missing one stops the loading with the resource error.
+    try {
+        LoadDBAxisGridsEhCursors({QStringLiteral("DOWNCUREH"), QStringLiteral("NOSUCHCUREH")});
+        FAIL() << "no error";
+    } catch (const EOutOfResources& e) {
+        EXPECT_EQ(e.Message(), QStringLiteral("Cannot load cursor resource"));
+    }
+}
+
+TEST(GridToolTipsWindow, MeasuresWithTheFontHandedOverInTheWindowTextColour)
+{
+    auto hint = CreateUnique<TGridToolTipsWindowEh>(nullptr);
+    TFont big;
+    big.SetName(QStringLiteral("DejaVu Sans"));
+    big.SetHeight(-24);
+    big.SetColor(clRed);
+    TFont small;
+    small.Assign(&big);
+    small.SetHeight(-10);
+    const QString text = QStringLiteral("Счёт-фактура не найдена");
+    const TRect wide = hint->CalcHintRect(1000, text, &big);
+    EXPECT_EQ(hint->Canvas()->Font()->GetHeight(), -24);
+    EXPECT_EQ(hint->Canvas()->Font()->GetColor(), clWindowText);
+    const TRect narrow = hint->CalcHintRect(1000, text, &small);
+    EXPECT_GT(wide.Width(), narrow.Width());
+    EXPECT_GT(wide.Height(), narrow.Height());
+}
+
+}  // namespace

@@ -181,15 +181,18 @@ TEST_F(DropDownTest, AssigningABoxKeepsItsListFieldsAndFilter)
     EXPECT_TRUE(copy->Sizable());
 }
 
-TEST_F(DropDownTest, AFreedListSourceLeavesTheBarsBox)
+TEST_F(DropDownTest, TheGridHearsWhenAListSourceIsFreed)
 {
     TLookGrid* grid = MakeGrid(nullptr);
     TLookBar* bar = grid->AddBar(QStringLiteral("Name"));
-    auto* list = Create<TDataSource>(&owner);
+    auto* list = Create<TDataSource>(static_cast<TComponent*>(nullptr));
+    auto* other = Create<TDataSource>(static_cast<TComponent*>(nullptr));
+    bar->DropDownBox()->SetListSource(list);
     bar->DropDownBox()->SetListSource(list);
     delete list;
-    EXPECT_EQ(bar->DropDownBox()->ListSource(), nullptr);
-    EXPECT_NE(bar->GetBarType(), ctDataList);
+    delete other;
+    EXPECT_EQ(grid->Removed.count(list), 1u);
+    EXPECT_EQ(grid->Removed.count(other), 0u);
 }
 
 TEST_F(DropDownTest, TheBarsMenuIsItsOwnOrTheRebuiltSystemMenu)

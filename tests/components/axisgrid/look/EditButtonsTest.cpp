@@ -59,9 +59,11 @@ TEST_P(LookDataP, ADateFieldShowsTheButtonUnlessReadOnly)
     EXPECT_FALSE(id->EditButton()->GetVisible());
     born->SetReadOnly(true);
     EXPECT_FALSE(born->EditButton()->GetVisible());
+    TLookBar* again = grid->AddBar(QStringLiteral("Born"));
     grid->SetReadOnly(true);
+    EXPECT_FALSE(again->EditButton()->GetVisible()) << "a read-only grid makes the bar read-only";
     born->SetReadOnly(false);
-    EXPECT_FALSE(born->EditButton()->GetVisible()) << "a read-only grid makes the bar read-only";
+    EXPECT_TRUE(born->EditButton()->GetVisible()) << "an own value beats the grid's";
 }
 
 TEST_F(EditButtonsTest, ADropDownFormOrAListSourceShowsTheButton)
@@ -263,6 +265,40 @@ TEST_F(ButtonsBoxTest, AClickOnTheMainButtonTellsTheGridFirstForListAndEllipsisS
     EXPECT_EQ(grid->Events, QStringList{QStringLiteral("extra click")});
 }
 
+TEST_F(ButtonsBoxTest, ButtonsWithoutHandlersLeaveClicksAndPressesToTheGrid)
+{
+    TEditButtonEh* extra = bar->EditButtons()->Add();
+    bar->SetButtonStyle(cbsUpDown);
+    bar->LayoutEditButtonsBox(box, TRect{0, 0, 200, 24});
+    bar->UpdateEditButtonsBoxState(box);
+    bar->EditButtonsBoxClick(Control(0));
+    bool autoRepeat = false, handled = false;
+    bar->EditButtonsBoxDown(Control(0), false, autoRepeat, handled);
+    EXPECT_EQ(grid->Events, (QStringList{QStringLiteral("default main click"), QStringLiteral("default main down")}));
+
+    // With a handler on the bar the extra button takes the default action.
+    grid->Events.clear();
+    bar->OnEditButtonClick = [this](TObject*, bool& Handled) {
+        grid->Events << QStringLiteral("bar click");
+        Handled = true;
+    };
+    bar->UpdateEditButtonsBoxState(box);
+    bar->EditButtonsBoxClick(Control(0));
+    bar->EditButtonsBoxClick(Control(1));
+    bar->EditButtonsBoxDown(Control(1), false, autoRepeat, handled);
+    EXPECT_FALSE(handled);
+    EXPECT_EQ(grid->Events, (QStringList{QStringLiteral("bar click"), QStringLiteral("default extra click"),
+                                         QStringLiteral("default extra down")}));
+
+    // A handled press goes no further.
+    grid->Events.clear();
+    extra->SetOnDown([](TObject*, bool, bool&, bool& Handled) { Handled = true; });
+    bar->UpdateEditButtonsBoxState(box);
+    bar->EditButtonsBoxDown(Control(1), false, autoRepeat, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_TRUE(grid->Events.isEmpty());
+}
+
 TEST_F(ButtonsBoxTest, SetupWiresTheBoxOnlyForAPictureBarWithoutTextEditing)
 {
     bar->SetButtonStyle(cbsEllipsis);
@@ -270,6 +306,31 @@ TEST_F(ButtonsBoxTest, SetupWiresTheBoxOnlyForAPictureBarWithoutTextEditing)
     EXPECT_FALSE(bar->EditButtonsBoxNeeded());
     EXPECT_EQ(box->ButtonsCount(), 0) << "a text bar has an editor for its buttons";
     EXPECT_FALSE(box->OnButtonClick().Assigned());
+}
+
+TEST_F(ButtonsBoxTest, APictureBarWiresTheBoxToItselfAndLaysItOut)
+{
+    auto* photos = Create<TMemTableEh>(&owner);
+    photos->FieldDefs()->Add(QStringLiteral("Photo"), ftGraphic);
+    photos->CreateDataSet();
+    photos->AppendRecord({Variant::Null()});
+    auto* source = Create<TDataSource>(&owner);
+    source->SetDataSet(photos);
+    grid->SetDataSourceProp(source);
+    grid->SetDrawGraphicData(true);
+    bar->SetFieldName(QStringLiteral("Photo"));
+    ASSERT_EQ(bar->GetBarType(), ctGraphicData);
+    ASSERT_TRUE(bar->EditButtonsBoxNeeded());
+    bar->SetButtonStyle(cbsEllipsis);
+    bar->SetupEditButtonsBox(box, TRect{10, 10, 110, 40});
+    EXPECT_EQ(box->ButtonsCount(), 1);
+    EXPECT_TRUE(box->Visible());
+    EXPECT_TRUE(box->BorderActive());
+    grid->Events.clear();
+    box->OnButtonClick()(Control(0));
+    EXPECT_EQ(grid->Events, (QStringList{QStringLiteral("grid click"), QStringLiteral("default main click")}));
+    bar->SetTextEditing(true);
+    EXPECT_FALSE(bar->EditButtonsBoxNeeded()) << "a text editor carries the buttons then";
 }
 
 TEST_F(ButtonsBoxTest, AMouseDownOnTheMainButtonAsksTheBarFirst)

@@ -4,10 +4,12 @@
 
 #include "components/axisgrid/DBAxisGridsEh.h"
 #include "components/memtable/MemTableEh.h"
+#include "support/AppEnvironment.h"
 #include "platform/ado/query/QueryFixture.h"
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 
 // A bar that records the change notifications it sends.
 class TLookBar : public TAxisBarEh {
@@ -42,18 +44,39 @@ public:
         Events << QStringLiteral("grid click");
         TCustomDBAxisGridEh::EditButtonClick();
     }
+    void EditButtonDefaultAction(TAxisBarEh* AxisBar, bool& Handled, bool IsMouseDown,
+                                 TEditButtonControlEh* EditButtonControl, TEditButtonEh* EditButton,
+                                 TWinControl* EditControl) override
+    {
+        Events << QStringLiteral("default %1 %2")
+                      .arg(AxisBar->EditButton() == EditButton ? QStringLiteral("main") : QStringLiteral("extra"))
+                      .arg(IsMouseDown ? QStringLiteral("down") : QStringLiteral("click"));
+    }
     void SetEditorButtonHeight(int Value) { FInplaceEditorButtonHeight = Value; }
+    // Components whose removal reached the grid.
+    std::multiset<const void*> Removed;
     void SetFlatForTest(bool Value) { SetFlat(Value); }
 
+    // Added inside an update of the bars, as a form's loader adds them.
     TLookBar* AddBar(const QString& FieldName)
     {
+        AxisBars()->BeginUpdate();
         auto* bar = static_cast<TLookBar*>(AxisBars()->Add());
+        AxisBars()->EndUpdate();
         bar->SetFieldName(FieldName);
         return bar;
     }
 
     int Layouts = 0;
     QStringList Events;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        if (Operation == opRemove)
+            Removed.insert(AComponent);
+        TCustomDBAxisGridEh::Notification(AComponent, Operation);
+    }
 
 private:
     TFont FTitle;

@@ -159,16 +159,22 @@ TEST_F(TitleTest, AssignCopiesFlaggedValuesAndMakesTheRestOwn)
     EXPECT_TRUE(dst->Title()->EndEllipsis());
 }
 
-TEST_F(TitleTest, APopupMenuIsForgottenWhenFreed)
+TEST_F(TitleTest, TheGridHearsWhenAMenuOfABarOrTitleIsFreed)
 {
     TLookGrid* grid = MakeGrid(nullptr);
     TLookBar* bar = grid->AddBar(QStringLiteral("Name"));
-    auto* menu = Create<TPopupMenu>(&owner);
-    bar->Title()->SetPopupMenu(menu);
-    bar->SetPopupMenu(menu);
-    delete menu;
-    EXPECT_EQ(bar->Title()->PopupMenu(), nullptr);
-    EXPECT_EQ(bar->PopupMenu(), nullptr);
+    // Menus of no owner: only a registration tells the grid.
+    auto* titleMenu = Create<TPopupMenu>(static_cast<TComponent*>(nullptr));
+    auto* barMenu = Create<TPopupMenu>(static_cast<TComponent*>(nullptr));
+    auto* otherMenu = Create<TPopupMenu>(static_cast<TComponent*>(nullptr));
+    bar->Title()->SetPopupMenu(titleMenu);
+    bar->SetPopupMenu(barMenu);
+    delete titleMenu;
+    delete barMenu;
+    delete otherMenu;
+    EXPECT_EQ(grid->Removed.count(titleMenu), 1u);
+    EXPECT_EQ(grid->Removed.count(barMenu), 1u);
+    EXPECT_EQ(grid->Removed.count(otherMenu), 0u);
 }
 
 }
