@@ -168,11 +168,34 @@ QString RootClassName(TStream* S)
 }
 
 namespace {
+// A bar's reference to a component of the grid's form ("Form.Menu", or "Menu" when the form
+// has no name) is written relative to that form: resolve it through the grid's owners.
+TComponent* FindOwnersComponent(TCustomDBAxisGridEh* Grid, const QString& Name)
+{
+    const QStringList parts = Name.split(u'.');
+    for (TComponent* o = Grid ? Grid->Owner() : nullptr; o; o = o->Owner()) {
+        TComponent* c = nullptr;
+        if (parts.size() == 1)
+            c = o->FindComponent(Name);
+        else if (!o->Name().isEmpty() && o->Name().compare(parts[0], Qt::CaseInsensitive) == 0) {
+            c = o;
+            for (qsizetype i = 1; c && i < parts.size(); ++i)
+                c = c->FindComponent(parts[i]);
+        }
+        if (c)
+            return c;
+    }
+    return nullptr;
+}
+
 void ReadBars(TStream* S, TGridAxisBarsEh* Bars)
 {
     std::unique_ptr<TColumnsWrapper> wrapper = CreateUnique<TColumnsWrapper>(nullptr);
     wrapper->SetAxisBars(Bars);
     TReader reader(S);
+    reader.OnFindComponent = [grid = Bars->Grid()](TReader*, const QString& Name, TComponent*& Component) {
+        Component = FindOwnersComponent(grid, Name);
+    };
     reader.ReadRootComponent(wrapper.get());
 }
 }

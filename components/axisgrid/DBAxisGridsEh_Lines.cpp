@@ -571,6 +571,10 @@ void TDBAxisGridEhCenter::EditButtonDefaultActionText(TCustomDBAxisGridEh* Grid,
         params->SetEditButton(EditButton);
         params->SetEditButtonControl(EditButtonControl);
         params->SetEditControl(editor);
+        params->SetOnOpenDropDownFormProc(
+            TEditControlShowDropDownFormEventEh(editor, &TDBAxisGridInplaceEdit::BarOpenDropDownForm));
+        params->SetOnCloseDropDownFormProc(
+            TEditControlCloseDropDownFormEventEh(editor, &TDBAxisGridInplaceEdit::BarCloseDropDownForm));
         params->SetDataLink(Grid->DataLink());
         params->SetField(AxisBar->Field());
         params->SetOnSetVarValueProc(TSetVarValueProcEh(editor, &TDBAxisGridInplaceEdit::SetVarValue));

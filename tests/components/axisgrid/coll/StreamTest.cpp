@@ -5,6 +5,7 @@
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Streams.h"
 #include "platform/rtl/SysUtils.h"
+#include "platform/vcl/PopupMenus.h"
 
 #include <QFile>
 
@@ -157,6 +158,36 @@ TEST_P(BarStreamFilled, AFileIsReplacedWholeAndAMissingFileIsAnOpenError)
     const QString before = Snapshot(other->AxisBars());
     EXPECT_THROW(other->AxisBars()->LoadFromFile(dir.filePath(QStringLiteral("none.dfm"))), EFOpenError);
     EXPECT_EQ(Snapshot(other->AxisBars()), before);
+}
+
+TEST_P(BarStreamFilled, MenusOfTheGridsFormComeBackAndAMissingOneIsAReadError)
+{
+    for (const char* formName : {"GoodsForm", ""}) {
+        owner->SetName(QString::fromUtf8(formName));
+        auto* menu = Create<TPopupMenu>(owner);
+        menu->SetName(QStringLiteral("BarMenu"));
+        grid->AxisBars()->Items(1)->SetPopupMenu(menu);
+        grid->AxisBars()->Items(2)->Title()->SetPopupMenu(menu);
+        const QByteArray bytes = Saved(grid->AxisBars());
+
+        TCollTestGrid* other = NewGrid();
+        Load(other->AxisBars(), bytes);
+        EXPECT_EQ(other->AxisBars()->Items(1)->PopupMenu(), menu) << formName;
+        EXPECT_EQ(other->AxisBars()->Items(2)->Title()->PopupMenu(), menu) << formName;
+        EXPECT_EQ(other->AxisBars()->Items(0)->PopupMenu(), nullptr) << formName;
+
+        // Without the menu the stream cannot be read, and nothing changes.
+        delete menu;
+        TCollTestGrid* third = NewGrid();
+        const QString before = Snapshot(third->AxisBars());
+        try {
+            Load(third->AxisBars(), bytes);
+            ADD_FAILURE() << formName << ": no error";
+        } catch (const EReadError& e) {
+            EXPECT_TRUE(e.Message().contains(QStringLiteral("BarMenu"))) << e.Message().toStdString();
+        }
+        EXPECT_EQ(Snapshot(third->AxisBars()), before) << formName;
+    }
 }
 
 TEST_P(BarStreamTest, AnEmptyCollectionSavesAndLoadsAsEmpty)

@@ -213,3 +213,36 @@ TEST_F(DropDownTest, TheBarsMenuIsItsOwnOrTheRebuiltSystemMenu)
 }
 
 }
+
+namespace {
+
+TEST_P(LookDataP, ALookupBarOffersItsListAndLimitsTextToIt)
+{
+    TDataSet* people = MakePeople(GetParam());
+    auto* titles = Create<TMemTableEh>(&owner);
+    titles->FieldDefs()->Add(QStringLiteral("Code"), ftInteger);
+    titles->FieldDefs()->Add(QStringLiteral("Title"), ftString, 20);
+    titles->CreateDataSet();
+    titles->AppendRecord({Variant(1), Variant(QStringLiteral("один"))});
+    TLookGrid* grid = MakeGrid(people);
+    TLookBar* bar = grid->AddBar(QStringLiteral("Id"));
+    TDBLookupDataEh* lookup = bar->LookupParams();
+    lookup->SetKeyFieldNames(QStringLiteral("Id"));
+    lookup->SetLookupDataSet(titles);
+    lookup->SetLookupKeyFieldNames(QStringLiteral("Code"));
+    lookup->SetLookupDisplayFieldName(QStringLiteral("Title"));
+    ASSERT_TRUE(lookup->LookupActive());
+    EXPECT_EQ(bar->GetBarType(), ctLookupField);
+    EXPECT_EQ(bar->LookupDisplayFields(), QStringLiteral("Title"));
+    EXPECT_EQ(bar->GetDropDownBoxListField(), QStringLiteral("Title"));
+    EXPECT_TRUE(bar->EditButton()->GetVisible());
+    EXPECT_TRUE(bar->LimitTextToListValues());
+
+    bar->SetLookupDisplayFields(QStringLiteral("Title"));
+    EXPECT_FALSE(bar->AssignedValues().Contains(cvLookupDisplayFields)) << "the lookup's own field";
+    bar->SetLookupDisplayFields(QStringLiteral("Title;Code"));
+    EXPECT_EQ(bar->LookupDisplayFields(), QStringLiteral("Title;Code"));
+    EXPECT_EQ(bar->GetDropDownBoxListField(), QStringLiteral("Title")) << "the list field stays the lookup's";
+}
+
+}
