@@ -290,14 +290,6 @@ void TControlBorderEh::Assign(TPersistent* Source)
 // The grid's side of the border
 // ============================================================================================
 
-TCustomDBAxisGridEh::TBorderOwnerEh::TBorderOwnerEh(TCustomDBAxisGridEh* Grid)
-    : Border(std::make_unique<TControlBorderEh>(Grid))
-{
-    Grid->FBorder = Border.get();
-}
-
-TCustomDBAxisGridEh::TBorderOwnerEh::~TBorderOwnerEh() = default;
-
 void TCustomDBAxisGridEh::UpdateBorderWidth()
 {
     FBorderWidth = FBorder && FBorder->ExtendedDraw() && BorderStyle() == bsSingle ? 1 : 0;
