@@ -1,9 +1,9 @@
 #include "DBAxisGridsEh_Collections.h"
 
 #include "DBAxisGridsEh_Grid.h"
+#include "platform/db/DB.h"
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Guards.h"
-#include "platform/db/DB.h"
 #include "platform/rtl/Streams.h"
 
 #include <memory>
@@ -165,9 +165,7 @@ QString RootClassName(TStream* S)
     reader.ReadPrefix(flags, childPos);
     return reader.ReadStr();
 }
-}
 
-namespace {
 // A bar's reference to a component of the grid's form ("Form.Menu", or "Menu" when the form
 // has no name) is written relative to that form: resolve it through the grid's owners.
 TComponent* FindOwnersComponent(TCustomDBAxisGridEh* Grid, const QString& Name)

@@ -4,11 +4,9 @@
 #include "DBAxisGridsEh_Bars.h"
 #include "platform/rtl/Classes.h"
 #include "platform/vcl/Controls.h"
-#include "platform/vcl/Graphics.h"
 
 class TStream;
 class TStrings;
-class TCustomDBAxisGridEh;
 class TAxisBarDefValuesEh;
 
 // csCustomized exactly when the first bar is a stored one (made by a form, the application
