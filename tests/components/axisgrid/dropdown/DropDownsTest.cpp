@@ -3,7 +3,12 @@
 // with their write-back and close notice, and the list of recently used texts; each closed
 // with and without taking its value, on an in-memory table and on an ADO query.
 #include "support/AppEnvironment.h"
-#include "support/AxisGridFixtures.h"
+#include "components/axisgrid/DBAxisGridsEh.h"
+#include "components/editors/DBCtrlsEh.h"
+#include "components/memtable/MemTableEh.h"
+#include "platform/vcl/Forms.h"
+#include "platform/winapi/WinUser.h"
+#include "support/DialogScript.h"
 
 #include "components/axisgrid/DBAxisGridsEh_DropDowns.h"
 #include "components/editors/CalculatorEh.h"
@@ -18,7 +23,20 @@
 
 namespace {
 
-using testsupport::PumpGrid;
+void PumpGrid()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+// The axis grid with the one thing a descendant must give it: which bar is selected.
+class TSelectingAxisGridEh : public TCustomDBAxisGridEh {
+public:
+    explicit TSelectingAxisGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwner) {}
+    int Selected = -1;
+    int GetSelectedIndex() override { return Selected; }
+    void SetSelectedIndex(int Value) override { Selected = Value; }
+};
 
 // A drop-down form that gives back what the test put in Returned (by name); Enter or Accept()
 // closes it with OK. It keeps what it was given.
@@ -85,8 +103,12 @@ void SendKey(TWinControl* W, int QtKey, Qt::KeyboardModifiers Mods = Qt::NoModif
 //   1     Альфа    10.5   A     11.12.2026 14:30    ""
 //   2     Бета     20     B     (null)              ""
 //   3     Гамма    (null) A     (null)              ""
-class DropDownGrid : public testsupport::AxisGridOnForm {
+class DropDownGrid : public ::testing::Test {
 public:
+    testsupport::TDialogScript dialogs;   // an error box nobody expects fails the test
+    std::unique_ptr<TForm> form = CreateUnique<TForm>(nullptr);
+    TSelectingAxisGridEh* grid = nullptr;
+    TDataSource* src = nullptr;
     TMemTableEh* table = nullptr;
     TAxisBarEh* name = nullptr;
     TAxisBarEh* sum = nullptr;
@@ -96,7 +118,13 @@ public:
 
     void SetUp() override
     {
-        AxisGridOnForm::SetUp();
+        form->SetBounds(0, 0, 700, 300);
+        grid = Create<TSelectingAxisGridEh>(form.get());
+        grid->SetParent(form.get());
+        grid->SetBounds(5, 5, 680, 280);
+        src = Create<TDataSource>(form.get());
+        form->Show();
+        PumpGrid();
         table = Create<TMemTableEh>(form.get());
         table->FieldDefs()->Add(QStringLiteral("Code"), ftInteger);
         table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
@@ -110,14 +138,16 @@ public:
         AddRow(2, QStringLiteral("Бета"), Variant(20.0), QStringLiteral("B"), Variant::Null());
         AddRow(3, QStringLiteral("Гамма"), Variant::Null(), QStringLiteral("A"), Variant::Null());
         table->First();
-        Bind(table);
+        src->SetDataSet(table);
+        grid->SetDataSource(src);
         name = AddBar(QStringLiteral("Name"));
         sum = AddBar(QStringLiteral("Sum"));
         kind = AddBar(QStringLiteral("Kind"));
         stamp = AddBar(QStringLiteral("Stamp"));
         note = AddBar(QStringLiteral("Note"));
-        grid->SetOptions(grid->Options() + goEditingEh);
+        { TGridOptionsEh o = grid->Options(); o.Include(goEditingEh); grid->SetOptions(o); }
     }
+    void TearDown() override { form.reset(); }
 
     void AddRow(int code, const QString& n, const Variant& s, const QString& k, const Variant& st)
     {
