@@ -240,7 +240,8 @@ void TDBAxisGridInplaceEdit::PreparePickList()
     int widest = 0;
     for (int i = 0; i < items->Count(); ++i)
         widest = std::max(widest, probe.Canvas()->TextWidth(items->Strings(i)));
-    FPickList->SetClientWidth(std::max(FPickList->ClientWidth(), widest) + 4);
+    // The margin goes on the text only: a list opened again at its saved width keeps it.
+    FPickList->SetClientWidth(std::max(FPickList->ClientWidth(), widest + 4));
     (void)grid;
 }
 
@@ -704,8 +705,7 @@ void TDBAxisGridInplaceEdit::DropDownFormClosed(TCustomForm* Form, bool Accept, 
         auto* ddForm = dynamic_cast<IDropDownFormEh*>(Form);
         TField* barField = bar->Field();
         // Read-only data takes nothing back, whatever the form returned.
-        const bool readOnly = (ddForm && ddForm->GetReadOnly()) || (barField && barField->ReadOnly()) ||
-                              bar->ReadOnly() || !grid->CanEditModifyData();
+        const bool readOnly = (ddForm && ddForm->GetReadOnly()) || !bar->CanModify(false);
         if (Accept && writesBack && ds && !readOnly) {
             bool startedEdit = false;
             if (ds->State() != dsEdit && ds->State() != dsInsert) {

@@ -3,12 +3,10 @@
 // with their write-back and close notice, and the list of recently used texts; each closed
 // with and without taking its value, on an in-memory table and on an ADO query.
 #include "support/AppEnvironment.h"
-#include "components/axisgrid/DBAxisGridsEh.h"
-#include "components/editors/DBCtrlsEh.h"
-#include "components/memtable/MemTableEh.h"
-#include "platform/vcl/Forms.h"
-#include "platform/winapi/WinUser.h"
+#include "support/AxisGridFixtures.h"
 #include "support/DialogScript.h"
+
+#include "components/editors/DBCtrlsEh.h"
 
 #include "components/axisgrid/DBAxisGridsEh_DropDowns.h"
 #include "components/editors/CalculatorEh.h"
@@ -23,20 +21,7 @@
 
 namespace {
 
-void PumpGrid()
-{
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
-
-// The axis grid with the one thing a descendant must give it: which bar is selected.
-class TSelectingAxisGridEh : public TCustomDBAxisGridEh {
-public:
-    explicit TSelectingAxisGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwner) {}
-    int Selected = -1;
-    int GetSelectedIndex() override { return Selected; }
-    void SetSelectedIndex(int Value) override { Selected = Value; }
-};
+using testsupport::PumpGrid;
 
 // A drop-down form that gives back what the test put in Returned (by name); Enter or Accept()
 // closes it with OK. It keeps what it was given.
@@ -80,6 +65,7 @@ public:
 }  // namespace
 
 DOV_PUBLISHED(TValuesFormEh) {}
+AXIS_GRID_FIXTURES_PUBLISHED
 
 namespace {
 
@@ -98,17 +84,19 @@ void SendKey(TWinControl* W, int QtKey, Qt::KeyboardModifiers Mods = Qt::NoModif
     QApplication::sendEvent(W->Widget(), &release);
 }
 
+bool IsNumberVariantForTest(const Variant& V)
+{
+    return V.VarType() == varDouble || V.VarType() == varInteger || V.VarType() == varCurrency;
+}
+
 // The fixture's rows with a date-time and a note beside them:
 //   Code  Name     Sum    Kind  Stamp               Note
 //   1     Альфа    10.5   A     11.12.2026 14:30    ""
 //   2     Бета     20     B     (null)              ""
 //   3     Гамма    (null) A     (null)              ""
-class DropDownGrid : public ::testing::Test {
+class DropDownGrid : public testsupport::AxisGridOnForm {
 public:
     testsupport::TDialogScript dialogs;   // an error box nobody expects fails the test
-    std::unique_ptr<TForm> form = CreateUnique<TForm>(nullptr);
-    TSelectingAxisGridEh* grid = nullptr;
-    TDataSource* src = nullptr;
     TMemTableEh* table = nullptr;
     TAxisBarEh* name = nullptr;
     TAxisBarEh* sum = nullptr;
@@ -118,13 +106,10 @@ public:
 
     void SetUp() override
     {
+        AxisGridOnForm::SetUp();
         form->SetBounds(0, 0, 700, 300);
-        grid = Create<TSelectingAxisGridEh>(form.get());
-        grid->SetParent(form.get());
         grid->SetBounds(5, 5, 680, 280);
-        src = Create<TDataSource>(form.get());
         form->Show();
-        PumpGrid();
         table = Create<TMemTableEh>(form.get());
         table->FieldDefs()->Add(QStringLiteral("Code"), ftInteger);
         table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
@@ -138,8 +123,7 @@ public:
         AddRow(2, QStringLiteral("Бета"), Variant(20.0), QStringLiteral("B"), Variant::Null());
         AddRow(3, QStringLiteral("Гамма"), Variant::Null(), QStringLiteral("A"), Variant::Null());
         table->First();
-        src->SetDataSet(table);
-        grid->SetDataSource(src);
+        Bind(table);
         name = AddBar(QStringLiteral("Name"));
         sum = AddBar(QStringLiteral("Sum"));
         kind = AddBar(QStringLiteral("Kind"));
@@ -147,7 +131,6 @@ public:
         note = AddBar(QStringLiteral("Note"));
         { TGridOptionsEh o = grid->Options(); o.Include(goEditingEh); grid->SetOptions(o); }
     }
-    void TearDown() override { form.reset(); }
 
     void AddRow(int code, const QString& n, const Variant& s, const QString& k, const Variant& st)
     {
@@ -390,10 +373,13 @@ TEST_F(DropDownGrid, CalculatorWritesANumberAndNothingElse)
     EXPECT_FALSE(calc->Visible());
     EXPECT_DOUBLE_EQ(Field(QStringLiteral("Sum"))->AsFloat(), 12.25);
 
-    // An empty value is not a number: the cell keeps what it had.
+    // A division by zero leaves no number: the cell keeps what it had.
     editor->DropDown();
     ASSERT_TRUE(calc->Visible());
-    calc->SetValue(Variant());
+    SendKey(calc, Qt::Key_Slash, Qt::NoModifier, QStringLiteral("/"));
+    SendKey(calc, Qt::Key_0, Qt::NoModifier, QStringLiteral("0"));
+    SendKey(calc, Qt::Key_Equal, Qt::NoModifier, QStringLiteral("="));
+    ASSERT_FALSE(IsNumberVariantForTest(calc->GetValue()));
     editor->CloseUp(true);
     EXPECT_DOUBLE_EQ(Field(QStringLiteral("Sum"))->AsFloat(), 12.25);
 
@@ -444,11 +430,14 @@ TEST_F(DropDownFormGrid, WriteBackTakesTheValueNamedAfterTheField)
         {pspRecordValuesEh,
          {{"Code", Variant(77)}, {"Name", Variant(QStringLiteral("X"))}, {"Note", Variant(QStringLiteral("сверено"))}},
          QStringLiteral("сверено")},
-        {pspRecordValuesEh, {{"Code", Variant(77)}}, QString()},   // nothing under the field's name
+        {pspRecordValuesEh, {{"Code", Variant(77)}}, QStringLiteral("было")},   // nothing under the field's name
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.pass));
-        Field(QStringLiteral("Note"))->DataSet()->First();
+        table->First();
+        table->Edit();
+        Field(QStringLiteral("Note"))->SetAsString(QStringLiteral("было"));
+        table->Post();
         note->DropDownFormParams()->SetPassParams(c.pass);
         ddForm->Returned = c.returned;
         TDBAxisGridInplaceEdit* editor = OpenForm();
