@@ -89,15 +89,17 @@ bool IsNumberVariantForTest(const Variant& V)
     return V.VarType() == varDouble || V.VarType() == varInteger || V.VarType() == varCurrency;
 }
 
-// The fixture's rows with a date-time and a note beside them:
+// Rows with a date-time and a note, in an in-memory table or (parameter True) in a table of an
+// embedded SQLite catalog read through an ADO query:
 //   Code  Name     Sum    Kind  Stamp               Note
-//   1     Альфа    10.5   A     11.12.2026 14:30    ""
-//   2     Бета     20     B     (null)              ""
-//   3     Гамма    (null) A     (null)              ""
-class DropDownGrid : public testsupport::AxisGridOnForm {
+//   1     Альфа    10.5   A     11.12.2026 14:30    (null)
+//   2     Бета     20     B     (null)              (null)
+//   3     Гамма    (null) A     (null)              (null)
+class DropDownGrid : public testsupport::AxisGridOnForm, public ::testing::WithParamInterface<bool> {
 public:
     testsupport::TDialogScript dialogs;   // an error box nobody expects fails the test
-    TMemTableEh* table = nullptr;
+    QTemporaryDir dir;
+    TDataSet* table = nullptr;
     TAxisBarEh* name = nullptr;
     TAxisBarEh* sum = nullptr;
     TAxisBarEh* kind = nullptr;
@@ -110,18 +112,14 @@ public:
         form->SetBounds(0, 0, 700, 300);
         grid->SetBounds(5, 5, 680, 280);
         form->Show();
-        table = Create<TMemTableEh>(form.get());
-        table->FieldDefs()->Add(QStringLiteral("Code"), ftInteger);
-        table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
-        table->FieldDefs()->Add(QStringLiteral("Sum"), ftFloat);
-        table->FieldDefs()->Add(QStringLiteral("Kind"), ftString, 5);
-        table->FieldDefs()->Add(QStringLiteral("Stamp"), ftDateTime);
-        table->FieldDefs()->Add(QStringLiteral("Note"), ftString, 40);
-        table->CreateDataSet();
-        const Variant stamp1 = Variant::FromDate(EncodeDate(2026, 12, 11) + EncodeTime(14, 30, 0, 0));
-        AddRow(1, QStringLiteral("Альфа"), Variant(10.5), QStringLiteral("A"), stamp1);
-        AddRow(2, QStringLiteral("Бета"), Variant(20.0), QStringLiteral("B"), Variant::Null());
-        AddRow(3, QStringLiteral("Гамма"), Variant::Null(), QStringLiteral("A"), Variant::Null());
+        if (GetParam())
+            OpenQuery();
+        else
+            OpenTable();
+        table->First();
+        table->Edit();
+        Field(QStringLiteral("Stamp"))->SetValue(Variant::FromDate(EncodeDate(2026, 12, 11) + EncodeTime(14, 30, 0, 0)));
+        table->Post();
         table->First();
         Bind(table);
         name = AddBar(QStringLiteral("Name"));
@@ -129,18 +127,57 @@ public:
         kind = AddBar(QStringLiteral("Kind"));
         stamp = AddBar(QStringLiteral("Stamp"));
         note = AddBar(QStringLiteral("Note"));
-        { TGridOptionsEh o = grid->Options(); o.Include(goEditingEh); grid->SetOptions(o); }
+        TGridOptionsEh o = grid->Options();
+        o.Include(goEditingEh);
+        grid->SetOptions(o);
     }
 
-    void AddRow(int code, const QString& n, const Variant& s, const QString& k, const Variant& st)
+    void OpenTable()
     {
-        table->Append();
-        table->FieldByName(QStringLiteral("Code"))->SetAsInteger(code);
-        table->FieldByName(QStringLiteral("Name"))->SetAsString(n);
-        table->FieldByName(QStringLiteral("Sum"))->SetValue(s);
-        table->FieldByName(QStringLiteral("Kind"))->SetAsString(k);
-        table->FieldByName(QStringLiteral("Stamp"))->SetValue(st);
-        table->Post();
+        auto* mt = Create<TMemTableEh>(form.get());
+        mt->FieldDefs()->Add(QStringLiteral("Code"), ftInteger);
+        mt->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
+        mt->FieldDefs()->Add(QStringLiteral("Sum"), ftFloat);
+        mt->FieldDefs()->Add(QStringLiteral("Kind"), ftString, 5);
+        mt->FieldDefs()->Add(QStringLiteral("Stamp"), ftDateTime);
+        mt->FieldDefs()->Add(QStringLiteral("Note"), ftString, 40);
+        mt->CreateDataSet();
+        table = mt;
+        const struct {
+            int code;
+            const char16_t* name;
+            Variant sum;
+            const char16_t* kind;
+        } rows[] = {{1, u"Альфа", Variant(10.5), u"A"}, {2, u"Бета", Variant(20.0), u"B"},
+                    {3, u"Гамма", Variant::Null(), u"A"}};
+        for (const auto& r : rows) {
+            table->Append();
+            Field(QStringLiteral("Code"))->SetAsInteger(r.code);
+            Field(QStringLiteral("Name"))->SetAsString(QString::fromUtf16(r.name));
+            Field(QStringLiteral("Sum"))->SetValue(r.sum);
+            Field(QStringLiteral("Kind"))->SetAsString(QString::fromUtf16(r.kind));
+            table->Post();
+        }
+    }
+
+    void OpenQuery()
+    {
+        auto* conn = Create<TADOConnection>(form.get());
+        conn->SetLoginPrompt(false);
+        conn->SetConnectionString(
+            QStringLiteral("Provider=SQLOLEDB.1;Initial Catalog=dropdowns;Data Source=%1;Create Catalog=True")
+                .arg(dir.path()));
+        conn->Open();
+        conn->Execute(QStringLiteral("CREATE TABLE dd_t(Code int PRIMARY KEY, Name varchar(20), Sum float, "
+                                     "Kind varchar(5), Stamp datetime, Note varchar(40))"));
+        conn->Execute(QStringLiteral("INSERT INTO dd_t(Code, Name, Sum, Kind) VALUES (1, N'Альфа', 10.5, 'A')"));
+        conn->Execute(QStringLiteral("INSERT INTO dd_t(Code, Name, Sum, Kind) VALUES (2, N'Бета', 20, 'B')"));
+        conn->Execute(QStringLiteral("INSERT INTO dd_t(Code, Name, Sum, Kind) VALUES (3, N'Гамма', NULL, 'A')"));
+        auto* query = Create<TADOQuery>(form.get());
+        query->SetConnection(conn);
+        query->SQL()->Add(QStringLiteral("SELECT Code, Name, Sum, Kind, Stamp, Note FROM dd_t ORDER BY Code"));
+        query->Open();
+        table = query;
     }
 
     TAxisBarEh* AddBar(const QString& field)
@@ -183,7 +220,7 @@ public:
 // Pick lists
 // ============================================================================================
 
-TEST_F(DropDownGrid, PickListOffersOnlyItemsThatHaveAKeyAndIsAsHighAsItsRows)
+TEST_P(DropDownGrid, PickListOffersOnlyItemsThatHaveAKeyAndIsAsHighAsItsRows)
 {
     kind->PickList()->SetText(QStringLiteral("Аванс\nБезнал\nВзаимозачёт\nГарантия\nДолг\nЕщё\nЖ\nЗ\nИ\nК"));
     kind->KeyList()->SetText(QStringLiteral("A\nB\nC\nD"));
@@ -209,7 +246,7 @@ TEST_F(DropDownGrid, PickListOffersOnlyItemsThatHaveAKeyAndIsAsHighAsItsRows)
 
 // A click on an item takes it when the release lies inside the list; a release outside or the
 // keyboard's Escape leaves the cell as it was.
-TEST_F(DropDownGrid, PickListClosesWithAndWithoutTakingTheItem)
+TEST_P(DropDownGrid, PickListClosesWithAndWithoutTakingTheItem)
 {
     struct Case {
         const char* how;
@@ -256,7 +293,7 @@ TEST_F(DropDownGrid, PickListClosesWithAndWithoutTakingTheItem)
     }
 }
 
-TEST_F(DropDownGrid, KeyAndPickListWritesTheKeyOfTheChosenItem)
+TEST_P(DropDownGrid, KeyAndPickListWritesTheKeyOfTheChosenItem)
 {
     kind->PickList()->SetText(QStringLiteral("Аванс\nБезнал\nВзаимозачёт"));
     kind->KeyList()->SetText(QStringLiteral("A\nB\nC"));
@@ -272,7 +309,7 @@ TEST_F(DropDownGrid, KeyAndPickListWritesTheKeyOfTheChosenItem)
 
 // The size the user gives the list with its grip opens it next time: rows are the whole items
 // that fit in its client height.
-TEST_F(DropDownGrid, PickListResizedByItsGripKeepsTheNewRowsAndWidth)
+TEST_P(DropDownGrid, PickListResizedByItsGripKeepsTheNewRowsAndWidth)
 {
     name->PickList()->SetText(QStringLiteral("1\n2\n3\n4\n5\n6\n7\n8\n9\n10\n11\n12"));
     TDBAxisGridInplaceEdit* editor = EditorOn(name);
@@ -301,7 +338,7 @@ TEST_F(DropDownGrid, PickListResizedByItsGripKeepsTheNewRowsAndWidth)
 // ============================================================================================
 
 // The day is chosen with a click in the calendar; the time of day the field holds stays.
-TEST_F(DropDownGrid, CalendarTakesTheClickedDayAndKeepsTheTimeOfDay)
+TEST_P(DropDownGrid, CalendarTakesTheClickedDayAndKeepsTheTimeOfDay)
 {
     struct Case {
         int row;
@@ -312,7 +349,8 @@ TEST_F(DropDownGrid, CalendarTakesTheClickedDayAndKeepsTheTimeOfDay)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.row);
-        table->SetRecNo(c.row);
+        table->First();
+        table->MoveBy(c.row - 1);
         TDBAxisGridInplaceEdit* editor = EditorOn(stamp);
         ASSERT_NE(editor, nullptr);
         ASSERT_TRUE(IsCalendarEditStyle(editor->EditStyle()));
@@ -338,7 +376,7 @@ TEST_F(DropDownGrid, CalendarTakesTheClickedDayAndKeepsTheTimeOfDay)
     }
 }
 
-TEST_F(DropDownGrid, CalendarClosedWithEscapeChangesNothing)
+TEST_P(DropDownGrid, CalendarClosedWithEscapeChangesNothing)
 {
     table->First();
     TDBAxisGridInplaceEdit* editor = EditorOn(stamp);
@@ -357,7 +395,7 @@ TEST_F(DropDownGrid, CalendarClosedWithEscapeChangesNothing)
 // The calculator
 // ============================================================================================
 
-TEST_F(DropDownGrid, CalculatorWritesANumberAndNothingElse)
+TEST_P(DropDownGrid, CalculatorWritesANumberAndNothingElse)
 {
     sum->SetButtonStyle(cbsDropDown);
     table->First();
@@ -419,7 +457,7 @@ public:
 
 // The form gets the bar's field under its name; what it returns under that name is written,
 // not the first value it returns; a value it does not return leaves the field alone.
-TEST_F(DropDownFormGrid, WriteBackTakesTheValueNamedAfterTheField)
+TEST_P(DropDownFormGrid, WriteBackTakesTheValueNamedAfterTheField)
 {
     struct Case {
         TDropDownPassParamsEh pass;
@@ -460,7 +498,7 @@ TEST_F(DropDownFormGrid, WriteBackTakesTheValueNamedAfterTheField)
     }
 }
 
-TEST_F(DropDownFormGrid, AssignBackFieldsSkipNamesTheFormDidNotReturn)
+TEST_P(DropDownFormGrid, AssignBackFieldsSkipNamesTheFormDidNotReturn)
 {
     note->DropDownFormParams()->SetPassParams(pspRecordValuesEh);
     note->DropDownFormParams()->SetAssignBackFieldNames(QStringLiteral("Name;Note"));
@@ -473,7 +511,7 @@ TEST_F(DropDownFormGrid, AssignBackFieldsSkipNamesTheFormDidNotReturn)
     EXPECT_EQ(Field(QStringLiteral("Name"))->AsString(), QStringLiteral("Альфа"));   // not nulled
 }
 
-TEST_F(DropDownFormGrid, ReadOnlyFieldAndCancelledFormWriteNothing)
+TEST_P(DropDownFormGrid, ReadOnlyFieldAndCancelledFormWriteNothing)
 {
     struct Case {
         bool readOnly;
@@ -499,7 +537,7 @@ TEST_F(DropDownFormGrid, ReadOnlyFieldAndCancelledFormWriteNothing)
 
 // The press that closes the form reaches the button while the close notice still waits: it
 // must not open the form again. Once the notice is handled the button opens it as usual.
-TEST_F(DropDownFormGrid, ThePressThatClosedTheFormDoesNotReopenIt)
+TEST_P(DropDownFormGrid, ThePressThatClosedTheFormDoesNotReopenIt)
 {
     TDBAxisGridInplaceEdit* editor = OpenForm();
     ASSERT_NE(editor, nullptr);
@@ -532,7 +570,7 @@ TEST(DropDownNotice, HasANumberNoOtherPrivateMessageUses)
         EXPECT_NE(WM_AXISGRIDFORMCLOSED_EH, m);
 }
 
-TEST_F(DropDownFormGrid, OpenEventMayReplaceTheFormAndCloseEventHearsTheOutcome)
+TEST_P(DropDownFormGrid, OpenEventMayReplaceTheFormAndCloseEventHearsTheOutcome)
 {
     auto* other = Create<TValuesFormEh>(form.get());
     other->SetBounds(0, 0, 150, 100);
@@ -560,7 +598,7 @@ TEST_F(DropDownFormGrid, OpenEventMayReplaceTheFormAndCloseEventHearsTheOutcome)
     EXPECT_EQ(Field(QStringLiteral("Note"))->AsString(), QStringLiteral("из другой формы"));
 }
 
-TEST_F(DropDownFormGrid, UnregisteredFormClassIsAnErrorAndAFormWithoutTheInterfaceIsNotShown)
+TEST_P(DropDownFormGrid, UnregisteredFormClassIsAnErrorAndAFormWithoutTheInterfaceIsNotShown)
 {
     note->DropDownFormParams()->SetDropDownForm(nullptr);
     note->DropDownFormParams()->SetDropDownFormClassName(QStringLiteral("TNoSuchFormEh"));
@@ -599,7 +637,7 @@ public:
     }
 };
 
-TEST_F(MRUGrid, ShowsTheTextsThatBeginWithTheEditorsTextAndTakesAClickedOne)
+TEST_P(MRUGrid, ShowsTheTextsThatBeginWithTheEditorsTextAndTakesAClickedOne)
 {
     table->First();
     TDBAxisGridInplaceEdit* editor = EditorOn(note);
@@ -618,7 +656,7 @@ TEST_F(MRUGrid, ShowsTheTextsThatBeginWithTheEditorsTextAndTakesAClickedOne)
     EXPECT_EQ(grid->EditText(), QStringLiteral("Альфа-Ком"));
 }
 
-TEST_F(MRUGrid, ClosesWithoutTakingAndWhenNothingMatches)
+TEST_P(MRUGrid, ClosesWithoutTakingAndWhenNothingMatches)
 {
     table->First();
     TDBAxisGridInplaceEdit* editor = EditorOn(note);
@@ -640,7 +678,7 @@ TEST_F(MRUGrid, ClosesWithoutTakingAndWhenNothingMatches)
     EXPECT_FALSE(note->MRUList()->DroppedDown());
 }
 
-TEST_F(MRUGrid, OpeningAListClosesTheMRUList)
+TEST_P(MRUGrid, OpeningAListClosesTheMRUList)
 {
     note->PickList()->SetText(QStringLiteral("Альфа\nБета"));
     table->First();
@@ -657,5 +695,13 @@ TEST_F(MRUGrid, OpeningAListClosesTheMRUList)
     EXPECT_TRUE(editor->ListVisible());
     editor->CloseUp(false);
 }
+
+const auto kRegimes = ::testing::Values(false, true);
+auto RegimeName = [](const ::testing::TestParamInfo<bool>& info) {
+    return std::string(info.param ? "AdoQuery" : "MemTable");
+};
+INSTANTIATE_TEST_SUITE_P(Regimes, DropDownGrid, kRegimes, RegimeName);
+INSTANTIATE_TEST_SUITE_P(Regimes, DropDownFormGrid, kRegimes, RegimeName);
+INSTANTIATE_TEST_SUITE_P(Regimes, MRUGrid, kRegimes, RegimeName);
 
 }  // namespace
