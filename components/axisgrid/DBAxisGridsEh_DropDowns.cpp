@@ -131,7 +131,11 @@ bool TDBAxisGridInplaceEdit::PrepareDataList()
     TAxisBarEh* bar = GetAxisBar();
     TCustomDBAxisGridEh* grid = GetGrid();
     IAxisBarDataListEh* dl = DataListOf(FDataList);
-    TDataSet* lookupSet = bar ? bar->LookupParams()->LookupDataSet() : nullptr;
+    // The list dataset: the drop-down box's list source, else the lookup's list.
+    TDataSource* listSource = bar ? bar->DropDownBox()->ListSource() : nullptr;
+    TDataSet* lookupSet = listSource && listSource->DataSet() ? listSource->DataSet()
+                          : bar                              ? bar->LookupParams()->LookupDataSet()
+                                                             : nullptr;
     if (!dl || !lookupSet)
         return false;
     FDataList->SetColor(Color());

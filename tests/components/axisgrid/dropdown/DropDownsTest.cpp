@@ -696,6 +696,212 @@ TEST_P(MRUGrid, OpeningAListClosesTheMRUList)
     editor->CloseUp(false);
 }
 
+// ============================================================================================
+// The data list
+// ============================================================================================
+
+// A stand-in for the lookup list grid of the lookup controls: rows of 16 pixels, one per
+// record of its list source; a release picks the row under it and closes through the editor.
+class TFakeDataListEh : public TCustomControl, public ILookupListGridEh, public IAxisBarDataListEh {
+public:
+    explicit TFakeDataListEh(TComponent* AOwner) : TCustomControl(AOwner) {}
+    static inline TFakeDataListEh* Last = nullptr;
+
+    TSpecRowEh* Spec = nullptr;
+    int Rows = 0;
+    QString KeyFieldName, ListFieldName_;
+    TDataSource* Source = nullptr;
+    Variant Key;
+    QString Selected;
+    QString Highlight = QStringLiteral("<none>");
+    int FitWidth = 60;
+    bool GripResized = false;
+    TDataListMouseCloseUpEventEh CloseUpEvent;
+
+    // ILookupListGridEh
+    TCustomControl* ListControl() override { return this; }
+    TDBLookupGridEhOptions LookupOptions() const override { return {}; }
+    void SetLookupOptions(TDBLookupGridEhOptions) override {}
+    TGridAxisBarsEh* ListColumns() override { return nullptr; }
+    TAxisBarDefValuesEh* ListColumnDefValues() override { return nullptr; }
+    bool SortLocal() const override { return false; }
+    void SetSortLocal(bool) override {}
+    void SetListFieldName(const QString& Value) override { ListFieldName_ = Value; }
+    void SetSpecRow(TSpecRowEh* Value) override { Spec = Value; }
+
+    // IAxisBarDataListEh
+    TSpecRowEh* SpecRow() override { return Spec; }
+    int RowCount() override { return Rows; }
+    void SetRowCount(int Value) override
+    {
+        Rows = Value;
+        SetHeight(Value * 16);
+    }
+    void SetShowTitles(bool) override {}
+    void SetKeyField(const QString& Value) override { KeyFieldName = Value; }
+    int ListFieldIndex() override { return 0; }
+    void SetListFieldIndex(int) override {}
+    QString ListFieldName(int Index) override { return Index == 0 ? ListFieldName_ : QString(); }
+    void SetAutoFitColWidths(bool) override {}
+    void SetUseMultiTitle(bool) override {}
+    void SetListSource(TDataSource* Value) override { Source = Value; }
+    int GetColumnsWidthToFit() override { return FitWidth; }
+    void SetSortMarkerStyle(int) override {}
+    void SetSizeGripAlwaysShow(bool) override {}
+    bool SizeGripResized() override { return GripResized; }
+    void SetSizeGripResized(bool Value) override { GripResized = Value; }
+    void SetCtl3D(bool) override {}
+    void SetParentCtl3D(bool) override {}
+    Variant KeyValue() override { return Key; }
+    void SetKeyValue(const Variant& Value) override { Key = Value; }
+    bool LocateKey() override { return !Key.IsNull() && !Selected.isEmpty(); }
+    QString SelectedItem() override { return Selected; }
+    void ResetHighlightSubstr(const QString& Text) override { Highlight = Text; }
+    TRect DataRect() override { return ClientRect(); }
+    void SetOnMouseCloseUp(const TDataListMouseCloseUpEventEh& Value) override { CloseUpEvent = Value; }
+    void SetOnColumnMoved(const TDataListColumnMovedEventEh&) override {}
+    void SetOnDrawMemoText(bool) override {}
+
+protected:
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override
+    {
+        TCustomControl::MouseUp(Button, Shift, X, Y);
+        const bool inside = PtInRect(ClientRect(), TPoint(X, Y));
+        if (inside && Source && Source->DataSet()) {
+            TDataSet* ds = Source->DataSet();
+            ds->First();
+            ds->MoveBy(Y / 16);
+            Key = ds->FieldByName(KeyFieldName)->Value();
+            Selected = ds->FieldByName(ListFieldName_)->AsString();
+        }
+        if (CloseUpEvent)
+            CloseUpEvent(this, inside);
+    }
+};
+
+ILookupListGridEh* MakeFakeDataList()
+{
+    TFakeDataListEh::Last = Create<TFakeDataListEh>(nullptr);
+    return TFakeDataListEh::Last;
+}
+
+// The kinds of payment as the list source of the Kind bar: Code is what the cell holds.
+class DataListGrid : public DropDownGrid {
+public:
+    TMemTableEh* kinds = nullptr;
+    TDataSource* kindsSource = nullptr;
+
+    void SetUp() override
+    {
+        SetAxisBarDataListFactoryEh(&MakeFakeDataList);
+        DropDownGrid::SetUp();
+        kinds = Create<TMemTableEh>(form.get());
+        kinds->FieldDefs()->Add(QStringLiteral("Kind"), ftString, 5);
+        kinds->CreateDataSet();
+        for (const char* k : {"A", "B", "C"}) {
+            kinds->Append();
+            kinds->FieldByName(QStringLiteral("Kind"))->SetAsString(QString::fromLatin1(k));
+            kinds->Post();
+        }
+        kindsSource = Create<TDataSource>(form.get());
+        kindsSource->SetDataSet(kinds);
+        kind->DropDownBox()->SetListSource(kindsSource);
+        kind->DropDownBox()->SetListFieldNames(QStringLiteral("Kind"));
+    }
+    void TearDown() override
+    {
+        DropDownGrid::TearDown();
+        SetAxisBarDataListFactoryEh(nullptr);
+    }
+    TFakeDataListEh* List(TDBAxisGridInplaceEdit* editor) { return dynamic_cast<TFakeDataListEh*>(editor->DataList()); }
+};
+
+// As many rows as the list has records, up to the bar's rows; as wide as its columns, never
+// narrower than the cell.
+TEST_P(DataListGrid, OpensWithTheRowsItNeedsAndAtLeastTheCellsWidth)
+{
+    struct Case {
+        unsigned rows;
+        int width;
+        int fit;
+        int expectedRows;
+    } cases[] = {{7, -1, 60, 3}, {2, -1, 300, 2}, {7, 0, 60, 3}, {7, 300, 60, 3}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.width);
+        kind->SetDropDownRows(c.rows);
+        kind->SetDropDownWidth(c.width);
+        TDBAxisGridInplaceEdit* editor = EditorOn(kind);
+        ASSERT_NE(editor, nullptr);
+        ASSERT_TRUE(IsLookupEditStyle(editor->EditStyle()));
+        TFakeDataListEh* list = List(editor);
+        ASSERT_NE(list, nullptr);
+        list->FitWidth = c.fit;
+        editor->DropDown();
+        ASSERT_TRUE(list->Visible());
+        EXPECT_EQ(list->RowCount(), c.expectedRows);
+        EXPECT_EQ(list->KeyFieldName, QStringLiteral("Kind"));
+        EXPECT_EQ(editor->LookupSource()->DataSet(), kinds);
+        const int expectedWidth = c.width == -1 ? std::max(c.fit, editor->Width())
+                                  : c.width < 1 ? editor->Width()
+                                                : std::max(c.width, editor->Width());
+        if (c.width == -1 && c.fit > editor->Width())
+            EXPECT_EQ(list->ClientWidth(), c.fit);
+        else
+            EXPECT_EQ(list->Width(), expectedWidth);
+        editor->CloseUp(false);
+        EXPECT_FALSE(list->Visible());
+        EXPECT_EQ(list->Source, nullptr);
+        EXPECT_EQ(editor->LookupSource()->DataSet(), nullptr);
+        grid->HideEditor();
+    }
+}
+
+TEST_P(DataListGrid, AReleaseOnARowTakesItAndOneOutsideTakesNothing)
+{
+    table->First();
+    TDBAxisGridInplaceEdit* editor = EditorOn(kind);
+    ASSERT_NE(editor, nullptr);
+    TFakeDataListEh* list = List(editor);
+    ASSERT_NE(list, nullptr);
+    editor->DropDown();
+    ASSERT_TRUE(list->Visible());
+    list->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 200));
+    list->Perform(WM_LBUTTONUP, 0, MAKELPARAM(5, 200));   // below the rows: outside
+    EXPECT_FALSE(list->Visible());
+    EXPECT_EQ(Field(QStringLiteral("Kind"))->AsString(), QStringLiteral("A"));
+    EXPECT_EQ(editor->Text(), QStringLiteral("A"));
+
+    editor->DropDown();
+    ASSERT_TRUE(list->Visible());
+    MouseClick(list, TPoint(5, 2 * 16 + 3));
+    EXPECT_FALSE(list->Visible());
+    EXPECT_EQ(editor->Text(), QStringLiteral("C"));
+    EXPECT_EQ(Field(QStringLiteral("Kind"))->AsString(), QStringLiteral("C"));
+}
+
+// A filter the typed text put on the list source is gone when the list closes, whichever way.
+TEST_P(DataListGrid, AutoFilterHighlightsTheTextAndIsRemovedWhenTheListCloses)
+{
+    kind->DropDownBox()->SetListSourceAutoFilter(true);
+    kind->DropDownBox()->SetListSourceAutoFilterType(lsftContainsEh);
+    for (bool accept : {false, true}) {
+        SCOPED_TRACE(accept);
+        TDBAxisGridInplaceEdit* editor = EditorOn(kind);
+        ASSERT_NE(editor, nullptr);
+        TFakeDataListEh* list = List(editor);
+        ASSERT_NE(list, nullptr);
+        editor->DropDown();
+        editor->ApplyListAutoFilter(QStringLiteral("B"));
+        EXPECT_EQ(list->Highlight, QStringLiteral("B"));
+        EXPECT_TRUE(kinds->Filtered());
+        EXPECT_FALSE(kinds->Filter().isEmpty());
+        editor->CloseUp(accept);
+        EXPECT_TRUE(kinds->Filter().isEmpty());
+        EXPECT_EQ(list->Highlight, QString());
+        grid->HideEditor();
+    }
+}
+
 const auto kRegimes = ::testing::Values(false, true);
 auto RegimeName = [](const ::testing::TestParamInfo<bool>& info) {
     return std::string(info.param ? "AdoQuery" : "MemTable");
@@ -703,5 +909,6 @@ auto RegimeName = [](const ::testing::TestParamInfo<bool>& info) {
 INSTANTIATE_TEST_SUITE_P(Regimes, DropDownGrid, kRegimes, RegimeName);
 INSTANTIATE_TEST_SUITE_P(Regimes, DropDownFormGrid, kRegimes, RegimeName);
 INSTANTIATE_TEST_SUITE_P(Regimes, MRUGrid, kRegimes, RegimeName);
+INSTANTIATE_TEST_SUITE_P(Regimes, DataListGrid, kRegimes, RegimeName);
 
 }  // namespace
