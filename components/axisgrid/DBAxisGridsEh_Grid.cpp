@@ -518,7 +518,6 @@ void TCustomDBAxisGridEh::DefineProperties(TFiler* Filer)
 void TCustomDBAxisGridEh::ReadAxisBars(TReader* Reader)
 {
     FAxisBars->Clear();
-    Reader->ReadValue();
     Reader->ReadCollection(FAxisBars);
 }
 

@@ -340,8 +340,9 @@ void TCustomDBAxisGridEh::UpdateData()
         if (FEditKeyValue.IsNull() && !FEditText.isEmpty() && bar->OnNotInList) {
             TDataSet* list = lookup->LookupDataSet();
             const QString display = lookup->LookupDisplayFieldName();
-            if (!list->Locate(display, Variant(FEditText), TLocateOptions{loCaseInsensitive}) && askNotInList() &&
-                list->Locate(display, Variant(FEditText), TLocateOptions{loCaseInsensitive}))
+            // A typed text that is already in the list stores that entry's key, not Null.
+            auto found = [&] { return list->Locate(display, Variant(FEditText), TLocateOptions{loCaseInsensitive}); };
+            if (found() || (askNotInList() && found()))
                 FEditKeyValue = list->FieldValues(lookup->LookupKeyFieldNames());
         }
         std::vector<TField*> keys = lookup->GetKeyFields();

@@ -67,6 +67,7 @@ public:
         return Create<TGridAxisBarsEh>(this, TAxisBarProbeEh::StaticClassInfo());
     }
 
+    QString GetAxisBarsPropertyName() override { return QStringLiteral("Columns"); }
     TGridLineColorsEh* CreateGridLineColors() override { return new TAxisLineParamsProbeEh(this); }
 
     int GetSelectedIndex() override { return Selected; }
