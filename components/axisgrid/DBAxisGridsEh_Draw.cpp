@@ -203,17 +203,9 @@ void TGridToolTipsWindowEh::ActivateHintData(TRect Rect, const QString& AHint, v
 
 void TGridToolTipsWindowEh::Paint()
 {
-    TCanvas* c = Canvas();
-    c->Font()->Assign(Font());
-    TRect r = ClientRect();
-    r.Left += 2;
-    r.Top += 2;
-    c->Brush()->SetStyle(bsClear);
-    UINT flags = DT_LEFT | DT_WORDBREAK | DT_NOPREFIX;
-    if (UseRightToLeftReading())
-        flags |= DT_RTLREADING | DT_RIGHT;
-    c->RequireFont();
-    DrawText(c->Handle(), Caption(), -1, r, flags);
+    // The text in the font the hint was activated with (the hint data), not the screen's.
+    Canvas()->Font()->Assign(Font());
+    THintWindow::Paint();
 }
 
 // ============================================================================================

@@ -128,13 +128,21 @@ public:
     bool GridBoundaries() const { return FGridBoundaries; }
     TDBGridLinesColorSchemeEh ColorScheme() const { return FColorScheme; }
     TDrawEmptySpaceStyle VertEmptySpaceStyle() const { return FVertEmptySpaceStyle; }
-    TColor DataBoundaryColor() { return GetDataBoundaryColor(); }
+    // The colour set by the user (clNone: derived); GetDataBoundaryColor gives the one drawn.
+    TColor DataBoundaryColor() const { return FDataBoundaryColor; }
     void SetDataBoundaryColor(TColor Value);
 
     void Assign(TPersistent* Source) override;
 
 protected:
     void InvalidateGrid();
+    template <typename T> void SetAndInvalidate(T& Field, T Value)
+    {
+        if (Field == Value)
+            return;
+        Field = Value;
+        InvalidateGrid();
+    }
 
     TDBGridLinesColorSchemeEh FColorScheme = glcsDefaultEh;
     TColor FDataBoundaryColor = clNone;

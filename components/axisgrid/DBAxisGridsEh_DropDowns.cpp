@@ -131,7 +131,11 @@ bool TDBAxisGridInplaceEdit::PrepareDataList()
     TAxisBarEh* bar = GetAxisBar();
     TCustomDBAxisGridEh* grid = GetGrid();
     IAxisBarDataListEh* dl = DataListOf(FDataList);
-    TDataSet* lookupSet = bar ? bar->LookupParams()->LookupDataSet() : nullptr;
+    // The list dataset: the drop-down box's list source, else the lookup's list.
+    TDataSource* listSource = bar ? bar->DropDownBox()->ListSource() : nullptr;
+    TDataSet* lookupSet = listSource && listSource->DataSet() ? listSource->DataSet()
+                          : bar                              ? bar->LookupParams()->LookupDataSet()
+                                                             : nullptr;
     if (!dl || !lookupSet)
         return false;
     FDataList->SetColor(Color());
@@ -240,7 +244,8 @@ void TDBAxisGridInplaceEdit::PreparePickList()
     int widest = 0;
     for (int i = 0; i < items->Count(); ++i)
         widest = std::max(widest, probe.Canvas()->TextWidth(items->Strings(i)));
-    FPickList->SetClientWidth(std::max(FPickList->ClientWidth(), widest) + 4);
+    // The margin goes on the text only: a list opened again at its saved width keeps it.
+    FPickList->SetClientWidth(std::max(FPickList->ClientWidth(), widest + 4));
     (void)grid;
 }
 
@@ -704,8 +709,7 @@ void TDBAxisGridInplaceEdit::DropDownFormClosed(TCustomForm* Form, bool Accept, 
         auto* ddForm = dynamic_cast<IDropDownFormEh*>(Form);
         TField* barField = bar->Field();
         // Read-only data takes nothing back, whatever the form returned.
-        const bool readOnly = (ddForm && ddForm->GetReadOnly()) || (barField && barField->ReadOnly()) ||
-                              bar->ReadOnly() || !grid->CanEditModifyData();
+        const bool readOnly = (ddForm && ddForm->GetReadOnly()) || !bar->CanModify(false);
         if (Accept && writesBack && ds && !readOnly) {
             bool startedEdit = false;
             if (ds->State() != dsEdit && ds->State() != dsInsert) {

@@ -425,13 +425,6 @@ protected:
     void UpdateBorderWidth();
 
     bool FCtl3D = true;
-    // The border is made with the grid, before any window, and goes with it.
-    struct TBorderOwnerEh {
-        explicit TBorderOwnerEh(TCustomDBAxisGridEh* Grid);
-        ~TBorderOwnerEh();
-        std::unique_ptr<TControlBorderEh> Border;
-    };
-    TBorderOwnerEh FBorderOwner{this};
 
 public:
     // ==== end of data cell drawing, hints, line parameters, border and default actions ====

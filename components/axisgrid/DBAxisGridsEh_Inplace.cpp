@@ -3,6 +3,7 @@
 #include "DBAxisGridsEh_Inplace.h"
 
 #include "DBAxisGridsEh_Grid.h"
+#include "DBAxisGridsEh_CellParams.h"
 #include "DBAxisGridsEh_Collections.h"
 #include "components/editors/DBCtrlsEh_ButtonsBox.h"
 #include "components/foundation/PlatformBridgeEh.h"
@@ -61,12 +62,6 @@ bool FormIsNamed(TDropDownFormCallParamsEh* P)
 
 int SelFrom(TCustomEdit* E) { return std::min(E->SelStart(), E->SelStart() + E->SelLength()); }
 int SelTo(TCustomEdit* E) { return std::max(E->SelStart(), E->SelStart() + E->SelLength()); }
-
-// The grid's default action of an edit button.
-void GridDefaultAction(TCustomDBAxisGridEh* Grid, TAxisBarEh* Bar, bool& Handled, bool IsMouseDown,
-                       TEditButtonControlEh* Control, TEditButtonEh* Button, TControl* EditControl)
-{
-}
 
 }  // namespace
 
@@ -392,16 +387,32 @@ void TDBAxisGridInplaceEdit::UpdateContents()
     SetEditButtonStyle(GetAxisBarEditStyle(bar));
     Font()->Assign(bar->Font());
 
-    // The cell's look and read-only state, as the grid's cell parameters give them.
-    TColor background = bar->Color();
-    TGridDrawState state{gdFocused};
-    const QString text = bar->GetInplaceEditText();
+    // The grid's shared cell parameters, filled by the bar, then open to the grid's and the
+    // bar's cell events.
+    TAxisColCellParamsEh spare;
+    TAxisColCellParamsEh* params = grid->GetSharedColCellParams();
+    if (!params)
+        params = &spare;
+    bar->FillColCellParams(params);
+    params->FBackground = bar->Color();
+    params->FFont = Font();
+    params->FState = TGridDrawState{gdFocused};
+    params->FText = bar->GetInplaceEditText();
     const bool computedReadOnly = !bar->CanModify(false);
-    grid->GetCellParams(bar, Font(), background, state);
-    SetColor(background);
-    FImageIndex = bar->GetImageIndex();
-    FReadOnlyStored = true;
-    SetReadOnly(computedReadOnly);
+    params->FReadOnly = computedReadOnly;
+    grid->GetCellParams(bar, params->FFont, params->FBackground, params->FState);
+    if (!grid->ComponentState().Contains(csLoading))
+        bar->GetColCellParams(true, params);
+    const QString text = params->FText;
+    SetColor(params->FBackground);
+    if (params->FFont != Font())
+        Font()->Assign(params->FFont);
+    FImageIndex = params->FImageIndex;
+    // A handler that changed the read-only value takes over: the grid's checks then do not
+    // consult the editor's own setting for this cell.
+    FReadOnlyStored = params->FReadOnly == computedReadOnly;
+    if (FReadOnlyStored)
+        SetReadOnly(computedReadOnly);
 
     int col = grid->Col(), row = grid->Row();
     SetWordWrap(bar->CurLineWordWrap(grid->RowHeights(row)));
@@ -505,6 +516,13 @@ void TDBAxisGridInplaceEdit::ShowAcceptedText(const QString& Text, int SelFromPo
     UpdateImageIndex();
 }
 
+void TDBAxisGridInplaceEdit::ShowPickListIndex(int Index)
+{
+    // The pick list holds the bar's items only while it is open.
+    if (FPickList && Index < FPickList->Items()->Count())
+        FPickList->SetItemIndex(Index);
+}
+
 bool TDBAxisGridInplaceEdit::IsLimitedToList()
 {
     TAxisBarEh* bar = GetAxisBar();
@@ -599,15 +617,13 @@ void TDBAxisGridInplaceEdit::ProcessCharKeyStr(QString& S)
         S.clear();
         StartDataEdit();
         ShowAcceptedText(bar->PickList()->Strings(index), int(typed.size()), Variant(), false);
-        if (FPickList)
-            FPickList->SetItemIndex(index);
+        ShowPickListIndex(index);
     } else if (IsLimitedToList()) {
         S.clear();
     } else {
         StartDataEdit();
         ShowAcceptedText(typed, int(typed.size()), Variant::Null(), true);
-        if (FPickList)
-            FPickList->SetItemIndex(-1);
+        ShowPickListIndex(-1);
         S.clear();
     }
 }
@@ -647,6 +663,13 @@ void TDBAxisGridInplaceEdit::UpDownClick(TObject*, bool UpButton)
     if (UpButton == listBar)
         step = -step;
     bar->SetNextFieldValue(step);
+    // The editor shows the stepped value at once, so the next step starts from it.
+    const QString stepped = bar->GetInplaceEditText();
+    if (stepped != Text()) {
+        TCustomMaskEdit::SetEditText(stepped);
+        SelectAll();
+        UpdateImageIndex();
+    }
 }
 
 void TDBAxisGridInplaceEdit::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
@@ -690,7 +713,7 @@ void TDBAxisGridInplaceEdit::ButtonsBoxDown(TObject* Control, bool UpPressed, bo
         if (!Handled && main->DefaultAction())
             EditButtonDownDefault(UpPressed, Handled);
         if (!Handled && main->DefaultAction())
-            GridDefaultAction(grid, bar, Handled, true, control, main, this);
+            grid->EditButtonDefaultAction(bar, Handled, true, control, main, this);
         return;
     }
     for (int i = 1; i < int(list.size()); ++i) {
@@ -735,7 +758,7 @@ void TDBAxisGridInplaceEdit::ButtonsBoxClick(TObject* Control)
         if (bar->OnEditButtonClick)
             bar->OnEditButtonClick(control, handled);
         if (!handled && bar->EditButton()->DefaultAction())
-            GridDefaultAction(grid, bar, handled, false, control, bar->EditButton(), this);
+            grid->EditButtonDefaultAction(bar, handled, false, control, bar->EditButton(), this);
     } else {
         for (int i = 1; i < int(list.size()); ++i) {
             if (list[size_t(i)].EditButtonControl != control)
@@ -744,7 +767,7 @@ void TDBAxisGridInplaceEdit::ButtonsBoxClick(TObject* Control)
             TEditButtonEh* button = list[size_t(i)].EditButton;
             button->Click(control, handled);
             if (!handled && button->DefaultAction())
-                GridDefaultAction(grid, bar, handled, false, control, button, this);
+                grid->EditButtonDefaultAction(bar, handled, false, control, button, this);
             break;
         }
     }
@@ -889,12 +912,22 @@ void TDBAxisGridInplaceEdit::WndProc(TMessage& Message)
             CloseMRUList(key == 13);
             return;
         }
+        // Enter and Escape belong to the open list, not to the grid's navigation.
+        if (msg == WM_KEYDOWN && (key == VK_RETURN || key == VK_ESCAPE) && shift.Empty()) {
+            CloseMRUList(key == VK_RETURN);
+            TMsg m;
+            PeekMessage(m, Handle(), WM_CHAR, WM_CHAR, PM_REMOVE);
+            return;
+        }
     }
     // Presses beside the text (on the image or the margins) do not move the caret.
     if ((msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) &&
         !MouseCapture() && !InTextRectX(GET_X_LPARAM(Message.LParam)))
         return;
     TInplaceEdit::WndProc(Message);
+    // The edit's change notice reaches the grid as the command of its child window.
+    if (msg == CN_COMMAND && HIWORD(Message.WParam) == EN_CHANGE && FGrid)
+        FGrid->Perform(WM_COMMAND, Message.WParam, LPARAM(Handle()));
     if (FUserTextChanged) {
         FUserTextChanged = false;
         if (FMRUList && FMRUList->DroppedDown() && Text() == (IsMasked() ? BlankText() : QString())) {
@@ -992,7 +1025,7 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
             SetSelStart(from);
             SetSelLength(0);
             SyncEditKeyValue();
-            FCharKeyStr = QStringLiteral("\b");
+            FBackspaceDone = true;
             Key = 0;
             return;
         }
@@ -1046,12 +1079,13 @@ void TDBAxisGridInplaceEdit::KeyPress(QChar& Key)
     TAxisBarEh* bar = GetAxisBar();
     if (bar && dynamic_cast<TNumericField*>(bar->Field()) && (Key == u'.' || Key == u','))
         Key = FormatSettings.DecimalSeparator;
-    if (FCharKeyStr == QStringLiteral("\b") && Key == QChar(8)) {
+    if (FBackspaceDone && Key == QChar(8)) {
         // Backspace already did its work on key-down.
-        FCharKeyStr.clear();
+        FBackspaceDone = false;
         Key = QChar(0);
         return;
     }
+    FBackspaceDone = false;
     FCharKeyStr = QString(Key);
     if (Key.isHighSurrogate()) {
         TMsg m;
@@ -1071,8 +1105,11 @@ void TDBAxisGridInplaceEdit::KeyPress(QChar& Key)
         Key = QChar(0);
         return;
     }
+    // Backspace in an empty cell calls up the recently used texts.
+    const bool wasEmpty = Text().isEmpty();
     TInplaceEdit::KeyPress(Key);
-    if (Key == QChar(8) && Text().isEmpty() && FMRUList && FMRUList->Active() && Visible() && !FListVisible)
+    if (Key == QChar(8) && wasEmpty && Text().isEmpty() && FMRUList && FMRUList->Active() && Visible() &&
+        !FListVisible)
         ShowMRUList();
 }
 
@@ -1137,13 +1174,11 @@ void TDBAxisGridInplaceEdit::WMPaste(TMessage& M)
         StartDataEdit();
         ShowAcceptedText(bar->PickList()->Strings(index), std::min(int(typed.size()), int(bar->PickList()->Strings(index).size())),
                          Variant(), false);
-        if (FPickList)
-            FPickList->SetItemIndex(index);
+        ShowPickListIndex(index);
     } else if (index < 0 && !limited) {
         StartDataEdit();
         ShowAcceptedText(typed, int(typed.size()), Variant::Null(), true);
-        if (FPickList)
-            FPickList->SetItemIndex(-1);
+        ShowPickListIndex(-1);
     }
 }
 

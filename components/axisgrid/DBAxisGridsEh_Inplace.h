@@ -148,6 +148,7 @@ protected:
     // The text rectangle of the window, horizontally: whether X lies in it.
     bool InTextRectX(int X);
     bool IsLimitedToList();
+    void ShowPickListIndex(int Index);
 
     TWinControl* FActiveList = nullptr;
     QString FCharKeyStr;
@@ -172,6 +173,8 @@ protected:
     bool FListVisible = false;
     bool FReadOnlyStored = false;
     int FFixedDownButton = -1;
+    // Key-down already removed the character a Backspace stands for.
+    bool FBackspaceDone = false;
     // ==== end of editor ====
 
 

@@ -19,7 +19,8 @@ DOV_PUBLISHED(TDBAxisGridLineParamsEh)
     P.Prop("ColorScheme", &TDBAxisGridLineParamsEh::ColorScheme, &TDBAxisGridLineParamsEh::SetColorScheme)
         .Default(glcsDefaultEh);
     P.Prop("DataBoundaryColor", &TDBAxisGridLineParamsEh::DataBoundaryColor,
-           &TDBAxisGridLineParamsEh::SetDataBoundaryColor);
+           &TDBAxisGridLineParamsEh::SetDataBoundaryColor)
+        .Default(clNone);
     P.Prop("DataHorzLines", &TDBAxisGridLineParamsEh::DataHorzLines, &TDBAxisGridLineParamsEh::SetDataHorzLines)
         .Stored(&TDBAxisGridLineParamsEh::DataHorzLinesStored);
     P.Prop("DataVertLines", &TDBAxisGridLineParamsEh::DataVertLines, &TDBAxisGridLineParamsEh::SetDataVertLines)
@@ -109,37 +110,13 @@ void TDBAxisGridLineParamsEh::SetDataVertLinesStored(bool Value)
     InvalidateGrid();
 }
 
-void TDBAxisGridLineParamsEh::SetGridBoundaries(bool Value)
-{
-    if (FGridBoundaries == Value)
-        return;
-    FGridBoundaries = Value;
-    InvalidateGrid();
-}
+void TDBAxisGridLineParamsEh::SetGridBoundaries(bool Value) { SetAndInvalidate(FGridBoundaries, Value); }
 
-void TDBAxisGridLineParamsEh::SetColorScheme(TDBGridLinesColorSchemeEh Value)
-{
-    if (FColorScheme == Value)
-        return;
-    FColorScheme = Value;
-    InvalidateGrid();
-}
+void TDBAxisGridLineParamsEh::SetColorScheme(TDBGridLinesColorSchemeEh Value) { SetAndInvalidate(FColorScheme, Value); }
 
-void TDBAxisGridLineParamsEh::SetVertEmptySpaceStyle(TDrawEmptySpaceStyle Value)
-{
-    if (FVertEmptySpaceStyle == Value)
-        return;
-    FVertEmptySpaceStyle = Value;
-    InvalidateGrid();
-}
+void TDBAxisGridLineParamsEh::SetVertEmptySpaceStyle(TDrawEmptySpaceStyle Value) { SetAndInvalidate(FVertEmptySpaceStyle, Value); }
 
-void TDBAxisGridLineParamsEh::SetDataBoundaryColor(TColor Value)
-{
-    if (FDataBoundaryColor == Value)
-        return;
-    FDataBoundaryColor = Value;
-    InvalidateGrid();
-}
+void TDBAxisGridLineParamsEh::SetDataBoundaryColor(TColor Value) { SetAndInvalidate(FDataBoundaryColor, Value); }
 
 TColor TDBAxisGridLineParamsEh::GetBrightColor()
 {
@@ -289,14 +266,6 @@ void TControlBorderEh::Assign(TPersistent* Source)
 // ============================================================================================
 // The grid's side of the border
 // ============================================================================================
-
-TCustomDBAxisGridEh::TBorderOwnerEh::TBorderOwnerEh(TCustomDBAxisGridEh* Grid)
-    : Border(std::make_unique<TControlBorderEh>(Grid))
-{
-    Grid->FBorder = Border.get();
-}
-
-TCustomDBAxisGridEh::TBorderOwnerEh::~TBorderOwnerEh() = default;
 
 void TCustomDBAxisGridEh::UpdateBorderWidth()
 {

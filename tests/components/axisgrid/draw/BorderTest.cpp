@@ -1,6 +1,6 @@
 // The grid's own border: when a flat grid draws it, on which edges, in which colour, and what
 // that does to the client area and the window.
-#include "components/axisgrid/DBAxisGridsEh.h"
+#include "DrawFixture.h"
 #include "platform/vcl/Forms.h"
 #include "support/AppEnvironment.h"
 
@@ -9,27 +9,18 @@
 
 namespace {
 
-class TSchemeLineParams : public TDBAxisGridLineParamsEh {
+// The completed axis grid, counting its window's re-creations.
+class TBorderGrid : public TDrawTestGrid {
 public:
-    using TDBAxisGridLineParamsEh::TDBAxisGridLineParamsEh;
-    bool DefaultDataHorzLines() override { return true; }
-    bool DefaultDataVertLines() override { return true; }
-    TDBGridLinesColorSchemeEh GetActualColorScheme() override { return glcsClassicEh; }
-};
-
-// An axis grid as a descendant completes it: line defaults and a count of window re-creations.
-class TBorderGrid : public TCustomDBAxisGridEh {
-public:
-    using TCustomDBAxisGridEh::TCustomDBAxisGridEh;
+    using TDrawTestGrid::TDrawTestGrid;
     int Recreations = 0;
-    TGridLineColorsEh* CreateGridLineColors() override { return new TSchemeLineParams(this); }
 
 protected:
     void ApplyWindowStyle() override
     {
         if (ControlState.Contains(csRecreating))
             ++Recreations;
-        TCustomDBAxisGridEh::ApplyWindowStyle();
+        TDrawTestGrid::ApplyWindowStyle();
     }
 };
 

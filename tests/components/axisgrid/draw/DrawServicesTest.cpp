@@ -1,7 +1,8 @@
 // The grid's drawing services on a bitmap: in-cell buttons blended by their transparency and
 // clipped to the cell, gradient fills, and text of a right-to-left grid on a mirrored canvas.
-#include "components/axisgrid/DBAxisGridsEh.h"
+#include "DrawFixture.h"
 #include "platform/vcl/Forms.h"
+#include "platform/vcl/VclImageCompare.h"
 #include "support/AppEnvironment.h"
 
 #include <QImage>
@@ -9,28 +10,14 @@
 
 namespace {
 
-class TPlainLineParams : public TDBAxisGridLineParamsEh {
-public:
-    using TDBAxisGridLineParamsEh::TDBAxisGridLineParamsEh;
-    bool DefaultDataHorzLines() override { return true; }
-    bool DefaultDataVertLines() override { return true; }
-    TDBGridLinesColorSchemeEh GetActualColorScheme() override { return glcsClassicEh; }
-};
-
-class TServicesGrid : public TCustomDBAxisGridEh {
-public:
-    using TCustomDBAxisGridEh::TCustomDBAxisGridEh;
-    TGridLineColorsEh* CreateGridLineColors() override { return new TPlainLineParams(this); }
-};
-
 class DrawServicesTest : public ::testing::Test {
 protected:
     std::unique_ptr<TForm> form = CreateUnique<TForm>(nullptr);
-    TServicesGrid* grid = nullptr;
+    TDrawTestGrid* grid = nullptr;
     void SetUp() override
     {
         form->SetBounds(0, 0, 320, 240);
-        grid = Create<TServicesGrid>(form.get());
+        grid = Create<TDrawTestGrid>(form.get());
         grid->SetParent(form.get());
         grid->SetBounds(0, 0, 200, 100);
     }
@@ -149,6 +136,54 @@ TEST_F(DrawServicesTest, LeftAlignedTextOfARightToLeftGridStandsAtTheCellsMirror
     EXPECT_GE(first, 140);
     EXPECT_LT(last, 190);
     EXPECT_GT(last, 175) << "against the cell's right edge, as its reading order starts there";
+}
+
+}  // namespace
+
+namespace {
+
+// The edges DrawCellEdge draws, against the platform's own edge drawing of the expected sides.
+class CellEdgeTest : public DrawServicesTest {
+protected:
+    QImage Edge(bool Flat, bool Right, bool Left, bool Sunken)
+    {
+        TBitmap b(60, 40);
+        Fill(b, clWhite);
+        b.Canvas()->Brush()->SetColor(clBtnFace);
+        grid->DrawCellEdge(b.Canvas(), TRect(10, 10, 50, 30), Flat, Right, Left, false, Sunken);
+        return Image(b);
+    }
+    QImage Expected(UINT Edge1, UINT Flags1, UINT Edge2 = 0, UINT Flags2 = 0)
+    {
+        TBitmap b(60, 40);
+        Fill(b, clWhite);
+        TRect r(10, 10, 50, 30);
+        DrawEdge(b.Canvas()->Handle(), r, Edge1, Flags1);
+        if (Flags2) {
+            TRect r2(10, 10, 50, 30);
+            DrawEdge(b.Canvas()->Handle(), r2, Edge2, Flags2);
+        }
+        return Image(b);
+    }
+};
+
+TEST_F(CellEdgeTest, RaisedOrSunkenOnTheSidesAsked)
+{
+    EXPECT_EQ(Edge(false, true, true, false), Expected(BDR_RAISEDINNER, BF_RECT));
+    EXPECT_EQ(Edge(false, true, true, true), Expected(BDR_SUNKENINNER, BF_RECT));
+    // Left only: left and top, and the bottom of the second pair.
+    EXPECT_EQ(Edge(false, false, true, false), Expected(BDR_RAISEDINNER, BF_LEFT | BF_TOP, BDR_RAISEDINNER, BF_BOTTOM));
+    // Right only: right and bottom, and the top of the first pair.
+    EXPECT_EQ(Edge(false, true, false, false), Expected(BDR_RAISEDINNER, BF_TOP, BDR_RAISEDINNER, BF_RIGHT | BF_BOTTOM));
+}
+
+TEST_F(CellEdgeTest, AFlatCellPaintsItsRightAndBottomInTheBrushColour)
+{
+    const QImage img = Edge(true, true, false, false);
+    const QRgb face = 0xFF000000u | vcltest::ToRgb(ColorToRGB(clBtnFace));
+    EXPECT_EQ(img.pixel(30, 29), face) << "bottom line";
+    EXPECT_EQ(img.pixel(49, 20), face) << "right line";
+    EXPECT_EQ(img.pixel(30, 20), qRgb(255, 255, 255)) << "the inside stays";
 }
 
 }  // namespace

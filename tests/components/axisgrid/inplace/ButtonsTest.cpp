@@ -178,22 +178,35 @@ TEST_P(ButtonsTest, WrappedTextKeepsUpAndDownInsideUnlessTheGridAlwaysShowsTheEd
     EXPECT_TRUE(grid->EditorMode());
 }
 
-TEST_P(ButtonsTest, BackspaceThatEmptiesTheTextOpensTheMRUList)
+TEST_P(ButtonsTest, BackspaceInAnEmptyCellOpensTheMRUListAndTypingRefiltersIt)
 {
     MakeGrid({QStringLiteral("Name")});
-    Bar(0)->MRUList()->SetActive(true);
-    Bar(0)->MRUList()->Items()->Add(QStringLiteral("Гвоздь"));
-    Bar(0)->MRUList()->Items()->Add(QStringLiteral("Брус"));
+    TMRUListEh* mru = Bar(0)->MRUList();
+    mru->SetActive(true);
+    mru->Items()->Add(QStringLiteral("Гвоздь"));
+    mru->Items()->Add(QStringLiteral("Брус"));
     TDBAxisGridInplaceEdit* e = EditBar(0);
     ASSERT_NE(e, nullptr);
-    ASSERT_EQ(e->MRUList(), Bar(0)->MRUList());
-    e->SetText(QStringLiteral("x"));
-    e->SetSelStart(1);
+    ASSERT_EQ(e->MRUList(), mru);
+    e->SelectAll();
     Press(e, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
-    EXPECT_EQ(e->Text(), QString());
-    EXPECT_TRUE(Bar(0)->MRUList()->DroppedDown());
+    ASSERT_EQ(e->Text(), QString());
+    EXPECT_FALSE(mru->DroppedDown());   // emptying the text is not asking for the list
+    Press(e, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
+    EXPECT_TRUE(mru->DroppedDown());
+    // Typing narrows the list to the texts that begin with it; no match closes it.
+    Type(e, QStringLiteral("б"));
+    EXPECT_TRUE(mru->DroppedDown());
+    Type(e, QStringLiteral("ы"));
+    EXPECT_FALSE(mru->DroppedDown());
+    // Escape closes an open list and keeps the text.
+    e->SelectAll();
+    Press(e, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
+    Press(e, Qt::Key_Backspace, Qt::NoModifier, QString(QChar(8)));
+    ASSERT_TRUE(mru->DroppedDown());
     Press(e, Qt::Key_Escape, Qt::NoModifier, QString(QChar(27)));
-    EXPECT_FALSE(Bar(0)->MRUList()->DroppedDown());
+    EXPECT_FALSE(mru->DroppedDown());
+    EXPECT_TRUE(e->Visible());
 }
 
 TEST_P(ButtonsTest, MRUItemsFilterByTheirBeginningWithCaseByTheList)

@@ -2,6 +2,7 @@
 // editor makes of it.
 #include "InplaceFixture.h"
 
+#include <QRegularExpression>
 #include <functional>
 
 namespace {

@@ -4,10 +4,12 @@
 #pragma once
 
 #include "components/axisgrid/DBAxisGridsEh.h"
+#include "components/axisgrid/DBAxisGridsEh_CellParams.h"
 #include "components/memtable/MemTableEh.h"
 #include "platform/vcl/Forms.h"
 #include "platform/ado/query/QueryFixture.h"
 #include "support/AppEnvironment.h"
+#include "support/DialogScript.h"
 #include "support/EditorFixtures.h"
 
 #include <QApplication>
@@ -15,7 +17,24 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
+#include <functional>
 #include <memory>
+
+// A bar whose cell parameters no application event changes (the data grid's column fires its
+// events here).
+class TInplaceTestBar : public TAxisBarEh {
+    DOV_PERSISTENT(TInplaceTestBar, TAxisBarEh)
+public:
+    explicit TInplaceTestBar(TCollection* Collection) : TAxisBarEh(Collection) {}
+    void GetColCellParams(bool EditMode, TAxisColCellParamsEh* Params) override
+    {
+        if (OnCellParams)
+            OnCellParams(EditMode, Params);
+    }
+    // Two lines of the test font fit from 30 pixels on; no canvas needed.
+    bool CurLineWordWrap(int RowHeight) override { return WordWrap() && RowHeight >= 30; }
+    std::function<void(bool, TAxisColCellParamsEh*)> OnCellParams;
+};
 
 // The data grid's part the editor needs: the selected bar is the current column, and the
 // editor may change data when the grid's data checks allow it.
@@ -23,6 +42,10 @@ class TInplaceTestGrid : public TCustomDBAxisGridEh {
 public:
     explicit TInplaceTestGrid(TComponent* AOwner) : TCustomDBAxisGridEh(AOwner) {}
     TFont* GetTitleFont() override { return &FTitle; }
+    TGridAxisBarsEh* CreateAxisBars() override
+    {
+        return Create<TGridAxisBarsEh>(this, TInplaceTestBar::StaticClassInfo());
+    }
     void SetTitleFont(TFont* Value) override { FTitle.Assign(Value); }
     int GetSelectedIndex() override { return Col() - FixedColCount(); }
     void SetSelectedIndex(int Value) override { SetCol(Value + FixedColCount()); }
@@ -35,6 +58,14 @@ public:
         return bar ? bar->GetInplaceEditText() : QString();
     }
     QString GetEditMask(int, int) override { return QString(); }
+    // As the data grid does: a changed value of the edited field reloads the editor.
+    void RecordChanged(TField* Field) override
+    {
+        TCustomDBAxisGridEh::RecordChanged(Field);
+        if (Field && Field == SelectedField() && EditorMode() && InplaceEditor() && InplaceEditor()->Visible() &&
+            !InplaceEditor()->Modified)
+            InvalidateEditor();
+    }
     void EditButtonClick() override
     {
         ++GridButtonClicks;
@@ -67,6 +98,8 @@ inline std::string DataKindName(const ::testing::TestParamInfo<TDataKind>& Info)
 // KindId integer (a key into Kinds: Code integer, Title text). Three goods, three kinds.
 class InplaceData : public QueryTest {
 protected:
+    // An error box nobody expected fails the test instead of waiting.
+    testsupport::TDialogScript dialogs;
     std::unique_ptr<TForm> form = CreateUnique<TForm>(nullptr);
     TDataSet* goods = nullptr;
     TDataSet* kinds = nullptr;
@@ -143,6 +176,10 @@ protected:
         grid->SetDataSourceProp(source);
         for (const QString& f : FieldNames)
             grid->AddBar(f);
+        // A bar added in code may leave the layout lock of its construction behind; the
+        // editor is never shown under a held lock.
+        while (grid->LayoutLock() > 0)
+            grid->EndLayout();
         grid->SetFixedColCount(0);
         grid->SetFixedRowCount(0);
         grid->SetRowCount(1);

@@ -1,6 +1,7 @@
 // Typing and pasting into the in-place editor: completion from the pick list and the lookup
 // list, list-limited cells, numbers, and text the field refuses.
 #include "InplaceFixture.h"
+#include "support/ErrorCapture.h"
 
 namespace {
 
@@ -261,3 +262,48 @@ TEST_P(TypingTest, ClosedDatasetWhileEditingChangesNothing)
 }
 
 INSTANTIATE_TEST_SUITE_P(Data, TypingTest, ::testing::Values(TDataKind::MemTable, TDataKind::Query), DataKindName);
+
+namespace {
+class CellParamsTest : public InplaceTest {};
+}
+
+// The bar's read-only state reaches the editor; a cell event that overrides it takes over
+// and the editor's own setting is no longer consulted.
+TEST_P(CellParamsTest, ReadOnlyComesFromTheBarUnlessACellEventChangesIt)
+{
+    MakeGrid({QStringLiteral("Name"), QStringLiteral("Qty")});
+    TDBAxisGridInplaceEdit* e = EditBar(1);
+    ASSERT_NE(e, nullptr);
+    EXPECT_TRUE(e->ReadOnlyStored());
+    EXPECT_FALSE(e->ReadOnly());
+
+    auto* bar = static_cast<TInplaceTestBar*>(Bar(0));
+    bar->OnCellParams = [](bool EditMode, TAxisColCellParamsEh* P) {
+        if (EditMode) {
+            P->FReadOnly = !P->FReadOnly;
+            P->FBackground = clYellow;
+            P->FText = QStringLiteral("shown");
+        }
+    };
+    TDBAxisGridInplaceEdit* n = EditBar(0);
+    ASSERT_NE(n, nullptr);
+    EXPECT_FALSE(n->ReadOnlyStored());
+    EXPECT_EQ(n->Color(), clYellow);
+    EXPECT_EQ(n->Text(), QStringLiteral("shown"));
+}
+
+// Text the field cannot convert is not written: the record keeps its value.
+TEST_P(CellParamsTest, TextTheFieldRefusesOnWritingLeavesTheRecordAsItWas)
+{
+    MakeGrid({QStringLiteral("Name"), QStringLiteral("Made")});
+    TDBAxisGridInplaceEdit* e = EditBar(1);
+    ASSERT_NE(e, nullptr);
+    e->SelectAll();
+    Type(e, QStringLiteral("99.99.9999"));
+    EXPECT_EQ(grid->EditText(), QStringLiteral("99.99.9999"));
+    EXPECT_NE(ErrorOf([&] { grid->UpdateData(); }), QStringLiteral("<no error>"));
+    EXPECT_TRUE(goods->FieldByName(QStringLiteral("Made"))->IsNull());
+    EXPECT_EQ(goods->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Гвозди"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Data, CellParamsTest, ::testing::Values(TDataKind::MemTable, TDataKind::Query), DataKindName);
