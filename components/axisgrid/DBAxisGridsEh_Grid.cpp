@@ -360,7 +360,7 @@ bool TCustomDBAxisGridEh::IsMouseInRect(const TRect& ARect)
 
 bool TCustomDBAxisGridEh::InplaceEditorVisible() { return InplaceEditor() && InplaceEditor()->Visible(); }
 
-TDBAxisGridEhCenter* TCustomDBAxisGridEh::GetCenter() { return nullptr; }
+TDBAxisGridEhCenter* TCustomDBAxisGridEh::GetCenter() { return DBAxisGridEhDefaultCenter(); }
 
 void TCustomDBAxisGridEh::SetFocus() { TCustomGridEh::SetFocus(); }
 

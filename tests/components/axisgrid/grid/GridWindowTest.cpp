@@ -127,6 +127,9 @@ TEST_F(GridWindow, BaseSelectionAndTitleFontAreLeftToDescendants)
     EXPECT_THROW(plain->SetSelectedIndexProp(0), Exception);
     EXPECT_EQ(plain->GetEditText(0, 0), QStringLiteral("Must be rewrited in the inherited class"));
     EXPECT_EQ(plain->GetAxisBarsPropertyName(), QStringLiteral("<Define property Name>"));
+    // One center of default actions for every grid.
+    ASSERT_NE(plain->GetCenter(), nullptr);
+    EXPECT_EQ(plain->GetCenter(), grid->GetCenter());
 }
 
 }  // namespace
