@@ -277,6 +277,9 @@ bool TAxisBarEh::GridDrawsMemo() const
 
 void TAxisBarEh::Changed(bool AllItems) { TCollectionItem::Changed(AllItems); }
 
+bool TAxisBarEh::LookupIsActive() const { return FLookupParams && FLookupParams->LookupActive(); }
+bool TAxisBarEh::LookupIsSetUpHere() const { return FLookupParams && FLookupParams->LookupIsSetUp(); }
+
 TComponent* TAxisBarEh::LookupGrid() const { return Grid(); }
 
 TDataSource* TAxisBarEh::LookupGridDataSource() const
@@ -303,7 +306,8 @@ TField* TAxisBarEh::Field() const
     TField* Found = DS->FindField(FFieldName);
     if (Found) {
         FField = Found;
-        FFieldWatcher->Watch(Found);
+        if (FFieldWatcher)
+            FFieldWatcher->Watch(Found);
         FFieldName = Found->FieldName();
         if (FLookupParams)
             FLookupParams->UpdateLookupState();
@@ -370,7 +374,7 @@ TAxisBarEhType TAxisBarEh::GetBarType() const
 {
     if (Checkboxes())
         return ctCheckboxes;
-    if (FLookupParams && FLookupParams->LookupIsSetUp())
+    if (FLookupParams && LookupIsSetUpHere())
         return ctLookupField;
     if (DropDownBox()->ListSource())
         return ctDataList;
@@ -679,7 +683,7 @@ bool TAxisBarEh::SpecRowStandsForKey(const Variant& Key, const Variant& LookupVa
 QString TAxisBarEh::DisplayText()
 {
     TField* F = Field();
-    if (FLookupParams->LookupActive() && GridLinkActive()) {
+    if (LookupIsActive() && GridLinkActive()) {
         const Variant Shown = FLookupParams->GetLookupValue();
         if (FDropDownSpecRow->Visible() && SpecRowStandsForKey(KeyFieldsValue(), Shown))
             return FDropDownSpecRow->GetCellText(0);
@@ -734,7 +738,7 @@ QString TAxisBarEh::GetInplaceEditText()
     QString Text;
     if (GridLinkActive()) {
         TField* F = Field();
-        if (FLookupParams->LookupIsSetUp() && !FLookupParams->KeyFieldNames().isEmpty()) {
+        if (LookupIsSetUpHere() && !FLookupParams->KeyFieldNames().isEmpty()) {
             const Variant Key = KeyFieldsValue();
             const bool Special =
                 FDropDownSpecRow->Visible() && SpecRowStandsForKey(Key, FLookupParams->GetLookupValue());
@@ -800,7 +804,7 @@ void TAxisBarEh::UpdateDataValues(const QString& Text, const Variant& Value, boo
         OnUpdateData(this, NewText, NewValue, NewUseText, Handled);
     if (!Handled) {
         TField* F = Field();
-        const bool LookupActive = FLookupParams->LookupActive();
+        const bool LookupActive = LookupIsActive();
         if (!NewUseText) {
             if (LookupActive) {
                 // Several key fields are written one by one: when one refuses its value, the
@@ -920,7 +924,7 @@ bool TAxisBarEh::CanModify(bool TryEdit)
     TCustomDBAxisGridEh* G = Grid();
     bool Allowed = GridAndBarAllowEdit();
     TField* Examined = nullptr;
-    if (FLookupParams->LookupActive()) {
+    if (LookupIsActive()) {
         const QString Names = FLookupParams->KeyFieldNames();
         TDataSet* DS = GridDataSet();
         TFieldsArrEh Keys;
@@ -959,7 +963,7 @@ bool TAxisBarEh::IsEditable()
 {
     if (!Visible() || ReadOnly() || !GridLinkActive())
         return false;
-    if (FLookupParams->LookupActive())
+    if (LookupIsActive())
         return true;
     TField* F = Field();
     if (!F || F->FieldKind() == fkCalculated)
@@ -1122,7 +1126,7 @@ void TAxisBarEh::SetNextFieldValue(double Step)
         TDataSet* List = nullptr;
         if (DropDownBox()->ListSource())
             List = DropDownBox()->ListSource()->DataSet();
-        else if (FLookupParams->LookupIsSetUp())
+        else if (LookupIsSetUpHere())
             List = FLookupParams->LookupDataSet();
         if (!List || !List->Active())
             return;

@@ -198,6 +198,9 @@ protected:
     bool GridAndBarAllowEdit() const;
     // The value of the lookup's key fields in the grid's dataset (an array for several).
     Variant KeyFieldsValue() const;
+    // The lookup description's state; False while the bar is still being made.
+    bool LookupIsActive() const;
+    bool LookupIsSetUpHere() const;
     // Whether the special row shows for this key: its own value, or a key the list lacks.
     bool SpecRowStandsForKey(const Variant& Key, const Variant& LookupValue) const;
     // The check-modify cell parameters with their read-only flag set, after the application's

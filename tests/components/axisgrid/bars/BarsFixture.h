@@ -49,6 +49,24 @@ private:
     int FSelected = 0;
 };
 
+// A grid of test bars over a dataset, owned by Owner.
+inline TBarsTestGrid* GridOver(TComponent* Owner, TDataSet* DataSet)
+{
+    auto* Source = Create<TDataSource>(Owner);
+    Source->SetDataSet(DataSet);
+    auto* Grid = Create<TBarsTestGrid>(Owner);
+    Grid->SetDataSourceProp(Source);
+    return Grid;
+}
+
+// A stored bar bound by name.
+inline TBarsTestBar* AddBar(TBarsTestGrid* Grid, const QString& FieldName)
+{
+    auto* Bar = static_cast<TBarsTestBar*>(Grid->AxisBars()->Add());
+    Bar->SetFieldName(FieldName);
+    return Bar;
+}
+
 enum class DataRegime { Memory, Ado };
 
 inline std::string RegimeName(const ::testing::TestParamInfo<DataRegime>& Info)
@@ -106,18 +124,11 @@ protected:
             ds = q;
         }
         ds->First();
-        src = Create<TDataSource>(owner);
-        src->SetDataSet(ds);
-        grid = Create<TBarsTestGrid>(owner);
-        grid->SetDataSourceProp(src);
+        grid = GridOver(owner, ds);
+        src = grid->DataSource();
     }
 
-    TBarsTestBar* Bar(const QString& FieldName)
-    {
-        auto* b = static_cast<TBarsTestBar*>(grid->AxisBars()->Add());
-        b->SetFieldName(FieldName);
-        return b;
-    }
+    TBarsTestBar* Bar(const QString& FieldName) { return AddBar(grid, FieldName); }
 
     void GoTo(int Id)
     {

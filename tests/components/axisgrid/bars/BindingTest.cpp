@@ -224,8 +224,7 @@ TEST_P(BarRebinding, SavedBarsComeBackWithTheirSettings)
     grid->AxisBars()->SaveToStream(&stream);
     stream.SetPosition(0);
 
-    auto* other = Create<TBarsTestGrid>(owner);
-    other->SetDataSourceProp(src);
+    TBarsTestGrid* other = GridOver(owner, ds);
     other->AxisBars()->LoadFromStream(&stream);
     TBarsTestBar* back = nullptr;
     for (int i = 0; i < other->AxisBars()->Count(); ++i)

@@ -97,7 +97,6 @@ protected:
     TComponent* owner = ownerHolder.get();
     TMemTableEh* items = nullptr;
     TMemTableEh* customers = nullptr;
-    TDataSource* src = nullptr;
     TBarsTestGrid* grid = nullptr;
 
     void SetUp() override
@@ -118,18 +117,10 @@ protected:
         customers->AppendRecord({Variant(1), Variant("АО «Север»")});
         customers->AppendRecord({Variant(2), Variant("ИП Иванов")});
         customers->First();
-        src = Create<TDataSource>(owner);
-        src->SetDataSet(items);
-        grid = Create<TBarsTestGrid>(owner);
-        grid->SetDataSourceProp(src);
+        grid = GridOver(owner, items);
     }
 
-    TBarsTestBar* Bar(const QString& FieldName)
-    {
-        auto* b = static_cast<TBarsTestBar*>(grid->AxisBars()->Add());
-        b->SetFieldName(FieldName);
-        return b;
-    }
+    TBarsTestBar* Bar(const QString& FieldName) { return AddBar(grid, FieldName); }
 
     TBarsTestBar* LookupBar()
     {
