@@ -366,18 +366,19 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept)
             }
             auto filterBack = Finally(resetAutoFilter);
             if (keysModifiable && grid->CanEditModifyData() && bar->CanModify(true)) {
-                ds->Edit();
-                if (grid->DataLink()->Editing()) {
-                    try {
+                try {
+                    ds->Edit();
+                    if (grid->DataLink()->Editing()) {
                         grid->DataLink()->Modified();
                         grid->FEditKeyValue = value;
                         if (located)
                             grid->FEditText = selectedItem;
-                    } catch (Exception&) {
-                        TField* f = bar->Field();
-                        SetText((f ? f->Text() : QString()) + QLatin1Char(' '));
-                        throw;
                     }
+                } catch (Exception&) {
+                    // The cell shows the field's own text again, marked as not taken.
+                    TField* f = bar->Field();
+                    SetText((f ? f->Text() : QString()) + QLatin1Char(' '));
+                    throw;
                 }
                 if (located)
                     SetText(selectedItem);

@@ -635,16 +635,23 @@ public:
         note->MRUList()->SetActive(true);
         note->MRUList()->Items()->SetText(QStringLiteral("Альфа банк\nАльфа-Ком\nБета"));
     }
+    TDBAxisGridInplaceEdit* editor = nullptr;
+    // The note cell's editor showing "Аль" with its MRU list open.
+    TMRUListboxEh* OpenOnAl()
+    {
+        table->First();
+        editor = EditorOn(note);
+        if (!editor)
+            return nullptr;
+        editor->SetText(QStringLiteral("Аль"));
+        editor->ShowMRUList();
+        return dynamic_cast<TMRUListboxEh*>(editor->GetMRUListControl());
+    }
 };
 
 TEST_P(MRUGrid, ShowsTheTextsThatBeginWithTheEditorsTextAndTakesAClickedOne)
 {
-    table->First();
-    TDBAxisGridInplaceEdit* editor = EditorOn(note);
-    ASSERT_NE(editor, nullptr);
-    editor->SetText(QStringLiteral("Аль"));
-    editor->ShowMRUList();
-    auto* box = dynamic_cast<TMRUListboxEh*>(editor->GetMRUListControl());
+    TMRUListboxEh* box = OpenOnAl();
     ASSERT_TRUE(box && box->Visible());
     EXPECT_TRUE(note->MRUList()->DroppedDown());
     EXPECT_EQ(box->Items()->Count(), 2);
@@ -658,12 +665,7 @@ TEST_P(MRUGrid, ShowsTheTextsThatBeginWithTheEditorsTextAndTakesAClickedOne)
 
 TEST_P(MRUGrid, ClosesWithoutTakingAndWhenNothingMatches)
 {
-    table->First();
-    TDBAxisGridInplaceEdit* editor = EditorOn(note);
-    ASSERT_NE(editor, nullptr);
-    editor->SetText(QStringLiteral("Аль"));
-    editor->ShowMRUList();
-    auto* box = dynamic_cast<TMRUListboxEh*>(editor->GetMRUListControl());
+    TMRUListboxEh* box = OpenOnAl();
     ASSERT_TRUE(box && box->Visible());
     box->SetItemIndex(0);
     editor->CloseMRUList(false);
