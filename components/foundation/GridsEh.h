@@ -1123,6 +1123,8 @@ public:
     bool IsMouseUpCloseListbox() const { return FIsMouseUpCloseListbox; }
     QString SearchText() const { return FSearchText; }
     bool SizeGripResized() const { return FSizeGripResized; }
+    // Cleared by the owner once the list is shown: from then on only the user's grip sets it.
+    void SetSizeGripResized(bool Value) { FSizeGripResized = Value; }
 
     void KeyPress(QChar& Key) override;
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;

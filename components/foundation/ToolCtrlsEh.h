@@ -77,6 +77,9 @@ enum TDrawButtonControlStyleEh {
 };
 DOV_ENUM_INFO(TDrawButtonControlStyleEh, bcsDropDownEh, bcsEllipsisEh, bcsUpDownEh, bcsCheckboxEh, bcsPlusEh,
               bcsMinusEh, bcsAltDropDownEh, bcsAltUpDownEh)
+// How a drop-down list filters its list source while the user types.
+enum TLSAutoFilterTypeEh { lsftBeginsWithEh, lsftContainsEh };
+DOV_ENUM_INFO(TLSAutoFilterTypeEh, lsftBeginsWithEh, lsftContainsEh)
 enum TTreeViewGlyphStyleEh { tvgsDefaultEh, tvgsClassicEh, tvgsThemedEh, tvgsExplorerThemedEh };
 DOV_ENUM_INFO(TTreeViewGlyphStyleEh, tvgsDefaultEh, tvgsClassicEh, tvgsThemedEh, tvgsExplorerThemedEh)
 

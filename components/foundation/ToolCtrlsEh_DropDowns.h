@@ -78,8 +78,9 @@ void SetDropDownFormGlobalRef(const TClassInfo& FormClass, TCustomForm* Form);
 
 // Posted to the edit control's window when its drop-down form has closed: WParam is that
 // window, LParam the edit button (or the edit control without one). The edit control releases
-// its button on it; a press that arrives while it waits does not reopen the form.
-inline constexpr UINT WM_DROPDOWNFORMCLOSED_EH = WM_USER;
+// its button on it; a press that arrives while it waits does not reopen the form. A number of
+// its own: WM_USER itself is the first private message of every control class.
+inline constexpr UINT WM_DROPDOWNFORMCLOSED_EH = WM_USER + 210;
 
 // The closed notice for this edit and button is still waiting: the press that has just closed
 // the form must not open it again.

@@ -58,6 +58,40 @@ QString Quoted(const QString& column)
 
 // ---------------------------------------------------------------- filter expressions
 
+namespace {
+// A recordset's filter takes "*" as well as "%" for any characters in a like pattern; the one
+// filter language knows "%" only, so the patterns after LIKE are given "%" before compiling.
+QString AdoLikePatterns(const QString& Text)
+{
+    QString out;
+    out.reserve(Text.size());
+    bool inQuote = false, likePattern = false;
+    for (int i = 0; i < Text.size(); ++i) {
+        const QChar c = Text[i];
+        if (inQuote) {
+            if (c == u'\'' && i + 1 < Text.size() && Text[i + 1] == u'\'') {
+                out += c;
+                out += Text[++i];
+                continue;
+            }
+            if (c == u'\'')
+                inQuote = false;
+            out += (likePattern && c == u'*') ? QChar(u'%') : c;
+            continue;
+        }
+        if (c == u'\'') {
+            // A literal is a like pattern when LIKE is the word just before it.
+            const QString before = out.trimmed();
+            likePattern = before.endsWith(QLatin1String("LIKE"), Qt::CaseInsensitive) &&
+                          (before.size() == 4 || !before[before.size() - 5].isLetterOrNumber());
+            inQuote = true;
+        }
+        out += c;
+    }
+    return out;
+}
+}  // namespace
+
 // The filter text in the datasets' one filter language, compiled against the fields and
 // evaluated over a row of the block (fields are read from their slots).
 struct TCustomADODataSet::FilterExpr : TExprEvaluator {
@@ -70,7 +104,7 @@ struct TCustomADODataSet::FilterExpr : TExprEvaluator {
         auto fe = std::make_unique<FilterExpr>();
         fe->ds = ds;
         fe->options = options;
-        TExprParser parser(ds, text, options);
+        TExprParser parser(ds, AdoLikePatterns(text), options);
         for (const QString& name : parser.FieldNames()) {
             TField* f = ds->FindField(name);
             if (!f || !f->IsDataField() || f->FieldNo() < 1)

@@ -23,6 +23,13 @@ enum TTextLayout { tlTop, tlCenter, tlBottom };
 DOV_ENUM_INFO(TTextLayout, tlTop, tlCenter, tlBottom)
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
 DOV_ENUM_INFO(TBiDiMode, bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly)
+// Input method settings a control asks for (kept and handed on; the platform input method
+// decides by itself).
+enum TImeMode { imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata, imChinese,
+                imSHanguel, imHanguel };
+DOV_ENUM_INFO(TImeMode, imDisable, imClose, imOpen, imDontCare, imSAlpha, imAlpha, imHira, imSKata, imKata,
+              imChinese, imSHanguel, imHanguel)
+using TImeName = QString;
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 DOV_ENUM_INFO(TMouseButton, mbLeft, mbRight, mbMiddle)
 enum TShiftStateItem { ssShift, ssAlt, ssCtrl, ssLeft, ssRight, ssMiddle, ssDouble };

@@ -1,0 +1,4 @@
+#include "BarsFixture.h"
+
+DOV_PUBLISHED(TBarsTestBar) {}
+DOV_PUBLISHED(TBarsTestGrid) {}

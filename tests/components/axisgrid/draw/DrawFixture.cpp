@@ -1,0 +1,4 @@
+#include "DrawFixture.h"
+
+DOV_PUBLISHED(TDrawTestBar) {}
+DOV_PUBLISHED(TDrawTestGrid) {}

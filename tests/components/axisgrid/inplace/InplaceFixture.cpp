@@ -1,0 +1,4 @@
+// The published block of the test bar.
+#include "InplaceFixture.h"
+
+DOV_PUBLISHED(TInplaceTestBar) {}
