@@ -77,7 +77,6 @@ public:
     {
         TAxisBarEh* bar = AxisBars()->Add();
         bar->SetFieldName(FieldName);
-        SetColCount(AxisBars()->Count());
         return bar;
     }
 
@@ -174,14 +173,14 @@ protected:
         source = Create<TDataSource>(&owner);
         source->SetDataSet(goods);
         grid->SetDataSourceProp(source);
+        grid->SetFixedColCount(0);
+        grid->SetFixedRowCount(0);
         for (const QString& f : FieldNames)
             grid->AddBar(f);
         // A bar added in code may leave the layout lock of its construction behind; the
         // editor is never shown under a held lock.
         while (grid->LayoutLock() > 0)
             grid->EndLayout();
-        grid->SetFixedColCount(0);
-        grid->SetFixedRowCount(0);
         grid->SetRowCount(1);
         grid->SetColCount(grid->AxisBars()->Count());
         grid->SetDefaultColWidth(140);
