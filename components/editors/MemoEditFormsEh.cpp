@@ -7,7 +7,6 @@
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/StdCtrls.h"
 
-#include <QCoreApplication>
 #include <memory>
 
 static void InitMemoEditFormsResource() { Q_INIT_RESOURCE(MemoEditFormsEh); }
@@ -43,21 +42,11 @@ void TMemoEditWinEh::AfterConstruction()
     TCustomDropDownFormEh::AfterConstruction();
 }
 
-namespace {
-// The shared form's window belongs to the windowing system, so the form goes with it.
-void FreeSharedMemoEditForm()
-{
-    delete TCustomDropDownFormEh::GetGlobalRef(TMemoEditWinEh::StaticClassInfo());
-}
-}  // namespace
-
 TMemoEditWinEh* TMemoEditWinEh::GetGlobalRef()
 {
     if (auto* f = dynamic_cast<TMemoEditWinEh*>(TCustomDropDownFormEh::GetGlobalRef(StaticClassInfo())))
         return f;
-    auto* form = Create<TMemoEditWinEh>(Application);
-    qAddPostRoutine(&FreeSharedMemoEditForm);
-    return form;
+    return Create<TMemoEditWinEh>(Application);
 }
 
 void TMemoEditWinEh::CustomDropDownFormEhInitForm(TCustomDropDownFormEh*, TDynVarsEh* DynParams)

@@ -14,11 +14,9 @@
 #include "platform/winapi/Messages.h"
 #include "platform/winapi/WinUser.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextDocument>
 #include <cmath>
-#include <cstdlib>
 
 static void InitRichEditFormsResource() { Q_INIT_RESOURCE(RichEditFormsEh); }
 
@@ -166,23 +164,7 @@ TRichEditWinEh* TRichEditWinEh::GetGlobalRef()
 {
     if (auto* f = dynamic_cast<TRichEditWinEh*>(DropDownFormGlobalRef(StaticClassInfo())))
         return f;
-    auto* form = Create<TRichEditWinEh>(Application);
-    // Freed at exit before the registry of shared forms is gone, which the application's own
-    // clean-up comes too late for.
-    // Without the toolkit left a window cannot go: the form is then only given up.
-    std::atexit([] {
-        TCustomForm* f = DropDownFormGlobalRef(TRichEditWinEh::StaticClassInfo());
-        if (!f)
-            return;
-        if (QCoreApplication::instance()) {
-            delete f;
-            return;
-        }
-        if (f->Owner())
-            f->Owner()->RemoveComponent(f);
-        SetDropDownFormGlobalRef(TRichEditWinEh::StaticClassInfo(), nullptr);
-    });
-    return form;
+    return Create<TRichEditWinEh>(Application);
 }
 
 // ---- parameters
