@@ -5,6 +5,7 @@
 #include "components/foundation/ToolCtrlsEh.h"
 #include "platform/vcl/StdCtrls.h"
 
+#include <functional>
 #include <vector>
 
 class TShape;
@@ -44,6 +45,8 @@ public:
     void SetButtonsCount(int Value);
     const TEditButtonControlList& BtnCtlList() const { return FBtnCtlList; }
     TEditButtonControlLineRec& BtnCtlLine(int Index) { return FBtnCtlList.at(size_t(Index)); }
+    // The line whose control ButtonControl is; -1 when none.
+    int LineOfControl(const TObject* ButtonControl) const;
 
     bool Flat() const { return FFlat; }
     void SetFlat(bool Value) { FFlat = Value; }
@@ -96,6 +99,22 @@ protected:
 // button's, or the default when that is below 1; RowHeight shrinks to the control's height.
 void LayoutEditButtonLine(TEditButtonControlLineRec& Line, int Index, bool Flat, int& RowHeight,
                           int MaxButtonHeight);
+
+// A press on a button control that the edit and the rich edit handle alike. Down runs the
+// owner's and the button's own handlers; while nothing has handled the press, DropDownForm
+// opens the button's form, then the button's menu pops up under its control (and takes the
+// press), else DefaultAction runs when the button has the default action.
+void PressEditButtonEh(TEditButtonEh* Button, TEditButtonControlEh* Control, bool& Handled,
+                       const std::function<void(bool& Handled)>& Down,
+                       const std::function<void(bool& Handled)>& DropDownForm,
+                       const std::function<void(bool& Handled)>& DefaultAction);
+// The mouse left a pressed button control before it went up: the click that follows is no
+// close-up click.
+inline bool ButtonReleasedOutside(TObject* ButtonControl, int X, int Y)
+{
+    auto* control = dynamic_cast<TControl*>(ButtonControl);
+    return control && !PtInRect(control->ClientRect(), TPoint(X, Y));
+}
 
 // ============================================================================================
 // The control label

@@ -384,35 +384,12 @@ void TCustomDBCheckBoxEh::CMExit(TMessage& M)
     TButtonControl::CMExit(M);
 }
 
-void TCustomDBCheckBoxEh::CMDialogChar(TMessage& M)
-{
-    M.Result = 0;
-    if (!IsAccel(QChar(char16_t(M.WParam)), FText) || !CanFocus())
-        return;
-    SetFocus();
-    if (Focused())
-        Toggle();
-    M.Result = 1;
-}
-
 void TCustomDBCheckBoxEh::CMWantSpecialKey(TMessage& M)
 {
     TButtonControl::CMWantSpecialKey(M);
     // Esc undoes the change first instead of closing the dialog.
     if (M.WParam == VK_ESCAPE && FModified)
         M.Result = 1;
-}
-
-void TCustomDBCheckBoxEh::CMEnabledChanged(TMessage& M)
-{
-    TButtonControl::CMEnabledChanged(M);
-    Invalidate();
-}
-
-void TCustomDBCheckBoxEh::CMTextChanged(TMessage& M)
-{
-    TButtonControl::CMTextChanged(M);
-    Invalidate();
 }
 
 void TCustomDBCheckBoxEh::CMMouseEnter(TMessage& M)

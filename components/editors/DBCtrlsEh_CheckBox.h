@@ -71,7 +71,7 @@ protected:
     virtual void DrawCheckBox(TCanvas* Canvas, TCheckBoxState AState, bool IsFocused, bool IsHot, bool IsPressed);
     virtual void InternalSetState(TCheckBoxState Value);
     virtual void UpdateFieldState();
-    virtual void Toggle();
+    void Toggle() override;
     virtual void UpdateData(TObject* Sender);
 
     bool GetChecked() const override { return FState == cbChecked; }
@@ -91,10 +91,7 @@ protected:
     void WMKillFocus(TMessage& M) override;
     void WMSize(TMessage& M) override;
     void CMExit(TMessage& M) override;
-    void CMDialogChar(TMessage& M) override;
     void CMWantSpecialKey(TMessage& M) override;
-    void CMEnabledChanged(TMessage& M) override;
-    void CMTextChanged(TMessage& M) override;
     void CMMouseEnter(TMessage& M) override;
     void CMMouseLeave(TMessage& M) override;
 

@@ -425,6 +425,7 @@ DOV_PUBLISHED(TDBDateTimeEditEh)
     P.Prop("Tooltips", &E::Tooltips, &E::SetTooltips).Default(false);
     P.Prop("Kind", &E::Kind, &E::SetKind).Stored(&E::IsKindStored);
     P.Prop("EditFormat", &E::EditFormat, &E::SetEditFormat).Stored(&E::IsEditFormatStored);
+    P.Prop("Value", &E::Value, &E::SetValue);
     P.Event("OnButtonClick", &E::OnButtonClick);
     P.Event("OnButtonDown", &E::OnButtonDown);
     P.Event("OnCloseUp", &E::OnCloseUp);

@@ -107,7 +107,7 @@ public:
     QString GetCompleteKeyPress() const { return FCompleteKeyPress; }
     bool ExecuteAction(TBasicAction* Action);
     bool UpdateAction(TBasicAction* Action);
-    virtual bool UseRightToLeftAlignment() const;
+    bool UseRightToLeftAlignment() const override;
     void Deselect();
 
     // ---- data ----

@@ -52,10 +52,7 @@ TEditButtonEh* TCustomDBEditEh::ButtonOfLine(int Line) const
 int TCustomDBEditEh::LineOfButtonControl(TObject* ButtonControl)
 {
     FlushEditButtonsChange();
-    for (int i = 0; i < FButtonsBox->ButtonsCount(); ++i)
-        if (FButtonsBox->BtnCtlList()[size_t(i)].EditButtonControl == ButtonControl)
-            return i;
-    return -1;
+    return FButtonsBox->LineOfControl(ButtonControl);
 }
 
 TEditButtonControlEh* TCustomDBEditEh::GetEditButtonControlByEditButton(TEditButtonEh* EditButton)
@@ -165,17 +162,36 @@ void TCustomDBEditEh::EditButtonImagesRefComponentNotifyEvent(TObject*, TCompone
 // Presses and clicks
 // ============================================================================================
 
-namespace {
-// Pops the menu up under the button control and lets the button go at once.
-void PopupButtonMenu(TEditButtonControlEh* Control, TPopupMenu* Menu)
+int TEditButtonsBoxEh::LineOfControl(const TObject* ButtonControl) const
 {
-    TPoint p = Control->ClientToScreen(TPoint(0, Control->Height()));
-    if (Menu->Alignment == paRight)
-        p.X += Control->Width();
-    Menu->Popup(p.X, p.Y);
-    LeftClickPending(Control);
-    Control->Perform(WM_LBUTTONUP, 0, 0);
+    for (size_t i = 0; i < FBtnCtlList.size(); ++i)
+        if (FBtnCtlList[i].EditButtonControl == ButtonControl)
+            return int(i);
+    return -1;
 }
+
+void PressEditButtonEh(TEditButtonEh* Button, TEditButtonControlEh* Control, bool& Handled,
+                       const std::function<void(bool& Handled)>& Down,
+                       const std::function<void(bool& Handled)>& DropDownForm,
+                       const std::function<void(bool& Handled)>& DefaultAction)
+{
+    Down(Handled);
+    if (!Handled)
+        DropDownForm(Handled);
+    if (Handled)
+        return;
+    if (TPopupMenu* menu = Button->DropdownMenu()) {
+        // Under the control, and the button goes up at once.
+        TPoint p = Control->ClientToScreen(TPoint(0, Control->Height()));
+        if (menu->Alignment == paRight)
+            p.X += Control->Width();
+        menu->Popup(p.X, p.Y);
+        LeftClickPending(Control);
+        Control->Perform(WM_LBUTTONUP, 0, 0);
+        Handled = true;
+    } else if (Button->DefaultAction()) {
+        DefaultAction(Handled);
+    }
 }
 
 void TCustomDBEditEh::EditButtonDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled)
@@ -188,32 +204,31 @@ void TCustomDBEditEh::EditButtonDown(TObject* Sender, bool TopButton, bool& Auto
     if (!control || line < 0)
         return;
     TEditButtonEh* button = ButtonOfLine(line);
-    if (!button)
+    if (!button || (line == 0 && !control->Enabled()))
         return;
-    if (line == 0) {
-        if (!control->Enabled())
-            return;
-        if (OnButtonDown)
-            OnButtonDown(this, TopButton, AutoRepeat, Handled);
-    } else if (button->OnDown()) {
-        button->OnDown()(button, TopButton, AutoRepeat, Handled);
-    }
-    // The open event goes through the edit's opening step, so that a read-only edit opens
-    // the form read-only here too.
-    if (!Handled)
-        ShowEditButtonDropDownForm(
-            this, FDataLink, Field(), Handled,
-            TDropDownFormCallbackProcEh(this, &TCustomDBEditEh::EditButtonDropDownFormCallback),
-            TEditControlShowDropDownFormEventEh(this, &TCustomDBEditEh::EditButtonDropDownFormOpening), control,
-            button, Variant(Text()));
-    if (Handled)
-        return;
-    if (button->DropdownMenu()) {
-        PopupButtonMenu(control, button->DropdownMenu());
-        Handled = true;
-    } else if ((line != 0 || !button->Action()) && button->DefaultAction()) {
-        EditButtonDownDefaultAction(button, control, TopButton, AutoRepeat, Handled);
-    }
+    PressEditButtonEh(
+        button, control, Handled,
+        [&](bool& handled) {
+            if (line == 0) {
+                if (OnButtonDown)
+                    OnButtonDown(this, TopButton, AutoRepeat, handled);
+            } else if (button->OnDown()) {
+                button->OnDown()(button, TopButton, AutoRepeat, handled);
+            }
+        },
+        // The open event goes through the edit's opening step, so that a read-only edit opens
+        // the form read-only here too.
+        [&](bool& handled) {
+            ShowEditButtonDropDownForm(
+                this, FDataLink, Field(), handled,
+                TDropDownFormCallbackProcEh(this, &TCustomDBEditEh::EditButtonDropDownFormCallback),
+                TEditControlShowDropDownFormEventEh(this, &TCustomDBEditEh::EditButtonDropDownFormOpening), control,
+                button, Variant(Text()));
+        },
+        [&](bool& handled) {
+            if (line != 0 || !button->Action())
+                EditButtonDownDefaultAction(button, control, TopButton, AutoRepeat, handled);
+        });
 }
 
 void TCustomDBEditEh::EditButtonClick(TObject* Sender)
@@ -236,8 +251,7 @@ void TCustomDBEditEh::EditButtonClick(TObject* Sender)
 
 void TCustomDBEditEh::EditButtonMouseUp(TObject* Sender, TMouseButton, TShiftState, int X, int Y)
 {
-    auto* control = dynamic_cast<TControl*>(Sender);
-    if (control && !PtInRect(control->ClientRect(), TPoint(X, Y)))
+    if (ButtonReleasedOutside(Sender, X, Y))
         FNoClickCloseUp = false;
 }
 

@@ -8,7 +8,6 @@
 #include "platform/rtl/Guards.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
-#include "platform/vcl/PopupMenus.h"
 #include "platform/vcl/RichEditRtf.h"
 #include "platform/winapi/WinUser.h"
 
@@ -560,10 +559,7 @@ void TCustomDBRichEditEh::UpdateEditButtonsState()
 
 int TCustomDBRichEditEh::LineOfButtonControl(TObject* ButtonControl) const
 {
-    for (int i = 0; i < FButtonsBox->ButtonsCount(); ++i)
-        if (FButtonsBox->BtnCtlList()[size_t(i)].EditButtonControl == ButtonControl)
-            return i;
-    return -1;
+    return FButtonsBox->LineOfControl(ButtonControl);
 }
 
 void TCustomDBRichEditEh::EditButtonDown(TObject* Sender, bool TopButton, bool& AutoRepeat, bool& Handled)
@@ -578,21 +574,17 @@ void TCustomDBRichEditEh::EditButtonDown(TObject* Sender, bool TopButton, bool& 
     TEditButtonEh* button = FButtonsBox->BtnCtlLine(line).EditButton;
     if (!button)
         return;
-    if (button->OnDown())
-        button->OnDown()(button, TopButton, AutoRepeat, Handled);
-    if (!Handled)
-        ShowButtonDropDownForm(button, control, Handled);
-    if (!Handled && button->DropdownMenu()) {
-        TPoint p = control->ClientToScreen(TPoint(0, control->Height()));
-        if (button->DropdownMenu()->Alignment == paRight)
-            p.X += control->Width();
-        button->DropdownMenu()->Popup(p.X, p.Y);
-        LeftClickPending(control);
-        control->Perform(WM_LBUTTONUP, 0, 0);
-        Handled = true;
-    }
-    if (!Handled && button->DefaultAction() && DefaultDBRichEditButtonActionHook)
-        DefaultDBRichEditButtonActionHook(this, button, control, Handled, true);
+    PressEditButtonEh(
+        button, control, Handled,
+        [&](bool& handled) {
+            if (button->OnDown())
+                button->OnDown()(button, TopButton, AutoRepeat, handled);
+        },
+        [&](bool& handled) { ShowButtonDropDownForm(button, control, handled); },
+        [&](bool& handled) {
+            if (DefaultDBRichEditButtonActionHook)
+                DefaultDBRichEditButtonActionHook(this, button, control, handled, true);
+        });
 }
 
 void TCustomDBRichEditEh::EditButtonClick(TObject* Sender)
@@ -616,8 +608,7 @@ void TCustomDBRichEditEh::EditButtonMouseMove(TObject*, TShiftState, int, int) {
 
 void TCustomDBRichEditEh::EditButtonMouseUp(TObject* Sender, TMouseButton, TShiftState, int X, int Y)
 {
-    auto* control = dynamic_cast<TControl*>(Sender);
-    if (control && !PtInRect(control->ClientRect(), TPoint(X, Y)))
+    if (ButtonReleasedOutside(Sender, X, Y))
         FNoClickCloseUp = false;
 }
 

@@ -7,36 +7,9 @@
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/StdCtrls.h"
 
-#include <QCoreApplication>
 #include <memory>
 
 static void InitMemoEditFormsResource() { Q_INIT_RESOURCE(MemoEditFormsEh); }
-
-namespace {
-
-// The buttons' glyphs: a tick and a cross on a transparent ground (the bottom-left pixel).
-void PaintGlyph(TBitmap* Glyph, bool Tick)
-{
-    Glyph->SetSize(12, 12);
-    TCanvas* c = Glyph->Canvas();
-    c->Brush()->SetColor(clFuchsia);
-    c->FillRect(TRect(0, 0, 12, 12));
-    c->Pen()->SetColor(Tick ? clGreen : clMaroon);
-    c->Pen()->SetWidth(2);
-    if (Tick) {
-        c->MoveTo(2, 6);
-        c->LineTo(5, 9);
-        c->LineTo(10, 2);
-    } else {
-        c->MoveTo(2, 2);
-        c->LineTo(10, 10);
-        c->MoveTo(10, 2);
-        c->LineTo(2, 10);
-    }
-    Glyph->SetTransparent(true);
-}
-
-}  // namespace
 
 TEditMemoTextProcEh EditMemoTextHook = nullptr;
 
@@ -67,27 +40,13 @@ void TMemoEditWinEh::AfterConstruction()
 {
     MemoEditFormsUnitStartUp();
     TCustomDropDownFormEh::AfterConstruction();
-    if (sbOk)
-        PaintGlyph(sbOk->Glyph(), true);
-    if (SpeedButton2)
-        PaintGlyph(SpeedButton2->Glyph(), false);
 }
-
-namespace {
-// The shared form's window belongs to the windowing system, so the form goes with it.
-void FreeSharedMemoEditForm()
-{
-    delete TCustomDropDownFormEh::GetGlobalRef(TMemoEditWinEh::StaticClassInfo());
-}
-}  // namespace
 
 TMemoEditWinEh* TMemoEditWinEh::GetGlobalRef()
 {
     if (auto* f = dynamic_cast<TMemoEditWinEh*>(TCustomDropDownFormEh::GetGlobalRef(StaticClassInfo())))
         return f;
-    auto* form = Create<TMemoEditWinEh>(Application);
-    qAddPostRoutine(&FreeSharedMemoEditForm);
-    return form;
+    return Create<TMemoEditWinEh>(Application);
 }
 
 void TMemoEditWinEh::CustomDropDownFormEhInitForm(TCustomDropDownFormEh*, TDynVarsEh* DynParams)

@@ -88,6 +88,7 @@ bool ShowPictureEditorDialog(TPicture* Picture)
         dialog = static_cast<TCustomPictureEditorDialog*>(cls->CreateComponent(Application));
         auto* watch = Create<TSharedDialogWatch>(Application);
         dialog->FreeNotification(watch);
+        FreeWhenApplicationGoesEh([] { delete SharedDialog(); });
     }
     return dialog->Edit(Picture, peoAllEh);
 }

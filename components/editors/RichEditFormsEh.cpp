@@ -5,18 +5,121 @@
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Buttons.h"
 #include "platform/vcl/Dialogs.h"
+#include "platform/vcl/ExtCtrls.h"
+#include "platform/vcl/ImgList.h"
+#include "platform/vcl/Mask.h"
+#include "platform/vcl/Menus.h"
 #include "platform/vcl/RichEditRtf.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/winapi/Messages.h"
 #include "platform/winapi/WinUser.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 #include <QTextDocument>
 #include <cmath>
-#include <cstdlib>
 
-DOV_PUBLISHED(TRichEditWinEh) {}
+static void InitRichEditFormsResource() { Q_INIT_RESOURCE(RichEditFormsEh); }
+
+DOV_PUBLISHED(TRichEditWinEh)
+{
+    P.Prop("ClientHeight", [](TRichEditWinEh* f) { return f->ClientHeight(); },
+           [](TRichEditWinEh* f, int v) { f->SetClientHeight(v); })
+        .Stored(false);
+    P.Prop("ClientWidth", [](TRichEditWinEh* f) { return f->ClientWidth(); },
+           [](TRichEditWinEh* f, int v) { f->SetClientWidth(v); })
+        .Stored(false);
+    P.Prop("FormElements", &TRichEditWinEh::FormElements, &TRichEditWinEh::SetFormElements);
+    P.Event("OnInitForm", &TRichEditWinEh::OnInitForm);
+    P.Event("OnReturnParams", &TRichEditWinEh::OnReturnParams);
+    P.Field("MainMenu", &TRichEditWinEh::MainMenu);
+    P.Field("FileNewItem", &TRichEditWinEh::FileNewItem);
+    P.Field("FileOpenItem", &TRichEditWinEh::FileOpenItem);
+    P.Field("FileSaveItem", &TRichEditWinEh::FileSaveItem);
+    P.Field("FileSaveAsItem", &TRichEditWinEh::FileSaveAsItem);
+    P.Field("FilePrintItem", &TRichEditWinEh::FilePrintItem);
+    P.Field("FileExitItem", &TRichEditWinEh::FileExitItem);
+    P.Field("EditUndoItem", &TRichEditWinEh::EditUndoItem);
+    P.Field("EditCutItem", &TRichEditWinEh::EditCutItem);
+    P.Field("EditCopyItem", &TRichEditWinEh::EditCopyItem);
+    P.Field("EditPasteItem", &TRichEditWinEh::EditPasteItem);
+    P.Field("OpenDialog", &TRichEditWinEh::OpenDialog);
+    P.Field("SaveDialog", &TRichEditWinEh::SaveDialog);
+    P.Field("PrintDialog", &TRichEditWinEh::PrintDialog);
+    P.Field("Ruler", &TRichEditWinEh::Ruler);
+    P.Field("FontDialog1", &TRichEditWinEh::FontDialog1);
+    P.Field("FirstInd", &TRichEditWinEh::FirstInd);
+    P.Field("LeftInd", &TRichEditWinEh::LeftInd);
+    P.Field("RulerLine", &TRichEditWinEh::RulerLine);
+    P.Field("RightInd", &TRichEditWinEh::RightInd);
+    P.Field("N5", &TRichEditWinEh::N5);
+    P.Field("miEditFont", &TRichEditWinEh::miEditFont);
+    P.Field("Editor", &TRichEditWinEh::Editor);
+    P.Field("StatusBar", &TRichEditWinEh::StatusBar);
+    P.Field("StandardToolBar", &TRichEditWinEh::StandardToolBar);
+    P.Field("OpenButton", &TRichEditWinEh::OpenButton);
+    P.Field("SaveButton", &TRichEditWinEh::SaveButton);
+    P.Field("PrintButton", &TRichEditWinEh::PrintButton);
+    P.Field("ToolButton5", &TRichEditWinEh::ToolButton5);
+    P.Field("UndoButton", &TRichEditWinEh::UndoButton);
+    P.Field("CutButton", &TRichEditWinEh::CutButton);
+    P.Field("CopyButton", &TRichEditWinEh::CopyButton);
+    P.Field("PasteButton", &TRichEditWinEh::PasteButton);
+    P.Field("ToolButton10", &TRichEditWinEh::ToolButton10);
+    P.Field("FontName", &TRichEditWinEh::FontName);
+    P.Field("FontSizeOld", &TRichEditWinEh::FontSizeOld);
+    P.Field("ToolButton11", &TRichEditWinEh::ToolButton11);
+    P.Field("BoldButton", &TRichEditWinEh::BoldButton);
+    P.Field("ItalicButton", &TRichEditWinEh::ItalicButton);
+    P.Field("UnderlineButton", &TRichEditWinEh::UnderlineButton);
+    P.Field("ToolButton16", &TRichEditWinEh::ToolButton16);
+    P.Field("LeftAlign", &TRichEditWinEh::LeftAlign);
+    P.Field("CenterAlign", &TRichEditWinEh::CenterAlign);
+    P.Field("RightAlign", &TRichEditWinEh::RightAlign);
+    P.Field("ToolButton20", &TRichEditWinEh::ToolButton20);
+    P.Field("BulletsButton", &TRichEditWinEh::BulletsButton);
+    P.Field("ToolbarImages", &TRichEditWinEh::ToolbarImages);
+    P.Field("Bevel1", &TRichEditWinEh::Bevel1);
+    P.Field("Panel1", &TRichEditWinEh::Panel1);
+    P.Field("Panel2", &TRichEditWinEh::Panel2);
+    P.Field("OKButton", &TRichEditWinEh::OKButton);
+    P.Field("CancelButton", &TRichEditWinEh::CancelButton);
+    P.Field("ToolButton1", &TRichEditWinEh::ToolButton1);
+    P.Field("tbSelectFont", &TRichEditWinEh::tbSelectFont);
+    P.Field("FontSize", &TRichEditWinEh::FontSize);
+    P.Method("FormCreate", &TRichEditWinEh::FormCreate);
+    P.Method("FormShow", &TRichEditWinEh::FormShow);
+    P.Method("FormResize", &TRichEditWinEh::FormResize);
+    P.Method("CustomDropDownFormEhInitForm", &TRichEditWinEh::CustomDropDownFormEhInitForm);
+    P.Method("CustomDropDownFormEhReturnParams", &TRichEditWinEh::CustomDropDownFormEhReturnParams);
+    P.Method("SelectionChange", &TRichEditWinEh::SelectionChange);
+    P.Method("RichEditChange", &TRichEditWinEh::RichEditChange);
+    P.Method("BoldButtonClick", &TRichEditWinEh::BoldButtonClick);
+    P.Method("ItalicButtonClick", &TRichEditWinEh::ItalicButtonClick);
+    P.Method("UnderlineButtonClick", &TRichEditWinEh::UnderlineButtonClick);
+    P.Method("AlignButtonClick", &TRichEditWinEh::AlignButtonClick);
+    P.Method("BulletsButtonClick", &TRichEditWinEh::BulletsButtonClick);
+    P.Method("FontNameChange", &TRichEditWinEh::FontNameChange);
+    P.Method("FontSizeChange", &TRichEditWinEh::FontSizeChange);
+    P.Method("RulerItemMouseDown", &TRichEditWinEh::RulerItemMouseDown);
+    P.Method("RulerItemMouseMove", &TRichEditWinEh::RulerItemMouseMove);
+    P.Method("FirstIndMouseUp", &TRichEditWinEh::FirstIndMouseUp);
+    P.Method("LeftIndMouseUp", &TRichEditWinEh::LeftIndMouseUp);
+    P.Method("RightIndMouseUp", &TRichEditWinEh::RightIndMouseUp);
+    P.Method("RulerResize", &TRichEditWinEh::RulerResize);
+    P.Method("FileOpen", &TRichEditWinEh::FileOpen);
+    P.Method("FileSave", &TRichEditWinEh::FileSave);
+    P.Method("FileSaveAs", &TRichEditWinEh::FileSaveAs);
+    P.Method("FilePrint", &TRichEditWinEh::FilePrint);
+    P.Method("FileExit", &TRichEditWinEh::FileExit);
+    P.Method("EditUndo", &TRichEditWinEh::EditUndo);
+    P.Method("EditCut", &TRichEditWinEh::EditCut);
+    P.Method("EditCopy", &TRichEditWinEh::EditCopy);
+    P.Method("EditPaste", &TRichEditWinEh::EditPaste);
+    P.Method("SelectFont", &TRichEditWinEh::SelectFont);
+    P.Method("EditorKeyDown", &TRichEditWinEh::EditorKeyDown);
+    P.Method("OKButtonClick", &TRichEditWinEh::OKButtonClick);
+    P.Method("CancelButtonClick", &TRichEditWinEh::CancelButtonClick);
+}
 
 namespace {
 
@@ -26,22 +129,25 @@ constexpr int GutterWid = 6;
 
 int Trunc(long double V) { return int(std::trunc(V)); }
 
-TSpeedButton* ToolButton(TRichEditWinEh* Form, TPanel* Bar, int& X, const QString& Caption, const QString& Hint,
-                         const TNotifyEvent& OnClick, int GroupIndex = 0, bool AllowAllUp = false)
+// The tool bar's pictures by image index: a mark on a transparent ground.
+void FillToolbarImages(TImageList* Images)
 {
-    auto* b = Create<TSpeedButton>(Form);
-    b->SetParent(Bar);
-    b->SetBounds(X, 2, 23, 22);
-    b->SetCaption(Caption);
-    b->Hint = Hint;
-    b->SetFlat(true);
-    if (GroupIndex) {
-        b->SetGroupIndex(GroupIndex);
-        b->SetAllowAllUp(AllowAllUp);
+    const char16_t* const marks[] = {u"", u"O", u"S", u"P", u"U", u"X", u"C", u"V", u"B", u"I", u"U", u"L", u"C", u"R",
+                                     u"\u2022", u"F"};
+    Images->Clear();
+    for (const char16_t* mark : marks) {
+        TBitmap glyph;
+        glyph.SetSize(Images->Width(), Images->Height());
+        TCanvas* c = glyph.Canvas();
+        c->Brush()->SetColor(clFuchsia);
+        c->FillRect(TRect(0, 0, Images->Width(), Images->Height()));
+        c->Font()->SetHeight(-(Images->Height() - 4));
+        c->Font()->SetStyle(TFontStyles{fsBold});
+        c->Font()->SetColor(clBlack);
+        const QString text = QString::fromUtf16(mark);
+        c->TextOut((Images->Width() - c->TextWidth(text)) / 2, (Images->Height() - c->TextHeight(text)) / 2, text);
+        Images->AddMasked(&glyph, clFuchsia);
     }
-    b->OnClick = OnClick;
-    X += 23;
-    return b;
 }
 
 }  // namespace
@@ -50,181 +156,15 @@ TRichEditWinEh::TRichEditWinEh(TComponent* AOwner) : TCustomDropDownFormEh(AOwne
 
 void TRichEditWinEh::AfterConstruction()
 {
+    RegisterRichEditFormsEh();
     TCustomDropDownFormEh::AfterConstruction();
-    SetCaption(QStringLiteral("Rich Editor"));
-    SetClientWidth(771);
-    SetClientHeight(408);
-    Position = poScreenCenter;
-    SetColor(clBtnFace);
-    SetFormElements(TDropDownFormElementsEh{ddfeLeftGripEh, ddfeRightGripEh});
-    using E = TNotifyEvent;
-
-    StandardToolBar = Create<TPanel>(this);
-    StandardToolBar->SetParent(this);
-    StandardToolBar->SetAlign(alTop);
-    StandardToolBar->SetHeight(28);
-    StandardToolBar->ShowCaption = false;
-    StandardToolBar->BevelOuter = bvNone;
-    StandardToolBar->SetShowHint(true);
-    int x = 4;
-    OpenButton = ToolButton(this, StandardToolBar, x, QStringLiteral("O"), QStringLiteral("Open an existing file"),
-                            E(this, &TRichEditWinEh::FileOpen));
-    SaveButton = ToolButton(this, StandardToolBar, x, QStringLiteral("S"), QStringLiteral("Save current file"),
-                            E(this, &TRichEditWinEh::FileSave));
-    PrintButton = ToolButton(this, StandardToolBar, x, QStringLiteral("P"), QStringLiteral("Print current file"),
-                             E(this, &TRichEditWinEh::FilePrint));
-    x += 8;
-    CutButton = ToolButton(this, StandardToolBar, x, QStringLiteral("X"), QStringLiteral("Delete selected item"),
-                           E(this, &TRichEditWinEh::EditCut));
-    CopyButton = ToolButton(this, StandardToolBar, x, QStringLiteral("C"),
-                            QStringLiteral("Copy selected item to clipboard"), E(this, &TRichEditWinEh::EditCopy));
-    PasteButton = ToolButton(this, StandardToolBar, x, QStringLiteral("V"), QStringLiteral("Paste contents of clipboard"),
-                             E(this, &TRichEditWinEh::EditPaste));
-    UndoButton = ToolButton(this, StandardToolBar, x, QStringLiteral("U"), QStringLiteral("Undo the last action"),
-                            E(this, &TRichEditWinEh::EditUndo));
-    x += 8;
-    FontName = Create<TComboBox>(this);
-    FontName->SetParent(StandardToolBar);
-    FontName->SetBounds(x, 2, 173, 22);
-    FontName->Hint = QStringLiteral("Font Name|Select font name");
-    FontName->SetDropDownCount(10);
-    FontName->OnChange = E(this, &TRichEditWinEh::FontNameChange);
-    x += 175;
-    FontSize = Create<TComboBox>(this);
-    FontSize->SetParent(StandardToolBar);
-    FontSize->SetBounds(x, 2, 55, 22);
-    FontSize->SetDropDownCount(16);
-    for (const char* s : {"8", "9", "10", "11", "12", "14", "16", "18", "20", "22", "24", "26", "28", "36", "48", "72"})
-        FontSize->Items()->Add(QString::fromLatin1(s));
-    FontSize->OnChange = E(this, &TRichEditWinEh::FontSizeChange);
-    x += 63;
-    BoldButton = ToolButton(this, StandardToolBar, x, QStringLiteral("B"), QStringLiteral("Bold"),
-                            E(this, &TRichEditWinEh::BoldButtonClick), 1, true);
-    ItalicButton = ToolButton(this, StandardToolBar, x, QStringLiteral("I"), QStringLiteral("Italic"),
-                              E(this, &TRichEditWinEh::ItalicButtonClick), 2, true);
-    UnderlineButton = ToolButton(this, StandardToolBar, x, QStringLiteral("U"), QStringLiteral("Underline"),
-                                 E(this, &TRichEditWinEh::UnderlineButtonClick), 3, true);
-    x += 8;
-    LeftAlign = ToolButton(this, StandardToolBar, x, QStringLiteral("L"), QStringLiteral("Align Left"),
-                           E(this, &TRichEditWinEh::AlignButtonClick), 4);
-    LeftAlign->SetTag(0);
-    CenterAlign = ToolButton(this, StandardToolBar, x, QStringLiteral("C"), QStringLiteral("Center"),
-                             E(this, &TRichEditWinEh::AlignButtonClick), 4);
-    CenterAlign->SetTag(2);
-    RightAlign = ToolButton(this, StandardToolBar, x, QStringLiteral("R"), QStringLiteral("Align Right"),
-                            E(this, &TRichEditWinEh::AlignButtonClick), 4);
-    RightAlign->SetTag(1);
-    x += 8;
-    BulletsButton = ToolButton(this, StandardToolBar, x, QString(QChar(0x2022)), QStringLiteral("Bullets|Enter bullet mode"),
-                               E(this, &TRichEditWinEh::BulletsButtonClick), 5, true);
-    x += 8;
-    tbSelectFont = ToolButton(this, StandardToolBar, x, QStringLiteral("F"), QString(), E(this, &TRichEditWinEh::SelectFont));
-
-    Ruler = Create<TPanel>(this);
-    Ruler->SetParent(this);
-    Ruler->SetAlign(alTop);
-    Ruler->SetTop(StandardToolBar->Height());
-    Ruler->SetHeight(26);
-    Ruler->BevelOuter = bvNone;
-    Ruler->ShowCaption = false;
-    Ruler->OnResize = E(this, &TRichEditWinEh::RulerResize);
-    RulerLine = Create<TPanel>(this);
-    RulerLine->SetParent(Ruler);
-    RulerLine->SetBounds(4, 12, 580, 2);
-    RulerLine->BevelOuter = bvLowered;
-    RulerLine->ShowCaption = false;
-    auto marker = [&](int l, int t, int w, int h, QChar glyph, const TMouseEvent& up) {
-        auto* m = Create<TLabel>(this);
-        m->SetParent(Ruler);
-        m->SetAutoSize(false);
-        m->SetBounds(l, t, w, h);
-        m->SetCaption(QString(glyph));
-        m->OnMouseDown = TMouseEvent(this, &TRichEditWinEh::RulerItemMouseDown);
-        m->OnMouseMove = TMouseMoveEvent(this, &TRichEditWinEh::RulerItemMouseMove);
-        m->OnMouseUp = up;
-        return m;
-    };
-    FirstInd = marker(2, 2, 10, 9, QChar(0x25BC), TMouseEvent(this, &TRichEditWinEh::FirstIndMouseUp));
-    LeftInd = marker(2, 12, 10, 11, QChar(0x25B2), TMouseEvent(this, &TRichEditWinEh::LeftIndMouseUp));
-    RightInd = marker(575, 14, 10, 11, QChar(0x25B2), TMouseEvent(this, &TRichEditWinEh::RightIndMouseUp));
-
-    Panel1 = Create<TPanel>(this);
-    Panel1->SetParent(this);
-    Panel1->SetAlign(alBottom);
-    Panel1->SetHeight(41);
-    Panel1->BevelOuter = bvNone;
-    Panel1->ShowCaption = false;
-    Panel2 = Create<TPanel>(this);
-    Panel2->SetParent(Panel1);
-    Panel2->SetAlign(alRight);
-    Panel2->SetWidth(185);
-    Panel2->BevelOuter = bvNone;
-    Panel2->ShowCaption = false;
-    OKButton = Create<TButton>(this);
-    OKButton->SetParent(Panel2);
-    OKButton->SetBounds(25, 10, 75, 25);
-    OKButton->SetCaption(QStringLiteral("&OK"));
-    OKButton->Default = true;
-    OKButton->ModalResult = mrOk;
-    OKButton->OnClick = E(this, &TRichEditWinEh::OKButtonClick);
-    CancelButton = Create<TButton>(this);
-    CancelButton->SetParent(Panel2);
-    CancelButton->SetBounds(106, 10, 75, 25);
-    CancelButton->SetCaption(QStringLiteral("Cancel"));
-    CancelButton->Cancel = true;
-    CancelButton->ModalResult = mrCancel;
-    CancelButton->OnClick = E(this, &TRichEditWinEh::CancelButtonClick);
-
-    StatusBar = Create<TStatusBar>(this);
-    StatusBar->SetParent(this);
-    StatusBar->SetAlign(alBottom);
-    for (int w : {20, 120, 60, 50})
-        StatusBar->Panels()->Add()->Width = w;
-
-    Editor = Create<TRichEdit>(this);
-    Editor->SetParent(this);
-    Editor->SetAlign(alClient);
-    Editor->SetHideSelection(false);
-    Editor->SetWantTabs(true);
-    Editor->OnChange = E(this, &TRichEditWinEh::RichEditChange);
-    Editor->OnSelectionChange = E(this, &TRichEditWinEh::SelectionChange);
-    Editor->OnKeyDown = TKeyEvent(this, &TRichEditWinEh::EditorKeyDown);
-    // FormShow gives the editor the focus.
-
-    const QString filter = QStringLiteral("Rich Text Files (*.RTF)|*.RTF|Text Files (*.TXT)|*.TXT");
-    OpenDialog = Create<TOpenDialog>(this);
-    OpenDialog->SetFilter(filter);
-    SaveDialog = Create<TSaveDialog>(this);
-    SaveDialog->SetFilter(filter);
-    PrintDialog = Create<TPrintDialog>(this);
-    FontDialog1 = Create<TFontDialog>(this);
-
-    OnShow = E(this, &TRichEditWinEh::FormShow);
-    OnResize = E(this, &TRichEditWinEh::FormResize);
-    FormCreate(this);
 }
 
 TRichEditWinEh* TRichEditWinEh::GetGlobalRef()
 {
     if (auto* f = dynamic_cast<TRichEditWinEh*>(DropDownFormGlobalRef(StaticClassInfo())))
         return f;
-    auto* form = Create<TRichEditWinEh>(Application);
-    // Freed at exit before the registry of shared forms is gone, which the application's own
-    // clean-up comes too late for.
-    // Without the toolkit left a window cannot go: the form is then only given up.
-    std::atexit([] {
-        TCustomForm* f = DropDownFormGlobalRef(TRichEditWinEh::StaticClassInfo());
-        if (!f)
-            return;
-        if (QCoreApplication::instance()) {
-            delete f;
-            return;
-        }
-        if (f->Owner())
-            f->Owner()->RemoveComponent(f);
-        SetDropDownFormGlobalRef(TRichEditWinEh::StaticClassInfo(), nullptr);
-    });
-    return form;
+    return Create<TRichEditWinEh>(Application);
 }
 
 // ---- parameters
@@ -244,9 +184,8 @@ void TRichEditWinEh::GetDynParams(TDynVarsEh*& DynParams)
 }
 
 
-void TRichEditWinEh::InitForm(TWinControl* Host, TDynVarsEh* DynParams)
+void TRichEditWinEh::CustomDropDownFormEhInitForm(TCustomDropDownFormEh*, TDynVarsEh* DynParams)
 {
-    TCustomDropDownFormEh::InitForm(Host, DynParams);
     const int n = DynParams ? DynParams->Count() : 0;
     FPassParams = n == 0 ? pspByFieldNamesEh : n == 1 ? pspFieldValueEh : pspRecordValuesEh;
     if (n > 0)
@@ -257,17 +196,21 @@ void TRichEditWinEh::InitForm(TWinControl* Host, TDynVarsEh* DynParams)
     RichEditChange(this);
 }
 
-void TRichEditWinEh::ReturnParams(TWinControl* Host, TDynVarsEh* DynParams)
+void TRichEditWinEh::CustomDropDownFormEhReturnParams(TCustomDropDownFormEh*, TDynVarsEh* DynParams)
 {
     if (DynParams && DynParams->Count() > 0)
         DynParams->GetItem(0)->SetAsString(QString::fromLatin1(RichEditRtf::WriteRtf(Editor->Document())));
-    TCustomDropDownFormEh::ReturnParams(Host, DynParams);
 }
 
 // ---- the form
 
 void TRichEditWinEh::FormCreate(TObject*)
 {
+    FillToolbarImages(ToolbarImages);
+    // The status bar's panels: a gap, the cursor position, the modified mark, the rest.
+    StatusBar->Panels()->Clear();
+    for (int w : {20, 120, 60, 50})
+        StatusBar->Panels()->Add()->Width = w;
     QStringList fonts = Screen ? Screen->Fonts() : QStringList();
     fonts.sort();
     FontName->Items()->AddStrings(fonts);
@@ -342,7 +285,9 @@ void TRichEditWinEh::UpdateCursorPos()
     StatusBar->Invalidate();
     const bool selected = Editor->SelLength() > 0;
     CopyButton->SetEnabled(selected);
+    EditCopyItem->SetEnabled(selected);
     CutButton->SetEnabled(selected);
+    EditCutItem->SetEnabled(selected);
 }
 
 void TRichEditWinEh::RichEditChange(TObject*)
@@ -551,8 +496,15 @@ void TRichEditWinEh::CancelButtonClick(TObject*)
 
 void RegisterRichEditFormsEh()
 {
-    RegisterClasses<TRichEditWinEh>();
-    DBRichEditEhEditForm = [] { return static_cast<TCustomForm*>(TRichEditWinEh::GetGlobalRef()); };
+    static const bool done = [] {
+        InitRichEditFormsResource();
+        RegisterClasses<TBevel, TButton, TComboBox, TEdit, TImageList, TLabel, TMainMenu, TMenuItem, TPanel,
+                        TRichEdit, TStatusBar, TToolBar, TToolButton, TOpenDialog, TSaveDialog, TPrintDialog,
+                        TFontDialog, TRichEditWinEh>();
+        DBRichEditEhEditForm = [] { return static_cast<TCustomForm*>(TRichEditWinEh::GetGlobalRef()); };
+        return true;
+    }();
+    (void)done;
 }
 
 namespace {

@@ -1,15 +1,20 @@
-// The rich-text editor form: a drop-down (or modal) form with a toolbar, a ruler with indent
+// The rich-text editor form: a drop-down (or modal) form with a tool bar, a ruler with indent
 // markers, a rich edit and OK/Cancel, which takes the document in and gives it back through
-// its named values. One shared instance serves the whole program.
+// its named values. Its layout comes from its form resource; one shared instance serves the
+// whole program.
 #pragma once
 
 #include "components/foundation/DropDownFormEh.h"
 #include "platform/vcl/ComCtrls.h"
 
+class TBevel;
 class TButton;
 class TComboBox;
-class TSpeedButton;
+class TEdit;
+class TImageList;
 class TLabel;
+class TMainMenu;
+class TMenuItem;
 class TOpenDialog;
 class TSaveDialog;
 class TPrintDialog;
@@ -24,6 +29,19 @@ public:
     // The shared instance, made on first use (owned by the application).
     static TRichEditWinEh* GetGlobalRef();
 
+    // The form resource's components. The main menu is not the form's menu: its items share
+    // the tool bar's handlers and shortcuts for whoever attaches it.
+    TMainMenu* MainMenu = nullptr;
+    TMenuItem* FileNewItem = nullptr;
+    TMenuItem* FileOpenItem = nullptr;
+    TMenuItem* FileSaveItem = nullptr;
+    TMenuItem* FileSaveAsItem = nullptr;
+    TMenuItem* FilePrintItem = nullptr;
+    TMenuItem* FileExitItem = nullptr;
+    TMenuItem* EditUndoItem = nullptr;
+    TMenuItem* EditCutItem = nullptr;
+    TMenuItem* EditCopyItem = nullptr;
+    TMenuItem* EditPasteItem = nullptr;
     TOpenDialog* OpenDialog = nullptr;
     TSaveDialog* SaveDialog = nullptr;
     TPrintDialog* PrintDialog = nullptr;
@@ -31,42 +49,53 @@ public:
     TFontDialog* FontDialog1 = nullptr;
     TLabel* FirstInd = nullptr;
     TLabel* LeftInd = nullptr;
-    TPanel* RulerLine = nullptr;
+    TBevel* RulerLine = nullptr;
     TLabel* RightInd = nullptr;
+    TMenuItem* N5 = nullptr;
+    TMenuItem* miEditFont = nullptr;
     TRichEdit* Editor = nullptr;
     TStatusBar* StatusBar = nullptr;
-    TPanel* StandardToolBar = nullptr;
-    TSpeedButton* OpenButton = nullptr;
-    TSpeedButton* SaveButton = nullptr;
-    TSpeedButton* PrintButton = nullptr;
-    TSpeedButton* UndoButton = nullptr;
-    TSpeedButton* CutButton = nullptr;
-    TSpeedButton* CopyButton = nullptr;
-    TSpeedButton* PasteButton = nullptr;
+    TToolBar* StandardToolBar = nullptr;
+    TToolButton* OpenButton = nullptr;
+    TToolButton* SaveButton = nullptr;
+    TToolButton* PrintButton = nullptr;
+    TToolButton* ToolButton5 = nullptr;
+    TToolButton* UndoButton = nullptr;
+    TToolButton* CutButton = nullptr;
+    TToolButton* CopyButton = nullptr;
+    TToolButton* PasteButton = nullptr;
+    TToolButton* ToolButton10 = nullptr;
     TComboBox* FontName = nullptr;
-    TSpeedButton* BoldButton = nullptr;
-    TSpeedButton* ItalicButton = nullptr;
-    TSpeedButton* UnderlineButton = nullptr;
-    TSpeedButton* LeftAlign = nullptr;
-    TSpeedButton* CenterAlign = nullptr;
-    TSpeedButton* RightAlign = nullptr;
-    TSpeedButton* BulletsButton = nullptr;
+    TEdit* FontSizeOld = nullptr;
+    TToolButton* ToolButton11 = nullptr;
+    TToolButton* BoldButton = nullptr;
+    TToolButton* ItalicButton = nullptr;
+    TToolButton* UnderlineButton = nullptr;
+    TToolButton* ToolButton16 = nullptr;
+    TToolButton* LeftAlign = nullptr;
+    TToolButton* CenterAlign = nullptr;
+    TToolButton* RightAlign = nullptr;
+    TToolButton* ToolButton20 = nullptr;
+    TToolButton* BulletsButton = nullptr;
+    TImageList* ToolbarImages = nullptr;
+    TBevel* Bevel1 = nullptr;
     TPanel* Panel1 = nullptr;
     TPanel* Panel2 = nullptr;
     TButton* OKButton = nullptr;
     TButton* CancelButton = nullptr;
-    TSpeedButton* tbSelectFont = nullptr;
+    TToolButton* ToolButton1 = nullptr;
+    TToolButton* tbSelectFont = nullptr;
     TComboBox* FontSize = nullptr;
 
     // Named values: the first value's text is the document (RTF or plain by its prefix).
     void SetDynParams(TDynVarsEh* DynParams) override;
     void GetDynParams(TDynVarsEh*& DynParams) override;
-    void InitForm(TWinControl* Host, TDynVarsEh* DynParams) override;
-    void ReturnParams(TWinControl* Host, TDynVarsEh* DynParams) override;
     TDropDownPassParamsEh PassParams() const { return FPassParams; }
 
     // ---- handlers ----
     void FormCreate(TObject* Sender);
+    void CustomDropDownFormEhInitForm(TCustomDropDownFormEh* Sender, TDynVarsEh* DynParams);
+    void CustomDropDownFormEhReturnParams(TCustomDropDownFormEh* Sender, TDynVarsEh* DynParams);
     void FormShow(TObject* Sender);
     void FormResize(TObject* Sender);
     void SelectionChange(TObject* Sender);

@@ -203,6 +203,8 @@ void TCustomDropDownFormEh::AfterConstruction()
         // Kept apart: the destructor no longer knows the most derived class.
         FGlobalRefClass = &ClassInfo();
         SetDropDownFormGlobalRef(ClassInfo(), this);
+        // The shared instance is the process's: it goes with the application.
+        FreeWhenApplicationGoesEh([Class = FGlobalRefClass] { delete DropDownFormGlobalRef(*Class); });
     }
 }
 

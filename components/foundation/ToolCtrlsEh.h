@@ -735,12 +735,18 @@ protected:
     void MenuBuilt(QMenu* Menu) override;
 };
 
+// The one rule for process-wide objects outside the component model (a unit's caches, the
+// shared drop-down and editor forms): they are freed when the application goes, while its
+// windowing still exists, the last registered first, each once. Without any application
+// they go at process exit. Nothing else frees them at exit.
+void FreeWhenApplicationGoesEh(std::function<void()> Free);
+
 // The unit's process-wide objects (made once at start-up, freed at close-down).
 void InitToolCtrlsGlobals();
 void FreeToolCtrlsGlobals();
 // The unit's start-up: the button cache, the globals above, the held shared work bitmap and
-// the class registrations; its close-down frees them. Both run once (the close-down when the
-// application object goes, whose windowing the cached bitmaps belong to).
+// the class registrations; its close-down frees them. Both run once (the close-down by the
+// rule above, as the cached bitmaps belong to the application's windowing).
 void ToolCtrlsUnitStartUp();
 void ToolCtrlsUnitCloseDown();
 bool ToolCtrlsUnitStarted();

@@ -14,6 +14,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <algorithm>
+#include <cstdlib>
 #include <map>
 
 // ---------------------------------------------------------------- placement
@@ -454,6 +455,37 @@ void FreeToolCtrlsGlobals()
 namespace {
 bool gUnitStarted = false;
 bool gUnitClosed = false;
+
+// Never destroyed: it is worked off after every other static may have gone.
+std::vector<std::function<void()>>& ApplicationEndFrees()
+{
+    static auto* frees = new std::vector<std::function<void()>>;
+    return *frees;
+}
+bool gApplicationEndHooked = false;
+
+void FreeAtApplicationEnd()
+{
+    gApplicationEndHooked = false;
+    auto& frees = ApplicationEndFrees();
+    while (!frees.empty()) {
+        const std::function<void()> free = std::move(frees.back());
+        frees.pop_back();
+        free();
+    }
+}
+}
+
+void FreeWhenApplicationGoesEh(std::function<void()> Free)
+{
+    ApplicationEndFrees().push_back(std::move(Free));
+    // Run as the toolkit's application object is destroyed; a later application hooks anew.
+    if (!gApplicationEndHooked) {
+        gApplicationEndHooked = true;
+        qAddPostRoutine(&FreeAtApplicationEnd);
+    }
+    static const bool atExit = [] { return std::atexit(&FreeAtApplicationEnd) == 0; }();
+    (void)atExit;
 }
 
 void ToolCtrlsUnitStartUp()
@@ -465,8 +497,7 @@ void ToolCtrlsUnitStartUp()
     InitToolCtrlsGlobals();
     AcquireSharedWorkBitmap();
     RegisterToolCtrlsClasses();
-    // Cached bitmaps go while the application's windowing still exists.
-    qAddPostRoutine(&ToolCtrlsUnitCloseDown);
+    FreeWhenApplicationGoesEh(&ToolCtrlsUnitCloseDown);
 }
 
 void ToolCtrlsUnitCloseDown()

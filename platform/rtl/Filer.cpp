@@ -1,5 +1,7 @@
 #include "Filer.h"
 #include "Guards.h"
+#include "VarOrder.h"
+#include "Variants.h"
 
 #include <QtEndian>
 #include <bit>
@@ -408,7 +410,7 @@ void TWriter::WriteProperties(TPersistent* Instance)
             }
             continue;
         }
-        if (!p->GetOrd && !p->GetFloat && !p->GetCurr && !p->GetStr && !p->GetObj && !p->GetEvent)
+        if (!p->GetOrd && !p->GetFloat && !p->GetCurr && !p->GetStr && !p->GetObj && !p->GetEvent && !p->GetVar)
             continue;
         if (!p->Writable() || IsDefaultValue(Instance, p, ancestor))
             continue;
@@ -482,6 +484,13 @@ bool TWriter::IsDefaultValue(TPersistent* Instance, const TPropInfo* P, TPersist
                 && (a->Owner() == FRootAncestor || a == FRootAncestor);
         }
         return v == nullptr || ComponentRefName(static_cast<TComponent*>(v)).isEmpty();
+    }
+    case pkVariant: {
+        const Variant v = P->GetVar(Instance);
+        if (!A)
+            return v.IsEmpty();
+        const Variant a = P->GetVar(A);
+        return v.VarType() == a.VarType() && VarOrderEquals(v, a, {.Collation = vcOrdinal});
     }
     case pkCollection: {
         auto* c = static_cast<TCollection*>(P->GetObj(Instance));
@@ -587,8 +596,35 @@ void TWriter::WriteProperty(TPersistent* Instance, const TPropInfo* P)
             WriteNil();
         break;
     }
+    case pkVariant:
+        WriteVariant(P->GetVar(Instance));
+        break;
     case pkClass:
         break;
+    }
+}
+
+void TWriter::WriteVariant(const Variant& Value)
+{
+    switch (Value.VarType()) {
+    case varEmpty: WriteNil(); break;
+    case varNull: WriteNull(); break;
+    case varShortInt: case varByte: case varSmallint: case varWord: case varInteger:
+        WriteInteger(Value.AsInteger());
+        break;
+    case varLongWord: case varInt64:
+        WriteValue(vaInt64);
+        WriteLE(*this, Value.AsInt64());
+        break;
+    case varSingle: WriteSingle(float(Value.AsDouble())); break;
+    case varDouble: WriteFloat(Value.AsDouble()); break;
+    case varCurrency: WriteCurrency(Value.AsCurrency()); break;
+    case varDate: WriteDate(Value.AsDateTime()); break;
+    case varBoolean: WriteBoolean(Value.AsBoolean()); break;
+    case varOleStr: WriteWideString(Value.AsString()); break;
+    case varString: case varUString: WriteString(Value.AsString()); break;
+    default:
+        throw EWriteError(QStringLiteral("Invalid property value"));
     }
 }
 
@@ -894,6 +930,28 @@ QStringList TReader::ReadSet()
     return members;
 }
 
+Variant TReader::ReadVariant()
+{
+    switch (NextValue()) {
+    case vaNil: ReadValue(); return Variant();
+    case vaNull: ReadValue(); return Variant::Null();
+    case vaInt8: return Variant::FromShortInt(int8_t(ReadInteger()));
+    case vaInt16: return Variant::FromSmallint(int16_t(ReadInteger()));
+    case vaInt32: return Variant(int(ReadInteger()));
+    case vaInt64: return Variant(static_cast<long long>(ReadInt64()));
+    case vaExtended: case vaDouble: return Variant(ReadFloat());
+    case vaSingle: return Variant::FromSingle(ReadSingle());
+    case vaCurrency: return Variant(ReadCurrency());
+    case vaDate: return Variant::FromDate(ReadDate());
+    case vaFalse: case vaTrue: return Variant(ReadBoolean());
+    case vaString: case vaLString: case vaUTF8String: return Variant::FromString(ReadString());
+    case vaWString: return Variant::FromOleStr(ReadString());
+    default:
+        SkipValue();
+        PropValueError();
+    }
+}
+
 QByteArray TReader::ReadBinary()
 {
     CheckValue(vaBinary);
@@ -1163,6 +1221,9 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* P)
         break;
     case pkString:
         P->SetStr(Instance, ReadString());
+        break;
+    case pkVariant:
+        P->SetVar(Instance, ReadVariant());
         break;
     case pkComponent: {
         const TValueType t = NextValue();

@@ -100,6 +100,8 @@ public:
     void WriteIdent(const QString& Ident);        // True, False, nil and Null get their own tags
     void WriteBoolean(bool Value);
     void WriteSet(const QStringList& Members);
+    // By the variant's type tag; an array or an object reference raises EWriteError.
+    void WriteVariant(const Variant& Value);
     void WriteBinary(const QByteArray& Data);
     void WriteNil();
     void WriteNull();
@@ -170,6 +172,9 @@ public:
     QString ReadIdent();       // identifiers; False, True, nil and Null by name
     bool ReadBoolean();
     QStringList ReadSet();
+    // The variant the value's tag stands for: nil Empty, Null, integers by their width,
+    // extended and double as Double, strings as String, wide strings as OleStr.
+    Variant ReadVariant();
     QByteArray ReadBinary();
     QString ReadStr();         // a short string without a tag
     void ReadPrefix(TFilerFlags& Flags, int& ChildPos);

@@ -1,6 +1,7 @@
 #include "Persistent.h"
 #include "Guards.h"
 #include "Filer.h"
+#include "Variants.h"
 
 #include <QHash>
 #include <exception>
@@ -33,7 +34,7 @@ int TEnumInfo::ValueOf(const QString& name) const
 QString PropKindName(TPropKind k)
 {
     static const char* names[] = {"integer", "int64", "float", "currency", "date", "string", "enumeration",
-                                  "set", "boolean", "class", "component", "collection", "event"};
+                                  "set", "boolean", "class", "component", "collection", "event", "variant"};
     return QString::fromLatin1(names[k]);
 }
 
@@ -56,6 +57,7 @@ bool TPropInfo::Writable() const
     case pkComponent: return bool(SetObj);
     case pkClass: case pkCollection: return true;   // read into the existing object
     case pkEvent: return bool(SetEvent);
+    case pkVariant: return bool(SetVar);
     }
     return false;
 }
@@ -256,6 +258,22 @@ void SetFloatProp(TPersistent* obj, const QString& name, double v)
     if (p.SetCurr)
         return p.SetCurr(obj, Currency::FromDouble(v));
     KindMismatch(p);
+}
+
+Variant GetVariantProp(const TPersistent* obj, const QString& name)
+{
+    const TPropInfo& p = NeedProp(obj, name);
+    if (!p.GetVar)
+        KindMismatch(p);
+    return p.GetVar(obj);
+}
+
+void SetVariantProp(TPersistent* obj, const QString& name, const Variant& v)
+{
+    const TPropInfo& p = NeedProp(obj, name);
+    if (!p.SetVar)
+        KindMismatch(p);
+    p.SetVar(obj, v);
 }
 
 TPersistent* GetObjectProp(const TPersistent* obj, const QString& name)

@@ -48,6 +48,7 @@ class TFiler;
 class TReader;
 class TWriter;
 class TClassInfo;
+class Variant;
 
 using TPersistentClass = const TClassInfo*;
 using TComponentClass = const TClassInfo*;
@@ -109,7 +110,8 @@ enum TPropKind {
     pkClass,       // an owned TPersistent whose own properties are streamed as Prop.Sub
     pkComponent,   // a reference to a component, streamed by name and resolved after loading
     pkCollection,  // an owned TCollection, streamed as < item ... end >
-    pkEvent        // a Delegate naming a method of the root
+    pkEvent,       // a Delegate naming a method of the root
+    pkVariant      // a Variant, streamed with the tag of its type (nothing for Empty)
 };
 QString PropKindName(TPropKind k);
 
@@ -133,6 +135,8 @@ struct TPropInfo {
     std::function<TPersistent*(const TPersistent*)> GetObj;   // class, component, collection
     std::function<void(TPersistent*, TPersistent*)> SetObj;   // absent for owned sub-objects
     std::function<bool(const TObject*)> AcceptsObj;           // the declared pointer type
+    std::function<Variant(const TPersistent*)> GetVar;
+    std::function<void(TPersistent*, const Variant&)> SetVar;
     std::function<std::any(const TPersistent*)> GetEvent;     // std::any holding Delegate<Sig>
     std::function<void(TPersistent*, const std::any&)> SetEvent;
     std::function<bool(const std::any&)> EventAssigned;
@@ -318,6 +322,7 @@ private:
         else if constexpr (std::is_floating_point_v<R>) return pkFloat;
         else if constexpr (std::is_same_v<R, Currency>) return pkCurrency;
         else if constexpr (std::is_same_v<R, QString>) return pkString;
+        else if constexpr (std::is_same_v<R, Variant>) return pkVariant;
         else if constexpr (dov_detail::IsDelegate<R>::value) return pkEvent;
         else if constexpr (std::is_pointer_v<R>) {
             using T = std::remove_cv_t<std::remove_pointer_t<R>>;
@@ -360,6 +365,10 @@ private:
             p.GetStr = get;
             if constexpr (hasSet)
                 p.SetStr = [set](TPersistent* o, const QString& v) { set(o, v); };
+        } else if constexpr (std::is_same_v<R, Variant>) {
+            p.GetVar = get;
+            if constexpr (hasSet)
+                p.SetVar = [set](TPersistent* o, const Variant& v) { set(o, v); };
         } else if constexpr (dov_detail::IsDelegate<R>::value) {
             p.EventType = typeid(R);
             p.GetEvent = [get](const TPersistent* o) -> std::any { return get(o); };
@@ -443,6 +452,8 @@ double GetFloatProp(const TPersistent* obj, const QString& name);
 void SetFloatProp(TPersistent* obj, const QString& name, double v);
 TPersistent* GetObjectProp(const TPersistent* obj, const QString& name);
 QString GetEnumProp(const TPersistent* obj, const QString& name);
+Variant GetVariantProp(const TPersistent* obj, const QString& name);
+void SetVariantProp(TPersistent* obj, const QString& name, const Variant& v);
 void SetEnumProp(TPersistent* obj, const QString& name, const QString& ident);
 
 // ---- TPersistent ----

@@ -3,13 +3,13 @@
 #pragma once
 
 #include "Controls.h"
+#include "Menus.h"
 
 #include <vector>
 
 class TBasicAction;
 class TCustomActionList;
 class TCustomImageList;
-using TShortCut = uint16_t;
 
 // The client side of an action: told of every change of the action's properties.
 class TBasicActionLink : public TObject {

@@ -1,7 +1,7 @@
-// Common controls: page control with tab sheets, status bar and progress bar.
+// Common controls: page control with tab sheets, status bar, progress bar and tool bar.
 #pragma once
 
-#include "Controls.h"
+#include "Buttons.h"
 
 #include <memory>
 #include <vector>
@@ -85,6 +85,71 @@ private:
     QString FSimpleText;
     bool FSimplePanel = false;
     TStatusPanels FPanels;
+};
+
+// ---------------------------------------------------------------- tool bar
+
+class TCustomImageList;
+class TToolBar;
+
+enum TToolButtonStyle { tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider };
+DOV_ENUM_INFO(TToolButtonStyle, tbsButton, tbsCheck, tbsDropDown, tbsSeparator, tbsDivider)
+
+// A flat button of a tool bar showing its bar's image; a check button stays down until
+// clicked again, grouped check buttons next to each other act as one group.
+class TToolButton : public TSpeedButton {
+    DOV_PERSISTENT(TToolButton, TSpeedButton)
+public:
+    explicit TToolButton(TComponent* AOwner);
+    TToolButtonStyle Style() const { return FStyle; }
+    void SetStyle(TToolButtonStyle Value);
+    bool Grouped() const { return FGrouped; }
+    void SetGrouped(bool Value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+    TToolBar* ToolBar() const;
+
+protected:
+    void Paint() override;
+
+private:
+    TToolButtonStyle FStyle = tbsButton;
+    bool FGrouped = false;
+    int FImageIndex = -1;
+};
+
+// Its controls in a row, in their order, from Indent on; buttons take the bar's button size.
+class TToolBar : public TCustomControl {
+    DOV_PERSISTENT(TToolBar, TCustomControl)
+public:
+    explicit TToolBar(TComponent* AOwner);
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    int Indent() const { return FIndent; }
+    void SetIndent(int Value);
+    int ButtonWidth() const { return FButtonWidth; }
+    void SetButtonWidth(int Value);
+    int ButtonHeight() const { return FButtonHeight; }
+    void SetButtonHeight(int Value);
+    // The bar's height follows its tallest control.
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool Value);
+    int ButtonCount() const;
+    TToolButton* Buttons(int Index) const;
+
+protected:
+    void AlignControls(TControl* AControl, TRect& Rect) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void Paint() override;
+
+private:
+    // Check buttons get their groups from their style and their neighbours.
+    void UpdateGroups();
+    TCustomImageList* FImages = nullptr;
+    int FIndent = 0;
+    int FButtonWidth = 23;
+    int FButtonHeight = 22;
+    bool FAutoSize = false;
 };
 
 enum TProgressBarStyle { pbstNormal, pbstMarquee };

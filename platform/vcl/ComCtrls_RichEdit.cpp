@@ -24,7 +24,13 @@
 DOV_PUBLISHED(TTextAttributes) {}
 DOV_PUBLISHED(TParaAttributes) {}
 DOV_PUBLISHED(TCustomRichEdit) {}
-DOV_PUBLISHED(TRichEdit) {}
+DOV_PUBLISHED(TRichEdit)
+{
+    P.Prop("HideSelection", &TCustomRichEdit::HideSelection, &TCustomRichEdit::SetHideSelection).Default(true);
+    P.Prop("WantTabs", &TCustomRichEdit::WantTabs, &TCustomRichEdit::SetWantTabs).Default(false);
+    P.Event("OnChange", &TCustomRichEdit::OnChange);
+    P.Event("OnSelectionChange", &TCustomRichEdit::OnSelectionChange);
+}
 
 namespace {
 

@@ -183,7 +183,8 @@ public:
     virtual TPopupMenu* GetPopupMenu() { return PopupMenu; }
     TBiDiMode BiDiMode() const { return FBiDiMode; }
     void SetBiDiMode(TBiDiMode v);
-    bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
+    // Controls whose alignment comes from elsewhere (a bound field) narrow this down.
+    virtual bool UseRightToLeftAlignment() const { return FBiDiMode == bdRightToLeft; }
     bool UseRightToLeftReading() const { return FBiDiMode != bdLeftToRight; }
     bool IsRightToLeft() const { return FBiDiMode != bdLeftToRight; }
 

@@ -99,6 +99,15 @@ void TCustomForm::LoadFromResource()
     DoCreate();
 }
 
+void TCustomForm::GetChildren(const TGetChildProc& Proc, TComponent* Root)
+{
+    if (Root == this)
+        for (int i = 0; i < ComponentCount(); ++i)
+            if (!Components(i)->HasParent())
+                Proc(Components(i));
+    TWinControl::GetChildren(Proc, Root);
+}
+
 void TCustomForm::DoCreate()
 {
     if (FCreated)

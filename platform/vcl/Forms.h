@@ -35,6 +35,9 @@ public:
 
     // Reads the form resources of the class chain not read yet, then fires OnCreate.
     void LoadFromResource();
+    // Written with the form: its components that sit on no parent (menus, dialogs, image
+    // lists), then its controls.
+    void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
     void Show();
     void Hide();

@@ -1,6 +1,7 @@
 // Colours, fonts, pens, brushes, canvases and bitmaps over QPainter and QImage.
 #include "Graphics.h"
 
+#include "platform/rtl/Filer.h"
 #include "platform/winapi/DeviceContext.h"
 
 #include <QBuffer>
@@ -617,6 +618,34 @@ void TBitmap::SaveToStream(TStream* stream)
     buf.open(QIODevice::WriteOnly);
     FImage->convertToFormat(QImage::Format_RGB32).save(&buf, "BMP");
     stream->WriteBytes(bytes);
+}
+
+void TBitmap::DefineProperties(TFiler* Filer)
+{
+    if (!dynamic_cast<TReader*>(Filer) && !dynamic_cast<TWriter*>(Filer)) {
+        TGraphic::DefineProperties(Filer);
+        return;
+    }
+    Filer->DefineBinaryProperty(
+        QStringLiteral("Data"),
+        [this](TStream* s) {
+            const int64_t start = s->Position();
+            const QByteArray head = s->ReadBytes(std::min<int64_t>(s->Size() - start, 256));
+            int64_t dataStart = 0;
+            s->SetPosition(StoredPictureClass(head.constData(), head.size(), dataStart) ? start + dataStart : start);
+            if (s->Size() - s->Position() <= 0)
+                SetImage(QImage());
+            else
+                LoadFromStream(s);
+        },
+        [this](TStream* s) {
+            const QByteArray name = ClassInfo().Name.toLatin1();
+            const uint8_t length = uint8_t(name.size());
+            s->WriteBuffer(&length, 1);
+            s->WriteBuffer(name.constData(), length);
+            SaveToStream(s);
+        },
+        !Empty());
 }
 
 bool TBitmap::LoadFromResourceName(HINSTANCE, const QString& name)

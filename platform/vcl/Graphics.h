@@ -358,6 +358,11 @@ public:
     void Dormant() {}
     void FreeImage() {}
 
+protected:
+    // In a component stream "Data" is the class name (a short string) then the bitmap's file
+    // bytes; data without the name reads too. Elsewhere (a blob field) it is the bare bytes.
+    void DefineProperties(TFiler* Filer) override;
+
 private:
     std::unique_ptr<QImage> FImage;
     std::unique_ptr<TCanvas> FCanvas;

@@ -10,6 +10,7 @@
 
 DOV_PUBLISHED(TCustomEdit) {}
 DOV_PUBLISHED(TCustomMaskEdit) {}
+DOV_PUBLISHED(TEdit) { P.Prop("Text", &TControl::Text, &TControl::SetText); }
 
 // ---------------------------------------------------------------- TCustomEdit
 

@@ -147,6 +147,13 @@ protected:
     bool FCanUndo = false;
 };
 
+// The plain single-line edit of forms.
+class TEdit : public TCustomEdit {
+    DOV_PERSISTENT(TEdit, TCustomEdit)
+public:
+    explicit TEdit(TComponent* AOwner) : TCustomEdit(AOwner) {}
+};
+
 // The platform's mask syntax: "mask;save literals;blank". Mask characters: ! (trim leading
 // blanks), > < <> (case), \ (literal), L l (letter), A a (letter or digit), C c (any
 // character), 0 9 (digit), # (digit or sign), : and / (time and date separators), _ (a

@@ -9,6 +9,8 @@ DOV_PUBLISHED(TMenuItem)
     P.Prop("Visible", &TMenuItem::Visible, &TMenuItem::SetVisible).Default(true);
     P.Prop("Checked", &TMenuItem::Checked).Default(false);
     P.Prop("ImageIndex", &TMenuItem::ImageIndex).Default(-1);
+    P.Prop("Hint", &TMenuItem::Hint);
+    P.Prop("ShortCut", &TMenuItem::ShortCut).Default(0);
     P.Event("OnClick", &TMenuItem::OnClick);
 }
 
@@ -51,9 +53,34 @@ void TMenuItem::Click()
         OnClick(this);
 }
 
+TComponent* TMenuItem::GetParentComponent() const
+{
+    // The invisible root of a menu stands for the menu itself.
+    if (FParent && FParent->FMenu)
+        return FParent->FMenu;
+    return FParent;
+}
+
+void TMenuItem::SetParentComponent(TComponent* Value)
+{
+    if (auto* item = dynamic_cast<TMenuItem*>(Value))
+        item->Add(this);
+    else if (auto* menu = dynamic_cast<TMenu*>(Value))
+        menu->Items()->Add(this);
+}
+
+void TMenuItem::GetChildren(const TGetChildProc& Proc, TComponent* Root)
+{
+    for (TMenuItem* i : FItems)
+        if (i->Owner() == Root)
+            Proc(i);
+}
+
 DOV_PUBLISHED(TMenu) {}
 
-TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(Create<TMenuItem>(nullptr)) {}
+void TMenu::GetChildren(const TGetChildProc& Proc, TComponent* Root) { FItems->GetChildren(Proc, Root); }
+
+TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(Create<TMenuItem>(nullptr)) { FItems->FMenu = this; }
 
 TMenu::~TMenu() { delete FItems; }
 

@@ -1,9 +1,14 @@
-// Menus: menu items in a tree under a main menu.
+// Menus: menu items in a tree under a main menu; a form resource holds the tree as nested
+// items.
 #pragma once
 
 #include "platform/rtl/Classes.h"
 
 #include <vector>
+
+// Virtual-key code in the low byte, scShift/scCtrl/scAlt above it.
+using TShortCut = uint16_t;
+enum : TShortCut { scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000 };
 
 class TMenuItem : public TComponent {
     DOV_PERSISTENT(TMenuItem, TComponent)
@@ -18,6 +23,8 @@ public:
     void SetVisible(bool v) { FVisible = v; }
     bool Checked = false;
     int ImageIndex = -1;
+    QString Hint;
+    TShortCut ShortCut = 0;
     TNotifyEvent OnClick;
 
     int Count() const { return int(FItems.size()); }
@@ -30,11 +37,19 @@ public:
     int IndexOf(TMenuItem* Item) const;
     void Click();
 
+    // Streaming: an item is read inside its parent item or menu and written with it.
+    bool HasParent() const override { return true; }
+    TComponent* GetParentComponent() const override;
+    void SetParentComponent(TComponent* Value) override;
+    void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+
 private:
     bool FEnabled = true;
     bool FVisible = true;
     TMenuItem* FParent = nullptr;
+    class TMenu* FMenu = nullptr;   // set on a menu's invisible root
     std::vector<TMenuItem*> FItems;
+    friend class TMenu;
 };
 
 class TMenu : public TComponent {
@@ -44,6 +59,7 @@ public:
     ~TMenu() override;
     // The invisible root; the menu's top-level items are its children.
     TMenuItem* Items() const { return FItems; }
+    void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
 private:
     TMenuItem* FItems;

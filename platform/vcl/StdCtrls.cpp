@@ -419,6 +419,29 @@ void TButtonControl::WndProc(TMessage& Message)
     TCustomControl::WndProc(Message);
 }
 
+void TButtonControl::CMDialogChar(TMessage& M)
+{
+    M.Result = 0;
+    if (!IsAccel(QChar(char16_t(M.WParam)), FText) || !CanFocus())
+        return;
+    SetFocus();
+    if (Focused())
+        Toggle();
+    M.Result = 1;
+}
+
+void TButtonControl::CMTextChanged(TMessage& M)
+{
+    TCustomControl::CMTextChanged(M);
+    Invalidate();
+}
+
+void TButtonControl::CMEnabledChanged(TMessage& M)
+{
+    TCustomControl::CMEnabledChanged(M);
+    Invalidate();
+}
+
 DOV_PUBLISHED(TCustomCheckBox) {}
 
 DOV_PUBLISHED(TCheckBox)
@@ -430,7 +453,7 @@ DOV_PUBLISHED(TCheckBox)
     P.Prop("Alignment", &TCustomCheckBox::Alignment, &TCustomCheckBox::SetAlignment).Default(taRightJustify);
 }
 
-TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TCustomControl(AOwner)
+TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner)
 {
     FWidth = 97;
     FHeight = 17;
@@ -500,7 +523,7 @@ void TCustomCheckBox::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         FPressed = true;
         Invalidate();
     }
-    TCustomControl::MouseDown(Button, Shift, X, Y);
+    TButtonControl::MouseDown(Button, Shift, X, Y);
 }
 
 void TCustomCheckBox::MouseMove(TShiftState Shift, int X, int Y)
@@ -512,7 +535,7 @@ void TCustomCheckBox::MouseMove(TShiftState Shift, int X, int Y)
             Invalidate();
         }
     }
-    TCustomControl::MouseMove(Shift, X, Y);
+    TButtonControl::MouseMove(Shift, X, Y);
 }
 
 void TCustomCheckBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
@@ -523,14 +546,14 @@ void TCustomCheckBox::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
         FPressed = false;
         Invalidate();
     }
-    TCustomControl::MouseUp(Button, Shift, X, Y);
+    TButtonControl::MouseUp(Button, Shift, X, Y);
     if (click)
         Toggle();
 }
 
 void TCustomCheckBox::KeyDown(Word& Key, TShiftState Shift)
 {
-    TCustomControl::KeyDown(Key, Shift);
+    TButtonControl::KeyDown(Key, Shift);
     if (Key == VK_SPACE && FEnabled) {
         FSpaceDown = true;
         FPressed = true;
@@ -540,7 +563,7 @@ void TCustomCheckBox::KeyDown(Word& Key, TShiftState Shift)
 
 void TCustomCheckBox::KeyUp(Word& Key, TShiftState Shift)
 {
-    TCustomControl::KeyUp(Key, Shift);
+    TButtonControl::KeyUp(Key, Shift);
     if (Key == VK_SPACE && FSpaceDown) {
         FSpaceDown = false;
         FPressed = false;
@@ -551,32 +574,9 @@ void TCustomCheckBox::KeyUp(Word& Key, TShiftState Shift)
 
 void TCustomCheckBox::WMKillFocus(TMessage& M)
 {
-    TCustomControl::WMKillFocus(M);
+    TButtonControl::WMKillFocus(M);
     FSpaceDown = false;
     FPressed = false;
-    Invalidate();
-}
-
-void TCustomCheckBox::CMDialogChar(TMessage& M)
-{
-    M.Result = 0;
-    if (!IsAccel(QChar(char16_t(M.WParam)), FText) || !CanFocus())
-        return;
-    SetFocus();
-    if (Focused())
-        Toggle();
-    M.Result = 1;
-}
-
-void TCustomCheckBox::CMTextChanged(TMessage& M)
-{
-    TCustomControl::CMTextChanged(M);
-    Invalidate();
-}
-
-void TCustomCheckBox::CMEnabledChanged(TMessage& M)
-{
-    TCustomControl::CMEnabledChanged(M);
     Invalidate();
 }
 
@@ -594,7 +594,7 @@ void TCustomCheckBox::Dispatch(TMessage& Message)
         if (FEnabled)
             Toggle();
         return;
-    default: TCustomControl::Dispatch(Message);
+    default: TButtonControl::Dispatch(Message);
     }
 }
 

@@ -117,9 +117,16 @@ public:
 
 protected:
     virtual bool GetChecked() const { return false; }
+    // The step a click, the space bar or the caption's accelerator makes.
+    virtual void Toggle() {}
     bool ClicksDisabled() const { return FClicksDisabled; }
     void SetClicksDisabled(bool Value) { FClicksDisabled = Value; }
     void WMGetDlgCode(TMessage& M) override { M.Result = DLGC_BUTTON; }
+    // The caption's accelerator focuses the button and steps it.
+    void CMDialogChar(TMessage& M) override;
+    // Caption and look follow the text and the enabled state.
+    void CMTextChanged(TMessage& M) override;
+    void CMEnabledChanged(TMessage& M) override;
 
     bool FClicksDisabled = false;
 };
@@ -128,22 +135,21 @@ protected:
 
 // A check box: click, space or its accelerator step unchecked -> checked (-> grayed with
 // AllowGrayed) -> unchecked. Every change of State runs OnClick, as the platform does.
-class TCustomCheckBox : public TCustomControl {
-    DOV_PERSISTENT(TCustomCheckBox, TCustomControl)
+class TCustomCheckBox : public TButtonControl {
+    DOV_PERSISTENT(TCustomCheckBox, TButtonControl)
 public:
     explicit TCustomCheckBox(TComponent* AOwner);
 
     TCheckBoxState State() const { return FState; }
     void SetState(TCheckBoxState Value);
-    bool Checked() const { return FState == cbChecked; }
-    void SetChecked(bool Value) { SetState(Value ? cbChecked : cbUnchecked); }
+    void SetChecked(bool Value) override { SetState(Value ? cbChecked : cbUnchecked); }
     bool AllowGrayed() const { return FAllowGrayed; }
     void SetAllowGrayed(bool Value) { FAllowGrayed = Value; }
     // taRightJustify (the default) puts the box left of the caption.
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment Value);
     // The user's step to the next state.
-    virtual void Toggle();
+    void Toggle() override;
     bool Pressed() const { return FPressed; }
 
     void Dispatch(TMessage& Message) override;
@@ -155,11 +161,8 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void KeyUp(Word& Key, TShiftState Shift) override;
-    void WMGetDlgCode(TMessage& M) override { M.Result = DLGC_BUTTON; }
+    bool GetChecked() const override { return FState == cbChecked; }
     void WMKillFocus(TMessage& M) override;
-    void CMDialogChar(TMessage& M) override;
-    void CMTextChanged(TMessage& M) override;
-    void CMEnabledChanged(TMessage& M) override;
     TRect BoxRect();
 
     TCheckBoxState FState = cbUnchecked;

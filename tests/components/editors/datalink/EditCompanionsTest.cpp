@@ -19,6 +19,9 @@ public:
     std::vector<WPARAM> ImageNotices;
     TAlignment Align = taLeftJustify;
     bool Empty = true;
+    // Off: the edit keeps its alignment even right to left, as an edit on a right-aligned
+    // field does.
+    bool MirrorsAlignment = true;
     std::unique_ptr<TBitmap> Surface = CreateUnique<TBitmap>();
 
     TWinControl* EmptyDataInfoControl() override { return this; }
@@ -27,6 +30,10 @@ public:
     TRect GetEditRect() override { return TRect(0, 0, 200, 20); }
     TPoint EditTextMargins() override { return TPoint(2, 1); }
     TCanvas* EmptyDataInfoCanvas() override { return Surface->Canvas(); }
+    bool UseRightToLeftAlignment() const override
+    {
+        return MirrorsAlignment && TCustomControl::UseRightToLeftAlignment();
+    }
 
 protected:
     void WndProc(TMessage& M) override
@@ -143,23 +150,26 @@ TEST_F(EditCompanionsTest, HintAlignmentFollowsTheEditUntilStoredAndIsPaintedThe
     EXPECT_EQ(info.Alignment(), taRightJustify);
     EXPECT_FALSE(info.AlignmentIsStored());
 
-    struct Case { TAlignment align; bool rtl; bool nearLeft; bool nearRight; };
+    struct Case { TAlignment align; bool rtl; bool nearLeft; bool nearRight; bool mirrors = true; };
     const Case cases[] = {
         {taLeftJustify, false, true, false},
         {taRightJustify, false, false, true},
         {taCenter, false, false, false},
         {taLeftJustify, true, false, true},   // mirrored for right-to-left
+        {taLeftJustify, true, true, false, false},   // unless the edit says it does not mirror
+        {taRightJustify, true, false, true, false},
     };
     for (const Case& c : cases) {
         info.SetAlignment(c.align);
+        edit->MirrorsAlignment = c.mirrors;
         edit->SetBiDiMode(c.rtl ? bdRightToLeft : bdLeftToRight);
         edit->Surface->Canvas()->Brush()->SetColor(clWhite);
         edit->Surface->Canvas()->FillRect(TRect(0, 0, 200, 20));
         info.PaintEmptyDataInfo();
         const auto [first, last] = InkSpan();
         ASSERT_GE(first, 0);
-        EXPECT_EQ(first < 10, c.nearLeft) << int(c.align) << c.rtl;
-        EXPECT_EQ(last > 190, c.nearRight) << int(c.align) << c.rtl;
+        EXPECT_EQ(first < 10, c.nearLeft) << int(c.align) << c.rtl << c.mirrors;
+        EXPECT_EQ(last > 190, c.nearRight) << int(c.align) << c.rtl << c.mirrors;
     }
     EXPECT_TRUE(info.AlignmentIsStored());
     info.SetAlignmentIsStored(false);

@@ -3,6 +3,7 @@
 #include "components/editors/DBCtrlsEh.h"
 #include "components/foundation/ToolCtrlsEh.h"
 #include "components/memtable/MemTableEh.h"
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Forms.h"
 #include "support/AppEnvironment.h"
@@ -498,4 +499,35 @@ TEST_F(DateTimeEditTest, RecentItemsAreFilteredByTheTypedStart)
     probe->SetEditText(QStringLiteral("15.03.    "));
     EXPECT_TRUE(probe->Filter(QStringLiteral("15.03.2023")));
     EXPECT_FALSE(probe->Filter(QStringLiteral("16.03.2023")));
+}
+
+// A value set in the form resource comes back as a date; no value as no date.
+TEST(DateTimeEditStreaming, ValueIsStoredInTheFormResourceAsADate)
+{
+    RegisterClasses<TDBDateTimeEditEh>();
+    struct Case { Variant Value; const char* Line; QString Text; };
+    const Case cases[] = {
+        {Variant::FromDate(Dt(2024, 3, 15)), "  Value = 45366d\n", "15.03.2024"},
+        {Variant::Null(), "  Value = Null\n", "  .  .    "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Line);
+        auto form = CreateUnique<TForm>(nullptr);
+        auto* edit = Create<TDBDateTimeEditEh>(form.get());
+        edit->SetName(QStringLiteral("DocDate"));
+        edit->SetParent(form.get());
+        edit->SetValue(c.Value);
+        const QString text = ComponentToText(form.get());
+        EXPECT_TRUE(text.contains(QString::fromLatin1(c.Line))) << text.toStdString();
+
+        auto copyForm = CreateUnique<TForm>(nullptr);
+        ReadComponentRes(text.toUtf8(), copyForm.get());
+        auto* copy = dynamic_cast<TDBDateTimeEditEh*>(copyForm->FindComponent(QStringLiteral("DocDate")));
+        ASSERT_NE(copy, nullptr);
+        EXPECT_EQ(copy->Value().VarType(), c.Value.VarType());
+        if (!c.Value.IsNull()) {
+            EXPECT_EQ(copy->Value().AsDateTime(), c.Value.AsDateTime());
+        }
+        EXPECT_EQ(copy->Text(), c.Text);
+    }
 }

@@ -13,6 +13,7 @@
 #include "platform/vcl/Mask.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
@@ -79,6 +80,21 @@ TEST(MemoEditForm, OneSharedInstanceFromItsResource)
     EXPECT_EQ(form->SpeedButton2->BoundsRect(), Bounds(6, 40, 68, 22));
     EXPECT_FALSE(form->sbOk->Glyph()->Empty());
     EXPECT_FALSE(form->SpeedButton2->Glyph()->Empty());
+    // The glyphs are the resource's pictures: a green tick and a maroon cross on a ground of
+    // the transparent colour.
+    for (auto [button, ink] : {std::pair{form->sbOk, clGreen}, std::pair{form->SpeedButton2, clMaroon}}) {
+        TBitmap* glyph = button->Glyph();
+        ASSERT_EQ(glyph->Width(), 12);
+        EXPECT_EQ(glyph->Canvas()->Pixels(0, 11), clFuchsia);
+        int inked = 0;
+        for (int y = 0; y < 12; ++y)
+            for (int x = 0; x < 12; ++x)
+                inked += glyph->Canvas()->Pixels(x, y) == ink;
+        EXPECT_GT(inked, 12) << button->Name().toStdString();
+    }
+    QFile resource(QStringLiteral(":/forms/TMemoEditWinEh.form"));
+    ASSERT_TRUE(resource.open(QIODevice::ReadOnly));
+    EXPECT_EQ(resource.readAll().count("Glyph.Data = {"), 2);
     // The memo fills what the panel and the bevel leave.
     EXPECT_EQ(form->Memo1->Width() + form->Bevel1->Width() + form->Panel1->Width(), form->ClientWidth());
 }

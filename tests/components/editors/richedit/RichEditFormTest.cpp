@@ -6,6 +6,8 @@
 #include "components/foundation/core/DynVarsEh.h"
 #include "platform/rtl/SysUtils.h"
 #include "platform/vcl/Buttons.h"
+#include "platform/vcl/ImgList.h"
+#include "platform/vcl/Menus.h"
 #include "platform/vcl/RichEditRtf.h"
 #include "platform/vcl/StdCtrls.h"
 #include "support/AppEnvironment.h"
@@ -60,6 +62,97 @@ TEST_F(FormFixture, OneSharedInstanceRegisteredByName)
     EXPECT_EQ(TRichEditWinEh::GetGlobalRef(), Form);
     EXPECT_EQ(Form->Caption(), "Rich Editor");
     EXPECT_NE(FindClass("TRichEditWinEh"), nullptr);
+}
+
+TEST_F(FormFixture, ToolBarAndMenuComeFromTheFormResourceWiredToTheirHandlers)
+{
+    ASSERT_NE(Form->StandardToolBar, nullptr);
+    EXPECT_EQ(Form->StandardToolBar->Parent(), Form);
+    EXPECT_EQ(Form->StandardToolBar->Images(), Form->ToolbarImages);
+    EXPECT_EQ(Form->ToolbarImages->Count(), 16);
+    EXPECT_EQ(Form->Ruler->Top(), Form->StandardToolBar->Top() + Form->StandardToolBar->Height());
+    EXPECT_EQ(Form->StandardToolBar->Height(), 22 + 2 * 2);
+
+    // The bar's buttons left to right: hint and picture.
+    struct Case { TControl* Control; QString Hint; int Image; };
+    const Case cases[] = {
+        {Form->OpenButton, "Open an existing file", 1}, {Form->SaveButton, "Save current file", 2},
+        {Form->PrintButton, "Print current file", 3}, {Form->CutButton, "Delete selected item", 5},
+        {Form->CopyButton, "Copy selected item to clipboard", 6}, {Form->PasteButton, "Paste contents of clipboard", 7},
+        {Form->UndoButton, "Undo the last action", 4}, {Form->FontName, "Font Name|Select font name", -1},
+        {Form->FontSize, "", -1}, {Form->BoldButton, "Bold", 8}, {Form->ItalicButton, "Italic", 9},
+        {Form->UnderlineButton, "Underline", 10}, {Form->LeftAlign, "Align Left", 11},
+        {Form->CenterAlign, "Center", 12}, {Form->RightAlign, "Align Right", 13},
+        {Form->BulletsButton, "Bullets|Enter bullet mode", 14}, {Form->tbSelectFont, "", 15},
+    };
+    int left = 0;
+    for (const Case& c : cases) {
+        ASSERT_NE(c.Control, nullptr) << c.Hint.toStdString();
+        EXPECT_EQ(c.Control->Parent(), Form->StandardToolBar) << c.Hint.toStdString();
+        EXPECT_EQ(c.Control->Hint, c.Hint);
+        EXPECT_GT(c.Control->Left(), left) << c.Hint.toStdString();
+        left = c.Control->Left();
+        if (auto* b = dynamic_cast<TToolButton*>(c.Control)) {
+            EXPECT_EQ(b->ImageIndex(), c.Image) << c.Hint.toStdString();
+        }
+    }
+    EXPECT_EQ(Form->FontSize->Items()->Count(), 16);
+    EXPECT_FALSE(Form->FontSizeOld->Visible());
+    // The alignment buttons are one group, the style buttons each their own.
+    EXPECT_NE(Form->LeftAlign->GroupIndex(), 0);
+    EXPECT_EQ(Form->CenterAlign->GroupIndex(), Form->LeftAlign->GroupIndex());
+    EXPECT_EQ(Form->RightAlign->GroupIndex(), Form->LeftAlign->GroupIndex());
+    EXPECT_NE(Form->BoldButton->GroupIndex(), Form->ItalicButton->GroupIndex());
+    EXPECT_TRUE(Form->BoldButton->AllowAllUp());
+
+    // The menu: shortcuts, and items that run the tool bar's handlers.
+    ASSERT_NE(Form->MainMenu, nullptr);
+    ASSERT_EQ(Form->MainMenu->Items()->Count(), 2);
+    EXPECT_EQ(Form->MainMenu->Items()->Items(0)->Caption, "&File");
+    EXPECT_EQ(Form->MainMenu->Items()->Items(1)->Caption, "&Edit");
+    EXPECT_EQ(Form->FileNewItem->ShortCut, scCtrl + 'N');
+    EXPECT_FALSE(Form->FileNewItem->OnClick.Assigned());
+    EXPECT_EQ(Form->FileOpenItem->ShortCut, scCtrl + 'O');
+    EXPECT_EQ(Form->FileExitItem->ShortCut, scAlt + 'X');
+    EXPECT_EQ(Form->EditPasteItem->ShortCut, scCtrl + 'V');
+    EXPECT_EQ(Form->FileSaveAsItem->Hint, "Save current file under a new name");
+    EXPECT_EQ(Form->miEditFont->Parent(), Form->MainMenu->Items()->Items(1));
+
+    Form->Editor->SetText(U("Сумма"));
+    Form->Editor->SetSelStart(0);
+    Form->SelectionChange(Form);
+    EXPECT_FALSE(Form->EditCutItem->Enabled());
+    Form->Editor->SetSelLength(3);
+    Form->SelectionChange(Form);
+    EXPECT_TRUE(Form->EditCutItem->Enabled());
+    EXPECT_TRUE(Form->EditCopyItem->Enabled());
+
+    QTemporaryDir dir;
+    testsupport::TDialogScript user;
+    user.ThenFiles({dir.filePath("menu")});
+    Form->FileSaveAsItem->Click();
+    EXPECT_TRUE(QFile::exists(dir.filePath("menu.rtf")));
+}
+
+TEST_F(FormFixture, StyleAndAlignmentButtonsFormatTheSelection)
+{
+    Form->Editor->SetText(U("Итого"));
+    Form->Editor->SelectAll();
+    Form->SelectionChange(Form);
+    Form->BoldButton->SetDown(true);
+    Form->BoldButton->Click();
+    EXPECT_TRUE(Form->Editor->SelAttributes()->Style().Contains(fsBold));
+    Form->CenterAlign->SetDown(true);
+    Form->CenterAlign->Click();
+    EXPECT_EQ(Form->Editor->Paragraph()->Alignment(), taCenter);
+    EXPECT_FALSE(Form->LeftAlign->Down());
+    Form->RightAlign->SetDown(true);
+    Form->RightAlign->Click();
+    EXPECT_EQ(Form->Editor->Paragraph()->Alignment(), taRightJustify);
+    EXPECT_FALSE(Form->CenterAlign->Down());
+    Form->BoldButton->SetDown(false);
+    Form->BoldButton->Click();
+    EXPECT_FALSE(Form->Editor->SelAttributes()->Style().Contains(fsBold));
 }
 
 TEST_F(FormFixture, DocumentComesBackThroughTheNamedValuesOnlyOnOk)

@@ -269,9 +269,10 @@ TEST(PropertyRegistry, InheritedFirstInDeclarationOrderWithKinds)
         kinds << p->Kind;
     }
     EXPECT_EQ(names, QStringList({"Tag", "Int32", "Big", "Ext", "Money", "When", "Text", "Shade", "Shades",
-                                  "Flag", "Font", "Link", "Columns", "OnPing", "Scratch"}));
+                                  "Flag", "Font", "Link", "Columns", "OnPing", "Scratch", "Any"}));
     EXPECT_EQ(kinds, QList<TPropKind>({pkInt64, pkInteger, pkInt64, pkFloat, pkCurrency, pkDate, pkString, pkEnum,
-                                       pkSet, pkBoolean, pkClass, pkComponent, pkCollection, pkEvent, pkInteger}));
+                                       pkSet, pkBoolean, pkClass, pkComponent, pkCollection, pkEvent, pkInteger,
+                                       pkVariant}));
 
     auto kHolder = CreateUnique<TAllKinds>(nullptr);
     TAllKinds& k = *kHolder;

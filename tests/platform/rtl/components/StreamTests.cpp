@@ -115,6 +115,67 @@ TEST(Streams, TextFormLooksLikeThis)
     EXPECT_EQ(ComponentToText(&k), QString::fromLatin1(expected));
 }
 
+TEST(Streams, VariantPropertiesKeepTheirTypeThroughBothForms)
+{
+    RegisterTestClasses();
+    struct Case {
+        Variant Value;
+        const char* Text;      // the text form's line, nullptr when nothing is written
+        TVarType BinaryType;   // read back from the binary form
+        TVarType TextType;     // read back through the text form (integers take the narrowest tag)
+    };
+    const Case cases[] = {
+        {Variant(), nullptr, varEmpty, varEmpty},
+        {Variant::Null(), "  Any = Null\n", varNull, varNull},
+        {Variant(5), "  Any = 5\n", varShortInt, varShortInt},
+        {Variant(1000), "  Any = 1000\n", varSmallint, varSmallint},
+        {Variant(100000), "  Any = 100000\n", varInteger, varInteger},
+        {Variant(static_cast<long long>(5)), "  Any = 5\n", varInt64, varShortInt},
+        {Variant(2.5), "  Any = 2.5\n", varDouble, varDouble},
+        {Variant::FromSingle(0.5f), "  Any = 0.5s\n", varSingle, varSingle},
+        {Variant(Currency::FromRaw(15000)), "  Any = 1.5c\n", varCurrency, varCurrency},
+        {Variant::FromDate(2.25), "  Any = 2.25d\n", varDate, varDate},
+        {Variant(true), "  Any = True\n", varBoolean, varBoolean},
+        {Variant(QStringLiteral("abc")), "  Any = 'abc'\n", varString, varString},
+        // The text form has one kind of string.
+        {Variant::FromOleStr(QString(QChar(0x0416))), "  Any = #1046\n", varOleStr, varString},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Text ? c.Text : "empty");
+        auto k = CreateUnique<TAllKinds>(nullptr);
+        k->SetName(QStringLiteral("K"));
+        k->Any = c.Value;
+        const QByteArray bin = ComponentToBinary(k.get());
+        const QString text = ComponentToText(k.get());
+        if (c.Text) {
+            EXPECT_TRUE(text.contains(QString::fromLatin1(c.Text))) << text.toStdString();
+        } else {
+            EXPECT_FALSE(text.contains(QStringLiteral("Any"))) << text.toStdString();
+        }
+        for (const auto& [data, type] : {std::pair{bin, c.BinaryType}, std::pair{text.toUtf8(), c.TextType}}) {
+            auto back = CreateUnique<TAllKinds>(nullptr);
+            back->Any = Variant(77);
+            ReadComponentRes(data, back.get());
+            if (c.Value.IsEmpty()) {
+                EXPECT_EQ(back->Any.AsInteger(), 77);   // nothing written, nothing read
+                continue;
+            }
+            EXPECT_EQ(back->Any.VarType(), type);
+            if (!c.Value.IsNull()) {
+                EXPECT_TRUE(back->Any == c.Value);
+            }
+        }
+    }
+    // An array has no stored form.
+    auto k = CreateUnique<TAllKinds>(nullptr);
+    k->Any = VarArrayOf({Variant(1), Variant(2)});
+    EXPECT_THROW(ComponentToBinary(k.get()), EWriteError);
+    // Generic access by name.
+    SetVariantProp(k.get(), QStringLiteral("Any"), Variant(QStringLiteral("x")));
+    EXPECT_EQ(GetVariantProp(k.get(), QStringLiteral("Any")).AsString(), "x");
+    EXPECT_THROW(GetVariantProp(k.get(), QStringLiteral("Int32")), EInvalidCast);
+}
+
 TEST(Streams, TextFormConvertsBackUnchanged)
 {
     // Every construct of the text form, in the printer's own layout.

@@ -48,6 +48,7 @@ DOV_PUBLISHED(TAllKinds)
     P.Prop("Columns", &TAllKinds::Columns);
     P.Event("OnPing", &TAllKinds::OnPing);
     P.Prop("Scratch", &TAllKinds::Scratch).Stored(false);
+    P.Prop("Any", &TAllKinds::Any);
 }
 
 TAllKinds::TAllKinds(TComponent* AOwner)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/rtl/DataModule.h"
+#include "platform/rtl/Variants.h"
 
 enum TShade { shRed, shGreen, shBlue, shGrey };
 DOV_ENUM_INFO(TShade, shRed, shGreen, shBlue, shGrey)
@@ -61,6 +62,7 @@ public:
     TRecordingCollection* Columns() const { return FColumns; }
     TNotifyEvent OnPing;
     int Scratch = 0;          // published, never stored
+    Variant Any;              // streamed with its type tag
     QByteArray Blob;          // DefineBinaryProperty "Blob"
     QList<float> Samples;     // DefineProperty "Samples": a list of singles
     QStringList LoadedSeen;   // what Loaded found

@@ -3,6 +3,7 @@
 #include "platform/vcl/VclTestSupport.h"
 #include "platform/vcl/Buttons.h"
 #include "platform/vcl/Forms.h"
+#include "platform/rtl/Filer.h"
 #include "support/DialogScript.h"
 
 #include <QApplication>
@@ -190,4 +191,40 @@ TEST(BitBtn, OwnerDrawSeesThePressAndTheClickEndsTheModalForm)
     ASSERT_FALSE(b->States.empty());
     EXPECT_TRUE(std::any_of(b->States.begin(), b->States.end(), [](UINT s) { return s & ODS_SELECTED; }));
     EXPECT_TRUE(std::all_of(b->States.begin(), b->States.end(), [](UINT s) { return s & ODS_DEFAULT; }));
+}
+
+TEST(SpeedButtonStreaming, GlyphTravelsThroughTheFormResource)
+{
+    RegisterClasses<TSpeedButton>();
+    auto form = CreateUnique<TForm>(nullptr);
+    auto* source = Create<TSpeedButton>(form.get());
+    source->SetName(QStringLiteral("Tick"));
+    source->SetParent(form.get());
+    source->Glyph()->SetSize(3, 2);
+    source->Glyph()->Canvas()->Brush()->SetColor(clRed);
+    source->Glyph()->Canvas()->FillRect(TRect(0, 0, 3, 2));
+    source->Glyph()->Canvas()->SetPixels(1, 0, clBlue);
+    const QString text = ComponentToText(form.get());
+    // The class name, then the bitmap file ("BM").
+    EXPECT_TRUE(text.contains(QStringLiteral("Glyph.Data = {\n      07544269746D6170424D"))) << text.toStdString();
+
+    auto copyForm = CreateUnique<TForm>(nullptr);
+    ReadComponentRes(text.toUtf8(), copyForm.get());
+    auto* copy = dynamic_cast<TSpeedButton*>(copyForm->FindComponent(QStringLiteral("Tick")));
+    ASSERT_NE(copy, nullptr);
+    ASSERT_EQ(copy->Glyph()->Width(), 3);
+    ASSERT_EQ(copy->Glyph()->Height(), 2);
+    EXPECT_EQ(copy->Glyph()->Image().pixel(1, 0) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(copy->Glyph()->Image().pixel(0, 1) & 0xFFFFFF, 0xFF0000u);
+
+    // Bitmap bytes without the class name read as well.
+    const int at = text.indexOf(QStringLiteral("07544269746D6170"));
+    QString bare = text;
+    bare.remove(at, 16);
+    auto bareForm = CreateUnique<TForm>(nullptr);
+    ReadComponentRes(bare.toUtf8(), bareForm.get());
+    auto* bareCopy = dynamic_cast<TSpeedButton*>(bareForm->FindComponent(QStringLiteral("Tick")));
+    ASSERT_NE(bareCopy, nullptr);
+    EXPECT_EQ(bareCopy->Glyph()->Width(), 3);
+    EXPECT_EQ(bareCopy->Glyph()->Image().pixel(1, 0) & 0xFFFFFF, 0x0000FFu);
 }
