@@ -21,18 +21,6 @@
 
 namespace {
 
-TShortCut ShortCutOfKey(Word Key, TShiftState Shift)
-{
-    TShortCut s = Key;
-    if (Shift.Contains(ssShift))
-        s |= 0x2000;
-    if (Shift.Contains(ssCtrl))
-        s |= 0x4000;
-    if (Shift.Contains(ssAlt))
-        s |= 0x8000;
-    return s;
-}
-
 bool IsDateField(TField* F)
 {
     return F && (F->DataType() == ftDate || F->DataType() == ftDateTime || F->DataType() == ftTimeStamp);
@@ -1044,7 +1032,7 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
     }
     // e. The special row's shortcut in a lookup cell.
     if (IsLookupEditStyle(FEditStyle) && bar->DropDownSpecRow()->Visible() &&
-        ShortCutOfKey(Key, Shift) == bar->DropDownSpecRow()->ShortCut() && bar->DropDownSpecRow()->ShortCut() != 0 &&
+        ShortCutOfKeyEh(Key, Shift) == bar->DropDownSpecRow()->ShortCut() && bar->DropDownSpecRow()->ShortCut() != 0 &&
         bar->CanModify(false)) {
         if (bar->CanModify(true)) {
             const QString t = bar->DropDownSpecRow()->GetCellText(0);
@@ -1057,7 +1045,7 @@ void TDBAxisGridInplaceEdit::KeyDown(Word& Key, TShiftState Shift)
         return;
     }
     // f. An extra button's shortcut clicks it.
-    const TShortCut sc = ShortCutOfKey(Key, Shift);
+    const TShortCut sc = ShortCutOfKeyEh(Key, Shift);
     for (int i = 0; i < bar->EditButtons()->Count(); ++i) {
         TEditButtonEh* b = bar->EditButtons()->Items(i);
         if (b->ShortCut() == 0 || b->ShortCut() != sc || i + 1 >= FButtonsBox->ButtonsCount())

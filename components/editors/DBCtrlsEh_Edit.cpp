@@ -11,19 +11,19 @@
 #include "platform/vcl/ImgList.h"
 #include "platform/winapi/WinUser.h"
 
-namespace {
-// Shift, Ctrl and Alt as the shortcut's high bits.
-TShortCut ShortCutOf(Word Key, TShiftState Shift)
+TShortCut ShortCutOfKeyEh(Word Key, TShiftState Shift)
 {
     TShortCut s = Key;
     if (Shift.Contains(ssShift))
-        s |= 0x2000;
+        s |= scShift;
     if (Shift.Contains(ssCtrl))
-        s |= 0x4000;
+        s |= scCtrl;
     if (Shift.Contains(ssAlt))
-        s |= 0x8000;
+        s |= scAlt;
     return s;
 }
+
+namespace {
 bool IsMemoField(const TField* F)
 {
     return dynamic_cast<const TMemoField*>(F) || dynamic_cast<const TWideMemoField*>(F);
@@ -578,7 +578,7 @@ void TCustomDBEditEh::KeyDown(Word& Key, TShiftState Shift)
     TCustomMaskEdit::KeyDown(Key, Shift);
     if (Key == 0)
         return;
-    const TShortCut shortCut = ShortCutOf(Key, Shift);
+    const TShortCut shortCut = ShortCutOfKeyEh(Key, Shift);
     TEditButtonEh* found = nullptr;
     if (FEditButton->ShortCut() == shortCut && shortCut != 0)
         found = FEditButton;

@@ -31,6 +31,9 @@ using TUpdateDataEventEh = Delegate<void(TObject* Sender, bool& Handled)>;
 
 // What a host (a grid cell editor holder) must offer an edit it hosts in place. Nothing in
 // this system attaches one, so in-place mode stays off in every running edit.
+// The shortcut of a key pressed with Shift, Ctrl and Alt as given.
+TShortCut ShortCutOfKeyEh(Word Key, TShiftState Shift);
+
 class IInplaceEditHolderEh {
 public:
     virtual bool InplaceEditorCanModify(TWinControl* Control) = 0;
