@@ -1113,13 +1113,8 @@ bool TAxisBarEh::CurLineWordWrap(int RowHeight)
     TCustomDBAxisGridEh* grid = Grid();
     if (!grid)
         return true;
-    // Measured on a scratch bitmap: the grid's canvas has no device outside painting, and the
-    // screen font measures the same on both.
-    TBitmap probe(1, 1);
-    probe.Canvas()->Font()->Assign(Font());
-    probe.Canvas()->RequireFont();
     TTextMetric tm;
-    GetTextMetrics(probe.Canvas()->Handle(), tm);
+    GetTextMetrics(MeasureCanvasEh(Font())->Handle(), tm);
     return RowHeight > grid->Interlinear() + tm.tmHeight + tm.tmExternalLeading;
 }
 

@@ -644,9 +644,7 @@ void TCustomDBAxisGridEh::DefaultFillDataHintShowInfo(TPoint /*CursorPos*/, TGri
     alignment = params->FAlignment;
     Canvas()->Font()->Assign(FHintFont);
     // Hints are asked for between paints, when the grid's canvas has no context to measure on.
-    static TBitmap measuring(1, 1);
-    TCanvas* canvas = Canvas()->HandleAllocated() ? Canvas() : measuring.Canvas();
-    canvas->Font()->Assign(FHintFont);
+    TCanvas* canvas = Canvas()->HandleAllocated() ? Canvas() : MeasureCanvasEh(FHintFont);
 
     int textWidth = 0, textHeight = 0;
     const bool notFit = pictureLike ||

@@ -238,12 +238,10 @@ void TDBAxisGridInplaceEdit::PreparePickList()
         FPickList->SetItemIndex(pick->IndexOf(Text()));
     else
         FPickList->SetItemIndex(items->IndexOf(Text()));
-    // Measured off screen: the list's canvas has a device only while it paints.
-    TBitmap probe(1, 1);
-    probe.Canvas()->Font()->Assign(FPickList->Font());
+    TCanvas* measure = MeasureCanvasEh(FPickList->Font());
     int widest = 0;
     for (int i = 0; i < items->Count(); ++i)
-        widest = std::max(widest, probe.Canvas()->TextWidth(items->Strings(i)));
+        widest = std::max(widest, measure->TextWidth(items->Strings(i)));
     // The margin goes on the text only: a list opened again at its saved width keeps it.
     FPickList->SetClientWidth(std::max(FPickList->ClientWidth(), widest + 4));
     (void)grid;

@@ -157,9 +157,7 @@ void TCalculatorEh::Loaded()
         // The resource was laid out for its own density and font; follow the screen's.
         if (FPixelsPerInch != screenPpi)
             Font()->SetHeight(MulDiv(Font()->GetHeight(), screenPpi, FPixelsPerInch));
-        TBitmap probe(1, 1);
-        probe.Canvas()->Font()->Assign(Font());
-        const int textHeight = probe.Canvas()->TextHeight(QStringLiteral("0"));
+        const int textHeight = MeasureCanvasEh(Font())->TextHeight(QStringLiteral("0"));
         if (textHeight > 0 && textHeight != FTextHeight) {
             ScaleContents(textHeight, FTextHeight);
             FTextHeight = textHeight;

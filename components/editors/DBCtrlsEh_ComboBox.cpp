@@ -921,10 +921,7 @@ void TCustomDBComboBoxEh::DropDown(TEditButtonEh* AEditButton)
     int rows = FDropDownBox->Rows();
     int width;
     if (FDropDownBox->Width() == -1) {
-        // Measured off screen: the control's canvas has a device only while it paints.
-        TBitmap probe(1, 1);
-        TCanvas* c = probe.Canvas();
-        c->Font()->Assign(Font());
+        TCanvas* c = MeasureCanvasEh(Font());
         int widest = 0;
         for (int i = 0; i < FItemsCount; ++i)
             widest = std::max(widest, c->TextWidth(FItems->Strings(i)));

@@ -24,9 +24,7 @@ TRect TToolTipsWindow::CalcHintRect(int MaxWidth, const QString& AHint, void* AD
 namespace {
 int FontTextHeight(TFont* Font)
 {
-    TBitmap b(1, 1);
-    b.Canvas()->Font()->Assign(Font);
-    return b.Canvas()->TextHeight(QStringLiteral("Wg"));
+    return MeasureCanvasEh(Font)->TextHeight(QStringLiteral("Wg"));
 }
 }
 
@@ -867,15 +865,14 @@ void TCustomDBEditEh::CMParentShowHintChanged(TMessage& M)
 bool TCustomDBEditEh::TextFitsCheck()
 {
     const TRect r = GetEditRect();
-    TBitmap b(1, 1);
-    b.Canvas()->Font()->Assign(Font());
+    TCanvas* measure = MeasureCanvasEh(Font());
     TRect m(0, 0, std::max(1, r.Width()), 0);
     UINT flags = DT_CALCRECT | DT_NOPREFIX;
     if (FWordWrap)
         flags |= DT_WORDBREAK;
     if (UseRightToLeftReading())
         flags |= DT_RTLREADING;
-    DrawText(b.Canvas()->Handle(), Text(), -1, m, flags);
+    DrawText(measure->Handle(), Text(), -1, m, flags);
     return !(r.Width() - 2 < m.Width() || r.Height() < m.Height());
 }
 

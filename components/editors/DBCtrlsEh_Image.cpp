@@ -413,11 +413,8 @@ QString TCustomDBImageEh::GetControlLabelCaption()
 
 int TCustomDBImageEh::GetControlTextBaseLine()
 {
-    // New-style 3-D controls: the font's height and the client edge. Measured on a bitmap, so
-    // it needs no window.
-    TBitmap measure(1, 1);
-    measure.Canvas()->Font()->Assign(Font());
-    return measure.Canvas()->TextHeight(QStringLiteral("Wg")) + 2 * GetSystemMetrics(SM_CYBORDER) + 1;
+    // New-style 3-D controls: the font's height and the client edge; needs no window.
+    return MeasureCanvasEh(Font())->TextHeight(QStringLiteral("Wg")) + 2 * GetSystemMetrics(SM_CYBORDER) + 1;
 }
 
 void TCustomDBImageEh::AdjustLabelBounds()

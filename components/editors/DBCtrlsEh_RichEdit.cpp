@@ -403,9 +403,7 @@ QString TCustomDBRichEditEh::GetControlLabelCaption()
 
 int TCustomDBRichEditEh::GetControlTextBaseLine()
 {
-    TBitmap b(1, 1);
-    b.Canvas()->Font()->Assign(Font());
-    return b.Canvas()->TextHeight(QStringLiteral("Wg")) + 2 * GetSystemMetrics(SM_CYBORDER) + 1;
+    return MeasureCanvasEh(Font())->TextHeight(QStringLiteral("Wg")) + 2 * GetSystemMetrics(SM_CYBORDER) + 1;
 }
 
 void TCustomDBRichEditEh::AdjustLabelBounds()

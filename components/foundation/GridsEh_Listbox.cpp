@@ -159,10 +159,8 @@ void TCustomListboxEh::InvalidateIndex(int Index)
 
 int TCustomListboxEh::GetTextHeight()
 {
-    TBitmap probe(1, 1);
-    probe.Canvas()->Font()->Assign(Font());
     TTextMetric tm;
-    GetTextMetrics(probe.Canvas()->Handle(), tm);
+    GetTextMetrics(MeasureCanvasEh(Font())->Handle(), tm);
     return tm.tmHeight + tm.tmExternalLeading + tm.tmInternalLeading;
 }
 

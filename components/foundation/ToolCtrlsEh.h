@@ -741,6 +741,10 @@ protected:
 // they go at process exit. Nothing else frees them at exit.
 void FreeWhenApplicationGoesEh(std::function<void()> Free);
 
+// A canvas that measures text in Font outside painting (a control's canvas has a device only
+// while it paints): one shared 1x1 bitmap, its font set on every call. UI thread only.
+TCanvas* MeasureCanvasEh(TFont* Font);
+
 // The unit's process-wide objects (made once at start-up, freed at close-down).
 void InitToolCtrlsGlobals();
 void FreeToolCtrlsGlobals();

@@ -561,3 +561,22 @@ bool PointInRectInclusive(TPoint P, const TRect& R)
 void SwapIntegers(int& A, int& B) { std::swap(A, B); }
 int IfThenInt(bool Flag, int A, int B) { return Flag ? A : B; }
 int ScaleByFourThirds(int Value, bool Flag) { return Flag ? RoundEh(Value * 4 / 3.0) : Value; }
+
+namespace {
+TBitmap* g_measureBitmap = nullptr;
+}
+
+TCanvas* MeasureCanvasEh(TFont* Font)
+{
+    if (!g_measureBitmap) {
+        g_measureBitmap = new TBitmap(1, 1);
+        FreeWhenApplicationGoesEh([] {
+            delete g_measureBitmap;
+            g_measureBitmap = nullptr;
+        });
+    }
+    TCanvas* c = g_measureBitmap->Canvas();
+    c->Font()->Assign(Font);
+    c->RequireFont();
+    return c;
+}
