@@ -1,29 +1,11 @@
-// The data grid's column footer cell, which the reconciliation run fills with its totals.
+// The data grid: columns with titles and footers, the grid's parameter objects and style,
+// the grid itself with its rows, title tree and painting. Each area keeps its own header and
+// DBGridEh_<Area>.cpp files; this header is the unit's.
 #pragma once
 
-#include "platform/rtl/System.h"
-
-#include <QString>
-#include <functional>
-
-// One footer cell of a grid column. Value is the text it shows (static text footers); a
-// change is reported to the owning column so it can lay out and repaint its footer. Set it
-// on the UI thread only.
-class TColumnFooterEh : public TObject {
-public:
-    QString Value() const { return FValue; }
-    void SetValue(const QString& AValue)
-    {
-        if (FValue == AValue)
-            return;
-        FValue = AValue;
-        if (OnChanged)
-            OnChanged(this);
-    }
-
-    // Whoever owns the footer listens here.
-    std::function<void(TColumnFooterEh*)> OnChanged;
-
-private:
-    QString FValue;
-};
+#include "DBGridEh_Footers.h"
+#include "DBGridEh_Params.h"
+#include "DBGridEh_Style.h"
+#include "DBGridEh_Columns.h"
+#include "DBGridEh_TitleTree.h"
+#include "DBGridEh_Grid.h"

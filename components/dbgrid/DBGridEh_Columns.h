@@ -1,0 +1,22 @@
+// Columns of the data grid: the column, its title, default values and the column collection.
+#pragma once
+
+#include "components/axisgrid/DBAxisGridsEh.h"
+#include "DBGridEh_Footers.h"
+
+class TCustomDBGridEh;
+
+// ============================================================================================
+// TColumnEh
+// ============================================================================================
+
+class TColumnEh : public TBaseColumnEh {
+    // ==== columns ====
+    // ==== end of columns ====
+
+    // ==== footers ====
+    // ==== end of footers ====
+
+    // ==== cell painting ====
+    // ==== end of cell painting ====
+};
