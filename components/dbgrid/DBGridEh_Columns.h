@@ -2,6 +2,7 @@
 #pragma once
 
 #include "components/axisgrid/DBAxisGridsEh.h"
+#include "DBGridEh_CellParams.h"
 #include "DBGridEh_Footers.h"
 
 class TCustomDBGridEh;
