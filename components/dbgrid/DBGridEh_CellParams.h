@@ -31,3 +31,29 @@ public:
     bool SuppressActiveCellColor() const { return FSuppressActiveCellColor; }
     void SetSuppressActiveCellColor(bool Value) { FSuppressActiveCellColor = Value; }
 };
+
+class TCustomDBGridEh;
+class TColumnEh;
+class TField;
+
+// Paints a data cell instead of the default painting (Processed) or changes its parameters first.
+using TDBGridEhAdvDrawColumnDataEvent =
+    Delegate<void(TCustomDBGridEh* Sender, TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column,
+                  const TRect& ARect, TColCellParamsEh* Params, bool& Processed)>;
+// Whether the "value required" marker is drawn under a cell with this text.
+using TOnColumnCheckDrawRequiredStateEventEh = Delegate<void(TObject* Sender, const QString& Text, bool& DrawState)>;
+// The value a column compares or groups its rows by, made from the cell's value.
+using TDBGridEhColumnGroupGetKeyValueEvent =
+    Delegate<void(TCustomDBGridEh* Sender, TColumnEh* Column, Variant& KeyValue)>;
+// Application painting of a data cell over what the grid drew.
+using TDrawColumnEhCellEvent =
+    Delegate<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;
+using TDrawDataCellEvent = Delegate<void(TObject* Sender, const TRect& Rect, TField* Field, TGridDrawState State)>;
+// Colours, alignment and text of a footer cell before it is painted.
+using TGetFooterParamsEventEh =
+    Delegate<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
+                  TAlignment& Alignment, TGridDrawState State, QString& Text)>;
+// Application painting of a footer cell over what the grid drew.
+using TDrawFooterCellEventEh =
+    Delegate<void(TObject* Sender, int DataCol, int Row, TColumnEh* Column, const TRect& Rect,
+                  TGridDrawState State)>;

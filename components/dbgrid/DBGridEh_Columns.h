@@ -19,5 +19,12 @@ class TColumnEh : public TBaseColumnEh {
     // ==== end of footers ====
 
     // ==== cell painting ====
+public:
+    TDBGridEhAdvDrawColumnDataEvent OnAdvDrawDataCell;
+    TOnColumnCheckDrawRequiredStateEventEh OnCheckDrawRequiredState;
+    TDBGridEhColumnGroupGetKeyValueEvent OnGetHideDuplicatesValue;
+    // During one paint: the line above the visible row (index from the first visible data row)
+    // is already painted over by duplicate hiding.
+    std::vector<bool> FCheckedDuplicates;
     // ==== end of cell painting ====
 };
