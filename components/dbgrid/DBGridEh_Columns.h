@@ -3,6 +3,7 @@
 
 #include "components/axisgrid/DBAxisGridsEh.h"
 #include "components/memtable/MemTableEh.h"
+#include "DBGridEh_CellParams.h"
 #include "DBGridEh_Footers.h"
 
 #include <vector>
@@ -207,9 +208,35 @@ private:
     // ==== end of columns ====
 
     // ==== footers ====
+public:
+    // The column's own footer and its further footers, one per footer row; made on first use
+    // by the factories. Writing assigns into them.
+    TColumnFooterEh* Footer() const;
+    void SetFooter(TColumnFooterEh* Value);
+    TColumnFootersEh* Footers() const;
+    void SetFooters(TColumnFootersEh* Value);
+    // The footer of a footer row: Footers[Index] when there is one, else Footer.
+    TColumnFooterEh* UsedFooter(int Index) const;
+    // Every footer's total is brought in step with its settings and the column's field.
+    void EnsureFootersSumValue();
+
+protected:
+    virtual TColumnFooterEh* CreateFooter();
+    virtual TColumnFootersEh* CreateFooters();
+
+private:
+    mutable std::unique_ptr<TColumnFooterEh> FFooter;
+    mutable std::unique_ptr<TColumnFootersEh> FFooters;
     // ==== end of footers ====
 
     // ==== cell painting ====
+public:
+    TDBGridEhAdvDrawColumnDataEvent OnAdvDrawDataCell;
+    TOnColumnCheckDrawRequiredStateEventEh OnCheckDrawRequiredState;
+    TDBGridEhColumnGroupGetKeyValueEvent OnGetHideDuplicatesValue;
+    // During one paint: the line above the visible row (index from the first visible data row)
+    // is already painted over by duplicate hiding.
+    std::vector<bool> FCheckedDuplicates;
     // ==== end of cell painting ====
 };
 

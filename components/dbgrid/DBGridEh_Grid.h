@@ -5,6 +5,7 @@
 #include "components/axisgrid/DBAxisGridsEh.h"
 #include "components/memtable/MemTableEh.h"
 #include "DBGridEh_Columns.h"
+#include "DBGridEh_Params.h"
 
 class TCustomDBGridEh;
 class TDBGridEhStyle;
@@ -454,12 +455,154 @@ private:
     // ==== end of rows, heights, scrolling and title tree ====
 
     // ==== data cell, title, indicator and fixed-cell painting ====
+public:
+    // ---- routines for the application's cell painting events ----
+    // The cell as the grid paints it by default, for OnDrawColumnCell handlers.
+    void DefaultDrawColumnCell(const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State);
+    using TCustomDBAxisGridEh::DefaultDrawDataCell;
+    // The field's display text aligned by the field, for OnDrawDataCell handlers.
+    void DefaultDrawDataCell(const TRect& Rect, TField* Field, TGridDrawState State);
+    // The default painting of a data cell from filled parameters; AreaRect is the cell after
+    // the group indent, tree elements and detail expander.
+    void DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column, const TRect& AreaRect,
+                                   TColCellParamsEh* Params);
+    // Whether the column shows the same value in the neighbouring row (previous or next).
+    bool CheckColumnDuplicateValues(TColumnEh* Column, int DataRow, bool CheckPrevRow, const QString& Text);
+
+    // ---- editor texts of a column ----
+    QString GetEditMask(int ACol, int ARow) override;
+    QString GetEditText(int ACol, int ARow) override;
+
+    // ---- painting events ----
+    TDrawColumnEhCellEvent OnDrawColumnCell;
+    TDrawDataCellEvent OnDrawDataCell;
+    TDBGridEhAdvDrawColumnDataEvent OnAdvDrawDataCell;
+    TGetFooterParamsEventEh OnGetFooterParams;
+    TDrawFooterCellEventEh OnDrawFooterCell;
+
+    // ---- shared decisions of fixed cells ----
+    bool CellHave3DFrame(int ACol, int ARow, TGridDrawState State, const TRect& ARect) override;
+    TGridCellFillStyleEh GetFixedCellFillStyle() override;
+    virtual bool CellDrawnByThemes(int ACol, int ARow, bool The3DRect, int CellType, TGridDrawState AState,
+                                   int DataRow, int DataCol);
+    virtual bool HighlightNonDataCellColor(int ACol, int ARow, TFont* AFont, TColor& AColor, bool CellMultiSelected,
+                                           TGridDrawState AState, int CellType, int DataRow, int DataCol);
+    // The height of a title-tree node's subtree as its captions need it.
+    virtual int CalcHeadTreeHeights(class THeadTreeNode* Node);
+
+    // ---- data cells ----
+    bool CheckFillDataCell(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* Column, const TRect& AreaRect,
+                           TAxisColCellParamsEh* Params) override;
+    bool HighlightDataCellColor(int DataCol, int DataRow, const QString& Value, TGridDrawState State, TColor& AColor,
+                                TFont* AFont) override;
+    int GetEditButtonTransparency(int ACol, int ARow, TAxisColCellParamsEh* Params, const TRect& ARect) override;
+    virtual bool IsCurrentRowSelectionVisible();
+    virtual bool IsThemedSelectionDataCell(int ACol, int ARow, TGridDrawState State);
+    virtual void DrawThemedSelectionCell(int ACol, int ARow, bool RowSelect, TGridDrawState State,
+                                         const TRect& ARect);
+    void EditingChanged() override;
+
+protected:
+    void DrawCellContent(int ACol, int ARow, TGridDrawState State, const TRect& ARect) override;
+    virtual void DrawDataCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow,
+                              int DataCol);
+    virtual void DoDrawColumnCell(const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State);
+    virtual void DoDrawDataCell(const TRect& Rect, TField* Field, TGridDrawState State);
+
+    // ---- title area, indicator and footer cells ----
+    virtual void DrawTitleAreaCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow,
+                                   int DataCol);
+    virtual void DrawTitleCell(TColumnEh* Column, const TRect& ARect, struct TDBGirdDrawTitleStateEh& DrawState,
+                               TGridDrawState AState);
+    // Returns whether the cell was drawn highlighted (also in Highlight).
+    virtual bool DrawSubTitleRowCell(int ACol, int ARow, bool& Highlight, TGridDrawState AState, const TRect& ARect,
+                                     int CellType, int DataRow, int DataCol);
+    virtual void DrawIndicatorCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow,
+                                   int DataCol);
+    virtual void DrawIndicatorGlyph(const TRect& ARect, int GlyphKind, int OffsetX, int OffsetY);
+    virtual void DrawIndicatorDropDownSign(const TRect& ARect, bool Highlighted);
+    virtual void DrawTitleFilterMark(const TRect& ARect, bool Highlighted);
+    virtual void DrawFooterCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int FooterRow,
+                                int DataCol);
+
+    // The grid row whose indicator glyph was drawn last (-1: none).
+    int FSelRow = -1;
     // ==== end of data cell, title, indicator and fixed-cell painting ====
 
     // ==== grid lines, right-to-left mapping and tree elements ====
+public:
+    // Which lines of a cell are drawn and in which colour, by the area the cell lies in.
+    void GetGridLineParams(int ACol, int ARow, TGridCellBorderTypeEh BorderType, bool& Visible, TColor& Color,
+                           bool& Extend) override;
+    // Text with its found parts highlighted, and an image of a list, kept unmirrored in a
+    // right-to-left grid; RightToLeftColumn swaps the alignment for a column that reads
+    // right to left.
+    void WriteTextHighlightedRTL(TCanvas* ACanvas, const TRect& ARect, int HorzMargin, int TopOffset,
+                                 const QString& Text, TAlignment Alignment, bool CenterVert, bool MultyL,
+                                 const QString& SearchText, bool IgnoreCase, TColor HighlightColor,
+                                 bool RightToLeftColumn);
+    void DrawImageRTL(TCustomImageList* ImageList, TBitmap* Bitmap, TCanvas* ACanvas, const TRect& ARect,
+                      int ImageIndex, int Offset, TAlignment Alignment, const TRect& VisibleRect);
+    // The tree elements at the left of a data cell of a table shown as a tree.
+    virtual void DrawCellTreeElements(int DataCol, int DataRow, bool The3DRect, const TRect& ARect,
+                                      TGridDrawState AState);
+    // The element row of the node being read; LinesOnly continues the lines of the node below
+    // the row (the detail area), DrawRowLines paints over the row line under the elements.
+    void DrawTreeElements(TCanvas* ACanvas, const TRect& ARect, bool LinesOnly, bool DrawRowLines);
+    void PaintBorder(HDC WindowDC) override;
+
+private:
+    friend class TDBGridEhStyle;
     // ==== end of grid lines, right-to-left mapping and tree elements ====
 
     // ==== parameter objects ====
+public:
+    // The parameter objects are made with the grid (below) and freed with it; writing one
+    // assigns into it. The line parameters and the background come from the base grid's
+    // factories, overridden here.
+    TDBGridTitleParamsEh* TitleParams() const { return FTitleParams.get(); }
+    void SetTitleParams(TDBGridTitleParamsEh* Value) { FTitleParams->Assign(Value); }
+    TDBGridIndicatorParamsEh* IndicatorParams() const { return FIndicatorParams.get(); }
+    void SetIndicatorParams(TDBGridIndicatorParamsEh* Value) { FIndicatorParams->Assign(Value); }
+    TDBGridFooterParamsEh* FooterParams() const { return FFooterParams.get(); }
+    void SetFooterParams(TDBGridFooterParamsEh* Value) { FFooterParams->Assign(Value); }
+    TGridTreeViewParamsEh* TreeViewParams() const { return FTreeViewParams.get(); }
+    void SetTreeViewParams(TGridTreeViewParamsEh* Value) { FTreeViewParams->Assign(Value); }
+    TGridEmptyDataInfoEh* EmptyDataInfo() const { return FEmptyDataInfo.get(); }
+    void SetEmptyDataInfo(TGridEmptyDataInfoEh* Value) { FEmptyDataInfo->Assign(Value); }
+    TDBGridLineParamsEh* GridLineParams() const;
+    void SetGridLineParams(TDBGridLineParamsEh* Value);
+    TDBGridBackgroundDataEh* BackgroundData() const;
+    void SetBackgroundData(TDBGridBackgroundDataEh* Value);
+
+    // Views of the parameter objects' settings.
+    TFont* FooterFont() const;
+    void SetFooterFont(TFont* Value);
+    TColor FooterColor() const;
+    void SetFooterColor(TColor Value);
+    TCustomImageList* TitleImages() const;
+    void SetTitleImages(TCustomImageList* Value);
+    bool UseMultiTitle() const;
+    void SetUseMultiTitle(bool Value);
+    int VTitleMargin() const;
+    void SetVTitleMargin(int Value);
+    int TitleHeight() const;
+    void SetTitleHeight(int Value);
+    int TitleLines() const;
+    void SetTitleLines(int Value);
+    // The title font is TitleParams.Font; setting it relayouts when titles are shown.
+    void SetTitleFont(TFont* Value) override;
+    TFont* GetTitleFont() override;
+
+    TGridLineColorsEh* CreateGridLineColors() override;
+    TGridBackgroundDataEh* CreateBackgroundData() override;
+
+private:
+    std::unique_ptr<TDBGridTitleParamsEh> FTitleParams{new TDBGridTitleParamsEh(this)};
+    std::unique_ptr<TDBGridIndicatorParamsEh> FIndicatorParams{new TDBGridIndicatorParamsEh(this)};
+    std::unique_ptr<TDBGridFooterParamsEh> FFooterParams{new TDBGridFooterParamsEh(this)};
+    std::unique_ptr<TGridEmptyDataInfoEh> FEmptyDataInfo{new TGridEmptyDataInfoEh(this)};
+    std::unique_ptr<TGridTreeViewParamsEh> FTreeViewParams{new TGridTreeViewParamsEh(this)};
     // ==== end of parameter objects ====
 };
 
