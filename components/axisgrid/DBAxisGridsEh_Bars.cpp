@@ -311,6 +311,7 @@ TField* TAxisBarEh::Field() const
         FFieldName = Found->FieldName();
         if (FLookupParams)
             FLookupParams->UpdateLookupState();
+        const_cast<TAxisBarEh*>(this)->FieldBound();
     }
     return FField;
 }

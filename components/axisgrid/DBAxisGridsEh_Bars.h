@@ -190,6 +190,8 @@ public:
 
 protected:
     virtual TDBLookupDataEh* CreateLookupParams();
+    // Field() has just bound the field by FieldName on a read.
+    virtual void FieldBound() {}
     // The grid's data link has a dataset (the bar can look fields up).
     TDataSet* GridDataSet() const;
     bool GridLinkActive() const;
@@ -390,7 +392,7 @@ public:
     ILookupListGridEh* DataList() const;
     bool DataListExists() const { return FDataList != nullptr; }
     ILookupGridOwner* LookupGridOwner() const;
-    void DropDownSpecRowChanged(TObject* Sender);
+    virtual void DropDownSpecRowChanged(TObject* Sender);
 
     // ---- menus ----
     virtual TPopupMenu* GetPopupMenu();
