@@ -3,14 +3,10 @@
 
 #include "components/axisgrid/DBAxisGridsEh.h"
 #include "platform/vcl/Themes.h"
+#include "DBGridEh_Columns.h"
 
-class TCustomDBGridEh;
-class TColumnEh;
 struct TDBGirdDrawTitleStateEh;
 
-// The direction of a sort marker.
-enum TSortMarkerEh { smNoneEh, smDownEh, smUpEh };
-DOV_ENUM_INFO(TSortMarkerEh, smNoneEh, smDownEh, smUpEh)
 DOV_ENUM_INFO(TSortMarkerStyleEh, smstDefaultEh, smstClassicEh, smst3DFrameEh, smstFrameEh, smstSolidEh,
               smstThemeDefinedEh)
 
