@@ -3,6 +3,7 @@
 
 #include "components/axisgrid/DBAxisGridsEh.h"
 #include "components/memtable/MemTableEh.h"
+#include "DBGridEh_CellParams.h"
 #include "DBGridEh_Footers.h"
 
 #include <vector>
@@ -229,6 +230,13 @@ private:
     // ==== end of footers ====
 
     // ==== cell painting ====
+public:
+    TDBGridEhAdvDrawColumnDataEvent OnAdvDrawDataCell;
+    TOnColumnCheckDrawRequiredStateEventEh OnCheckDrawRequiredState;
+    TDBGridEhColumnGroupGetKeyValueEvent OnGetHideDuplicatesValue;
+    // During one paint: the line above the visible row (index from the first visible data row)
+    // is already painted over by duplicate hiding.
+    std::vector<bool> FCheckedDuplicates;
     // ==== end of cell painting ====
 };
 

@@ -3,24 +3,556 @@
 #pragma once
 
 #include "components/axisgrid/DBAxisGridsEh.h"
+#include "components/memtable/MemTableEh.h"
 #include "DBGridEh_Columns.h"
 #include "DBGridEh_Params.h"
+
+class TCustomDBGridEh;
+class TDBGridEhStyle;
+class TColumnsEhList;
+class TDBGridColumnsEh;
+class TColumnDefValuesEh;
+class TCustomImageList;
+
+// ============================================================================================
+// Option sets
+// ============================================================================================
+
+enum TDBGridOption {
+    dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines, dgRowLines, dgTabs,
+    dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit, dgMultiSelect
+};
+DOV_ENUM_INFO(TDBGridOption, dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColumnResize, dgColLines,
+              dgRowLines, dgTabs, dgRowSelect, dgAlwaysShowSelection, dgConfirmDelete, dgCancelOnExit, dgMultiSelect)
+using TDBGridOptions = TSet<TDBGridOption>;
+
+enum TDBGridEhOption {
+    dghFixed3D, dghFrozen3D, dghFooter3D, dghData3D, dghResizeWholeRightPart, dghHighlightFocus, dghClearSelection,
+    dghFitRowHeightToText, dghAutoSortMarking, dghMultiSortMarking, dghEnterAsTab, dghTraceColSizing, dghIncSearch,
+    dghPreferIncSearch, dghRowHighlight, dghDblClickOptimizeColWidth, dghDialogFind, dghRecordMoving, dghShowRecNo,
+    dghColumnResize, dghColumnMove, dghAutoFitRowHeight, dghHotTrack, dghExtendVertLines
+};
+DOV_ENUM_INFO(TDBGridEhOption, dghFixed3D, dghFrozen3D, dghFooter3D, dghData3D, dghResizeWholeRightPart,
+              dghHighlightFocus, dghClearSelection, dghFitRowHeightToText, dghAutoSortMarking, dghMultiSortMarking,
+              dghEnterAsTab, dghTraceColSizing, dghIncSearch, dghPreferIncSearch, dghRowHighlight,
+              dghDblClickOptimizeColWidth, dghDialogFind, dghRecordMoving, dghShowRecNo, dghColumnResize,
+              dghColumnMove, dghAutoFitRowHeight, dghHotTrack, dghExtendVertLines)
+using TDBGridEhOptions = TSet<TDBGridEhOption>;
+
+enum TDBGridEhIndicatorOption { gioShowRowIndicatorEh, gioShowRecNoEh, gioShowRowselCheckboxesEh };
+DOV_ENUM_INFO(TDBGridEhIndicatorOption, gioShowRowIndicatorEh, gioShowRecNoEh, gioShowRowselCheckboxesEh)
+using TDBGridEhIndicatorOptions = TSet<TDBGridEhIndicatorOption>;
+
+enum TEditButtonsShowOptionEh {
+    sebShowOnlyForCurCellEh, sebShowOnlyForCurRowEh, sebShowOnlyWhenGridActiveEh, sebShowOnlyWhenDataEditingEh
+};
+DOV_ENUM_INFO(TEditButtonsShowOptionEh, sebShowOnlyForCurCellEh, sebShowOnlyForCurRowEh,
+              sebShowOnlyWhenGridActiveEh, sebShowOnlyWhenDataEditingEh)
+using TEditButtonsShowOptionsEh = TSet<TEditButtonsShowOptionEh>;
+
+// The grid's own mouse tracking state, kept beside the base grid's.
+enum TDBGridEhState {
+    dgsNormal, dgsRowSelecting, dgsColSelecting, dgsRectSelecting, dgsPosTracing, dgsTitleDown, dgsColSizing,
+    dgsRowMoving, dgsTitleFilterButtonDown, dgsGroupPanelTitleMoving, dgsGroupPanelTitleDown
+};
+DOV_ENUM_INFO(TDBGridEhState, dgsNormal, dgsRowSelecting, dgsColSelecting, dgsRectSelecting, dgsPosTracing,
+              dgsTitleDown, dgsColSizing, dgsRowMoving, dgsTitleFilterButtonDown, dgsGroupPanelTitleMoving,
+              dgsGroupPanelTitleDown)
+
+// The options a new grid starts with.
+inline constexpr TDBGridOptions DBGridDefaultOptions{dgEditing, dgTitles, dgIndicator, dgColumnResize, dgColLines,
+                                                     dgRowLines, dgTabs, dgConfirmDelete, dgCancelOnExit};
+inline constexpr TDBGridEhOptions DBGridEhDefaultOptionsEh{dghFixed3D, dghHighlightFocus, dghClearSelection,
+                                                           dghDialogFind, dghColumnResize, dghColumnMove,
+                                                           dghExtendVertLines};
+
+// ============================================================================================
+// Events of the grid
+// ============================================================================================
+
+using TDBGridClickEvent = Delegate<void(TColumnEh* Column)>;
+using TTitleEhClickEvent = Delegate<void(TObject* Sender, int ACol, TColumnEh* Column)>;
+using TCheckTitleEhBtnEvent = Delegate<void(TObject* Sender, int ACol, TColumnEh* Column, bool& Enabled)>;
+using TGetCellEhParamsEvent =
+    Delegate<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TGridDrawState State)>;
+using TMovedEvent = Delegate<void(TObject* Sender, int FromIndex, int ToIndex)>;
+
+// ============================================================================================
+// TGridDataLinkEh: the data grid's link to its dataset
+// ============================================================================================
+
+class TGridDataLinkEh : public TAxisGridDataLinkEh {
+public:
+    explicit TGridDataLinkEh(TCustomDBGridEh* AGrid);
+    TCustomDBGridEh* DBGrid() const;
+
+protected:
+    // The grid hears of the opened or closed dataset, then lays out its scroll bars again.
+    void ActiveChanged() override;
+};
+
+// ============================================================================================
+// TDBGridEhCenter: the policy object every grid consults (only what the grid itself needs yet)
+// ============================================================================================
+
+class TDBGridEhCenter : public TDBAxisGridEhCenter {
+    DOV_PERSISTENT(TDBGridEhCenter, TDBAxisGridEhCenter)
+public:
+    TDBGridEhCenter() = default;
+    // Grids still registered fall back to no center.
+    ~TDBGridEhCenter() override;
+
+    // The grids that use this center (a grid is listed once).
+    void AddChangeNotification(TCustomDBGridEh* Grid);
+    void RemoveChangeNotification(TCustomDBGridEh* Grid);
+    bool GridInChangeNotification(TCustomDBGridEh* Grid) const;
+    int GridCount() const { return int(FGrids.size()); }
+
+    // OnApplySorting when assigned, else DefaultApplySorting.
+    virtual void ApplySorting(TCustomDBGridEh* Grid);
+    // No dataset feature sorts here: nothing happens.
+    virtual void DefaultApplySorting(TCustomDBGridEh* Grid);
+    // The grid's own DefaultCalcIndicatorRowNumAreaWidth.
+    virtual int CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid);
+
+    Delegate<void(TCustomDBGridEh* Grid)> OnApplySorting;
+
+private:
+    std::vector<TCustomDBGridEh*> FGrids;
+};
+
+// The process-wide center every new grid takes.
+TDBGridEhCenter* DBGridEhDefaultCenter();
+
+// ============================================================================================
+// Unit start-up and close-down
+// ============================================================================================
+
+// Key combinations and constants of keyboard handling and search.
+extern TShortCut DBGridEhFindDialogKey;                // Ctrl+F
+extern TShortCut DBGridEhShowInSearchPanelKey;         // Ctrl+Enter
+extern TShortCut DBGridEhSetValueFromPrevRecordKey;    // Ctrl+Shift+Enter
+extern TShortCut DBGridEhSetValueFromPrevRecordKey2;   // Ctrl+'
+extern TShortCut DBGridEhSearchPanelKey;               // Ctrl+F
+extern TShortCut DBGridEhEnterSearchPanelKey;          // Ctrl+T
+extern int DBGridEhInplaceSearchTimeInterval;          // ms
+extern TColor DBGridEhInplaceSearchColor;              // found text background
+extern TColor DBGridEhInplaceSearchTextColor;          // found text
+extern int DBGridEhSearchPanelSearchTimeLimit;         // ms
+
+// The indicator glyphs (arrow, edit, insert, multi-dot, multi-arrow, white arrow, white arrow on
+// the found-text colour) and the sort markers (down, up, drop-down, small down, small up).
+TCustomImageList* DBGridEhIndicators();
+TCustomImageList* DBGridEhSortMarkerImages();
+// Arial, one pixel lower than the sort marker glyph: the digits of the sort index.
+TFont* DBGridEhSortMarkerFont();
+
+// Once per process (also run before main).
+void DBGridEhUnitStartUp();
+void DBGridEhUnitCloseDown();
 
 // ============================================================================================
 // TCustomDBGridEh
 // ============================================================================================
 
-class TCustomDBGridEh : public TCustomDBAxisGridEh {
+class TCustomDBGridEh : public TCustomDBAxisGridEh, public IMTEventReceiverEh {
     // ==== construction, options and data notifications ====
+    DOV_PERSISTENT(TCustomDBGridEh, TCustomDBAxisGridEh)
+public:
+    explicit TCustomDBGridEh(TComponent* AOwner);
+    ~TCustomDBGridEh() override;
+    void AfterConstruction() override;
+
+    // ---- options ----
+    TDBGridOptions Options() const { return FOptions; }
+    void SetOptions(TDBGridOptions Value);
+    TDBGridEhOptions OptionsEh() const { return FOptionsEh; }
+    void SetOptionsEh(TDBGridEhOptions Value);
+    TDBGridEhIndicatorOptions IndicatorOptions() const { return FIndicatorOptions; }
+    void SetIndicatorOptions(TDBGridEhIndicatorOptions Value);
+    TEditButtonsShowOptionsEh EditButtonsShowOptions() const { return FEditButtonsShowOptions; }
+    void SetEditButtonsShowOptions(TEditButtonsShowOptionsEh Value);
+    // Makes dgColumnResize and the pair dghColumnResize, dghColumnMove agree, then sets the base
+    // grid's column sizing and moving from the result.
+    void SyncColumnSizingOptions(TDBGridOptions AOptions, TDBGridEhOptions AOptionsEh);
+
+    // ---- properties ----
+    void SetDataSource(TDataSource* Value) override;
+    TDBGridColumnsEh* Columns() const;
+    void SetColumns(TDBGridColumnsEh* Value);
+    TColumnDefValuesEh* ColumnDefValues() const;
+    void SetColumnDefValues(TColumnDefValuesEh* Value);
+    int FooterRowCount() const { return FFooterRowCount; }
+    void SetFooterRowCount(int Value);
+    int RowHeight() const { return FNewRowHeight; }
+    void SetRowHeight(int Value);
+    int RowLines() const { return FRowLines; }
+    void SetRowLines(int Value);
+    bool RowSizingAllowed() const { return FRowSizingAllowed; }
+    void SetRowSizingAllowed(bool Value);
+    int ContraColCount() const { return GetContraColCount(); }
+    void SetContraColCount(int Value);
+    TDBGridEhStyle* Style() const { return FStyle; }
+    void SetStyle(TDBGridEhStyle* Value);
+    TDBGridEhCenter* Center() const { return FCenter; }
+    void SetCenter(TDBGridEhCenter* Value);
+    // The grid's Color until a value was set once.
+    TColor EvenRowColor() const;
+    void SetEvenRowColor(TColor Value);
+    bool EvenRowColorStored() const { return FEvenRowColorStored; }
+    TColor OddRowColor() const;
+    void SetOddRowColor(TColor Value);
+    bool OddRowColorStored() const { return FOddRowColorStored; }
+    TColumnsEhList* SortMarkedColumns() const { return FSortMarkedColumns; }
+    TDBGridEhState DBGridEhState() const { return FDBGridEhState; }
+    void SetDBGridEhState(TDBGridEhState Value) { FDBGridEhState = Value; }
+    bool TryUseMemTableInt() const { return FTryUseMemTableInt; }
+    void SetTryUseMemTableInt(bool Value);
+    bool WholeGridChanged() const { return FWholeGridChanged; }
+    bool SuppressDataSetChanged() const { return FSuppressDataSetChanged; }
+    void SetSuppressDataSetChanged(bool Value) { FSuppressDataSetChanged = Value; }
+
+    // ---- indicator ----
+    int IndicatorOffset() const { return FIndicatorOffset; }
+    // Grid column of a column index and back.
+    int DataToRawColumn(int ACol) const { return ACol + FIndicatorOffset; }
+    int RawToDataColumn(int ACol) const { return ACol - FIndicatorOffset; }
+    int CalcIndicatorColWidth();
+    virtual int DefaultCalcIndicatorRowNumAreaWidth();
+    bool CheckIndicatorColWidthChanged();
+    int RecNoTextWidth() const { return FRecNoTextWidth; }
+    int RowselCheckboxesWidth() const { return FRowselCheckboxesWidth; }
+    virtual bool IndicatorVisible();
+
+    // ---- lookups and requests ----
+    TColumnEh* FindFieldColumn(const QString& FieldName) const;
+    TColumnEh* GetFieldColumns(const QString& FieldName) const;
+    // The columns the sort markers name reach the dataset through the center.
+    virtual void DefaultApplySorting();
+    virtual TColor GetColumnFontColor(TColumnEh* Column, TGridDrawState State);
+    virtual TColor GetColumnColor(TColumnEh* Column, TGridDrawState State);
+    // Whether the grid reads its dataset through IMemTableEh.
+    bool GridHasIntMemTable() const { return FIntMemTable != nullptr; }
+    // Asks the dataset for IMemTableEh again and registers with the table that answers.
+    void UpdateIntMemTable();
+
+    // ---- IMTEventReceiverEh ----
+    void MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int OldRowNum) override;
+
+    // ---- events ----
+    TDBGridClickEvent OnCellClick;
+    TNotifyEvent OnColEnter;
+    TNotifyEvent OnColExit;
+    TMovedEvent OnColumnMoved;
+    TDBGridClickEvent OnTitleClick;
+    TTitleEhClickEvent OnTitleBtnClick;
+    TCheckTitleEhBtnEvent OnCheckButton;
+    TGetCellEhParamsEvent OnGetCellParams;
+    TNotifyEvent OnSelectionChanged;
+
+    // ---- new virtual operations of this area ----
+    virtual void CellClick(TColumnEh* Column);
+    // False for an index outside the columns, without asking OnCheckButton.
+    virtual bool CheckTitleButton(int ACol, bool& Enabled);
+    virtual void ColEnter();
+    virtual void ColExit();
+    virtual void TitleBtnClick(int ACol, TColumnEh* Column);
+    virtual void TitleClick(TColumnEh* Column);
+    virtual void DoSelectionChanged();
+
+    // ---- overrides of the axis grid ----
+    void DataChanged() override;
+    void LinkActive(bool Value) override;
+    void GetCellParams(TAxisBarEh* Bar, TFont* AFont, TColor& Background, TGridDrawState& State) override;
+    QString GetAxisBarsPropertyName() override;
+    TAxisGridDataLinkEh* CreateDataLink() override;
+    TGridAxisBarsEh* CreateAxisBars() override;
+    TAxisBarDefValuesEh* CreateAxisBarDefValues() override;
+
+protected:
+    void DefineProperties(TFiler* Filer) override;
+    void Loaded() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void CreateWnd() override;
+    void Paint() override;
+
+    // What the data link reports.
+    friend class TGridDataLinkEh;
+
+    TDBGridEhCenter* FCenter = nullptr;
+    TDBGridEhStyle* FStyle = nullptr;
+    TColumnsEhList* FSortMarkedColumns = nullptr;
+
+    TDBGridOptions FOptions;
+    TDBGridEhOptions FOptionsEh;
+    TDBGridEhIndicatorOptions FIndicatorOptions;
+    TEditButtonsShowOptionsEh FEditButtonsShowOptions;
+    uint8_t FIndicatorOffset = 1;
+    bool FTryUseMemTableInt = true;
+    TDBGridEhState FDBGridEhState = dgsNormal;
+
+    // Geometry caches, kept by the row and column layout.
+    int FStdDefaultRowHeight = 0;
+    int FStdDefaultTextHeight = 0;
+    int FTitleRowHeight = 0;
+    int FRowLines = 0;
+    int FNewRowHeight = 0;
+    int FRecNoTextWidth = 0;
+    int FRowselCheckboxesWidth = 0;
+    int FLastVisibleCol = 0;
+    bool FColWidthsChanged = false;
+    bool FSizeChanged = false;
+
+    int FPressedCol = -1;
+    int FPressedDataCol = -1;
+    int FOldActiveRecord = -1;
+    bool FTopLeftVisible = true;
+    bool FUpdateFields = true;
+    TGridCoord FOldTopLeft{0, 0};
+    int FFooterRowCount = 0;
+    bool FRowSizingAllowed = false;
+
+    TColor FEvenRowColor = clWindow;
+    TColor FOddRowColor = clWindow;
+    bool FEvenRowColorStored = false;
+    bool FOddRowColorStored = false;
+
+    bool FWholeGridChanged = false;
+    bool FSuppressDataSetChanged = false;
+    bool FInternalUpdatingDatasetPos = false;
+    bool FFetchingRecords = false;
     // ==== end of construction, options and data notifications ====
 
     // ==== rows, heights, scrolling and title tree ====
+public:
+    // Where a grid cell lies (GetCellType): left of the data columns or in them; in the
+    // title rows, the filter row under them, the data rows or the footer rows.
+    enum TCellAreaHorzTypeEh { hctIndicatorEh = 0, hctDataEh = 1 };
+    enum TCellAreaVertTypeEh { vctTitleEh = 0, vctSubTitleEh = 1, vctDataEh = 2, vctFooterEh = 4 };
+
+    // ---- row layout ----
+    // Grid row of the first data row: title rows plus a filter row under them.
+    int TopDataOffset();
+    int DataRowCount() { return RowCount() - TopDataOffset(); }
+    int VisibleDataRowCount() { return VisibleRowCount(); }
+    virtual int GetTitleRowsCount();
+    virtual bool FilterRowInTitle();
+    virtual int FullFooterRowCount();
+    void GetCellType(int ACol, int ARow, TCellAreaHorzTypeEh& HorzType, TCellAreaVertTypeEh& VertType,
+                     int& ColIndex, int& RowIndex);
+    // 1-based record number of a data row (0 while the link is inactive).
+    int DataRowToRecNo(int DataRow);
+    virtual bool IsExtendedScrolling();
+
+    // ---- heights ----
+    int StdDefaultRowHeight() const { return FStdDefaultRowHeight; }
+    int StdDefaultTextHeight() const { return FStdDefaultTextHeight; }
+    int TitleRowHeight() const { return FTitleRowHeight; }
+    // Heights and widths without the grid line the base grid keeps in each row and column.
+    int DefaultRowHeight() const;
+    void SetDefaultRowHeight(int Value);
+    int GridRowHeightWithoutLine(int ARow) const;
+    void SetGridRowHeightWithLine(int ARow, int Value);
+    int GridColWidthWithoutLine(int ACol) const;
+    void SetGridColWidthWithLine(int ACol, int Value);
+    // The standard data row height from the font alone ("Wg" and the row margin).
+    void CalcStdDefaultRowHeight();
+    void UpdateAllDataRowHeights();
+    void UpdateAllGridDataRowHeights();
+    void UpdateFooterRowHeights();
+    void UpdateGroupFooterRowHeights();
+    // Computed footer row heights, one per footer row (empty until the window exists).
+    const std::vector<int>& CalculatedFooterRowHeights() const { return FCalculatedFooterRowHeights; }
+    virtual void UpdateDataRowHeight(int DataRow);
+    virtual int GetDataRowHeight(int DataRow);
+    virtual int CalcCurrentRowHeight();
+
+    // ---- row count and position ----
+    virtual void UpdateRowCount();
+    virtual void UpdateAfterSizeChange();
+    void UpdateActiveRow() override;
+    void DataSetScrolled(int Distance) override;
+    void MoveAnchorBy(int Flags) override;
+    void ScrollDataBy(int DX, int DY);
+    // Sets RowCount, first moving a current row that would fall off to the new last row.
+    void SetRowCountSafe(int Value);
+    bool SizeChanged() const { return FSizeChanged; }
+    bool LockAutoShowCurCell() const { return FLockAutoShowCurCell; }
+    void SetLockAutoShowCurCell(bool Value) { FLockAutoShowCurCell = Value; }
+
+    // ---- reading a row without moving the cursor (always in pairs) ----
+    void InstantReadRecordEnter(int DataRow);
+    void InstantReadRecordLeave();
+    int InstantReadRecordCount();
+    bool IsCurrentDataRow(int DataRow);
+    // Whether rows may be read now: an open dataset that no job is filling.
+    bool DataRowsReadable();
+
+    // ---- position around bulk operations ----
+    void SaveBookmark();
+    void RestoreBookmark();
+    void SaveVertPos(const QString& KeyFieldNames);
+    void RestoreVertPos(const QString& KeyFieldNames);
+
+    // ---- scroll bars and wheel ----
+    TGridScrollBarEh* CreateScrollBar(TScrollBarKind AKind) override;
+    void GetVertScrollBarParams(int64_t& APosition, int64_t& AMin, int64_t& APageSize, int64_t& AMax) override;
+    void UpdateScrollBars() override;
+    bool DoMouseWheelDown(TShiftState Shift, TPoint MousePos) override;
+    bool DoMouseWheelUp(TShiftState Shift, TPoint MousePos) override;
+
+    // ---- title tree ----
+    virtual bool IsUseMultiTitle();
+    class THeadTreeNode* HeadTree();
+    std::vector<struct TLeafFieldRecEh>& LeafFieldArr();
+    // What each column's title leaf is made of (caption, width, line and marker room).
+    void FillHeadLeafSources(std::vector<struct THeadLeafSourceEh>& Sources);
+
+    // Fired for each data row height computed (dghAutoFitRowHeight or grouping).
+    Delegate<void(TObject* Sender, int& RowHeight)> OnGetRowHeight;
+
+protected:
+    void InternalLayout() override;
+    void VertAxisChanged() override;
+    void FlatChanged() override;
+    void Resize() override;
+    void MemTableUpdateRowCount();
+    void MemTableUpdateActiveRow(int Distance);
+    void FetchVisibleRecords();
+    bool DoWheel(bool Down, TShiftState Shift, TPoint MousePos);
+    // The standard and title heights of a layout, and the title tree when titles are multi-line.
+    void CalcStdRowAndTitleHeights();
+    void CalcTitleRowHeight();
+    void SetupFooterRows();
+    int SetupFixedRows();
+    void ResetRowsToStdHeight();
+    void BringCurrentRowToTable(int TableRow);
+    void InvalidateFooterRows();
+    void SetTopRowFor(int Offset);
+
+    int FStdDefaultRowHeight = 0;
+    int FStdDefaultTextHeight = 0;
+    int FTitleRowHeight = 0;
+    int FTitleHeightFull = 0;
+    bool FDefaultRowChanged = false;
+    bool FColWidthsChanged = false;
+    bool FSizeChanged = false;
+    int FOldActiveRecord = -1;
+    TBookmark FLockedBookmark;
+    int FLookedOffset = 0;
+    Variant FLookedKeyValue;
+    bool FLockAutoShowCurCell = false;
+    bool FFetchingRecords = false;
+    int64_t FVertScrollRecNo = 0;
+    std::vector<int> FCalculatedFooterRowHeights;
+
+private:
+    struct TTitleTreeStoreEh;
+    struct TTitleTreeStoreFreeEh {
+        void operator()(TTitleTreeStoreEh* Store) const;
+    };
+    std::unique_ptr<TTitleTreeStoreEh, TTitleTreeStoreFreeEh> FTitleTree;
     // ==== end of rows, heights, scrolling and title tree ====
 
     // ==== data cell, title, indicator and fixed-cell painting ====
+public:
+    // ---- routines for the application's cell painting events ----
+    // The cell as the grid paints it by default, for OnDrawColumnCell handlers.
+    void DefaultDrawColumnCell(const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State);
+    using TCustomDBAxisGridEh::DefaultDrawDataCell;
+    // The field's display text aligned by the field, for OnDrawDataCell handlers.
+    void DefaultDrawDataCell(const TRect& Rect, TField* Field, TGridDrawState State);
+    // The default painting of a data cell from filled parameters; AreaRect is the cell after
+    // the group indent, tree elements and detail expander.
+    void DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord AreaCell, TColumnEh* Column, const TRect& AreaRect,
+                                   TColCellParamsEh* Params);
+    // Whether the column shows the same value in the neighbouring row (previous or next).
+    bool CheckColumnDuplicateValues(TColumnEh* Column, int DataRow, bool CheckPrevRow, const QString& Text);
+
+    // ---- editor texts of a column ----
+    QString GetEditMask(int ACol, int ARow) override;
+    QString GetEditText(int ACol, int ARow) override;
+
+    // ---- painting events ----
+    TDrawColumnEhCellEvent OnDrawColumnCell;
+    TDrawDataCellEvent OnDrawDataCell;
+    TDBGridEhAdvDrawColumnDataEvent OnAdvDrawDataCell;
+    TGetFooterParamsEventEh OnGetFooterParams;
+    TDrawFooterCellEventEh OnDrawFooterCell;
+
+    // ---- shared decisions of fixed cells ----
+    bool CellHave3DFrame(int ACol, int ARow, TGridDrawState State, const TRect& ARect) override;
+    TGridCellFillStyleEh GetFixedCellFillStyle() override;
+    virtual bool CellDrawnByThemes(int ACol, int ARow, bool The3DRect, int CellType, TGridDrawState AState,
+                                   int DataRow, int DataCol);
+    virtual bool HighlightNonDataCellColor(int ACol, int ARow, TFont* AFont, TColor& AColor, bool CellMultiSelected,
+                                           TGridDrawState AState, int CellType, int DataRow, int DataCol);
+    // The height of a title-tree node's subtree as its captions need it.
+    virtual int CalcHeadTreeHeights(class THeadTreeNode* Node);
+
+    // ---- data cells ----
+    bool CheckFillDataCell(TGridCoord Cell, TGridCoord AreaCell, TAxisBarEh* Column, const TRect& AreaRect,
+                           TAxisColCellParamsEh* Params) override;
+    bool HighlightDataCellColor(int DataCol, int DataRow, const QString& Value, TGridDrawState State, TColor& AColor,
+                                TFont* AFont) override;
+    int GetEditButtonTransparency(int ACol, int ARow, TAxisColCellParamsEh* Params, const TRect& ARect) override;
+    virtual bool IsCurrentRowSelectionVisible();
+    virtual bool IsThemedSelectionDataCell(int ACol, int ARow, TGridDrawState State);
+    virtual void DrawThemedSelectionCell(int ACol, int ARow, bool RowSelect, TGridDrawState State,
+                                         const TRect& ARect);
+    void EditingChanged() override;
+
+protected:
+    void DrawCellContent(int ACol, int ARow, TGridDrawState State, const TRect& ARect) override;
+    virtual void DrawDataCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow,
+                              int DataCol);
+    virtual void DoDrawColumnCell(const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State);
+    virtual void DoDrawDataCell(const TRect& Rect, TField* Field, TGridDrawState State);
+
+    // ---- title area, indicator and footer cells ----
+    virtual void DrawTitleAreaCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow,
+                                   int DataCol);
+    virtual void DrawTitleCell(TColumnEh* Column, const TRect& ARect, struct TDBGirdDrawTitleStateEh& DrawState,
+                               TGridDrawState AState);
+    // Returns whether the cell was drawn highlighted (also in Highlight).
+    virtual bool DrawSubTitleRowCell(int ACol, int ARow, bool& Highlight, TGridDrawState AState, const TRect& ARect,
+                                     int CellType, int DataRow, int DataCol);
+    virtual void DrawIndicatorCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow,
+                                   int DataCol);
+    virtual void DrawIndicatorGlyph(const TRect& ARect, int GlyphKind, int OffsetX, int OffsetY);
+    virtual void DrawIndicatorDropDownSign(const TRect& ARect, bool Highlighted);
+    virtual void DrawTitleFilterMark(const TRect& ARect, bool Highlighted);
+    virtual void DrawFooterCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int FooterRow,
+                                int DataCol);
+
+    // The grid row whose indicator glyph was drawn last (-1: none).
+    int FSelRow = -1;
     // ==== end of data cell, title, indicator and fixed-cell painting ====
 
     // ==== grid lines, right-to-left mapping and tree elements ====
+public:
+    // Which lines of a cell are drawn and in which colour, by the area the cell lies in.
+    void GetGridLineParams(int ACol, int ARow, TGridCellBorderTypeEh BorderType, bool& Visible, TColor& Color,
+                           bool& Extend) override;
+    // Text with its found parts highlighted, and an image of a list, kept unmirrored in a
+    // right-to-left grid; RightToLeftColumn swaps the alignment for a column that reads
+    // right to left.
+    void WriteTextHighlightedRTL(TCanvas* ACanvas, const TRect& ARect, int HorzMargin, int TopOffset,
+                                 const QString& Text, TAlignment Alignment, bool CenterVert, bool MultyL,
+                                 const QString& SearchText, bool IgnoreCase, TColor HighlightColor,
+                                 bool RightToLeftColumn);
+    void DrawImageRTL(TCustomImageList* ImageList, TBitmap* Bitmap, TCanvas* ACanvas, const TRect& ARect,
+                      int ImageIndex, int Offset, TAlignment Alignment, const TRect& VisibleRect);
+    // The tree elements at the left of a data cell of a table shown as a tree.
+    virtual void DrawCellTreeElements(int DataCol, int DataRow, bool The3DRect, const TRect& ARect,
+                                      TGridDrawState AState);
+    // The element row of the node being read; LinesOnly continues the lines of the node below
+    // the row (the detail area), DrawRowLines paints over the row line under the elements.
+    void DrawTreeElements(TCanvas* ACanvas, const TRect& ARect, bool LinesOnly, bool DrawRowLines);
+    void PaintBorder(HDC WindowDC) override;
+
+private:
+    friend class TDBGridEhStyle;
     // ==== end of grid lines, right-to-left mapping and tree elements ====
 
     // ==== parameter objects ====
@@ -72,4 +604,14 @@ private:
     std::unique_ptr<TGridEmptyDataInfoEh> FEmptyDataInfo{new TGridEmptyDataInfoEh(this)};
     std::unique_ptr<TGridTreeViewParamsEh> FTreeViewParams{new TGridTreeViewParamsEh(this)};
     // ==== end of parameter objects ====
+};
+
+// ============================================================================================
+// TDBGridEh: the data grid with its properties published
+// ============================================================================================
+
+class TDBGridEh : public TCustomDBGridEh {
+    DOV_PERSISTENT(TDBGridEh, TCustomDBGridEh)
+public:
+    explicit TDBGridEh(TComponent* AOwner) : TCustomDBGridEh(AOwner) {}
 };
