@@ -430,19 +430,12 @@ protected:
     void InvalidateFooterRows();
     void SetTopRowFor(int Offset);
 
-    int FStdDefaultRowHeight = 0;
-    int FStdDefaultTextHeight = 0;
-    int FTitleRowHeight = 0;
     int FTitleHeightFull = 0;
     bool FDefaultRowChanged = false;
-    bool FColWidthsChanged = false;
-    bool FSizeChanged = false;
-    int FOldActiveRecord = -1;
     TBookmark FLockedBookmark;
     int FLookedOffset = 0;
     Variant FLookedKeyValue;
     bool FLockAutoShowCurCell = false;
-    bool FFetchingRecords = false;
     int64_t FVertScrollRecNo = 0;
     std::vector<int> FCalculatedFooterRowHeights;
 
