@@ -19,10 +19,12 @@ struct TDeviceCaps {
 };
 enum : int {
     TECHNOLOGY = 2, HORZSIZE = 4, VERTSIZE = 6, HORZRES = 8, VERTRES = 10, BITSPIXEL = 12, PLANES = 14,
+    NUMCOLORS = 24,
     LOGPIXELSX = 88, LOGPIXELSY = 90, PHYSICALWIDTH = 110, PHYSICALHEIGHT = 111, PHYSICALOFFSETX = 112,
     PHYSICALOFFSETY = 113,
 };
-// HORZSIZE and VERTSIZE in millimetres, the others in pixels; 0 for an unknown index.
+// HORZSIZE and VERTSIZE in millimetres, the others in pixels; 0 for an unknown index. Every
+// device is true colour: NUMCOLORS answers -1, as a palette-less device does.
 int GetDeviceCaps(HDC dc, int index);
 TDeviceCaps DCDeviceCaps(HDC dc);
 // A context over a painter on a device of the given capabilities (a printer). The painter may be

@@ -231,6 +231,7 @@ int GetDeviceCaps(HDC dc, int index)
     case HORZRES: return c.HorzRes;
     case VERTRES: return c.VertRes;
     case BITSPIXEL: return 32;
+    case NUMCOLORS: return -1;
     case PLANES: return 1;
     case LOGPIXELSX: return c.PixelsPerInchX;
     case LOGPIXELSY: return c.PixelsPerInchY;
