@@ -8,4 +8,5 @@
 #include "DBGridEh_Style.h"
 #include "DBGridEh_Columns.h"
 #include "DBGridEh_TitleTree.h"
+#include "DBGridEh_Rows.h"
 #include "DBGridEh_Grid.h"

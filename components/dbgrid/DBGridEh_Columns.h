@@ -208,6 +208,25 @@ private:
     // ==== end of columns ====
 
     // ==== footers ====
+public:
+    // The column's own footer and its further footers, one per footer row; made on first use
+    // by the factories. Writing assigns into them.
+    TColumnFooterEh* Footer() const;
+    void SetFooter(TColumnFooterEh* Value);
+    TColumnFootersEh* Footers() const;
+    void SetFooters(TColumnFootersEh* Value);
+    // The footer of a footer row: Footers[Index] when there is one, else Footer.
+    TColumnFooterEh* UsedFooter(int Index) const;
+    // Every footer's total is brought in step with its settings and the column's field.
+    void EnsureFootersSumValue();
+
+protected:
+    virtual TColumnFooterEh* CreateFooter();
+    virtual TColumnFootersEh* CreateFooters();
+
+private:
+    mutable std::unique_ptr<TColumnFooterEh> FFooter;
+    mutable std::unique_ptr<TColumnFootersEh> FFooters;
     // ==== end of footers ====
 
     // ==== cell painting ====

@@ -107,6 +107,8 @@ public:
     // Used by the grid's fixed-count setters: resizes the fixed lengths, new cells get Len.
     void SetFixedCelCountInternal(int Value, int Len);
 
+    // Every cell, fixed, rolling and contra, takes the length Value, which becomes the default.
+    void SetAllCelLens(int Value);
     void InsertRolCels(int Index, int Count);
     void DeleteRolCels(int Index, int Count);
     void MoveCel(int FromIndex, int ToIndex);

@@ -178,6 +178,20 @@ void TGridAxisDataEh::SetRolCelCount(int Value)
         DeleteRolCels(Value, FRolCelCount - Value);
 }
 
+void TGridAxisDataEh::SetAllCelLens(int Value)
+{
+    FDefaultCelLen = Value;
+    std::fill(FFixedCelLens.begin(), FFixedCelLens.end(), Value);
+    std::fill(FRolCelLens.begin(), FRolCelLens.end(), Value);
+    std::fill(FContraCelLens.begin(), FContraCelLens.end(), Value);
+    MarkPositionsObsolete(0);
+    if (FGrid) {
+        FGrid->UpdateBoundaries();
+        FGrid->AxisExtentChanged(this, 0);
+        FGrid->ClampCurrentCell();
+    }
+}
+
 void TGridAxisDataEh::InsertRolCels(int Index, int Count)
 {
     ArrayInsertRange(FRolCelLens, Index, Count);
