@@ -836,10 +836,18 @@ void TGridEmptyDataInfoEh::PaintEmptyDataInfo()
 
 DOV_PUBLISHED(TGridHighlightTextParamsEh) {}
 
-TGridHighlightTextParamsEh::TGridHighlightTextParamsEh() = default;
+TGridHighlightTextParamsEh::TGridHighlightTextParamsEh() : FColumnsList(std::make_unique<TColumnsEhList>()) {}
 TGridHighlightTextParamsEh::~TGridHighlightTextParamsEh() = default;
 
-void TGridHighlightTextParamsEh::SetColumnsList(TColumnsEhList*) {}
+void TGridHighlightTextParamsEh::SetColumnsList(TColumnsEhList* Value)
+{
+    if (Value == FColumnsList.get())
+        return;
+    FColumnsList->Clear();
+    if (Value)
+        for (int i = 0; i < Value->Count(); ++i)
+            FColumnsList->Add(Value->Items(i));
+}
 
 // ============================================================================================
 // TCustomDBGridEh: parameter objects
