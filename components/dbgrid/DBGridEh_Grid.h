@@ -235,8 +235,6 @@ public:
     bool GridHasIntMemTable() const { return FIntMemTable != nullptr; }
     // Asks the dataset for IMemTableEh again and registers with the table that answers.
     void UpdateIntMemTable();
-    // Rebuilds SortMarkedColumns from the column titles, in sort index order, without gaps.
-    void SetSortMarkedColumns();
 
     // ---- IMTEventReceiverEh ----
     void MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int OldRowNum) override;
