@@ -828,8 +828,7 @@ bool TGridEmptyDataInfoEh::Showing() const
 TRect TGridEmptyDataInfoEh::InfoRect() const
 {
     auto* grid = static_cast<TCustomDBAxisGridEh*>(FGrid);
-    TCanvas* canvas = grid->Canvas();
-    canvas->Font()->Assign(FFont);
+    TCanvas* canvas = MeasureCanvasEh(FFont);
     const QString text = EffectiveText();
     const int w = canvas->TextWidth(text);
     const int h = canvas->TextHeight(text) + 2;
@@ -847,6 +846,7 @@ void TGridEmptyDataInfoEh::PaintEmptyDataInfo()
     auto* grid = static_cast<TCustomDBAxisGridEh*>(FGrid);
     const TRect r = InfoRect();
     TCanvas* canvas = grid->Canvas();
+    canvas->Font()->Assign(FFont);
     canvas->Brush()->SetColor(grid->Color());
     canvas->FillRect(r);
     WriteTextInRect(canvas, r, false, 6, 6, EffectiveText(), taCenter, tlCenter, false, false, 0, 0, false, true);
