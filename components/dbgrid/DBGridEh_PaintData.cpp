@@ -1,6 +1,37 @@
 // Data cell painting of the data grid: dispatching the cells, the data cell's colours, texts,
 // buttons, markers and frames, and the routines the application's painting events call.
 #include "DBGridEh.h"
+#include "DBGridEh_Paint.h"
+
+#include <algorithm>
+
+// ============================================================================================
+// Rules without a grid
+// ============================================================================================
+
+int DataCellButtonTransparencyEh(bool Designing, bool FilterEditing, bool Focused, bool InHighlightedCurrentRow,
+                                 bool HotTrack)
+{
+    if (Designing)
+        return 30;
+    if (!FilterEditing && (Focused || InHighlightedCurrentRow))
+        return 0;
+    return HotTrack ? 30 : 80;
+}
+
+TColor OddEvenRowColorEh(int RecNo, TColor OddColor, TColor EvenColor)
+{
+    return RecNo > 0 && RecNo % 2 == 1 ? OddColor : EvenColor;
+}
+
+int DataCellVertOffsetEh(int HorzOffset, bool Flat, bool Frame3D, bool TextFillsRow)
+{
+    int offs = std::min(HorzOffset, 2);
+    for (const bool less : {Flat, Frame3D, TextFillsRow})
+        if (less && offs > 0)
+            --offs;
+    return offs;
+}
 
 void TCustomDBGridEh::DrawCellContent(int ACol, int ARow, TGridDrawState State, const TRect& ARect)
 {
