@@ -35,7 +35,6 @@ enum TIncludeImageModuleEh { iimJpegImageModuleEh, iimGIFImageModuleEh, iimPNGIm
 using TIncludeImageModulesEh = TSet<TIncludeImageModuleEh>;
 
 enum TSortMarkerStyleEh { smstDefaultEh, smstClassicEh, smst3DFrameEh, smstFrameEh, smstSolidEh, smstThemeDefinedEh };
-DOV_ENUM_INFO(TSortMarkerStyleEh, smstDefaultEh, smstClassicEh, smst3DFrameEh, smstFrameEh, smstSolidEh, smstThemeDefinedEh)
 
 // Input-method settings (TImeMode, TImeName): platform/vcl/Controls.h, since bars use them too.
 
