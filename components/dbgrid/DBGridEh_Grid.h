@@ -235,6 +235,8 @@ public:
     bool GridHasIntMemTable() const { return FIntMemTable != nullptr; }
     // Asks the dataset for IMemTableEh again and registers with the table that answers.
     void UpdateIntMemTable();
+    // Rebuilds SortMarkedColumns from the column titles, in sort index order, without gaps.
+    void SetSortMarkedColumns();
 
     // ---- IMTEventReceiverEh ----
     void MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int OldRowNum) override;
@@ -268,6 +270,8 @@ public:
     TAxisGridDataLinkEh* CreateDataLink() override;
     TGridAxisBarsEh* CreateAxisBars() override;
     TAxisBarDefValuesEh* CreateAxisBarDefValues() override;
+    // One empty lookup cache entry per row of the in-memory table.
+    void ResetBarLookupValues(TAxisBarEh* Bar) override;
 
 protected:
     void DefineProperties(TFiler* Filer) override;
@@ -276,8 +280,14 @@ protected:
     void CreateWnd() override;
     void Paint() override;
 
+    void ReadOldFooterColor(TReader* Reader);
+
     // What the data link reports.
     friend class TGridDataLinkEh;
+
+    // The table the grid registered with for row events, and that table as a dataset.
+    IMemTableEh* FEventSource = nullptr;
+    TDataSet* FEventSourceDataSet = nullptr;
 
     TDBGridEhCenter* FCenter = nullptr;
     TDBGridEhStyle* FStyle = nullptr;
@@ -526,6 +536,8 @@ protected:
     // ==== end of data cell, title, indicator and fixed-cell painting ====
 
     // ==== grid lines, right-to-left mapping and tree elements ====
+    friend class TDBGridEhStyle;
+
 public:
     // Which lines of a cell are drawn and in which colour, by the area the cell lies in.
     void GetGridLineParams(int ACol, int ARow, TGridCellBorderTypeEh BorderType, bool& Visible, TColor& Color,
@@ -546,9 +558,6 @@ public:
     // the row (the detail area), DrawRowLines paints over the row line under the elements.
     void DrawTreeElements(TCanvas* ACanvas, const TRect& ARect, bool LinesOnly, bool DrawRowLines);
     void PaintBorder(HDC WindowDC) override;
-
-private:
-    friend class TDBGridEhStyle;
     // ==== end of grid lines, right-to-left mapping and tree elements ====
 
     // ==== parameter objects ====
