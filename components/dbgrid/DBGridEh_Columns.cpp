@@ -16,7 +16,6 @@ namespace {
 // The grid keeps these to itself; the column reads them as a derived view does.
 struct DBGridAccess : TCustomDBGridEh {
     static bool UpdateFields(const TCustomDBGridEh* G) { return G->*(&DBGridAccess::FUpdateFields); }
-    static int StdDefaultRowHeight(const TCustomDBGridEh* G) { return G->*(&DBGridAccess::FStdDefaultRowHeight); }
     static bool Destroying(const TCustomDBGridEh* G) { return G->ComponentState().Contains(csDestroying); }
 };
 
@@ -249,7 +248,9 @@ int TColumnTitleEh::GetFilterButtonAreaWidth() const { return 0; }
 
 int TColumnTitleEh::ImageAreaWidth() const
 {
-    return 0;
+    TCustomDBGridEh* grid = Column()->Grid();
+    TCustomImageList* images = grid ? grid->TitleImages() : nullptr;
+    return images && ImageIndex() != -1 ? images->Width() + 2 : 0;
 }
 
 // ============================================================================================
@@ -427,7 +428,7 @@ int TColumnEh::CalcRowHeight()
     TCustomDBGridEh* grid = Grid();
     if (!grid)
         return 0;
-    int stdHeight = DBGridAccess::StdDefaultRowHeight(grid);
+    int stdHeight = grid->StdDefaultRowHeight();
     if (stdHeight <= 0)
         stdHeight = grid->DefaultRowHeight();
     if (!grid->OptionsEh().Contains(dghAutoFitRowHeight))
@@ -524,9 +525,10 @@ void TColumnEh::SetField(TField* Value)
     TBaseColumnEh::SetField(Value);
     if (IsDefaultBar())
         FInitWidth = Width();
+    EnsureFootersSumValue();
 }
 
-void TColumnEh::FieldBound() {}
+void TColumnEh::FieldBound() { EnsureFootersSumValue(); }
 
 Variant TColumnEh::GetLookupValue()
 {
@@ -803,6 +805,14 @@ void TDBGridColumnsEh::ActiveChanged()
     }
 }
 
+bool TDBGridColumnsEh::ExistFooterValueType(TFooterValueType AFooterValueType) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->Footer()->ValueType() == AFooterValueType)
+            return true;
+    return false;
+}
+
 void TDBGridColumnsEh::SetSortMarkedColumns()
 {
     TCustomDBGridEh* grid = Grid();
@@ -880,10 +890,10 @@ void TDBGridColumnsEh::Update(TCollectionItem* Item)
         if (raw < grid->ColCount()) {
             grid->InvalidateCol(raw);
             const int line = grid->Options().Contains(dgColLines) ? grid->GridLineWidth() : 0;
-            if (column->FullWidth() != grid->ColWidths(raw) - line) {
-                if (grid->HandleAllocated())
-                    grid->SetColWidths(raw, column->Visible() ? column->FullWidth() + line : 0);
-            }
+            if (column->FullWidth() != grid->ColWidths(raw) - line)
+                grid->SetColWidths(raw, column->Visible() ? column->FullWidth() + line : 0);
+            else if (grid->UseMultiTitle())
+                grid->LayoutChanged();
         }
     } else {
         SetSortMarkedColumns();
