@@ -6,6 +6,7 @@
 #include "DBGridEh_CellParams.h"
 #include "DBGridEh_Footers.h"
 
+#include <memory>
 #include <vector>
 
 class TCustomDBGridEh;
@@ -101,6 +102,7 @@ public:
     int ImageAreaWidth() const;
 
 private:
+    friend class TDBGridColumnsEh;
     TSortMarkerEh FSortMarker = smNoneEh;
     int FSortIndex = 0;
     bool FShowImageAndText = false;
@@ -171,7 +173,10 @@ public:
     void DropDownSpecRowChanged(TObject* Sender) override;
     // The distinct values of the field for the filter drop-down, fetched once.
     IMemTableDataFieldValueListEh* GetCurrentFieldValueList();
-    void ResetFieldValueList() { FFieldValueList = nullptr; }
+    void ResetFieldValueList() { FFieldValueList.reset(); }
+    // The per-row cache of lookup texts: one Unassigned entry per row of the grid's in-memory
+    // table while the lookup is active and the table is open, else empty; repaints the grid.
+    void ResetLookupValuesCache();
 
     // ---- drop-down box ----
     void DropDownBoxApplyTextFilter(TDataSet* DataSet, const QString& FieldName, const QString& FilterText,
@@ -204,7 +209,13 @@ private:
     int FInitWidth = 0;
     bool FHideDuplicates = false;
     TGetColCellParamsEventEh FOnGetCellParams;
-    IMemTableDataFieldValueListEh* FFieldValueList = nullptr;
+    std::unique_ptr<IMemTableDataFieldValueListEh> FFieldValueList;
+    // The drop-down list's events as last written, kept while the list does not exist.
+    TDBGridEhDropDownBoxCheckTitleEhBtnEvent FOnDropDownBoxCheckButton;
+    TDBGridEhDropDownBoxDrawColumnEhCellEvent FOnDropDownBoxDrawColumnCell;
+    TDBGridEhDropDownBoxGetCellEhParamsEvent FOnDropDownBoxGetCellParams;
+    TNotifyEvent FOnDropDownBoxSortMarkingChanged;
+    TDBGridEhDropDownBoxTitleEhClickEvent FOnDropDownBoxTitleBtnClick;
     // ==== end of columns ====
 
     // ==== footers ====
@@ -317,12 +328,15 @@ public:
     // The data link went active or inactive: lookups recompute and value lists are dropped.
     void ActiveChanged();
 
+    // Whether some column's own footer shows that kind of value (Footers are not looked at).
+    bool ExistFooterValueType(TFooterValueType AFooterValueType) const;
+
+    // Rebuilds the grid's SortMarkedColumns from the titles, in SortIndex order and without
+    // gaps; the titles are renumbered 1, 2, ... to match.
+    void SetSortMarkedColumns();
+
     // ---- navigation between columns ----
     TColumnEh* GetNextTabColumn(TColumnEh* ForColumn, bool GoForward);
-    TColumnEh* GetNextHorzColumn(TColumnEh* ForColumn, bool GoForward, bool CheckEditable, bool NextLine);
-    TColumnEh* GetNextVertColumn(TColumnEh* ForColumn, bool GoForward);
-    TColumnEh* GetTopColumn(TColumnEh* Column);
-    TColumnEh* GetBottomColumn(TColumnEh* Column);
     TColumnEh* GetFirstTabColumn();
     TColumnEh* GetLastTabColumn();
 

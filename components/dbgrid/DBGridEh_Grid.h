@@ -526,6 +526,8 @@ protected:
     // ==== end of data cell, title, indicator and fixed-cell painting ====
 
     // ==== grid lines, right-to-left mapping and tree elements ====
+    friend class TDBGridEhStyle;
+
 public:
     // Which lines of a cell are drawn and in which colour, by the area the cell lies in.
     void GetGridLineParams(int ACol, int ARow, TGridCellBorderTypeEh BorderType, bool& Visible, TColor& Color,
@@ -546,9 +548,6 @@ public:
     // the row (the detail area), DrawRowLines paints over the row line under the elements.
     void DrawTreeElements(TCanvas* ACanvas, const TRect& ARect, bool LinesOnly, bool DrawRowLines);
     void PaintBorder(HDC WindowDC) override;
-
-private:
-    friend class TDBGridEhStyle;
     // ==== end of grid lines, right-to-left mapping and tree elements ====
 
     // ==== parameter objects ====
