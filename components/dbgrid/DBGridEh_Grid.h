@@ -421,6 +421,9 @@ public:
     // Fired for each data row height computed (dghAutoFitRowHeight or grouping).
     Delegate<void(TObject* Sender, int& RowHeight)> OnGetRowHeight;
 
+    // The columns' widths into the grid's column widths, the indicator's width into column 0.
+    void UpdateColWidths() override;
+
 protected:
     void InternalLayout() override;
     void VertAxisChanged() override;
