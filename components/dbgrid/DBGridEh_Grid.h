@@ -235,6 +235,8 @@ public:
     bool GridHasIntMemTable() const { return FIntMemTable != nullptr; }
     // Asks the dataset for IMemTableEh again and registers with the table that answers.
     void UpdateIntMemTable();
+    // Rebuilds SortMarkedColumns from the column titles, in sort index order, without gaps.
+    void SetSortMarkedColumns();
 
     // ---- IMTEventReceiverEh ----
     void MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int OldRowNum) override;
@@ -268,6 +270,8 @@ public:
     TAxisGridDataLinkEh* CreateDataLink() override;
     TGridAxisBarsEh* CreateAxisBars() override;
     TAxisBarDefValuesEh* CreateAxisBarDefValues() override;
+    // One empty lookup cache entry per row of the in-memory table.
+    void ResetBarLookupValues(TAxisBarEh* Bar) override;
 
 protected:
     void DefineProperties(TFiler* Filer) override;
@@ -276,8 +280,14 @@ protected:
     void CreateWnd() override;
     void Paint() override;
 
+    void ReadOldFooterColor(TReader* Reader);
+
     // What the data link reports.
     friend class TGridDataLinkEh;
+
+    // The table the grid registered with for row events, and that table as a dataset.
+    IMemTableEh* FEventSource = nullptr;
+    TDataSet* FEventSourceDataSet = nullptr;
 
     TDBGridEhCenter* FCenter = nullptr;
     TDBGridEhStyle* FStyle = nullptr;

@@ -1,0 +1,154 @@
+// The data grid unit's start-up and close-down: the default center, the indicator and
+// sort-marker images, the sort index font and the keys and constants of keyboard search.
+#include "DBGridEh.h"
+
+#include "components/foundation/ToolCtrlsEh.h"
+#include "platform/vcl/ImgList.h"
+#include "platform/vcl/Menus.h"
+#include "platform/winapi/WinUser.h"
+
+#include <memory>
+
+TShortCut DBGridEhFindDialogKey = 0;
+TShortCut DBGridEhShowInSearchPanelKey = 0;
+TShortCut DBGridEhSetValueFromPrevRecordKey = 0;
+TShortCut DBGridEhSetValueFromPrevRecordKey2 = 0;
+TShortCut DBGridEhSearchPanelKey = 0;
+TShortCut DBGridEhEnterSearchPanelKey = 0;
+int DBGridEhInplaceSearchTimeInterval = 1500;
+TColor DBGridEhInplaceSearchColor = TColor(0x00FFFF);
+TColor DBGridEhInplaceSearchTextColor = TColor(0);
+int DBGridEhSearchPanelSearchTimeLimit = 500;
+
+namespace {
+
+TDBGridEhCenter* gDefaultCenter = nullptr;
+TImageList* gIndicators = nullptr;
+TImageList* gSortMarkerImages = nullptr;
+TFont* gSortMarkerFont = nullptr;
+bool gImagesMade = false;
+
+void InitDBGridEhResource() { Q_INIT_RESOURCE(DBGridEh); }
+
+std::unique_ptr<TBitmap> LoadGridBitmap(const QString& Name)
+{
+    auto bmp = std::make_unique<TBitmap>();
+    if (!bmp->LoadFromResourceName(HInstance, Name))
+        throw EOutOfResources(QStringLiteral("Cannot load bitmap resource %1").arg(Name));
+    return bmp;
+}
+
+void AddGridBitmap(TImageList* List, const QString& Name, TColor MaskColor)
+{
+    auto bmp = LoadGridBitmap(Name);
+    List->AddMasked(bmp.get(), MaskColor);
+}
+
+// The white arrow again, on the found-text colour: through a list of its own size whose
+// background is that colour.
+void AddArrowOnSearchColor(TImageList* List)
+{
+    auto bmp = LoadGridBitmap(QStringLiteral("DBGARROWEHW"));
+    TImageList temp(nullptr);
+    temp.SetSize(bmp->Width(), bmp->Height());
+    temp.BkColor = DBGridEhInplaceSearchColor;
+    temp.AddMasked(bmp.get(), TColor(0xFFFFFF));
+    TBitmap drawn;
+    drawn.SetSize(bmp->Width(), bmp->Height());
+    drawn.Canvas()->Brush()->SetColor(DBGridEhInplaceSearchColor);
+    drawn.Canvas()->FillRect(TRect(0, 0, bmp->Width(), bmp->Height()));
+    temp.Draw(drawn.Canvas(), 0, 0, 0);
+    if (List->Count() > 6)
+        List->Delete(6);
+    List->AddMasked(&drawn, TColor(0x808000));
+}
+
+// The image lists need the application's windowing; they are made on first use.
+void MakeImages()
+{
+    if (gImagesMade)
+        return;
+    gImagesMade = true;
+    auto first = LoadGridBitmap(QStringLiteral("DBGARROWEH"));
+    gIndicators = new TImageList(nullptr);
+    gIndicators->SetSize(first->Width(), first->Height());
+    for (const char* name : {"DBGARROWEH", "DBEDITEH", "DBINSERTEH", "DBMULTIDOTEH", "DBMULTIARROWEH"})
+        AddGridBitmap(gIndicators, QString::fromLatin1(name), TColor(0xFFFFFF));
+    AddGridBitmap(gIndicators, QStringLiteral("DBGARROWEHW"), TColor(0x808000));
+    AddArrowOnSearchColor(gIndicators);
+
+    auto down = LoadGridBitmap(QStringLiteral("DBSMDOWNEH"));
+    gSortMarkerImages = new TImageList(nullptr);
+    gSortMarkerImages->SetSize(down->Width(), down->Height());
+    AddGridBitmap(gSortMarkerImages, QStringLiteral("DBSMDOWNEH"), TColor(0xFF00FF));
+    AddGridBitmap(gSortMarkerImages, QStringLiteral("DBSMUPEH"), TColor(0xFF00FF));
+    AddGridBitmap(gSortMarkerImages, QStringLiteral("DROPDOWNEH"), TColor(0xFFFFFF));
+    AddGridBitmap(gSortMarkerImages, QStringLiteral("DBSMDOWNEH_1"), TColor(0xFF00FF));
+    AddGridBitmap(gSortMarkerImages, QStringLiteral("DBSMUPEH_1"), TColor(0xFF00FF));
+
+    gSortMarkerFont = new TFont();
+    gSortMarkerFont->SetName(QStringLiteral("Arial"));
+    gSortMarkerFont->SetHeight(-(down->Height() - 1));
+    FreeWhenApplicationGoesEh([] { DBGridEhUnitCloseDown(); });
+}
+
+}  // namespace
+
+TDBGridEhCenter* DBGridEhDefaultCenter()
+{
+    DBGridEhUnitStartUp();
+    return gDefaultCenter;
+}
+
+TCustomImageList* DBGridEhIndicators()
+{
+    MakeImages();
+    return gIndicators;
+}
+
+TCustomImageList* DBGridEhSortMarkerImages()
+{
+    MakeImages();
+    return gSortMarkerImages;
+}
+
+TFont* DBGridEhSortMarkerFont()
+{
+    MakeImages();
+    return gSortMarkerFont;
+}
+
+void DBGridEhUnitStartUp()
+{
+    static const bool done = [] {
+        InitDBGridEhResource();
+        RegisterColumnPropertyInterceptors();
+        gDefaultCenter = new TDBGridEhCenter();
+        DBGridEhFindDialogKey = ShortCut('F', TShiftState{ssCtrl});
+        DBGridEhShowInSearchPanelKey = ShortCut(VK_RETURN, TShiftState{ssCtrl});
+        DBGridEhSetValueFromPrevRecordKey = ShortCut(VK_RETURN, TShiftState{ssCtrl, ssShift});
+        DBGridEhSetValueFromPrevRecordKey2 = ShortCut(222, TShiftState{ssCtrl});
+        DBGridEhSearchPanelKey = ShortCut('F', TShiftState{ssCtrl});
+        DBGridEhEnterSearchPanelKey = ShortCut('T', TShiftState{ssCtrl});
+        return true;
+    }();
+    (void)done;
+}
+
+void DBGridEhUnitCloseDown()
+{
+    delete gIndicators;
+    gIndicators = nullptr;
+    delete gSortMarkerImages;
+    gSortMarkerImages = nullptr;
+    delete gSortMarkerFont;
+    gSortMarkerFont = nullptr;
+    delete gDefaultCenter;
+    gDefaultCenter = nullptr;
+}
+
+namespace {
+struct TDBGridEhUnit {
+    TDBGridEhUnit() { DBGridEhUnitStartUp(); }
+} gDBGridEhUnit;
+}  // namespace
