@@ -8,20 +8,46 @@
 #include "platform/vcl/Menus.h"
 
 namespace {
-// The grid's options the parameter objects follow.
-bool TitlesShown(const TCustomDBGridEh*) { return true; }
-bool ColLinesOn(const TCustomDBGridEh*) { return true; }
-bool RowLinesOn(const TCustomDBGridEh*) { return true; }
-bool Fixed3DOn(const TCustomDBGridEh*) { return true; }
-bool Footer3DOn(const TCustomDBGridEh*) { return false; }
-bool GradientInClassicTheme(const TCustomDBGridEh*) { return false; }
-TSortMarkerStyleEh StyleSortMarkerStyle(const TCustomDBGridEh*) { return smstDefaultEh; }
-TTreeViewGlyphStyleEh StyleTreeGlyphStyle(const TCustomDBGridEh*)
+// The grid's options and style the parameter objects follow.
+bool TitlesShown(const TCustomDBGridEh* Grid) { return Grid->Options().Contains(dgTitles); }
+bool ColLinesOn(const TCustomDBGridEh* Grid) { return Grid->Options().Contains(dgColLines); }
+bool RowLinesOn(const TCustomDBGridEh* Grid) { return Grid->Options().Contains(dgRowLines); }
+bool Fixed3DOn(const TCustomDBGridEh* Grid) { return Grid->OptionsEh().Contains(dghFixed3D); }
+bool Footer3DOn(const TCustomDBGridEh* Grid) { return Grid->OptionsEh().Contains(dghFooter3D); }
+bool GradientInClassicTheme(const TCustomDBGridEh* Grid)
 {
+    return Grid->Style() && Grid->Style()->GradientEnabledInClassicTheme();
+}
+TSortMarkerStyleEh StyleSortMarkerStyle(const TCustomDBGridEh* Grid)
+{
+    return Grid->Style() ? Grid->Style()->SortMarkerStyle() : smstDefaultEh;
+}
+TTreeViewGlyphStyleEh StyleTreeGlyphStyle(const TCustomDBGridEh* Grid)
+{
+    if (Grid->Style())
+        return Grid->Style()->GetActualTreeGlyphStyle();
     return ThemesEnabledEh() ? tvgsThemedEh : tvgsClassicEh;
 }
-void SetExtendVertLines(TCustomDBGridEh*, bool) {}
-void ReapplyOptions(TCustomDBGridEh*) {}
+
+// dghExtendVertLines on or off; the base grid's extended vertical lines follow it.
+void SetExtendVertLines(TCustomDBGridEh* Grid, bool Value)
+{
+    TDBGridEhOptions opts = Grid->OptionsEh();
+    if (Value)
+        opts.Include(dghExtendVertLines);
+    else
+        opts.Exclude(dghExtendVertLines);
+    Grid->SetOptionsEh(opts);
+    TGridOptionsEh gridOpts = Grid->GetGridOptions();
+    if (Grid->OptionsEh().Contains(dghExtendVertLines))
+        gridOpts.Include(goExtendVertLinesEh);
+    else
+        gridOpts.Exclude(goExtendVertLinesEh);
+    Grid->SetGridOptions(gridOpts);
+}
+
+// The base grid's options are derived from the grid's again.
+void ReapplyOptions(TCustomDBGridEh* Grid) { Grid->SetOptions(Grid->Options()); }
 
 // Copies Source into a font that follows the grid's, without telling its change handler.
 void CopyFollowingFont(TFont* Own, TFont* Source)
@@ -802,8 +828,7 @@ bool TGridEmptyDataInfoEh::Showing() const
 TRect TGridEmptyDataInfoEh::InfoRect() const
 {
     auto* grid = static_cast<TCustomDBAxisGridEh*>(FGrid);
-    TCanvas* canvas = grid->Canvas();
-    canvas->Font()->Assign(FFont);
+    TCanvas* canvas = MeasureCanvasEh(FFont);
     const QString text = EffectiveText();
     const int w = canvas->TextWidth(text);
     const int h = canvas->TextHeight(text) + 2;
@@ -821,6 +846,7 @@ void TGridEmptyDataInfoEh::PaintEmptyDataInfo()
     auto* grid = static_cast<TCustomDBAxisGridEh*>(FGrid);
     const TRect r = InfoRect();
     TCanvas* canvas = grid->Canvas();
+    canvas->Font()->Assign(FFont);
     canvas->Brush()->SetColor(grid->Color());
     canvas->FillRect(r);
     WriteTextInRect(canvas, r, false, 6, 6, EffectiveText(), taCenter, tlCenter, false, false, 0, 0, false, true);
