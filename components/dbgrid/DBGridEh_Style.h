@@ -7,8 +7,6 @@
 
 struct TDBGirdDrawTitleStateEh;
 
-DOV_ENUM_INFO(TSortMarkerStyleEh, smstDefaultEh, smstClassicEh, smst3DFrameEh, smstFrameEh, smstSolidEh,
-              smstThemeDefinedEh)
 
 // The theme element a themed title cell imitates.
 enum TGridThemeTitleFillElementEh { gtfeHeaderItemEh, gtfeSplitButtonEh };
