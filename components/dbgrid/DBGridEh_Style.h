@@ -7,6 +7,9 @@
 
 struct TDBGirdDrawTitleStateEh;
 
+DOV_ENUM_INFO(TSortMarkerStyleEh, smstDefaultEh, smstClassicEh, smst3DFrameEh, smstFrameEh, smstSolidEh,
+              smstThemeDefinedEh)
+
 
 // The theme element a themed title cell imitates.
 enum TGridThemeTitleFillElementEh { gtfeHeaderItemEh, gtfeSplitButtonEh };

@@ -2,6 +2,8 @@
 // the grid's font, effective fill styles, line parameters and the empty-data text.
 #include "support/DBGridFixtures.h"
 
+#include "platform/vcl/ImgList.h"
+#include "platform/vcl/PopupMenus.h"
 #include "platform/vcl/Themes.h"
 
 #include <functional>
@@ -315,6 +317,11 @@ TEST_F(EmptyDataInfoTest, ShowsOnlyOverAnOpenEmptyDataset)
     table->EmptyTable();
     EXPECT_TRUE(info->Showing());
     EXPECT_EQ(info->EffectiveText(), QStringLiteral("Нет данных"));
+    // A table being filled elsewhere (controls disabled) is not read.
+    table->DisableControls();
+    EXPECT_FALSE(info->Showing());
+    table->EnableControls();
+    EXPECT_TRUE(info->Showing());
     table->Close();
     EXPECT_FALSE(info->Showing());
     grid->SetDataSource(nullptr);
@@ -349,4 +356,17 @@ TEST_F(EmptyDataInfoTest, FontFollowsTheGridFontButStaysGrey)
     grid->Font()->SetSize(12);
     info->RefreshDefaultFont();
     EXPECT_EQ(info->Font()->GetSize(), 8);
+}
+
+TEST_F(ParamsTest, TitleForgetsItsMenuAndImagesWhenTheyAreFreed)
+{
+    auto* menu = Create<TPopupMenu>(form.get());
+    auto* images = Create<TImageList>(form.get());
+    grid->TitleParams()->SetPopupMenu(menu);
+    grid->SetTitleImages(images);
+    EXPECT_EQ(grid->TitleParams()->Images(), images);
+    delete menu;
+    delete images;
+    EXPECT_EQ(grid->TitleParams()->PopupMenu(), nullptr);
+    EXPECT_EQ(grid->TitleImages(), nullptr);
 }
