@@ -214,37 +214,6 @@ void TGridToolTipsWindowEh::Paint()
 
 namespace {
 
-// While it lives, a mirrored canvas draws unmirrored and the rectangle given is converted to
-// where the mirrored drawing would have put it. Does nothing for a left-to-right grid.
-class TUnmirroredScope {
-public:
-    TUnmirroredScope(TCanvas* Canvas, bool RightToLeft, TRect& ARect) : FCanvas(Canvas)
-    {
-        if (!RightToLeft || !Canvas->Mirrored())
-            return;
-        HDC dc = Canvas->Handle();
-        // The pixel columns the rectangle covers, as the device shows them.
-        TPoint p[2] = {TPoint(ARect.Left, ARect.Top), TPoint(ARect.Right - 1, ARect.Bottom)};
-        LPtoDP(dc, p, 2);
-        Canvas->SetMirrored(false);
-        FActive = true;
-        DPtoLP(dc, p, 2);
-        ARect = TRect(p[1].X, p[0].Y, p[0].X + 1, p[1].Y);
-    }
-    ~TUnmirroredScope()
-    {
-        if (FActive)
-            FCanvas->SetMirrored(true);
-    }
-    TUnmirroredScope(const TUnmirroredScope&) = delete;
-    TUnmirroredScope& operator=(const TUnmirroredScope&) = delete;
-    bool Active() const { return FActive; }
-
-private:
-    TCanvas* FCanvas;
-    bool FActive = false;
-};
-
 // The process-wide bitmap semi-transparent buttons are drawn into first.
 TBitmap* gWorkBitmap = nullptr;
 
@@ -266,6 +235,26 @@ TRect Intersection(const TRect& A, const TRect& B)
 }
 
 }  // namespace
+
+TUnmirroredScope::TUnmirroredScope(TCanvas* Canvas, bool RightToLeft, TRect& ARect) : FCanvas(Canvas)
+{
+    if (!RightToLeft || !Canvas->Mirrored())
+        return;
+    HDC dc = Canvas->Handle();
+    // The pixel columns the rectangle covers, as the device shows them.
+    TPoint p[2] = {TPoint(ARect.Left, ARect.Top), TPoint(ARect.Right - 1, ARect.Bottom)};
+    LPtoDP(dc, p, 2);
+    Canvas->SetMirrored(false);
+    FActive = true;
+    DPtoLP(dc, p, 2);
+    ARect = TRect(p[1].X, p[0].Y, p[0].X + 1, p[1].Y);
+}
+
+TUnmirroredScope::~TUnmirroredScope()
+{
+    if (FActive)
+        FCanvas->SetMirrored(true);
+}
 
 TBitmap* DBAxisGridsEhWorkBitmap() { return gWorkBitmap; }
 

@@ -30,6 +30,21 @@ void AssignFontDataToFont(const TFontDataEh& FontData, TFont* Font);
 // Mirrors the canvas horizontally (right to left) or puts it back, through the mapping mode.
 void SetCanvasRightToLeft(TCanvas* Canvas, bool RightToLeft, int Width, int Height);
 
+// While it lives, a mirrored canvas draws unmirrored and the rectangle given is converted to
+// where the mirrored drawing would have put it. Does nothing for a left-to-right grid.
+class TUnmirroredScope {
+public:
+    TUnmirroredScope(TCanvas* Canvas, bool RightToLeft, TRect& ARect);
+    ~TUnmirroredScope();
+    TUnmirroredScope(const TUnmirroredScope&) = delete;
+    TUnmirroredScope& operator=(const TUnmirroredScope&) = delete;
+    bool Active() const { return FActive; }
+
+private:
+    TCanvas* FCanvas;
+    bool FActive = false;
+};
+
 // The field's value as a 32-bit integer, or Default when the type or value does not fit.
 int FieldAsInteger(TField* Field, int Default);
 

@@ -152,7 +152,8 @@ void TColumnTitleEh::SetSortIndex(int Value)
         return;
     }
     TDBGridColumnsEh* columns = ColumnsOf(column);
-    if (FSortMarker == smNoneEh || !columns)
+    // Index 0 means "not sorted": exchanging it would hand an index to an unmarked column.
+    if (FSortMarker == smNoneEh || !columns || Value == 0)
         return;
     TColumnEh* other = nullptr;
     for (int i = 0; i < columns->Count() && !other; ++i)
@@ -197,7 +198,7 @@ void TColumnTitleEh::SetNextSortMarkerValue(bool KeepMulti)
 bool TColumnTitleEh::DefaultShowImageAndText() const
 {
     TCustomDBGridEh* grid = Column()->Grid();
-    TColumnDefValuesEh* defs = grid ? grid->ColumnDefValues() : nullptr;
+    auto* defs = grid ? dynamic_cast<TColumnDefValuesEh*>(grid->AxisBarDefValues()) : nullptr;
     return defs && defs->Title() ? defs->Title()->ShowImageAndText() : false;
 }
 
@@ -294,6 +295,8 @@ void TColumnEh::Assign(TPersistent* Source)
         SetWidth(src->Width());
     FInitWidth = src->FInitWidth;
     SetAutoFitColWidth(src->AutoFitColWidth());
+    SetFooter(src->Footer());
+    SetFooters(src->Footers());
     SetMinWidth(src->MinWidth());
     SetMaxWidth(src->MaxWidth());
     FOnGetCellParams = src->FOnGetCellParams;
@@ -706,6 +709,8 @@ DOV_DROPDOWNBOX_EVENT(DropDownBoxTitleBtnClick, TDBGridEhDropDownBoxTitleEhClick
 DOV_PUBLISHED(TDBGridColumnEh)
 {
     P.Prop("AutoFitColWidth", &TColumnEh::AutoFitColWidth, &TColumnEh::SetAutoFitColWidth).Default(true);
+    P.Prop("Footer", &TColumnEh::Footer);
+    P.Prop("Footers", &TColumnEh::Footers);
     P.Prop("HideDuplicates", &TColumnEh::HideDuplicates, &TColumnEh::SetHideDuplicates).Default(false);
     P.Prop("MaxWidth", &TColumnEh::MaxWidth, &TColumnEh::SetMaxWidth).Default(0);
     P.Prop("MinWidth", &TColumnEh::MinWidth, &TColumnEh::SetMinWidth).Default(0);

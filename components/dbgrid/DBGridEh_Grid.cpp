@@ -1,9 +1,42 @@
-// The data grid: construction, options, properties and the objects every grid shares.
+// The data grid: construction, options, properties, the indicator width, the grid's own events
+// and the grid center.
 #include "DBGridEh.h"
 
+#include "components/foundation/ToolCtrlsEh.h"
+
+#include <algorithm>
+
 DOV_PUBLISHED(TCustomDBGridEh) {}
-DOV_PUBLISHED(TDBGridEh) {}
 DOV_PUBLISHED(TDBGridEhCenter) {}
+
+DOV_PUBLISHED(TDBGridEh)
+{
+    using G = TCustomDBGridEh;
+    P.Prop("DataSource", &G::DataSource, &G::SetDataSource);
+    P.Prop("Options", &G::Options, &G::SetOptions).Default(DBGridDefaultOptions);
+    P.Prop("OptionsEh", &G::OptionsEh, &G::SetOptionsEh).Default(DBGridEhDefaultOptionsEh);
+    P.Prop("IndicatorOptions", &G::IndicatorOptions, &G::SetIndicatorOptions)
+        .Default(TDBGridEhIndicatorOptions{gioShowRowIndicatorEh});
+    P.Prop("EditButtonsShowOptions", &G::EditButtonsShowOptions, &G::SetEditButtonsShowOptions)
+        .Default(TEditButtonsShowOptionsEh{});
+    P.Prop("FooterRowCount", &G::FooterRowCount, &G::SetFooterRowCount).Default(0);
+    P.Prop("RowHeight", &G::RowHeight, &G::SetRowHeight).Default(0);
+    P.Prop("RowLines", &G::RowLines, &G::SetRowLines).Default(0);
+    P.Prop("RowSizingAllowed", &G::RowSizingAllowed, &G::SetRowSizingAllowed).Default(false);
+    P.Prop("ContraColCount", &G::ContraColCount, &G::SetContraColCount).Default(0);
+    P.Prop("EvenRowColor", &G::EvenRowColor, &G::SetEvenRowColor).Stored(&G::EvenRowColorStored);
+    P.Prop("OddRowColor", &G::OddRowColor, &G::SetOddRowColor).Stored(&G::OddRowColorStored);
+}
+
+namespace {
+
+const TDBGridEhOptions ColumnSizingPairEh{dghColumnResize, dghColumnMove};
+
+bool HoldsColumnSizingPair(TDBGridEhOptions Value) { return (Value & ColumnSizingPairEh) == ColumnSizingPairEh; }
+
+}  // namespace
+
+// ---------------------------------------------------------------- construction
 
 TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwner)
 {
@@ -12,87 +45,526 @@ TCustomDBGridEh::TCustomDBGridEh(TComponent* AOwner) : TCustomDBAxisGridEh(AOwne
     FIndicatorOptions = TDBGridEhIndicatorOptions{gioShowRowIndicatorEh};
 }
 
-TCustomDBGridEh::~TCustomDBGridEh() = default;
-
-void TCustomDBGridEh::AfterConstruction() { TCustomDBAxisGridEh::AfterConstruction(); }
-
-void TCustomDBGridEh::SetOptions(TDBGridOptions Value) { FOptions = Value; }
-void TCustomDBGridEh::SetOptionsEh(TDBGridEhOptions Value) { FOptionsEh = Value; }
-void TCustomDBGridEh::SetIndicatorOptions(TDBGridEhIndicatorOptions Value) { FIndicatorOptions = Value; }
-void TCustomDBGridEh::SetEditButtonsShowOptions(TEditButtonsShowOptionsEh Value) { FEditButtonsShowOptions = Value; }
-void TCustomDBGridEh::SyncColumnSizingOptions(TDBGridOptions, TDBGridEhOptions) {}
-void TCustomDBGridEh::SetDataSource(TDataSource* Value) { TCustomDBAxisGridEh::SetDataSource(Value); }
-void TCustomDBGridEh::SetFooterRowCount(int Value) { FFooterRowCount = Value; }
-void TCustomDBGridEh::SetRowHeight(int Value) { FNewRowHeight = Value; }
-void TCustomDBGridEh::SetRowLines(int Value) { FRowLines = Value; }
-void TCustomDBGridEh::SetRowSizingAllowed(bool Value) { FRowSizingAllowed = Value; }
-void TCustomDBGridEh::SetContraColCount(int Value) { TCustomGridEh::SetContraColCount(Value); }
-void TCustomDBGridEh::SetStyle(TDBGridEhStyle* Value) { FStyle = Value; }
-void TCustomDBGridEh::SetCenter(TDBGridEhCenter* Value) { FCenter = Value; }
-TColor TCustomDBGridEh::EvenRowColor() const { return FEvenRowColor; }
-void TCustomDBGridEh::SetEvenRowColor(TColor Value) { FEvenRowColor = Value; }
-TColor TCustomDBGridEh::OddRowColor() const { return FOddRowColor; }
-void TCustomDBGridEh::SetOddRowColor(TColor Value) { FOddRowColor = Value; }
-void TCustomDBGridEh::SetTryUseMemTableInt(bool Value) { FTryUseMemTableInt = Value; }
-int TCustomDBGridEh::CalcIndicatorColWidth() { return 0; }
-int TCustomDBGridEh::DefaultCalcIndicatorRowNumAreaWidth() { return 11; }
-bool TCustomDBGridEh::CheckIndicatorColWidthChanged() { return false; }
-bool TCustomDBGridEh::IndicatorVisible() { return false; }
-TColumnEh* TCustomDBGridEh::FindFieldColumn(const QString&) const { return nullptr; }
-TColumnEh* TCustomDBGridEh::GetFieldColumns(const QString&) const { return nullptr; }
-void TCustomDBGridEh::DefaultApplySorting() {}
-TColor TCustomDBGridEh::GetColumnFontColor(TColumnEh*, TGridDrawState) { return clWindowText; }
-TColor TCustomDBGridEh::GetColumnColor(TColumnEh*, TGridDrawState) { return clWindow; }
-void TCustomDBGridEh::UpdateIntMemTable() {}
-void TCustomDBGridEh::MTEventReceived(int, TMTViewEventTypeEh, int) {}
-void TCustomDBGridEh::CellClick(TColumnEh*) {}
-bool TCustomDBGridEh::CheckTitleButton(int, bool&) { return false; }
-void TCustomDBGridEh::ColEnter() {}
-void TCustomDBGridEh::ColExit() {}
-void TCustomDBGridEh::TitleBtnClick(int, TColumnEh*) {}
-void TCustomDBGridEh::TitleClick(TColumnEh*) {}
-void TCustomDBGridEh::DoSelectionChanged() {}
-void TCustomDBGridEh::DataChanged() {}
-void TCustomDBGridEh::LinkActive(bool Value) { TCustomDBAxisGridEh::LinkActive(Value); }
-void TCustomDBGridEh::GetCellParams(TAxisBarEh*, TFont*, TColor&, TGridDrawState&) {}
-QString TCustomDBGridEh::GetAxisBarsPropertyName() { return QStringLiteral("Columns"); }
-TAxisGridDataLinkEh* TCustomDBGridEh::CreateDataLink() { return Create<TGridDataLinkEh>(this); }
-TGridAxisBarsEh* TCustomDBGridEh::CreateAxisBars() { return TCustomDBAxisGridEh::CreateAxisBars(); }
-TAxisBarDefValuesEh* TCustomDBGridEh::CreateAxisBarDefValues() { return TCustomDBAxisGridEh::CreateAxisBarDefValues(); }
-void TCustomDBGridEh::DefineProperties(TFiler* Filer) { TCustomDBAxisGridEh::DefineProperties(Filer); }
-void TCustomDBGridEh::Loaded() { TCustomDBAxisGridEh::Loaded(); }
-void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
+void TCustomDBGridEh::AfterConstruction()
 {
-    TCustomDBAxisGridEh::Notification(AComponent, Operation);
+    // The axis grid makes the data link, the columns and their default values through the
+    // factories below.
+    TCustomDBAxisGridEh::AfterConstruction();
+    FSortMarkedColumns = new TColumnsEhList();
+    SetCenter(DBGridEhDefaultCenter());
+    SetGridOptions(TGridOptionsEh{goColSizingEh, goColMovingEh, goEditingEh, goTabsEh, goThumbTrackingEh,
+                                  goExtendVertLinesEh, goContraVertBoundaryLineEh, goContraHorzBoundaryLineEh});
+    FRecNoTextWidth = CalcIndicatorColWidth();
+    SetStyle(DBGridEhDefaultStyle());
+    CalcStdDefaultRowHeight();
+    FOldTopLeft = TGridCoord{LeftCol(), TopRow()};
+    SetText(QString());
+    HideEditor();
 }
-void TCustomDBGridEh::CreateWnd() { TCustomDBAxisGridEh::CreateWnd(); }
-void TCustomDBGridEh::Paint() { TCustomDBAxisGridEh::Paint(); }
 
-TGridDataLinkEh::TGridDataLinkEh(TCustomDBGridEh* AGrid) : TAxisGridDataLinkEh(AGrid) {}
-TCustomDBGridEh* TGridDataLinkEh::DBGrid() const { return static_cast<TCustomDBGridEh*>(FGrid); }
-void TGridDataLinkEh::ActiveChanged() { TAxisGridDataLinkEh::ActiveChanged(); }
+TCustomDBGridEh::~TCustomDBGridEh()
+{
+    Destroying();
+    // Every binding and registration with the dataset goes first.
+    SetDataSource(nullptr);
+    SetCenter(nullptr);
+    SetStyle(nullptr);
+    if (FStyle) {
+        FStyle->RemoveChangeNotification(this);
+        FStyle->RemoveFreeNotification(this);
+        FStyle = nullptr;
+    }
+    // Columns leave the sort-marked list as they go, so they go before it.
+    delete FAxisBars;
+    FAxisBars = nullptr;
+    delete FSortMarkedColumns;
+    FSortMarkedColumns = nullptr;
+}
 
-TDBGridEhCenter::~TDBGridEhCenter() = default;
-void TDBGridEhCenter::AddChangeNotification(TCustomDBGridEh*) {}
-void TDBGridEhCenter::RemoveChangeNotification(TCustomDBGridEh*) {}
-bool TDBGridEhCenter::GridInChangeNotification(TCustomDBGridEh*) const { return false; }
-void TDBGridEhCenter::ApplySorting(TCustomDBGridEh*) {}
+// ---------------------------------------------------------------- options
+
+void TCustomDBGridEh::SetOptions(TDBGridOptions Value)
+{
+    if (FOptions == Value)
+        return;
+    TGridOptionsEh grid{goThumbTrackingEh};
+    const bool boundaries = GridLineParams() && GridLineParams()->GridBoundaries();
+    if (Value.Contains(dgRowLines) || boundaries)
+        grid << goContraHorzBoundaryLineEh;
+    if (Value.Contains(dgColLines) || boundaries)
+        grid << goContraVertBoundaryLineEh;
+    if (FRowSizingAllowed)
+        grid << goRowSizingEh;
+    if (FOptionsEh.Contains(dghExtendVertLines))
+        grid << goExtendVertLinesEh;
+    if (Value.Contains(dgTabs))
+        grid << goTabsEh;
+    if (Value.Contains(dgRowSelect)) {
+        grid << goRowSelectEh;
+        Value >> dgEditing >> dgAlwaysShowEditor;
+    }
+    if (Value.Contains(dgEditing))
+        grid << goEditingEh;
+    if (Value.Contains(dgAlwaysShowEditor))
+        grid << goAlwaysShowEditorEh;
+    // Column sizing and moving stay as they are until the synchronisation below.
+    grid = grid | (GetGridOptions() & TGridOptionsEh{goColSizingEh, goColMovingEh});
+    SetGridOptions(grid);
+
+    if (!IsLoading())
+        SyncColumnSizingOptions(Value, FOptionsEh);
+
+    const TDBGridOptions old = FOptions;
+    FOptions = Value;
+    if (Value.Contains(dgIndicator))
+        FIndicatorOptions << gioShowRowIndicatorEh;
+    else
+        FIndicatorOptions >> gioShowRowIndicatorEh;
+
+    const TDBGridOptions layoutOptions{dgEditing, dgAlwaysShowEditor, dgTitles, dgIndicator, dgColLines, dgRowLines,
+                                       dgRowSelect, dgAlwaysShowSelection};
+    const TDBGridOptions changed = (old - Value) | (Value - old);
+    if (!(changed & layoutOptions).Empty())
+        LayoutChanged();
+    if (changed.Contains(dgRowLines))
+        UpdateAllDataRowHeights();
+    if (InplaceEditorVisible())
+        InvalidateEditor();
+}
+
+void TCustomDBGridEh::SyncColumnSizingOptions(TDBGridOptions AOptions, TDBGridEhOptions AOptionsEh)
+{
+    TDBGridEhOptions result = AOptionsEh;
+    if (AOptions.Contains(dgColumnResize) && !FOptions.Contains(dgColumnResize)) {
+        FOptionsEh = FOptionsEh | ColumnSizingPairEh;
+        result = FOptionsEh;
+    } else if (!AOptions.Contains(dgColumnResize) && FOptions.Contains(dgColumnResize)) {
+        FOptionsEh = FOptionsEh - ColumnSizingPairEh;
+        result = FOptionsEh;
+    } else if (HoldsColumnSizingPair(AOptionsEh) && !HoldsColumnSizingPair(FOptionsEh)) {
+        FOptions << dgColumnResize;
+    } else if (!HoldsColumnSizingPair(AOptionsEh) && HoldsColumnSizingPair(FOptionsEh)) {
+        FOptions >> dgColumnResize;
+    }
+    if (AOptions == FOptions && AOptionsEh == FOptionsEh && FOptions.Contains(dgColumnResize)) {
+        FOptionsEh = FOptionsEh | ColumnSizingPairEh;
+        result = FOptionsEh;
+    }
+    // The base grid follows the Eh pair as it will be stored (the OptionsEh setter stores its
+    // value right after this).
+    TGridOptionsEh grid = GetGridOptions();
+    if (result.Contains(dghColumnResize))
+        grid << goColSizingEh;
+    else
+        grid >> goColSizingEh;
+    if (result.Contains(dghColumnMove))
+        grid << goColMovingEh;
+    else
+        grid >> goColMovingEh;
+    SetGridOptions(grid);
+}
+
+void TCustomDBGridEh::SetOptionsEh(TDBGridEhOptions Value)
+{
+    if (FOptionsEh == Value)
+        return;
+    if (FOptionsEh.Contains(dghMultiSortMarking) && !Value.Contains(dghMultiSortMarking))
+        for (int i = FSortMarkedColumns->Count() - 1; i >= 1; --i)
+            if (i < FSortMarkedColumns->Count() && FSortMarkedColumns->Items(i))
+                FSortMarkedColumns->Items(i)->Title()->SetSortMarker(smNoneEh);
+    if (!IsLoading())
+        SyncColumnSizingOptions(FOptions, Value);
+
+    const TDBGridEhOptions old = FOptionsEh;
+    FOptionsEh = Value;
+    if (Value.Contains(dghShowRecNo))
+        FIndicatorOptions << gioShowRecNoEh;
+    else
+        FIndicatorOptions >> gioShowRecNoEh;
+
+    const bool extendOld = old.Contains(dghExtendVertLines);
+    const bool extendNew = Value.Contains(dghExtendVertLines);
+    TGridOptionsEh grid = GetGridOptions();
+    if (extendNew)
+        grid << goExtendVertLinesEh;
+    else
+        grid >> goExtendVertLinesEh;
+    SetGridOptions(grid);
+    if (TDBAxisGridLineParamsEh* lines = GridLineParams(); lines && extendOld != extendNew) {
+        if (!IsLoading()) {
+            if (extendNew && lines->VertEmptySpaceStyle() == dessNonEh)
+                lines->SetVertEmptySpaceStyle(dessGradiendEh);
+            else if (!extendNew && lines->VertEmptySpaceStyle() != dessNonEh)
+                lines->SetVertEmptySpaceStyle(dessNonEh);
+        } else if (!extendNew && lines->VertEmptySpaceStyle() == dessGradiendEh) {
+            lines->SetVertEmptySpaceStyle(dessNonEh);
+        }
+    }
+
+    if (old.Contains(dghAutoFitRowHeight) != Value.Contains(dghAutoFitRowHeight))
+        UpdateAllDataRowHeights();
+    if (old.Contains(dghShowRecNo) != Value.Contains(dghShowRecNo))
+        CheckIndicatorColWidthChanged();
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::SetIndicatorOptions(TDBGridEhIndicatorOptions Value)
+{
+    if (FIndicatorOptions == Value)
+        return;
+    FIndicatorOptions = Value;
+    // The mirrors are copied without running the option setters.
+    if (Value.Contains(gioShowRowIndicatorEh))
+        FOptions << dgIndicator;
+    else
+        FOptions >> dgIndicator;
+    if (Value.Contains(gioShowRecNoEh))
+        FOptionsEh << dghShowRecNo;
+    else
+        FOptionsEh >> dghShowRecNo;
+    CheckIndicatorColWidthChanged();
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::SetEditButtonsShowOptions(TEditButtonsShowOptionsEh Value)
+{
+    if (FEditButtonsShowOptions == Value)
+        return;
+    FEditButtonsShowOptions = Value;
+    Invalidate();
+}
+
+// ---------------------------------------------------------------- properties
+
+void TCustomDBGridEh::SetDataSource(TDataSource* Value)
+{
+    if (Value == DataSource())
+        return;
+    // The link does not report a move between two open datasets: let go of the old one first,
+    // so the grid sees the dataset close and the new one open.
+    if (Value && DataSource())
+        TCustomDBAxisGridEh::SetDataSource(nullptr);
+    TCustomDBAxisGridEh::SetDataSource(Value);
+}
+
+TDBGridColumnsEh* TCustomDBGridEh::Columns() const { return static_cast<TDBGridColumnsEh*>(FAxisBars); }
+void TCustomDBGridEh::SetColumns(TDBGridColumnsEh* Value) { SetAxisBars(Value); }
+TColumnDefValuesEh* TCustomDBGridEh::ColumnDefValues() const
+{
+    return static_cast<TColumnDefValuesEh*>(FColumnDefValues);
+}
+void TCustomDBGridEh::SetColumnDefValues(TColumnDefValuesEh* Value) { SetAxisBarDefValues(Value); }
+
+void TCustomDBGridEh::SetFooterRowCount(int Value)
+{
+    if (Value < 0 || Value == FFooterRowCount)
+        return;
+    FFooterRowCount = Value;
+    UpdateIntMemTable();
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::SetRowHeight(int Value)
+{
+    Value = std::max(Value, 0);
+    if (Value == FNewRowHeight)
+        return;
+    FNewRowHeight = Value;
+    LayoutChanged();
+    UpdateAllDataRowHeights();
+}
+
+void TCustomDBGridEh::SetRowLines(int Value)
+{
+    Value = std::max(Value, 0);
+    if (Value == FRowLines)
+        return;
+    FRowLines = Value;
+    LayoutChanged();
+    UpdateAllDataRowHeights();
+}
+
+void TCustomDBGridEh::SetRowSizingAllowed(bool Value)
+{
+    if (Value == FRowSizingAllowed)
+        return;
+    FRowSizingAllowed = Value;
+    TGridOptionsEh grid = GetGridOptions();
+    if (Value)
+        grid << goRowSizingEh;
+    else
+        grid >> goRowSizingEh;
+    SetGridOptions(grid);
+}
+
+void TCustomDBGridEh::SetContraColCount(int Value)
+{
+    if (Value == ContraColCount())
+        return;
+    if (!IsLoading()) {
+        if (Value < 0)
+            throw EInvalidGridOperationEh(QStringLiteral("Grid index out of range"));
+        if ((FDataLink->Active() || FAxisBars->State() == csCustomized) &&
+            Value >= FAxisBars->Count() - FixedColCount())
+            throw EInvalidGridOperationEh(
+                QStringLiteral("Contra column count must be less than scrollable column count"));
+    }
+    TCustomGridEh::SetContraColCount(Value);
+    LayoutChanged();
+}
+
+void TCustomDBGridEh::SetStyle(TDBGridEhStyle* Value)
+{
+    // None given: the process-wide default style.
+    if (!Value && !BeingDestroyed())
+        Value = DBGridEhDefaultStyle();
+    if (Value == FStyle)
+        return;
+    if (FStyle) {
+        FStyle->RemoveChangeNotification(this);
+        FStyle->RemoveFreeNotification(this);
+    }
+    FStyle = Value;
+    if (FStyle) {
+        FStyle->AddChangeNotification(this);
+        FStyle->FreeNotification(this);
+        DrawStyleChanged();
+    } else if (!BeingDestroyed()) {
+        LayoutChanged();
+    }
+}
+
+void TCustomDBGridEh::SetCenter(TDBGridEhCenter* Value)
+{
+    if (Value == FCenter)
+        return;
+    if (FCenter)
+        FCenter->RemoveChangeNotification(this);
+    FCenter = Value;
+    if (FCenter)
+        FCenter->AddChangeNotification(this);
+}
+
+TColor TCustomDBGridEh::EvenRowColor() const { return FEvenRowColorStored ? FEvenRowColor : Color(); }
+
+void TCustomDBGridEh::SetEvenRowColor(TColor Value)
+{
+    FEvenRowColorStored = true;
+    if (Value == FEvenRowColor)
+        return;
+    FEvenRowColor = Value;
+    Invalidate();
+}
+
+TColor TCustomDBGridEh::OddRowColor() const { return FOddRowColorStored ? FOddRowColor : Color(); }
+
+void TCustomDBGridEh::SetOddRowColor(TColor Value)
+{
+    FOddRowColorStored = true;
+    if (Value == FOddRowColor)
+        return;
+    FOddRowColor = Value;
+    Invalidate();
+}
+
+void TCustomDBGridEh::SetTryUseMemTableInt(bool Value)
+{
+    if (Value == FTryUseMemTableInt)
+        return;
+    FTryUseMemTableInt = Value;
+    UpdateIntMemTable();
+    LayoutChanged();
+}
+
+// ---------------------------------------------------------------- indicator
+
+bool TCustomDBGridEh::IndicatorVisible()
+{
+    return FOptions.Contains(dgIndicator) || FOptionsEh.Contains(dghShowRecNo) ||
+           FIndicatorOptions.Contains(gioShowRowselCheckboxesEh);
+}
+
+int TCustomDBGridEh::CalcIndicatorColWidth()
+{
+    int width = FOptions.Contains(dgIndicator) ? 11 : 0;
+    if (FOptionsEh.Contains(dghShowRecNo) && FDataLink && FDataLink->DataSet())
+        width += FCenter ? FCenter->CalcIndicatorRowNumAreaWidth(this) : DefaultCalcIndicatorRowNumAreaWidth();
+    if (FIndicatorOptions.Contains(gioShowRowselCheckboxesEh)) {
+        TFont small;
+        small.Assign(Font());
+        small.SetSize(small.GetSize() - 1);
+        FRowselCheckboxesWidth = MeasureCanvasEh(&small)->TextWidth(QStringLiteral("0")) + CheckBoxGlyphSize().cx;
+        width += FRowselCheckboxesWidth;
+    } else {
+        FRowselCheckboxesWidth = 0;
+    }
+    return width;
+}
+
+int TCustomDBGridEh::DefaultCalcIndicatorRowNumAreaWidth()
+{
+    int digits = 1;
+    TDataSet* ds = FDataLink ? FDataLink->DataSet() : nullptr;
+    if (ds && ds->Active()) {
+        const int count = ds->RecordCount();
+        if (count >= 10)
+            digits = int(QString::number(count).size());
+    }
+    digits = std::min(digits, 102);
+    TFont small;
+    small.Assign(Font());
+    small.SetSize(small.GetSize() - 1);
+    int width = MeasureCanvasEh(&small)->TextWidth(QString(digits, QLatin1Char('0'))) + 2;
+    if (!FOptions.Contains(dgIndicator))
+        width += 2;
+    return std::max(width, 11);
+}
+
+bool TCustomDBGridEh::CheckIndicatorColWidthChanged()
+{
+    const int width = CalcIndicatorColWidth();
+    if (width == FRecNoTextWidth)
+        return false;
+    FRecNoTextWidth = width;
+    FSizeChanged = true;
+    return true;
+}
+
+// ---------------------------------------------------------------- lookups and requests
+
+TColumnEh* TCustomDBGridEh::FindFieldColumn(const QString& FieldName) const
+{
+    return static_cast<TColumnEh*>(TCustomDBAxisGridEh::FindFieldColumn(FieldName));
+}
+
+TColumnEh* TCustomDBGridEh::GetFieldColumns(const QString& FieldName) const
+{
+    return static_cast<TColumnEh*>(TCustomDBAxisGridEh::GetFieldAxisBars(FieldName));
+}
+
+void TCustomDBGridEh::DefaultApplySorting()
+{
+    if (FCenter)
+        FCenter->ApplySorting(this);
+}
+
+TColor TCustomDBGridEh::GetColumnFontColor(TColumnEh* Column, TGridDrawState State)
+{
+    return FStyle ? FStyle->GetColumnFontColor(Column, State) : Column->Font()->GetColor();
+}
+
+TColor TCustomDBGridEh::GetColumnColor(TColumnEh* Column, TGridDrawState)
+{
+    return FStyle ? FStyle->GetColumnColor(Column) : Column->Color();
+}
+
+// ---------------------------------------------------------------- the grid's own events
+
+void TCustomDBGridEh::CellClick(TColumnEh* Column)
+{
+    if (OnCellClick)
+        OnCellClick(Column);
+}
+
+bool TCustomDBGridEh::CheckTitleButton(int ACol, bool& Enabled)
+{
+    if (ACol < 0 || ACol >= FAxisBars->Count())
+        return false;
+    if (OnCheckButton)
+        OnCheckButton(this, ACol, Columns()->Items(ACol), Enabled);
+    return true;
+}
+
+void TCustomDBGridEh::ColEnter()
+{
+    if (Focused())
+        UpdateIme();
+    if (OnColEnter)
+        OnColEnter(this);
+}
+
+void TCustomDBGridEh::ColExit()
+{
+    if (OnColExit)
+        OnColExit(this);
+}
+
+void TCustomDBGridEh::TitleBtnClick(int ACol, TColumnEh* Column)
+{
+    if (OnTitleBtnClick)
+        OnTitleBtnClick(this, ACol, Column);
+}
+
+void TCustomDBGridEh::TitleClick(TColumnEh* Column)
+{
+    if (OnTitleClick)
+        OnTitleClick(Column);
+}
+
+void TCustomDBGridEh::DoSelectionChanged()
+{
+    if (BeingDestroyed())
+        return;
+    if (OnSelectionChanged)
+        OnSelectionChanged(this);
+}
+
+void TCustomDBGridEh::GetCellParams(TAxisBarEh* Bar, TFont* AFont, TColor& Background, TGridDrawState& State)
+{
+    if (OnGetCellParams)
+        OnGetCellParams(this, static_cast<TColumnEh*>(Bar), AFont, Background, State);
+}
+
+QString TCustomDBGridEh::GetAxisBarsPropertyName() { return QStringLiteral("Columns"); }
+
+TAxisGridDataLinkEh* TCustomDBGridEh::CreateDataLink() { return Create<TGridDataLinkEh>(this); }
+
+TGridAxisBarsEh* TCustomDBGridEh::CreateAxisBars()
+{
+    return Create<TDBGridColumnsEh>(this, TDBGridColumnEh::StaticClassInfo());
+}
+
+TAxisBarDefValuesEh* TCustomDBGridEh::CreateAxisBarDefValues() { return Create<TColumnDefValuesEh>(this); }
+
+// ============================================================================================
+// TDBGridEhCenter
+// ============================================================================================
+
+TDBGridEhCenter::~TDBGridEhCenter()
+{
+    // Grids that still use this center are left without one.
+    const std::vector<TCustomDBGridEh*> grids = FGrids;
+    for (TCustomDBGridEh* grid : grids)
+        grid->SetCenter(nullptr);
+}
+
+void TDBGridEhCenter::AddChangeNotification(TCustomDBGridEh* Grid)
+{
+    if (!GridInChangeNotification(Grid))
+        FGrids.push_back(Grid);
+}
+
+void TDBGridEhCenter::RemoveChangeNotification(TCustomDBGridEh* Grid)
+{
+    FGrids.erase(std::remove(FGrids.begin(), FGrids.end(), Grid), FGrids.end());
+}
+
+bool TDBGridEhCenter::GridInChangeNotification(TCustomDBGridEh* Grid) const
+{
+    return std::find(FGrids.begin(), FGrids.end(), Grid) != FGrids.end();
+}
+
+void TDBGridEhCenter::ApplySorting(TCustomDBGridEh* Grid)
+{
+    if (OnApplySorting)
+        OnApplySorting(Grid);
+    else
+        DefaultApplySorting(Grid);
+}
+
 void TDBGridEhCenter::DefaultApplySorting(TCustomDBGridEh*) {}
-int TDBGridEhCenter::CalcIndicatorRowNumAreaWidth(TCustomDBGridEh*) { return 0; }
-TDBGridEhCenter* DBGridEhDefaultCenter() { return nullptr; }
 
-TShortCut DBGridEhFindDialogKey = 0;
-TShortCut DBGridEhShowInSearchPanelKey = 0;
-TShortCut DBGridEhSetValueFromPrevRecordKey = 0;
-TShortCut DBGridEhSetValueFromPrevRecordKey2 = 0;
-TShortCut DBGridEhSearchPanelKey = 0;
-TShortCut DBGridEhEnterSearchPanelKey = 0;
-int DBGridEhInplaceSearchTimeInterval = 1500;
-TColor DBGridEhInplaceSearchColor = TColor(0x00FFFF);
-TColor DBGridEhInplaceSearchTextColor = TColor(0);
-int DBGridEhSearchPanelSearchTimeLimit = 500;
-TCustomImageList* DBGridEhIndicators() { return nullptr; }
-TCustomImageList* DBGridEhSortMarkerImages() { return nullptr; }
-TFont* DBGridEhSortMarkerFont() { return nullptr; }
-void DBGridEhUnitStartUp() {}
-void DBGridEhUnitCloseDown() {}
+int TDBGridEhCenter::CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid)
+{
+    return Grid->DefaultCalcIndicatorRowNumAreaWidth();
+}

@@ -10,6 +10,7 @@ struct TDBGirdDrawTitleStateEh;
 DOV_ENUM_INFO(TSortMarkerStyleEh, smstDefaultEh, smstClassicEh, smst3DFrameEh, smstFrameEh, smstSolidEh,
               smstThemeDefinedEh)
 
+
 // The theme element a themed title cell imitates.
 enum TGridThemeTitleFillElementEh { gtfeHeaderItemEh, gtfeSplitButtonEh };
 DOV_ENUM_INFO(TGridThemeTitleFillElementEh, gtfeHeaderItemEh, gtfeSplitButtonEh)

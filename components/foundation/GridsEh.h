@@ -270,6 +270,8 @@ public:
 
     TColor BrightColor() { return GetBrightColor(); }
     TColor DarkColor() { return GetDarkColor(); }
+    // The dark colour as set (clDefault: derived), not as drawn.
+    TColor OwnDarkColor() const { return FDarkColor; }
     void SetBrightColor(TColor Value);
     void SetDarkColor(TColor Value);
     void SetDataHorzColor(TColor Value);
