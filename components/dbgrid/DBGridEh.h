@@ -10,3 +10,4 @@
 #include "DBGridEh_TitleTree.h"
 #include "DBGridEh_Rows.h"
 #include "DBGridEh_Grid.h"
+#include "DBGridEh_Paint.h"

@@ -16,7 +16,6 @@ namespace {
 // The grid keeps these to itself; the column reads them as a derived view does.
 struct DBGridAccess : TCustomDBGridEh {
     static bool UpdateFields(const TCustomDBGridEh* G) { return G->*(&DBGridAccess::FUpdateFields); }
-    static int StdDefaultRowHeight(const TCustomDBGridEh* G) { return G->*(&DBGridAccess::FStdDefaultRowHeight); }
     static bool Destroying(const TCustomDBGridEh* G) { return G->ComponentState().Contains(csDestroying); }
 };
 
@@ -153,7 +152,8 @@ void TColumnTitleEh::SetSortIndex(int Value)
         return;
     }
     TDBGridColumnsEh* columns = ColumnsOf(column);
-    if (FSortMarker == smNoneEh || !columns)
+    // Index 0 means "not sorted": exchanging it would hand an index to an unmarked column.
+    if (FSortMarker == smNoneEh || !columns || Value == 0)
         return;
     TColumnEh* other = nullptr;
     for (int i = 0; i < columns->Count() && !other; ++i)
@@ -198,7 +198,7 @@ void TColumnTitleEh::SetNextSortMarkerValue(bool KeepMulti)
 bool TColumnTitleEh::DefaultShowImageAndText() const
 {
     TCustomDBGridEh* grid = Column()->Grid();
-    TColumnDefValuesEh* defs = grid ? grid->ColumnDefValues() : nullptr;
+    auto* defs = grid ? dynamic_cast<TColumnDefValuesEh*>(grid->AxisBarDefValues()) : nullptr;
     return defs && defs->Title() ? defs->Title()->ShowImageAndText() : false;
 }
 
@@ -249,7 +249,9 @@ int TColumnTitleEh::GetFilterButtonAreaWidth() const { return 0; }
 
 int TColumnTitleEh::ImageAreaWidth() const
 {
-    return 0;
+    TCustomDBGridEh* grid = Column()->Grid();
+    TCustomImageList* images = grid ? grid->TitleImages() : nullptr;
+    return images && ImageIndex() != -1 ? images->Width() + 2 : 0;
 }
 
 // ============================================================================================
@@ -293,6 +295,8 @@ void TColumnEh::Assign(TPersistent* Source)
         SetWidth(src->Width());
     FInitWidth = src->FInitWidth;
     SetAutoFitColWidth(src->AutoFitColWidth());
+    SetFooter(src->Footer());
+    SetFooters(src->Footers());
     SetMinWidth(src->MinWidth());
     SetMaxWidth(src->MaxWidth());
     FOnGetCellParams = src->FOnGetCellParams;
@@ -427,7 +431,7 @@ int TColumnEh::CalcRowHeight()
     TCustomDBGridEh* grid = Grid();
     if (!grid)
         return 0;
-    int stdHeight = DBGridAccess::StdDefaultRowHeight(grid);
+    int stdHeight = grid->StdDefaultRowHeight();
     if (stdHeight <= 0)
         stdHeight = grid->DefaultRowHeight();
     if (!grid->OptionsEh().Contains(dghAutoFitRowHeight))
@@ -524,9 +528,10 @@ void TColumnEh::SetField(TField* Value)
     TBaseColumnEh::SetField(Value);
     if (IsDefaultBar())
         FInitWidth = Width();
+    EnsureFootersSumValue();
 }
 
-void TColumnEh::FieldBound() {}
+void TColumnEh::FieldBound() { EnsureFootersSumValue(); }
 
 Variant TColumnEh::GetLookupValue()
 {
@@ -704,6 +709,8 @@ DOV_DROPDOWNBOX_EVENT(DropDownBoxTitleBtnClick, TDBGridEhDropDownBoxTitleEhClick
 DOV_PUBLISHED(TDBGridColumnEh)
 {
     P.Prop("AutoFitColWidth", &TColumnEh::AutoFitColWidth, &TColumnEh::SetAutoFitColWidth).Default(true);
+    P.Prop("Footer", &TColumnEh::Footer);
+    P.Prop("Footers", &TColumnEh::Footers);
     P.Prop("HideDuplicates", &TColumnEh::HideDuplicates, &TColumnEh::SetHideDuplicates).Default(false);
     P.Prop("MaxWidth", &TColumnEh::MaxWidth, &TColumnEh::SetMaxWidth).Default(0);
     P.Prop("MinWidth", &TColumnEh::MinWidth, &TColumnEh::SetMinWidth).Default(0);
@@ -803,6 +810,14 @@ void TDBGridColumnsEh::ActiveChanged()
     }
 }
 
+bool TDBGridColumnsEh::ExistFooterValueType(TFooterValueType AFooterValueType) const
+{
+    for (int i = 0; i < Count(); ++i)
+        if (Items(i)->Footer()->ValueType() == AFooterValueType)
+            return true;
+    return false;
+}
+
 void TDBGridColumnsEh::SetSortMarkedColumns()
 {
     TCustomDBGridEh* grid = Grid();
@@ -880,10 +895,10 @@ void TDBGridColumnsEh::Update(TCollectionItem* Item)
         if (raw < grid->ColCount()) {
             grid->InvalidateCol(raw);
             const int line = grid->Options().Contains(dgColLines) ? grid->GridLineWidth() : 0;
-            if (column->FullWidth() != grid->ColWidths(raw) - line) {
-                if (grid->HandleAllocated())
-                    grid->SetColWidths(raw, column->Visible() ? column->FullWidth() + line : 0);
-            }
+            if (column->FullWidth() != grid->ColWidths(raw) - line)
+                grid->SetColWidths(raw, column->Visible() ? column->FullWidth() + line : 0);
+            else if (grid->UseMultiTitle())
+                grid->LayoutChanged();
         }
     } else {
         SetSortMarkedColumns();

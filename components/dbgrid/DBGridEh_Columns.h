@@ -328,6 +328,9 @@ public:
     // The data link went active or inactive: lookups recompute and value lists are dropped.
     void ActiveChanged();
 
+    // Whether some column's own footer shows that kind of value (Footers are not looked at).
+    bool ExistFooterValueType(TFooterValueType AFooterValueType) const;
+
     // Rebuilds the grid's SortMarkedColumns from the titles, in SortIndex order and without
     // gaps; the titles are renumbered 1, 2, ... to match.
     void SetSortMarkedColumns();

@@ -9,6 +9,25 @@
 DOV_PUBLISHED(TCustomDBGridEh) {}
 DOV_PUBLISHED(TDBGridEhCenter) {}
 
+DOV_PUBLISHED(TDBGridEh)
+{
+    using G = TCustomDBGridEh;
+    P.Prop("DataSource", &G::DataSource, &G::SetDataSource);
+    P.Prop("Options", &G::Options, &G::SetOptions).Default(DBGridDefaultOptions);
+    P.Prop("OptionsEh", &G::OptionsEh, &G::SetOptionsEh).Default(DBGridEhDefaultOptionsEh);
+    P.Prop("IndicatorOptions", &G::IndicatorOptions, &G::SetIndicatorOptions)
+        .Default(TDBGridEhIndicatorOptions{gioShowRowIndicatorEh});
+    P.Prop("EditButtonsShowOptions", &G::EditButtonsShowOptions, &G::SetEditButtonsShowOptions)
+        .Default(TEditButtonsShowOptionsEh{});
+    P.Prop("FooterRowCount", &G::FooterRowCount, &G::SetFooterRowCount).Default(0);
+    P.Prop("RowHeight", &G::RowHeight, &G::SetRowHeight).Default(0);
+    P.Prop("RowLines", &G::RowLines, &G::SetRowLines).Default(0);
+    P.Prop("RowSizingAllowed", &G::RowSizingAllowed, &G::SetRowSizingAllowed).Default(false);
+    P.Prop("ContraColCount", &G::ContraColCount, &G::SetContraColCount).Default(0);
+    P.Prop("EvenRowColor", &G::EvenRowColor, &G::SetEvenRowColor).Stored(&G::EvenRowColorStored);
+    P.Prop("OddRowColor", &G::OddRowColor, &G::SetOddRowColor).Stored(&G::OddRowColorStored);
+}
+
 namespace {
 
 const TDBGridEhOptions ColumnSizingPairEh{dghColumnResize, dghColumnMove};
@@ -221,6 +240,10 @@ void TCustomDBGridEh::SetDataSource(TDataSource* Value)
 {
     if (Value == DataSource())
         return;
+    // The link does not report a move between two open datasets: let go of the old one first,
+    // so the grid sees the dataset close and the new one open.
+    if (Value && DataSource())
+        TCustomDBAxisGridEh::SetDataSource(nullptr);
     TCustomDBAxisGridEh::SetDataSource(Value);
 }
 

@@ -485,14 +485,18 @@ public:
     TDBGridEhAdvDrawColumnDataEvent OnAdvDrawDataCell;
     TGetFooterParamsEventEh OnGetFooterParams;
     TDrawFooterCellEventEh OnDrawFooterCell;
+    Delegate<void(TObject* Sender, TColumnEh* Column, TFont* AFont, TColor& Background, TSortMarkerEh& SortMarker,
+                  bool IsDown)>
+        OnGetBtnParams;
 
     // ---- shared decisions of fixed cells ----
     bool CellHave3DFrame(int ACol, int ARow, TGridDrawState State, const TRect& ARect) override;
     TGridCellFillStyleEh GetFixedCellFillStyle() override;
-    virtual bool CellDrawnByThemes(int ACol, int ARow, bool The3DRect, int CellType, TGridDrawState AState,
-                                   int DataRow, int DataCol);
+    virtual bool CellDrawnByThemes(int ACol, int ARow, bool The3DRect, TCellAreaTypeEh CellType,
+                                   TGridDrawState AState, int DataRow, int DataCol);
     virtual bool HighlightNonDataCellColor(int ACol, int ARow, TFont* AFont, TColor& AColor, bool CellMultiSelected,
-                                           TGridDrawState AState, int CellType, int DataRow, int DataCol);
+                                           TGridDrawState AState, TCellAreaTypeEh CellType, int DataRow,
+                                           int DataCol);
     // The height of a title-tree node's subtree as its captions need it.
     virtual int CalcHeadTreeHeights(class THeadTreeNode* Node);
 
@@ -522,7 +526,7 @@ protected:
                                TGridDrawState AState);
     // Returns whether the cell was drawn highlighted (also in Highlight).
     virtual bool DrawSubTitleRowCell(int ACol, int ARow, bool& Highlight, TGridDrawState AState, const TRect& ARect,
-                                     int CellType, int DataRow, int DataCol);
+                                     TCellAreaTypeEh CellType, int DataRow, int DataCol);
     virtual void DrawIndicatorCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow,
                                    int DataCol);
     virtual void DrawIndicatorGlyph(const TRect& ARect, int GlyphKind, int OffsetX, int OffsetY);
@@ -531,8 +535,21 @@ protected:
     virtual void DrawFooterCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int FooterRow,
                                 int DataCol);
 
+    // The cell's 3-D frame and themed fill as the data cell painter decides them.
+    bool DataCellHas3DFrame(int ACol, int ARow, TGridDrawState State);
+    // Whether the column's edit buttons show in this cell.
+    bool EditButtonsShownInCell(TColumnEh* Column, int ACol, int ARow);
+    // The grid's cell parameters are of the data grid's own class.
+    TAxisColCellParamsEh* CreateColCellParams() override;
+    TColCellParamsEh* DataCellParams();
+
+    TDBGridEhStyle* ActualStyle() const;
+    TCellAreaTypeEh CellAreaType(int ACol, int ARow, int& DataCol, int& DataRow);
+
     // The grid row whose indicator glyph was drawn last (-1: none).
     int FSelRow = -1;
+    // What the data cell painter hands from DrawDataCell to the default painting of the cell.
+    TRect FDataCellRect;
     // ==== end of data cell, title, indicator and fixed-cell painting ====
 
     // ==== grid lines, right-to-left mapping and tree elements ====

@@ -26,7 +26,9 @@ void TGridDataLinkEh::ActiveChanged()
 
 void TCustomDBGridEh::DataChanged()
 {
-    if (FSuppressDataSetChanged || !HandleAllocated())
+    if (FSuppressDataSetChanged)
+        return;
+    if (!HandleAllocated())
         return;
     LayoutChanged();
     UpdateScrollBars();
@@ -135,29 +137,6 @@ void TCustomDBGridEh::ResetBarLookupValues(TAxisBarEh* Bar)
 }
 
 // ============================================================================================
-// Sort-marked columns
-// ============================================================================================
-
-void TCustomDBGridEh::SetSortMarkedColumns()
-{
-    // Positions by sort index; indexes that no column claims leave no gap in the list.
-    std::vector<TColumnEh*> byIndex;
-    for (int i = 0; i < FAxisBars->Count(); ++i) {
-        auto* column = static_cast<TColumnEh*>(FAxisBars->Items(i));
-        const int index = column->Title()->SortIndex();
-        if (index <= 0)
-            continue;
-        if (int(byIndex.size()) < index)
-            byIndex.resize(size_t(index), nullptr);
-        byIndex[size_t(index - 1)] = column;
-    }
-    FSortMarkedColumns->Clear();
-    for (TColumnEh* column : byIndex)
-        if (column)
-            FSortMarkedColumns->Add(column);
-}
-
-// ============================================================================================
 // Component removal, loading, streaming, window and painting
 // ============================================================================================
 
@@ -191,7 +170,7 @@ void TCustomDBGridEh::Loaded()
     SyncColumnSizingOptions(FOptions, FOptionsEh);
     if (FAxisBars->Count() > 0)
         SetColCount(FAxisBars->Count() + FixedColCount());
-    SetSortMarkedColumns();
+    Columns()->SetSortMarkedColumns();
     TCustomDBAxisGridEh::Loaded();
 }
 

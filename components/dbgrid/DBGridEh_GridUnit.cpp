@@ -20,6 +20,8 @@ TColor DBGridEhInplaceSearchColor = TColor(0x00FFFF);
 TColor DBGridEhInplaceSearchTextColor = TColor(0);
 int DBGridEhSearchPanelSearchTimeLimit = 500;
 
+static void InitDBGridEhResource() { Q_INIT_RESOURCE(DBGridEh); }
+
 namespace {
 
 TDBGridEhCenter* gDefaultCenter = nullptr;
@@ -27,8 +29,6 @@ TImageList* gIndicators = nullptr;
 TImageList* gSortMarkerImages = nullptr;
 TFont* gSortMarkerFont = nullptr;
 bool gImagesMade = false;
-
-void InitDBGridEhResource() { Q_INIT_RESOURCE(DBGridEh); }
 
 std::unique_ptr<TBitmap> LoadGridBitmap(const QString& Name)
 {
@@ -44,23 +44,19 @@ void AddGridBitmap(TImageList* List, const QString& Name, TColor MaskColor)
     List->AddMasked(bmp.get(), MaskColor);
 }
 
-// The white arrow again, on the found-text colour: through a list of its own size whose
-// background is that colour.
+// The white arrow again, on the found-text colour: its transparent (teal) background becomes
+// that colour.
 void AddArrowOnSearchColor(TImageList* List)
 {
     auto bmp = LoadGridBitmap(QStringLiteral("DBGARROWEHW"));
-    TImageList temp(nullptr);
-    temp.SetSize(bmp->Width(), bmp->Height());
-    temp.BkColor = DBGridEhInplaceSearchColor;
-    temp.AddMasked(bmp.get(), TColor(0xFFFFFF));
-    TBitmap drawn;
-    drawn.SetSize(bmp->Width(), bmp->Height());
-    drawn.Canvas()->Brush()->SetColor(DBGridEhInplaceSearchColor);
-    drawn.Canvas()->FillRect(TRect(0, 0, bmp->Width(), bmp->Height()));
-    temp.Draw(drawn.Canvas(), 0, 0, 0);
+    TCanvas* canvas = bmp->Canvas();
+    for (int y = 0; y < bmp->Height(); ++y)
+        for (int x = 0; x < bmp->Width(); ++x)
+            if (ColorToRGB(canvas->Pixels(x, y)) == 0x808000)
+                canvas->SetPixels(x, y, DBGridEhInplaceSearchColor);
     if (List->Count() > 6)
         List->Delete(6);
-    List->AddMasked(&drawn, TColor(0x808000));
+    List->AddMasked(bmp.get(), TColor(0x808000));
 }
 
 // The image lists need the application's windowing; they are made on first use.
@@ -124,12 +120,12 @@ void DBGridEhUnitStartUp()
         InitDBGridEhResource();
         RegisterColumnPropertyInterceptors();
         gDefaultCenter = new TDBGridEhCenter();
-        DBGridEhFindDialogKey = ShortCut('F', TShiftState{ssCtrl});
-        DBGridEhShowInSearchPanelKey = ShortCut(VK_RETURN, TShiftState{ssCtrl});
-        DBGridEhSetValueFromPrevRecordKey = ShortCut(VK_RETURN, TShiftState{ssCtrl, ssShift});
-        DBGridEhSetValueFromPrevRecordKey2 = ShortCut(222, TShiftState{ssCtrl});
-        DBGridEhSearchPanelKey = ShortCut('F', TShiftState{ssCtrl});
-        DBGridEhEnterSearchPanelKey = ShortCut('T', TShiftState{ssCtrl});
+        DBGridEhFindDialogKey = TShortCut(scCtrl | 'F');
+        DBGridEhShowInSearchPanelKey = TShortCut(int(scCtrl) | VK_RETURN);
+        DBGridEhSetValueFromPrevRecordKey = TShortCut(int(scCtrl) | int(scShift) | VK_RETURN);
+        DBGridEhSetValueFromPrevRecordKey2 = TShortCut(scCtrl | 222);
+        DBGridEhSearchPanelKey = TShortCut(scCtrl | 'F');
+        DBGridEhEnterSearchPanelKey = TShortCut(scCtrl | 'T');
         return true;
     }();
     (void)done;

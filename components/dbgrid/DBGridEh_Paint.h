@@ -3,8 +3,7 @@
 // offsets of data cells.
 #pragma once
 
-#include "platform/rtl/System.h"
-#include "platform/vcl/Graphics.h"
+#include "DBGridEh_Columns.h"
 
 #include <QString>
 
@@ -33,3 +32,30 @@ TColor OddEvenRowColorEh(int RecNo, TColor OddColor, TColor EvenColor);
 // The vertical text offset of a data cell from its horizontal one: at most 2, then one pixel
 // less for each of a flat grid, a 3-D frame and a text as tall as the row (never below 0).
 int DataCellVertOffsetEh(int HorzOffset, bool Flat, bool Frame3D, bool TextFillsRow);
+
+// What the title area painter decides for one column title and hands to DrawTitleCell.
+struct TDBGirdDrawTitleStateEh {
+    bool Down = false;
+    bool MultyTitle = false;
+    bool WordWrap = false;
+    bool FilterButtonDown = false;
+    bool Highlight = false;
+    TTextOrientationEh Orientation = tohHorizontal;
+    bool The3DRect = false;
+    bool DrawByThemes = false;
+    bool DrawByThemesOverLines = false;
+    QString Caption;
+    TColor BackColor = clBtnFace;
+    bool DrawFilterButton = false;
+    bool CellMultiSelected = false;
+    TSortMarkerEh SortMarker = smNoneEh;
+    bool DrawSortIndex = false;
+    TFontCharset FontCharset = DEFAULT_CHARSET;
+    TColor FontColor = clWindowText;
+    int FontHeight = 0;
+    QString FontName;
+    TFontStyles FontStyle;
+    bool VertBorderInFillStyle = false;
+    bool HorzBorderInFillStyle = false;
+    TTextLayout Layout = tlTop;
+};

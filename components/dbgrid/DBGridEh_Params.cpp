@@ -5,7 +5,7 @@
 #include "platform/db/DB.h"
 #include "platform/rtl/Guards.h"
 #include "platform/vcl/ImgList.h"
-#include "platform/vcl/Menus.h"
+#include "platform/vcl/PopupMenus.h"
 
 namespace {
 // The grid's options and style the parameter objects follow.
@@ -270,7 +270,45 @@ DOV_PUBLISHED(TDBGridTitleParamsEh)
     P.Prop("BorderInFillStyle", &T::BorderInFillStyle, &T::SetBorderInFillStyle).Default(false);
 }
 
-TDBGridTitleParamsEh::TDBGridTitleParamsEh(TCustomDBGridEh* AGrid) : TDBGridAreaParamsEh(AGrid, true) {}
+// Tells the title parameters when the menu or image list they name is freed.
+class TDBGridTitleParamsEh::TRefWatcher : public TComponent {
+public:
+    explicit TRefWatcher(TDBGridTitleParamsEh* AParams) : TComponent(nullptr), Params(AParams) {}
+    TDBGridTitleParamsEh* Params;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override
+    {
+        TComponent::Notification(AComponent, Operation);
+        if (Operation == opRemove)
+            Params->ComponentRemoved(AComponent);
+    }
+};
+
+TDBGridTitleParamsEh::TDBGridTitleParamsEh(TCustomDBGridEh* AGrid)
+    : TDBGridAreaParamsEh(AGrid, true), FWatcher(new TRefWatcher(this))
+{
+}
+
+TDBGridTitleParamsEh::~TDBGridTitleParamsEh() { delete FWatcher; }
+
+void TDBGridTitleParamsEh::Watch(TComponent* Old, TComponent* New)
+{
+    if (Old && Old != FPopupMenu && Old != FImages)
+        Old->RemoveFreeNotification(FWatcher);
+    if (New) {
+        New->FreeNotification(FWatcher);
+        New->FreeNotification(static_cast<TControl*>(FGrid));
+    }
+}
+
+void TDBGridTitleParamsEh::ComponentRemoved(TComponent* AComponent)
+{
+    if (AComponent == FPopupMenu)
+        FPopupMenu = nullptr;
+    if (AComponent == FImages)
+        SetImages(nullptr);
+}
 
 void TDBGridTitleParamsEh::Assign(TPersistent* Source)
 {
@@ -324,9 +362,11 @@ void TDBGridTitleParamsEh::SetColorStored(bool Value)
 
 void TDBGridTitleParamsEh::SetPopupMenu(TPopupMenu* Value)
 {
+    if (Value == FPopupMenu)
+        return;
+    TPopupMenu* old = FPopupMenu;
     FPopupMenu = Value;
-    if (Value)
-        Value->FreeNotification(static_cast<TControl*>(FGrid));
+    Watch(old, Value);
 }
 
 TColor TDBGridTitleParamsEh::DefaultSecondColor() const { return static_cast<TControl*>(FGrid)->Color(); }
@@ -352,9 +392,9 @@ void TDBGridTitleParamsEh::SetImages(TCustomImageList* Value)
 {
     if (Value == FImages)
         return;
+    TCustomImageList* old = FImages;
     FImages = Value;
-    if (Value)
-        Value->FreeNotification(static_cast<TControl*>(FGrid));
+    Watch(old, Value);
     LayoutChanged();
 }
 
@@ -689,12 +729,13 @@ TRect TDBGridBackgroundDataEh::BoundRect()
     TRect r = TGridBackgroundDataEh::BoundRect();
     TGridAxisDataEh* horz = FGrid->HorzAxis();
     TGridAxisDataEh* vert = FGrid->VertAxis();
+    // The axes' boundaries are client positions that already include the grid's margins.
     if (FExcludeFooter)
-        r.Bottom = int(vert->ContraStart());
+        r.Bottom = vert->ContraStart();
     if (FExcludeIndicator)
-        r.Left += int(horz->FixedBoundary() - horz->FrozenLen());
+        r.Left = horz->FixedBoundary() - horz->FrozenLen();
     if (FExcludeTitle)
-        r.Top += int(vert->FixedBoundary());
+        r.Top = vert->FixedBoundary();
     return r;
 }
 
@@ -822,14 +863,14 @@ bool TGridEmptyDataInfoEh::Showing() const
         return false;
     TDataSource* ds = static_cast<TCustomDBAxisGridEh*>(FGrid)->DataSource();
     TDataSet* dataSet = ds ? ds->DataSet() : nullptr;
-    return dataSet && dataSet->Active() && dataSet->IsEmpty();
+    // While another thread fills the dataset its controls are disabled: it is not read then.
+    return dataSet && dataSet->Active() && !dataSet->ControlsDisabled() && dataSet->IsEmpty();
 }
 
 TRect TGridEmptyDataInfoEh::InfoRect() const
 {
     auto* grid = static_cast<TCustomDBAxisGridEh*>(FGrid);
-    TCanvas* canvas = grid->Canvas();
-    canvas->Font()->Assign(FFont);
+    TCanvas* canvas = MeasureCanvasEh(FFont);
     const QString text = EffectiveText();
     const int w = canvas->TextWidth(text);
     const int h = canvas->TextHeight(text) + 2;
@@ -847,6 +888,7 @@ void TGridEmptyDataInfoEh::PaintEmptyDataInfo()
     auto* grid = static_cast<TCustomDBAxisGridEh*>(FGrid);
     const TRect r = InfoRect();
     TCanvas* canvas = grid->Canvas();
+    canvas->Font()->Assign(FFont);
     canvas->Brush()->SetColor(grid->Color());
     canvas->FillRect(r);
     WriteTextInRect(canvas, r, false, 6, 6, EffectiveText(), taCenter, tlCenter, false, false, 0, 0, false, true);

@@ -101,10 +101,12 @@ private:
 // TDBGridTitleParamsEh (grid property TitleParams)
 // ============================================================================================
 
+// The popup menu and the image list are dropped when they are freed.
 class TDBGridTitleParamsEh : public TDBGridAreaParamsEh {
     DOV_PERSISTENT(TDBGridTitleParamsEh, TDBGridAreaParamsEh)
 public:
     explicit TDBGridTitleParamsEh(TCustomDBGridEh* AGrid);
+    ~TDBGridTitleParamsEh() override;
 
     void Assign(TPersistent* Source) override;
     TGridCellFillStyleEh GetActualFillStyle() const override;
@@ -144,6 +146,12 @@ protected:
     void FontChanged() override;
 
 private:
+    class TRefWatcher;
+    friend class TRefWatcher;
+    void Watch(TComponent* Old, TComponent* New);
+    void ComponentRemoved(TComponent* AComponent);
+
+    TRefWatcher* FWatcher;
     TColor FColor = clBtnFace;
     bool FColorStored = false;
     TPopupMenu* FPopupMenu = nullptr;
@@ -314,7 +322,8 @@ public:
 
     // Text, or "Нет данных" when it is empty.
     QString EffectiveText() const;
-    // Active, a text to show, and the grid's dataset open and empty.
+    // Active, a text to show, and the grid's dataset open and empty (a dataset whose controls
+    // are disabled is not read: nothing shows).
     bool Showing() const;
     // The text centred in the grid's client area on its own background.
     void PaintEmptyDataInfo();

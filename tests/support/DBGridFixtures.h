@@ -64,11 +64,12 @@ public:
     }
 };
 
-// An in-memory table with the fields above (no rows), owned by Owner.
-inline TMemTableEh* MakeDBGridTable(TComponent* Owner)
+// An in-memory table with the fields above (no rows), owned by Owner (named when Name is given).
+inline TMemTableEh* MakeDBGridTable(TComponent* Owner, const QString& Name = QString())
 {
     auto* table = Create<TMemTableEh>(Owner);
-    table->SetName(QStringLiteral("Table"));
+    if (!Name.isEmpty())
+        table->SetName(Name);
     table->FieldDefs()->Add(QStringLiteral("Code"), ftInteger);
     table->FieldDefs()->Add(QStringLiteral("Name"), ftString, 20);
     table->FieldDefs()->Add(QStringLiteral("Sum"), ftFloat);
@@ -96,7 +97,7 @@ public:
     void SetUp() override
     {
         DBGridOnFormOf<TGrid>::SetUp();
-        table = MakeDBGridTable(this->form.get());
+        table = MakeDBGridTable(this->form.get(), QStringLiteral("Table"));
         AddDBGridRow(table, 1, QStringLiteral("Альфа"), Variant(10.5), QStringLiteral("A"));
         AddDBGridRow(table, 2, QStringLiteral("Бета"), Variant(20.0), QStringLiteral("B"));
         AddDBGridRow(table, 3, QStringLiteral("Гамма"), Variant::Null(), QStringLiteral("A"));

@@ -39,7 +39,7 @@ struct TFakeSum : IFooterSumEh {
 
 std::vector<TFakeSum*> Made;
 
-[[maybe_unused]] IFooterSumEh* MakeFakeSum(TCustomDBGridEh*, TGroupOperation Op, const QString& Field)
+IFooterSumEh* MakeFakeSum(TCustomDBGridEh*, TGroupOperation Op, const QString& Field)
 {
     auto* s = new TFakeSum;
     s->Op = Op;
@@ -211,3 +211,87 @@ TEST(ColumnFooter, FootersCollectionBelongsToTheColumnAndUsedFooterFallsBack)
     EXPECT_EQ(column->Changes, 1);
 }
 
+// ============================================================================================
+// Footers of a grid's column
+// ============================================================================================
+
+class GridFooterTest : public DBGridOverMemTable {
+public:
+    TColumnEh* column = nullptr;
+    void SetUp() override
+    {
+        DBGridOverMemTable::SetUp();
+        Made.clear();
+        SetFooterSumMakerEh(&MakeFakeSum);
+        grid->Columns()->Clear();
+        column = grid->Columns()->Add();
+        column->SetFieldName(QStringLiteral("Sum"));
+    }
+    void TearDown() override
+    {
+        DBGridOverMemTable::TearDown();
+        SetFooterSumMakerEh(nullptr);
+    }
+};
+
+TEST_F(GridFooterTest, DefaultsComeFromTheGridAndTheField)
+{
+    TColumnFooterEh* footer = column->Footer();
+    grid->FooterParams()->SetColor(clAqua);
+    EXPECT_EQ(footer->Color(), clAqua);
+    EXPECT_EQ(footer->Alignment(), table->FieldByName(QStringLiteral("Sum"))->Alignment());
+    grid->FooterFont()->SetSize(15);
+    EXPECT_EQ(footer->Font()->GetSize(), 15);
+    EXPECT_FALSE(footer->ToolTips());
+    grid->ColumnDefValues()->Footer()->SetToolTips(true);
+    EXPECT_TRUE(footer->ToolTips());
+}
+
+TEST_F(GridFooterTest, SumWithoutFieldNameTotalsTheColumnFieldAndFollowsFieldNameChanges)
+{
+    TColumnFooterEh* footer = column->Footer();
+    EXPECT_TRUE(footer->SumValue().IsNull());
+    footer->SetValueType(fvtSum);
+    ASSERT_EQ(Made.size(), 1u);
+    EXPECT_EQ(Made[0]->Op, goSum);
+    EXPECT_EQ(Made[0]->Field, QStringLiteral("Sum"));
+
+    footer->SetFieldName(QStringLiteral("Code"));
+    ASSERT_EQ(Made.size(), 1u);   // the same item, re-pointed
+    EXPECT_EQ(Made[0]->Field, QStringLiteral("Code"));
+
+    footer->SetValueType(fvtAvg);
+    EXPECT_EQ(Made[0]->Op, goAvg);
+    footer->SetValueType(fvtCount);
+    EXPECT_EQ(Made[0]->Op, goCount);
+    EXPECT_EQ(Made[0]->Field, QString());
+
+    Made[0]->Total = Currency::FromRaw(1234500);
+    const Variant v = footer->SumValue();
+    EXPECT_EQ(v.VarType(), varCurrency);
+    EXPECT_EQ(v.AsCurrency(), Currency::FromRaw(1234500));
+}
+
+TEST_F(GridFooterTest, StaticTextFreesTheTotalAndSwitchingBackMakesANewOne)
+{
+    TColumnFooterEh* footer = column->Footers()->Add();
+    footer->SetValueType(fvtSum);
+    ASSERT_EQ(TFakeSum::Alive, 1);
+    footer->SetValueType(fvtStaticText);
+    EXPECT_EQ(TFakeSum::Alive, 0);
+    EXPECT_TRUE(footer->SumValue().IsNull());
+    footer->SetValueType(fvtSum);
+    EXPECT_EQ(TFakeSum::Alive, 1);
+    EXPECT_EQ(Made.size(), 2u);
+    // The total leaves with its footer.
+    delete footer;
+    EXPECT_EQ(TFakeSum::Alive, 0);
+}
+
+TEST_F(GridFooterTest, FooterWithoutSumListMakerHasNoTotal)
+{
+    SetFooterSumMakerEh(nullptr);
+    column->Footer()->SetValueType(fvtSum);
+    EXPECT_TRUE(column->Footer()->SumValue().IsNull());
+    EXPECT_EQ(column->Footer()->DBSum(), nullptr);
+}
