@@ -146,11 +146,13 @@ public:
     }
 
     // The elements as the grid draws them into a bitmap of its own.
-    QImage Drawn()
+    QImage Drawn(bool LinesOnly = false)
     {
         TBitmap bmp(80, 20);
         bmp.Canvas()->Brush()->SetColor(clYellow);
-        grid->DrawTreeElements(bmp.Canvas(), TRect(0, 0, 80, 20), false, false);
+        bmp.Canvas()->FillRect(TRect(0, 0, 80, 20));
+        bmp.Canvas()->Brush()->SetColor(clAqua);
+        grid->DrawTreeElements(bmp.Canvas(), TRect(0, 0, 80, 20), LinesOnly, false);
         return bmp.ToImage();
     }
     // Three boxes of 18 pixels on yellow; an element kind per box (-1: only the fill).
@@ -160,6 +162,8 @@ public:
         TCanvas* c = bmp.Canvas();
         c->Brush()->SetColor(clYellow);
         c->FillRect(TRect(0, 0, 80, 20));
+        c->Brush()->SetColor(clAqua);
+        c->FillRect(TRect(0, 0, 18 * int(Kinds.size()), 20));
         const int phase = (grid->DefaultRowHeight() % 2 != 0 && grid->TopRow() % 2 != 0) ? 1 : 0;
         int left = 0;
         for (int kind : Kinds) {
@@ -188,10 +192,7 @@ TEST_F(TreeElements, LeafAndLinesOnly)
     EXPECT_EQ(Drawn(), Expected({11, 0}));   // b: expanded, with d after it
 
     // Under the row only the lines that go on downward continue.
-    TBitmap bmp(80, 20);
-    bmp.Canvas()->Brush()->SetColor(clYellow);
-    grid->DrawTreeElements(bmp.Canvas(), TRect(0, 0, 80, 20), true, false);
-    EXPECT_EQ(bmp.ToImage(), Expected({11, 11}));
+    EXPECT_EQ(Drawn(true), Expected({11, 11}));
 }
 
 }  // namespace
