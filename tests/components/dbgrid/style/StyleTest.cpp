@@ -397,3 +397,30 @@ TEST_F(FixedBackground, InsideRectByState)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(FixedBackground, TitleBackgroundTakesTheTitleLineColours)
+{
+    TDBGridEhStyle* style = grid->Style();
+    grid->TitleParams()->SetHorzLineColor(clRed);
+    grid->TitleParams()->SetVertLineColor(clBlue);
+    grid->TitleParams()->SetFillStyle(cfstSolidEh);
+    TDBGirdDrawTitleStateEh title;
+    title.BackColor = clWhite;
+    title.HorzBorderInFillStyle = true;
+    title.VertBorderInFillStyle = true;
+    TBitmap bmp(60, 30);
+    TCanvas* canvas = grid->Canvas();
+    canvas->SetHandle(bmp.Canvas()->Handle());
+    TRect inside;
+    style->DrawTitleCellBackground(grid, nullptr, canvas, TRect(0, 0, 40, 20), true, inside, TGridDrawState{}, title,
+                                   TRect());
+    canvas->SetHandle(nullptr);
+    EXPECT_EQ(Rgb(bmp.Canvas()->Pixels(10, 19)), Rgb(clRed));    // the bottom line
+    EXPECT_EQ(Rgb(bmp.Canvas()->Pixels(39, 10)), Rgb(clBlue));   // the right line inside the borders
+    EXPECT_EQ(Rgb(bmp.Canvas()->Pixels(10, 10)), Rgb(clWhite));  // the fill
+    EXPECT_EQ(inside, TRect(1, 0, 38, 19));
+}
+
+}  // namespace
