@@ -196,3 +196,50 @@ TEST_F(TreeElements, LeafAndLinesOnly)
 }
 
 }  // namespace
+
+namespace {
+
+// A right-to-left grid paints on a mirrored canvas; found text is written unmirrored, and a
+// column that reads right to left has its left alignment shown at the right.
+class RightToLeftText : public DBGridOnForm {
+public:
+    // The device columns of the highlight colour in the rectangle's row band.
+    std::pair<int, int> HighlightSpan(bool RightToLeftColumn)
+    {
+        TBitmap bmp(200, 20);
+        TCanvas* canvas = grid->Canvas();
+        canvas->SetHandle(bmp.Canvas()->Handle());
+        canvas->Brush()->SetColor(clWhite);
+        canvas->FillRect(TRect(0, 0, 200, 20));
+        canvas->SetMirrored(true);
+        canvas->Font()->SetColor(clBlack);
+        grid->WriteTextHighlightedRTL(canvas, TRect(0, 0, 100, 20), 2, 2, QStringLiteral("abc"), taLeftJustify,
+                                      false, false, QStringLiteral("abc"), true, clYellow, RightToLeftColumn);
+        canvas->SetMirrored(false);
+        canvas->SetHandle(nullptr);
+        int first = -1, last = -1;
+        for (int x = 0; x < 200; ++x)
+            if (TColor(ColorToRGB(bmp.Canvas()->Pixels(x, 10))) == clYellow) {
+                if (first < 0)
+                    first = x;
+                last = x;
+            }
+        return {first, last};
+    }
+};
+
+TEST_F(RightToLeftText, ColumnAlignmentSwapsOnTheScreen)
+{
+    grid->SetBiDiMode(bdRightToLeft);
+    // The logical rectangle 0..100 is the device's right half.
+    const auto rtlColumn = HighlightSpan(true);
+    ASSERT_GE(rtlColumn.first, 0);
+    EXPECT_GT(rtlColumn.first, 150);
+    EXPECT_LT(rtlColumn.second, 200);
+    const auto plainColumn = HighlightSpan(false);
+    ASSERT_GE(plainColumn.first, 0);
+    EXPECT_GE(plainColumn.first, 100);
+    EXPECT_LT(plainColumn.second, 150);
+}
+
+}  // namespace
