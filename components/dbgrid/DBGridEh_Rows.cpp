@@ -84,8 +84,8 @@ bool TCustomDBGridEh::IsExtendedScrolling() { return HasIntMemTable(); }
 
 bool TCustomDBGridEh::DataRowsReadable()
 {
-    TDataSet* ds = FDataLink->DataSet();
-    return FDataLink->Active() && ds && ds->Active() && !ds->ControlsDisabled();
+    TDataSet* ds = FDataLink ? FDataLink->DataSet() : nullptr;
+    return ds && FDataLink->Active() && ds->Active() && !ds->ControlsDisabled();
 }
 
 // ---------------------------------------------------------------- stored heights
@@ -187,24 +187,6 @@ void TCustomDBGridEh::CalcTitleRowHeight()
         return;
     }
     TDBGridTitleParamsEh* tp = TitleParams();
-    if (IsUseMultiTitle()) {
-        std::vector<THeadLeafSourceEh> sources;
-        // The leaves take the title row's current height; the merge takes header heights off it.
-        FillHeadLeafSources(sources);
-        BuildHeadTreeEh(HeadTree(), sources, LeafFieldArr());
-        const int full = CalcHeadTreeHeights(HeadTree());
-        int h = full - 1;
-        const bool rowLines = Options().Contains(dgRowLines);
-        if (!rowLines && tp->HorzLines())
-            h += 1;
-        else if (rowLines && !tp->HorzLines())
-            h -= 1;
-        if (tp->BorderInFillStyle())
-            h -= 1;
-        FTitleRowHeight = h;
-        return;
-    }
-
     TFont* tallest = TitleFont();
     int tallestHeight = WgHeight(tallest);
     for (int i = 0; i < Columns()->Count(); ++i) {
@@ -226,6 +208,23 @@ void TCustomDBGridEh::CalcTitleRowHeight()
             FTitleHeightFull += 1;
         FTitleRowHeight = FTitleHeightFull;
     }
+
+    if (!IsUseMultiTitle())
+        return;
+    HeadTree()->CreateFieldTree(this);
+    const int full = CalcHeadTreeHeights(HeadTree());
+    // A tree nobody measured keeps the single-line height.
+    if (full <= 0)
+        return;
+    int h = full - 1;
+    const bool rowLines = Options().Contains(dgRowLines);
+    if (!rowLines && tp->HorzLines())
+        h += 1;
+    else if (rowLines && !tp->HorzLines())
+        h -= 1;
+    if (tp->BorderInFillStyle())
+        h -= 1;
+    FTitleRowHeight = h;
 }
 
 // ---------------------------------------------------------------- footer heights
@@ -268,7 +267,7 @@ void TCustomDBGridEh::SetupFooterRows()
 
 void TCustomDBGridEh::UpdateAllDataRowHeights()
 {
-    if (!HandleAllocated() || IsLoading())
+    if (!FDataLink || !HandleAllocated() || IsLoading())
         return;
     UpdateAllGridDataRowHeights();
     UpdateGroupFooterRowHeights();
@@ -283,7 +282,6 @@ void TCustomDBGridEh::UpdateAllGridDataRowHeights()
     if (!perRow) {
         // Every data row shares the standard height.
         ResetRowsToStdHeight();
-        SetupFooterRows();
         return;
     }
     LockPaint();
@@ -392,6 +390,7 @@ void TCustomDBGridEh::ResetRowsToStdHeight()
     SetDefaultRowHeight(FStdDefaultRowHeight);
     if (GetTitleRowsCount() > 0)
         SetRowHeights(0, titleHeight);
+    SetupFooterRows();
 }
 
 void TCustomDBGridEh::UpdateRowCount()
@@ -433,9 +432,13 @@ void TCustomDBGridEh::MemTableUpdateRowCount()
     if (FullFooterRowCount() > 0)
         SetupFooterRows();
 
-    if (mt->GetViewAsTreeList() && !OptionsEh().Contains(dghAutoFitRowHeight) && DataRowsReadable()) {
+    const bool sharedHeight = !OptionsEh().Contains(dghAutoFitRowHeight);
+    if (mt->GetViewAsTreeList() && sharedHeight && DataRowsReadable()) {
         ResetRowsToStdHeight();
         SetRowCountSafe(std::max(1, mt->InstantReadRowCount()) + TopDataOffset());
+    } else if (sharedHeight && DefaultRowHeight() != FStdDefaultRowHeight) {
+        // The standard height changed (font, lines): the rows that share it follow.
+        ResetRowsToStdHeight();
     }
 
     if (HandleAllocated() && FColWidthsChanged && DataRowsReadable() && DataRowCount() == InstantReadRecordCount()) {
@@ -523,7 +526,7 @@ void TCustomDBGridEh::UpdateActiveRow()
         MemTableUpdateActiveRow(0);
         return;
     }
-    if (!FDataLink->Active() || !HandleAllocated() || IsLoading())
+    if (!FDataLink || !FDataLink->Active() || !HandleAllocated() || IsLoading())
         return;
     const int target = FDataLink->ActiveRecord() + TopDataOffset();
     if (target != Row() && target < RowCount()) {
@@ -570,7 +573,7 @@ void TCustomDBGridEh::DataSetScrolled(int Distance)
         MemTableUpdateActiveRow(Distance);
         return;
     }
-    if (!HandleAllocated())
+    if (!HandleAllocated() || !FDataLink)
         return;
     const TRect oldRowRect = CellRangeRect(0, Row(), ColCount() - 1, Row());
     if (FDataLink->ActiveRecord() >= DataRowCount())
@@ -611,7 +614,7 @@ void TCustomDBGridEh::DataSetScrolled(int Distance)
 
 void TCustomDBGridEh::MoveAnchorBy(int Flags)
 {
-    if (!FDataLink->Active())
+    if (!FDataLink || !FDataLink->Active())
         return;
     if (Flags & 4)
         FDataLink->MoveBy(-(FDataLink->ActiveRecord() + 1));
@@ -774,8 +777,8 @@ void TCustomDBGridEh::GetVertScrollBarParams(int64_t& APosition, int64_t& AMin, 
         TCustomDBAxisGridEh::GetVertScrollBarParams(APosition, AMin, APageSize, AMax);
         return;
     }
-    TDataSet* ds = FDataLink->DataSet();
-    if (!FDataLink->Active() || !ds || !ds->Active()) {
+    TDataSet* ds = FDataLink ? FDataLink->DataSet() : nullptr;
+    if (!ds || !FDataLink->Active() || !ds->Active()) {
         AMin = 0;
         APageSize = 2;
         AMax = 1;

@@ -1,5 +1,5 @@
 // The title tree built from captions with "|" levels, and the node operations it rests on.
-#include "components/dbgrid/DBGridEh.h"
+#include "support/DBGridFixtures.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -151,4 +151,39 @@ TEST(TitleTree, WalksEveryNodeDepthFirst)
     EXPECT_EQ(seen.join(u' '), QStringLiteral("A B x y z w"));
     EXPECT_TRUE(b->root->Find(b->leaves[1].FLeaf));
     EXPECT_EQ(b->root->GetDepth(b->leaves[0].FLeaf), 3);
+}
+
+// The grid builds the tree from its columns' captions at each layout: hidden columns keep
+// their leaf, and each leaf knows its column.
+class GridTitleTree : public testsupport::DBGridOverMemTable {};
+
+TEST_F(GridTitleTree, LayoutBuildsTheTreeFromColumnCaptions)
+{
+    const char* fields[] = {"Code", "Name", "Sum", "Kind"};
+    const char* captions[] = {"Код", "НДС|Справка", "НДС|ЭСЧФ", "НДС|Разница"};
+    grid->Columns()->Clear();
+    for (int i = 0; i < 4; ++i) {
+        TColumnEh* c = grid->Columns()->Add();
+        c->SetFieldName(QString::fromLatin1(fields[i]));
+        c->Title()->SetCaption(QString::fromUtf8(captions[i]));
+        c->SetWidth(60);
+    }
+    grid->Columns()->Items(2)->SetVisible(false);
+    grid->TitleParams()->SetMultiTitle(true);
+    grid->LayoutChanged();
+
+    EXPECT_EQ(Shape(grid->HeadTree()), QStringLiteral("Код,НДС[Справка,ЭСЧФ,Разница]"));
+    ASSERT_EQ(grid->LeafFieldArr().size(), 4u);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(grid->LeafFieldArr()[size_t(i)].FColumn, grid->Columns()->Items(i));
+        EXPECT_EQ(grid->LeafFieldArr()[size_t(i)].FLeaf->Column, grid->Columns()->Items(i));
+    }
+    THeadTreeNode* hidden = grid->LeafFieldArr()[2].FLeaf;
+    EXPECT_LE(hidden->Width, 0);
+
+    // Switching multi-line titles off leaves the single-line title height.
+    grid->TitleParams()->SetMultiTitle(false);
+    grid->LayoutChanged();
+    EXPECT_FALSE(grid->IsUseMultiTitle());
+    EXPECT_GT(grid->TitleRowHeight(), 0);
 }

@@ -1,0 +1,200 @@
+// The data grid's rows over both data regimes: the row layout and cell kinds, the row count,
+// the current row following the cursor, reading rows in place, position save and restore, the
+// wheel, rows taller than the window and a table that a job fills with its controls disabled.
+#include "support/DBGridFixtures.h"
+
+using namespace testsupport;
+
+namespace {
+
+template <class T>
+class GridRows : public T {};
+
+using Regimes = ::testing::Types<DBGridOverMemTable, DBGridOverAdoQuery>;
+TYPED_TEST_SUITE(GridRows, Regimes);
+
+QString CodeAt(TDataSet* ds) { return ds->FieldByName(QStringLiteral("Code"))->AsString(); }
+
+} // namespace
+
+TYPED_TEST(GridRows, RowsFollowTheDataset)
+{
+    TCustomDBGridEh* g = this->grid;
+    const int top = g->TopDataOffset();
+    EXPECT_EQ(top, 1);
+    EXPECT_EQ(g->RowCount(), top + 3);
+    EXPECT_EQ(g->DataRowCount(), 3);
+
+    this->DataSet()->Last();
+    PumpDBGrid();
+    EXPECT_EQ(g->Row(), top + 2);
+    this->DataSet()->First();
+    PumpDBGrid();
+    EXPECT_EQ(g->Row(), top);
+
+    // A closed dataset still leaves one empty data row.
+    this->DataSet()->Close();
+    PumpDBGrid();
+    EXPECT_EQ(g->RowCount(), top + 1);
+    this->DataSet()->Open();
+    PumpDBGrid();
+    EXPECT_EQ(g->RowCount(), top + 3);
+}
+
+TYPED_TEST(GridRows, CellKindsFollowTheLayout)
+{
+    TCustomDBGridEh* g = this->grid;
+    g->SetFooterRowCount(2);
+    g->LayoutChanged();
+    using G = TCustomDBGridEh;
+    const int last = g->RowCount() - 1;
+    struct Case {
+        int col, row;
+        G::TCellAreaHorzTypeEh horz;
+        G::TCellAreaVertTypeEh vert;
+        int colIndex, rowIndex;
+    };
+    const Case cases[] = {
+        {0, 0, G::hctIndicatorEh, G::vctTitleEh, 0, 0},
+        {1, 0, G::hctDataEh, G::vctTitleEh, 0, 0},
+        {2, 1, G::hctDataEh, G::vctDataEh, 1, 0},
+        {1, last, G::hctDataEh, G::vctDataEh, 0, last - 1},
+        {1, last + 1, G::hctDataEh, G::vctFooterEh, 0, 0},
+        {1, last + 2, G::hctDataEh, G::vctFooterEh, 0, 1},
+    };
+    for (const Case& c : cases) {
+        G::TCellAreaHorzTypeEh horz{};
+        G::TCellAreaVertTypeEh vert{};
+        int ci = -1, ri = -1;
+        g->GetCellType(c.col, c.row, horz, vert, ci, ri);
+        EXPECT_EQ(horz, c.horz) << c.col << "," << c.row;
+        EXPECT_EQ(vert, c.vert) << c.col << "," << c.row;
+        EXPECT_EQ(ci, c.colIndex) << c.col << "," << c.row;
+        EXPECT_EQ(ri, c.rowIndex) << c.col << "," << c.row;
+    }
+    EXPECT_EQ(g->ContraRowCount(), 2);
+
+    // Without titles the data starts at the first row.
+    g->SetOptions(g->Options() - TDBGridOptions{dgTitles});
+    g->LayoutChanged();
+    EXPECT_EQ(g->TopDataOffset(), 0);
+    G::TCellAreaHorzTypeEh horz{};
+    G::TCellAreaVertTypeEh vert{};
+    int ci = -1, ri = -1;
+    g->GetCellType(1, 0, horz, vert, ci, ri);
+    EXPECT_EQ(vert, G::vctDataEh);
+    EXPECT_EQ(ri, 0);
+}
+
+TYPED_TEST(GridRows, ReadsAnyRowWithoutMovingTheCursor)
+{
+    TCustomDBGridEh* g = this->grid;
+    TDataSet* ds = this->DataSet();
+    ds->First();
+    ds->Next();
+    PumpDBGrid();
+    ASSERT_EQ(CodeAt(ds), QStringLiteral("2"));
+
+    QStringList seen;
+    for (int r = 0; r < g->InstantReadRecordCount(); ++r) {
+        g->InstantReadRecordEnter(r);
+        seen << CodeAt(ds);
+        g->InstantReadRecordLeave();
+    }
+    EXPECT_EQ(seen.join(u','), QStringLiteral("1,2,3"));
+    EXPECT_EQ(CodeAt(ds), QStringLiteral("2"));
+    EXPECT_EQ(g->DataRowToRecNo(2), 3);
+    EXPECT_TRUE(g->IsCurrentDataRow(1));
+    EXPECT_FALSE(g->IsCurrentDataRow(0));
+}
+
+TYPED_TEST(GridRows, BookmarkRestoresTheRecord)
+{
+    TCustomDBGridEh* g = this->grid;
+    TDataSet* ds = this->DataSet();
+    ds->Last();
+    PumpDBGrid();
+    g->SaveBookmark();
+    ds->First();
+    g->RestoreBookmark();
+    PumpDBGrid();
+    EXPECT_EQ(CodeAt(ds), QStringLiteral("3"));
+    EXPECT_EQ(g->Row(), g->TopDataOffset() + 2);
+
+    // A record that is gone leaves the position alone. The in-memory table's bookmarks are
+    // row positions, so there the gone record is the last row; the query keeps the middle of
+    // the grid's buffer, which is the second record here.
+    if (TypeParam::HasMemTable) {
+        ds->Last();
+    } else {
+        ds->First();
+        ds->Next();
+    }
+    PumpDBGrid();
+    g->SaveBookmark();
+    ds->Delete();
+    ds->First();
+    g->RestoreBookmark();
+    EXPECT_EQ(CodeAt(ds), QStringLiteral("1"));
+}
+
+TYPED_TEST(GridRows, WheelMovesTheRecordUnlessHandled)
+{
+    TCustomDBGridEh* g = this->grid;
+    TDataSet* ds = this->DataSet();
+    ds->First();
+    // Over an in-memory table a plain turn scrolls rows; with Shift it moves the record.
+    const TShiftState shift = TypeParam::HasMemTable ? TShiftState{ssShift} : TShiftState{};
+    EXPECT_TRUE(g->DoMouseWheelDown(shift, TPoint{10, 10}));
+    EXPECT_EQ(CodeAt(ds), QStringLiteral("2"));
+    EXPECT_TRUE(g->DoMouseWheelUp(shift, TPoint{10, 10}));
+    EXPECT_EQ(CodeAt(ds), QStringLiteral("1"));
+
+    int fired = 0;
+    g->OnMouseWheelDown = [&](TObject*, TShiftState, TPoint, bool& Handled) {
+        ++fired;
+        Handled = true;
+    };
+    EXPECT_TRUE(g->DoMouseWheelDown(shift, TPoint{10, 10}));
+    EXPECT_EQ(fired, 1);
+    EXPECT_EQ(CodeAt(ds), QStringLiteral("1"));
+}
+
+TYPED_TEST(GridRows, RowsTallerThanTheWindow)
+{
+    TCustomDBGridEh* g = this->grid;
+    TDataSet* ds = this->DataSet();
+    g->SetRowHeight(2 * g->ClientHeight());
+    g->LayoutChanged();
+    PumpDBGrid();
+    EXPECT_GE(g->RowHeights(g->TopDataOffset()), 2 * g->ClientHeight());
+    // Every record can still be reached and becomes the current row.
+    for (int i = 0; i < 2; ++i) {
+        ds->Next();
+        PumpDBGrid();
+    }
+    EXPECT_EQ(CodeAt(ds), QStringLiteral("3"));
+    EXPECT_TRUE(g->IsCurrentDataRow(g->Row() - g->TopDataOffset()));
+    g->Repaint();
+}
+
+TYPED_TEST(GridRows, StandardHeightSnapsToWholeLines)
+{
+    TCustomDBGridEh* g = this->grid;
+    g->SetRowLines(1);
+    g->SetRowHeight(0);
+    g->LayoutChanged();
+    const int oneLine = g->StdDefaultRowHeight();
+    ASSERT_GT(oneLine, 0);
+    EXPECT_EQ(oneLine, g->StdDefaultTextHeight());
+
+    // A height of one line and a bit more than half snaps to two lines plus the margin.
+    const int text = g->StdDefaultTextHeight();
+    g->SetRowLines(0);
+    g->SetRowHeight(4 + text + text / 2 + 1);
+    g->SetOptionsEh(g->OptionsEh() | TDBGridEhOptions{dghFitRowHeightToText});
+    g->LayoutChanged();
+    EXPECT_EQ(g->StdDefaultRowHeight(), 2 * text + 4);
+    EXPECT_EQ(g->RowLines(), 2);
+    EXPECT_EQ(g->GridRowHeightWithoutLine(g->TopDataOffset()), 2 * text + 4);
+}
