@@ -238,6 +238,13 @@ void TCustomDBGridEh::Paint()
         Canvas()->FillRect(ClientRect());
         return;
     }
+    // Duplicate hiding starts afresh with every paint.
+    bool hides = false;
+    for (int i = 0; i < FAxisBars->Count() && !hides; ++i)
+        hides = Columns()->Items(i)->HideDuplicates();
+    if (hides)
+        for (int i = 0; i < FAxisBars->Count(); ++i)
+            Columns()->Items(i)->FCheckedDuplicates.assign(size_t(VisibleDataRowCount() + 2), false);
     TCustomDBAxisGridEh::Paint();
     if (EmptyDataInfo()->Showing())
         EmptyDataInfo()->PaintEmptyDataInfo();
