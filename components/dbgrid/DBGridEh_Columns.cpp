@@ -620,25 +620,12 @@ void TColumnEh::UpdateLookupValuesCache(int Row, TMTViewEventTypeEh Event)
             cache.erase(cache.begin() + Row);
         break;
     case mtViewDataChangedEh:
-        ResetLookupValuesCache();
+        if (TCustomDBGridEh* grid = Grid())
+            grid->ResetBarLookupValues(this);
         break;
     case mtRowMovedEh:
         break;
     }
-}
-
-void TColumnEh::ResetLookupValuesCache()
-{
-    TDBGridColumnLookupDataEh* lookup = LookupParams();
-    if (!lookup)
-        return;
-    TCustomDBGridEh* grid = Grid();
-    if (lookup->LookupActive() && GridLinkActive() && grid && grid->GridHasIntMemTable())
-        lookup->FLookupValues.assign(std::max(grid->IntMemTable()->InstantReadRowCount(), 0), Variant());
-    else
-        lookup->FLookupValues.clear();
-    if (grid)
-        grid->Invalidate();
 }
 
 void TColumnEh::DropDownSpecRowChanged(TObject* Sender)
@@ -646,7 +633,6 @@ void TColumnEh::DropDownSpecRowChanged(TObject* Sender)
     TBaseColumnEh::DropDownSpecRowChanged(Sender);
     if (TCustomDBGridEh* grid = Grid())
         grid->ResetBarLookupValues(this);
-    ResetLookupValuesCache();
 }
 
 IMemTableDataFieldValueListEh* TColumnEh::GetCurrentFieldValueList()

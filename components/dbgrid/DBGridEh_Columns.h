@@ -174,9 +174,6 @@ public:
     // The distinct values of the field for the filter drop-down, fetched once.
     IMemTableDataFieldValueListEh* GetCurrentFieldValueList();
     void ResetFieldValueList() { FFieldValueList.reset(); }
-    // The per-row cache of lookup texts: one Unassigned entry per row of the grid's in-memory
-    // table while the lookup is active and the table is open, else empty; repaints the grid.
-    void ResetLookupValuesCache();
 
     // ---- drop-down box ----
     void DropDownBoxApplyTextFilter(TDataSet* DataSet, const QString& FieldName, const QString& FilterText,

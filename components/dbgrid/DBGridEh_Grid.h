@@ -544,6 +544,8 @@ protected:
     TColCellParamsEh* DataCellParams();
 
     TDBGridEhStyle* ActualStyle() const;
+    // The column shown in a data column (nullptr outside the columns).
+    TColumnEh* PaintedColumn(int DataCol) const;
     TCellAreaTypeEh CellAreaType(int ACol, int ARow, int& DataCol, int& DataRow);
 
     // The grid row whose indicator glyph was drawn last (-1: none).

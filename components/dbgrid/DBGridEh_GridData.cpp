@@ -239,4 +239,6 @@ void TCustomDBGridEh::Paint()
         return;
     }
     TCustomDBAxisGridEh::Paint();
+    if (EmptyDataInfo()->Showing())
+        EmptyDataInfo()->PaintEmptyDataInfo();
 }

@@ -99,9 +99,7 @@ void TCustomDBGridEh::DrawDataCell(int ACol, int ARow, TGridDrawState AState, co
                                    int DataCol)
 {
     TCanvas* c = Canvas();
-    TColumnEh* column = DataCol >= 0 && DataCol < VisibleAxisBars()->Count()
-                            ? static_cast<TColumnEh*>(VisibleAxisBars()->Items(DataCol))
-                            : nullptr;
+    TColumnEh* column = PaintedColumn(DataCol);
     c->Font()->Assign(column ? column->Font() : Font());
     c->Font()->SetColor(column ? GetColumnFontColor(column, AState) : Font()->GetColor());
     c->Brush()->SetColor(column ? GetColumnColor(column, AState) : Color());
@@ -153,7 +151,7 @@ void TCustomDBGridEh::DrawDataCell(int ACol, int ARow, TGridDrawState AState, co
     column->GetColCellParams(false, params);
 
     TRect areaRect = ARect;
-    if (HasIntMemTable() && IntMemTable()->GetViewAsTreeList() && column == VisibleAxisBars()->Items(0)) {
+    if (HasIntMemTable() && IntMemTable()->GetViewAsTreeList() && column == PaintedColumn(0)) {
         DrawCellTreeElements(DataCol, DataRow, params->FThe3DRect, areaRect, AState);
         areaRect.Left += GetCellTreeElmentsAreaWidth();
     }
@@ -524,15 +522,13 @@ void TCustomDBGridEh::DrawThemedSelectionCell(int ACol, int ARow, bool, TGridDra
 QString TCustomDBGridEh::GetEditMask(int ACol, int)
 {
     const int dataCol = RawToDataColumn(ACol);
-    if (dataCol < 0 || dataCol >= VisibleAxisBars()->Count())
-        return QString();
-    return static_cast<TAxisBarEh*>(VisibleAxisBars()->Items(dataCol))->GetInplaceEditMask();
+    TColumnEh* column = PaintedColumn(dataCol);
+    return column ? column->GetInplaceEditMask() : QString();
 }
 
 QString TCustomDBGridEh::GetEditText(int ACol, int)
 {
     const int dataCol = RawToDataColumn(ACol);
-    if (!DataLink()->Active() || dataCol < 0 || dataCol >= VisibleAxisBars()->Count())
-        return QString();
-    return static_cast<TAxisBarEh*>(VisibleAxisBars()->Items(dataCol))->EditText();
+    TColumnEh* column = PaintedColumn(dataCol);
+    return DataLink()->Active() && column ? column->EditText() : QString();
 }

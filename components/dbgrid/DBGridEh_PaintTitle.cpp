@@ -46,6 +46,22 @@ TTitleSortRoomEh TitleSortRoomEh(int TextLeft, int TextRight, int IndexWidth, in
 
 TDBGridEhStyle* TCustomDBGridEh::ActualStyle() const { return FStyle ? FStyle : DBGridEhDefaultStyle(); }
 
+TColumnEh* TCustomDBGridEh::PaintedColumn(int DataCol) const
+{
+    if (DataCol < 0)
+        return nullptr;
+    if (DataCol < VisibleAxisBars()->Count())
+        return static_cast<TColumnEh*>(VisibleAxisBars()->Items(DataCol));
+    // Before the layout has listed the visible columns: the same order from the collection.
+    int n = DataCol - VisibleAxisBars()->Count();
+    if (VisibleAxisBars()->Count() > 0 || !Columns())
+        return nullptr;
+    for (int i = 0; i < Columns()->Count(); ++i)
+        if (Columns()->Items(i)->Visible() && n-- == 0)
+            return Columns()->Items(i);
+    return nullptr;
+}
+
 TCellAreaTypeEh TCustomDBGridEh::CellAreaType(int ACol, int ARow, int& DataCol, int& DataRow)
 {
     TCellAreaHorzTypeEh horz;
@@ -157,9 +173,7 @@ void TCustomDBGridEh::DrawTitleAreaCell(int ACol, int ARow, TGridDrawState AStat
     st.The3DRect = CellHave3DFrame(ACol, ARow, AState, ARect);
     st.DrawByThemes = CellDrawnByThemes(ACol, ARow, st.The3DRect, cellType, AState, DataRow, DataCol);
     st.DrawByThemesOverLines = st.DrawByThemes && ActualStyle()->ThemeTitleFillElement() == gtfeSplitButtonEh;
-    TColumnEh* column = DataCol >= 0 && DataCol < VisibleAxisBars()->Count()
-                            ? static_cast<TColumnEh*>(VisibleAxisBars()->Items(DataCol))
-                            : nullptr;
+    TColumnEh* column = PaintedColumn(DataCol);
     st.BackColor = column ? column->Title()->Color() : FixedColor();
     if (ActualStyle()->IsCustomStyleActive())
         st.BackColor = InternalFixedColor();
@@ -196,7 +210,7 @@ void TCustomDBGridEh::DrawTitleAreaCell(int ACol, int ARow, TGridDrawState AStat
     st.WordWrap = st.MultyTitle || TitleHeight() > 0 || TitleLines() > 0;
     st.Orientation = column->Title()->Orientation();
     st.HorzBorderInFillStyle = TitleParams()->BorderInFillStyle();
-    st.VertBorderInFillStyle = st.HorzBorderInFillStyle && column != VisibleAxisBars()->Items(VisibleAxisBars()->Count() - 1);
+    st.VertBorderInFillStyle = st.HorzBorderInFillStyle && PaintedColumn(DataCol + 1) != nullptr;
     st.Layout = st.WordWrap ? tlCenter : tlTop;
     DrawTitleCell(column, captionRect, st, AState);
 }
@@ -294,9 +308,7 @@ bool TCustomDBGridEh::DrawSubTitleRowCell(int, int, bool& Highlight, TGridDrawSt
                                           TCellAreaTypeEh, int, int DataCol)
 {
     TCanvas* c = Canvas();
-    TColumnEh* column = DataCol >= 0 && DataCol < VisibleAxisBars()->Count()
-                            ? static_cast<TColumnEh*>(VisibleAxisBars()->Items(DataCol))
-                            : nullptr;
+    TColumnEh* column = PaintedColumn(DataCol);
     c->Brush()->SetColor(column ? column->Title()->Color() : FixedColor());
     c->Brush()->SetStyle(bsSolid);
     c->FillRect(ARect);
@@ -456,9 +468,7 @@ void TCustomDBGridEh::DrawFooterCell(int ACol, int ARow, TGridDrawState AState, 
     TGridDrawState state = AState;
     if (frame)
         state.Include(gdFixed);
-    TColumnEh* column = DataCol >= 0 && DataCol < VisibleAxisBars()->Count()
-                            ? static_cast<TColumnEh*>(VisibleAxisBars()->Items(DataCol))
-                            : nullptr;
+    TColumnEh* column = PaintedColumn(DataCol);
     TRect r = ARect;
     int margin = 2;
     if (frame) {

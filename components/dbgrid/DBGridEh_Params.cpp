@@ -814,6 +814,12 @@ void TGridEmptyDataInfoEh::SetActive(bool Value)
     static_cast<TCustomDBAxisGridEh*>(FGrid)->Invalidate();
 }
 
+TFont* TGridEmptyDataInfoEh::Font() const
+{
+    RefreshDefaultFont();
+    return FFont;
+}
+
 void TGridEmptyDataInfoEh::SetFont(TFont* Value) { FFont->Assign(Value); }
 
 void TGridEmptyDataInfoEh::SetParentFont(bool Value)
@@ -839,11 +845,14 @@ void TGridEmptyDataInfoEh::OwnFontChanged(TObject*)
     static_cast<TCustomDBAxisGridEh*>(FGrid)->Invalidate();
 }
 
-void TGridEmptyDataInfoEh::RefreshDefaultFont()
+void TGridEmptyDataInfoEh::RefreshDefaultFont() const
 {
     if (!FParentFont)
         return;
     TFont* gridFont = static_cast<TControl*>(FGrid)->Font();
+    if (FFont->GetHeight() == gridFont->GetHeight() && FFont->GetName() == gridFont->GetName() &&
+        FFont->GetCharset() == gridFont->GetCharset())
+        return;
     TNotifyEvent saved = FFont->OnChange;
     FFont->OnChange = nullptr;
     auto restore = Finally([&] { FFont->OnChange = saved; });
@@ -870,7 +879,7 @@ bool TGridEmptyDataInfoEh::Showing() const
 TRect TGridEmptyDataInfoEh::InfoRect() const
 {
     auto* grid = static_cast<TCustomDBAxisGridEh*>(FGrid);
-    TCanvas* canvas = MeasureCanvasEh(FFont);
+    TCanvas* canvas = MeasureCanvasEh(Font());
     const QString text = EffectiveText();
     const int w = canvas->TextWidth(text);
     const int h = canvas->TextHeight(text) + 2;
@@ -888,7 +897,7 @@ void TGridEmptyDataInfoEh::PaintEmptyDataInfo()
     auto* grid = static_cast<TCustomDBAxisGridEh*>(FGrid);
     const TRect r = InfoRect();
     TCanvas* canvas = grid->Canvas();
-    canvas->Font()->Assign(FFont);
+    canvas->Font()->Assign(Font());
     canvas->Brush()->SetColor(grid->Color());
     canvas->FillRect(r);
     WriteTextInRect(canvas, r, false, 6, 6, EffectiveText(), taCenter, tlCenter, false, false, 0, 0, false, true);

@@ -312,7 +312,8 @@ public:
 
     bool Active() const { return FActive; }
     void SetActive(bool Value);
-    TFont* Font() const { return FFont; }
+    // While ParentFont, refreshed from the grid's font on every read.
+    TFont* Font() const;
     void SetFont(TFont* Value);
     bool ParentFont() const { return FParentFont; }
     void SetParentFont(bool Value);
@@ -330,7 +331,7 @@ public:
     // The rectangle PaintEmptyDataInfo fills (without the frame).
     TRect InfoRect() const;
     // While ParentFont: the grid font's size, name and character set (not its colour).
-    void RefreshDefaultFont();
+    void RefreshDefaultFont() const;
 
 private:
     void OwnFontChanged(TObject* Sender);

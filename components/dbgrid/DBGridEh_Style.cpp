@@ -414,11 +414,28 @@ void TDBGridEhStyle::DrawCustomStyleCellBackground(TCustomDBGridEh*, TCanvas* Ca
     Canvas->FillRect(ARect);
 }
 
-void TDBGridEhStyle::DrawTitleCellBackground(TCustomDBGridEh*, TColumnEh*, TCanvas*, const TRect& ARect, bool,
-                                             TRect& InsideRect, TGridDrawState, const TDBGirdDrawTitleStateEh&,
-                                             const TRect&)
+void TDBGridEhStyle::DrawTitleCellBackground(TCustomDBGridEh* Grid, TColumnEh*, TCanvas* Canvas, const TRect& ARect,
+                                             bool FillInside, TRect& InsideRect, TGridDrawState AState,
+                                             const TDBGirdDrawTitleStateEh& ATitleState, const TRect& ClipRect)
 {
-    InsideRect = ARect;
+    TDBGridTitleParamsEh* title = Grid->TitleParams();
+    TDBGirdDrawFixedStateEh st;
+    st.Pressed = ATitleState.Down;
+    st.Selected = ATitleState.CellMultiSelected;
+    st.HotTrack = AState.Contains(gdHotTrack);
+    st.The3DRect = ATitleState.The3DRect;
+    st.FillStyle = title->GetActualFillStyle();
+    st.FillColor = ATitleState.BackColor;
+    st.StartGradientColor = title->SecondColorStored() ? title->SecondColor() : clDefault;
+    st.EndGradientColor = clDefault;
+    st.DrawByThemesOverLines = ATitleState.DrawByThemesOverLines;
+    st.FontColor = ATitleState.FontColor;
+    st.VertBorderInFillStyle = ATitleState.VertBorderInFillStyle;
+    st.HorzBorderInFillStyle = ATitleState.HorzBorderInFillStyle;
+    st.HorzLineColor = title->GetHorzLineColor();
+    st.VertLineColor = title->GetVertLineColor();
+    st.ClipRect = ClipRect;
+    DrawFixedCellBackground(Grid, Canvas, ARect, FillInside, InsideRect, AState, st);
 }
 
 void TDBGridEhStyle::DrawFixedCellBackground(TCustomDBGridEh* Grid, TCanvas* Canvas, const TRect& ARect,

@@ -26,17 +26,10 @@ public:
     explicit TColumnsProbeGridEh(TComponent* AOwner) : TDBGridEh(AOwner) {}
     int Layouts = 0;
 
-    void AfterConstruction() override
-    {
-        TDBGridEh::AfterConstruction();
-        if (!FSortMarkedColumns)
-            FSortMarkedColumns = FOwnSortList.get();
-    }
     TGridAxisBarsEh* CreateAxisBars() override
     {
         return Create<TCountingColumnsEh>(this, TDBGridColumnEh::StaticClassInfo());
     }
-    TAxisBarDefValuesEh* CreateAxisBarDefValues() override { return Create<TColumnDefValuesEh>(this); }
     // Layout rebuilds that ran (not while loading or destroying).
     void InternalLayout() override
     {
@@ -46,9 +39,6 @@ public:
     }
     TCountingColumnsEh* CountingColumns() const { return static_cast<TCountingColumnsEh*>(AxisBars()); }
     TDBGridColumnsEh* Cols() const { return static_cast<TDBGridColumnsEh*>(AxisBars()); }
-
-private:
-    std::unique_ptr<TColumnsEhList> FOwnSortList = std::make_unique<TColumnsEhList>();
 };
 
 // The grid over the three rows in an in-memory table, with one stored column per field.

@@ -97,6 +97,25 @@ TEST_F(GridOverTable, AnEmptyTableShowsOneRowUntilItsSecondRecord)
     EXPECT_EQ(grid->RowCount(), grid->TopDataOffset() + 2);
 }
 
+TEST_F(GridOverTable, AMillionRowTableGetsOneGridRowPerTableRow)
+{
+    TMemTableEh* big = Create<TMemTableEh>(form.get());
+    big->FieldDefs()->Add(QStringLiteral("N"), ftInteger);
+    big->CreateDataSet();
+    big->DisableControls();
+    for (int i = 0; i < 1000000; ++i)
+        big->AppendRecord({Variant(i)});
+    big->EnableControls();
+    auto* bigSrc = Create<TDataSource>(form.get());
+    bigSrc->SetDataSet(big);
+    grid->SetDataSource(bigSrc);
+    EXPECT_EQ(DataRows(), 1000000);
+    big->Last();
+    big->Delete();
+    EXPECT_EQ(DataRows(), 999999);
+    grid->Repaint();
+}
+
 TEST_F(GridOverTable, ATableFilledWithControlsDisabledSendsOneEventWhenEnabled)
 {
     grid->Events.clear();
@@ -243,6 +262,23 @@ TEST_F(GridOldStreams, OldTitleAndFooterPropertiesAreReadButNotWritten)
 
     ReadComponentRes("object Grid: TDBGridEh\n  FooterColor = 255\nend\n", grid);
     EXPECT_EQ(grid->FooterParams()->Color(), clRed);
+}
+
+TEST_F(GridOldStreams, ATruncatedColumnCollectionIsAReadErrorAndKeepsTheColumns)
+{
+    grid->BeginLayout();
+    grid->Columns()->Add()->SetFieldName(QStringLiteral("Code"));
+    grid->Columns()->Add()->SetFieldName(QStringLiteral("Name"));
+    grid->EndLayout();
+    const QString text = ComponentToText(grid);
+    const qsizetype cut = text.indexOf(QStringLiteral("FieldName = 'Name'"));
+    ASSERT_GT(cut, 0) << text.toStdString();
+    QString other = text;
+    other.replace(QStringLiteral("'Code'"), QStringLiteral("'Sum'"));
+    EXPECT_ANY_THROW(ReadComponentRes(other.left(cut).toUtf8(), grid));
+    ASSERT_EQ(grid->Columns()->Count(), 2);
+    EXPECT_EQ(grid->Columns()->Items(0)->FieldName(), QStringLiteral("Code"));
+    EXPECT_EQ(grid->Columns()->Items(1)->FieldName(), QStringLiteral("Name"));
 }
 
 // ---------------------------------------------------------------- unit images

@@ -345,7 +345,6 @@ TEST_F(EmptyDataInfoTest, FontFollowsTheGridFontButStaysGrey)
     EXPECT_EQ(info->Font()->GetColor(), clGray);
     grid->Font()->SetSize(16);
     grid->Font()->SetColor(clRed);
-    info->RefreshDefaultFont();
     EXPECT_EQ(info->Font()->GetSize(), 16);
     EXPECT_EQ(info->Font()->GetColor(), clGray);
     EXPECT_TRUE(info->ParentFont());
@@ -354,7 +353,6 @@ TEST_F(EmptyDataInfoTest, FontFollowsTheGridFontButStaysGrey)
     EXPECT_FALSE(info->ParentFont());
     EXPECT_TRUE(Stored(info, "Font"));
     grid->Font()->SetSize(12);
-    info->RefreshDefaultFont();
     EXPECT_EQ(info->Font()->GetSize(), 8);
 }
 
@@ -369,4 +367,32 @@ TEST_F(ParamsTest, TitleForgetsItsMenuAndImagesWhenTheyAreFreed)
     delete images;
     EXPECT_EQ(grid->TitleParams()->PopupMenu(), nullptr);
     EXPECT_EQ(grid->TitleImages(), nullptr);
+}
+
+// ============================================================================================
+// Background
+// ============================================================================================
+
+class BackgroundTest : public DBGridOverMemTable {};
+
+TEST_F(BackgroundTest, ExcludedAreasMoveTheEdgesToTheDataCells)
+{
+    grid->SetFooterRowCount(1);
+    PumpDBGrid();
+    TDBGridBackgroundDataEh* bg = grid->BackgroundData();
+    const TRect whole = bg->BoundRect();
+    const TRect firstData = grid->CellRect(grid->IndicatorOffset(), grid->TopDataOffset());
+    const TRect footer = grid->CellRect(grid->IndicatorOffset(), grid->RowCount());
+    ASSERT_GT(firstData.Top, whole.Top);
+    ASSERT_GT(firstData.Left, whole.Left);
+    ASSERT_LT(footer.Top, whole.Bottom);
+
+    bg->SetExcludeTitle(true);
+    EXPECT_EQ(bg->BoundRect(), TRect(whole.Left, firstData.Top, whole.Right, whole.Bottom));
+    bg->SetExcludeTitle(false);
+    bg->SetExcludeIndicator(true);
+    EXPECT_EQ(bg->BoundRect(), TRect(firstData.Left, whole.Top, whole.Right, whole.Bottom));
+    bg->SetExcludeIndicator(false);
+    bg->SetExcludeFooter(true);
+    EXPECT_EQ(bg->BoundRect(), TRect(whole.Left, whole.Top, whole.Right, footer.Top));
 }

@@ -254,7 +254,7 @@ TEST_F(HighlightRules, RowHighlightTintsTheCurrentRowOfAFocusedGrid)
 {
     Focus();
     grid->SetOptionsEh(grid->OptionsEh() | TDBGridEhOptions{dghRowHighlight});
-    grid->SetSelectedIndex(0);
+    grid->SetCol(grid->DataToRawColumn(0));
     TColor color = clWindow;
     ASSERT_TRUE(Highlight(1, TGridDrawState{}, false, color));
     EXPECT_EQ(Rgb(color), Rgb(BlendColorsLight(clWindow, clHighlight, true)));
@@ -276,7 +276,6 @@ TEST_F(HighlightRules, RowHighlightTintsTheCurrentRowOfAFocusedGrid)
 TEST_F(HighlightRules, CurrentCellTakesTheSelectionColours)
 {
     Focus();
-    grid->SetSelectedIndex(0);
     grid->SetCol(grid->DataToRawColumn(0));
     TColor color = clWindow;
     font.SetColor(clWindowText);
@@ -291,7 +290,6 @@ TEST_F(HighlightRules, UnfocusedGridByScreen)
     ScreenColorsGuard guard;
     ASSERT_FALSE(grid->Focused());
     grid->SetOptions(grid->Options() | TDBGridOptions{dgAlwaysShowSelection});
-    grid->SetSelectedIndex(0);
     grid->SetCol(grid->DataToRawColumn(0));
 
     // The current cell of an unfocused grid: the inactive selection colour.
@@ -388,10 +386,41 @@ TEST_F(FixedBackground, InsideRectByState)
         st.HorzLineColor = clGray;
         st.VertLineColor = clGray;
         TRect inside;
+        // The grid paints on its own canvas, here over a bitmap.
         TBitmap bmp(200, 60);
-        style->DrawFixedCellBackground(grid, bmp.Canvas(), cell, c.FillInside, inside, TGridDrawState{}, st);
+        TCanvas* canvas = grid->Canvas();
+        canvas->SetHandle(bmp.Canvas()->Handle());
+        style->DrawFixedCellBackground(grid, canvas, cell, c.FillInside, inside, TGridDrawState{}, st);
+        canvas->SetHandle(nullptr);
         EXPECT_EQ(inside, c.Want) << c.Name;
     }
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(FixedBackground, TitleBackgroundTakesTheTitleLineColours)
+{
+    TDBGridEhStyle* style = grid->Style();
+    grid->TitleParams()->SetHorzLineColor(clRed);
+    grid->TitleParams()->SetVertLineColor(clBlue);
+    grid->TitleParams()->SetFillStyle(cfstSolidEh);
+    TDBGirdDrawTitleStateEh title;
+    title.BackColor = clWhite;
+    title.HorzBorderInFillStyle = true;
+    title.VertBorderInFillStyle = true;
+    TBitmap bmp(60, 30);
+    TCanvas* canvas = grid->Canvas();
+    canvas->SetHandle(bmp.Canvas()->Handle());
+    TRect inside;
+    style->DrawTitleCellBackground(grid, nullptr, canvas, TRect(0, 0, 40, 20), true, inside, TGridDrawState{}, title,
+                                   TRect());
+    canvas->SetHandle(nullptr);
+    EXPECT_EQ(Rgb(bmp.Canvas()->Pixels(10, 19)), Rgb(clRed));    // the bottom line
+    EXPECT_EQ(Rgb(bmp.Canvas()->Pixels(39, 10)), Rgb(clBlue));   // the right line inside the borders
+    EXPECT_EQ(Rgb(bmp.Canvas()->Pixels(10, 10)), Rgb(clWhite));  // the fill
+    EXPECT_EQ(inside, TRect(1, 0, 38, 19));
 }
 
 }  // namespace
