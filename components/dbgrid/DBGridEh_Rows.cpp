@@ -964,6 +964,11 @@ void TCustomDBGridEh::InternalLayout()
             SetFixedColCount(FIndicatorOffset);
         }
         SetColCount(FIndicatorOffset + std::max(1, Columns()->Count()));
+        // The columns that show, in order: what painting and the column lookups walk.
+        VisibleAxisBars()->Clear();
+        for (int i = 0; i < Columns()->Count(); ++i)
+            if (Columns()->Items(i)->Visible())
+                VisibleAxisBars()->Add(Columns()->Items(i));
         UpdateColWidths();
         CalcStdRowAndTitleHeights();
         UpdateFooterRowHeights();

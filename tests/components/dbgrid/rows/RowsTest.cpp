@@ -198,3 +198,53 @@ TYPED_TEST(GridRows, StandardHeightSnapsToWholeLines)
     EXPECT_EQ(g->RowLines(), 2);
     EXPECT_EQ(g->GridRowHeightWithoutLine(g->TopDataOffset()), 2 * text + 4);
 }
+
+// The query reopened with other fields and fewer records: rows and columns follow.
+class GridRowsOverQuery : public DBGridOverAdoQuery {};
+
+TEST_F(GridRowsOverQuery, ReopenedWithOtherFields)
+{
+    const int top = grid->TopDataOffset();
+    query->Close();
+    query->SQL()->Clear();
+    query->SQL()->Add(QStringLiteral("SELECT Name FROM rows_t WHERE Code > 1 ORDER BY Code"));
+    query->Open();
+    PumpDBGrid();
+    EXPECT_EQ(grid->RowCount(), top + 2);
+    EXPECT_EQ(grid->ColCount(), grid->IndicatorOffset() + 1);
+    query->Last();
+    PumpDBGrid();
+    EXPECT_EQ(grid->Row(), top + 1);
+    grid->InstantReadRecordEnter(0);
+    EXPECT_EQ(query->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Бета"));
+    grid->InstantReadRecordLeave();
+    EXPECT_EQ(query->FieldByName(QStringLiteral("Name"))->AsString(), QStringLiteral("Гамма"));
+}
+
+// More records than the window holds: the data link's buffer is the window's rows, and
+// scrolling moves the cursor.
+TEST_F(GridRowsOverQuery, BufferHoldsTheRowsThatFit)
+{
+    for (int i = 4; i <= 200; ++i)
+        conn->Execute(QStringLiteral("INSERT INTO rows_t VALUES (%1, 'r', 1, 'A')").arg(i));
+    query->Close();
+    query->Open();
+    PumpDBGrid();
+    const int top = grid->TopDataOffset();
+    const int rows = grid->DataRowCount();
+    EXPECT_GT(rows, 3);
+    EXPECT_LT(rows, 200);
+    EXPECT_EQ(grid->DataLink()->BufferCount(), rows);
+    // The data rows fill the client, none is cut off.
+    EXPECT_LE(grid->CellRectEx(1, top + rows - 1).Bottom, grid->ClientHeight());
+
+    query->Last();
+    PumpDBGrid();
+    EXPECT_EQ(grid->Row(), top + rows - 1);
+    EXPECT_EQ(grid->DataRowToRecNo(rows - 1), 200);
+    int64_t pos = 0, mn = 0, page = 0, mx = 0;
+    grid->GetVertScrollBarParams(pos, mn, page, mx);
+    EXPECT_EQ(pos, 200);
+    EXPECT_EQ(mn, 1);
+    EXPECT_EQ(mx, 200 + page - 1);
+}

@@ -70,6 +70,8 @@ TEST(TitleTree, CaptionsGiveSharedHeaders)
         {{"A|B|x", "C|B|y"}, "A[B[x]],C[B[y]]"},
         // A caption ending where its neighbours go on: its leaf under the header is empty.
         {{"A|x", "A"}, "A[x,]"},
+        // Many levels with empty parts anywhere.
+        {{"|A||B|C|||x|", "A|B|C|y", "A|B|z"}, "A[B[C[x|,y],z]]"},
     };
     for (const Case& c : cases) {
         auto b = Build(c.captions);
