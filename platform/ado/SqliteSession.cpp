@@ -89,13 +89,24 @@ struct VarSlot {
 
 struct RunCtx {
     QHash<QString, VarSlot> vars;   // lower-cased names
-    TSqlParams params;
+    // The caller's parameters: a run that ends within the call reads them where they are; a
+    // row set that outlives the call keeps its own copy (see keepParams).
+    const TSqlParams* params = &ownParams;
+    TSqlParams ownParams;
     int64_t rows = 0;
     int tranAtStart = 0;
     QStringList tableVars;
+    RunCtx() = default;
+    RunCtx(const RunCtx&) = delete;
+    RunCtx& operator=(const RunCtx&) = delete;
     ~RunCtx()
     {
         for (auto& v : vars) sqlite3_value_free(v.val);
+    }
+    void keepParams(const TSqlParams& p)
+    {
+        ownParams = p;
+        params = &ownParams;
     }
 };
 
@@ -343,7 +354,7 @@ public:
         std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
         SqliteSession* FSession = liveSession(FLink);
         RunCtx ctx;
-        ctx.params = params;
+        ctx.params = &params;
         ctx.tranAtStart = FSession->FTranCount;
         FSession->startDeadline(FTimeout);
         {
@@ -359,7 +370,7 @@ public:
         std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
         SqliteSession* FSession = liveSession(FLink);
         auto ctx = std::make_shared<RunCtx>();
-        ctx->params = params;
+        ctx->keepParams(params);
         ctx->tranAtStart = FSession->FTranCount;
         FSession->startDeadline(FTimeout);
         Node* node = nullptr;
@@ -672,10 +683,11 @@ TSqlTypeInfo SqliteSession::ParamType(const QString& name)
     if (!FCtx) return {};
     if (name.startsWith(QLatin1String("__p"))) {
         size_t k = size_t(name.mid(3).toInt());
-        if (k < FCtx->params.size()) return {FCtx->params[k].Type, FCtx->params[k].Size, FCtx->params[k].Precision, FCtx->params[k].Scale};
+        const TSqlParams& ps = *FCtx->params;
+        if (k < ps.size()) return {ps[k].Type, ps[k].Size, ps[k].Precision, ps[k].Scale};
         return {};
     }
-    for (const TSqlParam& p : FCtx->params)
+    for (const TSqlParam& p : *FCtx->params)
         if (p.Name.compare(name, Qt::CaseInsensitive) == 0) return {p.Type, p.Size, p.Precision, p.Scale};
     return {};
 }
@@ -801,15 +813,16 @@ void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, N
             continue;
         }
         const TSqlParam* p = nullptr;
+        const TSqlParams& params = *ctx.params;
         if (slot.kind == BindSlot::Positional) {
-            if (slot.index < ctx.params.size()) p = &ctx.params[slot.index];
+            if (slot.index < params.size()) p = &params[slot.index];
             else throw ESqlError(QStringLiteral("No value given for one or more required parameters."));
         } else {
-            if (slot.index < ctx.params.size() && sameName(ctx.params[slot.index].Name, slot.name)) p = &ctx.params[slot.index];
+            if (slot.index < params.size() && sameName(params[slot.index].Name, slot.name)) p = &params[slot.index];
             else
-                for (size_t j = 0; j < ctx.params.size(); ++j)
-                    if (sameName(ctx.params[j].Name, slot.name)) {
-                        p = &ctx.params[j];
+                for (size_t j = 0; j < params.size(); ++j)
+                    if (sameName(params[j].Name, slot.name)) {
+                        p = &params[j];
                         slot.index = j;
                         break;
                     }
