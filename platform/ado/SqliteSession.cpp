@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <chrono>
 #include <sqlite3.h>
 
@@ -24,6 +25,7 @@ struct BindSlot {
     QString name;                           // variable: lower-cased with "@"; parameter: without ":"
     size_t index = 0;                       // positional number, or where the named one stood last
     const ParamTarget* target = nullptr;    // conversion to the column it goes to
+    QByteArray bytes;                       // the text or decimal bound last, reused (see bind)
 };
 using BindPlan = std::vector<BindSlot>;     // by parameter number - 1
 
@@ -318,13 +320,16 @@ public:
     RunCtx* FCtx = nullptr;              // the batch being translated
     bool FDeadlineOn = false;
     std::chrono::steady_clock::time_point FDeadline;
+    QStringEncoder FUtf8{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 
 private:
     void translate(Node& n, RunCtx& ctx, Program& prog);
     static BindPlan planBinding(sqlite3_stmt* st, const Translation& tr);
     // binds the batch's variables and the caller's parameters; with the node, the plan of
-    // each of its statements is kept for the next run
-    void bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, Node* node);
+    // each of its statements is kept for the next run, and texts and decimals are bound from
+    // the plan's own buffers instead of copies (not for a statement lent to a row set, which
+    // may outlive the plan)
+    void bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, Node* node, bool lent = false);
     void runNode(Node& n, RunCtx& ctx, Program& prog);
     sqlite3_value* evalScalar(Node& n, RunCtx& ctx, Program& prog);
 };
@@ -787,7 +792,7 @@ BindPlan SqliteSession::planBinding(sqlite3_stmt* st, const Translation& tr)
     return plan;
 }
 
-void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, Node* node)
+void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, Node* node, bool lent)
 {
     sqlite3_reset(st);
     BindPlan local;
@@ -800,6 +805,7 @@ void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, N
         } else
             plan = &local;
     }
+    const bool keep = node && !lent;
     for (size_t k = 0; k < plan->size(); ++k) {
         BindSlot& slot = (*plan)[k];
         const int i = int(k + 1);
@@ -841,8 +847,28 @@ void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, N
         case V::Null: rc = sqlite3_bind_null(st, i); break;
         case V::Int: rc = sqlite3_bind_int64(st, i, v.i); break;
         case V::Real: rc = sqlite3_bind_double(st, i, v.r); break;
-        case V::Text: { QByteArray u = v.s.toUtf8(); rc = sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT); break; }
-        case V::Dec: { char b[kDecBlobMax]; rc = sqlite3_bind_blob(st, i, b, DecToBytes(v.d, b), SQLITE_TRANSIENT); break; }
+        case V::Text:
+            if (keep) {
+                // encoded into the slot's buffer, which SQLite reads in place until the next bind
+                QByteArray& b = slot.bytes;
+                b.resize(FUtf8.requiredSpace(v.s.size()));
+                char* end = FUtf8.appendToBuffer(b.data(), v.s);
+                rc = sqlite3_bind_text(st, i, b.constData(), int(end - b.constData()), SQLITE_STATIC);
+            } else {
+                QByteArray u = v.s.toUtf8();
+                rc = sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+            }
+            break;
+        case V::Dec:
+            if (keep) {
+                QByteArray& b = slot.bytes;
+                b.resize(kDecBlobMax);
+                rc = sqlite3_bind_blob(st, i, b.constData(), DecToBytes(v.d, b.data()), SQLITE_STATIC);
+            } else {
+                char b[kDecBlobMax];
+                rc = sqlite3_bind_blob(st, i, b, DecToBytes(v.d, b), SQLITE_TRANSIENT);
+            }
+            break;
         case V::Blob: rc = sqlite3_bind_blob(st, i, v.b.constData(), int(v.b.size()), SQLITE_TRANSIENT); break;
         }
         if (rc != SQLITE_OK) fail(rc);
@@ -953,7 +979,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
             n.ver = -1;
             {
                 auto undo = OnFailure([&] { sqlite3_finalize(st); });
-                bind(st, ctx, n.tr, &n);
+                bind(st, ctx, n.tr, &n, true);
                 hasRow = stepRow(st);
             }
             *outNode = &n;
