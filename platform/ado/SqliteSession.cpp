@@ -429,7 +429,9 @@ SqliteSession::SqliteSession(const TSqlConnectionInfo& info)
         mainFile = info.Catalog + QStringLiteral(".sqlite");
     }
     QByteArray path = dir.absoluteFilePath(mainFile).toUtf8();
-    int rc = sqlite3_open_v2(path.constData(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    // every use of the connection holds the session's lock (commands, results and their
+    // destruction included), so SQLite's own lock around each call would only be paid twice
+    int rc = sqlite3_open_v2(path.constData(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         QString msg = FDb ? QString::fromUtf8(sqlite3_errmsg(FDb)) : QStringLiteral("out of memory");
         if (FDb) sqlite3_close(FDb);
@@ -501,6 +503,7 @@ void SqliteSession::upgradeDecimals(const QString& schema)
 
 SqliteSession::~SqliteSession()
 {
+    std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
     Unlink();
     if (FDb) sqlite3_close_v2(FDb);   // statements still held by commands finish closing it
 }
@@ -1070,6 +1073,11 @@ SqliteResult::SqliteResult(std::shared_ptr<TSqlSession::Link> link, std::shared_
 SqliteResult::~SqliteResult()
 {
     std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
+    // the batch's statements may be released here, with the last holder: under the lock
+    auto release = Finally([&] {
+        FProg.reset();
+        FCtx.reset();
+    });
     if (!FLink->Session) {
         // the session is gone: only the statement is left to release
         if (!FDone) sqlite3_finalize(FStmt);
