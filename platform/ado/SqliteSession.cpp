@@ -103,7 +103,8 @@ struct RunCtx {
     RunCtx& operator=(const RunCtx&) = delete;
     ~RunCtx()
     {
-        for (auto& v : vars) sqlite3_value_free(v.val);
+        // read-only: walking a QHash for writing makes an empty one allocate
+        for (const auto& v : std::as_const(vars)) sqlite3_value_free(v.val);
     }
     void keepParams(const TSqlParams& p)
     {
@@ -815,8 +816,8 @@ void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, N
         int rc = SQLITE_OK;
         if (slot.kind == BindSlot::None) continue;
         if (slot.kind == BindSlot::Var) {
-            auto it = ctx.vars.find(slot.name);
-            if (it == ctx.vars.end()) throw ESqlError(QStringLiteral("Must declare the scalar variable \"%1\".").arg(QString::fromUtf8(sqlite3_bind_parameter_name(st, i))));
+            auto it = ctx.vars.constFind(slot.name);
+            if (it == ctx.vars.constEnd()) throw ESqlError(QStringLiteral("Must declare the scalar variable \"%1\".").arg(QString::fromUtf8(sqlite3_bind_parameter_name(st, i))));
             rc = it->val ? sqlite3_bind_value(st, i, it->val) : sqlite3_bind_null(st, i);
             if (rc != SQLITE_OK) fail(rc);
             continue;
