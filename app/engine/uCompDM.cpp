@@ -6,6 +6,7 @@
 #include "components/memtable/MemTableEh.h"
 
 #include <QFile>
+#include <unordered_map>
 #include <QtGlobal>
 
 static void InitCompDMResource() { Q_INIT_RESOURCE(uCompDM); }
@@ -296,13 +297,33 @@ Variant Small(int16_t v) { return Variant::FromSmallint(v); }
 
 void SetParam(TADOQuery* q, const char* name, const Variant& v) { q->Parameters()->ParamByName(QString::fromUtf8(name))->SetValue(v); }
 
+// The parameter of that name (ASCII), tried first where it stood the last time: the copying
+// steps set the same parameters row after row. Any change of the list only costs a search.
+TParameter* HintedParam(TParameters* ps, const char* name, int& hint)
+{
+    const QLatin1StringView n(name);
+    if (hint >= 0 && hint < ps->Count()) {
+        TParameter* p = ps->Items(hint);
+        const QString& have = p->NameRef();
+        if (have == n || have.compare(n, Qt::CaseInsensitive) == 0) return p;
+    }
+    TParameter* p = ps->ParamByName(QString(n));
+    hint = p->Index();
+    return p;
+}
+
 // Sets the parameters by name and executes the statement once; the operation's class
 // replaces any error.
 template <typename E>
 void Run(TADOQuery* q, std::initializer_list<std::pair<const char*, Variant>> params)
 {
+    // per statement and thread: where each parameter of the call stood
+    thread_local std::unordered_map<const TADOQuery*, std::vector<int>> hintsOf;
     try {
-        for (const auto& [n, v] : params) SetParam(q, n, v);
+        std::vector<int>& hints = hintsOf[q];
+        hints.resize(params.size(), -1);
+        int i = 0;
+        for (const auto& [n, v] : params) HintedParam(q->Parameters(), n, hints[size_t(i++)])->SetValue(v);
         q->ExecSQL();
     } catch (const Exception& e) {
         throw E::Caught(e.Message());

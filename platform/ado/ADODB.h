@@ -127,6 +127,7 @@ public:
     explicit TParameter(TCollection* Collection);
 
     QString Name() const { return FName; }
+    const QString& NameRef() const { return FName; }   // for lookups without a copy
     void SetName(const QString& v) { FName = v; }
     TFieldType DataType() const { return FDataType; }
     void SetDataType(TFieldType v) { FDataType = v; }
@@ -287,6 +288,7 @@ private:
     int FPrepareCount = 0;
     TParams* FPSParams = nullptr;
     QStringList FTextParams;   // the names the prepared text uses
+    TSqlParams FBoundParams;   // what the last run was given; reused, so a run copies no names
 
     std::unique_ptr<TSqlCommand> FCommand;
     uint64_t FCommandGeneration = 0;
@@ -309,7 +311,7 @@ private:
     static RecBuf* Buf(TRecordBuffer b) { return reinterpret_cast<RecBuf*>(b); }
     TADOConnection& CheckConnection();
     TSqlCommand& PrepareCommand();
-    TSqlParams BindParams();
+    const TSqlParams& BindParams();
     void ReadResult(TSqlResult& r);
     void BuildFieldDefs();
     void ConvertColumns();

@@ -244,24 +244,26 @@ void TCustomADODataSet::CommandTextChanged()
         FParameters->ParseSQL(CommandText(), true);
 }
 
-TSqlParams TCustomADODataSet::BindParams()
+const TSqlParams& TCustomADODataSet::BindParams()
 {
-    TSqlParams out;
-    out.reserve(FTextParams.size());
+    TSqlParams& out = FBoundParams;
+    out.resize(FTextParams.size());
     for (int i = 0; i < int(FTextParams.size()); ++i) {
         const QString& name = FTextParams[i];
         // parameters usually stand in the order of the text
         TParameter* p = i < FParameters->Count() ? FParameters->Items(i) : nullptr;
-        if (!p || (p->Name() != name && p->Name().compare(name, Qt::CaseInsensitive) != 0))
+        if (!p || (p->NameRef() != name && p->NameRef().compare(name, Qt::CaseInsensitive) != 0))
             p = FParameters->FindParam(name);
         if (!p)
             Fail(QStringLiteral("Parameter '%1' has no value").arg(name));
-        TSqlParam sp;
+        TSqlParam& sp = out[size_t(i)];
         sp.Name = name;
         sp.Value = p->Value().IsEmpty() ? Null() : p->Value();
         if (!sp.Value.IsNull() && p->DataType() != ftUnknown) {
             const TVarType vt = FieldTypeVarType(p->DataType());
-            if (vt != varString && vt != varOleStr && vt != varVariant && vt != varError && !(vt & varArray)) {
+            // a value of the parameter's own type needs no check
+            if (vt != varString && vt != varOleStr && vt != varVariant && vt != varError && !(vt & varArray)
+                && (sp.Value.VarType() & varTypeMask) != vt) {
                 try {
                     // text goes by the regional settings, as a typed parameter takes it
                     Variant typed = VarAsType(sp.Value, vt);
@@ -277,7 +279,6 @@ TSqlParams TCustomADODataSet::BindParams()
         sp.Size = p->Size();
         sp.Precision = p->Precision();
         sp.Scale = p->NumericScale();
-        out.push_back(std::move(sp));
     }
     return out;
 }

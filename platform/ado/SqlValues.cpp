@@ -463,14 +463,19 @@ TBcd DecToBcd(const Dec& d, int scale)
 {
     Dec x;
     if (!DecRescale(d, scale, x)) x = d;
-    const std::string digits = digitsOf(x.c);
-    int n = int(digits.size());
+    // |c|'s digits, last first, without a string (one per decimal cell read)
+    uint8_t rev[48];
+    int n = 0;
+    u128 u = absU(x.c);
+    while (u >> 64) { rev[n++] = uint8_t(u % 10); u /= 10; }
+    uint64_t low = uint64_t(u);
+    do { rev[n++] = uint8_t(low % 10); low /= 10; } while (low);
     const int lead = std::max(0, x.scale + 1 - n);   // at least one integer digit
     TBcd b;
     b.Precision = uint8_t(n + lead);
     b.SignSpecialPlaces = uint8_t((x.c < 0 ? 0x80 : 0) | x.scale);
     for (int k = 0; k < n + lead; ++k) {
-        const uint8_t dg = k < lead ? 0 : uint8_t(digits[size_t(k - lead)] - '0');
+        const uint8_t dg = k < lead ? 0 : rev[n - 1 - (k - lead)];
         if (k % 2 == 0) b.Fraction[k / 2] = uint8_t(dg << 4);
         else b.Fraction[k / 2] |= dg;
     }

@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QStringEncoder>
 #include <chrono>
 #include <sqlite3.h>
 
@@ -24,6 +25,7 @@ struct BindSlot {
     QString name;                           // variable: lower-cased with "@"; parameter: without ":"
     size_t index = 0;                       // positional number, or where the named one stood last
     const ParamTarget* target = nullptr;    // conversion to the column it goes to
+    QByteArray bytes;                       // the text or decimal bound last, reused (see bind)
 };
 using BindPlan = std::vector<BindSlot>;     // by parameter number - 1
 
@@ -89,13 +91,25 @@ struct VarSlot {
 
 struct RunCtx {
     QHash<QString, VarSlot> vars;   // lower-cased names
-    TSqlParams params;
+    // The caller's parameters: a run that ends within the call reads them where they are; a
+    // row set that outlives the call keeps its own copy (see keepParams).
+    const TSqlParams* params = &ownParams;
+    TSqlParams ownParams;
     int64_t rows = 0;
     int tranAtStart = 0;
     QStringList tableVars;
+    RunCtx() = default;
+    RunCtx(const RunCtx&) = delete;
+    RunCtx& operator=(const RunCtx&) = delete;
     ~RunCtx()
     {
-        for (auto& v : vars) sqlite3_value_free(v.val);
+        // read-only: walking a QHash for writing makes an empty one allocate
+        for (const auto& v : std::as_const(vars)) sqlite3_value_free(v.val);
+    }
+    void keepParams(const TSqlParams& p)
+    {
+        ownParams = p;
+        params = &ownParams;
     }
 };
 
@@ -307,13 +321,16 @@ public:
     RunCtx* FCtx = nullptr;              // the batch being translated
     bool FDeadlineOn = false;
     std::chrono::steady_clock::time_point FDeadline;
+    QStringEncoder FUtf8{QStringEncoder::Utf8, QStringConverter::Flag::Stateless};
 
 private:
     void translate(Node& n, RunCtx& ctx, Program& prog);
     static BindPlan planBinding(sqlite3_stmt* st, const Translation& tr);
     // binds the batch's variables and the caller's parameters; with the node, the plan of
-    // each of its statements is kept for the next run
-    void bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, Node* node);
+    // each of its statements is kept for the next run, and texts and decimals are bound from
+    // the plan's own buffers instead of copies (not for a statement lent to a row set, which
+    // may outlive the plan)
+    void bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, Node* node, bool lent = false);
     void runNode(Node& n, RunCtx& ctx, Program& prog);
     sqlite3_value* evalScalar(Node& n, RunCtx& ctx, Program& prog);
 };
@@ -343,7 +360,7 @@ public:
         std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
         SqliteSession* FSession = liveSession(FLink);
         RunCtx ctx;
-        ctx.params = params;
+        ctx.params = &params;
         ctx.tranAtStart = FSession->FTranCount;
         FSession->startDeadline(FTimeout);
         {
@@ -359,7 +376,7 @@ public:
         std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
         SqliteSession* FSession = liveSession(FLink);
         auto ctx = std::make_shared<RunCtx>();
-        ctx->params = params;
+        ctx->keepParams(params);
         ctx->tranAtStart = FSession->FTranCount;
         FSession->startDeadline(FTimeout);
         Node* node = nullptr;
@@ -413,7 +430,9 @@ SqliteSession::SqliteSession(const TSqlConnectionInfo& info)
         mainFile = info.Catalog + QStringLiteral(".sqlite");
     }
     QByteArray path = dir.absoluteFilePath(mainFile).toUtf8();
-    int rc = sqlite3_open_v2(path.constData(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX, nullptr);
+    // every use of the connection holds the session's lock (commands, results and their
+    // destruction included), so SQLite's own lock around each call would only be paid twice
+    int rc = sqlite3_open_v2(path.constData(), &FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         QString msg = FDb ? QString::fromUtf8(sqlite3_errmsg(FDb)) : QStringLiteral("out of memory");
         if (FDb) sqlite3_close(FDb);
@@ -485,6 +504,7 @@ void SqliteSession::upgradeDecimals(const QString& schema)
 
 SqliteSession::~SqliteSession()
 {
+    std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
     Unlink();
     if (FDb) sqlite3_close_v2(FDb);   // statements still held by commands finish closing it
 }
@@ -672,10 +692,11 @@ TSqlTypeInfo SqliteSession::ParamType(const QString& name)
     if (!FCtx) return {};
     if (name.startsWith(QLatin1String("__p"))) {
         size_t k = size_t(name.mid(3).toInt());
-        if (k < FCtx->params.size()) return {FCtx->params[k].Type, FCtx->params[k].Size, FCtx->params[k].Precision, FCtx->params[k].Scale};
+        const TSqlParams& ps = *FCtx->params;
+        if (k < ps.size()) return {ps[k].Type, ps[k].Size, ps[k].Precision, ps[k].Scale};
         return {};
     }
-    for (const TSqlParam& p : FCtx->params)
+    for (const TSqlParam& p : *FCtx->params)
         if (p.Name.compare(name, Qt::CaseInsensitive) == 0) return {p.Type, p.Size, p.Precision, p.Scale};
     return {};
 }
@@ -775,7 +796,7 @@ BindPlan SqliteSession::planBinding(sqlite3_stmt* st, const Translation& tr)
     return plan;
 }
 
-void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, Node* node)
+void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, Node* node, bool lent)
 {
     sqlite3_reset(st);
     BindPlan local;
@@ -788,28 +809,30 @@ void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, N
         } else
             plan = &local;
     }
+    const bool keep = node && !lent;
     for (size_t k = 0; k < plan->size(); ++k) {
         BindSlot& slot = (*plan)[k];
         const int i = int(k + 1);
         int rc = SQLITE_OK;
         if (slot.kind == BindSlot::None) continue;
         if (slot.kind == BindSlot::Var) {
-            auto it = ctx.vars.find(slot.name);
-            if (it == ctx.vars.end()) throw ESqlError(QStringLiteral("Must declare the scalar variable \"%1\".").arg(QString::fromUtf8(sqlite3_bind_parameter_name(st, i))));
+            auto it = ctx.vars.constFind(slot.name);
+            if (it == ctx.vars.constEnd()) throw ESqlError(QStringLiteral("Must declare the scalar variable \"%1\".").arg(QString::fromUtf8(sqlite3_bind_parameter_name(st, i))));
             rc = it->val ? sqlite3_bind_value(st, i, it->val) : sqlite3_bind_null(st, i);
             if (rc != SQLITE_OK) fail(rc);
             continue;
         }
         const TSqlParam* p = nullptr;
+        const TSqlParams& params = *ctx.params;
         if (slot.kind == BindSlot::Positional) {
-            if (slot.index < ctx.params.size()) p = &ctx.params[slot.index];
+            if (slot.index < params.size()) p = &params[slot.index];
             else throw ESqlError(QStringLiteral("No value given for one or more required parameters."));
         } else {
-            if (slot.index < ctx.params.size() && sameName(ctx.params[slot.index].Name, slot.name)) p = &ctx.params[slot.index];
+            if (slot.index < params.size() && sameName(params[slot.index].Name, slot.name)) p = &params[slot.index];
             else
-                for (size_t j = 0; j < ctx.params.size(); ++j)
-                    if (sameName(ctx.params[j].Name, slot.name)) {
-                        p = &ctx.params[j];
+                for (size_t j = 0; j < params.size(); ++j)
+                    if (sameName(params[j].Name, slot.name)) {
+                        p = &params[j];
                         slot.index = j;
                         break;
                     }
@@ -828,8 +851,28 @@ void SqliteSession::bind(sqlite3_stmt* st, RunCtx& ctx, const Translation& tr, N
         case V::Null: rc = sqlite3_bind_null(st, i); break;
         case V::Int: rc = sqlite3_bind_int64(st, i, v.i); break;
         case V::Real: rc = sqlite3_bind_double(st, i, v.r); break;
-        case V::Text: { QByteArray u = v.s.toUtf8(); rc = sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT); break; }
-        case V::Dec: { char b[kDecBlobMax]; rc = sqlite3_bind_blob(st, i, b, DecToBytes(v.d, b), SQLITE_TRANSIENT); break; }
+        case V::Text:
+            if (keep) {
+                // encoded into the slot's buffer, which SQLite reads in place until the next bind
+                QByteArray& b = slot.bytes;
+                b.resize(FUtf8.requiredSpace(v.s.size()));
+                char* end = FUtf8.appendToBuffer(b.data(), v.s);
+                rc = sqlite3_bind_text(st, i, b.constData(), int(end - b.constData()), SQLITE_STATIC);
+            } else {
+                QByteArray u = v.s.toUtf8();
+                rc = sqlite3_bind_text(st, i, u.constData(), int(u.size()), SQLITE_TRANSIENT);
+            }
+            break;
+        case V::Dec:
+            if (keep) {
+                QByteArray& b = slot.bytes;
+                b.resize(kDecBlobMax);
+                rc = sqlite3_bind_blob(st, i, b.constData(), DecToBytes(v.d, b.data()), SQLITE_STATIC);
+            } else {
+                char b[kDecBlobMax];
+                rc = sqlite3_bind_blob(st, i, b, DecToBytes(v.d, b), SQLITE_TRANSIENT);
+            }
+            break;
         case V::Blob: rc = sqlite3_bind_blob(st, i, v.b.constData(), int(v.b.size()), SQLITE_TRANSIENT); break;
         }
         if (rc != SQLITE_OK) fail(rc);
@@ -940,7 +983,7 @@ bool SqliteSession::runNodes(Program& prog, std::vector<Node>& nodes, size_t fro
             n.ver = -1;
             {
                 auto undo = OnFailure([&] { sqlite3_finalize(st); });
-                bind(st, ctx, n.tr, &n);
+                bind(st, ctx, n.tr, &n, true);
                 hasRow = stepRow(st);
             }
             *outNode = &n;
@@ -1031,6 +1074,11 @@ SqliteResult::SqliteResult(std::shared_ptr<TSqlSession::Link> link, std::shared_
 SqliteResult::~SqliteResult()
 {
     std::lock_guard<std::recursive_mutex> g(FLink->Mutex);
+    // the batch's statements may be released here, with the last holder: under the lock
+    auto release = Finally([&] {
+        FProg.reset();
+        FCtx.reset();
+    });
     if (!FLink->Session) {
         // the session is gone: only the statement is left to release
         if (!FDone) sqlite3_finalize(FStmt);

@@ -424,6 +424,23 @@ TBcd CurrToBcd(Currency c)
 
 bool BcdToCurr(const TBcd& b, Currency& c)
 {
+    // the usual case (money and decimal(18, 4) columns): up to 18 digits and 4 places need no
+    // rounding and fit 64 bits before scaling, so the digits are read straight off
+    const int places = b.SignSpecialPlaces & 0x3F;
+    if (b.Precision <= 18 && places <= 4 && places <= b.Precision) {
+        int64_t v = 0;
+        for (int i = 0; i < b.Precision; ++i) {
+            const uint8_t byte = b.Fraction[i / 2];
+            const int digit = (i % 2 == 0) ? (byte >> 4) : (byte & 0x0F);
+            v = v * 10 + (digit > 9 ? 0 : digit);
+        }
+        static constexpr int64_t kScale[] = {10000, 1000, 100, 10, 1};
+        int64_t raw;
+        if (!__builtin_mul_overflow(v, kScale[places], &raw)) {
+            c = Currency::FromRaw((b.SignSpecialPlaces & 0x80) ? -raw : raw);
+            return true;
+        }
+    }
     TDecimal d = ToDecimal(FromBcd(b));
     DecimalRoundDecimalsEven(d, 4);   // money rounds halves to even
     int64_t raw = 0;

@@ -71,6 +71,56 @@ TEST_F(Reuse, ACompiledInsertBindsByNameOnEveryRun)
                            "5|five|2024-02-17|5.000"}));
 }
 
+// A compiled statement keeps the bytes of its texts and decimals between runs: a shorter
+// value after a longer one, an empty text and Cyrillic must each arrive as given.
+TEST_F(Reuse, EveryRunStoresItsOwnTextsAndDecimals)
+{
+    auto ins = s->Prepare(QStringLiteral("INSERT INTO t(a, b, m) VALUES (:a, :b, :m)"));
+    struct Row {
+        int a;
+        const char* b;
+        const char* m;
+        const char* stored;
+    };
+    const Row rows[] = {
+        {1, "Ёлки-палки", "-12345678901234.125", "1|Ёлки-палки|-12345678901234.125"},
+        {2, "ab", "0.5", "2|ab|0.500"},
+        {3, "", "7", "3||7.000"},
+        {4, "Я", "-0.001", "4|Я|-0.001"},
+        {5, "abcdefghij", "999999999999999.999", "5|abcdefghij|999999999999999.999"},
+        {6, "ab", "0.5", "6|ab|0.500"},
+    };
+    QStringList expected;
+    for (const Row& r : rows) {
+        ins->Execute({{"a", r.a}, {"b", QString::fromUtf8(r.b)}, {"m", Bcd(r.m)}});
+        expected << QString::fromUtf8(r.stored);
+    }
+    EXPECT_EQ(Query(*s, QStringLiteral("SELECT a, b, m FROM t ORDER BY a")), expected);
+}
+
+// A row set still being read keeps the parameters of its own run while its command runs
+// again with others (no ORDER BY: each row is tested against the parameter as it is read).
+TEST_F(Reuse, AnOpenRowSetKeepsItsParametersWhenItsCommandRunsAgain)
+{
+    s->Execute(QStringLiteral("INSERT INTO t(a, b) VALUES (1, 'икс'), (2, 'игр'), (3, 'икс'), (4, 'игр'), (5, 'икс')"));
+    auto sel = s->Prepare(QStringLiteral("SELECT a FROM t WHERE b = :b"));
+    auto first = sel->Open({{"b", QStringLiteral("икс")}});
+    std::vector<Variant> row;
+    QStringList firstRows;
+    ASSERT_TRUE(first->Next(row));
+    firstRows << row[0].AsString();
+    QStringList second;
+    {
+        auto other = sel->Open({{"b", QStringLiteral("игр")}});
+        while (other->Next(row)) second << row[0].AsString();
+    }
+    second.sort();
+    EXPECT_EQ(second, (QStringList{"2", "4"}));
+    while (first->Next(row)) firstRows << row[0].AsString();
+    firstRows.sort();
+    EXPECT_EQ(firstRows, (QStringList{"1", "3", "5"}));
+}
+
 TEST_F(Reuse, BatchVariablesAreReboundOnEveryRun)
 {
     auto cmd = s->Prepare(QStringLiteral("DECLARE @x int\nSET @x = :v * 2\nINSERT INTO t(a) VALUES (@x)"));

@@ -195,6 +195,19 @@ TEST(Bcd, CurrencyAndNumberRoundTrips)
     }
     EXPECT_EQ(S(CurrToBcd(Currency::FromRaw(-12345678))), "-1234,5678");
     Currency c;
+    // what database columns hand over: up to 18 digits and at most 4 places, and the edges of
+    // the currency range
+    const std::pair<const char*, int64_t> exact[] = {
+        {"-1234,567", -12345670}, {"12345678901234,5678", 123456789012345678}, {"0", 0}, {"-0,0001", -1}, {"1", 10000},
+        {"922337203685477", 9223372036854770000}, {"-922337203685477,5808", INT64_MIN}, {"922337203685477,5807", INT64_MAX},
+    };
+    for (const auto& [text, raw] : exact) {
+        ASSERT_TRUE(BcdToCurr(B(text), c)) << text;
+        EXPECT_EQ(c.Value, raw) << text;
+    }
+    EXPECT_FALSE(BcdToCurr(B("922337203685478"), c));
+    ASSERT_TRUE(BcdToCurr(NullBcd(), c));
+    EXPECT_EQ(c.Value, 0);
     EXPECT_FALSE(BcdToCurr(B("922337203685477,5808"), c));
     EXPECT_FALSE(BcdToCurr(B("100000000000000000000"), c));
     ASSERT_TRUE(BcdToCurr(B("0,00005"), c));
