@@ -203,6 +203,9 @@ void TDBAxisGridInplaceEdit::PrepareCalculator()
     calc->SetValue(text.isEmpty() ? Variant(0) : Variant(StrToFloat(text)));
     if (TCustomDBAxisGridEh* grid = GetGrid())
         calc->SetFlat(grid->Flat());
+    // The calculator takes the keys; a blinking caret in the cell would say otherwise.
+    if (HandleAllocated())
+        HideCaret(Handle());
     SetSelLength(0);
 }
 
@@ -346,6 +349,8 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept)
     }
     FLookupSource->SetDataSet(nullptr);
     Invalidate();
+    if (HandleAllocated())
+        ShowCaret(Handle());
 
     auto resetAutoFilter = [&] {
         TDataSource* listSource = bar->DropDownBox()->ListSource();
