@@ -203,6 +203,9 @@ void TDBAxisGridInplaceEdit::PrepareCalculator()
     calc->SetValue(text.isEmpty() ? Variant(0) : Variant(StrToFloat(text)));
     if (TCustomDBAxisGridEh* grid = GetGrid())
         calc->SetFlat(grid->Flat());
+    // The calculator takes the keys; a blinking caret in the cell would say otherwise.
+    if (HandleAllocated())
+        HideCaret(Handle());
     SetSelLength(0);
 }
 
@@ -346,6 +349,8 @@ void TDBAxisGridInplaceEdit::CloseUp(bool Accept)
     }
     FLookupSource->SetDataSet(nullptr);
     Invalidate();
+    if (HandleAllocated())
+        ShowCaret(Handle());
 
     auto resetAutoFilter = [&] {
         TDataSource* listSource = bar->DropDownBox()->ListSource();
@@ -614,76 +619,28 @@ void TDBAxisGridInplaceEdit::ShowDropDownForm(TEditButtonEh* EditButton, TEditBu
     TDropDownFormCallParamsEh* params = DropDownFormParamsOf(EditButton);
     if (!params)
         return;
-    TCustomForm* form = params->DropDownForm();
     bool freeOnClose = false;
-    if (!form && !params->DropDownFormClassName().isEmpty()) {
-        const QString name = params->DropDownFormClassName();
-        TPersistentClass cls = GetClass(name);
-        if (!cls || !cls->InheritsFrom(&TCustomForm::StaticClassInfo()) || !cls->CreateComponent)
-            throw Exception(QStringLiteral("Class '") + name + QStringLiteral("' is not registered"));
-        form = DropDownFormGlobalRef(*cls);
-        if (!form) {
-            form = static_cast<TCustomForm*>(cls->CreateComponent(this));
-            freeOnClose = DropDownFormGlobalRef(*cls) == nullptr;
-        }
-    }
-    // A form made for this opening goes again when it does not open.
-    TCustomForm* madeHere = freeOnClose ? form : nullptr;
-    auto dropMade = Finally([&] { delete madeHere; });
-
-    auto dynParams = std::make_unique<TDynVarsEh>(this);
-    auto sysParams = std::make_unique<TAxisGridDropDownFormSysParams>();
-    sysParams->SetFreeFormOnClose(freeOnClose);
+    TCustomForm* form = params->FormOfSettings(this, freeOnClose);
+    auto sysParams = CreateUnique<TAxisGridDropDownFormSysParams>();
     sysParams->SetAxisBar(bar);
     sysParams->SetEditButton(EditButton);
-    TDataSet* ds = grid->DataLink()->DataSet();
-    if (!params->PassFieldNames().isEmpty()) {
-        if (ds) {
-            std::vector<TField*> fields;
-            ds->GetFieldList(fields, params->PassFieldNames());
-            for (TField* f : fields)
-                dynParams->CreateDynVar(f->FieldName(), f->Value());
-        }
-    } else if (params->PassParams() == pspFieldValueEh) {
-        dynParams->CreateDynVar(bar->FieldName(), Variant(Text()));
-    } else if (params->PassParams() == pspRecordValuesEh && ds) {
-        for (int i = 0; i < ds->FieldCount(); ++i) {
-            TField* f = ds->Fields()->Fields(i);
-            dynParams->CreateDynVar(f->FieldName(), f->Value());
-        }
-    }
-    if (auto* dd = dynamic_cast<IDropDownFormEh*>(form)) {
+    TDropDownFormOpeningEh opening(this, ButtonControl, std::move(sysParams));
+    opening.InitDynParams = [&](TDynVarsEh* DynParams) {
+        params->FillDynParams(DynParams, grid->DataLink()->DataSet(), bar->FieldName(),
+                              [this] { return Variant(Text()); });
+    };
+    opening.DataReadOnly = [&] {
         TField* f = bar->Field();
-        dd->SetReadOnly(f && f->ReadOnly());
-    }
+        return f && f->ReadOnly();
+    };
     if (bar->OnOpenDropDownForm)
-        bar->OnOpenDropDownForm(grid, bar, nullptr, form, dynParams.get());
-    auto* dd = dynamic_cast<IDropDownFormEh*>(form);
-    if (!dd)
-        return;
-    if (params->SaveFormSize())
-        params->RememberFormSize(form);
-    if (ButtonControl)
-        ButtonControl->SetAlwaysDown(true);
-    auto releaseButton = OnFailure([&] {
-        if (ButtonControl)
-            ButtonControl->SetAlwaysDown(false);
-    });
-    FFixedDownButton = 0;
-    TRect r = Bounds(0, 0, Width(), Height());
-    const TPoint origin = ClientToScreen(TPoint(0, 0));
-    OffsetRect(r, origin.X, origin.Y);
-    // From here the closing callback owns the parameters.
-    TDynVarsEh* dyn = dynParams.release();
-    TDropDownFormSysParams* sys = sysParams.release();
-    auto reclaim = OnFailure([&] {
-        delete dyn;
-        delete sys;
-    });
-    madeHere = nullptr;
-    dd->ExecuteNomodal(r, nullptr, params->Align(), dyn, sys,
-                       TDropDownFormCallbackProcEh(this, &TDBAxisGridInplaceEdit::DropDownFormClosed));
-    Handled = true;
+        opening.Opening = [&](TCustomForm*& Form, TDynVarsEh* DynParams) {
+            bar->OnOpenDropDownForm(grid, bar, nullptr, Form, DynParams);
+        };
+    opening.Starting = [this] { FFixedDownButton = 0; };
+    GetControlScreenRect(this, opening.Bounds);
+    opening.Callback = TDropDownFormCallbackProcEh(this, &TDBAxisGridInplaceEdit::DropDownFormClosed);
+    OpenDropDownFormEh(*params, form, freeOnClose, opening, Handled);
 }
 
 void TDBAxisGridInplaceEdit::DropDownFormClosed(TCustomForm* Form, bool Accept, TDynVarsEh* DynParams,

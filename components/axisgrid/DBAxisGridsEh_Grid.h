@@ -295,6 +295,8 @@ protected:
     void WMKillFocus(TMessage& M) override;
     void CMFontChanged(TMessage& M) override;
     void CMSysColorChange(TMessage& M) override;
+    // Own title, bar and bar title fonts follow a change of screen density.
+    void ChangeScale(int M, int D) override;
     void DoEnter() override;
     void DoExit() override;
 

@@ -494,7 +494,15 @@ void TCustomDBAxisGridEh::SetEditText(int, int, const QString& Value) { FEditTex
 
 void TCustomDBAxisGridEh::InvalidateEditor()
 {
-    // An open drop-down list should survive the refresh; the editor keeps that lock itself.
+    // An open drop-down list survives the refresh.
+    auto* editor = dynamic_cast<TDBAxisGridInplaceEdit*>(InplaceEditor());
+    if (!editor || !editor->ListVisible()) {
+        TCustomGridEh::InvalidateEditor();
+        return;
+    }
+    const bool locked = editor->LockCloseList();
+    editor->SetLockCloseList(true);
+    auto unlock = Finally([&] { editor->SetLockCloseList(locked); });
     TCustomGridEh::InvalidateEditor();
 }
 
@@ -685,6 +693,27 @@ void TCustomDBAxisGridEh::CMFontChanged(TMessage& M)
         FAxisBars->Items(i)->RefreshDefaultFont();
         FAxisBars->Items(i)->Title()->RefreshDefaultFont();
     }
+}
+
+void TCustomDBAxisGridEh::ChangeScale(int M, int D)
+{
+    if (M != D && D != 0 && ScalesFonts()) {
+        // Each font keeps its own size relation to the others.
+        if (!ParentFont()) {
+            TFont* title = TitleFont();
+            title->SetSize(MulDiv(title->GetSize(), M, D));
+        }
+        FAxisBars->BeginUpdate();
+        auto end = Finally([this] { FAxisBars->EndUpdate(); });
+        for (int i = 0; i < FAxisBars->Count(); ++i) {
+            TAxisBarEh* bar = FAxisBars->Items(i);
+            if (bar->AssignedValues().Contains(cvFont))
+                bar->Font()->SetSize(MulDiv(bar->Font()->GetSize(), M, D));
+            if (bar->AssignedValues().Contains(cvTitleFont))
+                bar->Title()->Font()->SetSize(MulDiv(bar->Title()->Font()->GetSize(), M, D));
+        }
+    }
+    TCustomGridEh::ChangeScale(M, D);
 }
 
 void TCustomDBAxisGridEh::CMSysColorChange(TMessage& M)

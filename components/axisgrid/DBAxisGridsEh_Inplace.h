@@ -67,6 +67,9 @@ public:
     TMRUListEh* MRUList() const { return FMRUList; }
     int FixedDownButton() const { return FFixedDownButton; }
     void SetFixedDownButton(int Value) { FFixedDownButton = Value; }
+    // While set, CloseUp leaves an open list open (the grid refreshing the editor).
+    bool LockCloseList() const { return FLockCloseList; }
+    void SetLockCloseList(bool Value) { FLockCloseList = Value; }
 
     void BoundsChanged() override;
     void UpdateContents() override;

@@ -434,47 +434,22 @@ void ShowEditButtonDropDownForm(TWinControl* EditControl, TFieldDataLinkEh* Data
     q->SetEditControl(EditControl);
     q->SetOnGetActualDropDownFormProc(TGetDropDownFormEventEh());
     bool freeFormOnClose = false;
-    TCustomForm* form = q->GetActualDropDownForm(freeFormOnClose);
-    // A form made for this run goes again when the run does not start.
-    TCustomForm* madeHere = freeFormOnClose ? form : nullptr;
-    auto dropMade = Finally([&] { delete madeHere; });
-    auto dynParams = CreateUnique<TDynVarsEh>(EditControl);
-    auto sysParams = CreateUnique<TEditControlDropDownFormSysParams>();
-    sysParams->SetFreeFormOnClose(freeFormOnClose);
-    sysParams->SetEditControl(EditControl);
-    sysParams->SetEditButton(Button);
+    TCustomForm* form = q->FormOfSettings(EditControl, freeFormOnClose);
+    TDropDownFormOpeningEh opening(EditControl, ButtonControl, Button);
     q->SetDataLink(DataLink);
     q->SetField(Field);
-    if (q->PassFieldNames().isEmpty() && q->PassParams() == pspFieldValueEh)
-        dynParams->CreateDynVar(Field ? Field->FieldName() : QString(), Value);
-    else
-        q->InitDynParams(dynParams.get());
-    if (auto* dd = dynamic_cast<IDropDownFormEh*>(form))
-        dd->SetReadOnly(form && Field && Field->ReadOnly());
+    opening.InitDynParams = [&](TDynVarsEh* DynParams) {
+        q->FillDynParams(DynParams, DataLink ? DataLink->DataSet() : nullptr, Field ? Field->FieldName() : QString(),
+                         [&] { return Value; });
+    };
+    opening.DataReadOnly = [&] { return Field && Field->ReadOnly(); };
     if (OpenEvent)
-        OpenEvent(EditControl, Button, form, dynParams.get());
-    auto* dd = dynamic_cast<IDropDownFormEh*>(form);
-    if (!dd)
-        return;
-    if (q->SaveFormSize())
-        q->RememberFormSize(form);
-    if (ButtonControl)
-        ButtonControl->SetAlwaysDown(true);
-    auto release = OnFailure([&] {
-        if (ButtonControl)
-            ButtonControl->SetAlwaysDown(false);
-    });
-    TRect r;
-    GetControlScreenRect(EditControl, r);
-    TDynVarsEh* dyn = dynParams.release();
-    TDropDownFormSysParams* sys = sysParams.release();
-    auto reclaim = OnFailure([&] {
-        delete dyn;
-        delete sys;
-    });
-    madeHere = nullptr;
-    dd->ExecuteNomodal(r, nullptr, q->Align(), dyn, sys, CallbackProc);
-    Handled = true;
+        opening.Opening = [&](TCustomForm*& Form, TDynVarsEh* DynParams) {
+            OpenEvent(EditControl, Button, Form, DynParams);
+        };
+    GetControlScreenRect(EditControl, opening.Bounds);
+    opening.Callback = CallbackProc;
+    OpenDropDownFormEh(*q, form, freeFormOnClose, opening, Handled);
 }
 
 void CloseEditButtonDropDownForm(TWinControl* EditControl, TFieldDataLinkEh* DataLink, TCustomForm* DropDownForm,

@@ -114,6 +114,11 @@ TCustomForm* TDropDownFormCallParamsEh::GetActualDropDownForm(bool& FreeFormOnCl
         FOnGetActualDropDownFormProc(form, FreeFormOnClose);
         return form;
     }
+    return FormOfSettings(GetEditControl(), FreeFormOnClose);
+}
+
+TCustomForm* TDropDownFormCallParamsEh::FormOfSettings(TComponent* Owner, bool& FreeFormOnClose)
+{
     FreeFormOnClose = false;
     if (FDropDownForm)
         return FDropDownForm;
@@ -124,7 +129,7 @@ TCustomForm* TDropDownFormCallParamsEh::GetActualDropDownForm(bool& FreeFormOnCl
         throw Exception(QStringLiteral("Class '") + FDropDownFormClassName + QStringLiteral("' is not registered"));
     if (TCustomForm* shared = DropDownFormGlobalRef(*cls))
         return shared;
-    auto* form = static_cast<TCustomForm*>(cls->CreateComponent(GetEditControl()));
+    auto* form = static_cast<TCustomForm*>(cls->CreateComponent(Owner));
     // A class that keeps a shared instance made this one it; any other goes when it closes.
     FreeFormOnClose = DropDownFormGlobalRef(*cls) == nullptr;
     return form;
@@ -174,25 +179,31 @@ bool TDropDownFormCallParamsEh::CheckDataIsReadOnly()
 
 void TDropDownFormCallParamsEh::InitDynParams(TDynVarsEh* DynParams)
 {
-    TDataSet* ds = DataSet();
-    if (!FPassFieldNames.isEmpty() && ds) {
-        std::vector<TField*> fields;
-        ds->GetFieldList(fields, FPassFieldNames);
-        for (TField* f : fields)
-            DynParams->CreateDynVar(f->FieldName(), f->Value());
+    FillDynParams(DynParams, DataSet(), GetField() ? GetField()->FieldName() : QString(), [this] {
+        Variant v;
+        GetVarValue(v);
+        return v;
+    });
+}
+
+void TDropDownFormCallParamsEh::FillDynParams(TDynVarsEh* DynParams, TDataSet* DataSet, const QString& FieldName,
+                                              const std::function<Variant()>& FieldValue) const
+{
+    if (!FPassFieldNames.isEmpty()) {
+        if (DataSet) {
+            std::vector<TField*> fields;
+            DataSet->GetFieldList(fields, FPassFieldNames);
+            for (TField* f : fields)
+                DynParams->CreateDynVar(f->FieldName(), f->Value());
+        }
         return;
     }
     switch (FPassParams) {
-    case pspFieldValueEh: {
-        Variant v;
-        GetVarValue(v);
-        DynParams->CreateDynVar(GetField() ? GetField()->FieldName() : QString(), v);
-        break;
-    }
+    case pspFieldValueEh: DynParams->CreateDynVar(FieldName, FieldValue()); break;
     case pspRecordValuesEh:
-        if (ds)
-            for (int i = 0; i < ds->FieldCount(); ++i) {
-                TField* f = ds->Fields()->Fields(i);
+        if (DataSet)
+            for (int i = 0; i < DataSet->FieldCount(); ++i) {
+                TField* f = DataSet->Fields()->Fields(i);
                 DynParams->CreateDynVar(f->FieldName(), f->Value());
             }
         break;
@@ -264,6 +275,65 @@ void ReportDropDownFormError(TCustomForm* Form, TObject* Sender)
     Application->HandleException(Sender);
 }
 
+TDropDownFormOpeningEh::TDropDownFormOpeningEh(TWinControl* AEditControl, TEditButtonControlEh* AButtonControl,
+                                               std::unique_ptr<TDropDownFormSysParams> ASysParams)
+    : EditControl(AEditControl), ButtonControl(AButtonControl), SysParams(std::move(ASysParams))
+{
+}
+
+TDropDownFormOpeningEh::TDropDownFormOpeningEh(TWinControl* AEditControl, TEditButtonControlEh* AButtonControl,
+                                               TEditButtonEh* Button)
+    : EditControl(AEditControl), ButtonControl(AButtonControl)
+{
+    auto sys = CreateUnique<TEditControlDropDownFormSysParams>();
+    sys->SetEditControl(AEditControl);
+    sys->SetEditButton(Button);
+    SysParams = std::move(sys);
+}
+
+void OpenDropDownFormEh(TDropDownFormCallParamsEh& Params, TCustomForm* Form, bool FreeFormOnClose,
+                        TDropDownFormOpeningEh& Opening, bool& Handled)
+{
+    // A form made for this opening goes again when it does not open.
+    TCustomForm* madeHere = FreeFormOnClose ? Form : nullptr;
+    auto dropMade = Finally([&] { delete madeHere; });
+    auto dynParams = CreateUnique<TDynVarsEh>(Opening.EditControl);
+    std::unique_ptr<TDropDownFormSysParams> sysParams = std::move(Opening.SysParams);
+    sysParams->SetFreeFormOnClose(FreeFormOnClose);
+    if (Opening.InitDynParams)
+        Opening.InitDynParams(dynParams.get());
+    else
+        Params.InitDynParams(dynParams.get());
+    if (auto* dd = dynamic_cast<IDropDownFormEh*>(Form))
+        dd->SetReadOnly(Opening.DataReadOnly ? Opening.DataReadOnly() : Params.CheckDataIsReadOnly());
+    if (Opening.Opening)
+        Opening.Opening(Form, dynParams.get());
+    auto* dd = dynamic_cast<IDropDownFormEh*>(Form);
+    if (!dd)
+        return;
+    if (Params.SaveFormSize())
+        Params.RememberFormSize(Form);
+    TEditButtonControlEh* buttonControl = Opening.ButtonControl;
+    if (buttonControl)
+        buttonControl->SetAlwaysDown(true);
+    auto releaseButton = OnFailure([&] {
+        if (buttonControl)
+            buttonControl->SetAlwaysDown(false);
+    });
+    if (Opening.Starting)
+        Opening.Starting();
+    // From here the run owns the parameters and frees them in its close half.
+    TDynVarsEh* dyn = dynParams.release();
+    TDropDownFormSysParams* sys = sysParams.release();
+    auto reclaim = OnFailure([&] {
+        delete dyn;
+        delete sys;
+    });
+    madeHere = nullptr;
+    dd->ExecuteNomodal(Opening.Bounds, nullptr, Params.Align(), dyn, sys, Opening.Callback);
+    Handled = true;
+}
+
 void TDropDownFormCallParamsEh::ShowDropDownForm(bool& Handled)
 {
     TEditButtonControlEh* buttonControl = GetEditButtonControl();
@@ -277,51 +347,19 @@ void TDropDownFormCallParamsEh::ShowDropDownForm(bool& Handled)
     }
     bool freeFormOnClose = false;
     TCustomForm* form = GetActualDropDownForm(freeFormOnClose);
-    auto dynParams = std::make_unique<TDynVarsEh>(edit);
-    auto sysParams = std::make_unique<TEditControlDropDownFormSysParams>();
-    sysParams->SetFreeFormOnClose(freeFormOnClose);
-    sysParams->SetEditControl(edit);
-    sysParams->SetEditButton(button);
-    // A form made for this run goes again when the run does not start.
-    TCustomForm* madeHere = freeFormOnClose ? form : nullptr;
-    auto dropMade = Finally([&] {
-        if (madeHere)
-            delete madeHere;
-    });
-    InitDynParams(dynParams.get());
-    if (auto* dd = dynamic_cast<IDropDownFormEh*>(form))
-        dd->SetReadOnly(CheckDataIsReadOnly());
+    TDropDownFormOpeningEh opening(edit, buttonControl, button);
     if (FOnOpenDropDownFormProc)
-        FOnOpenDropDownFormProc(edit, button, form, dynParams.get());
-    auto* dd = dynamic_cast<IDropDownFormEh*>(form);
-    if (!dd)
-        return;
-    if (FSaveFormSize)
-        RememberFormSize(form);
-    if (buttonControl)
-        buttonControl->SetAlwaysDown(true);
-    auto releaseButton = OnFailure([&] {
-        if (buttonControl)
-            buttonControl->SetAlwaysDown(false);
-    });
-    TRect r;
+        opening.Opening = [&](TCustomForm*& Form, TDynVarsEh* DynParams) {
+            FOnOpenDropDownFormProc(edit, button, Form, DynParams);
+        };
     if (edit) {
         TPoint p(edit->Left(), edit->Top());
         if (edit->Parent())
             p = edit->Parent()->ClientToScreen(p);
-        r = Bounds(p.X, p.Y, edit->Width(), edit->Height());
+        opening.Bounds = Bounds(p.X, p.Y, edit->Width(), edit->Height());
     }
-    // From here the run owns the parameters and frees them in its close half.
-    TDynVarsEh* dyn = dynParams.release();
-    TDropDownFormSysParams* sys = sysParams.release();
-    auto reclaim = OnFailure([&] {
-        delete dyn;
-        delete sys;
-    });
-    madeHere = nullptr;
-    dd->ExecuteNomodal(r, nullptr, FAlign, dyn, sys,
-                       TDropDownFormCallbackProcEh(this, &TDropDownFormCallParamsEh::DropDownFormCallbackProc));
-    Handled = true;
+    opening.Callback = TDropDownFormCallbackProcEh(this, &TDropDownFormCallParamsEh::DropDownFormCallbackProc);
+    OpenDropDownFormEh(*this, form, freeFormOnClose, opening, Handled);
 }
 
 void TDropDownFormCallParamsEh::DropDownFormCallbackProc(TCustomForm* Form, bool Accept, TDynVarsEh* DynParams,

@@ -111,6 +111,9 @@ public:
     // The form to open, and whether it goes when it closes. Raises for a class name that is
     // not registered.
     virtual TCustomForm* GetActualDropDownForm(bool& FreeFormOnClose);
+    // The form the settings name: the form itself, else the shared one of the class, else a new
+    // one owned by Owner (FreeFormOnClose). Raises for a class name that is not registered.
+    TCustomForm* FormOfSettings(TComponent* Owner, bool& FreeFormOnClose);
     virtual TEditControlShowDropDownFormEventEh GetOnOpenDropDownFormProc() const { return FOnOpenDropDownFormProc; }
     virtual TEditControlCloseDropDownFormEventEh GetOnCloseDropDownFormProc() const { return FOnCloseDropDownFormProc; }
     virtual TSetVarValueProcEh GetOnSetVarValueProc() const { return FOnSetVarValueProc; }
@@ -120,6 +123,10 @@ public:
     virtual void GetVarValue(Variant& Value);
     virtual bool CheckDataIsReadOnly();
     virtual void InitDynParams(TDynVarsEh* DynParams);
+    // The values handed to the form as the settings ask: the fields named in PassFieldNames, the
+    // one value under FieldName, or every field of DataSet.
+    void FillDynParams(TDynVarsEh* DynParams, TDataSet* DataSet, const QString& FieldName,
+                       const std::function<Variant()>& FieldValue) const;
     virtual void AssignBackDynParams(TDynVarsEh* DynParams);
     // The open half of the cycle.
     virtual void ShowDropDownForm(bool& Handled);
@@ -197,3 +204,29 @@ protected:
     TGetVarValueProcEh FOnGetVarValueProc;
     TGetDropDownFormEventEh FOnGetActualDropDownFormProc;
 };
+
+// What differs between the controls that open a drop-down form non-modally; empty hooks take
+// the call parameters' own steps.
+struct TDropDownFormOpeningEh {
+    TDropDownFormOpeningEh(TWinControl* AEditControl, TEditButtonControlEh* AButtonControl,
+                           std::unique_ptr<TDropDownFormSysParams> ASysParams);
+    // For an edit control and its button (TEditControlDropDownFormSysParams).
+    TDropDownFormOpeningEh(TWinControl* AEditControl, TEditButtonControlEh* AButtonControl, TEditButtonEh* Button);
+
+    TWinControl* EditControl;             // owns the values handed to the form
+    TEditButtonControlEh* ButtonControl;  // held down while the form is open
+    std::unique_ptr<TDropDownFormSysParams> SysParams;
+    TRect Bounds;  // on the screen; the form opens against it
+    std::function<void(TDynVarsEh* DynParams)> InitDynParams;
+    std::function<bool()> DataReadOnly;
+    std::function<void(TCustomForm*& Form, TDynVarsEh* DynParams)> Opening;  // the open event
+    std::function<void()> Starting;  // the form opens next
+    TDropDownFormCallbackProcEh Callback;
+};
+
+// The one opening of a drop-down form: the values, read-only state and open event, the saved
+// size, the held button, then the non-modal run, which owns the values and system parameters
+// from there. A form made for this opening (FreeFormOnClose) is freed when it does not open.
+// Handled when the form opened.
+void OpenDropDownFormEh(TDropDownFormCallParamsEh& Params, TCustomForm* Form, bool FreeFormOnClose,
+                        TDropDownFormOpeningEh& Opening, bool& Handled);

@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include "PopupMenus.h"
 
+#include "platform/rtl/Guards.h"
 #include "platform/winapi/DCGuards.h"
 #include "platform/winapi/DeviceContext.h"
 
@@ -652,6 +653,21 @@ void TControl::SetParentComponent(TComponent* Value)
 {
     if (auto* w = dynamic_cast<TWinControl*>(Value))
         SetParent(w);
+}
+
+bool TControl::ScalesFonts() const
+{
+    return !ComponentState().Contains(csLoading) || FScalingFlags.Contains(sfFont);
+}
+
+void TControl::ChangeScale(int M, int D)
+{
+    if (M == D || D == 0)
+        return;
+    SetBounds(MulDiv(FLeft, M, D), MulDiv(FTop, M, D), MulDiv(FWidth, M, D), MulDiv(FHeight, M, D));
+    // A parent's font reaches the control through its parent.
+    if (!FParentFont && ScalesFonts())
+        FFont->SetSize(MulDiv(FFont->GetSize(), M, D));
 }
 
 void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)
@@ -1345,6 +1361,17 @@ void TWinControl::UpdateWidgetBounds()
     else
         FWidget->setGeometry(FLeft, FTop, std::max(1, FWidth), std::max(1, FHeight));
     FWidget->FInSetBounds = false;
+}
+
+void TWinControl::ChangeScale(int M, int D)
+{
+    if (M == D || D == 0)
+        return;
+    DisableAlign();
+    auto enable = Finally([this] { EnableAlign(); });
+    TControl::ChangeScale(M, D);
+    for (TControl* c : std::vector<TControl*>(FControls))
+        c->ChangeScale(M, D);
 }
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight)

@@ -19,6 +19,9 @@ DOV_ENUM_INFO(TAlign, alNone, alTop, alBottom, alLeft, alRight, alClient, alCust
 enum TAnchorKind { akLeft, akTop, akRight, akBottom };
 DOV_ENUM_INFO(TAnchorKind, akLeft, akTop, akRight, akBottom)
 using TAnchors = TSet<TAnchorKind>;
+enum TScalingFlag { sfLeft, sfTop, sfWidth, sfHeight, sfFont };
+DOV_ENUM_INFO(TScalingFlag, sfLeft, sfTop, sfWidth, sfHeight, sfFont)
+using TScalingFlags = TSet<TScalingFlag>;
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 DOV_ENUM_INFO(TTextLayout, tlTop, tlCenter, tlBottom)
 enum TBiDiMode { bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly };
@@ -149,6 +152,12 @@ public:
     void SetAlign(TAlign v);
     TAnchors Anchors() const { return FAnchors; }
     void SetAnchors(TAnchors v) { FAnchors = v; UpdateAnchorRules(); }
+    // Scales position, size and own font by M/D (a change of screen density).
+    void ScaleBy(int M, int D) { ChangeScale(M, D); }
+    // What a reader that scales a control while loading it may scale; outside loading
+    // everything is scaled.
+    TScalingFlags ScalingFlags() const { return FScalingFlags; }
+    void SetScalingFlags(TScalingFlags v) { FScalingFlags = v; }
 
     // ---- state ----
     bool Visible() const { return FVisible; }
@@ -237,6 +246,9 @@ protected:
     virtual void Loaded() override;
     virtual void AdjustSize() {}
     virtual void RequestAlign();
+    virtual void ChangeScale(int M, int D);
+    // Fonts follow a scaling: always, except while loading without sfFont.
+    bool ScalesFonts() const;
     void UpdateAnchorRules();
 
     // ---- message handlers (by number in Dispatch) ----
@@ -293,6 +305,7 @@ protected:
     bool FParentShowHint = true;
     TBiDiMode FBiDiMode = bdLeftToRight;
     bool FMouseInControl = false;
+    TScalingFlags FScalingFlags;
 
     friend class TWinControl;
     friend class TVclWidget;
@@ -348,7 +361,6 @@ public:
     void DisableAlign() { ++FAlignLevel; }
     void EnableAlign();
     void Realign();
-    void ScaleBy(int M, int D) {}
 
     // ---- focus ----
     bool TabStop() const { return FTabStop; }
@@ -410,6 +422,8 @@ protected:
     virtual void KeyDown(Word& Key, TShiftState Shift);
     virtual void KeyPress(QChar& Key);
     virtual void KeyUp(Word& Key, TShiftState Shift);
+    // The control itself, then its children.
+    void ChangeScale(int M, int D) override;
     bool DoKeyDown(TMessage& M);
     bool DoKeyPress(TMessage& M);
     bool DoKeyUp(TMessage& M);

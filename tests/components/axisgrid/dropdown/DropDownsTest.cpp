@@ -428,6 +428,79 @@ TEST_P(DropDownGrid, CalculatorWritesANumberAndNothingElse)
     EXPECT_DOUBLE_EQ(Field(QStringLiteral("Sum"))->AsFloat(), 12.25);
 }
 
+// The caret leaves the cell while the calculator takes the keys and comes back however the
+// calculator closes; a pick list keeps it. Opening and closing again must not pile hidings up.
+TEST_P(DropDownGrid, CaretIsHiddenWhileTheCalculatorIsOpen)
+{
+    sum->SetButtonStyle(cbsDropDown);
+    kind->PickList()->SetText(QStringLiteral("A\nB"));
+    struct Case {
+        const char* what;
+        bool calculator;
+        bool escapeInList;
+    } cases[] = {{"calculator, Alt+Down again", true, false},
+                 {"calculator, Escape in it", true, true},
+                 {"pick list, Alt+Down again", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        table->First();
+        TDBAxisGridInplaceEdit* editor = EditorOn(c.calculator ? sum : kind);
+        ASSERT_NE(editor, nullptr);
+        for (int round = 0; round < 2; ++round) {
+            editor->SetSelStart(0);
+            editor->SetSelLength(2);
+            SendKey(editor, Qt::Key_Down, Qt::AltModifier);
+            PumpGrid();
+            ASSERT_TRUE(editor->ListVisible());
+            EXPECT_EQ(editor->CaretHideCount(), c.calculator ? 1 : 0);
+            if (c.calculator) {
+                EXPECT_EQ(editor->SelLength(), 0);
+            }
+            if (c.escapeInList) {
+                SendKey(editor->ActiveList(), Qt::Key_Escape);
+            } else {
+                SendKey(editor, Qt::Key_Down, Qt::AltModifier);
+            }
+            PumpGrid();
+            EXPECT_FALSE(editor->ListVisible());
+            EXPECT_EQ(editor->CaretHideCount(), 0);
+        }
+        if (table->State() != dsBrowse)
+            table->Cancel();
+        grid->HideEditor();
+    }
+}
+
+// Refreshing the editor keeps its open list open, and a closing request made meanwhile does
+// not close it; the lock is left as it was found.
+TEST_P(DropDownGrid, RefreshingTheEditorKeepsAnOpenListOpen)
+{
+    name->PickList()->SetText(QStringLiteral("Альфа\nБета\nДельта"));
+    table->First();
+    TDBAxisGridInplaceEdit* editor = EditorOn(name);
+    ASSERT_NE(editor, nullptr);
+    SendKey(editor, Qt::Key_Down, Qt::AltModifier);
+    TPopupListboxEh* list = editor->PickList();
+    ASSERT_TRUE(list && list->Visible());
+
+    grid->InvalidateEditor();
+    EXPECT_TRUE(list->Visible());
+    EXPECT_TRUE(editor->ListVisible());
+    EXPECT_FALSE(editor->LockCloseList());
+
+    editor->SetLockCloseList(true);
+    editor->CloseUp(false);
+    EXPECT_TRUE(list->Visible());
+    grid->InvalidateEditor();
+    EXPECT_TRUE(editor->LockCloseList());
+    editor->SetLockCloseList(false);
+
+    // Closing afterwards still works and takes the item.
+    MouseClick(list, TPoint(10, list->ItemHeight() + 2));
+    EXPECT_FALSE(list->Visible());
+    EXPECT_EQ(Field(QStringLiteral("Name"))->AsString(), QStringLiteral("Бета"));
+}
+
 // ============================================================================================
 // Drop-down forms
 // ============================================================================================

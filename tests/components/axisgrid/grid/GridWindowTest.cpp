@@ -133,3 +133,40 @@ TEST_F(GridWindow, BaseSelectionAndTitleFontAreLeftToDescendants)
 }
 
 }  // namespace
+
+// A change of screen density: the grid's own font and bounds scale; the title font, a bar's own
+// font and a bar title's own font each keep their own size relation; fonts that follow the
+// grid follow it.
+TEST_F(GridWindow, ScalingKeepsEveryOwnFontInProportion)
+{
+    TAxisBarEh* plain = grid->AxisBars()->Add();
+    plain->SetFieldName(QStringLiteral("Name"));
+    TAxisBarEh* own = grid->AxisBars()->Add();
+    own->SetFieldName(QStringLiteral("Sum"));
+    grid->SetParentFont(false);
+    grid->Font()->SetSize(8);
+    grid->TitleFont()->SetSize(10);
+    own->Font()->SetSize(12);
+    own->Title()->Font()->SetSize(6);
+    grid->SetBounds(10, 20, 400, 200);
+
+    grid->ScaleBy(3, 2);
+
+    struct {
+        const char* what;
+        int size;
+        int expected;
+    } fonts[] = {{"grid", grid->Font()->GetSize(), 12},
+                 {"title", grid->TitleFont()->GetSize(), 15},
+                 {"bar's own", own->Font()->GetSize(), 18},
+                 {"bar title's own", own->Title()->Font()->GetSize(), 9},
+                 {"bar following the grid", plain->Font()->GetSize(), 12}};
+    for (const auto& f : fonts) {
+        SCOPED_TRACE(f.what);
+        EXPECT_EQ(f.size, f.expected);
+    }
+    EXPECT_EQ(grid->BoundsRect(), Bounds(15, 30, 600, 300));
+
+    grid->ScaleBy(4, 4);   // no change of density
+    EXPECT_EQ(own->Font()->GetSize(), 18);
+}
