@@ -243,13 +243,17 @@ void TCustomDBGridEh::DefaultDrawColumnDataCell(TGridCoord Cell, TGridCoord Area
     if (Column->HideDuplicates() && !Params->FBlankCell) {
         if (visibleRow >= 0 && size_t(visibleRow + 1) >= Column->FCheckedDuplicates.size())
             Column->FCheckedDuplicates.resize(size_t(visibleRow) + 2, false);
-        if (CheckColumnDuplicateValues(Column, AreaCell.Y, false, text) && visibleRow >= 0 &&
-            !Column->FCheckedDuplicates[size_t(visibleRow + 1)])
+        // The line flags only record what this paint did: a partial repaint must still paint
+        // its lines over, so they are not consulted before painting.
+        if (CheckColumnDuplicateValues(Column, AreaCell.Y, false, text)) {
             lineUnderSame = true;
+            if (visibleRow >= 0)
+                Column->FCheckedDuplicates[size_t(visibleRow + 1)] = true;
+        }
         if (CheckColumnDuplicateValues(Column, AreaCell.Y, true, text)) {
             text.clear();
             Params->FImageIndex = -1;
-            if (visibleRow >= 0 && !Column->FCheckedDuplicates[size_t(visibleRow)] && AreaCell.Y + TopDataOffset() > TopRow() - 1 && AreaRect.Top > 0) {
+            if (visibleRow >= 0 && AreaRect.Top > 0) {
                 lineAboveSame = true;
                 Column->FCheckedDuplicates[size_t(visibleRow)] = true;
             }
