@@ -103,11 +103,15 @@ TYPED_TEST(CellPainting, AdvancedDrawingEventsTakeOverInOrder)
     TColumnEh* name = this->grid->Columns()->Items(1);
     QStringList calls;
     this->grid->OnAdvDrawDataCell = [&](TCustomDBGridEh*, TGridCoord, TGridCoord AreaCell, TColumnEh* Column,
-                                        const TRect&, TColCellParamsEh*, bool& Processed) {
+                                        const TRect& R, TColCellParamsEh*, bool& Processed) {
         if (Column != name)
             return;
         calls << QStringLiteral("grid %1").arg(AreaCell.Y);
-        Processed = AreaCell.Y == 0;   // the grid takes the first row itself
+        if (AreaCell.Y == 0) {   // the grid takes the first row itself
+            this->grid->Canvas()->Brush()->SetColor(clWhite);
+            this->grid->Canvas()->FillRect(R);
+            Processed = true;
+        }
     };
     name->OnAdvDrawDataCell = [&](TCustomDBGridEh*, TGridCoord, TGridCoord AreaCell, TColumnEh*, const TRect& R,
                                   TColCellParamsEh* Params, bool& Processed) {
@@ -126,7 +130,7 @@ TYPED_TEST(CellPainting, AdvancedDrawingEventsTakeOverInOrder)
     EXPECT_LT(calls.indexOf(QStringLiteral("grid 1")), calls.indexOf(QStringLiteral("column 1")));
     const int off = this->grid->TopDataOffset();
     const int col = this->grid->DataToRawColumn(1);
-    EXPECT_EQ(InkIn(img, this->grid->CellRect(col, off + 0)), 0);   // processed by the grid: nothing drawn
+    EXPECT_EQ(InkIn(img, this->grid->CellRect(col, off + 0)), 0);   // processed by the grid: only its own fill
     EXPECT_EQ(InkIn(img, this->grid->CellRect(col, off + 1)), 0);   // text emptied by the column
     EXPECT_EQ(InkIn(img, this->grid->CellRect(col, off + 2)), 0);   // processed by the column
 }
