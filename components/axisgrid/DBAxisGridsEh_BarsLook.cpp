@@ -65,6 +65,17 @@ DOV_PUBLISHED(TAxisBarTitleEh)
         .Stored(&TAxisBarTitleEh::IsToolTipsStored);
 }
 
+// Copies Source into a font that follows a default, without telling its change handler.
+void CopyDefaultFont(TFont* Own, TFont* Source)
+{
+    if (!Own || !Source || Own == Source || Own->Equals(Source))
+        return;
+    TNotifyEvent saved = Own->OnChange;
+    Own->OnChange = nullptr;
+    auto restore = Finally([&] { Own->OnChange = saved; });
+    Own->Assign(Source);
+}
+
 namespace {
 // The grid-wide title defaults of a bar's grid, nullptr without a grid.
 TAxisBarCaptionDefValuesEh* TitleDefValues(const TAxisBarEh* Bar)
@@ -77,17 +88,6 @@ TAxisBarDefValuesEh* BarDefValues(const TAxisBarEh* Bar)
 {
     TCustomDBAxisGridEh* grid = Bar->Grid();
     return grid ? grid->AxisBarDefValues() : nullptr;
-}
-
-// Copies Source into a font that follows a default, without telling its change handler.
-void CopyDefaultFont(TFont* Own, TFont* Source)
-{
-    if (!Own || !Source || Own == Source || Own->Equals(Source))
-        return;
-    TNotifyEvent saved = Own->OnChange;
-    Own->OnChange = nullptr;
-    auto restore = Finally([&] { Own->OnChange = saved; });
-    Own->Assign(Source);
 }
 
 bool IsWordWrapFieldType(TFieldType Type)

@@ -58,6 +58,9 @@ using TLookupListGridFactoryEh = ILookupListGridEh* (*)();
 void SetAxisBarDataListFactoryEh(TLookupListGridFactoryEh Factory);
 TLookupListGridFactoryEh AxisBarDataListFactoryEh();
 
+// Copies Source into a font that follows a default, without telling its change handler.
+void CopyDefaultFont(TFont* Own, TFont* Source);
+
 // What the owner of a drop-down box offers it (a bar; the lookup combo box of the lookup
 // controls). Not reference counted: the owner lives longer than the box.
 class ILookupGridOwner {

@@ -10,16 +10,6 @@ TFooterSumMakerEh GFooterSumMaker = nullptr;
 
 TCustomDBGridEh* GridOf(const TColumnEh* Column) { return Column ? Column->Grid() : nullptr; }
 
-// Copies Source into a font that follows a default, without telling its change handler.
-void CopyFollowingFont(TFont* Own, TFont* Source)
-{
-    if (!Own || !Source || Own == Source || Own->Equals(Source))
-        return;
-    TNotifyEvent saved = Own->OnChange;
-    Own->OnChange = nullptr;
-    auto restore = Finally([&] { Own->OnChange = saved; });
-    Own->Assign(Source);
-}
 }
 
 void SetFooterSumMakerEh(TFooterSumMakerEh Maker) { GFooterSumMaker = Maker; }
@@ -124,7 +114,7 @@ void TColumnFooterEh::RestoreDefaults()
 void TColumnFooterEh::RefreshDefaultFont()
 {
     if (!FAssignedValues.Contains(cvFooterFont))
-        CopyFollowingFont(FFont, DefaultFont());
+        CopyDefaultFont(FFont, DefaultFont());
 }
 
 void TColumnFooterEh::EnsureSumValue()
@@ -240,7 +230,7 @@ void TColumnFooterEh::SetFieldName(const QString& Value)
 TFont* TColumnFooterEh::Font() const
 {
     if (!FAssignedValues.Contains(cvFooterFont))
-        CopyFollowingFont(FFont, DefaultFont());
+        CopyDefaultFont(FFont, DefaultFont());
     return FFont;
 }
 

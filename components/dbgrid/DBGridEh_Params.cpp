@@ -8,6 +8,17 @@
 #include "platform/vcl/PopupMenus.h"
 
 namespace {
+// Writes a setting that follows a default until it is written; true when the value changed.
+template <class T>
+bool WriteStoredEh(T& Field, bool& Stored, const T& Value)
+{
+    if (Stored && Value == Field)
+        return false;
+    Stored = true;
+    Field = Value;
+    return true;
+}
+
 // The grid's options and style the parameter objects follow.
 bool TitlesShown(const TCustomDBGridEh* Grid) { return Grid->Options().Contains(dgTitles); }
 bool ColLinesOn(const TCustomDBGridEh* Grid) { return Grid->Options().Contains(dgColLines); }
@@ -49,16 +60,6 @@ void SetExtendVertLines(TCustomDBGridEh* Grid, bool Value)
 // The base grid's options are derived from the grid's again.
 void ReapplyOptions(TCustomDBGridEh* Grid) { Grid->SetOptions(Grid->Options()); }
 
-// Copies Source into a font that follows the grid's, without telling its change handler.
-void CopyFollowingFont(TFont* Own, TFont* Source)
-{
-    if (!Own || !Source || Own == Source || Own->Equals(Source))
-        return;
-    TNotifyEvent saved = Own->OnChange;
-    Own->OnChange = nullptr;
-    auto restore = Finally([&] { Own->OnChange = saved; });
-    Own->Assign(Source);
-}
 }
 
 // ============================================================================================
@@ -150,20 +151,14 @@ bool TDBGridAreaParamsEh::HorzLines() const { return FHorzLinesStored ? FHorzLin
 
 void TDBGridAreaParamsEh::SetVertLines(bool Value)
 {
-    if (FVertLinesStored && Value == FVertLines)
-        return;
-    FVertLinesStored = true;
-    FVertLines = Value;
-    LinesChanged();
+    if (WriteStoredEh(FVertLines, FVertLinesStored, Value))
+        LinesChanged();
 }
 
 void TDBGridAreaParamsEh::SetHorzLines(bool Value)
 {
-    if (FHorzLinesStored && Value == FHorzLines)
-        return;
-    FHorzLinesStored = true;
-    FHorzLines = Value;
-    LinesChanged();
+    if (WriteStoredEh(FHorzLines, FHorzLinesStored, Value))
+        LinesChanged();
 }
 
 void TDBGridAreaParamsEh::SetVertLinesStored(bool Value)
@@ -210,7 +205,7 @@ TGridCellFillStyleEh TDBGridAreaParamsEh::GetActualFillStyle() const { return Re
 TFont* TDBGridAreaParamsEh::Font() const
 {
     if (FFont && FParentFont)
-        CopyFollowingFont(FFont, static_cast<TControl*>(FGrid)->Font());
+        CopyDefaultFont(FFont, static_cast<TControl*>(FGrid)->Font());
     return FFont;
 }
 
@@ -232,7 +227,7 @@ void TDBGridAreaParamsEh::SetParentFont(bool Value)
 void TDBGridAreaParamsEh::RefreshDefaultFont()
 {
     if (FFont && FParentFont)
-        CopyFollowingFont(FFont, static_cast<TControl*>(FGrid)->Font());
+        CopyDefaultFont(FFont, static_cast<TControl*>(FGrid)->Font());
 }
 
 void TDBGridAreaParamsEh::OwnFontChanged(TObject*)
@@ -346,11 +341,8 @@ TColor TDBGridTitleParamsEh::Color() const { return FColorStored ? FColor : Defa
 
 void TDBGridTitleParamsEh::SetColor(TColor Value)
 {
-    if (FColorStored && Value == FColor)
-        return;
-    FColorStored = true;
-    FColor = Value;
-    Invalidate();
+    if (WriteStoredEh(FColor, FColorStored, Value))
+        Invalidate();
 }
 
 void TDBGridTitleParamsEh::SetColorStored(bool Value)
@@ -374,11 +366,8 @@ TColor TDBGridTitleParamsEh::SecondColor() const { return FSecondColorStored ? F
 
 void TDBGridTitleParamsEh::SetSecondColor(TColor Value)
 {
-    if (FSecondColorStored && Value == FSecondColor)
-        return;
-    FSecondColorStored = true;
-    FSecondColor = Value;
-    Invalidate();
+    if (WriteStoredEh(FSecondColor, FSecondColorStored, Value))
+        Invalidate();
 }
 
 void TDBGridTitleParamsEh::SetSecondColorStored(bool Value)
@@ -431,11 +420,8 @@ TSortMarkerStyleEh TDBGridTitleParamsEh::SortMarkerStyle() const
 
 void TDBGridTitleParamsEh::SetSortMarkerStyle(TSortMarkerStyleEh Value)
 {
-    if (FSortMarkerStyleStored && Value == FSortMarkerStyle)
-        return;
-    FSortMarkerStyleStored = true;
-    FSortMarkerStyle = Value;
-    Invalidate();
+    if (WriteStoredEh(FSortMarkerStyle, FSortMarkerStyleStored, Value))
+        Invalidate();
 }
 
 void TDBGridTitleParamsEh::SetSortMarkerStyleStored(bool Value)
@@ -511,11 +497,8 @@ TColor TDBGridIndicatorParamsEh::Color() const { return FColorStored ? FColor : 
 
 void TDBGridIndicatorParamsEh::SetColor(TColor Value)
 {
-    if (FColorStored && Value == FColor)
-        return;
-    FColorStored = true;
-    FColor = Value;
-    Invalidate();
+    if (WriteStoredEh(FColor, FColorStored, Value))
+        Invalidate();
 }
 
 void TDBGridIndicatorParamsEh::SetColorStored(bool Value)
