@@ -246,6 +246,12 @@ public:
     // is already painted over by duplicate hiding.
     std::vector<bool> FCheckedDuplicates;
     // ==== end of cell painting ====
+
+    // ==== row panel placement ====
+    // ==== end of row panel placement ====
+
+    // ==== grouping and selection ====
+    // ==== end of grouping and selection ====
 };
 
 // The column class a grid's form stores: every property published.

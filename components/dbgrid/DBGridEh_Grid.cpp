@@ -26,6 +26,14 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("ContraColCount", &G::ContraColCount, &G::SetContraColCount).Default(0);
     P.Prop("EvenRowColor", &G::EvenRowColor, &G::SetEvenRowColor).Stored(&G::EvenRowColorStored);
     P.Prop("OddRowColor", &G::OddRowColor, &G::SetOddRowColor).Stored(&G::OddRowColorStored);
+    // footer values and sum list
+
+    // selection and mouse
+
+    // grouping
+
+    // row detail panel and row panel
+
 }
 
 namespace {
@@ -60,6 +68,14 @@ void TCustomDBGridEh::AfterConstruction()
     FOldTopLeft = TGridCoord{LeftCol(), TopRow()};
     SetText(QString());
     HideEditor();
+    // footer values and sum list
+
+    // selection and mouse
+
+    // grouping
+
+    // row detail panel and row panel
+
 }
 
 TCustomDBGridEh::~TCustomDBGridEh()
@@ -69,6 +85,14 @@ TCustomDBGridEh::~TCustomDBGridEh()
     SetDataSource(nullptr);
     SetCenter(nullptr);
     SetStyle(nullptr);
+    // row detail panel and row panel
+
+    // grouping
+
+    // selection and mouse
+
+    // footer values and sum list
+
     if (FStyle) {
         FStyle->RemoveChangeNotification(this);
         FStyle->RemoveFreeNotification(this);

@@ -6,6 +6,10 @@
 #include "components/memtable/MemTableEh.h"
 #include "DBGridEh_Columns.h"
 #include "DBGridEh_Params.h"
+#include "DBGridEh_SumList.h"
+#include "DBGridEh_Selection.h"
+#include "DBGridEh_Grouping.h"
+#include "DBGridEh_RowDetail.h"
 
 class TCustomDBGridEh;
 class TDBGridEhStyle;
@@ -628,6 +632,18 @@ private:
     std::unique_ptr<TGridEmptyDataInfoEh> FEmptyDataInfo{new TGridEmptyDataInfoEh(this)};
     std::unique_ptr<TGridTreeViewParamsEh> FTreeViewParams{new TGridTreeViewParamsEh(this)};
     // ==== end of parameter objects ====
+
+    // ==== footer values, footer drawing and sum list ====
+    // ==== end of footer values, footer drawing and sum list ====
+
+    // ==== selection and mouse ====
+    // ==== end of selection and mouse ====
+
+    // ==== grouping in the grid ====
+    // ==== end of grouping in the grid ====
+
+    // ==== row detail panel and row panel ====
+    // ==== end of row detail panel and row panel ====
 };
 
 // ============================================================================================

@@ -24,13 +24,15 @@ const std::vector<Layer>& TreeLayers()
         {"components/foundation", {"components/foundation/core", "platform/vcl"}},
         {"components/editors", {"components/foundation", "components/memtable"}},
         {"components/axisgrid", {"components/editors"}},
-        {"components/dbgrid", {"components/editors", "components/axisgrid"}},
+        {"components/gridtools/core", {"components/axisgrid"}},
+        {"components/dbgrid", {"components/editors", "components/axisgrid", "components/gridtools/core"}},
         {"components/lookup", {"components/dbgrid"}},
         {"components/gridtools", {"components/dbgrid"}},
         {"components/output", {"components/dbgrid"}},
         {"app/engine",
          {"components/lookup", "components/gridtools", "components/output", "platform/ado", "platform/sheets"}},
-        {"app", {"app/engine"}},
+        {"app/ui", {"app/engine"}},
+        {"app", {"app/ui"}},
     };
     return layers;
 }

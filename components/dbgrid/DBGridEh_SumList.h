@@ -1,0 +1,2 @@
+// The grid's footer sum list.
+#pragma once
