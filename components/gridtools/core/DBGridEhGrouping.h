@@ -637,6 +637,7 @@ private:
     bool CalcFooterValues(bool AndRowHeights);
     void RecalcValuesAndHeights();
     void InvalidateRecordIndex();
+    void DropFlatList();
 
     static TGroupDataTreeNodeEh* Node(TBaseTreeNodeEh* N) { return static_cast<TGroupDataTreeNodeEh*>(N); }
 };

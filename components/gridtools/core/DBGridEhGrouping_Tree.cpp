@@ -195,8 +195,7 @@ TGridGroupDataTreeEh::~TGridGroupDataTreeEh() = default;
 
 void TGridGroupDataTreeEh::Clear()
 {
-    FFlatVisibleList.clear();
-    ++FFlatGeneration;
+    DropFlatList();
     InvalidateRecordIndex();
     TTreeListEh::Clear();
     Root()->FFooterItemCount = 0;
@@ -381,9 +380,18 @@ void TGridGroupDataTreeEh::RebuildDataTreeEx(IMemTableEh* AIntMemTable)
     RebuildFlatVisibleList();
 }
 
+void TGridGroupDataTreeEh::DropFlatList()
+{
+    // The list would point at deleted nodes; it stays empty until it is rebuilt.
+    FFlatVisibleList.clear();
+    FFlatByViewNo.clear();
+    ++FFlatGeneration;
+}
+
 void TGridGroupDataTreeEh::DeleteRecordNodes()
 {
     InvalidateRecordIndex();
+    DropFlatList();
     const int levels = FGridDataGroups ? FGridDataGroups->ActiveGroupLevelsCount() : 0;
     // Groups first lose their records; then a group without data items goes when its level is
     // no longer the active level at its depth.
@@ -405,6 +413,7 @@ void TGridGroupDataTreeEh::DeleteRecordNodes()
 
 void TGridGroupDataTreeEh::DeleteEmptyNodes()
 {
+    DropFlatList();
     // Children first, so a group left with only empty groups goes too.
     std::function<void(TGroupDataTreeNodeEh*)> walk = [&](TGroupDataTreeNodeEh* node) {
         for (int i = node->Count() - 1; i >= 0; --i) {
@@ -537,6 +546,7 @@ void TGridGroupDataTreeEh::RecordDeleted(int RecNum)
 
 void TGridGroupDataTreeEh::DetachRecordNode(TGroupDataTreeNodeEh* Node)
 {
+    DropFlatList();
     auto* parent = Node->ParentNode();
     DetachNode(Node, true);
     while (parent && parent != Root() && parent->Count() == 0) {
