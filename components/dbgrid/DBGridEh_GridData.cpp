@@ -28,6 +28,8 @@ void TCustomDBGridEh::DataChanged()
 {
     if (FSuppressDataSetChanged)
         return;
+    if (FSumList)
+        FSumList->RecalcAllIfStale();
     if (!HandleAllocated())
         return;
     LayoutChanged();
@@ -41,6 +43,7 @@ void TCustomDBGridEh::DataChanged()
 void TCustomDBGridEh::LinkActive(bool Value)
 {
     UpdateIntMemTable();
+    UpdateSumListDataSet();
     if (FIntMemTable) {
         if (!IsLoading())
             MTEventReceived(-1, mtViewDataChangedEh, -1);
@@ -172,6 +175,7 @@ void TCustomDBGridEh::Loaded()
         SetColCount(FAxisBars->Count() + FixedColCount());
     Columns()->SetSortMarkedColumns();
     TCustomDBAxisGridEh::Loaded();
+    FSumList->ActivateIfAssigned();
 }
 
 void TCustomDBGridEh::DefineProperties(TFiler* Filer)
