@@ -26,6 +26,9 @@ long double Scaled(TField* Field) { return static_cast<long double>(Field->AsFlo
 
 long double Raw(Currency Value) { return static_cast<long double>(Value.Value); }
 
+// Text, dates and the like add nothing to a sum or an average: they count as null there.
+bool NoAmount(TField* Field) { return Field->IsNull() || !dynamic_cast<TNumericField*>(Field); }
+
 bool NullValue(const Variant& Value) { return Value.IsNull() || Value.IsEmpty(); }
 
 // The average behind a running sum and its count; 0 for no values.
@@ -383,13 +386,13 @@ void TDBSumListProducer::DataSetAfterEdit(TDataSet* DataSet)
             switch (item->GroupOperation()) {
             case goSum: {
                 TField* f = DataSet->FieldByName(item->FieldName());
-                item->Value = f->IsNull() ? Currency() : RoundScaled(Scaled(f));
+                item->Value = NoAmount(f) ? Currency() : RoundScaled(Scaled(f));
                 break;
             }
             case goAvg: {
                 TField* f = DataSet->FieldByName(item->FieldName());
-                item->Value = f->IsNull() ? Currency() : RoundScaled(Scaled(f));
-                item->VarValue = f->Value();
+                item->Value = NoAmount(f) ? Currency() : RoundScaled(Scaled(f));
+                item->VarValue = NoAmount(f) ? Variant::Null() : f->Value();
                 break;
             }
             case goCount:
@@ -442,7 +445,7 @@ void TDBSumListProducer::DataSetAfterPost(TDataSet* DataSet)
             switch (item->GroupOperation()) {
             case goSum: {
                 TField* f = DataSet->FieldByName(item->FieldName());
-                if (f->IsNull())
+                if (NoAmount(f))
                     item->FSumValue -= item->Value;
                 else
                     item->FSumValue = RoundScaled(Scaled(f) + Raw(item->FSumValue - item->Value));
@@ -450,7 +453,7 @@ void TDBSumListProducer::DataSetAfterPost(TDataSet* DataSet)
             }
             case goAvg: {
                 TField* f = DataSet->FieldByName(item->FieldName());
-                if (f->IsNull()) {
+                if (NoAmount(f)) {
                     if (!NullValue(item->VarValue))
                         --item->FNotNullRecordCount;
                     item->FSumValueAsSum -= item->Value;
@@ -494,14 +497,16 @@ void TDBSumListProducer::DataSetBeforeDelete(TDataSet* DataSet)
         switch (item->GroupOperation()) {
         case goSum: {
             TField* f = DataSet->FieldByName(item->FieldName());
-            item->FSumValue = RoundScaled(Raw(item->FSumValue) - Scaled(f));
+            if (!NoAmount(f))
+                item->FSumValue = RoundScaled(Raw(item->FSumValue) - Scaled(f));
             break;
         }
         case goAvg: {
             TField* f = DataSet->FieldByName(item->FieldName());
-            item->FSumValueAsSum = RoundScaled(Raw(item->FSumValueAsSum) - Scaled(f));
-            if (!f->IsNull())
+            if (!NoAmount(f)) {
+                item->FSumValueAsSum = RoundScaled(Raw(item->FSumValueAsSum) - Scaled(f));
                 --item->FNotNullRecordCount;
+            }
             item->FSumValue = AverageOf(item->FSumValueAsSum, item->FNotNullRecordCount);
             break;
         }
@@ -628,13 +633,14 @@ void TDBSumListProducer::RecalcAll()
             for (auto& [item, f] : items) {
                 switch (item->GroupOperation()) {
                 case goSum:
-                    if (!f->IsNull())
+                    if (!NoAmount(f))
                         item->FSumValue = RoundScaled(Scaled(f) + Raw(item->FSumValue));
                     break;
                 case goAvg:
-                    if (!f->IsNull())
+                    if (!NoAmount(f)) {
                         ++item->FNotNullRecordCount;
-                    item->FSumValueAsSum = RoundScaled(Scaled(f) + Raw(item->FSumValueAsSum));
+                        item->FSumValueAsSum = RoundScaled(Scaled(f) + Raw(item->FSumValueAsSum));
+                    }
                     break;
                 case goCount:
                     if (!f || !f->IsNull())
