@@ -118,6 +118,8 @@ public:
     virtual void DefaultApplySorting(TCustomDBGridEh* Grid);
     // The grid's own DefaultCalcIndicatorRowNumAreaWidth.
     virtual int CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid);
+    // Whether a title click may sort by the column (large-object values cannot).
+    virtual bool ColumnValueTypeIsComparable(TColumnEh* Column);
 
     Delegate<void(TCustomDBGridEh* Grid)> OnApplySorting;
 
@@ -685,8 +687,10 @@ public:
     virtual void DataGroupRowMouseDown(TMouseButton Button, TShiftState Shift, TObject* Node, int X, int Y);
     // -1 none, 0 the main or filter button, n >= 1 the nth edit button.
     int EditButtonIndexAt(int ACol, int ARow, int InCellY, int InCellX, TColumnEh* Column);
-    // The title click of a tracked title: OnTitleBtnClick and the sort-marker step.
+    // The title click of a tracked title: OnTitleBtnClick and the sort-marker step; Ctrl marks
+    // one more column and leaves the sorting until Ctrl is released.
     virtual void DoTitleBtnClick(int ACol);
+    void TitleButtonClicked(int ACol, TShiftState Shift);
     bool Tracking() const { return FTracking; }
     bool TitlePressed() const { return FPressed; }
     int PressedCol() const { return FPressedCol; }
@@ -706,6 +710,11 @@ protected:
     void CancelTracking();
     // Recomputes whether the tracked title is drawn pressed.
     void TrackTitleButton(int X, int Y);
+    // The current record's bookmark (empty without one).
+    TBookmark CurrentBookmarkEh();
+    // Moves the cursor by Distance records; with Select the records passed take the selection
+    // anchor's state, and records left on the way back to the anchor lose it.
+    void ExtendRowSelectionBy(int Distance, bool Select);
 
 private:
     friend class TDBGridEhSelection;

@@ -409,8 +409,10 @@ bool TCustomDBGridEh::HighlightDataCellColor(int DataCol, int DataRow, const QSt
                                              TColor& AColor, TFont* AFont)
 {
     TDBGridEhStyle* style = FStyle ? FStyle : DBGridEhDefaultStyle();
-    // No selection object is kept yet: only the current cell and row can be highlighted.
-    const bool multiSelected = false;
+    // Called while the painted row is being read, so its bookmark is the dataset's.
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    const bool multiSelected = FSelection && FSelection->SelectionType() != gstNon && ds && !ds->IsEmpty() &&
+                               FSelection->DataCellSelected(DataCol, ds->Bookmark());
     return style->HighlightDataCellColor(this, DataToRawColumn(DataCol), DataRow + TopDataOffset(), DataCol, DataRow,
                                          Value, State, multiSelected, AColor, AFont);
 }
