@@ -741,7 +741,6 @@ private:
     bool FInColExit = false;
     TShiftState FStartShiftState;
     TShiftState FMouseShift;
-    int FGroupDataMovingIndex = -1;
     TRect FTrackingStateRect;
     // ==== end of selection and mouse ====
 

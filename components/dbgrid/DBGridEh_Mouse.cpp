@@ -225,7 +225,6 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
 {
     if (Button == mbRight)
         SetMouseCapture(true);
-    FGroupDataMovingIndex = -1;
     FCellTreeElementMouseDown = false;
     FStartShiftState = Shift;
     FPressedCell = TGridCoord{-1, -1};
