@@ -31,6 +31,11 @@ DOV_PUBLISHED(TDBGridEh)
     // selection and mouse
 
     // grouping
+    P.Prop("DataGrouping", &G::DataGrouping, &G::SetDataGrouping);
+    P.Prop("OnActiveGroupingStructChanged", &G::OnActiveGroupingStructChanged);
+    P.Prop("OnDataGroupGetRowText", &G::OnDataGroupGetRowText);
+    P.Prop("OnDataGroupGetRowParams", &G::OnDataGroupGetRowParams);
+    P.Prop("OnDataGroupGetFooterParams", &G::OnDataGroupGetFooterParams);
 
     // row detail panel and row panel
 
@@ -73,6 +78,9 @@ void TCustomDBGridEh::AfterConstruction()
     // selection and mouse
 
     // grouping
+    FDataGrouping.reset(Create<TDBGridEhDataGroupsEh>(this));
+    FGroupRowParams.reset(new TGroupRowParamsEh);
+    FGroupFooterParams.reset(new TGroupFooterParamsEh);
 
     // row detail panel and row panel
 
@@ -88,6 +96,8 @@ TCustomDBGridEh::~TCustomDBGridEh()
     // row detail panel and row panel
 
     // grouping
+    FCurGroupDataNode = nullptr;
+    FDataGrouping.reset();
 
     // selection and mouse
 
@@ -591,4 +601,26 @@ void TDBGridEhCenter::DefaultApplySorting(TCustomDBGridEh*) {}
 int TDBGridEhCenter::CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid)
 {
     return Grid->DefaultCalcIndicatorRowNumAreaWidth();
+}
+
+void TDBGridEhCenter::GetGroupLevelCaption(TCustomDBGridEh*, TColumnEh* Column, QString& Text)
+{
+    Text = Column ? Column->Title()->Caption() : QString();
+}
+
+bool TDBGridEhCenter::ColumnValueTypeIsComparable(TCustomDBGridEh*, TColumnEh* Column)
+{
+    TField* field = Column ? Column->Field() : nullptr;
+    if (!field)
+        return true;
+    switch (field->DataType()) {
+    case ftString: case ftSmallint: case ftInteger: case ftWord: case ftBoolean: case ftFloat: case ftCurrency:
+    case ftBCD: case ftDate: case ftTime: case ftDateTime: case ftAutoInc: case ftMemo: case ftFmtMemo:
+    case ftFixedChar: case ftWideString: case ftLargeint: case ftADT: case ftVariant: case ftGuid:
+    case ftTimeStamp: case ftFMTBcd: case ftFixedWideChar: case ftWideMemo: case ftOraTimeStamp:
+    case ftOraInterval: case ftLongWord: case ftShortint: case ftByte: case ftExtended:
+        return true;
+    default:
+        return false;
+    }
 }
