@@ -113,8 +113,11 @@ void TCustomDBGridEh::FollowGroupRows()
 
 bool TCustomDBGridEh::GroupingMTEventReceived(int RowNum, TMTViewEventTypeEh Event)
 {
-    if (!FDataGrouping || !FDataGrouping->IsGroupingWorks())
+    if (!FDataGrouping || !FDataGrouping->IsGroupingWorks()) {
+        FCurGroupDataNode = nullptr;
+        UpdateExtraFirstColumnWidth();
         return false;
+    }
     TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
     // The grouping rebuilds the tree itself when its update ends.
     if (tree->UpdateCount() > 0)
@@ -368,6 +371,9 @@ void TCustomDBGridEh::SyncDataSetToGroupNode()
         return;
     TDataSet* ds = FDataLink->DataSet();
     const int target = node->DataSetRecordViewNo();
+    // Moving would post a record being inserted; a record already current needs no move.
+    if (ds->State() == dsInsert || (DataRowsReadable() && FIntMemTable->GetInstantReadCurRow() == target))
+        return;
     FInternalUpdatingDatasetPos = true;
     auto done = Finally([this] { FInternalUpdatingDatasetPos = false; });
     const int recNo = ds->RecNo();
@@ -406,7 +412,11 @@ int TCustomDBGridEh::DataGroupMoveBy(int Distance, bool AllowAppend)
         FCurGroupDataListEof = true;
         if (IsRecordNode(FCurGroupDataNode) && cur == count - 1) {
             const int viewNo = FCurGroupDataNode->DataSetRecordViewNo();
-            FDataGrouping->SetInsertingKeyValue(tree->GetKeyValueForViewRecNo(viewNo + 1));
+            // The record's own key, placed after it.
+            Variant key = tree->GetKeyValueForViewRecNo(viewNo);
+            if (key.IsArray())
+                key.SetElement(VarArrayHighBound(key, 1), Variant(viewNo + 1));
+            FDataGrouping->SetInsertingKeyValue(key);
             if (AllowAppend) {
                 if (viewNo == FIntMemTable->InstantReadRowCount() - 1) {
                     ds->Append();

@@ -146,6 +146,7 @@ TEST_F(GroupPanel, LevelsNamedInAFormStreamFindTheirColumnsAfterLoading)
         "      end>\n"
         "  end\n"
         "end\n");
+    RegisterClasses<TDBGridEh>();
     auto holder = CreateUnique<TForm>(nullptr);
     ReadComponentRes(text.toUtf8(), holder.get());
     auto* loaded = dynamic_cast<TDBGridEh*>(holder->FindComponent(QStringLiteral("Grid2")));
