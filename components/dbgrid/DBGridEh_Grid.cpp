@@ -29,6 +29,8 @@ DOV_PUBLISHED(TDBGridEh)
     // footer values and sum list
 
     // selection and mouse
+    P.Prop("AllowedSelections", &G::AllowedSelections, &G::SetAllowedSelections).Default(DBGridEhAllSelections);
+    P.Event("OnSortMarkingChanged", &G::OnSortMarkingChanged);
 
     // grouping
     P.Prop("DataGrouping", &G::DataGrouping, &G::SetDataGrouping);
@@ -76,6 +78,8 @@ void TCustomDBGridEh::AfterConstruction()
     // footer values and sum list
 
     // selection and mouse
+    FBookmarks = new TBookmarkListEh(this);
+    FSelection = new TDBGridEhSelection(this);
 
     // grouping
     FDataGrouping.reset(Create<TDBGridEhDataGroupsEh>(this));
@@ -100,6 +104,10 @@ TCustomDBGridEh::~TCustomDBGridEh()
     FDataGrouping.reset();
 
     // selection and mouse
+    delete FSelection;
+    FSelection = nullptr;
+    delete FBookmarks;
+    FBookmarks = nullptr;
 
     // footer values and sum list
 
