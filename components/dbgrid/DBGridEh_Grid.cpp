@@ -33,6 +33,11 @@ DOV_PUBLISHED(TDBGridEh)
     P.Event("OnSortMarkingChanged", &G::OnSortMarkingChanged);
 
     // grouping
+    P.Prop("DataGrouping", &G::DataGrouping, &G::SetDataGrouping);
+    P.Prop("OnActiveGroupingStructChanged", &G::OnActiveGroupingStructChanged);
+    P.Prop("OnDataGroupGetRowText", &G::OnDataGroupGetRowText);
+    P.Prop("OnDataGroupGetRowParams", &G::OnDataGroupGetRowParams);
+    P.Prop("OnDataGroupGetFooterParams", &G::OnDataGroupGetFooterParams);
 
     // row detail panel and row panel
 
@@ -77,6 +82,9 @@ void TCustomDBGridEh::AfterConstruction()
     FSelection = new TDBGridEhSelection(this);
 
     // grouping
+    FDataGrouping.reset(Create<TDBGridEhDataGroupsEh>(this));
+    FGroupRowParams.reset(new TGroupRowParamsEh);
+    FGroupFooterParams.reset(new TGroupFooterParamsEh);
 
     // row detail panel and row panel
 
@@ -92,6 +100,8 @@ TCustomDBGridEh::~TCustomDBGridEh()
     // row detail panel and row panel
 
     // grouping
+    FCurGroupDataNode = nullptr;
+    FDataGrouping.reset();
 
     // selection and mouse
     delete FSelection;
@@ -599,4 +609,26 @@ void TDBGridEhCenter::DefaultApplySorting(TCustomDBGridEh*) {}
 int TDBGridEhCenter::CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid)
 {
     return Grid->DefaultCalcIndicatorRowNumAreaWidth();
+}
+
+void TDBGridEhCenter::GetGroupLevelCaption(TCustomDBGridEh*, TColumnEh* Column, QString& Text)
+{
+    Text = Column ? Column->Title()->Caption() : QString();
+}
+
+bool TDBGridEhCenter::ColumnValueTypeIsComparable(TCustomDBGridEh*, TColumnEh* Column)
+{
+    TField* field = Column ? Column->Field() : nullptr;
+    if (!field)
+        return true;
+    switch (field->DataType()) {
+    case ftString: case ftSmallint: case ftInteger: case ftWord: case ftBoolean: case ftFloat: case ftCurrency:
+    case ftBCD: case ftDate: case ftTime: case ftDateTime: case ftAutoInc: case ftMemo: case ftFmtMemo:
+    case ftFixedChar: case ftWideString: case ftLargeint: case ftADT: case ftVariant: case ftGuid:
+    case ftTimeStamp: case ftFMTBcd: case ftFixedWideChar: case ftWideMemo: case ftOraTimeStamp:
+    case ftOraInterval: case ftLongWord: case ftShortint: case ftByte: case ftExtended:
+        return true;
+    default:
+        return false;
+    }
 }

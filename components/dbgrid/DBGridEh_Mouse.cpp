@@ -9,25 +9,6 @@
 
 namespace {
 
-// Values that have no order (large objects) cannot be sorted by.
-bool ValueTypeComparableEh(TColumnEh* Column)
-{
-    TField* field = Column ? Column->Field() : nullptr;
-    if (!field)
-        return true;
-    switch (field->DataType()) {
-    case ftBlob:
-    case ftMemo:
-    case ftGraphic:
-    case ftFmtMemo:
-    case ftParadoxOle:
-    case ftDBaseOle:
-    case ftTypedBinary:
-    case ftWideMemo: return false;
-    default: return true;
-    }
-}
-
 bool StepsByClickEh(TColumnEh* Column)
 {
     const TAxisBarEhType type = Column->GetBarType();
@@ -35,8 +16,6 @@ bool StepsByClickEh(TColumnEh* Column)
 }
 
 }  // namespace
-
-bool TDBGridEhCenter::ColumnValueTypeIsComparable(TColumnEh* Column) { return ValueTypeComparableEh(Column); }
 
 // ---------------------------------------------------------------- sort markers
 
@@ -61,7 +40,7 @@ void TCustomDBGridEh::TitleButtonClicked(int ACol, TShiftState Shift)
     TitleBtnClick(dataCol, column);
     FSortMarking = Shift.Contains(ssCtrl);
     TDBGridEhCenter* center = FCenter ? FCenter : DBGridEhDefaultCenter();
-    if (!center->ColumnValueTypeIsComparable(column)) {
+    if (!center->ColumnValueTypeIsComparable(this, column)) {
         FSortMarking = false;
         throw Exception(QStringLiteral("Сортировка по этому полю невозможна"));
     }

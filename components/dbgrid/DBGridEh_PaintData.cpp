@@ -53,8 +53,15 @@ void TCustomDBGridEh::DrawCellContent(int ACol, int ARow, TGridDrawState State, 
         DrawIndicatorCell(ACol, ARow, State, ARect, dataRow, dataCol);
     else if (vert == TCustomDBGridEh::vctFooterEh)
         DrawFooterCell(ACol, ARow, State, ARect, dataRow, dataCol);
-    else if (vert == TCustomDBGridEh::vctDataEh)
-        DrawDataCell(ACol, ARow, State, ARect, dataRow, dataCol);
+    else if (vert == TCustomDBGridEh::vctDataEh) {
+        TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(dataRow);
+        if (node && node->NodeType() == dntDataGroupEh)
+            DrawGroupDataCell(ACol, ARow, node, State, ARect);
+        else if (node && node->NodeType() == dntDataGroupFooterEh)
+            DrawGroupFooterCell(ACol, ARow, dataCol, node, State, ARect);
+        else
+            DrawDataCell(ACol, ARow, State, ARect, dataRow, dataCol);
+    }
     else
         DrawTitleAreaCell(ACol, ARow, State, ARect, dataRow, dataCol);
 }
@@ -151,6 +158,11 @@ void TCustomDBGridEh::DrawDataCell(int ACol, int ARow, TGridDrawState AState, co
     column->GetColCellParams(false, params);
 
     TRect areaRect = ARect;
+    if (FExtraFirstColumnWidth > 0 && column == FirstVisibleColumn())
+        if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow)) {
+            DrawDataCellGroupIndent(DataRow, node, areaRect);
+            areaRect.Left += FExtraFirstColumnWidth;
+        }
     if (HasIntMemTable() && IntMemTable()->GetViewAsTreeList() && column == PaintedColumn(0)) {
         DrawCellTreeElements(DataCol, DataRow, params->FThe3DRect, areaRect, AState);
         areaRect.Left += GetCellTreeElmentsAreaWidth();

@@ -227,7 +227,7 @@ TEST_F(GridMouse, AClickOnADataCellMovesTheRecordAndTheCurrentColumn)
     EXPECT_EQ(clicked, 1);
 }
 
-TEST(GridMouseSorting, ATitleOfAMemoColumnRefusesToSortAndKeepsItsMarker)
+TEST(GridMouseSorting, ATitleOfABinaryColumnRefusesToSortAndKeepsItsMarker)
 {
     std::unique_ptr<TForm> form = CreateUnique<TForm>(nullptr);
     form->SetBounds(0, 0, 400, 300);
@@ -235,10 +235,9 @@ TEST(GridMouseSorting, ATitleOfAMemoColumnRefusesToSortAndKeepsItsMarker)
     grid->SetParent(form.get());
     grid->SetBounds(0, 0, 380, 280);
     auto* table = Create<TMemTableEh>(form.get());
-    table->FieldDefs()->Add(QStringLiteral("Note"), ftMemo);
+    table->FieldDefs()->Add(QStringLiteral("Data"), ftBlob);
     table->CreateDataSet();
     table->Append();
-    table->FieldByName(QStringLiteral("Note"))->SetAsString(QStringLiteral("x"));
     table->Post();
     auto* src = Create<TDataSource>(form.get());
     src->SetDataSet(table);
