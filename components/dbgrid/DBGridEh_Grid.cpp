@@ -32,8 +32,15 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("OnSumListAfterRecalcAll", &G::OnSumListAfterRecalcAll);
 
     // selection and mouse
+    P.Prop("AllowedSelections", &G::AllowedSelections, &G::SetAllowedSelections).Default(DBGridEhAllSelections);
+    P.Event("OnSortMarkingChanged", &G::OnSortMarkingChanged);
 
     // grouping
+    P.Prop("DataGrouping", &G::DataGrouping, &G::SetDataGrouping);
+    P.Prop("OnActiveGroupingStructChanged", &G::OnActiveGroupingStructChanged);
+    P.Prop("OnDataGroupGetRowText", &G::OnDataGroupGetRowText);
+    P.Prop("OnDataGroupGetRowParams", &G::OnDataGroupGetRowParams);
+    P.Prop("OnDataGroupGetFooterParams", &G::OnDataGroupGetFooterParams);
 
     // row detail panel and row panel
 
@@ -78,8 +85,13 @@ void TCustomDBGridEh::AfterConstruction()
     FSumList->OnAfterRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListAfterRecalcAll);
 
     // selection and mouse
+    FBookmarks = new TBookmarkListEh(this);
+    FSelection = new TDBGridEhSelection(this);
 
     // grouping
+    FDataGrouping.reset(Create<TDBGridEhDataGroupsEh>(this));
+    FGroupRowParams.reset(new TGroupRowParamsEh);
+    FGroupFooterParams.reset(new TGroupFooterParamsEh);
 
     // row detail panel and row panel
 
@@ -95,8 +107,14 @@ TCustomDBGridEh::~TCustomDBGridEh()
     // row detail panel and row panel
 
     // grouping
+    FCurGroupDataNode = nullptr;
+    FDataGrouping.reset();
 
     // selection and mouse
+    delete FSelection;
+    FSelection = nullptr;
+    delete FBookmarks;
+    FBookmarks = nullptr;
 
     // footer values and sum list
 
@@ -599,4 +617,26 @@ void TDBGridEhCenter::DefaultApplySorting(TCustomDBGridEh*) {}
 int TDBGridEhCenter::CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid)
 {
     return Grid->DefaultCalcIndicatorRowNumAreaWidth();
+}
+
+void TDBGridEhCenter::GetGroupLevelCaption(TCustomDBGridEh*, TColumnEh* Column, QString& Text)
+{
+    Text = Column ? Column->Title()->Caption() : QString();
+}
+
+bool TDBGridEhCenter::ColumnValueTypeIsComparable(TCustomDBGridEh*, TColumnEh* Column)
+{
+    TField* field = Column ? Column->Field() : nullptr;
+    if (!field)
+        return true;
+    switch (field->DataType()) {
+    case ftString: case ftSmallint: case ftInteger: case ftWord: case ftBoolean: case ftFloat: case ftCurrency:
+    case ftBCD: case ftDate: case ftTime: case ftDateTime: case ftAutoInc: case ftMemo: case ftFmtMemo:
+    case ftFixedChar: case ftWideString: case ftLargeint: case ftADT: case ftVariant: case ftGuid:
+    case ftTimeStamp: case ftFMTBcd: case ftFixedWideChar: case ftWideMemo: case ftOraTimeStamp:
+    case ftOraInterval: case ftLongWord: case ftShortint: case ftByte: case ftExtended:
+        return true;
+    default:
+        return false;
+    }
 }
