@@ -4,6 +4,8 @@
 #include "platform/vcl/Clipbrd.h"
 #include "support/DBGridFixtures.h"
 
+#include <thread>
+
 using namespace testsupport;
 
 namespace {
@@ -220,6 +222,22 @@ TEST_F(FooterDrawing, FooterCellsPaintTheSumListsTotalsAndTheDefaultDrawingServe
     EXPECT_TRUE(painted.contains(QStringLiteral("21,5")));
 }
 
+TEST_F(FooterDrawing, RowsAJobAddsCountOnceTheTableIsHandedBack)
+{
+    SetFooter(sum, fvtSum);
+    SetFooter(name, fvtCount);
+    std::thread job([this] {
+        table->DisableControls();
+        AddDBGridRow(table, 4, QStringLiteral("Дельта"), Variant(4.5), QStringLiteral("B"));
+    });
+    job.join();
+    // While the job owns the table the footers keep what they showed.
+    EXPECT_EQ(Text(sum), QStringLiteral("30,5"));
+    table->EnableControls();
+    EXPECT_EQ(Text(sum), QStringLiteral("35"));
+    EXPECT_EQ(Text(name), QStringLiteral("4"));
+}
+
 TEST_F(FooterDrawing, TheGridsRecalculationEventsComeWithTheSumList)
 {
     SetFooter(sum, fvtSum);
@@ -335,6 +353,25 @@ TEST_F(FooterEditActions, SelectingAllNeedsRowsAndTheRightToSelectAll)
     grid->SetAllowedSelections(TDBGridEhAllowedSelections{gstAll});
     table->EmptyTable();
     EXPECT_FALSE(grid->CheckSelectAllAction());
+}
+
+}  // namespace
+
+namespace {
+
+class FooterInADesigner : public FooterTexts<DBGridOverAdoQuery> {};
+
+TEST_F(FooterInADesigner, TotalsComeFromFullPassesAndTheDesignersDatasetKeepsItsEvents)
+{
+    grid->SumList()->SetActive(false);
+    grid->SetDesigning(true, false);
+    SetFooter(sum, fvtSum);
+    grid->SumList()->SetActive(true);
+    EXPECT_EQ(Text(sum), QStringLiteral("30,5"));
+    EXPECT_FALSE(query->AfterPost.Assigned());
+    EXPECT_FALSE(query->AfterScroll.Assigned());
+    grid->SumList()->SetActive(false);
+    grid->SetDesigning(false, false);
 }
 
 }  // namespace
