@@ -383,7 +383,13 @@ void TColumnEh::SetAutoFitColWidth(bool Value)
     Changed(false);
 }
 
-int TColumnEh::FullWidth() const { return Width(); }
+int TColumnEh::FullWidth() const
+{
+    TCustomDBGridEh* grid = Grid();
+    return Width() + (grid && grid->ExtraFirstColumnWidth() > 0 && grid->FirstVisibleColumn() == this
+                          ? grid->ExtraFirstColumnWidth()
+                          : 0);
+}
 
 bool TColumnEh::IsWidthStored() const
 {
@@ -701,6 +707,8 @@ DOV_PUBLISHED(TDBGridColumnEh)
     P.Prop("MaxWidth", &TColumnEh::MaxWidth, &TColumnEh::SetMaxWidth).Default(0);
     P.Prop("MinWidth", &TColumnEh::MinWidth, &TColumnEh::SetMinWidth).Default(0);
     P.Prop("Width", &TColumnEh::Width, &TColumnEh::SetWidth).NoDefault().Stored(&TColumnEh::IsWidthStored);
+    P.Prop("OnGroupGetKeyValue", &TColumnEh::OnGroupGetKeyValue);
+    P.Prop("OnGroupGetKeyValueAsText", &TColumnEh::OnGroupGetKeyValueAsText);
     P.Prop("OnDropDownBoxApplyTextFilter", &TColumnEh::OnDropDownBoxApplyTextFilter);
     P.Prop("OnDropDownBoxCheckButton", &TColumnEh::OnDropDownBoxCheckButton, &TColumnEh::SetOnDropDownBoxCheckButton);
     P.Prop("OnDropDownBoxDrawColumnCell", &TColumnEh::OnDropDownBoxDrawColumnCell,
@@ -913,6 +921,9 @@ void TDBGridColumnsEh::Notify(TCollectionItem* Item, TCollectionNotification Act
     if (TCustomDBGridEh* grid = Grid())
         if (TColumnsEhList* marked = grid->SortMarkedColumns())
             marked->Remove(column);
+    if (TCustomDBGridEh* grid = Grid())
+        if (grid->DataGrouping() && !grid->ComponentState().Contains(csDestroying))
+            grid->DataGrouping()->ColumnRemoved(column);
     for (TColumnEh** ref : {&FUpDownBaseColumn, &FFirstScrollVisibleColumn, &FLastScrollVisibleColumn,
                             &FFirstFrozenVisibleColumn, &FLastFrozenVisibleColumn, &FFirstContraVisibleColumn,
                             &FLastContraVisibleColumn})

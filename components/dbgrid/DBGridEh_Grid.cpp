@@ -27,10 +27,20 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("EvenRowColor", &G::EvenRowColor, &G::SetEvenRowColor).Stored(&G::EvenRowColorStored);
     P.Prop("OddRowColor", &G::OddRowColor, &G::SetOddRowColor).Stored(&G::OddRowColorStored);
     // footer values and sum list
+    P.Prop("SumList", &G::SumList, &G::SetSumList);
+    P.Prop("OnSumListRecalcAll", &G::OnSumListRecalcAll);
+    P.Prop("OnSumListAfterRecalcAll", &G::OnSumListAfterRecalcAll);
 
     // selection and mouse
+    P.Prop("AllowedSelections", &G::AllowedSelections, &G::SetAllowedSelections).Default(DBGridEhAllSelections);
+    P.Event("OnSortMarkingChanged", &G::OnSortMarkingChanged);
 
     // grouping
+    P.Prop("DataGrouping", &G::DataGrouping, &G::SetDataGrouping);
+    P.Prop("OnActiveGroupingStructChanged", &G::OnActiveGroupingStructChanged);
+    P.Prop("OnDataGroupGetRowText", &G::OnDataGroupGetRowText);
+    P.Prop("OnDataGroupGetRowParams", &G::OnDataGroupGetRowParams);
+    P.Prop("OnDataGroupGetFooterParams", &G::OnDataGroupGetFooterParams);
 
     // row detail panel and row panel
 
@@ -69,10 +79,19 @@ void TCustomDBGridEh::AfterConstruction()
     SetText(QString());
     HideEditor();
     // footer values and sum list
+    FSumList.reset(Create<TDBGridEhSumList>(this));
+    FSumList->SumListChanged = TNotifyEvent(this, &TCustomDBGridEh::SumListChanged);
+    FSumList->OnRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListRecalcAll);
+    FSumList->OnAfterRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListAfterRecalcAll);
 
     // selection and mouse
+    FBookmarks = new TBookmarkListEh(this);
+    FSelection = new TDBGridEhSelection(this);
 
     // grouping
+    FDataGrouping.reset(Create<TDBGridEhDataGroupsEh>(this));
+    FGroupRowParams.reset(new TGroupRowParamsEh);
+    FGroupFooterParams.reset(new TGroupFooterParamsEh);
 
     // row detail panel and row panel
 
@@ -88,8 +107,14 @@ TCustomDBGridEh::~TCustomDBGridEh()
     // row detail panel and row panel
 
     // grouping
+    FCurGroupDataNode = nullptr;
+    FDataGrouping.reset();
 
     // selection and mouse
+    delete FSelection;
+    FSelection = nullptr;
+    delete FBookmarks;
+    FBookmarks = nullptr;
 
     // footer values and sum list
 
@@ -269,6 +294,7 @@ void TCustomDBGridEh::SetDataSource(TDataSource* Value)
     if (Value && DataSource())
         TCustomDBAxisGridEh::SetDataSource(nullptr);
     TCustomDBAxisGridEh::SetDataSource(Value);
+    UpdateSumListDataSet();
 }
 
 TDBGridColumnsEh* TCustomDBGridEh::Columns() const { return static_cast<TDBGridColumnsEh*>(FAxisBars); }
@@ -591,4 +617,26 @@ void TDBGridEhCenter::DefaultApplySorting(TCustomDBGridEh*) {}
 int TDBGridEhCenter::CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid)
 {
     return Grid->DefaultCalcIndicatorRowNumAreaWidth();
+}
+
+void TDBGridEhCenter::GetGroupLevelCaption(TCustomDBGridEh*, TColumnEh* Column, QString& Text)
+{
+    Text = Column ? Column->Title()->Caption() : QString();
+}
+
+bool TDBGridEhCenter::ColumnValueTypeIsComparable(TCustomDBGridEh*, TColumnEh* Column)
+{
+    TField* field = Column ? Column->Field() : nullptr;
+    if (!field)
+        return true;
+    switch (field->DataType()) {
+    case ftString: case ftSmallint: case ftInteger: case ftWord: case ftBoolean: case ftFloat: case ftCurrency:
+    case ftBCD: case ftDate: case ftTime: case ftDateTime: case ftAutoInc: case ftMemo: case ftFmtMemo:
+    case ftFixedChar: case ftWideString: case ftLargeint: case ftADT: case ftVariant: case ftGuid:
+    case ftTimeStamp: case ftFMTBcd: case ftFixedWideChar: case ftWideMemo: case ftOraTimeStamp:
+    case ftOraInterval: case ftLongWord: case ftShortint: case ftByte: case ftExtended:
+        return true;
+    default:
+        return false;
+    }
 }

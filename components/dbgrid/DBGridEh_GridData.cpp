@@ -28,6 +28,8 @@ void TCustomDBGridEh::DataChanged()
 {
     if (FSuppressDataSetChanged)
         return;
+    if (FSumList)
+        FSumList->RecalcAllIfStale();
     if (!HandleAllocated())
         return;
     LayoutChanged();
@@ -41,6 +43,7 @@ void TCustomDBGridEh::DataChanged()
 void TCustomDBGridEh::LinkActive(bool Value)
 {
     UpdateIntMemTable();
+    UpdateSumListDataSet();
     if (FIntMemTable) {
         if (!IsLoading())
             MTEventReceived(-1, mtViewDataChangedEh, -1);
@@ -48,6 +51,7 @@ void TCustomDBGridEh::LinkActive(bool Value)
     }
     if (BeingDestroyed())
         return;
+    FSelection->LinkActive(Value);
     // The axis grid's own reaction, without its guess at the table: the binding above decides.
     if (!Value)
         HideEdit();
@@ -91,6 +95,14 @@ void TCustomDBGridEh::MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int 
     // A tree view keeps its row count by the layout.
     if (FIntMemTable->GetViewAsTreeList() && !FOptionsEh.Contains(dghAutoFitRowHeight))
         return;
+    // Grouped rows are the group tree's flat list.
+    if (GroupingMTEventReceived(RowNum, Event)) {
+        if (auto* columns = Columns())
+            for (int i = 0; i < columns->Count(); ++i)
+                columns->Items(i)->UpdateLookupValuesCache(RowNum, Event);
+        Invalidate();
+        return;
+    }
     const int offset = TopDataOffset();
     const int tableRows = FIntMemTable->InstantReadRowCount();
     switch (Event) {
@@ -171,7 +183,9 @@ void TCustomDBGridEh::Loaded()
     if (FAxisBars->Count() > 0)
         SetColCount(FAxisBars->Count() + FixedColCount());
     Columns()->SetSortMarkedColumns();
+    FDataGrouping->GridColumnsLoaded();
     TCustomDBAxisGridEh::Loaded();
+    FSumList->ActivateIfAssigned();
 }
 
 void TCustomDBGridEh::DefineProperties(TFiler* Filer)
@@ -238,6 +252,7 @@ void TCustomDBGridEh::Paint()
         Canvas()->FillRect(ClientRect());
         return;
     }
+    FDrawnGroupList.clear();
     // Duplicate hiding starts afresh with every paint.
     bool hides = false;
     for (int i = 0; i < FAxisBars->Count() && !hides; ++i)
