@@ -33,7 +33,11 @@ DOV_PUBLISHED(TDBGridEh)
     // grouping
 
     // row detail panel and row panel
-
+    P.Prop("RowDetailPanel", &G::RowDetailPanel, &G::SetRowDetailPanel);
+    P.Prop("RowPanel", &G::RowPanel, &G::SetRowPanel);
+    P.Event("OnCheckRowHaveDetailPanel", &G::OnCheckRowHaveDetailPanel);
+    P.Event("OnRowDetailPanelHide", &G::OnRowDetailPanelHide);
+    P.Event("OnRowDetailPanelShow", &G::OnRowDetailPanelShow);
 }
 
 namespace {
@@ -75,7 +79,10 @@ void TCustomDBGridEh::AfterConstruction()
     // grouping
 
     // row detail panel and row panel
-
+    FRowDetailControl = Create<TRowDetailPanelControlEh>(this);
+    FRowDetailControl->SetName(QStringLiteral("RowDetailData"));
+    FRowDetailControl->SetVisible(false);
+    FRowDetailControl->SetParent(this);
 }
 
 TCustomDBGridEh::~TCustomDBGridEh()
@@ -86,6 +93,8 @@ TCustomDBGridEh::~TCustomDBGridEh()
     SetCenter(nullptr);
     SetStyle(nullptr);
     // row detail panel and row panel
+    delete FRowDetailControl;
+    FRowDetailControl = nullptr;
 
     // grouping
 
@@ -592,3 +601,7 @@ int TDBGridEhCenter::CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid)
 {
     return Grid->DefaultCalcIndicatorRowNumAreaWidth();
 }
+
+void TDBGridEhCenter::RowDetailPanelShow(TCustomDBGridEh*, bool&) {}
+
+void TDBGridEhCenter::RowDetailPanelHide(TCustomDBGridEh*, bool&) {}
