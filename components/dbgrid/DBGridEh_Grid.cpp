@@ -40,7 +40,11 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("OnDataGroupGetFooterParams", &G::OnDataGroupGetFooterParams);
 
     // row detail panel and row panel
-
+    P.Prop("RowDetailPanel", &G::RowDetailPanel, &G::SetRowDetailPanel);
+    P.Prop("RowPanel", &G::RowPanel, &G::SetRowPanel);
+    P.Event("OnCheckRowHaveDetailPanel", &G::OnCheckRowHaveDetailPanel);
+    P.Event("OnRowDetailPanelHide", &G::OnRowDetailPanelHide);
+    P.Event("OnRowDetailPanelShow", &G::OnRowDetailPanelShow);
 }
 
 namespace {
@@ -87,7 +91,10 @@ void TCustomDBGridEh::AfterConstruction()
     FGroupFooterParams.reset(new TGroupFooterParamsEh);
 
     // row detail panel and row panel
-
+    FRowDetailControl = Create<TRowDetailPanelControlEh>(this);
+    FRowDetailControl->SetName(QStringLiteral("RowDetailData"));
+    FRowDetailControl->SetVisible(false);
+    FRowDetailControl->SetParent(this);
 }
 
 TCustomDBGridEh::~TCustomDBGridEh()
@@ -98,6 +105,8 @@ TCustomDBGridEh::~TCustomDBGridEh()
     SetCenter(nullptr);
     SetStyle(nullptr);
     // row detail panel and row panel
+    delete FRowDetailControl;
+    FRowDetailControl = nullptr;
 
     // grouping
     FCurGroupDataNode = nullptr;
@@ -632,3 +641,7 @@ bool TDBGridEhCenter::ColumnValueTypeIsComparable(TCustomDBGridEh*, TColumnEh* C
         return false;
     }
 }
+
+void TDBGridEhCenter::RowDetailPanelShow(TCustomDBGridEh*, bool&) {}
+
+void TDBGridEhCenter::RowDetailPanelHide(TCustomDBGridEh*, bool&) {}
