@@ -687,6 +687,8 @@ public:
     // stretches a cell rectangle to the new current cell.
     void ChangeSelectedIndex(int Value, int Step, bool ExtendRect);
     int GetSelectedIndex() override;
+    // Writing the current column is ChangeSelectedIndex (Value, 0, false).
+    void SetSelectedIndex(int Value) override;
     virtual bool CellTreeElementMouseDown(int X, int Y, bool TestOnly);
     // A press on a group row (Node is a TGroupDataTreeNodeEh).
     virtual void DataGroupRowMouseDown(TMouseButton Button, TShiftState Shift, TObject* Node, int X, int Y);

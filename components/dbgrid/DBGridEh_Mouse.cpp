@@ -63,6 +63,8 @@ void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift)
 
 int TCustomDBGridEh::GetSelectedIndex() { return Col() - FIndicatorOffset; }
 
+void TCustomDBGridEh::SetSelectedIndex(int Value) { ChangeSelectedIndex(Value, 0, false); }
+
 TBookmark TCustomDBGridEh::CurrentBookmarkEh()
 {
     TDataSet* ds = FDataLink && FDataLink->Active() ? FDataLink->DataSet() : nullptr;
