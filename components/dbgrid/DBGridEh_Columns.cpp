@@ -386,9 +386,14 @@ void TColumnEh::SetAutoFitColWidth(bool Value)
 int TColumnEh::FullWidth() const
 {
     TCustomDBGridEh* grid = Grid();
-    return Width() + (grid && grid->ExtraFirstColumnWidth() > 0 && grid->FirstVisibleColumn() == this
-                          ? grid->ExtraFirstColumnWidth()
-                          : 0);
+    if (!grid || !Visible())
+        return Width();
+    const int group =
+        grid->ExtraFirstColumnWidth() > 0 && grid->FirstVisibleColumn() == this ? grid->ExtraFirstColumnWidth() : 0;
+    for (int i = 0; i < Index(); ++i)
+        if (grid->Columns()->Items(i)->Visible())
+            return Width() + group;
+    return Width() + group + grid->RowDetailGlyphAreaWidth();
 }
 
 bool TColumnEh::IsWidthStored() const
@@ -709,6 +714,8 @@ DOV_PUBLISHED(TDBGridColumnEh)
     P.Prop("Width", &TColumnEh::Width, &TColumnEh::SetWidth).NoDefault().Stored(&TColumnEh::IsWidthStored);
     P.Prop("OnGroupGetKeyValue", &TColumnEh::OnGroupGetKeyValue);
     P.Prop("OnGroupGetKeyValueAsText", &TColumnEh::OnGroupGetKeyValueAsText);
+    P.Prop("InRowLineHeight", &TColumnEh::InRowLineHeight, &TColumnEh::SetInRowLineHeight).Default(1);
+    P.Prop("InRowLinePos", &TColumnEh::InRowLinePos, &TColumnEh::SetInRowLinePos).Default(0);
     P.Prop("OnDropDownBoxApplyTextFilter", &TColumnEh::OnDropDownBoxApplyTextFilter);
     P.Prop("OnDropDownBoxCheckButton", &TColumnEh::OnDropDownBoxCheckButton, &TColumnEh::SetOnDropDownBoxCheckButton);
     P.Prop("OnDropDownBoxDrawColumnCell", &TColumnEh::OnDropDownBoxDrawColumnCell,

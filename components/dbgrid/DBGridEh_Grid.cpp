@@ -43,7 +43,11 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("OnDataGroupGetFooterParams", &G::OnDataGroupGetFooterParams);
 
     // row detail panel and row panel
-
+    P.Prop("RowDetailPanel", &G::RowDetailPanel, &G::SetRowDetailPanel);
+    P.Prop("RowPanel", &G::RowPanel, &G::SetRowPanel);
+    P.Event("OnCheckRowHaveDetailPanel", &G::OnCheckRowHaveDetailPanel);
+    P.Event("OnRowDetailPanelHide", &G::OnRowDetailPanelHide);
+    P.Event("OnRowDetailPanelShow", &G::OnRowDetailPanelShow);
 }
 
 namespace {
@@ -94,7 +98,10 @@ void TCustomDBGridEh::AfterConstruction()
     FGroupFooterParams.reset(new TGroupFooterParamsEh);
 
     // row detail panel and row panel
-
+    FRowDetailControl = Create<TRowDetailPanelControlEh>(this);
+    FRowDetailControl->SetName(QStringLiteral("RowDetailData"));
+    FRowDetailControl->SetVisible(false);
+    FRowDetailControl->SetParent(this);
 }
 
 TCustomDBGridEh::~TCustomDBGridEh()
@@ -105,6 +112,8 @@ TCustomDBGridEh::~TCustomDBGridEh()
     SetCenter(nullptr);
     SetStyle(nullptr);
     // row detail panel and row panel
+    delete FRowDetailControl;
+    FRowDetailControl = nullptr;
 
     // grouping
     FCurGroupDataNode = nullptr;
@@ -640,3 +649,7 @@ bool TDBGridEhCenter::ColumnValueTypeIsComparable(TCustomDBGridEh*, TColumnEh* C
         return false;
     }
 }
+
+void TDBGridEhCenter::RowDetailPanelShow(TCustomDBGridEh*, bool&) {}
+
+void TDBGridEhCenter::RowDetailPanelHide(TCustomDBGridEh*, bool&) {}

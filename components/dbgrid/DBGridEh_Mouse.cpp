@@ -63,6 +63,8 @@ void TCustomDBGridEh::KeyUp(Word& Key, TShiftState Shift)
 
 int TCustomDBGridEh::GetSelectedIndex() { return Col() - FIndicatorOffset; }
 
+void TCustomDBGridEh::SetSelectedIndex(int Value) { ChangeSelectedIndex(Value, 0, false); }
+
 TBookmark TCustomDBGridEh::CurrentBookmarkEh()
 {
     TDataSet* ds = FDataLink && FDataLink->Active() ? FDataLink->DataSet() : nullptr;
@@ -116,7 +118,22 @@ void TCustomDBGridEh::ChangeSelectedIndex(int Value, int Step, bool ExtendRect)
 
 bool TCustomDBGridEh::CellTreeElementMouseDown(int, int, bool) { return false; }
 
-void TCustomDBGridEh::DataGroupRowMouseDown(TMouseButton, TShiftState, TObject*, int, int) {}
+void TCustomDBGridEh::DataGroupRowMouseDown(TMouseButton, TShiftState, TObject* Node, int X, int Y)
+{
+    auto* node = static_cast<TGroupDataTreeNodeEh*>(Node);
+    bool onBox = false;
+    GroupRowAt(X, Y, onBox);
+    if (onBox) {
+        const bool detailShown = RowDetailPanel()->Visible();
+        if (detailShown)
+            HideRowDetailPanel();
+        ToggleGroupNodeExpanded(node);
+        if (detailShown && !RowDetailPanel()->Visible())
+            RowDetailPanel()->SetVisible(true);
+        return;
+    }
+    SetCurGroupDataNode(node, true);
+}
 
 int TCustomDBGridEh::EditButtonIndexAt(int, int ARow, int, int, TColumnEh*)
 {
@@ -216,6 +233,11 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     }
     const TGridCoord cell = MouseCoord(X, Y);
     FPressedCell = cell;
+    if (InGroupPanel(X, Y)) {
+        GroupPanelMouseDown(X, Y);
+        TCustomControlEh::MouseDown(Button, Shift, X, Y);
+        return;
+    }
 
     if (Button == mbLeft && Shift.Contains(ssDouble)) {
         if (cell.Y >= TopDataOffset() && cell.X >= FIndicatorOffset) {
@@ -262,6 +284,14 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         TCustomControlEh::MouseDown(Button, Shift, X, Y);
         return;
     }
+    if (GroupingRowsShown()) {
+        bool onBox = false;
+        if (TGroupDataTreeNodeEh* node = GroupRowAt(X, Y, onBox)) {
+            DataGroupRowMouseDown(Button, Shift, node, X, Y);
+            TCustomControlEh::MouseDown(Button, Shift, X, Y);
+            return;
+        }
+    }
     FCellTreeElementMouseDown = CellTreeElementMouseDown(X, Y, false);
     if (FCellTreeElementMouseDown) {
         TCustomControlEh::MouseDown(Button, Shift, X, Y);
@@ -288,9 +318,16 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
         const TBookmark oldBookmark = CurrentBookmarkEh();
         FLockAutoShowCurCell = true;
 
+        if (IsRowDetailGlyphClick(Button, Shift, X, Y)) {
+            if (cell.Y != Row())
+                MoveBy(cell.Y - Row());
+            if (cell.Y == Row())
+                RowDetailPanel()->SetVisible(!RowDetailPanel()->Visible());
+            return;
+        }
         const bool shiftExtends = Shift.Contains(ssShift) && multi && (rowSelect || inIndicator);
         if (!shiftExtends && cell.Y != Row())
-            ds->MoveBy(cell.Y - Row());
+            MoveBy(cell.Y - Row());
         if (column)
             ChangeSelectedIndex(dataCol, 0, false);
         if (!MouseCapture())
@@ -367,6 +404,13 @@ void TCustomDBGridEh::MouseMove(TShiftState Shift, int X, int Y)
         FSelectedCellPressed = false;
         return;
     }
+    if (FDBGridEhState == dgsGroupPanelTitleDown &&
+        (std::abs(X - FDownMousePos.X) > 3 || std::abs(Y - FDownMousePos.Y) > 3))
+        StartGroupPanelLevelMoving(X, Y);
+    if (FDBGridEhState == dgsGroupPanelTitleMoving) {
+        GroupPanelMouseMove(X, Y);
+        return;
+    }
     if (FTracking && FPressedCol >= 0) {
         TrackTitleButton(X, Y);
         if (FDBGridEhState != dgsTitleDown && FOptionsEh.Contains(dghColumnMove) &&
@@ -427,6 +471,16 @@ void TCustomDBGridEh::MouseUp(TMouseButton Button, TShiftState Shift, int X, int
             FBookmarks->SetCurrentRowSelected(!FBookmarks->CurrentRowSelected());
         else
             ClearSelectionOnClick();
+    }
+    if (FDBGridEhState == dgsGroupPanelTitleMoving) {
+        EndGroupPanelMoving(true, X, Y);
+        TCustomControlEh::MouseUp(Button, Shift, X, Y);
+        return;
+    }
+    if (FDBGridEhState == dgsGroupPanelTitleDown) {
+        GroupPanelTitleMouseUp(X, Y);
+        TCustomControlEh::MouseUp(Button, Shift, X, Y);
+        return;
     }
     const TDBGridEhState state = FDBGridEhState;
     FDBGridEhState = dgsNormal;

@@ -3,6 +3,8 @@
 #include "DBGridEh.h"
 #include "DBGridEh_Paint.h"
 
+#include "components/foundation/ToolCtrlsEh.h"
+
 // ============================================================================================
 // Rules without a grid
 // ============================================================================================
@@ -346,6 +348,7 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TGridDrawState AStat
 
     int recNo = 0;
     bool current = false;
+    bool selected = false;
     {
         InstantReadRecordEnter(DataRow);
         struct Leave {
@@ -354,10 +357,28 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TGridDrawState AStat
         } leave{this};
         recNo = ds->RecNo();
         current = IsCurrentDataRow(DataRow);
+        if (Options().Contains(dgMultiSelect) && !ds->IsEmpty())
+            selected = CellMultiSelected(ACol, ARow, ds->Bookmark(), -1);
     }
     c->Font()->Assign(Font());
+    if (selected) {
+        TColor back = color;
+        HighlightNonDataCellColor(ACol, ARow, c->Font(), back, true, AState, cellType, DataRow, DataCol);
+        c->Brush()->SetColor(back);
+        c->FillRect(ARect);
+        if (frame)
+            DrawCellEdge(c, ARect, Flat(), true, true, false, false);
+    }
+    // The row-selection check box ends where the glyph area starts.
+    const int checkWidth = RowselCheckboxesWidth();
+    if (checkWidth > 0) {
+        const TRect box(ARect.Right - glyphWidth - checkWidth, ARect.Top, ARect.Right - glyphWidth, ARect.Bottom);
+        TRect glyph;
+        GetAlignedCheckBoxRect(box, taCenter, tlCenter, glyph);
+        DrawCheckBoxGlyph(c->Handle(), glyph, selected ? cbChecked : cbUnchecked, false, false, Flat(), true);
+    }
     if (glyphWidth > 0 && current) {
-        int kind = 0;
+        int kind = selected ? 1 : 0;
         if (ds->State() == dsEdit)
             kind = 2;
         else if (ds->State() == dsInsert)
@@ -372,7 +393,7 @@ void TCustomDBGridEh::DrawIndicatorCell(int ACol, int ARow, TGridDrawState AStat
             inserting ? QString()
                       : IndicatorRecNoTextEh(recNo, IndicatorParams()->RecNoShowStep(), ds->RecordCount(), current);
         if (!text.isEmpty()) {
-            const TRect area(ARect.Left, ARect.Top, ARect.Right - glyphWidth, ARect.Bottom);
+            const TRect area(ARect.Left, ARect.Top, ARect.Right - glyphWidth - checkWidth, ARect.Bottom);
             c->Font()->SetSize(c->Font()->GetSize() - 1);
             WriteCellText(nullptr, c, true, 0, 0, false, false, tlCenter, taCenter, text, 0, 0, false, area);
             c->Font()->Assign(Font());

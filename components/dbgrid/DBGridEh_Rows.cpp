@@ -302,7 +302,7 @@ void TCustomDBGridEh::UpdateDataRowHeight(int DataRow)
     const int row = DataRow + TopDataOffset();
     if (row < 0 || row >= RowCount())
         return;
-    SetGridRowHeightWithLine(row, GetDataRowHeight(DataRow));
+    SetGridRowHeightWithLine(row, GetDataRowHeight(DataRow) + RowDetailPanelExtraHeight(DataRow));
 }
 
 int TCustomDBGridEh::GetDataRowHeight(int DataRow)
@@ -587,6 +587,7 @@ void TCustomDBGridEh::InvalidateFooterRows()
 
 void TCustomDBGridEh::DataSetScrolled(int Distance)
 {
+    HideRowDetailPanel();
     if (HasIntMemTable()) {
         MemTableUpdateActiveRow(Distance);
         return;
@@ -997,5 +998,6 @@ void TCustomDBGridEh::InternalLayout()
         CalcStdRowAndTitleHeights();
         UpdateFooterRowHeights();
         UpdateRowCount();
+        RowDetailPanelLayoutChanged();
     }
 }
