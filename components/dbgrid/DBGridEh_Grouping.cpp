@@ -285,7 +285,7 @@ void TDBGridEhDataGroupsEh::AppearanceChanged()
 void TDBGridEhDataGroupsEh::ApplySortMarking()
 {
     if (FDBGrid->DataLink() && FDBGrid->DataLink()->Active() && FDBGrid->OptionsEh().Contains(dghAutoSortMarking))
-        FDBGrid->DefaultApplySorting();
+        FDBGrid->ApplySortMarking();
 }
 
 void TDBGridEhDataGroupsEh::RebuildActiveGroupLevels()

@@ -3,6 +3,8 @@
 // and move, appending joins the last group, and group rows are painted as one band.
 #include "support/DBGridFixtures.h"
 
+#include "components/foundation/ToolCtrlsEh.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -179,7 +181,7 @@ TEST_F(GroupedGrid, GroupRowHeightFollowsTheLevelsLinesAndHeight)
 {
     GroupByKind(false);
     TDBGridEhDataGroupLevelEh* level = groups()->DBGroupLevel(0);
-    const int wg = grid->Canvas()->TextHeight(QStringLiteral("Wg"));
+    const int wg = MeasureCanvasEh(level->Font())->TextHeight(QStringLiteral("Wg"));
     const int plain = grid->CalcDataGroupNodeRowHeight(RowNode(0));
     EXPECT_GT(plain, wg);
     level->SetRowLines(2);
