@@ -709,6 +709,9 @@ DOV_PUBLISHED(TDBGridColumnEh)
     P.Prop("Width", &TColumnEh::Width, &TColumnEh::SetWidth).NoDefault().Stored(&TColumnEh::IsWidthStored);
     P.Prop("OnGroupGetKeyValue", &TColumnEh::OnGroupGetKeyValue);
     P.Prop("OnGroupGetKeyValueAsText", &TColumnEh::OnGroupGetKeyValueAsText);
+    P.Prop("OnDataGroupFooterAggregateValue", &TColumnEh::OnDataGroupFooterAggregateValue);
+    P.Prop("OnDataGroupFooterFinalizeValue", &TColumnEh::OnDataGroupFooterFinalizeValue);
+    P.Prop("OnDataGroupFooterToDisplayText", &TColumnEh::OnDataGroupFooterToDisplayText);
     P.Prop("OnDropDownBoxApplyTextFilter", &TColumnEh::OnDropDownBoxApplyTextFilter);
     P.Prop("OnDropDownBoxCheckButton", &TColumnEh::OnDropDownBoxCheckButton, &TColumnEh::SetOnDropDownBoxCheckButton);
     P.Prop("OnDropDownBoxDrawColumnCell", &TColumnEh::OnDropDownBoxDrawColumnCell,
