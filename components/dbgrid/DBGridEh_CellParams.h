@@ -50,6 +50,21 @@ class TGroupDataTreeNodeEh;
 using TDBGridEhColumnGroupGetKeyValueAsTextEvent =
     Delegate<void(TCustomDBGridEh* Sender, TColumnEh* Column, TGroupDataTreeNodeEh* GroupDataTreeNode,
                   const Variant& KeyValue, QString& KeyValueAsText)>;
+// The application's steps of a group footer cell's value: adding one record, finishing the
+// value, and its text. Processed skips the built-in step.
+class TGridDataGroupFooterEh;
+class TGridDataGroupFooterColumnItemEh;
+using TGridDataGroupFooterItemAggregateValueEvent =
+    Delegate<void(TCustomDBGridEh* Grid, TColumnEh* Column, TGridDataGroupFooterEh* GroupFooter,
+                  TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue, TGroupDataTreeNodeEh* Node,
+                  bool& Processed)>;
+using TGridDataGroupFooterItemFinalizeValueEvent =
+    Delegate<void(TCustomDBGridEh* Grid, TColumnEh* Column, TGridDataGroupFooterEh* GroupFooter,
+                  TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue, bool& Processed)>;
+using TGridDataGroupFooterItemToDisplayTextEvent =
+    Delegate<void(TCustomDBGridEh* Grid, TColumnEh* Column, TGridDataGroupFooterEh* GroupFooter,
+                  TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue, QString& DisplayValue,
+                  bool& Processed)>;
 // Application painting of a data cell over what the grid drew.
 using TDrawColumnEhCellEvent =
     Delegate<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;

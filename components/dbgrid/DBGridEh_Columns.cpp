@@ -716,6 +716,9 @@ DOV_PUBLISHED(TDBGridColumnEh)
     P.Prop("OnGroupGetKeyValueAsText", &TColumnEh::OnGroupGetKeyValueAsText);
     P.Prop("InRowLineHeight", &TColumnEh::InRowLineHeight, &TColumnEh::SetInRowLineHeight).Default(1);
     P.Prop("InRowLinePos", &TColumnEh::InRowLinePos, &TColumnEh::SetInRowLinePos).Default(0);
+    P.Prop("OnDataGroupFooterAggregateValue", &TColumnEh::OnDataGroupFooterAggregateValue);
+    P.Prop("OnDataGroupFooterFinalizeValue", &TColumnEh::OnDataGroupFooterFinalizeValue);
+    P.Prop("OnDataGroupFooterToDisplayText", &TColumnEh::OnDataGroupFooterToDisplayText);
     P.Prop("OnDropDownBoxApplyTextFilter", &TColumnEh::OnDropDownBoxApplyTextFilter);
     P.Prop("OnDropDownBoxCheckButton", &TColumnEh::OnDropDownBoxCheckButton, &TColumnEh::SetOnDropDownBoxCheckButton);
     P.Prop("OnDropDownBoxDrawColumnCell", &TColumnEh::OnDropDownBoxDrawColumnCell,

@@ -270,6 +270,10 @@ public:
     // The key a group level takes from this column, and its text in the group row.
     TDBGridEhColumnGroupGetKeyValueEvent OnGroupGetKeyValue;
     TDBGridEhColumnGroupGetKeyValueAsTextEvent OnGroupGetKeyValueAsText;
+    // Asked before the grid's events of the same name.
+    TGridDataGroupFooterItemAggregateValueEvent OnDataGroupFooterAggregateValue;
+    TGridDataGroupFooterItemFinalizeValueEvent OnDataGroupFooterFinalizeValue;
+    TGridDataGroupFooterItemToDisplayTextEvent OnDataGroupFooterToDisplayText;
     // ==== end of grouping and selection ====
 };
 

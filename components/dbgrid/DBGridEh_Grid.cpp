@@ -41,6 +41,9 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("OnDataGroupGetRowText", &G::OnDataGroupGetRowText);
     P.Prop("OnDataGroupGetRowParams", &G::OnDataGroupGetRowParams);
     P.Prop("OnDataGroupGetFooterParams", &G::OnDataGroupGetFooterParams);
+    P.Prop("OnDataGroupFooterAggregateValue", &G::OnDataGroupFooterAggregateValue);
+    P.Prop("OnDataGroupFooterFinalizeValue", &G::OnDataGroupFooterFinalizeValue);
+    P.Prop("OnDataGroupFooterToDisplayText", &G::OnDataGroupFooterToDisplayText);
 
     // row detail panel and row panel
     P.Prop("RowDetailPanel", &G::RowDetailPanel, &G::SetRowDetailPanel);

@@ -871,6 +871,9 @@ public:
     TDBGridEhDataGroupGetGroupRowTextEvent OnDataGroupGetRowText;
     TDBGridEhDataGroupGetGroupRowParamsEvent OnDataGroupGetRowParams;
     TDBGridEhDataGroupGetGroupFooterParamsEvent OnDataGroupGetFooterParams;
+    TGridDataGroupFooterItemAggregateValueEvent OnDataGroupFooterAggregateValue;
+    TGridDataGroupFooterItemFinalizeValueEvent OnDataGroupFooterFinalizeValue;
+    TGridDataGroupFooterItemToDisplayTextEvent OnDataGroupFooterToDisplayText;
 
 protected:
     void KeyDown(Word& Key, TShiftState Shift) override;

@@ -285,7 +285,7 @@ void TDBGridEhDataGroupsEh::AppearanceChanged()
 void TDBGridEhDataGroupsEh::ApplySortMarking()
 {
     if (FDBGrid->DataLink() && FDBGrid->DataLink()->Active() && FDBGrid->OptionsEh().Contains(dghAutoSortMarking))
-        FDBGrid->DefaultApplySorting();
+        FDBGrid->ApplySortMarking();
 }
 
 void TDBGridEhDataGroupsEh::RebuildActiveGroupLevels()
@@ -683,3 +683,60 @@ void TDBGridEhDataGroupsEh::GridLayoutChanged()
 bool TDBGridEhDataGroupsEh::BeginGridDataSetMove() { return FDBGrid->BeginGroupDataSetMove(); }
 
 void TDBGridEhDataGroupsEh::EndGridDataSetMove() { FDBGrid->EndGroupDataSetMove(); }
+
+// ---------------------------------------------------------------- the application's footer steps
+
+namespace {
+
+// Runs the column's event, then the grid's unless the column's processed the value.
+template <class Call>
+bool RunFooterHooksEh(TCustomDBGridEh* Grid, TGridDataGroupFooterColumnItemEh* Item, Call&& CallBoth)
+{
+    if (Grid->ComponentState().Contains(csLoading))
+        return false;
+    bool processed = false;
+    CallBoth(dynamic_cast<TColumnEh*>(Item->Column()), processed);
+    return processed;
+}
+
+}  // namespace
+
+bool TDBGridEhDataGroupsEh::DataGroupFooterAggregateValue(TGridDataGroupFooterEh* GroupFooter,
+                                                          TGridDataGroupFooterColumnItemEh* FooterColumnItem,
+                                                          Variant& AValue, TGroupDataTreeNodeEh* Node)
+{
+    return RunFooterHooksEh(FDBGrid, FooterColumnItem, [&](TColumnEh* Column, bool& Processed) {
+        if (Column && Column->OnDataGroupFooterAggregateValue)
+            Column->OnDataGroupFooterAggregateValue(FDBGrid, Column, GroupFooter, FooterColumnItem, AValue, Node,
+                                                    Processed);
+        if (!Processed && FDBGrid->OnDataGroupFooterAggregateValue)
+            FDBGrid->OnDataGroupFooterAggregateValue(FDBGrid, Column, GroupFooter, FooterColumnItem, AValue, Node,
+                                                     Processed);
+    });
+}
+
+bool TDBGridEhDataGroupsEh::DataGroupFooterFinalizeValue(TGridDataGroupFooterEh* GroupFooter,
+                                                         TGridDataGroupFooterColumnItemEh* FooterColumnItem,
+                                                         Variant& AValue)
+{
+    return RunFooterHooksEh(FDBGrid, FooterColumnItem, [&](TColumnEh* Column, bool& Processed) {
+        if (Column && Column->OnDataGroupFooterFinalizeValue)
+            Column->OnDataGroupFooterFinalizeValue(FDBGrid, Column, GroupFooter, FooterColumnItem, AValue, Processed);
+        if (!Processed && FDBGrid->OnDataGroupFooterFinalizeValue)
+            FDBGrid->OnDataGroupFooterFinalizeValue(FDBGrid, Column, GroupFooter, FooterColumnItem, AValue, Processed);
+    });
+}
+
+bool TDBGridEhDataGroupsEh::DataGroupFooterToDisplayText(TGridDataGroupFooterEh* GroupFooter,
+                                                         TGridDataGroupFooterColumnItemEh* FooterColumnItem,
+                                                         Variant& AValue, QString& DisplayValue)
+{
+    return RunFooterHooksEh(FDBGrid, FooterColumnItem, [&](TColumnEh* Column, bool& Processed) {
+        if (Column && Column->OnDataGroupFooterToDisplayText)
+            Column->OnDataGroupFooterToDisplayText(FDBGrid, Column, GroupFooter, FooterColumnItem, AValue,
+                                                   DisplayValue, Processed);
+        if (!Processed && FDBGrid->OnDataGroupFooterToDisplayText)
+            FDBGrid->OnDataGroupFooterToDisplayText(FDBGrid, Column, GroupFooter, FooterColumnItem, AValue,
+                                                    DisplayValue, Processed);
+    });
+}

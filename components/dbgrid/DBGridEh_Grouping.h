@@ -181,6 +181,15 @@ public:
     void GridLayoutChanged() override;
     bool BeginGridDataSetMove() override;
     void EndGridDataSetMove() override;
+    // The column's event first, then the grid's (not while the grid loads).
+    bool DataGroupFooterAggregateValue(TGridDataGroupFooterEh* GroupFooter,
+                                       TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue,
+                                       TGroupDataTreeNodeEh* Node) override;
+    bool DataGroupFooterFinalizeValue(TGridDataGroupFooterEh* GroupFooter,
+                                      TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue) override;
+    bool DataGroupFooterToDisplayText(TGridDataGroupFooterEh* GroupFooter,
+                                      TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue,
+                                      QString& DisplayValue) override;
     // Counts the flat list's rebuilds (the grid follows each one once).
     int FlatListGeneration() const { return FFlatListGeneration; }
 

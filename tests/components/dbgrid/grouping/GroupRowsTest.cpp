@@ -3,6 +3,8 @@
 // and move, appending joins the last group, and group rows are painted as one band.
 #include "support/DBGridFixtures.h"
 
+#include "components/foundation/ToolCtrlsEh.h"
+
 #include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
@@ -179,7 +181,7 @@ TEST_F(GroupedGrid, GroupRowHeightFollowsTheLevelsLinesAndHeight)
 {
     GroupByKind(false);
     TDBGridEhDataGroupLevelEh* level = groups()->DBGroupLevel(0);
-    const int wg = grid->Canvas()->TextHeight(QStringLiteral("Wg"));
+    const int wg = MeasureCanvasEh(level->Font())->TextHeight(QStringLiteral("Wg"));
     const int plain = grid->CalcDataGroupNodeRowHeight(RowNode(0));
     EXPECT_GT(plain, wg);
     level->SetRowLines(2);
@@ -224,4 +226,92 @@ TEST_F(GroupedGrid, ThreeLevelsPaintTheEnclosingLevelsColoursInFront)
     EXPECT_EQ(rgb(img.pixel(cell.Left + 36 + 1, y)), ColorToRGB(clYellow));
     EXPECT_EQ(rgb(img.pixel(cell.Right + 5, y)), ColorToRGB(clYellow));
     (void)at;
+}
+
+TEST_F(GroupedGrid, GroupFootersFollowTheGroupsAndTheFirstCanMoveIntoTheGroupRow)
+{
+    groups()->SetDefaultStateExpanded(true);
+    TGridDataGroupFooterEh* footer = groups()->Footers()->Add();
+    footer->SetVisible(true);
+    TDBGridEhDataGroupLevelEh* level = AddLevel(QStringLiteral("Kind"));
+    level->SetColor(clYellow);
+    groups()->SetActive(true);
+    TColumnEh* sum = Col(QStringLiteral("Sum"));
+    TGridDataGroupFooterColumnItemEh* item = footer->ColumnItems()->Items(footer->ColumnItems()->ItemIndexByColumn(sum));
+    item->SetValueType(gfvSumEh);
+    PumpDBGrid();
+    EXPECT_EQ(Rows(), QStringList({"G:Kind: A (2)", "R1", "R3", "F", "G:Kind: B (1)", "R2", "F"}));
+    // The Null of record 3 is skipped.
+    EXPECT_EQ(item->AggrValue(RowNode(3)).AsDouble(), 10.5);
+    EXPECT_EQ(item->AggrValue(RowNode(6)).AsDouble(), 20.0);
+
+    // The application's text: the column's event goes first and stops the grid's.
+    int gridCalls = 0;
+    grid->OnDataGroupFooterToDisplayText = [&](TCustomDBGridEh*, TColumnEh*, TGridDataGroupFooterEh*,
+                                               TGridDataGroupFooterColumnItemEh*, Variant&, QString& Text,
+                                               bool& Processed) {
+        ++gridCalls;
+        Text = QStringLiteral("grid");
+        Processed = true;
+    };
+    Variant v(1.0);
+    EXPECT_EQ(item->ConvertToDisplayText(v), QStringLiteral("grid"));
+    sum->OnDataGroupFooterToDisplayText = [](TCustomDBGridEh*, TColumnEh*, TGridDataGroupFooterEh*,
+                                             TGridDataGroupFooterColumnItemEh*, Variant&, QString& Text,
+                                             bool& Processed) {
+        Text = QStringLiteral("column");
+        Processed = true;
+    };
+    EXPECT_EQ(item->ConvertToDisplayText(v), QStringLiteral("column"));
+    EXPECT_EQ(gridCalls, 1);
+    sum->OnDataGroupFooterToDisplayText = nullptr;
+    grid->OnDataGroupFooterToDisplayText = nullptr;
+
+    // Inside the group row: no footer rows; the band's text stops where the sum column begins and
+    // the sum is painted in that column in the footer's colours.
+    groups()->GroupRowDefValues()->SetFooterInGroupRow(true);
+    PumpDBGrid();
+    EXPECT_EQ(Rows(), QStringList({"G:Kind: A (2)", "R1", "R3", "G:Kind: B (1)", "R2"}));
+    table->Locate(QStringLiteral("Code"), Variant(2), TLocateOptions());
+    PumpDBGrid();
+    QImage img(grid->Width(), grid->Height(), QImage::Format_RGB32);
+    grid->Widget()->render(&img);
+    const int row = grid->TopDataOffset();
+    const TRect sumCell = grid->CellRect(grid->DataToRawColumn(sum->Index()), row);
+    const TRect nameCell = grid->CellRect(grid->DataToRawColumn(Col(QStringLiteral("Name"))->Index()), row);
+    const auto rgb = [&](int x, int y) {
+        const QRgb c = img.pixel(x, y);
+        return RGB(qRed(c), qGreen(c), qBlue(c));
+    };
+    const int y = sumCell.Top + 2;
+    EXPECT_EQ(rgb(nameCell.Right - 3, y), ColorToRGB(clYellow));
+    EXPECT_EQ(rgb(sumCell.Left + 3, y), ColorToRGB(grid->FooterParams()->Color()));
+}
+
+TEST_F(GroupedGrid, CurrentGroupRowIsHighlightedWithOrWithoutFocus)
+{
+    groups()->SetDefaultStateExpanded(false);
+    AddLevel(QStringLiteral("Kind"))->SetColor(clYellow);
+    groups()->SetActive(true);
+    PumpDBGrid();
+    ASSERT_EQ(CurDataRow(), 0);
+    const auto bandColor = [&](int DataRow) {
+        QImage img(grid->Width(), grid->Height(), QImage::Format_RGB32);
+        grid->Widget()->render(&img);
+        const TRect cell = grid->CellRect(grid->DataToRawColumn(Col(QStringLiteral("Sum"))->Index()),
+                                          grid->TopDataOffset() + DataRow);
+        const QRgb c = img.pixel(cell.Right - 3, cell.Top + 2);
+        return RGB(qRed(c), qGreen(c), qBlue(c));
+    };
+    TDBGridEhStyle* style = grid->Style();
+    grid->SetFocus();
+    PumpDBGrid();
+    ASSERT_TRUE(grid->Focused());
+    EXPECT_EQ(bandColor(0), ColorToRGB(style->GetSelectionColor()));
+    EXPECT_EQ(bandColor(1), ColorToRGB(clYellow));
+    form->SetFocus();
+    PumpDBGrid();
+    if (!grid->Focused()) {
+        EXPECT_EQ(bandColor(0), ColorToRGB(style->GetSelectionInactiveColor()));
+    }
 }
