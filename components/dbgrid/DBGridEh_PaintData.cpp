@@ -49,12 +49,15 @@ void TCustomDBGridEh::DrawCellContent(int ACol, int ARow, TGridDrawState State, 
     TCellAreaVertTypeEh vert;
     int dataCol = 0, dataRow = 0;
     GetCellType(ACol, ARow, horz, vert, dataCol, dataRow);
+    TRect rect = ARect;
+    if (vert == TCustomDBGridEh::vctDataEh && ARow == Row())
+        DrawRowDetailArea(ACol, rect);
     if (horz == TCustomDBGridEh::hctIndicatorEh)
-        DrawIndicatorCell(ACol, ARow, State, ARect, dataRow, dataCol);
+        DrawIndicatorCell(ACol, ARow, State, rect, dataRow, dataCol);
     else if (vert == TCustomDBGridEh::vctFooterEh)
         DrawFooterCell(ACol, ARow, State, ARect, dataRow, dataCol);
     else if (vert == TCustomDBGridEh::vctDataEh)
-        DrawDataCell(ACol, ARow, State, ARect, dataRow, dataCol);
+        DrawDataCell(ACol, ARow, State, rect, dataRow, dataCol);
     else
         DrawTitleAreaCell(ACol, ARow, State, ARect, dataRow, dataCol);
 }
@@ -155,6 +158,8 @@ void TCustomDBGridEh::DrawDataCell(int ACol, int ARow, TGridDrawState AState, co
         DrawCellTreeElements(DataCol, DataRow, params->FThe3DRect, areaRect, AState);
         areaRect.Left += GetCellTreeElmentsAreaWidth();
     }
+    if (column == PaintedColumn(0))
+        areaRect.Left += DrawRowDetailStrip(DataRow, areaRect, AState);
 
     bool processed = false;
     const TGridCoord cell{ACol, ARow};

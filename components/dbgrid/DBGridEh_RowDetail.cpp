@@ -681,11 +681,35 @@ int TCustomDBGridEh::DrawRowDetailGlyph(int DataRow, const TRect& ARect, TGridDr
     c->FillRect(box);
     const bool open = FRowDetailPanel->Visible() && DataRow + TopDataOffset() == Row();
     const int dotPhase = (DefaultRowHeight() % 2 != 0 && TopRow() % 2 != 0) ? 1 : 0;
-    const int rowHeight = GetDataRowHeight(DataRow);
-    TRect glyph(box.Left, box.Top, box.Right, std::min(box.Bottom, box.Top + rowHeight));
-    DrawTreeViewGlyph(c, glyph, open ? 3 : 7, dotPhase, 1, 1, UseRightToLeftAlignment(), true,
+    DrawTreeViewGlyph(c, box, open ? 3 : 7, dotPhase, 1, 1, UseRightToLeftAlignment(), true,
                       TreeViewParams()->GetActualGlyphStyle());
     return RowDetailGlyphWidthEh;
+}
+
+int TCustomDBGridEh::DrawRowDetailStrip(int DataRow, const TRect& ARect, TGridDrawState State)
+{
+    if (RowDetailGlyphAreaWidth() == 0)
+        return 0;
+    if (RowHasDetailPanel())
+        return DrawRowDetailGlyph(DataRow, ARect, State);
+    const TRect box(ARect.Left, ARect.Top, std::min(ARect.Right, ARect.Left + RowDetailGlyphWidthEh), ARect.Bottom);
+    Canvas()->FillRect(box);
+    return RowDetailGlyphWidthEh;
+}
+
+void TCustomDBGridEh::DrawRowDetailArea(int, TRect& ARect)
+{
+    const int extra = RowDetailPanelExtraHeight(Row() - TopDataOffset());
+    if (extra <= 0 || ARect.Height() <= extra)
+        return;
+    const TRect below(ARect.Left, ARect.Bottom - extra, ARect.Right, ARect.Bottom);
+    TBrush* brush = Canvas()->Brush();
+    const TColor old = brush->GetColor();
+    brush->SetColor(InternalColor());
+    brush->SetStyle(bsSolid);
+    Canvas()->FillRect(below);
+    brush->SetColor(old);
+    ARect.Bottom -= extra;
 }
 
 bool TCustomDBGridEh::IsRowDetailGlyphClick(TMouseButton, TShiftState, int X, int Y)
