@@ -386,14 +386,9 @@ void TColumnEh::SetAutoFitColWidth(bool Value)
 int TColumnEh::FullWidth() const
 {
     TCustomDBGridEh* grid = Grid();
-    if (!grid || !Visible())
+    if (!grid || grid->FirstVisibleColumn() != this)
         return Width();
-    const int group =
-        grid->ExtraFirstColumnWidth() > 0 && grid->FirstVisibleColumn() == this ? grid->ExtraFirstColumnWidth() : 0;
-    for (int i = 0; i < Index(); ++i)
-        if (grid->Columns()->Items(i)->Visible())
-            return Width() + group;
-    return Width() + group + grid->RowDetailGlyphAreaWidth();
+    return Width() + grid->ExtraFirstColumnWidth() + grid->RowDetailGlyphAreaWidth();
 }
 
 bool TColumnEh::IsWidthStored() const

@@ -920,6 +920,12 @@ public:
     bool RowHasDetailPanel();
     // Paints the glyph strip of a row; returns the width used.
     virtual int DrawRowDetailGlyph(int DataRow, const TRect& ARect, TGridDrawState State);
+    // In the first visible column of a grid with the panel active: the glyph of a row that has
+    // a panel, else an empty strip. Returns the width taken (0 elsewhere).
+    int DrawRowDetailStrip(int DataRow, const TRect& ARect, TGridDrawState State);
+    // Under the current row's data, while its panel is open: the grid's colour; the cell
+    // keeps the data part (ARect is cut to it).
+    void DrawRowDetailArea(int ACol, TRect& ARect);
     // A press in the glyph strip of a data row that has a panel.
     virtual bool IsRowDetailGlyphClick(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual bool IsPointInRowDetailGlyph(int X, int Y);
@@ -935,6 +941,12 @@ public:
     void HideRowDetailPanel();
     // Moves the focus into the open panel (its ActiveControl, else its first tab stop).
     bool FocusRowDetailPanel();
+    // A press on the glyph strip: the pressed row becomes current and its panel opens or
+    // closes. Returns whether the press was on the strip (the press is then handled).
+    bool RowDetailGlyphMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    // The panel's keys on a record row: numpad * toggles, + opens, - closes; Ctrl+Down opens
+    // and moves the focus in; Down moves the focus into an open panel. Clears a handled key.
+    void RowDetailPanelKeyDown(Word& Key, TShiftState Shift);
 
     Delegate<void(TCustomDBGridEh* Sender, bool& CanShow)> OnRowDetailPanelShow;
     Delegate<void(TCustomDBGridEh* Sender, bool& CanHide)> OnRowDetailPanelHide;
