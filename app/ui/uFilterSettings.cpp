@@ -72,6 +72,20 @@ void EnableCommands(std::initializer_list<TControl*> Buttons, std::initializer_l
             i->SetEnabled(Enabled);
 }
 
+void ReopenList(TDataSet* List, std::initializer_list<TControl*> Buttons, std::initializer_list<TMenuItem*> Items)
+{
+    List->Close();
+    List->Open();
+    if (!CompDM->IsFilial)
+        EnableCommands(Buttons, Items, !List->IsEmpty());
+}
+
+bool RecordDialogOk(TCustomForm* Dialog)
+{
+    const std::unique_ptr<TCustomForm> owned(Dialog);
+    return Dialog->ShowModal() == mrOk;
+}
+
 void ConfirmAndDelete(const std::function<void()>& Delete, const std::function<void()>& Refresh)
 {
     if (Application->MessageBox(QStringLiteral("Вы действительно хотите удалить запись?"), QStringLiteral("Удаление записи"),
@@ -98,17 +112,12 @@ void TfrmFilterSettings::FormCreate(TObject*)
 
 void TfrmFilterSettings::RefreshSigners()
 {
-    TDataSet* list = CompDM->SelectDararedSingersQ;
-    list->Close();
-    list->Open();
-    if (!CompDM->IsFilial)
-        listdialogs::EnableCommands({EditToolBtn, DeleteToolBtn}, {EditPMBtn, DeletePMBtn}, !list->IsEmpty());
+    listdialogs::ReopenList(CompDM->SelectDararedSingersQ, {EditToolBtn, DeleteToolBtn}, {EditPMBtn, DeletePMBtn});
 }
 
 void TfrmFilterSettings::AddToolBtnClick(TObject*)
 {
-    auto dialog = std::unique_ptr<TfrmAddUpdDararedSigner>(Create<TfrmAddUpdDararedSigner>(this));
-    if (dialog->ShowModal() == mrOk)
+    if (listdialogs::RecordDialogOk(Create<TfrmAddUpdDararedSigner>(this)))
         RefreshSigners();
 }
 
@@ -117,11 +126,9 @@ void TfrmFilterSettings::EditToolBtnClick(TObject*)
     TDataSet* list = CompDM->SelectDararedSingersQ;
     if (list->IsEmpty())
         return;
-    auto dialog = std::unique_ptr<TfrmAddUpdDararedSigner>(
-        Create<TfrmAddUpdDararedSigner>(this, list->FieldByName(QStringLiteral("fio"))->AsString(),
-                                        list->FieldByName(QStringLiteral("filial"))->AsInteger(),
-                                        list->FieldByName(QStringLiteral("idRecord"))->AsInteger()));
-    if (dialog->ShowModal() == mrOk)
+    if (listdialogs::RecordDialogOk(Create<TfrmAddUpdDararedSigner>(this, list->FieldByName(QStringLiteral("fio"))->AsString(),
+                                                                    list->FieldByName(QStringLiteral("filial"))->AsInteger(),
+                                                                    list->FieldByName(QStringLiteral("idRecord"))->AsInteger())))
         RefreshSigners();
 }
 

@@ -43,6 +43,10 @@ namespace listdialogs {
 
 // Enables the given commands (nullptr entries skipped).
 void EnableCommands(std::initializer_list<TControl*> Buttons, std::initializer_list<TMenuItem*> Items, bool Enabled);
+// Reopens the list; outside branch mode the change commands follow whether it has rows.
+void ReopenList(TDataSet* List, std::initializer_list<TControl*> Buttons, std::initializer_list<TMenuItem*> Items);
+// Shows a record dialog modally and frees it; whether it ended with the OK result.
+bool RecordDialogOk(TCustomForm* Dialog);
 // Asks before deleting; on Yes runs Delete and then Refresh. The data module's refusal is
 // shown in a warning box; other errors pass on.
 void ConfirmAndDelete(const std::function<void()>& Delete, const std::function<void()>& Refresh);

@@ -10,8 +10,6 @@
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/PopupMenus.h"
 
-#include <memory>
-
 static void InitZeroExcludeSettingsResource() { Q_INIT_RESOURCE(uZeroExcludeSettings); }
 
 // The form resource and the classes it names, once.
@@ -61,17 +59,12 @@ void TfrmZeroExcludeSettings::FormCreate(TObject*)
 
 void TfrmZeroExcludeSettings::RefreshZeroExcludes()
 {
-    TDataSet* list = CompDM->SelectZeroExcludeQ;
-    list->Close();
-    list->Open();
-    if (!CompDM->IsFilial)
-        listdialogs::EnableCommands({EditToolBtn, DeleteToolBtn}, {EditPMBtn, DeletePMBtn}, !list->IsEmpty());
+    listdialogs::ReopenList(CompDM->SelectZeroExcludeQ, {EditToolBtn, DeleteToolBtn}, {EditPMBtn, DeletePMBtn});
 }
 
 void TfrmZeroExcludeSettings::AddToolBtnClick(TObject*)
 {
-    auto dialog = std::unique_ptr<TfrmAddUpdZeroExclude>(Create<TfrmAddUpdZeroExclude>(this));
-    if (dialog->ShowModal() == mrOk)
+    if (listdialogs::RecordDialogOk(Create<TfrmAddUpdZeroExclude>(this)))
         RefreshZeroExcludes();
 }
 
@@ -80,11 +73,9 @@ void TfrmZeroExcludeSettings::EditToolBtnClick(TObject*)
     TDataSet* list = CompDM->SelectZeroExcludeQ;
     if (list->IsEmpty())
         return;
-    auto dialog = std::unique_ptr<TfrmAddUpdZeroExclude>(
-        Create<TfrmAddUpdZeroExclude>(this, list->FieldByName(QStringLiteral("invoice"))->AsString(),
-                                      list->FieldByName(QStringLiteral("filial"))->AsInteger(),
-                                      list->FieldByName(QStringLiteral("idRecord"))->AsInteger()));
-    if (dialog->ShowModal() == mrOk)
+    if (listdialogs::RecordDialogOk(Create<TfrmAddUpdZeroExclude>(this, list->FieldByName(QStringLiteral("invoice"))->AsString(),
+                                                                  list->FieldByName(QStringLiteral("filial"))->AsInteger(),
+                                                                  list->FieldByName(QStringLiteral("idRecord"))->AsInteger())))
         RefreshZeroExcludes();
 }
 
