@@ -535,6 +535,9 @@ protected:
                                    int DataCol);
     virtual void DrawTitleCell(TColumnEh* Column, const TRect& ARect, struct TDBGirdDrawTitleStateEh& DrawState,
                                TGridDrawState AState);
+    // The multi-line title's group captions above a leaf cell whose caption starts at LeafRect.
+    void DrawTitleGroupCaptions(class THeadTreeNode* Leaf, TColumnEh* Column, const TRect& LeafRect,
+                                const struct TDBGirdDrawTitleStateEh& LeafState, TGridDrawState AState);
     // Returns whether the cell was drawn highlighted (also in Highlight).
     virtual bool DrawSubTitleRowCell(int ACol, int ARow, bool& Highlight, TGridDrawState AState, const TRect& ARect,
                                      TCellAreaTypeEh CellType, int DataRow, int DataCol);

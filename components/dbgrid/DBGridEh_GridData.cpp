@@ -1,6 +1,7 @@
 // The data grid: how data changes reach it (the data link and the in-memory table's row
 // events), binding the table, component removal, loading, window creation and painting entry.
 #include "DBGridEh.h"
+#include "DBGridEh_TitleTree.h"
 
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/Guards.h"
@@ -267,6 +268,9 @@ void TCustomDBGridEh::Paint()
     if (hides)
         for (int i = 0; i < FAxisBars->Count(); ++i)
             Columns()->Items(i)->FCheckedDuplicates.assign(size_t(VisibleDataRowCount() + 2), false);
+    // Each group caption of the title tree is painted once per paint, by its first leaf.
+    if (IsUseMultiTitle())
+        HeadTree()->DoForAllNode([](THeadTreeNode* n) { n->Drawn = false; });
     TCustomDBAxisGridEh::Paint();
     if (EmptyDataInfo()->Showing())
         EmptyDataInfo()->PaintEmptyDataInfo();

@@ -2,6 +2,8 @@
 // 3-D frames, themed fill, fill style and the highlight of selected fixed cells.
 #include "DBGridEh.h"
 #include "DBGridEh_Paint.h"
+#include "DBGridEh_TitleTree.h"
+#include "components/foundation/ToolCtrlsEh.h"
 
 #include "components/foundation/ToolCtrlsEh.h"
 
@@ -131,13 +133,14 @@ int TCustomDBGridEh::CalcHeadTreeHeights(THeadTreeNode* Node)
 {
     if (!Node || !Node->Child)
         return 0;
-    TCanvas* c = Canvas();
     int best = 0;
     std::vector<std::pair<THeadTreeNode*, int>> sums;
     THeadTreeNode* child = Node->Child;
     do {
         const int sub = CalcHeadTreeHeights(child);
-        c->Font()->Assign(child->Column ? child->Column->Title()->Font() : TitleFont());
+        // Measured on the shared measuring canvas: the grid's own canvas has no device outside
+        // a paint, where the layout runs, and would measure every text as empty.
+        TCanvas* c = MeasureCanvasEh(child->Column ? child->Column->Title()->Font() : TitleFont());
         int h = 0;
         const int width = std::max(1, child->Width - 4 - child->WIndent);
         if (child->Width > 0) {
@@ -191,6 +194,26 @@ void TCustomDBGridEh::DrawTitleAreaCell(int ACol, int ARow, TGridDrawState AStat
     st.Down = st.Down || (FTracking && FPressed && FPressedCol == ACol);
     TRect captionRect = ARect;
     st.Caption = column->Title()->Caption();
+    // With multi-line titles the cell shows the column's leaf of the title tree at its bottom;
+    // the leaf draws its own right line, cut to the leaf, so group captions above run across.
+    THeadTreeNode* leaf = nullptr;
+    if (IsUseMultiTitle() && DataCol >= 0 && DataCol < int(LeafFieldArr().size()))
+        leaf = LeafFieldArr()[size_t(DataCol)].FLeaf;
+    if (leaf) {
+        TDBGridTitleParamsEh* tp = TitleParams();
+        bool lastVisible = true;
+        for (int i = DataCol + 1; i < Columns()->Count() && lastVisible; ++i)
+            lastVisible = !Columns()->Items(i)->Visible();
+        if (tp->VertLines() && !tp->BorderInFillStyle() && !lastVisible) {
+            captionRect.Right -= 1;
+            TCanvas* lc = Canvas();
+            lc->Pen()->SetColor(tp->GetVertLineColor());
+            lc->Pen()->SetWidth(1);
+            lc->Polyline({TPoint(captionRect.Right, ARect.Bottom - 1), TPoint(captionRect.Right, ARect.Bottom - leaf->Height - 1)});
+        }
+        captionRect.Top = ARect.Bottom - leaf->Height + 1;
+        st.Caption = leaf->Text;
+    }
     st.SortMarker = static_cast<TColumnTitleEh*>(column->Title())->SortMarker();
     st.DrawSortIndex = true;
     TCanvas* c = Canvas();
@@ -216,6 +239,61 @@ void TCustomDBGridEh::DrawTitleAreaCell(int ACol, int ARow, TGridDrawState AStat
     st.VertBorderInFillStyle = st.HorzBorderInFillStyle && PaintedColumn(DataCol + 1) != nullptr;
     st.Layout = st.WordWrap ? tlCenter : tlTop;
     DrawTitleCell(column, captionRect, st, AState);
+    if (leaf) {
+        Canvas()->Font()->Assign(TitleFont());
+        DrawTitleGroupCaptions(leaf, column, captionRect, st, AState);
+    }
+}
+
+void TCustomDBGridEh::DrawTitleGroupCaptions(THeadTreeNode* Leaf, TColumnEh* Column, const TRect& LeafRect,
+                                             const TDBGirdDrawTitleStateEh& LeafState, TGridDrawState AState)
+{
+    TCanvas* c = Canvas();
+    TDBGridTitleParamsEh* tp = TitleParams();
+    const bool vertLines = tp->VertLines();
+    TDBGirdDrawTitleStateEh st = LeafState;
+    st.Down = false;
+    st.SortMarker = smNoneEh;
+    st.Highlight = false;
+    st.BackColor = ColumnDefValues()->Title()->Color();
+    if (ActualStyle()->IsCustomStyleActive() && st.BackColor == clBtnFace)
+        st.BackColor = InternalFixedColor();
+    const bool gradient = tp->GetActualFillStyle() == cfstGradientEh &&
+                          (ThemesEnabledEh() || ActualStyle()->GradientEnabledInClassicTheme());
+    const bool plain = !st.DrawByThemes && !gradient;
+    const TFontDataEh font = [&] { TFontDataEh d; AssignFontToFontData(c->Font(), d); return d; }();
+
+    // Each header starts where its first child starts, so it is found from the leaf's left edge
+    // by stepping back over the siblings before the node it was reached from.
+    int left = LeafRect.Left;
+    int bottom = LeafRect.Top;
+    for (THeadTreeNode* node = Leaf; node->Host && node->Host->Host; node = node->Host) {
+        THeadTreeNode* host = node->Host;
+        for (THeadTreeNode* s = host->Child; s && s != node; s = s->Next)
+            left -= s->Width + (vertLines ? 1 : 0);
+        const TRect r(left, bottom - host->Height, left + host->Width, bottom);
+        bottom = r.Top;
+        if (host->Drawn)
+            continue;
+        host->Drawn = true;
+        TRect inner = r;
+        c->Brush()->SetColor(st.BackColor);
+        c->Brush()->SetStyle(bsSolid);
+        ActualStyle()->DrawTitleCellBackground(this, Column, c, r, false, inner, AState, st, r);
+        AssignFontDataToFont(font, c->Font());
+        c->Brush()->SetColor(st.BackColor);
+        WriteCellText(Column, c, false, 0, 0, Column->Title()->EndEllipsis(), true, tlCenter, taCenter, host->Text, 0, 2,
+                      plain, inner);
+        c->Pen()->SetWidth(1);
+        if (vertLines && !tp->BorderInFillStyle()) {
+            c->Pen()->SetColor(tp->GetVertLineColor());
+            c->Polyline({TPoint(r.Right, r.Top), TPoint(r.Right, r.Bottom)});
+        }
+        if (tp->HorzLines() && !st.DrawByThemesOverLines) {
+            c->Pen()->SetColor(tp->GetHorzLineColor());
+            c->Polyline({TPoint(r.Left, r.Bottom - 1), TPoint(r.Right + 1, r.Bottom - 1)});
+        }
+    }
 }
 
 void TCustomDBGridEh::DrawTitleCell(TColumnEh* Column, const TRect& ARect, TDBGirdDrawTitleStateEh& DrawState,
