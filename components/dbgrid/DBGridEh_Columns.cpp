@@ -383,7 +383,13 @@ void TColumnEh::SetAutoFitColWidth(bool Value)
     Changed(false);
 }
 
-int TColumnEh::FullWidth() const { return Width(); }
+int TColumnEh::FullWidth() const
+{
+    TCustomDBGridEh* grid = Grid();
+    if (!grid || grid->FirstVisibleColumn() != this)
+        return Width();
+    return Width() + grid->ExtraFirstColumnWidth() + grid->RowDetailGlyphAreaWidth();
+}
 
 bool TColumnEh::IsWidthStored() const
 {
@@ -701,6 +707,10 @@ DOV_PUBLISHED(TDBGridColumnEh)
     P.Prop("MaxWidth", &TColumnEh::MaxWidth, &TColumnEh::SetMaxWidth).Default(0);
     P.Prop("MinWidth", &TColumnEh::MinWidth, &TColumnEh::SetMinWidth).Default(0);
     P.Prop("Width", &TColumnEh::Width, &TColumnEh::SetWidth).NoDefault().Stored(&TColumnEh::IsWidthStored);
+    P.Prop("InRowLineHeight", &TColumnEh::InRowLineHeight, &TColumnEh::SetInRowLineHeight).Default(1);
+    P.Prop("InRowLinePos", &TColumnEh::InRowLinePos, &TColumnEh::SetInRowLinePos).Default(0);
+    P.Prop("OnGroupGetKeyValue", &TColumnEh::OnGroupGetKeyValue);
+    P.Prop("OnGroupGetKeyValueAsText", &TColumnEh::OnGroupGetKeyValueAsText);
     P.Prop("OnDropDownBoxApplyTextFilter", &TColumnEh::OnDropDownBoxApplyTextFilter);
     P.Prop("OnDropDownBoxCheckButton", &TColumnEh::OnDropDownBoxCheckButton, &TColumnEh::SetOnDropDownBoxCheckButton);
     P.Prop("OnDropDownBoxDrawColumnCell", &TColumnEh::OnDropDownBoxDrawColumnCell,
@@ -913,6 +923,9 @@ void TDBGridColumnsEh::Notify(TCollectionItem* Item, TCollectionNotification Act
     if (TCustomDBGridEh* grid = Grid())
         if (TColumnsEhList* marked = grid->SortMarkedColumns())
             marked->Remove(column);
+    if (TCustomDBGridEh* grid = Grid())
+        if (grid->DataGrouping() && !grid->ComponentState().Contains(csDestroying))
+            grid->DataGrouping()->ColumnRemoved(column);
     for (TColumnEh** ref : {&FUpDownBaseColumn, &FFirstScrollVisibleColumn, &FLastScrollVisibleColumn,
                             &FFirstFrozenVisibleColumn, &FLastFrozenVisibleColumn, &FFirstContraVisibleColumn,
                             &FLastContraVisibleColumn})

@@ -34,11 +34,22 @@ DOV_PUBLISHED(TDBGridEh)
     // footer values and sum list
 
     // selection and mouse
+    P.Prop("AllowedSelections", &G::AllowedSelections, &G::SetAllowedSelections).Default(DBGridEhAllSelections);
+    P.Event("OnSortMarkingChanged", &G::OnSortMarkingChanged);
 
     // grouping
+    P.Prop("DataGrouping", &G::DataGrouping, &G::SetDataGrouping);
+    P.Prop("OnActiveGroupingStructChanged", &G::OnActiveGroupingStructChanged);
+    P.Prop("OnDataGroupGetRowText", &G::OnDataGroupGetRowText);
+    P.Prop("OnDataGroupGetRowParams", &G::OnDataGroupGetRowParams);
+    P.Prop("OnDataGroupGetFooterParams", &G::OnDataGroupGetFooterParams);
 
     // row detail panel and row panel
-
+    P.Prop("RowDetailPanel", &G::RowDetailPanel, &G::SetRowDetailPanel);
+    P.Prop("RowPanel", &G::RowPanel, &G::SetRowPanel);
+    P.Event("OnCheckRowHaveDetailPanel", &G::OnCheckRowHaveDetailPanel);
+    P.Event("OnRowDetailPanelHide", &G::OnRowDetailPanelHide);
+    P.Event("OnRowDetailPanelShow", &G::OnRowDetailPanelShow);
 }
 
 namespace {
@@ -76,11 +87,19 @@ void TCustomDBGridEh::AfterConstruction()
     // footer values and sum list
 
     // selection and mouse
+    FBookmarks = new TBookmarkListEh(this);
+    FSelection = new TDBGridEhSelection(this);
 
     // grouping
+    FDataGrouping.reset(Create<TDBGridEhDataGroupsEh>(this));
+    FGroupRowParams.reset(new TGroupRowParamsEh);
+    FGroupFooterParams.reset(new TGroupFooterParamsEh);
 
     // row detail panel and row panel
-
+    FRowDetailControl = Create<TRowDetailPanelControlEh>(this);
+    FRowDetailControl->SetName(QStringLiteral("RowDetailData"));
+    FRowDetailControl->SetVisible(false);
+    FRowDetailControl->SetParent(this);
 }
 
 TCustomDBGridEh::~TCustomDBGridEh()
@@ -91,10 +110,18 @@ TCustomDBGridEh::~TCustomDBGridEh()
     SetCenter(nullptr);
     SetStyle(nullptr);
     // row detail panel and row panel
+    delete FRowDetailControl;
+    FRowDetailControl = nullptr;
 
     // grouping
+    FCurGroupDataNode = nullptr;
+    FDataGrouping.reset();
 
     // selection and mouse
+    delete FSelection;
+    FSelection = nullptr;
+    delete FBookmarks;
+    FBookmarks = nullptr;
 
     // footer values and sum list
 
@@ -596,4 +623,30 @@ void TDBGridEhCenter::DefaultApplySorting(TCustomDBGridEh*) {}
 int TDBGridEhCenter::CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid)
 {
     return Grid->DefaultCalcIndicatorRowNumAreaWidth();
+}
+
+void TDBGridEhCenter::RowDetailPanelShow(TCustomDBGridEh*, bool&) {}
+
+void TDBGridEhCenter::RowDetailPanelHide(TCustomDBGridEh*, bool&) {}
+
+void TDBGridEhCenter::GetGroupLevelCaption(TCustomDBGridEh*, TColumnEh* Column, QString& Text)
+{
+    Text = Column ? Column->Title()->Caption() : QString();
+}
+
+bool TDBGridEhCenter::ColumnValueTypeIsComparable(TCustomDBGridEh*, TColumnEh* Column)
+{
+    TField* field = Column ? Column->Field() : nullptr;
+    if (!field)
+        return true;
+    switch (field->DataType()) {
+    case ftString: case ftSmallint: case ftInteger: case ftWord: case ftBoolean: case ftFloat: case ftCurrency:
+    case ftBCD: case ftDate: case ftTime: case ftDateTime: case ftAutoInc: case ftMemo: case ftFmtMemo:
+    case ftFixedChar: case ftWideString: case ftLargeint: case ftADT: case ftVariant: case ftGuid:
+    case ftTimeStamp: case ftFMTBcd: case ftFixedWideChar: case ftWideMemo: case ftOraTimeStamp:
+    case ftOraInterval: case ftLongWord: case ftShortint: case ftByte: case ftExtended:
+        return true;
+    default:
+        return false;
+    }
 }

@@ -118,6 +118,13 @@ public:
     virtual void DefaultApplySorting(TCustomDBGridEh* Grid);
     // The grid's own DefaultCalcIndicatorRowNumAreaWidth.
     virtual int CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid);
+    // Hooks before the row detail panel opens or closes; clearing the flag refuses.
+    virtual void RowDetailPanelShow(TCustomDBGridEh* Grid, bool& CanShow);
+    virtual void RowDetailPanelHide(TCustomDBGridEh* Grid, bool& CanHide);
+    // The caption of a group level's box: the column title's caption.
+    virtual void GetGroupLevelCaption(TCustomDBGridEh* Grid, TColumnEh* Column, QString& Text);
+    // Whether the column's values can be compared (sorting, grouping); True without a field.
+    virtual bool ColumnValueTypeIsComparable(TCustomDBGridEh* Grid, TColumnEh* Column);
 
     Delegate<void(TCustomDBGridEh* Grid)> OnApplySorting;
 
@@ -637,12 +644,315 @@ private:
     // ==== end of footer values, footer drawing and sum list ====
 
     // ==== selection and mouse ====
+public:
+    // ---- selection ----
+    // The selected records (the rows store of Selection).
+    TBookmarkListEh* SelectedRows() const { return FBookmarks; }
+    TDBGridEhSelection* Selection() const { return FSelection; }
+    TDBGridEhAllowedSelections AllowedSelections() const { return FAllowedSelections; }
+    void SetAllowedSelections(TDBGridEhAllowedSelections Value);
+    // gstNon always; another kind only with dgMultiSelect and the kind allowed; rectangles and
+    // columns only without dgRowSelect.
+    bool SelectionAllowed(TDBGridEhSelectionType Kind);
+    // Whether records may be selected: multi-select with gstRecordBookmarks allowed.
+    bool RecordsSelectable() { return SelectionAllowed(gstRecordBookmarks); }
+    // Whether a cell (fixed cells included) belongs to the selection.
+    bool CellMultiSelected(int ACol, int ARow, const TBookmark& RowBookmark, int DataCol);
+    // Asks "Delete record?" or "Delete all selected records?" with dgConfirmDelete.
+    bool ConfirmDelete();
+    void ResetSelection();
+    void ClearSelectionOnClick();
+    // Selection info of the scroll-bar panels, then OnSelectionChanged.
+    virtual void SelectionChangedNotify();
+    bool AutoDrag() const { return FAutoDrag; }
+    void SetAutoDrag(bool Value) { FAutoDrag = Value; }
+    // Grid column of a shown column (-1 when hidden); repaints that column.
+    int GridColumnOf(TColumnEh* Column) const;
+    void InvalidateColumnEh(TColumnEh* Column);
+    // Data rows of two bookmarks (top <= bottom in bookmark order): positions in the in-memory
+    // table's view, else the first buffered row at or after Top and the last at or before Bottom.
+    // Clamp maps a top before the buffer to row 0, one not found to the buffer's row count, and a
+    // bottom after the buffer to the last visible data row.
+    bool DataRowRangeOf(const TBookmark& TopBookmark, const TBookmark& BottomBookmark, int& Top, int& Bottom,
+                        bool Clamp);
+    // Client rectangle of a cell range given by data columns and bookmarks, in either order.
+    TRect DataRangeScreenRect(int DataCol1, int DataCol2, const TBookmark& Row1, const TBookmark& Row2);
+
+    // ---- mouse ----
+    // Sorting after a change of the sort markers: OnSortMarkingChanged, else DefaultApplySorting.
+    virtual void ApplySortMarking();
+    // Ctrl was held at the last title click: the sorting waits for Ctrl to be released.
+    bool SortMarking() const { return FSortMarking; }
+    // Makes a column current; Step skips invisible columns in its direction; ExtendRect
+    // stretches a cell rectangle to the new current cell.
+    void ChangeSelectedIndex(int Value, int Step, bool ExtendRect);
+    int GetSelectedIndex() override;
+    virtual bool CellTreeElementMouseDown(int X, int Y, bool TestOnly);
+    // A press on a group row (Node is a TGroupDataTreeNodeEh).
+    virtual void DataGroupRowMouseDown(TMouseButton Button, TShiftState Shift, TObject* Node, int X, int Y);
+    // -1 none, 0 the main or filter button, n >= 1 the nth edit button.
+    int EditButtonIndexAt(int ACol, int ARow, int InCellY, int InCellX, TColumnEh* Column);
+    // The title click of a tracked title: OnTitleBtnClick and the sort-marker step; Ctrl marks
+    // one more column and leaves the sorting until Ctrl is released.
+    virtual void DoTitleBtnClick(int ACol);
+    void TitleButtonClicked(int ACol, TShiftState Shift);
+    bool Tracking() const { return FTracking; }
+    bool TitlePressed() const { return FPressed; }
+    int PressedCol() const { return FPressedCol; }
+    int PressedDataCol() const { return FPressedDataCol; }
+
+    TNotifyEvent OnSortMarkingChanged;
+
+protected:
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    bool CanCellDblClick(TGridCoord Cell, TMouseButton Button, TPoint GridPos, TPoint CellPos,
+                         TShiftState Shift) override;
+    void CancelGridState() override;
+    // Ends title, data and indicator tracking and releases the capture.
+    void CancelTracking();
+    // Recomputes whether the tracked title is drawn pressed.
+    void TrackTitleButton(int X, int Y);
+    // The current record's bookmark (empty without one).
+    TBookmark CurrentBookmarkEh();
+    // Moves the cursor by Distance records; with Select the records passed take the selection
+    // anchor's state, and records left on the way back to the anchor lose it.
+    void ExtendRowSelectionBy(int Distance, bool Select);
+
+private:
+    friend class TDBGridEhSelection;
+    friend class TBookmarkListEh;
+    friend class TDBGridEhSelectionRect;
+    friend class TDBGridEhSelectionCols;
+
+    TBookmarkListEh* FBookmarks = nullptr;
+    TDBGridEhSelection* FSelection = nullptr;
+    TDBGridEhAllowedSelections FAllowedSelections = DBGridEhAllSelections;
+    bool FAutoDrag = false;
+
+    bool FTracking = false;
+    bool FPressed = false;
+    bool FDataTracking = false;
+    bool FIndicatorPressed = false;
+    bool FSelecting = false;
+    bool FAntiSelection = false;
+    TBookmark FSelectionAnchor;
+    bool FSelectionAnchorSelected = false;
+    bool FSelectedCellPressed = false;
+    bool FCellTreeElementMouseDown = false;
+    bool FSortMarking = false;
+    bool FInColExit = false;
+    TShiftState FStartShiftState;
+    TShiftState FMouseShift;
+    TRect FTrackingStateRect;
     // ==== end of selection and mouse ====
 
     // ==== grouping in the grid ====
+public:
+    // ---- settings and state ----
+    TDBGridEhDataGroupsEh* DataGrouping() const { return FDataGrouping.get(); }
+    // Assigns Active, the levels and GroupPanelVisible.
+    void SetDataGrouping(TDBGridEhDataGroupsEh* Value);
+    // Grouping works and has at least one active level: rows are the group tree's flat list.
+    bool GroupingRowsShown();
+    // The tree node of the grid's current row.
+    TGroupDataTreeNodeEh* CurGroupDataNode() const { return FCurGroupDataNode; }
+    // The tree node of a data row (nullptr outside the flat list).
+    TGroupDataTreeNodeEh* GroupDataNodeOfRow(int DataRow);
+    // The group indent in front of the first visible column, and that column.
+    int ExtraFirstColumnWidth() const { return FExtraFirstColumnWidth; }
+    TColumnEh* FirstVisibleColumn();
+    TGroupRowParamsEh* GroupRowParams() const { return FGroupRowParams.get(); }
+    TGroupFooterParamsEh* GroupFooterParams() const { return FGroupFooterParams.get(); }
+
+    // ---- group panel ----
+    void GroupPanelChanged();
+    void LayoutGroupPanel();
+    // The panel's height in the grid's top area (0 when not shown).
+    int GroupPanelHeight();
+    virtual void DrawGroupPanelLevel(const TRect& ARect, TDBGridEhDataGroupLevelEh* Level);
+    // Returns whether the press was on a level box.
+    bool GroupPanelMouseDown(int X, int Y);
+    void StartGroupPanelLevelMoving(int X, int Y);
+    void GroupPanelMouseMove(int X, int Y);
+    void EndGroupPanelMoving(bool Accept, int X, int Y);
+    void GroupPanelTitleMouseUp(int X, int Y);
+    // The active-level index a drop at X lands on, and where the insertion mark goes.
+    int GetGroupPanelDropPos(int X, TPoint& MarkPos, int& MarkHeight);
+    // A column title dragged onto the panel starts a drop of that column (-1 for a level box).
+    void StartGroupPanelColumnMoving(int DataCol, int X, int Y);
+    // A level box dropped on the column titles: the level goes, its column shows again.
+    void DropGroupLevelOnTitles(int ActiveLevelIndex);
+    // Whether a client point lies on the group panel.
+    bool InGroupPanel(int X, int Y);
+    // The group row under a point and whether the point is on its expand box.
+    TGroupDataTreeNodeEh* GroupRowAt(int X, int Y, bool& OnExpandBox);
+    // Expands a collapsed group row or collapses an expanded one, keeping the current row.
+    void ToggleGroupNodeExpanded(TGroupDataTreeNodeEh* Node);
+    int PressedDataGroupLevelIdx() const { return FPressedDataGroupLevelIdx; }
+    int GroupDataMovingIndex() const { return FGroupDataMovingIndex; }
+
+    // ---- group rows and group footers ----
+    virtual void DrawGroupDataCell(int ACol, int ARow, TGroupDataTreeNodeEh* Node, TGridDrawState AState,
+                                   const TRect& ARect);
+    virtual void DrawDataCellGroupIndent(int DataRow, TGroupDataTreeNodeEh* Node, const TRect& ARect);
+    virtual void DrawGroupFooterCell(int ACol, int ARow, int DataCol, TGroupDataTreeNodeEh* Node,
+                                     TGridDrawState AState, const TRect& ARect);
+    virtual void DrawGroupFooterIndent(int DataRow, TGroupDataTreeNodeEh* Node, const TRect& ARect);
+    virtual bool HighlightGroupDataCellColor(int DataCol, int DataRow, TFont* AFont, TColor& AColor,
+                                             TGridDrawState& State, const QString& Text);
+    virtual int CalcDataGroupNodeRowHeight(TGroupDataTreeNodeEh* Node);
+
+    // ---- current row and dataset position ----
+    void SetCurGroupDataNode(TGroupDataTreeNodeEh* Node, bool ShowCell);
+    void SelectDataGroupNodeOrParent(TGroupDataTreeNodeEh* Node);
+    void SelectDataGroupNodeByViewNo(int ViewNo, bool ShowAll);
+    void SyncDataSetToGroupNode();
+    int DataGroupMoveBy(int Distance, bool AllowAppend);
+    bool CurGroupDataListBof() const { return FCurGroupDataListBof; }
+    bool CurGroupDataListEof() const { return FCurGroupDataListEof; }
+
+    // ---- what the grouping's tree asks of the grid ----
+    // The flat list was rebuilt: rows, heights and the current row follow.
+    void GroupingFlatListChanged();
+    void UpdateExtraFirstColumnWidth();
+    // Around a dataset move the tree makes: the grid does not reposition meanwhile, then
+    // selects the node of the dataset's record.
+    bool BeginGroupDataSetMove();
+    void EndGroupDataSetMove();
+
+    // ---- keys ----
+    virtual void GroupRowKeyDown(Word& Key, TShiftState Shift);
+    virtual void GroupFooterKeyDown(Word& Key, TShiftState Shift);
+    void DataInsert();
+    void DataAppend();
+
+    // ---- events ----
+    TDBGridEhNotifyEvent OnActiveGroupingStructChanged;
+    TDBGridEhDataGroupGetGroupRowTextEvent OnDataGroupGetRowText;
+    TDBGridEhDataGroupGetGroupRowParamsEvent OnDataGroupGetRowParams;
+    TDBGridEhDataGroupGetGroupFooterParamsEvent OnDataGroupGetFooterParams;
+
+protected:
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void DrawTopOutBoundary(const TRect& ARect) override;
+    // The tree follows a row event of the table; answers whether the grid's rows were handled.
+    bool GroupingMTEventReceived(int RowNum, TMTViewEventTypeEh Event);
+    // Row count, heights and current row from the flat list.
+    void GroupingUpdateRowCount();
+    void GroupingUpdateRowHeights();
+    void GroupingUpdateActiveRow();
+
+    std::unique_ptr<TDBGridEhDataGroupsEh> FDataGrouping;
+    std::unique_ptr<TGroupRowParamsEh> FGroupRowParams;
+    std::unique_ptr<TGroupFooterParamsEh> FGroupFooterParams;
+    TGroupDataTreeNodeEh* FCurGroupDataNode = nullptr;
+    bool FCurGroupDataListBof = false;
+    bool FCurGroupDataListEof = false;
+    std::vector<TGroupDataTreeNodeEh*> FDrawnGroupList;
+    int FExtraFirstColumnWidth = 0;
+    int FPressedDataGroupLevelIdx = -1;
+    int FGroupDataMovingIndex = -1;
+    int FGroupPanelMovingDataCol = -1;
+    bool FGroupPanelPressed = false;
+    // While above zero the flat list may change under the grid: the rows follow once at the end.
+    int FGroupingBatch = 0;
+    bool FGroupRowsDirty = false;
+    // Index of the current node in the flat list (-1 when it is not a row), found without
+    // touching the node, which a tree change may have freed.
+    int CurGroupFlatIndex() const;
+    void FollowGroupRows();
     // ==== end of grouping in the grid ====
 
     // ==== row detail panel and row panel ====
+public:
+    // ---- row detail panel ----
+    TRowDetailPanelEh* RowDetailPanel() const { return FRowDetailPanel.get(); }
+    // Copies Active.
+    void SetRowDetailPanel(TRowDetailPanelEh* Value) { FRowDetailPanel->Assign(Value); }
+    // The window under the current row, a child named "RowDetailData".
+    TRowDetailPanelControlEh* RowDetailPanelControl() const { return FRowDetailControl; }
+    // Places, sizes and shows or hides the window for the current row.
+    void UpdateRowDetailPanelControl();
+    // Whether the row being read has a detail panel (Active, then OnCheckRowHaveDetailPanel).
+    bool RowHasDetailPanel();
+    // Paints the glyph strip of a row; returns the width used.
+    virtual int DrawRowDetailGlyph(int DataRow, const TRect& ARect, TGridDrawState State);
+    // In the first visible column of a grid with the panel active: the glyph of a row that has
+    // a panel, else an empty strip. Returns the width taken (0 elsewhere).
+    int DrawRowDetailStrip(int DataRow, const TRect& ARect, TGridDrawState State);
+    // Under the current row's data, while its panel is open: the grid's colour; the cell
+    // keeps the data part (ARect is cut to it).
+    void DrawRowDetailArea(int ACol, TRect& ARect);
+    // A press in the glyph strip of a data row that has a panel.
+    virtual bool IsRowDetailGlyphClick(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual bool IsPointInRowDetailGlyph(int X, int Y);
+    // Moves the cursor; an open panel that refuses to close keeps it (0 returned).
+    int MoveBy(int Distance);
+    // Extra width of the first visible column for the glyph strip (0 while inactive).
+    int RowDetailGlyphAreaWidth() const;
+    // The height the current row grows by while its panel is open.
+    int RowDetailPanelExtraHeight(int DataRow);
+    // The panel closes when the current record changed or the dataset became empty.
+    void CheckRowDetailPanelRecord();
+    // Closes an open panel (the close handlers may refuse).
+    void HideRowDetailPanel();
+    // Moves the focus into the open panel (its ActiveControl, else its first tab stop).
+    bool FocusRowDetailPanel();
+    // A press on the glyph strip: the pressed row becomes current and its panel opens or
+    // closes. Returns whether the press was on the strip (the press is then handled).
+    bool RowDetailGlyphMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    // The panel's keys on a record row: numpad * toggles, + opens, - closes; Ctrl+Down opens
+    // and moves the focus in; Down moves the focus into an open panel. Clears a handled key.
+    void RowDetailPanelKeyDown(Word& Key, TShiftState Shift);
+
+    Delegate<void(TCustomDBGridEh* Sender, bool& CanShow)> OnRowDetailPanelShow;
+    Delegate<void(TCustomDBGridEh* Sender, bool& CanHide)> OnRowDetailPanelHide;
+    Delegate<void(TCustomDBGridEh* Sender, bool& RowHaveDetailPanel)> OnCheckRowHaveDetailPanel;
+
+    // ---- row panel mode ----
+    TGridRowPanelEh* RowPanel() const { return FRowPanel.get(); }
+    // Copies Active; no object while loading switches the mode on.
+    void SetRowPanel(TGridRowPanelEh* Value);
+    bool RowPanelActive() const { return FRowPanel && FRowPanel->Active(); }
+    int OriginCol() const { return Col(); }
+    void SetOriginCol(int Value) { SetCol(Value); }
+    // Height of one line of the panel (the title font's "Wg" plus margins).
+    virtual int InRowPanelLineHeight();
+    int RowPanelMasterCellWidth() const { return FMasterCellWidth; }
+    int RowPanelMasterCellHeight() const { return FMasterCellHeight; }
+    void SetRowPanelMasterCellSize(int Width, int Height);
+    TColumnEh* GetColumnInRowPanelAtPos(TPoint Pos, bool IsTitleCell);
+    TColumnEh* GetCellRectInRowPanelAtPos(TPoint Pos, TRect& CellRect, bool IncludeLines);
+    virtual void DrawRowPanelTitleCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect);
+    virtual void DrawRowPanelDataCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow);
+    virtual void DrawRowPanelFooterCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int FooterRow);
+    // The column under the keyboard inside the panel; setting it brings its cell into view.
+    int InRowPanelCol() const { return FInRowPanelCol; }
+    void SetInRowPanelCol(int Value);
+    // Scrolls horizontally so that the column's data cell is in view.
+    void ScrollRowPanelColumnIntoView(int ColumnIndex);
+
+protected:
+    // The detail window belongs to the grid; the controls on it to the form.
+    void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+    void ReadState(TReader* Reader) override;
+    // Re-places the panel's window after the grid's layout.
+    void RowDetailPanelLayoutChanged();
+
+private:
+    friend class TRowDetailPanelEh;
+    friend class TGridRowPanelEh;
+    std::unique_ptr<TRowDetailPanelEh> FRowDetailPanel{new TRowDetailPanelEh(this)};
+    TRowDetailPanelControlEh* FRowDetailControl = nullptr;
+    std::unique_ptr<TGridRowPanelEh> FRowPanel{new TGridRowPanelEh(this)};
+    // The record the open panel belongs to.
+    TBookmark FRowDetailBookmark;
+    int FMasterCellWidth = 0;
+    int FMasterCellHeight = 0;
+    int FInRowPanelCol = 0;
     // ==== end of row detail panel and row panel ====
 };
 

@@ -30,16 +30,20 @@ void TCustomDBGridEh::DataChanged()
         return;
     if (!HandleAllocated())
         return;
+    CheckRowDetailPanelRecord();
     LayoutChanged();
     UpdateScrollBars();
     if (UpdateLock() == 0 && LayoutLock() == 0)
         UpdateActiveRow();
     InvalidateEditor();
+    UpdateRowDetailPanelControl();
     Invalidate();
 }
 
 void TCustomDBGridEh::LinkActive(bool Value)
 {
+    if (!Value)
+        HideRowDetailPanel();
     UpdateIntMemTable();
     if (FIntMemTable) {
         if (!IsLoading())
@@ -48,6 +52,7 @@ void TCustomDBGridEh::LinkActive(bool Value)
     }
     if (BeingDestroyed())
         return;
+    FSelection->LinkActive(Value);
     // The axis grid's own reaction, without its guess at the table: the binding above decides.
     if (!Value)
         HideEdit();
@@ -91,6 +96,14 @@ void TCustomDBGridEh::MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int 
     // A tree view keeps its row count by the layout.
     if (FIntMemTable->GetViewAsTreeList() && !FOptionsEh.Contains(dghAutoFitRowHeight))
         return;
+    // Grouped rows are the group tree's flat list.
+    if (GroupingMTEventReceived(RowNum, Event)) {
+        if (auto* columns = Columns())
+            for (int i = 0; i < columns->Count(); ++i)
+                columns->Items(i)->UpdateLookupValuesCache(RowNum, Event);
+        Invalidate();
+        return;
+    }
     const int offset = TopDataOffset();
     const int tableRows = FIntMemTable->InstantReadRowCount();
     switch (Event) {
@@ -113,6 +126,7 @@ void TCustomDBGridEh::MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int 
         MoveRowExtent(OldRowNum + offset, RowNum + offset);
         break;
     case mtViewDataChangedEh: {
+        HideRowDetailPanel();
         const bool saved = FWholeGridChanged;
         FWholeGridChanged = true;
         auto restore = Finally([this, saved] { FWholeGridChanged = saved; });
@@ -147,6 +161,8 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
         return;
     if (FTitleParams && TitleImages() == AComponent)
         SetTitleImages(nullptr);
+    if (FRowDetailPanel && FRowDetailPanel->ActiveControl() == AComponent)
+        FRowDetailPanel->SetActiveControl(nullptr);
     if (FStyle && AComponent == FStyle) {
         // The style is going: take the default one, or none when that is the one going.
         FStyle = nullptr;
@@ -171,6 +187,7 @@ void TCustomDBGridEh::Loaded()
     if (FAxisBars->Count() > 0)
         SetColCount(FAxisBars->Count() + FixedColCount());
     Columns()->SetSortMarkedColumns();
+    FDataGrouping->GridColumnsLoaded();
     TCustomDBAxisGridEh::Loaded();
 }
 
@@ -238,6 +255,7 @@ void TCustomDBGridEh::Paint()
         Canvas()->FillRect(ClientRect());
         return;
     }
+    FDrawnGroupList.clear();
     // Duplicate hiding starts afresh with every paint.
     bool hides = false;
     for (int i = 0; i < FAxisBars->Count() && !hides; ++i)

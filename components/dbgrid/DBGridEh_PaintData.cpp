@@ -49,12 +49,22 @@ void TCustomDBGridEh::DrawCellContent(int ACol, int ARow, TGridDrawState State, 
     TCellAreaVertTypeEh vert;
     int dataCol = 0, dataRow = 0;
     GetCellType(ACol, ARow, horz, vert, dataCol, dataRow);
+    TRect rect = ARect;
+    if (vert == TCustomDBGridEh::vctDataEh && ARow == Row())
+        DrawRowDetailArea(ACol, rect);
     if (horz == TCustomDBGridEh::hctIndicatorEh)
-        DrawIndicatorCell(ACol, ARow, State, ARect, dataRow, dataCol);
+        DrawIndicatorCell(ACol, ARow, State, rect, dataRow, dataCol);
     else if (vert == TCustomDBGridEh::vctFooterEh)
         DrawFooterCell(ACol, ARow, State, ARect, dataRow, dataCol);
-    else if (vert == TCustomDBGridEh::vctDataEh)
-        DrawDataCell(ACol, ARow, State, ARect, dataRow, dataCol);
+    else if (vert == TCustomDBGridEh::vctDataEh) {
+        TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(dataRow);
+        if (node && node->NodeType() == dntDataGroupEh)
+            DrawGroupDataCell(ACol, ARow, node, State, rect);
+        else if (node && node->NodeType() == dntDataGroupFooterEh)
+            DrawGroupFooterCell(ACol, ARow, dataCol, node, State, rect);
+        else
+            DrawDataCell(ACol, ARow, State, rect, dataRow, dataCol);
+    }
     else
         DrawTitleAreaCell(ACol, ARow, State, ARect, dataRow, dataCol);
 }
@@ -151,10 +161,17 @@ void TCustomDBGridEh::DrawDataCell(int ACol, int ARow, TGridDrawState AState, co
     column->GetColCellParams(false, params);
 
     TRect areaRect = ARect;
+    if (FExtraFirstColumnWidth > 0 && column == FirstVisibleColumn())
+        if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow)) {
+            DrawDataCellGroupIndent(DataRow, node, areaRect);
+            areaRect.Left += FExtraFirstColumnWidth;
+        }
     if (HasIntMemTable() && IntMemTable()->GetViewAsTreeList() && column == PaintedColumn(0)) {
         DrawCellTreeElements(DataCol, DataRow, params->FThe3DRect, areaRect, AState);
         areaRect.Left += GetCellTreeElmentsAreaWidth();
     }
+    if (column == FirstVisibleColumn())
+        areaRect.Left += DrawRowDetailStrip(DataRow, areaRect, AState);
 
     bool processed = false;
     const TGridCoord cell{ACol, ARow};
@@ -409,8 +426,10 @@ bool TCustomDBGridEh::HighlightDataCellColor(int DataCol, int DataRow, const QSt
                                              TColor& AColor, TFont* AFont)
 {
     TDBGridEhStyle* style = FStyle ? FStyle : DBGridEhDefaultStyle();
-    // No selection object is kept yet: only the current cell and row can be highlighted.
-    const bool multiSelected = false;
+    // Called while the painted row is being read, so its bookmark is the dataset's.
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    const bool multiSelected = FSelection && FSelection->SelectionType() != gstNon && ds && !ds->IsEmpty() &&
+                               FSelection->DataCellSelected(DataCol, ds->Bookmark());
     return style->HighlightDataCellColor(this, DataToRawColumn(DataCol), DataRow + TopDataOffset(), DataCol, DataRow,
                                          Value, State, multiSelected, AColor, AFont);
 }

@@ -72,6 +72,8 @@ int TCustomDBGridEh::DataRowToRecNo(int DataRow)
 {
     if (!FDataLink->Active())
         return 0;
+    if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow))
+        return node->DataSetRecordViewNo() + 1;
     if (HasIntMemTable())
         return DataRow + 1;
     const int old = FDataLink->ActiveRecord();
@@ -276,6 +278,10 @@ void TCustomDBGridEh::UpdateAllDataRowHeights()
 
 void TCustomDBGridEh::UpdateAllGridDataRowHeights()
 {
+    if (GroupingRowsShown()) {
+        GroupingUpdateRowHeights();
+        return;
+    }
     IMemTableEh* mt = FIntMemTable;
     const bool perRow = FDataLink->Active() && mt && DataRowsReadable() && !FDataLink->DataSet()->IsEmpty() &&
                         OptionsEh().Contains(dghAutoFitRowHeight);
@@ -296,11 +302,14 @@ void TCustomDBGridEh::UpdateDataRowHeight(int DataRow)
     const int row = DataRow + TopDataOffset();
     if (row < 0 || row >= RowCount())
         return;
-    SetGridRowHeightWithLine(row, GetDataRowHeight(DataRow));
+    SetGridRowHeightWithLine(row, GetDataRowHeight(DataRow) + RowDetailPanelExtraHeight(DataRow));
 }
 
 int TCustomDBGridEh::GetDataRowHeight(int DataRow)
 {
+    if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow))
+        if (node->NodeType() != dntDataSetRecordEh)
+            return CalcDataGroupNodeRowHeight(node);
     if (!FDataLink->Active() || !OptionsEh().Contains(dghAutoFitRowHeight) || !DataRowsReadable())
         return FStdDefaultRowHeight;
     InstantReadRecordEnter(DataRow);
@@ -427,6 +436,10 @@ void TCustomDBGridEh::UpdateRowCount()
 
 void TCustomDBGridEh::MemTableUpdateRowCount()
 {
+    if (GroupingRowsShown()) {
+        GroupingUpdateRowCount();
+        return;
+    }
     IMemTableEh* mt = FIntMemTable;
     SetupFixedRows();
     if (FullFooterRowCount() > 0)
@@ -542,6 +555,11 @@ void TCustomDBGridEh::MemTableUpdateActiveRow(int Distance)
     (void)Distance;
     if (!FDataLink || !FDataLink->Active() || !HasIntMemTable())
         return;
+    if (GroupingRowsShown()) {
+        GroupingUpdateActiveRow();
+        UpdateScrollBars();
+        return;
+    }
     InvalidateRow(Row());
     if (HandleAllocated() && !IsLoading() && DataRowsReadable()) {
         int target = FIntMemTable->GetInstantReadCurRow() + TopDataOffset();
@@ -569,6 +587,7 @@ void TCustomDBGridEh::InvalidateFooterRows()
 
 void TCustomDBGridEh::DataSetScrolled(int Distance)
 {
+    HideRowDetailPanel();
     if (HasIntMemTable()) {
         MemTableUpdateActiveRow(Distance);
         return;
@@ -637,6 +656,8 @@ void TCustomDBGridEh::InstantReadRecordEnter(int DataRow)
 {
     if (HasIntMemTable()) {
         FOldActiveRecord = FIntMemTable->GetInstantReadCurRow();
+        if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow))
+            DataRow = std::max(0, node->DataSetRecordViewNo());
         FIntMemTable->InstantReadEnter(DataRow);
     } else {
         FOldActiveRecord = FDataLink->ActiveRecord();
@@ -657,6 +678,8 @@ int TCustomDBGridEh::InstantReadRecordCount()
 {
     if (HasIntMemTable()) {
         TDataSet* ds = FDataLink->DataSet();
+        if (ds && ds->Active() && GroupingRowsShown())
+            return FDataGrouping->GroupDataTree()->FlatVisibleCount();
         return ds && ds->Active() ? FIntMemTable->InstantReadRowCount() : 0;
     }
     return FDataLink->Active() ? FDataLink->RecordCount() : 0;
@@ -666,6 +689,8 @@ bool TCustomDBGridEh::IsCurrentDataRow(int DataRow)
 {
     if (!FDataLink->Active() || FDataLink->DataSet()->IsEmpty())
         return false;
+    if (GroupingRowsShown())
+        return FCurGroupDataNode && GroupDataNodeOfRow(DataRow) == FCurGroupDataNode;
     if (HasIntMemTable())
         return DataRow == FIntMemTable->GetInstantReadCurRow();
     return DataRow == FDataLink->ActiveRecord();
@@ -932,7 +957,7 @@ void TCustomDBGridEh::UpdateColWidths()
         const int col = DataToRawColumn(i);
         if (col >= ColCount())
             break;
-        const int w = c->Visible() ? c->Width() + line : 0;
+        const int w = c->Visible() ? c->FullWidth() + line : 0;
         if (ColWidths(col) != w)
             SetColWidths(col, w);
     }
@@ -973,5 +998,6 @@ void TCustomDBGridEh::InternalLayout()
         CalcStdRowAndTitleHeights();
         UpdateFooterRowHeights();
         UpdateRowCount();
+        RowDetailPanelLayoutChanged();
     }
 }
