@@ -32,6 +32,9 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("FooterParams", &G::FooterParams, &G::SetFooterParams);
     P.Prop("EmptyDataInfo", &G::EmptyDataInfo, &G::SetEmptyDataInfo);
     // footer values and sum list
+    P.Prop("SumList", &G::SumList, &G::SetSumList);
+    P.Prop("OnSumListRecalcAll", &G::OnSumListRecalcAll);
+    P.Prop("OnSumListAfterRecalcAll", &G::OnSumListAfterRecalcAll);
 
     // selection and mouse
     P.Prop("AllowedSelections", &G::AllowedSelections, &G::SetAllowedSelections).Default(DBGridEhAllSelections);
@@ -85,6 +88,10 @@ void TCustomDBGridEh::AfterConstruction()
     SetText(QString());
     HideEditor();
     // footer values and sum list
+    FSumList.reset(Create<TDBGridEhSumList>(this));
+    FSumList->SumListChanged = TNotifyEvent(this, &TCustomDBGridEh::SumListChanged);
+    FSumList->OnRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListRecalcAll);
+    FSumList->OnAfterRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListAfterRecalcAll);
 
     // selection and mouse
     FBookmarks = new TBookmarkListEh(this);
@@ -301,6 +308,7 @@ void TCustomDBGridEh::SetDataSource(TDataSource* Value)
     if (Value && DataSource())
         TCustomDBAxisGridEh::SetDataSource(nullptr);
     TCustomDBAxisGridEh::SetDataSource(Value);
+    UpdateSumListDataSet();
 }
 
 TDBGridColumnsEh* TCustomDBGridEh::Columns() const { return static_cast<TDBGridColumnsEh*>(FAxisBars); }
