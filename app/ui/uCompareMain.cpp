@@ -107,7 +107,7 @@ void RegisterComparerClasses()
     static const bool done = [] {
         RegisterClasses<TPanel, TLabel, TDateTimePicker, TDBLookupComboboxEh, TButton, TProgressBar, TCheckBox,
                         TPageControl, TTabSheet, TDBGridEh, TGroupBox, TRadioGroup, TStatusBar, TOpenDialog,
-                        TSaveDialog, TPopupMenu, TMainMenu, TMenuItem, TfrmComparer>();
+                        TSaveDialog, TPopupMenu, TMainMenu, TMenuItem, TRowDetailPanelControlEh, TfrmComparer>();
         InitComparerResource();
         return true;
     }();
@@ -197,7 +197,9 @@ int64_t TfrmComparer::SelectedPredprId() const
 
 void TfrmComparer::BindResultGrid(bool Saved)
 {
+    InvDBGridEh->DataGrouping()->SetActive(false);
     InvDBGridEh->SetDataSource(Saved ? CompDM->TmpDararedInvMemTableEhDS : CompDM->CompareMemTableEhDS);
+    InvDBGridEh->DataGrouping()->SetActive(true);
     InvDBGridEh->Columns()->Items(16)->SetVisible(Saved);
     SubInvDBGridEh->SetDataSource(Saved ? CompDM->SelectTmpDararedProvDS : CompDM->SelectSprProvDS);
 }
@@ -280,4 +282,10 @@ void TfrmComparer::FilterSettingsMMBtnClick(TObject*) { ShowDialog<TfrmFilterSet
 
 void TfrmComparer::ZeroExcludeMMBtnClick(TObject*) { ShowDialog<TfrmZeroExcludeSettings>(this); }
 
-void TfrmComparer::MainPageControlChange(TObject*) {}
+void TfrmComparer::MainPageControlChange(TObject*)
+{
+    // both detail grids of the live result read one query
+    for (TDBGridEh* grid : {InvDBGridEh, DuplicatesOblpoDBGridEh})
+        if (grid->RowDetailPanel()->Visible())
+            grid->RowDetailPanel()->SetVisible(false);
+}
