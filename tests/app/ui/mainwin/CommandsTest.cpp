@@ -49,8 +49,8 @@ TEST_F(MainWindow, EmptyCounterpartyTextMeansEveryCounterparty)
     EXPECT_EQ(w->SelectedPredprId(), 0);
     const demo::TDemoEnterprise& e = model.Enterprises.front();
     w->PredprDBLCBEh->SetKeyValue(Variant(e.Id));
-    if (!w->PredprDBLCBEh->Text().isEmpty())
-        EXPECT_EQ(w->SelectedPredprId(), e.Id);
+    EXPECT_EQ(w->PredprDBLCBEh->Text(), e.ShortName);
+    EXPECT_EQ(w->SelectedPredprId(), e.Id);
 }
 
 TEST_F(MainWindow, ChoosingWorkbooksASecondTimeAsksFirstAndNoLeavesAllAsItWas)
