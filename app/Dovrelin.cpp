@@ -1,8 +1,15 @@
-// Program entry: it reports that this build has no main window and exits.
-#include <cstdio>
+// Program entry: the application object, the data module, then the main window, which
+// refers to the data module's data sources and image lists by name.
+#include "app/engine/uCompDM.h"
+#include "app/ui/uCompareMain.h"
 
 int main(int, char**)
 {
-    std::puts("Dovrelin: the engine and its libraries are built; the main window is not part of this build yet.");
+    Application->Initialize();
+    Application->MainFormOnTaskbar = true;
+    TCompDM::HandleCreateError = [](const Exception& e) { Application->ShowException(const_cast<Exception*>(&e)); };
+    CompDM = Create<TCompDM>(Application);
+    Application->CreateForm(frmComparer);
+    Application->Run();
     return 0;
 }

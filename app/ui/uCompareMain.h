@@ -5,14 +5,98 @@
 
 #include "platform/vcl/Forms.h"
 
+class TPanel;
+class TLabel;
+class TDateTimePicker;
+class TDBLookupComboboxEh;
+class TButton;
+class TProgressBar;
+class TCheckBox;
+class TPageControl;
+class TTabSheet;
+class TDBGridEh;
+class TGroupBox;
+class TRadioGroup;
+class TStatusBar;
+class TOpenDialog;
+class TSaveDialog;
+class TPopupMenu;
+class TMainMenu;
+class TMenuItem;
+class TJobState;
 class TCustomDBGridEh;
 class TDataSet;
 
 class TfrmComparer : public TForm {
     // ==== start-up, settings and jobs ====
     DOV_PERSISTENT(TfrmComparer, TForm)
+private:
+    TJobState* FJobState = nullptr;
+    // Binds the result grid to the live result or to the saved table.
+    void BindResultGrid(bool Saved);
+
 public:
+    // Reads the form resource; FormCreate runs at its end.
     explicit TfrmComparer(TComponent* AOwner);
+
+    // Where "Config.ini" is looked for; empty: the folder of the executable.
+    static QString ConfigPath;
+    QString ConfigFileName() const;
+
+    // Components of the form resource.
+    TPanel* TopPanel = nullptr;
+    TLabel *FirstDTPLbl = nullptr, *SecondDTPLbl = nullptr, *PredprLbl = nullptr;
+    TDateTimePicker *FirstDTP = nullptr, *SecondDTP = nullptr;
+    TDBLookupComboboxEh* PredprDBLCBEh = nullptr;
+    TButton *SearchBtn = nullptr, *UpdateBtn = nullptr, *LoadExcelFileBtn = nullptr;
+    TProgressBar* MainProgressBar = nullptr;
+    TCheckBox* SelfProvCB = nullptr;
+    TPageControl* MainPageControl = nullptr;
+    TTabSheet *InvTabSheet = nullptr, *DuplicatesFilialTabSheet = nullptr, *DuplicatesOblpoTabSheet = nullptr,
+              *InfoSheet = nullptr;
+    TDBGridEh *InvDBGridEh = nullptr, *SubInvDBGridEh = nullptr, *DuplicatesFilialDBGridEh = nullptr,
+              *DuplicatesOblpoDBGridEh = nullptr, *SubDuplicatesOblpoDBGridEh = nullptr, *InvoicesDuplDBGridEh = nullptr;
+    TGroupBox* InvoicesDuplGB = nullptr;
+    TPanel* FiltersPanel = nullptr;
+    TRadioGroup* FilialRG = nullptr;
+    TCheckBox* ShowMatchesCB = nullptr;
+    TButton *FilterBtn = nullptr, *ClearFilterBtn = nullptr;
+    TPanel* InstrumentsPanel = nullptr;
+    TButton* ShowFiltersBtn = nullptr;
+    TStatusBar* MainStatusBar = nullptr;
+    TOpenDialog* XLSOpenDialog = nullptr;
+    TSaveDialog *XLSSaveDialog = nullptr, *CSVSaveDialog = nullptr;
+    TPopupMenu* StatePM = nullptr;
+    TMenuItem *SetHidePMBtn = nullptr, *SetNotHidePMBtn = nullptr, *ShowAllStatePMBtn = nullptr,
+              *ShowNotHideStatePMBtn = nullptr;
+    TMainMenu* MainMenu = nullptr;
+    TMenuItem *StateMMBtn = nullptr, *SaveStateMMBtn = nullptr, *LoadStateMMBtn = nullptr, *ExportMMBtn = nullptr,
+              *ExportExcelMMBtn = nullptr, *ExportCSVMMBtn = nullptr, *ExportPrintMMBtn = nullptr,
+              *SettingsMMBtn = nullptr, *FilterSettingsMMBtn = nullptr, *ZeroExcludeMMBtn = nullptr;
+
+    // The controls a job borrows, and whether one runs.
+    TJobState* JobState() const { return FJobState; }
+
+    // Commands.
+    void FormCreate(TObject* Sender);
+    void FormClose(TObject* Sender, TCloseAction& Action);
+    void UpdateBtnClick(TObject* Sender);
+    void LoadExcelFileBtnClick(TObject* Sender);
+    void SaveStateMMBtnClick(TObject* Sender);
+    void LoadStateMMBtnClick(TObject* Sender);
+    void SearchBtnClick(TObject* Sender);
+    void FilterSettingsMMBtnClick(TObject* Sender);
+    void ZeroExcludeMMBtnClick(TObject* Sender);
+    void MainPageControlChange(TObject* Sender);
+
+    // The enterprise id the jobs get: 0 when the counterparty selector's text is empty.
+    int64_t SelectedPredprId() const;
+
+protected:
+    // An error of FormCreate goes to the application's error box; the window opens all the same.
+    void DoCreate() override;
+
+public:
     // ==== end of start-up, settings and jobs ====
 
     // ==== result views, filters, sorting and check marks ====

@@ -29,6 +29,8 @@ DOV_PUBLISHED(TDBGridEh)
     // footer values and sum list
 
     // selection and mouse
+    P.Prop("AllowedSelections", &G::AllowedSelections, &G::SetAllowedSelections).Default(DBGridEhAllSelections);
+    P.Event("OnSortMarkingChanged", &G::OnSortMarkingChanged);
 
     // grouping
 
@@ -71,6 +73,8 @@ void TCustomDBGridEh::AfterConstruction()
     // footer values and sum list
 
     // selection and mouse
+    FBookmarks = new TBookmarkListEh(this);
+    FSelection = new TDBGridEhSelection(this);
 
     // grouping
 
@@ -90,6 +94,10 @@ TCustomDBGridEh::~TCustomDBGridEh()
     // grouping
 
     // selection and mouse
+    delete FSelection;
+    FSelection = nullptr;
+    delete FBookmarks;
+    FBookmarks = nullptr;
 
     // footer values and sum list
 

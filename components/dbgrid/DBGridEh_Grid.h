@@ -637,6 +637,103 @@ private:
     // ==== end of footer values, footer drawing and sum list ====
 
     // ==== selection and mouse ====
+public:
+    // ---- selection ----
+    // The selected records (the rows store of Selection).
+    TBookmarkListEh* SelectedRows() const { return FBookmarks; }
+    TDBGridEhSelection* Selection() const { return FSelection; }
+    TDBGridEhAllowedSelections AllowedSelections() const { return FAllowedSelections; }
+    void SetAllowedSelections(TDBGridEhAllowedSelections Value);
+    // gstNon always; another kind only with dgMultiSelect and the kind allowed; rectangles and
+    // columns only without dgRowSelect.
+    bool SelectionAllowed(TDBGridEhSelectionType Kind);
+    // Whether records may be selected: multi-select with gstRecordBookmarks allowed.
+    bool RecordsSelectable() { return SelectionAllowed(gstRecordBookmarks); }
+    // Whether a cell (fixed cells included) belongs to the selection.
+    bool CellMultiSelected(int ACol, int ARow, const TBookmark& RowBookmark, int DataCol);
+    // Asks "Delete record?" or "Delete all selected records?" with dgConfirmDelete.
+    bool ConfirmDelete();
+    void ResetSelection();
+    void ClearSelectionOnClick();
+    // Selection info of the scroll-bar panels, then OnSelectionChanged.
+    virtual void SelectionChangedNotify();
+    bool AutoDrag() const { return FAutoDrag; }
+    void SetAutoDrag(bool Value) { FAutoDrag = Value; }
+    // Grid column of a shown column (-1 when hidden); repaints that column.
+    int GridColumnOf(TColumnEh* Column) const;
+    void InvalidateColumnEh(TColumnEh* Column);
+    // Data rows of two bookmarks (top <= bottom in bookmark order): positions in the in-memory
+    // table's view, else the first buffered row at or after Top and the last at or before Bottom.
+    // Clamp maps a top before the buffer to row 0, one not found to the buffer's row count, and a
+    // bottom after the buffer to the last visible data row.
+    bool DataRowRangeOf(const TBookmark& TopBookmark, const TBookmark& BottomBookmark, int& Top, int& Bottom,
+                        bool Clamp);
+    // Client rectangle of a cell range given by data columns and bookmarks, in either order.
+    TRect DataRangeScreenRect(int DataCol1, int DataCol2, const TBookmark& Row1, const TBookmark& Row2);
+
+    // ---- mouse ----
+    // Sorting after a change of the sort markers: OnSortMarkingChanged, else DefaultApplySorting.
+    virtual void ApplySortMarking();
+    // Ctrl was held at the last title click: the sorting waits for Ctrl to be released.
+    bool SortMarking() const { return FSortMarking; }
+    // Makes a column current; Step skips invisible columns in its direction; ExtendRect
+    // stretches a cell rectangle to the new current cell.
+    void ChangeSelectedIndex(int Value, int Step, bool ExtendRect);
+    int GetSelectedIndex() override;
+    virtual bool CellTreeElementMouseDown(int X, int Y, bool TestOnly);
+    // A press on a group row (Node is a TGroupDataTreeNodeEh).
+    virtual void DataGroupRowMouseDown(TMouseButton Button, TShiftState Shift, TObject* Node, int X, int Y);
+    // -1 none, 0 the main or filter button, n >= 1 the nth edit button.
+    int EditButtonIndexAt(int ACol, int ARow, int InCellY, int InCellX, TColumnEh* Column);
+    // The title click of a tracked title: OnTitleBtnClick and the sort-marker step.
+    virtual void DoTitleBtnClick(int ACol);
+    bool Tracking() const { return FTracking; }
+    bool TitlePressed() const { return FPressed; }
+    int PressedCol() const { return FPressedCol; }
+    int PressedDataCol() const { return FPressedDataCol; }
+
+    TNotifyEvent OnSortMarkingChanged;
+
+protected:
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseMove(TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void KeyUp(Word& Key, TShiftState Shift) override;
+    bool CanCellDblClick(TGridCoord Cell, TMouseButton Button, TPoint GridPos, TPoint CellPos,
+                         TShiftState Shift) override;
+    void CancelGridState() override;
+    // Ends title, data and indicator tracking and releases the capture.
+    void CancelTracking();
+    // Recomputes whether the tracked title is drawn pressed.
+    void TrackTitleButton(int X, int Y);
+
+private:
+    friend class TDBGridEhSelection;
+    friend class TBookmarkListEh;
+    friend class TDBGridEhSelectionRect;
+    friend class TDBGridEhSelectionCols;
+
+    TBookmarkListEh* FBookmarks = nullptr;
+    TDBGridEhSelection* FSelection = nullptr;
+    TDBGridEhAllowedSelections FAllowedSelections = DBGridEhAllSelections;
+    bool FAutoDrag = false;
+
+    bool FTracking = false;
+    bool FPressed = false;
+    bool FDataTracking = false;
+    bool FIndicatorPressed = false;
+    bool FSelecting = false;
+    bool FAntiSelection = false;
+    TBookmark FSelectionAnchor;
+    bool FSelectionAnchorSelected = false;
+    bool FSelectedCellPressed = false;
+    bool FCellTreeElementMouseDown = false;
+    bool FSortMarking = false;
+    bool FInColExit = false;
+    TShiftState FStartShiftState;
+    TShiftState FMouseShift;
+    int FGroupDataMovingIndex = -1;
+    TRect FTrackingStateRect;
     // ==== end of selection and mouse ====
 
     // ==== grouping in the grid ====

@@ -48,6 +48,7 @@ void TCustomDBGridEh::LinkActive(bool Value)
     }
     if (BeingDestroyed())
         return;
+    FSelection->LinkActive(Value);
     // The axis grid's own reaction, without its guess at the table: the binding above decides.
     if (!Value)
         HideEdit();

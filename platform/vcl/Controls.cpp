@@ -488,6 +488,7 @@ DOV_PUBLISHED(TControl)
     P.Prop("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(true);
     P.Prop("Font", &TControl::Font);
     P.Prop("Hint", &TControl::Hint);
+    P.Prop("PopupMenu", &TControl::PopupMenu);
     P.Prop("ParentColor", &TControl::ParentColor, &TControl::SetParentColor).Default(true);
     P.Prop("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(true);
     P.Prop("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(true);

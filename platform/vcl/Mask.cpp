@@ -10,7 +10,12 @@
 
 DOV_PUBLISHED(TCustomEdit) {}
 DOV_PUBLISHED(TCustomMaskEdit) {}
-DOV_PUBLISHED(TEdit) { P.Prop("Text", &TControl::Text, &TControl::SetText); }
+DOV_PUBLISHED(TEdit)
+{
+    P.Prop("MaxLength", &TCustomEdit::MaxLength, &TCustomEdit::SetMaxLength).Default(0);
+    P.Prop("NumbersOnly", &TCustomEdit::NumbersOnly, &TCustomEdit::SetNumbersOnly).Default(false);
+    P.Prop("Text", &TControl::Text, &TControl::SetText);
+}
 
 // ---------------------------------------------------------------- TCustomEdit
 
@@ -576,7 +581,7 @@ void TCustomEdit::KeyPress(QChar& Key)
             SetSelText(QStringLiteral("\n"));
         return;
     default:
-        if (c < 32 || FReadOnly)
+        if (c < 32 || FReadOnly || (FNumbersOnly && (c < u'0' || c > u'9')))
             return;
         SetSelText(QString(Key));
     }

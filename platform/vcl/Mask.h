@@ -49,6 +49,9 @@ public:
     bool Modified = false;
     int MaxLength() const { return FMaxLength; }
     void SetMaxLength(int Value) { FMaxLength = Value; }
+    // Typing takes digits only (pasting is not checked, as the platform's number edits do).
+    bool NumbersOnly() const { return FNumbersOnly; }
+    void SetNumbersOnly(bool Value) { FNumbersOnly = Value; }
     bool ReadOnly() const { return FReadOnly; }
     void SetReadOnly(bool Value) { FReadOnly = Value; }
     QChar PasswordChar() const { return FPasswordChar; }
@@ -132,6 +135,7 @@ protected:
     int FSelLength = 0;   // negative when the caret is at the start of the selection
     int FMaxLength = 0;
     bool FReadOnly = false;
+    bool FNumbersOnly = false;
     QChar FPasswordChar = QChar(0);
     TEditCharCase FCharCase = ecNormal;
     bool FMultiLine = false;
