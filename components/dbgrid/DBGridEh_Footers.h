@@ -5,6 +5,7 @@
 #include "platform/rtl/Persistent.h"
 #include "platform/rtl/Variants.h"
 #include "platform/vcl/Graphics.h"
+#include "components/gridtools/core/DBSumLst.h"
 
 class TColumnEh;
 class TCustomDBGridEh;
@@ -19,23 +20,9 @@ enum TColumnFooterEhValue { cvFooterAlignment, cvFooterFont, cvFooterColor, cvFo
 DOV_ENUM_INFO(TColumnFooterEhValue, cvFooterAlignment, cvFooterFont, cvFooterColor, cvFooterToolTips)
 using TColumnFooterEhValues = TSet<TColumnFooterEhValue>;
 
-// The operation of a total in the grid's footer sum list.
-enum TGroupOperation { goSum, goAvg, goCount };
-DOV_ENUM_INFO(TGroupOperation, goSum, goAvg, goCount)
-
-// A footer's total: an item of its grid's footer sum list. Freeing it takes it out of the list.
-class IFooterSumEh {
-public:
-    virtual ~IFooterSumEh() = default;
-    virtual void SetGroupOperation(TGroupOperation Value) = 0;
-    virtual void SetFieldName(const QString& Value) = 0;
-    // The total kept as a 64-bit integer scaled by 10000, which is exactly a Currency.
-    virtual Currency SumValue() const = 0;
-};
-
-// The sum list lives with the grid tools, a layer above the grid; their unit registers the
-// maker when it starts. It adds an item to the grid's sum list and hands it to the footer,
-// or answers nullptr when the grid has no sum list. Without a maker footers have no totals.
+// The grid's sum list registers the maker when its unit starts. It adds an item to the grid's
+// sum list and hands it to the footer, or answers nullptr when the grid has no sum list.
+// Without a maker footers have no totals.
 using TFooterSumMakerEh = IFooterSumEh* (*)(TCustomDBGridEh* Grid, TGroupOperation Operation, const QString& FieldName);
 void SetFooterSumMakerEh(TFooterSumMakerEh Maker);
 TFooterSumMakerEh FooterSumMakerEh();

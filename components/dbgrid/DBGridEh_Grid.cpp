@@ -27,6 +27,9 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("EvenRowColor", &G::EvenRowColor, &G::SetEvenRowColor).Stored(&G::EvenRowColorStored);
     P.Prop("OddRowColor", &G::OddRowColor, &G::SetOddRowColor).Stored(&G::OddRowColorStored);
     // footer values and sum list
+    P.Prop("SumList", &G::SumList, &G::SetSumList);
+    P.Prop("OnSumListRecalcAll", &G::OnSumListRecalcAll);
+    P.Prop("OnSumListAfterRecalcAll", &G::OnSumListAfterRecalcAll);
 
     // selection and mouse
     P.Prop("AllowedSelections", &G::AllowedSelections, &G::SetAllowedSelections).Default(DBGridEhAllSelections);
@@ -71,6 +74,10 @@ void TCustomDBGridEh::AfterConstruction()
     SetText(QString());
     HideEditor();
     // footer values and sum list
+    FSumList.reset(Create<TDBGridEhSumList>(this));
+    FSumList->SumListChanged = TNotifyEvent(this, &TCustomDBGridEh::SumListChanged);
+    FSumList->OnRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListRecalcAll);
+    FSumList->OnAfterRecalcAll = TNotifyEvent(this, &TCustomDBGridEh::SumListAfterRecalcAll);
 
     // selection and mouse
     FBookmarks = new TBookmarkListEh(this);

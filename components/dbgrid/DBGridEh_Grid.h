@@ -634,6 +634,41 @@ private:
     // ==== end of parameter objects ====
 
     // ==== footer values, footer drawing and sum list ====
+public:
+    // The sum list is made with the grid and freed with it; writing it assigns into it.
+    TDBGridEhSumList* SumList() const { return FSumList.get(); }
+    void SetSumList(TDBGridEhSumList* Value);
+    // The text of footer row Row (0-based) of Column.
+    virtual void GetFooterValue(int Row, TColumnEh* Column, QString& Text);
+    // The default painting of one footer cell, for OnDrawFooterCell handlers.
+    void DefaultDrawFooterCell(const TRect& Rect, int DataCol, int Row, TColumnEh* Column, TGridDrawState State);
+    virtual void GetFooterParams(int DataCol, int Row, TColumnEh* Column, TFont* AFont, TColor& Background,
+                                 TAlignment& Alignment, TGridDrawState State, QString& Text);
+    void InvalidateFooter();
+    void InvalidateTitle();
+
+    // Whether the clipboard and delete operations are available now.
+    bool CheckCopyAction();
+    bool CheckCutAction();
+    bool CheckPasteAction();
+    bool CheckDeleteAction();
+    bool CheckSelectAllAction();
+    TGridEditActionsEh EditActions() const { return FEditActions; }
+    void SetEditActions(TGridEditActionsEh Value) { FEditActions = Value; }
+
+    TNotifyEvent OnSumListRecalcAll;
+    TNotifyEvent OnSumListAfterRecalcAll;
+
+protected:
+    void SumListChanged(TObject* Sender);
+    void SumListRecalcAll(TObject* Sender);
+    void SumListAfterRecalcAll(TObject* Sender);
+    // The dataset of the data source, or nullptr, handed to the sum list.
+    void UpdateSumListDataSet();
+
+private:
+    std::unique_ptr<TDBGridEhSumList> FSumList;
+    TGridEditActionsEh FEditActions;
     // ==== end of footer values, footer drawing and sum list ====
 
     // ==== selection and mouse ====
