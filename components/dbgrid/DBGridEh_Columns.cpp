@@ -383,7 +383,16 @@ void TColumnEh::SetAutoFitColWidth(bool Value)
     Changed(false);
 }
 
-int TColumnEh::FullWidth() const { return Width(); }
+int TColumnEh::FullWidth() const
+{
+    TCustomDBGridEh* grid = Grid();
+    if (!grid || !Visible())
+        return Width();
+    for (int i = 0; i < Index(); ++i)
+        if (grid->Columns()->Items(i)->Visible())
+            return Width();
+    return Width() + grid->RowDetailGlyphAreaWidth();
+}
 
 bool TColumnEh::IsWidthStored() const
 {
@@ -701,6 +710,8 @@ DOV_PUBLISHED(TDBGridColumnEh)
     P.Prop("MaxWidth", &TColumnEh::MaxWidth, &TColumnEh::SetMaxWidth).Default(0);
     P.Prop("MinWidth", &TColumnEh::MinWidth, &TColumnEh::SetMinWidth).Default(0);
     P.Prop("Width", &TColumnEh::Width, &TColumnEh::SetWidth).NoDefault().Stored(&TColumnEh::IsWidthStored);
+    P.Prop("InRowLineHeight", &TColumnEh::InRowLineHeight, &TColumnEh::SetInRowLineHeight).Default(1);
+    P.Prop("InRowLinePos", &TColumnEh::InRowLinePos, &TColumnEh::SetInRowLinePos).Default(0);
     P.Prop("OnDropDownBoxApplyTextFilter", &TColumnEh::OnDropDownBoxApplyTextFilter);
     P.Prop("OnDropDownBoxCheckButton", &TColumnEh::OnDropDownBoxCheckButton, &TColumnEh::SetOnDropDownBoxCheckButton);
     P.Prop("OnDropDownBoxDrawColumnCell", &TColumnEh::OnDropDownBoxDrawColumnCell,

@@ -5,6 +5,7 @@
 #include "components/memtable/MemTableEh.h"
 #include "DBGridEh_CellParams.h"
 #include "DBGridEh_Footers.h"
+#include "DBGridEh_RowDetail.h"
 
 #include <memory>
 #include <vector>
@@ -248,6 +249,20 @@ public:
     // ==== end of cell painting ====
 
     // ==== row panel placement ====
+public:
+    // The line the column starts on in row panel mode (negative reads 0) and how many lines it
+    // spans (0 or less reads 1).
+    int InRowLinePos() const { return FInRowLinePos < 0 ? 0 : FInRowLinePos; }
+    void SetInRowLinePos(int Value);
+    int InRowLineHeight() const { return FInRowLineHeight <= 0 ? 1 : FInRowLineHeight; }
+    void SetInRowLineHeight(int Value);
+    TColumnEhInRowPanelPlacement& InRowPanelPlacement() { return FInRowPanelPlacement; }
+    const TColumnEhInRowPanelPlacement& InRowPanelPlacement() const { return FInRowPanelPlacement; }
+
+private:
+    int FInRowLinePos = 0;
+    int FInRowLineHeight = 1;
+    TColumnEhInRowPanelPlacement FInRowPanelPlacement;
     // ==== end of row panel placement ====
 
     // ==== grouping and selection ====
@@ -357,6 +372,13 @@ public:
     void SetScrollVisibleColumns(TColumnEh* First, TColumnEh* Last);
     void SetFrozenVisibleColumns(TColumnEh* First, TColumnEh* Last);
     void SetContraVisibleColumns(TColumnEh* First, TColumnEh* Last);
+
+    // Row panel mode: each column's place in the panel from its lines and widths.
+    void RelayoutCellsInRowPanel();
+    // Scales the places by Denominator/Divisor, keeping touching columns touching.
+    void ScaleWidths(int Divisor, int Denominator);
+    // Spreads, line by line, the width the fixed columns leave among the auto-fitting ones.
+    void FixupAutoFitColWidths(int GridWidth);
 
 protected:
     void Update(TCollectionItem* Item) override;

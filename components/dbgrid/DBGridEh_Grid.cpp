@@ -38,7 +38,11 @@ DOV_PUBLISHED(TDBGridEh)
     // grouping
 
     // row detail panel and row panel
-
+    P.Prop("RowDetailPanel", &G::RowDetailPanel, &G::SetRowDetailPanel);
+    P.Prop("RowPanel", &G::RowPanel, &G::SetRowPanel);
+    P.Event("OnCheckRowHaveDetailPanel", &G::OnCheckRowHaveDetailPanel);
+    P.Event("OnRowDetailPanelHide", &G::OnRowDetailPanelHide);
+    P.Event("OnRowDetailPanelShow", &G::OnRowDetailPanelShow);
 }
 
 namespace {
@@ -86,7 +90,10 @@ void TCustomDBGridEh::AfterConstruction()
     // grouping
 
     // row detail panel and row panel
-
+    FRowDetailControl = Create<TRowDetailPanelControlEh>(this);
+    FRowDetailControl->SetName(QStringLiteral("RowDetailData"));
+    FRowDetailControl->SetVisible(false);
+    FRowDetailControl->SetParent(this);
 }
 
 TCustomDBGridEh::~TCustomDBGridEh()
@@ -97,6 +104,8 @@ TCustomDBGridEh::~TCustomDBGridEh()
     SetCenter(nullptr);
     SetStyle(nullptr);
     // row detail panel and row panel
+    delete FRowDetailControl;
+    FRowDetailControl = nullptr;
 
     // grouping
 
@@ -607,3 +616,7 @@ int TDBGridEhCenter::CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid)
 {
     return Grid->DefaultCalcIndicatorRowNumAreaWidth();
 }
+
+void TDBGridEhCenter::RowDetailPanelShow(TCustomDBGridEh*, bool&) {}
+
+void TDBGridEhCenter::RowDetailPanelHide(TCustomDBGridEh*, bool&) {}

@@ -118,6 +118,9 @@ public:
     virtual void DefaultApplySorting(TCustomDBGridEh* Grid);
     // The grid's own DefaultCalcIndicatorRowNumAreaWidth.
     virtual int CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid);
+    // Hooks before the row detail panel opens or closes; clearing the flag refuses.
+    virtual void RowDetailPanelShow(TCustomDBGridEh* Grid, bool& CanShow);
+    virtual void RowDetailPanelHide(TCustomDBGridEh* Grid, bool& CanHide);
 
     Delegate<void(TCustomDBGridEh* Grid)> OnApplySorting;
 
@@ -775,6 +778,80 @@ private:
     // ==== end of grouping in the grid ====
 
     // ==== row detail panel and row panel ====
+public:
+    // ---- row detail panel ----
+    TRowDetailPanelEh* RowDetailPanel() const { return FRowDetailPanel.get(); }
+    // Copies Active.
+    void SetRowDetailPanel(TRowDetailPanelEh* Value) { FRowDetailPanel->Assign(Value); }
+    // The window under the current row, a child named "RowDetailData".
+    TRowDetailPanelControlEh* RowDetailPanelControl() const { return FRowDetailControl; }
+    // Places, sizes and shows or hides the window for the current row.
+    void UpdateRowDetailPanelControl();
+    // Whether the row being read has a detail panel (Active, then OnCheckRowHaveDetailPanel).
+    bool RowHasDetailPanel();
+    // Paints the glyph strip of a row; returns the width used.
+    virtual int DrawRowDetailGlyph(int DataRow, const TRect& ARect, TGridDrawState State);
+    // A press in the glyph strip of a data row that has a panel.
+    virtual bool IsRowDetailGlyphClick(TMouseButton Button, TShiftState Shift, int X, int Y);
+    virtual bool IsPointInRowDetailGlyph(int X, int Y);
+    // Moves the cursor; an open panel that refuses to close keeps it (0 returned).
+    int MoveBy(int Distance);
+    // Extra width of the first visible column for the glyph strip (0 while inactive).
+    int RowDetailGlyphAreaWidth() const;
+    // The height the current row grows by while its panel is open.
+    int RowDetailPanelExtraHeight(int DataRow);
+    // The panel closes when the current record changed or the dataset became empty.
+    void CheckRowDetailPanelRecord();
+    // Closes an open panel (the close handlers may refuse).
+    void HideRowDetailPanel();
+    // Moves the focus into the open panel (its ActiveControl, else its first tab stop).
+    bool FocusRowDetailPanel();
+
+    Delegate<void(TCustomDBGridEh* Sender, bool& CanShow)> OnRowDetailPanelShow;
+    Delegate<void(TCustomDBGridEh* Sender, bool& CanHide)> OnRowDetailPanelHide;
+    Delegate<void(TCustomDBGridEh* Sender, bool& RowHaveDetailPanel)> OnCheckRowHaveDetailPanel;
+
+    // ---- row panel mode ----
+    TGridRowPanelEh* RowPanel() const { return FRowPanel.get(); }
+    // Copies Active; no object while loading switches the mode on.
+    void SetRowPanel(TGridRowPanelEh* Value);
+    bool RowPanelActive() const { return FRowPanel && FRowPanel->Active(); }
+    int OriginCol() const { return Col(); }
+    void SetOriginCol(int Value) { SetCol(Value); }
+    // Height of one line of the panel (the title font's "Wg" plus margins).
+    virtual int InRowPanelLineHeight();
+    int RowPanelMasterCellWidth() const { return FMasterCellWidth; }
+    int RowPanelMasterCellHeight() const { return FMasterCellHeight; }
+    void SetRowPanelMasterCellSize(int Width, int Height);
+    TColumnEh* GetColumnInRowPanelAtPos(TPoint Pos, bool IsTitleCell);
+    TColumnEh* GetCellRectInRowPanelAtPos(TPoint Pos, TRect& CellRect, bool IncludeLines);
+    virtual void DrawRowPanelTitleCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect);
+    virtual void DrawRowPanelDataCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow);
+    virtual void DrawRowPanelFooterCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int FooterRow);
+    // The column under the keyboard inside the panel; setting it brings its cell into view.
+    int InRowPanelCol() const { return FInRowPanelCol; }
+    void SetInRowPanelCol(int Value);
+    // Scrolls horizontally so that the column's data cell is in view.
+    void ScrollRowPanelColumnIntoView(int ColumnIndex);
+
+protected:
+    // The detail window belongs to the grid; the controls on it to the form.
+    void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+    void ReadState(TReader* Reader) override;
+    // Re-places the panel's window after the grid's layout.
+    void RowDetailPanelLayoutChanged();
+
+private:
+    friend class TRowDetailPanelEh;
+    friend class TGridRowPanelEh;
+    std::unique_ptr<TRowDetailPanelEh> FRowDetailPanel{new TRowDetailPanelEh(this)};
+    TRowDetailPanelControlEh* FRowDetailControl = nullptr;
+    std::unique_ptr<TGridRowPanelEh> FRowPanel{new TGridRowPanelEh(this)};
+    // The record the open panel belongs to.
+    TBookmark FRowDetailBookmark;
+    int FMasterCellWidth = 0;
+    int FMasterCellHeight = 0;
+    int FInRowPanelCol = 0;
     // ==== end of row detail panel and row panel ====
 };
 

@@ -30,16 +30,20 @@ void TCustomDBGridEh::DataChanged()
         return;
     if (!HandleAllocated())
         return;
+    CheckRowDetailPanelRecord();
     LayoutChanged();
     UpdateScrollBars();
     if (UpdateLock() == 0 && LayoutLock() == 0)
         UpdateActiveRow();
     InvalidateEditor();
+    UpdateRowDetailPanelControl();
     Invalidate();
 }
 
 void TCustomDBGridEh::LinkActive(bool Value)
 {
+    if (!Value)
+        HideRowDetailPanel();
     UpdateIntMemTable();
     if (FIntMemTable) {
         if (!IsLoading())
@@ -114,6 +118,7 @@ void TCustomDBGridEh::MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int 
         MoveRowExtent(OldRowNum + offset, RowNum + offset);
         break;
     case mtViewDataChangedEh: {
+        HideRowDetailPanel();
         const bool saved = FWholeGridChanged;
         FWholeGridChanged = true;
         auto restore = Finally([this, saved] { FWholeGridChanged = saved; });
@@ -148,6 +153,8 @@ void TCustomDBGridEh::Notification(TComponent* AComponent, TOperation Operation)
         return;
     if (FTitleParams && TitleImages() == AComponent)
         SetTitleImages(nullptr);
+    if (FRowDetailPanel && FRowDetailPanel->ActiveControl() == AComponent)
+        FRowDetailPanel->SetActiveControl(nullptr);
     if (FStyle && AComponent == FStyle) {
         // The style is going: take the default one, or none when that is the one going.
         FStyle = nullptr;

@@ -119,6 +119,7 @@ void DBGridEhUnitStartUp()
     static const bool done = [] {
         InitDBGridEhResource();
         RegisterColumnPropertyInterceptors();
+        RegisterClasses<TRowDetailPanelControlEh>();
         gDefaultCenter = new TDBGridEhCenter();
         DBGridEhFindDialogKey = TShortCut(scCtrl | 'F');
         DBGridEhShowInSearchPanelKey = TShortCut(int(scCtrl) | VK_RETURN);

@@ -296,7 +296,7 @@ void TCustomDBGridEh::UpdateDataRowHeight(int DataRow)
     const int row = DataRow + TopDataOffset();
     if (row < 0 || row >= RowCount())
         return;
-    SetGridRowHeightWithLine(row, GetDataRowHeight(DataRow));
+    SetGridRowHeightWithLine(row, GetDataRowHeight(DataRow) + RowDetailPanelExtraHeight(DataRow));
 }
 
 int TCustomDBGridEh::GetDataRowHeight(int DataRow)
@@ -569,6 +569,7 @@ void TCustomDBGridEh::InvalidateFooterRows()
 
 void TCustomDBGridEh::DataSetScrolled(int Distance)
 {
+    HideRowDetailPanel();
     if (HasIntMemTable()) {
         MemTableUpdateActiveRow(Distance);
         return;
@@ -932,7 +933,7 @@ void TCustomDBGridEh::UpdateColWidths()
         const int col = DataToRawColumn(i);
         if (col >= ColCount())
             break;
-        const int w = c->Visible() ? c->Width() + line : 0;
+        const int w = c->Visible() ? c->FullWidth() + line : 0;
         if (ColWidths(col) != w)
             SetColWidths(col, w);
     }
@@ -973,5 +974,6 @@ void TCustomDBGridEh::InternalLayout()
         CalcStdRowAndTitleHeights();
         UpdateFooterRowHeights();
         UpdateRowCount();
+        RowDetailPanelLayoutChanged();
     }
 }
