@@ -4,6 +4,7 @@
 
 #include "app/engine/DemoData.h"
 #include "app/engine/uCompDM.h"
+#include "platform/vcl/Forms.h"
 #include "support/AppEnvironment.h"
 #include "support/DialogScript.h"
 
