@@ -41,6 +41,13 @@ bool JobOwns(TDataSet* DataSet)
     return DataSet && DataSet->DataRefilling();
 }
 
+// The image of a button that takes one from an image list.
+void SetButtonImage(TButton* Button, int Index)
+{
+    if (GetPropInfo(Button, QStringLiteral("ImageIndex")))
+        SetOrdProp(Button, QStringLiteral("ImageIndex"), Index);
+}
+
 }  // namespace
 
 bool TfrmComparer::ShowsLiveResult() const
@@ -141,11 +148,11 @@ void TfrmComparer::ShowFiltersBtnClick(TObject*)
     if (FiltersPanel->Visible()) {
         FiltersPanel->SetVisible(false);
         ShowFiltersBtn->SetCaption(QStringLiteral("Показать фильтры"));
-        ShowFiltersBtn->SetImageIndex(5);
+        SetButtonImage(ShowFiltersBtn, 5);
     } else {
         FiltersPanel->SetVisible(true);
         ShowFiltersBtn->SetCaption(QStringLiteral("Скрыть фильтры"));
-        ShowFiltersBtn->SetImageIndex(4);
+        SetButtonImage(ShowFiltersBtn, 4);
     }
 }
 
@@ -226,7 +233,7 @@ void TfrmComparer::MarkSelectedRows(bool Value)
     std::vector<Variant> keys;
     if (selected->Count() > 0) {
         for (int i = 0; i < selected->Count(); ++i) {
-            const TBookmark bm = selected->Items(i);
+            const TBookmark bm = selected->GetItem(i);
             if (!table->BookmarkValid(bm))
                 continue;
             table->GotoBookmark(bm);

@@ -684,7 +684,7 @@ bool TCustomDBGridEh::ConfirmDelete()
     const HWND focused = GetFocus();
     auto refocus = Finally([&] {
         if (focused)
-            SetFocus(focused);
+            ::SetFocus(focused);
     });
     return MessageDlg(question, mtConfirmation, TMsgDlgButtons{mbOK, mbCancel}) != mrCancel;
 }

@@ -3,7 +3,7 @@
 // (or a program sets the key), and the key follows the row whose list text matches.
 #pragma once
 
-#include "components/editors/DBCtrlsEh_Edit.h"
+#include "components/editors/DBCtrlsEh.h"
 #include "platform/rtl/Variants.h"
 
 class TDataSource;
