@@ -106,6 +106,8 @@ TAxisBarEh* TGridAxisBarsEh::FindBarByName(const QString& ColumnName) const
     return nullptr;
 }
 
+QString TGridAxisBarsEh::BarNameOf(const TAxisBarEh* Bar) const { return BarName(Bar, Bar->Index()); }
+
 void TGridAxisBarsEh::GetBarNames(TStrings* List) const
 {
     for (int i = 0; i < Count(); ++i)

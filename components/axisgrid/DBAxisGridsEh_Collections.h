@@ -41,6 +41,8 @@ public:
 
     // Bars are named "Column_<index>_<field name>"; the match is case-sensitive.
     TAxisBarEh* FindBarByName(const QString& ColumnName) const;
+    // The name FindBarByName knows a bar by.
+    QString BarNameOf(const TAxisBarEh* Bar) const;
     void GetBarNames(TStrings* List) const;
     bool CheckItemInList(const TAxisBarEh* AxisBar) const;
     // The grid's data link went active or inactive: every lookup recomputes its state.

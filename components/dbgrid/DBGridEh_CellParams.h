@@ -45,6 +45,11 @@ using TOnColumnCheckDrawRequiredStateEventEh = Delegate<void(TObject* Sender, co
 // The value a column compares or groups its rows by, made from the cell's value.
 using TDBGridEhColumnGroupGetKeyValueEvent =
     Delegate<void(TCustomDBGridEh* Sender, TColumnEh* Column, Variant& KeyValue)>;
+class TGroupDataTreeNodeEh;
+// The column's text of a group key.
+using TDBGridEhColumnGroupGetKeyValueAsTextEvent =
+    Delegate<void(TCustomDBGridEh* Sender, TColumnEh* Column, TGroupDataTreeNodeEh* GroupDataTreeNode,
+                  const Variant& KeyValue, QString& KeyValueAsText)>;
 // Application painting of a data cell over what the grid drew.
 using TDrawColumnEhCellEvent =
     Delegate<void(TObject* Sender, const TRect& Rect, int DataCol, TColumnEh* Column, TGridDrawState State)>;

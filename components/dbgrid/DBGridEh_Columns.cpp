@@ -391,7 +391,7 @@ int TColumnEh::FullWidth() const
     for (int i = 0; i < Index(); ++i)
         if (grid->Columns()->Items(i)->Visible())
             return Width();
-    return Width() + grid->RowDetailGlyphAreaWidth();
+    return Width() + grid->RowDetailGlyphAreaWidth() + (grid->ExtraFirstColumnWidth() > 0 ? grid->ExtraFirstColumnWidth() : 0);
 }
 
 bool TColumnEh::IsWidthStored() const
@@ -712,6 +712,8 @@ DOV_PUBLISHED(TDBGridColumnEh)
     P.Prop("Width", &TColumnEh::Width, &TColumnEh::SetWidth).NoDefault().Stored(&TColumnEh::IsWidthStored);
     P.Prop("InRowLineHeight", &TColumnEh::InRowLineHeight, &TColumnEh::SetInRowLineHeight).Default(1);
     P.Prop("InRowLinePos", &TColumnEh::InRowLinePos, &TColumnEh::SetInRowLinePos).Default(0);
+    P.Prop("OnGroupGetKeyValue", &TColumnEh::OnGroupGetKeyValue);
+    P.Prop("OnGroupGetKeyValueAsText", &TColumnEh::OnGroupGetKeyValueAsText);
     P.Prop("OnDropDownBoxApplyTextFilter", &TColumnEh::OnDropDownBoxApplyTextFilter);
     P.Prop("OnDropDownBoxCheckButton", &TColumnEh::OnDropDownBoxCheckButton, &TColumnEh::SetOnDropDownBoxCheckButton);
     P.Prop("OnDropDownBoxDrawColumnCell", &TColumnEh::OnDropDownBoxDrawColumnCell,
@@ -924,6 +926,9 @@ void TDBGridColumnsEh::Notify(TCollectionItem* Item, TCollectionNotification Act
     if (TCustomDBGridEh* grid = Grid())
         if (TColumnsEhList* marked = grid->SortMarkedColumns())
             marked->Remove(column);
+    if (TCustomDBGridEh* grid = Grid())
+        if (grid->DataGrouping() && !grid->ComponentState().Contains(csDestroying))
+            grid->DataGrouping()->ColumnRemoved(column);
     for (TColumnEh** ref : {&FUpDownBaseColumn, &FFirstScrollVisibleColumn, &FLastScrollVisibleColumn,
                             &FFirstFrozenVisibleColumn, &FLastFrozenVisibleColumn, &FFirstContraVisibleColumn,
                             &FLastContraVisibleColumn})

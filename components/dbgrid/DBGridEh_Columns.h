@@ -266,6 +266,10 @@ private:
     // ==== end of row panel placement ====
 
     // ==== grouping and selection ====
+public:
+    // The key a group level takes from this column, and its text in the group row.
+    TDBGridEhColumnGroupGetKeyValueEvent OnGroupGetKeyValue;
+    TDBGridEhColumnGroupGetKeyValueAsTextEvent OnGroupGetKeyValueAsText;
     // ==== end of grouping and selection ====
 };
 

@@ -121,6 +121,10 @@ public:
     // Hooks before the row detail panel opens or closes; clearing the flag refuses.
     virtual void RowDetailPanelShow(TCustomDBGridEh* Grid, bool& CanShow);
     virtual void RowDetailPanelHide(TCustomDBGridEh* Grid, bool& CanHide);
+    // The caption of a group level's box: the column title's caption.
+    virtual void GetGroupLevelCaption(TCustomDBGridEh* Grid, TColumnEh* Column, QString& Text);
+    // Whether the column's values can be compared (sorting, grouping); True without a field.
+    virtual bool ColumnValueTypeIsComparable(TCustomDBGridEh* Grid, TColumnEh* Column);
 
     Delegate<void(TCustomDBGridEh* Grid)> OnApplySorting;
 
@@ -723,8 +727,10 @@ public:
     virtual void DataGroupRowMouseDown(TMouseButton Button, TShiftState Shift, TObject* Node, int X, int Y);
     // -1 none, 0 the main or filter button, n >= 1 the nth edit button.
     int EditButtonIndexAt(int ACol, int ARow, int InCellY, int InCellX, TColumnEh* Column);
-    // The title click of a tracked title: OnTitleBtnClick and the sort-marker step.
+    // The title click of a tracked title: OnTitleBtnClick and the sort-marker step; Ctrl marks
+    // one more column and leaves the sorting until Ctrl is released.
     virtual void DoTitleBtnClick(int ACol);
+    void TitleButtonClicked(int ACol, TShiftState Shift);
     bool Tracking() const { return FTracking; }
     bool TitlePressed() const { return FPressed; }
     int PressedCol() const { return FPressedCol; }
@@ -744,6 +750,11 @@ protected:
     void CancelTracking();
     // Recomputes whether the tracked title is drawn pressed.
     void TrackTitleButton(int X, int Y);
+    // The current record's bookmark (empty without one).
+    TBookmark CurrentBookmarkEh();
+    // Moves the cursor by Distance records; with Select the records passed take the selection
+    // anchor's state, and records left on the way back to the anchor lose it.
+    void ExtendRowSelectionBy(int Distance, bool Select);
 
 private:
     friend class TDBGridEhSelection;
@@ -770,11 +781,124 @@ private:
     bool FInColExit = false;
     TShiftState FStartShiftState;
     TShiftState FMouseShift;
-    int FGroupDataMovingIndex = -1;
     TRect FTrackingStateRect;
     // ==== end of selection and mouse ====
 
     // ==== grouping in the grid ====
+public:
+    // ---- settings and state ----
+    TDBGridEhDataGroupsEh* DataGrouping() const { return FDataGrouping.get(); }
+    // Assigns Active, the levels and GroupPanelVisible.
+    void SetDataGrouping(TDBGridEhDataGroupsEh* Value);
+    // Grouping works and has at least one active level: rows are the group tree's flat list.
+    bool GroupingRowsShown();
+    // The tree node of the grid's current row.
+    TGroupDataTreeNodeEh* CurGroupDataNode() const { return FCurGroupDataNode; }
+    // The tree node of a data row (nullptr outside the flat list).
+    TGroupDataTreeNodeEh* GroupDataNodeOfRow(int DataRow);
+    // The group indent in front of the first visible column, and that column.
+    int ExtraFirstColumnWidth() const { return FExtraFirstColumnWidth; }
+    TColumnEh* FirstVisibleColumn();
+    TGroupRowParamsEh* GroupRowParams() const { return FGroupRowParams.get(); }
+    TGroupFooterParamsEh* GroupFooterParams() const { return FGroupFooterParams.get(); }
+
+    // ---- group panel ----
+    void GroupPanelChanged();
+    void LayoutGroupPanel();
+    // The panel's height in the grid's top area (0 when not shown).
+    int GroupPanelHeight();
+    virtual void DrawGroupPanelLevel(const TRect& ARect, TDBGridEhDataGroupLevelEh* Level);
+    // Returns whether the press was on a level box.
+    bool GroupPanelMouseDown(int X, int Y);
+    void StartGroupPanelLevelMoving(int X, int Y);
+    void GroupPanelMouseMove(int X, int Y);
+    void EndGroupPanelMoving(bool Accept, int X, int Y);
+    void GroupPanelTitleMouseUp(int X, int Y);
+    // The active-level index a drop at X lands on, and where the insertion mark goes.
+    int GetGroupPanelDropPos(int X, TPoint& MarkPos, int& MarkHeight);
+    // A column title dragged onto the panel starts a drop of that column (-1 for a level box).
+    void StartGroupPanelColumnMoving(int DataCol, int X, int Y);
+    // A level box dropped on the column titles: the level goes, its column shows again.
+    void DropGroupLevelOnTitles(int ActiveLevelIndex);
+    // Whether a client point lies on the group panel.
+    bool InGroupPanel(int X, int Y);
+    // The group row under a point and whether the point is on its expand box.
+    TGroupDataTreeNodeEh* GroupRowAt(int X, int Y, bool& OnExpandBox);
+    // Expands a collapsed group row or collapses an expanded one, keeping the current row.
+    void ToggleGroupNodeExpanded(TGroupDataTreeNodeEh* Node);
+    int PressedDataGroupLevelIdx() const { return FPressedDataGroupLevelIdx; }
+    int GroupDataMovingIndex() const { return FGroupDataMovingIndex; }
+
+    // ---- group rows and group footers ----
+    virtual void DrawGroupDataCell(int ACol, int ARow, TGroupDataTreeNodeEh* Node, TGridDrawState AState,
+                                   const TRect& ARect);
+    virtual void DrawDataCellGroupIndent(int DataRow, TGroupDataTreeNodeEh* Node, const TRect& ARect);
+    virtual void DrawGroupFooterCell(int ACol, int ARow, int DataCol, TGroupDataTreeNodeEh* Node,
+                                     TGridDrawState AState, const TRect& ARect);
+    virtual void DrawGroupFooterIndent(int DataRow, TGroupDataTreeNodeEh* Node, const TRect& ARect);
+    virtual bool HighlightGroupDataCellColor(int DataCol, int DataRow, TFont* AFont, TColor& AColor,
+                                             TGridDrawState& State, const QString& Text);
+    virtual int CalcDataGroupNodeRowHeight(TGroupDataTreeNodeEh* Node);
+
+    // ---- current row and dataset position ----
+    void SetCurGroupDataNode(TGroupDataTreeNodeEh* Node, bool ShowCell);
+    void SelectDataGroupNodeOrParent(TGroupDataTreeNodeEh* Node);
+    void SelectDataGroupNodeByViewNo(int ViewNo, bool ShowAll);
+    void SyncDataSetToGroupNode();
+    int DataGroupMoveBy(int Distance, bool AllowAppend);
+    bool CurGroupDataListBof() const { return FCurGroupDataListBof; }
+    bool CurGroupDataListEof() const { return FCurGroupDataListEof; }
+
+    // ---- what the grouping's tree asks of the grid ----
+    // The flat list was rebuilt: rows, heights and the current row follow.
+    void GroupingFlatListChanged();
+    void UpdateExtraFirstColumnWidth();
+    // Around a dataset move the tree makes: the grid does not reposition meanwhile, then
+    // selects the node of the dataset's record.
+    bool BeginGroupDataSetMove();
+    void EndGroupDataSetMove();
+
+    // ---- keys ----
+    virtual void GroupRowKeyDown(Word& Key, TShiftState Shift);
+    virtual void GroupFooterKeyDown(Word& Key, TShiftState Shift);
+    void DataInsert();
+    void DataAppend();
+
+    // ---- events ----
+    TDBGridEhNotifyEvent OnActiveGroupingStructChanged;
+    TDBGridEhDataGroupGetGroupRowTextEvent OnDataGroupGetRowText;
+    TDBGridEhDataGroupGetGroupRowParamsEvent OnDataGroupGetRowParams;
+    TDBGridEhDataGroupGetGroupFooterParamsEvent OnDataGroupGetFooterParams;
+
+protected:
+    void KeyDown(Word& Key, TShiftState Shift) override;
+    void DrawTopOutBoundary(const TRect& ARect) override;
+    // The tree follows a row event of the table; answers whether the grid's rows were handled.
+    bool GroupingMTEventReceived(int RowNum, TMTViewEventTypeEh Event);
+    // Row count, heights and current row from the flat list.
+    void GroupingUpdateRowCount();
+    void GroupingUpdateRowHeights();
+    void GroupingUpdateActiveRow();
+
+    std::unique_ptr<TDBGridEhDataGroupsEh> FDataGrouping;
+    std::unique_ptr<TGroupRowParamsEh> FGroupRowParams;
+    std::unique_ptr<TGroupFooterParamsEh> FGroupFooterParams;
+    TGroupDataTreeNodeEh* FCurGroupDataNode = nullptr;
+    bool FCurGroupDataListBof = false;
+    bool FCurGroupDataListEof = false;
+    std::vector<TGroupDataTreeNodeEh*> FDrawnGroupList;
+    int FExtraFirstColumnWidth = 0;
+    int FPressedDataGroupLevelIdx = -1;
+    int FGroupDataMovingIndex = -1;
+    int FGroupPanelMovingDataCol = -1;
+    bool FGroupPanelPressed = false;
+    // While above zero the flat list may change under the grid: the rows follow once at the end.
+    int FGroupingBatch = 0;
+    bool FGroupRowsDirty = false;
+    // Index of the current node in the flat list (-1 when it is not a row), found without
+    // touching the node, which a tree change may have freed.
+    int CurGroupFlatIndex() const;
+    void FollowGroupRows();
     // ==== end of grouping in the grid ====
 
     // ==== row detail panel and row panel ====

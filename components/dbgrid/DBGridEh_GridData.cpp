@@ -96,6 +96,14 @@ void TCustomDBGridEh::MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int 
     // A tree view keeps its row count by the layout.
     if (FIntMemTable->GetViewAsTreeList() && !FOptionsEh.Contains(dghAutoFitRowHeight))
         return;
+    // Grouped rows are the group tree's flat list.
+    if (GroupingMTEventReceived(RowNum, Event)) {
+        if (auto* columns = Columns())
+            for (int i = 0; i < columns->Count(); ++i)
+                columns->Items(i)->UpdateLookupValuesCache(RowNum, Event);
+        Invalidate();
+        return;
+    }
     const int offset = TopDataOffset();
     const int tableRows = FIntMemTable->InstantReadRowCount();
     switch (Event) {
@@ -179,6 +187,7 @@ void TCustomDBGridEh::Loaded()
     if (FAxisBars->Count() > 0)
         SetColCount(FAxisBars->Count() + FixedColCount());
     Columns()->SetSortMarkedColumns();
+    FDataGrouping->GridColumnsLoaded();
     TCustomDBAxisGridEh::Loaded();
 }
 
@@ -246,6 +255,7 @@ void TCustomDBGridEh::Paint()
         Canvas()->FillRect(ClientRect());
         return;
     }
+    FDrawnGroupList.clear();
     // Duplicate hiding starts afresh with every paint.
     bool hides = false;
     for (int i = 0; i < FAxisBars->Count() && !hides; ++i)

@@ -107,6 +107,11 @@ void TCustomDBGridEh::GetGridLineParams(int ACol, int ARow, TGridCellBorderTypeE
             Color = vert ? indicator->GetVertLineColor() : indicator->GetHorzLineColor();
     } else if (area == vctFooterEh) {
         footerRule();
+    } else if (vert && ACol >= FixedColCount() && ACol < FLastVisibleCol && GroupDataNodeOfRow(rowIndex) &&
+               GroupDataNodeOfRow(rowIndex)->NodeType() == dntDataGroupEh) {
+        // A group row is one band across the data columns.
+        Visible = false;
+        Color = clNone;
     } else if (vert) {
         const bool fixedEdge = (BorderType == cbtRightEh && ACol == FixedColCount() - 1) ||
                                (BorderType == cbtLeftEh && ACol == FixedColCount());

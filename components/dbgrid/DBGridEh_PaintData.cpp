@@ -53,8 +53,15 @@ void TCustomDBGridEh::DrawCellContent(int ACol, int ARow, TGridDrawState State, 
         DrawIndicatorCell(ACol, ARow, State, ARect, dataRow, dataCol);
     else if (vert == TCustomDBGridEh::vctFooterEh)
         DrawFooterCell(ACol, ARow, State, ARect, dataRow, dataCol);
-    else if (vert == TCustomDBGridEh::vctDataEh)
-        DrawDataCell(ACol, ARow, State, ARect, dataRow, dataCol);
+    else if (vert == TCustomDBGridEh::vctDataEh) {
+        TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(dataRow);
+        if (node && node->NodeType() == dntDataGroupEh)
+            DrawGroupDataCell(ACol, ARow, node, State, ARect);
+        else if (node && node->NodeType() == dntDataGroupFooterEh)
+            DrawGroupFooterCell(ACol, ARow, dataCol, node, State, ARect);
+        else
+            DrawDataCell(ACol, ARow, State, ARect, dataRow, dataCol);
+    }
     else
         DrawTitleAreaCell(ACol, ARow, State, ARect, dataRow, dataCol);
 }
@@ -151,6 +158,11 @@ void TCustomDBGridEh::DrawDataCell(int ACol, int ARow, TGridDrawState AState, co
     column->GetColCellParams(false, params);
 
     TRect areaRect = ARect;
+    if (FExtraFirstColumnWidth > 0 && column == FirstVisibleColumn())
+        if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow)) {
+            DrawDataCellGroupIndent(DataRow, node, areaRect);
+            areaRect.Left += FExtraFirstColumnWidth;
+        }
     if (HasIntMemTable() && IntMemTable()->GetViewAsTreeList() && column == PaintedColumn(0)) {
         DrawCellTreeElements(DataCol, DataRow, params->FThe3DRect, areaRect, AState);
         areaRect.Left += GetCellTreeElmentsAreaWidth();
@@ -409,8 +421,10 @@ bool TCustomDBGridEh::HighlightDataCellColor(int DataCol, int DataRow, const QSt
                                              TColor& AColor, TFont* AFont)
 {
     TDBGridEhStyle* style = FStyle ? FStyle : DBGridEhDefaultStyle();
-    // No selection object is kept yet: only the current cell and row can be highlighted.
-    const bool multiSelected = false;
+    // Called while the painted row is being read, so its bookmark is the dataset's.
+    TDataSet* ds = FDataLink->Active() ? FDataLink->DataSet() : nullptr;
+    const bool multiSelected = FSelection && FSelection->SelectionType() != gstNon && ds && !ds->IsEmpty() &&
+                               FSelection->DataCellSelected(DataCol, ds->Bookmark());
     return style->HighlightDataCellColor(this, DataToRawColumn(DataCol), DataRow + TopDataOffset(), DataCol, DataRow,
                                          Value, State, multiSelected, AColor, AFont);
 }

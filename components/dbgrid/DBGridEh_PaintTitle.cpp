@@ -186,6 +186,7 @@ void TCustomDBGridEh::DrawTitleAreaCell(int ACol, int ARow, TGridDrawState AStat
     if (!column)
         return;
     st.Down = DataCol == FPressedDataCol && FPressedCol == ACol && DBGridEhState() == dgsTitleDown;
+    st.Down = st.Down || (FTracking && FPressed && FPressedCol == ACol);
     TRect captionRect = ARect;
     st.Caption = column->Title()->Caption();
     st.SortMarker = static_cast<TColumnTitleEh*>(column->Title())->SortMarker();
@@ -198,7 +199,7 @@ void TCustomDBGridEh::DrawTitleAreaCell(int ACol, int ARow, TGridDrawState AStat
     if (column->Field() && OnGetBtnParams.Assigned())
         OnGetBtnParams(this, column, c->Font(), back, st.SortMarker, st.Down);
     st.BackColor = back;
-    st.CellMultiSelected = false;
+    st.CellMultiSelected = CellMultiSelected(ACol, ARow, TBookmark(), DataCol);
     st.Highlight = HighlightNonDataCellColor(ACol, ARow, c->Font(), st.BackColor, st.CellMultiSelected, AState,
                                              cellType, DataRow, DataCol);
     st.FontCharset = c->Font()->GetCharset();

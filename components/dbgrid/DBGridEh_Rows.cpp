@@ -72,6 +72,8 @@ int TCustomDBGridEh::DataRowToRecNo(int DataRow)
 {
     if (!FDataLink->Active())
         return 0;
+    if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow))
+        return node->DataSetRecordViewNo() + 1;
     if (HasIntMemTable())
         return DataRow + 1;
     const int old = FDataLink->ActiveRecord();
@@ -276,6 +278,10 @@ void TCustomDBGridEh::UpdateAllDataRowHeights()
 
 void TCustomDBGridEh::UpdateAllGridDataRowHeights()
 {
+    if (GroupingRowsShown()) {
+        GroupingUpdateRowHeights();
+        return;
+    }
     IMemTableEh* mt = FIntMemTable;
     const bool perRow = FDataLink->Active() && mt && DataRowsReadable() && !FDataLink->DataSet()->IsEmpty() &&
                         OptionsEh().Contains(dghAutoFitRowHeight);
@@ -301,6 +307,9 @@ void TCustomDBGridEh::UpdateDataRowHeight(int DataRow)
 
 int TCustomDBGridEh::GetDataRowHeight(int DataRow)
 {
+    if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow))
+        if (node->NodeType() != dntDataSetRecordEh)
+            return CalcDataGroupNodeRowHeight(node);
     if (!FDataLink->Active() || !OptionsEh().Contains(dghAutoFitRowHeight) || !DataRowsReadable())
         return FStdDefaultRowHeight;
     InstantReadRecordEnter(DataRow);
@@ -427,6 +436,10 @@ void TCustomDBGridEh::UpdateRowCount()
 
 void TCustomDBGridEh::MemTableUpdateRowCount()
 {
+    if (GroupingRowsShown()) {
+        GroupingUpdateRowCount();
+        return;
+    }
     IMemTableEh* mt = FIntMemTable;
     SetupFixedRows();
     if (FullFooterRowCount() > 0)
@@ -542,6 +555,11 @@ void TCustomDBGridEh::MemTableUpdateActiveRow(int Distance)
     (void)Distance;
     if (!FDataLink || !FDataLink->Active() || !HasIntMemTable())
         return;
+    if (GroupingRowsShown()) {
+        GroupingUpdateActiveRow();
+        UpdateScrollBars();
+        return;
+    }
     InvalidateRow(Row());
     if (HandleAllocated() && !IsLoading() && DataRowsReadable()) {
         int target = FIntMemTable->GetInstantReadCurRow() + TopDataOffset();
@@ -638,6 +656,8 @@ void TCustomDBGridEh::InstantReadRecordEnter(int DataRow)
 {
     if (HasIntMemTable()) {
         FOldActiveRecord = FIntMemTable->GetInstantReadCurRow();
+        if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow))
+            DataRow = std::max(0, node->DataSetRecordViewNo());
         FIntMemTable->InstantReadEnter(DataRow);
     } else {
         FOldActiveRecord = FDataLink->ActiveRecord();
@@ -658,6 +678,8 @@ int TCustomDBGridEh::InstantReadRecordCount()
 {
     if (HasIntMemTable()) {
         TDataSet* ds = FDataLink->DataSet();
+        if (ds && ds->Active() && GroupingRowsShown())
+            return FDataGrouping->GroupDataTree()->FlatVisibleCount();
         return ds && ds->Active() ? FIntMemTable->InstantReadRowCount() : 0;
     }
     return FDataLink->Active() ? FDataLink->RecordCount() : 0;
@@ -667,6 +689,8 @@ bool TCustomDBGridEh::IsCurrentDataRow(int DataRow)
 {
     if (!FDataLink->Active() || FDataLink->DataSet()->IsEmpty())
         return false;
+    if (GroupingRowsShown())
+        return FCurGroupDataNode && GroupDataNodeOfRow(DataRow) == FCurGroupDataNode;
     if (HasIntMemTable())
         return DataRow == FIntMemTable->GetInstantReadCurRow();
     return DataRow == FDataLink->ActiveRecord();

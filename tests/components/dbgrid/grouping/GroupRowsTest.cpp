@@ -1,0 +1,227 @@
+// The grouped data grid over an in-memory table: its rows are the group tree's flat list, the
+// current row and the table's cursor follow each other, the keys on group rows expand, collapse
+// and move, appending joins the last group, and group rows are painted as one band.
+#include "support/DBGridFixtures.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QWidget>
+
+using namespace testsupport;
+
+namespace {
+
+class GroupedGrid : public DBGridOverMemTable {
+public:
+    TDBGridEhDataGroupsEh* groups() { return grid->DataGrouping(); }
+    TColumnEh* Col(const QString& FieldName) { return grid->FindFieldColumn(FieldName); }
+
+    TDBGridEhDataGroupLevelEh* AddLevel(const QString& FieldName)
+    {
+        auto* level = static_cast<TDBGridEhDataGroupLevelEh*>(groups()->GroupLevels()->Add());
+        level->SetColumn(Col(FieldName));
+        return level;
+    }
+    void GroupByKind(bool Expanded)
+    {
+        groups()->SetDefaultStateExpanded(Expanded);
+        AddLevel(QStringLiteral("Kind"));
+        groups()->SetActive(true);
+        PumpDBGrid();
+    }
+    TGroupDataTreeNodeEh* RowNode(int DataRow) { return grid->GroupDataNodeOfRow(DataRow); }
+    int DataRowCount() { return grid->RowCount() - grid->TopDataOffset(); }
+    int CurDataRow() { return grid->Row() - grid->TopDataOffset(); }
+    int Code() { return table->FieldByName(QStringLiteral("Code"))->AsInteger(); }
+    // A key pressed and released in the grid's window.
+    void Key(int QtKey, Qt::KeyboardModifiers Mods = Qt::NoModifier)
+    {
+        QKeyEvent press(QEvent::KeyPress, QtKey, Mods);
+        QApplication::sendEvent(grid->Widget(), &press);
+        QKeyEvent release(QEvent::KeyRelease, QtKey, Mods);
+        QApplication::sendEvent(grid->Widget(), &release);
+        PumpDBGrid();
+    }
+    // What each data row is: "G:<text>" for a group row, "R<code>" for a record, "F" for a footer.
+    // Records are read without moving the cursor.
+    QStringList Rows()
+    {
+        QStringList out;
+        for (int i = 0; i < DataRowCount(); ++i) {
+            TGroupDataTreeNodeEh* n = RowNode(i);
+            if (!n)
+                out << QStringLiteral("-");
+            else if (n->NodeType() == dntDataGroupEh)
+                out << QStringLiteral("G:") + n->DataGroupLevel()->GetGroupRowText(n);
+            else if (n->NodeType() == dntDataGroupFooterEh)
+                out << QStringLiteral("F");
+            else {
+                table->InstantReadEnter(n->DataSetRecordViewNo());
+                out << QStringLiteral("R%1").arg(table->FieldByName(QStringLiteral("Code"))->AsInteger());
+                table->InstantReadLeave();
+            }
+        }
+        return out;
+    }
+};
+
+}  // namespace
+
+TEST_F(GroupedGrid, RowsAreTheFlatListOfGroupsAndRecords)
+{
+    GroupByKind(false);
+    EXPECT_EQ(Rows(), QStringList({"G:Kind: A (2)", "G:Kind: B (1)"}));
+    EXPECT_EQ(grid->ExtraFirstColumnWidth(), 18);
+
+    groups()->DBGroupLevel(0)->ExpandNodes();
+    grid->UpdateAllDataRowHeights();
+    PumpDBGrid();
+    EXPECT_EQ(Rows(), QStringList({"G:Kind: A (2)", "R1", "R3", "G:Kind: B (1)", "R2"}));
+
+    // A changed key moves its record to the other group and the texts count again.
+    table->Locate(QStringLiteral("Code"), Variant(3), TLocateOptions());
+    table->Edit();
+    table->FieldByName(QStringLiteral("Kind"))->SetAsString(QStringLiteral("B"));
+    table->Post();
+    PumpDBGrid();
+    EXPECT_EQ(Rows(), QStringList({"G:Kind: A (1)", "R1", "G:Kind: B (2)", "R2", "R3"}));
+
+    // Switching grouping off gives the plain table back.
+    groups()->SetActive(false);
+    PumpDBGrid();
+    EXPECT_EQ(DataRowCount(), 3);
+    EXPECT_EQ(grid->ExtraFirstColumnWidth(), 0);
+}
+
+TEST_F(GroupedGrid, CurrentRowAndCursorFollowEachOther)
+{
+    GroupByKind(false);
+    // The cursor on a record of a collapsed group: its group row is current.
+    EXPECT_EQ(CurDataRow(), 0);
+    EXPECT_EQ(grid->CurGroupDataNode(), RowNode(0));
+
+    // Moving the cursor from outside opens the group that holds the record.
+    table->Locate(QStringLiteral("Code"), Variant(2), TLocateOptions());
+    PumpDBGrid();
+    EXPECT_EQ(Rows(), QStringList({"G:Kind: A (2)", "G:Kind: B (1)", "R2"}));
+    EXPECT_EQ(CurDataRow(), 2);
+
+    // Up to the group row of B: the cursor stays on that group's first record; up again to A:
+    // the cursor goes to A's first record.
+    Key(Qt::Key_Up);
+    EXPECT_EQ(CurDataRow(), 1);
+    EXPECT_EQ(Code(), 2);
+    Key(Qt::Key_Up);
+    EXPECT_EQ(CurDataRow(), 0);
+    EXPECT_EQ(Code(), 1);
+    EXPECT_TRUE(grid->CurGroupDataListBof() == false);
+    Key(Qt::Key_Up);
+    EXPECT_TRUE(grid->CurGroupDataListBof());
+}
+
+TEST_F(GroupedGrid, KeysOnAGroupRowExpandCollapseAndToggle)
+{
+    GroupByKind(false);
+    struct Step {
+        int Key;
+        Qt::KeyboardModifiers Mods;
+        QStringList Rows;
+    };
+    const Qt::KeyboardModifiers pad = Qt::KeypadModifier;
+    const std::vector<Step> steps = {
+        {Qt::Key_Right, {}, {"G:Kind: A (2)", "R1", "R3", "G:Kind: B (1)"}},
+        {Qt::Key_Left, {}, {"G:Kind: A (2)", "G:Kind: B (1)"}},
+        {Qt::Key_Asterisk, pad, {"G:Kind: A (2)", "R1", "R3", "G:Kind: B (1)"}},
+        {Qt::Key_Minus, pad, {"G:Kind: A (2)", "G:Kind: B (1)"}},
+        {Qt::Key_Plus, pad | Qt::ControlModifier, {"G:Kind: A (2)", "R1", "R3", "G:Kind: B (1)", "R2"}},
+        {Qt::Key_Asterisk, pad | Qt::ControlModifier, {"G:Kind: A (2)", "G:Kind: B (1)"}},
+    };
+    for (const Step& s : steps) {
+        ASSERT_EQ(grid->CurGroupDataNode(), RowNode(0));
+        Key(s.Key, s.Mods);
+        EXPECT_EQ(Rows(), s.Rows) << "key " << s.Key;
+    }
+}
+
+TEST_F(GroupedGrid, DownOnTheLastRecordAppendsIntoTheLastGroupWithItsKey)
+{
+    GroupByKind(true);
+    table->Locate(QStringLiteral("Code"), Variant(2), TLocateOptions());
+    PumpDBGrid();
+    ASSERT_EQ(Rows().last(), QStringLiteral("R2"));
+    ASSERT_EQ(CurDataRow(), DataRowCount() - 1);
+    Key(Qt::Key_Down);
+    ASSERT_EQ(table->State(), dsInsert);
+    EXPECT_EQ(table->FieldByName(QStringLiteral("Kind"))->AsString(), QStringLiteral("B"));
+    table->FieldByName(QStringLiteral("Code"))->SetAsInteger(4);
+    table->Post();
+    PumpDBGrid();
+    EXPECT_EQ(Rows(), QStringList({"G:Kind: A (2)", "R1", "R3", "G:Kind: B (2)", "R2", "R4"}));
+    EXPECT_EQ(grid->CurGroupDataNode(), RowNode(5));
+}
+
+TEST_F(GroupedGrid, InsertOnAGroupRowAddsARecordToThatGroup)
+{
+    GroupByKind(false);
+    ASSERT_EQ(grid->CurGroupDataNode(), RowNode(0));
+    Key(Qt::Key_Insert);
+    ASSERT_EQ(table->State(), dsInsert);
+    EXPECT_EQ(table->FieldByName(QStringLiteral("Kind"))->AsString(), QStringLiteral("A"));
+    table->FieldByName(QStringLiteral("Code"))->SetAsInteger(9);
+    table->Post();
+    PumpDBGrid();
+    EXPECT_EQ(table->RecordCount(), 4);
+    EXPECT_EQ(Rows(), QStringList({"G:Kind: A (3)", "R1", "R3", "R9", "G:Kind: B (1)"}));
+}
+
+TEST_F(GroupedGrid, GroupRowHeightFollowsTheLevelsLinesAndHeight)
+{
+    GroupByKind(false);
+    TDBGridEhDataGroupLevelEh* level = groups()->DBGroupLevel(0);
+    const int wg = grid->Canvas()->TextHeight(QStringLiteral("Wg"));
+    const int plain = grid->CalcDataGroupNodeRowHeight(RowNode(0));
+    EXPECT_GT(plain, wg);
+    level->SetRowLines(2);
+    level->SetRowHeight(4);
+    PumpDBGrid();
+    EXPECT_EQ(grid->CalcDataGroupNodeRowHeight(RowNode(0)), 2 * wg + 4);
+    EXPECT_EQ(grid->GridRowHeightWithoutLine(grid->TopDataOffset()), 2 * wg + 4);
+}
+
+TEST_F(GroupedGrid, DeletingTheLevelsColumnRegroupsWithoutIt)
+{
+    GroupByKind(false);
+    ASSERT_EQ(DataRowCount(), 2);
+    delete Col(QStringLiteral("Kind"));
+    PumpDBGrid();
+    EXPECT_EQ(groups()->ActiveGroupLevelsCount(), 0);
+    EXPECT_EQ(DataRowCount(), 3);
+    EXPECT_EQ(RowNode(0), nullptr);
+}
+
+TEST_F(GroupedGrid, ThreeLevelsPaintTheEnclosingLevelsColoursInFront)
+{
+    groups()->SetDefaultStateExpanded(true);
+    AddLevel(QStringLiteral("Kind"))->SetColor(clRed);
+    AddLevel(QStringLiteral("Name"))->SetColor(clLime);
+    AddLevel(QStringLiteral("Code"))->SetColor(clYellow);
+    groups()->SetActive(true);
+    PumpDBGrid();
+    // Rows: A, Альфа, 1, rec 1, ...; the third row is a group of the third level.
+    TGroupDataTreeNodeEh* third = RowNode(2);
+    ASSERT_TRUE(third && third->NodeType() == dntDataGroupEh);
+    ASSERT_EQ(third->Level(), 3);
+    QImage img(grid->Width(), grid->Height(), QImage::Format_RGB32);
+    grid->Widget()->render(&img);
+    const TRect cell = grid->CellRect(grid->FixedColCount(), grid->TopDataOffset() + 2);
+    const int y = (cell.Top + cell.Bottom) / 2;
+    auto at = [&](int x) { return ColorToRGB(TColor(img.pixel(x, y) & 0xFFFFFF)); };
+    const auto rgb = [](QRgb c) { return RGB(qRed(c), qGreen(c), qBlue(c)); };
+    EXPECT_EQ(rgb(img.pixel(cell.Left + 9, y)), ColorToRGB(clRed));
+    EXPECT_EQ(rgb(img.pixel(cell.Left + 18 + 9, y)), ColorToRGB(clLime));
+    // The expand box and the band take the row's own level colour (the row is not current).
+    EXPECT_EQ(rgb(img.pixel(cell.Left + 36 + 1, y)), ColorToRGB(clYellow));
+    EXPECT_EQ(rgb(img.pixel(cell.Right + 5, y)), ColorToRGB(clYellow));
+    (void)at;
+}

@@ -1,0 +1,236 @@
+// Group footers: the values of every footer node, their texts, the application's hooks, and
+// the footer items matched to the grid's columns.
+#include "grouping_support.h"
+
+#include "components/axisgrid/DBAxisGridsEh_Collections.h"
+#include "platform/rtl/SysUtils.h"
+
+using namespace groupingtest;
+
+namespace {
+
+QString Dec(const char* text)
+{
+    return QString::fromUtf8(text).replace(u'.', FormatSettings.DecimalSeparator);
+}
+
+class GroupFooters : public GroupingFixture {
+public:
+    // Index of the grid column of a field; footer item i belongs to grid column i.
+    int Col(const char* field) { return Column(field)->Index(); }
+
+    TGridDataGroupFooterEh* AddFooter(TGridDataGroupFootersEh* footers, const char* field, TGroupFooterValueTypeEh type)
+    {
+        TGridDataGroupFooterEh* f = footers->Add();
+        f->SetVisible(true);
+        f->ColumnItems()->Items(Col(field))->SetValueType(type);
+        return f;
+    }
+    TGridDataGroupFooterColumnItemEh* Item(TGridDataGroupFooterEh* footer, const char* field)
+    {
+        return footer->ColumnItems()->Items(Col(field));
+    }
+    Variant Value(std::initializer_list<const char*> group, int footer, const char* field)
+    {
+        TGroupDataTreeNodeEh* node = group.size() ? GroupNode(group) : Tree()->Root();
+        return node->GetFooterItem(footer)->FooterValue().at(size_t(Col(field)));
+    }
+    QString Text(std::initializer_list<const char*> group, int footer, const char* field)
+    {
+        TGroupDataTreeNodeEh* node = group.size() ? GroupNode(group) : Tree()->Root();
+        TGroupDataTreeNodeEh* f = node->GetFooterItem(footer);
+        TGridDataGroupFooterColumnItemEh* item = Item(f->DataGroupFooter(), field);
+        return item->ConvertToDisplayText(item->AggrValue(f));
+    }
+};
+
+TEST_F(GroupFooters, EachValueTypeOverAGroupWithNullsAndAnAllNullGroup)
+{
+    AddRow("A", "k", 10.5);
+    AddRow("A", Variant::Null(), Variant::Null());
+    AddRow("A", "m", 2.0);
+    AddRow("B", Variant::Null(), Variant::Null());
+    Group({"Partner"});
+    struct Case {
+        TGroupFooterValueTypeEh type;
+        const char* textA;
+        const char* textB;
+    };
+    const Case cases[] = {
+        {gfvSumEh, "12.5", ""},          {gfvAvgEh, "6.25", ""},          {gfvCountEh, "2", "0"},
+        {gfvMaxEh, "10.5", ""},          {gfvMinEh, "2", ""},             {gfvStaticTextEh, "StaticText", "StaticText"},
+        {gfvCustomEh, "Custom", "Custom"},
+    };
+    TGridDataGroupFooterEh* footer = AddFooter(groups->Footers(), "Amount", gfvNonEh);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.type));
+        Item(footer, "Amount")->SetValueType(c.type);
+        EXPECT_EQ(Text({"A"}, 0, "Amount"), Dec(c.textA));
+        EXPECT_EQ(Text({"B"}, 0, "Amount"), Dec(c.textB));
+    }
+    // A count over a text column counts its non-empty values.
+    Item(footer, "Kind")->SetValueType(gfvCountEh);
+    EXPECT_EQ(Value({"A"}, 0, "Kind").AsInteger(), 2);
+    EXPECT_TRUE(Value({"A"}, 0, "Partner").IsNull() || VarToStr(Value({"A"}, 0, "Partner")).isEmpty());
+}
+
+TEST_F(GroupFooters, TextsTakeFormatsAndFunctionNames)
+{
+    AddRow("A", "k", 1.0);
+    AddRow("A", "k", Variant::Null());
+    AddRow("A", "k", 2.0);
+    Group({"Partner"});
+    TGridDataGroupFooterEh* footer = AddFooter(groups->Footers(), "Amount", gfvAvgEh);
+    TGridDataGroupFooterColumnItemEh* item = Item(footer, "Amount");
+    EXPECT_EQ(Value({"A"}, 0, "Amount").AsDouble(), 1.5);
+    EXPECT_EQ(Text({"A"}, 0, "Amount"), Dec("1.5"));
+    // The column's format is not for averages; the item's own is.
+    item->Column()->SetDisplayFormat(QStringLiteral("0.000"));
+    EXPECT_EQ(Text({"A"}, 0, "Amount"), Dec("1.5"));
+    item->SetValueType(gfvSumEh);
+    EXPECT_EQ(Text({"A"}, 0, "Amount"), Dec("3.000"));
+    item->SetDisplayFormat(QStringLiteral("0.0"));
+    EXPECT_EQ(Text({"A"}, 0, "Amount"), Dec("3.0"));
+
+    // The function name from the grouping's default, unless the footer or item has its own.
+    groups->FootersDefValues()->SetShowFunctionName(true);
+    EXPECT_EQ(Text({"A"}, 0, "Amount"), "Sum = " + Dec("3.0"));
+    item->SetValueType(gfvAvgEh);
+    EXPECT_EQ(Text({"A"}, 0, "Amount"), "Avg = " + Dec("1.5"));
+    item->SetShowFunctionName(false);
+    EXPECT_EQ(Text({"A"}, 0, "Amount"), Dec("1.5"));
+    item->SetValueType(gfvStaticTextEh);
+    item->SetShowFunctionNameStored(false);
+    EXPECT_EQ(Text({"A"}, 0, "Amount"), "StaticText");
+}
+
+TEST_F(GroupFooters, RootTotalsHiddenFootersAndTheFooterInTheGroupRow)
+{
+    AddRow("A", "x", 1.0);
+    AddRow("B", "x", 2.0);
+    AddRow("B", "y", 4.0);
+    Group({"Partner", "Kind"});
+    AddFooter(groups->Footers(), "Amount", gfvSumEh);
+    TGridDataGroupFooterEh* hidden = AddFooter(groups->Footers(), "Amount", gfvCountEh);
+    hidden->SetVisible(false);
+    EXPECT_EQ(Value({}, 0, "Amount").AsDouble(), 7.0);
+    EXPECT_EQ(Value({"B"}, 0, "Amount").AsDouble(), 6.0);
+    EXPECT_EQ(Value({"B", "y"}, 0, "Amount").AsDouble(), 4.0);
+    // Hidden: its node and values are there, its rows are not.
+    EXPECT_EQ(Value({"B"}, 1, "Amount").AsInteger(), 2);
+    EXPECT_EQ(Flat(), "G:A G:x R0 F F G:B G:x R1 F G:y R2 F F");
+
+    Level(1)->SetFooterInGroupRow(true);
+    EXPECT_EQ(Flat(), "G:A G:x R0 F G:B G:x R1 G:y R2 F");
+
+    // An inner level with footers of its own.
+    Level(1)->SetParentFooters(false);
+    AddFooter(Level(1)->Footers(), "Amount", gfvMaxEh);
+    AddFooter(Level(1)->Footers(), "Amount", gfvMinEh);
+    EXPECT_EQ(GroupNode({"B", "x"})->FooterItemCount(), 2);
+    EXPECT_EQ(Value({"B", "y"}, 1, "Amount").AsDouble(), 4.0);
+    EXPECT_EQ(Tree()->Root()->FooterItemCount(), 2);
+    EXPECT_EQ(Flat(), "G:A G:x R0 F F G:B G:x R1 F G:y R2 F F");
+}
+
+TEST_F(GroupFooters, ValuesFollowRowChanges)
+{
+    AddRow("A", "x", 1.0);
+    AddRow("B", "x", 2.0);
+    AddRow("B", "x", 4.0);
+    Group({"Partner"});
+    AddFooter(groups->Footers(), "Amount", gfvSumEh);
+    table->SetRecNo(3);
+    table->Edit();
+    table->FieldByName(QStringLiteral("Amount"))->SetAsFloat(10);
+    table->Post();
+    EXPECT_EQ(Value({"B"}, 0, "Amount").AsDouble(), 12.0);
+    table->Edit();
+    table->FieldByName(QStringLiteral("Partner"))->SetAsString(QStringLiteral("A"));
+    table->Post();
+    EXPECT_EQ(Value({"A"}, 0, "Amount").AsDouble(), 11.0);
+    EXPECT_EQ(Value({"B"}, 0, "Amount").AsDouble(), 2.0);
+    table->First();
+    table->Delete();
+    EXPECT_EQ(Value({"A"}, 0, "Amount").AsDouble(), 10.0);
+    EXPECT_EQ(Value({}, 0, "Amount").AsDouble(), 12.0);
+}
+
+// A grouping whose application hooks take over the Amount column.
+class THookedGroupsEh : public TGridDataGroupsEh {
+public:
+    using TGridDataGroupsEh::TGridDataGroupsEh;
+    int Asked = 0;
+    bool DataGroupFooterAggregateValue(TGridDataGroupFooterEh*, TGridDataGroupFooterColumnItemEh* Item, Variant& AValue,
+                                       TGroupDataTreeNodeEh* Node) override
+    {
+        ++Asked;
+        if (Item->FieldName() != QStringLiteral("Amount"))
+            return false;
+        AValue = Variant((AValue.IsEmpty() ? 0 : AValue.AsInteger()) + 100 + Node->DataSetRecordViewNo());
+        return true;
+    }
+    bool DataGroupFooterFinalizeValue(TGridDataGroupFooterEh*, TGridDataGroupFooterColumnItemEh* Item, Variant& AValue) override
+    {
+        if (Item->FieldName() != QStringLiteral("Amount"))
+            return false;
+        AValue = AValue + Variant(1);
+        return true;
+    }
+    bool DataGroupFooterToDisplayText(TGridDataGroupFooterEh*, TGridDataGroupFooterColumnItemEh* Item, Variant& AValue,
+                                      QString& DisplayValue) override
+    {
+        if (Item->FieldName() != QStringLiteral("Amount"))
+            return false;
+        DisplayValue = QStringLiteral("<%1>").arg(VarToStr(AValue));
+        return true;
+    }
+};
+
+TEST_F(GroupFooters, ApplicationHooksReplaceTheBuiltInSteps)
+{
+    AddRow("A", "x", 1.0);
+    AddRow("A", "y", 2.0);
+    groups = CreateUnique<THookedGroupsEh>(grid);
+    auto* hooked = static_cast<THookedGroupsEh*>(groups.get());
+    groups->GroupLevels()->Add()->SetColumn(Column("Partner"));
+    groups->SetActive(true);
+    Rebuild();
+    TGridDataGroupFooterEh* footer = AddFooter(groups->Footers(), "Amount", gfvSumEh);
+    Item(footer, "Kind")->SetValueType(gfvCountEh);
+    hooked->Asked = 0;
+    Tree()->RecalculateFootersValues();
+    // Two records, two footers each (group and root), two typed items: the untyped one is never asked.
+    EXPECT_EQ(hooked->Asked, 8);
+    EXPECT_EQ(Value({"A"}, 0, "Amount").AsInteger(), 100 + 101 + 1);
+    EXPECT_EQ(Text({"A"}, 0, "Amount"), "<202>");
+    EXPECT_EQ(Value({"A"}, 0, "Kind").AsInteger(), 2);
+}
+
+TEST_F(GroupFooters, ItemsFollowTheGridColumns)
+{
+    grid->AxisBars()->AddAllBars(true);
+    AddRow("A", "x", 1.0);
+    AddRow("A", "y", 2.0);
+    Group({"Partner"});
+    TGridDataGroupFooterEh* footer = AddFooter(groups->Footers(), "Amount", gfvSumEh);
+    TAxisBarEh* amount = Column("Amount");
+    ASSERT_EQ(footer->ColumnItems()->Count(), grid->AxisBars()->Count());
+    for (int i = 0; i < grid->AxisBars()->Count(); ++i)
+        EXPECT_EQ(footer->ColumnItems()->Items(i)->Column(), grid->AxisBars()->Items(i));
+
+    groups->ColumnsLoaded();
+    amount->SetIndex(0);
+    groups->ColumnsChanged();
+    EXPECT_EQ(footer->ColumnItems()->Items(0)->Column(), amount);
+    EXPECT_EQ(footer->ColumnItems()->Items(0)->ValueType(), gfvSumEh);
+    EXPECT_EQ(Value({"A"}, 0, "Amount").AsDouble(), 3.0);
+
+    grid->AxisBars()->Delete(1);
+    groups->ColumnsChanged();
+    EXPECT_EQ(footer->ColumnItems()->Count(), grid->AxisBars()->Count());
+    EXPECT_EQ(footer->ColumnItems()->ItemIndexByColumn(amount), 0);
+    EXPECT_EQ(Value({"A"}, 0, "Amount").AsDouble(), 3.0);
+}
+
+}  // namespace
