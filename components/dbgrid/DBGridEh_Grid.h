@@ -915,6 +915,12 @@ public:
     bool RowHasDetailPanel();
     // Paints the glyph strip of a row; returns the width used.
     virtual int DrawRowDetailGlyph(int DataRow, const TRect& ARect, TGridDrawState State);
+    // In the first visible column of a grid with the panel active: the glyph of a row that has
+    // a panel, else an empty strip. Returns the width taken (0 elsewhere).
+    int DrawRowDetailStrip(int DataRow, const TRect& ARect, TGridDrawState State);
+    // Under the current row's data, while its panel is open: the grid's colour; the cell
+    // keeps the data part (ARect is cut to it).
+    void DrawRowDetailArea(int ACol, TRect& ARect);
     // A press in the glyph strip of a data row that has a panel.
     virtual bool IsRowDetailGlyphClick(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual bool IsPointInRowDetailGlyph(int X, int Y);

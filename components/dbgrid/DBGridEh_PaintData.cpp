@@ -49,18 +49,21 @@ void TCustomDBGridEh::DrawCellContent(int ACol, int ARow, TGridDrawState State, 
     TCellAreaVertTypeEh vert;
     int dataCol = 0, dataRow = 0;
     GetCellType(ACol, ARow, horz, vert, dataCol, dataRow);
+    TRect rect = ARect;
+    if (vert == TCustomDBGridEh::vctDataEh && ARow == Row())
+        DrawRowDetailArea(ACol, rect);
     if (horz == TCustomDBGridEh::hctIndicatorEh)
-        DrawIndicatorCell(ACol, ARow, State, ARect, dataRow, dataCol);
+        DrawIndicatorCell(ACol, ARow, State, rect, dataRow, dataCol);
     else if (vert == TCustomDBGridEh::vctFooterEh)
         DrawFooterCell(ACol, ARow, State, ARect, dataRow, dataCol);
     else if (vert == TCustomDBGridEh::vctDataEh) {
         TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(dataRow);
         if (node && node->NodeType() == dntDataGroupEh)
-            DrawGroupDataCell(ACol, ARow, node, State, ARect);
+            DrawGroupDataCell(ACol, ARow, node, State, rect);
         else if (node && node->NodeType() == dntDataGroupFooterEh)
-            DrawGroupFooterCell(ACol, ARow, dataCol, node, State, ARect);
+            DrawGroupFooterCell(ACol, ARow, dataCol, node, State, rect);
         else
-            DrawDataCell(ACol, ARow, State, ARect, dataRow, dataCol);
+            DrawDataCell(ACol, ARow, State, rect, dataRow, dataCol);
     }
     else
         DrawTitleAreaCell(ACol, ARow, State, ARect, dataRow, dataCol);
@@ -167,6 +170,8 @@ void TCustomDBGridEh::DrawDataCell(int ACol, int ARow, TGridDrawState AState, co
         DrawCellTreeElements(DataCol, DataRow, params->FThe3DRect, areaRect, AState);
         areaRect.Left += GetCellTreeElmentsAreaWidth();
     }
+    if (column == PaintedColumn(0))
+        areaRect.Left += DrawRowDetailStrip(DataRow, areaRect, AState);
 
     bool processed = false;
     const TGridCoord cell{ACol, ARow};

@@ -289,13 +289,21 @@ TCustomDBGridEh* TRowDetailPanelControlEh::Grid() const
     return grid && grid->RowDetailPanelControl() == this ? grid : nullptr;
 }
 
+void TRowDetailPanelControlEh::FrameChanged()
+{
+    // The frame and the bar live outside the client area: its margins change with them.
+    if (HandleAllocated())
+        UpdateNonClient();
+    Realign();
+    Invalidate();
+}
+
 void TRowDetailPanelControlEh::SetBorderStyle(TBorderStyle Value)
 {
     if (Value == FBorderStyle)
         return;
     FBorderStyle = Value;
-    Realign();
-    Invalidate();
+    FrameChanged();
 }
 
 void TRowDetailPanelControlEh::SetVertSizing(bool Value)
@@ -303,8 +311,7 @@ void TRowDetailPanelControlEh::SetVertSizing(bool Value)
     if (Value == FVertSizing)
         return;
     FVertSizing = Value;
-    Realign();
-    Invalidate();
+    FrameChanged();
 }
 
 void TRowDetailPanelControlEh::SetSizingBarHeight(int Value)
@@ -312,8 +319,7 @@ void TRowDetailPanelControlEh::SetSizingBarHeight(int Value)
     if (Value == FSizingBarHeight)
         return;
     FSizingBarHeight = Value;
-    Realign();
-    Invalidate();
+    FrameChanged();
 }
 
 void TRowDetailPanelControlEh::SetSizingBarBeveled(bool Value)
@@ -326,18 +332,24 @@ void TRowDetailPanelControlEh::SetSizingBarBeveled(bool Value)
 
 void TRowDetailPanelControlEh::SetBevelEdges(TBevelEdges Value)
 {
+    if (Value == FBevelEdges)
+        return;
     FBevelEdges = Value;
     Invalidate();
 }
 
 void TRowDetailPanelControlEh::SetBevelInner(TBevelCut Value)
 {
+    if (Value == FBevelInner)
+        return;
     FBevelInner = Value;
     Invalidate();
 }
 
 void TRowDetailPanelControlEh::SetBevelOuter(TBevelCut Value)
 {
+    if (Value == FBevelOuter)
+        return;
     FBevelOuter = Value;
     Invalidate();
 }
@@ -347,8 +359,7 @@ void TRowDetailPanelControlEh::SetBevelKind(TBevelKind Value)
     if (Value == FBevelKind)
         return;
     FBevelKind = Value;
-    Realign();
-    Invalidate();
+    FrameChanged();
 }
 
 void TRowDetailPanelControlEh::SetBevelWidth(int Value)
@@ -356,8 +367,7 @@ void TRowDetailPanelControlEh::SetBevelWidth(int Value)
     if (Value == FBevelWidth)
         return;
     FBevelWidth = Value;
-    Realign();
-    Invalidate();
+    FrameChanged();
 }
 
 void TRowDetailPanelControlEh::SetHeightConstraints(int MinHeight, int MaxHeight)
@@ -374,64 +384,84 @@ int TRowDetailPanelControlEh::FrameWidth() const
     return w;
 }
 
-TRect TRowDetailPanelControlEh::ClientRect()
-{
-    const int f = FrameWidth();
-    const int bar = FVertSizing ? FSizingBarHeight : 0;
-    TRect r(f, f, std::max(f, FWidth - f), std::max(f, FHeight - f - bar));
-    return r;
-}
+int TRowDetailPanelControlEh::BarHeight() const { return FVertSizing ? std::max(0, FSizingBarHeight) : 0; }
 
-TRect TRowDetailPanelControlEh::SizingBarRect()
+TRect TRowDetailPanelControlEh::SizingBarRect() const
 {
     if (!FVertSizing)
         return TRect(0, 0, 0, 0);
-    const TRect client = ClientRect();
-    return TRect(client.Left, client.Bottom, client.Right, client.Bottom + FSizingBarHeight);
+    const int f = FrameWidth();
+    return TRect(f, FHeight - f - BarHeight(), FWidth - f, FHeight - f);
 }
 
-bool TRowDetailPanelControlEh::InSizingArea(int X, int Y)
+bool TRowDetailPanelControlEh::InSizingArea(int X, int Y) const
 {
     if (!FVertSizing)
         return false;
-    const TRect client = ClientRect();
     const TRect bar = SizingBarRect();
-    return X >= client.Left && X < client.Right && Y >= client.Bottom - FSizingBarHeight && Y < bar.Bottom;
+    return X >= bar.Left && X < bar.Right && Y >= bar.Top - FSizingBarHeight && Y < bar.Bottom;
 }
 
-void TRowDetailPanelControlEh::PaintWindow(HDC DC)
+void TRowDetailPanelControlEh::WMNCCalcSize(TMessage& M)
 {
-    TCustomControl::PaintWindow(DC);
+    auto* r = reinterpret_cast<TRect*>(M.LParam);
+    const int f = FrameWidth();
+    InflateRect(*r, -f, -f);
+    r->Bottom = std::max(r->Top, r->Bottom - BarHeight());
+}
+
+void TRowDetailPanelControlEh::WMNCPaint(TMessage& M)
+{
+    HDC dc = reinterpret_cast<HDC>(M.LParam);
+    if (!dc)
+        return;
+    TCanvas frame;
+    frame.SetHandle(dc);
+    auto release = Finally([&frame] { frame.SetHandle(nullptr); });
+    const TRect whole(0, 0, FWidth, FHeight);
+    if (FBorderStyle == bsSingle) {
+        frame.Brush()->SetColor(clWindowFrame);
+        frame.FrameRect(whole);
+    }
+    if (FBevelKind != bkNone) {
+        const int f = FBorderStyle == bsSingle ? 1 : 0;
+        frame.Brush()->SetColor(Color());
+        TRect bevel = whole;
+        InflateRect(bevel, -f, -f);
+        frame.Brush()->SetColor(clBtnShadow);
+        frame.FrameRect(bevel);
+    }
+    if (FVertSizing && FSizingBarHeight > 0) {
+        TRect bar = SizingBarRect();
+        if (FSizingBarBeveled && bar.Height() >= 2) {
+            frame.Pen()->SetColor(clBtnShadow);
+            frame.Polyline({TPoint(bar.Left, bar.Top), TPoint(bar.Right, bar.Top)});
+            frame.Pen()->SetColor(clBtnHighlight);
+            frame.Polyline({TPoint(bar.Left, bar.Top + 1), TPoint(bar.Right, bar.Top + 1)});
+            bar.Top += 2;
+        }
+        frame.Brush()->SetColor(clBtnFace);
+        frame.FillRect(bar);
+    }
 }
 
 void TRowDetailPanelControlEh::Paint()
 {
     TCanvas* c = Canvas();
-    const TRect whole(0, 0, FWidth, FHeight);
     c->Brush()->SetStyle(bsSolid);
     c->Brush()->SetColor(Color());
-    c->FillRect(whole);
-    if (FBorderStyle == bsSingle) {
-        c->Brush()->SetColor(clWindowFrame);
-        c->FrameRect(whole);
-    }
-    if (FVertSizing && FSizingBarHeight > 0) {
-        TRect bar = SizingBarRect();
-        if (FSizingBarBeveled) {
-            c->Pen()->SetColor(clBtnShadow);
-            c->Polyline({TPoint(bar.Left, bar.Top), TPoint(bar.Right, bar.Top)});
-            c->Pen()->SetColor(clBtnHighlight);
-            c->Polyline({TPoint(bar.Left, bar.Top + 1), TPoint(bar.Right, bar.Top + 1)});
-            bar.Top += 2;
-        }
-        c->Brush()->SetColor(clBtnFace);
-        c->FillRect(bar);
-    }
+    c->FillRect(ClientRect());
+}
+
+TPoint TRowDetailPanelControlEh::WindowPoint(TPoint ClientPoint) const
+{
+    return TPoint(ClientPoint.X + FNonClient.Left, ClientPoint.Y + FNonClient.Top);
 }
 
 void TRowDetailPanelControlEh::WMNCHitTest(TMessage& M)
 {
-    const TPoint p(short(LOWORD(M.LParam)), short(HIWORD(M.LParam)));
+    const TPoint screen(short(LOWORD(M.LParam)), short(HIWORD(M.LParam)));
+    const TPoint p = WindowPoint(ScreenToClient(screen));
     FLastHitPoint = p;
     if (!MouseCapture() && InSizingArea(p.X, p.Y))
         M.Result = HTBOTTOM;
@@ -443,7 +473,7 @@ void TRowDetailPanelControlEh::WMSetCursor(TMessage& M)
 {
     TPoint screen;
     GetCursorPos(screen);
-    const TPoint p = ScreenToClient(screen);
+    const TPoint p = WindowPoint(ScreenToClient(screen));
     if (FVertSizing && (FSizing || InSizingArea(p.X, p.Y))) {
         ShowWindowCursor(crVSplit);
         M.Result = 1;
@@ -452,23 +482,34 @@ void TRowDetailPanelControlEh::WMSetCursor(TMessage& M)
     TCustomControl::WMSetCursor(M);
 }
 
-void TRowDetailPanelControlEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+void TRowDetailPanelControlEh::Dispatch(TMessage& Message)
 {
-    if (Button == mbLeft && FVertSizing && Y >= ClientRect().Bottom) {
-        FDownPos = TPoint(X, Y);
-        FDownHeightOffset = Y - FHeight;
-        FSizing = true;
-        SetMouseCapture(true);
-        return;
+    if (Message.Msg == WM_NCLBUTTONDOWN && FVertSizing) {
+        const TPoint screen(short(LOWORD(Message.LParam)), short(HIWORD(Message.LParam)));
+        const TPoint p = WindowPoint(ScreenToClient(screen));
+        if (p.Y >= SizingBarRect().Top && p.Y < FHeight) {
+            BeginSizing(p);
+            Message.Result = 0;
+            return;
+        }
     }
-    TCustomControl::MouseDown(Button, Shift, X, Y);
+    TCustomControl::Dispatch(Message);
+}
+
+void TRowDetailPanelControlEh::BeginSizing(TPoint WindowPos)
+{
+    FDownPos = WindowPos;
+    FDownHeightOffset = WindowPos.Y - FHeight;
+    FSizing = true;
+    SetMouseCapture(true);
 }
 
 void TRowDetailPanelControlEh::MouseMove(TShiftState Shift, int X, int Y)
 {
     if (FSizing && MouseCapture()) {
+        const TPoint p = WindowPoint(TPoint(X, Y));
         if (TCustomDBGridEh* grid = Grid())
-            grid->RowDetailPanel()->SetHeight(Y - FDownHeightOffset);
+            grid->RowDetailPanel()->SetHeight(p.Y - FDownHeightOffset);
         return;
     }
     TCustomControl::MouseMove(Shift, X, Y);
@@ -640,11 +681,35 @@ int TCustomDBGridEh::DrawRowDetailGlyph(int DataRow, const TRect& ARect, TGridDr
     c->FillRect(box);
     const bool open = FRowDetailPanel->Visible() && DataRow + TopDataOffset() == Row();
     const int dotPhase = (DefaultRowHeight() % 2 != 0 && TopRow() % 2 != 0) ? 1 : 0;
-    const int rowHeight = GetDataRowHeight(DataRow);
-    TRect glyph(box.Left, box.Top, box.Right, std::min(box.Bottom, box.Top + rowHeight));
-    DrawTreeViewGlyph(c, glyph, open ? 3 : 7, dotPhase, 1, 1, UseRightToLeftAlignment(), true,
+    DrawTreeViewGlyph(c, box, open ? 3 : 7, dotPhase, 1, 1, UseRightToLeftAlignment(), true,
                       TreeViewParams()->GetActualGlyphStyle());
     return RowDetailGlyphWidthEh;
+}
+
+int TCustomDBGridEh::DrawRowDetailStrip(int DataRow, const TRect& ARect, TGridDrawState State)
+{
+    if (RowDetailGlyphAreaWidth() == 0)
+        return 0;
+    if (RowHasDetailPanel())
+        return DrawRowDetailGlyph(DataRow, ARect, State);
+    const TRect box(ARect.Left, ARect.Top, std::min(ARect.Right, ARect.Left + RowDetailGlyphWidthEh), ARect.Bottom);
+    Canvas()->FillRect(box);
+    return RowDetailGlyphWidthEh;
+}
+
+void TCustomDBGridEh::DrawRowDetailArea(int, TRect& ARect)
+{
+    const int extra = RowDetailPanelExtraHeight(Row() - TopDataOffset());
+    if (extra <= 0 || ARect.Height() <= extra)
+        return;
+    const TRect below(ARect.Left, ARect.Bottom - extra, ARect.Right, ARect.Bottom);
+    TBrush* brush = Canvas()->Brush();
+    const TColor old = brush->GetColor();
+    brush->SetColor(InternalColor());
+    brush->SetStyle(bsSolid);
+    Canvas()->FillRect(below);
+    brush->SetColor(old);
+    ARect.Bottom -= extra;
 }
 
 bool TCustomDBGridEh::IsRowDetailGlyphClick(TMouseButton, TShiftState, int X, int Y)

@@ -55,25 +55,31 @@ public:
 
     // The grid whose detail window this is (nullptr when it has none).
     TCustomDBGridEh* Grid() const;
-    // Client area without the frame and the sizing bar.
-    TRect ClientRect() override;
-    // The sizing bar's rectangle in client coordinates (empty without vertical sizing).
-    TRect SizingBarRect();
-    // Whether a client point lies where a drag sizes the panel.
-    bool InSizingArea(int X, int Y);
+    // The sizing bar under the client area, in window coordinates (empty without sizing).
+    TRect SizingBarRect() const;
+    // Whether a window point lies where a drag sizes the panel (the bar and as much above it).
+    bool InSizingArea(int X, int Y) const;
+    // Starts sizing from a press at a window point.
+    void BeginSizing(TPoint WindowPos);
+    bool Sizing() const { return FSizing; }
+
+    void Dispatch(TMessage& Message) override;
 
 protected:
     void Paint() override;
-    void PaintWindow(HDC DC) override;
-    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void MouseMove(TShiftState Shift, int X, int Y) override;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void WMContextMenu(TMessage& M) override;
     void WMSetCursor(TMessage& M) override;
     void WMNCHitTest(TMessage& M) override;
-    // The frame's width on each side.
+    void WMNCCalcSize(TMessage& M) override;
+    void WMNCPaint(TMessage& M) override;
+    // The frame's width on each side, and the bar's height.
     int FrameWidth() const;
+    int BarHeight() const;
+    TPoint WindowPoint(TPoint ClientPoint) const;
+    void FrameChanged();
 
     TBorderStyle FBorderStyle = bsSingle;
     bool FParentPopupMenu = true;

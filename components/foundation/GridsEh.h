@@ -679,6 +679,9 @@ public:
     virtual TGridScrollBarPanelControlEh* CreateHorzScrollBarPanel();
     virtual TGridScrollBarPanelControlEh* CreateVertScrollBarPanel();
     virtual TSizeGripPanelEh* CreateCornerPanel();
+    // The grid's own parts (scroll bar panels, size grips, editor) never go into a stream: every
+    // grid makes them again. Children the form owns are streamed as usual.
+    void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
     virtual void ScrollPositionChanged(int64_t OldHorzPos, int64_t OldVertPos);
     virtual void AfterScrollPositionChanged() {}
     virtual void ScrollBarShowingChanged() {}

@@ -97,6 +97,16 @@ TSizeGripPanelEh* TCustomGridEh::CreateCornerPanel()
     return Create<TSizeGripPanelEh>(this);
 }
 
+void TCustomGridEh::GetChildren(const TGetChildProc& Proc, TComponent* Root)
+{
+    TCustomControlEh::GetChildren(
+        [this, &Proc](TComponent* Child) {
+            if (Child->Owner() != this)
+                Proc(Child);
+        },
+        Root);
+}
+
 TCustomGridEh::~TCustomGridEh()
 {
     FConstructed = false;
