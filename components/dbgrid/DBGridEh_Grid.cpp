@@ -303,6 +303,7 @@ void TCustomDBGridEh::SetDataSource(TDataSource* Value)
     if (Value && DataSource())
         TCustomDBAxisGridEh::SetDataSource(nullptr);
     TCustomDBAxisGridEh::SetDataSource(Value);
+    UpdateSumListDataSet();
 }
 
 TDBGridColumnsEh* TCustomDBGridEh::Columns() const { return static_cast<TDBGridColumnsEh*>(FAxisBars); }

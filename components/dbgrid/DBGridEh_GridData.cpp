@@ -28,6 +28,8 @@ void TCustomDBGridEh::DataChanged()
 {
     if (FSuppressDataSetChanged)
         return;
+    if (FSumList)
+        FSumList->RecalcAllIfStale();
     if (!HandleAllocated())
         return;
     CheckRowDetailPanelRecord();
@@ -45,6 +47,7 @@ void TCustomDBGridEh::LinkActive(bool Value)
     if (!Value)
         HideRowDetailPanel();
     UpdateIntMemTable();
+    UpdateSumListDataSet();
     if (FIntMemTable) {
         if (!IsLoading())
             MTEventReceived(-1, mtViewDataChangedEh, -1);
@@ -189,6 +192,7 @@ void TCustomDBGridEh::Loaded()
     Columns()->SetSortMarkedColumns();
     FDataGrouping->GridColumnsLoaded();
     TCustomDBAxisGridEh::Loaded();
+    FSumList->ActivateIfAssigned();
 }
 
 void TCustomDBGridEh::DefineProperties(TFiler* Filer)

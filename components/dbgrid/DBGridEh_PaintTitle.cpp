@@ -483,10 +483,9 @@ void TCustomDBGridEh::DrawFooterCell(int ACol, int ARow, TGridDrawState AState, 
     QString text;
     if (column) {
         TColumnFooterEh* footer = column->UsedFooter(FooterRow);
-        if (footer) {
+        if (footer)
             alignment = footer->Alignment();
-            text = footer->Value();
-        }
+        GetFooterValue(FooterRow, column, text);
     }
     if (OnGetFooterParams.Assigned())
         OnGetFooterParams(this, DataCol, FooterRow, column, c->Font(), background, alignment, state, text);

@@ -83,6 +83,7 @@ protected:
     void Update(TCollectionItem* Item) override;
 
 private:
+    friend class TDBSumListProducer;
     TDBSumListProducer* FProducer;
 };
 
@@ -140,6 +141,10 @@ public:
     virtual void ClearSumValues();
     virtual void RecalcAll();
     virtual void RecalcAllForIntMemTable();
+    // Events that came from a job's thread only mark the totals stale; the window recalculates
+    // them here once it hears of the data again. True when it did.
+    bool RecalcAllIfStale();
+    bool Stale() const { return FStale; }
 
     TNotifyEvent OnAfterRecalcAll;
     TNotifyEvent OnRecalcAll;
@@ -167,6 +172,8 @@ protected:
     // Whether the virtual-record list stands in for record numbers.
     bool VirtualMode();
     void InsertVirtualBookmark(const TBookmark& Bookmark);
+    // True (and the totals marked stale) when an event arrives off the UI thread.
+    bool OffThread();
 
     bool FVirtualRecords = false;
     bool FChanging = false;
@@ -187,6 +194,7 @@ protected:
     TBookmark FInsertedBookmark;
     std::unique_ptr<TSLBookmarkListEh> FVirtualRecList;
     bool FDataSetChanging = false;
+    bool FStale = false;
 
     TDataSetNotifyEvent OldAfterCancel, OldAfterClose, OldAfterEdit, OldAfterInsert, OldAfterOpen, OldAfterPost,
         OldAfterScroll, OldBeforeDelete, OldMasterAfterScroll;

@@ -230,7 +230,7 @@ public:
     void TearDown() override
     {
         DBGridOverMemTable::TearDown();
-        SetFooterSumMakerEh(nullptr);
+        RegisterGridFooterSumMakerEh();
     }
 };
 
