@@ -375,7 +375,8 @@ void TGridDataGroupsEh::ResortGroupLevel(int LevelIndex, TSortOrderEh SortOrder)
 
 void TGridDataGroupsEh::FooterStructureChanged()
 {
-    if (IsGroupingWorks())
+    // Footer nodes point at their definitions: a tree that holds nodes follows at once.
+    if (IsGroupingWorks() || FGroupDataTree->Root()->GetCount() > 0)
         FGroupDataTree->RebuildFooters();
 }
 

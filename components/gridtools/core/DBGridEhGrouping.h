@@ -634,7 +634,8 @@ private:
     // Takes a record node out, with the ancestors it leaves without data items.
     void DetachRecordNode(TGroupDataTreeNodeEh* Node);
     bool HasFooters() const;
-    bool CalcFooterValues();
+    bool CalcFooterValues(bool AndRowHeights);
+    void RecalcValuesAndHeights();
     void InvalidateRecordIndex();
 
     static TGroupDataTreeNodeEh* Node(TBaseTreeNodeEh* N) { return static_cast<TGroupDataTreeNodeEh*>(N); }

@@ -275,13 +275,22 @@ void TGridDataGroupFooterColumnItemEh::AggregateValue(Variant& AValue, TGroupDat
         if (TGridDataGroupsEh* groups = DataGroups())
             if (groups->DataGroupFooterAggregateValue(Footer(), this, AValue, Node))
                 return;
+    const bool first = AValue.IsEmpty();
+    if (FValueType == gfvNonEh || FValueType == gfvStaticTextEh || FValueType == gfvCustomEh) {
+        // No record value needed.
+        if (FValueType == gfvNonEh)
+            AValue = first ? Variant::Null() : Variant(QString());
+        else if (first)
+            AValue = Variant(FValueType == gfvStaticTextEh ? QStringLiteral("StaticText") : QStringLiteral("Custom"));
+        return;
+    }
     TField* field = Field();
     const Variant v = field ? field->AsVariant() : Variant::Null();
     const bool vNull = v.IsNull() || v.IsEmpty();
-    const bool first = AValue.IsEmpty();
     switch (FValueType) {
     case gfvNonEh:
-        AValue = first ? Variant::Null() : Variant(QString());
+    case gfvStaticTextEh:
+    case gfvCustomEh:
         break;
     case gfvSumEh:
         if (first)
@@ -315,12 +324,6 @@ void TGridDataGroupFooterColumnItemEh::AggregateValue(Variant& AValue, TGroupDat
             AValue = vNull ? Variant::Null() : v;
         else if (!vNull && (AValue.IsNull() || AValue > v))
             AValue = v;
-        break;
-    case gfvStaticTextEh:
-        AValue = Variant(QStringLiteral("StaticText"));
-        break;
-    case gfvCustomEh:
-        AValue = Variant(QStringLiteral("Custom"));
         break;
     }
 }

@@ -377,8 +377,7 @@ void TGridGroupDataTreeEh::RebuildDataTreeEx(IMemTableEh* AIntMemTable)
         }
         DeleteEmptyNodes();
     }
-    CalcFooterValues();
-    UpdateAllDataRowHeights();
+    RecalcValuesAndHeights();
     RebuildFlatVisibleList();
 }
 
@@ -501,8 +500,7 @@ void TGridGroupDataTreeEh::RecordInserted(int RecNum)
     }
     if (inserting)
         ExpandNodePathToView(node);
-    CalcFooterValues();
-    UpdateAllDataRowHeights();
+    RecalcValuesAndHeights();
     RebuildFlatVisibleList();
 }
 
@@ -533,8 +531,7 @@ void TGridGroupDataTreeEh::RecordDeleted(int RecNum)
     if (TGroupDataTreeNodeEh* node = GetNodeByRecordViewNo(RecNum))
         DeleteRecordNode(node);
     ShiftRowNumbers(RecNum + 1, -1);
-    CalcFooterValues();
-    UpdateAllDataRowHeights();
+    RecalcValuesAndHeights();
     RebuildFlatVisibleList();
 }
 
@@ -588,8 +585,7 @@ void TGridGroupDataTreeEh::RebuildFooters()
     };
     walk(Root());
     Root()->ResetFooters();
-    CalcFooterValues();
-    UpdateAllDataRowHeights();
+    RecalcValuesAndHeights();
     RebuildFlatVisibleList();
 }
 
@@ -615,7 +611,7 @@ void ForEachFooterNode(TGroupDataTreeNodeEh* Node, F&& Step)
 }
 }
 
-bool TGridGroupDataTreeEh::CalcFooterValues()
+bool TGridGroupDataTreeEh::CalcFooterValues(bool AndRowHeights)
 {
     if (!HasFooters())
         return false;
@@ -636,33 +632,50 @@ bool TGridGroupDataTreeEh::CalcFooterValues()
     };
     clear(Root());
 
-    // Each record once, into the footers of every enclosing group and of the root.
-    if (IMemTableEh* table = IntMemTable())
-        for (TGroupDataTreeNodeEh* rec : records) {
-            TInstantReadGuardEh read(table, rec->FDataSetRecordViewNo);
-            for (TGroupDataTreeNodeEh* p = rec->ParentNode(); p; p = p->ParentNode())
-                ForEachFooterNode(p, [&](TGroupDataTreeNodeEh* f) {
-                    if (!f->FDataGroupFooter)
-                        return;
-                    TGridDataGroupFooterColumnItemsEh* items = f->FDataGroupFooter->ColumnItems();
-                    const int n = std::min(items->Count(), int(f->FFooterValue.size()));
-                    for (int j = 0; j < n; ++j)
-                        items->Items(j)->AggregateValue(f->FFooterValue[size_t(j)], rec);
-                });
+    // Each record is read once: into the footers of every enclosing group and of the root,
+    // and, while it is read, its row height.
+    IMemTableEh* table = IntMemTable();
+    for (TGroupDataTreeNodeEh* rec : records) {
+        if (!table || rec->FDataSetRecordViewNo < 0) {
+            if (AndRowHeights)
+                UpdateRowHeight(rec);
+            continue;
         }
+        TInstantReadGuardEh read(table, rec->FDataSetRecordViewNo);
+        for (TGroupDataTreeNodeEh* p = rec->ParentNode(); p; p = p->ParentNode())
+            ForEachFooterNode(p, [&](TGroupDataTreeNodeEh* f) {
+                if (!f->FDataGroupFooter)
+                    return;
+                TGridDataGroupFooterColumnItemsEh* items = f->FDataGroupFooter->ColumnItems();
+                const int n = std::min(items->Count(), int(f->FFooterValue.size()));
+                for (int j = 0; j < n; ++j)
+                    items->Items(j)->AggregateValue(f->FFooterValue[size_t(j)], rec);
+            });
+        if (AndRowHeights) {
+            rec->FRowHeightNeedUpdate = false;
+            rec->FRowHeight = FGridDataGroups->GridDataRowHeight();
+        }
+    }
 
     std::function<void(TGroupDataTreeNodeEh*)> finish = [&](TGroupDataTreeNodeEh* node) {
-        ForEachFooterNode(node, [](TGroupDataTreeNodeEh* f) {
-            if (!f->FDataGroupFooter)
-                return;
-            TGridDataGroupFooterColumnItemsEh* items = f->FDataGroupFooter->ColumnItems();
-            const int n = std::min(items->Count(), int(f->FFooterValue.size()));
-            for (int j = 0; j < n; ++j)
-                items->Items(j)->FinalizeValue(f->FFooterValue[size_t(j)]);
+        ForEachFooterNode(node, [&](TGroupDataTreeNodeEh* f) {
+            if (f->FDataGroupFooter) {
+                TGridDataGroupFooterColumnItemsEh* items = f->FDataGroupFooter->ColumnItems();
+                const int n = std::min(items->Count(), int(f->FFooterValue.size()));
+                for (int j = 0; j < n; ++j)
+                    items->Items(j)->FinalizeValue(f->FFooterValue[size_t(j)]);
+            }
+            if (AndRowHeights && node != Root())
+                UpdateRowHeight(f);
         });
-        for (int i = 0; i < node->Count(); ++i)
-            if (node->GetDataItem(i)->FGroupDataTreeNodeType == dntDataGroupEh)
-                finish(node->GetDataItem(i));
+        for (int i = 0; i < node->Count(); ++i) {
+            TGroupDataTreeNodeEh* child = node->GetDataItem(i);
+            if (child->FGroupDataTreeNodeType == dntDataGroupEh) {
+                if (AndRowHeights)
+                    UpdateRowHeight(child);
+                finish(child);
+            }
+        }
     };
     finish(Root());
     return true;
@@ -670,11 +683,17 @@ bool TGridGroupDataTreeEh::CalcFooterValues()
 
 bool TGridGroupDataTreeEh::RecalculateFootersValues()
 {
-    if (!CalcFooterValues())
+    if (!CalcFooterValues(true))
         return false;
-    UpdateAllDataRowHeights();
     RebuildFlatVisibleList();
     return true;
+}
+
+// Footer values and, in the same pass over the records, all row heights.
+void TGridGroupDataTreeEh::RecalcValuesAndHeights()
+{
+    if (!CalcFooterValues(true))
+        UpdateAllDataRowHeights();
 }
 
 // ---- row heights

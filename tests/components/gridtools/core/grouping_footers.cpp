@@ -3,6 +3,7 @@
 #include "grouping_support.h"
 
 #include "components/axisgrid/DBAxisGridsEh_Collections.h"
+#include "platform/rtl/Filer.h"
 #include "platform/rtl/SysUtils.h"
 
 using namespace groupingtest;
@@ -231,6 +232,82 @@ TEST_F(GroupFooters, ItemsFollowTheGridColumns)
     EXPECT_EQ(footer->ColumnItems()->Count(), grid->AxisBars()->Count());
     EXPECT_EQ(footer->ColumnItems()->ItemIndexByColumn(amount), 0);
     EXPECT_EQ(Value({"A"}, 0, "Amount").AsDouble(), 3.0);
+}
+
+}  // namespace
+
+// A component that publishes a grid-less grouping, as a form resource sets it.
+class TGroupingHolderEh : public TComponent {
+    DOV_PERSISTENT(TGroupingHolderEh, TComponent)
+public:
+    explicit TGroupingHolderEh(TComponent* AOwner) : TComponent(AOwner) {}
+    void AfterConstruction() override
+    {
+        TComponent::AfterConstruction();
+        FGroups.reset(Create<TGridDataGroupsEh>(nullptr));
+    }
+    TGridDataGroupsEh* DataGrouping() const { return FGroups.get(); }
+
+private:
+    std::unique_ptr<TGridDataGroupsEh> FGroups;
+};
+
+DOV_PUBLISHED(TGroupingHolderEh)
+{
+    P.Prop("DataGrouping", &TGroupingHolderEh::DataGrouping);
+}
+
+namespace {
+
+TEST(GroupingStreaming, SettingsAreReadFromAFormResourceAndWrittenBack)
+{
+    const QByteArray text =
+        "object Holder: TGroupingHolderEh\n"
+        "  DataGrouping.Active = True\n"
+        "  DataGrouping.GroupLevels = <\n"
+        "    item\n"
+        "      SortOrder = soDescEh\n"
+        "    end>\n"
+        "  DataGrouping.Footers = <\n"
+        "    item\n"
+        "      ColumnItems = <\n"
+        "        item\n"
+        "          ValueType = gfvSumEh\n"
+        "        end\n"
+        "        item\n"
+        "          DisplayFormat = '#,##0.00'\n"
+        "          ValueType = gfvCountEh\n"
+        "        end>\n"
+        "      Visible = True\n"
+        "    end>\n"
+        "  DataGrouping.GroupRowDefValues.FooterInGroupRow = True\n"
+        "  DataGrouping.GroupRowDefValues.BottomLine.Color = 255\n"
+        "  DataGrouping.FootersDefValues.ShowFunctionName = True\n"
+        "end\n";
+    auto holder = CreateUnique<TGroupingHolderEh>(nullptr);
+    ReadComponentRes(text, holder.get());
+    TGridDataGroupsEh* g = holder->DataGrouping();
+    EXPECT_TRUE(g->Active());
+    ASSERT_EQ(g->GroupLevels()->Count(), 1);
+    EXPECT_EQ(g->GroupLevels()->Items(0)->SortOrder(), soDescEh);
+    ASSERT_EQ(g->Footers()->Count(), 1);
+    TGridDataGroupFooterEh* footer = g->Footers()->Items(0);
+    EXPECT_TRUE(footer->Visible());
+    ASSERT_EQ(footer->ColumnItems()->Count(), 2);
+    EXPECT_EQ(footer->ColumnItems()->Items(0)->ValueType(), gfvSumEh);
+    EXPECT_EQ(footer->ColumnItems()->Items(1)->DisplayFormat(), QStringLiteral("#,##0.00"));
+    EXPECT_TRUE(g->GroupRowDefValues()->FooterInGroupRow());
+    EXPECT_TRUE(g->GroupLevels()->Items(0)->FooterInGroupRow());
+    EXPECT_EQ(g->GroupRowDefValues()->BottomLine()->Color(), clRed);
+    EXPECT_TRUE(footer->ColumnItems()->Items(0)->ShowFunctionName());
+
+    const QString written = ComponentToText(holder.get());
+    auto again = CreateUnique<TGroupingHolderEh>(nullptr);
+    ReadComponentRes(written.toUtf8(), again.get());
+    EXPECT_EQ(ComponentToText(again.get()), written);
+    EXPECT_TRUE(again->DataGrouping()->Active());
+    EXPECT_EQ(again->DataGrouping()->GroupLevels()->Items(0)->SortOrder(), soDescEh);
+    EXPECT_TRUE(again->DataGrouping()->GroupRowDefValues()->FooterInGroupRow());
 }
 
 }  // namespace

@@ -288,3 +288,74 @@ TEST_F(GroupTree, GroupEmptiedByARefreshGoesWithItsEmptyParent)
 }
 
 }  // namespace
+
+namespace {
+
+// A grouping whose grid hooks answer row heights from the record being read.
+class THeightGroupsEh : public TGridDataGroupsEh {
+public:
+    using TGridDataGroupsEh::TGridDataGroupsEh;
+    TDataSet* Table = nullptr;
+    int FlatRebuilds = 0;
+    std::vector<int> HeightChanged;
+    int GridGroupNodeRowHeight(TGroupDataTreeNodeEh* Node) override
+    {
+        return Node->NodeType() == dntDataGroupEh ? 30 : 40;
+    }
+    int GridDataRowHeight() override { return 10 + Table->FieldByName(QStringLiteral("Amount"))->AsInteger(); }
+    void GridFlatListChanged() override { ++FlatRebuilds; }
+    void GridRowHeightChanged(int FlatIndex) override { HeightChanged.push_back(FlatIndex); }
+};
+
+class GroupTreeHeights : public GroupingFixture {
+public:
+    THeightGroupsEh* hooks = nullptr;
+    void SetUp() override
+    {
+        GroupingFixture::SetUp();
+        AddRow("B", "x", 5.0);
+        AddRow("A", "x", 7.0);
+        AddRow("B", "x", 9.0);
+        groups = CreateUnique<THeightGroupsEh>(grid);
+        hooks = static_cast<THeightGroupsEh*>(groups.get());
+        hooks->Table = table;
+        groups->SetDefaultStateExpanded(true);
+        groups->GroupLevels()->Add()->SetColumn(Column("Partner"));
+        groups->SetActive(true);
+        Rebuild();
+        feed->Groups = groups.get();
+    }
+    std::vector<int> Heights()
+    {
+        std::vector<int> h;
+        for (TGroupDataTreeNodeEh* n : Tree()->FlatVisibleList())
+            h.push_back(n->RowHeight());
+        return h;
+    }
+};
+
+TEST_F(GroupTreeHeights, RecordRowsAreMeasuredWhileTheirOwnRowIsRead)
+{
+    EXPECT_EQ(Flat(), "G:A R1 G:B R0 R2");
+    EXPECT_EQ(Heights(), (std::vector<int>{30, 17, 30, 15, 19}));
+    // One changed amount, the key unchanged and no footers: only that row's height is told.
+    hooks->FlatRebuilds = 0;
+    table->SetRecNo(3);
+    table->Edit();
+    table->FieldByName(QStringLiteral("Amount"))->SetAsFloat(20);
+    table->Post();
+    EXPECT_EQ(hooks->HeightChanged, std::vector<int>{4});
+    EXPECT_EQ(hooks->FlatRebuilds, 0);
+    EXPECT_EQ(Heights(), (std::vector<int>{30, 17, 30, 15, 30}));
+
+    // With footers the heights come from the same pass as the values.
+    TGridDataGroupFooterEh* footer = groups->Footers()->Add();
+    footer->SetVisible(true);
+    table->Edit();
+    table->FieldByName(QStringLiteral("Amount"))->SetAsFloat(1);
+    table->Post();
+    EXPECT_EQ(Flat(), "G:A R1 F G:B R0 R2 F");
+    EXPECT_EQ(Heights(), (std::vector<int>{30, 17, 40, 30, 15, 11, 40}));
+}
+
+}  // namespace
