@@ -4,8 +4,10 @@
 #include "platform/rtl/IniFiles.h"
 #include "components/memtable/DataDriverEh.h"
 #include "components/memtable/MemTableEh.h"
+#include "platform/vcl/ImgList.h"
 
 #include <QFile>
+#include <QImage>
 #include <unordered_map>
 #include <QtGlobal>
 
@@ -273,6 +275,8 @@ DOV_PUBLISHED(TCompDM)
     P.Field("TmpDararedInvMemTableEh", &TCompDM::TmpDararedInvMemTableEh);
     P.Field("CompareMemTableEhDS", &TCompDM::CompareMemTableEhDS);
     P.Field("TmpDararedInvMemTableEhDS", &TCompDM::TmpDararedInvMemTableEhDS);
+    P.Field("ImageList_16", &TCompDM::ImageList_16);
+    P.Field("ImageList_24", &TCompDM::ImageList_24);
     P.Method("DataModuleCreate", &TCompDM::DataModuleCreate);
     P.Method("CompareMemTableEhCalcFields", &TCompDM::CompareMemTableEhCalcFields);
     P.Method("TmpDararedInvMemTableEhCalcFields", &TCompDM::TmpDararedInvMemTableEhCalcFields);
@@ -284,7 +288,7 @@ namespace {
 void RegisterCompDMClasses()
 {
     static const bool done = [] {
-        RegisterClasses<TADOConnection, TADOQuery, TDataSource, TDataSetDriverEh, TMemTableEh, TCompDM>();
+        RegisterClasses<TADOConnection, TADOQuery, TDataSource, TDataSetDriverEh, TMemTableEh, TImageList, TCompDM>();
         RegisterCompDMResource();
         return true;
     }();
@@ -337,8 +341,28 @@ TCompDM::TCompDM(TComponent* AOwner) : TDataModule(AOwner)
     RegisterCompDMClasses();
 }
 
+namespace {
+
+// The list's images "NN.png" in order, from the resource folder named after the list.
+void FillImageList(TImageList* list)
+{
+    if (!list)
+        return;
+    list->Clear();
+    for (int i = 0;; ++i) {
+        QImage image(QStringLiteral(":/images/%1/%2.png").arg(list->Name()).arg(i, 2, 10, QLatin1Char('0')));
+        if (image.isNull())
+            break;
+        list->AddImage(image);
+    }
+}
+
+}  // namespace
+
 void TCompDM::DoCreate()
 {
+    FillImageList(ImageList_16);
+    FillImageList(ImageList_24);
     try {
         TDataModule::DoCreate();
     } catch (const Exception& e) {

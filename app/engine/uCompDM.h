@@ -121,6 +121,7 @@ QString UpdateDecimalSeparator(const QString& s);
 
 class TDataSetDriverEh;
 class TMemTableEh;
+class TImageList;
 
 // The engine's data module: the two connections, the SQL catalogue as queries with their
 // fields and data sources, the configuration, and the single-statement operations.
@@ -206,6 +207,9 @@ public:
     TMemTableEh *CompareMemTableEh = nullptr, *TmpDararedInvMemTableEh = nullptr;
     TDataSource *CompareMemTableEhDS = nullptr, *TmpDararedInvMemTableEhDS = nullptr;
     static QString GetStatusText(int16_t code);
+    // The icons of the main window's menus and buttons (16 and 24 pixels), filled from the
+    // program's image resources once the module is read.
+    TImageList *ImageList_16 = nullptr, *ImageList_24 = nullptr;
     void CompareMemTableEhCalcFields(TDataSet* DataSet);
     void TmpDararedInvMemTableEhCalcFields(TDataSet* DataSet);
 

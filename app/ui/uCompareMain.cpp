@@ -7,6 +7,8 @@
 #include "app/engine/uLoadDararedState.h"
 #include "app/engine/uLoadExcelThread.h"
 #include "app/engine/uSaveDararedState.h"
+#include "app/ui/uFilterSettings.h"
+#include "app/ui/uZeroExcludeSettings.h"
 #include "components/dbgrid/DBGridEh.h"
 #include "components/lookup/DBLookupEh.h"
 #include "components/memtable/MemTableEh.h"
@@ -25,6 +27,12 @@ static void InitComparerResource() { Q_INIT_RESOURCE(uCompareMain); }
 DOV_PUBLISHED(TfrmComparer)
 {
     // start-up, settings and jobs
+    P.Prop("ClientHeight", [](TfrmComparer* f) { return f->ClientHeight(); },
+           [](TfrmComparer* f, int v) { f->SetClientHeight(v); })
+        .Stored(false);
+    P.Prop("ClientWidth", [](TfrmComparer* f) { return f->ClientWidth(); },
+           [](TfrmComparer* f, int v) { f->SetClientWidth(v); })
+        .Stored(false);
     P.Field("TopPanel", &TfrmComparer::TopPanel);
     P.Field("FirstDTPLbl", &TfrmComparer::FirstDTPLbl);
     P.Field("SecondDTPLbl", &TfrmComparer::SecondDTPLbl);
@@ -137,8 +145,12 @@ void TfrmComparer::DoCreate()
     }
 }
 
+QString TfrmComparer::ConfigPath;
+
 QString TfrmComparer::ConfigFileName() const
 {
+    if (!ConfigPath.isEmpty())
+        return ConfigPath;
     return TCompDM::ConfigPath.isEmpty() ? DefaultConfigPath() : TCompDM::ConfigPath;
 }
 
@@ -265,8 +277,19 @@ void TfrmComparer::LoadStateMMBtnClick(TObject*)
 
 void TfrmComparer::SearchBtnClick(TObject*) {}
 
-void TfrmComparer::FilterSettingsMMBtnClick(TObject*) {}
+namespace {
 
-void TfrmComparer::ZeroExcludeMMBtnClick(TObject*) {}
+// A dialog owned by the window, shown modally and freed when it closes.
+template <typename TDialog> void ShowDialog(TComponent* Owner)
+{
+    std::unique_ptr<TDialog> dialog(Create<TDialog>(Owner));
+    dialog->ShowModal();
+}
+
+}  // namespace
+
+void TfrmComparer::FilterSettingsMMBtnClick(TObject*) { ShowDialog<TfrmFilterSettings>(this); }
+
+void TfrmComparer::ZeroExcludeMMBtnClick(TObject*) { ShowDialog<TfrmZeroExcludeSettings>(this); }
 
 void TfrmComparer::MainPageControlChange(TObject*) {}

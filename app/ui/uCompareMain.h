@@ -39,7 +39,8 @@ public:
     // Reads the form resource; FormCreate runs at its end.
     explicit TfrmComparer(TComponent* AOwner);
 
-    // Where "Config.ini" is looked for; empty: the folder of the executable.
+    // Where "Config.ini" is looked for; empty: where the data module reads it (the folder
+    // of the executable unless a test names another).
     static QString ConfigPath;
     QString ConfigFileName() const;
 

@@ -386,12 +386,9 @@ void TColumnEh::SetAutoFitColWidth(bool Value)
 int TColumnEh::FullWidth() const
 {
     TCustomDBGridEh* grid = Grid();
-    if (!grid || !Visible())
+    if (!grid || grid->FirstVisibleColumn() != this)
         return Width();
-    for (int i = 0; i < Index(); ++i)
-        if (grid->Columns()->Items(i)->Visible())
-            return Width();
-    return Width() + grid->RowDetailGlyphAreaWidth() + (grid->ExtraFirstColumnWidth() > 0 ? grid->ExtraFirstColumnWidth() : 0);
+    return Width() + grid->ExtraFirstColumnWidth() + grid->RowDetailGlyphAreaWidth();
 }
 
 bool TColumnEh::IsWidthStored() const

@@ -193,7 +193,16 @@ bool TCustomDBGridEh::CheckDeleteAction()
     TDataSet* ds = FDataLink->DataSet();
     if (!ds || ds->IsEmpty() || !ds->CanModify())
         return false;
-    // The selection object arrives with the selection area; until then nothing is selected.
+    switch (Selection()->SelectionType()) {
+    case gstRecordBookmarks:
+    case gstAll:
+        return AllowedOperations().Contains(alopDeleteEh);
+    case gstRectangle:
+    case gstColumns:
+        return AllowedOperations().Contains(alopUpdateEh);
+    case gstNon:
+        break;
+    }
     return false;
 }
 
@@ -218,5 +227,5 @@ bool TCustomDBGridEh::CheckSelectAllAction()
     if (!FDataLink || !FDataLink->Active())
         return false;
     TDataSet* ds = FDataLink->DataSet();
-    return ds && !ds->IsEmpty() && false;
+    return ds && !ds->IsEmpty() && AllowedSelections().Contains(gstAll);
 }

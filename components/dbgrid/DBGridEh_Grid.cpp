@@ -26,6 +26,11 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("ContraColCount", &G::ContraColCount, &G::SetContraColCount).Default(0);
     P.Prop("EvenRowColor", &G::EvenRowColor, &G::SetEvenRowColor).Stored(&G::EvenRowColorStored);
     P.Prop("OddRowColor", &G::OddRowColor, &G::SetOddRowColor).Stored(&G::OddRowColorStored);
+    P.Prop("Columns", &G::Columns, &G::SetColumns);
+    P.Prop("TitleParams", &G::TitleParams, &G::SetTitleParams);
+    P.Prop("IndicatorParams", &G::IndicatorParams, &G::SetIndicatorParams);
+    P.Prop("FooterParams", &G::FooterParams, &G::SetFooterParams);
+    P.Prop("EmptyDataInfo", &G::EmptyDataInfo, &G::SetEmptyDataInfo);
     // footer values and sum list
     P.Prop("SumList", &G::SumList, &G::SetSumList);
     P.Prop("OnSumListRecalcAll", &G::OnSumListRecalcAll);
@@ -631,6 +636,7 @@ int TDBGridEhCenter::CalcIndicatorRowNumAreaWidth(TCustomDBGridEh* Grid)
 void TDBGridEhCenter::RowDetailPanelShow(TCustomDBGridEh*, bool&) {}
 
 void TDBGridEhCenter::RowDetailPanelHide(TCustomDBGridEh*, bool&) {}
+
 void TDBGridEhCenter::GetGroupLevelCaption(TCustomDBGridEh*, TColumnEh* Column, QString& Text)
 {
     Text = Column ? Column->Title()->Caption() : QString();

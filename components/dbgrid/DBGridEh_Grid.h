@@ -936,6 +936,12 @@ public:
     void HideRowDetailPanel();
     // Moves the focus into the open panel (its ActiveControl, else its first tab stop).
     bool FocusRowDetailPanel();
+    // A press on the glyph strip: the pressed row becomes current and its panel opens or
+    // closes. Returns whether the press was on the strip (the press is then handled).
+    bool RowDetailGlyphMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
+    // The panel's keys on a record row: numpad * toggles, + opens, - closes; Ctrl+Down opens
+    // and moves the focus in; Down moves the focus into an open panel. Clears a handled key.
+    void RowDetailPanelKeyDown(Word& Key, TShiftState Shift);
 
     Delegate<void(TCustomDBGridEh* Sender, bool& CanShow)> OnRowDetailPanelShow;
     Delegate<void(TCustomDBGridEh* Sender, bool& CanHide)> OnRowDetailPanelHide;

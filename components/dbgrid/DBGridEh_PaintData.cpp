@@ -170,7 +170,7 @@ void TCustomDBGridEh::DrawDataCell(int ACol, int ARow, TGridDrawState AState, co
         DrawCellTreeElements(DataCol, DataRow, params->FThe3DRect, areaRect, AState);
         areaRect.Left += GetCellTreeElmentsAreaWidth();
     }
-    if (column == PaintedColumn(0))
+    if (column == FirstVisibleColumn())
         areaRect.Left += DrawRowDetailStrip(DataRow, areaRect, AState);
 
     bool processed = false;

@@ -555,11 +555,8 @@ namespace {
 // The grid column of the first visible data column (-1 when none shows).
 int FirstVisibleRawColumn(TCustomDBGridEh* Grid)
 {
-    TDBGridColumnsEh* columns = Grid->Columns();
-    for (int i = 0; i < columns->Count(); ++i)
-        if (columns->Items(i)->Visible())
-            return Grid->DataToRawColumn(i);
-    return -1;
+    TColumnEh* column = Grid->FirstVisibleColumn();
+    return column ? Grid->DataToRawColumn(column->Index()) : -1;
 }
 
 }  // namespace
@@ -630,7 +627,7 @@ void TCustomDBGridEh::UpdateRowDetailPanelControl()
             auto leave = Finally([this] { InstantReadRecordLeave(); });
             treeArea = GetCellTreeElmentsAreaWidth();
         }
-        const int offset = treeArea + (rowRect.Left - areaStart) + RowDetailGlyphWidthEh;
+        const int offset = treeArea + (rowRect.Left - areaStart) + ExtraFirstColumnWidth() + RowDetailGlyphWidthEh;
         const int room = std::max(0, areaStop - areaStart - offset);
         int width;
         if (FRowDetailPanel->Width() > 0)
@@ -723,6 +720,12 @@ bool TCustomDBGridEh::IsRowDetailGlyphClick(TMouseButton, TShiftState, int X, in
     GetCellType(cell.X, cell.Y, horz, vert, dataCol, dataRow);
     if (horz != hctDataEh || vert != vctDataEh)
         return false;
+    // Group rows and group footers have no panel.
+    if (GroupingRowsShown()) {
+        TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(dataRow);
+        if (!node || node->NodeType() != dntDataSetRecordEh)
+            return false;
+    }
     return IsPointInRowDetailGlyph(X, Y);
 }
 
@@ -744,6 +747,8 @@ bool TCustomDBGridEh::IsPointInRowDetailGlyph(int X, int Y)
     }
     if (!has)
         return false;
+    if (!RowPanelActive())
+        treeArea += ExtraFirstColumnWidth();
     const TRect r = CalcCellRangeRect(TGridRect{cell.X, cell.Y, cell.X, cell.Y}, false);
     const int distance = UseRightToLeftAlignment() ? r.Right - 1 - X : X - r.Left;
     return distance >= treeArea && distance < treeArea + RowDetailGlyphWidthEh;
@@ -756,6 +761,8 @@ int TCustomDBGridEh::MoveBy(int Distance)
         if (FRowDetailPanel->Visible())
             return 0;
     }
+    if (GroupingRowsShown())
+        return DataGroupMoveBy(Distance, false);
     return DataLink()->MoveBy(Distance);
 }
 
@@ -780,6 +787,63 @@ bool TCustomDBGridEh::FocusRowDetailPanel()
         return false;
     target->SetFocus();
     return true;
+}
+
+bool TCustomDBGridEh::RowDetailGlyphMouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    if (Button != mbLeft || !IsRowDetailGlyphClick(Button, Shift, X, Y))
+        return false;
+    const TGridCoord cell = MouseCoord(X, Y);
+    if (cell.Y != Row()) {
+        HideRowDetailPanel();
+        if (FRowDetailPanel->Visible())
+            return true;
+        if (GroupingRowsShown())
+            DataGroupMoveBy(cell.Y - Row(), false);
+        else
+            DataLink()->MoveBy(cell.Y - Row());
+        if (cell.Y != Row())
+            return true;
+        FRowDetailPanel->SetVisible(true);
+        return true;
+    }
+    FRowDetailPanel->SetVisible(!FRowDetailPanel->Visible());
+    return true;
+}
+
+void TCustomDBGridEh::RowDetailPanelKeyDown(Word& Key, TShiftState Shift)
+{
+    if (!FRowDetailPanel->Active() || !DataLink()->Active() || DataLink()->DataSet()->IsEmpty())
+        return;
+    if (HasIntMemTable() && IntMemTable()->GetViewAsTreeList())
+        return;
+    if (GroupingRowsShown() && (!CurGroupDataNode() || CurGroupDataNode()->NodeType() != dntDataSetRecordEh))
+        return;
+    const bool ctrl = Shift.Contains(ssCtrl);
+    const bool plain = !ctrl && !Shift.Contains(ssShift) && !Shift.Contains(ssAlt);
+    switch (Key) {
+    case VK_MULTIPLY:
+    case VK_ADD:
+    case VK_SUBTRACT: {
+        if (!plain || !RowHasDetailPanel())
+            return;
+        const bool open = Key == VK_MULTIPLY ? !FRowDetailPanel->Visible() : Key == VK_ADD;
+        FRowDetailPanel->SetVisible(open);
+        Key = 0;
+        return;
+    }
+    case VK_DOWN:
+        if (ctrl && !Shift.Contains(ssShift) && RowHasDetailPanel()) {
+            FRowDetailPanel->SetVisible(true);
+            FocusRowDetailPanel();
+            Key = 0;
+        } else if (plain && FRowDetailPanel->Visible() && FocusRowDetailPanel()) {
+            Key = 0;
+        }
+        return;
+    default:
+        return;
+    }
 }
 
 // ---------------------------------------------------------------- streaming

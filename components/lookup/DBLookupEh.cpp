@@ -11,7 +11,6 @@ DOV_PUBLISHED(TDBLookupComboboxEh)
     P.Prop("ListSource", &TDBLookupComboboxEh::ListSource, &TDBLookupComboboxEh::SetListSource);
     P.Prop("Flat", &TDBLookupComboboxEh::Flat, &TDBLookupComboboxEh::SetFlat).Default(false);
     P.Prop("Text", &TDBLookupComboboxEh::Text, &TDBLookupComboboxEh::SetText);
-    P.Prop("EmptyDataInfo", &TDBLookupComboboxEh::EmptyDataInfo, &TDBLookupComboboxEh::SetEmptyDataInfo);
     P.Event("OnKeyValueChanged", &TDBLookupComboboxEh::OnKeyValueChanged);
 }
 

@@ -1,4 +1,5 @@
 #include "Menus.h"
+#include "ImgList.h"
 
 #include <algorithm>
 
@@ -11,6 +12,10 @@ DOV_PUBLISHED(TMenuItem)
     P.Prop("ImageIndex", &TMenuItem::ImageIndex).Default(-1);
     P.Prop("Hint", &TMenuItem::Hint);
     P.Prop("ShortCut", &TMenuItem::ShortCut).Default(0);
+    P.Prop("RadioItem", &TMenuItem::RadioItem).Default(false);
+    P.Prop("GroupIndex", &TMenuItem::GroupIndex).Default(0);
+    P.Prop("AutoCheck", &TMenuItem::AutoCheck).Default(false);
+    P.Prop("Break", &TMenuItem::Break).Default(mbNone);
     P.Event("OnClick", &TMenuItem::OnClick);
 }
 
@@ -49,7 +54,20 @@ int TMenuItem::IndexOf(TMenuItem* Item) const
 
 void TMenuItem::Click()
 {
-    if (FEnabled && OnClick)
+    if (!FEnabled)
+        return;
+    if (AutoCheck) {
+        if (RadioItem) {
+            if (FParent)
+                for (TMenuItem* i : FParent->FItems)
+                    if (i != this && i->RadioItem && i->GroupIndex == GroupIndex)
+                        i->Checked = false;
+            Checked = true;
+        } else {
+            Checked = !Checked;
+        }
+    }
+    if (OnClick)
         OnClick(this);
 }
 
@@ -76,7 +94,28 @@ void TMenuItem::GetChildren(const TGetChildProc& Proc, TComponent* Root)
             Proc(i);
 }
 
-DOV_PUBLISHED(TMenu) {}
+DOV_PUBLISHED(TMenu)
+{
+    P.Prop("Images", &TMenu::Images, &TMenu::SetImages);
+}
+
+void TMenu::SetImages(TCustomImageList* Value)
+{
+    if (FImages == Value)
+        return;
+    if (FImages)
+        FImages->RemoveFreeNotification(this);
+    FImages = Value;
+    if (FImages)
+        FImages->FreeNotification(this);
+}
+
+void TMenu::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FImages)
+        FImages = nullptr;
+}
 
 void TMenu::GetChildren(const TGetChildProc& Proc, TComponent* Root) { FItems->GetChildren(Proc, Root); }
 

@@ -10,6 +10,11 @@
 using TShortCut = uint16_t;
 enum : TShortCut { scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000 };
 
+enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
+DOV_ENUM_INFO(TMenuBreak, mbNone, mbBreak, mbBarBreak)
+
+class TCustomImageList;
+
 class TMenuItem : public TComponent {
     DOV_PERSISTENT(TMenuItem, TComponent)
 public:
@@ -25,6 +30,13 @@ public:
     int ImageIndex = -1;
     QString Hint;
     TShortCut ShortCut = 0;
+    // A radio item is one of the items of its parent with the same GroupIndex, of which one
+    // is checked; AutoCheck checks (or toggles) the item on a click before OnClick.
+    bool RadioItem = false;
+    int GroupIndex = 0;
+    bool AutoCheck = false;
+    // Starts a new column of the menu (mbBarBreak: with a separating bar).
+    TMenuBreak Break = mbNone;
     TNotifyEvent OnClick;
 
     int Count() const { return int(FItems.size()); }
@@ -59,10 +71,17 @@ public:
     ~TMenu() override;
     // The invisible root; the menu's top-level items are its children.
     TMenuItem* Items() const { return FItems; }
+    // The images the items' ImageIndex refers to.
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
     void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+
+protected:
+    void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
     TMenuItem* FItems;
+    TCustomImageList* FImages = nullptr;
 };
 
 class TMainMenu : public TMenu {

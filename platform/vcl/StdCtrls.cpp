@@ -1,6 +1,7 @@
 #include "StdCtrls.h"
 
 #include "Forms.h"
+#include "ImgList.h"
 #include "ScrollBars.h"
 #include "platform/rtl/Classes.h"
 #include "platform/rtl/Guards.h"
@@ -106,6 +107,9 @@ DOV_PUBLISHED(TButton)
     P.Prop("Default", &TButton::Default).Default(false);
     P.Prop("Cancel", &TButton::Cancel).Default(false);
     P.Prop("ModalResult", &TButton::ModalResult).Default(0);
+    P.Prop("Images", &TButton::Images, &TButton::SetImages);
+    P.Prop("ImageIndex", &TButton::ImageIndex, &TButton::SetImageIndex).Default(-1);
+    P.Prop("WordWrap", &TButton::WordWrap, &TButton::SetWordWrap).Default(false);
 }
 
 TButton::TButton(TComponent* AOwner) : TCustomControl(AOwner)
@@ -127,8 +131,51 @@ void TButton::Paint()
     if (!FEnabled)
         c->Font()->SetColor(clGrayText);
     TRect r = ClientRect();
+    c->Pen()->SetColor(FEnabled ? clBtnShadow : clGrayText);
+    c->Brush()->SetStyle(bsClear);
+    c->Rectangle(r);
+    c->Brush()->SetStyle(bsSolid);
+    InflateRect(r, -4, -2);
+    if (FImages && FImageIndex >= 0 && FImageIndex < FImages->Count()) {
+        FImages->Draw(c, r.Left, r.Top + (r.Height() - FImages->Height()) / 2, FImageIndex, FEnabled);
+        r.Left += FImages->Width() + 4;
+    }
     QString text = FText;
-    c->TextRect(r, text, TTextFormat{tfCenter, tfVerticalCenter, tfSingleLine});
+    if (FWordWrap)
+        c->TextRect(r, text, TTextFormat{tfCenter, tfVerticalCenter, tfWordBreak});
+    else
+        c->TextRect(r, text, TTextFormat{tfCenter, tfVerticalCenter, tfSingleLine});
+}
+
+void TButton::SetImages(TCustomImageList* Value)
+{
+    if (FImages == Value)
+        return;
+    if (FImages)
+        FImages->RemoveFreeNotification(this);
+    FImages = Value;
+    if (FImages)
+        FImages->FreeNotification(this);
+    Invalidate();
+}
+
+void TButton::SetImageIndex(int Value)
+{
+    FImageIndex = Value;
+    Invalidate();
+}
+
+void TButton::SetWordWrap(bool Value)
+{
+    FWordWrap = Value;
+    Invalidate();
+}
+
+void TButton::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TCustomControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FImages)
+        FImages = nullptr;
 }
 
 void TButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)

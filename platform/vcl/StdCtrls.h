@@ -29,6 +29,8 @@ private:
     qint64 FLastTick = 0;
 };
 
+class TCustomImageList;
+
 class TButton : public TCustomControl {
     DOV_PERSISTENT(TButton, TCustomControl)
 public:
@@ -36,9 +38,20 @@ public:
     bool Default = false;
     bool Cancel = false;
     int ModalResult = 0;
+    // An image of the list left of the caption (-1: none).
+    TCustomImageList* Images() const { return FImages; }
+    void SetImages(TCustomImageList* Value);
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int Value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool Value);
 
 protected:
     void Paint() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    TCustomImageList* FImages = nullptr;
+    int FImageIndex = -1;
+    bool FWordWrap = false;
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
 };
 

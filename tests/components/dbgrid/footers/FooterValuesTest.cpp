@@ -312,9 +312,29 @@ TEST_F(FooterEditActions, PastingNeedsAWritableGridAndTextOnTheClipboard)
 
 TEST_F(FooterEditActions, CuttingNeedsSomethingThatCanBeDeleted)
 {
+    grid->SetAllowedOperations(TDBGridEhAllowedOperations{alopDeleteEh});
+    EXPECT_FALSE(grid->CheckDeleteAction());   // nothing selected
+    grid->Selection()->SelectAll();
+    ASSERT_EQ(grid->Selection()->SelectionType(), gstAll);
+    EXPECT_TRUE(grid->CheckDeleteAction());
+    EXPECT_TRUE(grid->CheckCutAction());
+    // Deleting whole records needs the delete right; the update right is for cell ranges.
+    grid->SetAllowedOperations(TDBGridEhAllowedOperations{alopUpdateEh});
+    EXPECT_FALSE(grid->CheckCutAction());
+    grid->SetAllowedOperations(TDBGridEhAllowedOperations{alopDeleteEh});
     grid->SetReadOnly(true);
     EXPECT_FALSE(grid->CheckDeleteAction());
     EXPECT_FALSE(grid->CheckCutAction());
+}
+
+TEST_F(FooterEditActions, SelectingAllNeedsRowsAndTheRightToSelectAll)
+{
+    EXPECT_TRUE(grid->CheckSelectAllAction());
+    grid->SetAllowedSelections(TDBGridEhAllowedSelections{gstRecordBookmarks, gstRectangle});
+    EXPECT_FALSE(grid->CheckSelectAllAction());
+    grid->SetAllowedSelections(TDBGridEhAllowedSelections{gstAll});
+    table->EmptyTable();
+    EXPECT_FALSE(grid->CheckSelectAllAction());
 }
 
 }  // namespace

@@ -233,3 +233,69 @@ TEST_F(RowDetailSettings, ColourFollowsTheGridOnlyWithParentColor)
     EXPECT_TRUE(p->Active());
     EXPECT_EQ(p->Height(), 120);
 }
+
+// ---------------------------------------------------------------- glyph presses and keys
+
+TYPED_TEST(RowDetail, APressOnTheGlyphMovesToItsRowAndTogglesThePanel)
+{
+    TCustomDBGridEh* g = this->grid;
+    this->Activate();
+    const int top = g->TopDataOffset();
+    auto pressAt = [&](int dataRow, int dx) {
+        const TRect cell = g->CellRect(1, top + dataRow);
+        return g->RowDetailGlyphMouseDown(mbLeft, TShiftState(), cell.Left + dx, cell.Top + 3);
+    };
+    ASSERT_TRUE(pressAt(2, 5));
+    EXPECT_EQ(this->Code(), 3);
+    EXPECT_TRUE(this->panel()->Visible());
+    // The open row's glyph closes it again; a press right of the strip is not the glyph's.
+    ASSERT_TRUE(pressAt(2, 5));
+    EXPECT_FALSE(this->panel()->Visible());
+    EXPECT_FALSE(pressAt(0, RowDetailGlyphWidthEh + 3));
+    EXPECT_EQ(this->Code(), 3);
+    // From an open panel to another row's glyph: that row's panel opens.
+    ASSERT_TRUE(pressAt(2, 5));
+    ASSERT_TRUE(pressAt(0, 5));
+    EXPECT_EQ(this->Code(), 1);
+    EXPECT_TRUE(this->panel()->Visible());
+    EXPECT_EQ(this->window()->Top(), g->CellRect(1, top).Top + g->GetDataRowHeight(0));
+}
+
+TYPED_TEST(RowDetail, NumpadKeysOpenAndCloseAndCtrlDownMovesTheFocusIn)
+{
+    TCustomDBGridEh* g = this->grid;
+    this->Activate();
+    auto* edit = Create<TEdit>(this->form.get());
+    edit->SetParent(this->window());
+    edit->SetBounds(4, 4, 80, 20);
+    g->SetFocus();
+    PumpDBGrid();
+    struct Step {
+        Word key;
+        TShiftState shift;
+        bool open;
+    };
+    const Step steps[] = {
+        {VK_ADD, {}, true}, {VK_ADD, {}, true}, {VK_SUBTRACT, {}, false},
+        {VK_MULTIPLY, {}, true}, {VK_MULTIPLY, {}, false}, {VK_ADD, {ssShift}, false},
+    };
+    for (const Step& s : steps) {
+        Word key = s.key;
+        g->RowDetailPanelKeyDown(key, s.shift);
+        EXPECT_EQ(this->panel()->Visible(), s.open) << s.key;
+    }
+    // A row without a panel ignores the keys.
+    g->OnCheckRowHaveDetailPanel = [](TCustomDBGridEh*, bool& Has) { Has = false; };
+    Word add = VK_ADD;
+    g->RowDetailPanelKeyDown(add, TShiftState());
+    EXPECT_FALSE(this->panel()->Visible());
+    EXPECT_EQ(add, VK_ADD);
+    g->OnCheckRowHaveDetailPanel = nullptr;
+
+    Word down = VK_DOWN;
+    g->RowDetailPanelKeyDown(down, TShiftState{ssCtrl});
+    PumpDBGrid();
+    EXPECT_EQ(down, 0);
+    EXPECT_TRUE(this->panel()->Visible());
+    EXPECT_TRUE(edit->Focused());
+}
