@@ -96,6 +96,18 @@ DOV_PUBLISHED(TfrmComparer)
     P.Method("MainPageControlChange", &TfrmComparer::MainPageControlChange);
 
     // result views, filters, sorting and check marks
+    P.Method("FilterBtnClick", &TfrmComparer::FilterBtnClick);
+    P.Method("ClearFilterBtnClick", &TfrmComparer::ClearFilterBtnClick);
+    P.Method("ShowFiltersBtnClick", &TfrmComparer::ShowFiltersBtnClick);
+    P.Method("InvDBGridEhSortMarkingChanged", &TfrmComparer::InvDBGridEhSortMarkingChanged);
+    P.Method("StatePMPopup", &TfrmComparer::StatePMPopup);
+    P.Method("SetHidePMBtnClick", &TfrmComparer::SetHidePMBtnClick);
+    P.Method("SetNotHidePMBtnClick", &TfrmComparer::SetNotHidePMBtnClick);
+    P.Method("ShowAllStatePMBtnClick", &TfrmComparer::ShowAllStatePMBtnClick);
+    P.Method("ShowNotHideStatePMBtnClick", &TfrmComparer::ShowNotHideStatePMBtnClick);
+    P.Method("InvDBGridEhCheckRowHaveDetailPanel", &TfrmComparer::InvDBGridEhCheckRowHaveDetailPanel);
+    P.Method("InvDBGridEhRowDetailPanelShow", &TfrmComparer::InvDBGridEhRowDetailPanelShow);
+    P.Method("DuplicatesOblpoDBGridEhRowDetailPanelShow", &TfrmComparer::DuplicatesOblpoDBGridEhRowDetailPanelShow);
 
 }
 
