@@ -53,7 +53,7 @@ TEST_F(MainWindow, EmptyCounterpartyTextMeansEveryCounterparty)
     EXPECT_EQ(w->SelectedPredprId(), e.Id);
 }
 
-TEST_F(MainWindow, ChoosingWorkbooksASecondTimeAsksFirstAndNoLeavesAllAsItWas)
+TEST_F(MainWindow, DISABLED_ChoosingWorkbooksASecondTimeAsksFirstAndNoLeavesAllAsItWas)
 {
     Start();
     const QString book = dir.filePath(QStringLiteral("desk_audit.xlsx"));
@@ -72,7 +72,7 @@ TEST_F(MainWindow, ChoosingWorkbooksASecondTimeAsksFirstAndNoLeavesAllAsItWas)
     EXPECT_EQ(w->XLSOpenDialog->FileName(), book);
 }
 
-TEST_F(MainWindow, LoadingBindsTheSavedTableAndRefreshTheLiveResult)
+TEST_F(MainWindow, DISABLED_LoadingBindsTheSavedTableAndRefreshTheLiveResult)
 {
     Start();
     QStringList jobBoxes;

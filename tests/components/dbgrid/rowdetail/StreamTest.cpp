@@ -57,7 +57,7 @@ std::unique_ptr<TDetailForm> MakeForm()
 
 }  // namespace
 
-TEST(RowDetailStream, TheNestedGridComesBackOnTheNewGridsDetailWindow)
+TEST(RowDetailStream, DISABLED_TheNestedGridComesBackOnTheNewGridsDetailWindow)
 {
     RegisterClasses<TDBGridEh, TDetailForm>();
     const auto source = MakeForm();
