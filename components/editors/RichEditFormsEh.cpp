@@ -68,6 +68,7 @@ DOV_PUBLISHED(TRichEditWinEh)
     P.Field("FontName", &TRichEditWinEh::FontName);
     P.Field("FontSizeOld", &TRichEditWinEh::FontSizeOld);
     P.Field("ToolButton11", &TRichEditWinEh::ToolButton11);
+    P.Field("UpDown1", &TRichEditWinEh::UpDown1);
     P.Field("BoldButton", &TRichEditWinEh::BoldButton);
     P.Field("ItalicButton", &TRichEditWinEh::ItalicButton);
     P.Field("UnderlineButton", &TRichEditWinEh::UnderlineButton);
@@ -89,6 +90,7 @@ DOV_PUBLISHED(TRichEditWinEh)
     P.Method("FormCreate", &TRichEditWinEh::FormCreate);
     P.Method("FormShow", &TRichEditWinEh::FormShow);
     P.Method("FormResize", &TRichEditWinEh::FormResize);
+    P.Method("FormPaint", &TRichEditWinEh::FormPaint);
     P.Method("CustomDropDownFormEhInitForm", &TRichEditWinEh::CustomDropDownFormEhInitForm);
     P.Method("CustomDropDownFormEhReturnParams", &TRichEditWinEh::CustomDropDownFormEhReturnParams);
     P.Method("SelectionChange", &TRichEditWinEh::SelectionChange);
@@ -128,27 +130,6 @@ constexpr long double RulerK = 4.0L / 3.0L;
 constexpr int GutterWid = 6;
 
 int Trunc(long double V) { return int(std::trunc(V)); }
-
-// The tool bar's pictures by image index: a mark on a transparent ground.
-void FillToolbarImages(TImageList* Images)
-{
-    const char16_t* const marks[] = {u"", u"O", u"S", u"P", u"U", u"X", u"C", u"V", u"B", u"I", u"U", u"L", u"C", u"R",
-                                     u"\u2022", u"F"};
-    Images->Clear();
-    for (const char16_t* mark : marks) {
-        TBitmap glyph;
-        glyph.SetSize(Images->Width(), Images->Height());
-        TCanvas* c = glyph.Canvas();
-        c->Brush()->SetColor(clFuchsia);
-        c->FillRect(TRect(0, 0, Images->Width(), Images->Height()));
-        c->Font()->SetHeight(-(Images->Height() - 4));
-        c->Font()->SetStyle(TFontStyles{fsBold});
-        c->Font()->SetColor(clBlack);
-        const QString text = QString::fromUtf16(mark);
-        c->TextOut((Images->Width() - c->TextWidth(text)) / 2, (Images->Height() - c->TextHeight(text)) / 2, text);
-        Images->AddMasked(&glyph, clFuchsia);
-    }
-}
 
 }  // namespace
 
@@ -206,7 +187,6 @@ void TRichEditWinEh::CustomDropDownFormEhReturnParams(TCustomDropDownFormEh*, TD
 
 void TRichEditWinEh::FormCreate(TObject*)
 {
-    FillToolbarImages(ToolbarImages);
     // The status bar's panels: a gap, the cursor position, the modified mark, the rest.
     StatusBar->Panels()->Clear();
     for (int w : {20, 120, 60, 50})
@@ -237,6 +217,8 @@ void TRichEditWinEh::FormResize(TObject*)
     SetEditRect();
     SelectionChange(this);
 }
+
+void TRichEditWinEh::FormPaint(TObject*) { SetEditRect(); }
 
 void TRichEditWinEh::SetEditRect()
 {
@@ -499,7 +481,7 @@ void RegisterRichEditFormsEh()
     static const bool done = [] {
         InitRichEditFormsResource();
         RegisterClasses<TBevel, TButton, TComboBox, TEdit, TImageList, TLabel, TMainMenu, TMenuItem, TPanel,
-                        TRichEdit, TStatusBar, TToolBar, TToolButton, TOpenDialog, TSaveDialog, TPrintDialog,
+                        TRichEdit, TStatusBar, TToolBar, TToolButton, TUpDown, TOpenDialog, TSaveDialog, TPrintDialog,
                         TFontDialog, TRichEditWinEh>();
         DBRichEditEhEditForm = [] { return static_cast<TCustomForm*>(TRichEditWinEh::GetGlobalRef()); };
         return true;

@@ -68,6 +68,7 @@ public:
     TComboBox* FontName = nullptr;
     TEdit* FontSizeOld = nullptr;
     TToolButton* ToolButton11 = nullptr;
+    TUpDown* UpDown1 = nullptr;
     TToolButton* BoldButton = nullptr;
     TToolButton* ItalicButton = nullptr;
     TToolButton* UnderlineButton = nullptr;
@@ -98,6 +99,7 @@ public:
     void CustomDropDownFormEhReturnParams(TCustomDropDownFormEh* Sender, TDynVarsEh* DynParams);
     void FormShow(TObject* Sender);
     void FormResize(TObject* Sender);
+    void FormPaint(TObject* Sender);
     void SelectionChange(TObject* Sender);
     void RichEditChange(TObject* Sender);
     void BoldButtonClick(TObject* Sender);

@@ -1,4 +1,4 @@
-// Common controls: page control with tab sheets, status bar, progress bar and tool bar.
+// Common controls: page control with tab sheets, status bar, progress bar, tool bar and up-down.
 #pragma once
 
 #include "Buttons.h"
@@ -164,6 +164,72 @@ private:
     int FButtonWidth = 23;
     int FButtonHeight = 22;
     bool FAutoSize = false;
+};
+
+// ---------------------------------------------------------------- up-down
+
+enum TUDAlignButton { udLeft, udRight };
+DOV_ENUM_INFO(TUDAlignButton, udLeft, udRight)
+enum TUDOrientation { udHorizontal, udVertical };
+DOV_ENUM_INFO(TUDOrientation, udHorizontal, udVertical)
+enum TUDBtnType { btNext, btPrev };
+DOV_ENUM_INFO(TUDBtnType, btNext, btPrev)
+using TUDClickEvent = Delegate<void(TObject* Sender, TUDBtnType Button)>;
+using TUDChangingEvent = Delegate<void(TObject* Sender, bool& AllowChange)>;
+
+// Two arrow buttons stepping Position between Min and Max; an associated control sits next
+// to it and shows the position as its text.
+class TCustomUpDown : public TCustomControl {
+    DOV_PERSISTENT(TCustomUpDown, TCustomControl)
+public:
+    explicit TCustomUpDown(TComponent* AOwner);
+    TWinControl* Associate() const { return FAssociate; }
+    void SetAssociate(TWinControl* Value);
+    TUDAlignButton AlignButton() const { return FAlignButton; }
+    void SetAlignButton(TUDAlignButton Value);
+    int Min() const { return FMin; }
+    void SetMin(int Value);
+    int Max() const { return FMax; }
+    void SetMax(int Value);
+    int Position() const;
+    void SetPosition(int Value);
+    int Increment = 1;
+    TUDOrientation Orientation() const { return FOrientation; }
+    void SetOrientation(TUDOrientation Value);
+    bool Thousands() const { return FThousands; }
+    void SetThousands(bool Value);
+    bool Wrap = false;
+    TUDClickEvent OnClick;
+    TUDChangingEvent OnChanging;
+
+    // One step as a click on that button does: OnChanging may refuse it.
+    void Step(TUDBtnType Button);
+
+protected:
+    void Loaded() override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void Paint() override;
+
+private:
+    TRect ButtonRect(TUDBtnType Button) const;
+    void PlaceNextToAssociate();
+    void ShowPosition();
+    TWinControl* FAssociate = nullptr;
+    TUDAlignButton FAlignButton = udRight;
+    TUDOrientation FOrientation = udVertical;
+    int FMin = 0;
+    int FMax = 100;
+    int FPosition = 0;
+    bool FThousands = true;
+    int FPressed = -1;   // the button held down, as a TUDBtnType
+};
+
+class TUpDown : public TCustomUpDown {
+    DOV_PERSISTENT(TUpDown, TCustomUpDown)
+public:
+    using TCustomUpDown::TCustomUpDown;
 };
 
 enum TProgressBarStyle { pbstNormal, pbstMarquee };
@@ -543,6 +609,11 @@ public:
     void SetWantReturns(bool Value) { FWantReturns = Value; }
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle Value) { FBorderStyle = Value; UpdateLayoutWidth(); Invalidate(); }
+    // A vertical bar shows while the document is taller than the window (the platform's
+    // rich edit shows no horizontal bar).
+    TScrollStyle ScrollBars() const { return FScrollBars; }
+    void SetScrollBars(TScrollStyle Value);
+    TScrollBar* VertScrollBar() const { return FVertBar; }
     bool Modified() const;
     void SetModified(bool Value);
 
@@ -632,6 +703,7 @@ protected:
     bool FWantTabs = false;
     bool FWantReturns = true;
     TBorderStyle FBorderStyle = bsSingle;
+    TScrollStyle FScrollBars = ssNone;
     DWORD FEventMask = ENM_CHANGE | ENM_SELCHANGE;
     TRect FFormatRect;
     bool FFormatRectSet = false;

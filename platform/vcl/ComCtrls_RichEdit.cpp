@@ -27,6 +27,7 @@ DOV_PUBLISHED(TCustomRichEdit) {}
 DOV_PUBLISHED(TRichEdit)
 {
     P.Prop("HideSelection", &TCustomRichEdit::HideSelection, &TCustomRichEdit::SetHideSelection).Default(true);
+    P.Prop("ScrollBars", &TCustomRichEdit::ScrollBars, &TCustomRichEdit::SetScrollBars).Default(ssNone);
     P.Prop("WantTabs", &TCustomRichEdit::WantTabs, &TCustomRichEdit::SetWantTabs).Default(false);
     P.Event("OnChange", &TCustomRichEdit::OnChange);
     P.Event("OnSelectionChange", &TCustomRichEdit::OnSelectionChange);
@@ -471,8 +472,18 @@ TPoint TCustomRichEdit::CaretPos() const { return CaretPosOf(*FTextCursor); }
 
 TRect TCustomRichEdit::FormatRect() const
 {
-    if (FFormatRectSet)
-        return FFormatRect;
+    if (FFormatRectSet) {
+        // The bar sits inside our client area, not beside it: a rectangle set from the
+        // client size keeps clear of it.
+        TRect r = FFormatRect;
+        if (FVertBar && FVertBar->Visible()) {
+            if (UseRightToLeftAlignment())
+                r.Left = std::max(r.Left, FVertBar->Left() + FVertBar->Width());
+            else
+                r.Right = std::min(r.Right, FVertBar->Left());
+        }
+        return r;
+    }
     TRect r = const_cast<TCustomRichEdit*>(this)->ClientRect();
     // Inside the sunken border, one pixel off it.
     const int inset = FBorderStyle == bsSingle ? 3 : 1;
@@ -537,6 +548,15 @@ void TCustomRichEdit::Resize()
     UpdateScrollBar();
 }
 
+void TCustomRichEdit::SetScrollBars(TScrollStyle Value)
+{
+    if (Value == FScrollBars)
+        return;
+    FScrollBars = Value;
+    UpdateScrollBar();
+    Invalidate();
+}
+
 void TCustomRichEdit::UpdateScrollBar()
 {
     if (!FVertBar) {
@@ -553,8 +573,10 @@ void TCustomRichEdit::UpdateScrollBar()
     const int docH = int(std::ceil(FDoc->size().height()));
     const int pageH = std::max(1, FormatRect().Height());
     const bool need = docH > pageH;
-    if (need != FVertBar->Visible()) {
-        FVertBar->SetVisible(need);
+    // Without a bar the text still scrolls with the caret and the wheel.
+    const bool show = need && (FScrollBars == ssVertical || FScrollBars == ssBoth);
+    if (show != FVertBar->Visible()) {
+        FVertBar->SetVisible(show);
         UpdateLayoutWidth();
     }
     const int w = GetSystemMetrics(SM_CXVSCROLL);
@@ -818,7 +840,7 @@ bool TCustomRichEdit::DoMouseWheel(TShiftState Shift, int WheelDelta, TPoint Mou
 {
     if (TCustomControl::DoMouseWheel(Shift, WheelDelta, MousePos))
         return true;
-    if (FVertBar && FVertBar->Visible())
+    if (FVertBar && FDoc->size().height() > FormatRect().Height())
         FVertBar->SetPosition(FVertBar->Position() - WheelDelta / 120 * 3 * QFontMetrics(FDoc->defaultFont()).height());
     return true;
 }

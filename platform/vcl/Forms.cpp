@@ -73,6 +73,7 @@ DOV_PUBLISHED(TCustomForm)
     P.Event("OnDestroy", &TCustomForm::OnDestroy);
     P.Event("OnShow", &TCustomForm::OnShow);
     P.Event("OnHide", &TCustomForm::OnHide);
+    P.Event("OnPaint", &TCustomForm::OnPaint);
     P.Event("OnActivate", &TCustomForm::OnActivate);
     P.Event("OnDeactivate", &TCustomForm::OnDeactivate);
     P.Event("OnClose", &TCustomForm::OnClose);
@@ -143,6 +144,13 @@ void TCustomForm::CreateParams(TCreateParams& Params)
         Params.ExStyle |= WS_EX_TOPMOST;
     if (FBorderStyle == bsToolWindow || FBorderStyle == bsSizeToolWin)
         Params.ExStyle |= WS_EX_TOOLWINDOW;
+}
+
+void TCustomForm::PaintWindow(HDC DC)
+{
+    TWinControl::PaintWindow(DC);
+    if (OnPaint)
+        OnPaint(this);
 }
 
 void TCustomForm::CreateWidget(const TCreateParams& Params)

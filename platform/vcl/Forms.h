@@ -89,6 +89,8 @@ public:
     TNotifyEvent OnDestroy;
     TNotifyEvent OnShow;
     TNotifyEvent OnHide;
+    // Each time the form's own surface is painted, before its graphic controls.
+    TNotifyEvent OnPaint;
     TNotifyEvent OnActivate;
     TNotifyEvent OnDeactivate;
     TCloseEvent OnClose;
@@ -100,6 +102,7 @@ protected:
     void CreateParams(TCreateParams& Params) override;
     void ApplyWindowStyle() override;
     void CreateWidget(const TCreateParams& Params) override;
+    void PaintWindow(HDC DC) override;
     virtual void DoCreate();
     virtual void DoClose(TCloseAction& Action);
     virtual void DoShow();

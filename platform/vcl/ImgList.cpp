@@ -1,7 +1,10 @@
 // Image lists over QImage.
 #include "ImgList.h"
 
+#include "platform/rtl/Filer.h"
 #include "platform/winapi/DeviceContext.h"
+
+#include <QBuffer>
 
 DOV_PUBLISHED(TCustomImageList)
 {
@@ -95,6 +98,43 @@ bool TCustomImageList::GetBitmap(int Index, TBitmap* Image) const
         return false;
     Image->SetImage(FImages[size_t(Index)]);
     return true;
+}
+
+void TCustomImageList::DefineProperties(TFiler* Filer)
+{
+    TComponent::DefineProperties(Filer);
+    Filer->DefineBinaryProperty(
+        QStringLiteral("Bitmap"), [this](TStream* s) { ReadData(s); }, [this](TStream* s) { WriteData(s); },
+        Count() > 0);
+}
+
+void TCustomImageList::WriteData(TStream* Stream) const
+{
+    QImage strip(FWidth * Count(), FHeight, QImage::Format_ARGB32);
+    strip.fill(Qt::transparent);
+    {
+        QPainter p(&strip);
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        for (int i = 0; i < Count(); ++i)
+            p.drawImage(i * FWidth, 0, FImages[size_t(i)]);
+    }
+    QByteArray bytes;
+    QBuffer buf(&bytes);
+    buf.open(QIODevice::WriteOnly);
+    strip.save(&buf, "PNG");
+    Stream->WriteBytes(bytes);
+}
+
+void TCustomImageList::ReadData(TStream* Stream)
+{
+    QImage strip;
+    // A strip that is no image, or not a whole row of cells of the list's size, would put
+    // pictures under the wrong indexes: refuse it and keep the list as it was.
+    if (!DecodeImageData(Stream->ReadBytes(Stream->Size() - Stream->Position()), strip) || FWidth <= 0 ||
+        strip.height() != FHeight || strip.width() % FWidth != 0)
+        throw EReadError(QStringLiteral("Image list data is not valid"));
+    FImages.clear();
+    AddImage(strip);
 }
 
 void TCustomImageList::Draw(TCanvas* Canvas, int X, int Y, int Index, bool Enabled)

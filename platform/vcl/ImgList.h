@@ -51,7 +51,13 @@ public:
     void DrawEx(HDC DC, int Index, int X, int Y, int DX, int DY, COLORREF Bk, COLORREF Fg, UINT Style);
     const QImage& Image(int Index) const;
 
+protected:
+    // The images stream as "Bitmap": one PNG strip of Count cells, left to right.
+    void DefineProperties(TFiler* Filer) override;
+
 private:
+    void ReadData(TStream* Stream);
+    void WriteData(TStream* Stream) const;
     void Changed() { if (OnChange) OnChange(this); }
     int FWidth = 16;
     int FHeight = 16;

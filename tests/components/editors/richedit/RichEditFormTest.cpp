@@ -134,6 +134,44 @@ TEST_F(FormFixture, ToolBarAndMenuComeFromTheFormResourceWiredToTheirHandlers)
     EXPECT_TRUE(QFile::exists(dir.filePath("menu.rtf")));
 }
 
+TEST_F(FormFixture, ToolBarPicturesUpDownAndScrollBarComeFromTheFormResource)
+{
+    // Cell 0 is unused and empty; every picture the buttons name has pixels of its own.
+    ASSERT_EQ(Form->ToolbarImages->Count(), 16);
+    auto opaque = [&](int i) {
+        const QImage img = Form->ToolbarImages->Image(i).convertToFormat(QImage::Format_ARGB32);
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                n += qAlpha(img.pixel(x, y)) > 0;
+        return n;
+    };
+    EXPECT_EQ(opaque(0), 0);
+    for (int i = 1; i < 16; ++i) {
+        EXPECT_GT(opaque(i), 0) << i;
+        for (int j = 1; j < i; ++j)
+            EXPECT_NE(Form->ToolbarImages->Image(i), Form->ToolbarImages->Image(j)) << i << " " << j;
+    }
+
+    ASSERT_NE(Form->UpDown1, nullptr);
+    EXPECT_EQ(Form->UpDown1->Parent(), Form->StandardToolBar);
+    EXPECT_EQ(Form->UpDown1->Associate(), Form->FontSizeOld);
+    EXPECT_FALSE(Form->UpDown1->Visible());
+    EXPECT_EQ(Form->Editor->ScrollBars(), ssVertical);
+}
+
+TEST_F(FormFixture, PaintingTheFormPutsTheEditRectangleBack)
+{
+    Form->Editor->SetText(U("Итого"));
+    TRect other(0, 0, 10, 10);
+    Form->Editor->Perform(EM_SETRECT, 0, LPARAM(&other));
+    TBitmap surface(Form->Width(), Form->Height());
+    Form->PaintTo(surface.Canvas(), 0, 0);
+    TRect r;
+    Form->Editor->Perform(EM_GETRECT, 0, LPARAM(&r));
+    EXPECT_EQ(r, TRect(6, 0, Form->Editor->ClientWidth() - 6, Form->Editor->ClientHeight()));
+}
+
 TEST_F(FormFixture, StyleAndAlignmentButtonsFormatTheSelection)
 {
     Form->Editor->SetText(U("Итого"));
