@@ -6,6 +6,9 @@
 #include "platform/db/DB.h"
 #include "platform/vcl/Forms.h"
 
+#include <algorithm>
+#include <vector>
+
 TBaseCompThread::TMessageBoxRoutine TBaseCompThread::MessageBoxRoutine;
 
 void TBaseCompThread::InTransaction(TADOConnection* Connection, const std::function<void()>& Work)
@@ -68,10 +71,18 @@ void TJobState::SetRunning(bool Value)
     if (FMainMenu)
         for (int i = 0; i < FMainMenu->Items()->Count(); ++i)
             FMainMenu->Items()->Items(i)->SetEnabled(enabled);
-    if (Value == FRunning)
-        return;
+    const bool was = Running();
     FRunning = Value;
-    if (OnChange)
+    if (Running() != was && OnChange)
+        OnChange(this);
+}
+
+void TJobState::AddJob(int Delta)
+{
+    DOV_ASSERT_UI_THREAD();
+    const bool was = Running();
+    FJobs += Delta;
+    if (Running() != was && OnChange)
         OnChange(this);
 }
 
@@ -89,36 +100,56 @@ void TJobState::SetProgressBarStyle(TProgressBarStyle Style)
         FProgressBar->SetStyle(Style);
 }
 
-// Lives on the UI thread's side: the window frees its state object there, and the hand-off
-// methods reach it there too, so a freed state is never reached.
+// Lives on the UI thread's side: the window frees its state object and its parts there, and
+// the hand-off methods reach them there too, so a freed one is never reached.
 class TBaseCompThread::TControlWatch : public TComponent {
 public:
     explicit TControlWatch(TBaseCompThread* owner) : TComponent(nullptr), FOwner(owner) {}
     void Detach() { FOwner = nullptr; }
 
+    void Watch(TComponent* Part)
+    {
+        if (!Part || Watches(Part))
+            return;
+        Part->FreeNotification(this);
+        FParts.push_back(Part);
+    }
+    bool Watches(const TComponent* Part) const { return std::find(FParts.begin(), FParts.end(), Part) != FParts.end(); }
+    void Release()
+    {
+        for (TComponent* c : FParts)
+            c->RemoveFreeNotification(this);
+        FParts.clear();
+    }
+
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override
     {
         TComponent::Notification(AComponent, Operation);
-        if (Operation == opRemove && FOwner && AComponent == FOwner->FState)
+        if (Operation != opRemove)
+            return;
+        std::erase(FParts, AComponent);
+        if (FOwner && AComponent == FOwner->FState)
             FOwner->FState = nullptr;
     }
 
 private:
     TBaseCompThread* FOwner;
+    std::vector<TComponent*> FParts;
 };
 
 TBaseCompThread::TBaseCompThread(bool CreateSuspended, TJobState* State)
     : TThread(CreateSuspended), FState(State), FWatch(Create<TControlWatch>(this))
 {
+    FWatch->Watch(FState);
     if (FState)
-        FState->FreeNotification(FWatch.get());
+        FState->AddJob(1);
 }
 
 TBaseCompThread::TBaseCompThread(bool CreateSuspended, TProgressBar* AProgressBar, TStatusBar* AStatusBar,
                                  TPageControl* APageControl, TButton* ALoadExcelFileBtn, TButton* AUpdateBtn,
                                  TPanel* AInsPanel, TMainMenu* AMainMenu)
-    : TThread(CreateSuspended), FOwnState(CreateUnique<TJobState>(nullptr))
+    : TThread(CreateSuspended), FOwnState(CreateUnique<TJobState>(nullptr)), FWatch(Create<TControlWatch>(this))
 {
     FOwnState->SetControls(AProgressBar, AStatusBar, APageControl, ALoadExcelFileBtn, AUpdateBtn, AInsPanel, AMainMenu);
     FState = FOwnState.get();
@@ -143,8 +174,10 @@ TBaseCompThread::~TBaseCompThread()
 
 void TBaseCompThread::ReleaseControls()
 {
-    if (FWatch && FState)
-        FState->RemoveFreeNotification(FWatch.get());
+    if (FState && !FOwnState)
+        FState->AddJob(-1);
+    if (FWatch)
+        FWatch->Release();
     FWatch.reset();
     FOwnState.reset();
     FState = nullptr;
@@ -158,6 +191,19 @@ void TBaseCompThread::DoTerminate()
         // shutting down: the destructor leaves the watch behind
     }
     TThread::DoTerminate();
+}
+
+void TBaseCompThread::Borrow(TComponent* Part)
+{
+    DOV_ASSERT_UI_THREAD();
+    if (FWatch)
+        FWatch->Watch(Part);
+}
+
+bool TBaseCompThread::Alive(const TComponent* Part) const
+{
+    DOV_ASSERT_UI_THREAD();
+    return FWatch && FWatch->Watches(Part);
 }
 
 int TBaseCompThread::ShowMessageBox(const QString& Text, const QString& Caption, UINT Flags)

@@ -28,7 +28,9 @@ public:
     void SetControls(TProgressBar* AProgressBar, TStatusBar* AStatusBar, TPageControl* APageControl,
                      TButton* ALoadExcelFileBtn, TButton* AUpdateBtn, TPanel* AInsPanel, TMainMenu* AMainMenu);
 
-    bool Running() const { return FRunning; }
+    // From the moment a job is made over this state until its end is handed back to the UI
+    // thread, and while a job has the controls disabled.
+    bool Running() const { return FRunning || FJobs > 0; }
     // A job starts (the two buttons, the page control, the tool panel and every top-level
     // menu item disabled) or ends (all of them enabled again).
     void SetRunning(bool Value);
@@ -49,7 +51,10 @@ private:
     TPanel* FInsPanel = nullptr;
     TMainMenu* FMainMenu = nullptr;
     bool FRunning = false;
+    int FJobs = 0;   // jobs made over this state that have not ended yet
 
+    friend class TBaseCompThread;
+    void AddJob(int Delta);
     void ForEachControl(const std::function<void(TComponent*)>& Proc) const;
 };
 
@@ -100,6 +105,12 @@ protected:
 
     // Lets go of the window's controls on the UI thread before the job ends.
     void DoTerminate() override;
+
+    // A part of the window the job writes to besides the state's controls (call on the UI
+    // thread, in the constructor). The window may free it while the job runs: ask Alive on
+    // the UI thread before each write.
+    void Borrow(TComponent* Part);
+    bool Alive(const TComponent* Part) const;
 
 private:
     TJobState* FState = nullptr;            // nullptr once the window has freed it

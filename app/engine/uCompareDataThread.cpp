@@ -42,6 +42,7 @@ TCompareData::TCompareData(bool CreateSuspended, int64_t AidPredpr, TDateTime AF
       FirstDate(AFirstDate), SecondDate(ASecondDate), idPredpr(AidPredpr), excFooter(AexcFooter), sprFooter(AsprFooter),
       diffFooter(AdiffFooter), selfProv(AselfProv)
 {
+    BorrowFooterGrids();
 }
 
 TCompareData::TCompareData(bool CreateSuspended, int64_t AidPredpr, TDateTime AFirstDate, TDateTime ASecondDate,
@@ -50,6 +51,17 @@ TCompareData::TCompareData(bool CreateSuspended, int64_t AidPredpr, TDateTime AF
     : TBaseCompThread(CreateSuspended, State), FirstDate(AFirstDate), SecondDate(ASecondDate), idPredpr(AidPredpr),
       excFooter(AexcFooter), sprFooter(AsprFooter), diffFooter(AdiffFooter), selfProv(AselfProv)
 {
+    BorrowFooterGrids();
+}
+
+void TCompareData::BorrowFooterGrids()
+{
+    const TColumnFooterEh* footers[3] = {excFooter, sprFooter, diffFooter};
+    for (int i = 0; i < 3; ++i)
+        if (footers[i] && footers[i]->Column()) {
+            FFooterGrids[i] = footers[i]->Column()->Grid();
+            Borrow(FFooterGrids[i]);
+        }
 }
 
 void TCompareData::Execute()
@@ -294,10 +306,25 @@ void TCompareData::CopyInvoices()
 
 void TCompareData::SetFooters()
 {
-    if (excFooter)
-        excFooter->SetValue(FExcText);
-    if (sprFooter)
-        sprFooter->SetValue(FSprText);
-    if (diffFooter)
-        diffFooter->SetValue(FDiffText);
+    SetFooter(0, excFooter, FExcText);
+    SetFooter(1, sprFooter, FSprText);
+    SetFooter(2, diffFooter, FDiffText);
+}
+
+// A footer of a grid is written only while the grid lives and still has the footer's column.
+void TCompareData::SetFooter(int Index, TColumnFooterEh* Footer, const QString& Text)
+{
+    if (!Footer)
+        return;
+    if (TCustomDBGridEh* grid = FFooterGrids[Index]) {
+        if (!Alive(grid))
+            return;
+        TDBGridColumnsEh* cols = grid->Columns();
+        bool found = false;
+        for (int i = 0; i < cols->Count() && !found; ++i)
+            found = cols->Items(i)->Footer() == Footer;
+        if (!found)
+            return;
+    }
+    Footer->SetValue(Text);
 }

@@ -46,6 +46,9 @@ private:
     TColumnFooterEh* sprFooter;
     TColumnFooterEh* diffFooter;
     bool selfProv;
+    // The grid of each footer (nullptr for a footer of no grid's column): the window may free
+    // the grid, or its columns, while the job runs.
+    class TCustomDBGridEh* FFooterGrids[3] = {};
 
     // Footer texts prepared by the job, set on the UI thread by SetFooters.
     QString FExcText, FSprText, FDiffText;
@@ -56,5 +59,7 @@ private:
     void CopyLedgerEntries();
     void CopyDuplicateEntries();
     void CopyInvoices();
+    void BorrowFooterGrids();
     void SetFooters();
+    void SetFooter(int Index, TColumnFooterEh* Footer, const QString& Text);
 };

@@ -216,8 +216,15 @@ void TfrmComparer::BindResultGrid(bool Saved)
     SubInvDBGridEh->SetDataSource(Saved ? CompDM->SelectTmpDararedProvDS : CompDM->SelectSprProvDS);
 }
 
+bool TfrmComparer::JobRunning() const
+{
+    return FJobState && FJobState->Running();
+}
+
 void TfrmComparer::UpdateBtnClick(TObject*)
 {
+    if (JobRunning())
+        return;
     if (SecondDTP->Date() < FirstDTP->Date()) {
         MessageDlg(QStringLiteral("Диапазон дат выбран неверно."), mtError, {mbOK});
         return;
@@ -240,6 +247,8 @@ void TfrmComparer::UpdateBtnClick(TObject*)
 
 void TfrmComparer::LoadExcelFileBtnClick(TObject*)
 {
+    if (JobRunning())
+        return;
     if (!XLSOpenDialog->FileName().isEmpty()) {
         const int answer = MessageBox(Handle(),
                                       QStringLiteral("Файл камерального контроля уже был загружен в программу.\n\rПродолжить?"),
@@ -258,6 +267,8 @@ void TfrmComparer::LoadExcelFileBtnClick(TObject*)
 
 void TfrmComparer::SaveStateMMBtnClick(TObject*)
 {
+    if (JobRunning())
+        return;
     if (!CompDM->CompareMemTableEh->Active()) {
         MessageDlg(QStringLiteral("Данные для сохранения не найдены."), mtWarning, {mbOK});
         return;
@@ -270,6 +281,8 @@ void TfrmComparer::SaveStateMMBtnClick(TObject*)
 
 void TfrmComparer::LoadStateMMBtnClick(TObject*)
 {
+    if (JobRunning())
+        return;
     BindResultGrid(true);
     auto* job = new TLoadDararedState(true, SelectedPredprId(), FJobState);
     job->SetFreeOnTerminate(true);

@@ -34,6 +34,9 @@ private:
     TJobState* FJobState = nullptr;
     // Binds the result grid to the live result or to the saved table.
     void BindResultGrid(bool Saved);
+    // A job made by a command has not ended yet: its controls may still be enabled in the
+    // moment before it disables them, and a second job must not start then.
+    bool JobRunning() const;
 
 public:
     // Reads the form resource; FormCreate runs at its end.

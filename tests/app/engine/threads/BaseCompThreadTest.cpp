@@ -209,6 +209,38 @@ TEST(BaseCompThread, JobsPublishThroughTheWindowsStateObject)
     EXPECT_EQ(heard, (std::vector<bool>{true, false}));
 }
 
+// A command asks Running() right after it made a job, before the job's thread has disabled
+// anything: the job counts from its making until its end is handed back.
+TEST(BaseCompThread, AJobCountsAsRunningFromItsMakingToItsEnd)
+{
+    auto window = CreateUnique<TMainWindowStandIn>();
+    TMainWindowStandIn& w = *window;
+    auto* state = Create<TJobState>(&w);
+    state->SetControls(nullptr, nullptr, nullptr, nullptr, w.UpdateBtn, nullptr, nullptr);
+    int changes = 0;
+    state->OnChange = [&](TObject*) { ++changes; };
+
+    auto* idle = new TTestJob(true, state);
+    EXPECT_TRUE(state->Running());
+    delete idle;   // made, never started
+    EXPECT_FALSE(state->Running());
+
+    std::atomic<bool> destroyed{false};
+    auto* job = new TTestJob(true, state);
+    job->Destroyed = &destroyed;
+    job->Body = [](TTestJob& j) {
+        j.SyncControlsEnabled(false);
+        j.SyncControlsEnabled(true);
+    };
+    job->SetFreeOnTerminate(true);
+    job->Start();
+    EXPECT_TRUE(state->Running());
+    ASSERT_TRUE(PumpUntil([&] { return !state->Running(); }));
+    EXPECT_TRUE(PumpUntil([&] { return destroyed.load(); }));
+    EXPECT_TRUE(w.UpdateBtn->Enabled());
+    EXPECT_EQ(changes, 4);
+}
+
 TEST(BaseCompThread, StateFreedUnderARunningJobIsNotReached)
 {
     auto window = CreateUnique<TMainWindowStandIn>();

@@ -26,7 +26,7 @@ QString WithSelfProv(QString ini, const QString& value)
 
 }  // namespace
 
-TEST_F(MainWindow, DISABLED_OpensOnTheLiveResultWithTheBranchesAndTodayAsThePeriod)
+TEST_F(MainWindow, OpensOnTheLiveResultWithTheBranchesAndTodayAsThePeriod)
 {
     const TDateTime before = Now();
     Start();
