@@ -9,8 +9,8 @@
 #include "platform/vcl/StdCtrls.h"
 #include "platform/rtl/Filer.h"
 
-#include <QApplication>
-#include <QKeyEvent>
+#include "support/WidgetInput.h"
+
 #include <QMenu>
 #include <QMenuBar>
 #include <QWidget>
@@ -89,10 +89,7 @@ struct MenuFixture : ::testing::Test {
     TMenuItem* Item(const char* name) { return dynamic_cast<TMenuItem*>(Form->FindComponent(name)); }
     void Press(TWinControl* c, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        QKeyEvent down(QEvent::KeyPress, key, mods);
-        QApplication::sendEvent(c->Widget(), &down);
-        QKeyEvent up(QEvent::KeyRelease, key, mods);
-        QApplication::sendEvent(c->Widget(), &up);
+        testsupport::PressKey(c->Widget(), key, mods);
     }
     QAction* BarAction(const QString& text)
     {
