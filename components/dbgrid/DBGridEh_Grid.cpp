@@ -31,6 +31,7 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("IndicatorParams", &G::IndicatorParams, &G::SetIndicatorParams);
     P.Prop("FooterParams", &G::FooterParams, &G::SetFooterParams);
     P.Prop("EmptyDataInfo", &G::EmptyDataInfo, &G::SetEmptyDataInfo);
+    P.Prop("IndicatorTitle", &G::IndicatorTitle, &G::SetIndicatorTitle);
     // footer values and sum list
     P.Prop("SumList", &G::SumList, &G::SetSumList);
     P.Prop("OnSumListRecalcAll", &G::OnSumListRecalcAll);

@@ -608,6 +608,8 @@ public:
     void SetTreeViewParams(TGridTreeViewParamsEh* Value) { FTreeViewParams->Assign(Value); }
     TGridEmptyDataInfoEh* EmptyDataInfo() const { return FEmptyDataInfo.get(); }
     void SetEmptyDataInfo(TGridEmptyDataInfoEh* Value) { FEmptyDataInfo->Assign(Value); }
+    TDBGridEhIndicatorTitle* IndicatorTitle() const { return FIndicatorTitle.get(); }
+    void SetIndicatorTitle(TDBGridEhIndicatorTitle* Value) { FIndicatorTitle->Assign(Value); }
     TDBGridLineParamsEh* GridLineParams() const;
     void SetGridLineParams(TDBGridLineParamsEh* Value);
     TDBGridBackgroundDataEh* BackgroundData() const;
@@ -640,6 +642,7 @@ private:
     std::unique_ptr<TDBGridIndicatorParamsEh> FIndicatorParams{new TDBGridIndicatorParamsEh(this)};
     std::unique_ptr<TDBGridFooterParamsEh> FFooterParams{new TDBGridFooterParamsEh(this)};
     std::unique_ptr<TGridEmptyDataInfoEh> FEmptyDataInfo{new TGridEmptyDataInfoEh(this)};
+    std::unique_ptr<TDBGridEhIndicatorTitle> FIndicatorTitle{new TDBGridEhIndicatorTitle(this)};
     std::unique_ptr<TGridTreeViewParamsEh> FTreeViewParams{new TGridTreeViewParamsEh(this)};
     // ==== end of parameter objects ====
 

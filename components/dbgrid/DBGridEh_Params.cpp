@@ -747,6 +747,40 @@ void TDBGridBackgroundDataEh::SetExcludeFooter(bool Value)
 }
 
 // ============================================================================================
+// TDBGridEhIndicatorTitle
+// ============================================================================================
+
+DOV_PUBLISHED(TDBGridEhIndicatorTitle)
+{
+    using T = TDBGridEhIndicatorTitle;
+    P.Prop("ShowDropDownSign", &T::ShowDropDownSign, &T::SetShowDropDownSign).Default(false);
+    P.Prop("TitleButton", &T::TitleButton).Default(false);
+    P.Prop("UseGlobalMenu", &T::UseGlobalMenu).Default(true);
+}
+
+TPersistent* TDBGridEhIndicatorTitle::GetOwner() const { return static_cast<TControl*>(FGrid); }
+
+void TDBGridEhIndicatorTitle::Assign(TPersistent* Source)
+{
+    auto* src = dynamic_cast<TDBGridEhIndicatorTitle*>(Source);
+    if (!src) {
+        TPersistent::Assign(Source);
+        return;
+    }
+    SetShowDropDownSign(src->ShowDropDownSign());
+    TitleButton = src->TitleButton;
+    UseGlobalMenu = src->UseGlobalMenu;
+}
+
+void TDBGridEhIndicatorTitle::SetShowDropDownSign(bool Value)
+{
+    if (Value == FShowDropDownSign)
+        return;
+    FShowDropDownSign = Value;
+    static_cast<TCustomGridEh*>(FGrid)->InvalidateCell(0, 0);
+}
+
+// ============================================================================================
 // TGridEmptyDataInfoEh
 // ============================================================================================
 

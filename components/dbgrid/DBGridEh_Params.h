@@ -345,6 +345,29 @@ private:
 };
 
 // ============================================================================================
+// TDBGridEhIndicatorTitle
+// ============================================================================================
+
+// The indicator's title cell: whether it acts as a button that opens the indicator menu.
+class TDBGridEhIndicatorTitle : public TPersistent {
+    DOV_PERSISTENT(TDBGridEhIndicatorTitle, TPersistent)
+public:
+    explicit TDBGridEhIndicatorTitle(TCustomDBGridEh* AGrid) : FGrid(AGrid) {}
+
+    void Assign(TPersistent* Source) override;
+    TPersistent* GetOwner() const override;
+
+    bool ShowDropDownSign() const { return FShowDropDownSign; }
+    void SetShowDropDownSign(bool Value);
+    bool TitleButton = false;
+    bool UseGlobalMenu = true;
+
+private:
+    TCustomDBGridEh* FGrid;
+    bool FShowDropDownSign = false;
+};
+
+// ============================================================================================
 // TGridHighlightTextParamsEh
 // ============================================================================================
 

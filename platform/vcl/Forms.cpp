@@ -6,6 +6,7 @@
 #include "platform/winapi/CommDlg.h"
 
 #include "platform/rtl/DataModule.h"
+#include "platform/rtl/ComponentRef.h"
 #include "platform/rtl/Filer.h"
 
 #include <QApplication>
@@ -227,15 +228,11 @@ void TCustomForm::SetMenu(TMainMenu* Value)
     if (Value && Value->FWindowForm)
         Value->FWindowForm->SetMenu(nullptr);
     const int clientHeight = ClientHeight();
-    if (FMenu) {
+    if (FMenu)
         FMenu->FWindowForm = nullptr;
-        FMenu->RemoveFreeNotification(this);
-    }
-    FMenu = Value;
-    if (FMenu) {
+    SetComponentRef(this, FMenu, Value);
+    if (FMenu)
         FMenu->FWindowForm = this;
-        FMenu->FreeNotification(this);
-    }
     if (ComponentState().Contains(csDestroying))
         return;
     ReadNonClient();
@@ -280,8 +277,12 @@ void TCustomForm::UpdateMenuBar(bool Rebuild)
     const std::vector<TMenuItem*> items = VisibleItems(FMenu->Items());
     QMenuBar* bar = FMenuBar->Bar;
     if (bar && !Rebuild && items == FMenuBar->Shown) {
-        for (QAction* a : bar->actions())
-            a->setEnabled(ItemOf(a)->Enabled());
+        for (QAction* a : bar->actions()) {
+            TMenuItem* item = ItemOf(a);
+            a->setText(item->Caption);
+            a->setEnabled(item->Enabled());
+            a->setIcon(MenuItemIcon(item));
+        }
         return;
     }
     if (!bar) {
@@ -326,6 +327,7 @@ void TCustomForm::UpdateMenuBar(bool Rebuild)
         }
         a->setData(QVariant::fromValue(static_cast<void*>(item)));
         a->setEnabled(item->Enabled());
+        a->setIcon(MenuItemIcon(item));
     }
     PlaceMenuBar();
     bar->setVisible(true);
@@ -450,6 +452,8 @@ void TCustomForm::PlaceWindow()
 void TCustomForm::Show()
 {
     HandleNeeded();
+    // Captions and images are plain fields of the items: the bar takes them as it shows.
+    UpdateMenuBar(false);
     if (!FVisible) {
         PlaceWindow();
         FVisible = true;

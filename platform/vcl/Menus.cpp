@@ -1,6 +1,7 @@
 #include "Menus.h"
 #include "Forms.h"
 #include "ImgList.h"
+#include "platform/rtl/ComponentRef.h"
 
 #include <algorithm>
 
@@ -170,16 +171,7 @@ DOV_PUBLISHED(TMenu)
     P.Prop("Images", &TMenu::Images, &TMenu::SetImages);
 }
 
-void TMenu::SetImages(TCustomImageList* Value)
-{
-    if (FImages == Value)
-        return;
-    if (FImages)
-        FImages->RemoveFreeNotification(this);
-    FImages = Value;
-    if (FImages)
-        FImages->FreeNotification(this);
-}
+void TMenu::SetImages(TCustomImageList* Value) { SetComponentRef(this, FImages, Value); }
 
 void TMenu::Notification(TComponent* AComponent, TOperation Operation)
 {

@@ -1,8 +1,10 @@
 // Popup menus shown through QMenu.
 #include "PopupMenus.h"
+#include "ImgList.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QIcon>
 #include <QMenu>
 #include <QPointer>
 #include <memory>
@@ -30,6 +32,15 @@ void TPopupMenu::DoClose()
         OnClose(this);
 }
 
+QIcon MenuItemIcon(const TMenuItem* Item)
+{
+    const TMenu* menu = Item->GetParentMenu();
+    TBitmap picture;
+    if (!menu || !menu->Images() || !menu->Images()->GetBitmap(Item->ImageIndex, &picture))
+        return QIcon();
+    return QIcon(QPixmap::fromImage(picture.ToImage()));
+}
+
 void AddMenuItems(QMenu* menu, const TMenuItem* parent)
 {
     for (int i = 0; i < parent->Count(); ++i) {
@@ -52,6 +63,7 @@ void AddMenuItems(QMenu* menu, const TMenuItem* parent)
             a = menu->addAction(keys.isEmpty() ? item->Caption : item->Caption + u'\t' + keys);
         }
         a->setEnabled(item->Enabled());
+        a->setIcon(MenuItemIcon(item));
         if (item->Checked) {
             a->setCheckable(true);
             a->setChecked(true);

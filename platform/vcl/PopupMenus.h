@@ -4,6 +4,7 @@
 #include "Menus.h"
 #include "platform/winapi/Windows.h"
 
+class QIcon;
 class QMenu;
 class QWidget;
 
@@ -13,6 +14,8 @@ DOV_ENUM_INFO(TPopupAlignment, paLeft, paRight, paCenter)
 // The visible items under Parent as Qt menu entries ("-" a separator, an item with items a
 // sub-menu, the shortcut's text beside the caption); each action's data is the item.
 void AddMenuItems(QMenu* Menu, const TMenuItem* Parent);
+// The item's image of its menu's Images; a null icon without one.
+QIcon MenuItemIcon(const TMenuItem* Item);
 
 class TPopupMenu : public TMenu {
     DOV_PERSISTENT(TPopupMenu, TMenu)

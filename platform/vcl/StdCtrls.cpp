@@ -4,6 +4,7 @@
 #include "ImgList.h"
 #include "ScrollBars.h"
 #include "platform/rtl/Classes.h"
+#include "platform/rtl/ComponentRef.h"
 #include "platform/rtl/Guards.h"
 
 #include <QElapsedTimer>
@@ -149,14 +150,8 @@ void TButton::Paint()
 
 void TButton::SetImages(TCustomImageList* Value)
 {
-    if (FImages == Value)
-        return;
-    if (FImages)
-        FImages->RemoveFreeNotification(this);
-    FImages = Value;
-    if (FImages)
-        FImages->FreeNotification(this);
-    Invalidate();
+    if (SetComponentRef(this, FImages, Value))
+        Invalidate();
 }
 
 void TButton::SetImageIndex(int Value)
@@ -278,16 +273,7 @@ void TCustomLabel::SetTransparent(bool Value)
     Invalidate();
 }
 
-void TCustomLabel::SetFocusControl(TWinControl* Value)
-{
-    if (FFocusControl == Value)
-        return;
-    if (FFocusControl)
-        FFocusControl->RemoveFreeNotification(this);
-    FFocusControl = Value;
-    if (Value)
-        Value->FreeNotification(this);
-}
+void TCustomLabel::SetFocusControl(TWinControl* Value) { SetComponentRef(this, FFocusControl, Value); }
 
 void TCustomLabel::Notification(TComponent* AComponent, TOperation Operation)
 {

@@ -3,13 +3,14 @@
 #include "platform/vcl/VclTestSupport.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Forms.h"
+#include "platform/vcl/ImgList.h"
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/PopupMenus.h"
 #include "platform/vcl/StdCtrls.h"
 #include "platform/rtl/Filer.h"
 
-#include <QApplication>
-#include <QKeyEvent>
+#include "support/WidgetInput.h"
+
 #include <QMenu>
 #include <QMenuBar>
 #include <QWidget>
@@ -88,10 +89,7 @@ struct MenuFixture : ::testing::Test {
     TMenuItem* Item(const char* name) { return dynamic_cast<TMenuItem*>(Form->FindComponent(name)); }
     void Press(TWinControl* c, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
     {
-        QKeyEvent down(QEvent::KeyPress, key, mods);
-        QApplication::sendEvent(c->Widget(), &down);
-        QKeyEvent up(QEvent::KeyRelease, key, mods);
-        QApplication::sendEvent(c->Widget(), &up);
+        testsupport::PressKey(c->Widget(), key, mods);
     }
     QAction* BarAction(const QString& text)
     {
@@ -157,6 +155,29 @@ TEST_F(MenuFixture, TheBarFollowsTheItemsStates)
     ASSERT_EQ(exports.size(), 2);   // the hidden item is left out
     EXPECT_EQ(exports[0]->text(), "Excel\tCtrl+E");
     EXPECT_TRUE(exports[1]->isSeparator());
+}
+
+TEST_F(MenuFixture, ItemsShowTheirImagesOfTheMenusList)
+{
+    auto* pictures = Create<TImageList>(Form.get());
+    TBitmap b;
+    b.SetSize(16, 16);
+    b.Canvas()->Brush()->SetColor(clRed);
+    b.Canvas()->FillRect(TRect(0, 0, 16, 16));
+    pictures->Add(&b, nullptr);
+    Menu->SetImages(pictures);
+    // Set after the bar was built, as the window does at start-up: the bar takes it as it shows.
+    Form->HandleNeeded();
+    Item("StateItem")->ImageIndex = 0;
+    Item("SaveItem")->ImageIndex = 0;
+    Form->Show();
+    const QImage top = BarAction("Сверка")->icon().pixmap(16, 16).toImage();
+    ASSERT_FALSE(top.isNull());
+    EXPECT_EQ(top.pixelColor(8, 8), QColor(Qt::red));
+    const QList<QAction*> state = Open("Сверка");
+    EXPECT_FALSE(state[0]->icon().isNull());
+    EXPECT_TRUE(state[1]->icon().isNull());
+    EXPECT_TRUE(BarAction("Экспорт")->icon().isNull());
 }
 
 TEST_F(MenuFixture, AnItemChosenInTheBarIsClickedOnceTheMenuHasClosed)

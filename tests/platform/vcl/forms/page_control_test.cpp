@@ -6,9 +6,7 @@
 #include "platform/vcl/Forms.h"
 #include "platform/rtl/Filer.h"
 
-#include <QApplication>
-#include <QMouseEvent>
-#include <QWidget>
+#include "support/WidgetInput.h"
 
 namespace {
 
@@ -55,17 +53,7 @@ struct PagesFixture : ::testing::Test {
     }
     void SetUp() override { Read(QByteArray(PagesForm)); }
     TTabSheet* Sheet(const char* name) { return dynamic_cast<TTabSheet*>(Form->FindComponent(name)); }
-    void ClickAt(TPoint p)
-    {
-        QWidget* w = Pages->Widget();
-        const QPointF at(p.X, p.Y);
-        QMouseEvent press(QEvent::MouseButtonPress, at, w->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                          Qt::NoModifier);
-        QApplication::sendEvent(w, &press);
-        QMouseEvent release(QEvent::MouseButtonRelease, at, w->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
-                            Qt::NoModifier);
-        QApplication::sendEvent(w, &release);
-    }
+    void ClickAt(TPoint p) { testsupport::LeftClick(Pages->Widget(), QPoint(p.X, p.Y)); }
     static TPoint Centre(const TRect& r) { return TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2); }
 };
 
