@@ -303,9 +303,22 @@ void TDBGridEhDataGroupsEh::ResortGroupLevel(int LevelIndex, TSortOrderEh SortOr
 
 void TDBGridEhDataGroupsEh::ColumnRemoved(TColumnEh* Column)
 {
-    for (int i = 0; i < GroupLevels()->Count(); ++i)
+    // Footer items keep a pointer to their column: a freed column leaves them without one, so
+    // their values are empty until the footers are synchronised with the columns again.
+    const auto forget = [Column](TGridDataGroupFootersEh* footers) {
+        for (int f = 0; f < footers->Count(); ++f) {
+            TGridDataGroupFooterColumnItemsEh* items = footers->Items(f)->ColumnItems();
+            for (int i = 0; i < items->Count(); ++i)
+                if (items->Items(i)->Column() == Column)
+                    items->Items(i)->SetColumn(nullptr);
+        }
+    };
+    forget(Footers());
+    for (int i = 0; i < GroupLevels()->Count(); ++i) {
         if (DBGroupLevel(i)->Column() == Column)
             DBGroupLevel(i)->SetColumn(nullptr);
+        forget(GroupLevels()->Items(i)->Footers());
+    }
 }
 
 void TDBGridEhDataGroupsEh::GridColumnsLoaded()
