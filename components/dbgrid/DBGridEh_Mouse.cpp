@@ -80,7 +80,7 @@ void TCustomDBGridEh::ChangeSelectedIndex(int Value, int Step, bool ExtendRect)
     }
     if (FDataLink->Active())
         FDataLink->UpdateRecord();
-    const int count = VisibleAxisBars()->Count() - ContraColCount();
+    const int count = Columns()->Count() - ContraColCount();
     if (count <= 0)
         return;
     Value = std::clamp(Value, 0, count - 1);

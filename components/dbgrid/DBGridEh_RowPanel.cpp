@@ -361,7 +361,7 @@ void TCustomDBGridEh::DrawRowPanelTitleCell(int ACol, int ARow, TGridDrawState A
         const TColumnEhInRowPanelPlacement& p = column->InRowPanelPlacement();
         const TRect place = PanelPlaceRect(ARect, p.Left, p.Top, p.Width, p.Height, rtl);
         DrawRowPanelPlaceLines(ARect, place, line);
-        DrawTitleAreaCell(ACol, ARow, AState, place, ARow, i);
+        DrawTitleAreaCell(ACol, ARow, AState, place, ARow, column->Index());
     }
 }
 
@@ -385,7 +385,7 @@ void TCustomDBGridEh::DrawRowPanelDataCell(int ACol, int ARow, TGridDrawState AS
         const TColumnEhInRowPanelPlacement& p = column->InRowPanelPlacement();
         DrawRowPanelPlaceLines(ARect, PanelPlaceRect(ARect, p.Left, p.Top, p.Width, p.Height, rtl), line);
         const TRect place = PanelPlaceRect(ARect, p.DataCellLeft, p.Top, p.DataCellWidth, p.Height, rtl);
-        DrawDataCell(ACol, ARow, RowPanelColumnState(column, current, AState), place, DataRow, i);
+        DrawDataCell(ACol, ARow, RowPanelColumnState(column, current, AState), place, DataRow, column->Index());
     }
 }
 
@@ -403,6 +403,6 @@ void TCustomDBGridEh::DrawRowPanelFooterCell(int ACol, int ARow, TGridDrawState 
         const TColumnEhInRowPanelPlacement& p = column->InRowPanelPlacement();
         const TRect place = PanelPlaceRect(ARect, p.Left, p.Top, p.Width, p.Height, rtl);
         DrawRowPanelPlaceLines(ARect, place, line);
-        DrawFooterCell(ACol, ARow, AState, place, FooterRow, i);
+        DrawFooterCell(ACol, ARow, AState, place, FooterRow, column->Index());
     }
 }
