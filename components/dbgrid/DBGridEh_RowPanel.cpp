@@ -348,61 +348,59 @@ TGridDrawState TCustomDBGridEh::RowPanelColumnState(TColumnEh* Column, bool Curr
     return state;
 }
 
+namespace {
+
+// Fills a panel cell, then draws the lines of each shown column's place and the column itself at
+// its place (its data place for data cells).
+template <class DrawPlace>
+void DrawPanelPlaces(TCustomDBGridEh* Grid, const TRect& Cell, TColor Background, TColor Line, bool DataPlaces,
+                     DrawPlace Draw)
+{
+    TCanvas* c = Grid->Canvas();
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Background);
+    c->FillRect(Cell);
+    const bool rtl = Grid->UseRightToLeftAlignment();
+    TAxisBarsEhList* shown = Grid->VisibleAxisBars();
+    for (int i = 0; i < shown->Count(); ++i) {
+        auto* column = static_cast<TColumnEh*>(shown->Items(i));
+        const TColumnEhInRowPanelPlacement& p = column->InRowPanelPlacement();
+        Grid->DrawRowPanelPlaceLines(Cell, PanelPlaceRect(Cell, p.Left, p.Top, p.Width, p.Height, rtl), Line);
+        Draw(column, DataPlaces ? PanelPlaceRect(Cell, p.DataCellLeft, p.Top, p.DataCellWidth, p.Height, rtl)
+                                : PanelPlaceRect(Cell, p.Left, p.Top, p.Width, p.Height, rtl));
+    }
+}
+
+}  // namespace
+
 void TCustomDBGridEh::DrawRowPanelTitleCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect)
 {
-    TCanvas* c = Canvas();
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(ColumnDefValues()->Title()->Color());
-    c->FillRect(ARect);
-    const bool rtl = UseRightToLeftAlignment();
-    const TColor line = GridLineParams()->GetDarkColor();
-    for (int i = 0; i < VisibleAxisBars()->Count(); ++i) {
-        auto* column = static_cast<TColumnEh*>(VisibleAxisBars()->Items(i));
-        const TColumnEhInRowPanelPlacement& p = column->InRowPanelPlacement();
-        const TRect place = PanelPlaceRect(ARect, p.Left, p.Top, p.Width, p.Height, rtl);
-        DrawRowPanelPlaceLines(ARect, place, line);
-        DrawTitleAreaCell(ACol, ARow, AState, place, ARow, column->Index());
-    }
+    DrawPanelPlaces(this, ARect, ColumnDefValues()->Title()->Color(), GridLineParams()->GetDarkColor(), false,
+                    [&](TColumnEh* Column, const TRect& Place) {
+                        DrawTitleAreaCell(ACol, ARow, AState, Place, ARow, Column->Index());
+                    });
 }
 
 void TCustomDBGridEh::DrawRowPanelDataCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow)
 {
-    TCanvas* c = Canvas();
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(Color());
-    c->FillRect(ARect);
-    if (FExtraFirstColumnWidth > 0)
-        if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow))
-            DrawDataCellGroupIndent(DataRow, node, ARect);
     const bool current = DataRow + TopDataOffset() == Row();
     // The inner lines of other records are paler, unless a panel has one line only.
     TColor line = GridLineParams()->GetBrightColor();
     if (!current && FMasterCellHeight > InRowPanelLineHeight() + GridLineWidth())
         line = BlendColorsPercent(line, clWindow, 66);
-    const bool rtl = UseRightToLeftAlignment();
-    for (int i = 0; i < VisibleAxisBars()->Count(); ++i) {
-        auto* column = static_cast<TColumnEh*>(VisibleAxisBars()->Items(i));
-        const TColumnEhInRowPanelPlacement& p = column->InRowPanelPlacement();
-        DrawRowPanelPlaceLines(ARect, PanelPlaceRect(ARect, p.Left, p.Top, p.Width, p.Height, rtl), line);
-        const TRect place = PanelPlaceRect(ARect, p.DataCellLeft, p.Top, p.DataCellWidth, p.Height, rtl);
-        DrawDataCell(ACol, ARow, RowPanelColumnState(column, current, AState), place, DataRow, column->Index());
-    }
+    DrawPanelPlaces(this, ARect, Color(), line, true, [&](TColumnEh* Column, const TRect& Place) {
+        DrawDataCell(ACol, ARow, RowPanelColumnState(Column, current, AState), Place, DataRow, Column->Index());
+    });
+    if (FExtraFirstColumnWidth > 0)
+        if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow))
+            DrawDataCellGroupIndent(DataRow, node, ARect);
 }
 
 void TCustomDBGridEh::DrawRowPanelFooterCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect,
                                              int FooterRow)
 {
-    TCanvas* c = Canvas();
-    c->Brush()->SetStyle(bsSolid);
-    c->Brush()->SetColor(Color());
-    c->FillRect(ARect);
-    const bool rtl = UseRightToLeftAlignment();
-    const TColor line = GridLineParams()->GetBrightColor();
-    for (int i = 0; i < VisibleAxisBars()->Count(); ++i) {
-        auto* column = static_cast<TColumnEh*>(VisibleAxisBars()->Items(i));
-        const TColumnEhInRowPanelPlacement& p = column->InRowPanelPlacement();
-        const TRect place = PanelPlaceRect(ARect, p.Left, p.Top, p.Width, p.Height, rtl);
-        DrawRowPanelPlaceLines(ARect, place, line);
-        DrawFooterCell(ACol, ARow, AState, place, FooterRow, column->Index());
-    }
+    DrawPanelPlaces(this, ARect, Color(), GridLineParams()->GetBrightColor(), false,
+                    [&](TColumnEh* Column, const TRect& Place) {
+                        DrawFooterCell(ACol, ARow, AState, Place, FooterRow, Column->Index());
+                    });
 }

@@ -159,3 +159,26 @@ TEST_F(RowPanelMode, LinesBetweenPlacesArePalerInOtherRecords)
     EXPECT_EQ(Pixel(img, title.Left + p.Left + p.Width, title.Top + p.Height / 2),
               Rgb(grid->GridLineParams()->GetDarkColor()));
 }
+
+TEST_F(RowPanelMode, APressPicksTheRecordAndTheColumnUnderIt)
+{
+    PlaceColumns();
+    Activate();
+    const int top = grid->TopDataOffset();
+    TColumnEh* sum = Col(QStringLiteral("Sum"));
+    TColumnEh* kind = Col(QStringLiteral("Kind"));
+    struct Case {
+        int row;
+        TColumnEh* column;
+        int code;
+    };
+    for (const Case& c : {Case{top + 1, sum, 2}, Case{top + 2, kind, 3}, Case{top, sum, 1}}) {
+        const TRect place = DataPlace(c.column, c.row);
+        const int x = place.Left + 5, y = place.Top + 5;
+        grid->Perform(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(WORD(x), WORD(y)));
+        grid->Perform(WM_LBUTTONUP, 0, MAKELPARAM(WORD(x), WORD(y)));
+        PumpDBGrid();
+        EXPECT_EQ(table->FieldByName(QStringLiteral("Code"))->AsInteger(), c.code);
+        EXPECT_EQ(grid->InRowPanelCol(), c.column->Index()) << c.code;
+    }
+}
