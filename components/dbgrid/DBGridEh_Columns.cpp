@@ -888,7 +888,10 @@ void TDBGridColumnsEh::Update(TCollectionItem* Item)
     TCustomDBGridEh* grid = Grid();
     if (!grid || GridLoading(grid))
         return;
-    if (Item) {
+    if (Item && grid->RowPanelActive()) {
+        // Every column's place in the panel may move with one column's width or lines.
+        grid->LayoutChanged();
+    } else if (Item) {
         auto* column = static_cast<TColumnEh*>(Item);
         const int raw = grid->DataToRawColumn(column->Index());
         if (raw < grid->ColCount()) {

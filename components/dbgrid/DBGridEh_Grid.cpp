@@ -26,7 +26,8 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("ContraColCount", &G::ContraColCount, &G::SetContraColCount).Default(0);
     P.Prop("EvenRowColor", &G::EvenRowColor, &G::SetEvenRowColor).Stored(&G::EvenRowColorStored);
     P.Prop("OddRowColor", &G::OddRowColor, &G::SetOddRowColor).Stored(&G::OddRowColorStored);
-    P.Prop("Columns", &G::Columns, &G::SetColumns);
+    // Read by name; written by DefineProperties, and only once the columns are customized.
+    P.Prop("Columns", &G::Columns, &G::SetColumns).Stored(false);
     P.Prop("TitleParams", &G::TitleParams, &G::SetTitleParams);
     P.Prop("IndicatorParams", &G::IndicatorParams, &G::SetIndicatorParams);
     P.Prop("FooterParams", &G::FooterParams, &G::SetFooterParams);

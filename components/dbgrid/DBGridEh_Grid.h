@@ -975,6 +975,15 @@ public:
     virtual void DrawRowPanelTitleCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect);
     virtual void DrawRowPanelDataCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow);
     virtual void DrawRowPanelFooterCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int FooterRow);
+    // The layout's part in row panel mode: places the columns and sorts them by their places;
+    // then the rows, titles and footers take the panel's height.
+    void LayoutRowPanelColumns();
+    void ApplyRowPanelHeights();
+    // Lines under and after a column's place in a panel cell.
+    void DrawRowPanelPlaceLines(const TRect& Cell, const TRect& Place, TColor Color);
+    // The drawing state of one column in a panel: the keyboard's column of the current row is
+    // the selected one.
+    TGridDrawState RowPanelColumnState(TColumnEh* Column, bool CurrentRow, TGridDrawState AState);
     // The column under the keyboard inside the panel; setting it brings its cell into view.
     int InRowPanelCol() const { return FInRowPanelCol; }
     void SetInRowPanelCol(int Value);
@@ -982,6 +991,8 @@ public:
     void ScrollRowPanelColumnIntoView(int ColumnIndex);
 
 protected:
+    // The panel cell scrolls by pixels.
+    bool HorzSmoothStep() override;
     // The detail window belongs to the grid; the controls on it to the form.
     void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
     void ReadState(TReader* Reader) override;

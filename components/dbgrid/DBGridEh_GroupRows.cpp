@@ -439,19 +439,46 @@ int TCustomDBGridEh::DataGroupMoveBy(int Distance, bool AllowAppend)
 
 void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
 {
-    if (!GroupingRowsShown() || !FCurGroupDataNode) {
-        TCustomDBAxisGridEh::KeyDown(Key, Shift);
+    // The application's handler sees every key first, group rows and detail keys too.
+    TCustomControlEh::KeyDown(Key, Shift);
+    if (Key == 0)
+        return;
+    if (!FDataLink->Active()) {
+        NavigationKeyDown(Key, Shift);
         return;
     }
-    if (IsGroupNode(FCurGroupDataNode)) {
+    TGroupDataTreeNodeEh* node = GroupingRowsShown() ? FCurGroupDataNode : nullptr;
+    if (node && IsGroupNode(node)) {
         GroupRowKeyDown(Key, Shift);
         return;
     }
-    if (IsFooterNode(FCurGroupDataNode)) {
+    if (node && IsFooterNode(node)) {
         GroupFooterKeyDown(Key, Shift);
         return;
     }
+    RowDetailPanelKeyDown(Key, Shift);
+    if (Key == 0)
+        return;
     const bool noMods = !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt) && !Shift.Contains(ssShift);
+    if (!node) {
+        // Rows are records: the keys move the dataset and the grid's row follows it.
+        int distance = 0;
+        if (noMods && Key == VK_UP)
+            distance = -1;
+        else if (noMods && Key == VK_DOWN)
+            distance = 1;
+        else if (noMods && Key == VK_PRIOR)
+            distance = -VisibleDataRowCount();
+        else if (noMods && Key == VK_NEXT)
+            distance = VisibleDataRowCount();
+        if (distance != 0) {
+            MoveBy(distance);
+            Key = 0;
+            return;
+        }
+        NavigationKeyDown(Key, Shift);
+        return;
+    }
     switch (Key) {
     case VK_UP:
         if (noMods) {
@@ -486,7 +513,7 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
     default:
         break;
     }
-    TCustomDBAxisGridEh::KeyDown(Key, Shift);
+    NavigationKeyDown(Key, Shift);
 }
 
 namespace {
@@ -630,7 +657,7 @@ void TCustomDBGridEh::GroupFooterKeyDown(Word& Key, TShiftState Shift)
     case VK_RIGHT:
         if (Options().Contains(dgRowSelect))
             return;
-        TCustomDBAxisGridEh::KeyDown(Key, Shift);
+        NavigationKeyDown(Key, Shift);
         return;
     case VK_INSERT:
         if (FDataLink->Active() && FDataLink->DataSet()->CanModify() && !ReadOnly() &&

@@ -80,7 +80,7 @@ void TCustomDBGridEh::ChangeSelectedIndex(int Value, int Step, bool ExtendRect)
     }
     if (FDataLink->Active())
         FDataLink->UpdateRecord();
-    const int count = VisibleAxisBars()->Count() - ContraColCount();
+    const int count = Columns()->Count() - ContraColCount();
     if (count <= 0)
         return;
     Value = std::clamp(Value, 0, count - 1);
@@ -305,6 +305,13 @@ void TCustomDBGridEh::MouseDown(TMouseButton Button, TShiftState Shift, int X, i
     const bool rectAllowed = SelectionAllowed(gstRectangle);
     const int dataCol = RawToDataColumn(cell.X);
     TColumnEh* column = inIndicator ? nullptr : PaintedColumn(dataCol);
+    if (!inIndicator && RowPanelActive()) {
+        // The press picks the column whose place in the panel lies under it.
+        const TRect panel = CellRect(cell.X, cell.Y);
+        column = GetColumnInRowPanelAtPos(TPoint(X - panel.Left, Y - panel.Top), false);
+        if (column)
+            SetInRowPanelCol(column->Index());
+    }
     bool showEditor = false, invalidateEditor = false;
     {
         BeginUpdate();

@@ -52,8 +52,11 @@ void TCustomDBGridEh::DrawCellContent(int ACol, int ARow, TGridDrawState State, 
     TRect rect = ARect;
     if (vert == TCustomDBGridEh::vctDataEh && ARow == Row())
         DrawRowDetailArea(ACol, rect);
+    const bool panel = RowPanelActive() && horz == TCustomDBGridEh::hctDataEh;
     if (horz == TCustomDBGridEh::hctIndicatorEh)
         DrawIndicatorCell(ACol, ARow, State, rect, dataRow, dataCol);
+    else if (vert == TCustomDBGridEh::vctFooterEh && panel)
+        DrawRowPanelFooterCell(ACol, ARow, State, ARect, dataRow);
     else if (vert == TCustomDBGridEh::vctFooterEh)
         DrawFooterCell(ACol, ARow, State, ARect, dataRow, dataCol);
     else if (vert == TCustomDBGridEh::vctDataEh) {
@@ -62,9 +65,13 @@ void TCustomDBGridEh::DrawCellContent(int ACol, int ARow, TGridDrawState State, 
             DrawGroupDataCell(ACol, ARow, node, State, rect);
         else if (node && node->NodeType() == dntDataGroupFooterEh)
             DrawGroupFooterCell(ACol, ARow, dataCol, node, State, rect);
+        else if (panel)
+            DrawRowPanelDataCell(ACol, ARow, State, rect, dataRow);
         else
             DrawDataCell(ACol, ARow, State, rect, dataRow, dataCol);
     }
+    else if (vert == TCustomDBGridEh::vctTitleEh && panel)
+        DrawRowPanelTitleCell(ACol, ARow, State, ARect);
     else
         DrawTitleAreaCell(ACol, ARow, State, ARect, dataRow, dataCol);
 }
@@ -161,7 +168,8 @@ void TCustomDBGridEh::DrawDataCell(int ACol, int ARow, TGridDrawState AState, co
     column->GetColCellParams(false, params);
 
     TRect areaRect = ARect;
-    if (FExtraFirstColumnWidth > 0 && column == FirstVisibleColumn())
+    // In a row panel the indent is the panel's, before the column's place.
+    if (FExtraFirstColumnWidth > 0 && column == FirstVisibleColumn() && !RowPanelActive())
         if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow)) {
             DrawDataCellGroupIndent(DataRow, node, areaRect);
             areaRect.Left += FExtraFirstColumnWidth;

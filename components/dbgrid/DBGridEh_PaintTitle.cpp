@@ -52,18 +52,11 @@ TDBGridEhStyle* TCustomDBGridEh::ActualStyle() const { return FStyle ? FStyle : 
 
 TColumnEh* TCustomDBGridEh::PaintedColumn(int DataCol) const
 {
-    if (DataCol < 0)
+    // Grid columns follow the collection one to one; a hidden column keeps its grid column at
+    // width 0, so the columns after it are not shifted.
+    if (DataCol < 0 || !Columns() || DataCol >= Columns()->Count())
         return nullptr;
-    if (DataCol < VisibleAxisBars()->Count())
-        return static_cast<TColumnEh*>(VisibleAxisBars()->Items(DataCol));
-    // Before the layout has listed the visible columns: the same order from the collection.
-    int n = DataCol - VisibleAxisBars()->Count();
-    if (VisibleAxisBars()->Count() > 0 || !Columns())
-        return nullptr;
-    for (int i = 0; i < Columns()->Count(); ++i)
-        if (Columns()->Items(i)->Visible() && n-- == 0)
-            return Columns()->Items(i);
-    return nullptr;
+    return Columns()->Items(DataCol);
 }
 
 TCellAreaTypeEh TCustomDBGridEh::CellAreaType(int ACol, int ARow, int& DataCol, int& DataRow)

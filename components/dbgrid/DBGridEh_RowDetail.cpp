@@ -525,15 +525,30 @@ void TRowDetailPanelControlEh::MouseUp(TMouseButton Button, TShiftState Shift, i
     TCustomControl::MouseUp(Button, Shift, X, Y);
 }
 
+bool TRowDetailPanelControlEh::FocusGrid()
+{
+    TCustomDBGridEh* grid = Grid();
+    if (!grid || !grid->CanFocus())
+        return false;
+    grid->SetFocus();
+    return true;
+}
+
 void TRowDetailPanelControlEh::KeyDown(Word& Key, TShiftState Shift)
 {
     TCustomControl::KeyDown(Key, Shift);
-    if (Key == VK_UP && Shift.Contains(ssCtrl)) {
-        if (TCustomDBGridEh* grid = Grid(); grid && grid->CanFocus()) {
-            grid->SetFocus();
-            Key = 0;
-        }
-    }
+    if (Key == VK_UP && Shift.Contains(ssCtrl) && FocusGrid())
+        Key = 0;
+}
+
+void TRowDetailPanelControlEh::CMChildKey(TMessage& M)
+{
+    // Ctrl+Up leaves the panel from any control on it, a nested grid included.
+    M.Result = 0;
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0;
+    const bool others = GetKeyState(VK_SHIFT) < 0 || GetKeyState(VK_MENU) < 0;
+    if (M.WParam == VK_UP && ctrl && !others && reinterpret_cast<TControl*>(M.LParam) != this && FocusGrid())
+        M.Result = 1;
 }
 
 void TRowDetailPanelControlEh::WMContextMenu(TMessage& M)

@@ -71,6 +71,7 @@ protected:
     void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void KeyDown(Word& Key, TShiftState Shift) override;
     void WMContextMenu(TMessage& M) override;
+    void CMChildKey(TMessage& M) override;
     void WMSetCursor(TMessage& M) override;
     void WMNCHitTest(TMessage& M) override;
     void WMNCCalcSize(TMessage& M) override;
@@ -80,6 +81,8 @@ protected:
     int BarHeight() const;
     TPoint WindowPoint(TPoint ClientPoint) const;
     void FrameChanged();
+    // Gives the focus back to the grid; false when it cannot take it.
+    bool FocusGrid();
 
     TBorderStyle FBorderStyle = bsSingle;
     bool FParentPopupMenu = true;

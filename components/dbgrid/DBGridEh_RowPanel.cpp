@@ -2,6 +2,7 @@
 // columns inside the panel, hit-testing and drawing of the panel cells.
 #include "DBGridEh.h"
 
+#include "components/foundation/ToolCtrlsEh.h"
 #include "platform/rtl/Guards.h"
 
 #include <algorithm>
@@ -84,7 +85,6 @@ void TDBGridColumnsEh::RelayoutCellsInRowPanel()
     std::vector<int> lineStarts;
     int masterWidth = 0;
     int masterHeight = 0;
-    bool anyVisible = false;
     for (int i = 0; i < Count(); ++i) {
         TColumnEh* c = Items(i);
         const int first = c->InRowLinePos();
@@ -101,16 +101,20 @@ void TDBGridColumnsEh::RelayoutCellsInRowPanel()
         p.Height = c->InRowLineHeight() * (g + h) - 1;
         p.DataCellLeft = p.Left;
         p.DataCellWidth = p.Width;
+        // The group indent sits before the data of a column at the leading edge; its title
+        // spans the indent too.
+        if (p.Left == 0 && c->Visible() && grid->ExtraFirstColumnWidth() > 0) {
+            p.Width += grid->ExtraFirstColumnWidth();
+            p.DataCellLeft += grid->ExtraFirstColumnWidth();
+        }
         const int next = c->Visible() ? p.Left + p.Width + g : p.Left;
         for (int line = first; line <= last; ++line)
             lineStarts[size_t(line)] = next;
         if (c->Visible()) {
-            anyVisible = true;
-            masterWidth = std::max(masterWidth, p.Left + c->Width());
+            masterWidth = std::max(masterWidth, p.Left + p.Width);
             masterHeight = std::max(masterHeight, p.Top + p.Height);
         }
     }
-    (void)anyVisible;
     grid->SetRowPanelMasterCellSize(masterWidth, std::max(masterHeight, h));
 }
 
@@ -258,20 +262,145 @@ void TCustomDBGridEh::ScrollRowPanelColumnIntoView(int ColumnIndex)
     }
 }
 
-void TCustomDBGridEh::DrawRowPanelTitleCell(int, int, TGridDrawState, const TRect& ARect)
+bool TCustomDBGridEh::HorzSmoothStep() { return RowPanelActive() || TCustomDBAxisGridEh::HorzSmoothStep(); }
+
+void TCustomDBGridEh::LayoutRowPanelColumns()
 {
-    Canvas()->Brush()->SetColor(FixedColor());
-    Canvas()->FillRect(ARect);
+    TDBGridColumnsEh* columns = Columns();
+    columns->RelayoutCellsInRowPanel();
+    // By place: left to right, top to bottom, a hidden column before a shown one at its place.
+    std::vector<TColumnEh*> order;
+    for (int i = 0; i < columns->Count(); ++i)
+        order.push_back(columns->Items(i));
+    std::stable_sort(order.begin(), order.end(), [](TColumnEh* a, TColumnEh* b) {
+        const TColumnEhInRowPanelPlacement& pa = a->InRowPanelPlacement();
+        const TColumnEhInRowPanelPlacement& pb = b->InRowPanelPlacement();
+        if (pa.Left != pb.Left)
+            return pa.Left < pb.Left;
+        if (pa.Top != pb.Top)
+            return pa.Top < pb.Top;
+        return !a->Visible() && b->Visible();
+    });
+    TColumnEh* keyboard = FInRowPanelCol < columns->Count() ? columns->Items(FInRowPanelCol) : nullptr;
+    columns->BeginUpdate();
+    auto end = Finally([columns] { columns->EndUpdate(); });
+    for (int i = 0; i < int(order.size()); ++i)
+        if (order[size_t(i)]->Index() != i)
+            order[size_t(i)]->SetIndex(i);
+    if (keyboard)
+        FInRowPanelCol = keyboard->Index();
 }
 
-void TCustomDBGridEh::DrawRowPanelDataCell(int, int, TGridDrawState, const TRect& ARect, int)
+void TCustomDBGridEh::ApplyRowPanelHeights()
 {
-    Canvas()->Brush()->SetColor(Color());
-    Canvas()->FillRect(ARect);
+    // The standard row height counts its line; titles and footers get theirs added.
+    const int line = Options().Contains(dgRowLines) ? GridLineWidth() : 0;
+    FStdDefaultRowHeight = FMasterCellHeight + line;
+    if (Options().Contains(dgTitles))
+        FTitleRowHeight = FMasterCellHeight;
+    for (int& h : FCalculatedFooterRowHeights)
+        h = FMasterCellHeight;
 }
 
-void TCustomDBGridEh::DrawRowPanelFooterCell(int, int, TGridDrawState, const TRect& ARect, int)
+namespace {
+
+// A column's place inside a panel cell on the screen (mirrored in right-to-left mode).
+TRect PanelPlaceRect(const TRect& Cell, int Left, int Top, int Width, int Height, bool RightToLeft)
 {
-    Canvas()->Brush()->SetColor(Color());
-    Canvas()->FillRect(ARect);
+    const int top = Cell.Top + Top;
+    if (RightToLeft)
+        return TRect(Cell.Right - Left - Width, top, Cell.Right - Left, top + Height);
+    return TRect(Cell.Left + Left, top, Cell.Left + Left + Width, top + Height);
+}
+
+}  // namespace
+
+void TCustomDBGridEh::DrawRowPanelPlaceLines(const TRect& Cell, const TRect& Place, TColor Color)
+{
+    // The line under the place and the one at its trailing edge, where they fall in the cell.
+    const int vert = Options().Contains(dgColLines) ? GridLineWidth() : 0;
+    const int horz = Options().Contains(dgRowLines) ? GridLineWidth() : 0;
+    TCanvas* c = Canvas();
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Color);
+    if (horz > 0 && Place.Bottom < Cell.Bottom)
+        c->FillRect(TRect(Place.Left, Place.Bottom, Place.Right + vert, std::min(Cell.Bottom, Place.Bottom + horz)));
+    if (vert > 0) {
+        const int x = UseRightToLeftAlignment() ? Place.Left - vert : Place.Right;
+        if (x >= Cell.Left && x < Cell.Right)
+            c->FillRect(TRect(x, Place.Top, x + vert, std::min(Cell.Bottom, Place.Bottom + horz)));
+    }
+}
+
+TGridDrawState TCustomDBGridEh::RowPanelColumnState(TColumnEh* Column, bool CurrentRow, TGridDrawState AState)
+{
+    TGridDrawState state = AState;
+    state.Exclude(gdSelected);
+    state.Exclude(gdFocused);
+    state.Exclude(gdCurrent);
+    const bool keyboard = CurrentRow && Column->Index() == FInRowPanelCol;
+    if (keyboard || (CurrentRow && Options().Contains(dgRowSelect)))
+        state.Include(gdSelected);
+    if (keyboard)
+        state.Include(gdCurrent);
+    if (state.Contains(gdSelected) && Focused())
+        state.Include(gdFocused);
+    return state;
+}
+
+namespace {
+
+// Fills a panel cell, then draws the lines of each shown column's place and the column itself at
+// its place (its data place for data cells).
+template <class DrawPlace>
+void DrawPanelPlaces(TCustomDBGridEh* Grid, const TRect& Cell, TColor Background, TColor Line, bool DataPlaces,
+                     DrawPlace Draw)
+{
+    TCanvas* c = Grid->Canvas();
+    c->Brush()->SetStyle(bsSolid);
+    c->Brush()->SetColor(Background);
+    c->FillRect(Cell);
+    const bool rtl = Grid->UseRightToLeftAlignment();
+    TAxisBarsEhList* shown = Grid->VisibleAxisBars();
+    for (int i = 0; i < shown->Count(); ++i) {
+        auto* column = static_cast<TColumnEh*>(shown->Items(i));
+        const TColumnEhInRowPanelPlacement& p = column->InRowPanelPlacement();
+        Grid->DrawRowPanelPlaceLines(Cell, PanelPlaceRect(Cell, p.Left, p.Top, p.Width, p.Height, rtl), Line);
+        Draw(column, DataPlaces ? PanelPlaceRect(Cell, p.DataCellLeft, p.Top, p.DataCellWidth, p.Height, rtl)
+                                : PanelPlaceRect(Cell, p.Left, p.Top, p.Width, p.Height, rtl));
+    }
+}
+
+}  // namespace
+
+void TCustomDBGridEh::DrawRowPanelTitleCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect)
+{
+    DrawPanelPlaces(this, ARect, ColumnDefValues()->Title()->Color(), GridLineParams()->GetDarkColor(), false,
+                    [&](TColumnEh* Column, const TRect& Place) {
+                        DrawTitleAreaCell(ACol, ARow, AState, Place, ARow, Column->Index());
+                    });
+}
+
+void TCustomDBGridEh::DrawRowPanelDataCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect, int DataRow)
+{
+    const bool current = DataRow + TopDataOffset() == Row();
+    // The inner lines of other records are paler, unless a panel has one line only.
+    TColor line = GridLineParams()->GetBrightColor();
+    if (!current && FMasterCellHeight > InRowPanelLineHeight() + GridLineWidth())
+        line = BlendColorsPercent(line, clWindow, 66);
+    DrawPanelPlaces(this, ARect, Color(), line, true, [&](TColumnEh* Column, const TRect& Place) {
+        DrawDataCell(ACol, ARow, RowPanelColumnState(Column, current, AState), Place, DataRow, Column->Index());
+    });
+    if (FExtraFirstColumnWidth > 0)
+        if (TGroupDataTreeNodeEh* node = GroupDataNodeOfRow(DataRow))
+            DrawDataCellGroupIndent(DataRow, node, ARect);
+}
+
+void TCustomDBGridEh::DrawRowPanelFooterCell(int ACol, int ARow, TGridDrawState AState, const TRect& ARect,
+                                             int FooterRow)
+{
+    DrawPanelPlaces(this, ARect, Color(), GridLineParams()->GetBrightColor(), false,
+                    [&](TColumnEh* Column, const TRect& Place) {
+                        DrawFooterCell(ACol, ARow, AState, Place, FooterRow, Column->Index());
+                    });
 }

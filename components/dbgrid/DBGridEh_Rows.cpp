@@ -952,7 +952,10 @@ void TCustomDBGridEh::UpdateColWidths()
 {
     const bool colLines = Options().Contains(dgColLines);
     const int line = colLines ? GridLineWidth() : 0;
-    for (int i = 0; i < Columns()->Count(); ++i) {
+    const bool panel = RowPanelActive() && ColCount() == FIndicatorOffset + 1;
+    if (panel)
+        SetGridColWidthWithLine(FIndicatorOffset, FMasterCellWidth);
+    for (int i = 0; i < Columns()->Count() && !panel; ++i) {
         TColumnEh* c = Columns()->Items(i);
         const int col = DataToRawColumn(i);
         if (col >= ColCount())
@@ -988,7 +991,11 @@ void TCustomDBGridEh::InternalLayout()
                 SetColCount(FIndicatorOffset + 1);
             SetFixedColCount(FIndicatorOffset);
         }
-        SetColCount(FIndicatorOffset + std::max(1, Columns()->Count()));
+        // In row panel mode one cell holds every column of a record.
+        const bool panel = RowPanelActive() && HandleAllocated();
+        if (panel)
+            LayoutRowPanelColumns();
+        SetColCount(FIndicatorOffset + (panel ? 1 : std::max(1, Columns()->Count())));
         // The columns that show, in order: what painting and the column lookups walk.
         VisibleAxisBars()->Clear();
         for (int i = 0; i < Columns()->Count(); ++i)
@@ -997,6 +1004,8 @@ void TCustomDBGridEh::InternalLayout()
         UpdateColWidths();
         CalcStdRowAndTitleHeights();
         UpdateFooterRowHeights();
+        if (panel)
+            ApplyRowPanelHeights();
         UpdateRowCount();
         RowDetailPanelLayoutChanged();
     }

@@ -823,6 +823,8 @@ public:
 
     // The keyboard and mouse entries (public for the editor and the tests).
     void KeyDown(Word& Key, TShiftState Shift) override;
+    // The moves of the keys, without the application's OnKeyDown (KeyDown fires it first).
+    void NavigationKeyDown(Word& Key, TShiftState Shift);
     void KeyPress(QChar& Key) override;
     void KeyUp(Word& Key, TShiftState Shift) override { TCustomControlEh::KeyUp(Key, Shift); }
     void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;

@@ -14,8 +14,12 @@
 void TCustomGridEh::KeyDown(Word& Key, TShiftState Shift)
 {
     TCustomControlEh::KeyDown(Key, Shift);
-    if (Key == 0)
-        return;
+    if (Key != 0)
+        NavigationKeyDown(Key, Shift);
+}
+
+void TCustomGridEh::NavigationKeyDown(Word& Key, TShiftState Shift)
+{
     TGridCoord nc = FCurCell;
     const bool rtl = UseRightToLeftAlignment();
     TGridAxisDataEh* v = FVertAxis.get();

@@ -2063,7 +2063,12 @@ void TWinControl::Dispatch(TMessage& M)
     case CM_DIALOGKEY: CMDialogKey(M); return;
     case CM_DIALOGCHAR: CMDialogChar(M); return;
     case CM_WANTSPECIALKEY: CMWantSpecialKey(M); return;
-    case CM_CHILDKEY: CMChildKey(M); return;
+    case CM_CHILDKEY:
+        // The focused control's key is offered to its containers, innermost first.
+        CMChildKey(M);
+        if (M.Result == 0 && FParent)
+            M.Result = FParent->Perform(CM_CHILDKEY, M.WParam, M.LParam);
+        return;
     case CM_FOCUSCHANGED: CMFocusChanged(M); return;
     case CM_SHOWINGCHANGED: CMShowingChanged(M); return;
     case CM_RECREATEWND: CMRecreateWnd(M); return;
