@@ -701,6 +701,17 @@ bool RunFooterHooksEh(TCustomDBGridEh* Grid, TGridDataGroupFooterColumnItemEh* I
 
 }  // namespace
 
+bool TDBGridEhDataGroupsEh::FooterValueHooksAssigned() const
+{
+    if (FDBGrid->OnDataGroupFooterAggregateValue || FDBGrid->OnDataGroupFooterFinalizeValue)
+        return true;
+    TDBGridColumnsEh* columns = FDBGrid->Columns();
+    for (int i = 0; i < columns->Count(); ++i)
+        if (columns->Items(i)->OnDataGroupFooterAggregateValue || columns->Items(i)->OnDataGroupFooterFinalizeValue)
+            return true;
+    return false;
+}
+
 bool TDBGridEhDataGroupsEh::DataGroupFooterAggregateValue(TGridDataGroupFooterEh* GroupFooter,
                                                           TGridDataGroupFooterColumnItemEh* FooterColumnItem,
                                                           Variant& AValue, TGroupDataTreeNodeEh* Node)

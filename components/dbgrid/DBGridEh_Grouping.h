@@ -181,6 +181,7 @@ public:
     void GridLayoutChanged() override;
     bool BeginGridDataSetMove() override;
     void EndGridDataSetMove() override;
+    bool FooterValueHooksAssigned() const override;
     // The column's event first, then the grid's (not while the grid loads).
     bool DataGroupFooterAggregateValue(TGridDataGroupFooterEh* GroupFooter,
                                        TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue,
