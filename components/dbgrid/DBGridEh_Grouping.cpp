@@ -666,6 +666,12 @@ void TDBGridEhDataGroupsEh::GridFlatListChanged()
         FDBGrid->GroupingFlatListChanged();
 }
 
+void TDBGridEhDataGroupsEh::GridRowValuesChanged()
+{
+    if (!FDBGrid->ComponentState().Contains(csDestroying) && FDBGrid->GroupingRowsShown())
+        FDBGrid->Invalidate();
+}
+
 void TDBGridEhDataGroupsEh::GridRowHeightChanged(int FlatIndex)
 {
     if (FDBGrid->GroupingRowsShown())

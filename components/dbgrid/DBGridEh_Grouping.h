@@ -178,6 +178,7 @@ public:
     int GridDataRowHeight() override;
     void GridFlatListChanged() override;
     void GridRowHeightChanged(int FlatIndex) override;
+    void GridRowValuesChanged() override;
     void GridLayoutChanged() override;
     bool BeginGridDataSetMove() override;
     void EndGridDataSetMove() override;

@@ -770,6 +770,8 @@ public:
     virtual int GridDataRowHeight() { return 0; }
     // The flat visible list was rebuilt: the grid recounts its rows and repaints.
     virtual void GridFlatListChanged() {}
+    // Values shown in the rows changed, the rows themselves did not: a grid repaints them.
+    virtual void GridRowValuesChanged() { GridFlatListChanged(); }
     // The height of the row at that flat index may have changed.
     virtual void GridRowHeightChanged(int FlatIndex) {}
     // The grid's layout (group panel, indents) changed; here: the grid's layout change.

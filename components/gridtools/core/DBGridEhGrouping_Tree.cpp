@@ -610,7 +610,7 @@ void TGridGroupDataTreeEh::RecordChanged(int RecordViewNo)
             RebuildFlatVisibleList();
         } else if (FGridDataGroups) {
             // Same rows, new values in the group and footer rows.
-            FGridDataGroups->GridFlatListChanged();
+            FGridDataGroups->GridRowValuesChanged();
             const int flat = IndexOfVisibleNode(node);
             if (flat >= 0)
                 FGridDataGroups->GridRowHeightChanged(flat);
