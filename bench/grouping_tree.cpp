@@ -9,32 +9,13 @@
 #include "platform/vcl/Forms.h"
 
 #include "QtBenchMain.h"
+#include "tests/support/GroupTreeFeed.h"
 
 #include <random>
 
 namespace {
 
-// Row events of the table, passed to the tree as a grid passes them.
-class TTreeFeed : public TComponent, public IMTEventReceiverEh {
-public:
-    explicit TTreeFeed(TComponent* AOwner) : TComponent(AOwner) {}
-    TGridDataGroupsEh* Groups = nullptr;
-    void MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int) override
-    {
-        if (!Groups)
-            return;
-        TGridGroupDataTreeEh* tree = Groups->GroupDataTree();
-        switch (Event) {
-        case mtRowInsertedEh: tree->RecordInserted(RowNum); break;
-        case mtRowChangedEh: tree->RecordChanged(RowNum); break;
-        case mtRowDeletedEh: tree->RecordDeleted(RowNum); break;
-        default:
-            if (tree->UpdateCount() == 0)
-                tree->RebuildDataTreeEx(Groups->IntMemTable());
-            break;
-        }
-    }
-};
+using testsupport::TTreeFeedEh;
 
 const char* const kAmounts[] = {"SumNoVat", "Vat", "SumWithVat", "Difference"};
 
@@ -43,7 +24,7 @@ struct GroupedResult {
     TDBGridEh* Grid;
     TMemTableEh* Table;
     TDataSource* Source;
-    TTreeFeed* Feed;
+    TTreeFeedEh* Feed;
     TGridDataGroupsEh* Groups;
 
     explicit GroupedResult(int rows)
@@ -76,7 +57,7 @@ struct GroupedResult {
         Grid = Create<TDBGridEh>(Form);
         Grid->SetParent(Form);
         Grid->SetDataSource(Source);
-        Feed = Create<TTreeFeed>(Form);
+        Feed = Create<TTreeFeedEh>(Form);
         Table->RegisterEventReceiver(Feed);
 
         Groups = Create<TGridDataGroupsEh>(Grid);

@@ -124,6 +124,7 @@ bool TCustomDBGridEh::GroupingMTEventReceived(int RowNum, TMTViewEventTypeEh Eve
         return true;
     // The change may free the current node.
     FCurGroupDataNode = nullptr;
+    const int generation = FDataGrouping->FlatListGeneration();
     {
         TGroupingBatchEh batch(FGroupingBatch);
         switch (Event) {
@@ -146,8 +147,17 @@ bool TCustomDBGridEh::GroupingMTEventReceived(int RowNum, TMTViewEventTypeEh Eve
     UpdateExtraFirstColumnWidth();
     if (!GroupingRowsShown())
         return false;
-    GroupingUpdateRowCount();
     const int cur = DataRowsReadable() ? FIntMemTable->GetInstantReadCurRow() : -1;
+    if (Event == mtRowChangedEh && FDataGrouping->FlatListGeneration() == generation) {
+        // The same rows: a check mark must not cost a pass over every shown row.
+        SelectDataGroupNodeByViewNo(cur, false);
+        const int flat = tree->IndexOfVisibleRecordViewNo(RowNum);
+        if (flat >= 0)
+            UpdateDataRowHeight(flat);
+        Invalidate();
+        return true;
+    }
+    GroupingUpdateRowCount();
     SelectDataGroupNodeByViewNo(cur, Event == mtRowInsertedEh);
     return true;
 }

@@ -679,6 +679,12 @@ void TDBGridEhDataGroupsEh::GridFlatListChanged()
         FDBGrid->GroupingFlatListChanged();
 }
 
+void TDBGridEhDataGroupsEh::GridRowValuesChanged()
+{
+    if (!FDBGrid->ComponentState().Contains(csDestroying) && FDBGrid->GroupingRowsShown())
+        FDBGrid->Invalidate();
+}
+
 void TDBGridEhDataGroupsEh::GridRowHeightChanged(int FlatIndex)
 {
     if (FDBGrid->GroupingRowsShown())
@@ -713,6 +719,17 @@ bool RunFooterHooksEh(TCustomDBGridEh* Grid, TGridDataGroupFooterColumnItemEh* I
 }
 
 }  // namespace
+
+bool TDBGridEhDataGroupsEh::FooterValueHooksAssigned() const
+{
+    if (FDBGrid->OnDataGroupFooterAggregateValue || FDBGrid->OnDataGroupFooterFinalizeValue)
+        return true;
+    TDBGridColumnsEh* columns = FDBGrid->Columns();
+    for (int i = 0; i < columns->Count(); ++i)
+        if (columns->Items(i)->OnDataGroupFooterAggregateValue || columns->Items(i)->OnDataGroupFooterFinalizeValue)
+            return true;
+    return false;
+}
 
 bool TDBGridEhDataGroupsEh::DataGroupFooterAggregateValue(TGridDataGroupFooterEh* GroupFooter,
                                                           TGridDataGroupFooterColumnItemEh* FooterColumnItem,

@@ -178,9 +178,11 @@ public:
     int GridDataRowHeight() override;
     void GridFlatListChanged() override;
     void GridRowHeightChanged(int FlatIndex) override;
+    void GridRowValuesChanged() override;
     void GridLayoutChanged() override;
     bool BeginGridDataSetMove() override;
     void EndGridDataSetMove() override;
+    bool FooterValueHooksAssigned() const override;
     // The column's event first, then the grid's (not while the grid loads).
     bool DataGroupFooterAggregateValue(TGridDataGroupFooterEh* GroupFooter,
                                        TGridDataGroupFooterColumnItemEh* FooterColumnItem, Variant& AValue,

@@ -378,12 +378,16 @@ void TGridDataGroupsEh::FooterStructureChanged()
     // Footer nodes point at their definitions: a tree that holds nodes follows at once.
     if (IsGroupingWorks() || FGroupDataTree->Root()->GetCount() > 0)
         FGroupDataTree->RebuildFooters();
+    else
+        FGroupDataTree->FootersBecomeStale();
 }
 
 void TGridDataGroupsEh::FooterValuesChanged()
 {
     if (IsGroupingWorks())
         FGroupDataTree->RecalculateFootersValues();
+    else
+        FGroupDataTree->FootersBecomeStale();
 }
 
 namespace {

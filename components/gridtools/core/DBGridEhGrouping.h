@@ -13,6 +13,7 @@
 #include "platform/rtl/Variants.h"
 #include "platform/vcl/Graphics.h"
 
+#include <memory>
 #include <vector>
 
 class TAxisBarEh;
@@ -187,6 +188,10 @@ public:
     // Adds the record being read to AValue (the footer node's value of this item).
     virtual void AggregateValue(Variant& AValue, TGroupDataTreeNodeEh* Node);
     virtual void FinalizeValue(Variant& AValue);
+    // Adds a record's value V to a running value of that type (Empty before the first record).
+    static void AddRecordValue(TGroupFooterValueTypeEh Type, Variant& AValue, const Variant& V);
+    // Sum, average, count, maximum and minimum: the types that read the records.
+    static bool IsAggregateType(TGroupFooterValueTypeEh Type);
 
     // The footer node's value under this item's column.
     Variant AggrValue(TGroupDataTreeNodeEh* FooterNode) const;
@@ -525,6 +530,11 @@ private:
     bool FRowHeightNeedUpdate = true;
     int FFlatIndex = -1;        // position in the flat list of build FFlatGeneration
     int FFlatGeneration = 0;
+    // A record's values of the tree's aggregated columns, as it last added them to its footers.
+    std::unique_ptr<Variant[]> FAggrSource;
+    // A footer's running values before finalizing, and its non-null values per item.
+    std::vector<Variant> FFooterAccum;
+    std::vector<int> FFooterFilled;
 
     void SortDataItems(TSortOrderEh SortOrder);
     // Deletes the record nodes among the children at once.
@@ -579,6 +589,10 @@ public:
 
     // ---- footers ----
     void RebuildFooters();
+    // True while footer values follow single-row changes without a pass over the table.
+    bool FootersIncremental() const { return FFootersIncremental; }
+    // The next change recomputes every footer value (definitions changed unseen).
+    void FootersBecomeStale() { FFootersIncremental = false; }
     // False (and nothing done) when no footer is defined anywhere.
     bool RecalculateFootersValues();
     // Recomputes the node's cached height (group and footer rows ask the grid; records are
@@ -622,6 +636,33 @@ private:
     std::vector<int> FFlatByViewNo;                   // first flat index per row number
     std::vector<TGroupDataTreeNodeEh*> FRecordIndex;  // first record node per row number
     bool FRecordIndexValid = false;
+
+    // Incremental footers: the columns whose values record nodes keep, and per footer
+    // definition the slot of each column item (-1: no field, -2: reads no record).
+    struct FooterPlan {
+        TGridDataGroupFooterEh* Footer;
+        std::vector<int> Slots;
+    };
+    std::vector<TAxisBarEh*> FAggrColumns;
+    std::vector<FooterPlan> FFooterPlans;
+    bool FFootersIncremental = false;
+    bool CanKeepFootersIncremental() const;
+    bool IncrementalNow() const;
+    void AddToFooterNode(TGroupDataTreeNodeEh* F, const FooterPlan& Plan, TGroupDataTreeNodeEh* Rec, int Sign);
+    void FinalizeFooterNode(TGroupDataTreeNodeEh* F);
+    void PlanFooters();
+    const FooterPlan* PlanOf(TGroupDataTreeNodeEh* FooterNode) const;
+    // The record's values of the aggregated columns, read from the record being read.
+    void ReadAggrSource(TGroupDataTreeNodeEh* Rec);
+    // Adds the record's kept values to (Sign > 0) or takes them out of (Sign < 0) the footers of
+    // From and every node above it; false when a footer has no plan.
+    bool ApplyRecordToFooters(TGroupDataTreeNodeEh* Rec, TGroupDataTreeNodeEh* From, int Sign);
+    // Recomputes the items marked for it from the kept values and finalizes the touched footers.
+    void FinishTouchedFooters();
+    // The lowest ancestor that keeps data items once the record is gone.
+    TGroupDataTreeNodeEh* SurvivingAncestor(TGroupDataTreeNodeEh* Rec) const;
+    std::vector<TGroupDataTreeNodeEh*> FTouchedFooters;
+    std::vector<std::pair<TGroupDataTreeNodeEh*, int>> FFooterItemsToRecompute;
 
     IMemTableEh* IntMemTable() const;
     // The key of the record being read.
@@ -729,6 +770,8 @@ public:
     virtual int GridDataRowHeight() { return 0; }
     // The flat visible list was rebuilt: the grid recounts its rows and repaints.
     virtual void GridFlatListChanged() {}
+    // Values shown in the rows changed, the rows themselves did not: a grid repaints them.
+    virtual void GridRowValuesChanged() { GridFlatListChanged(); }
     // The height of the row at that flat index may have changed.
     virtual void GridRowHeightChanged(int FlatIndex) {}
     // The grid's layout (group panel, indents) changed; here: the grid's layout change.
@@ -737,6 +780,9 @@ public:
     // "no repositioning" flag; End clears it and selects the node of the current record.
     virtual bool BeginGridDataSetMove() { return false; }
     virtual void EndGridDataSetMove() {}
+    // True when the application aggregates or finalizes footer values itself: such values
+    // cannot be taken back row by row.
+    virtual bool FooterValueHooksAssigned() const { return false; }
     // The application's footer hooks; true when the hook processed the value itself.
     virtual bool DataGroupFooterAggregateValue(TGridDataGroupFooterEh* GroupFooter,
                                                TGridDataGroupFooterColumnItemEh* FooterColumnItem,

@@ -262,11 +262,9 @@ void TGridDataGroupFooterColumnItemEh::ValuesChanged()
         footer->ValuesChanged();
 }
 
-namespace {
-bool IsAggregate(TGroupFooterValueTypeEh t)
+bool TGridDataGroupFooterColumnItemEh::IsAggregateType(TGroupFooterValueTypeEh Type)
 {
-    return t == gfvSumEh || t == gfvAvgEh || t == gfvCountEh || t == gfvMaxEh || t == gfvMinEh;
-}
+    return Type == gfvSumEh || Type == gfvAvgEh || Type == gfvCountEh || Type == gfvMaxEh || Type == gfvMinEh;
 }
 
 void TGridDataGroupFooterColumnItemEh::AggregateValue(Variant& AValue, TGroupDataTreeNodeEh* Node)
@@ -285,25 +283,30 @@ void TGridDataGroupFooterColumnItemEh::AggregateValue(Variant& AValue, TGroupDat
         return;
     }
     TField* field = Field();
-    const Variant v = field ? field->AsVariant() : Variant::Null();
-    const bool vNull = v.IsNull() || v.IsEmpty();
-    switch (FValueType) {
+    AddRecordValue(FValueType, AValue, field ? field->AsVariant() : Variant::Null());
+}
+
+void TGridDataGroupFooterColumnItemEh::AddRecordValue(TGroupFooterValueTypeEh Type, Variant& AValue, const Variant& V)
+{
+    const bool first = AValue.IsEmpty();
+    const bool vNull = V.IsNull() || V.IsEmpty();
+    switch (Type) {
     case gfvNonEh:
     case gfvStaticTextEh:
     case gfvCustomEh:
         break;
     case gfvSumEh:
         if (first)
-            AValue = vNull ? Variant::Null() : v;
+            AValue = vNull ? Variant::Null() : V;
         else if (!vNull)
-            AValue = AValue.IsNull() ? v : AValue + v;
+            AValue = AValue.IsNull() ? V : AValue + V;
         break;
     case gfvAvgEh:
         if (first)
-            AValue = VarArrayOf({vNull ? Variant::Null() : v, Variant(vNull ? 0 : 1)});
+            AValue = VarArrayOf({vNull ? Variant::Null() : V, Variant(vNull ? 0 : 1)});
         else if (!vNull) {
             const Variant sum = AValue.GetElement(0);
-            AValue.SetElement(0, sum.IsNull() ? v : sum + v);
+            AValue.SetElement(0, sum.IsNull() ? V : sum + V);
             AValue.SetElement(1, AValue.GetElement(1) + Variant(1));
         }
         break;
@@ -315,15 +318,15 @@ void TGridDataGroupFooterColumnItemEh::AggregateValue(Variant& AValue, TGroupDat
         break;
     case gfvMaxEh:
         if (first)
-            AValue = vNull ? Variant::Null() : v;
-        else if (!vNull && (AValue.IsNull() || AValue < v))
-            AValue = v;
+            AValue = vNull ? Variant::Null() : V;
+        else if (!vNull && (AValue.IsNull() || AValue < V))
+            AValue = V;
         break;
     case gfvMinEh:
         if (first)
-            AValue = vNull ? Variant::Null() : v;
-        else if (!vNull && (AValue.IsNull() || AValue > v))
-            AValue = v;
+            AValue = vNull ? Variant::Null() : V;
+        else if (!vNull && (AValue.IsNull() || AValue > V))
+            AValue = V;
         break;
     }
 }
@@ -381,7 +384,7 @@ QString TGridDataGroupFooterColumnItemEh::ConvertToDisplayText(const Variant& AV
     } else {
         text = VarToStr(AValue);
     }
-    if (ShowFunctionName() && IsAggregate(FValueType)) {
+    if (ShowFunctionName() && IsAggregateType(FValueType)) {
         static const char* const names[] = {"", "Sum = ", "Avg = ", "Cnt = ", "Max = ", "Min = "};
         text = QString::fromLatin1(names[FValueType]) + text;
     }

@@ -2,6 +2,7 @@
 // changes, footer values and the flat list of visible rows.
 #include "DBGridEhGrouping.h"
 
+#include "components/axisgrid/DBAxisGridsEh_Bars.h"
 #include "components/foundation/core/ToolCtrlsEh_Core.h"
 #include "components/memtable/MemTableEh.h"
 #include "platform/db/DB.h"
@@ -24,6 +25,48 @@ int CompareKeys(const Variant& A, const Variant& B)
 }
 
 // Row numbers of record nodes: plain integers, compared without the variant machinery.
+// Takes a record's value V back out of a running value of that type; false when the value must
+// be recomputed from the group's records (its maximum or minimum left, or V has no arithmetic).
+bool TakeRecordValue(TGroupFooterValueTypeEh Type, Variant& AValue, int& Filled, const Variant& V)
+{
+    if (V.IsNull() || V.IsEmpty())
+        return true;
+    if (AValue.IsEmpty())
+        return false;
+    switch (Type) {
+    case gfvSumEh:
+        if (!VarIsNumeric(V))
+            return false;
+        // The last value gone: an empty sum is Null again, with no rounding residue.
+        AValue = --Filled <= 0 ? Variant::Null() : AValue - V;
+        return true;
+    case gfvAvgEh: {
+        if (!VarIsNumeric(V))
+            return false;
+        --Filled;
+        const int count = AValue.GetElement(1).AsInteger() - 1;
+        AValue.SetElement(0, count <= 0 ? Variant::Null() : AValue.GetElement(0) - V);
+        AValue.SetElement(1, Variant(count));
+        return true;
+    }
+    case gfvCountEh:
+        --Filled;
+        AValue = AValue - Variant(1);
+        return true;
+    case gfvMaxEh:
+    case gfvMinEh: {
+        if (--Filled <= 0) {
+            AValue = Variant::Null();
+            return true;
+        }
+        const TVariantRelationship r = VarCompareEh(AValue, V);
+        return r == vrLessThan || r == vrGreaterThan;
+    }
+    default:
+        return true;
+    }
+}
+
 int CompareRowNumbers(const Variant& A, int B)
 {
     const int a = A.AsInteger();
@@ -102,7 +145,10 @@ void TGroupDataTreeNodeEh::ResetFooters()
     for (int i = 0; i < wanted; ++i) {
         TGroupDataTreeNodeEh* f = GetFooterItem(i);
         f->FDataGroupFooter = footers->Items(i);
-        f->FFooterValue.assign(size_t(footers->Items(i)->ColumnItems()->Count()), Variant());
+        const size_t items = size_t(footers->Items(i)->ColumnItems()->Count());
+        f->FFooterValue.assign(items, Variant());
+        f->FFooterAccum.assign(items, Variant());
+        f->FFooterFilled.assign(items, 0);
         f->RowDataChanged();
     }
 }
@@ -195,6 +241,7 @@ TGridGroupDataTreeEh::~TGridGroupDataTreeEh() = default;
 
 void TGridGroupDataTreeEh::Clear()
 {
+    FFootersIncremental = false;
     DropFlatList();
     InvalidateRecordIndex();
     TTreeListEh::Clear();
@@ -489,6 +536,7 @@ void TGridGroupDataTreeEh::RecordInserted(int RecNum)
     if (!table)
         return;
     ShiftRowNumbers(RecNum, 1);
+    const bool incremental = IncrementalNow();
     TDataSet* ds = FGridDataGroups->DataSet();
     bool inserting = false;
     TGroupDataTreeNodeEh* node = nullptr;
@@ -506,10 +554,17 @@ void TGridGroupDataTreeEh::RecordInserted(int RecNum)
         node = AddRecordNodeForKey(placeKey, RecNum);
         // The node keeps the record's real key, so a later change compares against the truth.
         node->FFullKey = key;
+        if (incremental)
+            ReadAggrSource(node);
     }
     if (inserting)
         ExpandNodePathToView(node);
-    RecalcValuesAndHeights();
+    if (incremental && ApplyRecordToFooters(node, node->ParentNode(), 1)) {
+        FinishTouchedFooters();
+        UpdateRowHeight(node);
+    } else {
+        RecalcValuesAndHeights();
+    }
     RebuildFlatVisibleList();
 }
 
@@ -518,29 +573,74 @@ void TGridGroupDataTreeEh::RecordChanged(int RecordViewNo)
     TGroupDataTreeNodeEh* node = GetNodeByRecordViewNo(RecordViewNo);
     if (!node)
         return;
-    const Variant key = GetKeyValueForViewRecNo(RecordViewNo);
-    if (!VarEqualsEh(key, node->FFullKey)) {
+    bool incremental = IncrementalNow();
+    Variant key;
+    std::unique_ptr<Variant[]> before;
+    auto readRow = [&] {
+        key = KeyOfReadRecord(RecordViewNo);
+        if (incremental) {
+            before = std::move(node->FAggrSource);
+            ReadAggrSource(node);
+        }
+    };
+    IMemTableEh* table = IntMemTable();
+    if (!table || table->GetInstantReadCurRow() == RecordViewNo) {
+        readRow();
+    } else {
+        TInstantReadGuardEh read(table, RecordViewNo);
+        readRow();
+    }
+    const bool moved = !VarEqualsEh(key, node->FFullKey);
+    if (incremental) {
+        // The old values leave the footers the record leaves; the new ones enter where it lands.
+        std::swap(before, node->FAggrSource);
+        incremental = ApplyRecordToFooters(node, moved ? SurvivingAncestor(node) : node->ParentNode(), -1);
+        std::swap(before, node->FAggrSource);
+    }
+    if (moved) {
         node->FFullKey = key;
         UpdateRecordNodePosInTree(node);
-        if (RecalculateFootersValues())
-            return;
+    }
+    if (incremental)
+        incremental = ApplyRecordToFooters(node, node->ParentNode(), 1);
+    node->RowDataChanged();
+    if (incremental) {
+        FinishTouchedFooters();
+        if (moved) {
+            RebuildFlatVisibleList();
+        } else if (FGridDataGroups) {
+            // Same rows, new values in the group and footer rows.
+            FGridDataGroups->GridRowValuesChanged();
+            const int flat = IndexOfVisibleNode(node);
+            if (flat >= 0)
+                FGridDataGroups->GridRowHeightChanged(flat);
+        }
+        return;
+    }
+    if (RecalculateFootersValues())
+        return;
+    if (moved) {
         RebuildFlatVisibleList();
         return;
     }
-    node->RowDataChanged();
-    if (!RecalculateFootersValues()) {
-        const int flat = IndexOfVisibleNode(node);
-        if (flat >= 0)
-            FGridDataGroups->GridRowHeightChanged(flat);
-    }
+    const int flat = IndexOfVisibleNode(node);
+    if (flat >= 0)
+        FGridDataGroups->GridRowHeightChanged(flat);
 }
 
 void TGridGroupDataTreeEh::RecordDeleted(int RecNum)
 {
-    if (TGroupDataTreeNodeEh* node = GetNodeByRecordViewNo(RecNum))
+    TGroupDataTreeNodeEh* node = GetNodeByRecordViewNo(RecNum);
+    bool incremental = node && IncrementalNow();
+    if (incremental)
+        incremental = ApplyRecordToFooters(node, SurvivingAncestor(node), -1);
+    if (node)
         DeleteRecordNode(node);
     ShiftRowNumbers(RecNum + 1, -1);
-    RecalcValuesAndHeights();
+    if (incremental)
+        FinishTouchedFooters();
+    else
+        RecalcValuesAndHeights();
     RebuildFlatVisibleList();
 }
 
@@ -623,14 +723,22 @@ void ForEachFooterNode(TGroupDataTreeNodeEh* Node, F&& Step)
 
 bool TGridGroupDataTreeEh::CalcFooterValues(bool AndRowHeights)
 {
+    FFootersIncremental = false;
+    FTouchedFooters.clear();
+    FFooterItemsToRecompute.clear();
     if (!HasFooters())
         return false;
+    const bool incremental = CanKeepFootersIncremental();
+    if (incremental)
+        PlanFooters();
     // Every footer node starts empty.
     std::vector<TGroupDataTreeNodeEh*> records;
     std::function<void(TGroupDataTreeNodeEh*)> clear = [&](TGroupDataTreeNodeEh* node) {
         ForEachFooterNode(node, [](TGroupDataTreeNodeEh* f) {
-            const int items = f->FDataGroupFooter ? f->FDataGroupFooter->ColumnItems()->Count() : 0;
-            f->FFooterValue.assign(size_t(items), Variant());
+            const size_t items = size_t(f->FDataGroupFooter ? f->FDataGroupFooter->ColumnItems()->Count() : 0);
+            f->FFooterValue.assign(items, Variant());
+            f->FFooterAccum.assign(items, Variant());
+            f->FFooterFilled.assign(items, 0);
         });
         for (int i = 0; i < node->Count(); ++i) {
             TGroupDataTreeNodeEh* child = node->GetDataItem(i);
@@ -646,21 +754,31 @@ bool TGridGroupDataTreeEh::CalcFooterValues(bool AndRowHeights)
     // and, while it is read, its row height.
     IMemTableEh* table = IntMemTable();
     for (TGroupDataTreeNodeEh* rec : records) {
+        rec->FAggrSource.reset();
         if (!table || rec->FDataSetRecordViewNo < 0) {
             if (AndRowHeights)
                 UpdateRowHeight(rec);
             continue;
         }
         TInstantReadGuardEh read(table, rec->FDataSetRecordViewNo);
-        for (TGroupDataTreeNodeEh* p = rec->ParentNode(); p; p = p->ParentNode())
-            ForEachFooterNode(p, [&](TGroupDataTreeNodeEh* f) {
-                if (!f->FDataGroupFooter)
-                    return;
-                TGridDataGroupFooterColumnItemsEh* items = f->FDataGroupFooter->ColumnItems();
-                const int n = std::min(items->Count(), int(f->FFooterValue.size()));
-                for (int j = 0; j < n; ++j)
-                    items->Items(j)->AggregateValue(f->FFooterValue[size_t(j)], rec);
-            });
+        if (incremental) {
+            ReadAggrSource(rec);
+            for (TGroupDataTreeNodeEh* p = rec->ParentNode(); p; p = p->ParentNode())
+                ForEachFooterNode(p, [&](TGroupDataTreeNodeEh* f) {
+                    if (const FooterPlan* plan = PlanOf(f))
+                        AddToFooterNode(f, *plan, rec, 1);
+                });
+        } else {
+            for (TGroupDataTreeNodeEh* p = rec->ParentNode(); p; p = p->ParentNode())
+                ForEachFooterNode(p, [&](TGroupDataTreeNodeEh* f) {
+                    if (!f->FDataGroupFooter)
+                        return;
+                    TGridDataGroupFooterColumnItemsEh* items = f->FDataGroupFooter->ColumnItems();
+                    const int n = std::min(items->Count(), int(f->FFooterAccum.size()));
+                    for (int j = 0; j < n; ++j)
+                        items->Items(j)->AggregateValue(f->FFooterAccum[size_t(j)], rec);
+                });
+        }
         if (AndRowHeights) {
             rec->FRowHeightNeedUpdate = false;
             rec->FRowHeight = FGridDataGroups->GridDataRowHeight();
@@ -669,12 +787,7 @@ bool TGridGroupDataTreeEh::CalcFooterValues(bool AndRowHeights)
 
     std::function<void(TGroupDataTreeNodeEh*)> finish = [&](TGroupDataTreeNodeEh* node) {
         ForEachFooterNode(node, [&](TGroupDataTreeNodeEh* f) {
-            if (f->FDataGroupFooter) {
-                TGridDataGroupFooterColumnItemsEh* items = f->FDataGroupFooter->ColumnItems();
-                const int n = std::min(items->Count(), int(f->FFooterValue.size()));
-                for (int j = 0; j < n; ++j)
-                    items->Items(j)->FinalizeValue(f->FFooterValue[size_t(j)]);
-            }
+            FinalizeFooterNode(f);
             if (AndRowHeights && node != Root())
                 UpdateRowHeight(f);
         });
@@ -688,7 +801,192 @@ bool TGridGroupDataTreeEh::CalcFooterValues(bool AndRowHeights)
         }
     };
     finish(Root());
+    FFootersIncremental = incremental;
     return true;
+}
+
+// ---- incremental footers
+
+bool TGridGroupDataTreeEh::CanKeepFootersIncremental() const
+{
+    return FGridDataGroups && IntMemTable() && !FGridDataGroups->FooterValueHooksAssigned();
+}
+
+bool TGridGroupDataTreeEh::IncrementalNow() const
+{
+    return FFootersIncremental && CanKeepFootersIncremental() && HasFooters();
+}
+
+void TGridGroupDataTreeEh::PlanFooters()
+{
+    FAggrColumns.clear();
+    FFooterPlans.clear();
+    auto plan = [&](TGridDataGroupFootersEh* footers) {
+        for (int i = 0; footers && i < footers->Count(); ++i) {
+            TGridDataGroupFooterEh* footer = footers->Items(i);
+            if (std::any_of(FFooterPlans.begin(), FFooterPlans.end(), [&](const FooterPlan& p) { return p.Footer == footer; }))
+                continue;
+            FooterPlan p{footer, {}};
+            TGridDataGroupFooterColumnItemsEh* items = footer->ColumnItems();
+            for (int j = 0; j < items->Count(); ++j) {
+                TGridDataGroupFooterColumnItemEh* item = items->Items(j);
+                TAxisBarEh* column = item->Column();
+                if (!TGridDataGroupFooterColumnItemEh::IsAggregateType(item->ValueType())) {
+                    p.Slots.push_back(-2);
+                } else if (!column || !item->Field()) {
+                    p.Slots.push_back(-1);
+                } else {
+                    auto at = std::find(FAggrColumns.begin(), FAggrColumns.end(), column);
+                    p.Slots.push_back(int(at - FAggrColumns.begin()));
+                    if (at == FAggrColumns.end())
+                        FAggrColumns.push_back(column);
+                }
+            }
+            FFooterPlans.push_back(std::move(p));
+        }
+    };
+    plan(FGridDataGroups->Footers());
+    for (int i = 0; i < FGridDataGroups->ActiveGroupLevelsCount(); ++i)
+        plan(FGridDataGroups->ActiveGroupLevels(i)->UsedFooters());
+}
+
+const TGridGroupDataTreeEh::FooterPlan* TGridGroupDataTreeEh::PlanOf(TGroupDataTreeNodeEh* FooterNode) const
+{
+    TGridDataGroupFooterEh* footer = FooterNode->FDataGroupFooter;
+    if (!footer)
+        return nullptr;
+    for (const FooterPlan& p : FFooterPlans)
+        if (p.Footer == footer)
+            return int(p.Slots.size()) == footer->ColumnItems()->Count() &&
+                           p.Slots.size() == FooterNode->FFooterAccum.size()
+                       ? &p
+                       : nullptr;
+    return nullptr;
+}
+
+void TGridGroupDataTreeEh::ReadAggrSource(TGroupDataTreeNodeEh* Rec)
+{
+    const size_t n = FAggrColumns.size();
+    if (n == 0) {
+        Rec->FAggrSource.reset();
+        return;
+    }
+    Rec->FAggrSource.reset(new Variant[n]);
+    for (size_t i = 0; i < n; ++i) {
+        TField* f = FAggrColumns[i]->Field();
+        Rec->FAggrSource[i] = f ? f->AsVariant() : Variant::Null();
+    }
+}
+
+void TGridGroupDataTreeEh::AddToFooterNode(TGroupDataTreeNodeEh* F, const FooterPlan& Plan, TGroupDataTreeNodeEh* Rec, int Sign)
+{
+    TGridDataGroupFooterColumnItemsEh* items = F->FDataGroupFooter->ColumnItems();
+    const int n = int(Plan.Slots.size());
+    for (int j = 0; j < n; ++j) {
+        TGridDataGroupFooterColumnItemEh* item = items->Items(j);
+        Variant& accum = F->FFooterAccum[size_t(j)];
+        const int slot = Plan.Slots[size_t(j)];
+        int& filled = F->FFooterFilled[size_t(j)];
+        if (slot == -2) {
+            // Values that read no record depend only on how many records there are (one or more).
+            if (Sign > 0) {
+                item->AggregateValue(accum, Rec);
+                ++filled;
+            } else {
+                accum = Variant();
+                for (int k = std::min(--filled, 2); k > 0; --k)
+                    item->AggregateValue(accum, Rec);
+            }
+            continue;
+        }
+        const Variant v = slot >= 0 && Rec->FAggrSource ? Rec->FAggrSource[size_t(slot)] : Variant::Null();
+        if (Sign > 0) {
+            TGridDataGroupFooterColumnItemEh::AddRecordValue(item->ValueType(), accum, v);
+            if (!v.IsNull() && !v.IsEmpty())
+                ++filled;
+        } else if (!TakeRecordValue(item->ValueType(), accum, filled, v)) {
+            FFooterItemsToRecompute.emplace_back(F, j);
+        }
+    }
+}
+
+bool TGridGroupDataTreeEh::ApplyRecordToFooters(TGroupDataTreeNodeEh* Rec, TGroupDataTreeNodeEh* From, int Sign)
+{
+    for (TGroupDataTreeNodeEh* p = From; p; p = p->ParentNode())
+        for (int i = 0; i < p->FooterItemCount(); ++i) {
+            TGroupDataTreeNodeEh* f = p->GetFooterItem(i);
+            if (!f->FDataGroupFooter)
+                continue;
+            const FooterPlan* plan = PlanOf(f);
+            if (!plan)
+                return false;
+            AddToFooterNode(f, *plan, Rec, Sign);
+            if (std::find(FTouchedFooters.begin(), FTouchedFooters.end(), f) == FTouchedFooters.end())
+                FTouchedFooters.push_back(f);
+        }
+    return true;
+}
+
+TGroupDataTreeNodeEh* TGridGroupDataTreeEh::SurvivingAncestor(TGroupDataTreeNodeEh* Rec) const
+{
+    TGroupDataTreeNodeEh* p = Rec->ParentNode();
+    while (p && p != Root() && p->Count() <= 1)
+        p = p->ParentNode();
+    return p;
+}
+
+void TGridGroupDataTreeEh::FinalizeFooterNode(TGroupDataTreeNodeEh* F)
+{
+    if (!F->FDataGroupFooter)
+        return;
+    TGridDataGroupFooterColumnItemsEh* items = F->FDataGroupFooter->ColumnItems();
+    const int n = std::min(items->Count(), int(F->FFooterAccum.size()));
+    F->FFooterValue.resize(F->FFooterAccum.size());
+    for (int j = 0; j < n; ++j) {
+        Variant value = F->FFooterAccum[size_t(j)];
+        items->Items(j)->FinalizeValue(value);
+        F->FFooterValue[size_t(j)] = std::move(value);
+    }
+}
+
+void TGridGroupDataTreeEh::FinishTouchedFooters()
+{
+    // A maximum or minimum that left is found again among its own group's kept values.
+    for (auto [f, j] : FFooterItemsToRecompute) {
+        const FooterPlan* plan = PlanOf(f);
+        if (!plan)
+            continue;
+        const int slot = plan->Slots[size_t(j)];
+        const TGroupFooterValueTypeEh type = f->FDataGroupFooter->ColumnItems()->Items(j)->ValueType();
+        Variant& accum = f->FFooterAccum[size_t(j)];
+        int& filled = f->FFooterFilled[size_t(j)];
+        accum = Variant();
+        filled = 0;
+        std::vector<TGroupDataTreeNodeEh*> stack{f->ParentNode()};
+        while (!stack.empty()) {
+            TGroupDataTreeNodeEh* node = stack.back();
+            stack.pop_back();
+            for (int i = node->Count() - 1; i >= 0; --i) {
+                TGroupDataTreeNodeEh* child = node->GetDataItem(i);
+                if (child->FGroupDataTreeNodeType != dntDataSetRecordEh) {
+                    stack.push_back(child);
+                    continue;
+                }
+                const Variant v = slot >= 0 && child->FAggrSource ? child->FAggrSource[size_t(slot)] : Variant::Null();
+                TGridDataGroupFooterColumnItemEh::AddRecordValue(type, accum, v);
+                if (!v.IsNull() && !v.IsEmpty())
+                    ++filled;
+            }
+        }
+    }
+    for (TGroupDataTreeNodeEh* f : FTouchedFooters) {
+        FinalizeFooterNode(f);
+        f->RowDataChanged();
+        if (f->ParentNode() && f->ParentNode() != Root())
+            f->ParentNode()->RowDataChanged();
+    }
+    FTouchedFooters.clear();
+    FFooterItemsToRecompute.clear();
 }
 
 bool TGridGroupDataTreeEh::RecalculateFootersValues()

@@ -65,6 +65,20 @@ DOV_PUBLISHED(TDBSum)
 
 TDBSum::TDBSum(TCollection* Collection) : TCollectionItem(Collection) {}
 
+TDBSum::~TDBSum()
+{
+    if (auto* sums = dynamic_cast<TDBSumCollection*>(Collection()))
+        std::erase(sums->FInMaking, this);
+}
+
+void TDBSum::AfterConstruction()
+{
+    TCollectionItem::AfterConstruction();
+    auto* sums = dynamic_cast<TDBSumCollection*>(Collection());
+    if (sums && std::erase(sums->FInMaking, this) > 0)
+        Changed(false);
+}
+
 void TDBSum::Assign(TPersistent* Source)
 {
     auto* src = dynamic_cast<TDBSum*>(Source);
@@ -118,8 +132,18 @@ TDBSum* TDBSumCollection::GetSumByOpAndFName(TGroupOperation AGroupOperation, co
 
 TPersistent* TDBSumCollection::GetOwner() const { return FProducer; }
 
+void TDBSumCollection::Notify(TCollectionItem* Item, TCollectionNotification Action)
+{
+    if (Action == cnAdded)
+        FInMaking.push_back(Item);
+    else
+        std::erase(FInMaking, Item);
+}
+
 void TDBSumCollection::Update(TCollectionItem*)
 {
+    if (!FInMaking.empty())
+        return;
     if (FProducer && !FProducer->OwnerLoading() && !FProducer->OwnerDestroying())
         FProducer->RecalcAll();
 }

@@ -8,6 +8,7 @@
 #include "platform/rtl/Variants.h"
 
 #include <memory>
+#include <vector>
 
 class TDBSumListProducer;
 
@@ -36,6 +37,9 @@ class TDBSum : public TCollectionItem, public IFooterSumEh {
     DOV_PERSISTENT(TDBSum, TCollectionItem)
 public:
     explicit TDBSum(TCollection* Collection);
+    ~TDBSum() override;
+    // Tells the collection that the item is finished.
+    void AfterConstruction() override;
 
     // Operation, field name, Value and SumValue.
     void Assign(TPersistent* Source) override;
@@ -81,10 +85,15 @@ public:
 
 protected:
     void Update(TCollectionItem* Item) override;
+    void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
 
 private:
     friend class TDBSumListProducer;
+    friend class TDBSum;
     TDBSumListProducer* FProducer;
+    // Items whose base constructor has added them but whose own fields do not exist yet: no
+    // recalculation may read them.
+    std::vector<TCollectionItem*> FInMaking;
 };
 
 // The bookmarks of all records of the producer's dataset, in dataset order.

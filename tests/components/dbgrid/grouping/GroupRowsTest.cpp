@@ -288,6 +288,43 @@ TEST_F(GroupedGrid, GroupFootersFollowTheGroupsAndTheFirstCanMoveIntoTheGroupRow
     EXPECT_EQ(rgb(sumCell.Left + 3, y), ColorToRGB(grid->FooterParams()->Color()));
 }
 
+TEST_F(GroupedGrid, AnEditedAmountReachesItsGroupFooterAndAMovedKeyRegroups)
+{
+    groups()->SetDefaultStateExpanded(true);
+    TGridDataGroupFooterEh* footer = groups()->Footers()->Add();
+    footer->SetVisible(true);
+    AddLevel(QStringLiteral("Kind"));
+    groups()->SetActive(true);
+    TGridDataGroupFooterColumnItemEh* item =
+        footer->ColumnItems()->Items(footer->ColumnItems()->ItemIndexByColumn(Col(QStringLiteral("Sum"))));
+    item->SetValueType(gfvSumEh);
+    PumpDBGrid();
+    const QStringList rows({"G:Kind: A (2)", "R1", "R3", "F", "G:Kind: B (1)", "R2", "F"});
+    ASSERT_EQ(Rows(), rows);
+
+    table->Locate(QStringLiteral("Code"), Variant(3), TLocateOptions());
+    PumpDBGrid();
+    ASSERT_EQ(CurDataRow(), 2);
+    table->Edit();
+    table->FieldByName(QStringLiteral("Sum"))->SetAsFloat(4.5);
+    table->Post();
+    PumpDBGrid();
+    EXPECT_EQ(item->AggrValue(RowNode(3)).AsDouble(), 15.0);
+    EXPECT_EQ(Rows(), rows);
+    EXPECT_EQ(CurDataRow(), 2);
+    EXPECT_EQ(Code(), 3);
+
+    table->Edit();
+    table->FieldByName(QStringLiteral("Kind"))->SetAsString(QStringLiteral("B"));
+    table->Post();
+    PumpDBGrid();
+    EXPECT_EQ(Rows(), QStringList({"G:Kind: A (1)", "R1", "F", "G:Kind: B (2)", "R2", "R3", "F"}));
+    EXPECT_EQ(item->AggrValue(RowNode(2)).AsDouble(), 10.5);
+    EXPECT_EQ(item->AggrValue(RowNode(6)).AsDouble(), 24.5);
+    EXPECT_EQ(Code(), 3);
+    EXPECT_EQ(RowNode(CurDataRow())->DataSetRecordViewNo(), RowNode(5)->DataSetRecordViewNo());
+}
+
 TEST_F(GroupedGrid, CurrentGroupRowIsHighlightedWithOrWithoutFocus)
 {
     groups()->SetDefaultStateExpanded(false);

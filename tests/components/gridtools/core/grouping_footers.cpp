@@ -6,6 +6,8 @@
 #include "platform/rtl/Filer.h"
 #include "platform/rtl/SysUtils.h"
 
+#include <functional>
+
 using namespace groupingtest;
 
 namespace {
@@ -157,11 +159,155 @@ TEST_F(GroupFooters, ValuesFollowRowChanges)
     EXPECT_EQ(Value({}, 0, "Amount").AsDouble(), 12.0);
 }
 
+// A grouping that counts the records the tree reads for their row heights: a full footer pass
+// reads every record, a single row's change reads at most that row.
+class TCountingGroupsEh : public TGridDataGroupsEh {
+public:
+    using TGridDataGroupsEh::TGridDataGroupsEh;
+    int RowsRead = 0;
+    int GridDataRowHeight() override
+    {
+        ++RowsRead;
+        return 0;
+    }
+};
+
+class IncrementalFooters : public GroupFooters {
+public:
+    // Sum and count, average, maximum, minimum and a static text: one footer each.
+    void DefineFooters(TGridDataGroupsEh* g)
+    {
+        TGridDataGroupFootersEh* footers = g->Footers();
+        TGridDataGroupFooterEh* first = AddFooter(footers, "Amount", gfvSumEh);
+        first->ColumnItems()->Items(Col("Kind"))->SetValueType(gfvCountEh);
+        first->ColumnItems()->Items(Col("Partner"))->SetValueType(gfvStaticTextEh);
+        for (TGroupFooterValueTypeEh t : {gfvAvgEh, gfvMaxEh, gfvMinEh})
+            AddFooter(footers, "Amount", t);
+    }
+    // Every footer value of every group and of the root, with the groups' paths.
+    static std::string Footers(TGroupDataTreeNodeEh* node, const std::string& path)
+    {
+        std::string s;
+        for (int i = 0; i < node->FooterItemCount(); ++i) {
+            s += path + "#" + std::to_string(i) + ":";
+            for (const Variant& v : node->GetFooterItem(i)->FooterValue())
+                s += (v.IsNull() ? std::string("null") : VarToStr(v).toStdString()) + ",";
+            s += " ";
+        }
+        for (int i = 0; i < node->Count(); ++i)
+            if (node->GetDataItem(i)->NodeType() == dntDataGroupEh)
+                s += Footers(node->GetDataItem(i), path + "/" + node->GetDataItem(i)->DisplayValue().toStdString());
+        return s;
+    }
+    // The values a fresh grouping computes over the table as it is now.
+    std::string FreshFooters()
+    {
+        auto fresh = CreateUnique<TGridDataGroupsEh>(grid);
+        for (int i = 0; i < groups->GroupLevels()->Count(); ++i)
+            fresh->GroupLevels()->Add()->SetColumn(Level(i)->Column());
+        fresh->SetActive(true);
+        fresh->GroupDataTree()->RebuildDataTreeEx(grid->IntMemTable());
+        DefineFooters(fresh.get());
+        return Footers(fresh->GroupDataTree()->Root(), "");
+    }
+    void Set(int recNo, const char* field, const Variant& value)
+    {
+        table->SetRecNo(recNo);
+        table->Edit();
+        table->FieldByName(QString::fromUtf8(field))->SetValue(value);
+        table->Post();
+    }
+};
+
+TEST_F(IncrementalFooters, EachSingleRowStepGivesWhatAFreshPassGivesWithoutReadingTheOtherRows)
+{
+    AddRow("A", "x", 1.5);
+    AddRow("A", "x", 4.0);
+    AddRow("A", "y", Variant::Null());
+    AddRow("B", "x", 2.25);
+    AddRow("B", "y", 8.0);
+    AddRow("C", "x", 3.0);
+    Group<TCountingGroupsEh>({"Partner", "Kind"});
+    DefineFooters(groups.get());
+    auto* counting = static_cast<TCountingGroupsEh*>(groups.get());
+    ASSERT_TRUE(Tree()->FootersIncremental());
+
+    struct Step {
+        const char* what;
+        std::function<void()> run;
+    };
+    const Step steps[] = {
+        {"the maximum of its group gets smaller", [&] { Set(2, "Amount", Variant(0.5)); }},
+        {"the only value of a group becomes null", [&] { Set(4, "Amount", Variant::Null()); }},
+        {"a null becomes a value", [&] { Set(3, "Amount", Variant(6.0)); }},
+        {"the minimum of the table goes up", [&] { Set(2, "Amount", Variant(9.75)); }},
+        {"a record moves to another group", [&] { Set(1, "Partner", Variant("B")); }},
+        {"the only record of a group moves to a new one", [&] { Set(6, "Partner", Variant("D")); }},
+        {"an inner key changes", [&] { Set(5, "Kind", Variant("x")); }},
+        {"a record is added to a group", [&] { AddRow("A", "y", 2.5); }},
+        {"a record starts a new group", [&] { AddRow("E", "z", Variant::Null()); }},
+        {"a record is inserted among the others",
+         [&] {
+             table->SetRecNo(2);
+             table->Insert();
+             table->FieldByName(QStringLiteral("Partner"))->SetAsString(QStringLiteral("A"));
+             table->FieldByName(QStringLiteral("Kind"))->SetAsString(QStringLiteral("x"));
+             table->FieldByName(QStringLiteral("Amount"))->SetAsFloat(0.25);
+             table->Post();
+         }},
+        {"the maximum of a group is deleted",
+         [&] {
+             ASSERT_TRUE(table->Locate(QStringLiteral("Amount"), Variant(9.75), TLocateOptions()));
+             table->Delete();
+         }},
+        {"the last record of a group is deleted",
+         [&] {
+             ASSERT_TRUE(table->Locate(QStringLiteral("Partner"), Variant("E"), TLocateOptions()));
+             table->Delete();
+         }},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        counting->RowsRead = 0;
+        step.run();
+        // A new record is read twice: as the insert row, and as the posted record that replaces it.
+        EXPECT_LE(counting->RowsRead, 2);
+        EXPECT_TRUE(Tree()->FootersIncremental());
+        // Fresh groupings of the grid make the table report a change of everything: the tree
+        // under test must not hear of it, or every step would start from a full pass.
+        feed->Groups = nullptr;
+        EXPECT_EQ(Footers(Tree()->Root(), ""), FreshFooters());
+        EXPECT_EQ(Shape(), FreshShape());
+        feed->Groups = groups.get();
+    }
+    // What the footers show at the end, in the figures a user sees.
+    EXPECT_EQ(Text({"A"}, 0, "Amount"), Dec("8.75"));
+    EXPECT_EQ(Text({"B"}, 2, "Amount"), "8");
+    EXPECT_EQ(Text({"B", "x"}, 1, "Amount"), Dec("4.75"));
+    EXPECT_EQ(GroupNode({"B", "y"}), nullptr);
+}
+
+TEST_F(IncrementalFooters, DefinitionsChangedWhileTheGroupingRestsAreRecomputedOnTheNextChange)
+{
+    AddRow("A", "x", 1.0);
+    AddRow("A", "x", 2.0);
+    Group({"Partner"});
+    DefineFooters(groups.get());
+    groups->SetActive(false);
+    Item(groups->Footers()->Items(0), "Amount")->SetValueType(gfvMaxEh);
+    EXPECT_FALSE(Tree()->FootersIncremental());
+    // The tree was not rebuilt: the change must not build on the old definitions.
+    groups->SetActive(true);
+    Set(2, "Amount", Variant(0.5));
+    EXPECT_EQ(Value({"A"}, 0, "Amount").AsDouble(), 1.0);
+}
+
 // A grouping whose application hooks take over the Amount column.
 class THookedGroupsEh : public TGridDataGroupsEh {
 public:
     using TGridDataGroupsEh::TGridDataGroupsEh;
     int Asked = 0;
+    bool FooterValueHooksAssigned() const override { return true; }
     bool DataGroupFooterAggregateValue(TGridDataGroupFooterEh*, TGridDataGroupFooterColumnItemEh* Item, Variant& AValue,
                                        TGroupDataTreeNodeEh* Node) override
     {
@@ -206,6 +352,27 @@ TEST_F(GroupFooters, ApplicationHooksReplaceTheBuiltInSteps)
     EXPECT_EQ(Value({"A"}, 0, "Amount").AsInteger(), 100 + 101 + 1);
     EXPECT_EQ(Text({"A"}, 0, "Amount"), "<202>");
     EXPECT_EQ(Value({"A"}, 0, "Kind").AsInteger(), 2);
+
+    // Values the application makes are never taken back row by row: a new record asks again.
+    feed->Groups = groups.get();
+    AddRow("A", "x", 2.5);
+    EXPECT_EQ(Value({"A"}, 0, "Amount").AsInteger(), 100 + 101 + 102 + 1);
+    EXPECT_FALSE(Tree()->FootersIncremental());
+}
+
+TEST_F(GroupFooters, TheDataGridReportsTheApplicationsFooterHooks)
+{
+    grid->AxisBars()->AddAllBars(true);
+    TDBGridEhDataGroupsEh* g = grid->DataGrouping();
+    EXPECT_FALSE(g->FooterValueHooksAssigned());
+    auto* amount = static_cast<TColumnEh*>(Column("Amount"));
+    amount->OnDataGroupFooterFinalizeValue = [](TCustomDBGridEh*, TColumnEh*, TGridDataGroupFooterEh*,
+                                                 TGridDataGroupFooterColumnItemEh*, Variant&, bool&) {};
+    EXPECT_TRUE(g->FooterValueHooksAssigned());
+    amount->OnDataGroupFooterFinalizeValue = nullptr;
+    grid->OnDataGroupFooterAggregateValue = [](TCustomDBGridEh*, TColumnEh*, TGridDataGroupFooterEh*,
+                                                TGridDataGroupFooterColumnItemEh*, Variant&, TGroupDataTreeNodeEh*, bool&) {};
+    EXPECT_TRUE(g->FooterValueHooksAssigned());
 }
 
 TEST_F(GroupFooters, ItemsFollowTheGridColumns)

@@ -1,6 +1,5 @@
 // What the grouping suites share: a data grid over an in-memory table of partners and amounts,
-// a grouping of our own bound to the grid (not the grid's), and a receiver that feeds the
-// table's row events to the group data tree the way a grid does.
+// and a grouping of our own bound to the grid (not the grid's), fed the table's row events.
 //
 //   Partner (ftString 20)  Kind (ftString 5)  Amount (ftFloat)
 #pragma once
@@ -10,6 +9,7 @@
 #include "components/memtable/MemTableEh.h"
 #include "platform/vcl/Forms.h"
 #include "support/AppEnvironment.h"
+#include "support/GroupTreeFeed.h"
 
 #include <gtest/gtest.h>
 #include <memory>
@@ -17,29 +17,7 @@
 
 namespace groupingtest {
 
-// Row events of the table, passed on to the tree while a grouping is attached.
-class TTreeFeedEh : public TComponent, public IMTEventReceiverEh {
-public:
-    explicit TTreeFeedEh(TComponent* AOwner) : TComponent(AOwner) {}
-    TGridDataGroupsEh* Groups = nullptr;
-
-    void MTEventReceived(int RowNum, TMTViewEventTypeEh Event, int) override
-    {
-        if (!Groups)
-            return;
-        TGridGroupDataTreeEh* tree = Groups->GroupDataTree();
-        switch (Event) {
-        case mtRowInsertedEh: tree->RecordInserted(RowNum); break;
-        case mtRowChangedEh: tree->RecordChanged(RowNum); break;
-        case mtRowDeletedEh: tree->RecordDeleted(RowNum); break;
-        default:
-            // The grouping's own level rebuild sends this inside its tree update.
-            if (tree->UpdateCount() == 0)
-                tree->RebuildDataTreeEx(Groups->IntMemTable());
-            break;
-        }
-    }
-};
+using testsupport::TTreeFeedEh;
 
 class GroupingFixture : public ::testing::Test {
 public:
@@ -85,9 +63,10 @@ public:
     TAxisBarEh* Column(const char* field) { return grid->FindFieldColumn(QString::fromUtf8(field)); }
 
     // A grouping of the grid, active, with a level per field; the tree built over the table.
+    template <class Groups = TGridDataGroupsEh>
     void Group(std::initializer_list<const char*> fields, bool expanded = true)
     {
-        groups = CreateUnique<TGridDataGroupsEh>(grid);
+        groups = CreateUnique<Groups>(grid);
         groups->SetDefaultStateExpanded(expanded);
         for (const char* f : fields)
             groups->GroupLevels()->Add()->SetColumn(Column(f));
