@@ -1,4 +1,4 @@
-// The signers list's record dialog.
+// The signers list's record dialog, and what both lists' record dialogs share.
 #include "uAddUpdDararedSigner.h"
 
 #include "app/engine/uCompDM.h"
@@ -18,36 +18,64 @@ static void AddUpdDararedSignerUnitStartUp()
     (void)done;
 }
 
+DOV_PUBLISHED(TListRecordDialog)
+{
+    P.Prop("ClientHeight", [](TListRecordDialog* f) { return f->ClientHeight(); },
+           [](TListRecordDialog* f, int v) { f->SetClientHeight(v); })
+        .Stored(false);
+    P.Prop("ClientWidth", [](TListRecordDialog* f) { return f->ClientWidth(); },
+           [](TListRecordDialog* f, int v) { f->SetClientWidth(v); })
+        .Stored(false);
+    P.Field("FilialLabel", &TListRecordDialog::FilialLabel);
+    P.Field("FilialEdit", &TListRecordDialog::FilialEdit);
+    P.Field("SaveBtn", &TListRecordDialog::SaveBtn);
+    P.Field("CancelBtn", &TListRecordDialog::CancelBtn);
+}
+
 DOV_PUBLISHED(TfrmAddUpdDararedSigner)
 {
-    P.Prop("ClientHeight", [](TfrmAddUpdDararedSigner* f) { return f->ClientHeight(); },
-           [](TfrmAddUpdDararedSigner* f, int v) { f->SetClientHeight(v); })
-        .Stored(false);
-    P.Prop("ClientWidth", [](TfrmAddUpdDararedSigner* f) { return f->ClientWidth(); },
-           [](TfrmAddUpdDararedSigner* f, int v) { f->SetClientWidth(v); })
-        .Stored(false);
-    P.Field("FilialLabel", &TfrmAddUpdDararedSigner::FilialLabel);
     P.Field("FIOLabel", &TfrmAddUpdDararedSigner::FIOLabel);
-    P.Field("FilialEdit", &TfrmAddUpdDararedSigner::FilialEdit);
     P.Field("FIOEdit", &TfrmAddUpdDararedSigner::FIOEdit);
-    P.Field("SaveBtn", &TfrmAddUpdDararedSigner::SaveBtn);
-    P.Field("CancelBtn", &TfrmAddUpdDararedSigner::CancelBtn);
     P.Method("SaveBtnClick", &TfrmAddUpdDararedSigner::SaveBtnClick);
 }
 
-namespace listdialogs {
+TListRecordDialog::TListRecordDialog(TComponent* AOwner) : TForm(AOwner) {}
 
-bool Refuse(const QString& Text)
+TListRecordDialog::TListRecordDialog(TComponent* AOwner, int filial, int idRecord)
+    : TForm(AOwner), FIsUpdate(true), FidRecord(idRecord), FFilial(filial)
 {
-    Application->MessageBox(Text, QStringLiteral("Внимание"), MB_OK | MB_ICONWARNING);
-    return false;
 }
 
-void SaveRecord(TCustomForm* Form, const QString& BranchText, const std::function<void(int16_t Filial)>& Save)
+void TListRecordDialog::AfterConstruction()
 {
+    TForm::AfterConstruction();
+    if (FIsUpdate) {
+        SetText(QStringLiteral("Обновление записи"));
+        FilialEdit->SetText(QString::number(FFilial));
+    } else
+        SetText(QStringLiteral("Добавление записи"));
+}
+
+static void Refuse(const QString& Text)
+{
+    Application->MessageBox(Text, QStringLiteral("Внимание"), MB_OK | MB_ICONWARNING);
+}
+
+void TListRecordDialog::SaveEntry(const QString& Refusal, const std::function<void(int16_t Filial)>& Update,
+                                  const std::function<void(int16_t Filial)>& Insert)
+{
+    const QString filial = FilialEdit->Text().trimmed();
+    if (filial.isEmpty())
+        return Refuse(QStringLiteral("Филиал не введён"));
+    if (!Refusal.isEmpty())
+        return Refuse(Refusal);
     try {
-        Save(int16_t(StrToInt(BranchText)));
-        Form->SetModalResult(mrOk);
+        const auto number = int16_t(StrToInt(filial));
+        if (FIsUpdate)
+            Update(number);
+        else
+            Insert(number);
+        SetModalResult(mrOk);
     } catch (const EDBOperationException& e) {
         Application->MessageBox(e.Message(), QStringLiteral("Ошибка"), MB_OK | MB_ICONERROR);
     } catch (const Exception& e) {
@@ -56,43 +84,28 @@ void SaveRecord(TCustomForm* Form, const QString& BranchText, const std::functio
     }
 }
 
-}  // namespace listdialogs
-
-TfrmAddUpdDararedSigner::TfrmAddUpdDararedSigner(TComponent* AOwner) : TForm(AOwner)
+TfrmAddUpdDararedSigner::TfrmAddUpdDararedSigner(TComponent* AOwner) : TListRecordDialog(AOwner)
 {
     AddUpdDararedSignerUnitStartUp();
 }
 
 TfrmAddUpdDararedSigner::TfrmAddUpdDararedSigner(TComponent* AOwner, const QString& fio, int filial, int idRecord)
-    : TForm(AOwner), FIsUpdate(true), FidRecord(idRecord), FFio(fio), FFilial(filial)
+    : TListRecordDialog(AOwner, filial, idRecord), FFio(fio)
 {
     AddUpdDararedSignerUnitStartUp();
 }
 
 void TfrmAddUpdDararedSigner::AfterConstruction()
 {
-    TForm::AfterConstruction();
-    if (FIsUpdate) {
-        SetText(QStringLiteral("Обновление записи"));
-        FilialEdit->SetText(QString::number(FFilial));
+    TListRecordDialog::AfterConstruction();
+    if (FIsUpdate)
         FIOEdit->SetText(FFio);
-    } else
-        SetText(QStringLiteral("Добавление записи"));
 }
 
 void TfrmAddUpdDararedSigner::SaveBtnClick(TObject*)
 {
-    const QString filial = FilialEdit->Text().trimmed();
     const QString fio = FIOEdit->Text().trimmed();
-    if (filial.isEmpty())
-        listdialogs::Refuse(QStringLiteral("Филиал не введён"));
-    else if (fio.isEmpty())
-        listdialogs::Refuse(QStringLiteral("ФИО не введено"));
-    else
-        listdialogs::SaveRecord(this, filial, [&](int16_t number) {
-            if (FIsUpdate)
-                CompDM->UpdateDararedSigner(FidRecord, number, fio);
-            else
-                CompDM->InsertDararedSigner(number, fio);
-        });
+    SaveEntry(fio.isEmpty() ? QStringLiteral("ФИО не введено") : QString(),
+              [&](int16_t number) { CompDM->UpdateDararedSigner(FidRecord, number, fio); },
+              [&](int16_t number) { CompDM->InsertDararedSigner(number, fio); });
 }

@@ -2,14 +2,10 @@
 // exactly 25 characters.
 #pragma once
 
-#include "platform/vcl/Forms.h"
+#include "uAddUpdDararedSigner.h"
 
-class TLabel;
-class TEdit;
-class TBitBtn;
-
-class TfrmAddUpdZeroExclude : public TForm {
-    DOV_PERSISTENT(TfrmAddUpdZeroExclude, TForm)
+class TfrmAddUpdZeroExclude : public TListRecordDialog {
+    DOV_PERSISTENT(TfrmAddUpdZeroExclude, TListRecordDialog)
 public:
     // Adds a new entry.
     explicit TfrmAddUpdZeroExclude(TComponent* AOwner);
@@ -17,18 +13,11 @@ public:
     TfrmAddUpdZeroExclude(TComponent* AOwner, const QString& invoice, int filial, int idRecord);
     void AfterConstruction() override;
 
-    TLabel *FilialLabel = nullptr, *InvoiceLabel = nullptr;
-    TEdit *FilialEdit = nullptr, *InvoiceEdit = nullptr;
-    TBitBtn *SaveBtn = nullptr, *CancelBtn = nullptr;
+    TLabel* InvoiceLabel = nullptr;
+    TEdit* InvoiceEdit = nullptr;
 
     void SaveBtnClick(TObject* Sender);
 
-    bool IsUpdate() const { return FIsUpdate; }
-    int idRecord() const { return FidRecord; }
-
 private:
-    bool FIsUpdate = false;
-    int FidRecord = 0;
     QString FInvoice;
-    int FFilial = 0;
 };

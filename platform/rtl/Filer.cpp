@@ -1175,16 +1175,20 @@ void TReader::ReadPropValue(TPersistent* Instance, const TPropInfo* P)
         throw EReadError(QStringLiteral("Property %s is read-only"), {P->Name});
     }
     switch (P->Kind) {
-    case pkInteger: {
-        const int64_t v = ReadInt64();
-        if (v < INT32_MIN || v > INT32_MAX)
+    case pkInteger:
+    case pkInt64: {
+        int64_t v = 0;
+        if (NextValue() == vaIdent) {
+            if (!IdentToInteger(ReadIdent(), v))
+                PropValueError();
+        } else {
+            v = ReadInt64();
+        }
+        if (P->Kind == pkInteger && (v < INT32_MIN || v > INT32_MAX))
             PropValueError();
         P->SetOrd(Instance, v);
         break;
     }
-    case pkInt64:
-        P->SetOrd(Instance, ReadInt64());
-        break;
     case pkBoolean:
         P->SetOrd(Instance, ReadBoolean() ? 1 : 0);
         break;
@@ -1545,6 +1549,27 @@ TComponent* FindGlobalComponent(const QString& Name)
         if (TComponent* c = f(Name))
             return c;
     return nullptr;
+}
+
+namespace {
+std::vector<std::function<bool(const QString&, int64_t&)>>& IntegerIdentFinders()
+{
+    static std::vector<std::function<bool(const QString&, int64_t&)>> f;
+    return f;
+}
+}
+
+void RegisterIntegerIdents(const std::function<bool(const QString& Ident, int64_t& Value)>& Finder)
+{
+    IntegerIdentFinders().push_back(Finder);
+}
+
+bool IdentToInteger(const QString& Ident, int64_t& Value)
+{
+    for (const auto& f : IntegerIdentFinders())
+        if (f(Ident, Value))
+            return true;
+    return false;
 }
 
 // ---------------------------------------------------------------- conveniences

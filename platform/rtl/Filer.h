@@ -288,6 +288,11 @@ TComponent* ReadComponentRes(const QByteArray& Data, TComponent* Root, const QSt
 void RegisterFindGlobalComponent(const std::function<TComponent*(const QString& Name)>& Finder);
 TComponent* FindGlobalComponent(const QString& Name);
 
+// Identifiers that stand for integers in streams (colour names such as clCream): an integer
+// property read as an identifier asks the finders, in the order registered.
+void RegisterIntegerIdents(const std::function<bool(const QString& Ident, int64_t& Value)>& Finder);
+bool IdentToInteger(const QString& Ident, int64_t& Value);
+
 // The first binary property an instance defines (pictures, graphics), moved as bare data: the
 // way a blob field holds such an object. False when the instance defines no binary property.
 bool WritePersistentData(TPersistent* Instance, TStream* Stream);

@@ -17,6 +17,7 @@ TTabSheet::TTabSheet(TComponent* AOwner) : TCustomControl(AOwner)
 {
     FParentColor = false;
     FColor = clBtnFace;
+    FAlign = alClient;
     ControlStyle = TControlStyle{csAcceptsControls, csOpaque};
 }
 
@@ -35,6 +36,14 @@ void TTabSheet::SetPageControl(TPageControl* v)
     }
 }
 
+void TTabSheet::SetParentComponent(TComponent* Value)
+{
+    if (auto* pc = dynamic_cast<TPageControl*>(Value))
+        SetPageControl(pc);
+    else
+        TCustomControl::SetParentComponent(Value);
+}
+
 int TTabSheet::PageIndex() const
 {
     if (!FPageControl)
@@ -43,7 +52,11 @@ int TTabSheet::PageIndex() const
     return int(std::find(pages.begin(), pages.end(), this) - pages.begin());
 }
 
-DOV_PUBLISHED(TPageControl) { P.Event("OnChange", &TPageControl::OnChange); }
+DOV_PUBLISHED(TPageControl)
+{
+    P.Prop("ActivePage", &TPageControl::ActivePage, &TPageControl::SetActivePage);
+    P.Event("OnChange", &TPageControl::OnChange);
+}
 
 TPageControl::TPageControl(TComponent* AOwner) : TCustomControl(AOwner)
 {
@@ -52,7 +65,7 @@ TPageControl::TPageControl(TComponent* AOwner) : TCustomControl(AOwner)
     FTabStop = true;
     FParentColor = false;
     FColor = clBtnFace;
-    ControlStyle = TControlStyle{csDoubleClicks, csOpaque};
+    ControlStyle = TControlStyle{csAcceptsControls, csDoubleClicks, csOpaque};
 }
 
 TPageControl::~TPageControl()
@@ -68,6 +81,7 @@ void TPageControl::InsertPage(TTabSheet* p)
         SetActivePage(p);
     else
         p->SetVisible(false);
+    Invalidate();
 }
 
 void TPageControl::RemovePage(TTabSheet* p)
@@ -75,6 +89,7 @@ void TPageControl::RemovePage(TTabSheet* p)
     FPages.erase(std::remove(FPages.begin(), FPages.end(), p), FPages.end());
     if (FActivePage == p)
         SetActivePage(FPages.empty() ? nullptr : FPages.front());
+    Invalidate();
 }
 
 void TPageControl::SetActivePage(TTabSheet* v)
@@ -86,8 +101,7 @@ void TPageControl::SetActivePage(TTabSheet* v)
     FActivePage = v;
     for (TTabSheet* p : FPages)
         p->SetVisible(p == v);
-    if (OnChange)
-        OnChange(this);
+    Invalidate();
 }
 
 int TPageControl::ActivePageIndex() const { return FActivePage ? FActivePage->PageIndex() : -1; }
@@ -97,10 +111,105 @@ void TPageControl::SetActivePageIndex(int v)
     SetActivePage(v >= 0 && v < PageCount() ? FPages[size_t(v)] : nullptr);
 }
 
+void TPageControl::Change()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
+namespace {
+constexpr int kTabPadding = 6;   // left and right of a tab's caption
+constexpr int kFrame = 4;        // the display area's frame
+}
+
+int TPageControl::TabHeight()
+{
+    const QFontMetrics fm(Font()->QtFont());
+    return fm.height() + 6;
+}
+
+TRect TPageControl::TabRect(int PageIndex)
+{
+    if (PageIndex < 0 || PageIndex >= PageCount() || !FPages[size_t(PageIndex)]->TabVisible)
+        return TRect();
+    const QFontMetrics fm(Font()->QtFont());
+    const int h = TabHeight();
+    int x = 2;
+    for (int i = 0; i < PageCount(); ++i) {
+        TTabSheet* p = FPages[size_t(i)];
+        if (!p->TabVisible)
+            continue;
+        const int w = fm.horizontalAdvance(p->Caption()) + 2 * kTabPadding;
+        if (i == PageIndex)
+            return TRect(x, 2, x + w, h);
+        x += w;
+    }
+    return TRect();
+}
+
+int TPageControl::IndexOfTabAt(int X, int Y)
+{
+    for (int i = 0; i < PageCount(); ++i)
+        if (PtInRect(TabRect(i), TPoint(X, Y)))
+            return i;
+    return -1;
+}
+
+void TPageControl::AdjustClientRect(TRect& Rect)
+{
+    Rect = TRect(Rect.Left + kFrame, Rect.Top + TabHeight() + kFrame, Rect.Right - kFrame, Rect.Bottom - kFrame);
+    if (Rect.Right < Rect.Left)
+        Rect.Right = Rect.Left;
+    if (Rect.Bottom < Rect.Top)
+        Rect.Bottom = Rect.Top;
+}
+
+void TPageControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
+{
+    TCustomControl::MouseDown(Button, Shift, X, Y);
+    if (Button != mbLeft || !FEnabled)
+        return;
+    const int i = IndexOfTabAt(X, Y);
+    if (i < 0 || FPages[size_t(i)] == FActivePage)
+        return;
+    SetActivePage(FPages[size_t(i)]);
+    Change();
+}
+
 void TPageControl::Paint()
 {
-    Canvas()->Brush()->SetColor(FColor);
-    Canvas()->FillRect(ClientRect());
+    TCanvas* c = Canvas();
+    c->Brush()->SetColor(FColor);
+    c->FillRect(ClientRect());
+    const int h = TabHeight();
+    const TRect cr = ClientRect();
+    // The display area's frame, then the tabs over its top edge.
+    c->Pen()->SetColor(clBtnShadow);
+    c->Brush()->SetStyle(bsClear);
+    c->Rectangle(TRect(cr.Left, h, cr.Right, cr.Bottom));
+    c->Font()->Assign(Font());
+    for (int i = 0; i < PageCount(); ++i) {
+        TRect r = TabRect(i);
+        if (IsRectEmpty(r))
+            continue;
+        const bool active = FPages[size_t(i)] == FActivePage;
+        if (active) {
+            r.Top -= 2;
+            r.Bottom += 1;
+        }
+        c->Brush()->SetStyle(bsSolid);
+        c->Brush()->SetColor(active ? clWindow : clBtnFace);
+        c->FillRect(r);
+        c->Pen()->SetColor(clBtnShadow);
+        c->MoveTo(r.Left, r.Bottom - 1);
+        c->LineTo(r.Left, r.Top);
+        c->LineTo(r.Right - 1, r.Top);
+        c->LineTo(r.Right - 1, r.Bottom);
+        QString text = FPages[size_t(i)]->Caption();
+        c->Brush()->SetStyle(bsClear);
+        c->TextRect(r, text, TTextFormat{tfCenter, tfVerticalCenter, tfSingleLine});
+    }
+    c->Brush()->SetStyle(bsSolid);
 }
 
 TStatusPanel* TStatusPanels::Add()

@@ -8,7 +8,8 @@
 
 class TPageControl;
 
-// One page of a page control; its controls are its children.
+// One page of a page control; its controls are its children. It fills the page control's
+// display area, under the tab strip.
 class TTabSheet : public TCustomControl {
     DOV_PERSISTENT(TTabSheet, TCustomControl)
 public:
@@ -17,7 +18,10 @@ public:
     TPageControl* PageControl() const { return FPageControl; }
     void SetPageControl(TPageControl* v);
     int PageIndex() const;
+    // A sheet without a tab can still be the active page; the user cannot choose it.
     bool TabVisible = true;
+    // Read from a form inside its page control: it becomes one of its pages.
+    void SetParentComponent(TComponent* Value) override;
 
 private:
     TPageControl* FPageControl = nullptr;
@@ -32,13 +36,23 @@ public:
     int PageCount() const { return int(FPages.size()); }
     TTabSheet* Pages(int Index) const { return FPages.at(size_t(Index)); }
     TTabSheet* ActivePage() const { return FActivePage; }
+    // Setting the page in code does not fire OnChange; choosing a tab does.
     void SetActivePage(TTabSheet* v);
     int ActivePageIndex() const;
     void SetActivePageIndex(int v);
+    // Height of the tab strip along the top.
+    int TabHeight();
+    // The tab of the page in client coordinates; empty when the page shows no tab.
+    TRect TabRect(int PageIndex);
+    // The page whose tab is at the client point, or -1.
+    int IndexOfTabAt(int X, int Y);
     TNotifyEvent OnChange;
 
 protected:
     void Paint() override;
+    void AdjustClientRect(TRect& Rect) override;
+    void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    virtual void Change();
 
 private:
     void InsertPage(TTabSheet* p);

@@ -1867,6 +1867,8 @@ void TWinControl::HandleKeyRelease(Word Key, TShiftState Shift)
 void TWinControl::CNKeyDown(TMessage& M)
 {
     M.Result = 1;
+    if (IsMenuKey(this, M))
+        return;
     const Word key = Word(M.WParam);
     if (Perform(CM_CHILDKEY, key, LPARAM(this)) != 0)
         return;

@@ -1,15 +1,20 @@
 // Forms, the application object and the screen.
 #include "Forms.h"
+#include "Menus.h"
+#include "PopupMenus.h"
 #include "platform/rtl/Guards.h"
 #include "platform/winapi/CommDlg.h"
 
 #include "platform/rtl/DataModule.h"
+#include "platform/rtl/Filer.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QEventLoop>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPointer>
 #include <QScreen>
 #include <QTimer>
@@ -21,6 +26,17 @@ static TScreen gScreenObject(nullptr);
 [[maybe_unused]] static const bool gGlobalsConstructed = [] {
     gApplicationObject.AfterConstruction();
     gScreenObject.AfterConstruction();
+    return true;
+}();
+// Colour names stand for their values in form resources.
+[[maybe_unused]] static const bool gColorIdentsRegistered = [] {
+    RegisterIntegerIdents([](const QString& ident, int64_t& value) {
+        TColor c;
+        if (!IdentToColor(ident, c))
+            return false;
+        value = c;
+        return true;
+    });
     return true;
 }();
 TApplication* Application = &gApplicationObject;
@@ -50,6 +66,7 @@ DOV_PUBLISHED(TCustomForm)
     P.Prop("BorderStyle", &TCustomForm::BorderStyle, &TCustomForm::SetBorderStyle).Default(bsSizeable);
     P.Prop("FormStyle", &TCustomForm::FormStyle, &TCustomForm::SetFormStyle).Default(fsNormal);
     P.Prop("KeyPreview", &TCustomForm::KeyPreview).Default(false);
+    P.Prop("Menu", &TCustomForm::Menu, &TCustomForm::SetMenu);
     P.Prop("Position", &TCustomForm::Position).Default(poDefaultPosOnly);
     P.Prop("WindowState", &TCustomForm::WindowState, &TCustomForm::SetWindowState).Default(wsNormal);
     P.Event("OnCreate", &TCustomForm::OnCreate);
@@ -79,6 +96,7 @@ TCustomForm::~TCustomForm()
 {
     if (FCreated && OnDestroy)
         GuardedCall([&] { OnDestroy(this); });
+    SetMenu(nullptr);
     Screen->RemoveForm(this);
     if (Application->MainForm() == this)
         Application->SetMainForm(nullptr);
@@ -133,6 +151,197 @@ void TCustomForm::CreateWidget(const TCreateParams& Params)
     QWidget* w = Widget();
     w->setWindowTitle(FText);
     w->setFocusPolicy(Qt::StrongFocus);
+    UpdateMenuBar(true);
+}
+
+// ---- the menu bar ----
+
+struct TCustomForm::TMenuBarLink {
+    QPointer<QMenuBar> Bar;
+    std::vector<TMenuItem*> Shown;   // the top-level items the bar's actions stand for
+};
+
+namespace {
+int MenuBarHeight()
+{
+    static int height = 0;
+    if (height == 0) {
+        if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return 20;
+        QMenuBar probe;
+        probe.setNativeMenuBar(false);
+        probe.addMenu(QStringLiteral("Ag"));
+        height = probe.sizeHint().height();
+    }
+    return height;
+}
+
+// The shortcut a key message stands for, with the shift keys held with it.
+TShortCut KeyShortCut(const TMessage& Message)
+{
+    const TShiftState shift = KeyDataToShiftState(int32_t(Message.LParam));
+    TShortCut sc = TShortCut(Message.WParam & 0xFF);
+    if (shift.Contains(ssShift))
+        sc |= scShift;
+    if (shift.Contains(ssCtrl))
+        sc |= scCtrl;
+    if (shift.Contains(ssAlt))
+        sc |= scAlt;
+    return sc;
+}
+
+TMenuItem* ItemOf(const QAction* a) { return static_cast<TMenuItem*>(a->data().value<void*>()); }
+
+bool InTree(const TMenuItem* Root, const TMenuItem* Item)
+{
+    for (int i = 0; i < Root->Count(); ++i)
+        if (Root->Items(i) == Item || InTree(Root->Items(i), Item))
+            return true;
+    return false;
+}
+
+std::vector<TMenuItem*> VisibleItems(const TMenuItem* Root)
+{
+    std::vector<TMenuItem*> items;
+    for (int i = 0; i < Root->Count(); ++i)
+        if (Root->Items(i)->Visible() && Root->Items(i)->Caption != QLatin1String("-"))
+            items.push_back(Root->Items(i));
+    return items;
+}
+}
+
+QMenuBar* TCustomForm::MenuBar() const { return FMenuBar ? FMenuBar->Bar.data() : nullptr; }
+
+void TCustomForm::SetMenu(TMainMenu* Value)
+{
+    if (Value == FMenu)
+        return;
+    if (Value && Value->FWindowForm)
+        Value->FWindowForm->SetMenu(nullptr);
+    const int clientHeight = ClientHeight();
+    if (FMenu) {
+        FMenu->FWindowForm = nullptr;
+        FMenu->RemoveFreeNotification(this);
+    }
+    FMenu = Value;
+    if (FMenu) {
+        FMenu->FWindowForm = this;
+        FMenu->FreeNotification(this);
+    }
+    if (ComponentState().Contains(csDestroying))
+        return;
+    ReadNonClient();
+    if (!Parent())
+        SetBounds(FLeft, FTop, FWidth, clientHeight + FNonClient.Top + FNonClient.Bottom);
+    UpdateMenuBar(true);
+}
+
+void TCustomForm::Notification(TComponent* AComponent, TOperation Operation)
+{
+    TWinControl::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FMenu)
+        SetMenu(nullptr);
+}
+
+void TCustomForm::WMNCCalcSize(TMessage& M)
+{
+    TWinControl::WMNCCalcSize(M);
+    if (FMenu && !Parent()) {
+        auto* r = reinterpret_cast<TRect*>(M.LParam);
+        r->Top = std::min(r->Top + MenuBarHeight(), r->Bottom);
+    }
+}
+
+void TCustomForm::MenuChanged()
+{
+    if (!ComponentState().Contains(csDestroying))
+        UpdateMenuBar(false);
+}
+
+void TCustomForm::UpdateMenuBar(bool Rebuild)
+{
+    QWidget* w = Widget();
+    if (!FMenu || !w || Parent()) {
+        if (FMenuBar && FMenuBar->Bar)
+            delete FMenuBar->Bar.data();
+        FMenuBar.reset();
+        return;
+    }
+    if (!FMenuBar)
+        FMenuBar = std::make_unique<TMenuBarLink>();
+    const std::vector<TMenuItem*> items = VisibleItems(FMenu->Items());
+    QMenuBar* bar = FMenuBar->Bar;
+    if (bar && !Rebuild && items == FMenuBar->Shown) {
+        for (QAction* a : bar->actions())
+            a->setEnabled(ItemOf(a)->Enabled());
+        return;
+    }
+    if (!bar) {
+        bar = new QMenuBar(w);
+        bar->setNativeMenuBar(false);
+        FMenuBar->Bar = bar;
+    }
+    bar->clear();
+    FMenuBar->Shown = items;
+    // A chosen item is clicked once the menu has closed, and only if it is still in the menu.
+    auto clickLater = [this, bar](QAction* a) {
+        TMenuItem* item = ItemOf(a);
+        QTimer::singleShot(0, bar, [this, item] {
+            if (FMenu && InTree(FMenu->Items(), item))
+                GuardedCall([&] { item->Click(); });
+        });
+    };
+    for (TMenuItem* item : items) {
+        QAction* a;
+        if (item->Count() > 0) {
+            QMenu* sub = bar->addMenu(item->Caption);
+            a = sub->menuAction();
+            // Built as it opens, so it shows the items' states of that moment.
+            QObject::connect(sub, &QMenu::aboutToShow, sub, [sub, item, clickLater] {
+                sub->clear();
+                AddMenuItems(sub, item);
+                std::vector<QMenu*> menus{sub};
+                while (!menus.empty()) {
+                    QMenu* m = menus.back();
+                    menus.pop_back();
+                    for (QAction* x : m->actions()) {
+                        if (x->menu())
+                            menus.push_back(x->menu());
+                        else if (!x->isSeparator())
+                            QObject::connect(x, &QAction::triggered, x, [x, clickLater] { clickLater(x); });
+                    }
+                }
+            });
+        } else {
+            a = bar->addAction(item->Caption);
+            QObject::connect(a, &QAction::triggered, a, [a, clickLater] { clickLater(a); });
+        }
+        a->setData(QVariant::fromValue(static_cast<void*>(item)));
+        a->setEnabled(item->Enabled());
+    }
+    PlaceMenuBar();
+    bar->setVisible(true);
+}
+
+void TCustomForm::PlaceMenuBar()
+{
+    if (QMenuBar* bar = MenuBar())
+        bar->setGeometry(0, 0, Widget()->width(), MenuBarHeight());
+}
+
+bool TCustomForm::IsShortCut(const TMessage& Message)
+{
+    return FMenu && FMenu->IsShortCut(KeyShortCut(Message));
+}
+
+bool IsMenuKey(TWinControl* Control, const TMessage& Message)
+{
+    const TShortCut sc = KeyShortCut(Message);
+    for (TControl* c = Control; c; c = c->Parent())
+        if (c->PopupMenu && c->PopupMenu->IsShortCut(sc))
+            return true;
+    TCustomForm* f = GetParentForm(Control);
+    return f && f->IsShortCut(Message);
 }
 
 void TCustomForm::ApplyWindowStyle()
@@ -393,6 +602,10 @@ void TCustomForm::Dispatch(TMessage& M)
     case CM_TEXTCHANGED:
         if (Widget() && !Parent())
             Widget()->setWindowTitle(FText);
+        TWinControl::Dispatch(M);
+        return;
+    case WM_SIZE:
+        PlaceMenuBar();
         TWinControl::Dispatch(M);
         return;
     default:

@@ -22,6 +22,9 @@ using TModalResult = int;
 constexpr TModalResult mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6,
                        mrNo = 7, mrClose = 8, mrAll = 12, mrNoToAll = 13, mrYesToAll = 14;
 
+class TMainMenu;
+class QMenuBar;
+
 using TCloseEvent = Delegate<void(TObject* Sender, TCloseAction& Action)>;
 using TCloseQueryEvent = Delegate<void(TObject* Sender, bool& CanClose)>;
 
@@ -63,6 +66,17 @@ public:
     void SetWindowState(TWindowState v);
     bool KeyPreview = false;
 
+    // The menu shown as the window's menu bar. Setting it keeps the client area's size: the
+    // window grows by the bar.
+    TMainMenu* Menu() const { return FMenu; }
+    void SetMenu(TMainMenu* Value);
+    // The bar showing Menu (nullptr without a menu or before the window exists).
+    QMenuBar* MenuBar() const;
+    // Clicks the item of Menu whose shortcut the key message (CN_KEYDOWN) is; true if one was.
+    bool IsShortCut(const TMessage& Message);
+    // Menu's items were enabled, shown, added or removed: the bar follows.
+    void MenuChanged();
+
     TWinControl* ActiveControl() const { return FActiveControl; }
     void SetActiveControl(TWinControl* Control);
     // Records the focused control and sends CM_EXIT / CM_ENTER down the chain.
@@ -93,6 +107,8 @@ protected:
     virtual void Activate();
     virtual void Deactivate();
     void CMDialogKey(TMessage& M) override;
+    void WMNCCalcSize(TMessage& M) override;
+    void Notification(TComponent* AComponent, TOperation Operation) override;
     void PlaceWindow();
     void SetVisibleFromQt(bool v);
 
@@ -105,6 +121,11 @@ protected:
     TWindowState FWindowState = wsNormal;
     TWinControl* FActiveControl = nullptr;
     TWinControl* FFocusedControl = nullptr;
+    TMainMenu* FMenu = nullptr;
+    struct TMenuBarLink;
+    std::unique_ptr<TMenuBarLink> FMenuBar;
+    void UpdateMenuBar(bool Rebuild);
+    void PlaceMenuBar();
     const TClassInfo* FResourceClass = nullptr;
     bool FCreated = false;
     friend class TVclWidget;
@@ -251,5 +272,9 @@ extern TScreen* Screen;
 
 // The form a control is on.
 TCustomForm* GetParentForm(TControl* Control, bool TopForm = true);
+// A key (CN_KEYDOWN) that is the shortcut of a menu item, of a popup menu of the control or
+// of a control it sits on, or of its form's menu: the item is clicked and the key goes no
+// further.
+bool IsMenuKey(TWinControl* Control, const TMessage& Message);
 // Shows the text in a box (buttons OK).
 void ShowMessage(const QString& Msg);

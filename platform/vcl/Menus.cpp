@@ -1,4 +1,5 @@
 #include "Menus.h"
+#include "Forms.h"
 #include "ImgList.h"
 
 #include <algorithm>
@@ -19,6 +20,44 @@ DOV_PUBLISHED(TMenuItem)
     P.Event("OnClick", &TMenuItem::OnClick);
 }
 
+QString ShortCutToText(TShortCut ShortCut)
+{
+    const int key = ShortCut & 0xFF;
+    QString name;
+    if (key >= VK_F1 && key <= VK_F1 + 23)
+        name = QStringLiteral("F%1").arg(key - VK_F1 + 1);
+    else if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+        name = QChar(key);
+    else {
+        switch (key) {
+        case VK_RETURN: name = QStringLiteral("Enter"); break;
+        case VK_ESCAPE: name = QStringLiteral("Esc"); break;
+        case VK_SPACE: name = QStringLiteral("Space"); break;
+        case VK_TAB: name = QStringLiteral("Tab"); break;
+        case VK_BACK: name = QStringLiteral("BkSp"); break;
+        case VK_INSERT: name = QStringLiteral("Ins"); break;
+        case VK_DELETE: name = QStringLiteral("Del"); break;
+        case VK_HOME: name = QStringLiteral("Home"); break;
+        case VK_END: name = QStringLiteral("End"); break;
+        case VK_PRIOR: name = QStringLiteral("PgUp"); break;
+        case VK_NEXT: name = QStringLiteral("PgDn"); break;
+        case VK_LEFT: name = QStringLiteral("Left"); break;
+        case VK_RIGHT: name = QStringLiteral("Right"); break;
+        case VK_UP: name = QStringLiteral("Up"); break;
+        case VK_DOWN: name = QStringLiteral("Down"); break;
+        default: return QString();
+        }
+    }
+    QString text;
+    if (ShortCut & scShift)
+        text += QStringLiteral("Shift+");
+    if (ShortCut & scCtrl)
+        text += QStringLiteral("Ctrl+");
+    if (ShortCut & scAlt)
+        text += QStringLiteral("Alt+");
+    return text + name;
+}
+
 TMenuItem::TMenuItem(TComponent* AOwner) : TComponent(AOwner) {}
 
 TMenuItem::~TMenuItem()
@@ -29,12 +68,43 @@ TMenuItem::~TMenuItem()
         FParent->Remove(this);
 }
 
+void TMenuItem::SetEnabled(bool v)
+{
+    if (v == FEnabled)
+        return;
+    FEnabled = v;
+    MenuChanged();
+}
+
+void TMenuItem::SetVisible(bool v)
+{
+    if (v == FVisible)
+        return;
+    FVisible = v;
+    MenuChanged();
+}
+
+TMenu* TMenuItem::GetParentMenu() const
+{
+    const TMenuItem* i = this;
+    while (i->FParent)
+        i = i->FParent;
+    return i->FMenu;
+}
+
+void TMenuItem::MenuChanged()
+{
+    if (TMenu* m = GetParentMenu())
+        m->MenuChanged();
+}
+
 void TMenuItem::Add(TMenuItem* Item)
 {
     if (Item->FParent)
         Item->FParent->Remove(Item);
     Item->FParent = this;
     FItems.push_back(Item);
+    MenuChanged();
 }
 
 void TMenuItem::Remove(TMenuItem* Item)
@@ -44,6 +114,7 @@ void TMenuItem::Remove(TMenuItem* Item)
         return;
     FItems.erase(it);
     Item->FParent = nullptr;
+    MenuChanged();
 }
 
 int TMenuItem::IndexOf(TMenuItem* Item) const
@@ -119,8 +190,57 @@ void TMenu::Notification(TComponent* AComponent, TOperation Operation)
 
 void TMenu::GetChildren(const TGetChildProc& Proc, TComponent* Root) { FItems->GetChildren(Proc, Root); }
 
+namespace {
+TMenuItem* FindReachable(const TMenuItem* Parent, TShortCut ShortCut)
+{
+    for (int i = 0; i < Parent->Count(); ++i) {
+        TMenuItem* item = Parent->Items(i);
+        if (!item->Enabled() || !item->Visible())
+            continue;
+        if (item->ShortCut == ShortCut)
+            return item;
+        if (TMenuItem* found = FindReachable(item, ShortCut))
+            return found;
+    }
+    return nullptr;
+}
+}
+
+TMenuItem* TMenu::FindShortCut(TShortCut ShortCut) const
+{
+    return ShortCut == 0 ? nullptr : FindReachable(FItems, ShortCut);
+}
+
+bool TMenu::IsShortCut(TShortCut ShortCut)
+{
+    TMenuItem* item = FindShortCut(ShortCut);
+    if (!item)
+        return false;
+    item->Click();
+    return true;
+}
+
+void TMenu::MenuChanged()
+{
+    if (OnChange)
+        OnChange(this);
+}
+
 TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner), FItems(Create<TMenuItem>(nullptr)) { FItems->FMenu = this; }
 
 TMenu::~TMenu() { delete FItems; }
 
 DOV_PUBLISHED(TMainMenu) {}
+
+TMainMenu::~TMainMenu()
+{
+    if (FWindowForm)
+        FWindowForm->SetMenu(nullptr);
+}
+
+void TMainMenu::MenuChanged()
+{
+    TMenu::MenuChanged();
+    if (FWindowForm)
+        FWindowForm->MenuChanged();
+}

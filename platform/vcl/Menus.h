@@ -9,6 +9,8 @@
 // Virtual-key code in the low byte, scShift/scCtrl/scAlt above it.
 using TShortCut = uint16_t;
 enum : TShortCut { scShift = 0x2000, scCtrl = 0x4000, scAlt = 0x8000 };
+// "F5", "Ctrl+E", "Shift+Alt+Del" ...; empty for no shortcut.
+QString ShortCutToText(TShortCut ShortCut);
 
 enum TMenuBreak { mbNone, mbBreak, mbBarBreak };
 DOV_ENUM_INFO(TMenuBreak, mbNone, mbBreak, mbBarBreak)
@@ -23,9 +25,9 @@ public:
 
     QString Caption;
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool v) { FEnabled = v; }
+    void SetEnabled(bool v);
     bool Visible() const { return FVisible; }
-    void SetVisible(bool v) { FVisible = v; }
+    void SetVisible(bool v);
     bool Checked = false;
     int ImageIndex = -1;
     QString Hint;
@@ -48,6 +50,8 @@ public:
     void Remove(TMenuItem* Item);
     int IndexOf(TMenuItem* Item) const;
     void Click();
+    // The menu whose tree holds the item, if any.
+    class TMenu* GetParentMenu() const;
 
     // Streaming: an item is read inside its parent item or menu and written with it.
     bool HasParent() const override { return true; }
@@ -56,6 +60,7 @@ public:
     void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
 
 private:
+    void MenuChanged();
     bool FEnabled = true;
     bool FVisible = true;
     TMenuItem* FParent = nullptr;
@@ -75,17 +80,39 @@ public:
     TCustomImageList* Images() const { return FImages; }
     void SetImages(TCustomImageList* Value);
     void GetChildren(const TGetChildProc& Proc, TComponent* Root) override;
+    // The item with the shortcut that the user can reach: it and every item above it enabled
+    // and visible (a disabled top-level item closes its whole branch).
+    TMenuItem* FindShortCut(TShortCut ShortCut) const;
+    // Clicks the reachable item with the shortcut; false when there is none.
+    bool IsShortCut(TShortCut ShortCut);
+    // An item of the tree was enabled, disabled, shown or hidden.
+    TNotifyEvent OnChange;
 
 protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
+    virtual void MenuChanged();
 
 private:
     TMenuItem* FItems;
     TCustomImageList* FImages = nullptr;
+    friend class TMenuItem;
 };
 
+class TCustomForm;
+
+// Shown as the menu bar of the form whose Menu it is.
 class TMainMenu : public TMenu {
     DOV_PERSISTENT(TMainMenu, TMenu)
 public:
     explicit TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
+    ~TMainMenu() override;
+    // The form showing the menu.
+    TCustomForm* WindowForm() const { return FWindowForm; }
+
+protected:
+    void MenuChanged() override;
+
+private:
+    TCustomForm* FWindowForm = nullptr;
+    friend class TCustomForm;
 };

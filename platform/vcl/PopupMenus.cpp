@@ -30,8 +30,7 @@ void TPopupMenu::DoClose()
         OnClose(this);
 }
 
-namespace {
-void AddItems(QMenu* menu, const TMenuItem* parent)
+void AddMenuItems(QMenu* menu, const TMenuItem* parent)
 {
     for (int i = 0; i < parent->Count(); ++i) {
         TMenuItem* item = parent->Items(i);
@@ -45,10 +44,12 @@ void AddItems(QMenu* menu, const TMenuItem* parent)
         QAction* a;
         if (item->Count() > 0) {
             QMenu* sub = menu->addMenu(item->Caption);
-            AddItems(sub, item);
+            AddMenuItems(sub, item);
             a = sub->menuAction();
         } else {
-            a = menu->addAction(item->Caption);
+            // Text after a tab is shown as the shortcut; Qt itself does not act on it.
+            const QString keys = ShortCutToText(item->ShortCut);
+            a = menu->addAction(keys.isEmpty() ? item->Caption : item->Caption + u'\t' + keys);
         }
         a->setEnabled(item->Enabled());
         if (item->Checked) {
@@ -58,12 +59,11 @@ void AddItems(QMenu* menu, const TMenuItem* parent)
         a->setData(QVariant::fromValue(static_cast<void*>(item)));
     }
 }
-}
 
 QMenu* TPopupMenu::BuildQMenu(QWidget* Parent) const
 {
     auto* menu = new QMenu(Parent);
-    AddItems(menu, Items());
+    AddMenuItems(menu, Items());
     return menu;
 }
 

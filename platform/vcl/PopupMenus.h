@@ -10,6 +10,10 @@ class QWidget;
 enum TPopupAlignment { paLeft, paRight, paCenter };
 DOV_ENUM_INFO(TPopupAlignment, paLeft, paRight, paCenter)
 
+// The visible items under Parent as Qt menu entries ("-" a separator, an item with items a
+// sub-menu, the shortcut's text beside the caption); each action's data is the item.
+void AddMenuItems(QMenu* Menu, const TMenuItem* Parent);
+
 class TPopupMenu : public TMenu {
     DOV_PERSISTENT(TPopupMenu, TMenu)
 public:
