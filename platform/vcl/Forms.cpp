@@ -281,7 +281,6 @@ void TCustomForm::UpdateMenuBar(bool Rebuild)
             TMenuItem* item = ItemOf(a);
             a->setText(item->Caption);
             a->setEnabled(item->Enabled());
-            a->setIcon(MenuItemIcon(item));
         }
         return;
     }
@@ -327,7 +326,6 @@ void TCustomForm::UpdateMenuBar(bool Rebuild)
         }
         a->setData(QVariant::fromValue(static_cast<void*>(item)));
         a->setEnabled(item->Enabled());
-        a->setIcon(MenuItemIcon(item));
     }
     PlaceMenuBar();
     bar->setVisible(true);
