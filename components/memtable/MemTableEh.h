@@ -368,8 +368,13 @@ public:
     bool BookmarkValid(const TBookmark& Bookmark) override;
     int CompareBookmarks(const TBookmark& Bookmark1, const TBookmark& Bookmark2) override;
     static int BookmarkToRecNo(const TBookmark& Bookmark);
+    // A bare row position; bookmarks the table hands out also name the row's record.
     static TBookmark RecNoToBookmark(int RecNo);
-    // The string forms carry the same 4 bytes.
+    static TBookmark RecordBookmark(int RecNo, const TMemoryRecordEh* Rec);
+    // The 0-based view row now holding the bookmarked record (it may have moved), -1 when the
+    // record is gone or hidden.
+    int BookmarkRow(const TBookmark& Bookmark);
+    // The string forms carry the same bytes.
     static int BookmarkStrToRecNo(const TBookmark& Bookmark) { return BookmarkToRecNo(Bookmark); }
     static int UniBookmarkToRecNo(const TBookmark& Bookmark) { return BookmarkToRecNo(Bookmark); }
     static TBookmark RecNoToBookmarkStr(int RecNo) { return RecNoToBookmark(RecNo); }

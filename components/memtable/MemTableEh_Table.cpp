@@ -104,7 +104,7 @@ void TMTRecBuf::Clear()
 
 TBookmark TMTRecBuf::BufBookmarkAsTBookmark() const
 {
-    return TCustomMemTableEh::RecNoToBookmark(Bookmark);
+    return TCustomMemTableEh::RecordBookmark(Bookmark, Bookmark == INT_MIN ? nullptr : MemRec);
 }
 
 // ---------------------------------------------------------------- creation
@@ -656,20 +656,75 @@ TBookmark TCustomMemTableEh::RecNoToBookmark(int RecNo)
     return TBookmark(reinterpret_cast<const char*>(&n), 4);
 }
 
+namespace {
+
+// After the row number: the record's serial in its list and its address. The address is only
+// compared, never followed, since the record may be freed; the serial tells apart a new record
+// that was given a freed one's address.
+struct BookmarkedRecord {
+    uint32_t Serial = 0;
+    quintptr Address = 0;
+};
+constexpr qsizetype RecordBookmarkSize = 4 + sizeof(uint32_t) + sizeof(quintptr);
+
+bool ReadBookmarkedRecord(const TBookmark& Bookmark, BookmarkedRecord& Out)
+{
+    if (Bookmark.size() < RecordBookmarkSize)
+        return false;
+    std::memcpy(&Out.Serial, Bookmark.constData() + 4, sizeof(Out.Serial));
+    std::memcpy(&Out.Address, Bookmark.constData() + 4 + sizeof(Out.Serial), sizeof(Out.Address));
+    return true;
+}
+
+bool IsBookmarkedRecord(const TMemoryRecordEh* Rec, const BookmarkedRecord& B)
+{
+    return reinterpret_cast<quintptr>(Rec) == B.Address && Rec->HashCode() == B.Serial;
+}
+
+}  // namespace
+
+TBookmark TCustomMemTableEh::RecordBookmark(int RecNo, const TMemoryRecordEh* Rec)
+{
+    TBookmark bm = RecNoToBookmark(RecNo);
+    if (!Rec)
+        return bm;
+    BookmarkedRecord b{Rec->HashCode(), reinterpret_cast<quintptr>(Rec)};
+    bm.append(reinterpret_cast<const char*>(&b.Serial), sizeof(b.Serial));
+    bm.append(reinterpret_cast<const char*>(&b.Address), sizeof(b.Address));
+    return bm;
+}
+
+int TCustomMemTableEh::BookmarkRow(const TBookmark& Bookmark)
+{
+    if (!Active() || Bookmark.isEmpty())
+        return -1;
+    const int count = ViewRowCount();
+    const int row = BookmarkToRecNo(Bookmark) - 1;
+    BookmarkedRecord b;
+    if (!ReadBookmarkedRecord(Bookmark, b))
+        return row >= 0 && row < count ? row : -1;
+    if (row >= 0 && row < count && IsBookmarkedRecord(FRecordsView->GetViewRecord(row), b))
+        return row;
+    // Rows inserted, deleted or re-sorted since: look outwards from where it was, nearest first.
+    const int from = std::clamp(row, 0, std::max(count - 1, 0));
+    for (int d = 0; from - d >= 0 || from + d < count; ++d) {
+        if (from - d >= 0 && IsBookmarkedRecord(FRecordsView->GetViewRecord(from - d), b))
+            return from - d;
+        if (d > 0 && from + d < count && IsBookmarkedRecord(FRecordsView->GetViewRecord(from + d), b))
+            return from + d;
+    }
+    return -1;
+}
+
 TMemRecViewEh* TCustomMemTableEh::BookmarkToRec(const TBookmark& Bookmark)
 {
-    const int n = BookmarkToRecNo(Bookmark);
-    if (n < 1 || n > ViewRowCount())
-        return nullptr;
-    return ViewNodeAt(n - 1);
+    const int row = BookmarkRow(Bookmark);
+    return row < 0 ? nullptr : ViewNodeAt(row);
 }
 
 bool TCustomMemTableEh::BookmarkValid(const TBookmark& Bookmark)
 {
-    if (!Active())
-        return false;
-    const int n = BookmarkToRecNo(Bookmark);
-    return n >= 1 && n <= ViewRowCount();
+    return BookmarkRow(Bookmark) >= 0;
 }
 
 int TCustomMemTableEh::CompareBookmarks(const TBookmark& B1, const TBookmark& B2)
@@ -678,7 +733,15 @@ int TCustomMemTableEh::CompareBookmarks(const TBookmark& B1, const TBookmark& B2
     if (e1 || e2)
         return e1 && e2 ? 0 : (e1 ? -1 : 1);
     const int a = BookmarkToRecNo(B1), b = BookmarkToRecNo(B2);
-    return a < b ? -1 : (a > b ? 1 : 0);
+    if (a != b)
+        return a < b ? -1 : 1;
+    // the same row held by two records at different times: they are not the same bookmark
+    BookmarkedRecord r1, r2;
+    ReadBookmarkedRecord(B1, r1);
+    ReadBookmarkedRecord(B2, r2);
+    if (r1.Serial != r2.Serial)
+        return r1.Serial < r2.Serial ? -1 : 1;
+    return r1.Address < r2.Address ? -1 : (r1.Address > r2.Address ? 1 : 0);
 }
 
 TBookmark TCustomMemTableEh::GetBookmark()
@@ -690,7 +753,7 @@ TBookmark TCustomMemTableEh::GetBookmark()
 
 void TCustomMemTableEh::GetBookmarkData(TRecordBuffer Buffer, TBookmark& Data)
 {
-    Data = RecNoToBookmark(Buf(Buffer)->Bookmark);
+    Data = Buf(Buffer)->BufBookmarkAsTBookmark();
 }
 
 void TCustomMemTableEh::SetBookmarkData(TRecordBuffer Buffer, const TBookmark& Data)
@@ -711,10 +774,10 @@ void TCustomMemTableEh::SetBookmarkFlag(TRecordBuffer Buffer, TBookmarkFlag Valu
 
 void TCustomMemTableEh::InternalGotoBookmark(const TBookmark& Bookmark)
 {
-    const int n = BookmarkToRecNo(Bookmark);
-    if (n < 1 || n > ViewRowCount())
+    const int row = BookmarkRow(Bookmark);
+    if (row < 0)
         DatabaseError(QString::fromLatin1(DBMsg::RecordNotFound), this);
-    FRecordPos = n - 1;
+    FRecordPos = row;
     FInstantReadCurRowNum = FRecordPos;
 }
 
@@ -930,9 +993,7 @@ int TCustomMemTableEh::GetInstantReadCurRow()
 
 int TCustomMemTableEh::InstantReadIndexOfBookmark(const TBookmark& Bookmark)
 {
-    if (Bookmark.isEmpty())
-        return -1;
-    return BookmarkToRecNo(Bookmark) - 1;
+    return BookmarkRow(Bookmark);
 }
 
 int TCustomMemTableEh::InstantReadRowCount()

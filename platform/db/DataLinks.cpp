@@ -35,6 +35,9 @@ void TDataSource::SetDataSet(TDataSet* Value)
         FDataSet = nullptr;
         if (old->Active() && !old->ComponentState().Contains(csDestroying))
             old->UpdateBufferCount();
+        // the links see the old dataset go before the new one comes, even when both are open
+        if (Value)
+            UpdateState();
     }
     FDataSet = Value;
     if (Value) {
@@ -187,6 +190,9 @@ void TDataLink::SetDataSource(TDataSource* Value)
         TDataSource* old = FDataSource;
         FDataSource = nullptr;
         old->RemoveDataLink(this);
+        // leaving one open source for another still closes and reopens the link
+        if (Value)
+            UpdateState();
     }
     FDataSource = Value;
     if (Value)

@@ -1,7 +1,8 @@
-// Opening, cursor moves, bookmarks as row positions, field values and instant reading.
+// Opening, cursor moves, bookmarks, field values and instant reading.
 #include "TableFixture.h"
 
 #include <atomic>
+#include <functional>
 #include <cstdlib>
 #include <new>
 
@@ -89,17 +90,60 @@ TEST_F(TableFixture, RecNoOutsideTheRowsDoesNothingAndFiresNoScroll)
     EXPECT_EQ(scrolls, 1);
 }
 
-TEST_F(TableFixture, ABookmarkIsARowPositionAndNamesWhateverStandsThereAfterASort)
+// A bookmark the table hands out names its record: it follows the record when rows move, and is
+// no longer valid once the record is gone or filtered out, whatever now stands in its row.
+TEST_F(TableFixture, ABookmarkFollowsItsRecordAndFailsOnceTheRecordIsGone)
 {
-    OpenWith(5);
-    t->SetRecNo(5);
-    const TBookmark bm = t->Bookmark();
-    ASSERT_EQ(bm.size(), 4);
-    EXPECT_EQ(TCustomMemTableEh::BookmarkToRecNo(bm), 5);
-    t->SortByFields(QStringLiteral("Code DESC"));
-    t->GotoBookmark(bm);
-    EXPECT_EQ(Cur(), QStringLiteral("n1"));
-    EXPECT_EQ(t->RecNo(), 5);
+    struct Case {
+        const char* what;
+        std::function<void(TMemTableEh*)> change;
+        const char* cur;   // the bookmarked record's name, or nullptr when it must be gone
+    };
+    const Case cases[] = {
+        {"re-sorted", [](TMemTableEh* m) { m->SortByFields(QStringLiteral("Code DESC")); }, "n3"},
+        {"row inserted above", [](TMemTableEh* m) { m->First(); m->Insert(); m->FieldByName("Name")->SetAsString("new"); m->Post(); }, "n3"},
+        {"row deleted above", [](TMemTableEh* m) { m->First(); m->Delete(); }, "n3"},
+        {"deleted", [](TMemTableEh* m) { m->SetRecNo(3); m->Delete(); }, nullptr},
+        {"deleted, a record appended",
+         [](TMemTableEh* m) { m->SetRecNo(3); m->Delete(); m->AppendRecord({Variant(9), Variant("n9")}); m->SetRecNo(3); m->Delete(); m->AppendRecord({Variant(8), Variant("n8")}); }, nullptr},
+        {"filtered out",
+         [](TMemTableEh* m) { m->SetFilter(QStringLiteral("Code <> 3")); m->SetFiltered(true); }, nullptr},
+    };
+    t->Open();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        t->SetFiltered(false);
+        t->SortByFields(QStringLiteral("Code"));
+        t->EmptyTable();
+        for (int i = 1; i <= 5; ++i)
+            Add(i, QStringLiteral("n%1").arg(i));
+        t->SetRecNo(3);
+        const TBookmark bm = t->Bookmark();
+        EXPECT_EQ(TCustomMemTableEh::BookmarkToRecNo(bm), 3);
+        c.change(t);
+        t->Last();
+        if (c.cur) {
+            ASSERT_TRUE(t->BookmarkValid(bm));
+            t->GotoBookmark(bm);
+            EXPECT_EQ(Cur(), QString::fromLatin1(c.cur));
+            EXPECT_EQ(t->InstantReadIndexOfBookmark(bm), t->RecNo() - 1);
+        } else {
+            EXPECT_FALSE(t->BookmarkValid(bm));
+            EXPECT_EQ(t->InstantReadIndexOfBookmark(bm), -1);
+            EXPECT_EQ(ErrorOf([&] { t->GotoBookmark(bm); }), QStringLiteral("Record not found"));
+        }
+    }
+    // a bookmark taken while reading a row without moving names that row's record too
+    t->SetFiltered(false);
+    TBookmark second;
+    {
+        TInstantReadGuardEh g(t, 1);
+        second = t->Bookmark();
+    }
+    t->First();
+    t->Delete();
+    t->GotoBookmark(second);
+    EXPECT_EQ(Cur(), QStringLiteral("n2"));
 }
 
 TEST_F(TableFixture, BookmarksCompareByRowAndAreValidOnlyInsideTheRows)
@@ -117,6 +161,16 @@ TEST_F(TableFixture, BookmarksCompareByRowAndAreValidOnlyInsideTheRows)
     EXPECT_EQ(t->InstantReadIndexOfBookmark(b3), 2);
     EXPECT_EQ(t->InstantReadIndexOfBookmark(empty), -1);
     EXPECT_EQ(ErrorOf([&] { t->GotoBookmark(TCustomMemTableEh::RecNoToBookmark(9)); }), QStringLiteral("Record not found"));
+
+    // two records that stood in the same row are not the same bookmark
+    t->SetRecNo(2);
+    const TBookmark before = t->Bookmark();
+    t->Delete();
+    t->SetRecNo(2);
+    const TBookmark after = t->Bookmark();
+    EXPECT_NE(t->CompareBookmarks(before, after), 0);
+    EXPECT_EQ(t->CompareBookmarks(before, after), -t->CompareBookmarks(after, before));
+    EXPECT_EQ(t->CompareBookmarks(after, t->Bookmark()), 0);
 }
 
 TEST_F(TableFixture, AWriteCopiesTheRecordIntoTheBufferAndTheRecordChangesOnlyAtPost)

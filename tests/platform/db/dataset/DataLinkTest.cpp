@@ -214,6 +214,53 @@ TEST(DataLinkBuffers, CircularLinksAreRefused)
     EXPECT_EQ(masterSource.DataSet(), nullptr);
 }
 
+// Moving between two open datasets, by handing the source another dataset or the link another
+// source: the links see the old one close and the new one open, so nothing keeps the old fields.
+TEST(DataLinkSwitch, LinksFollowAMoveBetweenTwoOpenDatasets)
+{
+    enum Way { SourceGetsAnotherDataSet, LinkGetsAnotherSource };
+    for (Way way : {SourceGetsAnotherDataSet, LinkGetsAnotherSource}) {
+        SCOPED_TRACE(int(way));
+        auto people = MakePeople();
+        auto other = CreateUnique<TArrayDataSet>(nullptr);
+        other->FieldDefs()->Add("Name", ftString, 20);
+        for (const char* n : {"Zoe", "Yan"})
+            other->AddRow({Variant::FromString(QString::fromLatin1(n))});
+        other->Open();
+        auto src = CreateUnique<TDataSource>(nullptr);
+        auto otherSrc = CreateUnique<TDataSource>(nullptr);
+        src->SetDataSet(people.get());
+        otherSrc->SetDataSet(other.get());
+        int sourceChanges = 0;
+        src->OnDataChange = [&](TObject*, TField*) { ++sourceChanges; };
+
+        LogLink link;
+        link.SetBufferCount(4);
+        link.SetDataSource(src.get());
+        TFieldDataLink field;
+        field.SetFieldName("Name");
+        field.SetDataSource(src.get());
+        int fieldChanges = 0;
+        field.OnDataChange = [&](TObject*) { ++fieldChanges; };
+        link.Log.clear();
+
+        if (way == SourceGetsAnotherDataSet) {
+            src->SetDataSet(other.get());
+            EXPECT_EQ(sourceChanges, 1);
+        } else {
+            link.SetDataSource(otherSrc.get());
+            field.SetDataSource(otherSrc.get());
+        }
+        EXPECT_EQ(link.Log, QStringList({"active:0", "active:1"}));
+        EXPECT_TRUE(link.Active());
+        EXPECT_EQ(field.Field(), other->FieldByName("Name"));
+        EXPECT_GE(fieldChanges, 1);
+        EXPECT_EQ(WindowNames(link, other->FieldByName("Name")), QStringList({"Zoe", "Yan"}));
+        EXPECT_EQ(other->BufferCount(), 4);
+        EXPECT_EQ(people->BufferCount(), 1);
+    }
+}
+
 TEST(FieldDataLink, FollowsItsFieldAndEditsThroughTheSource)
 {
     auto ds = MakePeople();
