@@ -671,8 +671,12 @@ bool ReadBookmarkedRecord(const TBookmark& Bookmark, BookmarkedRecord& Out)
 {
     if (Bookmark.size() < RecordBookmarkSize)
         return false;
-    std::memcpy(&Out.Serial, Bookmark.constData() + 4, sizeof(Out.Serial));
-    std::memcpy(&Out.Address, Bookmark.constData() + 4 + sizeof(Out.Serial), sizeof(Out.Address));
+    // Byte by byte: the compiler cannot see the size check and warns about the empty array.
+    uchar bytes[sizeof(Out.Serial) + sizeof(Out.Address)];
+    for (qsizetype i = 0; i < qsizetype(sizeof(bytes)); ++i)
+        bytes[i] = uchar(Bookmark.at(4 + i));
+    std::memcpy(&Out.Serial, bytes, sizeof(Out.Serial));
+    std::memcpy(&Out.Address, bytes + sizeof(Out.Serial), sizeof(Out.Address));
     return true;
 }
 
