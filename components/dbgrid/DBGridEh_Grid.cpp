@@ -3,6 +3,7 @@
 #include "DBGridEh.h"
 
 #include "components/foundation/ToolCtrlsEh.h"
+#include "platform/rtl/Guards.h"
 
 #include <algorithm>
 
@@ -308,10 +309,6 @@ void TCustomDBGridEh::SetDataSource(TDataSource* Value)
 {
     if (Value == DataSource())
         return;
-    // The link does not report a move between two open datasets: let go of the old one first,
-    // so the grid sees the dataset close and the new one open.
-    if (Value && DataSource())
-        TCustomDBAxisGridEh::SetDataSource(nullptr);
     TCustomDBAxisGridEh::SetDataSource(Value);
     UpdateSumListDataSet();
 }
@@ -443,6 +440,73 @@ void TCustomDBGridEh::SetTryUseMemTableInt(bool Value)
     FTryUseMemTableInt = Value;
     UpdateIntMemTable();
     LayoutChanged();
+}
+
+// ---------------------------------------------------------------- scaling
+
+namespace {
+
+void ScaleFont(TFont* Font, int M, int D) { Font->SetSize(MulDiv(Font->GetSize(), M, D)); }
+
+}  // namespace
+
+void TCustomDBGridEh::ChangeScale(int M, int D)
+{
+    if (M != D && D > 0) {
+        if (ScalesFonts()) {
+            if (!FFooterParams->ParentFont())
+                ScaleFont(FooterFont(), M, D);
+            TDBGridColumnsEh* cols = Columns();
+            cols->BeginUpdate();
+            auto end = Finally([cols] { cols->EndUpdate(); });
+            // Widths are scaled on their running sums, so rounding never adds up along the row.
+            int sum = 0, scaledSum = 0;
+            for (int i = 0; i < cols->Count(); ++i) {
+                TColumnEh* col = cols->Items(i);
+                if (col->Footer()->AssignedValues().Contains(cvFooterFont))
+                    ScaleFont(col->Footer()->Font(), M, D);
+                for (int f = 0; f < col->Footers()->Count(); ++f)
+                    if (col->Footers()->Items(f)->AssignedValues().Contains(cvFooterFont))
+                        ScaleFont(col->Footers()->Items(f)->Font(), M, D);
+                // limits first, or an unscaled maximum would clip the scaled width
+                if (col->MaxWidth() > 0)
+                    col->SetMaxWidth(MulDiv(col->MaxWidth(), M, D));
+                if (col->MinWidth() > 0)
+                    col->SetMinWidth(MulDiv(col->MinWidth(), M, D));
+                if (!col->AssignedValues().Contains(cvWidth))
+                    continue;   // a default width follows the scaled font
+                sum += col->Width();
+                const int scaled = MulDiv(sum, M, D) - scaledSum;
+                col->SetWidth(scaled);
+                scaledSum += scaled;
+            }
+            TGridDataGroupsEh* groups = FDataGrouping.get();
+            if (!groups->ParentFont())
+                ScaleFont(groups->Font(), M, D);
+            auto scaleFooters = [M, D](TGridDataGroupFootersEh* footers) {
+                for (int i = 0; i < footers->Count(); ++i)
+                    if (!footers->Items(i)->ParentFont())
+                        ScaleFont(footers->Items(i)->Font(), M, D);
+            };
+            for (int i = 0; i < groups->GroupLevels()->Count(); ++i) {
+                TGridDataGroupLevelEh* level = groups->GroupLevels()->Items(i);
+                if (!level->ParentFont())
+                    ScaleFont(level->Font(), M, D);
+                if (!level->ParentFooters())
+                    scaleFooters(level->Footers());
+            }
+            scaleFooters(groups->Footers());
+        }
+        // Heights set in pixels: a row of a larger font would otherwise be cut.
+        if (FNewRowHeight > 0)
+            SetRowHeight(MulDiv(FNewRowHeight, M, D));
+        if (FTitleParams->RowHeight() > 0)
+            FTitleParams->SetRowHeight(MulDiv(FTitleParams->RowHeight(), M, D));
+        if (FFooterParams->RowHeight() > 0)
+            FFooterParams->SetRowHeight(MulDiv(FFooterParams->RowHeight(), M, D));
+        HandleNeeded();
+    }
+    TCustomDBAxisGridEh::ChangeScale(M, D);
 }
 
 // ---------------------------------------------------------------- indicator

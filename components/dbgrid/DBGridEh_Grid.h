@@ -290,6 +290,9 @@ protected:
     void Notification(TComponent* AComponent, TOperation Operation) override;
     void CreateWnd() override;
     void Paint() override;
+    // Footer, column footer and grouping fonts, own column widths and pixel heights follow a
+    // change of screen density.
+    void ChangeScale(int M, int D) override;
 
     void ReadOldFooterColor(TReader* Reader);
 

@@ -168,6 +168,24 @@ TEST_F(GridOverTable, ATableFreedWhileShownLeavesAWorkingGrid)
     EXPECT_EQ(DataRows(), 1);
 }
 
+TEST_F(GridOverTable, TheSourceHandedAnotherOpenTableShowsItAndForgetsTheOld)
+{
+    TMemTableEh* other = Create<TMemTableEh>(form.get());
+    other->FieldDefs()->Add(QStringLiteral("Other"), ftString, 10);
+    other->CreateDataSet();
+    for (const char* v : {"x", "y"})
+        other->AppendRecord({Variant(QString::fromLatin1(v))});
+    src->SetDataSet(other);
+    EXPECT_EQ(grid->IntMemTable(), static_cast<IMemTableEh*>(other));
+    ASSERT_EQ(grid->Columns()->Count(), 1);
+    EXPECT_EQ(grid->Columns()->Items(0)->Field(), other->FieldByName(QStringLiteral("Other")));
+    EXPECT_EQ(DataRows(), 2);
+    grid->Events.clear();
+    AddDBGridRow(table, 4, QStringLiteral("Дельта"), Variant(1.0), QStringLiteral("B"));
+    EXPECT_TRUE(grid->Events.empty());
+    grid->Repaint();
+}
+
 TEST_F(GridOverTable, AFreedGridIsNoLongerToldOfRowChanges)
 {
     delete grid;
