@@ -3,6 +3,7 @@
 
 #include <QApplication>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -23,6 +24,17 @@ inline void WhenMenuShows(std::function<void(QMenu*)> act)
             QTimer::singleShot(5, *step);
     };
     QTimer::singleShot(0, *step);
+}
+
+// A left click on an item of a shown menu, as the user chooses it: the menu's loop returns
+// the item (triggering the action alone would not).
+inline void ClickMenuAction(QMenu* m, QAction* a)
+{
+    const QPoint at = m->actionGeometry(a).center();
+    QMouseEvent press(QEvent::MouseButtonPress, at, m->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(m, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, m->mapToGlobal(at), Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(m, &release);
 }
 
 }  // namespace testsupport

@@ -25,6 +25,7 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -203,10 +204,37 @@ protected:
         }
         return -1;
     }
-    // A point of the grid row where the hit test finds what Hit asks for (x scanned left to right).
+    // One notch of the mouse wheel over the grid (up or down).
+    void Wheel(bool Down)
+    {
+        QWidget* widget = Grid()->Widget();
+        const QPoint local(widget->width() / 2, widget->height() / 2);
+        QWheelEvent e(local, widget->mapToGlobal(local), QPoint(), QPoint(0, Down ? -120 : 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(widget, &e);
+        testsupport::WaitEvents(10);
+    }
+    // The wheel turned until the grid row is in view (a row above the top one is not on the
+    // screen, so nothing of it can be clicked).
+    void WheelIntoView(int ARow)
+    {
+        for (int i = 0; i < 1000; ++i) {
+            const int top = Grid()->TopRow();
+            if (ARow < top)
+                Wheel(false);
+            else if (ARow >= top + Grid()->VisibleRowCount())
+                Wheel(true);
+            else
+                return;
+        }
+    }
+    // A point of the grid row where the hit test finds what Hit asks for (x scanned left to
+    // right), the row wheeled into view first.
     TPoint FindInRow(int ARow, const std::function<bool(int X, int Y)>& Hit)
     {
-        const TRect first = Grid()->CellRect(Grid()->DataToRawColumn(0), ARow);
+        WheelIntoView(ARow);
+        // the result grid's column 0 is hidden: its rectangle is empty
+        const TRect first = Grid()->CellRect(Grid()->DataToRawColumn(Grid()->FirstVisibleColumn()->Index()), ARow);
         const int y = (first.Top + first.Bottom) / 2;
         for (int x = 0; x < Grid()->ClientWidth(); ++x)
             if (Hit(x, y))
@@ -222,6 +250,7 @@ protected:
     // A row of the result scrolled into view is clicked in the given column.
     void ClickRow(int FlatIndex, int DataCol)
     {
+        WheelIntoView(RowOfFlatIndex(FlatIndex));
         const TRect r = Grid()->CellRect(Grid()->DataToRawColumn(DataCol), RowOfFlatIndex(FlatIndex));
         Click(Grid(), TPoint((r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2));
     }
