@@ -2,7 +2,7 @@
 // desk-audit workbook loaded, the period reconciled and the result held against a reckoning
 // made from the generated facts alone; then filtering, sorting, groups and the row detail,
 // and a reconciliation saved, loaded and checked off row by row.
-#include "JourneyFixture.h"
+#include "support/ProgramOnXServer.h"
 
 #include "app/engine/run/Reference.h"
 #include "platform/rtl/VarOrder.h"

@@ -1,15 +1,10 @@
-// The program as a user meets it, on the real X server: generated catalogs and their
-// "Config.ini", the data module and then the main window read from its form resource, shown
-// at a fixed size. Everything the user does goes in as mouse and key events to the window's
-// widgets; the dialog script answers the file dialogs and message boxes.
+// The program as a user meets it, on the real X server, its window shown at a fixed size.
+// Everything the user does goes in as mouse and key events to the window's widgets; the
+// dialog script answers the file dialogs and message boxes.
 #pragma once
 
 #include "support/XvfbEnvironment.h"
 
-#include "app/engine/DemoData.h"
-#include "app/engine/uBaseCompThread.h"
-#include "app/engine/uCompDM.h"
-#include "app/ui/uCompareMain.h"
 #include "components/dbgrid/DBGridEh.h"
 #include "components/memtable/MemTableEh.h"
 #include "platform/ado/ADODB.h"
@@ -18,16 +13,14 @@
 #include "platform/vcl/Dialogs.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/StdCtrls.h"
-#include "support/DialogScript.h"
+#include "support/ProgramFixture.h"
 #include "support/ScreenPictures.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QWidget>
 #include <functional>
 #include <gtest/gtest.h>
@@ -39,14 +32,8 @@ namespace journey {
 // Where the window stands and how large its client area is, so pictures compare.
 constexpr int kLeft = 20, kTop = 20, kClientWidth = 1087, kClientHeight = 669;
 
-class ProgramOnXServer : public ::testing::Test {
+class ProgramOnXServer : public ::testing::Test, protected testsupport::TProgramUnderTest {
 protected:
-    QTemporaryDir dir;
-    demo::TDemoModel model;
-    std::unique_ptr<TCompDM> dm;
-    std::unique_ptr<TfrmComparer> w;
-    testsupport::TDialogScript user;
-
     void SetUp() override
     {
         if (!testsupport::XvfbEnvironment::Available())
@@ -55,19 +42,15 @@ protected:
         QApplication::setCursorFlashTime(0);
     }
 
-    // The catalogs of a small organisation, then the program as it starts.
+    // The catalogs of a small organisation, then the program as it starts, its window shown
+    // where pictures compare.
     void StartProgram(int Size = 4)
     {
         demo::TDemoOptions o;
         o.Size = Size;
-        model = demo::BuildDemoModel(o);
-        demo::WriteDemoDatabases(model, dir.path());
-        TCompDM::ConfigPath = dir.filePath(QStringLiteral("Config.ini"));
-        dm = CreateUnique<TCompDM>(nullptr);
-        ASSERT_EQ(dm->CreateError, QString());
-        CompDM = dm.get();
-        w = CreateUnique<TfrmComparer>(nullptr);
-        frmComparer = w.get();
+        ASSERT_NO_FATAL_FAILURE(WriteCatalogs(o));
+        ASSERT_NO_FATAL_FAILURE(StartDataModule());
+        OpenWindow();
         w->SetBounds(kLeft, kTop, w->Width(), w->Height());
         w->SetClientWidth(kClientWidth);
         w->SetClientHeight(kClientHeight);
@@ -81,35 +64,15 @@ protected:
 
     void TearDown() override
     {
-        if (w)
-            PumpUntil([&] { return !w->JobState() || !w->JobState()->Running(); });
-        w.reset();
-        frmComparer = nullptr;
-        CompDM = nullptr;
-        dm.reset();
-        TCompDM::ConfigPath.clear();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        CloseProgram();
         testsupport::WaitEvents(50);
     }
 
-    // Lets the event loop run (which also carries the jobs' calls to the UI thread) until
-    // done() holds or the time is up.
-    static bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 60000)
-    {
-        QElapsedTimer t;
-        t.start();
-        while (!done()) {
-            if (t.elapsed() > timeoutMs)
-                return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        }
-        return true;
-    }
-    // Waits until the job a command started has handed the window back.
+    // Waits until the job a command started has handed the window back, and lets the
+    // screen catch up.
     bool WaitForJob()
     {
-        PumpUntil([&] { return w->JobState()->Running(); }, 2000);
-        const bool ended = PumpUntil([&] { return !w->JobState()->Running(); });
+        const bool ended = TProgramUnderTest::WaitForJob();
         testsupport::WaitEvents(100);
         return ended;
     }
