@@ -44,7 +44,7 @@ protected:
 
     // The catalogs of a small organisation, then the program as it starts, its window shown
     // where pictures compare.
-    void StartProgram(int Size = 4)
+    void StartProgram(int Size = 4, int ClientWidth = kClientWidth, int ClientHeight = kClientHeight)
     {
         demo::TDemoOptions o;
         o.Size = Size;
@@ -52,8 +52,8 @@ protected:
         ASSERT_NO_FATAL_FAILURE(StartDataModule());
         OpenWindow();
         w->SetBounds(kLeft, kTop, w->Width(), w->Height());
-        w->SetClientWidth(kClientWidth);
-        w->SetClientHeight(kClientHeight);
+        w->SetClientWidth(ClientWidth);
+        w->SetClientHeight(ClientHeight);
         w->Show();
         testsupport::WaitEvents(300);
         for (int i = 0; i < 30 && !w->Widget()->isActiveWindow(); ++i) {
