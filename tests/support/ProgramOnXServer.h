@@ -29,8 +29,8 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 namespace journey {
 
-// Where the window stands and how large its client area is, so pictures compare.
-constexpr int kLeft = 20, kTop = 20, kClientWidth = 1087, kClientHeight = 669;
+// The window's client area as the form resource gives it, so pictures compare.
+constexpr int kClientWidth = 1087, kClientHeight = 669;
 
 class ProgramOnXServer : public ::testing::Test, protected testsupport::TProgramUnderTest {
 protected:
@@ -42,8 +42,9 @@ protected:
         QApplication::setCursorFlashTime(0);
     }
 
-    // The catalogs of a small organisation, then the program as it starts, its window shown
-    // where pictures compare.
+    // The catalogs of a small organisation, then the program as it starts. The window centres
+    // itself as it shows, so its size is set before: a window made larger once shown would
+    // reach past the screen's edge.
     void StartProgram(int Size = 4, int ClientWidth = kClientWidth, int ClientHeight = kClientHeight)
     {
         demo::TDemoOptions o;
@@ -51,7 +52,6 @@ protected:
         ASSERT_NO_FATAL_FAILURE(WriteCatalogs(o));
         ASSERT_NO_FATAL_FAILURE(StartDataModule());
         OpenWindow();
-        w->SetBounds(kLeft, kTop, w->Width(), w->Height());
         w->SetClientWidth(ClientWidth);
         w->SetClientHeight(ClientHeight);
         w->Show();
