@@ -1,6 +1,8 @@
 // The print preview: recording pages, the window's state, zoom and page navigation by real
 // input, stopping a job from the window and printing the recorded pages.
 #include "support/AppEnvironment.h"
+#include "platform/winapi/WinUser.h"
+#include "support/DialogScript.h"
 #include "support/WidgetInput.h"
 
 #include "components/output/PdfReadBack.h"
@@ -340,4 +342,74 @@ TEST_F(PreviewFixture, AFailedPrintGivesTheCurrentPrinterBack)
     EXPECT_THROW(Rec->Print(), EPrinter);
     EXPECT_EQ(Printer(), current);
     EXPECT_FALSE(Rec->PrivatePrinter()->Printing());
+}
+
+TEST_F(PreviewFixture, ThePrintButtonAsksForThePagesAndPrintsThoseChosen)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("chosen.pdf"));
+    Record(3);
+    Rec->PrivatePrinter()->SetOutputFileName(file);
+    testsupport::TDialogScript script;
+    script.Then(IDCANCEL).Then([](TDialogCall& c) {
+        c.PageNums = true;
+        c.FromPage = 2;
+        c.ToPage = 3;
+        return IDOK;
+    });
+    ClickButton(Form->tbtPrint);
+    EXPECT_FALSE(QFile::exists(file));   // cancelled: nothing printed
+    ClickButton(Form->tbtPrint);
+    ASSERT_EQ(script.Calls.size(), 2u);
+    const TDialogCall& asked = script.Calls[0];
+    EXPECT_EQ(asked.Kind, TDialogKind::Print);
+    EXPECT_TRUE(asked.PageNumsEnabled);
+    EXPECT_EQ(asked.MinPage, 1);
+    EXPECT_EQ(asked.MaxPage, 3);
+    EXPECT_EQ(asked.FromPage, 1);
+    EXPECT_EQ(asked.ToPage, 3);
+    // The dialog was offered the preview's own printer.
+    EXPECT_EQ(asked.PrinterIndex, Rec->PrinterIndex());
+    ASSERT_TRUE(QFile::exists(file));
+    if (!HaveTools())
+        GTEST_SKIP() << "poppler-utils are not installed";
+    const QStringList pages = PagesText(file);
+    ASSERT_EQ(pages.size(), 2);
+    EXPECT_TRUE(pages[0].contains(QStringLiteral("Лист номер 2")));
+    EXPECT_TRUE(pages[1].contains(QStringLiteral("Лист номер 3")));
+}
+
+TEST_F(PreviewFixture, PrinterSetupGoesToWhoeverSetTheJobUp)
+{
+    struct TSetupOwner : TComponent {
+        using TComponent::TComponent;
+        void Setup(TObject*)
+        {
+            ++Calls;
+            CurrentWasPreviews = ::Printer() == Recorder->PrivatePrinter();
+        }
+        TPrinterPreview* Recorder = nullptr;
+        int Calls = 0;
+        bool CurrentWasPreviews = false;
+    };
+    auto* owner = Create<TSetupOwner>(nullptr);
+    owner->Recorder = Rec;
+    Rec->OnPrinterSetupDialog = TNotifyEvent(owner, &TSetupOwner::Setup);
+    Rec->PrinterSetupOwner = owner;
+    Record(2);
+    EXPECT_FALSE(Rec->OnPrinterSetupDialog);   // handed over to the box at the end of the job
+    EXPECT_EQ(Box->PrinterSetupOwner(), owner);
+    EXPECT_TRUE(Form->tbtPrinterSetupDialog->Enabled());
+    TPrinter* current = Printer();
+    ClickButton(Form->tbtPrinterSetupDialog);
+    EXPECT_EQ(owner->Calls, 1);
+    EXPECT_TRUE(owner->CurrentWasPreviews);
+    EXPECT_EQ(Printer(), current);
+
+    // The owner gone, the box forgets it and the button goes off.
+    delete owner;
+    EXPECT_EQ(Box->PrinterSetupOwner(), nullptr);
+    Box->DoPrinterPreviewChanged();
+    EXPECT_FALSE(Form->tbtPrinterSetupDialog->Enabled());
+    Box->OnPrinterSetupDialog = nullptr;
 }
