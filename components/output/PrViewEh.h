@@ -11,9 +11,13 @@
 
 class TPreviewBox;
 
-// Cursor slots of the page's magnifier and of panning.
+// Cursor slots of the page's magnifier and of panning, taken from the first free slots when
+// the first preview box is made.
 extern TCursor crMagnifierEh;
 extern TCursor crHandEh;
+// Registers the two cursor pictures named (magnifier, hand) in the first free screen cursor
+// slots; "Cannot load cursor resource" for a missing one.
+void LoadPreviewCursors(const QStringList& ResourceNames);
 
 class TPrinterPreview : public TVirtualPrinter {
 public:
@@ -104,6 +108,7 @@ protected:
 private:
     TPoint FOldMousePos;
     bool FPressed = false;
+    bool FDragged = false;
 };
 
 class TPreviewBox : public TCustomControl {

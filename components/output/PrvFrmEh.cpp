@@ -18,8 +18,6 @@ void PreviewUnitStartUp()
         InitPreviewFormResource();
         RegisterClasses<TToolBar, TToolButton, TSplitter, TStatusBar, TPopupMenu, TMenuItem, TTimer, TPreviewBox,
                         TDrawPanel, TPreviewFormEh>();
-        Screen->SetCursors(crMagnifierEh, QStringLiteral("MAGNIFIEREH"));
-        Screen->SetCursors(crHandEh, QStringLiteral("HANDEH"));
         return true;
     }();
     (void)done;

@@ -413,3 +413,17 @@ TEST_F(PreviewFixture, PrinterSetupGoesToWhoeverSetTheJobUp)
     EXPECT_FALSE(Form->tbtPrinterSetupDialog->Enabled());
     Box->OnPrinterSetupDialog = nullptr;
 }
+
+TEST(PreviewCursors, TakeTheFirstFreeSlotsAndAMissingPictureIsRefused)
+{
+    ASSERT_NE(PrinterPreview(), nullptr);
+    ASSERT_GT(crMagnifierEh, 0);
+    ASSERT_GT(crHandEh, 0);
+    EXPECT_NE(crMagnifierEh, crHandEh);
+    EXPECT_TRUE(Screen->CursorResource(crMagnifierEh).contains(QStringLiteral("MAGNIFIEREH")));
+    EXPECT_EQ(PreviewForm()->PreviewEh1->DrawPanel()->Cursor(), crMagnifierEh);
+    const TCursor magnifier = crMagnifierEh, hand = crHandEh;
+    EXPECT_THROW(LoadPreviewCursors({QStringLiteral("NOSUCHCURSOR")}), Exception);
+    EXPECT_EQ(crMagnifierEh, magnifier);
+    EXPECT_EQ(crHandEh, hand);
+}
