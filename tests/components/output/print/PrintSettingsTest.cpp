@@ -56,8 +56,8 @@ TEST(PrintSettings, HeaderTextsFontAndLineAreCopiedNotShared)
     auto p = NewPrint();
     p->SetPageHeader(&a);
     a.LeftText()->Clear();
-    EXPECT_EQ(p->PageHeader()->LeftText()->Text(), QStringLiteral("Лист &[Page]\n"));
-    EXPECT_EQ(p->PageHeader()->Font()->Name(), QStringLiteral("Tahoma"));
+    EXPECT_EQ(p->PageHeader()->LeftText()->Strings(0), QStringLiteral("Лист &[Page]"));
+    EXPECT_EQ(p->PageHeader()->Font()->GetName(), QStringLiteral("Tahoma"));
     EXPECT_EQ(p->PageHeader()->LineType(), pcltDoubleLine);
 }
 
