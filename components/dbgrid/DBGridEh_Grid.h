@@ -850,6 +850,8 @@ public:
     virtual bool HighlightGroupDataCellColor(int DataCol, int DataRow, TFont* AFont, TColor& AColor,
                                              TGridDrawState& State, const QString& Text);
     virtual int CalcDataGroupNodeRowHeight(TGroupDataTreeNodeEh* Node);
+    int GroupLevelRowHeight(TGridDataGroupLevelEh* Level);
+    int GroupFooterRowHeight(TGridDataGroupFooterEh* Footer);
 
     // ---- current row and dataset position ----
     void SetCurGroupDataNode(TGroupDataTreeNodeEh* Node, bool ShowCell);
@@ -892,6 +894,7 @@ protected:
     // Row count, heights and current row from the flat list.
     void GroupingUpdateRowCount();
     void GroupingUpdateRowHeights();
+    std::vector<int> GroupRowHeightsKey();
     void GroupingUpdateActiveRow();
 
     std::unique_ptr<TDBGridEhDataGroupsEh> FDataGrouping;
@@ -909,6 +912,13 @@ protected:
     // While above zero the flat list may change under the grid: the rows follow once at the end.
     int FGroupingBatch = 0;
     bool FGroupRowsDirty = false;
+    // The key of the last full walk of group row heights (empty when none holds) and the levels
+    // and footers that walk met.
+    std::vector<int> FGroupRowHeightsKey;
+    std::vector<TGridDataGroupLevelEh*> FGroupRowHeightLevels;
+    std::vector<TGridDataGroupFooterEh*> FGroupRowHeightFooters;
+    // Counts resets of every row to the standard height.
+    int FRowHeightResets = 0;
     // Index of the current node in the flat list (-1 when it is not a row), found without
     // touching the node, which a tree change may have freed.
     int CurGroupFlatIndex() const;

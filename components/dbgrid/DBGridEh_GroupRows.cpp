@@ -176,19 +176,49 @@ void TCustomDBGridEh::GroupingUpdateRowCount()
     Invalidate();
 }
 
+std::vector<int> TCustomDBGridEh::GroupRowHeightsKey()
+{
+    // Everything the heights of a walk depend on; with the same key the rows already have them.
+    // The levels and footers are those the last walk met: the flat list still holds them while
+    // its generation stays the same.
+    std::vector<int> key{FDataGrouping->FlatListGeneration(), FRowHeightResets, RowCount(), TopDataOffset(),
+                         FStdDefaultRowHeight,
+                         Options().Contains(dgRowLines) ? GridLineWidth() : -1};
+    for (TGridDataGroupLevelEh* level : FGroupRowHeightLevels) {
+        bool active = false;
+        for (int i = 0; i < FDataGrouping->ActiveGroupLevelsCount() && !active; ++i)
+            active = FDataGrouping->ActiveGroupLevels(i) == level;
+        if (!active)
+            return {};
+        key.push_back(GroupLevelRowHeight(level));
+    }
+    for (TGridDataGroupFooterEh* footer : FGroupRowHeightFooters)
+        key.push_back(GroupFooterRowHeight(footer));
+    return key;
+}
+
 void TCustomDBGridEh::GroupingUpdateRowHeights()
 {
     if (!HandleAllocated())
         return;
     TGridGroupDataTreeEh* tree = FDataGrouping->GroupDataTree();
+    const bool perRow = OptionsEh().Contains(dghAutoFitRowHeight) && DataRowsReadable();
+    // A layout after a record edit must not walk every row again: the rows that changed were
+    // sized by the event that changed them.
+    const bool keyed = !perRow && !OnDataGroupGetRowParams;
+    if (keyed && !FGroupRowHeightsKey.empty() && FGroupRowHeightsKey[0] == FDataGrouping->FlatListGeneration() &&
+        GroupRowHeightsKey() == FGroupRowHeightsKey)
+        return;
+    FGroupRowHeightsKey.clear();
+    FGroupRowHeightLevels.clear();
+    FGroupRowHeightFooters.clear();
     LockPaint();
     auto unlock = Finally([this] { UnlockPaint(); });
-    const bool perRow = OptionsEh().Contains(dghAutoFitRowHeight) && DataRowsReadable();
     ResetRowsToStdHeight();
     const int top = TopDataOffset();
     const int count = std::min(tree->FlatVisibleCount(), RowCount() - top);
     // Group rows of one level share their height unless the application sizes them.
-    std::vector<std::pair<TGridDataGroupLevelEh*, int>> levelHeights;
+    std::vector<int> levelHeights;
     for (int i = 0; i < count; ++i) {
         TGroupDataTreeNodeEh* node = tree->GetFlatVisibleItem(i);
         if (IsRecordNode(node)) {
@@ -197,17 +227,26 @@ void TCustomDBGridEh::GroupingUpdateRowHeights()
             continue;
         }
         int h = -1;
-        if (IsGroupNode(node) && !OnDataGroupGetRowParams)
-            for (const auto& lh : levelHeights)
-                if (lh.first == node->DataGroupLevel())
-                    h = lh.second;
+        if (IsGroupNode(node) && !OnDataGroupGetRowParams) {
+            const auto at = std::find(FGroupRowHeightLevels.begin(), FGroupRowHeightLevels.end(), node->DataGroupLevel());
+            if (at != FGroupRowHeightLevels.end())
+                h = levelHeights[size_t(at - FGroupRowHeightLevels.begin())];
+        }
         if (h < 0) {
             h = CalcDataGroupNodeRowHeight(node);
-            if (IsGroupNode(node))
-                levelHeights.emplace_back(node->DataGroupLevel(), h);
+            if (IsGroupNode(node)) {
+                FGroupRowHeightLevels.push_back(node->DataGroupLevel());
+                levelHeights.push_back(h);
+            }
         }
+        if (IsFooterNode(node) &&
+            std::find(FGroupRowHeightFooters.begin(), FGroupRowHeightFooters.end(), node->DataGroupFooter()) ==
+                FGroupRowHeightFooters.end())
+            FGroupRowHeightFooters.push_back(node->DataGroupFooter());
         SetGridRowHeightWithLine(top + i, h);
     }
+    if (keyed)
+        FGroupRowHeightsKey = GroupRowHeightsKey();
 }
 
 TColumnEh* TCustomDBGridEh::FirstVisibleColumn()
@@ -247,18 +286,38 @@ void TCustomDBGridEh::EndGroupDataSetMove()
 // Heights
 // ============================================================================================
 
+int TCustomDBGridEh::GroupLevelRowHeight(TGridDataGroupLevelEh* Level)
+{
+    const int line = (Options().Contains(dgRowLines) || GridLineParams()->DataHorzLines()) ? GridLineWidth() : 0;
+    if (Level->RowHeight() == 0 && Level->RowLines() == 0)
+        return WgHeightIn(Level->Font()) + (Flat() ? 1 : 3) + line;
+    return (Level->RowLines() > 0 ? WgHeightIn(Level->Font()) * Level->RowLines() : 0) + Level->RowHeight();
+}
+
+int TCustomDBGridEh::GroupFooterRowHeight(TGridDataGroupFooterEh* Footer)
+{
+    TDBGridFooterParamsEh* fp = FooterParams();
+    int h = 0;
+    for (int i = 0; i < Footer->ColumnItems()->Count(); ++i) {
+        TFont* f = Footer->ColumnItems()->Items(i)->Font();
+        int ih;
+        if (fp->RowLines() > 0 || fp->RowHeight() > 0)
+            ih = WgHeightIn(f) * fp->RowLines() + fp->RowHeight();
+        else
+            ih = WgHeightIn(f) + (Flat() ? 1 : 3) + (Options().Contains(dgRowLines) ? GridLineWidth() : 0);
+        h = std::max(h, ih);
+    }
+    return h == 0 ? FStdDefaultRowHeight : h;
+}
+
 int TCustomDBGridEh::CalcDataGroupNodeRowHeight(TGroupDataTreeNodeEh* Node)
 {
     if (!HandleAllocated() || !Node)
         return 0;
-    const int line = (Options().Contains(dgRowLines) || GridLineParams()->DataHorzLines()) ? GridLineWidth() : 0;
     int h = 0;
     if (IsGroupNode(Node)) {
         TGridDataGroupLevelEh* level = Node->DataGroupLevel();
-        if (level->RowHeight() == 0 && level->RowLines() == 0)
-            h = WgHeightIn(level->Font()) + (Flat() ? 1 : 3) + line;
-        else
-            h = (level->RowLines() > 0 ? WgHeightIn(level->Font()) * level->RowLines() : 0) + level->RowHeight();
+        h = GroupLevelRowHeight(level);
         if (OnDataGroupGetRowParams && DataRowsReadable()) {
             TGroupRowParamsEh* params = FGroupRowParams.get();
             FIntMemTable->InstantReadEnter(std::max(0, Node->DataSetRecordViewNo()));
@@ -273,19 +332,7 @@ int TCustomDBGridEh::CalcDataGroupNodeRowHeight(TGroupDataTreeNodeEh* Node)
                 h = std::max(h, params->FImageList->Height() + 2);
         }
     } else if (IsFooterNode(Node)) {
-        TGridDataGroupFooterEh* footer = Node->DataGroupFooter();
-        TDBGridFooterParamsEh* fp = FooterParams();
-        for (int i = 0; i < footer->ColumnItems()->Count(); ++i) {
-            TFont* f = footer->ColumnItems()->Items(i)->Font();
-            int ih;
-            if (fp->RowLines() > 0 || fp->RowHeight() > 0)
-                ih = WgHeightIn(f) * fp->RowLines() + fp->RowHeight();
-            else
-                ih = WgHeightIn(f) + (Flat() ? 1 : 3) + (Options().Contains(dgRowLines) ? GridLineWidth() : 0);
-            h = std::max(h, ih);
-        }
-        if (h == 0)
-            h = FStdDefaultRowHeight;
+        h = GroupFooterRowHeight(Node->DataGroupFooter());
     }
     return h;
 }

@@ -104,6 +104,7 @@ void TCustomDBGridEh::SetDefaultRowHeight(int Value)
 {
     if (Options().Contains(dgRowLines))
         Value += GridLineWidth();
+    ++FRowHeightResets;
     FVertAxis->SetAllCelLens(Value);
 }
 

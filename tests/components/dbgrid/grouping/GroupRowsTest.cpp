@@ -6,6 +6,7 @@
 #include "components/foundation/ToolCtrlsEh.h"
 
 #include <QApplication>
+#include <functional>
 #include <QImage>
 #include <QKeyEvent>
 #include <QWidget>
@@ -351,4 +352,62 @@ TEST_F(GroupedGrid, CurrentGroupRowIsHighlightedWithOrWithoutFocus)
     if (!grid->Focused()) {
         EXPECT_EQ(bandColor(0), ColorToRGB(style->GetSelectionInactiveColor()));
     }
+}
+
+// Layouts after record edits reuse the row heights of the last walk over the flat list; every
+// change a height depends on must still reach the rows.
+TEST_F(GroupedGrid, RowHeightsFollowWhatTheyDependOnThroughRecordEdits)
+{
+    groups()->SetDefaultStateExpanded(true);
+    TGridDataGroupFooterEh* footer = groups()->Footers()->Add();
+    footer->SetVisible(true);
+    TDBGridEhDataGroupLevelEh* level = AddLevel(QStringLiteral("Kind"));
+    groups()->SetActive(true);
+    PumpDBGrid();
+    ASSERT_EQ(Rows(), QStringList({"G:Kind: A (2)", "R1", "R3", "F", "G:Kind: B (1)", "R2", "F"}));
+    const auto heightsMatchNodes = [&]() {
+        QStringList wrong;
+        for (int i = 0; i < DataRowCount(); ++i) {
+            TGroupDataTreeNodeEh* n = RowNode(i);
+            const int want = n->NodeType() == dntDataSetRecordEh ? grid->DefaultRowHeight()
+                                                                   : grid->CalcDataGroupNodeRowHeight(n);
+            if (grid->GridRowHeightWithoutLine(grid->TopDataOffset() + i) != want)
+                wrong << QStringLiteral("%1: %2 not %3")
+                             .arg(i)
+                             .arg(grid->GridRowHeightWithoutLine(grid->TopDataOffset() + i))
+                             .arg(want);
+        }
+        return wrong.join(QStringLiteral("; ")).toStdString();
+    };
+    const auto editSum = [&](int Code, double Sum) {
+        table->Locate(QStringLiteral("Code"), Variant(Code), TLocateOptions());
+        table->Edit();
+        table->FieldByName(QStringLiteral("Sum"))->SetAsFloat(Sum);
+        table->Post();
+        PumpDBGrid();
+    };
+    const int groupRow = grid->CalcDataGroupNodeRowHeight(RowNode(0));
+    const struct {
+        const char* change;
+        std::function<void()> apply;
+    } steps[] = {
+        {"record edit", [&] { editSum(1, 7.5); }},
+        {"level font", [&] { level->Font()->SetSize(level->Font()->GetSize() * 2); grid->LayoutChanged(); }},
+        {"record edit after the font", [&] { editSum(3, 1.0); }},
+        {"footer font", [&] {
+             footer->ColumnItems()->Items(0)->Font()->SetSize(30);
+             grid->LayoutChanged();
+         }},
+        {"row lines off", [&] { grid->SetOptions(grid->Options() - TDBGridOptions{dgRowLines}); }},
+        {"grid font", [&] { grid->Font()->SetSize(grid->Font()->GetSize() + 6); }},
+        {"collapse", [&] { level->CollapseNodes(); PumpDBGrid(); }},
+        {"record edit while collapsed", [&] { editSum(2, 3.0); }},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.change);
+        step.apply();
+        PumpDBGrid();
+        EXPECT_EQ(heightsMatchNodes(), "");
+    }
+    EXPECT_GT(grid->CalcDataGroupNodeRowHeight(RowNode(0)), groupRow);
 }
