@@ -423,3 +423,36 @@ TEST(PreviewCursors, TakeTheFirstFreeSlotsAndAMissingPictureIsRefused)
     EXPECT_EQ(crMagnifierEh, magnifier);
     EXPECT_EQ(crHandEh, hand);
 }
+
+TEST_F(PreviewFixture, WithoutASetupHandlerThePlatformSetupTurnsThePreviewsOwnPrinter)
+{
+    Record(1);
+    Form->Show();
+    struct TListener : TObject {
+        void Changed(TObject*) { ++Calls; }
+        int Calls = 0;
+    } listener;
+    Box->OnPrinterSetupChanged = TNotifyEvent(&listener, &TListener::Changed);
+    const int portraitHeight = Box->DrawPanel()->Height();
+    TPrinter* current = Printer();
+    const TPrinterOrientation currentOrientation = current->Orientation();
+    testsupport::TDialogScript script;
+    script.Then(IDCANCEL).Then([](TDialogCall& c) {
+        c.Orientation = 1;
+        return IDOK;
+    });
+    Box->PrinterSetupDialog();
+    EXPECT_EQ(listener.Calls, 0);
+    EXPECT_EQ(Rec->Orientation(), poPortrait);
+    Box->PrinterSetupDialog();
+    ASSERT_EQ(script.Calls.size(), 2u);
+    EXPECT_EQ(script.Calls[0].Kind, TDialogKind::PrinterSetup);
+    EXPECT_EQ(listener.Calls, 1);
+    EXPECT_EQ(Rec->Orientation(), poLandscape);
+    // The sheet lies on its side now; the application's printer was not touched.
+    EXPECT_LT(Box->DrawPanel()->Height(), portraitHeight);
+    EXPECT_GT(Box->DrawPanel()->Width(), Box->DrawPanel()->Height());
+    EXPECT_EQ(Printer(), current);
+    EXPECT_EQ(current->Orientation(), currentOrientation);
+    Box->OnPrinterSetupChanged = nullptr;
+}
