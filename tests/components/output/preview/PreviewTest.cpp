@@ -456,3 +456,32 @@ TEST_F(PreviewFixture, WithoutASetupHandlerThePlatformSetupTurnsThePreviewsOwnPr
     EXPECT_EQ(current->Orientation(), currentOrientation);
     Box->OnPrinterSetupChanged = nullptr;
 }
+
+TEST_F(PreviewFixture, ScrollBarsShowForAZoomedPageAndScrollIt)
+{
+    Record(1);
+    Form->Show();
+    auto bars = [&] {
+        std::vector<TScrollBar*> found;
+        for (int i = 0; i < Box->ControlCount(); ++i)
+            if (auto* b = dynamic_cast<TScrollBar*>(Box->Controls(i)))
+                found.push_back(b);
+        return found;
+    };
+    ASSERT_EQ(bars().size(), 2u);
+    for (TScrollBar* b : bars())
+        EXPECT_FALSE(b->Visible());   // the whole page fits
+    Box->SetViewMode(vm200);
+    TScrollBar* vert = nullptr;
+    for (TScrollBar* b : bars()) {
+        EXPECT_TRUE(b->Visible());
+        if (b->Kind() == sbVertical)
+            vert = b;
+    }
+    ASSERT_NE(vert, nullptr);
+    EXPECT_EQ(vert->Max(), Box->VertRange() - Box->ClientHeight());
+    vert->Scroll(scTrack, 120);   // dragging the thumb scrolls at once
+    EXPECT_EQ(Box->VertPosition(), 120);
+    PressKey(Box->Widget(), Qt::Key_Down);
+    EXPECT_EQ(vert->Position(), 128);
+}
