@@ -365,6 +365,25 @@ void TPreviewBox::AfterConstruction()
     FDrawPanel = Create<TDrawPanel>(this);
     FDrawPanel->SetBounds(8, 8, 100, 141);
     FDrawPanel->SetParent(this);
+    // The bars lie over the box's right and bottom edges and track while dragged.
+    for (TScrollBar** bar : {&FHorzBar, &FVertBar}) {
+        *bar = Create<TScrollBar>(this);
+        (*bar)->SetKind(bar == &FHorzBar ? sbHorizontal : sbVertical);
+        (*bar)->SetVisible(false);
+        (*bar)->SmallChange = Increment;
+        (*bar)->OnScroll = TScrollEvent(this, &TPreviewBox::ScrollBarScroll);
+        (*bar)->SetParent(this);
+    }
+}
+
+void TPreviewBox::ScrollBarScroll(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos)
+{
+    if (ScrollCode == scEndScroll)
+        return;
+    if (Sender == FVertBar)
+        SetVertPosition(ScrollPos);
+    else
+        SetHorzPosition(ScrollPos);
 }
 
 void TPreviewBox::SetPrinterSetupOwner(TComponent* Value)
@@ -438,6 +457,25 @@ void TPreviewBox::PlacePage()
 {
     FDrawPanel->SetBounds(FPageLeft - FHorzPos, FPageTop - FVertPos, FPageWidth, FPageHeight);
     pnlShadow->SetBounds(FPageLeft - FHorzPos + 4, FPageTop - FVertPos + 4, FPageWidth, FPageHeight);
+    if (!FHorzBar)
+        return;
+    const int thick = GetSystemMetrics(SM_CXVSCROLL);
+    const int cw = ClientWidth(), ch = ClientHeight();
+    const bool horz = FHorzRange > cw, vert = FVertRange > ch;
+    FHorzBar->SetVisible(horz);
+    FVertBar->SetVisible(vert);
+    if (horz) {
+        FHorzBar->SetBounds(0, ch - thick, cw - (vert ? thick : 0), thick);
+        FHorzBar->LargeChange = std::max(1, cw - Increment);
+        FHorzBar->SetParams(FHorzPos, 0, FHorzRange - cw);
+        FHorzBar->BringToFront();
+    }
+    if (vert) {
+        FVertBar->SetBounds(cw - thick, 0, thick, ch - (horz ? thick : 0));
+        FVertBar->LargeChange = std::max(1, ch - Increment);
+        FVertBar->SetParams(FVertPos, 0, FVertRange - ch);
+        FVertBar->BringToFront();
+    }
 }
 
 void TPreviewBox::UpdatePageSetup()

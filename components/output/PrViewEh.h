@@ -5,6 +5,7 @@
 #include "PrntsEh.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Metafiles.h"
+#include "platform/vcl/ScrollBars.h"
 
 #include <memory>
 #include <vector>
@@ -163,10 +164,13 @@ protected:
 
 private:
     void PlacePage();
+    void ScrollBarScroll(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos);
 
     std::unique_ptr<TPrinterPreview> FPrinter;
     TDrawPanel* FDrawPanel = nullptr;
     TPanel* pnlShadow = nullptr;
+    TScrollBar* FHorzBar = nullptr;
+    TScrollBar* FVertBar = nullptr;
     int FPageCount = 0;
     int FPageIndex = 1;
     TViewMode FViewMode = vmFullPage;
