@@ -5,7 +5,8 @@
 // - grouping switched on, every group expanded, every group collapsed;
 // - reversing the level's order (a click on its box) and re-sorting by a title click;
 // - one check mark (edit and post of one record): the group footers and the totals follow the
-//   record without reading the others.
+//   record without reading the others;
+// - one record inserted and deleted again.
 // No step may grow faster than n log n.
 #include "components/dbgrid/DBGridEh.h"
 #include "components/memtable/MemTableEh.h"
@@ -166,6 +167,22 @@ void CheckMark(benchmark::State& state)
     }
 }
 BENCHMARK(CheckMark)->Arg(25000)->Arg(250000)->Unit(benchmark::kMillisecond);
+
+// One record inserted in the middle of the expanded result and deleted again.
+void InsertAndDeleteRow(benchmark::State& state)
+{
+    GroupedGrid g(int(state.range(0)));
+    int n = 0;
+    for (auto _ : state) {
+        g.table->Insert();
+        g.table->FieldByName(QStringLiteral("Inn"))->SetAsString(QStringLiteral("7700000001"));
+        g.table->FieldByName(QStringLiteral("Number"))->SetAsString(QStringLiteral("СФ-новая-%1").arg(++n));
+        g.table->FieldByName(QStringLiteral("Vat"))->SetAsFloat(n % 7);
+        g.table->Post();
+        g.table->Delete();
+    }
+}
+BENCHMARK(InsertAndDeleteRow)->Arg(25000)->Arg(250000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

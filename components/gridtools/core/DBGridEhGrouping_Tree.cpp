@@ -520,7 +520,10 @@ void TGridGroupDataTreeEh::ShiftRowNumbers(int From, int Delta)
                 n->FDataSetRecordViewNo += Delta;
                 if (n->FGroupDataTreeNodeType == dntDataSetRecordEh) {
                     n->FKeyValue = Variant(n->FDataSetRecordViewNo);
-                    n->FFullKey = KeyWithRow(n->FFullKey, n->FDataSetRecordViewNo);
+                    // In place: a copy of the key per record made one row's insert cost a copy
+                    // of every key.
+                    if (n->FFullKey.IsArray())
+                        n->FFullKey.SetElement(n->FFullKey.ArrayHighBound(), n->FKeyValue);
                 }
             }
             if (n->FGroupDataTreeNodeType == dntDataGroupEh)
