@@ -6,7 +6,7 @@
 #include "app/engine/uCompDM.h"
 #include "platform/vcl/Forms.h"
 #include "support/AppEnvironment.h"
-#include "support/DialogScript.h"
+#include "support/ProgramFixture.h"
 
 #include "platform/ado/ADODB.h"
 #include "platform/db/DB.h"
@@ -15,40 +15,26 @@
 #include "platform/vcl/Mask.h"
 #include "platform/vcl/Menus.h"
 
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace dialogtests {
 
-class ListDialogs : public ::testing::Test {
+class ListDialogs : public ::testing::Test, protected testsupport::TProgramUnderTest {
 protected:
-    QTemporaryDir dir;
-    demo::TDemoModel model;
-    std::unique_ptr<TCompDM> dm;
-    testsupport::TDialogScript user;
-
     // Branch: "" for the head body, a branch number for branch mode.
     void Start(const QString& Branch = QString())
     {
         demo::TDemoOptions o;
         o.Size = 2;
         o.Filial = Branch;
-        model = demo::BuildDemoModel(o);
-        demo::WriteDemoDatabases(model, dir.path());
-        TCompDM::ConfigPath = dir.filePath(QStringLiteral("Config.ini"));
-        dm = CreateUnique<TCompDM>(nullptr);
-        ASSERT_EQ(dm->CreateError, QString());
+        ASSERT_NO_FATAL_FAILURE(WriteCatalogs(o));
+        ASSERT_NO_FATAL_FAILURE(StartDataModule());
         ASSERT_EQ(dm->IsFilial, !Branch.isEmpty());
-        CompDM = dm.get();
     }
     void SetUp() override { RegisterCompDMResource(); }
-    void TearDown() override
-    {
-        CompDM = nullptr;
-        TCompDM::ConfigPath.clear();
-    }
+    void TearDown() override { CloseProgram(); }
 
     void Sql(const QString& Text) { dm->SvodMDBConnection->Execute(Text); }
     int Count(const QString& Table)

@@ -15,11 +15,10 @@
 #include "platform/vcl/Menus.h"
 #include "platform/vcl/StdCtrls.h"
 #include "support/AppEnvironment.h"
-#include "support/DialogScript.h"
+#include "support/ProgramFixture.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <set>
 #include <gtest/gtest.h>
@@ -28,45 +27,31 @@ inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdS
 
 namespace viewstests {
 
-class MainWindowViews : public ::testing::Test {
+class MainWindowViews : public ::testing::Test, protected testsupport::TProgramUnderTest {
 protected:
-    QTemporaryDir dir;
-    demo::TDemoModel model;
-    std::unique_ptr<TCompDM> dm;
-    std::unique_ptr<TfrmComparer> w;
-
     void Start(int Size = 3)
     {
         RegisterCompDMResource();
         demo::TDemoOptions o;
         o.Size = Size;
-        model = demo::BuildDemoModel(o);
-        demo::WriteDemoDatabases(model, dir.path());
-        TCompDM::ConfigPath = dir.filePath(QStringLiteral("Config.ini"));
+        ASSERT_NO_FATAL_FAILURE(WriteCatalogs(o));
         TBaseCompThread::MessageBoxRoutine = [this](const QString& t, const QString&, UINT) {
             JobBoxes << t;
             return IDOK;
         };
-        dm = CreateUnique<TCompDM>(nullptr);
-        ASSERT_EQ(dm->CreateError, QString());
-        CompDM = dm.get();
+        ASSERT_NO_FATAL_FAILURE(StartDataModule());
         // The window's form resource names properties of pieces built beside this one; until
         // they are all in, the window cannot be read and these tests have nothing to drive.
         try {
-            w = CreateUnique<TfrmComparer>(nullptr);
+            OpenWindow();
         } catch (const Exception& e) {
             GTEST_SKIP() << "the main window's form cannot be read yet: " << e.Message().toStdString();
         }
-        frmComparer = w.get();
         w->JobState()->OnChange = TNotifyEvent(&watch, &TJobWatch::Changed);
     }
     void TearDown() override
     {
-        w.reset();
-        frmComparer = nullptr;
-        CompDM = nullptr;
-        dm.reset();
-        TCompDM::ConfigPath.clear();
+        CloseProgram();
         TBaseCompThread::MessageBoxRoutine = nullptr;
     }
 
