@@ -225,7 +225,9 @@ void TDBGridEhExport::WriteRecordRow(TColumnsEhList* ColumnsList)
     TColCellParamsEh* params = FColCellParamsEh.get();
     for (int i = 0; i < ColumnsList->Count(); ++i) {
         TColumnEh* column = ColumnsList->Items(i);
-        font.Assign(column->Font());
+        // Only the cell events look at the font; copying it per cell is the walk's dearest step.
+        if (FDBGridEh->OnGetCellParams || column->OnGetCellParams())
+            font.Assign(column->Font());
         params->FRow = -1;
         params->FCol = -1;
         params->FState = TGridDrawState();
