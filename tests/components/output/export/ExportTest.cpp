@@ -132,6 +132,22 @@ TEST_F(ExportFixture, WithoutASelectionOnlyTheCurrentCellIsWritten)
     EXPECT_EQ(ToBytes(MakeExporter<TDBGridEhExportAsText>, false), UnicodeToCP1251(QStringLiteral("Бета")));
 }
 
+TEST_F(ExportFixture, AGroupedGridWritesItsRecordsInTableOrderAndTotalsThemAlone)
+{
+    TColumnEh* kind = grid->Columns()->Add();
+    kind->SetFieldName(QStringLiteral("Kind"));
+    auto* level = static_cast<TDBGridEhDataGroupLevelEh*>(grid->DataGrouping()->GroupLevels()->Add());
+    level->SetColumn(kind);
+    grid->DataGrouping()->SetDefaultStateExpanded(true);
+    grid->DataGrouping()->SetActive(true);
+    PumpDBGrid();
+    ASSERT_GT(grid->RowCount() - grid->TopDataOffset(), 3);  // group rows are on screen
+
+    EXPECT_EQ(ToBytes(MakeExporter<TDBGridEhExportAsText>),
+              UnicodeToCP1251(QStringLiteral("Code\tName\tSum\tKind\r\n1\tАльфа\t10,5\tA\r\n2\tБета\t20\tB\r\n"
+                                             "3\tГамма\t\tA\r\n\t3\t30,5\t")));
+}
+
 // ---------------------------------------------------------------- worksheets
 
 TEST_F(ExportFixture, WorksheetCellsReadBackWithTheirTypes)
