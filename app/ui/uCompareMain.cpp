@@ -109,6 +109,10 @@ DOV_PUBLISHED(TfrmComparer)
     P.Method("InvDBGridEhRowDetailPanelShow", &TfrmComparer::InvDBGridEhRowDetailPanelShow);
     P.Method("DuplicatesOblpoDBGridEhRowDetailPanelShow", &TfrmComparer::DuplicatesOblpoDBGridEhRowDetailPanelShow);
 
+    // export commands
+    P.Method("ExportExcelMMBtnClick", &TfrmComparer::ExportExcelMMBtnClick);
+    P.Method("ExportCSVMMBtnClick", &TfrmComparer::ExportCSVMMBtnClick);
+
 }
 
 namespace {

@@ -27,6 +27,7 @@ class TJobState;
 class TCustomDBGridEh;
 class TDataSet;
 
+class TDBGridEhExport;
 class TfrmComparer : public TForm {
     // ==== start-up, settings and jobs ====
     DOV_PERSISTENT(TfrmComparer, TForm)
@@ -136,6 +137,19 @@ private:
     // The ledger entries of the row into the detail query.
     void ShowRowEntries(TDataSet* Row, class TADOQuery* Query);
     // ==== end of result views, filters, sorting and check marks ====
+
+    // ==== export commands ====
+public:
+    void ExportExcelMMBtnClick(TObject* Sender);
+    void ExportCSVMMBtnClick(TObject* Sender);
+    // "Камеральный контроль " and the period's two dates as dd.mm.yyyy.
+    QString DefaultExportFileName() const;
+    // The grid of the visible tab, or nullptr on the information tab.
+    TDBGridEh* ActiveOutputGrid() const;
+
+private:
+    void ExportActiveGrid(TSaveDialog* Dialog, std::unique_ptr<TDBGridEhExport> (*ExpClass)(), const QString& DoneText);
+    // ==== end of export commands ====
 };
 
 extern TfrmComparer* frmComparer;

@@ -361,3 +361,49 @@ void SaveBytesToFile(const QString& fileName, const QByteArray& bytes)
     if (f.write(bytes) != bytes.size() || !f.commit())
         throw EFCreateError(QStringLiteral("Cannot create file \"%s\". %s"), {fileName, f.errorString()});
 }
+
+// ---------------------------------------------------------------- TSaveFileStream
+
+TSaveFileStream::TSaveFileStream(const QString& fileName) : FFileName(fileName), FFile(new QSaveFile(fileName))
+{
+    if (!FFile->open(QIODevice::WriteOnly)) {
+        const QString why = FFile->errorString();
+        delete FFile;
+        throw EFCreateError(QStringLiteral("Cannot create file \"%s\". %s"), {fileName, why});
+    }
+}
+
+TSaveFileStream::~TSaveFileStream()
+{
+    if (FFile->isOpen())
+        FFile->cancelWriting();
+    delete FFile;
+}
+
+int64_t TSaveFileStream::Read(void*, int64_t) { return 0; }
+
+int64_t TSaveFileStream::Write(const void* buf, int64_t count)
+{
+    const qint64 n = FFile->write(static_cast<const char*>(buf), count);
+    return n < 0 ? 0 : n;
+}
+
+int64_t TSaveFileStream::Seek(int64_t offset, TSeekOrigin origin)
+{
+    int64_t target = offset;
+    if (origin == soCurrent)
+        target = FFile->pos() + offset;
+    else if (origin == soEnd)
+        target = FFile->size() + offset;
+    if (target != FFile->pos() && !FFile->seek(target))
+        return FFile->pos();
+    return target;
+}
+
+int64_t TSaveFileStream::Size() { return FFile->size(); }
+
+void TSaveFileStream::Commit()
+{
+    if (!FFile->commit())
+        throw EFCreateError(QStringLiteral("Cannot create file \"%s\". %s"), {FFileName, FFile->errorString()});
+}

@@ -142,6 +142,31 @@ private:
     int FHandle = -1;
 };
 
+class QSaveFile;
+
+// A write-only file stream over a temporary file beside fileName: Commit renames it over the
+// target; a stream freed without Commit removes the temporary file and leaves the target as it
+// was. EFCreateError when the temporary file cannot be made or the commit fails (disk full).
+class TSaveFileStream : public TStream {
+public:
+    explicit TSaveFileStream(const QString& fileName);
+    ~TSaveFileStream() override;
+    TSaveFileStream(const TSaveFileStream&) = delete;
+    TSaveFileStream& operator=(const TSaveFileStream&) = delete;
+
+    int64_t Read(void* buf, int64_t count) override;    // reads nothing
+    int64_t Write(const void* buf, int64_t count) override;
+    int64_t Seek(int64_t offset, TSeekOrigin origin) override;
+    int64_t Size() override;
+    void Commit();
+
+    const QString& FileName() const { return FFileName; }
+
+private:
+    QString FFileName;
+    QSaveFile* FFile;
+};
+
 // Writes bytes to fileName through a temporary file and a rename, so a failed save
 // never leaves a truncated file. Raises EFCreateError on failure.
 void SaveBytesToFile(const QString& fileName, const QByteArray& bytes);
