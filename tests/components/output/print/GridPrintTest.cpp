@@ -111,6 +111,35 @@ TEST_F(GridPrint, AWideGridSplitsIntoBandsUnlessFittedToThePageWidth)
     EXPECT_EQ(PageCount(PrintToPdf(QStringLiteral("narrowed.pdf"))), 1);
 }
 
+TEST_F(GridPrint, GroupRowsAndGroupFootersPrintAndTheTotalsCountDataRowsOnly)
+{
+    AddRows(200);   // kind "C": a group that runs over several pages
+    grid->Columns()->Add()->SetFieldName(QStringLiteral("Kind"));
+    TDBGridEhDataGroupsEh* groups = grid->DataGrouping();
+    groups->SetDefaultStateExpanded(true);
+    TGridDataGroupFooterEh* footer = groups->Footers()->Add();
+    footer->SetVisible(true);
+    auto* level = static_cast<TDBGridEhDataGroupLevelEh*>(groups->GroupLevels()->Add());
+    level->SetColumn(grid->FindFieldColumn(QStringLiteral("Kind")));
+    groups->SetActive(true);
+    TColumnEh* sum = grid->FindFieldColumn(QStringLiteral("Sum"));
+    footer->ColumnItems()->Items(footer->ColumnItems()->ItemIndexByColumn(sum))->SetValueType(gfvSumEh);
+    grid->SetFooterRowCount(1);
+    grid->Columns()->Items(0)->Footer()->SetValueType(fvtCount);
+    PumpDBGrid();
+
+    const QString file = PrintToPdf();
+    const QStringList pages = PagesText(file);
+    ASSERT_GT(pages.size(), 1);
+    const QString all = pages.join(QString());
+    for (const char* s : {"Kind: A (2)", "Kind: B (1)", "Kind: C (200)", "Строка 299", "Гамма"})
+        EXPECT_TRUE(all.contains(QString::fromUtf8(s))) << s;
+    // Group sums: 10,5 for A, 20 for B, 200 for C; the grid's count is of the 203 records only.
+    EXPECT_TRUE(pages.back().contains(QStringLiteral("200"))) << pages.back().toStdString();
+    EXPECT_TRUE(pages.back().contains(QStringLiteral("203"))) << pages.back().toStdString();
+    EXPECT_EQ(all.count(QStringLiteral("Строка ")), 200);
+}
+
 TEST_F(GridPrint, LongCellTextsWrapWithRowAutoStretch)
 {
     table->First();
