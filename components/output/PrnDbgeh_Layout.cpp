@@ -2,6 +2,8 @@
 // into page blocks and horizontal bands, then drawn block by block, band by band.
 #include "PrnDbgeh.h"
 #include "PrntsEh.h"
+#include "PrViewEh.h"
+#include "PrvFrmEh.h"
 
 #include "components/dbgrid/DBGridEh.h"
 #include "components/dbgrid/DBGridEh_Grouping.h"
@@ -523,3 +525,11 @@ void TPrintDBGridEh::PrintTo(TVirtualPrinter* VPrinter)
 }
 
 void TPrintDBGridEh::Print() { PrintTo(VirtualPrinter()); }
+
+void TPrintDBGridEh::Preview()
+{
+    TPrinterPreview* preview = PrinterPreview();
+    preview->OnPrinterSetupDialog = OnPrinterSetupDialog;
+    preview->PrinterSetupOwner = this;
+    PrintTo(preview);
+}
