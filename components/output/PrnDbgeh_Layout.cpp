@@ -258,6 +258,9 @@ void TGridPrintRun::DrawBand(int FirstCol, int LastCol, const TBookmark& BlockSt
 
     const bool stretch = P->Options().Contains(pghRowAutoStretch);
     const int bottom = Page.Bottom - FooterH;
+    // The previous row's texts, for columns that hide repeated values; a page starts afresh.
+    std::vector<QString> lastTexts(Cols.size());
+    bool havePrevious = false;
     if (FirstRow < DataRows && !Tree)
         DS->GotoBookmark(BlockStart);
     for (int i = 0; i < Rows; ++i) {
@@ -268,6 +271,7 @@ void TGridPrintRun::DrawBand(int FirstCol, int LastCol, const TBookmark& BlockSt
         addLine(x0, y, x0, y + h);
         TGroupDataTreeNodeEh* node = footer ? nullptr : Node(row);
         if (node && node->NodeType() == dntDataGroupEh) {
+            havePrevious = false;
             // A group row runs across the band.
             const int indent = Nearest((node->Level() - 1) * 18 * SX);
             SetFont(node->DataGroupLevel()->Font());
@@ -312,6 +316,10 @@ void TGridPrintRun::DrawBand(int FirstCol, int LastCol, const TBookmark& BlockSt
                     bg = col->Color();
                 text = col->DisplayText();
                 align = col->Alignment();
+                const bool repeated = col->HideDuplicates() && havePrevious && lastTexts[size_t(c)] == text;
+                lastTexts[size_t(c)] = text;
+                if (repeated)
+                    text.clear();
             }
             if (bg != clWhite) {
                 C->Brush()->SetStyle(bsSolid);
@@ -325,6 +333,7 @@ void TGridPrintRun::DrawBand(int FirstCol, int LastCol, const TBookmark& BlockSt
         }
         y += h;
         addLine(x0, y, x0 + bandW, y);
+        havePrevious = !footer && !(node && node->NodeType() == dntDataGroupFooterEh);
         if (!footer && !Tree && i + 1 < Rows)
             DS->Next();
     }

@@ -141,6 +141,22 @@ TEST_F(GridPrint, GroupRowsAndGroupFootersPrintAndTheTotalsCountDataRowsOnly)
     EXPECT_EQ(all.count(QStringLiteral("Строка ")), 200);
 }
 
+TEST_F(GridPrint, HiddenDuplicatesStillShowOnTheFirstRowOfEveryPage)
+{
+    grid->Columns()->Clear();
+    grid->Columns()->Add()->SetFieldName(QStringLiteral("Kind"));
+    grid->Columns()->Add()->SetFieldName(QStringLiteral("Name"));
+    grid->Columns()->Items(0)->SetHideDuplicates(true);
+    table->Last();
+    for (int i = 0; i < 300; ++i)
+        AddDBGridRow(table, 1000 + i, QStringLiteral("Строка %1").arg(i), Variant(1.0), QStringLiteral("Итог"));
+    table->First();
+    const QStringList pages = PagesText(PrintToPdf());
+    ASSERT_GT(pages.size(), 1);
+    for (const QString& page : pages)
+        EXPECT_EQ(page.count(QStringLiteral("Итог")), 1) << page.toStdString();
+}
+
 TEST_F(GridPrint, LongCellTextsWrapWithRowAutoStretch)
 {
     table->First();
