@@ -157,6 +157,18 @@ TEST_F(GridPrint, HiddenDuplicatesStillShowOnTheFirstRowOfEveryPage)
         EXPECT_EQ(page.count(QStringLiteral("Итог")), 1) << page.toStdString();
 }
 
+TEST_F(GridPrint, ANarrowColumnsTitleWrapsOverSeveralLines)
+{
+    TColumnEh* name = grid->Columns()->Items(1);
+    name->Title()->SetCaption(QStringLiteral("Сумма НДС по книге покупок"));
+    name->SetWidth(60);
+    const QString page = PagesText(PrintToPdf()).value(0);
+    EXPECT_FALSE(page.contains(QStringLiteral("Сумма НДС по книге покупок")));
+    for (const char* w : {"Сумма", "книге", "покупок"})
+        EXPECT_TRUE(page.contains(QString::fromUtf8(w))) << w << "\n" << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("Альфа")));
+}
+
 TEST_F(GridPrint, LongCellTextsWrapWithRowAutoStretch)
 {
     table->First();
