@@ -1,16 +1,50 @@
 // The print preview's recorder, its scrolling box and the page panel.
 #include "PrViewEh.h"
 
+#include "components/axisgrid/DBAxisGridsEh_Draw.h"
 #include "platform/rtl/Guards.h"
 #include "platform/vcl/Dialogs.h"
 #include "platform/vcl/Forms.h"
 #include "platform/winapi/Windows.h"
 
+#include <QFile>
 #include <algorithm>
 #include <cmath>
 
-TCursor crMagnifierEh = 1;
-TCursor crHandEh = 2;
+TCursor crMagnifierEh = crDefault;
+TCursor crHandEh = crDefault;
+
+static void InitPreviewResource() { Q_INIT_RESOURCE(PrViewEh); }
+
+void LoadPreviewCursors(const QStringList& ResourceNames)
+{
+    InitPreviewResource();
+    TCursor* targets[] = {&crMagnifierEh, &crHandEh};
+    int next = 1;
+    for (int i = 0; i < ResourceNames.size() && i < 2; ++i) {
+        const QString path = QStringLiteral(":/cursors/") + ResourceNames[i] + QStringLiteral(".png");
+        if (!QFile::exists(path))
+            throw EOutOfResources(QStringLiteral("Cannot load cursor resource"));
+        // The first slot that holds no cursor of its own.
+        while (next < 32768 && !Screen->CursorResource(TCursor(next)).isEmpty())
+            ++next;
+        if (next >= 32768)
+            throw EOutOfResources(QStringLiteral("Too many user-defined cursors"));
+        Screen->SetCursors(TCursor(next), path);
+        *targets[i] = TCursor(next);
+    }
+}
+
+namespace {
+void LoadCursorsOnce()
+{
+    static bool loaded = false;
+    if (loaded || !Screen)
+        return;
+    loaded = true;
+    LoadPreviewCursors({QStringLiteral("MAGNIFIEREH"), QStringLiteral("HANDEH")});
+}
+}
 
 namespace {
 // A page of a machine without any printer.
@@ -241,6 +275,7 @@ void TDrawPanel::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y)
         box->SetFocus();
     if (Button == mbLeft) {
         FPressed = true;
+        FDragged = false;
         FOldMousePos = ClientToScreen(TPoint(X, Y));
     }
 }
@@ -254,6 +289,7 @@ void TDrawPanel::MouseMove(TShiftState Shift, int X, int Y)
     if (p.X == FOldMousePos.X && p.Y == FOldMousePos.Y)
         return;
     SetCursor(crHandEh);
+    FDragged = true;
     if (TPreviewBox* box = Box()) {
         box->SetHorzPosition(box->HorzPosition() - (p.X - FOldMousePos.X));
         box->SetVertPosition(box->VertPosition() - (p.Y - FOldMousePos.Y));
@@ -268,8 +304,9 @@ void TDrawPanel::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
         return;
     FPressed = false;
     TPreviewBox* box = Box();
-    if (Cursor() != crMagnifierEh) {
-        SetCursor(crMagnifierEh);   // the end of a drag
+    if (FDragged) {
+        FDragged = false;
+        SetCursor(crMagnifierEh);
         return;
     }
     if (!box)
@@ -292,6 +329,7 @@ void TDrawPanel::CMCancelMode(TMessage& M)
 {
     TPanel::CMCancelMode(M);
     FPressed = false;
+    FDragged = false;
     SetCursor(crMagnifierEh);
 }
 
@@ -313,6 +351,7 @@ TPreviewBox::~TPreviewBox() = default;
 
 void TPreviewBox::AfterConstruction()
 {
+    LoadCursorsOnce();
     TCustomControl::AfterConstruction();
     SetColor(clAppWorkSpace);
     SetParentColor(false);
@@ -326,6 +365,25 @@ void TPreviewBox::AfterConstruction()
     FDrawPanel = Create<TDrawPanel>(this);
     FDrawPanel->SetBounds(8, 8, 100, 141);
     FDrawPanel->SetParent(this);
+    // The bars lie over the box's right and bottom edges and track while dragged.
+    for (TScrollBar** bar : {&FHorzBar, &FVertBar}) {
+        *bar = Create<TScrollBar>(this);
+        (*bar)->SetKind(bar == &FHorzBar ? sbHorizontal : sbVertical);
+        (*bar)->SetVisible(false);
+        (*bar)->SmallChange = Increment;
+        (*bar)->OnScroll = TScrollEvent(this, &TPreviewBox::ScrollBarScroll);
+        (*bar)->SetParent(this);
+    }
+}
+
+void TPreviewBox::ScrollBarScroll(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos)
+{
+    if (ScrollCode == scEndScroll)
+        return;
+    if (Sender == FVertBar)
+        SetVertPosition(ScrollPos);
+    else
+        SetHorzPosition(ScrollPos);
 }
 
 void TPreviewBox::SetPrinterSetupOwner(TComponent* Value)
@@ -399,6 +457,25 @@ void TPreviewBox::PlacePage()
 {
     FDrawPanel->SetBounds(FPageLeft - FHorzPos, FPageTop - FVertPos, FPageWidth, FPageHeight);
     pnlShadow->SetBounds(FPageLeft - FHorzPos + 4, FPageTop - FVertPos + 4, FPageWidth, FPageHeight);
+    if (!FHorzBar)
+        return;
+    const int thick = GetSystemMetrics(SM_CXVSCROLL);
+    const int cw = ClientWidth(), ch = ClientHeight();
+    const bool horz = FHorzRange > cw, vert = FVertRange > ch;
+    FHorzBar->SetVisible(horz);
+    FVertBar->SetVisible(vert);
+    if (horz) {
+        FHorzBar->SetBounds(0, ch - thick, cw - (vert ? thick : 0), thick);
+        FHorzBar->LargeChange = std::max(1, cw - Increment);
+        FHorzBar->SetParams(FHorzPos, 0, FHorzRange - cw);
+        FHorzBar->BringToFront();
+    }
+    if (vert) {
+        FVertBar->SetBounds(cw - thick, 0, thick, ch - (horz ? thick : 0));
+        FVertBar->LargeChange = std::max(1, ch - Increment);
+        FVertBar->SetParams(FVertPos, 0, FVertRange - ch);
+        FVertBar->BringToFront();
+    }
 }
 
 void TPreviewBox::UpdatePageSetup()

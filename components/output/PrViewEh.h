@@ -5,15 +5,20 @@
 #include "PrntsEh.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Metafiles.h"
+#include "platform/vcl/ScrollBars.h"
 
 #include <memory>
 #include <vector>
 
 class TPreviewBox;
 
-// Cursor slots of the page's magnifier and of panning.
+// Cursor slots of the page's magnifier and of panning, taken from the first free slots when
+// the first preview box is made.
 extern TCursor crMagnifierEh;
 extern TCursor crHandEh;
+// Registers the two cursor pictures named (magnifier, hand) in the first free screen cursor
+// slots; "Cannot load cursor resource" for a missing one.
+void LoadPreviewCursors(const QStringList& ResourceNames);
 
 class TPrinterPreview : public TVirtualPrinter {
 public:
@@ -104,6 +109,7 @@ protected:
 private:
     TPoint FOldMousePos;
     bool FPressed = false;
+    bool FDragged = false;
 };
 
 class TPreviewBox : public TCustomControl {
@@ -158,10 +164,13 @@ protected:
 
 private:
     void PlacePage();
+    void ScrollBarScroll(TObject* Sender, TScrollCode ScrollCode, int& ScrollPos);
 
     std::unique_ptr<TPrinterPreview> FPrinter;
     TDrawPanel* FDrawPanel = nullptr;
     TPanel* pnlShadow = nullptr;
+    TScrollBar* FHorzBar = nullptr;
+    TScrollBar* FVertBar = nullptr;
     int FPageCount = 0;
     int FPageIndex = 1;
     TViewMode FViewMode = vmFullPage;

@@ -1,6 +1,7 @@
 // The print preview window.
 #include "PrvFrmEh.h"
 
+#include "components/foundation/ToolCtrlsEh.h"
 #include "platform/rtl/Guards.h"
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/ExtCtrls.h"
@@ -18,8 +19,6 @@ void PreviewUnitStartUp()
         InitPreviewFormResource();
         RegisterClasses<TToolBar, TToolButton, TSplitter, TStatusBar, TPopupMenu, TMenuItem, TTimer, TPreviewBox,
                         TDrawPanel, TPreviewFormEh>();
-        Screen->SetCursors(crMagnifierEh, QStringLiteral("MAGNIFIEREH"));
-        Screen->SetCursors(crHandEh, QStringLiteral("HANDEH"));
         return true;
     }();
     (void)done;
@@ -181,8 +180,11 @@ void TPreviewFormEh::PreviewEh1OpenPreviewer(TObject*)
 
 TPrinterPreview* PrinterPreview()
 {
-    if (!gPreviewForm)
+    if (!gPreviewForm) {
         gPreviewForm = Create<TPreviewFormEh>(Application);
+        // Gone with the application, while its windowing still stands.
+        FreeWhenApplicationGoesEh([] { delete gPreviewForm; });
+    }
     return gPreviewForm->PreviewEh1->Printer();
 }
 

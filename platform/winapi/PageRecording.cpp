@@ -9,6 +9,13 @@
 
 namespace {
 
+bool SameState(const TRecordedState& a, const TRecordedState& b)
+{
+    return a.Pen == b.Pen && a.Brush == b.Brush && a.Font == b.Font && a.Transform == b.Transform
+        && a.Clipped == b.Clipped && a.Clip == b.Clip && a.Mode == b.Mode && a.Opacity == b.Opacity
+        && a.Direction == b.Direction;
+}
+
 class TRecordingEngine : public QPaintEngine {
 public:
     explicit TRecordingEngine(HENHMETAFILE page) : QPaintEngine(QPaintEngine::AllFeatures), FPage(page) {}
@@ -108,8 +115,11 @@ private:
     }
     TRecordedOp& Add(TRecordedOp::Kind k)
     {
+        // A canvas selects its pen, brush and font again for every call; a state equal to the
+        // last one is not kept twice.
         if (FDirty) {
-            FPage->States.push_back(FCur);
+            if (FPage->States.empty() || !SameState(FPage->States.back(), FCur))
+                FPage->States.push_back(FCur);
             FDirty = false;
         }
         FPage->Ops.emplace_back();

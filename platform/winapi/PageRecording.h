@@ -14,6 +14,7 @@
 #include <QPen>
 #include <QRegion>
 #include <QTransform>
+#include <deque>
 #include <memory>
 #include <vector>
 
@@ -46,8 +47,9 @@ struct TRecordedOp {
 // What a metafile holds: the operations, the states they refer to, and the page they were
 // recorded for.
 struct HENHMETAFILE__ {
-    std::vector<TRecordedState> States;
-    std::vector<TRecordedOp> Ops;
+    // Deques: a long page grows without copying what it holds.
+    std::deque<TRecordedState> States;
+    std::deque<TRecordedOp> Ops;
     TDeviceCaps Caps;                  // of the reference device
     TSize Frame;                       // the page, in reference pixels
 

@@ -10,7 +10,6 @@
 #include "platform/vcl/ComCtrls.h"
 #include "platform/vcl/ExtCtrls.h"
 #include "platform/vcl/Menus.h"
-#include "platform/winapi/PageRecording.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -93,7 +92,7 @@ TEST_F(PreviewFixture, OnePageJobShowsPageOneOfOneWithBothPageButtonsOff)
     EXPECT_TRUE(Form->mniFull->Checked);
 }
 
-TEST_F(PreviewFixture, PagesAreRecordingsForThePrinterNotPictures)
+TEST_F(PreviewFixture, PagesAreRecordedForThePrinter)
 {
     Record(3);
     ASSERT_EQ(Rec->PageCount(), 3);
@@ -102,9 +101,6 @@ TEST_F(PreviewFixture, PagesAreRecordingsForThePrinterNotPictures)
         ASSERT_FALSE(page->Empty());
         EXPECT_EQ(page->PixelsPerInchX(), 600);
         EXPECT_EQ(page->Width(), Rec->PageWidth());
-        // Held as drawing steps; no page keeps a picture of itself.
-        for (const TRecordedOp& op : page->Handle()->Ops)
-            EXPECT_NE(op.K, TRecordedOp::Image);
     }
     // The canvas font kept its point size at the printer's resolution.
     Rec->BeginDoc();
@@ -412,4 +408,80 @@ TEST_F(PreviewFixture, PrinterSetupGoesToWhoeverSetTheJobUp)
     Box->DoPrinterPreviewChanged();
     EXPECT_FALSE(Form->tbtPrinterSetupDialog->Enabled());
     Box->OnPrinterSetupDialog = nullptr;
+}
+
+TEST(PreviewCursors, TakeTheFirstFreeSlotsAndAMissingPictureIsRefused)
+{
+    ASSERT_NE(PrinterPreview(), nullptr);
+    ASSERT_GT(crMagnifierEh, 0);
+    ASSERT_GT(crHandEh, 0);
+    EXPECT_NE(crMagnifierEh, crHandEh);
+    EXPECT_TRUE(Screen->CursorResource(crMagnifierEh).contains(QStringLiteral("MAGNIFIEREH")));
+    EXPECT_EQ(PreviewForm()->PreviewEh1->DrawPanel()->Cursor(), crMagnifierEh);
+    const TCursor magnifier = crMagnifierEh, hand = crHandEh;
+    EXPECT_THROW(LoadPreviewCursors({QStringLiteral("NOSUCHCURSOR")}), Exception);
+    EXPECT_EQ(crMagnifierEh, magnifier);
+    EXPECT_EQ(crHandEh, hand);
+}
+
+TEST_F(PreviewFixture, WithoutASetupHandlerThePlatformSetupTurnsThePreviewsOwnPrinter)
+{
+    Record(1);
+    Form->Show();
+    struct TListener : TObject {
+        void Changed(TObject*) { ++Calls; }
+        int Calls = 0;
+    } listener;
+    Box->OnPrinterSetupChanged = TNotifyEvent(&listener, &TListener::Changed);
+    const int portraitHeight = Box->DrawPanel()->Height();
+    TPrinter* current = Printer();
+    const TPrinterOrientation currentOrientation = current->Orientation();
+    testsupport::TDialogScript script;
+    script.Then(IDCANCEL).Then([](TDialogCall& c) {
+        c.Orientation = 1;
+        return IDOK;
+    });
+    Box->PrinterSetupDialog();
+    EXPECT_EQ(listener.Calls, 0);
+    EXPECT_EQ(Rec->Orientation(), poPortrait);
+    Box->PrinterSetupDialog();
+    ASSERT_EQ(script.Calls.size(), 2u);
+    EXPECT_EQ(script.Calls[0].Kind, TDialogKind::PrinterSetup);
+    EXPECT_EQ(listener.Calls, 1);
+    EXPECT_EQ(Rec->Orientation(), poLandscape);
+    // The sheet lies on its side now; the application's printer was not touched.
+    EXPECT_LT(Box->DrawPanel()->Height(), portraitHeight);
+    EXPECT_GT(Box->DrawPanel()->Width(), Box->DrawPanel()->Height());
+    EXPECT_EQ(Printer(), current);
+    EXPECT_EQ(current->Orientation(), currentOrientation);
+    Box->OnPrinterSetupChanged = nullptr;
+}
+
+TEST_F(PreviewFixture, ScrollBarsShowForAZoomedPageAndScrollIt)
+{
+    Record(1);
+    Form->Show();
+    auto bars = [&] {
+        std::vector<TScrollBar*> found;
+        for (int i = 0; i < Box->ControlCount(); ++i)
+            if (auto* b = dynamic_cast<TScrollBar*>(Box->Controls(i)))
+                found.push_back(b);
+        return found;
+    };
+    ASSERT_EQ(bars().size(), 2u);
+    for (TScrollBar* b : bars())
+        EXPECT_FALSE(b->Visible());   // the whole page fits
+    Box->SetViewMode(vm200);
+    TScrollBar* vert = nullptr;
+    for (TScrollBar* b : bars()) {
+        EXPECT_TRUE(b->Visible());
+        if (b->Kind() == sbVertical)
+            vert = b;
+    }
+    ASSERT_NE(vert, nullptr);
+    EXPECT_EQ(vert->Max(), Box->VertRange() - Box->ClientHeight());
+    vert->Scroll(scTrack, 120);   // dragging the thumb scrolls at once
+    EXPECT_EQ(Box->VertPosition(), 120);
+    PressKey(Box->Widget(), Qt::Key_Down);
+    EXPECT_EQ(vert->Position(), 128);
 }
