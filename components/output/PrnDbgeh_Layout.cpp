@@ -349,6 +349,12 @@ void TGridPrintRun::Run()
     Totals.assign(size_t(FooterRows) * Cols.size(), 0);
     Macros.When = Now();
 
+    // Margins that leave no room are refused before a document (and its file) is begun.
+    PpiX = V->PixelsPerInchX() > 0 ? V->PixelsPerInchX() : 600;
+    PpiY = V->PixelsPerInchY() > 0 ? V->PixelsPerInchY() : 600;
+    Page = PageRect(P->Page(), P->Units(), PpiX, PpiY, V->PageWidth(), V->PageHeight(), V->FullPageWidth(),
+                    V->FullPageHeight());
+
     // The title before the document begins, so the document carries it.
     V->SetTitle(QStringLiteral("Табличная информация"));
     V->BeginDoc();
@@ -366,13 +372,9 @@ void TGridPrintRun::Run()
     DS->DisableControls();
 
     // Metrics: the printer's own resolution against the grid's screen.
-    PpiX = V->PixelsPerInchX() > 0 ? V->PixelsPerInchX() : 600;
-    PpiY = V->PixelsPerInchY() > 0 ? V->PixelsPerInchY() : 600;
     const int screen = G->Canvas()->Font()->PixelsPerInch > 0 ? G->Canvas()->Font()->PixelsPerInch : 96;
     SX = Scale(PpiX, screen);
     SY = Scale(PpiY, screen);
-    Page = PageRect(P->Page(), P->Units(), PpiX, PpiY, V->PageWidth(), V->PageHeight(), V->FullPageWidth(),
-                    V->FullPageHeight());
     LW = LineWidth(PpiX, PpiY);
     HM = Nearest(2 * SX);
     VM = Nearest(2 * SY);

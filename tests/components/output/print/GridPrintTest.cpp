@@ -218,7 +218,8 @@ TEST_F(GridPrint, MarginsLargerThanThePaperAreAnErrorWithNoFileLeft)
             prn->Print();
         },
         EPrintLayoutEh);
-    EXPECT_EQ(after, 1);
+    EXPECT_EQ(after, 0);
+    EXPECT_FALSE(QFile::exists(file));
     EXPECT_FALSE(table->ControlsDisabled());
 }
 
