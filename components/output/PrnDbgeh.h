@@ -122,6 +122,8 @@ public:
     QString Substituted(const QString& Text) const;
 
     void Print();
+    // Lays the grid out into the shared print preview, which then shows it.
+    void Preview();
     void PrintTo(TVirtualPrinter* VPrinter);
 
     TNotifyEvent OnBeforePrint;

@@ -2,8 +2,11 @@
 // into page blocks and horizontal bands, then drawn block by block, band by band.
 #include "PrnDbgeh.h"
 #include "PrntsEh.h"
+#include "PrViewEh.h"
+#include "PrvFrmEh.h"
 
 #include "components/dbgrid/DBGridEh.h"
+#include "components/dbgrid/DBGridEh_Grouping.h"
 #include "platform/rtl/Guards.h"
 #include "platform/vcl/Forms.h"
 #include "platform/winapi/WinGdi.h"
@@ -39,6 +42,9 @@ private:
     int TextHeight(const QString& Text, int Width, bool Wrap);
     void DrawText(const TRect& R, const QString& Text, UINT Flags, int HMargin, int VMargin);
     int MeasureDataRow();
+    TGroupDataTreeNodeEh* Node(int Row) const { return Tree ? Tree->GetFlatVisibleItem(Row) : nullptr; }
+    QString GroupFooterText(TGroupDataTreeNodeEh* N, TColumnEh* Col, TGridDataGroupFooterColumnItemEh** Item);
+    void AddToTotals();
     QString FooterText(int Row, int Col);
     void DrawColontitle(TPageColontitle* C, const TRect& R, bool Header);
     void DrawColontitles();
@@ -65,6 +71,7 @@ private:
     int GridW = 0;
     double Fit = 1;   // below 1 when the whole grid is scaled down to the page width
     TPrintMacrosEh Macros;
+    TGridGroupDataTreeEh* Tree = nullptr;   // set in group mode
 };
 
 void TGridPrintRun::SetFont(TFont* Font)
@@ -111,6 +118,31 @@ int TGridPrintRun::MeasureDataRow()
         h = std::max(h, TextHeight(Cols[i]->DisplayText(), Widths[i] - 2 * HM, stretch) + 2 * VM);
     }
     return h;
+}
+
+QString TGridPrintRun::GroupFooterText(TGroupDataTreeNodeEh* N, TColumnEh* Col,
+                                       TGridDataGroupFooterColumnItemEh** Item)
+{
+    TGridDataGroupFooterEh* footer = N->DataGroupFooter();
+    const int idx = footer->ColumnItems()->ItemIndexByColumn(Col);
+    *Item = idx >= 0 ? footer->ColumnItems()->Items(idx) : nullptr;
+    return *Item ? (*Item)->ConvertToDisplayText((*Item)->AggrValue(N)) : QString();
+}
+
+void TGridPrintRun::AddToTotals()
+{
+    for (int r = 0; r < FooterRows; ++r)
+        for (size_t c = 0; c < Cols.size(); ++c) {
+            TColumnFooterEh* f = Cols[c]->UsedFooter(r);
+            const QString name = f->FieldName().isEmpty() ? Cols[c]->FieldName() : f->FieldName();
+            TField* field = DS->FindField(name);
+            if (!field)
+                continue;
+            if (f->ValueType() == fvtCount)
+                Totals[size_t(r) * Cols.size() + c] += 1;
+            else if (f->ValueType() == fvtSum && !field->IsNull())
+                Totals[size_t(r) * Cols.size() + c] += field->AsFloat();
+        }
 }
 
 QString TGridPrintRun::FooterText(int Row, int Col)
@@ -226,7 +258,10 @@ void TGridPrintRun::DrawBand(int FirstCol, int LastCol, const TBookmark& BlockSt
 
     const bool stretch = P->Options().Contains(pghRowAutoStretch);
     const int bottom = Page.Bottom - FooterH;
-    if (FirstRow < DataRows)
+    // The previous row's texts, for columns that hide repeated values; a page starts afresh.
+    std::vector<QString> lastTexts(Cols.size());
+    bool havePrevious = false;
+    if (FirstRow < DataRows && !Tree)
         DS->GotoBookmark(BlockStart);
     for (int i = 0; i < Rows; ++i) {
         const int row = FirstRow + i;
@@ -234,6 +269,26 @@ void TGridPrintRun::DrawBand(int FirstCol, int LastCol, const TBookmark& BlockSt
         const int h = std::min(Heights[size_t(row)], bottom - y);
         x = x0;
         addLine(x0, y, x0, y + h);
+        TGroupDataTreeNodeEh* node = footer ? nullptr : Node(row);
+        if (node && node->NodeType() == dntDataGroupEh) {
+            havePrevious = false;
+            // A group row runs across the band.
+            const int indent = Nearest((node->Level() - 1) * 18 * SX);
+            SetFont(node->DataGroupLevel()->Font());
+            DrawText(TRect(x0 + indent, y, x0 + bandW, y + h), node->DataGroupLevel()->GetGroupRowText(node),
+                     DT_LEFT | DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS, HM, VM);
+            addLine(x0 + bandW, y, x0 + bandW, y + h);
+            y += h;
+            addLine(x0, y, x0 + bandW, y);
+            continue;
+        }
+        const bool record = node && node->NodeType() == dntDataSetRecordEh;
+        if (record)
+            G->InstantReadRecordEnter(row);
+        auto leave = Finally([this, record] {
+            if (record)
+                G->InstantReadRecordLeave();
+        });
         for (int c = FirstCol; c <= LastCol; ++c) {
             const int w = std::min(Widths[size_t(c)], room);
             TColumnEh* col = Cols[size_t(c)];
@@ -248,12 +303,23 @@ void TGridPrintRun::DrawBand(int FirstCol, int LastCol, const TBookmark& BlockSt
                     bg = f->Color();
                 text = FooterText(row - DataRows, c);
                 align = f->Alignment();
+            } else if (node && node->NodeType() == dntDataGroupFooterEh) {
+                TGridDataGroupFooterColumnItemEh* item = nullptr;
+                text = GroupFooterText(node, col, &item);
+                SetFont(item ? item->Font() : node->DataGroupFooter()->Font());
+                if (colored)
+                    bg = item ? item->Color() : node->DataGroupFooter()->Color();
+                align = item ? item->Alignment() : taRightJustify;
             } else {
                 SetFont(col->Font());
                 if (colored)
                     bg = col->Color();
                 text = col->DisplayText();
                 align = col->Alignment();
+                const bool repeated = col->HideDuplicates() && havePrevious && lastTexts[size_t(c)] == text;
+                lastTexts[size_t(c)] = text;
+                if (repeated)
+                    text.clear();
             }
             if (bg != clWhite) {
                 C->Brush()->SetStyle(bsSolid);
@@ -267,7 +333,8 @@ void TGridPrintRun::DrawBand(int FirstCol, int LastCol, const TBookmark& BlockSt
         }
         y += h;
         addLine(x0, y, x0 + bandW, y);
-        if (!footer && i + 1 < Rows)
+        havePrevious = !footer && !(node && node->NodeType() == dntDataGroupFooterEh);
+        if (!footer && !Tree && i + 1 < Rows)
             DS->Next();
     }
     C->PolyPolyline(points.data(), counts.data(), int(counts.size()));
@@ -281,6 +348,12 @@ void TGridPrintRun::Run()
     FooterRows = G->FooterRowCount();
     Totals.assign(size_t(FooterRows) * Cols.size(), 0);
     Macros.When = Now();
+
+    // Margins that leave no room are refused before a document (and its file) is begun.
+    PpiX = V->PixelsPerInchX() > 0 ? V->PixelsPerInchX() : 600;
+    PpiY = V->PixelsPerInchY() > 0 ? V->PixelsPerInchY() : 600;
+    Page = PageRect(P->Page(), P->Units(), PpiX, PpiY, V->PageWidth(), V->PageHeight(), V->FullPageWidth(),
+                    V->FullPageHeight());
 
     // The title before the document begins, so the document carries it.
     V->SetTitle(QStringLiteral("Табличная информация"));
@@ -299,13 +372,9 @@ void TGridPrintRun::Run()
     DS->DisableControls();
 
     // Metrics: the printer's own resolution against the grid's screen.
-    PpiX = V->PixelsPerInchX() > 0 ? V->PixelsPerInchX() : 600;
-    PpiY = V->PixelsPerInchY() > 0 ? V->PixelsPerInchY() : 600;
     const int screen = G->Canvas()->Font()->PixelsPerInch > 0 ? G->Canvas()->Font()->PixelsPerInch : 96;
     SX = Scale(PpiX, screen);
     SY = Scale(PpiY, screen);
-    Page = PageRect(P->Page(), P->Units(), PpiX, PpiY, V->PageWidth(), V->PageHeight(), V->FullPageWidth(),
-                    V->FullPageHeight());
     LW = LineWidth(PpiX, PpiY);
     HM = Nearest(2 * SX);
     VM = Nearest(2 * SY);
@@ -379,23 +448,33 @@ void TGridPrintRun::Run()
         PrintTitleH = TextHeight(P->Substituted(P->Title()->Text().trimmed()), GridW - LW - 2 * HM, true) + 2 * VM;
     }
 
+    if (G->DataGrouping()->IsGroupingWorksWithLevel() && G->DataGrouping()->GroupDataTree()->FlatVisibleCount() > 0)
+        Tree = G->DataGrouping()->GroupDataTree();
+
     // One walk measures every row and sums the printed rows for the footers.
     SetFont(G->Font());
     const int baseH = std::max(TextHeight(QStringLiteral("Wg"), 1000, false) + 2 * VM, Nearest(G->RowHeight() * SY));
-    for (; !DS->Eof(); DS->Next()) {
-        Heights.push_back(std::max(baseH, MeasureDataRow()));
-        for (int r = 0; r < FooterRows; ++r)
-            for (size_t c = 0; c < Cols.size(); ++c) {
-                TColumnFooterEh* f = Cols[c]->UsedFooter(r);
-                const QString name = f->FieldName().isEmpty() ? Cols[c]->FieldName() : f->FieldName();
-                TField* field = DS->FindField(name);
-                if (!field)
-                    continue;
-                if (f->ValueType() == fvtCount)
-                    Totals[size_t(r) * Cols.size() + c] += 1;
-                else if (f->ValueType() == fvtSum && !field->IsNull())
-                    Totals[size_t(r) * Cols.size() + c] += field->AsFloat();
+    if (Tree) {
+        for (int i = 0; i < Tree->FlatVisibleCount(); ++i) {
+            TGroupDataTreeNodeEh* n = Tree->GetFlatVisibleItem(i);
+            int h = baseH;
+            if (n->NodeType() == dntDataSetRecordEh) {
+                // Only data records count into the totals, never group rows.
+                G->InstantReadRecordEnter(i);
+                auto leave = Finally([this] { G->InstantReadRecordLeave(); });
+                h = std::max(h, MeasureDataRow());
+                AddToTotals();
+            } else if (n->NodeType() == dntDataGroupEh) {
+                SetFont(n->DataGroupLevel()->Font());
+                h = std::max(h, TextHeight(n->DataGroupLevel()->GetGroupRowText(n), 4000, false) + 2 * VM);
             }
+            Heights.push_back(h);
+        }
+    } else {
+        for (; !DS->Eof(); DS->Next()) {
+            Heights.push_back(std::max(baseH, MeasureDataRow()));
+            AddToTotals();
+        }
     }
     DataRows = int(Heights.size());
     for (int r = 0; r < FooterRows; ++r) {
@@ -438,7 +517,7 @@ void TGridPrintRun::Run()
             Application->ProcessMessages();
         }
         // Leave the dataset on the next block's first row.
-        if (first < DataRows) {
+        if (first < DataRows && !Tree) {
             DS->GotoBookmark(blockStart);
             for (int i = 0; i < n && first + i < DataRows; ++i)
                 DS->Next();
@@ -457,3 +536,11 @@ void TPrintDBGridEh::PrintTo(TVirtualPrinter* VPrinter)
 }
 
 void TPrintDBGridEh::Print() { PrintTo(VirtualPrinter()); }
+
+void TPrintDBGridEh::Preview()
+{
+    TPrinterPreview* preview = PrinterPreview();
+    preview->OnPrinterSetupDialog = OnPrinterSetupDialog;
+    preview->PrinterSetupOwner = this;
+    PrintTo(preview);
+}

@@ -2,6 +2,7 @@
 #include "components/output/PdfReadBack.h"
 #include "components/output/PrnDbgeh.h"
 #include "components/output/PrntsEh.h"
+#include "platform/vcl/Metafiles.h"
 #include "platform/rtl/Guards.h"
 #include "support/DBGridFixtures.h"
 
@@ -111,6 +112,63 @@ TEST_F(GridPrint, AWideGridSplitsIntoBandsUnlessFittedToThePageWidth)
     EXPECT_EQ(PageCount(PrintToPdf(QStringLiteral("narrowed.pdf"))), 1);
 }
 
+TEST_F(GridPrint, GroupRowsAndGroupFootersPrintAndTheTotalsCountDataRowsOnly)
+{
+    AddRows(200);   // kind "C": a group that runs over several pages
+    grid->Columns()->Add()->SetFieldName(QStringLiteral("Kind"));
+    TDBGridEhDataGroupsEh* groups = grid->DataGrouping();
+    groups->SetDefaultStateExpanded(true);
+    TGridDataGroupFooterEh* footer = groups->Footers()->Add();
+    footer->SetVisible(true);
+    auto* level = static_cast<TDBGridEhDataGroupLevelEh*>(groups->GroupLevels()->Add());
+    level->SetColumn(grid->FindFieldColumn(QStringLiteral("Kind")));
+    groups->SetActive(true);
+    TColumnEh* sum = grid->FindFieldColumn(QStringLiteral("Sum"));
+    footer->ColumnItems()->Items(footer->ColumnItems()->ItemIndexByColumn(sum))->SetValueType(gfvSumEh);
+    grid->SetFooterRowCount(1);
+    grid->Columns()->Items(0)->Footer()->SetValueType(fvtCount);
+    PumpDBGrid();
+
+    const QString file = PrintToPdf();
+    const QStringList pages = PagesText(file);
+    ASSERT_GT(pages.size(), 1);
+    const QString all = pages.join(QString());
+    for (const char* s : {"Kind: A (2)", "Kind: B (1)", "Kind: C (200)", "Строка 299", "Гамма"})
+        EXPECT_TRUE(all.contains(QString::fromUtf8(s))) << s;
+    // Group sums: 10,5 for A, 20 for B, 200 for C; the grid's count is of the 203 records only.
+    EXPECT_TRUE(pages.back().contains(QStringLiteral("200"))) << pages.back().toStdString();
+    EXPECT_TRUE(pages.back().contains(QStringLiteral("203"))) << pages.back().toStdString();
+    EXPECT_EQ(all.count(QStringLiteral("Строка ")), 200);
+}
+
+TEST_F(GridPrint, HiddenDuplicatesStillShowOnTheFirstRowOfEveryPage)
+{
+    grid->Columns()->Clear();
+    grid->Columns()->Add()->SetFieldName(QStringLiteral("Kind"));
+    grid->Columns()->Add()->SetFieldName(QStringLiteral("Name"));
+    grid->Columns()->Items(0)->SetHideDuplicates(true);
+    table->Last();
+    for (int i = 0; i < 300; ++i)
+        AddDBGridRow(table, 1000 + i, QStringLiteral("Строка %1").arg(i), Variant(1.0), QStringLiteral("Итог"));
+    table->First();
+    const QStringList pages = PagesText(PrintToPdf());
+    ASSERT_GT(pages.size(), 1);
+    for (const QString& page : pages)
+        EXPECT_EQ(page.count(QStringLiteral("Итог")), 1) << page.toStdString();
+}
+
+TEST_F(GridPrint, ANarrowColumnsTitleWrapsOverSeveralLines)
+{
+    TColumnEh* name = grid->Columns()->Items(1);
+    name->Title()->SetCaption(QStringLiteral("Сумма НДС по книге покупок"));
+    name->SetWidth(60);
+    const QString page = PagesText(PrintToPdf()).value(0);
+    EXPECT_FALSE(page.contains(QStringLiteral("Сумма НДС по книге покупок")));
+    for (const char* w : {"Сумма", "книге", "покупок"})
+        EXPECT_TRUE(page.contains(QString::fromUtf8(w))) << w << "\n" << page.toStdString();
+    EXPECT_TRUE(page.contains(QStringLiteral("Альфа")));
+}
+
 TEST_F(GridPrint, LongCellTextsWrapWithRowAutoStretch)
 {
     table->First();
@@ -160,7 +218,79 @@ TEST_F(GridPrint, MarginsLargerThanThePaperAreAnErrorWithNoFileLeft)
             prn->Print();
         },
         EPrintLayoutEh);
+    EXPECT_EQ(after, 0);
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_FALSE(table->ControlsDisabled());
+}
+
+}  // namespace
+
+namespace {
+
+// Records pages as metafiles for the PDF printer's resolution; stops the job after StopAfter
+// pages as a preview's stop button does.
+class TStoppingPrinter : public TVirtualPrinter {
+public:
+    int StopAfter = 1 << 30;
+    int Pages = 0;
+    bool Ended = false;
+    TStoppingPrinter() { FPrinter->SetPrinterIndex(FPrinter->Printers()->IndexOf(TPrinter::PdfPrinterName())); }
+    TCanvas* GetCanvas() override { return FCanvas.get(); }
+    HDC GetHandle() override { return FPrinter->Handle(); }
+    int GetPageWidth() override { return FPrinter->PageWidth(); }
+    int GetPageHeight() override { return FPrinter->PageHeight(); }
+    int GetFullPageWidth() override { return FPrinter->PageWidth(); }
+    int GetFullPageHeight() override { return FPrinter->PageHeight(); }
+    int GetPixelsPerInchX() override { return GetDeviceCaps(FPrinter->Handle(), LOGPIXELSX); }
+    int GetPixelsPerInchY() override { return GetDeviceCaps(FPrinter->Handle(), LOGPIXELSY); }
+    int GetPageNumber() override { return Pages; }
+    bool GetPrinting() override { return FPrinting; }
+    bool GetAborted() override { return Pages >= StopAfter; }
+    void SetTitle(const QString&) override {}
+    void BeginDoc() override
+    {
+        FPrinting = true;
+        NewPage();
+    }
+    void NewPage() override
+    {
+        FCanvas.reset();
+        FPage = std::make_unique<TMetafile>();
+        FCanvas = std::make_unique<TMetafileCanvas>(FPage.get(), FPrinter->Handle());
+        ++Pages;
+    }
+    void EndDoc() override
+    {
+        FCanvas.reset();
+        FPrinting = false;
+        Ended = true;
+    }
+
+private:
+    std::unique_ptr<TPrinter> FPrinter = std::make_unique<TPrinter>();
+    std::unique_ptr<TMetafile> FPage;
+    std::unique_ptr<TMetafileCanvas> FCanvas;
+    bool FPrinting = false;
+};
+
+TEST_F(GridPrint, AStoppedJobEndsAtTheNextPageAndGivesTheGridBack)
+{
+    AddRows(500);
+    table->MoveBy(7);
+    const int code = table->FieldByName(QStringLiteral("Code"))->AsInteger();
+    TStoppingPrinter full;
+    prn->PrintTo(&full);
+    ASSERT_GT(full.Pages, 3);
+
+    TStoppingPrinter stopped;
+    stopped.StopAfter = 2;
+    int after = 0;
+    prn->OnAfterPrint = [&](TObject*) { ++after; };
+    prn->PrintTo(&stopped);
+    EXPECT_EQ(stopped.Pages, 2);
+    EXPECT_TRUE(stopped.Ended);
     EXPECT_EQ(after, 1);
+    EXPECT_EQ(table->FieldByName(QStringLiteral("Code"))->AsInteger(), code);
     EXPECT_FALSE(table->ControlsDisabled());
 }
 
