@@ -162,6 +162,9 @@ TFont* DBGridEhSortMarkerFont();
 void DBGridEhUnitStartUp();
 void DBGridEhUnitCloseDown();
 
+// Which way an incremental search goes from the current record.
+enum TLocateTextDirectionEh { ltdUpEh, ltdDownEh, ltdAllEh };
+
 // ============================================================================================
 // TCustomDBGridEh
 // ============================================================================================
@@ -1024,6 +1027,62 @@ private:
     int FMasterCellHeight = 0;
     int FInRowPanelCol = 0;
     // ==== end of row detail panel and row panel ====
+
+    // ==== keyboard, incremental search, editing conditions and cell editor ====
+public:
+    // Adds Text to the incremental search and looks for it from the current record; a
+    // TimeOut below 0 keeps the search running until a key or a move ends it.
+    void StartInplaceSearch(const QString& Text, int TimeOut, TLocateTextDirectionEh Direction);
+    void StopInplaceSearch();
+    bool InplaceSearching() const { return FInplaceSearching; }
+    QString InplaceSearchText() const { return FInplaceSearchText; }
+    int InplaceSearchTimeOut() const { return FInplaceSearchTimeOut; }
+    bool InplaceSearchTimerActive() const { return FInplaceSearchTimerActive; }
+    // The data column the incremental search matches in.
+    TColumnEh* InplaceSearchColumn();
+    QChar GetCompleteKeyPress() const { return FCompleteKeyPress; }
+    bool CanEditShow() override;
+    bool CanEditModify() override;
+    bool IsTabStopCol(int ACol) override;
+
+protected:
+    bool CanEditAxisBar(int Index) override;
+    bool IsAlwaysShowEditor() override;
+    TInplaceEdit* CreateEditor() override;
+    void DoExit() override;
+    void KeyPress(QChar& Key) override;
+    void WMChar(TMessage& M) override;
+    void WMTimer(TMessage& M) override;
+    // The keys of a record row that the base grid's navigation does not know; clears the
+    // handled key.
+    void RecordKeyDown(Word& Key, TShiftState Shift);
+    // Shortcuts and the keys of a running incremental search.
+    void ShortcutKeyDown(Word& Key, TShiftState Shift);
+    // Tab and Shift+Tab over the editable columns, stepping to the next or previous record.
+    void TabKeyDown(bool Back);
+    // Down: an untouched inserted record is dropped (or kept at the end); at the end a new
+    // record is appended where the grid allows it.
+    void DownKeyDown(TShiftState Shift);
+    void UpKeyDown(TShiftState Shift);
+    // The dataset inserts a record that neither it nor the editor changed.
+    bool InsertingUntouched();
+    bool InsertingUntouchedAtEnd();
+    // Looks for a record whose text in Column starts with Text, case aside, and makes it
+    // current; a failed search leaves the cursor where it was.
+    bool LocateInplaceText(TColumnEh* Column, const QString& Text, TLocateTextDirectionEh Direction,
+                           bool SkipCurrent, QString& FoundText);
+    // The current column is a check-box or key image column the keys step or clear.
+    bool KeyStepsCurrentColumn();
+
+private:
+    bool FInplaceSearching = false;
+    QString FInplaceSearchText;
+    int FInplaceSearchTimeOut = 0;
+    bool FInplaceSearchTimerActive = false;
+    bool FInplaceSearchingInProcess = false;
+    QChar FCompleteKeyPress;
+    friend class TDBGridInplaceEdit;
+    // ==== end of keyboard, incremental search, editing conditions and cell editor ====
 };
 
 // ============================================================================================

@@ -513,11 +513,17 @@ void TCustomDBGridEh::KeyDown(Word& Key, TShiftState Shift)
         GroupFooterKeyDown(Key, Shift);
         return;
     }
+    ShortcutKeyDown(Key, Shift);
+    if (Key == 0)
+        return;
     RowDetailPanelKeyDown(Key, Shift);
     if (Key == 0)
         return;
     const bool noMods = !Shift.Contains(ssCtrl) && !Shift.Contains(ssAlt) && !Shift.Contains(ssShift);
     if (!node) {
+        RecordKeyDown(Key, Shift);
+        if (Key == 0)
+            return;
         // Rows are records: the keys move the dataset and the grid's row follows it.
         int distance = 0;
         if (noMods && Key == VK_UP)

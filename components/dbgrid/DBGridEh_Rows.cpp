@@ -589,6 +589,9 @@ void TCustomDBGridEh::InvalidateFooterRows()
 void TCustomDBGridEh::DataSetScrolled(int Distance)
 {
     HideRowDetailPanel();
+    // Only the search's own moves keep it running.
+    if (FInplaceSearching && !FInplaceSearchingInProcess)
+        StopInplaceSearch();
     if (HasIntMemTable()) {
         MemTableUpdateActiveRow(Distance);
         return;
