@@ -547,6 +547,18 @@ private:
     bool FAutoFitColWidths = false;
     int FMinAutoFitWidth = 0;
     int FFrozenCols = 0;
+
+    // ---- where borders can be grabbed ----
+public:
+    // A column border in the title rows: dgsColSizing with the border's position, the distance
+    // of X from it and the column's grid index; dgsNormal elsewhere.
+    TDBGridEhState TitleColSizingHitTest(int X, int Y, int& SizingPos, int& SizingOfs, int& ColIndex);
+    bool IsSizingPos(int X, int Y) override;
+
+protected:
+    // Rows are sized only by their borders in the indicator.
+    void CalcSizingState(int X, int Y, TGridStateEh& State, int& SizingIndex, int& SizingPos,
+                         int& SizingOfs) override;
     // ==== end of column sizing and layout storage ====
 
     // ==== data cell, title, indicator and fixed-cell painting ====

@@ -244,3 +244,37 @@ TEST_F(LayoutGrid, OptimisationMeasuresRowsUpToTheLimitAndKeepsThePosition)
     grid->OptimizeColumnWidth(name, 0);
     EXPECT_EQ(name->Width(), 50);
 }
+
+TEST_F(LayoutGrid, ColumnBordersAreGrabbedInTheTitlesOnly)
+{
+    const TRect code = grid->CellRectEx(grid->DataToRawColumn(Col("Code")->Index()), 0);
+    const int y = (code.Top + code.Bottom) / 2;
+    int pos = 0, ofs = 0, col = -1;
+    EXPECT_EQ(grid->TitleColSizingHitTest(code.Right + 1, y, pos, ofs, col), dgsColSizing);
+    EXPECT_EQ(pos, code.Right);
+    EXPECT_EQ(ofs, -1);
+    EXPECT_EQ(col, grid->DataToRawColumn(Col("Code")->Index()));
+    EXPECT_TRUE(grid->IsSizingPos(code.Right, y));
+    EXPECT_EQ(grid->TitleColSizingHitTest(code.Right - 10, y, pos, ofs, col), dgsNormal);
+    const int dataY = grid->CellRectEx(1, grid->TopDataOffset()).Top + 2;
+    EXPECT_EQ(grid->TitleColSizingHitTest(code.Right, dataY, pos, ofs, col), dgsNormal);
+
+    // A hidden column has no border of its own: the grab goes to the visible one.
+    Col("Name")->SetVisible(false);
+    const TRect sum = grid->CellRectEx(grid->DataToRawColumn(Col("Sum")->Index()), 0);
+    EXPECT_EQ(grid->TitleColSizingHitTest(sum.Right, y, pos, ofs, col), dgsColSizing);
+    EXPECT_EQ(col, grid->DataToRawColumn(Col("Sum")->Index()));
+}
+
+TEST_F(LayoutGrid, RowsAreSizedOnlyByTheirBordersInTheIndicator)
+{
+    grid->SetRowSizingAllowed(true);
+    const TRect ind = grid->CellRectEx(0, grid->TopDataOffset());
+    const TRect data = grid->CellRectEx(2, grid->TopDataOffset());
+    EXPECT_TRUE(grid->IsSizingPos((ind.Left + ind.Right) / 2, ind.Bottom));
+    EXPECT_FALSE(grid->IsSizingPos((data.Left + data.Right) / 2, data.Bottom));
+    // A frozen column is fixed, yet not the indicator.
+    grid->SetFrozenCols(1);
+    const TRect frozen = grid->CellRectEx(1, grid->TopDataOffset());
+    EXPECT_FALSE(grid->IsSizingPos((frozen.Left + frozen.Right) / 2, frozen.Bottom));
+}
