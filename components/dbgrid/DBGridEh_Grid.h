@@ -536,6 +536,8 @@ protected:
     virtual void ColWidthsChanged();
     // Shares the client width among the fitting columns.
     void AutoFitColumns();
+    // The vertical scroll bar came or went: fitted columns take the new client width.
+    void ScrollBarShowingChanged() override;
     void StoreInitWidths();
 
 private:

@@ -151,6 +151,13 @@ void TCustomDBGridEh::AutoFitColumns()
     UpdateBoundaries();
 }
 
+void TCustomDBGridEh::ScrollBarShowingChanged()
+{
+    TCustomDBAxisGridEh::ScrollBarShowingChanged();
+    if (UpdateLock() == 0 && AutoFitColWidthsActive())
+        LayoutChanged();
+}
+
 // ---------------------------------------------------------------- widths dragged in the grid
 
 void TCustomDBGridEh::HorzAxisChanged()

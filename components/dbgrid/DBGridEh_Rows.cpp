@@ -527,8 +527,16 @@ void TCustomDBGridEh::Resize()
         FSizeChanged = true;
         return;
     }
-    if (HandleAllocated() && !IsLoading())
+    if (!HandleAllocated() || IsLoading())
+        return;
+    // Fitted columns follow the client width.
+    if (AutoFitColWidthsActive()) {
+        UpdateBoundaries();
+        LayoutChanged();
+        InvalidateEditor();
+    } else {
         UpdateRowCount();
+    }
 }
 
 // ---------------------------------------------------------------- current row

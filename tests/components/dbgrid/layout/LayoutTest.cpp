@@ -278,3 +278,15 @@ TEST_F(LayoutGrid, RowsAreSizedOnlyByTheirBordersInTheIndicator)
     const TRect frozen = grid->CellRectEx(1, grid->TopDataOffset());
     EXPECT_FALSE(grid->IsSizingPos((frozen.Left + frozen.Right) / 2, frozen.Bottom));
 }
+
+TEST_F(LayoutGrid, FittedColumnsFollowTheGridsWidth)
+{
+    ThreeFittingColumns();
+    grid->SetAutoFitColWidths(true);
+    auto total = [&] { return Col("Code")->Width() + Col("Name")->Width() + Col("Sum")->Width(); };
+    const int before = total();
+    grid->SetWidth(grid->Width() - 100);
+    PumpDBGrid();
+    EXPECT_EQ(total(), before - 100);
+    EXPECT_EQ(Col("Code")->InitWidth(), 100) << "the weights stay";
+}
