@@ -25,6 +25,9 @@ DOV_PUBLISHED(TDBGridEh)
     P.Prop("RowLines", &G::RowLines, &G::SetRowLines).Default(0);
     P.Prop("RowSizingAllowed", &G::RowSizingAllowed, &G::SetRowSizingAllowed).Default(false);
     P.Prop("ContraColCount", &G::ContraColCount, &G::SetContraColCount).Default(0);
+    P.Prop("AutoFitColWidths", &G::AutoFitColWidths, &G::SetAutoFitColWidths).Default(false);
+    P.Prop("MinAutoFitWidth", &G::MinAutoFitWidth, &G::SetMinAutoFitWidth).Default(0);
+    P.Prop("FrozenCols", &G::FrozenCols, &G::SetFrozenCols).Default(0);
     P.Prop("EvenRowColor", &G::EvenRowColor, &G::SetEvenRowColor).Stored(&G::EvenRowColorStored);
     P.Prop("OddRowColor", &G::OddRowColor, &G::SetOddRowColor).Stored(&G::OddRowColorStored);
     // Read by name; written by DefineProperties, and only once the columns are customized.

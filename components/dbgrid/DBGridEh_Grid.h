@@ -165,6 +165,25 @@ void DBGridEhUnitCloseDown();
 // Which way an incremental search goes from the current record.
 enum TLocateTextDirectionEh { ltdUpEh, ltdDownEh, ltdAllEh };
 
+// What a stored column or grid layout brings back.
+enum TColumnEhRestoreParam {
+    crpColIndexEh, crpColWidthsEh, crpSortMarkerEh, crpColVisibleEh, crpDropDownRowsEh, crpDropDownWidthEh,
+    crpRowPanelColPlacementEh
+};
+DOV_ENUM_INFO(TColumnEhRestoreParam, crpColIndexEh, crpColWidthsEh, crpSortMarkerEh, crpColVisibleEh,
+              crpDropDownRowsEh, crpDropDownWidthEh, crpRowPanelColPlacementEh)
+using TColumnEhRestoreParams = TSet<TColumnEhRestoreParam>;
+enum TDBGridEhRestoreParam {
+    grpColIndexEh, grpColWidthsEh, grpSortMarkerEh, grpColVisibleEh, grpRowHeightEh, grpDropDownRowsEh,
+    grpDropDownWidthEh, grpRowPanelColPlacementEh
+};
+DOV_ENUM_INFO(TDBGridEhRestoreParam, grpColIndexEh, grpColWidthsEh, grpSortMarkerEh, grpColVisibleEh,
+              grpRowHeightEh, grpDropDownRowsEh, grpDropDownWidthEh, grpRowPanelColPlacementEh)
+using TDBGridEhRestoreParams = TSet<TDBGridEhRestoreParam>;
+
+class TCustomIniFile;
+class TRegIniFile;
+
 // ============================================================================================
 // TCustomDBGridEh
 // ============================================================================================
@@ -476,6 +495,76 @@ private:
     };
     std::unique_ptr<TTitleTreeStoreEh, TTitleTreeStoreFreeEh> FTitleTree;
     // ==== end of rows, heights, scrolling and title tree ====
+
+    // ==== column sizing and layout storage ====
+public:
+    // Columns share the client width by their initial widths.
+    bool AutoFitColWidths() const { return FAutoFitColWidths; }
+    void SetAutoFitColWidths(bool Value);
+    int MinAutoFitWidth() const { return FMinAutoFitWidth; }
+    void SetMinAutoFitWidth(int Value);
+    virtual bool AutoFitColWidthsActive();
+    // Columns kept in view while scrolling sideways; not below the scrollable column count.
+    int FrozenCols() const { return FFrozenCols; }
+    void SetFrozenCols(int Value);
+
+    // Widths from the titles, the data (at most CheckRowCount records, -1 all; at most
+    // MaxWaitingTime ms, 0 no limit) and the footers.
+    void OptimizeColsWidth(const std::vector<TColumnEh*>& ColumnsList, int CheckRowCount, int MaxWaitingTime);
+    void OptimizeAllColsWidth(int CheckRowCount, int MaxWaitingTime);
+    void OptimizeColumnWidth(TColumnEh* Column, int MaxWaitingTime);
+
+    // The section a registry layout goes under: the form's class, the owner path, the name.
+    QString LayoutSectionName();
+    void SaveColumnsLayout(TRegIniFile* ARegIni);
+    void SaveColumnsLayout(TCustomIniFile* ACustIni, const QString& Section);
+    void SaveColumnsLayoutIni(const QString& IniFileName, const QString& Section, bool DeleteSection);
+    void RestoreColumnsLayout(TRegIniFile* ARegIni, TColumnEhRestoreParams RestoreParams);
+    void RestoreColumnsLayout(TCustomIniFile* ACustIni, const QString& Section, TColumnEhRestoreParams RestoreParams);
+    void RestoreColumnsLayoutIni(const QString& IniFileName, const QString& Section,
+                                 TColumnEhRestoreParams RestoreParams);
+    void SaveGridLayout(TRegIniFile* ARegIni);
+    void SaveGridLayout(TCustomIniFile* ACustIni, const QString& Section);
+    void SaveGridLayoutIni(const QString& IniFileName, const QString& Section, bool DeleteSection);
+    void RestoreGridLayout(TRegIniFile* ARegIni, TDBGridEhRestoreParams RestoreParams);
+    void RestoreGridLayout(TCustomIniFile* ACustIni, const QString& Section, TDBGridEhRestoreParams RestoreParams);
+    void RestoreGridLayoutIni(const QString& IniFileName, const QString& Section,
+                              TDBGridEhRestoreParams RestoreParams);
+
+    TNotifyEvent OnColWidthsChanged;
+
+protected:
+    // The grid's column widths (a dragged border) back into the columns.
+    void HorzAxisChanged() override;
+    virtual void ColWidthsChanged();
+    // Shares the client width among the fitting columns.
+    void AutoFitColumns();
+    // The vertical scroll bar came or went: fitted columns take the new client width.
+    void ScrollBarShowingChanged() override;
+    void StoreInitWidths();
+
+private:
+    void WriteColumnsLayout(TCustomIniFile* Ini, const QString& Section, bool Erase);
+    void ReadColumnsLayout(TCustomIniFile* Ini, const QString& Section, TColumnEhRestoreParams Params);
+    void WriteRowSettings(TCustomIniFile* Ini, const QString& Section, const QString& Key);
+    void ReadRowSettings(TCustomIniFile* Ini, const QString& Section, const QString& Key);
+
+    bool FAutoFitColWidths = false;
+    int FMinAutoFitWidth = 0;
+    int FFrozenCols = 0;
+
+    // ---- where borders can be grabbed ----
+public:
+    // A column border in the title rows: dgsColSizing with the border's position, the distance
+    // of X from it and the column's grid index; dgsNormal elsewhere.
+    TDBGridEhState TitleColSizingHitTest(int X, int Y, int& SizingPos, int& SizingOfs, int& ColIndex);
+    bool IsSizingPos(int X, int Y) override;
+
+protected:
+    // Rows are sized only by their borders in the indicator.
+    void CalcSizingState(int X, int Y, TGridStateEh& State, int& SizingIndex, int& SizingPos,
+                         int& SizingOfs) override;
+    // ==== end of column sizing and layout storage ====
 
     // ==== data cell, title, indicator and fixed-cell painting ====
 public:

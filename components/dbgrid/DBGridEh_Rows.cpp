@@ -528,8 +528,16 @@ void TCustomDBGridEh::Resize()
         FSizeChanged = true;
         return;
     }
-    if (HandleAllocated() && !IsLoading())
+    if (!HandleAllocated() || IsLoading())
+        return;
+    // Fitted columns follow the client width.
+    if (AutoFitColWidthsActive()) {
+        UpdateBoundaries();
+        LayoutChanged();
+        InvalidateEditor();
+    } else {
         UpdateRowCount();
+    }
 }
 
 // ---------------------------------------------------------------- current row
@@ -989,12 +997,19 @@ void TCustomDBGridEh::InternalLayout()
     {
         auto unlock = Finally([this] { UnlockPaint(); });
         FIndicatorOffset = IndicatorVisible() ? 1 : 0;
-        if (FixedColCount() != FIndicatorOffset) {
+        // Frozen columns count only once the grid shows data or its own columns.
+        const int frozen = FFrozenCols > 0 && (DataLink()->Active() || Columns()->State() == csCustomized) &&
+                                   FFrozenCols < Columns()->Count()
+                               ? FFrozenCols
+                               : 0;
+        if (FixedColCount() != FIndicatorOffset + frozen) {
             // The base grid keeps at least one scrolling column.
-            if (ColCount() <= FIndicatorOffset)
-                SetColCount(FIndicatorOffset + 1);
-            SetFixedColCount(FIndicatorOffset);
+            if (ColCount() <= FIndicatorOffset + frozen)
+                SetColCount(FIndicatorOffset + frozen + 1);
+            SetFixedColCount(FIndicatorOffset + frozen);
         }
+        if (FrozenColCount() != frozen)
+            SetFrozenColCount(frozen);
         // In row panel mode one cell holds every column of a record.
         const bool panel = RowPanelActive() && HandleAllocated();
         if (panel)
@@ -1006,6 +1021,8 @@ void TCustomDBGridEh::InternalLayout()
             if (Columns()->Items(i)->Visible())
                 VisibleAxisBars()->Add(Columns()->Items(i));
         UpdateColWidths();
+        if (AutoFitColWidthsActive() && HandleAllocated() && !panel)
+            AutoFitColumns();
         CalcStdRowAndTitleHeights();
         UpdateFooterRowHeights();
         if (panel)
