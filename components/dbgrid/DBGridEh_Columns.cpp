@@ -82,6 +82,8 @@ DOV_PUBLISHED(TColumnTitleEh)
         .Stored(&TColumnTitleEh::ShowImageAndTextStored);
     P.Prop("SortIndex", &TColumnTitleEh::SortIndex, &TColumnTitleEh::SetSortIndex).Default(0);
     P.Prop("SortMarker", &TColumnTitleEh::SortMarker, &TColumnTitleEh::SetSortMarker).Default(smNoneEh);
+    P.StreamOrder({"Alignment", "Caption", "Color", "EndEllipsis", "Font", "Hint", "ImageIndex", "TitleButton",
+                   "ToolTips", "Orientation", "PopupMenu", "ShowImageAndText", "SortIndex", "SortMarker"});
 }
 
 TColumnEh* TColumnTitleEh::Column() const { return static_cast<TColumnEh*>(FAxisBar); }
@@ -725,6 +727,27 @@ DOV_PUBLISHED(TDBGridColumnEh)
     P.Prop("OnDropDownBoxTitleBtnClick", &TColumnEh::OnDropDownBoxTitleBtnClick,
            &TColumnEh::SetOnDropDownBoxTitleBtnClick);
     P.Prop("OnGetCellParams", &TColumnEh::OnGetCellParams, &TColumnEh::SetOnGetCellParams);
+    // A stored column reads as it was always written: its own properties in one run, the row
+    // panel values last.
+    P.StreamOrder({"LookupParams", "Alignment", "AlwaysShowEditButton", "AutoDropDown", "AutoFitColWidth",
+                   "BiDiMode", "ButtonStyle", "CaseInsensitiveTextSearch", "Checkboxes", "Color",
+                   "DblClickNextVal", "DisplayFormat", "DynProps", "DropDownBox", "DropDownRows",
+                   "DropDownShowTitles", "DropDownSizing", "DropDownSpecRow", "DropDownWidth",
+                   "DropDownFormParams", "EditButton", "EditButtons", "EditMask", "EndEllipsis", "FieldName",
+                   "Font", "Footer", "Footers", "HideDuplicates", "HighlightRequired", "ImageList", "ImeMode",
+                   "ImeName", "Increment", "KeyList", "Layout", "LimitTextToListValues",
+                   "LimitTextToListValuesStored", "LookupDisplayFields", "MaxWidth", "MinWidth", "MRUList",
+                   "NotInKeyListIndex", "PickList", "PopupMenu", "ReadOnly", "ShowImageAndText", "STFilter",
+                   "Tag", "TextEditing", "Title", "ToolTips", "Visible", "Width", "WordWrap",
+                   "OnAdvDrawDataCell", "OnCheckDrawRequiredState", "OnDataGroupFooterAggregateValue",
+                   "OnDataGroupFooterFinalizeValue", "OnDataGroupFooterToDisplayText", "OnDataHintShow",
+                   "OnDropDownBoxApplyTextFilter", "OnDropDownBoxCheckButton", "OnDropDownBoxDrawColumnCell",
+                   "OnDropDownBoxGetCellParams", "OnDropDownBoxSortMarkingChanged",
+                   "OnDropDownBoxTitleBtnClick", "OnEditButtonClick", "OnEditButtonDown",
+                   "OnFillSTFilterListValues", "OnGetCellParams", "OnGetHideDuplicatesValue",
+                   "OnGroupGetKeyValue", "OnGroupGetKeyValueAsText", "OnHintShowPause", "OnNotInList",
+                   "OnUpdateData", "OnOpenDropDownForm", "OnCloseDropDownForm", "InRowLinePos",
+                   "InRowLineHeight"});
 }
 
 // ============================================================================================
@@ -736,6 +759,7 @@ DOV_PUBLISHED(TColumnTitleDefValuesEh)
     P.Prop("ShowImageAndText", &TColumnTitleDefValuesEh::ShowImageAndText,
            &TColumnTitleDefValuesEh::SetShowImageAndText)
         .Default(false);
+    P.StreamOrder({"Alignment", "Color", "EndEllipsis", "Orientation", "ShowImageAndText", "TitleButton", "ToolTips"});
 }
 
 void TColumnTitleDefValuesEh::Assign(TPersistent* Source)
@@ -757,6 +781,8 @@ void TColumnTitleDefValuesEh::SetShowImageAndText(bool Value)
 DOV_PUBLISHED(TColumnDefValuesEh)
 {
     P.Prop("Footer", &TColumnDefValuesEh::Footer);
+    P.StreamOrder({"AlwaysShowEditButton", "AutoDropDown", "DblClickNextVal", "DropDownShowTitles", "DropDownSizing",
+                   "EndEllipsis", "Footer", "HighlightRequired", "Layout", "Title", "ToolTips"});
 }
 
 TColumnDefValuesEh::~TColumnDefValuesEh() { delete FFooter; }

@@ -104,6 +104,23 @@ const std::vector<const TPropInfo*>& TClassInfo::Properties() const
             else
                 all.push_back(&p);
         }
+        if (!StreamOrder.isEmpty()) {
+            std::vector<const TPropInfo*> ordered;
+            ordered.reserve(all.size());
+            for (const QString& name : StreamOrder) {
+                auto it = std::find_if(all.begin(), all.end(), [&](const TPropInfo* q) {
+                    return q && q->Name.compare(name, Qt::CaseInsensitive) == 0;
+                });
+                if (it != all.end()) {
+                    ordered.push_back(*it);
+                    *it = nullptr;
+                }
+            }
+            for (const TPropInfo* q : all)
+                if (q)
+                    ordered.push_back(q);
+            all = std::move(ordered);
+        }
         FAllProps = std::move(all);
         FAllPropsReady = true;
     }

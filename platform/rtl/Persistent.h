@@ -176,11 +176,14 @@ public:
     std::vector<TPropInfo> OwnProps;
     std::vector<TMethodInfo> OwnMethods;
     std::vector<TFieldInfo> OwnFields;
+    // Names of properties (own or inherited) in the order the class streams them; those not
+    // named follow in their usual order.
+    QStringList StreamOrder;
 
     bool InheritsFrom(const TClassInfo* other) const;
     bool InheritsFrom(const QString& className) const;
     // Ancestors' properties first, each in declaration order; a redeclared name replaces
-    // the ancestor's entry in place.
+    // the ancestor's entry in place. A class with a StreamOrder puts the named ones first.
     const std::vector<const TPropInfo*>& Properties() const;
     const TPropInfo* FindProperty(const QString& name) const;   // case-insensitive
     const TMethodInfo* FindMethod(const QString& name) const;
@@ -297,6 +300,13 @@ public:
         };
         f.Get = [field](const TPersistent* root) -> TComponent* { return Self(root)->*field; };
         FInfo.OwnFields.push_back(std::move(f));
+    }
+
+    // The class's streaming order, when it is not its ancestors' followed by its own.
+    void StreamOrder(std::initializer_list<const char*> names)
+    {
+        for (const char* n : names)
+            FInfo.StreamOrder << QString::fromUtf8(n);
     }
 
 private:

@@ -229,6 +229,9 @@ int DrawTextEx(HDC dc, const QString& text, int count, TRect& rect, UINT format,
         return result;
 
     QPainter* p = dc->Painter;
+    // The font goes on before the clip's save, so the restore below does not take it off
+    // while the context still counts it as applied.
+    dc->ApplyFont();
     const bool clip = !(format & DT_NOCLIP);
     if (clip) {
         p->save();
@@ -238,7 +241,6 @@ int DrawTextEx(HDC dc, const QString& text, int count, TRect& rect, UINT format,
         else
             p->setClipRect(c);
     }
-    dc->ApplyFont();
     p->setPen(ToQColor(dc->S.TextColor));
     const bool rtlLayout = (dc->S.Layout & LAYOUT_RTL) != 0;
     for (const Line& l : lines) {

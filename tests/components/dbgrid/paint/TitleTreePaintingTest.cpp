@@ -74,7 +74,7 @@ TEST_F(TitleTreePainting, AGroupCaptionIsCentredOverItsColumnsAndLinesStopAtTheL
 
     // The header band: one caption, centred over the two columns, with no line between them.
     double mean = 0;
-    ASSERT_GT(Ink(img, a.Left, b.Right, a.Top + 1, leafTop - 1, &mean), 10);
+    ASSERT_GT(Ink(img, a.Left, b.Right - 2, a.Top + 1, leafTop - 1, &mean), 10);
     EXPECT_NEAR(mean, (a.Left + b.Right) / 2.0, 6.0);
     // the leaf band: each column its own caption, and the vertical line between them
     EXPECT_GT(Ink(img, a.Left, a.Right - 2, leafTop, a.Bottom - 1), 10);
@@ -87,7 +87,8 @@ TEST_F(TitleTreePainting, AGroupCaptionIsCentredOverItsColumnsAndLinesStopAtTheL
     EXPECT_NE(img.pixel(x, a.Top + 2) & 0xFFFFFF, rgb);
     // the two groups are apart: the second group's caption sits over its own columns
     const TRect d = grid->CellRect(off + 3, 0);
-    ASSERT_GT(Ink(img, c.Left, d.Right, c.Top + 1, leafTop - 1, &mean), 10);
+    // (short of the last column's own title line, whose ink would pull the mean right)
+    ASSERT_GT(Ink(img, c.Left, d.Right - 2, c.Top + 1, leafTop - 1, &mean), 10);
     EXPECT_NEAR(mean, (c.Left + d.Right) / 2.0, 6.0);
 }
 

@@ -8,6 +8,10 @@
 
 #include "support/WidgetInput.h"
 
+#include <QFontMetrics>
+#include <QImage>
+#include <QPainter>
+
 namespace {
 
 const char* const PagesForm = R"(object PagesForm: TForm
@@ -141,4 +145,80 @@ TEST_F(PagesFixture, AFreedPageLeavesThePagesAndTheNextBecomesActive)
     EXPECT_EQ(Pages->ActivePage(), Sheet("Second"));
     EXPECT_TRUE(Sheet("Second")->Visible());
     EXPECT_EQ(Sheet("Last")->PageIndex(), 2);
+}
+
+namespace {
+
+const char* const LongTabsForm = R"(object LongTabsForm: TForm
+  Width = 1000
+  Height = 300
+  Font.Height = -11
+  Font.Name = 'Tahoma'
+  object Pages: TPageControl
+    Left = 0
+    Top = 0
+    Width = 990
+    Height = 200
+    ActivePage = Checks
+    object Checks: TTabSheet
+      Caption = 'Камеральный контроль'
+    end
+    object Branch: TTabSheet
+      Caption = 'Дубликаты проводок филиал'
+    end
+    object Region: TTabSheet
+      Caption = 'Дубликаты проводок облпо'
+    end
+    object Info: TTabSheet
+      Caption = 'Информация'
+    end
+  end
+end
+)";
+
+// Columns of the tab strip that hold caption ink (dark pixels) between two x positions.
+std::pair<int, int> InkSpan(const QImage& img, int fromX, int toX, int rows)
+{
+    int first = -1, last = -1;
+    for (int x = std::max(0, fromX); x < std::min(toX, img.width()); ++x)
+        for (int y = 3; y < rows - 1; ++y) {
+            const QColor c = img.pixelColor(x, y);
+            if (c.red() < 110 && c.green() < 110 && c.blue() < 110) {
+                if (first < 0)
+                    first = x;
+                last = x;
+                break;
+            }
+        }
+    return {first, last};
+}
+
+}  // namespace
+
+TEST_F(PagesFixture, LongCaptionsFitTheirTabsWhole)
+{
+    Form = CreateUnique<TForm>(nullptr);
+    Read(QByteArray(LongTabsForm));
+    Form->Show();
+    const QImage img = Pages->Widget()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const int rows = Pages->TabHeight();
+    for (int i = 0; i < Pages->PageCount(); ++i) {
+        const TRect tab = Pages->TabRect(i);
+        const QString caption = Pages->Pages(i)->Caption();
+        // The caption as it stands alone, unclipped, with the tab's font.
+        QImage alone(tab.Width() * 2, rows, QImage::Format_RGB32);
+        alone.fill(Qt::white);
+        {
+            QPainter p(&alone);
+            p.setFont(Pages->Font()->QtFont());
+            p.setPen(Qt::black);
+            p.drawText(QPoint(tab.Width() / 2, QFontMetrics(Pages->Font()->QtFont(), &alone).ascent() + 3), caption);
+        }
+        const auto [aloneFirst, aloneLast] = InkSpan(alone, 0, alone.width(), rows);
+        const auto [first, last] = InkSpan(img, tab.Left + 1, tab.Right - 1, rows);
+        ASSERT_GE(first, 0) << i;
+        EXPECT_EQ(last - first, aloneLast - aloneFirst) << qPrintable(caption) << ": the caption is cut";
+        EXPECT_GE(first - tab.Left, 3) << qPrintable(caption);
+        EXPECT_GE(tab.Right - 1 - last, 3) << qPrintable(caption);
+    }
 }

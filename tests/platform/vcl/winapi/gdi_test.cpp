@@ -140,6 +140,26 @@ TEST(DrawText, AlignmentPlacesInk)
     }
 }
 
+TEST(DrawText, EveryClippedCallDrawsInTheContextsFont)
+{
+    // The first call's clip is undone after it; later calls must not fall back to the
+    // painter's own font.
+    Canvas c(300, 60);
+    const QString text = QStringLiteral("Дубликаты проводок филиал");
+    const int w = c.W(text);
+    for (int top : {0, 30}) {
+        TRect r(0, top, 300, top + 30);
+        DrawText(c.DC, text, -1, r, DT_SINGLELINE | DT_VCENTER);
+    }
+    const QImage img = c.Done();
+    const QRect first = InkBox(img.copy(0, 0, 300, 30));
+    const QRect second = InkBox(img.copy(0, 30, 300, 30));
+    ASSERT_FALSE(first.isEmpty());
+    EXPECT_EQ(second.width(), first.width());
+    EXPECT_EQ(second.height(), first.height());
+    EXPECT_LE(second.right(), w);
+}
+
 TEST(DrawText, EndEllipsisFitsTheRoom)
 {
     Canvas c(300, 30);
