@@ -924,7 +924,7 @@ void TDBGridColumnsEh::Update(TCollectionItem* Item)
             grid->InvalidateCol(raw);
             const int line = grid->Options().Contains(dgColLines) ? grid->GridLineWidth() : 0;
             if (column->FullWidth() != grid->ColWidths(raw) - line)
-                grid->SetColWidths(raw, column->Visible() ? column->FullWidth() + line : 0);
+                grid->SetColWidths(raw, column->Visible() && column->FullWidth() > 0 ? column->FullWidth() + line : 0);
             else if (grid->UseMultiTitle())
                 grid->LayoutChanged();
         }

@@ -197,7 +197,7 @@ void TCustomDBGridEh::ColWidthsChanged()
         for (size_t k = 0; k < visible.size(); ++k) {
             TColumnEh* c = visible[k];
             const int oldW = c->Width();
-            const int newW = std::max(1, c->ClampWidth(gridWidth(c)));
+            const int newW = std::max(0, c->ClampWidth(gridWidth(c)));
             if (newW == oldW)
                 continue;
             if (!fit || !c->AutoFitColWidth()) {

@@ -972,7 +972,8 @@ void TCustomDBGridEh::UpdateColWidths()
         const int col = DataToRawColumn(i);
         if (col >= ColCount())
             break;
-        const int w = c->Visible() ? c->FullWidth() + line : 0;
+        // A column narrowed to nothing takes no room, not even its line.
+        const int w = c->Visible() && c->FullWidth() > 0 ? c->FullWidth() + line : 0;
         if (ColWidths(col) != w)
             SetColWidths(col, w);
     }
