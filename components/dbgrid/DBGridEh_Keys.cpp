@@ -164,17 +164,21 @@ void TCustomDBGridEh::RecordKeyDown(Word& Key, TShiftState Shift)
     if (Key == VK_RETURN && OptionsEh().Contains(dghEnterAsTab) && !ctrl && !alt)
         Key = VK_TAB;
 
+    // Home and End go to the first and last record.
+    auto toFirstOrLast = [&] {
+        if (!shift)
+            ClearSelectionOnClick();
+        if (Key == VK_HOME)
+            ds->First();
+        else
+            ds->Last();
+        Key = 0;
+    };
     if (ctrl && !alt) {
         switch (Key) {
         case VK_HOME:
         case VK_END:
-            if (!shift)
-                ClearSelectionOnClick();
-            if (Key == VK_HOME)
-                ds->First();
-            else
-                ds->Last();
-            Key = 0;
+            toFirstOrLast();
             return;
         case VK_DELETE: {
             Key = 0;
@@ -223,15 +227,8 @@ void TCustomDBGridEh::RecordKeyDown(Word& Key, TShiftState Shift)
         return;
     case VK_HOME:
     case VK_END:
-        if (singleColumn && !alt) {
-            if (!shift)
-                ClearSelectionOnClick();
-            if (Key == VK_HOME)
-                ds->First();
-            else
-                ds->Last();
-            Key = 0;
-        }
+        if (singleColumn && !alt)
+            toFirstOrLast();
         return;
     case VK_INSERT:
         if (NoModifiers(Shift) && ds->CanModify() && !ReadOnly() && Options().Contains(dgEditing)) {
