@@ -10,58 +10,12 @@
 #include "platform/vcl/Metafiles.h"
 
 #include "QtBenchMain.h"
+#include "tests/support/PageDroppingPrinter.h"
 
 #include <QCoreApplication>
 #include <memory>
 
 namespace {
-
-// Pages recorded for the PDF printer's resolution and thrown away one by one.
-class TDroppingPrinter : public TVirtualPrinter {
-public:
-    TDroppingPrinter()
-    {
-        FPrinter->SetPrinterIndex(FPrinter->Printers()->IndexOf(TPrinter::PdfPrinterName()));
-    }
-    TCanvas* GetCanvas() override { return FCanvas.get(); }
-    HDC GetHandle() override { return FPrinter->Handle(); }
-    int GetPageWidth() override { return FPrinter->PageWidth(); }
-    int GetPageHeight() override { return FPrinter->PageHeight(); }
-    int GetFullPageWidth() override { return FPrinter->PageWidth(); }
-    int GetFullPageHeight() override { return FPrinter->PageHeight(); }
-    int GetPixelsPerInchX() override { return GetDeviceCaps(FPrinter->Handle(), LOGPIXELSX); }
-    int GetPixelsPerInchY() override { return GetDeviceCaps(FPrinter->Handle(), LOGPIXELSY); }
-    int GetPageNumber() override { return FPages; }
-    bool GetPrinting() override { return FPrinting; }
-    bool GetAborted() override { return false; }
-    void SetTitle(const QString&) override {}
-    void BeginDoc() override
-    {
-        FPrinting = true;
-        FPages = 0;
-        NewPage();
-    }
-    void NewPage() override
-    {
-        FCanvas.reset();
-        FPage = std::make_unique<TMetafile>();
-        FCanvas = std::make_unique<TMetafileCanvas>(FPage.get(), FPrinter->Handle());
-        ++FPages;
-    }
-    void EndDoc() override
-    {
-        FCanvas.reset();
-        FPrinting = false;
-    }
-    int Pages() const { return FPages; }
-
-private:
-    std::unique_ptr<TPrinter> FPrinter = std::make_unique<TPrinter>();
-    std::unique_ptr<TMetafile> FPage;
-    std::unique_ptr<TMetafileCanvas> FCanvas;
-    int FPages = 0;
-    bool FPrinting = false;
-};
 
 struct GroupedGrid {
     TForm* form = nullptr;
@@ -119,11 +73,11 @@ void BM_PrintLayoutGrouped(benchmark::State& state)
     prn->SetDBGridEh(g.grid);
     prn->SetOptions(TPrintDBGridEhOptions{pghFitGridToPageWidth, pghRowAutoStretch});
     prn->PageHeader()->CenterText()->Add(QStringLiteral("Лист &[Page] из &[Pages]"));
-    TDroppingPrinter printer;
+    TPageDroppingPrinter printer;
     int pages = 0;
     for (auto _ : state) {
         prn->PrintTo(&printer);
-        pages = printer.Pages();
+        pages = printer.Pages;
     }
     state.counters["pages"] = pages;
     state.counters["pages_per_s"] = benchmark::Counter(double(pages) * double(state.iterations()), benchmark::Counter::kIsRate);

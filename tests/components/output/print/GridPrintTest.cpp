@@ -5,6 +5,7 @@
 #include "platform/vcl/Metafiles.h"
 #include "platform/rtl/Guards.h"
 #include "support/DBGridFixtures.h"
+#include "support/PageDroppingPrinter.h"
 
 #include <QTemporaryDir>
 
@@ -223,66 +224,16 @@ TEST_F(GridPrint, MarginsLargerThanThePaperAreAnErrorWithNoFileLeft)
     EXPECT_FALSE(table->ControlsDisabled());
 }
 
-}  // namespace
-
-namespace {
-
-// Records pages as metafiles for the PDF printer's resolution; stops the job after StopAfter
-// pages as a preview's stop button does.
-class TStoppingPrinter : public TVirtualPrinter {
-public:
-    int StopAfter = 1 << 30;
-    int Pages = 0;
-    bool Ended = false;
-    TStoppingPrinter() { FPrinter->SetPrinterIndex(FPrinter->Printers()->IndexOf(TPrinter::PdfPrinterName())); }
-    TCanvas* GetCanvas() override { return FCanvas.get(); }
-    HDC GetHandle() override { return FPrinter->Handle(); }
-    int GetPageWidth() override { return FPrinter->PageWidth(); }
-    int GetPageHeight() override { return FPrinter->PageHeight(); }
-    int GetFullPageWidth() override { return FPrinter->PageWidth(); }
-    int GetFullPageHeight() override { return FPrinter->PageHeight(); }
-    int GetPixelsPerInchX() override { return GetDeviceCaps(FPrinter->Handle(), LOGPIXELSX); }
-    int GetPixelsPerInchY() override { return GetDeviceCaps(FPrinter->Handle(), LOGPIXELSY); }
-    int GetPageNumber() override { return Pages; }
-    bool GetPrinting() override { return FPrinting; }
-    bool GetAborted() override { return Pages >= StopAfter; }
-    void SetTitle(const QString&) override {}
-    void BeginDoc() override
-    {
-        FPrinting = true;
-        NewPage();
-    }
-    void NewPage() override
-    {
-        FCanvas.reset();
-        FPage = std::make_unique<TMetafile>();
-        FCanvas = std::make_unique<TMetafileCanvas>(FPage.get(), FPrinter->Handle());
-        ++Pages;
-    }
-    void EndDoc() override
-    {
-        FCanvas.reset();
-        FPrinting = false;
-        Ended = true;
-    }
-
-private:
-    std::unique_ptr<TPrinter> FPrinter = std::make_unique<TPrinter>();
-    std::unique_ptr<TMetafile> FPage;
-    std::unique_ptr<TMetafileCanvas> FCanvas;
-    bool FPrinting = false;
-};
-
 TEST_F(GridPrint, AStoppedJobEndsAtTheNextPageAndGivesTheGridBack)
 {
     AddRows(500);
     table->MoveBy(7);
     const int code = table->FieldByName(QStringLiteral("Code"))->AsInteger();
-    TStoppingPrinter full;
+    TPageDroppingPrinter full;
     prn->PrintTo(&full);
     ASSERT_GT(full.Pages, 3);
 
-    TStoppingPrinter stopped;
+    TPageDroppingPrinter stopped;
     stopped.StopAfter = 2;
     int after = 0;
     prn->OnAfterPrint = [&](TObject*) { ++after; };
